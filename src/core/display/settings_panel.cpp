@@ -1,0 +1,13 @@
+#include "display/settings_panel.h"
+
+namespace zkn::display {
+
+QString settingsPanelText(const ConnectionSummary& s)
+{
+    if (s.connectionType == QLatin1String("LAN"))
+        return QStringLiteral("Host:  ") + s.remoteHost + QStringLiteral("      Device:  ") + s.deviceNumber +
+               QStringLiteral("      Parity:  ") + s.lanParity;
+    return QStringLiteral("Settings: ") + s.serialSettings;
+}
+
+} // namespace zkn::display

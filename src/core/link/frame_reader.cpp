@@ -1,0 +1,43 @@
+#include "link/frame_reader.h"
+
+#include "text/numeric_prefix.h"
+
+namespace zkn::link {
+
+FrameHeader readFrameHeader(const QByteArray& data, Parity parity)
+{
+    FrameHeader h;
+    if (data.size() > 1)
+        h.kind = data[1];
+    h.lengthField = data.mid(2, 3);
+    h.length = text::leadingNumber(h.lengthField);
+    h.deviceField = data.mid(5, 2);
+    h.sequenceField = data.mid(7, 2);
+    h.sequence = text::leadingNumber(h.sequenceField);
+    h.frame = data.left(qMin<qsizetype>(data.size(), qsizetype(h.length) + 6));
+    if (!h.frame.isEmpty())
+        h.receivedCheckByte = static_cast<quint8>(h.frame.back());
+    h.parityGood = CheckParity(h.frame, parity);
+    h.responseCode = text::leadingNumber(data.mid(9, 1));
+    return h;
+}
+
+QByteArray responseText(int code)
+{
+    switch (code) {
+    case 0:
+        return "OK";
+    case 1:
+        return "** PARITY ERROR **";
+    case 2:
+        return "** DEVICE ID NOT DEFINED **";
+    case 3:
+        return "** INCORRECT TEXT RECV'd **";
+    case 4:
+        return "** DEVICE ALREADY IN USE **";
+    default:
+        return "** INVALID RESPONSE NUMBER (" + QByteArray::number(code) + ")";
+    }
+}
+
+} // namespace zkn::link

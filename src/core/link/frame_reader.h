@@ -1,0 +1,30 @@
+#pragma once
+
+#include "link/parity.h"
+
+#include <QByteArray>
+
+namespace zkn::link {
+
+// The fields of the link frame at the front of received data, taken as the PBX sent them. Nothing
+// here fails: a short frame gives short or empty fields, and the caller decides what they mean.
+struct FrameHeader
+{
+    char kind = 0;              // position 2, 0 when absent
+    QByteArray lengthField;     // positions 3 to 5 as received
+    int length = 0;             // n: the length field's leading digits, 0 when it has none
+    QByteArray deviceField;     // positions 6 and 7
+    QByteArray sequenceField;   // positions 8 and 9
+    int sequence = 0;           // the sequence field read as a number
+    QByteArray frame;           // the first n + 6 bytes, or all there is
+    quint8 receivedCheckByte = 0; // the frame's last byte
+    bool parityGood = false;
+    int responseCode = 0;       // kind "3": position 10 read as a digit (0 when it is none)
+};
+
+FrameHeader readFrameHeader(const QByteArray& data, Parity parity);
+
+// The words the tool shows for a response code of a kind "3" frame.
+QByteArray responseText(int code);
+
+} // namespace zkn::link

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace zkn::settings {
+
+// The KRA format option as a stored PBXType selects it: only the exact text "True" does.
+bool pbxTypeSelectsKra(const QString& storedPbxType);
+
+// Whether records use the KRA layout: always on a LAN link, on a serial link when KRA is chosen.
+bool recordFormatIsKra(const QString& connectionType, bool kraChosen);
+
+} // namespace zkn::settings

@@ -1,0 +1,48 @@
+#include "settings/setting_keys.h"
+
+#include <QtGlobal>
+
+namespace zkn::settings {
+
+namespace {
+constexpr char P[] = "Properties";
+constexpr char D[] = "Debug";
+} // namespace
+
+const std::array<KeyInfo, 26> kKeys = {{
+    {Key::Settings, P, "Settings", ""},
+    {Key::CommPort, P, "CommPort", ""},
+    {Key::PortName, P, "PortName", ""},
+    {Key::Handshaking, P, "Handshaking", ""},
+    {Key::Echo, P, "Echo", ""},
+    {Key::CType, P, "CType", "Serial"},
+    {Key::DevID, P, "DevID", "0"},
+    {Key::LANParity, P, "LANParity", "Odd"},
+    {Key::PBXType, P, "PBXType", "True"},
+    {Key::RemoteHost, P, "RemoteHost", "0.0.0.0"},
+    {Key::StnA, P, "StnA", "1000"},
+    {Key::StnB, P, "StnB", " "},
+    {Key::StartSTN, P, "StartSTN", "1000"},
+    {Key::EndSTN, P, "EndSTN", "1000"},
+    {Key::FontSize, P, "FontSize", "3"},
+    {Key::Detail, D, "Detail", "1"},
+    {Key::Hex, D, "Hex", "0"},
+    {Key::TogglePty, D, "TogglePty", "0"},
+    {Key::StopHC, D, "StopHC", "0"},
+    {Key::IgnorePty, D, "IgnorePty", "0"},
+    {Key::RespNorm, D, "RespNorm", "True"},
+    {Key::RespPtyErr, D, "RespPtyErr", "False"},
+    {Key::RespTextErr, D, "RespTextErr", "False"},
+    {Key::HCinterval, D, "HCinterval", "5"},
+    {Key::HCValue, D, "HCValue", "5"},
+    {Key::ZKNexpansion, D, "ZKNexpansion", "0"},
+}};
+
+const KeyInfo& keyInfo(Key key)
+{
+    const KeyInfo& info = kKeys[static_cast<std::size_t>(key)];
+    Q_ASSERT(info.key == key);
+    return info;
+}
+
+} // namespace zkn::settings

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+
+namespace zkn::settings {
+
+// Every value the tool remembers between runs.
+enum class Key {
+    // Section "Properties"
+    Settings,    // serial line parameters as the port reports them, e.g. 9600,n,8,1
+    CommPort,    // serial port number 1 to 16
+    PortName,    // a serial device path that is not one of COM1 to COM16; empty otherwise
+    Handshaking, // flow control 0 to 3
+    Echo,
+    CType,
+    DevID,
+    LANParity,
+    PBXType,
+    RemoteHost,
+    StnA,
+    StnB,
+    StartSTN,
+    EndSTN,
+    FontSize,
+    // Section "Debug"
+    Detail,
+    Hex,
+    TogglePty,
+    StopHC,
+    IgnorePty,
+    RespNorm,
+    RespPtyErr,
+    RespTextErr,
+    HCinterval,
+    HCValue,
+    ZKNexpansion,
+};
+
+struct KeyInfo
+{
+    Key key;
+    const char* section;
+    const char* name;
+    // What a read gives when nothing is stored. Empty for the serial values, where nothing stored
+    // means the port keeps its design (port 1, 9600,n,8,1, no handshaking).
+    const char* fallback;
+};
+
+// The one table of keys, sections and defaults, in the order of Key.
+extern const std::array<KeyInfo, 26> kKeys;
+
+const KeyInfo& keyInfo(Key key);
+
+} // namespace zkn::settings

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+namespace zkn {
+
+class Operator;
+
+// The communications log: every byte shown in the terminal, appended as it appears. Each write
+// goes to the system at once, so a crash loses nothing already shown.
+class LogFile : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LogFile(Operator& op, QObject* parent = nullptr);
+
+    // Opens `path` for appending: an existing file keeps its content and is never truncated.
+    // Returns the system's error description on failure, empty on success.
+    QString open(const QString& path);
+    void close();
+
+    // Writes `text` exactly. A failed write asks Retry or Cancel; Retry goes on with what is not
+    // yet written; Cancel closes the log as the close command does.
+    void write(const QByteArray& text);
+
+    bool isOpen() const { return m_file.isOpen(); }
+    QString fileName() const { return m_file.fileName(); }
+
+Q_SIGNALS:
+    void openChanged(bool open);
+
+private:
+    // Writes what is left of `text` after `done` bytes; a retry goes on where a failure stopped.
+    bool writeRest(const QByteArray& text, qsizetype& done);
+
+    Operator& m_operator;
+    QFile m_file;
+};
+
+} // namespace zkn
