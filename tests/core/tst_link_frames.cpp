@@ -60,16 +60,17 @@ void TestLinkFrames::builtFrames_data()
     QTest::newRow("release 01/08 even") << buildReleaseFrame("1", 8, E) << hex("16 36303034 3031 3038 0B");
     QTest::newRow("release 01/08 odd") << buildReleaseFrame("1", 8, O) << hex("16 36303034 3031 3038 F4");
     QTest::newRow("release 00/99 odd") << buildReleaseFrame("0", 99, O) << hex("16 36303034 3030 3939 FD");
+    // The answer's length field counts device, sequence and the one-digit code: five bytes.
     QTest::newRow("answer 01/07 normal even")
-        << buildRecordAnswer("01", "07", AnswerCode::Normal, E) << hex("16 34303035 3031 3037 30 07");
+        << buildRecordAnswer("01", "07", AnswerCode::Normal, E) << hex("16 34303035 3031 3037 30 37");
     QTest::newRow("answer 01/07 normal odd")
-        << buildRecordAnswer("01", "07", AnswerCode::Normal, O) << hex("16 34303035 3031 3037 30 F8");
+        << buildRecordAnswer("01", "07", AnswerCode::Normal, O) << hex("16 34303035 3031 3037 30 C8");
     QTest::newRow("answer 01/07 parity error odd")
         << buildRecordAnswer("01", "07", AnswerCode::ParityError, O) << hex("16 34303035 3031 3037 31 C9");
     QTest::newRow("answer copies a non-numeric device field")
         << buildRecordAnswer("A7", "01", AnswerCode::InvalidText, E) << hex("16 34303035 4137 3031 33 45");
     QTest::newRow("answer pads a one-digit sequence")
-        << buildRecordAnswer("01", "7 ", AnswerCode::Normal, E) << hex("16 34303035 3031 3037 30 07");
+        << buildRecordAnswer("01", "7 ", AnswerCode::Normal, E) << hex("16 34303035 3031 3037 30 37");
     QTest::newRow("text frame, 31-byte message, length 035 even")
         << buildTextFrame("1", 7, message31(), E)
         << hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 42");
@@ -132,7 +133,9 @@ void TestLinkFrames::checkParity_data()
     QTest::newRow("built under the other parity") << hex("16 35303036 3031 3037 3030 FA") << Parity::Even << false;
     QTest::newRow("last byte altered") << hex("16 35303036 3031 3037 3030 FB") << Parity::Odd << false;
     QTest::newRow("data byte altered") << hex("16 35303036 3031 3037 3031 FA") << Parity::Odd << false;
-    QTest::newRow("two-byte frame, kind as check byte") << hex("16 35 35") << Parity::Even << false;
+    QTest::newRow("SYN and kind, kind as check byte even") << hex("16 35 35") << Parity::Even << true;
+    QTest::newRow("SYN and kind, inverted kind odd") << hex("16 35 CA") << Parity::Odd << true;
+    QTest::newRow("SYN and kind, even check under odd") << hex("16 35 35") << Parity::Odd << false;
     QTest::newRow("two-byte frame, check over SYN alone") << hex("16 00") << Parity::Even << true;
     QTest::newRow("empty") << QByteArray() << Parity::Even << false;
 }
