@@ -28,6 +28,7 @@ public:
         QString title;
         QString filter; // "Log Files (*.txt *.TXT);;All Files (*)"
         QString startPath;
+        bool mustExist = true; // false: a new file name may be typed (a log to create)
     };
 
     virtual ~Operator() = default;

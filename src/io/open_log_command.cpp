@@ -1,0 +1,65 @@
+#include "open_log_command.h"
+
+#include "log_file.h"
+#include "operator/operator.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace zkn {
+
+namespace {
+
+const Operator::FileChoice kLogDialog{QStringLiteral("Open Communications Log File"),
+                                      QStringLiteral("Log Files (*.TXT *.txt);;All Files (*)"), QString(),
+                                      false};
+
+enum class Existing { Append, Replace, ChooseAgain };
+
+Existing askAboutExisting(Operator& op, const QString& path)
+{
+    const Operator::Answer answer = op.ask({QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"),
+                                            Operator::Icon::Question, Operator::Buttons::YesNoCancel, {}});
+    switch (answer) {
+    case Operator::Answer::Yes:
+        return Existing::Replace;
+    case Operator::Answer::No:
+        return Existing::Append;
+    default:
+        return Existing::ChooseAgain;
+    }
+}
+
+} // namespace
+
+bool openLogInteractively(LogFile& log, Operator& op)
+{
+    for (;;) {
+        const std::optional<QString> chosen = op.chooseFile(kLogDialog);
+        if (!chosen)
+            return false;
+        const QString path = QFileInfo(*chosen).absoluteFilePath();
+
+        if (QFileInfo::exists(path)) {
+            const Existing choice = askAboutExisting(op, path);
+            if (choice == Existing::ChooseAgain)
+                continue;
+            if (choice == Existing::Replace) {
+                QFile old(path);
+                if (!old.remove()) {
+                    op.tell(old.errorString(), Operator::Icon::Exclamation);
+                    return false;
+                }
+            }
+        }
+
+        const QString error = log.open(path);
+        if (!error.isEmpty()) {
+            op.tell(error, Operator::Icon::Exclamation);
+            return false;
+        }
+        return true;
+    }
+}
+
+} // namespace zkn
