@@ -1,16 +1,117 @@
 #pragma once
 
+#include "log_file.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "serial_line.h"
+#include "settings/settings_store.h"
+#include "shutdown_sequence.h"
+
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class QLabel;
+class QSpinBox;
 
 namespace zkn {
 
-// The main window: menus, tool bar, terminal and status bar.
+class Indicator;
+class Operator;
+class TerminalView;
+class frmProperties;
+class FrmDebugOptions;
+class FrmDebug;
+class FrmDBSerial;
+class frmAbout;
+class frmSplash;
+
+// The main window, and the program: it owns the settings, the live options, the transports, the
+// log and every other window, runs the start-up and the shutdown, and carries the commands in its
+// menus and tool bar.
 class frmTerminal : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit frmTerminal(QWidget* parent = nullptr);
+    explicit frmTerminal(Operator& op, QWidget* parent = nullptr);
+    ~frmTerminal() override;
+
+    // Start-up: the splash window, the stored settings, the hidden windows; then, once the splash
+    // is gone (a key, a click or `splashMs`), `ready` runs (it normally shows this window).
+    void startUp(std::function<void()> ready, int splashMs = 10000);
+
+    // The terminal font sizes in points, by spinner step; step 0 is never used.
+    static constexpr int kFontSizes[6] = {0, 5, 6, 9, 12, 14};
+
+    settings::SettingsStore& store() { return m_store; }
+    ConnectionOptions& connection() { return m_connection; }
+    DebugOptions& debugOptions() { return m_debug; }
+    SerialLine& serial() { return m_serial; }
+    LogFile& log() { return m_log; }
+    Operator& op() { return m_operator; }
+    ShutdownSequence& shutdown() { return m_shutdown; }
+    TerminalView* terminal() const { return m_txtTerm; }
+    frmProperties* properties() const { return m_properties; }
+    FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }
+    FrmDebug* lanDebugWindow() const { return m_lanDebug; }
+
+    // A menu item or tool-bar button by its name (menu items "mnu...", buttons by their key).
+    QAction* action(const QString& name) const;
+    void setPanelText(const QString& key, const QString& text);
+    QString panelText(const QString& key) const;
+    Indicator* indicator(const QString& name) const;
+
+    // Appends a line to the terminal; the open log gets the same bytes.
+    void WriteTerminal(const QByteArray& text);
+    void UpdateSettingsPanel();
+
+    void mnuOpenLog_Click();
+    void mnuCloseLog_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildCentre();
+    void buildStatusBar();
+    void wireCommands();
+    void onToolButton(const QString& key);
+    void applyFontStep(int step);
+    void showLogState(bool open);
+    void applyConnectionType(const QString& type);
+    void applyStoredSettings();
+    void finishStartUp();
+    void unloadWindows();
+
+    Operator& m_operator;
+    settings::SettingsStore m_store;
+    ConnectionOptions m_connection;
+    DebugOptions m_debug;
+    SerialLine m_serial;
+    LogFile m_log;
+    ShutdownSequence m_shutdown;
+
+    TerminalView* m_txtTerm = nullptr;
+    QSpinBox* m_fontStep = nullptr;
+    QLabel* m_fontLabel = nullptr;
+    QLabel* m_delayLabel = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QLabel*> m_panels;
+    QHash<QString, Indicator*> m_indicators;
+
+    frmProperties* m_properties = nullptr;
+    FrmDebugOptions* m_debugOptions = nullptr;
+    FrmDebug* m_lanDebug = nullptr;
+    FrmDBSerial* m_serialBuffer = nullptr;
+    QPointer<frmAbout> m_about;
+    QPointer<frmSplash> m_splash;
+    std::function<void()> m_ready;
+    bool m_mayClose = false;
 };
 
 } // namespace zkn

@@ -1,0 +1,99 @@
+#include "connection_properties.h"
+
+#include "model/connection_options.h"
+#include "serial_line.h"
+#include "settings/record_format.h"
+#include "settings/serial_settings.h"
+#include "settings/setting_text.h"
+#include "settings/settings_store.h"
+
+namespace zkn {
+
+namespace {
+
+struct PortChoice
+{
+    int commPort;
+    QString path;
+    friend bool operator==(const PortChoice&, const PortChoice&) = default;
+};
+
+void selectPort(SerialLine& serial, const PortChoice& port)
+{
+    if (port.path.isEmpty())
+        serial.setCommPort(port.commPort);
+    else
+        serial.setPortName(port.path);
+}
+
+// Switches to the new port; an open port is closed first and opened again on the new one. On
+// failure the old port number comes back and a port closed here stays closed.
+QString changePort(SerialLine& serial, const PortChoice& wanted, PropertiesResult& result)
+{
+    const PortChoice old{serial.commPort(), serial.portName()};
+    result.portOpen = serial.isOpen();
+    if (wanted == old)
+        return {};
+    const bool reopen = serial.isOpen();
+    if (reopen)
+        serial.close();
+    selectPort(serial, wanted);
+    QString error;
+    if (reopen) {
+        if (serial.open(&error) != SerialLine::OpenResult::Opened && error.isEmpty())
+            error = QStringLiteral("The port could not be opened.");
+        result.portReopened = true;
+        result.portOpen = serial.isOpen();
+    }
+    if (!error.isEmpty())
+        selectPort(serial, old);
+    return error;
+}
+
+void storeChoices(const PropertiesForm& form, const SerialLine& serial, const ConnectionOptions& options,
+           bool kraChosen, settings::SettingsStore& s)
+{
+    using settings::Key;
+    s.write(Key::DevID, form.deviceNumber);
+    s.write(Key::CType, form.connectionType);
+    s.write(Key::LANParity, form.lanParity);
+    s.write(Key::RemoteHost, options.remoteHost());
+    s.write(Key::Settings, serial.settings());
+    s.write(Key::CommPort, QString::number(serial.commPort()));
+    s.write(Key::PortName, serial.portName());
+    s.write(Key::Handshaking, QString::number(serial.handshaking()));
+    s.write(Key::Echo, settings::boolText(options.echo()));
+    s.write(Key::PBXType, settings::boolText(kraChosen));
+    s.sync();
+}
+
+} // namespace
+
+PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLine& serial,
+                                           ConnectionOptions& options, settings::SettingsStore& store)
+{
+    PropertiesResult result;
+    result.kraChosen = form.kraChosen;
+    options.setEcho(form.echoChoice);
+
+    result.error = changePort(serial, {form.commPort, form.portPath}, result);
+    if (!result.error.isEmpty())
+        return result;
+
+    const QString line =
+        settings::joinSerialSettings(form.speed, form.parityItem, form.dataBits, form.stopBits);
+    if (!serial.setSettings(line, &result.error))
+        return result;
+    if (!serial.setHandshaking(form.flowChoice, &result.error))
+        return result;
+
+    options.setRemoteHost(form.hostText);
+    options.setRecordFormatKra(settings::recordFormatIsKra(form.connectionType, form.kraChosen));
+    if (form.connectionType == QLatin1String("LAN"))
+        result.kraChosen = true;
+
+    storeChoices(form, serial, options, result.kraChosen, store);
+    return result;
+}
+
+} // namespace zkn

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+namespace zkn {
+
+class ConnectionOptions;
+class SerialLine;
+namespace settings {
+class SettingsStore;
+}
+
+// What the fields of the properties dialog hold when the operator presses OK.
+struct PropertiesForm
+{
+    QString connectionType;
+    QString deviceNumber;
+    QString lanParity;
+    QString hostText;
+    int commPort = 1;   // COM1 to COM16, used when portPath is empty
+    QString portPath;   // any other serial device, chosen or typed
+    QString speed;
+    QString parityItem; // "Even", "Odd", "None", "Mark", "Space"
+    QString dataBits;
+    QString stopBits;
+    int flowChoice = 0; // 0 none, 1 XON/XOFF, 2 RTS, 3 RTS and XON/XOFF
+    bool echoChoice = false;
+    bool kraChosen = true;
+};
+
+struct PropertiesResult
+{
+    QString error;            // not empty: a step was refused, the dialog stays up, nothing is stored
+    bool portReopened = false; // the open port was closed to change its number, then opened again
+    bool portOpen = false;     // whether the port is open afterwards
+    bool kraChosen = true;     // the KRA option after OK (a LAN link always selects it)
+};
+
+// OK of the properties dialog: applies the choices to the serial port and the live options in
+// order, and stores them only when the port accepted its number, parameters and handshaking.
+// What was applied before a refused step stays applied.
+PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLine& serial,
+                                           ConnectionOptions& options, settings::SettingsStore& store);
+
+} // namespace zkn

@@ -1,0 +1,24 @@
+#include "system_info.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace zkn {
+
+QStringList systemInfoPrograms()
+{
+    return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
+            QStringLiteral("gnome-system-monitor"), QStringLiteral("lshw-gtk")};
+}
+
+bool StartSysInfo()
+{
+    for (const QString& program : systemInfoPrograms()) {
+        const QString path = QStandardPaths::findExecutable(program);
+        if (!path.isEmpty())
+            return QProcess::startDetached(path, {});
+    }
+    return false;
+}
+
+} // namespace zkn

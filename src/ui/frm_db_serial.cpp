@@ -1,0 +1,56 @@
+#include "frm_db_serial.h"
+
+#include "frm_terminal.h"
+#include "window_placement.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace zkn {
+
+FrmDBSerial::FrmDBSerial(frmTerminal& main)
+    : QWidget(&main, Qt::Window)
+    , m_main(main)
+    , m_bar(new QProgressBar(this))
+    , m_half(new QLabel(this))
+    , m_full(new QLabel(this))
+{
+    setObjectName(QStringLiteral("FrmDBSerial"));
+    setWindowTitle(QStringLiteral("ZKN-Tool - RS-232C Buffer Size (bytes)"));
+    m_bar->setObjectName(QStringLiteral("PbarInBuffer"));
+    m_bar->setTextVisible(false);
+    m_bar->setMinimumWidth(320);
+    auto* zero = new QLabel(QStringLiteral("0"), this);
+    zero->setObjectName(QStringLiteral("Label2"));
+    m_half->setObjectName(QStringLiteral("Label3"));
+    m_half->setAlignment(Qt::AlignHCenter);
+    m_full->setObjectName(QStringLiteral("Label4"));
+    m_full->setAlignment(Qt::AlignRight);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(m_bar, 0, 0, 1, 3);
+    grid->addWidget(zero, 1, 0, Qt::AlignLeft);
+    grid->addWidget(m_half, 1, 1, Qt::AlignHCenter);
+    grid->addWidget(m_full, 1, 2, Qt::AlignRight);
+}
+
+void FrmDBSerial::showWindow()
+{
+    const qint64 size = m_main.serial().inputBufferSize();
+    m_bar->setMaximum(static_cast<int>(size));
+    m_full->setText(QString::number(size));
+    m_half->setText(QString::number(size / 2));
+    setLevel(m_main.serial().bytesWaiting());
+    if (!isVisible())
+        centreOver(this, &m_main);
+    show();
+    raise();
+}
+
+void FrmDBSerial::setLevel(qint64 bytes)
+{
+    m_bar->setValue(static_cast<int>(qMin<qint64>(bytes, m_bar->maximum())));
+}
+
+} // namespace zkn

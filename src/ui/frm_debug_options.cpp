@@ -1,0 +1,245 @@
+#include "frm_debug_options.h"
+
+#include "frm_debug.h"
+#include "frm_terminal.h"
+#include "settings/setting_text.h"
+#include "window_placement.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zkn {
+
+namespace {
+
+using Forced = DebugOptions::ForcedAnswer;
+using settings::Key;
+
+QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent)
+{
+    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QRadioButton* option(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QRadioButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+// Whole seconds up to 180; an empty box is allowed (a health check on every tick).
+QValidator* intervalValidator(QObject* parent)
+{
+    return new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("0*([0-9]{0,2}|1[0-7][0-9]|180)")), parent);
+}
+
+} // namespace
+
+FrmDebugOptions::FrmDebugOptions(frmTerminal& main)
+    : QDialog(&main)
+    , m_main(main)
+{
+    setObjectName(QStringLiteral("FrmDebugOptions"));
+    setWindowTitle(QStringLiteral("Debug Options"));
+    build();
+
+    DebugOptions& d = m_main.debugOptions();
+    connect(m_detail, &QCheckBox::toggled, &d, &DebugOptions::setDetail);
+    connect(m_stopHealth, &QCheckBox::toggled, &d, &DebugOptions::setStopHealth);
+    connect(m_ignoreParity, &QCheckBox::toggled, &d, &DebugOptions::setIgnoreParity);
+    connect(m_toggleParity, &QCheckBox::toggled, &d, &DebugOptions::setToggleParity);
+    // Clicks, not changes of state: loading the boxes must neither open a window nor flip parity.
+    connect(m_hex, &QCheckBox::clicked, &d, &DebugOptions::setHexView);
+    connect(m_toggleParity, &QCheckBox::clicked, this, [this] { m_main.connection().toggleLanParity(); });
+    connect(m_normal, &QRadioButton::toggled, this, [&d](bool on) {
+        if (on)
+            d.setForcedAnswer(Forced::Normal);
+    });
+    connect(m_parityError, &QRadioButton::toggled, this, [&d](bool on) {
+        if (on)
+            d.setForcedAnswer(Forced::ParityError);
+    });
+    connect(m_invalidText, &QRadioButton::toggled, this, [&d](bool on) {
+        if (on)
+            d.setForcedAnswer(Forced::InvalidText);
+    });
+    connect(m_interval, &QLineEdit::textChanged, &d, &DebugOptions::setHealthCheckIntervalText);
+    // The link falls back to a normal answer after a forced one, and closing the LAN debug
+    // window clears its box: the dialog follows the options.
+    connect(&d, &DebugOptions::changed, this, &FrmDebugOptions::showOptions);
+}
+
+void FrmDebugOptions::build()
+{
+    m_detail = checkBox("chkdetail", "Show detailed messages", this);
+    m_hex = checkBox("chkdebug", "Show debug HEX view", this);
+    m_toggleParity = checkBox("chktoggleparity", "Toggle Tx parity (ODD/EVEN", this);
+    m_ignoreParity = checkBox("chkIgnoreparitychk", "Don't perform Rx Parity check", this);
+    m_stopHealth = checkBox("chkstophealth", "Stop health check signal", this);
+
+    auto* forced = new QGroupBox(QStringLiteral("Force Client Response Message"), this);
+    forced->setObjectName(QStringLiteral("Frame1"));
+    auto* forcedColumn = new QVBoxLayout(forced);
+    m_normal = option("optNorm", "Normal", forced);
+    m_parityError = option("optParityErr", "Parity Error", forced);
+    m_invalidText = option("optInvalidTxt", "Invalid Text", forced);
+    m_normal->setChecked(true);
+    forcedColumn->addWidget(m_normal);
+    forcedColumn->addWidget(m_parityError);
+    forcedColumn->addWidget(m_invalidText);
+
+    auto* intervalLabel = new QLabel(QStringLiteral("Health Check &Interval (Sec.)"), this);
+    intervalLabel->setObjectName(QStringLiteral("Label1"));
+    m_interval = new QLineEdit(QStringLiteral("5"), this);
+    m_interval->setObjectName(QStringLiteral("txtHCInterval"));
+    m_interval->setValidator(intervalValidator(m_interval));
+    m_interval->setMaximumWidth(m_interval->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    m_interval->setToolTip(QStringLiteral("1 to 180 seconds; empty or 0 checks every second"));
+    m_interval->installEventFilter(this);
+    intervalLabel->setBuddy(m_interval);
+
+    auto* spinner = new QWidget(this);
+    spinner->setObjectName(QStringLiteral("UpDown1"));
+    auto* arrows = new QVBoxLayout(spinner);
+    arrows->setContentsMargins(0, 0, 0, 0);
+    arrows->setSpacing(0);
+    for (const int delta : {1, -1}) {
+        auto* arrow = new QToolButton(spinner);
+        arrow->setArrowType(delta > 0 ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setFixedSize(18, 12);
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        connect(arrow, &QToolButton::clicked, this, [this, delta] { stepInterval(delta); });
+        arrows->addWidget(arrow);
+    }
+    auto* intervalRow = new QHBoxLayout;
+    intervalRow->addWidget(intervalLabel);
+    intervalRow->addStretch(1);
+    intervalRow->addWidget(m_interval);
+    intervalRow->addWidget(spinner);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* quit = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    quit->setObjectName(QStringLiteral("cmdQuit"));
+    connect(quit, &QPushButton::clicked, this, &QDialog::hide);
+
+    auto* layout = new QVBoxLayout(this);
+    for (QCheckBox* box : {m_detail, m_hex, m_toggleParity, m_ignoreParity, m_stopHealth})
+        layout->addWidget(box);
+    layout->addWidget(forced);
+    layout->addLayout(intervalRow);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+}
+
+void FrmDebugOptions::stepInterval(int delta)
+{
+    const int now = m_main.debugOptions().healthCheckInterval();
+    m_interval->setText(QString::number(qBound(1, now + delta, DebugOptions::kMaxInterval)));
+}
+
+bool FrmDebugOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_interval && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            stepInterval(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmDebugOptions::showOptions()
+{
+    const DebugOptions& d = m_main.debugOptions();
+    m_detail->setChecked(d.detail());
+    m_hex->setChecked(d.hexView());
+    m_toggleParity->setChecked(d.toggleParity());
+    m_stopHealth->setChecked(d.stopHealth());
+    m_ignoreParity->setChecked(d.ignoreParity());
+    (d.forcedAnswer() == Forced::ParityError   ? m_parityError
+     : d.forcedAnswer() == Forced::InvalidText ? m_invalidText
+                                               : m_normal)
+        ->setChecked(true);
+    if (m_interval->text() != d.healthCheckIntervalText())
+        m_interval->setText(d.healthCheckIntervalText());
+}
+
+void FrmDebugOptions::load()
+{
+    DebugOptions& d = m_main.debugOptions();
+    const settings::SettingsStore& store = m_main.store();
+    const auto checkState = [&store](Key key, void (DebugOptions::*set)(bool), DebugOptions& options) {
+        if (const auto state = settings::parseInt(store.text(key)))
+            (options.*set)(*state != 0);
+    };
+    checkState(Key::Detail, &DebugOptions::setDetail, d);
+    checkState(Key::TogglePty, &DebugOptions::setToggleParity, d);
+    checkState(Key::StopHC, &DebugOptions::setStopHealth, d);
+    checkState(Key::IgnorePty, &DebugOptions::setIgnoreParity, d);
+    // A later option stored as selected wins, as selecting an option clears the others.
+    const std::pair<Key, Forced> answers[] = {
+        {Key::RespNorm, Forced::Normal}, {Key::RespPtyErr, Forced::ParityError}, {Key::RespTextErr, Forced::InvalidText}};
+    for (const auto& [key, answer] : answers)
+        if (settings::parseBool(store.text(key)).value_or(false))
+            d.setForcedAnswer(answer);
+    d.setHealthCheckIntervalText(store.text(Key::HCinterval));
+    // The stored Hex never opens the LAN debug window: the box shows whether it is open.
+    d.setHexView(m_main.lanDebugWindow()->isVisible());
+    showOptions();
+    m_loaded = true;
+}
+
+void FrmDebugOptions::unload()
+{
+    if (!m_loaded)
+        return;
+    settings::SettingsStore& store = m_main.store();
+    const DebugOptions& d = m_main.debugOptions();
+    store.write(Key::Detail, settings::checkStateText(d.detail()));
+    store.write(Key::Hex, settings::checkStateText(d.hexView()));
+    store.write(Key::TogglePty, settings::checkStateText(d.toggleParity()));
+    store.write(Key::StopHC, settings::checkStateText(d.stopHealth()));
+    store.write(Key::IgnorePty, settings::checkStateText(d.ignoreParity()));
+    store.write(Key::HCValue, d.healthCheckIntervalText());
+    store.write(Key::RespNorm, settings::boolText(d.forcedAnswer() == Forced::Normal));
+    store.write(Key::RespPtyErr, settings::boolText(d.forcedAnswer() == Forced::ParityError));
+    store.write(Key::RespTextErr, settings::boolText(d.forcedAnswer() == Forced::InvalidText));
+    store.write(Key::HCinterval, d.healthCheckIntervalText());
+    store.sync();
+    m_loaded = false;
+}
+
+void FrmDebugOptions::showDialog()
+{
+    if (!m_loaded)
+        load();
+    if (!isVisible())
+        centreOver(this, &m_main);
+    show();
+    raise();
+    activateWindow();
+}
+
+void FrmDebugOptions::closeEvent(QCloseEvent* event)
+{
+    unload();
+    QDialog::closeEvent(event);
+}
+
+} // namespace zkn

@@ -1,0 +1,350 @@
+#include "frm_properties.h"
+
+#include "connection_properties.h"
+#include "frm_terminal.h"
+#include "operator/operator.h"
+#include "settings/format_ip.h"
+#include "settings/serial_settings.h"
+#include "window_placement.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace zkn {
+
+namespace {
+
+const QStringList kTypes{QStringLiteral("LAN"), QStringLiteral("Serial")};
+const QStringList kDevices{QStringLiteral("0"), QStringLiteral("1")};
+const QStringList kLanParities{QStringLiteral("Odd"), QStringLiteral("Even")};
+const QStringList kSpeeds{QStringLiteral("110"),    QStringLiteral("300"),    QStringLiteral("600"),
+                          QStringLiteral("1200"),   QStringLiteral("2400"),   QStringLiteral("4800"),
+                          QStringLiteral("9600"),   QStringLiteral("14400"),  QStringLiteral("19200"),
+                          QStringLiteral("28800"),  QStringLiteral("38400"),  QStringLiteral("56000"),
+                          QStringLiteral("57600"),  QStringLiteral("115200"), QStringLiteral("128000"),
+                          QStringLiteral("256000")};
+const QStringList kDataBits{QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                            QStringLiteral("8")};
+const QStringList kParities{QStringLiteral("Even"), QStringLiteral("Odd"), QStringLiteral("None"),
+                            QStringLiteral("Mark"), QStringLiteral("Space")};
+const QStringList kStopBits{QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")};
+
+QComboBox* editableList(const char* name, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+void fill(QComboBox* box, const QStringList& items)
+{
+    const QString text = box->currentText();
+    const QSignalBlocker quiet(box);
+    box->clear();
+    box->addItems(items);
+    box->setEditText(text);
+}
+
+// The items that follow COM1 to COM16: serial devices found on this machine that are not
+// /dev/ttyS0 to /dev/ttyS15 (those are COM1 to COM16 already).
+QStringList serialDevicesFound()
+{
+    QStringList found;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString path = info.systemLocation();
+        bool isComPort = false;
+        if (path.startsWith(QLatin1String("/dev/ttyS"))) {
+            const int n = path.mid(9).toInt(&isComPort);
+            isComPort = isComPort && n >= 0 && n < 16;
+        }
+        if (!isComPort)
+            found.append(path);
+    }
+    found.sort();
+    return found;
+}
+
+QButtonGroup* optionArray(const char* name, const QStringList& captions, QGroupBox* frame)
+{
+    auto* group = new QButtonGroup(frame);
+    auto* layout = new QVBoxLayout(frame);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* option = new QRadioButton(captions[i], frame);
+        option->setObjectName(QLatin1String(name));
+        option->setProperty("index", i);
+        group->addButton(option, i);
+        layout->addWidget(option);
+    }
+    return group;
+}
+
+} // namespace
+
+frmProperties::frmProperties(frmTerminal& main)
+    : QDialog(&main)
+    , m_main(main)
+{
+    setObjectName(QStringLiteral("frmProperties"));
+    setWindowTitle(QStringLiteral("Connection Properties"));
+    build();
+
+    ConnectionOptions& c = m_main.connection();
+    connect(m_type, &QComboBox::currentTextChanged, this, [this, &c](const QString& text) {
+        c.setConnectionType(text);
+        cboType_Click();
+    });
+    connect(m_device, &QComboBox::currentTextChanged, &c, &ConnectionOptions::setDeviceNumber);
+    connect(m_lanParity, &QComboBox::currentTextChanged, &c, &ConnectionOptions::setLanParity);
+    connect(m_host, &QLineEdit::textChanged, &c, &ConnectionOptions::setHostField);
+    connect(m_kra, &QRadioButton::toggled, &c, &ConnectionOptions::setKraSelected);
+    connect(&c, &ConnectionOptions::connectionTypeChanged, m_type, &QComboBox::setCurrentText);
+    connect(&c, &ConnectionOptions::deviceNumberChanged, m_device, &QComboBox::setCurrentText);
+    connect(&c, &ConnectionOptions::lanParityChanged, m_lanParity, &QComboBox::setCurrentText);
+    connect(&c, &ConnectionOptions::hostFieldChanged, m_host, &QLineEdit::setText);
+    connect(&c, &ConnectionOptions::kraSelectedChanged, this,
+            [this](bool kra) { (kra ? m_kra : m_olv)->setChecked(true); });
+    connect(m_host, &QLineEdit::editingFinished, this,
+            [this] { m_host->setText(settings::FormatIP(m_host->text(), false)); });
+    connect(m_flow, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            m_flowChoice = id;
+    });
+    connect(m_echo, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            m_echoChoice = id == 1;
+    });
+}
+
+void frmProperties::build()
+{
+    auto* typeLabel = new QLabel(QStringLiteral(" Connection &Method:"), this);
+    typeLabel->setObjectName(QStringLiteral("lblType"));
+    m_type = editableList("cboType", this);
+    typeLabel->setBuddy(m_type);
+
+    m_frames = new QStackedWidget(this);
+
+    m_lanFrame = new QGroupBox(m_frames);
+    m_lanFrame->setObjectName(QStringLiteral("fraTCPIP"));
+    auto* lan = new QFormLayout(m_lanFrame);
+    m_host = new QLineEdit(m_lanFrame);
+    m_host->setObjectName(QStringLiteral("txtHost"));
+    m_lanParity = editableList("cboLANParity", m_lanFrame);
+    m_device = editableList("cboDevID", m_lanFrame);
+    const auto labelled = [](const char* name, const char* caption, QWidget* parent) {
+        auto* label = new QLabel(QString::fromLatin1(caption), parent);
+        label->setObjectName(QLatin1String(name));
+        return label;
+    };
+    lan->addRow(labelled("lblHost", "IP Address:", m_lanFrame), m_host);
+    lan->addRow(labelled("Label2", "Parity Type:", m_lanFrame), m_lanParity);
+    lan->addRow(labelled("lblDevID", "Device ID:", m_lanFrame), m_device);
+
+    m_serialFrame = new QWidget(m_frames);
+    m_serialFrame->setObjectName(QStringLiteral("fraSerial"));
+    auto* serial = new QGridLayout(m_serialFrame);
+    serial->setContentsMargins(0, 0, 0, 0);
+
+    auto* format = new QGroupBox(QStringLiteral("ZKN - Format Type"), m_serialFrame);
+    format->setObjectName(QStringLiteral("FramePRQKRA"));
+    auto* formatRow = new QHBoxLayout(format);
+    m_olv = new QRadioButton(QStringLiteral("OLV"), format);
+    m_olv->setObjectName(QStringLiteral("OptOLV"));
+    m_kra = new QRadioButton(QStringLiteral("KRA"), format);
+    m_kra->setObjectName(QStringLiteral("OptKRA"));
+    m_kra->setChecked(true);
+    formatRow->addWidget(m_olv);
+    formatRow->addWidget(m_kra);
+
+    auto* flow = new QGroupBox(QStringLiteral("&Flow Control"), m_serialFrame);
+    flow->setObjectName(QStringLiteral("Frame5"));
+    m_flow = optionArray("optFlow",
+                         {QStringLiteral("None"), QStringLiteral("Xon/Xoff"), QStringLiteral("RTS"),
+                          QStringLiteral("Xon/RTS")},
+                         flow);
+    auto* echo = new QGroupBox(QStringLiteral("&Echo"), m_serialFrame);
+    echo->setObjectName(QStringLiteral("Frame7"));
+    m_echo = optionArray("optEcho", {QStringLiteral("Off"), QStringLiteral("On")}, echo);
+
+    auto* portRow = new QFormLayout;
+    m_port = editableList("cboPort", m_serialFrame);
+    m_port->setMinimumContentsLength(14);
+    m_port->setToolTip(QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15; any other device path may be typed"));
+    auto* portLabel = labelled("Label1", "&Port:", m_serialFrame);
+    portLabel->setBuddy(m_port);
+    portRow->addRow(portLabel, m_port);
+
+    auto* line = new QGroupBox(QStringLiteral("Connection Preferences"), m_serialFrame);
+    line->setObjectName(QStringLiteral("fraConnection"));
+    auto* lineForm = new QFormLayout(line);
+    m_dataBits = editableList("cboDataBits", line);
+    m_parity = editableList("cboParity", line);
+    m_stopBits = editableList("cboStopBits", line);
+    lineForm->addRow(QStringLiteral("Data Bits:"), m_dataBits);
+    lineForm->addRow(QStringLiteral("Parity:"), m_parity);
+    lineForm->addRow(QStringLiteral("Stop Bits:"), m_stopBits);
+
+    auto* speed = new QGroupBox(QStringLiteral("Maximum Speed"), m_serialFrame);
+    speed->setObjectName(QStringLiteral("Frame1"));
+    auto* speedRow = new QVBoxLayout(speed);
+    m_speed = editableList("cboSpeed", speed);
+    speedRow->addWidget(m_speed);
+
+    serial->addLayout(portRow, 0, 0);
+    serial->addWidget(format, 0, 1);
+    serial->addWidget(line, 1, 0, 2, 1);
+    serial->addWidget(speed, 1, 1);
+    serial->addWidget(flow, 2, 1);
+    serial->addWidget(echo, 3, 1);
+    serial->setRowStretch(4, 1);
+
+    m_frames->addWidget(m_serialFrame);
+    m_frames->addWidget(m_lanFrame);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok, &QPushButton::clicked, this, &frmProperties::cmdOK_Click);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
+
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(typeLabel);
+    typeRow->addWidget(m_type, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(typeRow);
+    layout->addWidget(m_frames, 1);
+    layout->addWidget(buttons);
+}
+
+void frmProperties::load()
+{
+    using settings::Key;
+    settings::SettingsStore& store = m_main.store();
+    m_type->setCurrentText(store.text(Key::CType));
+    m_device->setCurrentText(store.text(Key::DevID));
+    m_lanParity->setCurrentText(store.text(Key::LANParity));
+    cboType_Click();
+    LoadPropertySettings();
+    m_loaded = true;
+}
+
+void frmProperties::showDialog()
+{
+    if (!m_loaded)
+        load();
+    if (!isVisible())
+        centreOver(this, &m_main);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmProperties::LoadPropertySettings()
+{
+    QStringList ports;
+    for (int n = 1; n <= 16; ++n)
+        ports.append(QStringLiteral("COM%1").arg(n));
+    fill(m_port, ports + serialDevicesFound());
+    fill(m_type, kTypes);
+    fill(m_device, kDevices);
+    fill(m_lanParity, kLanParities);
+    fill(m_speed, kSpeeds);
+    fill(m_dataBits, kDataBits);
+    fill(m_parity, kParities);
+    fill(m_stopBits, kStopBits);
+
+    const SerialLine& port = m_main.serial();
+    const settings::SerialSettingsFields fields = settings::splitSerialSettings(port.settings());
+    m_host->setText(m_main.connection().remoteHost());
+    m_speed->setCurrentText(fields.speed);
+    if (const QString item = settings::parityItemForLetter(fields.parityLetter); !item.isEmpty())
+        m_parity->setCurrentText(item);
+    m_dataBits->setCurrentText(fields.dataBits);
+    m_stopBits->setCurrentText(fields.stopBits);
+    selectPort();
+    if (QAbstractButton* flow = m_flow->button(port.handshaking()))
+        flow->setChecked(true);
+    m_echo->button(m_main.connection().echo() ? 1 : 0)->setChecked(true);
+}
+
+void frmProperties::selectPort()
+{
+    const SerialLine& port = m_main.serial();
+    if (port.portName().isEmpty())
+        m_port->setCurrentIndex(port.commPort() - 1);
+    else
+        m_port->setCurrentText(port.portName());
+}
+
+void frmProperties::cboType_Click()
+{
+    m_frames->setCurrentWidget(m_type->currentText() == QLatin1String("Serial") ? m_serialFrame : m_lanFrame);
+}
+
+PropertiesForm frmProperties::form() const
+{
+    PropertiesForm f;
+    f.connectionType = m_type->currentText();
+    f.deviceNumber = m_device->currentText();
+    f.lanParity = m_lanParity->currentText();
+    f.hostText = m_host->text();
+    const QString port = m_port->currentText().trimmed();
+    const QRegularExpressionMatch com =
+        QRegularExpression(QStringLiteral("^COM([1-9]|1[0-6])$"), QRegularExpression::CaseInsensitiveOption)
+            .match(port);
+    if (com.hasMatch()) {
+        f.commPort = com.captured(1).toInt();
+    } else {
+        f.commPort = m_main.serial().commPort();
+        f.portPath = port;
+    }
+    f.speed = m_speed->currentText();
+    f.parityItem = m_parity->currentText();
+    f.dataBits = m_dataBits->currentText();
+    f.stopBits = m_stopBits->currentText();
+    f.flowChoice = m_flowChoice;
+    f.echoChoice = m_echoChoice;
+    f.kraChosen = m_kra->isChecked();
+    return f;
+}
+
+void frmProperties::cmdOK_Click()
+{
+    const PropertiesResult result =
+        applyConnectionProperties(form(), m_main.serial(), m_main.connection(), m_main.store());
+    if (result.portReopened)
+        Q_EMIT portReopened(result.portOpen);
+    if (!result.error.isEmpty()) {
+        m_main.op().tell(result.error, Operator::Icon::Exclamation);
+        return;
+    }
+    if (result.kraChosen)
+        m_kra->setChecked(true);
+    hide();
+}
+
+void frmProperties::closeEvent(QCloseEvent* event)
+{
+    // The close box unloads the dialog: the next use reads the store and the port afresh.
+    m_loaded = false;
+    QDialog::closeEvent(event);
+}
+
+} // namespace zkn

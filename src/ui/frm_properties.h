@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+class QStackedWidget;
+
+namespace zkn {
+
+class frmTerminal;
+struct PropertiesForm;
+
+// "Connection Properties": how the tool reaches the PBX. Its connection method, device number and
+// LAN parity are live: the link reads them as the operator edits them. OK applies and stores the
+// rest; Cancel only hides and keeps the edits.
+class frmProperties : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmProperties(frmTerminal& main);
+
+    // Fills the boxes from the store and the serial port, as when the dialog is first loaded.
+    void load();
+    // The Properties command: shows the dialog, loading it again if it was closed.
+    void showDialog();
+    void LoadPropertySettings();
+
+    int flowChoice() const { return m_flowChoice; }
+    bool echoChoice() const { return m_echoChoice; }
+
+Q_SIGNALS:
+    // The port was closed and opened again on a new number by OK.
+    void portReopened(bool open);
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;
+
+private:
+    void build();
+    void cboType_Click();
+    void cmdOK_Click();
+    PropertiesForm form() const;
+    void selectPort();
+
+    frmTerminal& m_main;
+    bool m_loaded = false;
+    int m_flowChoice = 0;
+    bool m_echoChoice = false;
+
+    QComboBox* m_type = nullptr;
+    QStackedWidget* m_frames = nullptr;
+    QWidget* m_lanFrame = nullptr;
+    QWidget* m_serialFrame = nullptr;
+    QLineEdit* m_host = nullptr;
+    QComboBox* m_lanParity = nullptr;
+    QComboBox* m_device = nullptr;
+    QRadioButton* m_olv = nullptr;
+    QRadioButton* m_kra = nullptr;
+    QButtonGroup* m_flow = nullptr;
+    QButtonGroup* m_echo = nullptr;
+    QComboBox* m_port = nullptr;
+    QComboBox* m_dataBits = nullptr;
+    QComboBox* m_parity = nullptr;
+    QComboBox* m_stopBits = nullptr;
+    QComboBox* m_speed = nullptr;
+};
+
+} // namespace zkn

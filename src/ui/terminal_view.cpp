@@ -1,0 +1,47 @@
+#include "terminal_view.h"
+
+#include "display/visible_text.h"
+
+#include <QFontDatabase>
+#include <QScrollBar>
+
+namespace zkn {
+
+TerminalView::TerminalView(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAnywhere);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setBold(false);
+    setFont(font);
+}
+
+void TerminalView::WriteTerminal(const QByteArray& text)
+{
+    const display::TerminalEdit edit = m_buffer.WriteTerminal(text);
+    if (edit.cutFront > 0 || edit.replaceLength > 0) {
+        // A cut or a backspace changes shown text: redraw the (at most ~16000 characters) whole.
+        setPlainText(display::visibleText(m_buffer.content()));
+    } else if (!edit.text.isEmpty()) {
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(display::visibleText(edit.text));
+    }
+    moveCursor(QTextCursor::End);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (!edit.text.isEmpty())
+        Q_EMIT textWritten(edit.text);
+}
+
+void TerminalView::setPointSize(int points)
+{
+    QFont f = font();
+    f.setPointSize(points);
+    f.setBold(false);
+    setFont(f);
+}
+
+} // namespace zkn

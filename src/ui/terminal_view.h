@@ -1,0 +1,31 @@
+#pragma once
+
+#include "display/terminal_buffer.h"
+
+#include <QPlainTextEdit>
+
+namespace zkn {
+
+// A terminal box: shows its text in a fixed-width font, control characters as visible symbols,
+// and keeps the newest line in view. The raw bytes live in the buffer; the box mirrors them.
+class TerminalView : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TerminalView(QWidget* parent = nullptr);
+
+    // Filters and appends `text`; announces exactly what was written so the log gets it.
+    void WriteTerminal(const QByteArray& text);
+
+    const QByteArray& content() const { return m_buffer.content(); }
+    void setPointSize(int points);
+
+Q_SIGNALS:
+    void textWritten(const QByteArray& text);
+
+private:
+    display::TerminalBuffer m_buffer;
+};
+
+} // namespace zkn

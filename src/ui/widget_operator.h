@@ -1,0 +1,24 @@
+#pragma once
+
+#include "operator/operator.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace zkn {
+
+// The operator at the screen: modal message boxes and file dialogs over the given window.
+class WidgetOperator : public Operator
+{
+public:
+    explicit WidgetOperator(QWidget* parent = nullptr);
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    Answer ask(const Message& message) override;
+    std::optional<QString> chooseFile(const FileChoice& choice) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+} // namespace zkn

@@ -1,0 +1,10 @@
+#pragma once
+
+class QWidget;
+
+namespace zkn {
+
+// Places `window` at the centre of `over` (the main window), or of the screen without one.
+void centreOver(QWidget* window, const QWidget* over);
+
+} // namespace zkn
