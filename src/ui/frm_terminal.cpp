@@ -354,8 +354,11 @@ void frmTerminal::applyFontStep(int step)
 {
     if (step < 1 || step > 5)
         return;
-    if (m_fontStep->value() != step)
+    if (m_fontStep->value() != step) {
+        // Only the operator's changes are stored; this one may come from the store itself.
+        const QSignalBlocker quiet(m_fontStep);
         m_fontStep->setValue(step);
+    }
     m_txtTerm->setPointSize(kFontSizes[step]);
     m_fontLabel->setText(QString::number(kFontSizes[step]));
 }
@@ -459,7 +462,8 @@ void frmTerminal::closeEvent(QCloseEvent* event)
     });
     m_shutdown.run([this] {
         m_mayClose = true;
-        close();
+        // Closing again from inside this close event would be ignored: close once it returned.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     });
 }
 

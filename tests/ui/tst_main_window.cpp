@@ -1,23 +1,360 @@
-// The main window comes up offscreen with its title.
-#include "app_identity.h"
-#include "frm_terminal.h"
+// The main window as the operator meets it: start-up from the store, menu and button states,
+// the log commands, the font size and the exit confirmation.
+#include "tool_fixture.h"
 
-#include <QTest>
+#include "frm_debug.h"
+#include "indicator.h"
+#include "terminal_view.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QSpinBox>
+#include <QToolBar>
+
+using namespace zkn;
+using zkn::test::ToolFixture;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void opensWithTheApplicationTitle()
-    {
-        zkn::frmTerminal window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.windowTitle(), QStringLiteral("ZKN-Control Tool"));
-        QCOMPARE(window.objectName(), QStringLiteral("frmTerminal"));
-    }
+    void emptyStoreStartsWithEveryDefault();
+    void initialCommandStates_data();
+    void initialCommandStates();
+    void storedValuesAreApplied_data();
+    void storedValuesAreApplied();
+    void refusedStoredPortSettingsAreReportedAndTheToolStillComesUp();
+    void switchingTheMethodSwapsTheDebugItemsBeforeOk();
+    void fontStepSetsTheSizeAndIsStored();
+    void logOpenReplaceAppendAndClose();
+    void logCancelAtTheReplaceQuestionReturnsToTheFileDialog();
+    void exitAnsweredNoKeepsRunning();
+    void exitAnsweredYesClosesTheLogAndStoresTheDebugOptions();
+    void menuCaptionsAndAccessKeys_data();
+    void menuCaptionsAndAccessKeys();
 };
+
+void TestMainWindow::emptyStoreStartsWithEveryDefault()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    const ConnectionOptions& c = t.window->connection();
+    QCOMPARE(c.connectionType(), QStringLiteral("Serial"));
+    QCOMPARE(c.deviceNumber(), QStringLiteral("0"));
+    QCOMPARE(c.lanParity(), QStringLiteral("Odd"));
+    QCOMPARE(c.remoteHost(), QStringLiteral("0.0.0.0"));
+    QCOMPARE(c.hostField(), QStringLiteral("0.0.0.0"));
+    QVERIFY(c.kraSelected());
+    QVERIFY(c.recordFormatKra());
+    QVERIFY(!c.echo());
+    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(t.window->serial().commPort(), 1);
+    QCOMPARE(t.window->serial().handshaking(), 0);
+
+    const DebugOptions& d = t.window->debugOptions();
+    QVERIFY(d.detail());
+    QVERIFY(!d.hexView() && !d.toggleParity() && !d.stopHealth() && !d.ignoreParity());
+    QCOMPARE(d.forcedAnswer(), DebugOptions::ForcedAnswer::Normal);
+    QCOMPARE(d.healthCheckIntervalText(), QStringLiteral("5"));
+
+    QCOMPARE(t.find<QSpinBox>("UpDown1")->value(), 3);
+    QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral("9"));
+    QCOMPARE(t.find<QLabel>("Label1")->text(), QStringLiteral("300"));
+    QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
+    QVERIFY(!t.window->indicator(QStringLiteral("connection"))->isOn());
+    QVERIFY(t.op.messages.isEmpty());
+}
+
+void TestMainWindow::initialCommandStates_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("checked");
+    const auto row = [](const char* name, bool enabled, bool checked = false) {
+        QTest::newRow(name) << QString::fromLatin1(name) << enabled << checked;
+    };
+    row("mnuOpenLog", true);
+    row("mnuCloseLog", false);
+    row("mnuSendText", false);
+    row("mnuFileExit", true);
+    row("mnuOpen", true);
+    row("mnuProperties", true);
+    row("mnuConfig", true);
+    row("mnuStart", false);
+    row("mnuStop", false);
+    row("mnuCMWL", true);
+    row("mnuDisplayProperties", false); // the method is "Serial"
+    row("mnuDebugSerial", true);
+    row("mnuFormat", true);
+    row("mnuAbout", true);
+    row("OpenLogFile", true);
+    row("CloseLogFile", false);
+    row("TransmitTextFile", false);
+    row("StartLoadTest", false);
+    row("StopTest", false);
+}
+
+void TestMainWindow::initialCommandStates()
+{
+    QFETCH(QString, name);
+    ToolFixture t;
+    QVERIFY(t.start());
+    QAction* a = t.window->action(name);
+    QVERIFY2(a, qPrintable(name));
+    QTEST(a->isEnabled(), "enabled");
+    QTEST(a->isChecked(), "checked");
+}
+
+void TestMainWindow::storedValuesAreApplied_data()
+{
+    QTest::addColumn<QString>("cType");
+    QTest::addColumn<QString>("pbxType");
+    QTest::addColumn<bool>("kraSelected");
+    QTest::addColumn<bool>("recordFormatKra");
+    QTest::newRow("LAN with OLV stored is still KRA") << "LAN" << "False" << false << true;
+    QTest::newRow("Serial with OLV") << "Serial" << "False" << false << false;
+    QTest::newRow("Serial, lower-case true is OLV") << "Serial" << "true" << false << false;
+    QTest::newRow("Serial with KRA") << "Serial" << "True" << true << true;
+}
+
+void TestMainWindow::storedValuesAreApplied()
+{
+    QFETCH(QString, cType);
+    QFETCH(QString, pbxType);
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Properties/CType"), cType},
+                   {QStringLiteral("Properties/PBXType"), pbxType},
+                   {QStringLiteral("Properties/DevID"), QStringLiteral("1")},
+                   {QStringLiteral("Properties/RemoteHost"), QStringLiteral("10.1.2.3")},
+                   {QStringLiteral("Properties/Settings"), QStringLiteral("19200,e,7,2")},
+                   {QStringLiteral("Properties/CommPort"), QStringLiteral("4")},
+                   {QStringLiteral("Properties/Handshaking"), QStringLiteral("1")},
+                   {QStringLiteral("Properties/Echo"), QStringLiteral("True")},
+                   {QStringLiteral("Properties/FontSize"), QStringLiteral("5")},
+                   {QStringLiteral("Debug/Hex"), QStringLiteral("1")},
+                   {QStringLiteral("Debug/Detail"), QStringLiteral("0")},
+                   {QStringLiteral("Debug/RespPtyErr"), QStringLiteral("True")},
+                   {QStringLiteral("Debug/HCinterval"), QStringLiteral("12")}});
+    QVERIFY(t.start());
+    QVERIFY(t.op.messages.isEmpty());
+    const ConnectionOptions& c = t.window->connection();
+    QCOMPARE(c.connectionType(), cType);
+    QTEST(c.kraSelected(), "kraSelected");
+    QTEST(c.recordFormatKra(), "recordFormatKra");
+    QCOMPARE(c.deviceNumber(), QStringLiteral("1"));
+    QCOMPARE(c.remoteHost(), QStringLiteral("10.1.2.3"));
+    QVERIFY(c.echo());
+    QCOMPARE(t.window->serial().settings(), QStringLiteral("19200,e,7,2"));
+    QCOMPARE(t.window->serial().commPort(), 4);
+    QCOMPARE(t.window->serial().handshaking(), 1);
+    QCOMPARE(t.find<QSpinBox>("UpDown1")->value(), 5);
+    QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral("14"));
+    QCOMPARE(t.action("mnuDisplayProperties")->isEnabled(), cType == QLatin1String("LAN"));
+
+    const DebugOptions& d = t.window->debugOptions();
+    QVERIFY(!d.detail());
+    QCOMPARE(d.forcedAnswer(), DebugOptions::ForcedAnswer::ParityError);
+    QCOMPARE(d.healthCheckIntervalText(), QStringLiteral("12"));
+    // A stored Hex of 1 does not reopen the LAN debug window.
+    QVERIFY(!d.hexView());
+    QVERIFY(!t.window->lanDebugWindow()->isVisible());
+}
+
+void TestMainWindow::refusedStoredPortSettingsAreReportedAndTheToolStillComesUp()
+{
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Properties/Settings"), QStringLiteral("9600,x,8,1")},
+                   {QStringLiteral("Properties/CType"), QStringLiteral("LAN")}});
+    QVERIFY(t.start());
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
+    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QVERIFY(t.window->isVisible());
+}
+
+void TestMainWindow::switchingTheMethodSwapsTheDebugItemsBeforeOk()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuProperties")->trigger();
+    auto* type = t.window->findChild<QComboBox*>(QStringLiteral("cboType"));
+    QVERIFY(type && type->isVisible());
+    type->setCurrentText(QStringLiteral("LAN"));
+    QVERIFY(t.action("mnuDisplayProperties")->isEnabled());
+    QVERIFY(!t.action("mnuDebugSerial")->isEnabled());
+    type->setCurrentText(QStringLiteral("Serial"));
+    QVERIFY(!t.action("mnuDisplayProperties")->isEnabled());
+    QVERIFY(t.action("mnuDebugSerial")->isEnabled());
+    QVERIFY(!t.storedAnything(QStringLiteral("Properties/CType")));
+}
+
+void TestMainWindow::fontStepSetsTheSizeAndIsStored()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    auto* step = t.find<QSpinBox>("UpDown1");
+    step->setValue(1);
+    QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral("5"));
+    QCOMPARE(t.window->terminal()->font().pointSize(), 5);
+    QVERIFY(!t.window->terminal()->font().bold());
+    step->setValue(0); // below the range: the spinner keeps step 1
+    QCOMPARE(step->value(), 1);
+    t.window->store().sync();
+    QCOMPARE(t.stored(QStringLiteral("Properties/FontSize")), QStringLiteral("1"));
+}
+
+void TestMainWindow::logOpenReplaceAppendAndClose()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("traffic.txt"));
+    writeFile(path, "old\r\n");
+
+    // No: the old content stays and the traffic follows it.
+    t.op.fileChoices = {path};
+    t.op.answers = {Operator::Answer::No};
+    t.action("OpenLogFile")->trigger();
+    QCOMPARE(t.op.messages.last().text, QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"));
+    QCOMPARE(t.op.messages.last().buttons, Operator::Buttons::YesNoCancel);
+    QCOMPARE(t.op.fileDialogs.last().title, QStringLiteral("Open Communications Log File"));
+    QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool - traffic.txt"));
+    QVERIFY(!t.action("mnuOpenLog")->isEnabled() && !t.action("OpenLogFile")->isEnabled());
+    QVERIFY(t.action("mnuCloseLog")->isEnabled() && t.action("CloseLogFile")->isEnabled());
+    t.window->WriteTerminal("<->:12:00:00: A\x08" "B\r\n");
+    t.action("mnuCloseLog")->trigger();
+    QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
+    QVERIFY(t.action("mnuOpenLog")->isEnabled() && !t.action("CloseLogFile")->isEnabled());
+    t.window->WriteTerminal("not logged\r\n");
+    QCOMPARE(fileBytes(path), QByteArray("old\r\n<->:12:00:00: B\r\n"));
+
+    // Yes: the file starts empty.
+    t.op.fileChoices = {path};
+    t.op.answers = {Operator::Answer::Yes};
+    t.action("mnuOpenLog")->trigger();
+    t.window->WriteTerminal("new\r\n");
+    t.action("CloseLogFile")->trigger();
+    QCOMPARE(fileBytes(path), QByteArray("new\r\n"));
+
+    // A new file is created without a question.
+    const QString fresh = dir.filePath(QStringLiteral("fresh.txt"));
+    t.op.fileChoices = {fresh};
+    const auto asked = t.op.messages.size();
+    t.action("mnuOpenLog")->trigger();
+    QCOMPARE(t.op.messages.size(), asked);
+    t.window->WriteTerminal("\x02J.1\x03\r\n");
+    QCOMPARE(fileBytes(fresh), QByteArray("\x02J.1\x03\r\n"));
+    QVERIFY(t.op.unexpected.isEmpty());
+}
+
+void TestMainWindow::logCancelAtTheReplaceQuestionReturnsToTheFileDialog()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.txt"));
+    writeFile(first, "keep\r\n");
+    const QString second = dir.filePath(QStringLiteral("second.txt"));
+    t.op.fileChoices = {first, second};
+    t.op.answers = {Operator::Answer::Cancel};
+    t.action("mnuOpenLog")->trigger();
+    QCOMPARE(t.op.fileDialogs.size(), 2);
+    QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool - second.txt"));
+    QCOMPARE(fileBytes(first), QByteArray("keep\r\n"));
+
+    // A cancelled file dialog changes nothing.
+    t.action("mnuCloseLog")->trigger();
+    t.op.fileChoices = {std::nullopt};
+    t.action("mnuOpenLog")->trigger();
+    QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
+    QVERIFY(!t.window->log().isOpen());
+}
+
+void TestMainWindow::exitAnsweredNoKeepsRunning()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.op.answers = {Operator::Answer::No};
+    t.action("mnuFileExit")->trigger();
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.op.messages[0].text, QStringLiteral("Do you really want to exit ZKN-Tool?"));
+    QCOMPARE(t.op.messages[0].title, QStringLiteral("ZKN-Control Tool"));
+    QCOMPARE(t.op.messages[0].icon, Operator::Icon::Question);
+    QCOMPARE(t.op.messages[0].buttons, Operator::Buttons::YesNo);
+    QVERIFY(t.window->isVisible());
+    // The close box asks the same question.
+    t.op.answers = {Operator::Answer::No};
+    QVERIFY(!t.window->close());
+    QCOMPARE(t.op.messages.size(), 2);
+}
+
+void TestMainWindow::exitAnsweredYesClosesTheLogAndStoresTheDebugOptions()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTemporaryDir dir;
+    t.op.fileChoices = {dir.filePath(QStringLiteral("log.txt"))};
+    t.action("mnuOpenLog")->trigger();
+    QVERIFY(t.window->log().isOpen());
+    t.window->debugOptions().setStopHealth(true);
+    t.window->debugOptions().setHealthCheckIntervalText(QStringLiteral("30"));
+
+    t.op.answers = {Operator::Answer::Yes};
+    t.window->close();
+    QTRY_VERIFY(!t.window->isVisible());
+    QVERIFY(!t.window->log().isOpen());
+    QCOMPARE(t.stored(QStringLiteral("Debug/StopHC")), QStringLiteral("1"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/HCinterval")), QStringLiteral("30"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/HCValue")), QStringLiteral("30"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/Detail")), QStringLiteral("1"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespNorm")), QStringLiteral("True"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespPtyErr")), QStringLiteral("False"));
+}
+
+void TestMainWindow::menuCaptionsAndAccessKeys_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    const char* rows[][2] = {
+        {"mnuOpenLog", "&Open Log File..."},  {"mnuCloseLog", "&Close Log File"},
+        {"mnuSendText", "&Transmit Text File..."}, {"mnuFileExit", "E&xit"},
+        {"mnuOpen", "Port &Open"},            {"mnuProperties", "Properties..."},
+        {"mnuConfig", "&Configure"},          {"mnuStart", "&Start"},
+        {"mnuStop", "S&top"},                 {"mnuCMWL", "Lam&p-Test"},
+        {"mnuDisplayProperties", "&Debug-LAN"}, {"mnuDebugSerial", "Debug-&Serial"},
+        {"mnuFormat", "&Format"},             {"mnuAbout", "&About"},
+        {"StopTest", "Stop Sending Messages"}, {"DelayValue", "Modify Inter-Message Delay"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);
+}
+
+void TestMainWindow::menuCaptionsAndAccessKeys()
+{
+    QFETCH(QString, name);
+    ToolFixture t;
+    t.window = std::make_unique<frmTerminal>(t.op);
+    QTEST(t.window->action(name)->text(), "caption");
+}
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_main_window.moc"

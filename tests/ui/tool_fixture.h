@@ -1,0 +1,70 @@
+#pragma once
+
+// A tool started as the operator starts it, over a settings store in a folder of its own.
+#include "frm_terminal.h"
+#include "scripted_operator.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace zkn::test {
+
+struct ToolFixture
+{
+    QTemporaryDir configDir;
+    ScriptedOperator op;
+    std::unique_ptr<frmTerminal> window;
+    bool ready = false;
+
+    ToolFixture() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir.path()); }
+
+    // Values stored by an earlier run, as section/key -> text.
+    void storeBefore(const QList<std::pair<QString, QString>>& values)
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZKN-Control Tool"),
+                      QStringLiteral("ZKN-Control Tool"));
+        for (const auto& [path, text] : values)
+            ini.setValue(path, text);
+        ini.sync();
+    }
+
+    QString stored(const QString& path) const
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZKN-Control Tool"),
+                      QStringLiteral("ZKN-Control Tool"));
+        return ini.value(path).toString();
+    }
+
+    bool storedAnything(const QString& path) const
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZKN-Control Tool"),
+                      QStringLiteral("ZKN-Control Tool"));
+        return ini.contains(path);
+    }
+
+    // Runs the start-up with a splash that goes at once; true when the window is up.
+    bool start()
+    {
+        window = std::make_unique<frmTerminal>(op);
+        window->startUp(
+            [this] {
+                ready = true;
+                window->show();
+            },
+            0);
+        return QTest::qWaitFor([this] { return ready; }, 5000);
+    }
+
+    QAction* action(const char* name) const { return window->action(QLatin1String(name)); }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        return window->findChild<T*>(QLatin1String(name));
+    }
+};
+
+} // namespace zkn::test
