@@ -303,6 +303,14 @@ void frmTerminal::wireCommands()
         m_store.write(settings::Key::FontSize, QString::number(step));
     });
     connect(&m_connection, &ConnectionOptions::connectionTypeChanged, this, &frmTerminal::applyConnectionType);
+    connect(m_properties, &frmProperties::portReopened, this, &frmTerminal::showPortOpen);
+}
+
+void frmTerminal::showPortOpen(bool open)
+{
+    m_actions.value(QStringLiteral("mnuOpen"))->setChecked(open);
+    m_actions.value(QStringLiteral("mnuSendText"))->setEnabled(open);
+    m_actions.value(QStringLiteral("TransmitTextFile"))->setEnabled(open);
 }
 
 void frmTerminal::onToolButton(const QString& key)

@@ -83,6 +83,7 @@ private:
     void onToolButton(const QString& key);
     void applyFontStep(int step);
     void showLogState(bool open);
+    void showPortOpen(bool open);
     void applyConnectionType(const QString& type);
     void applyStoredSettings();
     void finishStartUp();

@@ -1,0 +1,345 @@
+// The properties, debug options and about windows, driven as the operator drives them.
+#include "tool_fixture.h"
+
+#include "frm_about.h"
+#include "frm_debug.h"
+#include "frm_debug_options.h"
+#include "frm_properties.h"
+#include "pty_pair.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace zkn;
+using zkn::test::ToolFixture;
+
+namespace {
+
+QRadioButton* optionOf(QWidget* dialog, const char* name, int index)
+{
+    for (QRadioButton* b : dialog->findChildren<QRadioButton*>(QLatin1String(name)))
+        if (b->property("index").toInt() == index)
+            return b;
+    return nullptr;
+}
+
+template <typename T>
+T* in(QWidget* window, const char* name)
+{
+    return window->findChild<T*>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void propertiesOkStoresWhatThePortUses();
+    void propertiesOkOnLanAlwaysSelectsKra();
+    void propertiesRefusedValueStoresNothing_data();
+    void propertiesRefusedValueStoresNothing();
+    void propertiesCancelKeepsTheEdits();
+    void propertiesShowThePortParameters();
+    void propertiesPortChangeReopensAnOpenPort();
+    void propertiesPortChangeThatFailsRestoresTheOldPort();
+    void debugParityToggleFlipsOnEveryClick();
+    void debugHexBoxFollowsTheLanDebugWindow();
+    void debugIntervalAcceptsOnlySecondsUpTo180();
+    void debugOptionsRoundTripThroughTheStore();
+    void aboutWithoutSystemInformationTellsSo();
+};
+
+void TestDialogs::propertiesOkStoresWhatThePortUses()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    QVERIFY(d->isVisible());
+    in<QComboBox>(d, "cboDevID")->setCurrentText(QStringLiteral("1"));
+    in<QComboBox>(d, "cboLANParity")->setCurrentText(QStringLiteral("Even"));
+    auto* host = in<QLineEdit>(d, "txtHost");
+    host->setText(QStringLiteral("010.1.002.3"));
+    Q_EMIT host->editingFinished();
+    QCOMPARE(host->text(), QStringLiteral("10.1.2.3"));
+    in<QComboBox>(d, "cboPort")->setCurrentText(QStringLiteral("COM3"));
+    in<QComboBox>(d, "cboSpeed")->setCurrentText(QStringLiteral(" 19200 "));
+    in<QComboBox>(d, "cboParity")->setCurrentText(QStringLiteral("Even"));
+    in<QComboBox>(d, "cboDataBits")->setCurrentText(QStringLiteral("7"));
+    in<QComboBox>(d, "cboStopBits")->setCurrentText(QStringLiteral("2"));
+    optionOf(d, "optFlow", 2)->setChecked(true);
+    optionOf(d, "optEcho", 1)->setChecked(true);
+    in<QRadioButton>(d, "OptOLV")->setChecked(true);
+
+    in<QPushButton>(d, "cmdOK")->click();
+
+    QVERIFY(!d->isVisible());
+    QVERIFY(t.op.messages.isEmpty());
+    const QList<std::pair<const char*, const char*>> expected = {
+        {"Properties/DevID", "1"},        {"Properties/CType", "Serial"},
+        {"Properties/LANParity", "Even"}, {"Properties/RemoteHost", "10.1.2.3"},
+        {"Properties/Settings", "19200,e,7,2"}, {"Properties/CommPort", "3"},
+        {"Properties/PortName", ""},      {"Properties/Handshaking", "2"},
+        {"Properties/Echo", "True"},      {"Properties/PBXType", "False"},
+    };
+    for (const auto& [key, value] : expected)
+        QCOMPARE(t.stored(QLatin1String(key)), QLatin1String(value));
+    QVERIFY(!t.window->connection().recordFormatKra());
+    QVERIFY(t.window->connection().echo());
+    QCOMPARE(t.window->connection().remoteHost(), QStringLiteral("10.1.2.3"));
+}
+
+void TestDialogs::propertiesOkOnLanAlwaysSelectsKra()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("Properties")->trigger();
+    frmProperties* d = t.window->properties();
+    in<QRadioButton>(d, "OptOLV")->setChecked(true);
+    in<QComboBox>(d, "cboType")->setCurrentText(QStringLiteral("LAN"));
+    in<QPushButton>(d, "cmdOK")->click();
+    QCOMPARE(t.stored(QStringLiteral("Properties/PBXType")), QStringLiteral("True"));
+    QCOMPARE(t.stored(QStringLiteral("Properties/CType")), QStringLiteral("LAN"));
+    QVERIFY(in<QRadioButton>(d, "OptKRA")->isChecked());
+    QVERIFY(t.window->connection().recordFormatKra());
+}
+
+void TestDialogs::propertiesRefusedValueStoresNothing_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nine data bits") << "cboDataBits" << "9";
+    QTest::newRow("speed not a number") << "cboSpeed" << "fast";
+    QTest::newRow("stop bits 1.5 on Linux") << "cboStopBits" << "1.5";
+    QTest::newRow("unknown parity") << "cboParity" << "Xtra";
+}
+
+void TestDialogs::propertiesRefusedValueStoresNothing()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    optionOf(d, "optEcho", 1)->setChecked(true);
+    d->findChild<QComboBox*>(box)->setCurrentText(text);
+    in<QPushButton>(d, "cmdOK")->click();
+
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
+    QVERIFY(!t.op.messages[0].text.isEmpty());
+    QVERIFY(d->isVisible());
+    QCOMPARE(d->findChild<QComboBox*>(box)->currentText(), text);
+    QVERIFY(!QFile::exists(t.window->store().fileName()));
+    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QVERIFY(t.window->connection().echo()); // the echo choice applies before the port is asked
+}
+
+void TestDialogs::propertiesCancelKeepsTheEdits()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    in<QComboBox>(d, "cboSpeed")->setCurrentText(QStringLiteral("4800"));
+    in<QPushButton>(d, "cmdCancel")->click();
+    QVERIFY(!d->isVisible());
+    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
+
+    t.action("mnuProperties")->trigger();
+    QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("4800"));
+    in<QPushButton>(d, "cmdOK")->click();
+    QCOMPARE(t.window->serial().settings(), QStringLiteral("4800,n,8,1"));
+}
+
+void TestDialogs::propertiesShowThePortParameters()
+{
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Properties/Settings"), QStringLiteral("2400,m,7,2")},
+                   {QStringLiteral("Properties/CommPort"), QStringLiteral("7")},
+                   {QStringLiteral("Properties/Handshaking"), QStringLiteral("3")}});
+    QVERIFY(t.start());
+    frmProperties* d = t.window->properties();
+    QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("2400"));
+    QCOMPARE(in<QComboBox>(d, "cboParity")->currentText(), QStringLiteral("Mark"));
+    QCOMPARE(in<QComboBox>(d, "cboDataBits")->currentText(), QStringLiteral("7"));
+    QCOMPARE(in<QComboBox>(d, "cboStopBits")->currentText(), QStringLiteral("2"));
+    QCOMPARE(in<QComboBox>(d, "cboPort")->currentText(), QStringLiteral("COM7"));
+    QVERIFY(optionOf(d, "optFlow", 3)->isChecked());
+    QCOMPARE(d->flowChoice(), 3);
+    QVERIFY(optionOf(d, "optEcho", 0)->isChecked());
+    QCOMPARE(in<QComboBox>(d, "cboPort")->itemText(15), QStringLiteral("COM16"));
+}
+
+void TestDialogs::propertiesPortChangeReopensAnOpenPort()
+{
+    zkn::test::PtyPair first;
+    zkn::test::PtyPair second;
+    QVERIFY(first.isValid() && second.isValid());
+    ToolFixture t;
+    QVERIFY(t.start());
+    SerialLine& port = t.window->serial();
+    port.setPortName(first.devicePath());
+    QString error;
+    QCOMPARE(port.open(&error), SerialLine::OpenResult::Opened);
+
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    in<QComboBox>(d, "cboPort")->setCurrentText(second.devicePath());
+    in<QPushButton>(d, "cmdOK")->click();
+
+    QVERIFY(t.op.messages.isEmpty());
+    QVERIFY(port.isOpen());
+    QCOMPARE(port.portName(), second.devicePath());
+    QVERIFY(t.action("mnuOpen")->isChecked());
+    QVERIFY(t.action("mnuSendText")->isEnabled());
+    QVERIFY(t.action("TransmitTextFile")->isEnabled());
+    QCOMPARE(t.stored(QStringLiteral("Properties/PortName")), second.devicePath());
+    port.close();
+}
+
+void TestDialogs::propertiesPortChangeThatFailsRestoresTheOldPort()
+{
+    zkn::test::PtyPair first;
+    QVERIFY(first.isValid());
+    ToolFixture t;
+    QVERIFY(t.start());
+    SerialLine& port = t.window->serial();
+    port.setPortName(first.devicePath());
+    QString error;
+    QCOMPARE(port.open(&error), SerialLine::OpenResult::Opened);
+
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    in<QComboBox>(d, "cboPort")->setCurrentText(QStringLiteral("/dev/zkn-no-such-port"));
+    in<QPushButton>(d, "cmdOK")->click();
+
+    QCOMPARE(t.op.messages.size(), 1);
+    QVERIFY(d->isVisible());
+    QCOMPARE(port.portName(), first.devicePath());
+    QVERIFY(!port.isOpen()); // closed to change the number, and it stays closed
+    QVERIFY(!t.action("mnuOpen")->isChecked());
+    QVERIFY(!QFile::exists(t.window->store().fileName()));
+}
+
+void TestDialogs::debugParityToggleFlipsOnEveryClick()
+{
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Debug/TogglePty"), QStringLiteral("1")}});
+    QVERIFY(t.start());
+    // A stored 1 only shows the box checked; it does not flip the parity.
+    QCOMPARE(t.window->connection().lanParity(), QStringLiteral("Odd"));
+    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    t.action("mnuDisplayProperties")->trigger();
+    FrmDebugOptions* d = t.window->debugOptionsWindow();
+    auto* toggle = in<QCheckBox>(d, "chktoggleparity");
+    QVERIFY(toggle->isChecked());
+    toggle->click();
+    QCOMPARE(t.window->connection().lanParity(), QStringLiteral("Even"));
+    QCOMPARE(in<QComboBox>(t.window->properties(), "cboLANParity")->currentText(), QStringLiteral("Even"));
+    toggle->click();
+    QCOMPARE(t.window->connection().lanParity(), QStringLiteral("Odd"));
+    QVERIFY(toggle->isChecked());
+}
+
+void TestDialogs::debugHexBoxFollowsTheLanDebugWindow()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.window->debugOptionsWindow()->showDialog();
+    auto* hex = in<QCheckBox>(t.window->debugOptionsWindow(), "chkdebug");
+    hex->click();
+    QVERIFY(t.window->lanDebugWindow()->isVisible());
+    t.window->lanDebugWindow()->close();
+    QVERIFY(!hex->isChecked());
+    QVERIFY(!t.window->debugOptions().hexView());
+    hex->click();
+    QVERIFY(t.window->lanDebugWindow()->isVisible());
+}
+
+void TestDialogs::debugIntervalAcceptsOnlySecondsUpTo180()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.window->debugOptionsWindow()->showDialog();
+    auto* interval = in<QLineEdit>(t.window->debugOptionsWindow(), "txtHCInterval");
+    interval->clear();
+    QTest::keyClicks(interval, QStringLiteral("1x8a1"));
+    QCOMPARE(interval->text(), QStringLiteral("18"));
+    QTest::keyClick(interval, Qt::Key_1);
+    QCOMPARE(interval->text(), QStringLiteral("18"));
+    QTest::keyClick(interval, Qt::Key_0);
+    QCOMPARE(interval->text(), QStringLiteral("180"));
+    QTest::keyClick(interval, Qt::Key_Up);
+    QCOMPARE(interval->text(), QStringLiteral("180"));
+    QTest::keyClick(interval, Qt::Key_Down);
+    QCOMPARE(interval->text(), QStringLiteral("179"));
+    QCOMPARE(t.window->debugOptions().healthCheckInterval(), 179);
+    interval->clear();
+    QCOMPARE(t.window->debugOptions().healthCheckInterval(), 0); // a check on every tick
+    QTest::keyClick(interval, Qt::Key_Down);
+    QCOMPARE(interval->text(), QStringLiteral("1"));
+}
+
+void TestDialogs::debugOptionsRoundTripThroughTheStore()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    FrmDebugOptions* d = t.window->debugOptionsWindow();
+    d->showDialog();
+    in<QCheckBox>(d, "chkdetail")->setChecked(false);
+    in<QCheckBox>(d, "chkIgnoreparitychk")->setChecked(true);
+    in<QRadioButton>(d, "optInvalidTxt")->setChecked(true);
+    in<QLineEdit>(d, "txtHCInterval")->setText(QStringLiteral("42"));
+    in<QPushButton>(d, "cmdQuit")->click();
+    QVERIFY(!t.storedAnything(QStringLiteral("Debug/Detail"))); // hiding stores nothing
+
+    d->showDialog();
+    d->close(); // the close box unloads: everything is stored
+    QCOMPARE(t.stored(QStringLiteral("Debug/Detail")), QStringLiteral("0"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/IgnorePty")), QStringLiteral("1"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespTextErr")), QStringLiteral("True"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespNorm")), QStringLiteral("False"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/HCValue")), QStringLiteral("42"));
+
+    ToolFixture again;
+    again.configDir.remove();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, t.configDir.path());
+    QVERIFY(again.start());
+    const DebugOptions& o = again.window->debugOptions();
+    QVERIFY(!o.detail());
+    QVERIFY(o.ignoreParity());
+    QCOMPARE(o.forcedAnswer(), DebugOptions::ForcedAnswer::InvalidText);
+    QCOMPARE(o.healthCheckIntervalText(), QStringLiteral("42"));
+}
+
+void TestDialogs::aboutWithoutSystemInformationTellsSo()
+{
+    QTemporaryDir emptyPath;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuAbout")->trigger();
+    auto* about = t.window->findChild<frmAbout*>();
+    QVERIFY(about && about->isVisible());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About ZKN-Control Tool"));
+    QCOMPARE(in<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version 2.1.102"));
+    in<QPushButton>(about, "cmdSysInfo")->click();
+    qputenv("PATH", oldPath);
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.op.messages[0].text, QStringLiteral("System Information Is Unavailable At This Time"));
+    QVERIFY(about->isVisible());
+    in<QPushButton>(about, "cmdOK")->click();
+    QTRY_VERIFY(!t.window->findChild<frmAbout*>());
+}
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
