@@ -1,0 +1,125 @@
+#pragma once
+
+#include "settings/serial_settings.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+namespace zkn {
+
+// The serial side of the link: a port chosen as "COM n" or by device path, the classic line
+// parameter text, handshaking modes, a receive switch, and line events found by polling the
+// modem lines. It knows nothing of records; it moves bytes.
+class SerialLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class OpenResult
+    {
+        Opened,
+        NotFound,
+        Failed
+    };
+
+    // Codes of lineEvent(), the serial control's own event and error numbers. The errors come
+    // from the driver's line error counters, which real UARTs keep and ptys do not.
+    enum LineEvent : int
+    {
+        CtsChange = 3,
+        DsrChange = 4,
+        CdChange = 5,
+        Ring = 6,
+        BreakReceived = 1001,
+        FramingError = 1004,
+        OverrunError = 1006,
+        ParityError = 1009,
+    };
+
+    // The scale of the input gauge. The port's own buffer grows as needed, so nothing is lost
+    // beyond this size; it only fills the gauge.
+    static constexpr qint64 InputBufferSize = 4096;
+
+    explicit SerialLine(QObject* parent = nullptr);
+
+    // The port used by the next open(). COM n means /dev/ttyS(n-1). A device path (a USB
+    // adapter, a pty) takes the place of the COM number, which is kept: setPortName({}) or
+    // setCommPort() goes back to a COM port.
+    void setCommPort(int n);
+    void setPortName(const QString& devicePath);
+    int commPort() const { return m_commPort; }
+    // The device path chosen instead of a COM number; empty while COM n is in use.
+    QString portName() const { return m_portName; }
+    // The device that open() uses.
+    QString systemLocation() const;
+
+    // Takes e.g. "9600,n,8,1" in either letter case; an open port changes at once. On refusal
+    // nothing changes and `error` (may be null) gets the reason.
+    bool setSettings(const QString& text, QString* error);
+    // The parameters in use, parity letter in lower case.
+    QString settings() const { return m_parameters.toText(); }
+
+    // 0 none, 1 XON/XOFF, 2 RTS (hardware), 3 RTS and XON/XOFF. An open port changes at once.
+    bool setHandshaking(int mode, QString* error);
+    int handshaking() const { return m_handshaking; }
+
+    // NotFound: no such device (the serial control's error 8002). Failed: anything else,
+    // including a device that refuses the parameters. `error` (may be null) gets the reason.
+    OpenResult open(QString* error);
+    void close();
+    bool isOpen() const { return m_port.isOpen(); }
+
+    // The far end's DSR. A device without modem lines (a pseudo-terminal) counts as holding it.
+    bool dsrHolding() const;
+
+    // While off, received bytes wait in the port's buffer and dataArrived() is not emitted;
+    // turning it on with bytes waiting emits dataArrived() from the event loop. Starts off.
+    void setReceiveEnabled(bool enabled);
+    bool receiveEnabled() const { return m_receiveEnabled; }
+    QByteArray readAll() { return m_port.readAll(); }
+    qint64 bytesWaiting() const { return m_port.bytesAvailable(); }
+    qint64 inputBufferSize() const { return InputBufferSize; }
+
+    // Bytes written to a closed port are dropped.
+    void write(const QByteArray& bytes);
+    qint64 bytesToWrite() const { return m_port.bytesToWrite(); }
+
+Q_SIGNALS:
+    void dataArrived();
+    void lineEvent(int code);
+    // The port was closed because the device failed (e.g. a hung-up line); emitted once.
+    void closedByError(const QString& description);
+
+private:
+    // What the line poll saw: the modem line bits and the driver's line error counters.
+    struct LineSnapshot
+    {
+        int lines = 0;
+        int breaks = 0;
+        int framing = 0;
+        int overruns = 0;
+        int parity = 0;
+    };
+    LineSnapshot lineSnapshot(int lines) const;
+
+    bool configure(const settings::LineParameters& parameters, int handshaking);
+    bool apply(const settings::LineParameters& parameters, int handshaking, QString* error);
+    void onReadyRead();
+    void onPortError(QSerialPort::SerialPortError error);
+    void pollLines();
+
+    QSerialPort m_port;
+    int m_commPort = 1;
+    QString m_portName;
+    settings::LineParameters m_parameters;
+    int m_handshaking = 0;
+    bool m_receiveEnabled = false;
+    bool m_closingOnError = false;
+    LineSnapshot m_lastSnapshot;
+    QTimer m_lineWatch;
+};
+
+} // namespace zkn

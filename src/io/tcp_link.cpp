@@ -1,0 +1,238 @@
+#include "tcp_link.h"
+
+#include <QTcpSocket>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zkn {
+
+namespace {
+
+constexpr qint64 nsPerMs = 1000000;
+
+int stateNumber(QAbstractSocket::SocketState state)
+{
+    switch (state) {
+    case QAbstractSocket::BoundState:
+        return TcpLink::Open;
+    case QAbstractSocket::ListeningState:
+        return TcpLink::Listening;
+    case QAbstractSocket::HostLookupState:
+        return TcpLink::ResolvingHost;
+    case QAbstractSocket::ConnectingState:
+        return TcpLink::Connecting;
+    case QAbstractSocket::ConnectedState:
+        return TcpLink::Connected;
+    case QAbstractSocket::ClosingState:
+        return TcpLink::Closing;
+    case QAbstractSocket::UnconnectedState:
+        break;
+    }
+    return TcpLink::Closed;
+}
+
+int errorNumber(QAbstractSocket::SocketError error, const QString& description)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return TcpLink::ConnectionRefused;
+    case QAbstractSocket::HostNotFoundError:
+        return TcpLink::HostNotFound;
+    case QAbstractSocket::SocketTimeoutError:
+        return TcpLink::TimedOut;
+    case QAbstractSocket::SocketAccessError:
+        return TcpLink::AccessDenied;
+    case QAbstractSocket::SocketResourceError:
+        return TcpLink::NoBufferSpace;
+    case QAbstractSocket::AddressInUseError:
+        return TcpLink::AddressInUse;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return TcpLink::AddressNotAvailable;
+    case QAbstractSocket::NetworkError:
+        // Qt folds several system errors into this one; only its description tells them apart.
+        if (description == QLatin1String("Host unreachable"))
+            return TcpLink::HostUnreachable;
+        if (description == QLatin1String("Network unreachable"))
+            return TcpLink::NetworkUnreachable;
+        if (description == QLatin1String("Connection timed out"))
+            return TcpLink::TimedOut;
+        break;
+    default:
+        break;
+    }
+    return TcpLink::OtherErrorBase + static_cast<int>(error);
+}
+
+// True when the kernel saw the connection end with a reset: the socket is then already
+// closed, whereas after the peer's FIN it waits for our own close.
+bool endedByReset(int fd)
+{
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    return fd >= 0 && getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+           info.tcpi_state == TCP_CLOSE;
+}
+
+} // namespace
+
+TcpLink::TcpLink(QObject* parent) : QObject(parent)
+{
+    m_connectTimeout.setSingleShot(true);
+    m_connectTimeout.setInterval(10000);
+    connect(&m_connectTimeout, &QTimer::timeout, this, &TcpLink::onConnectTimeout);
+    m_sendTimer.setSingleShot(true);
+    m_sendTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_sendTimer, &QTimer::timeout, this, &TcpLink::sendDue);
+    m_clock.start();
+}
+
+TcpLink::~TcpLink()
+{
+    detachSocket();
+}
+
+void TcpLink::connectToHost(const QString& host)
+{
+    close();
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::stateChanged, this, &TcpLink::onSocketStateChanged);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpLink::onSocketError);
+    connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
+    m_connectTimeout.start();
+    m_socket->connectToHost(host, m_remotePort);
+}
+
+void TcpLink::close()
+{
+    detachSocket();
+    setState(Closed);
+}
+
+void TcpLink::send(const QByteArray& frame)
+{
+    m_queue.enqueue({frame, m_clock.nsecsElapsed()});
+    scheduleSend();
+}
+
+void TcpLink::setState(int state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    Q_EMIT stateChanged(state);
+}
+
+void TcpLink::onSocketStateChanged()
+{
+    const QAbstractSocket::SocketState state = m_socket->state();
+    // The socket becomes unconnected only through an error or close(), which set the state
+    // themselves; taking it from here would show a passing 0 before the 9 of an error.
+    if (state == QAbstractSocket::UnconnectedState)
+        return;
+    if (state != QAbstractSocket::ConnectedState) {
+        setState(stateNumber(state));
+        return;
+    }
+    m_connectTimeout.stop();
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); // paced frames must not wait for ACKs
+    m_peekFd = fcntl(static_cast<int>(m_socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    setState(Connected);
+    Q_EMIT connected();
+}
+
+void TcpLink::onSocketError()
+{
+    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
+        onRemoteClose();
+    else
+        fail(errorNumber(m_socket->error(), m_socket->errorString()), m_socket->errorString());
+}
+
+void TcpLink::onReadyRead()
+{
+    const QByteArray bytes = m_socket->readAll();
+    if (!bytes.isEmpty())
+        Q_EMIT dataReceived(bytes);
+}
+
+void TcpLink::onConnectTimeout()
+{
+    fail(TimedOut, QStringLiteral("Connection timed out"));
+}
+
+void TcpLink::onRemoteClose()
+{
+    const bool reset = endedByReset(m_peekFd);
+    detachSocket();
+    if (reset) {
+        setState(Error);
+        Q_EMIT resetByPeer();
+    } else {
+        setState(Closing);
+        Q_EMIT closedByPeer();
+    }
+}
+
+void TcpLink::fail(int number, const QString& description)
+{
+    detachSocket();
+    setState(Error);
+    Q_EMIT errorOccurred(number, description);
+}
+
+void TcpLink::detachSocket()
+{
+    m_connectTimeout.stop();
+    m_sendTimer.stop();
+    m_queue.clear();
+    m_lastSentNs = -1;
+    if (m_peekFd >= 0) {
+        ::close(m_peekFd);
+        m_peekFd = -1;
+    }
+    if (!m_socket)
+        return;
+    // We may be inside one of the socket's own signals: silence it now, delete it later.
+    m_socket->disconnect(this);
+    m_socket->abort();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+qint64 TcpLink::headDueNs() const
+{
+    return std::max(m_queue.head().handedOverNs, m_lastSentNs) + m_sendSpacingMs * nsPerMs;
+}
+
+void TcpLink::scheduleSend()
+{
+    if (m_queue.isEmpty() || m_sendTimer.isActive())
+        return;
+    const qint64 waitNs = std::max<qint64>(0, headDueNs() - m_clock.nsecsElapsed());
+    m_sendTimer.start(static_cast<int>((waitNs + nsPerMs - 1) / nsPerMs));
+}
+
+void TcpLink::sendDue()
+{
+    const qint64 now = m_clock.nsecsElapsed();
+    if (now < headDueNs()) { // the timer fired early
+        scheduleSend();
+        return;
+    }
+    const QByteArray frame = m_queue.dequeue().frame;
+    if (m_state == Connected) {
+        m_socket->write(frame);
+        m_socket->flush();
+        m_lastSentNs = now;
+        Q_EMIT frameSent(frame);
+    }
+    scheduleSend();
+}
+
+} // namespace zkn

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+#include <QTimer>
+
+class QTcpSocket;
+
+namespace zkn {
+
+// The TCP side of the link: one client connection to the PBX, with the socket control's state
+// numbers and error numbers, paced sending, and a reset by the peer told apart from an orderly
+// close. It knows nothing of frames; it moves bytes.
+//
+// Each connection gets a fresh socket that is cut loose on close(), so nothing the old
+// connection still had queued can reach the caller afterwards.
+class TcpLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The socket control's state numbers. 3 (pending) and 5 (resolved) never occur: a client
+    // socket goes from resolving straight to connecting.
+    enum State : int
+    {
+        Closed = 0,
+        Open = 1,
+        Listening = 2,
+        ConnectionPending = 3,
+        ResolvingHost = 4,
+        HostResolved = 5,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8, // also after the peer closed, until close()
+        Error = 9,   // after any error, until close()
+    };
+
+    // Error numbers of errorOccurred(), the socket control's own where one fits. A reset by the
+    // peer (10054) comes as resetByPeer() instead. Errors without a classic counterpart are
+    // 20000 + the QAbstractSocket::SocketError value, e.g. 20007 for an unclassified network error.
+    enum ErrorNumber : int
+    {
+        AccessDenied = 10013,
+        AddressInUse = 10048,
+        AddressNotAvailable = 10049,
+        NetworkUnreachable = 10051,
+        ConnectionReset = 10054,
+        NoBufferSpace = 10055,
+        TimedOut = 10060,
+        ConnectionRefused = 10061,
+        HostUnreachable = 10065,
+        HostNotFound = 11001,
+        OtherErrorBase = 20000,
+    };
+
+    explicit TcpLink(QObject* parent = nullptr);
+    ~TcpLink() override;
+
+    void setRemotePort(quint16 port) { m_remotePort = port; }
+    quint16 remotePort() const { return m_remotePort; }
+    // Time allowed from connectToHost() to connected(); a dropped SYN would otherwise hang for
+    // minutes.
+    void setConnectTimeout(int ms) { m_connectTimeout.setInterval(ms); }
+    void setSendSpacing(int ms) { m_sendSpacingMs = ms; }
+
+    // Starts a new connection; an existing one is closed first.
+    void connectToHost(const QString& host);
+    // Closes at once. Frames not yet sent are dropped and the old connection falls silent.
+    void close();
+    int state() const { return m_state; }
+
+    // Queues `frame`. It leaves no sooner than the spacing after it was handed over and after the
+    // frame before it left. Frames falling due while not connected are dropped unsent.
+    void send(const QByteArray& frame);
+
+Q_SIGNALS:
+    void connected();
+    void dataReceived(const QByteArray& bytes);
+    void frameSent(const QByteArray& frame);
+    void closedByPeer();
+    void resetByPeer();
+    void errorOccurred(int number, const QString& description);
+    void stateChanged(int state);
+
+private:
+    struct Pending
+    {
+        QByteArray frame;
+        qint64 handedOverNs;
+    };
+
+    void setState(int state);
+    void onSocketStateChanged();
+    void onSocketError();
+    void onReadyRead();
+    void onConnectTimeout();
+    // Reports a peer close or reset exactly once and detaches the socket.
+    void onRemoteClose();
+    void fail(int number, const QString& description);
+    void detachSocket();
+    qint64 headDueNs() const;
+    void scheduleSend();
+    void sendDue();
+
+    QTcpSocket* m_socket = nullptr;
+    // A duplicate of the connected socket's descriptor: Qt closes its own before it reports the
+    // peer's close, and the kernel's view of how the connection ended is read from this one.
+    int m_peekFd = -1;
+    quint16 m_remotePort = 60020;
+    int m_state = Closed;
+    QTimer m_connectTimeout;
+    QTimer m_sendTimer;
+    QElapsedTimer m_clock;
+    int m_sendSpacingMs = 20;
+    QQueue<Pending> m_queue;
+    qint64 m_lastSentNs = -1;
+};
+
+} // namespace zkn
