@@ -1,0 +1,58 @@
+#pragma once
+
+#include "link/parity.h"
+#include "pbxsim/pbx_link.h"
+#include "settings/serial_settings.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace zkn::pbxsim {
+
+// Everything the command line asks of one run of zkn-pbxsim.
+struct SimConfig
+{
+    enum class Transport
+    {
+        Tcp,
+        Pty,
+        Serial
+    };
+
+    struct CuedFault
+    {
+        int frame = 0; // number of the frame sent, from 1
+        FrameFault fault;
+    };
+
+    Transport transport = Transport::Tcp;
+    QHostAddress address = QHostAddress::LocalHost;
+    quint16 port = 60020;
+    QString device;
+    settings::LineParameters lineParameters;
+    link::Parity parity = link::Parity::Odd;
+    int refusal = 0;
+    int records = 0;
+    int recordIntervalMs = 1000;
+    QList<QByteArray> recordTexts;
+    int answerTimeoutMs = 2000;
+    std::optional<std::pair<int, int>> muteHealth; // after, count (-1: all the rest)
+    int resetAfter = 0;
+    int releaseAfter = 0;
+    int hangUpAfter = 0;
+    QList<CuedFault> faults;
+    int durationS = 0;
+    bool listRecords = false;
+};
+
+// Reads the arguments (argv[0] first). --help and --version print and end the program as
+// QCommandLineParser does; any other mistake comes back as a message.
+std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments);
+
+} // namespace zkn::pbxsim

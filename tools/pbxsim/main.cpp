@@ -1,0 +1,153 @@
+// zkn-pbxsim: the PBX side of the ZKN link, for tests and for technicians.
+#include "pbxsim/command_line.h"
+#include "pbxsim/pbx_simulator.h"
+#include "pbxsim/record_catalogue.h"
+#include "pbxsim/trace_line.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace zkn::pbxsim;
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop by way of a pipe, the only safe road out of a handler.
+void quitOnSignals(QCoreApplication& app)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+void print(const QString& line)
+{
+    std::fputs(line.toLocal8Bit().append('\n').constData(), stdout);
+    std::fflush(stdout);
+}
+
+void listRecords()
+{
+    for (const CatalogueRecord& record : recordCatalogue()) {
+        print(QStringLiteral("%1 (%2 characters): %3")
+                  .arg(layoutName(record.layout))
+                  .arg(record.text.size())
+                  .arg(record.description));
+        print(QStringLiteral("  ") + QString::fromLatin1(record.text.toHex(' ').toUpper()));
+    }
+}
+
+void traceTo(PbxSimulator& sim)
+{
+    QObject::connect(&sim, &PbxSimulator::frameIn,
+                     [](const FrameInfo& f) { print(traceLine(f, QTime::currentTime())); });
+    QObject::connect(&sim, &PbxSimulator::frameOut,
+                     [](const FrameInfo& f) { print(traceLine(f, QTime::currentTime())); });
+    QObject::connect(&sim, &PbxSimulator::event,
+                     [](const QString& text) { print(eventLine(text, QTime::currentTime())); });
+}
+
+void arm(const SimConfig& config, PbxSimulator& sim)
+{
+    PbxLink& link = sim.link();
+    link.setParity(config.parity);
+    link.setRefusal(config.refusal);
+    link.setAnswerTimeout(config.answerTimeoutMs);
+    if (config.muteHealth)
+        link.muteHealthChecks(config.muteHealth->first, config.muteHealth->second);
+    if (config.resetAfter > 0)
+        link.resetAfterFrames(config.resetAfter);
+    if (config.releaseAfter > 0)
+        link.releaseAfterFrames(config.releaseAfter);
+    for (const SimConfig::CuedFault& cued : config.faults)
+        link.addFault(cued.frame, cued.fault);
+    if (config.hangUpAfter > 0)
+        sim.serial().hangUpAfterRecords(config.hangUpAfter);
+    if (config.records > 0) {
+        link.startRecords(config.recordTexts, config.records, config.recordIntervalMs);
+        sim.serial().startRecords(config.recordTexts, config.records, config.recordIntervalMs);
+    }
+}
+
+bool open(const SimConfig& config, PbxSimulator& sim)
+{
+    switch (config.transport) {
+    case SimConfig::Transport::Tcp:
+        if (!sim.listen(config.address, config.port)) {
+            print(QStringLiteral("zkn-pbxsim: cannot listen on %1:%2: %3")
+                      .arg(config.address.toString())
+                      .arg(config.port)
+                      .arg(sim.serverError()));
+            return false;
+        }
+        print(eventLine(
+            QStringLiteral("listening on %1:%2").arg(config.address.toString()).arg(sim.serverPort()),
+            QTime::currentTime()));
+        return true;
+    case SimConfig::Transport::Pty:
+        if (sim.openPty().isEmpty()) {
+            print(QStringLiteral("zkn-pbxsim: cannot create a pseudo-terminal: ") + sim.serialError());
+            return false;
+        }
+        return true;
+    case SimConfig::Transport::Serial:
+        if (!sim.openSerial(config.device, config.lineParameters)) {
+            print(QStringLiteral("zkn-pbxsim: cannot open %1: %2").arg(config.device, sim.serialError()));
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zkn-pbxsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    const auto parsed = parseCommandLine(QCoreApplication::arguments());
+    if (const QString* error = std::get_if<QString>(&parsed)) {
+        std::fprintf(stderr, "zkn-pbxsim: %s\n", qPrintable(*error));
+        return 2;
+    }
+    const SimConfig& config = std::get<SimConfig>(parsed);
+    if (config.listRecords) {
+        listRecords();
+        return 0;
+    }
+
+    PbxSimulator sim;
+    traceTo(sim);
+    arm(config, sim);
+    if (!open(config, sim))
+        return 1;
+    quitOnSignals(app);
+    if (config.durationS > 0)
+        QTimer::singleShot(config.durationS * 1000, &app, &QCoreApplication::quit);
+
+    const int status = app.exec();
+    print(QString::fromUtf8(QJsonDocument(sim.summary()).toJson(QJsonDocument::Indented)).trimmed());
+    return status;
+}

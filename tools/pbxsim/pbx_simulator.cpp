@@ -1,0 +1,257 @@
+#include "pbxsim/pbx_simulator.h"
+
+#include "pbxsim/pty_master.h"
+
+#include <QSerialPort>
+#include <QTcpSocket>
+
+#include <sys/socket.h>
+
+namespace zkn::pbxsim {
+
+namespace {
+
+QSerialPort::Parity serialParity(char letter)
+{
+    switch (letter) {
+    case 'e':
+        return QSerialPort::EvenParity;
+    case 'o':
+        return QSerialPort::OddParity;
+    case 'm':
+        return QSerialPort::MarkParity;
+    case 's':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits serialStopBits(const QString& text)
+{
+    if (text == QLatin1String("2"))
+        return QSerialPort::TwoStop;
+    if (text == QLatin1String("1.5"))
+        return QSerialPort::OneAndHalfStop;
+    return QSerialPort::OneStop;
+}
+
+QString peerText(const QTcpSocket& socket)
+{
+    return socket.peerAddress().toString() + QLatin1Char(':') + QString::number(socket.peerPort());
+}
+
+} // namespace
+
+PbxSimulator::PbxSimulator(QObject* parent)
+    : QObject(parent), m_link(m_stats, m_lamps), m_serial(m_stats, m_lamps)
+{
+    m_clock.start();
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &PbxSimulator::service);
+    m_link.setChangeHandler([this] { wake(); });
+    m_serial.setChangeHandler([this] { wake(); });
+    connect(&m_server, &QTcpServer::newConnection, this, &PbxSimulator::acceptConnections);
+}
+
+PbxSimulator::~PbxSimulator()
+{
+    // The socket and the line go before the logic their signals would reach.
+    if (m_socket)
+        m_socket->disconnect(this);
+    delete m_socket;
+    if (m_line)
+        m_line->disconnect(this);
+    delete m_line;
+}
+
+bool PbxSimulator::listen(const QHostAddress& address, quint16 port)
+{
+    return m_server.listen(address, port);
+}
+
+void PbxSimulator::acceptConnections()
+{
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        if (m_socket) {
+            Q_EMIT event(
+                QStringLiteral("connection from %1 closed: one tool at a time").arg(peerText(*socket)));
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
+            continue;
+        }
+        m_socket = socket;
+        m_closingInOrder = false;
+        // Each write leaves as it is made, so a split frame really arrives in two parts.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(socket, &QTcpSocket::readyRead, this, &PbxSimulator::readSocket);
+        connect(socket, &QTcpSocket::disconnected, this, &PbxSimulator::socketClosed);
+        m_link.connectionOpened();
+        Q_EMIT event(QStringLiteral("connection from %1").arg(peerText(*socket)));
+        Q_EMIT connectionChanged(true);
+        service();
+    }
+}
+
+void PbxSimulator::readSocket()
+{
+    if (!m_socket)
+        return;
+    for (const FrameInfo& frame : m_link.receive(m_socket->readAll(), now()))
+        Q_EMIT frameIn(frame);
+    service();
+}
+
+void PbxSimulator::socketClosed()
+{
+    if (!m_socket)
+        return;
+    m_socket->disconnect(this);
+    m_socket->deleteLater();
+    m_socket = nullptr;
+    m_link.connectionClosed();
+    Q_EMIT event(m_closingInOrder ? QStringLiteral("connection closed (FIN sent)")
+                                  : QStringLiteral("connection closed by the tool"));
+    Q_EMIT connectionChanged(false);
+    wake();
+}
+
+void PbxSimulator::resetSocket()
+{
+    QTcpSocket* socket = m_socket;
+    m_socket = nullptr;
+    socket->disconnect(this);
+    socket->flush();
+    // A zero linger time makes the close send RST instead of FIN.
+    const linger abortive{1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    socket->abort();
+    socket->deleteLater();
+    m_link.connectionClosed();
+    Q_EMIT event(QStringLiteral("connection reset (RST sent)"));
+    Q_EMIT connectionChanged(false);
+}
+
+QString PbxSimulator::openPty()
+{
+    auto* pty = new PtyMaster(this);
+    if (!pty->create()) {
+        m_serialError = pty->errorString();
+        delete pty;
+        return {};
+    }
+    lineOpened(pty, QStringLiteral("pseudo-terminal %1").arg(pty->slavePath()));
+    return pty->slavePath();
+}
+
+bool PbxSimulator::openSerial(const QString& device, const settings::LineParameters& parameters)
+{
+    auto* port = new QSerialPort(device, this);
+    const bool set = port->setBaudRate(parameters.speed) &&
+                     port->setDataBits(static_cast<QSerialPort::DataBits>(parameters.dataBits)) &&
+                     port->setParity(serialParity(parameters.parity)) &&
+                     port->setStopBits(serialStopBits(parameters.stopBits)) &&
+                     port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!set || !port->open(QIODevice::ReadWrite)) {
+        m_serialError = port->errorString();
+        delete port;
+        return false;
+    }
+    // A device that goes away is a hung-up line, not a stream of errors.
+    connect(port, &QSerialPort::errorOccurred, this, [this, port](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError && port == m_line)
+            hangUp();
+    });
+    lineOpened(port, QStringLiteral("serial device %1 at %2").arg(device, parameters.toText()));
+    return true;
+}
+
+void PbxSimulator::lineOpened(QIODevice* line, const QString& what)
+{
+    Q_ASSERT(!m_line);
+    m_line = line;
+    connect(line, &QIODevice::readyRead, this, &PbxSimulator::readLine);
+    m_serial.lineOpened();
+    Q_EMIT event(what);
+    service();
+}
+
+void PbxSimulator::readLine()
+{
+    if (!m_line)
+        return;
+    for (const FrameInfo& frame : m_serial.receive(m_line->readAll()))
+        Q_EMIT frameIn(frame);
+    service();
+}
+
+void PbxSimulator::hangUp()
+{
+    if (!m_line)
+        return;
+    QIODevice* line = m_line;
+    m_line = nullptr;
+    line->disconnect(this);
+    line->close();
+    line->deleteLater();
+    m_serial.lineClosed();
+    Q_EMIT event(QStringLiteral("line hung up"));
+}
+
+void PbxSimulator::service()
+{
+    const qint64 t = now();
+    if (m_socket) {
+        for (const LinkAction& action : m_link.takeDue(t))
+            perform(action);
+    }
+    if (m_line) {
+        for (const LinkAction& action : m_serial.takeDue(t))
+            performOnLine(action);
+    }
+    std::optional<qint64> next;
+    for (const auto due :
+         {m_socket ? m_link.nextDue() : std::nullopt, m_line ? m_serial.nextDue() : std::nullopt}) {
+        if (due && (!next || *due < *next))
+            next = due;
+    }
+    if (next)
+        m_timer.start(int(std::max<qint64>(0, *next - now())));
+    else
+        m_timer.stop();
+}
+
+void PbxSimulator::perform(const LinkAction& action)
+{
+    if (!m_socket)
+        return;
+    switch (action.type) {
+    case LinkAction::Type::Write:
+        m_socket->write(action.bytes);
+        for (const FrameInfo& frame : action.frames)
+            Q_EMIT frameOut(frame);
+        break;
+    case LinkAction::Type::Close:
+        m_closingInOrder = true;
+        m_socket->disconnectFromHost();
+        break;
+    case LinkAction::Type::Reset:
+        resetSocket();
+        break;
+    }
+}
+
+void PbxSimulator::performOnLine(const LinkAction& action)
+{
+    if (!m_line)
+        return;
+    if (action.type != LinkAction::Type::Write) {
+        hangUp();
+        return;
+    }
+    m_line->write(action.bytes);
+    for (const FrameInfo& frame : action.frames)
+        Q_EMIT frameOut(frame);
+}
+
+} // namespace zkn::pbxsim

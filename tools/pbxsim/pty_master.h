@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+class QSocketNotifier;
+
+namespace zkn::pbxsim {
+
+// The master end of a pseudo-terminal pair: the PBX's side of a serial line whose other end is a
+// device path the tool opens like any serial port. The line is raw (no echo, no line editing), so
+// bytes pass unchanged both ways. Closing the master hangs the line up: the tool's reads fail.
+class PtyMaster : public QIODevice
+{
+    Q_OBJECT
+
+public:
+    explicit PtyMaster(QObject* parent = nullptr);
+    ~PtyMaster() override;
+
+    // Creates the pair and opens the master for reading and writing; false with errorString() set
+    // when the system refuses.
+    bool create();
+    // The device path the tool opens, e.g. /dev/pts/4.
+    QString slavePath() const { return m_slavePath; }
+
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return m_readBuffer.size() + QIODevice::bytesAvailable(); }
+    qint64 bytesToWrite() const override { return m_writeBuffer.size(); }
+    void close() override;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 maxSize) override;
+
+private:
+    void readFromMaster();
+    void writeToMaster();
+    QString systemError(const char* what) const;
+
+    int m_master = -1;
+    // Held open by the simulator itself so that the master does not report a hang-up (and spin)
+    // while the tool has not yet opened the device, or between two of its openings.
+    int m_slave = -1;
+    QString m_slavePath;
+    QSocketNotifier* m_readNotifier = nullptr;
+    QSocketNotifier* m_writeNotifier = nullptr;
+    QByteArray m_readBuffer;
+    QByteArray m_writeBuffer;
+};
+
+} // namespace zkn::pbxsim
