@@ -1,0 +1,373 @@
+#include "link/link_engine.h"
+
+#include "display/terminal_line.h"
+#include "link/clock.h"
+#include "link/frame_builder.h"
+#include "link/link_host.h"
+#include "link/status_texts.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "operator/operator.h"
+
+namespace zkn::link {
+
+namespace {
+constexpr int kSocketConnected = 7;
+constexpr int kSocketClosed = 0;
+using Panel = LinkHost::Panel;
+} // namespace
+
+LinkEngine::LinkEngine(LinkHost& host, Operator& op, const Clock& clock, const ConnectionOptions& connection,
+                       DebugOptions& debug)
+    : m_host(host)
+    , m_operator(op)
+    , m_clock(clock)
+    , m_connection(connection)
+    , m_debug(debug)
+    , m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
+                [this](const QByteArray& record) {
+                    writeLine(display::marker::Received, record);
+                    m_host.recordArrived(record, true, m_clock.wallClock());
+                }})
+{
+    // The "Status" panel is kept up to date from the start.
+    m_timers.start(Timer::ConnectionStatus, now());
+}
+
+qint64 LinkEngine::now() const
+{
+    return m_clock.nowMs();
+}
+
+Parity LinkEngine::parity() const
+{
+    return parityFromText(m_connection.lanParity());
+}
+
+QByteArray LinkEngine::device() const
+{
+    return m_connection.deviceNumber().toLatin1();
+}
+
+void LinkEngine::writeLine(const char* marker, const QByteArray& text)
+{
+    m_host.WriteTerminal(display::terminalLine(marker, m_clock.wallClock().time(), text));
+}
+
+void LinkEngine::setLampFrameSent(qint16 sequence)
+{
+    m_seqLamp = sequence;
+    m_lampPending = true;
+    m_lampAnswered = false;
+    m_timers.restart(Timer::T3, now());
+}
+
+// The connect command: opens the link when none stands and releases it when one does.
+void LinkEngine::mnuOpen_Click()
+{
+    m_host.setSerialReceive(false);
+    m_hcTicks = m_debug.healthCheckInterval();
+    if (m_connection.connectionType() == QLatin1String("Serial")) {
+        toggleSerialPort();
+        return;
+    }
+    // A reconnect still waiting after a reset is the operator's to give now: never two connections.
+    m_timers.stop(Timer::Reconnect);
+    m_timers.start(Timer::ConnectionStatus, now());
+    if (m_connection.hostField() == QLatin1String("HostName"))
+        m_host.showProperties();
+    m_host.setDebugLanEnabled(true);
+    if (m_host.socketState() == kSocketConnected)
+        releaseLink();
+    else
+        openConnection();
+}
+
+void LinkEngine::imgConnected_Click()
+{
+    if (m_host.loadTestRunning())
+        m_host.stopLoadTest([this] { mnuOpen_Click(); });
+    else
+        mnuOpen_Click();
+}
+
+void LinkEngine::toggleSerialPort()
+{
+    m_serial.reset();
+    const LinkHost::PortToggle toggle = m_host.toggleSerialPort();
+    if (toggle == LinkHost::PortToggle::NotFound)
+        m_operator.tell(QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                                       "does not exist on this machine!"),
+                        Operator::Icon::Exclamation);
+    const bool open = m_host.serialPortOpen();
+    m_host.setConnectChecked(open);
+    m_host.setSendTextEnabled(open);
+    if (!open) {
+        m_host.stopLoadTestSending();
+        m_host.showConnected(false);
+        m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
+        StopConnectTimer();
+        m_host.setPropertiesEnabled(true);
+        return;
+    }
+    if (m_host.serialDsr()) {
+        m_host.showConnected(true);
+        m_host.UpdateSettingsPanel();
+        StartConnectTimer();
+        m_host.setPropertiesEnabled(false);
+        m_host.setSerialReceive(true);
+        return;
+    }
+    // The port stays open with receiving off; the next connect command closes it.
+    m_operator.tell(QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"),
+                    Operator::Icon::Exclamation);
+    m_host.setConnectChecked(false);
+    m_host.setSendTextEnabled(false);
+    m_host.setPropertiesEnabled(true);
+}
+
+void LinkEngine::releaseLink()
+{
+    m_timers.stop(Timer::StatusMonitor);
+    if (m_host.loadTestRunning())
+        m_host.stopLoadTest([this] { sendRelease(); });
+    else
+        sendRelease();
+}
+
+void LinkEngine::sendRelease()
+{
+    m_seqRelease = m_sequence.NextSequence();
+    m_host.IPSend(buildReleaseFrame(device(), m_seqRelease, parity()));
+    m_releasePending = true;
+    m_host.BlinkTx();
+    writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqRelease) + ") LINK RELEASE REQUEST...");
+    m_host.showWaitWindow(true);
+    m_timers.stop(Timer::StatusMonitor);
+}
+
+void LinkEngine::openConnection()
+{
+    const QString error = m_host.connectSocket(m_connection.remoteHost());
+    if (!error.isEmpty()) {
+        m_operator.tell(error, Operator::Icon::Exclamation);
+        m_host.closeSocket();
+        return;
+    }
+    writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
+}
+
+// The socket stands: announce the tool as a ZKN device and start the health-check clock.
+void LinkEngine::onSocketConnected()
+{
+    StartConnectTimer();
+    m_host.showConnected(true);
+    m_host.setConnectChecked(true);
+    m_host.setPropertiesEnabled(false);
+    writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
+    m_host.UpdateSettingsPanel();
+    m_seqConnect = m_sequence.NextSequence();
+    m_host.IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
+    m_connectPending = true;
+    m_host.BlinkTx();
+    writeLine(display::marker::Sent,
+              '(' + QByteArray::number(m_seqConnect) + ") Connecting as ZKN Device No. (0" + device() + ")...");
+    m_hcTicks = 0;
+    m_timers.start(Timer::StatusMonitor, now());
+}
+
+void LinkEngine::onStatusMonitorTick()
+{
+    const int interval = m_debug.healthCheckInterval();
+    m_host.setPanelText(Panel::HealthChk, QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
+    if (interval > m_hcTicks) {
+        ++m_hcTicks;
+        return;
+    }
+    m_hcTicks = 0;
+    if (m_debug.stopHealth())
+        return;
+    m_seqHealth = m_sequence.NextSequence();
+    m_host.IPSend(buildStatusFrame(device(), m_seqHealth, parity()));
+    m_healthPending = true;
+    m_timers.restart(Timer::T2, now());
+    m_host.BlinkTx();
+    if (m_debug.detail())
+        writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqHealth) + ") Health Check...");
+}
+
+// Six unanswered health checks only count; the seventh since the last reset resets the link.
+void LinkEngine::onHealthCheckTimeout()
+{
+    m_timers.stop(Timer::T2);
+    if (m_missedHealthChecks < 6) {
+        ++m_missedHealthChecks;
+        return;
+    }
+    resetLinkAfterMisses();
+}
+
+void LinkEngine::resetLinkAfterMisses()
+{
+    m_timers.stop(Timer::StatusMonitor);
+    m_operator.tell(QStringLiteral("PBX does not respond to Health Checks."), Operator::Icon::Critical,
+                    QStringLiteral("Health Check Timout"));
+    m_missedHealthChecks = 0;
+    writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
+    ShutdownIPStuff();
+    m_timers.restart(Timer::Reconnect, now());
+}
+
+void LinkEngine::ShutdownIPStuff()
+{
+    m_timers.stop(Timer::StatusMonitor);
+    m_timers.stop(Timer::ReleaseLimit);
+    writeLine(display::marker::Released, "LINK RELEASED...");
+    m_host.showWaitWindow(false);
+    m_host.stopLoadTestSending();
+    m_host.showConnected(false);
+    m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
+    StopConnectTimer();
+    m_host.setConnectChecked(false);
+    m_host.setPropertiesEnabled(true);
+    if (m_host.socketState() != kSocketClosed)
+        m_host.closeSocket();
+    m_timers.stop(Timer::T2);
+    m_timers.stop(Timer::T3);
+}
+
+void LinkEngine::onSocketData(const QByteArray& data)
+{
+    m_timers.stop(Timer::StatusMonitor);
+    m_host.setRxIndicator(true);
+    ProcessZKNPacket(data);
+    if (m_host.socketState() == kSocketConnected)
+        m_timers.start(Timer::StatusMonitor, now());
+    m_host.setRxIndicator(false);
+}
+
+void LinkEngine::onSocketClosed()
+{
+    ShutdownIPStuff();
+}
+
+void LinkEngine::onSocketReset()
+{
+    writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
+    ShutdownIPStuff();
+    m_timers.restart(Timer::Reconnect, now());
+}
+
+void LinkEngine::onSocketError(int number, const QString& description)
+{
+    ShutdownIPStuff();
+    m_operator.tell(QLatin1Char('\'') + description + QStringLiteral("'\r\n@(") +
+                        m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                        QStringLiteral(") :Number = ") + QString::number(number),
+                    Operator::Icon::Critical, QStringLiteral("IP-Error!"));
+}
+
+void LinkEngine::onSerialEvent(int code)
+{
+    m_host.setRxIndicator(true);
+    if (code == 2) {
+        m_host.setSerialReceive(false);
+        m_serial.receive(m_host.readSerialInput());
+        m_host.setSerialReceive(true);
+    } else if (code != 1) {
+        if (code == 5)
+            m_serial.reset(); // a carrier change drops a half-received record
+        const LineEventText event = lineEventText(code);
+        (event.isError ? m_errorMessage : m_eventMessage) = event.text;
+    }
+    // An event wins over an error waiting at the same time; the error shows on a later event.
+    QString& shown = m_eventMessage.isEmpty() ? m_errorMessage : m_eventMessage;
+    if (!shown.isEmpty()) {
+        m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + shown);
+        shown.clear();
+    }
+    m_host.setRxIndicator(false);
+}
+
+void LinkEngine::onSerialClosedByError(const QString& description)
+{
+    m_serial.reset();
+    m_host.setConnectChecked(false);
+    m_host.setSendTextEnabled(false);
+    m_host.stopLoadTestSending();
+    m_host.showConnected(false);
+    m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
+    StopConnectTimer();
+    m_host.setPropertiesEnabled(true);
+    m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
+}
+
+void LinkEngine::StartConnectTimer()
+{
+    m_connectStart = m_clock.wallClock();
+    m_timers.start(Timer::Timer1, now());
+}
+
+void LinkEngine::StopConnectTimer()
+{
+    m_timers.stop(Timer::Timer1);
+    m_host.setPanelText(Panel::ConnectTime, QString());
+}
+
+void LinkEngine::onConnectTimeTick()
+{
+    m_host.setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_clock.wallClock()));
+}
+
+void LinkEngine::onConnectionStatusTick()
+{
+    if (m_connection.isLan()) {
+        m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(m_host.socketState()));
+    } else {
+        const bool connected = m_host.serialDsr() && m_host.serialPortOpen();
+        m_host.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
+                                                     : QStringLiteral("Status: Disconnected"));
+        m_host.setDsrIndicator(connected);
+    }
+    m_host.UpdateSettingsPanel();
+}
+
+void LinkEngine::advanceTo(qint64 nowMs)
+{
+    while (const std::optional<Timer> due = m_timers.takeDue(nowMs))
+        onTimer(*due);
+}
+
+void LinkEngine::onTimer(Timer timer)
+{
+    switch (timer) {
+    case Timer::StatusMonitor:
+        onStatusMonitorTick();
+        break;
+    case Timer::T2:
+        onHealthCheckTimeout();
+        break;
+    case Timer::T3:
+        // The lamp-control answer time belongs to the lamp commands; without them it only stops.
+        m_timers.stop(Timer::T3);
+        break;
+    case Timer::Timer1:
+        onConnectTimeTick();
+        break;
+    case Timer::ConnectionStatus:
+        onConnectionStatusTick();
+        break;
+    case Timer::Reconnect:
+        m_timers.stop(Timer::Reconnect);
+        mnuOpen_Click();
+        break;
+    case Timer::ReleaseLimit:
+        // The PBX answered the release but kept the connection: end it here.
+        ShutdownIPStuff();
+        break;
+    case Timer::Count:
+        break;
+    }
+}
+
+} // namespace zkn::link

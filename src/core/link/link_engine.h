@@ -1,0 +1,142 @@
+#pragma once
+
+// The ZKN link as the tool drives it.
+//
+// On TCP the link has no state variable of its own; it follows from the socket and the pending
+// requests:
+//   idle        -- connect command: socket Connect, "LINK CONNECT REQUEST..."  --> connecting
+//   connecting  -- socket connected: connect request (kind 5) sent              --> request pending
+//   pending     -- response "Connect" matched                                   --> link up
+//               -- refusal (codes 2, 4)                                         --> idle
+//   link up     -- connect command: release request (kind 6), wait window      --> releasing
+//               -- PBX release request, socket close or error                   --> idle
+//               -- seventh unanswered health check: reset, reconnect after 2 s  --> idle
+//   releasing   -- the PBX closes the connection (or 10 s after its answer)     --> idle
+// A reset by the PBX also reconnects after 2 s; any other socket error ends the link and is shown.
+// While the link stands a health check (kind 5) leaves every interval + 1 ticks of the one-second
+// health-check clock, and every record (kind 2) is shown and answered (kind 4).
+//
+// On the serial line there is no link layer: the connect command opens or closes the port, and
+// the receive path cuts records from STX to ETX.
+//
+// The engine does no I/O: bytes and events come in through its methods, time through its clock,
+// and everything it does goes out through the host. Its timers are deadlines that the host's
+// driver turns into real ones.
+
+#include "link/link_timers.h"
+#include "link/parity.h"
+#include "link/sequence_counter.h"
+#include "link/serial_receiver.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace zkn {
+class ConnectionOptions;
+class DebugOptions;
+class Operator;
+} // namespace zkn
+
+namespace zkn::link {
+
+class Clock;
+class LinkHost;
+struct FrameHeader;
+
+class LinkEngine
+{
+public:
+    LinkEngine(LinkHost& host, Operator& op, const Clock& clock, const ConnectionOptions& connection,
+               DebugOptions& debug);
+
+    // Operator commands.
+    void mnuOpen_Click();
+    void imgConnected_Click();
+
+    // TCP events.
+    void onSocketConnected();
+    void onSocketData(const QByteArray& data);
+    void onSocketClosed();
+    void onSocketReset();
+    void onSocketError(int number, const QString& description);
+
+    // Serial events: 2 is "data waiting"; the others are line events and errors.
+    void onSerialEvent(int code);
+    void onSerialClosedByError(const QString& description);
+
+    // Time: handles every deadline that has come.
+    void advanceTo(qint64 nowMs);
+    LinkTimers& timers() { return m_timers; }
+
+    void ShutdownIPStuff();
+    // Processes the data of one receive event; a partial frame is kept for the next one.
+    void ProcessZKNPacket(const QByteArray& data);
+
+    // The link variables other parts of the tool use.
+    SequenceCounter& sequence() { return m_sequence; }
+    qint16 seqLamp() const { return m_seqLamp; }
+    void setLampFrameSent(qint16 sequence);
+    bool lampAnswered() const { return m_lampAnswered; }
+    void setLampAnswered(bool answered) { m_lampAnswered = answered; }
+    int missedHealthChecks() const { return m_missedHealthChecks; }
+    int hcTicks() const { return m_hcTicks; }
+    QByteArray recordText() const { return m_recordText; }
+    // Chunks of received TCP data dropped because they did not begin with SYN.
+    int droppedChunks() const { return m_droppedChunks; }
+
+private:
+    void toggleSerialPort();
+    void releaseLink();
+    void sendRelease();
+    void openConnection();
+    void onStatusMonitorTick();
+    void onHealthCheckTimeout();
+    void onConnectTimeTick();
+    void onConnectionStatusTick();
+    void onTimer(Timer timer);
+    void resetLinkAfterMisses();
+    void StartConnectTimer();
+    void StopConnectTimer();
+
+    // Received frames.
+    bool processFrame(const FrameHeader& frame);
+    void processResponse(const FrameHeader& frame);
+    bool processRecord(const FrameHeader& frame);
+    void reportProcessingError(const QByteArray& unprocessed);
+
+    void writeLine(const char* marker, const QByteArray& text);
+    Parity parity() const;
+    QByteArray device() const;
+    qint64 now() const;
+
+    LinkHost& m_host;
+    Operator& m_operator;
+    const Clock& m_clock;
+    const ConnectionOptions& m_connection;
+    DebugOptions& m_debug;
+    LinkTimers m_timers;
+    SerialReceiver m_serial;
+
+    SequenceCounter m_sequence;
+    qint16 m_seqConnect = 0;
+    qint16 m_seqRelease = 0;
+    qint16 m_seqLamp = 0;
+    qint16 m_seqHealth = 0;
+    bool m_connectPending = false;
+    bool m_releasePending = false;
+    bool m_lampPending = false;
+    bool m_healthPending = false;
+    bool m_lampAnswered = false;
+
+    int m_hcTicks = 0;
+    int m_missedHealthChecks = 0;
+    QDateTime m_connectStart;
+    QByteArray m_recordText;
+    QByteArray m_partialFrame;
+    int m_droppedChunks = 0;
+    QString m_eventMessage;
+    QString m_errorMessage;
+};
+
+} // namespace zkn::link

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace zkn::link {
+
+// The link's timers as named deadlines on a monotonic millisecond clock. A timer that is started
+// while running keeps its deadline; stopping and starting it again restarts its interval.
+enum class Timer {
+    StatusMonitor,    // 1000 ms, the health-check clock
+    T2,               // 500 ms, the answer time of one health check
+    T3,               // 10000 ms, the answer time of one lamp-control frame
+    Timer1,           // 1000 ms, the connect-time display
+    ConnectionStatus, // 250 ms, the "Status" panel
+    Reconnect,        // 2000 ms after a reset, then the connect command
+    ReleaseLimit,     // 10000 ms for the PBX to close the connection after answering a release
+    Count
+};
+
+class LinkTimers
+{
+public:
+    LinkTimers();
+
+    void start(Timer timer, qint64 now);
+    void restart(Timer timer, qint64 now);
+    void stop(Timer timer);
+    bool isActive(Timer timer) const;
+    int interval(Timer timer) const;
+
+    // The earliest deadline of all running timers.
+    std::optional<qint64> nextDeadline() const;
+    // The running timer whose deadline has come (the earliest first), moved on by one interval
+    // as if it were periodic; the handler stops the timers that are not.
+    std::optional<Timer> takeDue(qint64 now);
+
+    // Called whenever a deadline changes, so the driver of the real timer can follow.
+    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
+
+private:
+    struct Deadline
+    {
+        int interval = 0;
+        std::optional<qint64> due;
+    };
+    Deadline& at(Timer timer) { return m_deadlines[static_cast<std::size_t>(timer)]; }
+    const Deadline& at(Timer timer) const { return m_deadlines[static_cast<std::size_t>(timer)]; }
+    void changed();
+
+    std::array<Deadline, static_cast<std::size_t>(Timer::Count)> m_deadlines;
+    std::function<void()> m_onChange;
+};
+
+} // namespace zkn::link

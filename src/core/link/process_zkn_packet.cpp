@@ -1,0 +1,159 @@
+// Received TCP data: cutting it into link frames, matching responses, answering records.
+#include "display/terminal_line.h"
+#include "link/clock.h"
+#include "link/control_chars.h"
+#include "link/frame_builder.h"
+#include "link/frame_reader.h"
+#include "link/link_engine.h"
+#include "link/link_host.h"
+#include "model/debug_options.h"
+#include "operator/operator.h"
+
+namespace zkn::link {
+
+namespace {
+
+// A header is read once its three length digits are there.
+constexpr qsizetype kHeaderSize = 5;
+
+QByteArray hexByte(quint8 value)
+{
+    return QByteArray::number(value, 16).toUpper();
+}
+
+} // namespace
+
+// TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
+// are handled in order; a partial one that begins with SYN waits for the rest. Data that does
+// not begin with SYN is dropped with everything behind it.
+void LinkEngine::ProcessZKNPacket(const QByteArray& data)
+{
+    m_host.BlinkTx();
+    QByteArray rest = m_partialFrame + data;
+    m_partialFrame.clear();
+    while (!rest.isEmpty() && rest.front() == SYN) {
+        if (rest.size() < kHeaderSize) {
+            m_partialFrame = rest;
+            return;
+        }
+        const FrameHeader frame = readFrameHeader(rest, parity());
+        if (rest.size() < qsizetype(frame.length) + 6) {
+            m_partialFrame = rest;
+            return;
+        }
+        if (!processFrame(frame)) {
+            reportProcessingError(rest);
+            return;
+        }
+        rest.remove(0, frame.frame.size());
+    }
+    if (!rest.isEmpty())
+        ++m_droppedChunks;
+}
+
+bool LinkEngine::processFrame(const FrameHeader& frame)
+{
+    switch (frame.kind) {
+    case '6':
+        writeLine(display::marker::Received, "PBX Response: Link Release Request...");
+        ShutdownIPStuff();
+        return true;
+    case '3':
+        processResponse(frame);
+        return true;
+    case '2':
+        return processRecord(frame);
+    default:
+        return true;
+    }
+}
+
+void LinkEngine::processResponse(const FrameHeader& frame)
+{
+    QByteArray name;
+    if (m_connectPending && frame.sequence == m_seqConnect) {
+        name = "Connect";
+        m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
+    } else if (m_releasePending && frame.sequence == m_seqRelease) {
+        m_timers.stop(Timer::StatusMonitor);
+        name = "LINK RELEASE";
+        m_releasePending = false;
+        // The PBX is to close the connection now; if it never does, the wait ends after a while.
+        m_timers.restart(Timer::ReleaseLimit, now());
+    } else if (m_lampPending && frame.sequence == m_seqLamp) {
+        m_timers.stop(Timer::T3);
+        m_lampAnswered = true;
+        name = "Lamp Control";
+        m_lampPending = false;
+    } else if (m_healthPending && frame.sequence == m_seqHealth) {
+        m_timers.stop(Timer::T2);
+        name = "Health Check";
+        m_healthPending = false;
+    } else {
+        m_operator.tell(QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n") +
+                            QString::fromLatin1(frame.sequenceField) + QStringLiteral("\r\n") +
+                            QString::number(m_seqLamp),
+                        Operator::Icon::None);
+        m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
+    }
+
+    const int code = frame.responseCode;
+    if (name == "LINK RELEASE" || name == "Connect" || code >= 1 || m_debug.detail())
+        writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " + name +
+                                                 " Message Rcv'd: " + responseText(code) + "\r\n");
+    // The PBX refused the device: the tool drops the connection.
+    if (code == 2 || code == 4)
+        ShutdownIPStuff();
+}
+
+bool LinkEngine::processRecord(const FrameHeader& frame)
+{
+    const qsizetype stx = frame.frame.indexOf(STX);
+    const int textLength = frame.length - 4;
+    if (stx < 0 || textLength < 0)
+        return false;
+    m_recordText = display::DotBlanks(frame.frame.mid(stx, textLength));
+    writeLine(display::marker::Received, m_recordText);
+    m_host.recordArrived(m_recordText, frame.parityGood, m_clock.wallClock());
+
+    // A forced answer applies to this one record.
+    AnswerCode code = AnswerCode::Normal;
+    QByteArray name = "J-Record Received NORMAL";
+    if (m_debug.forcedAnswer() == DebugOptions::ForcedAnswer::ParityError) {
+        code = AnswerCode::ParityError;
+        name = "** PARITY ERROR **";
+        m_debug.setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
+    } else if (m_debug.forcedAnswer() == DebugOptions::ForcedAnswer::InvalidText) {
+        code = AnswerCode::InvalidText;
+        name = "** INVALID TEXT **";
+        m_debug.setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
+    }
+    if (!frame.parityGood) {
+        code = m_debug.ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
+        name = "** PARITY ERROR **";
+    }
+    m_host.IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
+
+    if (m_debug.detail()) {
+        const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), parity());
+        m_host.WriteTerminal("            : Sequence_ID: <" + twoDigitField(frame.sequenceField) + ">" +
+                             "    Byte_Length: <" + frame.lengthField + ">" + "    Received_Parity: <" +
+                             hexByte(frame.receivedCheckByte) + "h>" + "    Calculated_Parity: <" +
+                             hexByte(computed) + "h>\r\n" +
+                             display::terminalLine(display::marker::Sent, m_clock.wallClock().time(), name + "\r\n"));
+    }
+    return true;
+}
+
+// A frame the processor cannot take apart (a record without STX, or too short for its text)
+// ends this receive event; the rest of its data is dropped.
+void LinkEngine::reportProcessingError(const QByteArray& unprocessed)
+{
+    m_operator.tell(QStringLiteral("Error # 5 was generated by ZKN-Control Tool\r @") +
+                        m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QStringLiteral("\r") +
+                        QString::fromLatin1(unprocessed) + QStringLiteral(":(ProcessZKNPacket)\r") +
+                        QStringLiteral("Invalid procedure call or argument"),
+                    Operator::Icon::Critical, QStringLiteral("Error"));
+}
+
+} // namespace zkn::link

@@ -1,0 +1,38 @@
+#include "link/serial_receiver.h"
+
+#include "link/control_chars.h"
+
+namespace zkn::link {
+
+void SerialReceiver::receive(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (m_waitingForStx) {
+            m_recordText.clear();
+            if (c == STX) {
+                m_waitingForStx = false;
+                m_recordText.append(c);
+            } else if (c == '\n') {
+                m_sink.character("\r\n");
+            } else if (c != '\r') {
+                m_sink.character(QByteArray(1, c));
+            }
+            continue;
+        }
+        m_recordText.append(c == ' ' ? '.' : c);
+        if (c == ETX) {
+            const QByteArray record = m_recordText;
+            m_recordText.clear();
+            m_waitingForStx = true;
+            m_sink.record(record);
+        }
+    }
+}
+
+void SerialReceiver::reset()
+{
+    m_recordText.clear();
+    m_waitingForStx = true;
+}
+
+} // namespace zkn::link

@@ -1,0 +1,565 @@
+// The link engine on a simulated clock against hand-written frames: connect, health checks,
+// resets, release, and the processing of what the PBX sends.
+#include "fake_link_host.h"
+#include "scripted_operator.h"
+
+#include "link/link_engine.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+
+#include <QTest>
+
+using namespace zkn;
+using namespace zkn::link;
+using zkn::test::FakeClock;
+using zkn::test::FakeLinkHost;
+using zkn::test::ScriptedOperator;
+using Panel = LinkHost::Panel;
+
+namespace {
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// Frames of device "01" under odd parity, written out by hand.
+const QByteArray kConnectSeq0 = hex("16 35 30 30 36 30 31 30 30 30 30 FD");
+const QByteArray kHealthSeq1 = hex("16 35 30 30 36 30 31 30 31 30 30 FC");
+const QByteArray kReleaseSeq1 = hex("16 36 30 30 34 30 31 30 31 FD");
+const QByteArray kOkSeq0 = hex("16 33 30 30 35 30 31 30 30 30 C8");
+const QByteArray kOkSeq1 = hex("16 33 30 30 35 30 31 30 31 30 C9");
+const QByteArray kRecord0107 = hex("16 32 30 30 39 30 31 30 37 02 4A 20 31 03 A8");
+const QByteArray kRecord0108 = hex("16 32 30 30 39 30 31 30 38 02 4A 20 32 03 A4");
+const QByteArray kAnswer0107Normal = hex("16 34 30 30 35 30 31 30 37 30 C8");
+const QByteArray kAnswer0107Parity = hex("16 34 30 30 35 30 31 30 37 31 C9");
+const QByteArray kAnswer0107Text = hex("16 34 30 30 35 30 31 30 37 33 CB");
+const QByteArray kAnswer0108Normal = hex("16 34 30 30 35 30 31 30 38 30 C7");
+const QByteArray kAnswer0108Parity = hex("16 34 30 30 35 30 31 30 38 31 C6");
+
+struct Link
+{
+    FakeLinkHost host;
+    FakeClock clock;
+    ScriptedOperator op;
+    ConnectionOptions connection;
+    DebugOptions debug;
+    LinkEngine engine{host, op, clock, connection, debug};
+
+    Link(const QString& interval = QStringLiteral("5"), bool detail = false)
+    {
+        connection.setConnectionType(QStringLiteral("LAN"));
+        connection.setDeviceNumber(QStringLiteral("1"));
+        connection.setLanParity(QStringLiteral("Odd"));
+        connection.setRemoteHost(QStringLiteral("10.1.2.3"));
+        debug.setHealthCheckIntervalText(interval);
+        debug.setDetail(detail);
+    }
+
+    // Connect command, socket connected, connect request answered.
+    void bringUp()
+    {
+        engine.mnuOpen_Click();
+        host.state = 7;
+        engine.onSocketConnected();
+        engine.onSocketData(kOkSeq0);
+        host.sent.clear();
+        host.terminal.clear();
+    }
+
+    void tick(qint64 ms = 1000)
+    {
+        clock.advance(ms);
+        engine.advanceTo(clock.nowMs());
+    }
+    // Ticks one second at a time until the next health check leaves; returns the ticks taken.
+    int ticksToHealthCheck()
+    {
+        const auto before = host.sent.size();
+        for (int n = 1; n <= 200; ++n) {
+            tick();
+            if (host.sent.size() > before)
+                return n;
+        }
+        return -1;
+    }
+    void answerLastHealthCheck()
+    {
+        const QByteArray check = host.sent.last();
+        QByteArray response = QByteArray(1, '\x16') + "3005" + check.mid(5, 4) + "0";
+        quint8 x = 0;
+        for (qsizetype i = 1; i < response.size(); ++i)
+            x ^= static_cast<quint8>(response[i]);
+        engine.onSocketData(response + char(~x));
+    }
+};
+
+} // namespace
+
+class TestLinkEngine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void connectSendsTheRequestAndShowsTheLink();
+    void healthCheckCountdown_data();
+    void healthCheckCountdown();
+    void stopHealthKeepsTheCountdownButSendsNothing();
+    void sixMissesCountAndTheSeventhResets();
+    void missesAccumulateAcrossAnsweredChecks();
+    void releaseWaitsForARunningLoadTestToStop();
+    void releaseAnsweredButNeverClosedEndsAfterTenSeconds();
+    void operatorConnectCancelsAPendingReconnect();
+    void resetByThePbxReconnectsWithTheNumberingContinued();
+    void immediateConnectFailureIsShown();
+    void socketErrorIsShownWithoutRetry();
+    void framesInOneReadAndAcrossReads();
+    void dataNotBeginningWithSynIsDropped();
+    void responses_data();
+    void responses();
+    void improperSequenceForgetsEveryPendingRequest();
+    void recordAnswers_data();
+    void recordAnswers();
+    void forcedAnswerAppliesToOneRecordOnly();
+    void detailLinesOfARecord();
+    void pbxReleaseRequestEndsTheLink();
+    void recordWithoutStxIsReportedAndTheRestDropped();
+    void connectTimeIsShownAndCleared();
+    void serialRecordsAcrossReads();
+    void serialPortWithoutDsrOrMissing();
+};
+
+void TestLinkEngine::connectSendsTheRequestAndShowsTheLink()
+{
+    Link l;
+    l.engine.mnuOpen_Click();
+    QCOMPARE(l.host.connects, QStringList{QStringLiteral("10.1.2.3")});
+    QCOMPARE(l.host.terminal, QByteArray("<- :14:03:59: LINK CONNECT REQUEST...\r\n"));
+    QVERIFY(l.host.debugLanEnabled);
+    l.host.state = 7;
+    l.engine.onSocketConnected();
+    QCOMPARE(l.host.sent, QList<QByteArray>{kConnectSeq0});
+    QVERIFY(l.host.connected && l.host.connectChecked && !l.host.propertiesEnabled);
+    QCOMPARE(l.host.terminal, QByteArray("<- :14:03:59: LINK CONNECT REQUEST...\r\n"
+                                         "<->:14:03:59: LINK CONNECTED...\r\n\r\n"
+                                         "<- :14:03:59: (0) Connecting as ZKN Device No. (01)...\r\n"));
+    l.engine.onSocketData(kOkSeq0);
+    QVERIFY(l.host.terminal.endsWith(" ->:14:03:59: (0) Connect Message Rcv'd: OK\r\n\r\n"));
+}
+
+void TestLinkEngine::healthCheckCountdown_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::addColumn<QStringList>("panels");
+    QTest::addColumn<int>("ticksToFirstCheck");
+    QTest::newRow("5 seconds") << "5" << QStringList{"HC: 5", "HC: 4", "HC: 3", "HC: 2", "HC: 1", "HC: 0", "HC: 5"}
+                               << 6;
+    QTest::newRow("1 second") << "1" << QStringList{"HC: 1", "HC: 0", "HC: 1", "HC: 0"} << 2;
+    QTest::newRow("0: every tick") << "0" << QStringList{"HC: 0", "HC: 0", "HC: 0"} << 1;
+    QTest::newRow("empty: every tick") << "" << QStringList{"HC: 0", "HC: 0"} << 1;
+}
+
+void TestLinkEngine::healthCheckCountdown()
+{
+    QFETCH(QString, interval);
+    QFETCH(QStringList, panels);
+    QFETCH(int, ticksToFirstCheck);
+    Link l(interval, true);
+    l.bringUp();
+    QCOMPARE(l.ticksToHealthCheck(), ticksToFirstCheck);
+    QCOMPARE(l.host.sent, QList<QByteArray>{kHealthSeq1});
+    // The clock started at 14:03:59.
+    QCOMPARE(l.host.terminal, QByteArray("<- :14:04:" + QByteArray::number(ticksToFirstCheck - 1).rightJustified(2, '0') +
+                                         ": (1) Health Check...\r\n"));
+    l.answerLastHealthCheck();
+    while (l.host.panelHistory[Panel::HealthChk].size() < panels.size())
+        l.tick();
+    QCOMPARE(l.host.panelHistory[Panel::HealthChk], panels);
+}
+
+void TestLinkEngine::stopHealthKeepsTheCountdownButSendsNothing()
+{
+    Link l(QStringLiteral("2"), true);
+    l.bringUp();
+    l.debug.setStopHealth(true);
+    for (int i = 0; i < 9; ++i)
+        l.tick();
+    QVERIFY(l.host.sent.isEmpty());
+    QVERIFY(!l.engine.timers().isActive(Timer::T2));
+    QCOMPARE(l.host.panelHistory[Panel::HealthChk],
+             (QStringList{"HC: 2", "HC: 1", "HC: 0", "HC: 2", "HC: 1", "HC: 0", "HC: 2", "HC: 1", "HC: 0"}));
+}
+
+void TestLinkEngine::sixMissesCountAndTheSeventhResets()
+{
+    Link l(QStringLiteral("0"));
+    l.bringUp();
+    l.tick(500); // half-way between health checks: each check leaves on a whole second
+    for (int miss = 1; miss <= 6; ++miss) {
+        l.tick(500);
+        l.tick(500);
+        QCOMPARE(l.engine.missedHealthChecks(), miss);
+    }
+    QVERIFY(l.op.messages.isEmpty());
+    l.tick(500);
+    l.tick(500);
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].title, QStringLiteral("Health Check Timout"));
+    QCOMPARE(l.op.messages[0].text, QStringLiteral("PBX does not respond to Health Checks."));
+    QCOMPARE(l.op.messages[0].icon, Operator::Icon::Critical);
+    QCOMPARE(l.engine.missedHealthChecks(), 0);
+    QVERIFY(l.host.terminal.endsWith(" ->:14:04:06: WARNING!:  ** RESETTING LINK **\r\n"
+                                     "-X-:14:04:06: LINK RELEASED...\r\n"));
+    QCOMPARE(l.host.state, 0);
+    QVERIFY(!l.host.connected);
+    QCOMPARE(l.host.connects.size(), 1);
+    l.tick(1999);
+    QCOMPARE(l.host.connects.size(), 1);
+    l.tick(1);
+    QCOMPARE(l.host.connects.size(), 2); // reconnected 2 s after the reset
+}
+
+void TestLinkEngine::missesAccumulateAcrossAnsweredChecks()
+{
+    Link l(QStringLiteral("0"));
+    l.bringUp();
+    l.tick(500);
+    const auto miss = [&l] {
+        l.tick(500);
+        l.tick(500);
+    };
+    for (int i = 0; i < 3; ++i)
+        miss();
+    for (int i = 0; i < 20; ++i) {
+        l.tick(500);
+        l.answerLastHealthCheck();
+        l.tick(500);
+    }
+    QCOMPARE(l.engine.missedHealthChecks(), 3);
+    for (int i = 0; i < 3; ++i)
+        miss();
+    QVERIFY(l.op.messages.isEmpty());
+    miss();
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].title, QStringLiteral("Health Check Timout"));
+}
+
+void TestLinkEngine::releaseWaitsForARunningLoadTestToStop()
+{
+    Link l;
+    l.bringUp();
+    l.host.loadTestRuns = true;
+    l.engine.mnuOpen_Click();
+    QVERIFY(l.host.sent.isEmpty());
+    QVERIFY(l.host.loadTestStopped);
+    l.host.loadTestRuns = false;
+    l.host.loadTestStopped();
+    QCOMPARE(l.host.sent, QList<QByteArray>{kReleaseSeq1});
+    QCOMPARE(l.host.terminal, QByteArray("<- :14:03:59: (1) LINK RELEASE REQUEST...\r\n"));
+    QVERIFY(l.host.waitWindow);
+
+    l.engine.onSocketData(kOkSeq1);
+    QVERIFY(l.host.terminal.endsWith(" ->:14:03:59: (1) LINK RELEASE Message Rcv'd: OK\r\n\r\n"));
+    l.host.state = 8;
+    l.engine.onSocketClosed();
+    QVERIFY(l.host.terminal.endsWith("-X-:14:03:59: LINK RELEASED...\r\n"));
+    QVERIFY(!l.host.waitWindow);
+    QVERIFY(!l.host.connectChecked && l.host.propertiesEnabled);
+}
+
+void TestLinkEngine::releaseAnsweredButNeverClosedEndsAfterTenSeconds()
+{
+    Link l;
+    l.bringUp();
+    l.engine.mnuOpen_Click();
+    l.engine.onSocketData(kOkSeq1);
+    l.tick(9999);
+    QVERIFY(l.host.waitWindow);
+    l.tick(1);
+    QVERIFY(!l.host.waitWindow);
+    QCOMPARE(l.host.state, 0);
+    QVERIFY(l.host.terminal.endsWith("LINK RELEASED...\r\n"));
+}
+
+void TestLinkEngine::operatorConnectCancelsAPendingReconnect()
+{
+    Link l;
+    l.bringUp();
+    l.engine.onSocketReset();
+    l.tick(1000);
+    l.engine.mnuOpen_Click(); // the operator does not wait
+    QCOMPARE(l.host.connects.size(), 2);
+    l.tick(5000);
+    QCOMPARE(l.host.connects.size(), 2);
+}
+
+void TestLinkEngine::resetByThePbxReconnectsWithTheNumberingContinued()
+{
+    Link l;
+    l.bringUp();
+    l.host.state = 9;
+    l.engine.onSocketReset();
+    QVERIFY(l.host.terminal.startsWith(" ->:14:03:59: WARNING!:  ** LINK WAS RESET BY PBX **\r\n"
+                                       "-X-:14:03:59: LINK RELEASED...\r\n"));
+    QCOMPARE(l.host.state, 0);
+    l.tick(2000);
+    QCOMPARE(l.host.connects.size(), 2);
+    l.host.state = 7;
+    l.engine.onSocketConnected();
+    QCOMPARE(l.host.sent.last(), hex("16 35 30 30 36 30 31 30 31 30 30 FC")); // sequence 01
+}
+
+void TestLinkEngine::immediateConnectFailureIsShown()
+{
+    Link l;
+    l.host.connectFailure = QStringLiteral("Invalid operation at current state");
+    l.engine.mnuOpen_Click();
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].text, l.host.connectFailure);
+    QCOMPARE(l.op.messages[0].icon, Operator::Icon::Exclamation);
+    QCOMPARE(l.host.closes, 1);
+    QVERIFY(l.host.terminal.isEmpty());
+}
+
+void TestLinkEngine::socketErrorIsShownWithoutRetry()
+{
+    Link l;
+    l.engine.mnuOpen_Click();
+    l.host.state = 9;
+    l.engine.onSocketError(10061, QStringLiteral("Connection refused"));
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].title, QStringLiteral("IP-Error!"));
+    QVERIFY(l.op.messages[0].text.startsWith(QStringLiteral("'Connection refused'\r\n@(2026-12-06 14:03:59) :Number = 10061")));
+    QVERIFY(l.host.terminal.endsWith("-X-:14:03:59: LINK RELEASED...\r\n"));
+    l.tick(10000);
+    QCOMPARE(l.host.connects.size(), 1);
+}
+
+void TestLinkEngine::framesInOneReadAndAcrossReads()
+{
+    Link l;
+    l.bringUp();
+    // Two whole records and the first four bytes of a third in one read.
+    l.engine.onSocketData(kRecord0107 + kRecord0108 + kRecord0107.left(4));
+    QCOMPARE(l.host.sent, (QList<QByteArray>{kAnswer0107Normal, kAnswer0108Normal}));
+    l.engine.onSocketData(kRecord0107.mid(4, 7));
+    QCOMPARE(l.host.sent.size(), 2);
+    l.engine.onSocketData(kRecord0107.mid(11) + kOkSeq1.left(1));
+    QCOMPARE(l.host.sent.size(), 3);
+    QCOMPARE(l.host.sent.last(), kAnswer0107Normal);
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: \x02J.1\x03\r\n ->:14:03:59: \x02J.2\x03\r\n"
+                                         " ->:14:03:59: \x02J.1\x03\r\n"));
+    QCOMPARE(l.host.records.size(), 3);
+    QCOMPARE(l.engine.droppedChunks(), 0);
+}
+
+void TestLinkEngine::dataNotBeginningWithSynIsDropped()
+{
+    Link l;
+    l.bringUp();
+    l.engine.onSocketData("\r\n" + kRecord0107);
+    QVERIFY(l.host.sent.isEmpty());
+    QVERIFY(l.host.terminal.isEmpty());
+    QCOMPARE(l.engine.droppedChunks(), 1);
+    // A frame followed by garbage: the frame counts, the garbage goes.
+    l.engine.onSocketData(kRecord0107 + "xyz" + kRecord0108);
+    QCOMPARE(l.host.sent, QList<QByteArray>{kAnswer0107Normal});
+}
+
+void TestLinkEngine::responses_data()
+{
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<bool>("detail");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("linkEnds");
+    const QByteArray prefix(" ->:14:04:00: (1) Health Check Message Rcv'd: ");
+    QTest::newRow("code 0, quiet without detail") << kOkSeq1 << false << QByteArray() << false;
+    QTest::newRow("code 0 with detail") << kOkSeq1 << true << prefix + "OK\r\n\r\n" << false;
+    QTest::newRow("code 1 always shown") << hex("16 33 30 30 35 30 31 30 31 31 C8") << false
+                                         << prefix + "** PARITY ERROR **\r\n\r\n" << false;
+    QTest::newRow("code 7") << hex("16 33 30 30 35 30 31 30 31 37 CE") << false
+                            << prefix + "** INVALID RESPONSE NUMBER (7)\r\n\r\n" << false;
+    QTest::newRow("code 2 ends the link") << hex("16 33 30 30 35 30 31 30 31 32 CB") << false
+                                          << prefix + "** DEVICE ID NOT DEFINED **\r\n\r\n"
+                                                      "-X-:14:04:00: LINK RELEASED...\r\n"
+                                          << true;
+    QTest::newRow("code 4 ends the link") << hex("16 33 30 30 35 30 31 30 31 34 CD") << false
+                                          << prefix + "** DEVICE ALREADY IN USE **\r\n\r\n"
+                                                      "-X-:14:04:00: LINK RELEASED...\r\n"
+                                          << true;
+}
+
+void TestLinkEngine::responses()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(bool, detail);
+    Link l(QStringLiteral("0"), detail);
+    l.bringUp();
+    l.tick(); // health check 1 leaves
+    l.host.terminal.clear();
+    l.engine.onSocketData(response);
+    QTEST(l.host.terminal, "line");
+    QTEST(l.host.state == 0, "linkEnds");
+    QVERIFY(!l.engine.timers().isActive(Timer::T2));
+    QVERIFY(l.op.messages.isEmpty());
+}
+
+void TestLinkEngine::improperSequenceForgetsEveryPendingRequest()
+{
+    Link l(QStringLiteral("0"));
+    l.bringUp();
+    l.tick(); // health check 1 pending
+    l.engine.onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD")); // answers sequence 05
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].text,
+             QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n05\r\n0"));
+    QCOMPARE(l.op.messages[0].title, QString());
+    // The health check's own answer now matches nothing either.
+    l.engine.onSocketData(kOkSeq1);
+    QCOMPARE(l.op.messages.size(), 2);
+}
+
+void TestLinkEngine::recordAnswers_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<bool>("ignoreParity");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("parityGood");
+    QByteArray bad = kRecord0107;
+    bad.back() = '\x00';
+    QTest::newRow("good record") << kRecord0107 << false << kAnswer0107Normal << true;
+    QTest::newRow("bad check byte") << bad << false << kAnswer0107Parity << false;
+    QTest::newRow("bad check byte, parity ignored") << bad << true << kAnswer0107Normal << false;
+}
+
+void TestLinkEngine::recordAnswers()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(bool, ignoreParity);
+    Link l;
+    l.bringUp();
+    l.debug.setIgnoreParity(ignoreParity);
+    l.engine.onSocketData(record);
+    QCOMPARE(l.host.sent.size(), 1);
+    QTEST(l.host.sent[0], "answer");
+    QCOMPARE(l.host.records.size(), 1);
+    QCOMPARE(l.host.records[0].first, QByteArray("\x02J.1\x03"));
+    QTEST(l.host.records[0].second, "parityGood");
+    QCOMPARE(l.engine.recordText(), QByteArray("\x02J.1\x03"));
+}
+
+void TestLinkEngine::forcedAnswerAppliesToOneRecordOnly()
+{
+    Link l;
+    l.bringUp();
+    l.debug.setForcedAnswer(DebugOptions::ForcedAnswer::ParityError);
+    l.engine.onSocketData(kRecord0108 + kRecord0108);
+    QCOMPARE(l.host.sent, (QList<QByteArray>{kAnswer0108Parity, kAnswer0108Normal}));
+    l.debug.setForcedAnswer(DebugOptions::ForcedAnswer::InvalidText);
+    l.engine.onSocketData(kRecord0107 + kRecord0107);
+    QCOMPARE(l.host.sent.mid(2), (QList<QByteArray>{kAnswer0107Text, kAnswer0107Normal}));
+    QCOMPARE(l.debug.forcedAnswer(), DebugOptions::ForcedAnswer::Normal);
+}
+
+void TestLinkEngine::detailLinesOfARecord()
+{
+    Link l(QStringLiteral("5"), true);
+    l.bringUp();
+    l.engine.onSocketData(kRecord0107);
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: \x02J.1\x03\r\n"
+                                         "            : Sequence_ID: <07>    Byte_Length: <009>"
+                                         "    Received_Parity: <A8h>    Calculated_Parity: <A8h>\r\n"
+                                         "<- :14:03:59: J-Record Received NORMAL\r\n\r\n"));
+    // A check byte below 16 shows as one hex digit.
+    QByteArray bad = kRecord0108;
+    bad.back() = '\x0B';
+    l.host.terminal.clear();
+    l.engine.onSocketData(bad);
+    QVERIFY(l.host.terminal.contains("Received_Parity: <Bh>    Calculated_Parity: <A4h>\r\n"
+                                     "<- :14:03:59: ** PARITY ERROR **\r\n\r\n"));
+}
+
+void TestLinkEngine::pbxReleaseRequestEndsTheLink()
+{
+    Link l;
+    l.bringUp();
+    l.engine.onSocketData(hex("16 36 30 30 34 30 31 30 35 F9"));
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: PBX Response: Link Release Request...\r\n"
+                                         "-X-:14:03:59: LINK RELEASED...\r\n"));
+    QVERIFY(l.host.sent.isEmpty());
+    QCOMPARE(l.host.state, 0);
+}
+
+void TestLinkEngine::recordWithoutStxIsReportedAndTheRestDropped()
+{
+    Link l;
+    l.bringUp();
+    // A record frame of length 5 whose data holds no STX, then a good record.
+    l.engine.onSocketData(hex("16 32 30 30 35 30 31 30 37 41 00") + kRecord0108);
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].title, QStringLiteral("Error"));
+    QVERIFY(l.op.messages[0].text.contains(QStringLiteral(":(ProcessZKNPacket)")));
+    QVERIFY(l.host.sent.isEmpty());
+    l.engine.onSocketData(kRecord0108);
+    QCOMPARE(l.host.sent, QList<QByteArray>{kAnswer0108Normal});
+}
+
+void TestLinkEngine::connectTimeIsShownAndCleared()
+{
+    Link l;
+    l.bringUp();
+    for (int i = 0; i < 5; ++i)
+        l.tick();
+    QCOMPARE(l.host.panels[Panel::ConnectTime], QStringLiteral("00:00:05"));
+    l.engine.onSocketClosed();
+    QCOMPARE(l.host.panels[Panel::ConnectTime], QString());
+    QCOMPARE(l.host.panels[Panel::Settings], QStringLiteral("Settings: "));
+}
+
+void TestLinkEngine::serialRecordsAcrossReads()
+{
+    Link l;
+    l.connection.setConnectionType(QStringLiteral("Serial"));
+    l.engine.mnuOpen_Click();
+    QVERIFY(l.host.portOpen && l.host.receiving && l.host.connected && !l.host.propertiesEnabled);
+    l.host.serialInput = "AB\r\n\x02" "1 ";
+    l.engine.onSerialEvent(2);
+    QCOMPARE(l.host.terminal, QByteArray("AB\r\n"));
+    l.host.serialInput = "2\x03\r\x03";
+    l.engine.onSerialEvent(2);
+    QCOMPARE(l.host.terminal, QByteArray("AB\r\n ->:14:03:59: \x02" "1.2\x03\r\n\x03"));
+    QCOMPARE(l.host.records.size(), 1);
+    QCOMPARE(l.host.records[0].first, QByteArray("\x02" "1.2\x03"));
+    // A carrier change drops a half-received record.
+    l.host.serialInput = "\x02half";
+    l.engine.onSerialEvent(2);
+    l.engine.onSerialEvent(5);
+    QCOMPARE(l.host.panels[Panel::Status], QStringLiteral("Status: Change in CD Detected"));
+    l.host.serialInput = "\x03";
+    l.engine.onSerialEvent(2);
+    QCOMPARE(l.host.records.size(), 1);
+    QVERIFY(l.host.sent.isEmpty()); // nothing is answered on a serial line
+}
+
+void TestLinkEngine::serialPortWithoutDsrOrMissing()
+{
+    Link l;
+    l.connection.setConnectionType(QStringLiteral("Serial"));
+    l.host.dsr = false;
+    l.engine.mnuOpen_Click();
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].text, QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
+    QVERIFY(l.host.portOpen && !l.host.receiving && !l.host.connectChecked && l.host.propertiesEnabled);
+    l.engine.mnuOpen_Click(); // the next command closes it
+    QVERIFY(!l.host.portOpen);
+
+    l.host.portExists = false;
+    l.engine.mnuOpen_Click();
+    QCOMPARE(l.op.messages.size(), 2);
+    QCOMPARE(l.op.messages[1].text, QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                                                    "does not exist on this machine!"));
+    QVERIFY(!l.host.connectChecked);
+}
+
+QTEST_APPLESS_MAIN(TestLinkEngine)
+#include "tst_link_engine.moc"

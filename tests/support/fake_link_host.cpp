@@ -1,0 +1,37 @@
+#include "fake_link_host.h"
+
+namespace zkn::test {
+
+QString FakeLinkHost::connectSocket(const QString& host)
+{
+    connects.append(host);
+    if (!connectFailure.isEmpty())
+        return connectFailure;
+    state = 6;
+    return {};
+}
+
+void FakeLinkHost::closeSocket()
+{
+    ++closes;
+    state = 0;
+}
+
+link::LinkHost::PortToggle FakeLinkHost::toggleSerialPort()
+{
+    if (portOpen) {
+        portOpen = false;
+        return PortToggle::Closed;
+    }
+    if (!portExists)
+        return PortToggle::NotFound;
+    portOpen = true;
+    return PortToggle::Opened;
+}
+
+QByteArray FakeLinkHost::readSerialInput()
+{
+    return std::exchange(serialInput, {});
+}
+
+} // namespace zkn::test
