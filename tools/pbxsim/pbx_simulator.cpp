@@ -11,6 +11,10 @@ namespace zkn::pbxsim {
 
 namespace {
 
+constexpr qint64 kLongestDeliveryMs = 2000;
+constexpr int kSettleMs = 100;
+constexpr int kDeliveryPollMs = 10;
+
 QSerialPort::Parity serialParity(char letter)
 {
     switch (letter) {
@@ -198,6 +202,16 @@ void PbxSimulator::hangUp()
     Q_EMIT event(QStringLiteral("line hung up"));
 }
 
+// A hang-up throws away what the line still holds, so the last record is given time to arrive.
+void PbxSimulator::hangUpWhenDelivered(qint64 deadline)
+{
+    if (m_line && m_line->bytesToWrite() > 0 && now() < deadline) {
+        QTimer::singleShot(kDeliveryPollMs, this, [this, deadline] { hangUpWhenDelivered(deadline); });
+        return;
+    }
+    hangUp();
+}
+
 void PbxSimulator::service()
 {
     const qint64 t = now();
@@ -246,7 +260,9 @@ void PbxSimulator::performOnLine(const LinkAction& action)
     if (!m_line)
         return;
     if (action.type != LinkAction::Type::Write) {
-        hangUp();
+        // The line takes a moment to show what it holds; only then is "nothing left" true.
+        const qint64 deadline = now() + kLongestDeliveryMs;
+        QTimer::singleShot(kSettleMs, this, [this, deadline] { hangUpWhenDelivered(deadline); });
         return;
     }
     m_line->write(action.bytes);

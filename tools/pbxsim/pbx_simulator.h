@@ -74,6 +74,7 @@ private:
     void perform(const LinkAction& action);
     void performOnLine(const LinkAction& action);
     void resetSocket();
+    void hangUpWhenDelivered(qint64 deadline);
     void wake() { m_timer.start(0); }
 
     QElapsedTimer m_clock;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -50,6 +51,14 @@ bool PtyMaster::create()
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyMaster::writeToMaster);
     QIODevice::open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     return true;
+}
+
+qint64 PtyMaster::bytesToWrite() const
+{
+    int waiting = 0;
+    if (m_slave >= 0)
+        ::ioctl(m_slave, TIOCINQ, &waiting);
+    return m_writeBuffer.size() + waiting;
 }
 
 void PtyMaster::close()

@@ -27,7 +27,8 @@ public:
 
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return m_readBuffer.size() + QIODevice::bytesAvailable(); }
-    qint64 bytesToWrite() const override { return m_writeBuffer.size(); }
+    // Bytes not yet read by the tool: those still here and those waiting in the line.
+    qint64 bytesToWrite() const override;
     void close() override;
 
 protected:
