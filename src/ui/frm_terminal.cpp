@@ -2,6 +2,7 @@
 
 #include "app_identity.h"
 #include "display/settings_panel.h"
+#include "display/terminal_line.h"
 #include "frm_about.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
@@ -132,8 +133,77 @@ frmTerminal::frmTerminal(Operator& op, QWidget* parent)
     m_serialBuffer = new FrmDBSerial(*this);
 
     wireCommands();
+    wireLink();
     applyConnectionType(m_connection.connectionType());
     applyFontStep(3);
+}
+
+void frmTerminal::wireLink()
+{
+    m_wiring = new LinkWiring(*this, m_socket, m_serial);
+    m_engine = std::make_unique<link::LinkEngine>(*m_wiring, m_operator, m_clock, m_connection, m_debug);
+    m_driver = new LinkTimerDriver(*m_engine, m_clock, this);
+    link::LinkEngine& engine = *m_engine;
+
+    connect(m_actions.value(QStringLiteral("mnuOpen")), &QAction::triggered, this, [this, &engine] {
+        // The link, not the click, decides whether the item shows checked.
+        QAction* item = m_actions.value(QStringLiteral("mnuOpen"));
+        item->setChecked(!item->isChecked());
+        engine.mnuOpen_Click();
+    });
+    connect(m_indicators.value(QStringLiteral("connection")), &Indicator::clicked, this,
+            [&engine](const QString& picture) {
+                if (picture == QLatin1String("imgConnected"))
+                    engine.imgConnected_Click();
+                else
+                    engine.mnuOpen_Click();
+            });
+
+    connect(&m_socket, &TcpLink::connected, this, [&engine] { engine.onSocketConnected(); });
+    connect(&m_socket, &TcpLink::dataReceived, this, [this, &engine](const QByteArray& data) {
+        if (m_lanDebug->isVisible())
+            m_lanDebug->view()->WriteTerminal(display::receivedHexTrace(data));
+        engine.onSocketData(data);
+    });
+    connect(&m_socket, &TcpLink::frameSent, this, [this](const QByteArray& frame) {
+        if (m_lanDebug->isVisible())
+            m_lanDebug->view()->WriteTerminal(display::sentHexTrace(frame));
+    });
+    connect(&m_socket, &TcpLink::closedByPeer, this, [&engine] { engine.onSocketClosed(); });
+    connect(&m_socket, &TcpLink::resetByPeer, this, [&engine] { engine.onSocketReset(); });
+    connect(&m_socket, &TcpLink::errorOccurred, this,
+            [&engine](int number, const QString& description) { engine.onSocketError(number, description); });
+    connect(m_lanDebug->view(), &TerminalView::textWritten, &m_log, &LogFile::write);
+
+    connect(&m_serial, &SerialLine::dataArrived, this, [this, &engine] {
+        m_serialBuffer->setLevel(m_serial.bytesWaiting());
+        engine.onSerialEvent(2);
+        m_serialBuffer->setLevel(m_serial.bytesWaiting());
+    });
+    connect(&m_serial, &SerialLine::lineEvent, this, [&engine](int code) { engine.onSerialEvent(code); });
+    connect(&m_serial, &SerialLine::closedByError, this,
+            [&engine](const QString& description) { engine.onSerialClosedByError(description); });
+}
+
+void frmTerminal::showWaitWindow(bool shown)
+{
+    if (!shown) {
+        if (m_wait)
+            m_wait->close();
+        return;
+    }
+    if (!m_wait) {
+        auto* wait = new QLabel(QStringLiteral("Please wait for LINK to release..."), this,
+                                Qt::Tool | Qt::FramelessWindowHint);
+        wait->setObjectName(QStringLiteral("frmWait"));
+        wait->setAttribute(Qt::WA_DeleteOnClose);
+        wait->setFrameShape(QFrame::Box);
+        wait->setMargin(18);
+        m_wait = wait;
+    }
+    m_wait->adjustSize();
+    m_wait->move(frameGeometry().center() - m_wait->rect().center());
+    m_wait->show();
 }
 
 frmTerminal::~frmTerminal() = default;
@@ -459,20 +529,70 @@ void frmTerminal::closeEvent(QCloseEvent* event)
                         Operator::Buttons::YesNo, windowTitle()});
     if (answer != Operator::Answer::Yes)
         return;
-    m_shutdown.setStep(ShutdownSequence::Phase::CloseLog, [this](ShutdownSequence::Next next) {
-        if (m_log.isOpen())
-            mnuCloseLog_Click();
-        next();
-    });
-    m_shutdown.setStep(ShutdownSequence::Phase::UnloadWindows, [this](ShutdownSequence::Next next) {
-        unloadWindows();
-        next();
-    });
+    prepareShutdown();
     m_shutdown.run([this] {
         m_mayClose = true;
         // Closing again from inside this close event would be ignored: close once it returned.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     });
+}
+
+void frmTerminal::prepareShutdown()
+{
+    m_shutdown.setStep(ShutdownSequence::Phase::ReleaseLink,
+                       [this](ShutdownSequence::Next next) { releaseLinkForShutdown(std::move(next)); });
+    m_shutdown.setStep(ShutdownSequence::Phase::CloseLog, [this](ShutdownSequence::Next next) {
+        if (m_log.isOpen())
+            mnuCloseLog_Click();
+        next();
+    });
+    m_shutdown.setStep(ShutdownSequence::Phase::WaitLinkClosed,
+                       [this](ShutdownSequence::Next next) { waitForLinkClosed(std::move(next)); });
+    m_shutdown.setStep(ShutdownSequence::Phase::UnloadWindows, [this](ShutdownSequence::Next next) {
+        unloadWindows();
+        next();
+    });
+}
+
+// An open link is given up in order: a running load test finishes first (then a second's
+// pause), and the connect command then closes the port or asks the PBX to release the link.
+void frmTerminal::releaseLinkForShutdown(ShutdownSequence::Next next)
+{
+    if (!m_serial.isOpen() && m_socket.state() != TcpLink::Connected) {
+        next();
+        return;
+    }
+    auto release = [this, next = std::move(next)] {
+        m_engine->mnuOpen_Click();
+        next();
+    };
+    if (!m_wiring->loadTestRunning()) {
+        release();
+        return;
+    }
+    m_wiring->stopLoadTest([this, release = std::move(release)] { QTimer::singleShot(1000, this, release); });
+}
+
+// The PBX closes the connection after the release; if it has not after 5 s, the tool does.
+void frmTerminal::waitForLinkClosed(ShutdownSequence::Next next)
+{
+    if (m_socket.state() == TcpLink::Closed) {
+        next();
+        return;
+    }
+    auto done = std::make_shared<bool>(false);
+    auto finish = [this, done, next = std::move(next)] {
+        if (std::exchange(*done, true))
+            return;
+        if (m_socket.state() != TcpLink::Closed)
+            m_engine->ShutdownIPStuff();
+        next();
+    };
+    connect(&m_socket, &TcpLink::stateChanged, this, [this, finish](int state) {
+        if (state == TcpLink::Closed)
+            finish();
+    });
+    QTimer::singleShot(5000, this, finish);
 }
 
 void frmTerminal::unloadWindows()

@@ -1,17 +1,23 @@
 #pragma once
 
+#include "link/link_engine.h"
+#include "link_timer_driver.h"
+#include "link_wiring.h"
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "shutdown_sequence.h"
+#include "system_clock.h"
+#include "tcp_link.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QSpinBox;
@@ -50,6 +56,8 @@ public:
     ConnectionOptions& connection() { return m_connection; }
     DebugOptions& debugOptions() { return m_debug; }
     SerialLine& serial() { return m_serial; }
+    TcpLink& socket() { return m_socket; }
+    link::LinkEngine& engine() { return *m_engine; }
     LogFile& log() { return m_log; }
     Operator& op() { return m_operator; }
     ShutdownSequence& shutdown() { return m_shutdown; }
@@ -67,6 +75,8 @@ public:
     // Appends a line to the terminal; the open log gets the same bytes.
     void WriteTerminal(const QByteArray& text);
     void UpdateSettingsPanel();
+    // The small window shown while the PBX releases the link.
+    void showWaitWindow(bool shown);
 
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
@@ -88,14 +98,20 @@ private:
     void applyStoredSettings();
     void finishStartUp();
     void unloadWindows();
+    void wireLink();
+    void prepareShutdown();
+    void releaseLinkForShutdown(ShutdownSequence::Next next);
+    void waitForLinkClosed(ShutdownSequence::Next next);
 
     Operator& m_operator;
     settings::SettingsStore m_store;
     ConnectionOptions m_connection;
     DebugOptions m_debug;
     SerialLine m_serial;
+    TcpLink m_socket;
     LogFile m_log;
     ShutdownSequence m_shutdown;
+    SystemClock m_clock;
 
     TerminalView* m_txtTerm = nullptr;
     QSpinBox* m_fontStep = nullptr;
@@ -111,6 +127,11 @@ private:
     FrmDBSerial* m_serialBuffer = nullptr;
     QPointer<frmAbout> m_about;
     QPointer<frmSplash> m_splash;
+    QPointer<QWidget> m_wait;
+    // Declared last: they use the windows above.
+    LinkWiring* m_wiring = nullptr;
+    std::unique_ptr<link::LinkEngine> m_engine;
+    LinkTimerDriver* m_driver = nullptr;
     std::function<void()> m_ready;
     bool m_mayClose = false;
 };

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "link/clock.h"
+
+#include <QElapsedTimer>
+
+namespace zkn {
+
+// The link's clock in the running tool: a monotonic count and the system's wall clock.
+class SystemClock : public link::Clock
+{
+public:
+    SystemClock() { m_elapsed.start(); }
+    qint64 nowMs() const override { return m_elapsed.elapsed(); }
+    QDateTime wallClock() const override { return QDateTime::currentDateTime(); }
+
+private:
+    QElapsedTimer m_elapsed;
+};
+
+} // namespace zkn
