@@ -116,6 +116,7 @@ private Q_SLOTS:
     void answersOverLoopback();
     void splitFrameIsReassembled();
     void releaseIsAnsweredThenClosedWithFin();
+    void resetArrivesAsConnectionReset_data();
     void resetArrivesAsConnectionReset();
     void secondConnectionIsClosed();
     void recordsArriveOverPtyAsTexts();
@@ -199,15 +200,27 @@ void TestPbxsimTransport::releaseIsAnsweredThenClosedWithFin()
     QCOMPARE(client.received().toHex(' '), hex("16 33303035 3031 3038 30 3F").toHex(' '));
 }
 
+void TestPbxsimTransport::resetArrivesAsConnectionReset_data()
+{
+    QTest::addColumn<bool>("onCue");
+    QTest::newRow("when the second frame arrives") << true;
+    QTest::newRow("at once, between frames") << false;
+}
+
 void TestPbxsimTransport::resetArrivesAsConnectionReset()
 {
+    QFETCH(bool, onCue);
     QVERIFY(m_sim->listen(QHostAddress::LocalHost, 0));
-    m_sim->link().resetAfterFrames(2);
+    if (onCue)
+        m_sim->link().resetAfterFrames(2);
     RawClient client(m_sim->serverPort());
     QVERIFY(client.connected());
     client.send(hex("16 35303036 3031 3037 3030 FA"));
     QTRY_COMPARE_WITH_TIMEOUT(client.receivedSize(), 11, kWaitMs);
-    client.send(hex("16 35303036 3031 3039 3030 F4"));
+    if (onCue)
+        client.send(hex("16 35303036 3031 3039 3030 F4"));
+    else
+        m_sim->link().resetAfterFrames(0);
     QTRY_VERIFY_WITH_TIMEOUT(client.ended(), kWaitMs);
     QCOMPARE(client.endError(), ECONNRESET);
     QCOMPARE(client.received().size(), 11);
@@ -232,12 +245,15 @@ void TestPbxsimTransport::recordsArriveOverPtyAsTexts()
 {
     const QString path = m_sim->openPty();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->serialError()));
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    QVERIFY(fd >= 0);
-
+    // Asked for before the tool is there, the records wait for it.
     const QList<QByteArray> texts = catalogueTexts(RecordLayout::Olv8Expanded);
     for (const QByteArray& text : texts)
         m_sim->serial().sendRecord(text);
+    QTest::qWait(100);
+    QCOMPARE(m_sim->stats().recordsSent, 0);
+
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
     QByteArray received;
     QTRY_COMPARE_WITH_TIMEOUT((readFd(fd, received), received.size()), texts.join().size(), kWaitMs);
     QCOMPARE(received, texts.join());

@@ -45,7 +45,7 @@ const FaultOption kFaultOptions[] = {
      "Corrupt the check byte of the K-th frame sent.", -1},
     {"wrong-seq", FrameFault::Type::WrongSequence, "K",
      "Give the K-th frame sent a wrong sequence number (50 off, check byte fitting).", -1},
-    {"late", FrameFault::Type::Late, "K:MS",
+    {"late", FrameFault::Type::Late, "K[:MS]",
      "Send the K-th frame MS milliseconds late (default 1000); later frames wait behind it.", 1000},
     {"split", FrameFault::Type::Split, "K[:MS]",
      "Split the K-th frame sent over two writes, MS milliseconds apart (default 200).", 200},
@@ -77,21 +77,16 @@ QList<QCommandLineOption> options()
         {"reset-after",
          "TCP: reset the connection with RST when the N-th frame arrives, instead of answering it.", "N"},
         {"release-after", "TCP: send a link-release request after answering the N-th frame received.", "N"},
-        {"hangup-after", "Serial: hang the line up after N records.", "N"},
-        {"duration", "End after S seconds (otherwise at SIGINT or SIGTERM) and print the summary.", "S"},
-        {"list-records", "Print the record catalogue and end."},
     };
     for (const FaultOption& fault : kFaultOptions)
         list.append(
             {fault.name, QString::fromLatin1(fault.help) + " TCP; may be repeated.", fault.valueName});
+    list.append({
+        {"hangup-after", "Serial: hang the line up after N records.", "N"},
+        {"duration", "End after S seconds (otherwise at SIGINT or SIGTERM) and print the summary.", "S"},
+        {"list-records", "Print the record catalogue and end."},
+    });
     return list;
-}
-
-QString describeFrameNumbers()
-{
-    return QStringLiteral(
-        "Frames are counted over the whole run from 1, in each direction; the trace shows each "
-        "frame's number after its direction.");
 }
 
 } // namespace
@@ -104,8 +99,9 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
                        "answers connect requests, health checks, lamp-control frames and release requests, "
                        "sends records and checks their answers; over a serial line it sends records as bare "
                        "texts and reads lamp-control messages. Every frame in and out is printed, one line "
-                       "each, and a JSON summary at the end.\n") +
-        describeFrameNumbers());
+                       "each, and a JSON summary at the end.\n"
+                       "Faults are cued by frame number: frames are counted over the whole run from 1, in "
+                       "each direction, and the trace shows each frame's number after its direction."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions(options());

@@ -20,7 +20,6 @@ public:
 
     QList<Piece> feed(const QByteArray& bytes);
     void clear() { m_buffer.clear(); }
-    qsizetype pendingBytes() const { return m_buffer.size(); }
 
 private:
     // Length n of the frame at the front, 0 while the header is incomplete, -1 when it is no header.

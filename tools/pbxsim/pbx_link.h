@@ -77,7 +77,6 @@ public:
 
     void sendRecord(const QByteArray& text);
     void startRecords(const QList<QByteArray>& texts, int count, int intervalMs);
-    int recordsWaiting() const { return m_feed.remaining(); }
 
     // Health checks after the next `after` ones go unanswered, `count` of them (all when negative).
     void muteHealthChecks(int after, int count);

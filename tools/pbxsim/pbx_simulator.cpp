@@ -144,8 +144,15 @@ QString PbxSimulator::openPty()
         delete pty;
         return {};
     }
-    lineOpened(pty, QStringLiteral("pseudo-terminal %1").arg(pty->slavePath()));
-    return pty->slavePath();
+    const QString path = pty->slavePath();
+    attachLine(pty, QStringLiteral("pseudo-terminal %1: waiting for the tool to open it").arg(path));
+    // Records wait for the tool, as they would for a line nobody listens on.
+    connect(pty, &PtyMaster::toolPresenceChanged, this, [this, path](bool present) {
+        Q_EMIT event(present ? QStringLiteral("the tool opened %1").arg(path)
+                             : QStringLiteral("the tool closed %1").arg(path));
+        lineReady(present);
+    });
+    return path;
 }
 
 bool PbxSimulator::openSerial(const QString& device, const settings::LineParameters& parameters)
@@ -166,17 +173,25 @@ bool PbxSimulator::openSerial(const QString& device, const settings::LineParamet
         if (error == QSerialPort::ResourceError && port == m_line)
             hangUp();
     });
-    lineOpened(port, QStringLiteral("serial device %1 at %2").arg(device, parameters.toText()));
+    attachLine(port, QStringLiteral("serial device %1 at %2").arg(device, parameters.toText()));
+    lineReady(true);
     return true;
 }
 
-void PbxSimulator::lineOpened(QIODevice* line, const QString& what)
+void PbxSimulator::attachLine(QIODevice* line, const QString& what)
 {
     Q_ASSERT(!m_line);
     m_line = line;
     connect(line, &QIODevice::readyRead, this, &PbxSimulator::readLine);
-    m_serial.lineOpened();
     Q_EMIT event(what);
+}
+
+void PbxSimulator::lineReady(bool ready)
+{
+    if (ready)
+        m_serial.lineOpened();
+    else
+        m_serial.lineClosed();
     service();
 }
 

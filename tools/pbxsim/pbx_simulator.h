@@ -46,14 +46,14 @@ public:
     quint16 serverPort() const { return m_server.serverPort(); }
     QString serverError() const { return m_server.errorString(); }
     bool hasConnection() const { return m_socket != nullptr; }
-    // Aborts the connection with RST at once, whatever is still to be sent.
-    void resetConnection() { m_link.resetAfterFrames(0); }
 
     // Creates a pseudo-terminal and returns the device path the tool opens; empty on failure.
+    // Records wait until the tool has opened it (isLineReady()).
     QString openPty();
     bool openSerial(const QString& device, const settings::LineParameters& parameters);
     QString serialError() const { return m_serialError; }
     bool hasLine() const { return m_line != nullptr; }
+    bool isLineReady() const { return m_serial.isOpen(); }
     // Hangs the serial line up: the pty's master is closed, a serial device is closed.
     void hangUp();
 
@@ -69,7 +69,8 @@ private:
     void readSocket();
     void socketClosed();
     void readLine();
-    void lineOpened(QIODevice* line, const QString& what);
+    void attachLine(QIODevice* line, const QString& what);
+    void lineReady(bool ready);
     void service();
     void perform(const LinkAction& action);
     void performOnLine(const LinkAction& action);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <QTimer>
 
 class QSocketNotifier;
 
@@ -10,7 +11,8 @@ namespace zkn::pbxsim {
 
 // The master end of a pseudo-terminal pair: the PBX's side of a serial line whose other end is a
 // device path the tool opens like any serial port. The line is raw (no echo, no line editing), so
-// bytes pass unchanged both ways. Closing the master hangs the line up: the tool's reads fail.
+// bytes pass unchanged both ways. Whether the tool has the device open is watched, as a PBX
+// watches its line; closing the master hangs the line up, and the tool's reads fail.
 class PtyMaster : public QIODevice
 {
     Q_OBJECT
@@ -27,9 +29,12 @@ public:
 
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return m_readBuffer.size() + QIODevice::bytesAvailable(); }
-    // Bytes not yet read by the tool: those still here and those waiting in the line.
+    // Bytes the tool has not read yet: those still here and those waiting in the line.
     qint64 bytesToWrite() const override;
     void close() override;
+
+Q_SIGNALS:
+    void toolPresenceChanged(bool present);
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -38,15 +43,15 @@ protected:
 private:
     void readFromMaster();
     void writeToMaster();
+    void checkPresence();
     QString systemError(const char* what) const;
 
     int m_master = -1;
-    // Held open by the simulator itself so that the master does not report a hang-up (and spin)
-    // while the tool has not yet opened the device, or between two of its openings.
-    int m_slave = -1;
     QString m_slavePath;
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
+    QTimer m_presenceTimer;
+    bool m_toolPresent = false;
     QByteArray m_readBuffer;
     QByteArray m_writeBuffer;
 };

@@ -18,7 +18,6 @@ public:
     void push(const QByteArray& text);
     // `count` records from `texts` (taken in turn), one every `intervalMs`; the first at once.
     void start(const QList<QByteArray>& texts, int count, int intervalMs);
-    void stop() { m_remaining = 0; }
 
     // The record that may leave at `now`, taken from the feed; nothing when none is due.
     std::optional<QByteArray> take(qint64 now);
@@ -26,8 +25,6 @@ public:
     std::optional<qint64> nextDue() const;
     // The next text of the series' list whether due or not, for frames that go out together.
     QByteArray takeExtra();
-
-    int remaining() const { return m_remaining + int(m_demand.size()); }
 
 private:
     QByteArray nextText();
