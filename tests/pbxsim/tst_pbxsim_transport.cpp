@@ -119,6 +119,7 @@ private Q_SLOTS:
     void resetArrivesAsConnectionReset_data();
     void resetArrivesAsConnectionReset();
     void secondConnectionIsClosed();
+    void stopListeningClosesWithFin();
     void recordsArriveOverPtyAsTexts();
     void lampMessagesOverPtySetLamps();
     void hangingUpThePtyEndsTheToolsReads();
@@ -239,6 +240,18 @@ void TestPbxsimTransport::secondConnectionIsClosed()
     first.send(hex("16 35303036 3031 3037 3030 FA"));
     QTRY_COMPARE_WITH_TIMEOUT(first.receivedSize(), 11, kWaitMs);
     QVERIFY(!first.ended());
+}
+
+void TestPbxsimTransport::stopListeningClosesWithFin()
+{
+    QVERIFY(m_sim->listen(QHostAddress::LocalHost, 0));
+    const quint16 port = m_sim->serverPort();
+    RawClient client(port);
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim->hasConnection(), kWaitMs);
+    m_sim->stopListening();
+    QTRY_VERIFY_WITH_TIMEOUT(client.ended(), kWaitMs);
+    QCOMPARE(client.endError(), 0);
+    QVERIFY(!RawClient(port).connected());
 }
 
 void TestPbxsimTransport::recordsArriveOverPtyAsTexts()

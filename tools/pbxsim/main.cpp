@@ -45,6 +45,11 @@ void print(const QString& line)
     std::fflush(stdout);
 }
 
+void printError(const QString& message)
+{
+    std::fprintf(stderr, "zkn-pbxsim: %s\n", qPrintable(message));
+}
+
 void listRecords()
 {
     for (const CatalogueRecord& record : recordCatalogue()) {
@@ -93,10 +98,10 @@ bool open(const SimConfig& config, PbxSimulator& sim)
     switch (config.transport) {
     case SimConfig::Transport::Tcp:
         if (!sim.listen(config.address, config.port)) {
-            print(QStringLiteral("zkn-pbxsim: cannot listen on %1:%2: %3")
-                      .arg(config.address.toString())
-                      .arg(config.port)
-                      .arg(sim.serverError()));
+            printError(QStringLiteral("cannot listen on %1:%2: %3")
+                           .arg(config.address.toString())
+                           .arg(config.port)
+                           .arg(sim.serverError()));
             return false;
         }
         print(eventLine(
@@ -105,13 +110,13 @@ bool open(const SimConfig& config, PbxSimulator& sim)
         return true;
     case SimConfig::Transport::Pty:
         if (sim.openPty().isEmpty()) {
-            print(QStringLiteral("zkn-pbxsim: cannot create a pseudo-terminal: ") + sim.serialError());
+            printError(QStringLiteral("cannot create a pseudo-terminal: ") + sim.serialError());
             return false;
         }
         return true;
     case SimConfig::Transport::Serial:
         if (!sim.openSerial(config.device, config.lineParameters)) {
-            print(QStringLiteral("zkn-pbxsim: cannot open %1: %2").arg(config.device, sim.serialError()));
+            printError(QStringLiteral("cannot open %1: %2").arg(config.device, sim.serialError()));
             return false;
         }
         return true;
@@ -129,7 +134,7 @@ int main(int argc, char* argv[])
 
     const auto parsed = parseCommandLine(QCoreApplication::arguments());
     if (const QString* error = std::get_if<QString>(&parsed)) {
-        std::fprintf(stderr, "zkn-pbxsim: %s\n", qPrintable(*error));
+        printError(*error);
         return 2;
     }
     const SimConfig& config = std::get<SimConfig>(parsed);

@@ -142,4 +142,4 @@ void TestLampMessage::refusedRangesChangeNothing()
 }
 
 QTEST_APPLESS_MAIN(TestLampMessage)
-#include "tst_lamp_message.moc"
+#include "tst_pbxsim_lamps.moc"

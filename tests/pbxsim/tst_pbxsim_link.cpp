@@ -375,4 +375,4 @@ void TestPbxLink::releaseRequestFollowsTheAnswer()
 }
 
 QTEST_APPLESS_MAIN(TestPbxLink)
-#include "tst_pbx_link.moc"
+#include "tst_pbxsim_link.moc"

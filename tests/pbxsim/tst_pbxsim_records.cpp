@@ -166,4 +166,4 @@ void TestRecordCatalogue::fixedRecordsCoverEveryPartyKind()
 }
 
 QTEST_APPLESS_MAIN(TestRecordCatalogue)
-#include "tst_record_catalogue.moc"
+#include "tst_pbxsim_records.moc"
