@@ -205,8 +205,12 @@ void TestLinkFrames::readFrameHeader_data()
                                      << hex("16 33303035 3031 3132 37 CC") << 0xCC << true << 7;
     QTest::newRow("shorter than its length") << hex("16 32303330 3031") << '2' << 30 << QByteArray("01") << 0
                                              << hex("16 32303330 3031") << 0x31 << false << 0;
-    QTest::newRow("length field not a number") << hex("16 32 583031 3031 3037") << '2' << 0 << QByteArray("01") << 7
-                                               << hex("16 32 583031 30") << 0x30 << false << 0;
+    QTest::newRow("length field not a number: six bytes") << hex("16 32 583031 3031 3037") << '2' << 0
+                                                          << QByteArray("0") << 0 << hex("16 32 583031 30") << 0x30
+                                                          << false << 0;
+    QTest::newRow("fields never reach into the next frame") << hex("16 33 303031 3031 16 33") << '3' << 1
+                                                            << QByteArray("01") << 0 << hex("16 33 303031 3031")
+                                                            << 0x31 << false << 0;
     QTest::newRow("SYN alone") << hex("16") << char(0) << 0 << QByteArray() << 0 << hex("16") << 0x16 << false << 0;
 }
 

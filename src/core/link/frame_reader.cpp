@@ -11,14 +11,16 @@ FrameHeader readFrameHeader(const QByteArray& data, Parity parity)
         h.kind = data[1];
     h.lengthField = data.mid(2, 3);
     h.length = text::leadingNumber(h.lengthField);
-    h.deviceField = data.mid(5, 2);
-    h.sequenceField = data.mid(7, 2);
-    h.sequence = text::leadingNumber(h.sequenceField);
     h.frame = data.left(qMin<qsizetype>(data.size(), qsizetype(h.length) + 6));
+    // The fields are read from the frame alone, so a frame too short for them never takes bytes
+    // of the next one, however the data was cut into reads.
+    h.deviceField = h.frame.mid(5, 2);
+    h.sequenceField = h.frame.mid(7, 2);
+    h.sequence = text::leadingNumber(h.sequenceField);
     if (!h.frame.isEmpty())
         h.receivedCheckByte = static_cast<quint8>(h.frame.back());
     h.parityGood = CheckParity(h.frame, parity);
-    h.responseCode = text::leadingNumber(data.mid(9, 1));
+    h.responseCode = text::leadingNumber(h.frame.mid(9, 1));
     return h;
 }
 

@@ -6,8 +6,9 @@
 
 namespace zkn::link {
 
-// The fields of the link frame at the front of received data, taken as the PBX sent them. Nothing
-// here fails: a short frame gives short or empty fields, and the caller decides what they mean.
+// The fields of the link frame at the front of received data, taken as the PBX sent them. The
+// frame is the first n + 6 bytes; its fields come from it alone. Nothing here fails: a short
+// frame gives short or empty fields, and the caller decides what they mean.
 struct FrameHeader
 {
     char kind = 0;              // position 2, 0 when absent
