@@ -1,0 +1,271 @@
+// The whole tool against the PBX simulator over real loopback TCP and a real pseudo-terminal.
+#include "tool_fixture.h"
+
+#include "pbxsim/pbx_simulator.h"
+#include "pbxsim/record_catalogue.h"
+#include "pty_pair.h"
+#include "terminal_view.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+
+#include <unistd.h>
+
+using namespace zkn;
+using zkn::pbxsim::FrameInfo;
+using zkn::pbxsim::PbxSimulator;
+using zkn::test::ToolFixture;
+
+namespace {
+
+constexpr int kWait = 8000;
+
+// The answer a record frame must get, built by hand: SYN, "4005", its device and sequence, the
+// code, and the check byte (odd parity).
+QByteArray expectedAnswer(const QByteArray& record, char code)
+{
+    QByteArray answer = QByteArray(1, '\x16') + "4005" + record.mid(5, 2) + record.mid(7, 2) + code;
+    quint8 x = 0xFF;
+    for (qsizetype i = 1; i < answer.size(); ++i)
+        x ^= static_cast<quint8>(answer[i]);
+    return answer + char(x);
+}
+
+struct LanRig
+{
+    ToolFixture tool;
+    PbxSimulator sim;
+    QList<FrameInfo> in;
+    QList<FrameInfo> out;
+
+    bool start(const QString& interval = QStringLiteral("1"))
+    {
+        if (!tool.start() || !sim.listen(QHostAddress::LocalHost, 0))
+            return false;
+        QObject::connect(&sim, &PbxSimulator::frameIn, [this](const FrameInfo& f) { in.append(f); });
+        QObject::connect(&sim, &PbxSimulator::frameOut, [this](const FrameInfo& f) { out.append(f); });
+        ConnectionOptions& c = tool.window->connection();
+        c.setConnectionType(QStringLiteral("LAN"));
+        c.setRemoteHost(QStringLiteral("127.0.0.1"));
+        c.setDeviceNumber(QStringLiteral("1"));
+        tool.window->debugOptions().setHealthCheckIntervalText(interval);
+        tool.window->socket().setRemotePort(sim.serverPort());
+        return true;
+    }
+    QByteArray terminal() const { return tool.window->terminal()->content(); }
+    QList<FrameInfo> framesIn(char kind) const
+    {
+        QList<FrameInfo> found;
+        for (const FrameInfo& f : in)
+            if (f.kind == kind)
+                found.append(f);
+        return found;
+    }
+    bool connectAndWaitForLink()
+    {
+        tool.action("mnuOpen")->trigger();
+        return QTest::qWaitFor([this] { return terminal().contains("Connect Message Rcv'd: OK"); }, kWait);
+    }
+};
+
+} // namespace
+
+class TestLinkWithPbxSim : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void wholeLinkLife();
+    void resetByThePbxReconnectsWithTheNumberingContinued();
+    void refusedConnectionIsShownAndNotRetried();
+    void splitAndCoalescedRecordsAreEachAnsweredOnce();
+    void refusalCodeEndsTheLink();
+    void serialRecordsAcrossReadsAreShownOnce();
+    void serialRecordsFromTheSimulator();
+    void hungUpFarEndClosesThePortQuietly();
+};
+
+void TestLinkWithPbxSim::wholeLinkLife()
+{
+    LanRig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.connectAndWaitForLink());
+    QVERIFY(rig.tool.action("mnuOpen")->isChecked());
+    QVERIFY(!rig.tool.action("mnuProperties")->isEnabled());
+    QCOMPARE(rig.framesIn('5').first().bytes, QByteArray::fromHex("16 35 30 30 36 30 31 30 30 30 30 FD"));
+
+    // Health checks leave every other second and are answered.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.framesIn('5').size() >= 3, kWait);
+    QCOMPARE(rig.framesIn('5')[1].bytes, QByteArray::fromHex("16 35 30 30 36 30 31 30 31 30 30 FC"));
+
+    // Records are shown and answered byte for byte.
+    const QList<QByteArray> texts = pbxsim::catalogueTexts(std::nullopt);
+    rig.sim.link().sendRecord(texts.first());
+    rig.sim.link().sendRecord(texts.last());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.framesIn('4').size(), 2, kWait);
+    QList<QByteArray> records;
+    for (const FrameInfo& f : rig.out)
+        if (f.kind == '2')
+            records.append(f.bytes);
+    QCOMPARE(records.size(), 2);
+    QCOMPARE(rig.framesIn('4')[0].bytes, expectedAnswer(records[0], '0'));
+    QCOMPARE(rig.framesIn('4')[1].bytes, expectedAnswer(records[1], '0'));
+    QByteArray shown = texts.first();
+    shown.replace(' ', '.');
+    QVERIFY(rig.terminal().contains(": " + shown + "\r\n"));
+    QCOMPARE(rig.sim.stats().checkByteFailures, 0);
+
+    // Release: the PBX answers and closes the connection.
+    rig.tool.action("mnuOpen")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("LINK RELEASED..."), kWait);
+    QVERIFY(rig.terminal().contains(") LINK RELEASE REQUEST...\r\n"));
+    QVERIFY(rig.terminal().contains(") LINK RELEASE Message Rcv'd: OK\r\n\r\n"));
+    QCOMPARE(rig.tool.window->socket().state(), 0);
+    QVERIFY(!rig.tool.action("mnuOpen")->isChecked());
+    QVERIFY(rig.tool.action("mnuProperties")->isEnabled());
+    QVERIFY(!rig.tool.window->findChild<QWidget*>(QStringLiteral("frmWait")));
+}
+
+void TestLinkWithPbxSim::resetByThePbxReconnectsWithTheNumberingContinued()
+{
+    LanRig rig;
+    QVERIFY(rig.start(QStringLiteral("30")));
+    QVERIFY(rig.connectAndWaitForLink());
+    // The answer to the next record is met with a reset instead.
+    rig.sim.link().resetAfterFrames(1);
+    rig.sim.link().sendRecord(pbxsim::catalogueTexts(std::nullopt).first());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("WARNING!:  ** LINK WAS RESET BY PBX **\r\n"), kWait);
+    QVERIFY(rig.terminal().contains("-X-:"));
+    QVERIFY(rig.tool.op.messages.isEmpty());
+    // A new connect request about 2 s later, numbered after the last frame of the old link.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.framesIn('5').size(), 2, kWait);
+    const QByteArray first = rig.framesIn('5')[0].sequenceField;
+    const QByteArray second = rig.framesIn('5')[1].sequenceField;
+    QCOMPARE(second.toInt(), first.toInt() + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().count("Connect Message Rcv'd: OK") == 2, kWait);
+}
+
+void TestLinkWithPbxSim::refusedConnectionIsShownAndNotRetried()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    t.window->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    t.window->socket().setRemotePort(port);
+    t.action("mnuOpen")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(t.op.messages.size(), 1, kWait);
+    QCOMPARE(t.op.messages[0].title, QStringLiteral("IP-Error!"));
+    QVERIFY(t.op.messages[0].text.contains(QStringLiteral(":Number = 10061")));
+    QTest::qWait(2500);
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.window->terminal()->content().count("LINK CONNECT REQUEST..."), 1);
+}
+
+void TestLinkWithPbxSim::splitAndCoalescedRecordsAreEachAnsweredOnce()
+{
+    LanRig rig;
+    QVERIFY(rig.start(QStringLiteral("30")));
+    QVERIFY(rig.connectAndWaitForLink());
+    const QList<QByteArray> texts = pbxsim::catalogueTexts(std::nullopt);
+    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Split, 120});
+    rig.sim.link().sendRecord(texts[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.framesIn('4').size(), 1, kWait);
+    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Coalesce, 3});
+    rig.sim.link().sendRecord(texts[1]);
+    rig.sim.link().sendRecord(texts[2]);
+    rig.sim.link().sendRecord(texts[3]);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.sim.stats().recordsAnswered, 4, kWait);
+    QTest::qWait(300);
+    QCOMPARE(rig.framesIn('4').size(), 4);
+    QCOMPARE(rig.sim.stats().answerUnmatched, 0);
+    QCOMPARE(rig.sim.stats().answerCodes.value(QStringLiteral("0")), 4);
+    QVERIFY(rig.tool.op.messages.isEmpty());
+}
+
+void TestLinkWithPbxSim::refusalCodeEndsTheLink()
+{
+    LanRig rig;
+    QVERIFY(rig.start());
+    rig.sim.link().setRefusal(4);
+    rig.tool.action("mnuOpen")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("LINK RELEASED..."), kWait);
+    QVERIFY(rig.terminal().contains(") Connect Message Rcv'd: ** DEVICE ALREADY IN USE **\r\n\r\n-X-:"));
+    QTest::qWait(2500);
+    QCOMPARE(rig.framesIn('5').size(), 1); // no retry after a refusal
+}
+
+void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
+{
+    zkn::test::PtyPair pty;
+    QVERIFY(pty.isValid());
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.window->serial().setPortName(pty.devicePath());
+    t.action("mnuOpen")->trigger();
+    QVERIFY(t.window->serial().isOpen());
+    QVERIFY(t.action("mnuOpen")->isChecked());
+    QVERIFY(t.action("mnuSendText")->isEnabled());
+
+    const auto put = [&pty](const QByteArray& bytes) {
+        QCOMPARE(::write(pty.master(), bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    };
+    put("AB\r\n\x02" "1 ");
+    QTest::qWait(150);
+    put("2\x03");
+    const QByteArray line = "\x02" "1.2\x03\r\n";
+    QTRY_VERIFY_WITH_TIMEOUT(t.window->terminal()->content().contains(line), kWait);
+    QTest::qWait(150);
+    QCOMPARE(t.window->terminal()->content().count(line), 1);
+    QVERIFY(t.window->terminal()->content().startsWith("AB\r\n ->:"));
+
+    t.action("mnuOpen")->trigger();
+    QVERIFY(!t.window->serial().isOpen());
+    QCOMPARE(t.window->panelText(QStringLiteral("Settings")), QStringLiteral("Settings: "));
+}
+
+void TestLinkWithPbxSim::serialRecordsFromTheSimulator()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    PbxSimulator sim;
+    const QString path = sim.openPty();
+    QVERIFY(!path.isEmpty());
+    t.window->serial().setPortName(path);
+    t.action("mnuOpen")->trigger();
+    QVERIFY(t.window->serial().isOpen());
+    const QList<QByteArray> texts = pbxsim::catalogueTexts(std::nullopt);
+    for (int i = 0; i < 3; ++i)
+        sim.serial().sendRecord(texts[i]);
+    QTRY_COMPARE_WITH_TIMEOUT(t.window->terminal()->content().count(" ->:"), 3, kWait);
+    QByteArray shown = texts[2];
+    shown.replace(' ', '.');
+    QVERIFY(t.window->terminal()->content().contains(": " + shown + "\r\n"));
+}
+
+void TestLinkWithPbxSim::hungUpFarEndClosesThePortQuietly()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    PbxSimulator sim;
+    const QString path = sim.openPty();
+    QVERIFY(!path.isEmpty());
+    t.window->serial().setPortName(path);
+    t.action("mnuOpen")->trigger();
+    QVERIFY(t.window->serial().isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.isLineReady(), kWait);
+    sim.hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(!t.window->serial().isOpen(), kWait);
+    QTest::qWait(300);
+    QVERIFY(!t.action("mnuOpen")->isChecked());
+    QVERIFY(t.action("mnuProperties")->isEnabled());
+    QVERIFY(t.op.messages.isEmpty());
+    // The terminal got nothing from the dead line.
+    QVERIFY(t.window->terminal()->content().isEmpty());
+}
+
+QTEST_MAIN(TestLinkWithPbxSim)
+#include "tst_link_with_pbxsim.moc"
