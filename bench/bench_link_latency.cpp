@@ -1,0 +1,129 @@
+// End-to-end figures over loopback TCP with the PBX simulator in the same process:
+//  - how long after a record leaves the simulator the tool's answer arrives (20 ms spacing included),
+//  - how long the UI thread is busy with one received record (processing, terminal, answer queued).
+// Run: build/bench/bench/bench_link_latency [records]
+#include "frm_terminal.h"
+#include "pbxsim/pbx_simulator.h"
+#include "pbxsim/record_catalogue.h"
+#include "terminal_view.h"
+#include "widget_operator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+void printFigures(const char* what, QList<double> values, const char* unit)
+{
+    std::sort(values.begin(), values.end());
+    if (values.isEmpty())
+        return;
+    const auto at = [&values](double q) { return values[qMin(values.size() - 1, qsizetype(q * values.size()))]; };
+    std::printf("%-34s n=%-5lld min %8.3f  median %8.3f  p95 %8.3f  max %8.3f %s\n", what,
+                static_cast<long long>(values.size()), values.first(), at(0.5), at(0.95), values.last(), unit);
+}
+
+// Runs the real event loop until `done` holds (QTest::qWaitFor would sleep between its checks and
+// add its own delay to every figure).
+template <typename Done>
+bool waitFor(Done done, int ms)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(5);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int records = argc > 1 ? std::atoi(argv[1]) : 200;
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+
+    zkn::WidgetOperator op;
+    zkn::frmTerminal window(op);
+    window.show();
+    zkn::pbxsim::PbxSimulator sim;
+    if (!sim.listen(QHostAddress::LocalHost, 0))
+        return 1;
+    window.connection().setConnectionType(QStringLiteral("LAN"));
+    window.connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    window.debugOptions().setHealthCheckIntervalText(QStringLiteral("180"));
+    window.socket().setRemotePort(sim.serverPort());
+    window.action(QStringLiteral("mnuOpen"))->trigger();
+    if (!waitFor([&] { return sim.link().isLinkUp(); }, 5000))
+        return 2;
+
+    // Inside the tool: from the record's bytes arriving to its answer leaving the socket.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 arrived = 0;
+    QList<double> inside;
+    QObject::connect(&window.socket(), &zkn::TcpLink::dataReceived, [&] { arrived = clock.nsecsElapsed(); });
+    QObject::connect(&window.socket(), &zkn::TcpLink::frameSent, [&](const QByteArray& frame) {
+        if (frame.size() > 1 && frame[1] == '4')
+            inside.append(double(clock.nsecsElapsed() - arrived) / 1e6);
+    });
+
+    qint64 simOut = 0, toolOut = 0;
+    QList<double> toTool, toSim;
+    QObject::connect(&sim, &zkn::pbxsim::PbxSimulator::frameOut, [&](const zkn::pbxsim::FrameInfo& f) {
+        if (f.kind == '2')
+            simOut = clock.nsecsElapsed();
+    });
+    QObject::connect(&window.socket(), &zkn::TcpLink::dataReceived, [&] { toTool.append((clock.nsecsElapsed() - simOut) / 1e6); });
+    QObject::connect(&window.socket(), &zkn::TcpLink::frameSent, [&] { toolOut = clock.nsecsElapsed(); });
+    QObject::connect(&sim, &zkn::pbxsim::PbxSimulator::frameIn, [&](const zkn::pbxsim::FrameInfo& f) {
+        if (f.kind == '4')
+            toSim.append((clock.nsecsElapsed() - toolOut) / 1e6);
+    });
+    const QList<QByteArray> texts = zkn::pbxsim::catalogueTexts(std::nullopt);
+    sim.link().startRecords(texts, records, 0);
+    if (!waitFor([&] { return sim.stats().recordsAnswered >= records; }, records * 200 + 5000))
+        return 3;
+    QList<double> latencies;
+    for (const qint64 ms : sim.stats().answerLatenciesMs)
+        latencies.append(double(ms));
+    printFigures("record out -> answer in (loopback)", latencies, "ms");
+    printFigures("record in -> answer out (tool)", inside, "ms");
+    printFigures("sim out -> tool in", toTool, "ms");
+    printFigures("tool out -> sim in", toSim, "ms");
+
+    // The UI thread's share: one record frame handed to the tool as a receive event delivers it.
+    QList<double> busy;
+    const QByteArray frame = QByteArray::fromHex("16 32 30 30 39 30 31 30 37 02 4A 20 31 03 A8");
+    for (int i = 0; i < records; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        window.engine().onSocketData(frame);
+        busy.append(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    printFigures("UI thread busy per record", busy, "us");
+    QList<double> paints;
+    for (int i = 0; i < 20; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        window.terminal()->viewport()->repaint();
+        paints.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    printFigures("terminal repaint", paints, "ms");
+    std::printf("terminal holds %lld characters\n", static_cast<long long>(window.terminal()->content().size()));
+    return 0;
+}
