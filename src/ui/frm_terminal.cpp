@@ -592,7 +592,7 @@ void frmTerminal::waitForLinkClosed(ShutdownSequence::Next next)
         if (state == TcpLink::Closed)
             finish();
     });
-    QTimer::singleShot(5000, this, finish);
+    QTimer::singleShot(5000, Qt::PreciseTimer, this, finish);
 }
 
 void frmTerminal::unloadWindows()

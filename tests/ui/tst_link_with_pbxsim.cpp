@@ -4,6 +4,7 @@
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "pty_pair.h"
+#include "frm_debug.h"
 #include "terminal_view.h"
 
 #include <QSignalSpy>
@@ -80,6 +81,9 @@ private Q_SLOTS:
     void refusedConnectionIsShownAndNotRetried();
     void splitAndCoalescedRecordsAreEachAnsweredOnce();
     void refusalCodeEndsTheLink();
+    void exitWithTheLinkUpReleasesItFirst();
+    void exitWhenThePbxNeverClosesEndsAfterFiveSeconds();
+    void lanDebugWindowTracesFramesBothWays();
     void serialRecordsAcrossReadsAreShownOnce();
     void serialRecordsFromTheSimulator();
     void hungUpFarEndClosesThePortQuietly();
@@ -196,6 +200,53 @@ void TestLinkWithPbxSim::refusalCodeEndsTheLink()
     QVERIFY(rig.terminal().contains(") Connect Message Rcv'd: ** DEVICE ALREADY IN USE **\r\n\r\n-X-:"));
     QTest::qWait(2500);
     QCOMPARE(rig.framesIn('5').size(), 1); // no retry after a refusal
+}
+
+void TestLinkWithPbxSim::exitWithTheLinkUpReleasesItFirst()
+{
+    LanRig rig;
+    QVERIFY(rig.start(QStringLiteral("30")));
+    QVERIFY(rig.connectAndWaitForLink());
+    rig.tool.op.answers = {Operator::Answer::Yes};
+    rig.tool.window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.tool.window->isVisible(), kWait);
+    QCOMPARE(rig.framesIn('6').size(), 1);
+    const QByteArray shown = rig.terminal();
+    QVERIFY(shown.indexOf("LINK RELEASE REQUEST...") < shown.indexOf("LINK RELEASE Message Rcv'd: OK"));
+    QVERIFY(shown.indexOf("LINK RELEASE Message Rcv'd: OK") < shown.indexOf("-X-:"));
+    QCOMPARE(rig.tool.window->socket().state(), 0);
+}
+
+void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTcpServer silent; // accepts the connection and never says a word
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    t.window->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    t.window->socket().setRemotePort(silent.serverPort());
+    t.action("mnuOpen")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(t.window->socket().state(), 7, kWait);
+    t.op.answers = {Operator::Answer::Yes};
+    t.window->close();
+    QTest::qWait(500);
+    QVERIFY(t.window->isVisible()); // still waiting for the PBX
+    QTRY_VERIFY_WITH_TIMEOUT(!t.window->isVisible(), 3 * kWait);
+    QVERIFY(t.window->terminal()->content().contains("LINK RELEASE REQUEST..."));
+    QVERIFY(t.window->terminal()->content().endsWith("LINK RELEASED...\r\n"));
+    QCOMPARE(t.window->socket().state(), 0);
+}
+
+void TestLinkWithPbxSim::lanDebugWindowTracesFramesBothWays()
+{
+    LanRig rig;
+    QVERIFY(rig.start(QStringLiteral("30")));
+    rig.tool.window->debugOptions().setHexView(true);
+    QVERIFY(rig.connectAndWaitForLink());
+    const QByteArray trace = rig.tool.window->lanDebugWindow()->view()->content();
+    QVERIFY(trace.contains("<- : 16 35 30 30 36 30 31 30 30 30 30 FD \r\n"));
+    QVERIFY(trace.contains(" ->: 16 33 30 30 35 30 31 30 30 30 C8 \r\n"));
 }
 
 void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
