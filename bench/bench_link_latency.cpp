@@ -10,9 +10,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -25,15 +25,17 @@ void printFigures(const char* what, QList<double> values, const char* unit)
     std::sort(values.begin(), values.end());
     if (values.isEmpty())
         return;
-    const auto at = [&values](double q) { return values[qMin(values.size() - 1, qsizetype(q * values.size()))]; };
+    const auto at = [&values](double q) {
+        return values[qMin(values.size() - 1, qsizetype(q * values.size()))];
+    };
     std::printf("%-34s n=%-5lld min %8.3f  median %8.3f  p95 %8.3f  max %8.3f %s\n", what,
-                static_cast<long long>(values.size()), values.first(), at(0.5), at(0.95), values.last(), unit);
+                static_cast<long long>(values.size()), values.first(), at(0.5), at(0.95), values.last(),
+                unit);
 }
 
 // Runs the real event loop until `done` holds (QTest::qWaitFor would sleep between its checks and
 // add its own delay to every figure).
-template <typename Done>
-bool waitFor(Done done, int ms)
+template <typename Done> bool waitFor(Done done, int ms)
 {
     QEventLoop loop;
     QTimer check;
@@ -88,7 +90,8 @@ int main(int argc, char* argv[])
         if (f.kind == '2')
             simOut = clock.nsecsElapsed();
     });
-    QObject::connect(&window.socket(), &zkn::TcpLink::dataReceived, [&] { toTool.append((clock.nsecsElapsed() - simOut) / 1e6); });
+    QObject::connect(&window.socket(), &zkn::TcpLink::dataReceived,
+                     [&] { toTool.append((clock.nsecsElapsed() - simOut) / 1e6); });
     QObject::connect(&window.socket(), &zkn::TcpLink::frameSent, [&] { toolOut = clock.nsecsElapsed(); });
     QObject::connect(&sim, &zkn::pbxsim::PbxSimulator::frameIn, [&](const zkn::pbxsim::FrameInfo& f) {
         if (f.kind == '4')
@@ -124,6 +127,7 @@ int main(int argc, char* argv[])
         paints.append(double(timer.nsecsElapsed()) / 1e6);
     }
     printFigures("terminal repaint", paints, "ms");
-    std::printf("terminal holds %lld characters\n", static_cast<long long>(window.terminal()->content().size()));
+    std::printf("terminal holds %lld characters\n",
+                static_cast<long long>(window.terminal()->content().size()));
     return 0;
 }

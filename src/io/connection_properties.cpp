@@ -51,7 +51,7 @@ QString changePort(SerialLine& serial, const PortChoice& wanted, PropertiesResul
 }
 
 void storeChoices(const PropertiesForm& form, const SerialLine& serial, const ConnectionOptions& options,
-           bool kraChosen, settings::SettingsStore& s)
+                  bool kraChosen, settings::SettingsStore& s)
 {
     using settings::Key;
     s.write(Key::DevID, form.deviceNumber);

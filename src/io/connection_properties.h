@@ -17,8 +17,8 @@ struct PropertiesForm
     QString deviceNumber;
     QString lanParity;
     QString hostText;
-    int commPort = 1;   // COM1 to COM16, used when portPath is empty
-    QString portPath;   // any other serial device, chosen or typed
+    int commPort = 1; // COM1 to COM16, used when portPath is empty
+    QString portPath; // any other serial device, chosen or typed
     QString speed;
     QString parityItem; // "Even", "Odd", "None", "Mark", "Space"
     QString dataBits;
@@ -30,7 +30,7 @@ struct PropertiesForm
 
 struct PropertiesResult
 {
-    QString error;            // not empty: a step was refused, the dialog stays up, nothing is stored
+    QString error;             // not empty: a step was refused, the dialog stays up, nothing is stored
     bool portReopened = false; // the open port was closed to change its number, then opened again
     bool portOpen = false;     // whether the port is open afterwards
     bool kraChosen = true;     // the KRA option after OK (a LAN link always selects it)

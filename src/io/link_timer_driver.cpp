@@ -6,9 +6,7 @@
 namespace zkn {
 
 LinkTimerDriver::LinkTimerDriver(link::LinkEngine& engine, const link::Clock& clock, QObject* parent)
-    : QObject(parent)
-    , m_engine(engine)
-    , m_clock(clock)
+    : QObject(parent), m_engine(engine), m_clock(clock)
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);

@@ -4,11 +4,7 @@
 
 namespace zkn {
 
-LogFile::LogFile(Operator& op, QObject* parent)
-    : QObject(parent)
-    , m_operator(op)
-{
-}
+LogFile::LogFile(Operator& op, QObject* parent) : QObject(parent), m_operator(op) {}
 
 QString LogFile::open(const QString& path)
 {

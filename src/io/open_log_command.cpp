@@ -14,12 +14,20 @@ const Operator::FileChoice kLogDialog{QStringLiteral("Open Communications Log Fi
                                       QStringLiteral("Log Files (*.TXT *.txt);;All Files (*)"), QString(),
                                       false};
 
-enum class Existing { Append, Replace, ChooseAgain };
+enum class Existing
+{
+    Append,
+    Replace,
+    ChooseAgain
+};
 
 Existing askAboutExisting(Operator& op, const QString& path)
 {
-    const Operator::Answer answer = op.ask({QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"),
-                                            Operator::Icon::Question, Operator::Buttons::YesNoCancel, {}});
+    const Operator::Answer answer =
+        op.ask({QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"),
+                Operator::Icon::Question,
+                Operator::Buttons::YesNoCancel,
+                {}});
     switch (answer) {
     case Operator::Answer::Yes:
         return Existing::Replace;

@@ -2,14 +2,19 @@
 
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringList>
 
 namespace zkn {
+
+namespace {
 
 QStringList systemInfoPrograms()
 {
     return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
             QStringLiteral("gnome-system-monitor"), QStringLiteral("lshw-gtk")};
 }
+
+} // namespace
 
 bool StartSysInfo()
 {

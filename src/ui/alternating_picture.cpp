@@ -7,11 +7,8 @@
 namespace zkn {
 
 AlternatingPicture::AlternatingPicture(const QPixmap& first, const QPixmap& second, QWidget* parent)
-    : QWidget(parent)
-    , m_first(new QLabel(this))
-    , m_second(new QLabel(this))
-    , m_stack(new QStackedLayout(this))
-    , m_timer(new QTimer(this))
+    : QWidget(parent), m_first(new QLabel(this)), m_second(new QLabel(this)),
+      m_stack(new QStackedLayout(this)), m_timer(new QTimer(this))
 {
     m_first->setObjectName(QStringLiteral("Image1"));
     m_first->setPixmap(first);

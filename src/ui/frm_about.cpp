@@ -15,9 +15,7 @@
 
 namespace zkn {
 
-frmAbout::frmAbout(frmTerminal& main)
-    : QDialog(&main)
-    , m_main(main)
+frmAbout::frmAbout(frmTerminal& main) : QDialog(&main), m_main(main)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -32,9 +30,10 @@ frmAbout::frmAbout(frmTerminal& main)
     auto* version = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersion), this);
     version->setObjectName(QStringLiteral("lblVersion"));
     auto* description = new QLabel(
-        QStringLiteral("Message Waiting Lamp (MWL) Control Tool: Features Inter-Message Delay Control, Message "
-                       "Logging, Text file XMIT. Supports both TCP/IP and Serial Connections. Both OLV and KRA "
-                       "message formats are supported.\n\nBuilt with Qt %1 for Linux.")
+        QStringLiteral(
+            "Message Waiting Lamp (MWL) Control Tool: Features Inter-Message Delay Control, Message "
+            "Logging, Text file XMIT. Supports both TCP/IP and Serial Connections. Both OLV and KRA "
+            "message formats are supported.\n\nBuilt with Qt %1 for Linux.")
             .arg(QLatin1String(qVersion())),
         this);
     description->setObjectName(QStringLiteral("lblDescription"));
@@ -45,15 +44,17 @@ frmAbout::frmAbout(frmTerminal& main)
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    QPushButton* sysInfo = buttons->addButton(QStringLiteral("&System Info..."), QDialogButtonBox::ActionRole);
+    QPushButton* sysInfo =
+        buttons->addButton(QStringLiteral("&System Info..."), QDialogButtonBox::ActionRole);
     sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     connect(sysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(18);
-    grid->addWidget(new AlternatingPicture(pictures::telephone(true, 64), pictures::telephone(false, 64), this), 0, 0,
-                    3, 1, Qt::AlignTop);
+    grid->addWidget(
+        new AlternatingPicture(pictures::telephone(true, 64), pictures::telephone(false, 64), this), 0, 0, 3,
+        1, Qt::AlignTop);
     grid->addWidget(title, 0, 1);
     grid->addWidget(version, 1, 1);
     grid->addWidget(description, 2, 1);
@@ -72,7 +73,8 @@ void frmAbout::showDialog()
 void frmAbout::cmdSysInfo_Click()
 {
     if (!StartSysInfo())
-        m_main.op().tell(QStringLiteral("System Information Is Unavailable At This Time"), Operator::Icon::None);
+        m_main.op().tell(QStringLiteral("System Information Is Unavailable At This Time"),
+                         Operator::Icon::None);
 }
 
 } // namespace zkn

@@ -10,11 +10,8 @@
 namespace zkn {
 
 FrmDBSerial::FrmDBSerial(frmTerminal& main)
-    : QWidget(&main, Qt::Window)
-    , m_main(main)
-    , m_bar(new QProgressBar(this))
-    , m_half(new QLabel(this))
-    , m_full(new QLabel(this))
+    : QWidget(&main, Qt::Window), m_main(main), m_bar(new QProgressBar(this)), m_half(new QLabel(this)),
+      m_full(new QLabel(this))
 {
     setObjectName(QStringLiteral("FrmDBSerial"));
     setWindowTitle(QStringLiteral("ZKN-Tool - RS-232C Buffer Size (bytes)"));

@@ -9,9 +9,7 @@
 namespace zkn {
 
 FrmDebug::FrmDebug(frmTerminal& main)
-    : QWidget(&main, Qt::Window)
-    , m_main(main)
-    , m_view(new TerminalView(this))
+    : QWidget(&main, Qt::Window), m_main(main), m_view(new TerminalView(this))
 {
     setObjectName(QStringLiteral("FrmDebug"));
     setWindowTitle(QStringLiteral("ZKN-Control Tool - LAN Debug"));

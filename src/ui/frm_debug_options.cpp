@@ -49,9 +49,7 @@ QValidator* intervalValidator(QObject* parent)
 
 } // namespace
 
-FrmDebugOptions::FrmDebugOptions(frmTerminal& main)
-    : QDialog(&main)
-    , m_main(main)
+FrmDebugOptions::FrmDebugOptions(frmTerminal& main) : QDialog(&main), m_main(main)
 {
     setObjectName(QStringLiteral("FrmDebugOptions"));
     setWindowTitle(QStringLiteral("Debug Options"));
@@ -193,8 +191,9 @@ void FrmDebugOptions::load()
     checkState(Key::StopHC, &DebugOptions::setStopHealth, d);
     checkState(Key::IgnorePty, &DebugOptions::setIgnoreParity, d);
     // A later option stored as selected wins, as selecting an option clears the others.
-    const std::pair<Key, Forced> answers[] = {
-        {Key::RespNorm, Forced::Normal}, {Key::RespPtyErr, Forced::ParityError}, {Key::RespTextErr, Forced::InvalidText}};
+    const std::pair<Key, Forced> answers[] = {{Key::RespNorm, Forced::Normal},
+                                              {Key::RespPtyErr, Forced::ParityError},
+                                              {Key::RespTextErr, Forced::InvalidText}};
     for (const auto& [key, answer] : answers)
         if (settings::parseBool(store.text(key)).value_or(false))
             d.setForcedAnswer(answer);

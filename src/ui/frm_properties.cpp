@@ -29,14 +29,13 @@ namespace {
 const QStringList kTypes{QStringLiteral("LAN"), QStringLiteral("Serial")};
 const QStringList kDevices{QStringLiteral("0"), QStringLiteral("1")};
 const QStringList kLanParities{QStringLiteral("Odd"), QStringLiteral("Even")};
-const QStringList kSpeeds{QStringLiteral("110"),    QStringLiteral("300"),    QStringLiteral("600"),
-                          QStringLiteral("1200"),   QStringLiteral("2400"),   QStringLiteral("4800"),
-                          QStringLiteral("9600"),   QStringLiteral("14400"),  QStringLiteral("19200"),
-                          QStringLiteral("28800"),  QStringLiteral("38400"),  QStringLiteral("56000"),
-                          QStringLiteral("57600"),  QStringLiteral("115200"), QStringLiteral("128000"),
-                          QStringLiteral("256000")};
-const QStringList kDataBits{QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-                            QStringLiteral("8")};
+const QStringList kSpeeds{
+    QStringLiteral("110"),   QStringLiteral("300"),    QStringLiteral("600"),    QStringLiteral("1200"),
+    QStringLiteral("2400"),  QStringLiteral("4800"),   QStringLiteral("9600"),   QStringLiteral("14400"),
+    QStringLiteral("19200"), QStringLiteral("28800"),  QStringLiteral("38400"),  QStringLiteral("56000"),
+    QStringLiteral("57600"), QStringLiteral("115200"), QStringLiteral("128000"), QStringLiteral("256000")};
+const QStringList kDataBits{QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"),
+                            QStringLiteral("7"), QStringLiteral("8")};
 const QStringList kParities{QStringLiteral("Even"), QStringLiteral("Odd"), QStringLiteral("None"),
                             QStringLiteral("Mark"), QStringLiteral("Space")};
 const QStringList kStopBits{QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")};
@@ -94,9 +93,7 @@ QButtonGroup* optionArray(const char* name, const QStringList& captions, QGroupB
 
 } // namespace
 
-frmProperties::frmProperties(frmTerminal& main)
-    : QDialog(&main)
-    , m_main(main)
+frmProperties::frmProperties(frmTerminal& main) : QDialog(&main), m_main(main)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("Connection Properties"));
@@ -183,7 +180,8 @@ void frmProperties::build()
     auto* portRow = new QFormLayout;
     m_port = editableList("cboPort", m_serialFrame);
     m_port->setMinimumContentsLength(14);
-    m_port->setToolTip(QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15; any other device path may be typed"));
+    m_port->setToolTip(
+        QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15; any other device path may be typed"));
     auto* portLabel = labelled("Label1", "&Port:", m_serialFrame);
     portLabel->setBuddy(m_port);
     portRow->addRow(portLabel, m_port);

@@ -23,8 +23,7 @@ QLabel* label(const char* name, const QString& text, QWidget* parent)
 
 } // namespace
 
-frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -44,14 +43,16 @@ frmSplash::frmSplash(QWidget* parent)
     big.setBold(true);
     product->setFont(big);
 
-    grid->addWidget(new AlternatingPicture(pictures::telephone(true, 96), pictures::telephone(false, 96), frame), 0,
-                    0, 4, 1, Qt::AlignCenter);
+    grid->addWidget(
+        new AlternatingPicture(pictures::telephone(true, 96), pictures::telephone(false, 96), frame), 0, 0, 4,
+        1, Qt::AlignCenter);
     grid->addWidget(label("lblCompany", QStringLiteral("Message-centre link test and control"), frame), 0, 1);
     grid->addWidget(product, 1, 1);
     grid->addWidget(label("lblVersion", QStringLiteral("Version ") + QLatin1String(kVersion), frame), 2, 1);
     grid->addWidget(label("lblPlatform", QStringLiteral("Linux"), frame), 3, 1);
     grid->addWidget(label("lblWarning", QStringLiteral(" "), frame), 4, 0, 1, 2);
-    grid->addWidget(label("lblCopyright", QStringLiteral("Press any key or click to continue"), frame), 5, 0, 1, 2);
+    grid->addWidget(label("lblCopyright", QStringLiteral("Press any key or click to continue"), frame), 5, 0,
+                    1, 2);
     grid->addWidget(label("lblLicenseTo", QStringLiteral("ZKN-Control Tool for Linux"), frame), 6, 0, 1, 2);
 
     auto* layout = new QGridLayout(this);

@@ -57,12 +57,18 @@ const Menu kMenus[] = {
       {"mnuSendText", "&Transmit Text File...", false},
       {"Bar2", "-"},
       {"mnuFileExit", "E&xit"}}},
-    {"mnuConnection", "&Connection", {{"mnuOpen", "Port &Open", true, true}, {"MBar1", "-"}, {"mnuProperties", "Properties..."}}},
-    {"mnuLoadTest", "&Load-Test", {{"mnuConfig", "&Configure"}, {"mnuStart", "&Start"}, {"mnuStop", "S&top"}}},
+    {"mnuConnection",
+     "&Connection",
+     {{"mnuOpen", "Port &Open", true, true}, {"MBar1", "-"}, {"mnuProperties", "Properties..."}}},
+    {"mnuLoadTest",
+     "&Load-Test",
+     {{"mnuConfig", "&Configure"}, {"mnuStart", "&Start"}, {"mnuStop", "S&top"}}},
     {"mnuCMWL", "Lam&p-Test", {}}, // a command of its own on the menu bar
     {"mnuDisplay",
      "&Options",
-     {{"mnuDisplayProperties", "&Debug-LAN"}, {"mnuDebugSerial", "Debug-&Serial"}, {"mnuFormat", "&Format", true, true}}},
+     {{"mnuDisplayProperties", "&Debug-LAN"},
+      {"mnuDebugSerial", "Debug-&Serial"},
+      {"mnuFormat", "&Format", true, true}}},
     {"mnuHelp", "&Help", {{"mnuAbout", "&About"}}},
 };
 
@@ -110,10 +116,7 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-frmTerminal::frmTerminal(Operator& op, QWidget* parent)
-    : QMainWindow(parent)
-    , m_operator(op)
-    , m_log(op)
+frmTerminal::frmTerminal(Operator& op, QWidget* parent) : QMainWindow(parent), m_operator(op), m_log(op)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));
@@ -240,14 +243,16 @@ void frmTerminal::buildToolBar()
     bar->setMovable(false);
     bar->setIconSize(QSize(24, 24));
     for (const ToolButton& b : kToolButtons) {
-        QAction* a = bar->addAction(pictures::toolIcon(QLatin1String(b.key)), QString::fromLatin1(b.description));
+        QAction* a =
+            bar->addAction(pictures::toolIcon(QLatin1String(b.key)), QString::fromLatin1(b.description));
         a->setObjectName(QLatin1String(b.key));
         a->setToolTip(QString::fromLatin1(b.toolTip));
         a->setEnabled(b.enabled);
         m_actions.insert(a->objectName(), a);
         if (QLatin1String(b.key) == QLatin1String("CloseLogFile") ||
             QLatin1String(b.key) == QLatin1String("TransmitTextFile") ||
-            QLatin1String(b.key) == QLatin1String("StopTest") || QLatin1String(b.key) == QLatin1String("SingleStation"))
+            QLatin1String(b.key) == QLatin1String("StopTest") ||
+            QLatin1String(b.key) == QLatin1String("SingleStation"))
             bar->addSeparator();
     }
 
@@ -292,13 +297,14 @@ void frmTerminal::buildCentre()
         const char* name;
         const char* caption;
         QColor colour;
-    } lamps[] = {{"TxLED", "TX", QColor(0, 220, 0)}, {"RxLED", "RX", QColor(255, 170, 0)},
+    } lamps[] = {{"TxLED", "TX", QColor(0, 220, 0)},
+                 {"RxLED", "RX", QColor(255, 170, 0)},
                  {"DsrLED", "DSR", QColor(255, 40, 30)}};
     for (const auto& lamp : lamps) {
         auto* line = new QHBoxLayout;
-        auto* led = new Indicator(QLatin1String(lamp.name) + QStringLiteral("on"), pictures::lamp(lamp.colour, true),
-                                  QLatin1String(lamp.name) + QStringLiteral("off"), pictures::lamp(lamp.colour, false),
-                                  status);
+        auto* led = new Indicator(
+            QLatin1String(lamp.name) + QStringLiteral("on"), pictures::lamp(lamp.colour, true),
+            QLatin1String(lamp.name) + QStringLiteral("off"), pictures::lamp(lamp.colour, false), status);
         m_indicators.insert(QLatin1String(lamp.name), led);
         line->addWidget(led);
         line->addWidget(captionLabel(QLatin1String(lamp.caption), status), 1);
@@ -372,7 +378,8 @@ void frmTerminal::wireCommands()
         applyFontStep(step);
         m_store.write(settings::Key::FontSize, QString::number(step));
     });
-    connect(&m_connection, &ConnectionOptions::connectionTypeChanged, this, &frmTerminal::applyConnectionType);
+    connect(&m_connection, &ConnectionOptions::connectionTypeChanged, this,
+            &frmTerminal::applyConnectionType);
     connect(m_properties, &frmProperties::portReopened, this, &frmTerminal::showPortOpen);
 }
 

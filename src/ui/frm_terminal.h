@@ -60,7 +60,6 @@ public:
     link::LinkEngine& engine() { return *m_engine; }
     LogFile& log() { return m_log; }
     Operator& op() { return m_operator; }
-    ShutdownSequence& shutdown() { return m_shutdown; }
     TerminalView* terminal() const { return m_txtTerm; }
     frmProperties* properties() const { return m_properties; }
     FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }

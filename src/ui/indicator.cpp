@@ -21,10 +21,8 @@ QLabel* picture(const QString& name, const QPixmap& pixmap, QWidget* parent)
 
 Indicator::Indicator(const QString& onName, const QPixmap& onPicture, const QString& offName,
                      const QPixmap& offPicture, QWidget* parent)
-    : QWidget(parent)
-    , m_on(picture(onName, onPicture, this))
-    , m_off(picture(offName, offPicture, this))
-    , m_stack(new QStackedLayout(this))
+    : QWidget(parent), m_on(picture(onName, onPicture, this)), m_off(picture(offName, offPicture, this)),
+      m_stack(new QStackedLayout(this))
 {
     m_stack->setContentsMargins(0, 0, 0, 0);
     m_stack->addWidget(m_off);

@@ -15,8 +15,8 @@ class Indicator : public QWidget
     Q_OBJECT
 
 public:
-    Indicator(const QString& onName, const QPixmap& onPicture, const QString& offName, const QPixmap& offPicture,
-              QWidget* parent = nullptr);
+    Indicator(const QString& onName, const QPixmap& onPicture, const QString& offName,
+              const QPixmap& offPicture, QWidget* parent = nullptr);
 
     void setOn(bool on);
     bool isOn() const;

@@ -30,10 +30,7 @@ const char* panelKey(link::LinkHost::Panel panel)
 } // namespace
 
 LinkWiring::LinkWiring(frmTerminal& main, TcpLink& socket, SerialLine& serial)
-    : QObject(&main)
-    , m_main(main)
-    , m_socket(socket)
-    , m_serial(serial)
+    : QObject(&main), m_main(main), m_socket(socket), m_serial(serial)
 {
     // The transmit lamp stays lit 50 ms after the last frame, without holding the window.
     m_txBlink.setSingleShot(true);

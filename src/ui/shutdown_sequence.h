@@ -11,7 +11,15 @@ namespace zkn {
 class ShutdownSequence
 {
 public:
-    enum class Phase { StopLoadTest, ReleaseLink, CloseLog, WaitLinkClosed, UnloadWindows, Count };
+    enum class Phase
+    {
+        StopLoadTest,
+        ReleaseLink,
+        CloseLog,
+        WaitLinkClosed,
+        UnloadWindows,
+        Count
+    };
     using Next = std::function<void()>;
     using Step = std::function<void(Next next)>;
 

@@ -7,8 +7,7 @@
 
 namespace zkn {
 
-TerminalView::TerminalView(QWidget* parent)
-    : QPlainTextEdit(parent)
+TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent)
 {
     setReadOnly(true);
     setUndoRedoEnabled(false);

@@ -59,10 +59,7 @@ Operator::Answer answerOf(int button)
 
 } // namespace
 
-WidgetOperator::WidgetOperator(QWidget* parent)
-    : m_parent(parent)
-{
-}
+WidgetOperator::WidgetOperator(QWidget* parent) : m_parent(parent) {}
 
 Operator::Answer WidgetOperator::ask(const Message& message)
 {

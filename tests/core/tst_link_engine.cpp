@@ -118,6 +118,7 @@ private Q_SLOTS:
     void responses_data();
     void responses();
     void improperSequenceForgetsEveryPendingRequest();
+    void lampControlAnswerIsMatched();
     void recordAnswers_data();
     void recordAnswers();
     void forcedAnswerAppliesToOneRecordOnly();
@@ -152,7 +153,8 @@ void TestLinkEngine::healthCheckCountdown_data()
     QTest::addColumn<QString>("interval");
     QTest::addColumn<QStringList>("panels");
     QTest::addColumn<int>("ticksToFirstCheck");
-    QTest::newRow("5 seconds") << "5" << QStringList{"HC: 5", "HC: 4", "HC: 3", "HC: 2", "HC: 1", "HC: 0", "HC: 5"}
+    QTest::newRow("5 seconds") << "5"
+                               << QStringList{"HC: 5", "HC: 4", "HC: 3", "HC: 2", "HC: 1", "HC: 0", "HC: 5"}
                                << 6;
     QTest::newRow("1 second") << "1" << QStringList{"HC: 1", "HC: 0", "HC: 1", "HC: 0"} << 2;
     QTest::newRow("0: every tick") << "0" << QStringList{"HC: 0", "HC: 0", "HC: 0"} << 1;
@@ -169,8 +171,9 @@ void TestLinkEngine::healthCheckCountdown()
     QCOMPARE(l.ticksToHealthCheck(), ticksToFirstCheck);
     QCOMPARE(l.host.sent, QList<QByteArray>{kHealthSeq1});
     // The clock started at 14:03:59.
-    QCOMPARE(l.host.terminal, QByteArray("<- :14:04:" + QByteArray::number(ticksToFirstCheck - 1).rightJustified(2, '0') +
-                                         ": (1) Health Check...\r\n"));
+    QCOMPARE(l.host.terminal,
+             QByteArray("<- :14:04:" + QByteArray::number(ticksToFirstCheck - 1).rightJustified(2, '0') +
+                        ": (1) Health Check...\r\n"));
     l.answerLastHealthCheck();
     while (l.host.panelHistory[Panel::HealthChk].size() < panels.size())
         l.tick();
@@ -329,7 +332,8 @@ void TestLinkEngine::socketErrorIsShownWithoutRetry()
     l.engine.onSocketError(10061, QStringLiteral("Connection refused"));
     QCOMPARE(l.op.messages.size(), 1);
     QCOMPARE(l.op.messages[0].title, QStringLiteral("IP-Error!"));
-    QVERIFY(l.op.messages[0].text.startsWith(QStringLiteral("'Connection refused'\r\n@(2026-12-06 14:03:59) :Number = 10061")));
+    QVERIFY(l.op.messages[0].text.startsWith(
+        QStringLiteral("'Connection refused'\r\n@(2026-12-06 14:03:59) :Number = 10061")));
     QVERIFY(l.host.terminal.endsWith("-X-:14:03:59: LINK RELEASED...\r\n"));
     l.tick(10000);
     QCOMPARE(l.host.connects.size(), 1);
@@ -375,10 +379,12 @@ void TestLinkEngine::responses_data()
     const QByteArray prefix(" ->:14:04:00: (1) Health Check Message Rcv'd: ");
     QTest::newRow("code 0, quiet without detail") << kOkSeq1 << false << QByteArray() << false;
     QTest::newRow("code 0 with detail") << kOkSeq1 << true << prefix + "OK\r\n\r\n" << false;
-    QTest::newRow("code 1 always shown") << hex("16 33 30 30 35 30 31 30 31 31 C8") << false
-                                         << prefix + "** PARITY ERROR **\r\n\r\n" << false;
+    QTest::newRow("code 1 always shown")
+        << hex("16 33 30 30 35 30 31 30 31 31 C8") << false << prefix + "** PARITY ERROR **\r\n\r\n"
+        << false;
     QTest::newRow("code 7") << hex("16 33 30 30 35 30 31 30 31 37 CE") << false
-                            << prefix + "** INVALID RESPONSE NUMBER (7)\r\n\r\n" << false;
+                            << prefix + "** INVALID RESPONSE NUMBER (7)\r\n\r\n"
+                            << false;
     QTest::newRow("code 2 ends the link") << hex("16 33 30 30 35 30 31 30 31 32 CB") << false
                                           << prefix + "** DEVICE ID NOT DEFINED **\r\n\r\n"
                                                       "-X-:14:04:00: LINK RELEASED...\r\n"
@@ -408,15 +414,30 @@ void TestLinkEngine::improperSequenceForgetsEveryPendingRequest()
 {
     Link l(QStringLiteral("0"));
     l.bringUp();
-    l.tick(); // health check 1 pending
+    l.tick();                                                       // health check 1 pending
     l.engine.onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD")); // answers sequence 05
     QCOMPARE(l.op.messages.size(), 1);
-    QCOMPARE(l.op.messages[0].text,
-             QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n05\r\n0"));
+    QCOMPARE(
+        l.op.messages[0].text,
+        QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n05\r\n0"));
     QCOMPARE(l.op.messages[0].title, QString());
     // The health check's own answer now matches nothing either.
     l.engine.onSocketData(kOkSeq1);
     QCOMPARE(l.op.messages.size(), 2);
+}
+
+void TestLinkEngine::lampControlAnswerIsMatched()
+{
+    Link l(QStringLiteral("30"), true);
+    l.bringUp();
+    l.engine.setLampFrameSent(5);
+    QVERIFY(l.engine.timers().isActive(Timer::T3));
+    QVERIFY(!l.engine.lampAnswered());
+    l.engine.onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD"));
+    QVERIFY(l.engine.lampAnswered());
+    QVERIFY(!l.engine.timers().isActive(Timer::T3));
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: (5) Lamp Control Message Rcv'd: OK\r\n\r\n"));
+    QVERIFY(l.op.messages.isEmpty());
 }
 
 void TestLinkEngine::recordAnswers_data()
@@ -522,14 +543,17 @@ void TestLinkEngine::serialRecordsAcrossReads()
     l.connection.setConnectionType(QStringLiteral("Serial"));
     l.engine.mnuOpen_Click();
     QVERIFY(l.host.portOpen && l.host.receiving && l.host.connected && !l.host.propertiesEnabled);
-    l.host.serialInput = "AB\r\n\x02" "1 ";
+    l.host.serialInput = "AB\r\n\x02"
+                         "1 ";
     l.engine.onSerialEvent(2);
     QCOMPARE(l.host.terminal, QByteArray("AB\r\n"));
     l.host.serialInput = "2\x03\r\x03";
     l.engine.onSerialEvent(2);
-    QCOMPARE(l.host.terminal, QByteArray("AB\r\n ->:14:03:59: \x02" "1.2\x03\r\n\x03"));
+    QCOMPARE(l.host.terminal, QByteArray("AB\r\n ->:14:03:59: \x02"
+                                         "1.2\x03\r\n\x03"));
     QCOMPARE(l.host.records.size(), 1);
-    QCOMPARE(l.host.records[0].first, QByteArray("\x02" "1.2\x03"));
+    QCOMPARE(l.host.records[0].first, QByteArray("\x02"
+                                                 "1.2\x03"));
     // A carrier change drops a half-received record.
     l.host.serialInput = "\x02half";
     l.engine.onSerialEvent(2);
@@ -548,7 +572,8 @@ void TestLinkEngine::serialPortWithoutDsrOrMissing()
     l.host.dsr = false;
     l.engine.mnuOpen_Click();
     QCOMPARE(l.op.messages.size(), 1);
-    QCOMPARE(l.op.messages[0].text, QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
+    QCOMPARE(l.op.messages[0].text,
+             QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
     QVERIFY(l.host.portOpen && !l.host.receiving && !l.host.connectChecked && l.host.propertiesEnabled);
     l.engine.mnuOpen_Click(); // the next command closes it
     QVERIFY(!l.host.portOpen);
@@ -556,8 +581,9 @@ void TestLinkEngine::serialPortWithoutDsrOrMissing()
     l.host.portExists = false;
     l.engine.mnuOpen_Click();
     QCOMPARE(l.op.messages.size(), 2);
-    QCOMPARE(l.op.messages[1].text, QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
-                                                    "does not exist on this machine!"));
+    QCOMPARE(l.op.messages[1].text,
+             QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                            "does not exist on this machine!"));
     QVERIFY(!l.host.connectChecked);
 }
 

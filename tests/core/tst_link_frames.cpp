@@ -54,9 +54,12 @@ void TestLinkFrames::builtFrames_data()
 
     const auto E = Parity::Even;
     const auto O = Parity::Odd;
-    QTest::newRow("health check 01/07 even") << buildStatusFrame("1", 7, E) << hex("16 35303036 3031 3037 3030 05");
-    QTest::newRow("health check 01/07 odd") << buildStatusFrame("1", 7, O) << hex("16 35303036 3031 3037 3030 FA");
-    QTest::newRow("connect request 00/00 even") << buildStatusFrame("0", 0, E) << hex("16 35303036 3030 3030 3030 03");
+    QTest::newRow("health check 01/07 even")
+        << buildStatusFrame("1", 7, E) << hex("16 35303036 3031 3037 3030 05");
+    QTest::newRow("health check 01/07 odd")
+        << buildStatusFrame("1", 7, O) << hex("16 35303036 3031 3037 3030 FA");
+    QTest::newRow("connect request 00/00 even")
+        << buildStatusFrame("0", 0, E) << hex("16 35303036 3030 3030 3030 03");
     QTest::newRow("release 01/08 even") << buildReleaseFrame("1", 8, E) << hex("16 36303034 3031 3038 0B");
     QTest::newRow("release 01/08 odd") << buildReleaseFrame("1", 8, O) << hex("16 36303034 3031 3038 F4");
     QTest::newRow("release 00/99 odd") << buildReleaseFrame("0", 99, O) << hex("16 36303034 3030 3939 FD");
@@ -130,7 +133,8 @@ void TestLinkFrames::checkParity_data()
 
     QTest::newRow("health check even") << hex("16 35303036 3031 3037 3030 05") << Parity::Even << true;
     QTest::newRow("health check odd") << hex("16 35303036 3031 3037 3030 FA") << Parity::Odd << true;
-    QTest::newRow("built under the other parity") << hex("16 35303036 3031 3037 3030 FA") << Parity::Even << false;
+    QTest::newRow("built under the other parity")
+        << hex("16 35303036 3031 3037 3030 FA") << Parity::Even << false;
     QTest::newRow("last byte altered") << hex("16 35303036 3031 3037 3030 FB") << Parity::Odd << false;
     QTest::newRow("data byte altered") << hex("16 35303036 3031 3037 3031 FA") << Parity::Odd << false;
     QTest::newRow("SYN and kind, kind as check byte even") << hex("16 35 35") << Parity::Even << true;
@@ -197,21 +201,22 @@ void TestLinkFrames::readFrameHeader_data()
     QTest::addColumn<int>("code");
 
     const QByteArray okResponse = hex("16 33303035 3031 3037 30 CF");
-    QTest::newRow("response code 0, odd") << okResponse << '3' << 5 << QByteArray("01") << 7 << okResponse << 0xCF
-                                          << true << 0;
-    QTest::newRow("cut at n + 6, rest left") << okResponse + hex("16 3230") << '3' << 5 << QByteArray("01") << 7
-                                              << okResponse << 0xCF << true << 0;
-    QTest::newRow("response code 7") << hex("16 33303035 3031 3132 37 CC") << '3' << 5 << QByteArray("01") << 12
-                                     << hex("16 33303035 3031 3132 37 CC") << 0xCC << true << 7;
+    QTest::newRow("response code 0, odd")
+        << okResponse << '3' << 5 << QByteArray("01") << 7 << okResponse << 0xCF << true << 0;
+    QTest::newRow("cut at n + 6, rest left") << okResponse + hex("16 3230") << '3' << 5 << QByteArray("01")
+                                             << 7 << okResponse << 0xCF << true << 0;
+    QTest::newRow("response code 7") << hex("16 33303035 3031 3132 37 CC") << '3' << 5 << QByteArray("01")
+                                     << 12 << hex("16 33303035 3031 3132 37 CC") << 0xCC << true << 7;
     QTest::newRow("shorter than its length") << hex("16 32303330 3031") << '2' << 30 << QByteArray("01") << 0
                                              << hex("16 32303330 3031") << 0x31 << false << 0;
-    QTest::newRow("length field not a number: six bytes") << hex("16 32 583031 3031 3037") << '2' << 0
-                                                          << QByteArray("0") << 0 << hex("16 32 583031 30") << 0x30
-                                                          << false << 0;
-    QTest::newRow("fields never reach into the next frame") << hex("16 33 303031 3031 16 33") << '3' << 1
-                                                            << QByteArray("01") << 0 << hex("16 33 303031 3031")
-                                                            << 0x31 << false << 0;
-    QTest::newRow("SYN alone") << hex("16") << char(0) << 0 << QByteArray() << 0 << hex("16") << 0x16 << false << 0;
+    QTest::newRow("length field not a number: six bytes")
+        << hex("16 32 583031 3031 3037") << '2' << 0 << QByteArray("0") << 0 << hex("16 32 583031 30") << 0x30
+        << false << 0;
+    QTest::newRow("fields never reach into the next frame")
+        << hex("16 33 303031 3031 16 33") << '3' << 1 << QByteArray("01") << 0 << hex("16 33 303031 3031")
+        << 0x31 << false << 0;
+    QTest::newRow("SYN alone") << hex("16") << char(0) << 0 << QByteArray() << 0 << hex("16") << 0x16 << false
+                               << 0;
 }
 
 void TestLinkFrames::readFrameHeader()

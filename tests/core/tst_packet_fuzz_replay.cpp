@@ -27,7 +27,10 @@ QByteArray randomFrame(QRandomGenerator& r)
     const QByteArray device = "0" + QByteArray::number(r.bounded(2));
     const QByteArray sequence = QByteArray::number(r.bounded(100)).rightJustified(2, '0');
     const int length = 4 + int(data.size()) + (r.bounded(10) == 0 ? r.bounded(-4, 5) : 0);
-    body.append(QByteArray::number(qMax(0, length)).rightJustified(3, '0')).append(device).append(sequence).append(data);
+    body.append(QByteArray::number(qMax(0, length)).rightJustified(3, '0'))
+        .append(device)
+        .append(sequence)
+        .append(data);
     quint8 x = 0;
     for (const char c : body)
         x ^= static_cast<quint8>(c);

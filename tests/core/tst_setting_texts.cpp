@@ -65,15 +65,51 @@ void TestSettingTexts::splitSerialSettings_data()
     QTest::addColumn<QString>("parityItem");
     QTest::addColumn<QString>("dataBits");
     QTest::addColumn<QString>("stopBits");
-    QTest::newRow("9600,n,8,1") << "9600,n,8,1" << "9600" << "None" << "8" << "1";
-    QTest::newRow("odd") << "9600,o,8,1" << "9600" << "Odd" << "8" << "1";
-    QTest::newRow("mark") << "9600,m,8,1" << "9600" << "Mark" << "8" << "1";
-    QTest::newRow("stop bits 1.5") << "9600,e,7,1.5" << "9600" << "Even" << "7" << "1.5";
-    QTest::newRow("six-digit speed") << "115200,s,8,2" << "115200" << "Space" << "8" << "2";
-    QTest::newRow("three-digit speed") << "110,n,7,2" << "110" << "None" << "7" << "2";
-    QTest::newRow("unknown letter") << "9600,x,8,1" << "9600" << "" << "8" << "1";
-    QTest::newRow("too short") << "8,1" << "" << "" << "8" << "1";
-    QTest::newRow("empty") << "" << "" << "" << "" << "";
+    QTest::newRow("9600,n,8,1") << "9600,n,8,1"
+                                << "9600"
+                                << "None"
+                                << "8"
+                                << "1";
+    QTest::newRow("odd") << "9600,o,8,1"
+                         << "9600"
+                         << "Odd"
+                         << "8"
+                         << "1";
+    QTest::newRow("mark") << "9600,m,8,1"
+                          << "9600"
+                          << "Mark"
+                          << "8"
+                          << "1";
+    QTest::newRow("stop bits 1.5") << "9600,e,7,1.5"
+                                   << "9600"
+                                   << "Even"
+                                   << "7"
+                                   << "1.5";
+    QTest::newRow("six-digit speed") << "115200,s,8,2"
+                                     << "115200"
+                                     << "Space"
+                                     << "8"
+                                     << "2";
+    QTest::newRow("three-digit speed") << "110,n,7,2"
+                                       << "110"
+                                       << "None"
+                                       << "7"
+                                       << "2";
+    QTest::newRow("unknown letter") << "9600,x,8,1"
+                                    << "9600"
+                                    << ""
+                                    << "8"
+                                    << "1";
+    QTest::newRow("too short") << "8,1"
+                               << ""
+                               << ""
+                               << "8"
+                               << "1";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << ""
+                           << ""
+                           << "";
 }
 
 void TestSettingTexts::splitSerialSettings()
@@ -100,17 +136,28 @@ void TestSettingTexts::lineParameters_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("asThePortReportsIt"); // empty: rejected
-    QTest::newRow("upper-case letter rendered lower") << "9600,N,8,1" << "9600,n,8,1";
-    QTest::newRow("stop bits 1.5") << "9600,E,7,1.5" << "9600,e,7,1.5";
-    QTest::newRow("blanks") << " 19200 , o , 7 , 2 " << "19200,o,7,2";
-    QTest::newRow("four data bits") << "300,s,4,1" << "300,s,4,1";
-    QTest::newRow("unknown parity") << "9600,x,8,1" << "";
-    QTest::newRow("nine data bits") << "9600,n,9,1" << "";
-    QTest::newRow("three stop bits") << "9600,n,8,3" << "";
-    QTest::newRow("no speed") << ",n,8,1" << "";
-    QTest::newRow("negative speed") << "-9600,n,8,1" << "";
-    QTest::newRow("too few fields") << "9600,n,8" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("upper-case letter rendered lower") << "9600,N,8,1"
+                                                      << "9600,n,8,1";
+    QTest::newRow("stop bits 1.5") << "9600,E,7,1.5"
+                                   << "9600,e,7,1.5";
+    QTest::newRow("blanks") << " 19200 , o , 7 , 2 "
+                            << "19200,o,7,2";
+    QTest::newRow("four data bits") << "300,s,4,1"
+                                    << "300,s,4,1";
+    QTest::newRow("unknown parity") << "9600,x,8,1"
+                                    << "";
+    QTest::newRow("nine data bits") << "9600,n,9,1"
+                                    << "";
+    QTest::newRow("three stop bits") << "9600,n,8,3"
+                                     << "";
+    QTest::newRow("no speed") << ",n,8,1"
+                              << "";
+    QTest::newRow("negative speed") << "-9600,n,8,1"
+                                    << "";
+    QTest::newRow("too few fields") << "9600,n,8"
+                                    << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestSettingTexts::lineParameters()
@@ -178,13 +225,20 @@ void TestSettingTexts::recordFormat_data()
     QTest::addColumn<QString>("connectionType");
     QTest::addColumn<QString>("storedPbxType");
     QTest::addColumn<bool>("kra");
-    QTest::newRow("serial, True") << "Serial" << "True" << true;
-    QTest::newRow("serial, False") << "Serial" << "False" << false;
-    QTest::newRow("serial, lower-case true is OLV") << "Serial" << "true" << false;
-    QTest::newRow("serial, blank after True is OLV") << "Serial" << "True " << false;
-    QTest::newRow("LAN, False: always KRA") << "LAN" << "False" << true;
-    QTest::newRow("LAN, True") << "LAN" << "True" << true;
-    QTest::newRow("other text, True") << "Modem" << "True" << false;
+    QTest::newRow("serial, True") << "Serial"
+                                  << "True" << true;
+    QTest::newRow("serial, False") << "Serial"
+                                   << "False" << false;
+    QTest::newRow("serial, lower-case true is OLV") << "Serial"
+                                                    << "true" << false;
+    QTest::newRow("serial, blank after True is OLV") << "Serial"
+                                                     << "True " << false;
+    QTest::newRow("LAN, False: always KRA") << "LAN"
+                                            << "False" << true;
+    QTest::newRow("LAN, True") << "LAN"
+                               << "True" << true;
+    QTest::newRow("other text, True") << "Modem"
+                                      << "True" << false;
 }
 
 void TestSettingTexts::recordFormat()

@@ -25,7 +25,10 @@ private Q_SLOTS:
     void handEditedUnquotedListReadsAsText();
 
 private:
-    QString iniPath() const { return m_dir->path() + QStringLiteral("/ZKN-Control Tool/ZKN-Control Tool.ini"); }
+    QString iniPath() const
+    {
+        return m_dir->path() + QStringLiteral("/ZKN-Control Tool/ZKN-Control Tool.ini");
+    }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 

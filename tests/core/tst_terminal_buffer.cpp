@@ -31,31 +31,33 @@ void TestTerminalBuffer::filtering_data()
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<QByteArray>("logged");
 
-    QTest::newRow("backspace alone deletes the last character") << QByteArray("abc") << QByteArray("\b")
-                                                                << QByteArray("ab") << QByteArray();
-    QTest::newRow("backspace alone deletes a CR LF pair") << QByteArray("ab\r\n") << QByteArray("\b")
-                                                          << QByteArray("ab") << QByteArray();
-    QTest::newRow("backspace after a lone LF takes two") << QByteArray("ab\n") << QByteArray("\b")
-                                                         << QByteArray("a") << QByteArray();
-    QTest::newRow("several leading backspaces delete no more") << QByteArray("abc") << QByteArray("\b\b\bX")
-                                                               << QByteArray("abX") << QByteArray("X");
-    QTest::newRow("backspace on an empty box") << QByteArray() << QByteArray("\bA") << QByteArray("A")
-                                               << QByteArray("A");
-    QTest::newRow("backspace on a box holding one LF") << QByteArray("\n") << QByteArray("\b") << QByteArray()
-                                                       << QByteArray();
-    QTest::newRow("A B BS C") << QByteArray("> ") << QByteArray("AB\bC") << QByteArray("> AC") << QByteArray("AC");
-    QTest::newRow("A CR LF BS") << QByteArray() << QByteArray("A\r\n\b") << QByteArray("A") << QByteArray("A");
-    QTest::newRow("LF BS at the start of a write") << QByteArray("q") << QByteArray("\n\bZ") << QByteArray("qZ")
-                                                   << QByteArray("Z");
-    QTest::newRow("lone CRs before the first pair go") << QByteArray() << QByteArray("X\rY\r\n")
-                                                       << QByteArray("XY\r\n") << QByteArray("XY\r\n");
-    QTest::newRow("a lone CR after the pair stays") << QByteArray() << QByteArray("X\r\nY\rZ")
-                                                    << QByteArray("X\r\nY\rZ") << QByteArray("X\r\nY\rZ");
-    QTest::newRow("a trailing CR goes") << QByteArray("a") << QByteArray("b\r") << QByteArray("ab")
-                                        << QByteArray("b");
-    QTest::newRow("control characters pass") << QByteArray() << QByteArray("\x02J 1\x03\x16\xff", 7)
-                                             << QByteArray("\x02J 1\x03\x16\xff", 7)
-                                             << QByteArray("\x02J 1\x03\x16\xff", 7);
+    QTest::newRow("backspace alone deletes the last character")
+        << QByteArray("abc") << QByteArray("\b") << QByteArray("ab") << QByteArray();
+    QTest::newRow("backspace alone deletes a CR LF pair")
+        << QByteArray("ab\r\n") << QByteArray("\b") << QByteArray("ab") << QByteArray();
+    QTest::newRow("backspace after a lone LF takes two")
+        << QByteArray("ab\n") << QByteArray("\b") << QByteArray("a") << QByteArray();
+    QTest::newRow("several leading backspaces delete no more")
+        << QByteArray("abc") << QByteArray("\b\b\bX") << QByteArray("abX") << QByteArray("X");
+    QTest::newRow("backspace on an empty box")
+        << QByteArray() << QByteArray("\bA") << QByteArray("A") << QByteArray("A");
+    QTest::newRow("backspace on a box holding one LF")
+        << QByteArray("\n") << QByteArray("\b") << QByteArray() << QByteArray();
+    QTest::newRow("A B BS C") << QByteArray("> ") << QByteArray("AB\bC") << QByteArray("> AC")
+                              << QByteArray("AC");
+    QTest::newRow("A CR LF BS") << QByteArray() << QByteArray("A\r\n\b") << QByteArray("A")
+                                << QByteArray("A");
+    QTest::newRow("LF BS at the start of a write")
+        << QByteArray("q") << QByteArray("\n\bZ") << QByteArray("qZ") << QByteArray("Z");
+    QTest::newRow("lone CRs before the first pair go")
+        << QByteArray() << QByteArray("X\rY\r\n") << QByteArray("XY\r\n") << QByteArray("XY\r\n");
+    QTest::newRow("a lone CR after the pair stays")
+        << QByteArray() << QByteArray("X\r\nY\rZ") << QByteArray("X\r\nY\rZ") << QByteArray("X\r\nY\rZ");
+    QTest::newRow("a trailing CR goes")
+        << QByteArray("a") << QByteArray("b\r") << QByteArray("ab") << QByteArray("b");
+    QTest::newRow("control characters pass")
+        << QByteArray() << QByteArray("\x02J 1\x03\x16\xff", 7) << QByteArray("\x02J 1\x03\x16\xff", 7)
+        << QByteArray("\x02J 1\x03\x16\xff", 7);
 }
 
 void TestTerminalBuffer::filtering()
@@ -127,12 +129,15 @@ void TestTerminalBuffer::lines_data()
         << terminalLine(marker::Received, QTime(9, 5, 7), "WARNING!:  ** LINK WAS RESET BY PBX **")
         << QByteArray(" ->:09:05:07: WARNING!:  ** LINK WAS RESET BY PBX **\r\n");
     QTest::newRow("sent") << terminalLine(marker::Sent, t, "x") << QByteArray("<- :14:03:59: x\r\n");
-    QTest::newRow("local") << terminalLine(marker::Local, QTime(0, 0, 0), "y") << QByteArray("<->:00:00:00: y\r\n");
+    QTest::newRow("local") << terminalLine(marker::Local, QTime(0, 0, 0), "y")
+                           << QByteArray("<->:00:00:00: y\r\n");
     QTest::newRow("sent hex, no leading zero") << sentHexTrace("\x16\x0a") << QByteArray("<- : 16 A \r\n");
-    QTest::newRow("received hex, two digits") << receivedHexTrace("\x16\x0a") << QByteArray(" ->: 16 0A \r\n");
-    QTest::newRow("hex upper case, high byte") << receivedHexTrace(QByteArray::fromHex("fa00"))
-                                               << QByteArray(" ->: FA 00 \r\n");
-    QTest::newRow("sent hex of a zero byte") << sentHexTrace(QByteArray(1, '\0')) << QByteArray("<- : 0 \r\n");
+    QTest::newRow("received hex, two digits")
+        << receivedHexTrace("\x16\x0a") << QByteArray(" ->: 16 0A \r\n");
+    QTest::newRow("hex upper case, high byte")
+        << receivedHexTrace(QByteArray::fromHex("fa00")) << QByteArray(" ->: FA 00 \r\n");
+    QTest::newRow("sent hex of a zero byte")
+        << sentHexTrace(QByteArray(1, '\0')) << QByteArray("<- : 0 \r\n");
     QTest::newRow("dot blanks") << DotBlanks("\x02J 12  3\x03") << QByteArray("\x02J.12..3\x03");
 }
 
@@ -146,16 +151,19 @@ void TestTerminalBuffer::settingsPanel_data()
 {
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("LAN") << "LAN" << "Host:  10.1.2.3      Device:  1      Parity:  Odd";
-    QTest::newRow("Serial") << "Serial" << "Settings: 9600,n,8,1";
-    QTest::newRow("anything else is serial") << "lan" << "Settings: 9600,n,8,1";
+    QTest::newRow("LAN") << "LAN"
+                         << "Host:  10.1.2.3      Device:  1      Parity:  Odd";
+    QTest::newRow("Serial") << "Serial"
+                            << "Settings: 9600,n,8,1";
+    QTest::newRow("anything else is serial") << "lan"
+                                             << "Settings: 9600,n,8,1";
 }
 
 void TestTerminalBuffer::settingsPanel()
 {
     QFETCH(QString, type);
-    const ConnectionSummary summary{type, QStringLiteral("10.1.2.3"), QStringLiteral("1"), QStringLiteral("Odd"),
-                                    QStringLiteral("9600,n,8,1")};
+    const ConnectionSummary summary{type, QStringLiteral("10.1.2.3"), QStringLiteral("1"),
+                                    QStringLiteral("Odd"), QStringLiteral("9600,n,8,1")};
     QTEST(settingsPanelText(summary), "expected");
 }
 

@@ -16,7 +16,7 @@ public:
     Answer ask(const Message& message) override;
     std::optional<QString> chooseFile(const FileChoice& choice) override;
 
-    QList<Answer> answers;                    // taken from the front, one per question
+    QList<Answer> answers;                     // taken from the front, one per question
     QList<std::optional<QString>> fileChoices; // taken from the front, one per file dialog
 
     QList<Message> messages;

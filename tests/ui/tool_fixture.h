@@ -60,8 +60,7 @@ struct ToolFixture
 
     QAction* action(const char* name) const { return window->action(QLatin1String(name)); }
 
-    template <typename T>
-    T* find(const char* name) const
+    template <typename T> T* find(const char* name) const
     {
         return window->findChild<T*>(QLatin1String(name));
     }

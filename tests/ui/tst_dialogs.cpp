@@ -27,8 +27,7 @@ QRadioButton* optionOf(QWidget* dialog, const char* name, int index)
     return nullptr;
 }
 
-template <typename T>
-T* in(QWidget* window, const char* name)
+template <typename T> T* in(QWidget* window, const char* name)
 {
     return window->findChild<T*>(QLatin1String(name));
 }
@@ -82,11 +81,16 @@ void TestDialogs::propertiesOkStoresWhatThePortUses()
     QVERIFY(!d->isVisible());
     QVERIFY(t.op.messages.isEmpty());
     const QList<std::pair<const char*, const char*>> expected = {
-        {"Properties/DevID", "1"},        {"Properties/CType", "Serial"},
-        {"Properties/LANParity", "Even"}, {"Properties/RemoteHost", "10.1.2.3"},
-        {"Properties/Settings", "19200,e,7,2"}, {"Properties/CommPort", "3"},
-        {"Properties/PortName", ""},      {"Properties/Handshaking", "2"},
-        {"Properties/Echo", "True"},      {"Properties/PBXType", "False"},
+        {"Properties/DevID", "1"},
+        {"Properties/CType", "Serial"},
+        {"Properties/LANParity", "Even"},
+        {"Properties/RemoteHost", "10.1.2.3"},
+        {"Properties/Settings", "19200,e,7,2"},
+        {"Properties/CommPort", "3"},
+        {"Properties/PortName", ""},
+        {"Properties/Handshaking", "2"},
+        {"Properties/Echo", "True"},
+        {"Properties/PBXType", "False"},
     };
     for (const auto& [key, value] : expected)
         QCOMPARE(t.stored(QLatin1String(key)), QLatin1String(value));
@@ -114,10 +118,14 @@ void TestDialogs::propertiesRefusedValueStoresNothing_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
-    QTest::newRow("nine data bits") << "cboDataBits" << "9";
-    QTest::newRow("speed not a number") << "cboSpeed" << "fast";
-    QTest::newRow("stop bits 1.5 on Linux") << "cboStopBits" << "1.5";
-    QTest::newRow("unknown parity") << "cboParity" << "Xtra";
+    QTest::newRow("nine data bits") << "cboDataBits"
+                                    << "9";
+    QTest::newRow("speed not a number") << "cboSpeed"
+                                        << "fast";
+    QTest::newRow("stop bits 1.5 on Linux") << "cboStopBits"
+                                            << "1.5";
+    QTest::newRow("unknown parity") << "cboParity"
+                                    << "Xtra";
 }
 
 void TestDialogs::propertiesRefusedValueStoresNothing()

@@ -1,10 +1,10 @@
 // The whole tool against the PBX simulator over real loopback TCP and a real pseudo-terminal.
 #include "tool_fixture.h"
 
+#include "frm_debug.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "pty_pair.h"
-#include "frm_debug.h"
 #include "terminal_view.h"
 
 #include <QSignalSpy>
@@ -264,10 +264,12 @@ void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
     const auto put = [&pty](const QByteArray& bytes) {
         QCOMPARE(::write(pty.master(), bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
     };
-    put("AB\r\n\x02" "1 ");
+    put("AB\r\n\x02"
+        "1 ");
     QTest::qWait(150);
     put("2\x03");
-    const QByteArray line = "\x02" "1.2\x03\r\n";
+    const QByteArray line = "\x02"
+                            "1.2\x03\r\n";
     QTRY_VERIFY_WITH_TIMEOUT(t.window->terminal()->content().contains(line), kWait);
     QTest::qWait(150);
     QCOMPARE(t.window->terminal()->content().count(line), 1);

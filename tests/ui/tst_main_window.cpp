@@ -130,10 +130,14 @@ void TestMainWindow::storedValuesAreApplied_data()
     QTest::addColumn<QString>("pbxType");
     QTest::addColumn<bool>("kraSelected");
     QTest::addColumn<bool>("recordFormatKra");
-    QTest::newRow("LAN with OLV stored is still KRA") << "LAN" << "False" << false << true;
-    QTest::newRow("Serial with OLV") << "Serial" << "False" << false << false;
-    QTest::newRow("Serial, lower-case true is OLV") << "Serial" << "true" << false << false;
-    QTest::newRow("Serial with KRA") << "Serial" << "True" << true << true;
+    QTest::newRow("LAN with OLV stored is still KRA") << "LAN"
+                                                      << "False" << false << true;
+    QTest::newRow("Serial with OLV") << "Serial"
+                                     << "False" << false << false;
+    QTest::newRow("Serial, lower-case true is OLV") << "Serial"
+                                                    << "true" << false << false;
+    QTest::newRow("Serial with KRA") << "Serial"
+                                     << "True" << true << true;
 }
 
 void TestMainWindow::storedValuesAreApplied()
@@ -234,13 +238,15 @@ void TestMainWindow::logOpenReplaceAppendAndClose()
     t.op.fileChoices = {path};
     t.op.answers = {Operator::Answer::No};
     t.action("OpenLogFile")->trigger();
-    QCOMPARE(t.op.messages.last().text, QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"));
+    QCOMPARE(t.op.messages.last().text,
+             QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"));
     QCOMPARE(t.op.messages.last().buttons, Operator::Buttons::YesNoCancel);
     QCOMPARE(t.op.fileDialogs.last().title, QStringLiteral("Open Communications Log File"));
     QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool - traffic.txt"));
     QVERIFY(!t.action("mnuOpenLog")->isEnabled() && !t.action("OpenLogFile")->isEnabled());
     QVERIFY(t.action("mnuCloseLog")->isEnabled() && t.action("CloseLogFile")->isEnabled());
-    t.window->WriteTerminal("<->:12:00:00: A\x08" "B\r\n");
+    t.window->WriteTerminal("<->:12:00:00: A\x08"
+                            "B\r\n");
     t.action("mnuCloseLog")->trigger();
     QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
     QVERIFY(t.action("mnuOpenLog")->isEnabled() && !t.action("CloseLogFile")->isEnabled());
@@ -335,14 +341,22 @@ void TestMainWindow::menuCaptionsAndAccessKeys_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     const char* rows[][2] = {
-        {"mnuOpenLog", "&Open Log File..."},  {"mnuCloseLog", "&Close Log File"},
-        {"mnuSendText", "&Transmit Text File..."}, {"mnuFileExit", "E&xit"},
-        {"mnuOpen", "Port &Open"},            {"mnuProperties", "Properties..."},
-        {"mnuConfig", "&Configure"},          {"mnuStart", "&Start"},
-        {"mnuStop", "S&top"},                 {"mnuCMWL", "Lam&p-Test"},
-        {"mnuDisplayProperties", "&Debug-LAN"}, {"mnuDebugSerial", "Debug-&Serial"},
-        {"mnuFormat", "&Format"},             {"mnuAbout", "&About"},
-        {"StopTest", "Stop Sending Messages"}, {"DelayValue", "Modify Inter-Message Delay"},
+        {"mnuOpenLog", "&Open Log File..."},
+        {"mnuCloseLog", "&Close Log File"},
+        {"mnuSendText", "&Transmit Text File..."},
+        {"mnuFileExit", "E&xit"},
+        {"mnuOpen", "Port &Open"},
+        {"mnuProperties", "Properties..."},
+        {"mnuConfig", "&Configure"},
+        {"mnuStart", "&Start"},
+        {"mnuStop", "S&top"},
+        {"mnuCMWL", "Lam&p-Test"},
+        {"mnuDisplayProperties", "&Debug-LAN"},
+        {"mnuDebugSerial", "Debug-&Serial"},
+        {"mnuFormat", "&Format"},
+        {"mnuAbout", "&About"},
+        {"StopTest", "Stop Sending Messages"},
+        {"DelayValue", "Modify Inter-Message Delay"},
     };
     for (const auto& r : rows)
         QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);

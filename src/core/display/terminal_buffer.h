@@ -28,7 +28,6 @@ public:
     TerminalEdit WriteTerminal(QByteArray text);
 
     const QByteArray& content() const { return m_content; }
-    void clear() { m_content.clear(); }
 
 private:
     QByteArray m_content;

@@ -9,7 +9,8 @@ QByteArray hexTrace(const char* prefix, const QByteArray& bytes, int width)
     QByteArray line(prefix);
     line.reserve(line.size() + bytes.size() * 3 + 2);
     for (const char c : bytes)
-        line.append(QByteArray::number(static_cast<quint8>(c), 16).toUpper().rightJustified(width, '0')).append(' ');
+        line.append(QByteArray::number(static_cast<quint8>(c), 16).toUpper().rightJustified(width, '0'))
+            .append(' ');
     return line.append("\r\n");
 }
 

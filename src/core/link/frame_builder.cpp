@@ -44,7 +44,8 @@ QByteArray buildReleaseFrame(const QByteArray& deviceNumber, int sequence, Parit
     return originatedFrame('6', deviceNumber, sequence, {}, parity);
 }
 
-QByteArray buildTextFrame(const QByteArray& deviceNumber, int sequence, const QByteArray& message, Parity parity)
+QByteArray buildTextFrame(const QByteArray& deviceNumber, int sequence, const QByteArray& message,
+                          Parity parity)
 {
     return originatedFrame('1', deviceNumber, sequence, message, parity);
 }

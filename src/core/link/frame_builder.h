@@ -7,7 +7,12 @@
 namespace zkn::link {
 
 // The answer the tool gives to a record frame (kind "4").
-enum class AnswerCode : char { Normal = '0', ParityError = '1', InvalidText = '3' };
+enum class AnswerCode : char
+{
+    Normal = '0',
+    ParityError = '1',
+    InvalidText = '3'
+};
 
 // Frames the tool originates. `deviceNumber` is the operator's device number ("0" or "1"); the
 // frame carries "0" followed by it. `sequence` is a value handed out by NextSequence.

@@ -11,16 +11,16 @@ namespace zkn::link {
 // frame gives short or empty fields, and the caller decides what they mean.
 struct FrameHeader
 {
-    char kind = 0;              // position 2, 0 when absent
-    QByteArray lengthField;     // positions 3 to 5 as received
-    int length = 0;             // n: the length field's leading digits, 0 when it has none
-    QByteArray deviceField;     // positions 6 and 7
-    QByteArray sequenceField;   // positions 8 and 9
-    int sequence = 0;           // the sequence field read as a number
-    QByteArray frame;           // the first n + 6 bytes, or all there is
+    char kind = 0;                // position 2, 0 when absent
+    QByteArray lengthField;       // positions 3 to 5 as received
+    int length = 0;               // n: the length field's leading digits, 0 when it has none
+    QByteArray deviceField;       // positions 6 and 7
+    QByteArray sequenceField;     // positions 8 and 9
+    int sequence = 0;             // the sequence field read as a number
+    QByteArray frame;             // the first n + 6 bytes, or all there is
     quint8 receivedCheckByte = 0; // the frame's last byte
     bool parityGood = false;
-    int responseCode = 0;       // kind "3": position 10 read as a digit (0 when it is none)
+    int responseCode = 0; // kind "3": position 10 read as a digit (0 when it is none)
 };
 
 FrameHeader readFrameHeader(const QByteArray& data, Parity parity);

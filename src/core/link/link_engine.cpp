@@ -19,12 +19,8 @@ using Panel = LinkHost::Panel;
 
 LinkEngine::LinkEngine(LinkHost& host, Operator& op, const Clock& clock, const ConnectionOptions& connection,
                        DebugOptions& debug)
-    : m_host(host)
-    , m_operator(op)
-    , m_clock(clock)
-    , m_connection(connection)
-    , m_debug(debug)
-    , m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
+    : m_host(host), m_operator(op), m_clock(clock), m_connection(connection), m_debug(debug),
+      m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
                 [this](const QByteArray& record) {
                     writeLine(display::marker::Received, record);
                     m_host.recordArrived(record, true, m_clock.wallClock());
@@ -170,8 +166,8 @@ void LinkEngine::onSocketConnected()
     m_host.IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
     m_connectPending = true;
     m_host.BlinkTx();
-    writeLine(display::marker::Sent,
-              '(' + QByteArray::number(m_seqConnect) + ") Connecting as ZKN Device No. (0" + device() + ")...");
+    writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqConnect) +
+                                         ") Connecting as ZKN Device No. (0" + device() + ")...");
     m_hcTicks = 0;
     m_timers.start(Timer::StatusMonitor, now());
 }
@@ -179,7 +175,8 @@ void LinkEngine::onSocketConnected()
 void LinkEngine::onStatusMonitorTick()
 {
     const int interval = m_debug.healthCheckInterval();
-    m_host.setPanelText(Panel::HealthChk, QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
+    m_host.setPanelText(Panel::HealthChk,
+                        QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
     if (interval > m_hcTicks) {
         ++m_hcTicks;
         return;
@@ -322,7 +319,8 @@ void LinkEngine::onConnectTimeTick()
 void LinkEngine::onConnectionStatusTick()
 {
     if (m_connection.isLan()) {
-        m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(m_host.socketState()));
+        m_host.setPanelText(Panel::Status,
+                            QStringLiteral("Status: ") + socketStateText(m_host.socketState()));
     } else {
         const bool connected = m_host.serialDsr() && m_host.serialPortOpen();
         m_host.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")

@@ -73,14 +73,10 @@ public:
     // Processes the data of one receive event; a partial frame is kept for the next one.
     void ProcessZKNPacket(const QByteArray& data);
 
-    // The link variables other parts of the tool use.
-    SequenceCounter& sequence() { return m_sequence; }
-    qint16 seqLamp() const { return m_seqLamp; }
+    // A lamp-control frame with this sequence number left: its answer is awaited for 10 s.
     void setLampFrameSent(qint16 sequence);
     bool lampAnswered() const { return m_lampAnswered; }
-    void setLampAnswered(bool answered) { m_lampAnswered = answered; }
     int missedHealthChecks() const { return m_missedHealthChecks; }
-    int hcTicks() const { return m_hcTicks; }
     QByteArray recordText() const { return m_recordText; }
     // Chunks of received TCP data dropped because they did not begin with SYN.
     int droppedChunks() const { return m_droppedChunks; }

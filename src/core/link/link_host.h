@@ -13,8 +13,20 @@ namespace zkn::link {
 class LinkHost
 {
 public:
-    enum class Panel { Status, Settings, HealthChk, ConnectTime };
-    enum class PortToggle { Opened, Closed, NotFound, Failed };
+    enum class Panel
+    {
+        Status,
+        Settings,
+        HealthChk,
+        ConnectTime
+    };
+    enum class PortToggle
+    {
+        Opened,
+        Closed,
+        NotFound,
+        Failed
+    };
 
     virtual ~LinkHost() = default;
 
@@ -36,11 +48,11 @@ public:
     virtual void WriteTerminal(const QByteArray& text) = 0;
     virtual void setPanelText(Panel panel, const QString& text) = 0;
     virtual void UpdateSettingsPanel() = 0;
-    virtual void showConnected(bool connected) = 0;          // the connection picture
-    virtual void setConnectChecked(bool checked) = 0;        // the connect menu item
-    virtual void setSendTextEnabled(bool enabled) = 0;       // transmit text file, menu and button
-    virtual void setPropertiesEnabled(bool enabled) = 0;     // properties, menu and button
-    virtual void setDebugLanEnabled(bool enabled) = 0;       // the LAN debug options item
+    virtual void showConnected(bool connected) = 0;      // the connection picture
+    virtual void setConnectChecked(bool checked) = 0;    // the connect menu item
+    virtual void setSendTextEnabled(bool enabled) = 0;   // transmit text file, menu and button
+    virtual void setPropertiesEnabled(bool enabled) = 0; // properties, menu and button
+    virtual void setDebugLanEnabled(bool enabled) = 0;   // the LAN debug options item
     virtual void BlinkTx() = 0;
     virtual void setRxIndicator(bool on) = 0;
     virtual void setDsrIndicator(bool on) = 0;

@@ -39,11 +39,6 @@ bool LinkTimers::isActive(Timer timer) const
     return at(timer).due.has_value();
 }
 
-int LinkTimers::interval(Timer timer) const
-{
-    return at(timer).interval;
-}
-
 std::optional<qint64> LinkTimers::nextDeadline() const
 {
     std::optional<qint64> next;

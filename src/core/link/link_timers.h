@@ -10,7 +10,8 @@ namespace zkn::link {
 
 // The link's timers as named deadlines on a monotonic millisecond clock. A timer that is started
 // while running keeps its deadline; stopping and starting it again restarts its interval.
-enum class Timer {
+enum class Timer
+{
     StatusMonitor,    // 1000 ms, the health-check clock
     T2,               // 500 ms, the answer time of one health check
     T3,               // 10000 ms, the answer time of one lamp-control frame
@@ -30,7 +31,6 @@ public:
     void restart(Timer timer, qint64 now);
     void stop(Timer timer);
     bool isActive(Timer timer) const;
-    int interval(Timer timer) const;
 
     // The earliest deadline of all running timers.
     std::optional<qint64> nextDeadline() const;

@@ -7,7 +7,11 @@ namespace zkn::link {
 
 // Sense of the check byte on the LAN link. The caller passes the value of the moment, so a
 // change of the setting applies to the very next frame, sent or checked.
-enum class Parity { Even, Odd };
+enum class Parity
+{
+    Even,
+    Odd
+};
 
 // Only the exact text "Odd" inverts the check byte; any other text counts as even.
 Parity parityFromText(const QString& text);

@@ -23,7 +23,6 @@ public:
     void receive(const QByteArray& bytes);
     // Drops a half-received record (a carrier change, the port opened or closed).
     void reset();
-    bool waitingForStx() const { return m_waitingForStx; }
 
 private:
     Sink m_sink;

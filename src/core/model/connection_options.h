@@ -46,11 +46,11 @@ private:
     QString m_connectionType = QStringLiteral("Serial");
     QString m_deviceNumber = QStringLiteral("0");
     QString m_lanParity = QStringLiteral("Odd");
-    QString m_hostField;                               // text of the host box
+    QString m_hostField;                              // text of the host box
     QString m_remoteHost = QStringLiteral("0.0.0.0"); // the socket's remote host, set by OK
-    bool m_kraSelected = true;                         // the KRA record format option
-    bool m_echo = false;                               // local echo of typed characters
-    bool m_recordFormatKra = true;                     // records use the KRA layout
+    bool m_kraSelected = true;                        // the KRA record format option
+    bool m_echo = false;                              // local echo of typed characters
+    bool m_recordFormatKra = true;                    // records use the KRA layout
 };
 
 } // namespace zkn

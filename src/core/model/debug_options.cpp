@@ -11,8 +11,7 @@ int DebugOptions::healthCheckInterval() const
 
 namespace {
 
-template <typename T>
-bool assign(T& member, T value)
+template <typename T> bool assign(T& member, T value)
 {
     if (member == value)
         return false;

@@ -11,7 +11,12 @@ class DebugOptions : public QObject
     Q_OBJECT
 
 public:
-    enum class ForcedAnswer { Normal, ParityError, InvalidText };
+    enum class ForcedAnswer
+    {
+        Normal,
+        ParityError,
+        InvalidText
+    };
 
     using QObject::QObject;
 

@@ -11,9 +11,29 @@ namespace zkn {
 class Operator
 {
 public:
-    enum class Icon { None, Information, Exclamation, Critical, Question };
-    enum class Buttons { Ok, YesNo, YesNoCancel, RetryCancel };
-    enum class Answer { Ok, Yes, No, Cancel, Retry };
+    enum class Icon
+    {
+        None,
+        Information,
+        Exclamation,
+        Critical,
+        Question
+    };
+    enum class Buttons
+    {
+        Ok,
+        YesNo,
+        YesNoCancel,
+        RetryCancel
+    };
+    enum class Answer
+    {
+        Ok,
+        Yes,
+        No,
+        Cancel,
+        Retry
+    };
 
     struct Message
     {

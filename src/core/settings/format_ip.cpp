@@ -30,9 +30,9 @@ QString formatPart(const QString& part, bool pad)
     const QByteArray latin = part.toLatin1();
     QByteArray digits = text::leadingDigits(latin);
     const qsizetype dot = latin.indexOf('.');
-    const bool numberRunsToDot =
-        dot >= 0 && std::all_of(latin.begin(), latin.begin() + dot,
-                                [](char c) { return c == ' ' || c == '\t' || (c >= '0' && c <= '9'); });
+    const bool numberRunsToDot = dot >= 0 && std::all_of(latin.begin(), latin.begin() + dot, [](char c) {
+                                     return c == ' ' || c == '\t' || (c >= '0' && c <= '9');
+                                 });
     if (numberRunsToDot && dot + 1 < latin.size() && latin[dot + 1] >= '5' && latin[dot + 1] <= '9')
         digits = increment(digits.isEmpty() ? QByteArray("0") : digits);
     while (digits.size() > 1 && digits.front() == '0')

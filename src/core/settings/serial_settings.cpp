@@ -26,7 +26,8 @@ std::optional<LineParameters> LineParameters::parse(const QString& text)
         return std::nullopt;
 
     p.stopBits = fields[3].trimmed();
-    if (p.stopBits != QLatin1String("1") && p.stopBits != QLatin1String("1.5") && p.stopBits != QLatin1String("2"))
+    if (p.stopBits != QLatin1String("1") && p.stopBits != QLatin1String("1.5") &&
+        p.stopBits != QLatin1String("2"))
         return std::nullopt;
     return p;
 }

@@ -12,8 +12,8 @@ namespace zkn::settings {
 struct LineParameters
 {
     int speed = 9600;
-    char parity = 'n';     // one of e o n m s
-    int dataBits = 8;      // 4 to 8
+    char parity = 'n';                      // one of e o n m s
+    int dataBits = 8;                       // 4 to 8
     QString stopBits = QStringLiteral("1"); // "1", "1.5" or "2"
 
     // Accepts the letters in either case and blanks around each field; rejects anything else.

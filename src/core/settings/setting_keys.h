@@ -5,7 +5,8 @@
 namespace zkn::settings {
 
 // Every value the tool remembers between runs.
-enum class Key {
+enum class Key
+{
     // Section "Properties"
     Settings,    // serial line parameters as the port reports them, e.g. 9600,n,8,1
     CommPort,    // serial port number 1 to 16
