@@ -1,5 +1,7 @@
 #include "serial_line.h"
 
+#include "serial_port_parameters.h"
+
 #include <QList>
 
 #include <cerrno>
@@ -24,22 +26,6 @@ std::optional<int> modemLines(int fd)
     if (errno == ENOTTY || errno == EINVAL)
         return std::nullopt;
     return 0;
-}
-
-QSerialPort::Parity parityFor(char letter)
-{
-    switch (letter) {
-    case 'e':
-        return QSerialPort::EvenParity;
-    case 'o':
-        return QSerialPort::OddParity;
-    case 'm':
-        return QSerialPort::MarkParity;
-    case 's':
-        return QSerialPort::SpaceParity;
-    default:
-        return QSerialPort::NoParity;
-    }
 }
 
 QSerialPort::FlowControl flowFor(int handshaking)
@@ -126,12 +112,7 @@ bool SerialLine::setHandshaking(int mode, QString* error)
 // A closed port only stores the values for open(); an open one changes at once.
 bool SerialLine::configure(const settings::LineParameters& parameters, int handshaking)
 {
-    return m_port.setBaudRate(parameters.speed) &&
-           m_port.setDataBits(static_cast<QSerialPort::DataBits>(parameters.dataBits)) &&
-           m_port.setParity(parityFor(parameters.parity)) &&
-           m_port.setStopBits(parameters.stopBits == QLatin1String("2") ? QSerialPort::TwoStop
-                                                                        : QSerialPort::OneStop) &&
-           m_port.setFlowControl(flowFor(handshaking));
+    return applyLineParameters(m_port, parameters, flowFor(handshaking));
 }
 
 // On refusal the port gets the values in use back.

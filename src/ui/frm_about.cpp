@@ -63,11 +63,7 @@ frmAbout::frmAbout(frmTerminal& main) : QDialog(&main), m_main(main)
 
 void frmAbout::showDialog()
 {
-    if (!isVisible())
-        centreOver(this, &m_main);
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &m_main);
 }
 
 void frmAbout::cmdSysInfo_Click()

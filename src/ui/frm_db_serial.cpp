@@ -39,10 +39,7 @@ void FrmDBSerial::showWindow()
     m_full->setText(QString::number(size));
     m_half->setText(QString::number(size / 2));
     setLevel(m_main.serial().bytesWaiting());
-    if (!isVisible())
-        centreOver(this, &m_main);
-    show();
-    raise();
+    showOver(this, &m_main);
 }
 
 void FrmDBSerial::setLevel(qint64 bytes)

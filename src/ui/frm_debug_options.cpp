@@ -228,11 +228,7 @@ void FrmDebugOptions::showDialog()
 {
     if (!m_loaded)
         load();
-    if (!isVisible())
-        centreOver(this, &m_main);
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &m_main);
 }
 
 void FrmDebugOptions::closeEvent(QCloseEvent* event)

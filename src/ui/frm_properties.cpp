@@ -247,11 +247,7 @@ void frmProperties::showDialog()
 {
     if (!m_loaded)
         load();
-    if (!isVisible())
-        centreOver(this, &m_main);
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &m_main);
 }
 
 void frmProperties::LoadPropertySettings()

@@ -17,4 +17,13 @@ void centreOver(QWidget* window, const QWidget* over)
         window->move(area.center() - window->rect().center());
 }
 
+void showOver(QWidget* window, const QWidget* over)
+{
+    if (!window->isVisible())
+        centreOver(window, over);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace zkn

@@ -1,6 +1,7 @@
 #include "pbxsim/pbx_simulator.h"
 
 #include "pbxsim/pty_master.h"
+#include "serial_port_parameters.h"
 
 #include <QSerialPort>
 #include <QTcpSocket>
@@ -14,31 +15,6 @@ namespace {
 constexpr qint64 kLongestDeliveryMs = 2000;
 constexpr int kSettleMs = 100;
 constexpr int kDeliveryPollMs = 10;
-
-QSerialPort::Parity serialParity(char letter)
-{
-    switch (letter) {
-    case 'e':
-        return QSerialPort::EvenParity;
-    case 'o':
-        return QSerialPort::OddParity;
-    case 'm':
-        return QSerialPort::MarkParity;
-    case 's':
-        return QSerialPort::SpaceParity;
-    default:
-        return QSerialPort::NoParity;
-    }
-}
-
-QSerialPort::StopBits serialStopBits(const QString& text)
-{
-    if (text == QLatin1String("2"))
-        return QSerialPort::TwoStop;
-    if (text == QLatin1String("1.5"))
-        return QSerialPort::OneAndHalfStop;
-    return QSerialPort::OneStop;
-}
 
 QString peerText(const QTcpSocket& socket)
 {
@@ -167,11 +143,7 @@ QString PbxSimulator::openPty()
 bool PbxSimulator::openSerial(const QString& device, const settings::LineParameters& parameters)
 {
     auto* port = new QSerialPort(device, this);
-    const bool set = port->setBaudRate(parameters.speed) &&
-                     port->setDataBits(static_cast<QSerialPort::DataBits>(parameters.dataBits)) &&
-                     port->setParity(serialParity(parameters.parity)) &&
-                     port->setStopBits(serialStopBits(parameters.stopBits)) &&
-                     port->setFlowControl(QSerialPort::NoFlowControl);
+    const bool set = applyLineParameters(*port, parameters, QSerialPort::NoFlowControl);
     if (!set || !port->open(QIODevice::ReadWrite)) {
         m_serialError = port->errorString();
         delete port;
