@@ -2,31 +2,23 @@
 
 #include "app_identity.h"
 #include "display/settings_panel.h"
-#include "display/terminal_line.h"
 #include "frm_about.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_properties.h"
-#include "frm_splash.h"
 #include "indicator.h"
 #include "open_log_command.h"
 #include "operator/operator.h"
 #include "pictures.h"
-#include "settings/record_format.h"
-#include "settings/setting_text.h"
-#include "stored_serial_settings.h"
 #include "terminal_view.h"
 
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 
 namespace zkn {
@@ -62,7 +54,7 @@ const Menu kMenus[] = {
      {{"mnuOpen", "Port &Open", true, true}, {"MBar1", "-"}, {"mnuProperties", "Properties..."}}},
     {"mnuLoadTest",
      "&Load-Test",
-     {{"mnuConfig", "&Configure"}, {"mnuStart", "&Start"}, {"mnuStop", "S&top"}}},
+     {{"mnuConfig", "&Configure"}, {"mnuStart", "&Start", false}, {"mnuStop", "S&top", false}}},
     {"mnuCMWL", "Lam&p-Test", {}}, // a command of its own on the menu bar
     {"mnuDisplay",
      "&Options",
@@ -78,17 +70,18 @@ struct ToolButton
     const char* description;
     const char* toolTip;
     bool enabled;
+    bool groupEnds = false; // a separator follows
 };
 
 const ToolButton kToolButtons[] = {
     {"OpenLogFile", "Open Log File...", "Open Log File...", true},
-    {"CloseLogFile", "Close Log File", "Close Log File", false},
+    {"CloseLogFile", "Close Log File", "Close Log File", false, true},
     {"Properties", "Properties...", "Properties...", true},
-    {"TransmitTextFile", "Transmit Text File...", "Transmit Text File...", false},
+    {"TransmitTextFile", "Transmit Text File...", "Transmit Text File...", false, true},
     {"TestConfig", "Configure MWL Test...", "Configure MWL Load Test", true},
     {"StartLoadTest", "Start Sending Messages...", "Start MWL load test", false},
-    {"StopTest", "Stop Sending Messages", "Stop MWL load test", false},
-    {"SingleStation", "Lamp Control...", "Control Message Waiting Lamp...", true},
+    {"StopTest", "Stop Sending Messages", "Stop MWL load test", false, true},
+    {"SingleStation", "Lamp Control...", "Control Message Waiting Lamp...", true, true},
     {"DelayValue", "Modify Inter-Message Delay", "Modify Inter-Message Delay...", true},
 };
 
@@ -141,74 +134,6 @@ frmTerminal::frmTerminal(Operator& op, QWidget* parent) : QMainWindow(parent), m
     applyFontStep(3);
 }
 
-void frmTerminal::wireLink()
-{
-    m_wiring = new LinkWiring(*this, m_socket, m_serial);
-    m_engine = std::make_unique<link::LinkEngine>(*m_wiring, m_operator, m_clock, m_connection, m_debug);
-    m_driver = new LinkTimerDriver(*m_engine, m_clock, this);
-    link::LinkEngine& engine = *m_engine;
-
-    connect(m_actions.value(QStringLiteral("mnuOpen")), &QAction::triggered, this, [this, &engine] {
-        // The link, not the click, decides whether the item shows checked.
-        QAction* item = m_actions.value(QStringLiteral("mnuOpen"));
-        item->setChecked(!item->isChecked());
-        engine.mnuOpen_Click();
-    });
-    connect(m_indicators.value(QStringLiteral("connection")), &Indicator::clicked, this,
-            [&engine](const QString& picture) {
-                if (picture == QLatin1String("imgConnected"))
-                    engine.imgConnected_Click();
-                else
-                    engine.mnuOpen_Click();
-            });
-
-    connect(&m_socket, &TcpLink::connected, this, [&engine] { engine.onSocketConnected(); });
-    connect(&m_socket, &TcpLink::dataReceived, this, [this, &engine](const QByteArray& data) {
-        if (m_lanDebug->isVisible())
-            m_lanDebug->view()->WriteTerminal(display::receivedHexTrace(data));
-        engine.onSocketData(data);
-    });
-    connect(&m_socket, &TcpLink::frameSent, this, [this](const QByteArray& frame) {
-        if (m_lanDebug->isVisible())
-            m_lanDebug->view()->WriteTerminal(display::sentHexTrace(frame));
-    });
-    connect(&m_socket, &TcpLink::closedByPeer, this, [&engine] { engine.onSocketClosed(); });
-    connect(&m_socket, &TcpLink::resetByPeer, this, [&engine] { engine.onSocketReset(); });
-    connect(&m_socket, &TcpLink::errorOccurred, this,
-            [&engine](int number, const QString& description) { engine.onSocketError(number, description); });
-    connect(m_lanDebug->view(), &TerminalView::textWritten, &m_log, &LogFile::write);
-
-    connect(&m_serial, &SerialLine::dataArrived, this, [this, &engine] {
-        m_serialBuffer->setLevel(m_serial.bytesWaiting());
-        engine.onSerialEvent(2);
-        m_serialBuffer->setLevel(m_serial.bytesWaiting());
-    });
-    connect(&m_serial, &SerialLine::lineEvent, this, [&engine](int code) { engine.onSerialEvent(code); });
-    connect(&m_serial, &SerialLine::closedByError, this,
-            [&engine](const QString& description) { engine.onSerialClosedByError(description); });
-}
-
-void frmTerminal::showWaitWindow(bool shown)
-{
-    if (!shown) {
-        if (m_wait)
-            m_wait->close();
-        return;
-    }
-    if (!m_wait) {
-        auto* wait = new QLabel(QStringLiteral("Please wait for LINK to release..."), this,
-                                Qt::Tool | Qt::FramelessWindowHint);
-        wait->setObjectName(QStringLiteral("frmWait"));
-        wait->setAttribute(Qt::WA_DeleteOnClose);
-        wait->setFrameShape(QFrame::Box);
-        wait->setMargin(18);
-        m_wait = wait;
-    }
-    m_wait->adjustSize();
-    m_wait->move(frameGeometry().center() - m_wait->rect().center());
-    m_wait->show();
-}
-
 frmTerminal::~frmTerminal() = default;
 
 void frmTerminal::buildMenus()
@@ -232,8 +157,6 @@ void frmTerminal::buildMenus()
             m_actions.insert(a->objectName(), a);
         }
     }
-    m_actions.value(QStringLiteral("mnuStart"))->setEnabled(false);
-    m_actions.value(QStringLiteral("mnuStop"))->setEnabled(false);
 }
 
 void frmTerminal::buildToolBar()
@@ -249,10 +172,7 @@ void frmTerminal::buildToolBar()
         a->setToolTip(QString::fromLatin1(b.toolTip));
         a->setEnabled(b.enabled);
         m_actions.insert(a->objectName(), a);
-        if (QLatin1String(b.key) == QLatin1String("CloseLogFile") ||
-            QLatin1String(b.key) == QLatin1String("TransmitTextFile") ||
-            QLatin1String(b.key) == QLatin1String("StopTest") ||
-            QLatin1String(b.key) == QLatin1String("SingleStation"))
+        if (b.groupEnds)
             bar->addSeparator();
     }
 
@@ -474,142 +394,6 @@ void frmTerminal::showLogState(bool open)
     setWindowTitle(open ? QLatin1String(kApplicationTitle) + QStringLiteral(" - ") +
                               QFileInfo(m_log.fileName()).fileName()
                         : QLatin1String(kApplicationTitle));
-}
-
-void frmTerminal::startUp(std::function<void()> ready, int splashMs)
-{
-    m_ready = std::move(ready);
-    m_splash = new frmSplash;
-    m_splash->show();
-
-    // Centre on the screen the window will appear on.
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
-    applyStoredSettings();
-    m_debugOptions->load();
-
-    connect(m_splash, &QObject::destroyed, this, &frmTerminal::finishStartUp);
-    m_splash->closeAfter(splashMs);
-}
-
-void frmTerminal::applyStoredSettings()
-{
-    using settings::Key;
-    const QString serialError = applyStoredSerialSettings(m_store, m_serial);
-    if (!serialError.isEmpty()) {
-        // A refused port setting keeps the remaining values at their defaults.
-        m_operator.tell(serialError, Operator::Icon::Exclamation);
-        m_properties->load();
-        return;
-    }
-    m_connection.setEcho(settings::parseBool(m_store.text(Key::Echo)).value_or(false));
-    m_properties->load();
-    m_connection.setConnectionType(m_store.nonEmptyText(Key::CType));
-    m_connection.setDeviceNumber(m_store.nonEmptyText(Key::DevID));
-    m_connection.setKraSelected(settings::pbxTypeSelectsKra(m_store.nonEmptyText(Key::PBXType)));
-    m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));
-    m_connection.setHostField(m_connection.remoteHost());
-    const int step = settings::parseInt(m_store.nonEmptyText(Key::FontSize)).value_or(3);
-    applyFontStep(step >= 1 && step <= 5 ? step : 3);
-}
-
-void frmTerminal::finishStartUp()
-{
-    m_connection.setRecordFormatKra(
-        settings::recordFormatIsKra(m_connection.connectionType(), m_connection.kraSelected()));
-    m_txtTerm->setPointSize(kFontSizes[m_fontStep->value()]);
-    if (m_ready)
-        m_ready();
-}
-
-void frmTerminal::closeEvent(QCloseEvent* event)
-{
-    if (m_mayClose) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    if (m_shutdown.isRunning())
-        return;
-    const Operator::Answer answer =
-        m_operator.ask({QStringLiteral("Do you really want to exit ZKN-Tool?"), Operator::Icon::Question,
-                        Operator::Buttons::YesNo, windowTitle()});
-    if (answer != Operator::Answer::Yes)
-        return;
-    prepareShutdown();
-    m_shutdown.run([this] {
-        m_mayClose = true;
-        // Closing again from inside this close event would be ignored: close once it returned.
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    });
-}
-
-void frmTerminal::prepareShutdown()
-{
-    m_shutdown.setStep(ShutdownSequence::Phase::ReleaseLink,
-                       [this](ShutdownSequence::Next next) { releaseLinkForShutdown(std::move(next)); });
-    m_shutdown.setStep(ShutdownSequence::Phase::CloseLog, [this](ShutdownSequence::Next next) {
-        if (m_log.isOpen())
-            mnuCloseLog_Click();
-        next();
-    });
-    m_shutdown.setStep(ShutdownSequence::Phase::WaitLinkClosed,
-                       [this](ShutdownSequence::Next next) { waitForLinkClosed(std::move(next)); });
-    m_shutdown.setStep(ShutdownSequence::Phase::UnloadWindows, [this](ShutdownSequence::Next next) {
-        unloadWindows();
-        next();
-    });
-}
-
-// An open link is given up in order: a running load test finishes first (then a second's
-// pause), and the connect command then closes the port or asks the PBX to release the link.
-void frmTerminal::releaseLinkForShutdown(ShutdownSequence::Next next)
-{
-    if (!m_serial.isOpen() && m_socket.state() != TcpLink::Connected) {
-        next();
-        return;
-    }
-    auto release = [this, next = std::move(next)] {
-        m_engine->mnuOpen_Click();
-        next();
-    };
-    if (!m_wiring->loadTestRunning()) {
-        release();
-        return;
-    }
-    m_wiring->stopLoadTest([this, release = std::move(release)] { QTimer::singleShot(1000, this, release); });
-}
-
-// The PBX closes the connection after the release; if it has not after 5 s, the tool does.
-void frmTerminal::waitForLinkClosed(ShutdownSequence::Next next)
-{
-    if (m_socket.state() == TcpLink::Closed) {
-        next();
-        return;
-    }
-    auto done = std::make_shared<bool>(false);
-    auto finish = [this, done, next = std::move(next)] {
-        if (std::exchange(*done, true))
-            return;
-        if (m_socket.state() != TcpLink::Closed)
-            m_engine->ShutdownIPStuff();
-        next();
-    };
-    connect(&m_socket, &TcpLink::stateChanged, this, [this, finish](int state) {
-        if (state == TcpLink::Closed)
-            finish();
-    });
-    QTimer::singleShot(5000, Qt::PreciseTimer, this, finish);
-}
-
-void frmTerminal::unloadWindows()
-{
-    m_properties->hide();
-    m_debugOptions->unload();
-    m_lanDebug->hide();
-    m_serialBuffer->hide();
-    if (m_about)
-        m_about->close();
 }
 
 } // namespace zkn

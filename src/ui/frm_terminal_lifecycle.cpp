@@ -1,0 +1,160 @@
+// The main window's start-up (settings applied, windows loaded, splash) and shutdown (exit
+// confirmation, load test stopped, link released, log closed, windows unloaded).
+#include "frm_terminal.h"
+
+#include "frm_about.h"
+#include "frm_db_serial.h"
+#include "frm_debug.h"
+#include "frm_debug_options.h"
+#include "frm_properties.h"
+#include "frm_splash.h"
+#include "operator/operator.h"
+#include "settings/record_format.h"
+#include "settings/setting_text.h"
+#include "stored_serial_settings.h"
+#include "terminal_view.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace zkn {
+
+void frmTerminal::startUp(std::function<void()> ready, int splashMs)
+{
+    m_ready = std::move(ready);
+    m_splash = new frmSplash;
+    m_splash->show();
+
+    // Centre on the screen the window will appear on.
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    applyStoredSettings();
+    m_debugOptions->load();
+
+    connect(m_splash, &QObject::destroyed, this, &frmTerminal::finishStartUp);
+    m_splash->closeAfter(splashMs);
+}
+
+void frmTerminal::applyStoredSettings()
+{
+    using settings::Key;
+    const QString serialError = applyStoredSerialSettings(m_store, m_serial);
+    if (!serialError.isEmpty()) {
+        // A refused port setting keeps the remaining values at their defaults.
+        m_operator.tell(serialError, Operator::Icon::Exclamation);
+        m_properties->load();
+        return;
+    }
+    m_connection.setEcho(settings::parseBool(m_store.text(Key::Echo)).value_or(false));
+    m_properties->load();
+    m_connection.setConnectionType(m_store.nonEmptyText(Key::CType));
+    m_connection.setDeviceNumber(m_store.nonEmptyText(Key::DevID));
+    m_connection.setKraSelected(settings::pbxTypeSelectsKra(m_store.nonEmptyText(Key::PBXType)));
+    m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));
+    m_connection.setHostField(m_connection.remoteHost());
+    const int step = settings::parseInt(m_store.nonEmptyText(Key::FontSize)).value_or(3);
+    applyFontStep(step >= 1 && step <= 5 ? step : 3);
+}
+
+void frmTerminal::finishStartUp()
+{
+    m_connection.setRecordFormatKra(
+        settings::recordFormatIsKra(m_connection.connectionType(), m_connection.kraSelected()));
+    m_txtTerm->setPointSize(kFontSizes[m_fontStep->value()]);
+    if (m_ready)
+        m_ready();
+}
+
+void frmTerminal::closeEvent(QCloseEvent* event)
+{
+    if (m_mayClose) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (m_shutdown.isRunning())
+        return;
+    const Operator::Answer answer =
+        m_operator.ask({QStringLiteral("Do you really want to exit ZKN-Tool?"), Operator::Icon::Question,
+                        Operator::Buttons::YesNo, windowTitle()});
+    if (answer != Operator::Answer::Yes)
+        return;
+    prepareShutdown();
+    m_shutdown.run([this] {
+        m_mayClose = true;
+        // Closing again from inside this close event would be ignored: close once it returned.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
+}
+
+void frmTerminal::prepareShutdown()
+{
+    m_shutdown.setStep(ShutdownSequence::Phase::ReleaseLink,
+                       [this](ShutdownSequence::Next next) { releaseLinkForShutdown(std::move(next)); });
+    m_shutdown.setStep(ShutdownSequence::Phase::CloseLog, [this](ShutdownSequence::Next next) {
+        if (m_log.isOpen())
+            mnuCloseLog_Click();
+        next();
+    });
+    m_shutdown.setStep(ShutdownSequence::Phase::WaitLinkClosed,
+                       [this](ShutdownSequence::Next next) { waitForLinkClosed(std::move(next)); });
+    m_shutdown.setStep(ShutdownSequence::Phase::UnloadWindows, [this](ShutdownSequence::Next next) {
+        unloadWindows();
+        next();
+    });
+}
+
+// An open link is given up in order: a running load test finishes first (then a second's
+// pause), and the connect command then closes the port or asks the PBX to release the link.
+void frmTerminal::releaseLinkForShutdown(ShutdownSequence::Next next)
+{
+    if (!m_serial.isOpen() && m_socket.state() != TcpLink::Connected) {
+        next();
+        return;
+    }
+    auto release = [this, next = std::move(next)] {
+        m_engine->mnuOpen_Click();
+        next();
+    };
+    if (!m_wiring->loadTestRunning()) {
+        release();
+        return;
+    }
+    m_wiring->stopLoadTest([this, release = std::move(release)] { QTimer::singleShot(1000, this, release); });
+}
+
+// The PBX closes the connection after the release; if it has not after 5 s, the tool does.
+void frmTerminal::waitForLinkClosed(ShutdownSequence::Next next)
+{
+    if (m_socket.state() == TcpLink::Closed) {
+        next();
+        return;
+    }
+    auto done = std::make_shared<bool>(false);
+    auto finish = [this, done, next = std::move(next)] {
+        if (std::exchange(*done, true))
+            return;
+        if (m_socket.state() != TcpLink::Closed)
+            m_engine->ShutdownIPStuff();
+        next();
+    };
+    connect(&m_socket, &TcpLink::stateChanged, this, [this, finish](int state) {
+        if (state == TcpLink::Closed)
+            finish();
+    });
+    QTimer::singleShot(5000, Qt::PreciseTimer, this, finish);
+}
+
+void frmTerminal::unloadWindows()
+{
+    m_properties->hide();
+    m_debugOptions->unload();
+    m_lanDebug->hide();
+    m_serialBuffer->hide();
+    if (m_about)
+        m_about->close();
+}
+
+} // namespace zkn
