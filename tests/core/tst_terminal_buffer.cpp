@@ -2,6 +2,7 @@
 #include "display/settings_panel.h"
 #include "display/terminal_buffer.h"
 #include "display/terminal_line.h"
+#include "display/visible_text.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void editsReplayOntoAMirror();
     void lines_data();
     void lines();
+    void visibleShapes_data();
+    void visibleShapes();
     void settingsPanel_data();
     void settingsPanel();
 };
@@ -145,6 +148,23 @@ void TestTerminalBuffer::lines()
 {
     QFETCH(QByteArray, line);
     QTEST(line, "expected");
+}
+
+void TestTerminalBuffer::visibleShapes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("record") << QByteArray(" ->:12:00:00: \x02J.1\x03\r\n") << QStringLiteral(" ->:12:00:00: ☻J.1♥\n");
+    QTest::newRow("lone LF breaks too") << QByteArray("a\nb") << QStringLiteral("a\nb");
+    QTest::newRow("lone CR is a note") << QByteArray("a\rb") << QStringLiteral("a♪b");
+    QTest::newRow("SYN, NUL, DEL") << QByteArray("\x16\x00\x7f", 3) << QStringLiteral("▬∅⌂");
+    QTest::newRow("Latin-1") << QByteArray("\xe4\xdf") << QStringLiteral("äß");
+}
+
+void TestTerminalBuffer::visibleShapes()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(visibleText(bytes), "shown");
 }
 
 void TestTerminalBuffer::settingsPanel_data()

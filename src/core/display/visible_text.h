@@ -6,8 +6,8 @@
 namespace zkn::display {
 
 // How terminal bytes are drawn: line breaks (CR LF, or a lone LF) break the line; every other
-// control character gets its visible symbol (STX as U+2402, a lone CR as U+240D, DEL as U+2421);
-// all other bytes are Latin-1.
+// control character gets a visible shape (STX as a dark smiley, ETX as a heart, SYN as a bar, a
+// lone CR as a note); all other bytes are Latin-1.
 QString visibleText(const QByteArray& bytes);
 
 } // namespace zkn::display
