@@ -73,7 +73,8 @@ int main(int argc, char* argv[])
     if (!waitFor([&] { return sim.link().isLinkUp(); }, 5000))
         return 2;
 
-    // Inside the tool: from the record's bytes arriving to its answer leaving the socket.
+    // Inside the tool: from the record handled (these handlers run after the window's own) to its
+    // answer leaving the socket, which is the send spacing.
     QElapsedTimer clock;
     clock.start();
     qint64 arrived = 0;
@@ -105,8 +106,8 @@ int main(int argc, char* argv[])
     for (const qint64 ms : sim.stats().answerLatenciesMs)
         latencies.append(double(ms));
     printFigures("record out -> answer in (loopback)", latencies, "ms");
-    printFigures("record in -> answer out (tool)", inside, "ms");
-    printFigures("sim out -> tool in", toTool, "ms");
+    printFigures("record handled -> answer out (tool)", inside, "ms");
+    printFigures("sim out -> record handled", toTool, "ms");
     printFigures("tool out -> sim in", toSim, "ms");
 
     // The UI thread's share: one record frame handed to the tool as a receive event delivers it.
