@@ -132,6 +132,12 @@ void frmTerminal::waitForLinkClosed(ShutdownSequence::Next next)
         next();
         return;
     }
+    // Only a released link has the PBX to wait for; a connection still being made just ends.
+    if (m_socket.state() != TcpLink::Connected && m_socket.state() != TcpLink::Closing) {
+        m_engine->ShutdownIPStuff();
+        next();
+        return;
+    }
     auto done = std::make_shared<bool>(false);
     auto finish = [this, done, next = std::move(next)] {
         if (std::exchange(*done, true))
