@@ -49,8 +49,6 @@ private Q_SLOTS:
     void logCancelAtTheReplaceQuestionReturnsToTheFileDialog();
     void exitAnsweredNoKeepsRunning();
     void exitAnsweredYesClosesTheLogAndStoresTheDebugOptions();
-    void menuCaptionsAndAccessKeys_data();
-    void menuCaptionsAndAccessKeys();
 };
 
 void TestMainWindow::emptyStoreStartsWithEveryDefault()
@@ -334,40 +332,6 @@ void TestMainWindow::exitAnsweredYesClosesTheLogAndStoresTheDebugOptions()
     QCOMPARE(t.stored(QStringLiteral("Debug/Detail")), QStringLiteral("1"));
     QCOMPARE(t.stored(QStringLiteral("Debug/RespNorm")), QStringLiteral("True"));
     QCOMPARE(t.stored(QStringLiteral("Debug/RespPtyErr")), QStringLiteral("False"));
-}
-
-void TestMainWindow::menuCaptionsAndAccessKeys_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    const char* rows[][2] = {
-        {"mnuOpenLog", "&Open Log File..."},
-        {"mnuCloseLog", "&Close Log File"},
-        {"mnuSendText", "&Transmit Text File..."},
-        {"mnuFileExit", "E&xit"},
-        {"mnuOpen", "Port &Open"},
-        {"mnuProperties", "Properties..."},
-        {"mnuConfig", "&Configure"},
-        {"mnuStart", "&Start"},
-        {"mnuStop", "S&top"},
-        {"mnuCMWL", "Lam&p-Test"},
-        {"mnuDisplayProperties", "&Debug-LAN"},
-        {"mnuDebugSerial", "Debug-&Serial"},
-        {"mnuFormat", "&Format"},
-        {"mnuAbout", "&About"},
-        {"StopTest", "Stop Sending Messages"},
-        {"DelayValue", "Modify Inter-Message Delay"},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);
-}
-
-void TestMainWindow::menuCaptionsAndAccessKeys()
-{
-    QFETCH(QString, name);
-    ToolFixture t;
-    t.window = std::make_unique<frmTerminal>(t.op);
-    QTEST(t.window->action(name)->text(), "caption");
 }
 
 QTEST_MAIN(TestMainWindow)
