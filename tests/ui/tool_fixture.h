@@ -21,29 +21,25 @@ struct ToolFixture
 
     ToolFixture() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir.path()); }
 
+    static std::unique_ptr<QSettings> ini()
+    {
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                           QStringLiteral("ZKN-Control Tool"),
+                                           QStringLiteral("ZKN-Control Tool"));
+    }
+
     // Values stored by an earlier run, as section/key -> text.
     void storeBefore(const QList<std::pair<QString, QString>>& values)
     {
-        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZKN-Control Tool"),
-                      QStringLiteral("ZKN-Control Tool"));
+        const auto store = ini();
         for (const auto& [path, text] : values)
-            ini.setValue(path, text);
-        ini.sync();
+            store->setValue(path, text);
+        store->sync();
     }
 
-    QString stored(const QString& path) const
-    {
-        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZKN-Control Tool"),
-                      QStringLiteral("ZKN-Control Tool"));
-        return ini.value(path).toString();
-    }
+    QString stored(const QString& path) const { return ini()->value(path).toString(); }
 
-    bool storedAnything(const QString& path) const
-    {
-        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZKN-Control Tool"),
-                      QStringLiteral("ZKN-Control Tool"));
-        return ini.contains(path);
-    }
+    bool storedAnything(const QString& path) const { return ini()->contains(path); }
 
     // Runs the start-up with a splash that goes at once; true when the window is up.
     bool start()

@@ -27,6 +27,13 @@ QRadioButton* optionOf(QWidget* dialog, const char* name, int index)
     return nullptr;
 }
 
+bool openPort(SerialLine& port, const QString& path)
+{
+    port.setPortName(path);
+    QString error;
+    return port.open(&error) == SerialLine::OpenResult::Opened;
+}
+
 template <typename T> T* in(QWidget* window, const char* name)
 {
     return window->findChild<T*>(QLatin1String(name));
@@ -194,9 +201,7 @@ void TestDialogs::propertiesPortChangeReopensAnOpenPort()
     ToolFixture t;
     QVERIFY(t.start());
     SerialLine& port = t.window->serial();
-    port.setPortName(first.devicePath());
-    QString error;
-    QCOMPARE(port.open(&error), SerialLine::OpenResult::Opened);
+    QVERIFY(openPort(port, first.devicePath()));
 
     t.action("mnuProperties")->trigger();
     frmProperties* d = t.window->properties();
@@ -220,9 +225,7 @@ void TestDialogs::propertiesPortChangeThatFailsRestoresTheOldPort()
     ToolFixture t;
     QVERIFY(t.start());
     SerialLine& port = t.window->serial();
-    port.setPortName(first.devicePath());
-    QString error;
-    QCOMPARE(port.open(&error), SerialLine::OpenResult::Opened);
+    QVERIFY(openPort(port, first.devicePath()));
 
     t.action("mnuProperties")->trigger();
     frmProperties* d = t.window->properties();

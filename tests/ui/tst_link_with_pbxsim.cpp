@@ -32,6 +32,17 @@ QByteArray expectedAnswer(const QByteArray& record, char code)
     return answer + char(x);
 }
 
+// Starts the tool and connects it over a pseudo-terminal the simulator made.
+bool connectOverPty(ToolFixture& t, PbxSimulator& sim)
+{
+    const QString path = sim.openPty();
+    if (!t.start() || path.isEmpty())
+        return false;
+    t.window->serial().setPortName(path);
+    t.action("mnuOpen")->trigger();
+    return t.window->serial().isOpen();
+}
+
 struct LanRig
 {
     ToolFixture tool;
@@ -283,13 +294,8 @@ void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
 void TestLinkWithPbxSim::serialRecordsFromTheSimulator()
 {
     ToolFixture t;
-    QVERIFY(t.start());
     PbxSimulator sim;
-    const QString path = sim.openPty();
-    QVERIFY(!path.isEmpty());
-    t.window->serial().setPortName(path);
-    t.action("mnuOpen")->trigger();
-    QVERIFY(t.window->serial().isOpen());
+    QVERIFY(connectOverPty(t, sim));
     const QList<QByteArray> texts = pbxsim::catalogueTexts(std::nullopt);
     for (int i = 0; i < 3; ++i)
         sim.serial().sendRecord(texts[i]);
@@ -302,13 +308,8 @@ void TestLinkWithPbxSim::serialRecordsFromTheSimulator()
 void TestLinkWithPbxSim::hungUpFarEndClosesThePortQuietly()
 {
     ToolFixture t;
-    QVERIFY(t.start());
     PbxSimulator sim;
-    const QString path = sim.openPty();
-    QVERIFY(!path.isEmpty());
-    t.window->serial().setPortName(path);
-    t.action("mnuOpen")->trigger();
-    QVERIFY(t.window->serial().isOpen());
+    QVERIFY(connectOverPty(t, sim));
     QTRY_VERIFY_WITH_TIMEOUT(sim.isLineReady(), kWait);
     sim.hangUp();
     QTRY_VERIFY_WITH_TIMEOUT(!t.window->serial().isOpen(), kWait);
