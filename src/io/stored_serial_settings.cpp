@@ -8,22 +8,19 @@ namespace zkn {
 
 namespace {
 
-// Selects the stored port: a device path when one was chosen, else COM1 to COM16.
-QString applyPort(const settings::SettingsStore& store, SerialLine& serial)
+// Selects the stored port: a device path when one was chosen, else COM1 to COM16. Any other
+// stored number, or a text that is none, is skipped like every bad value read before "Echo": the
+// port keeps its number and the reading goes on.
+void applyPort(const settings::SettingsStore& store, SerialLine& serial)
 {
     const QString path = store.text(settings::Key::PortName);
-    const QString number = store.text(settings::Key::CommPort);
     if (!path.isEmpty()) {
         serial.setPortName(path);
-        return {};
+        return;
     }
-    if (number.isEmpty())
-        return {};
-    const auto port = settings::parseInt(number);
-    if (!port || *port < 1 || *port > 16)
-        return QStringLiteral("Invalid port number");
-    serial.setCommPort(*port);
-    return {};
+    const auto port = settings::parseInt(store.text(settings::Key::CommPort));
+    if (port && *port >= 1 && *port <= 16)
+        serial.setCommPort(*port);
 }
 
 } // namespace
@@ -35,7 +32,7 @@ QString applyStoredSerialSettings(const settings::SettingsStore& store, SerialLi
     if (!line.isEmpty() && !serial.setSettings(line, &error))
         return error;
 
-    const QString portError = applyPort(store, serial);
+    applyPort(store, serial);
 
     const QString handshaking = store.text(settings::Key::Handshaking);
     if (handshaking.isEmpty())
@@ -45,7 +42,7 @@ QString applyStoredSerialSettings(const settings::SettingsStore& store, SerialLi
         return QStringLiteral("Invalid property value");
     if (!serial.setHandshaking(*mode, &error))
         return error;
-    return portError;
+    return {};
 }
 
 } // namespace zkn

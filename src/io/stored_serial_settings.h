@@ -10,9 +10,9 @@ class SettingsStore;
 }
 
 // Gives the serial port the parameters, port and handshaking remembered from the last run.
-// Returns the description of a refused value that ends the start-up's settings, or nothing.
-// A refused port number is reported only together with a stored handshaking value, and the port
-// keeps its previous number.
+// Returns the description of a refused line parameter or handshaking value, which ends the
+// start-up's settings, or nothing. A stored port number the port cannot take is skipped silently
+// and the port keeps its previous number.
 QString applyStoredSerialSettings(const settings::SettingsStore& store, SerialLine& serial);
 
 } // namespace zkn

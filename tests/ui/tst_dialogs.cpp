@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 using namespace zkn;
 using zkn::test::ToolFixture;
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void propertiesRefusedValueStoresNothing_data();
     void propertiesRefusedValueStoresNothing();
     void propertiesCancelKeepsTheEdits();
+    void startUpSkipsABadStoredPortNumber_data();
+    void startUpSkipsABadStoredPortNumber();
     void propertiesShowThePortParameters();
     void propertiesPortChangeReopensAnOpenPort();
     void propertiesPortChangeThatFailsRestoresTheOldPort();
@@ -172,6 +175,60 @@ void TestDialogs::propertiesCancelKeepsTheEdits()
     QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("4800"));
     in<QPushButton>(d, "cmdOK")->click();
     QCOMPARE(t.window->serial().settings(), QStringLiteral("4800,n,8,1"));
+}
+
+void TestDialogs::startUpSkipsABadStoredPortNumber_data()
+{
+    QTest::addColumn<QString>("commPort");
+    QTest::addColumn<QString>("handshaking");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("17 alone") << "17"
+                              << "" << false;
+    QTest::newRow("17 with handshaking") << "17"
+                                         << "2" << false;
+    QTest::newRow("not a number alone") << "x"
+                                        << "" << false;
+    QTest::newRow("not a number with handshaking") << "x"
+                                                   << "2" << false;
+    // A handshaking value the port refuses still ends the reading with its box.
+    QTest::newRow("17 with refused handshaking") << "17"
+                                                 << "7" << true;
+}
+
+void TestDialogs::startUpSkipsABadStoredPortNumber()
+{
+    QFETCH(QString, commPort);
+    QFETCH(QString, handshaking);
+    QFETCH(bool, refused);
+    ToolFixture t;
+    QList<std::pair<QString, QString>> stored{
+        {QStringLiteral("Properties/CommPort"), commPort},
+        {QStringLiteral("Properties/CType"), QStringLiteral("LAN")},
+        {QStringLiteral("Properties/DevID"), QStringLiteral("1")},
+        {QStringLiteral("Properties/RemoteHost"), QStringLiteral("10.1.2.3")},
+        {QStringLiteral("Properties/FontSize"), QStringLiteral("5")}};
+    if (!handshaking.isEmpty())
+        stored.append({QStringLiteral("Properties/Handshaking"), handshaking});
+    t.storeBefore(stored);
+    QVERIFY(t.start());
+
+    QCOMPARE(t.window->serial().commPort(), 1);
+    QCOMPARE(in<QComboBox>(t.window->properties(), "cboPort")->currentText(), QStringLiteral("COM1"));
+    auto* fontStep = t.find<QSpinBox>("UpDown1");
+    if (refused) {
+        QCOMPARE(t.op.messages.size(), 1);
+        QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
+        QCOMPARE(t.window->connection().remoteHost(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(fontStep->value(), 3);
+        return;
+    }
+    QVERIFY(t.op.messages.isEmpty());
+    QCOMPARE(t.window->serial().handshaking(), handshaking.isEmpty() ? 0 : handshaking.toInt());
+    QCOMPARE(t.window->connection().connectionType(), QStringLiteral("LAN"));
+    QCOMPARE(t.window->connection().deviceNumber(), QStringLiteral("1"));
+    QCOMPARE(t.window->connection().remoteHost(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(in<QLineEdit>(t.window->properties(), "txtHost")->text(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(fontStep->value(), 5);
 }
 
 void TestDialogs::propertiesShowThePortParameters()
