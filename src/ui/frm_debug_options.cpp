@@ -201,13 +201,10 @@ void FrmDebugOptions::load()
     // The stored Hex never opens the LAN debug window: the box shows whether it is open.
     d.setHexView(m_main.lanDebugWindow()->isVisible());
     showOptions();
-    m_loaded = true;
 }
 
 void FrmDebugOptions::unload()
 {
-    if (!m_loaded)
-        return;
     settings::SettingsStore& store = m_main.store();
     const DebugOptions& d = m_main.debugOptions();
     store.write(Key::Detail, settings::checkStateText(d.detail()));
@@ -221,13 +218,10 @@ void FrmDebugOptions::unload()
     store.write(Key::RespTextErr, settings::boolText(d.forcedAnswer() == Forced::InvalidText));
     store.write(Key::HCinterval, d.healthCheckIntervalText());
     store.sync();
-    m_loaded = false;
 }
 
 void FrmDebugOptions::showDialog()
 {
-    if (!m_loaded)
-        load();
     showOver(this, &m_main);
 }
 

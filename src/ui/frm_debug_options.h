@@ -11,8 +11,9 @@ namespace zkn {
 class frmTerminal;
 
 // "Debug Options": the live switches with which the operator tests the PBX's side of the LAN
-// link. They are read from the store when the dialog loads and stored when it unloads (at the
-// end of the run, or when closed with its close box); "Close" only hides it.
+// link. The store is read once, at start-up; from then on the switches are the truth, as the link
+// changes them too (a forced answer falls back to normal). They are stored when the dialog
+// unloads: closed with its close box, and always at the end of the run. "Close" only hides it.
 class FrmDebugOptions : public QDialog
 {
     Q_OBJECT
@@ -20,7 +21,9 @@ class FrmDebugOptions : public QDialog
 public:
     explicit FrmDebugOptions(frmTerminal& main);
 
+    // Reads the switches from the store.
     void load();
+    // Stores the switches as they are now.
     void unload();
     void showDialog();
 
@@ -34,7 +37,6 @@ private:
     void stepInterval(int delta);
 
     frmTerminal& m_main;
-    bool m_loaded = false;
 
     QCheckBox* m_detail = nullptr;
     QCheckBox* m_hex = nullptr;

@@ -61,6 +61,8 @@ private Q_SLOTS:
     void debugHexBoxFollowsTheLanDebugWindow();
     void debugIntervalAcceptsOnlySecondsUpTo180();
     void debugOptionsRoundTripThroughTheStore();
+    void debugOptionsStoredAtExitAreTheLiveOnes_data();
+    void debugOptionsStoredAtExitAreTheLiveOnes();
     void aboutWithoutSystemInformationTellsSo();
 };
 
@@ -386,6 +388,40 @@ void TestDialogs::debugOptionsRoundTripThroughTheStore()
     QVERIFY(o.ignoreParity());
     QCOMPARE(o.forcedAnswer(), DebugOptions::ForcedAnswer::InvalidText);
     QCOMPARE(o.healthCheckIntervalText(), QStringLiteral("42"));
+}
+
+void TestDialogs::debugOptionsStoredAtExitAreTheLiveOnes_data()
+{
+    QTest::addColumn<bool>("shownAgain");
+    QTest::newRow("exit after the close box") << false;
+    QTest::newRow("shown again after the close box") << true;
+}
+
+void TestDialogs::debugOptionsStoredAtExitAreTheLiveOnes()
+{
+    QFETCH(bool, shownAgain);
+    ToolFixture t;
+    QVERIFY(t.start());
+    FrmDebugOptions* d = t.window->debugOptionsWindow();
+    d->showDialog();
+    in<QRadioButton>(d, "optParityErr")->setChecked(true);
+    d->close();
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespPtyErr")), QStringLiteral("True"));
+    // The link answers the next record with the forced error and falls back to normal.
+    DebugOptions& options = t.window->debugOptions();
+    options.setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
+    if (shownAgain) {
+        d->showDialog();
+        QVERIFY(in<QRadioButton>(d, "optNorm")->isChecked());
+        QCOMPARE(options.forcedAnswer(), DebugOptions::ForcedAnswer::Normal);
+        in<QPushButton>(d, "cmdQuit")->click();
+    }
+
+    t.op.answers = {Operator::Answer::Yes};
+    t.window->close();
+    QTRY_VERIFY(!t.window->isVisible());
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespNorm")), QStringLiteral("True"));
+    QCOMPARE(t.stored(QStringLiteral("Debug/RespPtyErr")), QStringLiteral("False"));
 }
 
 void TestDialogs::aboutWithoutSystemInformationTellsSo()
