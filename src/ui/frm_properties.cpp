@@ -4,6 +4,7 @@
 #include "frm_terminal.h"
 #include "operator/operator.h"
 #include "settings/format_ip.h"
+#include "settings/record_format.h"
 #include "settings/serial_settings.h"
 #include "window_placement.h"
 
@@ -240,14 +241,20 @@ void frmProperties::load()
     m_lanParity->setCurrentText(store.text(Key::LANParity));
     cboType_Click();
     LoadPropertySettings();
-    m_loaded = true;
 }
 
 void frmProperties::showDialog()
 {
-    if (!m_loaded)
-        load();
     showOver(this, &m_main);
+}
+
+// The link reads the fields as they are edited, so edits left without OK must go at once: the
+// fields return to what the store and the port hold, the record format option included.
+void frmProperties::discardEdits()
+{
+    load();
+    const bool kra = settings::pbxTypeSelectsKra(m_main.store().nonEmptyText(settings::Key::PBXType));
+    (kra ? m_kra : m_olv)->setChecked(true);
 }
 
 void frmProperties::LoadPropertySettings()
@@ -336,8 +343,7 @@ void frmProperties::cmdOK_Click()
 
 void frmProperties::closeEvent(QCloseEvent* event)
 {
-    // The close box unloads the dialog: the next use reads the store and the port afresh.
-    m_loaded = false;
+    discardEdits();
     QDialog::closeEvent(event);
 }
 

@@ -15,7 +15,7 @@ struct PropertiesForm;
 
 // "Connection Properties": how the tool reaches the PBX. Its connection method, device number and
 // LAN parity are live: the link reads them as the operator edits them. OK applies and stores the
-// rest; Cancel only hides and keeps the edits.
+// rest; Cancel only hides and keeps the edits; the close box drops them.
 class frmProperties : public QDialog
 {
     Q_OBJECT
@@ -25,7 +25,7 @@ public:
 
     // Fills the boxes from the store and the serial port, as when the dialog is first loaded.
     void load();
-    // The Properties command: shows the dialog, loading it again if it was closed.
+    // The Properties command.
     void showDialog();
     void LoadPropertySettings();
 
@@ -43,11 +43,11 @@ private:
     void build();
     void cboType_Click();
     void cmdOK_Click();
+    void discardEdits();
     PropertiesForm form() const;
     void selectPort();
 
     frmTerminal& m_main;
-    bool m_loaded = false;
     int m_flowChoice = 0;
     bool m_echoChoice = false;
 

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void propertiesRefusedValueStoresNothing_data();
     void propertiesRefusedValueStoresNothing();
     void propertiesCancelKeepsTheEdits();
+    void propertiesCloseBoxDiscardsTheEdits();
     void startUpSkipsABadStoredPortNumber_data();
     void startUpSkipsABadStoredPortNumber();
     void propertiesShowThePortParameters();
@@ -177,6 +178,48 @@ void TestDialogs::propertiesCancelKeepsTheEdits()
     QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("4800"));
     in<QPushButton>(d, "cmdOK")->click();
     QCOMPARE(t.window->serial().settings(), QStringLiteral("4800,n,8,1"));
+}
+
+void TestDialogs::propertiesCloseBoxDiscardsTheEdits()
+{
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Properties/CType"), QStringLiteral("LAN")},
+                   {QStringLiteral("Properties/DevID"), QStringLiteral("1")},
+                   {QStringLiteral("Properties/LANParity"), QStringLiteral("Even")},
+                   {QStringLiteral("Properties/RemoteHost"), QStringLiteral("10.1.2.3")},
+                   {QStringLiteral("Properties/PBXType"), QStringLiteral("False")},
+                   {QStringLiteral("Properties/Settings"), QStringLiteral("2400,e,7,1")},
+                   {QStringLiteral("Properties/CommPort"), QStringLiteral("4")}});
+    QVERIFY(t.start());
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    in<QComboBox>(d, "cboType")->setCurrentText(QStringLiteral("Serial"));
+    in<QComboBox>(d, "cboDevID")->setCurrentText(QStringLiteral("0"));
+    in<QComboBox>(d, "cboLANParity")->setCurrentText(QStringLiteral("Odd"));
+    in<QLineEdit>(d, "txtHost")->setText(QStringLiteral("192.168.7.7"));
+    in<QRadioButton>(d, "OptKRA")->setChecked(true);
+    in<QComboBox>(d, "cboSpeed")->setCurrentText(QStringLiteral("4800"));
+    in<QComboBox>(d, "cboPort")->setCurrentText(QStringLiteral("COM9"));
+    QCOMPARE(t.window->connection().connectionType(), QStringLiteral("Serial")); // live while edited
+
+    d->close();
+
+    const ConnectionOptions& c = t.window->connection();
+    QCOMPARE(c.connectionType(), QStringLiteral("LAN"));
+    QCOMPARE(c.deviceNumber(), QStringLiteral("1"));
+    QCOMPARE(c.lanParity(), QStringLiteral("Even"));
+    QCOMPARE(c.hostField(), QStringLiteral("10.1.2.3"));
+    QVERIFY(!c.kraSelected());
+    QVERIFY(t.action("mnuDisplayProperties")->isEnabled());
+    t.action("mnuProperties")->trigger();
+    QCOMPARE(in<QComboBox>(d, "cboType")->currentText(), QStringLiteral("LAN"));
+    QCOMPARE(in<QComboBox>(d, "cboDevID")->currentText(), QStringLiteral("1"));
+    QCOMPARE(in<QComboBox>(d, "cboLANParity")->currentText(), QStringLiteral("Even"));
+    QCOMPARE(in<QLineEdit>(d, "txtHost")->text(), QStringLiteral("10.1.2.3"));
+    QVERIFY(in<QRadioButton>(d, "OptOLV")->isChecked());
+    QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("2400"));
+    QCOMPARE(in<QComboBox>(d, "cboPort")->currentText(), QStringLiteral("COM4"));
+    QVERIFY(!t.storedAnything(QStringLiteral("Properties/Handshaking")));
 }
 
 void TestDialogs::startUpSkipsABadStoredPortNumber_data()
