@@ -7,6 +7,10 @@
 #include "settings/setting_text.h"
 #include "settings/settings_store.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 namespace zkn {
 
 namespace {
@@ -26,25 +30,47 @@ void selectPort(SerialLine& serial, const PortChoice& port)
         serial.setPortName(port.path);
 }
 
+// A typed name that is no device would only fail at the next connect, long after OK.
+bool isCharacterDevice(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+QString notAPort(const QString& text)
+{
+    return QStringLiteral("\"%1\" is not a serial port: choose COM1 to COM16 or type the path of a serial "
+                          "device, such as /dev/ttyUSB0.")
+        .arg(text);
+}
+
 // Switches to the new port; an open port is closed first and opened again on the new one. On
 // failure the old port number comes back and a port closed here stays closed.
-QString changePort(SerialLine& serial, const PortChoice& wanted, PropertiesResult& result)
+QString changePort(SerialLine& serial, const QString& text, PropertiesResult& result)
 {
     const PortChoice old{serial.commPort(), serial.portName()};
+    // COM n, or else a device path, which leaves the COM number as it is.
+    const std::optional<int> number = settings::comPortNumber(text);
+    const QString path = number ? QString() : text.trimmed();
+    const PortChoice wanted{number.value_or(old.commPort), path};
+    const bool blank = !number && path.isEmpty();
     result.portOpen = serial.isOpen();
-    if (wanted == old)
+    // Naming the port in use changes nothing, even for a device that has gone away since.
+    if (!blank && wanted == old)
         return {};
     const bool reopen = serial.isOpen();
     if (reopen)
         serial.close();
     selectPort(serial, wanted);
     QString error;
-    if (reopen) {
+    if (!number && (blank || !isCharacterDevice(serial.systemLocation())))
+        error = notAPort(path);
+    else if (reopen) {
         if (serial.open(&error) != SerialLine::OpenResult::Opened && error.isEmpty())
             error = QStringLiteral("The port could not be opened.");
-        result.portReopened = true;
-        result.portOpen = serial.isOpen();
     }
+    result.portReopened = reopen;
+    result.portOpen = serial.isOpen();
     if (!error.isEmpty())
         selectPort(serial, old);
     return error;
@@ -76,7 +102,7 @@ PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLin
     result.kraChosen = form.kraChosen;
     options.setEcho(form.echoChoice);
 
-    result.error = changePort(serial, {form.commPort, form.portPath}, result);
+    result.error = changePort(serial, form.portText, result);
     if (!result.error.isEmpty())
         return result;
 

@@ -17,8 +17,7 @@ struct PropertiesForm
     QString deviceNumber;
     QString lanParity;
     QString hostText;
-    int commPort = 1; // COM1 to COM16, used when portPath is empty
-    QString portPath; // any other serial device, chosen or typed
+    QString portText; // as typed or chosen: "COM1" to "COM16", or the path of a serial device
     QString speed;
     QString parityItem; // "Even", "Odd", "None", "Mark", "Space"
     QString dataBits;
@@ -31,14 +30,15 @@ struct PropertiesForm
 struct PropertiesResult
 {
     QString error;             // not empty: a step was refused, the dialog stays up, nothing is stored
-    bool portReopened = false; // the open port was closed to change its number, then opened again
+    bool portReopened = false; // the open port was closed to change it; opened again unless refused
     bool portOpen = false;     // whether the port is open afterwards
     bool kraChosen = true;     // the KRA option after OK (a LAN link always selects it)
 };
 
 // OK of the properties dialog: applies the choices to the serial port and the live options in
 // order, and stores them only when the port accepted its number, parameters and handshaking.
-// What was applied before a refused step stays applied.
+// The port must be COM1 to COM16 or an existing character device. What was applied before a
+// refused step stays applied.
 PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLine& serial,
                                            ConnectionOptions& options, settings::SettingsStore& store);
 

@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -306,16 +305,7 @@ PropertiesForm frmProperties::form() const
     f.deviceNumber = m_device->currentText();
     f.lanParity = m_lanParity->currentText();
     f.hostText = m_host->text();
-    const QString port = m_port->currentText().trimmed();
-    const QRegularExpressionMatch com =
-        QRegularExpression(QStringLiteral("^COM([1-9]|1[0-6])$"), QRegularExpression::CaseInsensitiveOption)
-            .match(port);
-    if (com.hasMatch()) {
-        f.commPort = com.captured(1).toInt();
-    } else {
-        f.commPort = m_main.serial().commPort();
-        f.portPath = port;
-    }
+    f.portText = m_port->currentText();
     f.speed = m_speed->currentText();
     f.parityItem = m_parity->currentText();
     f.dataBits = m_dataBits->currentText();

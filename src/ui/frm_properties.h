@@ -33,7 +33,7 @@ public:
     bool echoChoice() const { return m_echoChoice; }
 
 Q_SIGNALS:
-    // The port was closed and opened again on a new number by OK.
+    // OK closed the open port to change it, and opened it again unless the change was refused.
     void portReopened(bool open);
 
 protected:

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void joinSerialSettingsTakesTheParityLetter();
     void lineParameters_data();
     void lineParameters();
+    void comPortNames_data();
+    void comPortNames();
     void storedBooleans_data();
     void storedBooleans();
     void storedNumbers_data();
@@ -170,6 +172,29 @@ void TestSettingTexts::lineParameters()
         QCOMPARE(parsed->toText(), asThePortReportsIt);
         QCOMPARE(LineParameters::parse(parsed->toText()), parsed);
     }
+}
+
+void TestSettingTexts::comPortNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected"); // 0: not a COM port
+    QTest::newRow("COM1") << "COM1" << 1;
+    QTest::newRow("COM16") << "COM16" << 16;
+    QTest::newRow("lower case") << "com3" << 3;
+    QTest::newRow("blanks around") << " Com7 " << 7;
+    QTest::newRow("COM0") << "COM0" << 0;
+    QTest::newRow("COM17") << "COM17" << 0;
+    QTest::newRow("leading zero") << "COM01" << 0;
+    QTest::newRow("blank inside") << "COM 1" << 0;
+    QTest::newRow("no number") << "COM" << 0;
+    QTest::newRow("device path") << "/dev/ttyS0" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void TestSettingTexts::comPortNames()
+{
+    QFETCH(QString, text);
+    QTEST(comPortNumber(text).value_or(0), "expected");
 }
 
 void TestSettingTexts::storedBooleans_data()

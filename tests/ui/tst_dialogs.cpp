@@ -40,6 +40,9 @@ template <typename T> T* in(QWidget* window, const char* name)
     return window->findChild<T*>(QLatin1String(name));
 }
 
+// A pty's path is known only once it is opened: a data row names it by this text.
+const QString kPtyRow = QStringLiteral("<a pty>");
+
 } // namespace
 
 class TestDialogs : public QObject
@@ -53,6 +56,8 @@ private Q_SLOTS:
     void propertiesRefusedValueStoresNothing();
     void propertiesCancelKeepsTheEdits();
     void propertiesCloseBoxDiscardsTheEdits();
+    void propertiesPortTextIsCheckedOnOk_data();
+    void propertiesPortTextIsCheckedOnOk();
     void startUpSkipsABadStoredPortNumber_data();
     void startUpSkipsABadStoredPortNumber();
     void propertiesShowThePortParameters();
@@ -220,6 +225,56 @@ void TestDialogs::propertiesCloseBoxDiscardsTheEdits()
     QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("2400"));
     QCOMPARE(in<QComboBox>(d, "cboPort")->currentText(), QStringLiteral("COM4"));
     QVERIFY(!t.storedAnything(QStringLiteral("Properties/Handshaking")));
+}
+
+void TestDialogs::propertiesPortTextIsCheckedOnOk_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("commPort");
+    QTest::newRow("COM17") << "COM17" << false << 1;
+    QTest::newRow("COM0") << "COM0" << false << 1;
+    QTest::newRow("not a port") << "abc" << false << 1;
+    QTest::newRow("a regular file") << QCoreApplication::applicationFilePath() << false << 1;
+    QTest::newRow("a missing device") << "/dev/zkn-no-such-port" << false << 1;
+    QTest::newRow("COM in lower case") << "com3" << true << 3;
+    QTest::newRow("a pty") << kPtyRow << true << 1;
+}
+
+void TestDialogs::propertiesPortTextIsCheckedOnOk()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(int, commPort);
+    zkn::test::PtyPair pty;
+    QVERIFY(pty.isValid());
+    if (text == kPtyRow)
+        text = pty.devicePath();
+    const QString portName = text.startsWith(QLatin1Char('/')) ? text : QString();
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuProperties")->trigger();
+    frmProperties* d = t.window->properties();
+    in<QComboBox>(d, "cboPort")->setCurrentText(text);
+    in<QPushButton>(d, "cmdOK")->click();
+
+    const SerialLine& port = t.window->serial();
+    if (accepted) {
+        QVERIFY(t.op.messages.isEmpty());
+        QVERIFY(!d->isVisible());
+        QCOMPARE(t.stored(QStringLiteral("Properties/CommPort")), QString::number(commPort));
+        QCOMPARE(t.stored(QStringLiteral("Properties/PortName")), portName);
+        QCOMPARE(port.portName(), portName);
+    } else {
+        QCOMPARE(t.op.messages.size(), 1);
+        QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
+        QVERIFY2(t.op.messages[0].text.contains(text), qPrintable(t.op.messages[0].text));
+        QVERIFY(t.op.messages[0].text.contains(QStringLiteral("COM1 to COM16")));
+        QVERIFY(d->isVisible());
+        QVERIFY(!QFile::exists(t.window->store().fileName()));
+        QVERIFY(port.portName().isEmpty());
+    }
+    QCOMPARE(port.commPort(), commPort);
 }
 
 void TestDialogs::startUpSkipsABadStoredPortNumber_data()
