@@ -25,9 +25,12 @@ void TerminalView::WriteTerminal(const QByteArray& text)
         // A cut or a backspace changes shown text: redraw the (at most ~16000 characters) whole.
         setPlainText(display::visibleText(m_buffer.content()));
     } else if (!edit.text.isEmpty()) {
+        // Only the end changes: a write may complete a CR LF pair whose CR the last one drew.
+        const display::VisibleAppend shown = display::visibleAppend(m_buffer.content(), edit.text.size());
         QTextCursor end(document());
         end.movePosition(QTextCursor::End);
-        end.insertText(display::visibleText(edit.text));
+        end.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, shown.dropLast);
+        end.insertText(shown.text);
     }
     moveCursor(QTextCursor::End);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());

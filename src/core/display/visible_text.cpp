@@ -34,4 +34,11 @@ QString visibleText(const QByteArray& bytes)
     return shown;
 }
 
+VisibleAppend visibleAppend(const QByteArray& content, qsizetype appended)
+{
+    const qsizetype from = content.size() - appended;
+    const bool joinsCrLf = from > 0 && appended > 0 && content[from - 1] == '\r' && content[from] == '\n';
+    return {joinsCrLf ? 1 : 0, visibleText(content.sliced(from))};
+}
+
 } // namespace zkn::display

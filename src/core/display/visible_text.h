@@ -10,4 +10,14 @@ namespace zkn::display {
 // lone CR as a note); all other bytes are Latin-1.
 QString visibleText(const QByteArray& bytes);
 
+// How the shown text of `content` changes when its last `appended` bytes were just appended:
+// `dropLast` shown characters go from the end, then `text` follows. A CR that ended the content
+// was drawn as a symbol; an appended LF makes it part of a line break, so its symbol goes.
+struct VisibleAppend
+{
+    qsizetype dropLast = 0;
+    QString text;
+};
+VisibleAppend visibleAppend(const QByteArray& content, qsizetype appended);
+
 } // namespace zkn::display

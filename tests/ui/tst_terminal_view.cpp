@@ -1,0 +1,100 @@
+// The terminal box shows its content the same however the text was cut into writes.
+#include "display/visible_text.h"
+#include "terminal_view.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace zkn;
+
+namespace {
+
+// Bytes that change how text is shown (line breaks, backspaces, control characters, DEL), with
+// plain and 8-bit letters between them.
+QByteArray randomPiece(QRandomGenerator& random, int maxLength)
+{
+    static constexpr char kBytes[] = {'\r', '\n', '\r', '\n', 0x08, 0x02, 0x03, 0x16,   0x00,
+                                      0x1B, 0x7F, 'A',  'b',  '7',  ' ',  '.',  '\xE4', '\xFF'};
+    QByteArray piece;
+    const int length = random.bounded(maxLength + 1);
+    for (int i = 0; i < length; ++i)
+        piece.append(kBytes[random.bounded(int(sizeof kBytes))]);
+    return piece;
+}
+
+bool showsItsContent(const TerminalView& view)
+{
+    return view.toPlainText() == display::visibleText(view.content());
+}
+
+} // namespace
+
+class TestTerminalView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void piecesShowLikeTheirContent_data();
+    void piecesShowLikeTheirContent();
+    void randomPiecesShowLikeTheirContent_data();
+    void randomPiecesShowLikeTheirContent();
+};
+
+void TestTerminalView::piecesShowLikeTheirContent_data()
+{
+    QTest::addColumn<QByteArrayList>("pieces");
+    QTest::newRow("kept CR, then LF") << QByteArrayList{"A\r\nB\r", "\nC"};
+    QTest::newRow("kept CR, then CR LF") << QByteArrayList{"A\r\nB\r", "\r\nC"};
+    QTest::newRow("kept CR, then LF alone") << QByteArrayList{"A\r\nB\r", "\n"};
+    QTest::newRow("CR LF split, then a backspace") << QByteArrayList{"A\r\nB\r", "\n", "\x08"};
+    QTest::newRow("LF first") << QByteArrayList{"\n", "A\r\n"};
+    QTest::newRow("lone CR dropped, then LF") << QByteArrayList{"A\r", "\nB"};
+}
+
+void TestTerminalView::piecesShowLikeTheirContent()
+{
+    QFETCH(QByteArrayList, pieces);
+    TerminalView view;
+    for (const QByteArray& piece : pieces) {
+        view.WriteTerminal(piece);
+        QVERIFY2(showsItsContent(view), piece.toHex(' ').constData());
+    }
+}
+
+void TestTerminalView::randomPiecesShowLikeTheirContent_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<int>("bytesPerRound");
+    QTest::addColumn<int>("maxPiece");
+    QTest::newRow("many short sessions, small pieces") << 1u << 200 << 300 << 6;
+    QTest::newRow("many short sessions, larger pieces") << 2u << 120 << 600 << 24;
+    QTest::newRow("long sessions past the cut") << 3u << 2 << 40000 << 64;
+}
+
+void TestTerminalView::randomPiecesShowLikeTheirContent()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, rounds);
+    QFETCH(int, bytesPerRound);
+    QFETCH(int, maxPiece);
+    QRandomGenerator random(seed);
+    for (int round = 0; round < rounds; ++round) {
+        TerminalView view;
+        QByteArray written;
+        while (written.size() < bytesPerRound) {
+            const QByteArray piece = randomPiece(random, maxPiece);
+            view.WriteTerminal(piece);
+            written.append(piece);
+            if (!showsItsContent(view))
+                QFAIL(qPrintable(QStringLiteral("round %1: written %2")
+                                     .arg(round)
+                                     .arg(QString::fromLatin1(written.right(80).toHex(' ')))));
+        }
+        if (bytesPerRound > display::TerminalBuffer::kCapacity)
+            QVERIFY(view.content().size() < display::TerminalBuffer::kCapacity + maxPiece);
+    }
+}
+
+QTEST_MAIN(TestTerminalView)
+#include "tst_terminal_view.moc"
