@@ -1,8 +1,10 @@
 #include "tcp_link.h"
 
+#include "paced_sender.h"
+
 #include <QTcpSocket>
 
-#include <algorithm>
+#include <utility>
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -13,8 +15,6 @@
 namespace zkn {
 
 namespace {
-
-constexpr qint64 nsPerMs = 1000000;
 
 int stateNumber(QAbstractSocket::SocketState state)
 {
@@ -86,38 +86,41 @@ TcpLink::TcpLink(QObject* parent) : QObject(parent)
     m_connectTimeout.setSingleShot(true);
     m_connectTimeout.setInterval(10000);
     connect(&m_connectTimeout, &QTimer::timeout, this, &TcpLink::onConnectTimeout);
-    m_sendTimer.setSingleShot(true);
-    m_sendTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_sendTimer, &QTimer::timeout, this, &TcpLink::sendDue);
-    m_clock.start();
 }
 
 TcpLink::~TcpLink()
 {
-    detachSocket();
+    detachSocket(false);
 }
 
-void TcpLink::connectToHost(const QString& host)
+QString TcpLink::connectToHost(const QString& host)
 {
     close();
     m_socket = new QTcpSocket(this);
+    m_sender = new PacedSender(*m_socket, m_sendSpacingMs, m_socket);
+    connect(m_sender, &PacedSender::frameSent, this, &TcpLink::frameSent);
     connect(m_socket, &QTcpSocket::stateChanged, this, &TcpLink::onSocketStateChanged);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpLink::onSocketError);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
     m_connectTimeout.start();
+    // An address the system refuses outright (an unreachable network) fails inside the call.
+    m_immediateError.clear();
+    m_inConnectCall = true;
     m_socket->connectToHost(host, m_remotePort);
+    m_inConnectCall = false;
+    return std::exchange(m_immediateError, QString());
 }
 
 void TcpLink::close()
 {
-    detachSocket();
+    detachSocket(true);
     setState(Closed);
 }
 
 void TcpLink::send(const QByteArray& frame)
 {
-    m_queue.enqueue({frame, m_clock.nsecsElapsed()});
-    scheduleSend();
+    if (m_sender && m_state == Connected)
+        m_sender->send(frame);
 }
 
 void TcpLink::setState(int state)
@@ -169,7 +172,7 @@ void TcpLink::onConnectTimeout()
 void TcpLink::onRemoteClose()
 {
     const bool reset = endedByReset(m_peekFd);
-    detachSocket();
+    detachSocket(false);
     if (reset) {
         setState(Error);
         Q_EMIT resetByPeer();
@@ -181,17 +184,17 @@ void TcpLink::onRemoteClose()
 
 void TcpLink::fail(int number, const QString& description)
 {
-    detachSocket();
+    detachSocket(false);
     setState(Error);
-    Q_EMIT errorOccurred(number, description);
+    if (m_inConnectCall)
+        m_immediateError = description;
+    else
+        Q_EMIT errorOccurred(number, description);
 }
 
-void TcpLink::detachSocket()
+void TcpLink::detachSocket(bool drain)
 {
     m_connectTimeout.stop();
-    m_sendTimer.stop();
-    m_queue.clear();
-    m_lastSentNs = -1;
     if (m_peekFd >= 0) {
         ::close(m_peekFd);
         m_peekFd = -1;
@@ -199,40 +202,24 @@ void TcpLink::detachSocket()
     if (!m_socket)
         return;
     // We may be inside one of the socket's own signals: silence it now, delete it later.
-    m_socket->disconnect(this);
-    m_socket->abort();
-    m_socket->deleteLater();
-    m_socket = nullptr;
-}
-
-qint64 TcpLink::headDueNs() const
-{
-    return std::max(m_queue.head().handedOverNs, m_lastSentNs) + m_sendSpacingMs * nsPerMs;
-}
-
-void TcpLink::scheduleSend()
-{
-    if (m_queue.isEmpty() || m_sendTimer.isActive())
-        return;
-    const qint64 waitNs = std::max<qint64>(0, headDueNs() - m_clock.nsecsElapsed());
-    m_sendTimer.start(static_cast<int>((waitNs + nsPerMs - 1) / nsPerMs));
-}
-
-void TcpLink::sendDue()
-{
-    const qint64 now = m_clock.nsecsElapsed();
-    if (now < headDueNs()) { // the timer fired early
-        scheduleSend();
+    QTcpSocket* socket = std::exchange(m_socket, nullptr);
+    PacedSender* sender = std::exchange(m_sender, nullptr);
+    socket->disconnect(this);
+    if (drain && !sender->isIdle() && socket->state() == QAbstractSocket::ConnectedState) {
+        // Answers already handed over still leave; then the socket closes in order.
+        connect(sender, &PacedSender::idle, socket, [socket] {
+            if (socket->state() == QAbstractSocket::ConnectedState)
+                socket->disconnectFromHost();
+            else
+                socket->deleteLater();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
         return;
     }
-    const QByteArray frame = m_queue.dequeue().frame;
-    if (m_state == Connected) {
-        m_socket->write(frame);
-        m_socket->flush();
-        m_lastSentNs = now;
-        Q_EMIT frameSent(frame);
-    }
-    scheduleSend();
+    sender->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }
 
 } // namespace zkn

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QQueue>
 #include <QString>
 #include <QTimer>
 
@@ -11,12 +9,15 @@ class QTcpSocket;
 
 namespace zkn {
 
+class PacedSender;
+
 // The TCP side of the link: one client connection to the PBX, with the socket control's state
 // numbers and error numbers, paced sending, and a reset by the peer told apart from an orderly
 // close. It knows nothing of frames; it moves bytes.
 //
 // Each connection gets a fresh socket that is cut loose on close(), so nothing the old
-// connection still had queued can reach the caller afterwards.
+// connection receives can reach the caller afterwards; frames it was handed before still leave,
+// in order and spaced, before that socket closes.
 class TcpLink : public QObject
 {
     Q_OBJECT
@@ -66,14 +67,17 @@ public:
     void setConnectTimeout(int ms) { m_connectTimeout.setInterval(ms); }
     void setSendSpacing(int ms) { m_sendSpacingMs = ms; }
 
-    // Starts a new connection; an existing one is closed first.
-    void connectToHost(const QString& host);
-    // Closes at once. Frames not yet sent are dropped and the old connection falls silent.
+    // Starts a new connection; an existing one is closed first. A connect that fails at once
+    // (an unreachable network, say) returns the description and leaves the state Error without
+    // emitting errorOccurred(); otherwise returns nothing.
+    QString connectToHost(const QString& host);
+    // Closes at once: the state is Closed and the old connection falls silent. Frames not yet sent
+    // still go out before its socket closes, unless the peer has already gone.
     void close();
     int state() const { return m_state; }
 
     // Queues `frame`. It leaves no sooner than the spacing after it was handed over and after the
-    // frame before it left. Frames falling due while not connected are dropped unsent.
+    // frame before it left. Frames handed over or falling due while not connected are dropped.
     void send(const QByteArray& frame);
 
 Q_SIGNALS:
@@ -86,12 +90,6 @@ Q_SIGNALS:
     void stateChanged(int state);
 
 private:
-    struct Pending
-    {
-        QByteArray frame;
-        qint64 handedOverNs;
-    };
-
     void setState(int state);
     void onSocketStateChanged();
     void onSocketError();
@@ -100,23 +98,21 @@ private:
     // Reports a peer close or reset exactly once and detaches the socket.
     void onRemoteClose();
     void fail(int number, const QString& description);
-    void detachSocket();
-    qint64 headDueNs() const;
-    void scheduleSend();
-    void sendDue();
+    // Cuts the socket loose; with `drain`, its unsent frames go out first and it then closes.
+    void detachSocket(bool drain);
 
     QTcpSocket* m_socket = nullptr;
+    PacedSender* m_sender = nullptr; // the socket's, deleted with it
     // A duplicate of the connected socket's descriptor: Qt closes its own before it reports the
     // peer's close, and the kernel's view of how the connection ended is read from this one.
     int m_peekFd = -1;
     quint16 m_remotePort = 60020;
     int m_state = Closed;
     QTimer m_connectTimeout;
-    QTimer m_sendTimer;
-    QElapsedTimer m_clock;
     int m_sendSpacingMs = 20;
-    QQueue<Pending> m_queue;
-    qint64 m_lastSentNs = -1;
+    // Set while the socket's connect call runs: an error then is the call's own result.
+    bool m_inConnectCall = false;
+    QString m_immediateError;
 };
 
 } // namespace zkn

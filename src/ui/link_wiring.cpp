@@ -43,8 +43,7 @@ QString LinkWiring::connectSocket(const QString& host)
 {
     if (m_socket.state() != TcpLink::Closed)
         return QStringLiteral("Invalid operation at current state");
-    m_socket.connectToHost(host);
-    return {};
+    return m_socket.connectToHost(host);
 }
 
 void LinkWiring::closeSocket()

@@ -80,6 +80,8 @@ private Q_SLOTS:
     void refusedConnectionIsAnError();
     void connectTimeLimitIsAnError();
     void closeSilencesTheOldConnection();
+    void closeSendsWhatWasHandedOverFirst();
+    void connectFailingAtOnceIsReturnedNotSignalled();
 
 private:
     // Connects m_link to m_server; m_peer is the server's side of the connection.
@@ -282,9 +284,7 @@ void TestTcpLink::closeSilencesTheOldConnection()
     m_peer->flush();
     resetWhenClosed(m_peer);
     m_peer->close();
-    m_link->send(QByteArray::fromHex("16360030303401"));
-    m_link->send(QByteArray::fromHex("16350030303402"));
-    m_link->close(); // the two queued frames are dropped
+    m_link->close();
     QCOMPARE(m_link->state(), int(TcpLink::Closed));
     QCOMPARE(states.size(), 1);
 
@@ -298,6 +298,44 @@ void TestTcpLink::closeSilencesTheOldConnection()
     QVERIFY(connectPair());
     m_link->send(QByteArray::fromHex("1635"));
     QTRY_COMPARE_WITH_TIMEOUT((atServer += m_peer->readAll(), atServer), QByteArray::fromHex("1635"), waitMs);
+}
+
+void TestTcpLink::closeSendsWhatWasHandedOverFirst()
+{
+    QVERIFY(connectPair());
+    QSignalSpy sent(m_link.get(), &TcpLink::frameSent);
+    QSignalSpy data(m_link.get(), &TcpLink::dataReceived);
+    const QList<QByteArray> frames = {QByteArray::fromHex("1634303035303130373030"),
+                                      QByteArray::fromHex("1634303035303130383030")};
+    QElapsedTimer clock;
+    clock.start();
+    for (const QByteArray& frame : frames)
+        m_link->send(frame);
+    m_link->close();
+    QCOMPARE(m_link->state(), int(TcpLink::Closed));
+    m_link->send(QByteArray::fromHex("1635")); // after the close: never sent
+
+    QByteArray atServer;
+    QSignalSpy peerClosed(m_peer, &QTcpSocket::disconnected);
+    QTRY_VERIFY_WITH_TIMEOUT((atServer += m_peer->readAll(), peerClosed.size() == 1), waitMs);
+    atServer += m_peer->readAll();
+    QCOMPARE(atServer, frames.join());
+    QVERIFY(clock.elapsed() >= 2 * 20 - 1); // each still waited for its spacing
+    QCOMPARE(sent.size(), frames.size());
+    QCOMPARE(data.size(), 0);
+}
+
+void TestTcpLink::connectFailingAtOnceIsReturnedNotSignalled()
+{
+    QSignalSpy errors(m_link.get(), &TcpLink::errorOccurred);
+    // The system refuses a TCP connection to a multicast group inside the connect call.
+    const QString error = m_link->connectToHost(QStringLiteral("224.0.0.1"));
+    QVERIFY2(!error.isEmpty(), "the connect call did not fail at once");
+    QCOMPARE(m_link->state(), int(TcpLink::Error));
+    QTest::qWait(50);
+    QCOMPARE(errors.size(), 0);
+    m_link->close();
+    QCOMPARE(m_link->state(), int(TcpLink::Closed));
 }
 
 QTEST_GUILESS_MAIN(TestTcpLink)

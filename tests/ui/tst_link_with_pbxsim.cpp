@@ -32,6 +32,15 @@ QByteArray expectedAnswer(const QByteArray& record, char code)
     return answer + char(x);
 }
 
+// A frame of device "01" with its check byte under odd parity, from its bytes after SYN.
+QByteArray oddParityFrame(const QByteArray& body)
+{
+    quint8 x = 0xFF;
+    for (const char c : body)
+        x ^= static_cast<quint8>(c);
+    return '\x16' + body + char(x);
+}
+
 // Starts the tool and connects it over a pseudo-terminal the simulator made.
 bool connectOverPty(ToolFixture& t, PbxSimulator& sim)
 {
@@ -90,6 +99,9 @@ private Q_SLOTS:
     void wholeLinkLife();
     void resetByThePbxReconnectsWithTheNumberingContinued();
     void refusedConnectionIsShownAndNotRetried();
+    void connectFailingAtOnceIsShownWithoutAConnectLine();
+    void answerHandedOverBeforeTheLinkEndsStillLeaves_data();
+    void answerHandedOverBeforeTheLinkEndsStillLeaves();
     void splitAndCoalescedRecordsAreEachAnsweredOnce();
     void refusalCodeEndsTheLink();
     void exitWithTheLinkUpReleasesItFirst();
@@ -178,6 +190,67 @@ void TestLinkWithPbxSim::refusedConnectionIsShownAndNotRetried()
     QTest::qWait(2500);
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.window->terminal()->content().count("LINK CONNECT REQUEST..."), 1);
+}
+
+void TestLinkWithPbxSim::connectFailingAtOnceIsShownWithoutAConnectLine()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    // The system refuses a TCP connection to a multicast group inside the connect call.
+    t.window->connection().setRemoteHost(QStringLiteral("224.0.0.1"));
+    t.action("mnuOpen")->trigger();
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
+    QVERIFY(!t.op.messages[0].text.isEmpty());
+    QCOMPARE(t.window->socket().state(), 0);
+    QTest::qWait(100);
+    QCOMPARE(t.op.messages.size(), 1);
+    QCOMPARE(t.window->terminal()->content(), QByteArray());
+    QVERIFY(!t.action("mnuOpen")->isChecked());
+}
+
+void TestLinkWithPbxSim::answerHandedOverBeforeTheLinkEndsStillLeaves_data()
+{
+    QTest::addColumn<QByteArray>("linkEnd");
+    QTest::newRow("PBX release request") << oddParityFrame("6004"
+                                                           "01"
+                                                           "05");
+    QTest::newRow("refusal of the device") << oddParityFrame("3005"
+                                                             "01"
+                                                             "00"
+                                                             "2");
+}
+
+// A record and the end of the link in one read: the record's answer, queued behind the spacing,
+// still leaves before the tool closes the connection.
+void TestLinkWithPbxSim::answerHandedOverBeforeTheLinkEndsStillLeaves()
+{
+    QFETCH(QByteArray, linkEnd);
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTcpServer pbx;
+    QVERIFY(pbx.listen(QHostAddress::LocalHost, 0));
+    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    t.window->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    t.window->connection().setDeviceNumber(QStringLiteral("1"));
+    t.window->socket().setRemotePort(pbx.serverPort());
+    t.action("mnuOpen")->trigger();
+    QVERIFY(pbx.waitForNewConnection(kWait));
+    std::unique_ptr<QTcpSocket> link(pbx.nextPendingConnection());
+    QByteArray fromTool;
+    QTRY_VERIFY_WITH_TIMEOUT((fromTool += link->readAll()).size() == 12, kWait); // the connect request
+
+    const QByteArray record = oddParityFrame("2009"
+                                             "01"
+                                             "07"
+                                             "\x02J 1\x03");
+    link->write(record + linkEnd);
+    QSignalSpy closedByTool(link.get(), &QTcpSocket::disconnected);
+    QTRY_VERIFY_WITH_TIMEOUT((fromTool += link->readAll(), closedByTool.size() == 1), kWait);
+    fromTool += link->readAll();
+    QCOMPARE(fromTool.mid(12), expectedAnswer(record, '0'));
+    QVERIFY(t.window->terminal()->content().endsWith("LINK RELEASED...\r\n"));
 }
 
 void TestLinkWithPbxSim::splitAndCoalescedRecordsAreEachAnsweredOnce()
