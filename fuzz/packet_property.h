@@ -2,7 +2,8 @@
 
 // The rule every received-data reader must keep: any bytes give frames or a reported fault,
 // never a crash, and whole, byte by byte or in any pieces they give the same lines and answers
-// (unless the data held something the processor drops with what follows it).
+// (unless the data held something the processor drops with what follows it) up to the end of
+// the link: what follows a release or refusal belongs to no connection.
 #include "fake_link_host.h"
 #include "scripted_operator.h"
 
@@ -11,6 +12,8 @@
 #include "model/debug_options.h"
 
 #include <QList>
+
+#include <optional>
 
 namespace zkn::fuzz {
 
@@ -39,6 +42,11 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     engine.onSocketConnected();
     host.sent.clear();
     host.terminal.clear();
+    std::optional<std::pair<qsizetype, qsizetype>> linkEnd; // sent and terminal sizes
+    host.whileWriting = [&](const QByteArray& text) {
+        if (!linkEnd && text.contains("LINK RELEASED..."))
+            linkEnd = {host.sent.size(), host.terminal.size()};
+    };
 
     qsizetype from = 0;
     for (qsizetype i = 0; i <= cuts.size(); ++i) {
@@ -48,6 +56,10 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
             engine.onSocketData(data.mid(from, to - from));
         }
         from = qMax(from, to);
+    }
+    if (linkEnd) {
+        host.sent.resize(linkEnd->first);
+        host.terminal.resize(linkEnd->second);
     }
     Outcome o{host.sent, host.terminal, {}, engine.droppedChunks()};
     for (const auto& m : op.messages)

@@ -11,10 +11,9 @@ LinkTimerDriver::LinkTimerDriver(link::LinkEngine& engine, const link::Clock& cl
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &LinkTimerDriver::fire);
-    m_engine.timers().setOnChange([this] {
-        if (!m_firing)
-            arm();
-    });
+    // Armed on every change, also while a handler runs: one may wait on a box, and the other
+    // timers must keep running meanwhile.
+    m_engine.timers().setOnChange([this] { arm(); });
     arm();
 }
 
@@ -30,10 +29,7 @@ void LinkTimerDriver::arm()
 
 void LinkTimerDriver::fire()
 {
-    // Handlers move deadlines many times; arming once afterwards is enough.
-    m_firing = true;
     m_engine.advanceTo(m_clock.nowMs());
-    m_firing = false;
     arm();
 }
 

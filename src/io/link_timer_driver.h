@@ -26,7 +26,6 @@ private:
     link::LinkEngine& m_engine;
     const link::Clock& m_clock;
     QTimer m_timer;
-    bool m_firing = false;
 };
 
 } // namespace zkn

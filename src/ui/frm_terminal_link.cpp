@@ -39,9 +39,10 @@ void frmTerminal::wireLink()
             m_lanDebug->view()->WriteTerminal(display::receivedHexTrace(data));
         engine.onSocketData(data);
     });
-    connect(&m_socket, &TcpLink::frameSent, this, [this](const QByteArray& frame) {
+    connect(&m_socket, &TcpLink::frameSent, this, [this, &engine](const QByteArray& frame) {
         if (m_lanDebug->isVisible())
             m_lanDebug->view()->WriteTerminal(display::sentHexTrace(frame));
+        engine.onFrameSent(frame);
     });
     connect(&m_socket, &TcpLink::closedByPeer, this, [&engine] { engine.onSocketClosed(); });
     connect(&m_socket, &TcpLink::resetByPeer, this, [&engine] { engine.onSocketReset(); });

@@ -54,6 +54,7 @@ struct Link
         connection.setRemoteHost(QStringLiteral("10.1.2.3"));
         debug.setHealthCheckIntervalText(interval);
         debug.setDetail(detail);
+        host.frameLeaves = [this](const QByteArray& frame) { engine.onFrameSent(frame); };
     }
 
     // Connect command, socket connected, connect request answered.
@@ -83,18 +84,23 @@ struct Link
         }
         return -1;
     }
-    void answerLastHealthCheck()
+    // The PBX's response with `code` to the last request sent.
+    QByteArray responseToLast(char code = '0') const
     {
-        const QByteArray check = host.sent.last();
-        QByteArray response = QByteArray(1, '\x16') + "3005" + check.mid(5, 4) + "0";
+        const QByteArray request = host.sent.last();
+        QByteArray response = QByteArray(1, '\x16') + "3005" + request.mid(5, 4) + code;
         quint8 x = 0;
         for (qsizetype i = 1; i < response.size(); ++i)
             x ^= static_cast<quint8>(response[i]);
-        engine.onSocketData(response + char(~x));
+        return response + char(~x);
     }
+    void answerLastHealthCheck() { engine.onSocketData(responseToLast()); }
 };
 
 } // namespace
+
+using LinkEnd = std::function<void(Link&)>;
+Q_DECLARE_METATYPE(LinkEnd)
 
 class TestLinkEngine : public QObject
 {
@@ -109,6 +115,7 @@ private Q_SLOTS:
     void missesAccumulateAcrossAnsweredChecks();
     void releaseWaitsForARunningLoadTestToStop();
     void releaseAnsweredButNeverClosedEndsAfterTenSeconds();
+    void operatorConnectCancelsAPendingReconnect_data();
     void operatorConnectCancelsAPendingReconnect();
     void resetByThePbxReconnectsWithTheNumberingContinued();
     void immediateConnectFailureIsShown();
@@ -128,6 +135,12 @@ private Q_SLOTS:
     void connectTimeIsShownAndCleared();
     void serialRecordsAcrossReads();
     void serialPortWithoutDsrOrMissing();
+    void partialFrameEndsWithTheConnection_data();
+    void partialFrameEndsWithTheConnection();
+    void dataArrivingWhileABoxIsOpenWaitsItsTurn();
+    void dataOfAConnectionReplacedDuringABoxIsDropped();
+    void healthCheckAnswerTimeStartsWhenItLeaves();
+    void timerWaitingOnABoxIsNotReentered();
 };
 
 void TestLinkEngine::connectSendsTheRequestAndShowsTheLink()
@@ -284,16 +297,26 @@ void TestLinkEngine::releaseAnsweredButNeverClosedEndsAfterTenSeconds()
     QVERIFY(l.host.terminal.endsWith("LINK RELEASED...\r\n"));
 }
 
+void TestLinkEngine::operatorConnectCancelsAPendingReconnect_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::newRow("LAN") << "LAN";
+    QTest::newRow("Serial") << "Serial";
+}
+
 void TestLinkEngine::operatorConnectCancelsAPendingReconnect()
 {
+    QFETCH(QString, type);
     Link l;
     l.bringUp();
     l.engine.onSocketReset();
     l.tick(1000);
+    l.connection.setConnectionType(type);
     l.engine.mnuOpen_Click(); // the operator does not wait
-    QCOMPARE(l.host.connects.size(), 2);
     l.tick(5000);
-    QCOMPARE(l.host.connects.size(), 2);
+    // A second connection, or the port just opened closed again by the reconnect.
+    QCOMPARE(l.host.connects.size(), type == QLatin1String("LAN") ? 2 : 1);
+    QCOMPARE(l.host.portOpen, type == QLatin1String("Serial"));
 }
 
 void TestLinkEngine::resetByThePbxReconnectsWithTheNumberingContinued()
@@ -585,6 +608,137 @@ void TestLinkEngine::serialPortWithoutDsrOrMissing()
              QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
                             "does not exist on this machine!"));
     QVERIFY(!l.host.connectChecked);
+}
+
+void TestLinkEngine::partialFrameEndsWithTheConnection_data()
+{
+    QTest::addColumn<QByteArray>("lastData");
+    QTest::addColumn<LinkEnd>("linkEnds");
+    const QByteArray partial = kRecord0108.left(7);
+    const auto nothing = [](Link&) {};
+    QTest::newRow("PBX release request")
+        << hex("16 36 30 30 34 30 31 30 35 F9") + partial << LinkEnd(nothing);
+    QTest::newRow("refusal") << hex("16 33 30 30 35 30 31 30 35 32 CF") + partial << LinkEnd(nothing);
+    QTest::newRow("closed by the PBX") << partial << LinkEnd([](Link& l) {
+        l.host.state = 8;
+        l.engine.onSocketClosed();
+    });
+    QTest::newRow("reset by the PBX") << partial << LinkEnd([](Link& l) {
+        l.host.state = 9;
+        l.engine.onSocketReset();
+    });
+    QTest::newRow("socket error") << partial << LinkEnd([](Link& l) {
+        l.host.state = 9;
+        l.engine.onSocketError(10053, QStringLiteral("Software caused connection abort"));
+    });
+    QTest::newRow("health checks unanswered") << partial << LinkEnd([](Link& l) {
+        for (int i = 0; i < 20 && l.host.state != 0; ++i)
+            l.tick(500);
+    });
+}
+
+// Bytes of a frame cut short by the end of a connection never reach the next connection.
+void TestLinkEngine::partialFrameEndsWithTheConnection()
+{
+    QFETCH(QByteArray, lastData);
+    QFETCH(LinkEnd, linkEnds);
+    Link l(QStringLiteral("0"));
+    l.bringUp();
+    l.engine.onSocketData(lastData);
+    linkEnds(l);
+    QCOMPARE(l.host.state, 0);
+    const auto boxes = l.op.messages.size();
+
+    l.engine.mnuOpen_Click();
+    l.host.state = 7;
+    l.engine.onSocketConnected();
+    l.host.terminal.clear();
+    l.engine.onSocketData(l.responseToLast());
+    QVERIFY2(l.host.terminal.contains(") Connect Message Rcv'd: OK\r\n\r\n"), l.host.terminal.constData());
+    l.engine.onSocketData(kRecord0107);
+    QCOMPARE(l.host.sent.last(), kAnswer0107Normal);
+    QCOMPARE(l.host.records.size(), 1);
+    QCOMPARE(l.op.messages.size(), boxes);
+}
+
+// A box opened while a chunk is processed runs the event loop; a chunk arriving then is processed
+// after the first one, in order, and a frame cut between the two is put together.
+void TestLinkEngine::dataArrivingWhileABoxIsOpenWaitsItsTurn()
+{
+    Link l;
+    l.bringUp();
+    const QByteArray improper = hex("16 33 30 30 35 30 31 30 35 30 CD");
+    l.op.whileShown = [&l](const Operator::Message&) {
+        l.engine.onSocketData(kRecord0108.mid(3) + kRecord0107);
+    };
+    l.engine.onSocketData(improper + kRecord0107 + kRecord0108.left(3));
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.host.sent, (QList<QByteArray>{kAnswer0107Normal, kAnswer0108Normal, kAnswer0107Normal}));
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: \x02J.1\x03\r\n ->:14:03:59: \x02J.2\x03\r\n"
+                                         " ->:14:03:59: \x02J.1\x03\r\n"));
+    QCOMPARE(l.engine.droppedChunks(), 0);
+}
+
+// While a box holds the processing of a chunk, the link is reset and comes up again: the rest of
+// the chunk is the old connection's and is neither shown nor answered on the new one.
+void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
+{
+    Link l;
+    l.bringUp();
+    l.op.whileShown = [&l](const Operator::Message&) {
+        l.host.state = 9;
+        l.engine.onSocketReset();
+        l.engine.mnuOpen_Click();
+        l.host.state = 7;
+        l.engine.onSocketConnected();
+    };
+    l.engine.onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD") + kRecord0107);
+    QCOMPARE(l.host.sent.size(), 1);
+    QVERIFY(l.host.sent[0].startsWith(hex("16 35 30 30 36"))); // the new connect request only
+    QVERIFY(l.host.records.isEmpty());
+}
+
+void TestLinkEngine::healthCheckAnswerTimeStartsWhenItLeaves()
+{
+    Link l;
+    l.bringUp();
+    QList<QByteArray> held;
+    l.host.frameLeaves = [&held](const QByteArray& frame) { held.append(frame); };
+    QCOMPARE(l.ticksToHealthCheck(), 6); // handed over, but it waits behind other frames
+    l.tick(400);
+    l.tick(400);
+    QCOMPARE(l.engine.missedHealthChecks(), 0);
+    l.engine.onFrameSent(held.takeFirst());
+    l.tick(499);
+    QCOMPARE(l.engine.missedHealthChecks(), 0);
+    l.tick(1);
+    QCOMPARE(l.engine.missedHealthChecks(), 1);
+}
+
+// A timer's handler that waits on a box (here a failing log under the health-check line) lets the
+// other timers run, but its own timer does not fire again until the handler is done.
+void TestLinkEngine::timerWaitingOnABoxIsNotReentered()
+{
+    Link l(QStringLiteral("0"), true);
+    l.bringUp();
+    int checksDuringTheBox = -1;
+    bool boxOpen = false;
+    l.host.whileWriting = [&](const QByteArray& text) {
+        if (!text.contains("Health Check...") || std::exchange(boxOpen, true))
+            return;
+        const auto before = l.host.sent.size();
+        l.host.panelHistory.clear();
+        for (int i = 0; i < 12; ++i)
+            l.tick(250);
+        checksDuringTheBox = int(l.host.sent.size() - before);
+    };
+    l.tick();
+    QCOMPARE(checksDuringTheBox, 0);
+    QVERIFY(l.host.panelHistory[Panel::ConnectTime].size() >= 3);
+    QVERIFY(l.host.panelHistory[Panel::Status].size() >= 12);
+    l.host.whileWriting = {};
+    l.tick();
+    QCOMPARE(l.host.sent.size(), 2); // the clock goes on afterwards
 }
 
 QTEST_APPLESS_MAIN(TestLinkEngine)

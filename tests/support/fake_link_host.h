@@ -28,7 +28,12 @@ public:
     QString connectSocket(const QString& host) override;
     void closeSocket() override;
     int socketState() const override { return state; }
-    void IPSend(const QByteArray& frame) override { sent.append(frame); }
+    void IPSend(const QByteArray& frame) override
+    {
+        sent.append(frame);
+        if (frameLeaves)
+            frameLeaves(frame);
+    }
 
     PortToggle toggleSerialPort() override;
     bool serialPortOpen() const override { return portOpen; }
@@ -36,7 +41,12 @@ public:
     void setSerialReceive(bool on) override { receiving = on; }
     QByteArray readSerialInput() override;
 
-    void WriteTerminal(const QByteArray& text) override { terminal += text; }
+    void WriteTerminal(const QByteArray& text) override
+    {
+        terminal += text;
+        if (whileWriting)
+            whileWriting(text);
+    }
     void setPanelText(Panel panel, const QString& text) override
     {
         panels[panel] = text;
@@ -62,6 +72,10 @@ public:
     void stopLoadTest(std::function<void()> stopped) override { loadTestStopped = std::move(stopped); }
     void stopLoadTestSending() override { ++loadTestSendingStops; }
 
+    // Called as a frame leaves (at once unless a test holds frames back) and after each write to
+    // the terminal (where a failing log would ask the operator).
+    std::function<void(const QByteArray&)> frameLeaves;
+    std::function<void(const QByteArray&)> whileWriting;
     // The socket: its state, and what connect does (fails at once with `connectFailure`).
     int state = 0;
     QString connectFailure;

@@ -23,6 +23,8 @@ Operator::Answer safeAnswer(Operator::Buttons buttons)
 Operator::Answer ScriptedOperator::ask(const Message& message)
 {
     messages.append(message);
+    if (whileShown)
+        whileShown(message);
     if (message.buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.isEmpty()) {

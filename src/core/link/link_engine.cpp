@@ -12,8 +12,8 @@
 namespace zkn::link {
 
 namespace {
-constexpr int kSocketConnected = 7;
-constexpr int kSocketClosed = 0;
+constexpr int kSocketConnected = LinkHost::kSocketConnected;
+constexpr int kSocketClosed = LinkHost::kSocketClosed;
 using Panel = LinkHost::Panel;
 } // namespace
 
@@ -63,12 +63,13 @@ void LinkEngine::mnuOpen_Click()
 {
     m_host.setSerialReceive(false);
     m_hcTicks = m_debug.healthCheckInterval();
+    // A reconnect still waiting after a reset is the operator's to give now: never two
+    // connections, and never a port just opened closed again by it.
+    m_timers.stop(Timer::Reconnect);
     if (m_connection.connectionType() == QLatin1String("Serial")) {
         toggleSerialPort();
         return;
     }
-    // A reconnect still waiting after a reset is the operator's to give now: never two connections.
-    m_timers.stop(Timer::Reconnect);
     m_timers.start(Timer::ConnectionStatus, now());
     if (m_connection.hostField() == QLatin1String("HostName"))
         m_host.showProperties();
@@ -144,6 +145,8 @@ void LinkEngine::sendRelease()
 
 void LinkEngine::openConnection()
 {
+    ++m_connectionNumber;
+    dropConnectionState();
     const QString error = m_host.connectSocket(m_connection.remoteHost());
     if (!error.isEmpty()) {
         m_operator.tell(error, Operator::Icon::Exclamation);
@@ -185,9 +188,11 @@ void LinkEngine::onStatusMonitorTick()
     if (m_debug.stopHealth())
         return;
     m_seqHealth = m_sequence.NextSequence();
-    m_host.IPSend(buildStatusFrame(device(), m_seqHealth, parity()));
     m_healthPending = true;
-    m_timers.restart(Timer::T2, now());
+    // The answer time starts when the check leaves, which may be after frames queued before it.
+    m_timers.stop(Timer::T2);
+    m_healthCheckToLeave = buildStatusFrame(device(), m_seqHealth, parity());
+    m_host.IPSend(m_healthCheckToLeave);
     m_host.BlinkTx();
     if (m_debug.detail())
         writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqHealth) + ") Health Check...");
@@ -217,6 +222,7 @@ void LinkEngine::resetLinkAfterMisses()
 
 void LinkEngine::ShutdownIPStuff()
 {
+    dropConnectionState();
     m_timers.stop(Timer::StatusMonitor);
     m_timers.stop(Timer::ReleaseLimit);
     writeLine(display::marker::Released, "LINK RELEASED...");
@@ -235,12 +241,35 @@ void LinkEngine::ShutdownIPStuff()
 
 void LinkEngine::onSocketData(const QByteArray& data)
 {
-    m_timers.stop(Timer::StatusMonitor);
-    m_host.setRxIndicator(true);
-    ProcessZKNPacket(data);
-    if (m_host.socketState() == kSocketConnected)
-        m_timers.start(Timer::StatusMonitor, now());
-    m_host.setRxIndicator(false);
+    m_waitingData.append(data);
+    if (m_processingData)
+        return;
+    m_processingData = true;
+    while (!m_waitingData.isEmpty()) {
+        m_timers.stop(Timer::StatusMonitor);
+        m_host.setRxIndicator(true);
+        ProcessZKNPacket(m_waitingData.takeFirst());
+        if (m_host.socketState() == kSocketConnected)
+            m_timers.start(Timer::StatusMonitor, now());
+        m_host.setRxIndicator(false);
+    }
+    m_processingData = false;
+}
+
+void LinkEngine::dropConnectionState()
+{
+    m_partialFrame.clear();
+    m_waitingData.clear();
+    m_healthCheckToLeave.clear();
+}
+
+void LinkEngine::onFrameSent(const QByteArray& frame)
+{
+    if (m_healthCheckToLeave.isEmpty() || frame != m_healthCheckToLeave)
+        return;
+    m_healthCheckToLeave.clear();
+    if (m_healthPending)
+        m_timers.restart(Timer::T2, now());
 }
 
 void LinkEngine::onSocketClosed()
@@ -332,8 +361,13 @@ void LinkEngine::onConnectionStatusTick()
 
 void LinkEngine::advanceTo(qint64 nowMs)
 {
-    while (const std::optional<Timer> due = m_timers.takeDue(nowMs))
+    while (const std::optional<Timer> due = m_timers.takeDue(nowMs)) {
+        // A handler may wait on a box, which runs the event loop: the other timers go on
+        // meanwhile, but this one is not re-entered.
+        m_timers.hold(*due, true);
         onTimer(*due);
+        m_timers.hold(*due, false);
+    }
 }
 
 void LinkEngine::onTimer(Timer timer)

@@ -30,6 +30,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 namespace zkn {
@@ -56,7 +57,11 @@ public:
 
     // TCP events.
     void onSocketConnected();
+    // The data of one receive event. Data that arrives while earlier data is still being
+    // processed (a box is open) waits and is processed after it, in order.
     void onSocketData(const QByteArray& data);
+    // A frame handed to IPSend has actually left.
+    void onFrameSent(const QByteArray& frame);
     void onSocketClosed();
     void onSocketReset();
     void onSocketError(int number, const QString& description);
@@ -70,8 +75,6 @@ public:
     LinkTimers& timers() { return m_timers; }
 
     void ShutdownIPStuff();
-    // Processes the data of one receive event; a partial frame is kept for the next one.
-    void ProcessZKNPacket(const QByteArray& data);
 
     // A lamp-control frame with this sequence number left: its answer is awaited for 10 s.
     void setLampFrameSent(qint16 sequence);
@@ -95,7 +98,12 @@ private:
     void StartConnectTimer();
     void StopConnectTimer();
 
-    // Received frames.
+    // Received frames. A partial frame is kept for the next receive event while the connection
+    // it came on stands.
+    void ProcessZKNPacket(const QByteArray& data);
+    // What belongs to one connection ends with it: a partial frame, data waiting, a health check
+    // not yet left.
+    void dropConnectionState();
     bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
     bool processRecord(const FrameHeader& frame);
@@ -130,6 +138,13 @@ private:
     QDateTime m_connectStart;
     QByteArray m_recordText;
     QByteArray m_partialFrame;
+    QList<QByteArray> m_waitingData;
+    bool m_processingData = false;
+    // Counts the connections begun, so processing suspended by a box knows when its data
+    // belongs to a connection that has since been replaced.
+    quint64 m_connectionNumber = 0;
+    // The health check handed to IPSend whose answer time starts when it leaves.
+    QByteArray m_healthCheckToLeave;
     int m_droppedChunks = 0;
     QString m_eventMessage;
     QString m_errorMessage;

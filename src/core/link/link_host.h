@@ -28,6 +28,10 @@ public:
         Failed
     };
 
+    // The socket states the engine tells apart.
+    static constexpr int kSocketClosed = 0;
+    static constexpr int kSocketConnected = 7;
+
     virtual ~LinkHost() = default;
 
     // TCP. connectSocket returns the description of an immediate failure, else nothing.

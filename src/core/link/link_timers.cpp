@@ -39,11 +39,17 @@ bool LinkTimers::isActive(Timer timer) const
     return at(timer).due.has_value();
 }
 
+void LinkTimers::hold(Timer timer, bool held)
+{
+    at(timer).held = held;
+    changed();
+}
+
 std::optional<qint64> LinkTimers::nextDeadline() const
 {
     std::optional<qint64> next;
     for (const Deadline& d : m_deadlines)
-        if (d.due && (!next || *d.due < *next))
+        if (d.pending() && (!next || *d.due < *next))
             next = d.due;
     return next;
 }
@@ -53,7 +59,7 @@ std::optional<Timer> LinkTimers::takeDue(qint64 now)
     std::optional<std::size_t> earliest;
     for (std::size_t i = 0; i < m_deadlines.size(); ++i) {
         const auto& due = m_deadlines[i].due;
-        if (due && *due <= now && (!earliest || *due < *m_deadlines[*earliest].due))
+        if (m_deadlines[i].pending() && *due <= now && (!earliest || *due < *m_deadlines[*earliest].due))
             earliest = i;
     }
     if (!earliest)

@@ -31,6 +31,9 @@ public:
     void restart(Timer timer, qint64 now);
     void stop(Timer timer);
     bool isActive(Timer timer) const;
+    // A held timer keeps its deadline but is neither due nor counted as the next deadline: its
+    // handler is still running.
+    void hold(Timer timer, bool held);
 
     // The earliest deadline of all running timers.
     std::optional<qint64> nextDeadline() const;
@@ -46,6 +49,8 @@ private:
     {
         int interval = 0;
         std::optional<qint64> due;
+        bool held = false;
+        bool pending() const { return due && !held; }
     };
     Deadline& at(Timer timer) { return m_deadlines[static_cast<std::size_t>(timer)]; }
     const Deadline& at(Timer timer) const { return m_deadlines[static_cast<std::size_t>(timer)]; }

@@ -24,27 +24,31 @@ QByteArray hexByte(quint8 value)
 } // namespace
 
 // TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
-// are handled in order; a partial one that begins with SYN waits for the rest. Data that does
-// not begin with SYN is dropped with everything behind it.
+// are handled in order; a partial one that begins with SYN waits for the rest while the connection
+// stands. Data that does not begin with SYN is dropped with everything behind it.
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
     m_host.BlinkTx();
+    const quint64 connection = m_connectionNumber;
     QByteArray rest = m_partialFrame + data;
     m_partialFrame.clear();
+    const auto keepPartialFrame = [this, &rest] {
+        if (m_host.socketState() == LinkHost::kSocketConnected)
+            m_partialFrame = rest;
+    };
     while (!rest.isEmpty() && rest.front() == SYN) {
-        if (rest.size() < kHeaderSize) {
-            m_partialFrame = rest;
-            return;
-        }
+        if (rest.size() < kHeaderSize)
+            return keepPartialFrame();
         const FrameHeader frame = readFrameHeader(rest, parity());
-        if (rest.size() < qsizetype(frame.length) + 6) {
-            m_partialFrame = rest;
-            return;
-        }
+        if (rest.size() < qsizetype(frame.length) + 6)
+            return keepPartialFrame();
         if (!processFrame(frame)) {
             reportProcessingError(rest);
             return;
         }
+        // A box shown for this frame let a new connection begin: the rest is the old one's.
+        if (m_connectionNumber != connection)
+            return;
         rest.remove(0, frame.frame.size());
     }
     if (!rest.isEmpty())
