@@ -22,6 +22,7 @@ QString LogFile::open(const QString& path)
 
 void LogFile::close()
 {
+    m_waiting.clear();
     if (!m_file.isOpen())
         return;
     m_file.close();
@@ -32,15 +33,33 @@ void LogFile::write(const QByteArray& text)
 {
     if (!m_file.isOpen() || text.isEmpty())
         return;
+    m_waiting.append(text);
+    // The question below runs the event loop; the terminal may write meanwhile.
+    if (m_writing)
+        return;
+    m_writing = true;
+    while (!m_waiting.isEmpty()) {
+        // A copy: the list grows, or empties on Cancel, while the operator is asked.
+        const QByteArray next = m_waiting.constFirst();
+        if (!writeAsking(next))
+            break;
+        m_waiting.removeFirst();
+    }
+    m_writing = false;
+}
+
+bool LogFile::writeAsking(const QByteArray& text)
+{
     qsizetype done = 0;
     while (!writeRest(text, done)) {
         const Operator::Answer answer = m_operator.ask(
             {m_file.errorString(), Operator::Icon::Critical, Operator::Buttons::RetryCancel, {}});
         if (answer != Operator::Answer::Retry) {
             close();
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 bool LogFile::writeRest(const QByteArray& text, qsizetype& done)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -24,7 +25,8 @@ public:
     void close();
 
     // Writes `text` exactly. A failed write asks Retry or Cancel; Retry goes on with what is not
-    // yet written; Cancel closes the log as the close command does.
+    // yet written; Cancel closes the log as the close command does. Text written while the
+    // question is open waits and follows in order, or goes with the log on Cancel.
     void write(const QByteArray& text);
 
     bool isOpen() const { return m_file.isOpen(); }
@@ -34,11 +36,15 @@ Q_SIGNALS:
     void openChanged(bool open);
 
 private:
+    // Writes all of `text`, asking on failure; false when the operator cancelled and the log closed.
+    bool writeAsking(const QByteArray& text);
     // Writes what is left of `text` after `done` bytes; a retry goes on where a failure stopped.
     bool writeRest(const QByteArray& text, qsizetype& done);
 
     Operator& m_operator;
     QFile m_file;
+    QList<QByteArray> m_waiting;
+    bool m_writing = false;
 };
 
 } // namespace zkn

@@ -3,8 +3,12 @@
 #include "scripted_operator.h"
 
 #include <QSignalSpy>
+
+#include <csignal>
+
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 
 using zkn::LogFile;
 using zkn::Operator;
@@ -38,6 +42,8 @@ private Q_SLOTS:
     void writesAfterCloseLeaveTheFileUnchanged();
     void openFailureReportsAndStaysClosed();
     void failedWriteAsksRetryThenCancelCloses();
+    void writesWhileAskingWaitForTheAnswer_data();
+    void writesWhileAskingWaitForTheAnswer();
 
 private:
     QTemporaryDir m_dir;
@@ -126,6 +132,51 @@ void TestLogFile::failedWriteAsksRetryThenCancelCloses()
 
     log.write("after cancel nothing is asked\r\n");
     QCOMPARE(op.messages.size(), 2);
+}
+
+void TestLogFile::writesWhileAskingWaitForTheAnswer_data()
+{
+    QTest::addColumn<Operator::Answer>("answer");
+    QTest::addColumn<QByteArray>("logged");
+    QTest::newRow("retry writes them after the line")
+        << Operator::Answer::Retry << QByteArray("0123456789A\r\nB\r\n");
+    QTest::newRow("cancel drops them with the log") << Operator::Answer::Cancel << QByteArray("01234");
+}
+
+// The question runs the event loop, so the terminal may write again before it is answered: those
+// lines wait their turn and are never asked about on their own.
+void TestLogFile::writesWhileAskingWaitForTheAnswer()
+{
+    QFETCH(Operator::Answer, answer);
+    const QString path = m_dir.filePath(QStringLiteral("limited.txt"));
+    QFile::remove(path);
+    // A file size limit of five bytes makes the first line fail half-way, until it is lifted.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlim_t unlimited = limit.rlim_cur;
+    limit.rlim_cur = 5;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+
+    ScriptedOperator op;
+    op.answers = {answer};
+    LogFile log(op);
+    op.whileShown = [&](const Operator::Message&) {
+        log.write("A\r\n");
+        log.write("B\r\n");
+        limit.rlim_cur = unlimited;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    QCOMPARE(log.open(path), QString());
+    log.write("0123456789");
+    limit.rlim_cur = unlimited;
+    setrlimit(RLIMIT_FSIZE, &limit);
+
+    QCOMPARE(op.messages.size(), 1);
+    QVERIFY(op.unexpected.isEmpty());
+    QCOMPARE(log.isOpen(), answer == Operator::Answer::Retry);
+    log.close();
+    QTEST(readAll(path), "logged");
 }
 
 QTEST_GUILESS_MAIN(TestLogFile)
