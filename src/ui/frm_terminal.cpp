@@ -232,7 +232,7 @@ void frmTerminal::buildCentre()
     }
     column->addStretch(1);
 
-    auto* fontCaption = captionLabel(QStringLiteral("&Font size"), status);
+    auto* fontCaption = captionLabel(QStringLiteral("Font si&ze"), status);
     m_fontStep = new QSpinBox(status);
     m_fontStep->setObjectName(QStringLiteral("UpDown1"));
     m_fontStep->setRange(1, 5);

@@ -6,9 +6,13 @@
 #include "indicator.h"
 #include "terminal_view.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QToolBar>
 
@@ -43,6 +47,9 @@ private Q_SLOTS:
     void storedValuesAreApplied_data();
     void storedValuesAreApplied();
     void refusedStoredPortSettingsAreReportedAndTheToolStillComesUp();
+    void menuBarAccessKeysOpenTheirEntryAtTheFirstPress_data();
+    void menuBarAccessKeysOpenTheirEntryAtTheFirstPress();
+    void accessKeysAreUnique();
     void switchingTheMethodSwapsTheDebugItemsBeforeOk();
     void fontStepSetsTheSizeAndIsStored();
     void logOpenReplaceAppendAndClose();
@@ -191,6 +198,70 @@ void TestMainWindow::refusedStoredPortSettingsAreReportedAndTheToolStillComesUp(
     QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
     QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
     QVERIFY(t.window->isVisible());
+}
+
+void TestMainWindow::menuBarAccessKeysOpenTheirEntryAtTheFirstPress_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("Alt+F") << Qt::Key_F << "mnuFile";
+    QTest::newRow("Alt+C") << Qt::Key_C << "mnuConnection";
+    QTest::newRow("Alt+L") << Qt::Key_L << "mnuLoadTest";
+    QTest::newRow("Alt+P") << Qt::Key_P << "mnuCMWL";
+    QTest::newRow("Alt+O") << Qt::Key_O << "mnuDisplay";
+    QTest::newRow("Alt+H") << Qt::Key_H << "mnuHelp";
+}
+
+void TestMainWindow::menuBarAccessKeysOpenTheirEntryAtTheFirstPress()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(QString, entry);
+    ToolFixture t;
+    QVERIFY(t.start());
+    QVERIFY(QTest::qWaitForWindowActive(t.window.get()));
+    auto* menu = t.window->menuBar()->findChild<QMenu*>(entry);
+    QAction* command = menu ? nullptr : t.action(qPrintable(entry));
+    QVERIFY(menu || command);
+    const QSignalSpy triggered(command ? command : menu->menuAction(), &QAction::triggered);
+
+    // Twice in a row: an access key shared with another widget would take turns between the two.
+    for (int press = 1; press <= 2; ++press) {
+        QTest::keyClick(t.window.get(), key, Qt::AltModifier);
+        if (menu) {
+            QVERIFY2(menu->isVisible(), qPrintable(QStringLiteral("press %1").arg(press)));
+            QTest::keyClick(menu, Qt::Key_Escape);
+            QVERIFY(!menu->isVisible());
+        } else {
+            QCOMPARE(triggered.size(), press);
+            QTest::keyClick(t.window->menuBar(), Qt::Key_Escape);
+        }
+    }
+}
+
+void TestMainWindow::accessKeysAreUnique()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QHash<QKeySequence, QString> ownerOfKey;
+    const auto claim = [&](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (key.isEmpty())
+            return;
+        const QString before = ownerOfKey.value(key);
+        QVERIFY2(before.isEmpty(), qPrintable(before + QStringLiteral(" and ") + text));
+        ownerOfKey.insert(key, text);
+    };
+    for (const QAction* entry : t.window->menuBar()->actions())
+        claim(entry->text());
+    for (const QWidget* widget : t.window->findChildren<QWidget*>()) {
+        if (widget->window() != t.window.get())
+            continue;
+        if (const auto* label = qobject_cast<const QLabel*>(widget))
+            claim(label->text());
+        else if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+            claim(button->text());
+    }
+    QVERIFY(ownerOfKey.size() >= 6);
 }
 
 void TestMainWindow::switchingTheMethodSwapsTheDebugItemsBeforeOk()
