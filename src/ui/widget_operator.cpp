@@ -71,8 +71,14 @@ Operator::Answer WidgetOperator::ask(const Message& message)
 std::optional<QString> WidgetOperator::chooseFile(const FileChoice& choice)
 {
     QFileDialog dialog(m_parent, choice.title, choice.startPath, choice.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(choice.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (choice.mustExist) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // Open dialogs of some desktops offer only existing files, so a log to create needs a
+        // save dialog; the tool itself asks before it replaces a file.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
