@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <utility>
+
 namespace zkn {
 
 namespace {
@@ -23,7 +25,8 @@ QLabel* label(const char* name, const QString& text, QWidget* parent)
 
 } // namespace
 
-frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -64,6 +67,21 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::W
 void frmSplash::closeAfter(int ms)
 {
     QTimer::singleShot(ms, this, &QWidget::close);
+}
+
+void frmSplash::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Only the keyboard is asked for: it is on top already, and raising a window the window
+    // manager has not yet placed made Qt take it to be at the screen's corner.
+    activateWindow();
+}
+
+void frmSplash::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!std::exchange(m_painted, true))
+        Q_EMIT painted();
 }
 
 void frmSplash::keyPressEvent(QKeyEvent*)

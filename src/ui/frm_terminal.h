@@ -45,8 +45,9 @@ public:
     explicit frmTerminal(Operator& op, QWidget* parent = nullptr);
     ~frmTerminal() override;
 
-    // Start-up: the splash window, the stored settings, the hidden windows; then, once the splash
-    // is gone (a key, a click or `splashMs`), `ready` runs (it normally shows this window).
+    // Start-up: the splash window; once it is painted, the stored settings and the hidden windows;
+    // then, once the splash is gone (a key, a click or `splashMs`), `ready` runs (it normally
+    // shows this window). It returns before the settings are applied.
     void startUp(std::function<void()> ready, int splashMs = 10000);
 
     // The terminal font sizes in points, by spinner step; step 0 is never used.
@@ -94,6 +95,7 @@ private:
     void showLogState(bool open);
     void showPortOpen(bool open);
     void applyConnectionType(const QString& type);
+    void continueStartUp(int splashMs);
     void applyStoredSettings();
     void finishStartUp();
     void unloadWindows();

@@ -25,14 +25,30 @@ void frmTerminal::startUp(std::function<void()> ready, int splashMs)
 {
     m_ready = std::move(ready);
     m_splash = new frmSplash;
+    // The settings may put up a box: the operator sees the splash first. Queued, so that the
+    // painted splash reaches the screen before the work begins; the timer goes on where a
+    // platform never paints it.
+    const auto goOn = [this, splashMs, started = std::make_shared<bool>(false)] {
+        if (!std::exchange(*started, true))
+            continueStartUp(splashMs);
+    };
+    connect(m_splash, &frmSplash::painted, this, goOn, Qt::QueuedConnection);
+    QTimer::singleShot(300, this, goOn);
     m_splash->show();
+}
 
+void frmTerminal::continueStartUp(int splashMs)
+{
     // Centre on the screen the window will appear on.
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     applyStoredSettings();
     m_debugOptions->load();
 
+    if (!m_splash) {
+        finishStartUp(); // the operator closed it already
+        return;
+    }
     connect(m_splash, &QObject::destroyed, this, &frmTerminal::finishStartUp);
     m_splash->closeAfter(splashMs);
 }

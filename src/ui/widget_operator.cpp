@@ -2,8 +2,12 @@
 
 #include "app_identity.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace zkn {
 
@@ -57,31 +61,70 @@ Operator::Answer answerOf(int button)
     }
 }
 
+bool keptOnTop(const QWidget* window)
+{
+    return window && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+// The active one first, so that a box asked while another box is up on top goes over that one.
+QWidget* windowKeptOnTop()
+{
+    if (QWidget* active = QApplication::activeWindow(); keptOnTop(active))
+        return active;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto found = std::find_if(windows.cbegin(), windows.cend(), keptOnTop);
+    return found == windows.cend() ? nullptr : *found;
+}
+
+// A dialog over a window on top must be on top itself, or that window still covers it.
+void keepOnTopWithParent(QWidget* dialog)
+{
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint, keptOnTop(dialog->parentWidget()));
+}
+
 } // namespace
 
 WidgetOperator::WidgetOperator(QWidget* parent) : m_parent(parent) {}
 
+// A dialog centred behind a window the tool keeps on top (the splash) is never seen, and the
+// operator waits for a window that waits for him: while such a window is up, dialogs go over it.
+QWidget* WidgetOperator::dialogParent() const
+{
+    QWidget* onTop = windowKeptOnTop();
+    return onTop ? onTop : m_parent.data();
+}
+
+// The dialogs live on the heap: a window on top may close, and delete its children, while one of
+// them is up; that counts as cancelled.
 Operator::Answer WidgetOperator::ask(const Message& message)
 {
     const QString title = message.title.isEmpty() ? QLatin1String(kApplicationTitle) : message.title;
-    QMessageBox box(boxIcon(message.icon), title, message.text, boxButtons(message.buttons), m_parent);
-    return answerOf(box.exec());
+    const QPointer<QMessageBox> box = new QMessageBox(boxIcon(message.icon), title, message.text,
+                                                      boxButtons(message.buttons), dialogParent());
+    keepOnTopWithParent(box);
+    const int button = box->exec();
+    delete box;
+    return answerOf(button);
 }
 
 std::optional<QString> WidgetOperator::chooseFile(const FileChoice& choice)
 {
-    QFileDialog dialog(m_parent, choice.title, choice.startPath, choice.filter);
+    const QPointer<QFileDialog> dialog =
+        new QFileDialog(dialogParent(), choice.title, choice.startPath, choice.filter);
+    keepOnTopWithParent(dialog);
     if (choice.mustExist) {
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog->setFileMode(QFileDialog::ExistingFile);
     } else {
         // Open dialogs of some desktops offer only existing files, so a log to create needs a
         // save dialog; the tool itself asks before it replaces a file.
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QStringList files = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+    delete dialog;
+    if (files.isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return files.constFirst();
 }
 
 } // namespace zkn

@@ -7,7 +7,8 @@
 
 namespace zkn {
 
-// The operator at the screen: modal message boxes and file dialogs over the given window.
+// The operator at the screen: modal message boxes and file dialogs over the given window, or over
+// a window the tool keeps on top while one is shown.
 class WidgetOperator : public Operator
 {
 public:
@@ -18,6 +19,8 @@ public:
     std::optional<QString> chooseFile(const FileChoice& choice) override;
 
 private:
+    QWidget* dialogParent() const;
+
     QPointer<QWidget> m_parent;
 };
 

@@ -7,6 +7,7 @@
 #include "terminal_view.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -34,6 +35,29 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// Notes how many boxes the operator had been shown when the splash was first painted.
+class SplashPaintWatch : public QObject
+{
+public:
+    explicit SplashPaintWatch(const test::ScriptedOperator& op) : m_op(op) { qApp->installEventFilter(this); }
+    ~SplashPaintWatch() override { qApp->removeEventFilter(this); }
+
+    std::optional<qsizetype> boxesAtFirstPaint;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget &&
+            widget->window()->objectName() == QLatin1String("frmSplash") && !boxesAtFirstPaint)
+            boxesAtFirstPaint = m_op.messages.size();
+        return false;
+    }
+
+private:
+    const test::ScriptedOperator& m_op;
+};
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -47,6 +71,7 @@ private Q_SLOTS:
     void storedValuesAreApplied_data();
     void storedValuesAreApplied();
     void refusedStoredPortSettingsAreReportedAndTheToolStillComesUp();
+    void splashIsPaintedBeforeAStartUpBox();
     void menuBarAccessKeysOpenTheirEntryAtTheFirstPress_data();
     void menuBarAccessKeysOpenTheirEntryAtTheFirstPress();
     void accessKeysAreUnique();
@@ -198,6 +223,17 @@ void TestMainWindow::refusedStoredPortSettingsAreReportedAndTheToolStillComesUp(
     QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
     QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
     QVERIFY(t.window->isVisible());
+}
+
+void TestMainWindow::splashIsPaintedBeforeAStartUpBox()
+{
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Properties/Settings"), QStringLiteral("9600,x,8,1")}});
+    const SplashPaintWatch watch(t.op);
+    QVERIFY(t.start());
+    QCOMPARE(t.op.messages.size(), 1);
+    QVERIFY2(watch.boxesAtFirstPaint, "the splash was never painted");
+    QCOMPARE(*watch.boxesAtFirstPaint, 0);
 }
 
 void TestMainWindow::menuBarAccessKeysOpenTheirEntryAtTheFirstPress_data()

@@ -1,8 +1,11 @@
-// The operator's real dialogs: which file dialog a log choice gets.
+// The operator's real dialogs: where a box appears, and which file dialog a log choice gets.
+#include "frm_splash.h"
 #include "widget_operator.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -36,9 +39,48 @@ class TestWidgetOperator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void boxesShowOverTheSplash_data();
+    void boxesShowOverTheSplash();
     void logChoiceMayNameANewFile_data();
     void logChoiceMayNameANewFile();
 };
+
+void TestWidgetOperator::boxesShowOverTheSplash_data()
+{
+    QTest::addColumn<bool>("splashShown");
+    QTest::addColumn<bool>("splashHiddenAgain");
+    QTest::addColumn<bool>("overSplash");
+    QTest::newRow("no splash: over the main window") << false << false << false;
+    QTest::newRow("splash up: over the splash, on top") << true << false << true;
+    QTest::newRow("splash gone: over the main window") << true << true << false;
+}
+
+void TestWidgetOperator::boxesShowOverTheSplash()
+{
+    QFETCH(bool, splashShown);
+    QFETCH(bool, splashHiddenAgain);
+    QFETCH(bool, overSplash);
+    QWidget mainWindow; // hidden, as it is during the start-up
+    QPointer<frmSplash> splash = new frmSplash;
+    if (splashShown) {
+        splash->show();
+        QVERIFY(QTest::qWaitForWindowExposed(splash));
+    }
+    if (splashHiddenAgain)
+        splash->hide();
+
+    QWidget* parent = nullptr;
+    bool onTop = false;
+    whenModalDialogUp([&](QDialog* box) {
+        parent = box->parentWidget();
+        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    WidgetOperator op(&mainWindow);
+    op.tell(QStringLiteral("Invalid property value"), Operator::Icon::Exclamation);
+    QCOMPARE(parent, overSplash ? static_cast<QWidget*>(splash.data()) : &mainWindow);
+    QCOMPARE(onTop, overSplash);
+    delete splash;
+}
 
 void TestWidgetOperator::logChoiceMayNameANewFile_data()
 {
