@@ -3,9 +3,11 @@
 //  - how long the UI thread is busy with one received record (processing, terminal, answer queued).
 // Run: build/bench/bench/bench_link_latency [records]
 #include "frm_terminal.h"
+#include "link/link_engine.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "terminal_view.h"
+#include "tool_application.h"
 #include "widget_operator.h"
 
 #include <QApplication>
@@ -54,22 +56,24 @@ template <typename Done> bool waitFor(Done done, int ms)
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QApplication qapp(argc, argv);
     const int records = argc > 1 ? std::atoi(argv[1]) : 200;
     QTemporaryDir config;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
 
     zkn::WidgetOperator op;
-    zkn::frmTerminal window(op);
+    zkn::ToolApplication tool(op);
+    zkn::frmTerminal window(tool.windowServices());
+    tool.attach(window);
     window.show();
     zkn::pbxsim::PbxSimulator sim;
     if (!sim.listen(QHostAddress::LocalHost, 0))
         return 1;
-    window.connection().setConnectionType(QStringLiteral("LAN"));
-    window.connection().setRemoteHost(QStringLiteral("127.0.0.1"));
-    window.debugOptions().setHealthCheckIntervalText(QStringLiteral("180"));
-    window.socket().setRemotePort(sim.serverPort());
-    window.action(QStringLiteral("mnuOpen"))->trigger();
+    tool.connection().setConnectionType(QStringLiteral("LAN"));
+    tool.connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    tool.debugOptions().setHealthCheckIntervalText(QStringLiteral("180"));
+    tool.socket().setRemotePort(sim.serverPort());
+    window.action(zkn::frmTerminal::Command::Connect)->trigger();
     if (!waitFor([&] { return sim.link().isLinkUp(); }, 5000))
         return 2;
 
@@ -79,8 +83,8 @@ int main(int argc, char* argv[])
     clock.start();
     qint64 arrived = 0;
     QList<double> inside;
-    QObject::connect(&window.socket(), &zkn::TcpLink::dataReceived, [&] { arrived = clock.nsecsElapsed(); });
-    QObject::connect(&window.socket(), &zkn::TcpLink::frameSent, [&](const QByteArray& frame) {
+    QObject::connect(&tool.socket(), &zkn::TcpLink::dataReceived, [&] { arrived = clock.nsecsElapsed(); });
+    QObject::connect(&tool.socket(), &zkn::TcpLink::frameSent, [&](const QByteArray& frame) {
         if (frame.size() > 1 && frame[1] == '4')
             inside.append(double(clock.nsecsElapsed() - arrived) / 1e6);
     });
@@ -91,9 +95,9 @@ int main(int argc, char* argv[])
         if (f.kind == '2')
             simOut = clock.nsecsElapsed();
     });
-    QObject::connect(&window.socket(), &zkn::TcpLink::dataReceived,
+    QObject::connect(&tool.socket(), &zkn::TcpLink::dataReceived,
                      [&] { toTool.append((clock.nsecsElapsed() - simOut) / 1e6); });
-    QObject::connect(&window.socket(), &zkn::TcpLink::frameSent, [&] { toolOut = clock.nsecsElapsed(); });
+    QObject::connect(&tool.socket(), &zkn::TcpLink::frameSent, [&] { toolOut = clock.nsecsElapsed(); });
     QObject::connect(&sim, &zkn::pbxsim::PbxSimulator::frameIn, [&](const zkn::pbxsim::FrameInfo& f) {
         if (f.kind == '4')
             toSim.append((clock.nsecsElapsed() - toolOut) / 1e6);
@@ -116,7 +120,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < records; ++i) {
         QElapsedTimer timer;
         timer.start();
-        window.engine().onSocketData(frame);
+        tool.engine().onSocketData(frame);
         busy.append(double(timer.nsecsElapsed()) / 1000.0);
     }
     printFigures("UI thread busy per record", busy, "us");

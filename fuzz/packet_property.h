@@ -37,7 +37,7 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     connection.setConnectionType(QStringLiteral("LAN"));
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
-    link::LinkEngine engine(host, op, clock, connection, debug);
+    link::LinkEngine engine(host, host, op, clock, connection, debug);
     host.state = 7;
     engine.onSocketConnected();
     host.sent.clear();

@@ -2,7 +2,6 @@
 
 #include "alternating_picture.h"
 #include "app_identity.h"
-#include "frm_terminal.h"
 #include "operator/operator.h"
 #include "pictures.h"
 #include "system_info.h"
@@ -15,7 +14,7 @@
 
 namespace zkn {
 
-frmAbout::frmAbout(frmTerminal& main) : QDialog(&main), m_main(main)
+frmAbout::frmAbout(QWidget* parent, Operator& op) : QDialog(parent), m_operator(op)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -63,14 +62,14 @@ frmAbout::frmAbout(frmTerminal& main) : QDialog(&main), m_main(main)
 
 void frmAbout::showDialog()
 {
-    showOver(this, &m_main);
+    showOver(this, parentWidget());
 }
 
 void frmAbout::cmdSysInfo_Click()
 {
     if (!StartSysInfo())
-        m_main.op().tell(QStringLiteral("System Information Is Unavailable At This Time"),
-                         Operator::Icon::None);
+        m_operator.tell(QStringLiteral("System Information Is Unavailable At This Time"),
+                        Operator::Icon::None);
 }
 
 } // namespace zkn

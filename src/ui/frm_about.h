@@ -4,7 +4,7 @@
 
 namespace zkn {
 
-class frmTerminal;
+class Operator;
 
 // "About ZKN-Control Tool": what the tool is, its version, and a way to the system information.
 // It deletes itself when closed; the About command makes a new one.
@@ -13,13 +13,13 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmAbout(frmTerminal& main);
+    frmAbout(QWidget* parent, Operator& op);
     void showDialog();
 
 private:
     void cmdSysInfo_Click();
 
-    frmTerminal& m_main;
+    Operator& m_operator;
 };
 
 } // namespace zkn

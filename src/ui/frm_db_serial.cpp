@@ -1,6 +1,6 @@
 #include "frm_db_serial.h"
 
-#include "frm_terminal.h"
+#include "serial_line.h"
 #include "window_placement.h"
 
 #include <QGridLayout>
@@ -9,8 +9,8 @@
 
 namespace zkn {
 
-FrmDBSerial::FrmDBSerial(frmTerminal& main)
-    : QWidget(&main, Qt::Window), m_main(main), m_bar(new QProgressBar(this)), m_half(new QLabel(this)),
+FrmDBSerial::FrmDBSerial(QWidget* parent, const SerialLine& serial)
+    : QWidget(parent, Qt::Window), m_serial(serial), m_bar(new QProgressBar(this)), m_half(new QLabel(this)),
       m_full(new QLabel(this))
 {
     setObjectName(QStringLiteral("FrmDBSerial"));
@@ -34,17 +34,17 @@ FrmDBSerial::FrmDBSerial(frmTerminal& main)
 
 void FrmDBSerial::showWindow()
 {
-    const qint64 size = m_main.serial().inputBufferSize();
+    const qint64 size = m_serial.inputBufferSize();
     m_bar->setMaximum(static_cast<int>(size));
     m_full->setText(QString::number(size));
     m_half->setText(QString::number(size / 2));
-    setLevel(m_main.serial().bytesWaiting());
-    showOver(this, &m_main);
+    showLevel();
+    showOver(this, parentWidget());
 }
 
-void FrmDBSerial::setLevel(qint64 bytes)
+void FrmDBSerial::showLevel()
 {
-    m_bar->setValue(static_cast<int>(qMin<qint64>(bytes, m_bar->maximum())));
+    m_bar->setValue(static_cast<int>(qMin<qint64>(m_serial.bytesWaiting(), m_bar->maximum())));
 }
 
 } // namespace zkn

@@ -7,7 +7,7 @@ class QProgressBar;
 
 namespace zkn {
 
-class frmTerminal;
+class SerialLine;
 
 // "ZKN-Tool - RS-232C Buffer Size (bytes)": how full the serial input buffer is.
 class FrmDBSerial : public QWidget
@@ -15,14 +15,14 @@ class FrmDBSerial : public QWidget
     Q_OBJECT
 
 public:
-    explicit FrmDBSerial(frmTerminal& main);
+    FrmDBSerial(QWidget* parent, const SerialLine& serial);
 
     void showWindow();
-    // The number of bytes waiting in the serial input buffer.
-    void setLevel(qint64 bytes);
+    // Shows the number of bytes now waiting in the serial input buffer.
+    void showLevel();
 
 private:
-    frmTerminal& m_main;
+    const SerialLine& m_serial;
     QProgressBar* m_bar;
     QLabel* m_half;
     QLabel* m_full;

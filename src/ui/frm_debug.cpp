@@ -1,6 +1,6 @@
 #include "frm_debug.h"
 
-#include "frm_terminal.h"
+#include "model/debug_options.h"
 #include "terminal_view.h"
 
 #include <QCloseEvent>
@@ -8,8 +8,8 @@
 
 namespace zkn {
 
-FrmDebug::FrmDebug(frmTerminal& main)
-    : QWidget(&main, Qt::Window), m_main(main), m_view(new TerminalView(this))
+FrmDebug::FrmDebug(QWidget* parent, DebugOptions& debug)
+    : QWidget(parent, Qt::Window), m_debug(debug), m_view(new TerminalView(this))
 {
     setObjectName(QStringLiteral("FrmDebug"));
     setWindowTitle(QStringLiteral("ZKN-Control Tool - LAN Debug"));
@@ -19,12 +19,12 @@ FrmDebug::FrmDebug(frmTerminal& main)
     layout->addWidget(m_view);
     resize(560, 300);
 
-    connect(&m_main.debugOptions(), &DebugOptions::hexViewChanged, this, [this](bool on) { setVisible(on); });
+    connect(&m_debug, &DebugOptions::hexViewChanged, this, [this](bool on) { setVisible(on); });
 }
 
 void FrmDebug::closeEvent(QCloseEvent* event)
 {
-    m_main.debugOptions().setHexView(false);
+    m_debug.setHexView(false);
     event->accept();
 }
 

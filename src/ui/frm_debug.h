@@ -4,7 +4,7 @@
 
 namespace zkn {
 
-class frmTerminal;
+class DebugOptions;
 class TerminalView;
 
 // "ZKN-Control Tool - LAN Debug": every TCP frame sent or received, in hexadecimal, while shown.
@@ -14,14 +14,14 @@ class FrmDebug : public QWidget
     Q_OBJECT
 
 public:
-    explicit FrmDebug(frmTerminal& main);
+    FrmDebug(QWidget* parent, DebugOptions& debug);
     TerminalView* view() const { return m_view; }
 
 protected:
     void closeEvent(class QCloseEvent* event) override;
 
 private:
-    frmTerminal& m_main;
+    DebugOptions& m_debug;
     TerminalView* m_view;
 };
 

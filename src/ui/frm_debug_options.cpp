@@ -1,8 +1,10 @@
 #include "frm_debug_options.h"
 
 #include "frm_debug.h"
-#include "frm_terminal.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
 #include "settings/setting_text.h"
+#include "stored_debug_options.h"
 #include "window_placement.h"
 
 #include <QCheckBox>
@@ -24,7 +26,6 @@ namespace zkn {
 namespace {
 
 using Forced = DebugOptions::ForcedAnswer;
-using settings::Key;
 
 QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent)
 {
@@ -49,20 +50,22 @@ QValidator* intervalValidator(QObject* parent)
 
 } // namespace
 
-FrmDebugOptions::FrmDebugOptions(frmTerminal& main) : QDialog(&main), m_main(main)
+FrmDebugOptions::FrmDebugOptions(QWidget* parent, DebugOptions& debug, ConnectionOptions& connection,
+                                 settings::SettingsStore& store)
+    : QDialog(parent), m_debug(debug), m_connection(connection), m_store(store)
 {
     setObjectName(QStringLiteral("FrmDebugOptions"));
     setWindowTitle(QStringLiteral("Debug Options"));
     build();
 
-    DebugOptions& d = m_main.debugOptions();
+    DebugOptions& d = m_debug;
     connect(m_detail, &QCheckBox::toggled, &d, &DebugOptions::setDetail);
     connect(m_stopHealth, &QCheckBox::toggled, &d, &DebugOptions::setStopHealth);
     connect(m_ignoreParity, &QCheckBox::toggled, &d, &DebugOptions::setIgnoreParity);
     connect(m_toggleParity, &QCheckBox::toggled, &d, &DebugOptions::setToggleParity);
     // Clicks, not changes of state: loading the boxes must neither open a window nor flip parity.
     connect(m_hex, &QCheckBox::clicked, &d, &DebugOptions::setHexView);
-    connect(m_toggleParity, &QCheckBox::clicked, this, [this] { m_main.connection().toggleLanParity(); });
+    connect(m_toggleParity, &QCheckBox::clicked, this, [this] { m_connection.toggleLanParity(); });
     connect(m_normal, &QRadioButton::toggled, this, [&d](bool on) {
         if (on)
             d.setForcedAnswer(Forced::Normal);
@@ -146,7 +149,7 @@ void FrmDebugOptions::build()
 
 void FrmDebugOptions::stepInterval(int delta)
 {
-    const int now = m_main.debugOptions().healthCheckInterval();
+    const int now = m_debug.healthCheckInterval();
     m_interval->setText(QString::number(qBound(1, now + delta, DebugOptions::kMaxInterval)));
 }
 
@@ -164,7 +167,7 @@ bool FrmDebugOptions::eventFilter(QObject* watched, QEvent* event)
 
 void FrmDebugOptions::showOptions()
 {
-    const DebugOptions& d = m_main.debugOptions();
+    const DebugOptions& d = m_debug;
     m_detail->setChecked(d.detail());
     m_hex->setChecked(d.hexView());
     m_toggleParity->setChecked(d.toggleParity());
@@ -180,49 +183,18 @@ void FrmDebugOptions::showOptions()
 
 void FrmDebugOptions::load()
 {
-    DebugOptions& d = m_main.debugOptions();
-    const settings::SettingsStore& store = m_main.store();
-    const auto checkState = [&store](Key key, void (DebugOptions::*set)(bool), DebugOptions& options) {
-        if (const auto state = settings::parseInt(store.text(key)))
-            (options.*set)(*state != 0);
-    };
-    checkState(Key::Detail, &DebugOptions::setDetail, d);
-    checkState(Key::TogglePty, &DebugOptions::setToggleParity, d);
-    checkState(Key::StopHC, &DebugOptions::setStopHealth, d);
-    checkState(Key::IgnorePty, &DebugOptions::setIgnoreParity, d);
-    // A later option stored as selected wins, as selecting an option clears the others.
-    const std::pair<Key, Forced> answers[] = {{Key::RespNorm, Forced::Normal},
-                                              {Key::RespPtyErr, Forced::ParityError},
-                                              {Key::RespTextErr, Forced::InvalidText}};
-    for (const auto& [key, answer] : answers)
-        if (settings::parseBool(store.text(key)).value_or(false))
-            d.setForcedAnswer(answer);
-    d.setHealthCheckIntervalText(store.text(Key::HCinterval));
-    // The stored Hex never opens the LAN debug window: the box shows whether it is open.
-    d.setHexView(m_main.lanDebugWindow()->isVisible());
+    loadDebugOptions(m_store, m_debug);
     showOptions();
 }
 
 void FrmDebugOptions::unload()
 {
-    settings::SettingsStore& store = m_main.store();
-    const DebugOptions& d = m_main.debugOptions();
-    store.write(Key::Detail, settings::checkStateText(d.detail()));
-    store.write(Key::Hex, settings::checkStateText(d.hexView()));
-    store.write(Key::TogglePty, settings::checkStateText(d.toggleParity()));
-    store.write(Key::StopHC, settings::checkStateText(d.stopHealth()));
-    store.write(Key::IgnorePty, settings::checkStateText(d.ignoreParity()));
-    store.write(Key::HCValue, d.healthCheckIntervalText());
-    store.write(Key::RespNorm, settings::boolText(d.forcedAnswer() == Forced::Normal));
-    store.write(Key::RespPtyErr, settings::boolText(d.forcedAnswer() == Forced::ParityError));
-    store.write(Key::RespTextErr, settings::boolText(d.forcedAnswer() == Forced::InvalidText));
-    store.write(Key::HCinterval, d.healthCheckIntervalText());
-    store.sync();
+    storeDebugOptions(m_store, m_debug);
 }
 
 void FrmDebugOptions::showDialog()
 {
-    showOver(this, &m_main);
+    showOver(this, parentWidget());
 }
 
 void FrmDebugOptions::closeEvent(QCloseEvent* event)

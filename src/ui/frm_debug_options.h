@@ -8,7 +8,11 @@ class QRadioButton;
 
 namespace zkn {
 
-class frmTerminal;
+class ConnectionOptions;
+class DebugOptions;
+namespace settings {
+class SettingsStore;
+}
 
 // "Debug Options": the live switches with which the operator tests the PBX's side of the LAN
 // link. The store is read once, at start-up; from then on the switches are the truth, as the link
@@ -19,9 +23,10 @@ class FrmDebugOptions : public QDialog
     Q_OBJECT
 
 public:
-    explicit FrmDebugOptions(frmTerminal& main);
+    FrmDebugOptions(QWidget* parent, DebugOptions& debug, ConnectionOptions& connection,
+                    settings::SettingsStore& store);
 
-    // Reads the switches from the store.
+    // Reads the switches from the store (once, at start-up).
     void load();
     // Stores the switches as they are now.
     void unload();
@@ -36,7 +41,9 @@ private:
     void showOptions();
     void stepInterval(int delta);
 
-    frmTerminal& m_main;
+    DebugOptions& m_debug;
+    ConnectionOptions& m_connection;
+    settings::SettingsStore& m_store;
 
     QCheckBox* m_detail = nullptr;
     QCheckBox* m_hex = nullptr;

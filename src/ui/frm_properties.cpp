@@ -1,11 +1,13 @@
 #include "frm_properties.h"
 
 #include "connection_properties.h"
-#include "frm_terminal.h"
+#include "model/connection_options.h"
 #include "operator/operator.h"
+#include "serial_line.h"
 #include "settings/format_ip.h"
 #include "settings/record_format.h"
 #include "settings/serial_settings.h"
+#include "settings/settings_store.h"
 #include "window_placement.h"
 
 #include <QButtonGroup>
@@ -93,13 +95,15 @@ QButtonGroup* optionArray(const char* name, const QStringList& captions, QGroupB
 
 } // namespace
 
-frmProperties::frmProperties(frmTerminal& main) : QDialog(&main), m_main(main)
+frmProperties::frmProperties(QWidget* parent, Operator& op, settings::SettingsStore& store,
+                             ConnectionOptions& connection, SerialLine& serial)
+    : QDialog(parent), m_operator(op), m_store(store), m_connection(connection), m_serial(serial)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("Connection Properties"));
     build();
 
-    ConnectionOptions& c = m_main.connection();
+    ConnectionOptions& c = m_connection;
     connect(m_type, &QComboBox::currentTextChanged, this, [this, &c](const QString& text) {
         c.setConnectionType(text);
         cboType_Click();
@@ -234,7 +238,7 @@ void frmProperties::build()
 void frmProperties::load()
 {
     using settings::Key;
-    settings::SettingsStore& store = m_main.store();
+    settings::SettingsStore& store = m_store;
     m_type->setCurrentText(store.text(Key::CType));
     m_device->setCurrentText(store.text(Key::DevID));
     m_lanParity->setCurrentText(store.text(Key::LANParity));
@@ -244,7 +248,7 @@ void frmProperties::load()
 
 void frmProperties::showDialog()
 {
-    showOver(this, &m_main);
+    showOver(this, parentWidget());
 }
 
 // The link reads the fields as they are edited, so edits left without OK must go at once: the
@@ -252,7 +256,7 @@ void frmProperties::showDialog()
 void frmProperties::discardEdits()
 {
     load();
-    const bool kra = settings::pbxTypeSelectsKra(m_main.store().nonEmptyText(settings::Key::PBXType));
+    const bool kra = settings::pbxTypeSelectsKra(m_store.nonEmptyText(settings::Key::PBXType));
     (kra ? m_kra : m_olv)->setChecked(true);
 }
 
@@ -270,9 +274,9 @@ void frmProperties::LoadPropertySettings()
     fill(m_parity, kParities);
     fill(m_stopBits, kStopBits);
 
-    const SerialLine& port = m_main.serial();
+    const SerialLine& port = m_serial;
     const settings::SerialSettingsFields fields = settings::splitSerialSettings(port.settings());
-    m_host->setText(m_main.connection().remoteHost());
+    m_host->setText(m_connection.remoteHost());
     m_speed->setCurrentText(fields.speed);
     if (const QString item = settings::parityItemForLetter(fields.parityLetter); !item.isEmpty())
         m_parity->setCurrentText(item);
@@ -281,12 +285,12 @@ void frmProperties::LoadPropertySettings()
     selectPort();
     if (QAbstractButton* flow = m_flow->button(port.handshaking()))
         flow->setChecked(true);
-    m_echo->button(m_main.connection().echo() ? 1 : 0)->setChecked(true);
+    m_echo->button(m_connection.echo() ? 1 : 0)->setChecked(true);
 }
 
 void frmProperties::selectPort()
 {
-    const SerialLine& port = m_main.serial();
+    const SerialLine& port = m_serial;
     if (port.portName().isEmpty())
         m_port->setCurrentIndex(port.commPort() - 1);
     else
@@ -318,12 +322,11 @@ PropertiesForm frmProperties::form() const
 
 void frmProperties::cmdOK_Click()
 {
-    const PropertiesResult result =
-        applyConnectionProperties(form(), m_main.serial(), m_main.connection(), m_main.store());
+    const PropertiesResult result = applyConnectionProperties(form(), m_serial, m_connection, m_store);
     if (result.portReopened)
         Q_EMIT portReopened(result.portOpen);
     if (!result.error.isEmpty()) {
-        m_main.op().tell(result.error, Operator::Icon::Exclamation);
+        m_operator.tell(result.error, Operator::Icon::Exclamation);
         return;
     }
     if (result.kraChosen)

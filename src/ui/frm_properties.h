@@ -10,7 +10,12 @@ class QStackedWidget;
 
 namespace zkn {
 
-class frmTerminal;
+class ConnectionOptions;
+class Operator;
+class SerialLine;
+namespace settings {
+class SettingsStore;
+}
 struct PropertiesForm;
 
 // "Connection Properties": how the tool reaches the PBX. Its connection method, device number and
@@ -21,7 +26,8 @@ class frmProperties : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmProperties(frmTerminal& main);
+    frmProperties(QWidget* parent, Operator& op, settings::SettingsStore& store,
+                  ConnectionOptions& connection, SerialLine& serial);
 
     // Fills the boxes from the store and the serial port, as when the dialog is first loaded.
     void load();
@@ -47,7 +53,10 @@ private:
     PropertiesForm form() const;
     void selectPort();
 
-    frmTerminal& m_main;
+    Operator& m_operator;
+    settings::SettingsStore& m_store;
+    ConnectionOptions& m_connection;
+    SerialLine& m_serial;
     int m_flowChoice = 0;
     bool m_echoChoice = false;
 

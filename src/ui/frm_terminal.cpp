@@ -8,9 +8,14 @@
 #include "frm_debug_options.h"
 #include "frm_properties.h"
 #include "indicator.h"
+#include "log_file.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
 #include "open_log_command.h"
 #include "operator/operator.h"
 #include "pictures.h"
+#include "serial_line.h"
+#include "settings/settings_store.h"
 #include "terminal_view.h"
 
 #include <QFileInfo>
@@ -25,8 +30,11 @@ namespace zkn {
 
 namespace {
 
+using Command = frmTerminal::Command;
+
 struct MenuItem
 {
+    Command command;
     const char* name;
     const char* caption; // "-" for a separator
     bool enabled = true;
@@ -38,34 +46,43 @@ struct Menu
     const char* name;
     const char* caption;
     std::initializer_list<MenuItem> items;
+    Command command = Command::Count; // a command on the menu bar itself, without items
 };
+
+// A separator has no command of its own.
+constexpr Command kSeparator = Command::Count;
 
 const Menu kMenus[] = {
     {"mnuFile",
      "&File",
-     {{"mnuOpenLog", "&Open Log File..."},
-      {"mnuCloseLog", "&Close Log File", false},
-      {"M3", "-"},
-      {"mnuSendText", "&Transmit Text File...", false},
-      {"Bar2", "-"},
-      {"mnuFileExit", "E&xit"}}},
+     {{Command::OpenLog, "mnuOpenLog", "&Open Log File..."},
+      {Command::CloseLog, "mnuCloseLog", "&Close Log File", false},
+      {kSeparator, "M3", "-"},
+      {Command::SendText, "mnuSendText", "&Transmit Text File...", false},
+      {kSeparator, "Bar2", "-"},
+      {Command::Exit, "mnuFileExit", "E&xit"}}},
     {"mnuConnection",
      "&Connection",
-     {{"mnuOpen", "Port &Open", true, true}, {"MBar1", "-"}, {"mnuProperties", "Properties..."}}},
+     {{Command::Connect, "mnuOpen", "Port &Open", true, true},
+      {kSeparator, "MBar1", "-"},
+      {Command::Properties, "mnuProperties", "Properties..."}}},
     {"mnuLoadTest",
      "&Load-Test",
-     {{"mnuConfig", "&Configure"}, {"mnuStart", "&Start", false}, {"mnuStop", "S&top", false}}},
-    {"mnuCMWL", "Lam&p-Test", {}}, // a command of its own on the menu bar
+     {{Command::LoadTestConfig, "mnuConfig", "&Configure"},
+      {Command::LoadTestStart, "mnuStart", "&Start", false},
+      {Command::LoadTestStop, "mnuStop", "S&top", false}}},
+    {"mnuCMWL", "Lam&p-Test", {}, Command::LampTest},
     {"mnuDisplay",
      "&Options",
-     {{"mnuDisplayProperties", "&Debug-LAN"},
-      {"mnuDebugSerial", "Debug-&Serial"},
-      {"mnuFormat", "&Format", true, true}}},
-    {"mnuHelp", "&Help", {{"mnuAbout", "&About"}}},
+     {{Command::DebugLan, "mnuDisplayProperties", "&Debug-LAN"},
+      {Command::DebugSerial, "mnuDebugSerial", "Debug-&Serial"},
+      {Command::Format, "mnuFormat", "&Format", true, true}}},
+    {"mnuHelp", "&Help", {{Command::About, "mnuAbout", "&About"}}},
 };
 
 struct ToolButton
 {
+    Command command;
     const char* key;
     const char* description;
     const char* toolTip;
@@ -74,18 +91,20 @@ struct ToolButton
 };
 
 const ToolButton kToolButtons[] = {
-    {"OpenLogFile", "Open Log File...", "Open Log File...", true},
-    {"CloseLogFile", "Close Log File", "Close Log File", false, true},
-    {"Properties", "Properties...", "Properties...", true},
-    {"TransmitTextFile", "Transmit Text File...", "Transmit Text File...", false, true},
-    {"TestConfig", "Configure MWL Test...", "Configure MWL Load Test", true},
-    {"StartLoadTest", "Start Sending Messages...", "Start MWL load test", false},
-    {"StopTest", "Stop Sending Messages", "Stop MWL load test", false, true},
-    {"SingleStation", "Lamp Control...", "Control Message Waiting Lamp...", true, true},
-    {"DelayValue", "Modify Inter-Message Delay", "Modify Inter-Message Delay...", true},
+    {Command::OpenLogButton, "OpenLogFile", "Open Log File...", "Open Log File...", true},
+    {Command::CloseLogButton, "CloseLogFile", "Close Log File", "Close Log File", false, true},
+    {Command::PropertiesButton, "Properties", "Properties...", "Properties...", true},
+    {Command::SendTextButton, "TransmitTextFile", "Transmit Text File...", "Transmit Text File...", false,
+     true},
+    {Command::TestConfigButton, "TestConfig", "Configure MWL Test...", "Configure MWL Load Test", true},
+    {Command::StartTestButton, "StartLoadTest", "Start Sending Messages...", "Start MWL load test", false},
+    {Command::StopTestButton, "StopTest", "Stop Sending Messages", "Stop MWL load test", false, true},
+    {Command::SingleStationButton, "SingleStation", "Lamp Control...", "Control Message Waiting Lamp...",
+     true, true},
+    {Command::DelayButton, "DelayValue", "Modify Inter-Message Delay", "Modify Inter-Message Delay...", true},
 };
 
-struct Panel
+struct PanelLook
 {
     const char* key;
     const char* text;
@@ -93,7 +112,8 @@ struct Panel
     int stretch;
 };
 
-const Panel kPanels[] = {
+// In the order of the engine's panels.
+const PanelLook kPanels[] = {
     {"Status", "Status:", "Connection Status", 2},
     {"Settings", "Settings:", "Connection Settings", 4},
     {"HealthChk", "", "Heath Check Timer Value", 1},
@@ -109,7 +129,10 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-frmTerminal::frmTerminal(Operator& op, QWidget* parent) : QMainWindow(parent), m_operator(op), m_log(op)
+frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
+    : QMainWindow(parent), m_operator(services.op), m_store(services.store),
+      m_connection(services.connection), m_debug(services.debug), m_serial(services.serial),
+      m_log(services.log)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));
@@ -123,13 +146,16 @@ frmTerminal::frmTerminal(Operator& op, QWidget* parent) : QMainWindow(parent), m
     buildCentre();
     buildStatusBar();
 
-    m_properties = new frmProperties(*this);
-    m_debugOptions = new FrmDebugOptions(*this);
-    m_lanDebug = new FrmDebug(*this);
-    m_serialBuffer = new FrmDBSerial(*this);
+    m_properties = new frmProperties(this, m_operator, m_store, m_connection, m_serial);
+    m_debugOptions = new FrmDebugOptions(this, m_debug, m_connection, m_store);
+    m_lanDebug = new FrmDebug(this, m_debug);
+    m_serialBuffer = new FrmDBSerial(this, m_serial);
+
+    m_txBlink.setSingleShot(true);
+    m_txBlink.setInterval(50);
+    connect(&m_txBlink, &QTimer::timeout, this, [this] { m_txLed->setOn(false); });
 
     wireCommands();
-    wireLink();
     applyConnectionType(m_connection.connectionType());
     applyFontStep(3);
 }
@@ -142,19 +168,19 @@ void frmTerminal::buildMenus()
         if (menu.items.size() == 0) {
             QAction* command = menuBar()->addAction(QString::fromLatin1(menu.caption));
             command->setObjectName(QLatin1String(menu.name));
-            m_actions.insert(command->objectName(), command);
+            m_actions[static_cast<std::size_t>(menu.command)] = command;
             continue;
         }
         QMenu* m = menuBar()->addMenu(QString::fromLatin1(menu.caption));
         m->setObjectName(QLatin1String(menu.name));
         for (const MenuItem& item : menu.items) {
-            QAction* a = QLatin1String(item.caption) == QLatin1String("-")
-                             ? m->addSeparator()
-                             : m->addAction(QString::fromLatin1(item.caption));
+            QAction* a = item.command == kSeparator ? m->addSeparator()
+                                                    : m->addAction(QString::fromLatin1(item.caption));
             a->setObjectName(QLatin1String(item.name));
             a->setEnabled(item.enabled);
             a->setCheckable(item.checkable);
-            m_actions.insert(a->objectName(), a);
+            if (item.command != kSeparator)
+                m_actions[static_cast<std::size_t>(item.command)] = a;
         }
     }
 }
@@ -171,7 +197,7 @@ void frmTerminal::buildToolBar()
         a->setObjectName(QLatin1String(b.key));
         a->setToolTip(QString::fromLatin1(b.toolTip));
         a->setEnabled(b.enabled);
-        m_actions.insert(a->objectName(), a);
+        m_actions[static_cast<std::size_t>(b.command)] = a;
         if (b.groupEnds)
             bar->addSeparator();
     }
@@ -205,33 +231,36 @@ void frmTerminal::buildCentre()
     status->setFixedWidth(92);
     auto* column = new QVBoxLayout(status);
 
-    auto* link = new Indicator(QStringLiteral("imgConnected"), pictures::connection(true),
-                               QStringLiteral("imgNotConnected"), pictures::connection(false), status);
-    link->setToolTip(QStringLiteral("Connect or release the link"));
-    link->setCursor(Qt::PointingHandCursor);
-    m_indicators.insert(QStringLiteral("connection"), link);
-    column->addWidget(link);
+    m_connectionPicture =
+        new Indicator(QStringLiteral("imgConnected"), pictures::connection(true),
+                      QStringLiteral("imgNotConnected"), pictures::connection(false), status);
+    m_connectionPicture->setObjectName(QStringLiteral("connection"));
+    m_connectionPicture->setToolTip(QStringLiteral("Connect or release the link"));
+    m_connectionPicture->setCursor(Qt::PointingHandCursor);
+    column->addWidget(m_connectionPicture);
 
     const struct
     {
+        Indicator** led;
         const char* name;
         const char* caption;
         QColor colour;
-    } lamps[] = {{"TxLED", "TX", QColor(0, 220, 0)},
-                 {"RxLED", "RX", QColor(255, 170, 0)},
-                 {"DsrLED", "DSR", QColor(255, 40, 30)}};
+    } lamps[] = {{&m_txLed, "TxLED", "TX", QColor(0, 220, 0)},
+                 {&m_rxLed, "RxLED", "RX", QColor(255, 170, 0)},
+                 {&m_dsrLed, "DsrLED", "DSR", QColor(255, 40, 30)}};
     for (const auto& lamp : lamps) {
         auto* line = new QHBoxLayout;
-        auto* led = new Indicator(
+        *lamp.led = new Indicator(
             QLatin1String(lamp.name) + QStringLiteral("on"), pictures::lamp(lamp.colour, true),
             QLatin1String(lamp.name) + QStringLiteral("off"), pictures::lamp(lamp.colour, false), status);
-        m_indicators.insert(QLatin1String(lamp.name), led);
-        line->addWidget(led);
+        (*lamp.led)->setObjectName(QLatin1String(lamp.name));
+        line->addWidget(*lamp.led);
         line->addWidget(captionLabel(QLatin1String(lamp.caption), status), 1);
         column->addLayout(line);
     }
     column->addStretch(1);
 
+    // Its access key must not be one of the menus' (&File would alternate with it).
     auto* fontCaption = captionLabel(QStringLiteral("Font si&ze"), status);
     m_fontStep = new QSpinBox(status);
     m_fontStep->setObjectName(QStringLiteral("UpDown1"));
@@ -259,7 +288,9 @@ void frmTerminal::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("sbrStatus"));
     bar->setSizeGripEnabled(true);
-    for (const Panel& p : kPanels) {
+    static_assert(std::size(kPanels) == std::tuple_size_v<decltype(m_panels)>);
+    for (std::size_t i = 0; i < m_panels.size(); ++i) {
+        const PanelLook& p = kPanels[i];
         auto* label = new QLabel(QString::fromLatin1(p.text), bar);
         label->setObjectName(QLatin1String(p.key));
         label->setToolTip(QString::fromLatin1(p.toolTip));
@@ -267,32 +298,44 @@ void frmTerminal::buildStatusBar()
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(60);
         bar->addPermanentWidget(label, p.stretch);
-        m_panels.insert(label->objectName(), label);
+        m_panels[i] = label;
     }
 }
 
 void frmTerminal::wireCommands()
 {
-    const auto on = [this](const char* name, auto&& handler) {
-        connect(m_actions.value(QLatin1String(name)), &QAction::triggered, this, handler);
+    const auto on = [this](Command command, auto&& handler) {
+        connect(action(command), &QAction::triggered, this, handler);
     };
-    on("mnuOpenLog", [this] { mnuOpenLog_Click(); });
-    on("mnuCloseLog", [this] { mnuCloseLog_Click(); });
-    on("mnuFileExit", [this] { close(); });
-    on("mnuProperties", [this] { m_properties->showDialog(); });
-    on("mnuDisplayProperties", [this] { m_debugOptions->showDialog(); });
-    on("mnuDebugSerial", [this] { m_serialBuffer->showWindow(); });
-    on("mnuAbout", [this] {
+    on(Command::OpenLog, [this] { mnuOpenLog_Click(); });
+    on(Command::OpenLogButton, [this] { mnuOpenLog_Click(); });
+    on(Command::CloseLog, [this] { mnuCloseLog_Click(); });
+    on(Command::CloseLogButton, [this] { mnuCloseLog_Click(); });
+    on(Command::Exit, [this] { close(); });
+    on(Command::Properties, [this] { m_properties->showDialog(); });
+    on(Command::PropertiesButton, [this] { action(Command::Properties)->trigger(); });
+    on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });
+    on(Command::DebugSerial, [this] { m_serialBuffer->showWindow(); });
+    on(Command::About, [this] {
         if (!m_about)
-            m_about = new frmAbout(*this);
+            m_about = new frmAbout(this, m_operator);
         m_about->showDialog();
     });
-    for (const ToolButton& b : kToolButtons) {
-        const QString key = QLatin1String(b.key);
-        connect(m_actions.value(key), &QAction::triggered, this, [this, key] { onToolButton(key); });
-    }
+    on(Command::Connect, [this] {
+        // The link, not the click, decides whether the item shows checked.
+        QAction* item = action(Command::Connect);
+        item->setChecked(!item->isChecked());
+        Q_EMIT connectCommand();
+    });
+    connect(m_connectionPicture, &Indicator::clicked, this, [this](const QString& picture) {
+        if (picture == QLatin1String("imgConnected"))
+            Q_EMIT connectedPictureClicked();
+        else
+            Q_EMIT connectCommand();
+    });
 
     connect(m_txtTerm, &TerminalView::textWritten, &m_log, &LogFile::write);
+    connect(m_lanDebug->view(), &TerminalView::textWritten, &m_log, &LogFile::write);
     connect(&m_log, &LogFile::openChanged, this, &frmTerminal::showLogState);
     connect(m_fontStep, &QSpinBox::valueChanged, this, [this](int step) {
         applyFontStep(step);
@@ -305,51 +348,13 @@ void frmTerminal::wireCommands()
 
 void frmTerminal::showPortOpen(bool open)
 {
-    m_actions.value(QStringLiteral("mnuOpen"))->setChecked(open);
-    m_actions.value(QStringLiteral("mnuSendText"))->setEnabled(open);
-    m_actions.value(QStringLiteral("TransmitTextFile"))->setEnabled(open);
-}
-
-void frmTerminal::onToolButton(const QString& key)
-{
-    if (key == QLatin1String("OpenLogFile"))
-        mnuOpenLog_Click();
-    else if (key == QLatin1String("CloseLogFile"))
-        mnuCloseLog_Click();
-    else if (key == QLatin1String("Properties"))
-        m_actions.value(QStringLiteral("mnuProperties"))->trigger();
-}
-
-QAction* frmTerminal::action(const QString& name) const
-{
-    return m_actions.value(name);
-}
-
-void frmTerminal::setPanelText(const QString& key, const QString& text)
-{
-    if (QLabel* panel = m_panels.value(key))
-        panel->setText(text);
-}
-
-QString frmTerminal::panelText(const QString& key) const
-{
-    const QLabel* panel = m_panels.value(key);
-    return panel ? panel->text() : QString();
-}
-
-Indicator* frmTerminal::indicator(const QString& name) const
-{
-    return m_indicators.value(name);
-}
-
-void frmTerminal::WriteTerminal(const QByteArray& text)
-{
-    m_txtTerm->WriteTerminal(text);
+    action(Command::Connect)->setChecked(open);
+    setSendTextEnabled(open);
 }
 
 void frmTerminal::UpdateSettingsPanel()
 {
-    setPanelText(QStringLiteral("Settings"),
+    setPanelText(Panel::Settings,
                  display::settingsPanelText({m_connection.connectionType(), m_connection.remoteHost(),
                                              m_connection.deviceNumber(), m_connection.lanParity(),
                                              m_serial.settings()}));
@@ -371,8 +376,8 @@ void frmTerminal::applyFontStep(int step)
 void frmTerminal::applyConnectionType(const QString& type)
 {
     const bool serial = type == QLatin1String("Serial");
-    m_actions.value(QStringLiteral("mnuDisplayProperties"))->setEnabled(!serial);
-    m_actions.value(QStringLiteral("mnuDebugSerial"))->setEnabled(serial);
+    action(Command::DebugLan)->setEnabled(!serial);
+    action(Command::DebugSerial)->setEnabled(serial);
 }
 
 void frmTerminal::mnuOpenLog_Click()
@@ -387,10 +392,10 @@ void frmTerminal::mnuCloseLog_Click()
 
 void frmTerminal::showLogState(bool open)
 {
-    m_actions.value(QStringLiteral("mnuOpenLog"))->setEnabled(!open);
-    m_actions.value(QStringLiteral("OpenLogFile"))->setEnabled(!open);
-    m_actions.value(QStringLiteral("mnuCloseLog"))->setEnabled(open);
-    m_actions.value(QStringLiteral("CloseLogFile"))->setEnabled(open);
+    action(Command::OpenLog)->setEnabled(!open);
+    action(Command::OpenLogButton)->setEnabled(!open);
+    action(Command::CloseLog)->setEnabled(open);
+    action(Command::CloseLogButton)->setEnabled(open);
     setWindowTitle(open ? QLatin1String(kApplicationTitle) + QStringLiteral(" - ") +
                               QFileInfo(m_log.fileName()).fileName()
                         : QLatin1String(kApplicationTitle));

@@ -1,31 +1,26 @@
 #pragma once
 
-#include "link/link_engine.h"
-#include "link_timer_driver.h"
-#include "link_wiring.h"
-#include "log_file.h"
-#include "model/connection_options.h"
-#include "model/debug_options.h"
-#include "serial_line.h"
-#include "settings/settings_store.h"
-#include "shutdown_sequence.h"
-#include "system_clock.h"
-#include "tcp_link.h"
+#include "link/link_host.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
+#include <array>
 #include <functional>
-#include <memory>
 
+class QAction;
 class QLabel;
 class QSpinBox;
 
 namespace zkn {
 
+class ConnectionOptions;
+class DebugOptions;
 class Indicator;
+class LogFile;
 class Operator;
+class SerialLine;
 class TerminalView;
 class frmProperties;
 class FrmDebugOptions;
@@ -33,16 +28,61 @@ class FrmDebug;
 class FrmDBSerial;
 class frmAbout;
 class frmSplash;
+namespace settings {
+class SettingsStore;
+}
 
-// The main window, and the program: it owns the settings, the live options, the transports, the
-// log and every other window, runs the start-up and the shutdown, and carries the commands in its
-// menus and tool bar.
-class frmTerminal : public QMainWindow
+// What the main window shows and edits; the application owns it all.
+struct MainWindowServices
+{
+    Operator& op;
+    settings::SettingsStore& store;
+    ConnectionOptions& connection;
+    DebugOptions& debug;
+    SerialLine& serial;
+    LogFile& log;
+};
+
+// The main window: menus, tool bar, indicators, terminal and status bar, and the windows opened
+// from them. It shows what the link engine tells it (it is the engine's host) and forwards the
+// operator's link commands as signals; it runs the start-up with the splash window, and on a
+// confirmed exit hands the shutdown to the application.
+class frmTerminal : public QMainWindow, public link::LinkHost
 {
     Q_OBJECT
 
 public:
-    explicit frmTerminal(Operator& op, QWidget* parent = nullptr);
+    // Every command of the menus and the tool bar; the menu items and tool-bar buttons carry the
+    // names of the original window as object names.
+    enum class Command
+    {
+        OpenLog,             // mnuOpenLog
+        CloseLog,            // mnuCloseLog
+        SendText,            // mnuSendText
+        Exit,                // mnuFileExit
+        Connect,             // mnuOpen
+        Properties,          // mnuProperties
+        LoadTestConfig,      // mnuConfig
+        LoadTestStart,       // mnuStart
+        LoadTestStop,        // mnuStop
+        LampTest,            // mnuCMWL
+        DebugLan,            // mnuDisplayProperties
+        DebugSerial,         // mnuDebugSerial
+        Format,              // mnuFormat
+        About,               // mnuAbout
+        OpenLogButton,       // OpenLogFile
+        CloseLogButton,      // CloseLogFile
+        PropertiesButton,    // Properties
+        SendTextButton,      // TransmitTextFile
+        TestConfigButton,    // TestConfig
+        StartTestButton,     // StartLoadTest
+        StopTestButton,      // StopTest
+        SingleStationButton, // SingleStation
+        DelayButton,         // DelayValue
+        Count
+    };
+
+    explicit frmTerminal(const MainWindowServices& services, QWidget* parent = nullptr);
     ~frmTerminal() override;
 
     // Start-up: the splash window; once it is painted, the stored settings and the hidden windows;
@@ -53,33 +93,49 @@ public:
     // The terminal font sizes in points, by spinner step; step 0 is never used.
     static constexpr int kFontSizes[6] = {0, 5, 6, 9, 12, 14};
 
-    settings::SettingsStore& store() { return m_store; }
-    ConnectionOptions& connection() { return m_connection; }
-    DebugOptions& debugOptions() { return m_debug; }
-    SerialLine& serial() { return m_serial; }
-    TcpLink& socket() { return m_socket; }
-    link::LinkEngine& engine() { return *m_engine; }
-    LogFile& log() { return m_log; }
-    Operator& op() { return m_operator; }
+    QAction* action(Command command) const { return m_actions[static_cast<std::size_t>(command)]; }
     TerminalView* terminal() const { return m_txtTerm; }
     frmProperties* properties() const { return m_properties; }
     FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }
     FrmDebug* lanDebugWindow() const { return m_lanDebug; }
 
-    // A menu item or tool-bar button by its name (menu items "mnu...", buttons by their key).
-    QAction* action(const QString& name) const;
-    void setPanelText(const QString& key, const QString& text);
-    QString panelText(const QString& key) const;
-    Indicator* indicator(const QString& name) const;
-
-    // Appends a line to the terminal; the open log gets the same bytes.
-    void WriteTerminal(const QByteArray& text);
-    void UpdateSettingsPanel();
-    // The small window shown while the PBX releases the link.
-    void showWaitWindow(bool shown);
-
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
+
+    // The end of the exit: the windows are unloaded and this one closes.
+    void unloadWindows();
+    void closeAfterShutdown();
+
+    // The link engine's host.
+    void WriteTerminal(const QByteArray& text) override;
+    void setPanelText(Panel panel, const QString& text) override;
+    void UpdateSettingsPanel() override;
+    void showConnected(bool connected) override;
+    void setConnectChecked(bool checked) override;
+    void setSendTextEnabled(bool enabled) override;
+    void setPropertiesEnabled(bool enabled) override;
+    void setDebugLanEnabled(bool enabled) override;
+    void BlinkTx() override;
+    void setRxIndicator(bool on) override;
+    void setDsrIndicator(bool on) override;
+    void showWaitWindow(bool shown) override;
+    void showProperties() override;
+    void DebugPacket(const QByteArray& data) override;
+    void traceSentFrame(const QByteArray& frame) override;
+    void showSerialBufferLevel() override;
+    void recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when) override;
+    bool loadTestRunning() const override;
+    void stopLoadTest(std::function<void()> stopped) override;
+    void stopLoadTestSending() override;
+
+Q_SIGNALS:
+    // The connect command (menu item or the not-connected picture) and a click on the connected
+    // picture, for the link engine.
+    void connectCommand();
+    void connectedPictureClicked();
+    // The operator confirmed the exit: the application shuts the link down, then calls
+    // unloadWindows() and closeAfterShutdown().
+    void exitConfirmed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,7 +146,6 @@ private:
     void buildCentre();
     void buildStatusBar();
     void wireCommands();
-    void onToolButton(const QString& key);
     void applyFontStep(int step);
     void showLogState(bool open);
     void showPortOpen(bool open);
@@ -98,29 +153,26 @@ private:
     void continueStartUp(int splashMs);
     void applyStoredSettings();
     void finishStartUp();
-    void unloadWindows();
-    void wireLink();
-    void prepareShutdown();
-    void releaseLinkForShutdown(ShutdownSequence::Next next);
-    void waitForLinkClosed(ShutdownSequence::Next next);
 
     Operator& m_operator;
-    settings::SettingsStore m_store;
-    ConnectionOptions m_connection;
-    DebugOptions m_debug;
-    SerialLine m_serial;
-    TcpLink m_socket;
-    LogFile m_log;
-    ShutdownSequence m_shutdown;
-    SystemClock m_clock;
+    settings::SettingsStore& m_store;
+    ConnectionOptions& m_connection;
+    DebugOptions& m_debug;
+    SerialLine& m_serial;
+    LogFile& m_log;
 
     TerminalView* m_txtTerm = nullptr;
     QSpinBox* m_fontStep = nullptr;
     QLabel* m_fontLabel = nullptr;
     QLabel* m_delayLabel = nullptr;
-    QHash<QString, QAction*> m_actions;
-    QHash<QString, QLabel*> m_panels;
-    QHash<QString, Indicator*> m_indicators;
+    std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
+    std::array<QLabel*, 4> m_panels{}; // by Panel
+    Indicator* m_connectionPicture = nullptr;
+    Indicator* m_txLed = nullptr;
+    Indicator* m_rxLed = nullptr;
+    Indicator* m_dsrLed = nullptr;
+    // The transmit lamp stays lit 50 ms after the last frame, without holding the window.
+    QTimer m_txBlink;
 
     frmProperties* m_properties = nullptr;
     FrmDebugOptions* m_debugOptions = nullptr;
@@ -129,11 +181,8 @@ private:
     QPointer<frmAbout> m_about;
     QPointer<frmSplash> m_splash;
     QPointer<QWidget> m_wait;
-    // Declared last: they use the windows above.
-    LinkWiring* m_wiring = nullptr;
-    std::unique_ptr<link::LinkEngine> m_engine;
-    LinkTimerDriver* m_driver = nullptr;
     std::function<void()> m_ready;
+    bool m_exitConfirmed = false;
     bool m_mayClose = false;
 };
 

@@ -1,5 +1,5 @@
-// The main window's start-up (settings applied, windows loaded, splash) and shutdown (exit
-// confirmation, load test stopped, link released, log closed, windows unloaded).
+// The main window's start-up (settings applied, windows loaded, splash) and its part of the exit
+// (the confirmation, the windows unloaded).
 #include "frm_terminal.h"
 
 #include "frm_about.h"
@@ -8,9 +8,11 @@
 #include "frm_debug_options.h"
 #include "frm_properties.h"
 #include "frm_splash.h"
+#include "model/connection_options.h"
 #include "operator/operator.h"
 #include "settings/record_format.h"
 #include "settings/setting_text.h"
+#include "settings/settings_store.h"
 #include "stored_serial_settings.h"
 #include "terminal_view.h"
 
@@ -90,83 +92,22 @@ void frmTerminal::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
-    if (m_shutdown.isRunning())
+    if (m_exitConfirmed)
         return;
     const Operator::Answer answer =
         m_operator.ask({QStringLiteral("Do you really want to exit ZKN-Tool?"), Operator::Icon::Question,
                         Operator::Buttons::YesNo, windowTitle()});
     if (answer != Operator::Answer::Yes)
         return;
-    prepareShutdown();
-    m_shutdown.run([this] {
-        m_mayClose = true;
-        // Closing again from inside this close event would be ignored: close once it returned.
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    });
+    m_exitConfirmed = true;
+    Q_EMIT exitConfirmed();
 }
 
-void frmTerminal::prepareShutdown()
+void frmTerminal::closeAfterShutdown()
 {
-    m_shutdown.setStep(ShutdownSequence::Phase::ReleaseLink,
-                       [this](ShutdownSequence::Next next) { releaseLinkForShutdown(std::move(next)); });
-    m_shutdown.setStep(ShutdownSequence::Phase::CloseLog, [this](ShutdownSequence::Next next) {
-        if (m_log.isOpen())
-            mnuCloseLog_Click();
-        next();
-    });
-    m_shutdown.setStep(ShutdownSequence::Phase::WaitLinkClosed,
-                       [this](ShutdownSequence::Next next) { waitForLinkClosed(std::move(next)); });
-    m_shutdown.setStep(ShutdownSequence::Phase::UnloadWindows, [this](ShutdownSequence::Next next) {
-        unloadWindows();
-        next();
-    });
-}
-
-// An open link is given up in order: a running load test finishes first (then a second's
-// pause), and the connect command then closes the port or asks the PBX to release the link.
-void frmTerminal::releaseLinkForShutdown(ShutdownSequence::Next next)
-{
-    if (!m_serial.isOpen() && m_socket.state() != TcpLink::Connected) {
-        next();
-        return;
-    }
-    auto release = [this, next = std::move(next)] {
-        m_engine->mnuOpen_Click();
-        next();
-    };
-    if (!m_wiring->loadTestRunning()) {
-        release();
-        return;
-    }
-    m_wiring->stopLoadTest([this, release = std::move(release)] { QTimer::singleShot(1000, this, release); });
-}
-
-// The PBX closes the connection after the release; if it has not after 5 s, the tool does.
-void frmTerminal::waitForLinkClosed(ShutdownSequence::Next next)
-{
-    if (m_socket.state() == TcpLink::Closed) {
-        next();
-        return;
-    }
-    // Only a released link has the PBX to wait for; a connection still being made just ends.
-    if (m_socket.state() != TcpLink::Connected && m_socket.state() != TcpLink::Closing) {
-        m_engine->ShutdownIPStuff();
-        next();
-        return;
-    }
-    auto done = std::make_shared<bool>(false);
-    auto finish = [this, done, next = std::move(next)] {
-        if (std::exchange(*done, true))
-            return;
-        if (m_socket.state() != TcpLink::Closed)
-            m_engine->ShutdownIPStuff();
-        next();
-    };
-    connect(&m_socket, &TcpLink::stateChanged, this, [this, finish](int state) {
-        if (state == TcpLink::Closed)
-            finish();
-    });
-    QTimer::singleShot(5000, Qt::PreciseTimer, this, finish);
+    m_mayClose = true;
+    // Closing again from inside a close event would be ignored: close once it returned.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void frmTerminal::unloadWindows()

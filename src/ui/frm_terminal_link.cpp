@@ -1,9 +1,10 @@
-// The main window's part in the link: transports and indicators wired to the link engine.
+// The main window as the link engine's host: indicators, panels, menu states, traces.
 #include "frm_terminal.h"
 
 #include "display/terminal_line.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
+#include "frm_properties.h"
 #include "indicator.h"
 #include "terminal_view.h"
 
@@ -12,52 +13,57 @@
 
 namespace zkn {
 
-void frmTerminal::wireLink()
+void frmTerminal::WriteTerminal(const QByteArray& text)
 {
-    m_wiring = new LinkWiring(*this, m_socket, m_serial);
-    m_engine = std::make_unique<link::LinkEngine>(*m_wiring, m_operator, m_clock, m_connection, m_debug);
-    m_driver = new LinkTimerDriver(*m_engine, m_clock, this);
-    link::LinkEngine& engine = *m_engine;
+    m_txtTerm->WriteTerminal(text);
+}
 
-    connect(m_actions.value(QStringLiteral("mnuOpen")), &QAction::triggered, this, [this, &engine] {
-        // The link, not the click, decides whether the item shows checked.
-        QAction* item = m_actions.value(QStringLiteral("mnuOpen"));
-        item->setChecked(!item->isChecked());
-        engine.mnuOpen_Click();
-    });
-    connect(m_indicators.value(QStringLiteral("connection")), &Indicator::clicked, this,
-            [&engine](const QString& picture) {
-                if (picture == QLatin1String("imgConnected"))
-                    engine.imgConnected_Click();
-                else
-                    engine.mnuOpen_Click();
-            });
+void frmTerminal::setPanelText(Panel panel, const QString& text)
+{
+    m_panels[static_cast<std::size_t>(panel)]->setText(text);
+}
 
-    connect(&m_socket, &TcpLink::connected, this, [&engine] { engine.onSocketConnected(); });
-    connect(&m_socket, &TcpLink::dataReceived, this, [this, &engine](const QByteArray& data) {
-        if (m_lanDebug->isVisible())
-            m_lanDebug->view()->WriteTerminal(display::receivedHexTrace(data));
-        engine.onSocketData(data);
-    });
-    connect(&m_socket, &TcpLink::frameSent, this, [this, &engine](const QByteArray& frame) {
-        if (m_lanDebug->isVisible())
-            m_lanDebug->view()->WriteTerminal(display::sentHexTrace(frame));
-        engine.onFrameSent(frame);
-    });
-    connect(&m_socket, &TcpLink::closedByPeer, this, [&engine] { engine.onSocketClosed(); });
-    connect(&m_socket, &TcpLink::resetByPeer, this, [&engine] { engine.onSocketReset(); });
-    connect(&m_socket, &TcpLink::errorOccurred, this,
-            [&engine](int number, const QString& description) { engine.onSocketError(number, description); });
-    connect(m_lanDebug->view(), &TerminalView::textWritten, &m_log, &LogFile::write);
+void frmTerminal::showConnected(bool connected)
+{
+    m_connectionPicture->setOn(connected);
+}
 
-    connect(&m_serial, &SerialLine::dataArrived, this, [this, &engine] {
-        m_serialBuffer->setLevel(m_serial.bytesWaiting());
-        engine.onSerialEvent(2);
-        m_serialBuffer->setLevel(m_serial.bytesWaiting());
-    });
-    connect(&m_serial, &SerialLine::lineEvent, this, [&engine](int code) { engine.onSerialEvent(code); });
-    connect(&m_serial, &SerialLine::closedByError, this,
-            [&engine](const QString& description) { engine.onSerialClosedByError(description); });
+void frmTerminal::setConnectChecked(bool checked)
+{
+    action(Command::Connect)->setChecked(checked);
+}
+
+void frmTerminal::setSendTextEnabled(bool enabled)
+{
+    action(Command::SendText)->setEnabled(enabled);
+    action(Command::SendTextButton)->setEnabled(enabled);
+}
+
+void frmTerminal::setPropertiesEnabled(bool enabled)
+{
+    action(Command::Properties)->setEnabled(enabled);
+    action(Command::PropertiesButton)->setEnabled(enabled);
+}
+
+void frmTerminal::setDebugLanEnabled(bool enabled)
+{
+    action(Command::DebugLan)->setEnabled(enabled);
+}
+
+void frmTerminal::BlinkTx()
+{
+    m_txLed->setOn(true);
+    m_txBlink.start();
+}
+
+void frmTerminal::setRxIndicator(bool on)
+{
+    m_rxLed->setOn(on);
+}
+
+void frmTerminal::setDsrIndicator(bool on)
+{
+    m_dsrLed->setOn(on);
 }
 
 void frmTerminal::showWaitWindow(bool shown)
@@ -80,5 +86,46 @@ void frmTerminal::showWaitWindow(bool shown)
     m_wait->move(frameGeometry().center() - m_wait->rect().center());
     m_wait->show();
 }
+
+void frmTerminal::showProperties()
+{
+    m_properties->showDialog();
+}
+
+void frmTerminal::DebugPacket(const QByteArray& data)
+{
+    if (m_lanDebug->isVisible())
+        m_lanDebug->view()->WriteTerminal(display::receivedHexTrace(data));
+}
+
+void frmTerminal::traceSentFrame(const QByteArray& frame)
+{
+    if (m_lanDebug->isVisible())
+        m_lanDebug->view()->WriteTerminal(display::sentHexTrace(frame));
+}
+
+void frmTerminal::showSerialBufferLevel()
+{
+    if (m_serialBuffer->isVisible())
+        m_serialBuffer->showLevel();
+}
+
+void frmTerminal::recordArrived(const QByteArray&, bool, const QDateTime&)
+{
+    // The breakdown window takes the record's time and decodes it once it exists.
+}
+
+bool frmTerminal::loadTestRunning() const
+{
+    return action(Command::StopTestButton)->isEnabled();
+}
+
+void frmTerminal::stopLoadTest(std::function<void()> stopped)
+{
+    // The load test comes with its own commands; until then nothing runs that needs stopping.
+    stopped();
+}
+
+void frmTerminal::stopLoadTestSending() {}
 
 } // namespace zkn

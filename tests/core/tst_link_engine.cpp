@@ -44,7 +44,7 @@ struct Link
     ScriptedOperator op;
     ConnectionOptions connection;
     DebugOptions debug;
-    LinkEngine engine{host, op, clock, connection, debug};
+    LinkEngine engine{host, host, op, clock, connection, debug};
 
     Link(const QString& interval = QStringLiteral("5"), bool detail = false)
     {

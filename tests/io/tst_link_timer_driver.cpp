@@ -33,7 +33,7 @@ void TestLinkTimerDriver::otherTimersRunWhileATimersBoxIsOpen()
     connection.setConnectionType(QStringLiteral("LAN"));
     debug.setHealthCheckIntervalText(QStringLiteral("0"));
     debug.setDetail(true);
-    link::LinkEngine engine(host, op, clock, connection, debug);
+    link::LinkEngine engine(host, host, op, clock, connection, debug);
     LinkTimerDriver driver(engine, clock);
 
     int statusDuringTheBox = -1;

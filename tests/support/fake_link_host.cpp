@@ -17,7 +17,7 @@ void FakeLinkHost::closeSocket()
     state = 0;
 }
 
-link::LinkHost::PortToggle FakeLinkHost::toggleSerialPort()
+link::LinkTransport::PortToggle FakeLinkHost::toggleSerialPort(QString*)
 {
     if (portOpen) {
         portOpen = false;

@@ -2,6 +2,7 @@
 
 #include "link/clock.h"
 #include "link/link_host.h"
+#include "link/link_transport.h"
 
 #include <QList>
 #include <QMap>
@@ -22,7 +23,7 @@ private:
 };
 
 // Plays the transports and the main window for the link engine and records what it is told.
-class FakeLinkHost : public link::LinkHost
+class FakeLinkHost : public link::LinkTransport, public link::LinkHost
 {
 public:
     QString connectSocket(const QString& host) override;
@@ -35,7 +36,7 @@ public:
             frameLeaves(frame);
     }
 
-    PortToggle toggleSerialPort() override;
+    PortToggle toggleSerialPort(QString* failure) override;
     bool serialPortOpen() const override { return portOpen; }
     bool serialDsr() const override { return dsr; }
     void setSerialReceive(bool on) override { receiving = on; }
@@ -63,6 +64,9 @@ public:
     void setDsrIndicator(bool on) override { dsrIndicator = on; }
     void showWaitWindow(bool shown) override { waitWindow = shown; }
     void showProperties() override { ++propertiesShown; }
+    void DebugPacket(const QByteArray&) override {}
+    void traceSentFrame(const QByteArray&) override {}
+    void showSerialBufferLevel() override {}
     void recordArrived(const QByteArray& record, bool parityGood, const QDateTime&) override
     {
         records.append({record, parityGood});
@@ -88,7 +92,7 @@ public:
     bool receiving = false;
     QByteArray serialInput;
 
-    QList<QByteArray> sent;
+    QList<QByteArray> sent; // handed to IPSend
     QByteArray terminal;
     QMap<Panel, QString> panels;
     QMap<Panel, QStringList> panelHistory;

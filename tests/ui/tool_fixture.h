@@ -3,6 +3,7 @@
 // A tool started as the operator starts it, over a settings store in a folder of its own.
 #include "frm_terminal.h"
 #include "scripted_operator.h"
+#include "tool_application.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@ struct ToolFixture
 {
     QTemporaryDir configDir;
     ScriptedOperator op;
+    std::unique_ptr<ToolApplication> app;
     std::unique_ptr<frmTerminal> window;
     bool ready = false;
 
@@ -44,7 +46,9 @@ struct ToolFixture
     // Runs the start-up with a splash that goes at once; true when the window is up.
     bool start()
     {
-        window = std::make_unique<frmTerminal>(op);
+        app = std::make_unique<ToolApplication>(op);
+        window = std::make_unique<frmTerminal>(app->windowServices());
+        app->attach(*window);
         window->startUp(
             [this] {
                 ready = true;
@@ -54,7 +58,7 @@ struct ToolFixture
         return QTest::qWaitFor([this] { return ready; }, 5000);
     }
 
-    QAction* action(const char* name) const { return window->action(QLatin1String(name)); }
+    QAction* action(const char* name) const { return find<QAction>(name); }
 
     template <typename T> T* find(const char* name) const
     {

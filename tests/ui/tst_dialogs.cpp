@@ -112,9 +112,9 @@ void TestDialogs::propertiesOkStoresWhatThePortUses()
     };
     for (const auto& [key, value] : expected)
         QCOMPARE(t.stored(QLatin1String(key)), QLatin1String(value));
-    QVERIFY(!t.window->connection().recordFormatKra());
-    QVERIFY(t.window->connection().echo());
-    QCOMPARE(t.window->connection().remoteHost(), QStringLiteral("10.1.2.3"));
+    QVERIFY(!t.app->connection().recordFormatKra());
+    QVERIFY(t.app->connection().echo());
+    QCOMPARE(t.app->connection().remoteHost(), QStringLiteral("10.1.2.3"));
 }
 
 void TestDialogs::propertiesOkOnLanAlwaysSelectsKra()
@@ -129,7 +129,7 @@ void TestDialogs::propertiesOkOnLanAlwaysSelectsKra()
     QCOMPARE(t.stored(QStringLiteral("Properties/PBXType")), QStringLiteral("True"));
     QCOMPARE(t.stored(QStringLiteral("Properties/CType")), QStringLiteral("LAN"));
     QVERIFY(in<QRadioButton>(d, "OptKRA")->isChecked());
-    QVERIFY(t.window->connection().recordFormatKra());
+    QVERIFY(t.app->connection().recordFormatKra());
 }
 
 void TestDialogs::propertiesRefusedValueStoresNothing_data()
@@ -163,9 +163,9 @@ void TestDialogs::propertiesRefusedValueStoresNothing()
     QVERIFY(!t.op.messages[0].text.isEmpty());
     QVERIFY(d->isVisible());
     QCOMPARE(d->findChild<QComboBox*>(box)->currentText(), text);
-    QVERIFY(!QFile::exists(t.window->store().fileName()));
-    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
-    QVERIFY(t.window->connection().echo()); // the echo choice applies before the port is asked
+    QVERIFY(!QFile::exists(t.app->store().fileName()));
+    QCOMPARE(t.app->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QVERIFY(t.app->connection().echo()); // the echo choice applies before the port is asked
 }
 
 void TestDialogs::propertiesCancelKeepsTheEdits()
@@ -177,12 +177,12 @@ void TestDialogs::propertiesCancelKeepsTheEdits()
     in<QComboBox>(d, "cboSpeed")->setCurrentText(QStringLiteral("4800"));
     in<QPushButton>(d, "cmdCancel")->click();
     QVERIFY(!d->isVisible());
-    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(t.app->serial().settings(), QStringLiteral("9600,n,8,1"));
 
     t.action("mnuProperties")->trigger();
     QCOMPARE(in<QComboBox>(d, "cboSpeed")->currentText(), QStringLiteral("4800"));
     in<QPushButton>(d, "cmdOK")->click();
-    QCOMPARE(t.window->serial().settings(), QStringLiteral("4800,n,8,1"));
+    QCOMPARE(t.app->serial().settings(), QStringLiteral("4800,n,8,1"));
 }
 
 void TestDialogs::propertiesCloseBoxDiscardsTheEdits()
@@ -205,11 +205,11 @@ void TestDialogs::propertiesCloseBoxDiscardsTheEdits()
     in<QRadioButton>(d, "OptKRA")->setChecked(true);
     in<QComboBox>(d, "cboSpeed")->setCurrentText(QStringLiteral("4800"));
     in<QComboBox>(d, "cboPort")->setCurrentText(QStringLiteral("COM9"));
-    QCOMPARE(t.window->connection().connectionType(), QStringLiteral("Serial")); // live while edited
+    QCOMPARE(t.app->connection().connectionType(), QStringLiteral("Serial")); // live while edited
 
     d->close();
 
-    const ConnectionOptions& c = t.window->connection();
+    const ConnectionOptions& c = t.app->connection();
     QCOMPARE(c.connectionType(), QStringLiteral("LAN"));
     QCOMPARE(c.deviceNumber(), QStringLiteral("1"));
     QCOMPARE(c.lanParity(), QStringLiteral("Even"));
@@ -258,7 +258,7 @@ void TestDialogs::propertiesPortTextIsCheckedOnOk()
     in<QComboBox>(d, "cboPort")->setCurrentText(text);
     in<QPushButton>(d, "cmdOK")->click();
 
-    const SerialLine& port = t.window->serial();
+    const SerialLine& port = t.app->serial();
     if (accepted) {
         QVERIFY(t.op.messages.isEmpty());
         QVERIFY(!d->isVisible());
@@ -271,7 +271,7 @@ void TestDialogs::propertiesPortTextIsCheckedOnOk()
         QVERIFY2(t.op.messages[0].text.contains(text), qPrintable(t.op.messages[0].text));
         QVERIFY(t.op.messages[0].text.contains(QStringLiteral("COM1 to COM16")));
         QVERIFY(d->isVisible());
-        QVERIFY(!QFile::exists(t.window->store().fileName()));
+        QVERIFY(!QFile::exists(t.app->store().fileName()));
         QVERIFY(port.portName().isEmpty());
     }
     QCOMPARE(port.commPort(), commPort);
@@ -312,21 +312,21 @@ void TestDialogs::startUpSkipsABadStoredPortNumber()
     t.storeBefore(stored);
     QVERIFY(t.start());
 
-    QCOMPARE(t.window->serial().commPort(), 1);
+    QCOMPARE(t.app->serial().commPort(), 1);
     QCOMPARE(in<QComboBox>(t.window->properties(), "cboPort")->currentText(), QStringLiteral("COM1"));
     auto* fontStep = t.find<QSpinBox>("UpDown1");
     if (refused) {
         QCOMPARE(t.op.messages.size(), 1);
         QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
-        QCOMPARE(t.window->connection().remoteHost(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(t.app->connection().remoteHost(), QStringLiteral("0.0.0.0"));
         QCOMPARE(fontStep->value(), 3);
         return;
     }
     QVERIFY(t.op.messages.isEmpty());
-    QCOMPARE(t.window->serial().handshaking(), handshaking.isEmpty() ? 0 : handshaking.toInt());
-    QCOMPARE(t.window->connection().connectionType(), QStringLiteral("LAN"));
-    QCOMPARE(t.window->connection().deviceNumber(), QStringLiteral("1"));
-    QCOMPARE(t.window->connection().remoteHost(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(t.app->serial().handshaking(), handshaking.isEmpty() ? 0 : handshaking.toInt());
+    QCOMPARE(t.app->connection().connectionType(), QStringLiteral("LAN"));
+    QCOMPARE(t.app->connection().deviceNumber(), QStringLiteral("1"));
+    QCOMPARE(t.app->connection().remoteHost(), QStringLiteral("10.1.2.3"));
     QCOMPARE(in<QLineEdit>(t.window->properties(), "txtHost")->text(), QStringLiteral("10.1.2.3"));
     QCOMPARE(fontStep->value(), 5);
 }
@@ -357,7 +357,7 @@ void TestDialogs::propertiesPortChangeReopensAnOpenPort()
     QVERIFY(first.isValid() && second.isValid());
     ToolFixture t;
     QVERIFY(t.start());
-    SerialLine& port = t.window->serial();
+    SerialLine& port = t.app->serial();
     QVERIFY(openPort(port, first.devicePath()));
 
     t.action("mnuProperties")->trigger();
@@ -381,7 +381,7 @@ void TestDialogs::propertiesPortChangeThatFailsRestoresTheOldPort()
     QVERIFY(first.isValid());
     ToolFixture t;
     QVERIFY(t.start());
-    SerialLine& port = t.window->serial();
+    SerialLine& port = t.app->serial();
     QVERIFY(openPort(port, first.devicePath()));
 
     t.action("mnuProperties")->trigger();
@@ -394,7 +394,7 @@ void TestDialogs::propertiesPortChangeThatFailsRestoresTheOldPort()
     QCOMPARE(port.portName(), first.devicePath());
     QVERIFY(!port.isOpen()); // closed to change the number, and it stays closed
     QVERIFY(!t.action("mnuOpen")->isChecked());
-    QVERIFY(!QFile::exists(t.window->store().fileName()));
+    QVERIFY(!QFile::exists(t.app->store().fileName()));
 }
 
 void TestDialogs::debugParityToggleFlipsOnEveryClick()
@@ -403,17 +403,17 @@ void TestDialogs::debugParityToggleFlipsOnEveryClick()
     t.storeBefore({{QStringLiteral("Debug/TogglePty"), QStringLiteral("1")}});
     QVERIFY(t.start());
     // A stored 1 only shows the box checked; it does not flip the parity.
-    QCOMPARE(t.window->connection().lanParity(), QStringLiteral("Odd"));
-    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    QCOMPARE(t.app->connection().lanParity(), QStringLiteral("Odd"));
+    t.app->connection().setConnectionType(QStringLiteral("LAN"));
     t.action("mnuDisplayProperties")->trigger();
     FrmDebugOptions* d = t.window->debugOptionsWindow();
     auto* toggle = in<QCheckBox>(d, "chktoggleparity");
     QVERIFY(toggle->isChecked());
     toggle->click();
-    QCOMPARE(t.window->connection().lanParity(), QStringLiteral("Even"));
+    QCOMPARE(t.app->connection().lanParity(), QStringLiteral("Even"));
     QCOMPARE(in<QComboBox>(t.window->properties(), "cboLANParity")->currentText(), QStringLiteral("Even"));
     toggle->click();
-    QCOMPARE(t.window->connection().lanParity(), QStringLiteral("Odd"));
+    QCOMPARE(t.app->connection().lanParity(), QStringLiteral("Odd"));
     QVERIFY(toggle->isChecked());
 }
 
@@ -427,7 +427,7 @@ void TestDialogs::debugHexBoxFollowsTheLanDebugWindow()
     QVERIFY(t.window->lanDebugWindow()->isVisible());
     t.window->lanDebugWindow()->close();
     QVERIFY(!hex->isChecked());
-    QVERIFY(!t.window->debugOptions().hexView());
+    QVERIFY(!t.app->debugOptions().hexView());
     hex->click();
     QVERIFY(t.window->lanDebugWindow()->isVisible());
 }
@@ -449,9 +449,9 @@ void TestDialogs::debugIntervalAcceptsOnlySecondsUpTo180()
     QCOMPARE(interval->text(), QStringLiteral("180"));
     QTest::keyClick(interval, Qt::Key_Down);
     QCOMPARE(interval->text(), QStringLiteral("179"));
-    QCOMPARE(t.window->debugOptions().healthCheckInterval(), 179);
+    QCOMPARE(t.app->debugOptions().healthCheckInterval(), 179);
     interval->clear();
-    QCOMPARE(t.window->debugOptions().healthCheckInterval(), 0); // a check on every tick
+    QCOMPARE(t.app->debugOptions().healthCheckInterval(), 0); // a check on every tick
     QTest::keyClick(interval, Qt::Key_Down);
     QCOMPARE(interval->text(), QStringLiteral("1"));
 }
@@ -481,7 +481,7 @@ void TestDialogs::debugOptionsRoundTripThroughTheStore()
     again.configDir.remove();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, t.configDir.path());
     QVERIFY(again.start());
-    const DebugOptions& o = again.window->debugOptions();
+    const DebugOptions& o = again.app->debugOptions();
     QVERIFY(!o.detail());
     QVERIFY(o.ignoreParity());
     QCOMPARE(o.forcedAnswer(), DebugOptions::ForcedAnswer::InvalidText);
@@ -506,7 +506,7 @@ void TestDialogs::debugOptionsStoredAtExitAreTheLiveOnes()
     d->close();
     QCOMPARE(t.stored(QStringLiteral("Debug/RespPtyErr")), QStringLiteral("True"));
     // The link answers the next record with the forced error and falls back to normal.
-    DebugOptions& options = t.window->debugOptions();
+    DebugOptions& options = t.app->debugOptions();
     options.setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
     if (shownAgain) {
         d->showDialog();

@@ -7,6 +7,7 @@
 #include "pty_pair.h"
 #include "terminal_view.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTcpServer>
 
@@ -47,9 +48,9 @@ bool connectOverPty(ToolFixture& t, PbxSimulator& sim)
     const QString path = sim.openPty();
     if (!t.start() || path.isEmpty())
         return false;
-    t.window->serial().setPortName(path);
+    t.app->serial().setPortName(path);
     t.action("mnuOpen")->trigger();
-    return t.window->serial().isOpen();
+    return t.app->serial().isOpen();
 }
 
 struct LanRig
@@ -65,12 +66,12 @@ struct LanRig
             return false;
         QObject::connect(&sim, &PbxSimulator::frameIn, [this](const FrameInfo& f) { in.append(f); });
         QObject::connect(&sim, &PbxSimulator::frameOut, [this](const FrameInfo& f) { out.append(f); });
-        ConnectionOptions& c = tool.window->connection();
+        ConnectionOptions& c = tool.app->connection();
         c.setConnectionType(QStringLiteral("LAN"));
         c.setRemoteHost(QStringLiteral("127.0.0.1"));
         c.setDeviceNumber(QStringLiteral("1"));
-        tool.window->debugOptions().setHealthCheckIntervalText(interval);
-        tool.window->socket().setRemotePort(sim.serverPort());
+        tool.app->debugOptions().setHealthCheckIntervalText(interval);
+        tool.app->socket().setRemotePort(sim.serverPort());
         return true;
     }
     QByteArray terminal() const { return tool.window->terminal()->content(); }
@@ -147,7 +148,7 @@ void TestLinkWithPbxSim::wholeLinkLife()
     QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("LINK RELEASED..."), kWait);
     QVERIFY(rig.terminal().contains(") LINK RELEASE REQUEST...\r\n"));
     QVERIFY(rig.terminal().contains(") LINK RELEASE Message Rcv'd: OK\r\n\r\n"));
-    QCOMPARE(rig.tool.window->socket().state(), 0);
+    QCOMPARE(rig.tool.app->socket().state(), 0);
     QVERIFY(!rig.tool.action("mnuOpen")->isChecked());
     QVERIFY(rig.tool.action("mnuProperties")->isEnabled());
     QVERIFY(!rig.tool.window->findChild<QWidget*>(QStringLiteral("frmWait")));
@@ -180,9 +181,9 @@ void TestLinkWithPbxSim::refusedConnectionIsShownAndNotRetried()
     QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
     const quint16 port = closed.serverPort();
     closed.close();
-    t.window->connection().setConnectionType(QStringLiteral("LAN"));
-    t.window->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
-    t.window->socket().setRemotePort(port);
+    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    t.app->socket().setRemotePort(port);
     t.action("mnuOpen")->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(t.op.messages.size(), 1, kWait);
     QCOMPARE(t.op.messages[0].title, QStringLiteral("IP-Error!"));
@@ -196,14 +197,14 @@ void TestLinkWithPbxSim::connectFailingAtOnceIsShownWithoutAConnectLine()
 {
     ToolFixture t;
     QVERIFY(t.start());
-    t.window->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setConnectionType(QStringLiteral("LAN"));
     // The system refuses a TCP connection to a multicast group inside the connect call.
-    t.window->connection().setRemoteHost(QStringLiteral("224.0.0.1"));
+    t.app->connection().setRemoteHost(QStringLiteral("224.0.0.1"));
     t.action("mnuOpen")->trigger();
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
     QVERIFY(!t.op.messages[0].text.isEmpty());
-    QCOMPARE(t.window->socket().state(), 0);
+    QCOMPARE(t.app->socket().state(), 0);
     QTest::qWait(100);
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.window->terminal()->content(), QByteArray());
@@ -231,10 +232,10 @@ void TestLinkWithPbxSim::answerHandedOverBeforeTheLinkEndsStillLeaves()
     QVERIFY(t.start());
     QTcpServer pbx;
     QVERIFY(pbx.listen(QHostAddress::LocalHost, 0));
-    t.window->connection().setConnectionType(QStringLiteral("LAN"));
-    t.window->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
-    t.window->connection().setDeviceNumber(QStringLiteral("1"));
-    t.window->socket().setRemotePort(pbx.serverPort());
+    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    t.app->connection().setDeviceNumber(QStringLiteral("1"));
+    t.app->socket().setRemotePort(pbx.serverPort());
     t.action("mnuOpen")->trigger();
     QVERIFY(pbx.waitForNewConnection(kWait));
     std::unique_ptr<QTcpSocket> link(pbx.nextPendingConnection());
@@ -298,7 +299,7 @@ void TestLinkWithPbxSim::exitWithTheLinkUpReleasesItFirst()
     const QByteArray shown = rig.terminal();
     QVERIFY(shown.indexOf("LINK RELEASE REQUEST...") < shown.indexOf("LINK RELEASE Message Rcv'd: OK"));
     QVERIFY(shown.indexOf("LINK RELEASE Message Rcv'd: OK") < shown.indexOf("-X-:"));
-    QCOMPARE(rig.tool.window->socket().state(), 0);
+    QCOMPARE(rig.tool.app->socket().state(), 0);
 }
 
 void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
@@ -307,11 +308,11 @@ void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
     QVERIFY(t.start());
     QTcpServer silent; // accepts the connection and never says a word
     QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
-    t.window->connection().setConnectionType(QStringLiteral("LAN"));
-    t.window->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
-    t.window->socket().setRemotePort(silent.serverPort());
+    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+    t.app->socket().setRemotePort(silent.serverPort());
     t.action("mnuOpen")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(t.window->socket().state(), 7, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(t.app->socket().state(), 7, kWait);
     t.op.answers = {Operator::Answer::Yes};
     t.window->close();
     QTest::qWait(500);
@@ -319,14 +320,14 @@ void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
     QTRY_VERIFY_WITH_TIMEOUT(!t.window->isVisible(), 3 * kWait);
     QVERIFY(t.window->terminal()->content().contains("LINK RELEASE REQUEST..."));
     QVERIFY(t.window->terminal()->content().endsWith("LINK RELEASED...\r\n"));
-    QCOMPARE(t.window->socket().state(), 0);
+    QCOMPARE(t.app->socket().state(), 0);
 }
 
 void TestLinkWithPbxSim::lanDebugWindowTracesFramesBothWays()
 {
     LanRig rig;
     QVERIFY(rig.start(QStringLiteral("30")));
-    rig.tool.window->debugOptions().setHexView(true);
+    rig.tool.app->debugOptions().setHexView(true);
     QVERIFY(rig.connectAndWaitForLink());
     const QByteArray trace = rig.tool.window->lanDebugWindow()->view()->content();
     QVERIFY(trace.contains("<- : 16 35 30 30 36 30 31 30 30 30 30 FD \r\n"));
@@ -339,9 +340,9 @@ void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
     QVERIFY(pty.isValid());
     ToolFixture t;
     QVERIFY(t.start());
-    t.window->serial().setPortName(pty.devicePath());
+    t.app->serial().setPortName(pty.devicePath());
     t.action("mnuOpen")->trigger();
-    QVERIFY(t.window->serial().isOpen());
+    QVERIFY(t.app->serial().isOpen());
     QVERIFY(t.action("mnuOpen")->isChecked());
     QVERIFY(t.action("mnuSendText")->isEnabled());
 
@@ -360,8 +361,8 @@ void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
     QVERIFY(t.window->terminal()->content().startsWith("AB\r\n ->:"));
 
     t.action("mnuOpen")->trigger();
-    QVERIFY(!t.window->serial().isOpen());
-    QCOMPARE(t.window->panelText(QStringLiteral("Settings")), QStringLiteral("Settings: "));
+    QVERIFY(!t.app->serial().isOpen());
+    QCOMPARE(t.find<QLabel>("Settings")->text(), QStringLiteral("Settings: "));
 }
 
 void TestLinkWithPbxSim::serialRecordsFromTheSimulator()
@@ -385,7 +386,7 @@ void TestLinkWithPbxSim::hungUpFarEndClosesThePortQuietly()
     QVERIFY(connectOverPty(t, sim));
     QTRY_VERIFY_WITH_TIMEOUT(sim.isLineReady(), kWait);
     sim.hangUp();
-    QTRY_VERIFY_WITH_TIMEOUT(!t.window->serial().isOpen(), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(!t.app->serial().isOpen(), kWait);
     QTest::qWait(300);
     QVERIFY(!t.action("mnuOpen")->isChecked());
     QVERIFY(t.action("mnuProperties")->isEnabled());

@@ -87,7 +87,7 @@ void TestMainWindow::emptyStoreStartsWithEveryDefault()
 {
     ToolFixture t;
     QVERIFY(t.start());
-    const ConnectionOptions& c = t.window->connection();
+    const ConnectionOptions& c = t.app->connection();
     QCOMPARE(c.connectionType(), QStringLiteral("Serial"));
     QCOMPARE(c.deviceNumber(), QStringLiteral("0"));
     QCOMPARE(c.lanParity(), QStringLiteral("Odd"));
@@ -96,11 +96,11 @@ void TestMainWindow::emptyStoreStartsWithEveryDefault()
     QVERIFY(c.kraSelected());
     QVERIFY(c.recordFormatKra());
     QVERIFY(!c.echo());
-    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
-    QCOMPARE(t.window->serial().commPort(), 1);
-    QCOMPARE(t.window->serial().handshaking(), 0);
+    QCOMPARE(t.app->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(t.app->serial().commPort(), 1);
+    QCOMPARE(t.app->serial().handshaking(), 0);
 
-    const DebugOptions& d = t.window->debugOptions();
+    const DebugOptions& d = t.app->debugOptions();
     QVERIFY(d.detail());
     QVERIFY(!d.hexView() && !d.toggleParity() && !d.stopHealth() && !d.ignoreParity());
     QCOMPARE(d.forcedAnswer(), DebugOptions::ForcedAnswer::Normal);
@@ -110,7 +110,7 @@ void TestMainWindow::emptyStoreStartsWithEveryDefault()
     QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral("9"));
     QCOMPARE(t.find<QLabel>("Label1")->text(), QStringLiteral("300"));
     QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
-    QVERIFY(!t.window->indicator(QStringLiteral("connection"))->isOn());
+    QVERIFY(!t.find<Indicator>("connection")->isOn());
     QVERIFY(t.op.messages.isEmpty());
 }
 
@@ -148,7 +148,7 @@ void TestMainWindow::initialCommandStates()
     QFETCH(QString, name);
     ToolFixture t;
     QVERIFY(t.start());
-    QAction* a = t.window->action(name);
+    QAction* a = t.window->findChild<QAction*>(name);
     QVERIFY2(a, qPrintable(name));
     QTEST(a->isEnabled(), "enabled");
     QTEST(a->isChecked(), "checked");
@@ -190,21 +190,21 @@ void TestMainWindow::storedValuesAreApplied()
                    {QStringLiteral("Debug/HCinterval"), QStringLiteral("12")}});
     QVERIFY(t.start());
     QVERIFY(t.op.messages.isEmpty());
-    const ConnectionOptions& c = t.window->connection();
+    const ConnectionOptions& c = t.app->connection();
     QCOMPARE(c.connectionType(), cType);
     QTEST(c.kraSelected(), "kraSelected");
     QTEST(c.recordFormatKra(), "recordFormatKra");
     QCOMPARE(c.deviceNumber(), QStringLiteral("1"));
     QCOMPARE(c.remoteHost(), QStringLiteral("10.1.2.3"));
     QVERIFY(c.echo());
-    QCOMPARE(t.window->serial().settings(), QStringLiteral("19200,e,7,2"));
-    QCOMPARE(t.window->serial().commPort(), 4);
-    QCOMPARE(t.window->serial().handshaking(), 1);
+    QCOMPARE(t.app->serial().settings(), QStringLiteral("19200,e,7,2"));
+    QCOMPARE(t.app->serial().commPort(), 4);
+    QCOMPARE(t.app->serial().handshaking(), 1);
     QCOMPARE(t.find<QSpinBox>("UpDown1")->value(), 5);
     QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral("14"));
     QCOMPARE(t.action("mnuDisplayProperties")->isEnabled(), cType == QLatin1String("LAN"));
 
-    const DebugOptions& d = t.window->debugOptions();
+    const DebugOptions& d = t.app->debugOptions();
     QVERIFY(!d.detail());
     QCOMPARE(d.forcedAnswer(), DebugOptions::ForcedAnswer::ParityError);
     QCOMPARE(d.healthCheckIntervalText(), QStringLiteral("12"));
@@ -221,7 +221,7 @@ void TestMainWindow::refusedStoredPortSettingsAreReportedAndTheToolStillComesUp(
     QVERIFY(t.start());
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
-    QCOMPARE(t.window->serial().settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(t.app->serial().settings(), QStringLiteral("9600,n,8,1"));
     QVERIFY(t.window->isVisible());
 }
 
@@ -327,7 +327,7 @@ void TestMainWindow::fontStepSetsTheSizeAndIsStored()
     QVERIFY(!t.window->terminal()->font().bold());
     step->setValue(0); // below the range: the spinner keeps step 1
     QCOMPARE(step->value(), 1);
-    t.window->store().sync();
+    t.app->store().sync();
     QCOMPARE(t.stored(QStringLiteral("Properties/FontSize")), QStringLiteral("1"));
 }
 
@@ -397,7 +397,7 @@ void TestMainWindow::logCancelAtTheReplaceQuestionReturnsToTheFileDialog()
     t.op.fileChoices = {std::nullopt};
     t.action("mnuOpenLog")->trigger();
     QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
-    QVERIFY(!t.window->log().isOpen());
+    QVERIFY(!t.app->log().isOpen());
 }
 
 void TestMainWindow::exitAnsweredNoKeepsRunning()
@@ -425,14 +425,14 @@ void TestMainWindow::exitAnsweredYesClosesTheLogAndStoresTheDebugOptions()
     QTemporaryDir dir;
     t.op.fileChoices = {dir.filePath(QStringLiteral("log.txt"))};
     t.action("mnuOpenLog")->trigger();
-    QVERIFY(t.window->log().isOpen());
-    t.window->debugOptions().setStopHealth(true);
-    t.window->debugOptions().setHealthCheckIntervalText(QStringLiteral("30"));
+    QVERIFY(t.app->log().isOpen());
+    t.app->debugOptions().setStopHealth(true);
+    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("30"));
 
     t.op.answers = {Operator::Answer::Yes};
     t.window->close();
     QTRY_VERIFY(!t.window->isVisible());
-    QVERIFY(!t.window->log().isOpen());
+    QVERIFY(!t.app->log().isOpen());
     QCOMPARE(t.stored(QStringLiteral("Debug/StopHC")), QStringLiteral("1"));
     QCOMPARE(t.stored(QStringLiteral("Debug/HCinterval")), QStringLiteral("30"));
     QCOMPARE(t.stored(QStringLiteral("Debug/HCValue")), QStringLiteral("30"));

@@ -4,6 +4,7 @@
 #include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/link_host.h"
+#include "link/link_transport.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -12,19 +13,19 @@
 namespace zkn::link {
 
 namespace {
-constexpr int kSocketConnected = LinkHost::kSocketConnected;
-constexpr int kSocketClosed = LinkHost::kSocketClosed;
+constexpr int kSocketConnected = LinkTransport::kSocketConnected;
+constexpr int kSocketClosed = LinkTransport::kSocketClosed;
 using Panel = LinkHost::Panel;
 } // namespace
 
-LinkEngine::LinkEngine(LinkHost& host, Operator& op, const Clock& clock, const ConnectionOptions& connection,
-                       DebugOptions& debug)
-    : m_host(host), m_operator(op), m_clock(clock), m_connection(connection), m_debug(debug),
-      m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
-                [this](const QByteArray& record) {
-                    writeLine(display::marker::Received, record);
-                    m_host.recordArrived(record, true, m_clock.wallClock());
-                }})
+LinkEngine::LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
+                       const ConnectionOptions& connection, DebugOptions& debug)
+    : m_transport(transport), m_host(host), m_operator(op), m_clock(clock), m_connection(connection),
+      m_debug(debug), m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
+                                [this](const QByteArray& record) {
+                                    writeLine(display::marker::Received, record);
+                                    m_host.recordArrived(record, true, m_clock.wallClock());
+                                }})
 {
     // The "Status" panel is kept up to date from the start.
     m_timers.start(Timer::ConnectionStatus, now());
@@ -61,7 +62,7 @@ void LinkEngine::setLampFrameSent(qint16 sequence)
 // The connect command: opens the link when none stands and releases it when one does.
 void LinkEngine::mnuOpen_Click()
 {
-    m_host.setSerialReceive(false);
+    m_transport.setSerialReceive(false);
     m_hcTicks = m_debug.healthCheckInterval();
     // A reconnect still waiting after a reset is the operator's to give now: never two
     // connections, and never a port just opened closed again by it.
@@ -74,7 +75,7 @@ void LinkEngine::mnuOpen_Click()
     if (m_connection.hostField() == QLatin1String("HostName"))
         m_host.showProperties();
     m_host.setDebugLanEnabled(true);
-    if (m_host.socketState() == kSocketConnected)
+    if (m_transport.socketState() == kSocketConnected)
         releaseLink();
     else
         openConnection();
@@ -91,12 +92,15 @@ void LinkEngine::imgConnected_Click()
 void LinkEngine::toggleSerialPort()
 {
     m_serial.reset();
-    const LinkHost::PortToggle toggle = m_host.toggleSerialPort();
-    if (toggle == LinkHost::PortToggle::NotFound)
+    QString failure;
+    const LinkTransport::PortToggle toggle = m_transport.toggleSerialPort(&failure);
+    if (toggle == LinkTransport::PortToggle::Failed)
+        m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + failure);
+    if (toggle == LinkTransport::PortToggle::NotFound)
         m_operator.tell(QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
                                        "does not exist on this machine!"),
                         Operator::Icon::Exclamation);
-    const bool open = m_host.serialPortOpen();
+    const bool open = m_transport.serialPortOpen();
     m_host.setConnectChecked(open);
     m_host.setSendTextEnabled(open);
     if (!open) {
@@ -107,12 +111,12 @@ void LinkEngine::toggleSerialPort()
         m_host.setPropertiesEnabled(true);
         return;
     }
-    if (m_host.serialDsr()) {
+    if (m_transport.serialDsr()) {
         m_host.showConnected(true);
         m_host.UpdateSettingsPanel();
         StartConnectTimer();
         m_host.setPropertiesEnabled(false);
-        m_host.setSerialReceive(true);
+        m_transport.setSerialReceive(true);
         return;
     }
     // The port stays open with receiving off; the next connect command closes it.
@@ -135,7 +139,7 @@ void LinkEngine::releaseLink()
 void LinkEngine::sendRelease()
 {
     m_seqRelease = m_sequence.NextSequence();
-    m_host.IPSend(buildReleaseFrame(device(), m_seqRelease, parity()));
+    m_transport.IPSend(buildReleaseFrame(device(), m_seqRelease, parity()));
     m_releasePending = true;
     m_host.BlinkTx();
     writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqRelease) + ") LINK RELEASE REQUEST...");
@@ -147,10 +151,10 @@ void LinkEngine::openConnection()
 {
     ++m_connectionNumber;
     dropConnectionState();
-    const QString error = m_host.connectSocket(m_connection.remoteHost());
+    const QString error = m_transport.connectSocket(m_connection.remoteHost());
     if (!error.isEmpty()) {
         m_operator.tell(error, Operator::Icon::Exclamation);
-        m_host.closeSocket();
+        m_transport.closeSocket();
         return;
     }
     writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
@@ -166,7 +170,7 @@ void LinkEngine::onSocketConnected()
     writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
     m_host.UpdateSettingsPanel();
     m_seqConnect = m_sequence.NextSequence();
-    m_host.IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
+    m_transport.IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
     m_connectPending = true;
     m_host.BlinkTx();
     writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqConnect) +
@@ -192,7 +196,7 @@ void LinkEngine::onStatusMonitorTick()
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);
     m_healthCheckToLeave = buildStatusFrame(device(), m_seqHealth, parity());
-    m_host.IPSend(m_healthCheckToLeave);
+    m_transport.IPSend(m_healthCheckToLeave);
     m_host.BlinkTx();
     if (m_debug.detail())
         writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqHealth) + ") Health Check...");
@@ -233,14 +237,15 @@ void LinkEngine::ShutdownIPStuff()
     StopConnectTimer();
     m_host.setConnectChecked(false);
     m_host.setPropertiesEnabled(true);
-    if (m_host.socketState() != kSocketClosed)
-        m_host.closeSocket();
+    if (m_transport.socketState() != kSocketClosed)
+        m_transport.closeSocket();
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
 }
 
 void LinkEngine::onSocketData(const QByteArray& data)
 {
+    m_host.DebugPacket(data);
     m_waitingData.append(data);
     if (m_processingData)
         return;
@@ -249,7 +254,7 @@ void LinkEngine::onSocketData(const QByteArray& data)
         m_timers.stop(Timer::StatusMonitor);
         m_host.setRxIndicator(true);
         ProcessZKNPacket(m_waitingData.takeFirst());
-        if (m_host.socketState() == kSocketConnected)
+        if (m_transport.socketState() == kSocketConnected)
             m_timers.start(Timer::StatusMonitor, now());
         m_host.setRxIndicator(false);
     }
@@ -265,6 +270,7 @@ void LinkEngine::dropConnectionState()
 
 void LinkEngine::onFrameSent(const QByteArray& frame)
 {
+    m_host.traceSentFrame(frame);
     if (m_healthCheckToLeave.isEmpty() || frame != m_healthCheckToLeave)
         return;
     m_healthCheckToLeave.clear();
@@ -295,11 +301,12 @@ void LinkEngine::onSocketError(int number, const QString& description)
 
 void LinkEngine::onSerialEvent(int code)
 {
+    m_host.showSerialBufferLevel();
     m_host.setRxIndicator(true);
     if (code == 2) {
-        m_host.setSerialReceive(false);
-        m_serial.receive(m_host.readSerialInput());
-        m_host.setSerialReceive(true);
+        m_transport.setSerialReceive(false);
+        m_serial.receive(m_transport.readSerialInput());
+        m_transport.setSerialReceive(true);
     } else if (code != 1) {
         if (code == 5)
             m_serial.reset(); // a carrier change drops a half-received record
@@ -313,6 +320,7 @@ void LinkEngine::onSerialEvent(int code)
         shown.clear();
     }
     m_host.setRxIndicator(false);
+    m_host.showSerialBufferLevel();
 }
 
 void LinkEngine::onSerialClosedByError(const QString& description)
@@ -349,9 +357,9 @@ void LinkEngine::onConnectionStatusTick()
 {
     if (m_connection.isLan()) {
         m_host.setPanelText(Panel::Status,
-                            QStringLiteral("Status: ") + socketStateText(m_host.socketState()));
+                            QStringLiteral("Status: ") + socketStateText(m_transport.socketState()));
     } else {
-        const bool connected = m_host.serialDsr() && m_host.serialPortOpen();
+        const bool connected = m_transport.serialDsr() && m_transport.serialPortOpen();
         m_host.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
                                                      : QStringLiteral("Status: Disconnected"));
         m_host.setDsrIndicator(connected);

@@ -43,13 +43,14 @@ namespace zkn::link {
 
 class Clock;
 class LinkHost;
+class LinkTransport;
 struct FrameHeader;
 
 class LinkEngine
 {
 public:
-    LinkEngine(LinkHost& host, Operator& op, const Clock& clock, const ConnectionOptions& connection,
-               DebugOptions& debug);
+    LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
+               const ConnectionOptions& connection, DebugOptions& debug);
 
     // Operator commands.
     void mnuOpen_Click();
@@ -114,6 +115,7 @@ private:
     QByteArray device() const;
     qint64 now() const;
 
+    LinkTransport& m_transport;
     LinkHost& m_host;
     Operator& m_operator;
     const Clock& m_clock;

@@ -8,8 +8,9 @@
 
 namespace zkn::link {
 
-// What the link engine needs from the program around it: the two transports, the main window's
-// look, and the load test. The engine decides; the host only carries out.
+// What the link engine needs from the program around it besides the transports: the main
+// window's look, the traces of the LAN debug window and the serial buffer gauge, and the load
+// test. The engine decides; the host only carries out.
 class LinkHost
 {
 public:
@@ -20,33 +21,7 @@ public:
         HealthChk,
         ConnectTime
     };
-    enum class PortToggle
-    {
-        Opened,
-        Closed,
-        NotFound,
-        Failed
-    };
-
-    // The socket states the engine tells apart.
-    static constexpr int kSocketClosed = 0;
-    static constexpr int kSocketConnected = 7;
-
     virtual ~LinkHost() = default;
-
-    // TCP. connectSocket returns the description of an immediate failure, else nothing.
-    virtual QString connectSocket(const QString& host) = 0;
-    virtual void closeSocket() = 0;
-    virtual int socketState() const = 0;
-    // Sends a frame: in order, spaced, and traced in the LAN debug window when it leaves.
-    virtual void IPSend(const QByteArray& frame) = 0;
-
-    // Serial.
-    virtual PortToggle toggleSerialPort() = 0;
-    virtual bool serialPortOpen() const = 0;
-    virtual bool serialDsr() const = 0;
-    virtual void setSerialReceive(bool on) = 0;
-    virtual QByteArray readSerialInput() = 0;
 
     // The main window.
     virtual void WriteTerminal(const QByteArray& text) = 0;
@@ -62,6 +37,11 @@ public:
     virtual void setDsrIndicator(bool on) = 0;
     virtual void showWaitWindow(bool shown) = 0;
     virtual void showProperties() = 0;
+    // The LAN debug window's traces of a received chunk and of a frame that left, when it is shown.
+    virtual void DebugPacket(const QByteArray& data) = 0;
+    virtual void traceSentFrame(const QByteArray& frame) = 0;
+    // The serial buffer window's gauge, when it is shown.
+    virtual void showSerialBufferLevel() = 0;
     // A record the PBX sent, for the breakdown window's time and, when it wants it, decoding.
     virtual void recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when) = 0;
 

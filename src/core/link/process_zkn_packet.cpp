@@ -6,6 +6,7 @@
 #include "link/frame_reader.h"
 #include "link/link_engine.h"
 #include "link/link_host.h"
+#include "link/link_transport.h"
 #include "model/debug_options.h"
 #include "operator/operator.h"
 
@@ -33,7 +34,7 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
     QByteArray rest = m_partialFrame + data;
     m_partialFrame.clear();
     const auto keepPartialFrame = [this, &rest] {
-        if (m_host.socketState() == LinkHost::kSocketConnected)
+        if (m_transport.socketState() == LinkTransport::kSocketConnected)
             m_partialFrame = rest;
     };
     while (!rest.isEmpty() && rest.front() == SYN) {
@@ -137,7 +138,7 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
         code = m_debug.ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
         name = "** PARITY ERROR **";
     }
-    m_host.IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
+    m_transport.IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
 
     if (m_debug.detail()) {
         const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), parity());

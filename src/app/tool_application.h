@@ -1,0 +1,74 @@
+#pragma once
+
+#include "link_transports.h"
+#include "log_file.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "serial_line.h"
+#include "settings/settings_store.h"
+#include "shutdown_sequence.h"
+#include "system_clock.h"
+#include "tcp_link.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace zkn {
+
+class LinkTimerDriver;
+class Operator;
+class frmTerminal;
+struct MainWindowServices;
+namespace link {
+class LinkEngine;
+}
+
+// The program: it owns what lives as long as the tool runs (the settings store, the live
+// options, the two transports, the clock, the log), and once the main window is attached, the
+// link engine with the timers that drive it. The windows get the parts they show or edit.
+class ToolApplication : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ToolApplication(Operator& op);
+    ~ToolApplication() override;
+
+    Operator& op() { return m_operator; }
+    settings::SettingsStore& store() { return m_store; }
+    ConnectionOptions& connection() { return m_connection; }
+    DebugOptions& debugOptions() { return m_debug; }
+    SerialLine& serial() { return m_serial; }
+    TcpLink& socket() { return m_socket; }
+    LogFile& log() { return m_log; }
+    MainWindowServices windowServices();
+
+    // Puts the link engine to work with `window` as its host: the transports' events and the
+    // window's link commands reach the engine, and a confirmed exit runs the shutdown.
+    void attach(frmTerminal& window);
+    // The link engine; there is one once a window is attached.
+    link::LinkEngine& engine() { return *m_engine; }
+
+private:
+    void wireTransports();
+    void prepareShutdown();
+    void releaseLinkForShutdown(ShutdownSequence::Next next);
+    void waitForLinkClosed(ShutdownSequence::Next next);
+
+    Operator& m_operator;
+    settings::SettingsStore m_store;
+    ConnectionOptions m_connection;
+    DebugOptions m_debug;
+    SerialLine m_serial;
+    TcpLink m_socket;
+    SystemClock m_clock;
+    LogFile m_log;
+    LinkTransports m_transports{m_socket, m_serial};
+    frmTerminal* m_window = nullptr;
+    std::unique_ptr<link::LinkEngine> m_engine;
+    std::unique_ptr<LinkTimerDriver> m_driver;
+    ShutdownSequence m_shutdown;
+};
+
+} // namespace zkn

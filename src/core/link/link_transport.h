@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zkn::link {
+
+// The two transports as the link engine uses them: one TCP connection to the PBX and one serial
+// port. The engine decides; the transports only carry out.
+class LinkTransport
+{
+public:
+    // The socket states the engine tells apart.
+    static constexpr int kSocketClosed = 0;
+    static constexpr int kSocketConnected = 7;
+
+    enum class PortToggle
+    {
+        Opened,
+        Closed,
+        NotFound,
+        Failed
+    };
+
+    virtual ~LinkTransport() = default;
+
+    // TCP. connectSocket returns the description of an immediate failure, else nothing.
+    virtual QString connectSocket(const QString& host) = 0;
+    virtual void closeSocket() = 0;
+    virtual int socketState() const = 0;
+    // Sends a frame: in order and spaced; the engine hears when it has left.
+    virtual void IPSend(const QByteArray& frame) = 0;
+
+    // Serial. A toggle that fails for another reason than a missing device gives the reason.
+    virtual PortToggle toggleSerialPort(QString* failure) = 0;
+    virtual bool serialPortOpen() const = 0;
+    virtual bool serialDsr() const = 0;
+    virtual void setSerialReceive(bool on) = 0;
+    virtual QByteArray readSerialInput() = 0;
+};
+
+} // namespace zkn::link

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "link/link_transport.h"
+
+namespace zkn {
+
+class SerialLine;
+class TcpLink;
+
+// The link engine's transports on the real TCP socket and serial port.
+class LinkTransports : public link::LinkTransport
+{
+public:
+    LinkTransports(TcpLink& socket, SerialLine& serial) : m_socket(socket), m_serial(serial) {}
+
+    QString connectSocket(const QString& host) override;
+    void closeSocket() override;
+    int socketState() const override;
+    void IPSend(const QByteArray& frame) override;
+
+    PortToggle toggleSerialPort(QString* failure) override;
+    bool serialPortOpen() const override;
+    bool serialDsr() const override;
+    void setSerialReceive(bool on) override;
+    QByteArray readSerialInput() override;
+
+private:
+    TcpLink& m_socket;
+    SerialLine& m_serial;
+};
+
+} // namespace zkn
