@@ -4,8 +4,6 @@
 #include "link/link_engine.h"
 #include "link_timer_driver.h"
 
-#include <QTimer>
-
 #include <utility>
 
 namespace zkn {
@@ -28,12 +26,10 @@ void ToolApplication::attach(frmTerminal& window)
     m_driver = std::make_unique<LinkTimerDriver>(*m_engine, m_clock);
     wireTransports();
     link::LinkEngine& engine = *m_engine;
-    connect(&window, &frmTerminal::connectCommand, this, [&engine] { engine.mnuOpen_Click(); });
-    connect(&window, &frmTerminal::connectedPictureClicked, this, [&engine] { engine.imgConnected_Click(); });
-    connect(&window, &frmTerminal::exitConfirmed, this, [this] {
-        prepareShutdown();
-        m_shutdown.run([this] { m_window->closeAfterShutdown(); });
-    });
+    connect(&window, &frmTerminal::connectCommand, this, [&engine] { engine.connectCommand(); });
+    connect(&window, &frmTerminal::connectedPictureClicked, this,
+            [&engine] { engine.connectedPictureClicked(); });
+    connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
 }
 
 void ToolApplication::wireTransports()
@@ -54,67 +50,17 @@ void ToolApplication::wireTransports()
             [&engine](const QString& description) { engine.onSerialClosedByError(description); });
 }
 
-void ToolApplication::prepareShutdown()
+// The exit in its order: the link released, the log closed, the link closed, the windows
+// unloaded; each link step may wait, and calls on when done.
+void ToolApplication::shutDown()
 {
-    m_shutdown.setStep(ShutdownSequence::Phase::ReleaseLink,
-                       [this](ShutdownSequence::Next next) { releaseLinkForShutdown(std::move(next)); });
-    m_shutdown.setStep(ShutdownSequence::Phase::CloseLog, [this](ShutdownSequence::Next next) {
+    m_engine->releaseForExit([this] {
         m_log.close();
-        next();
+        m_engine->waitForLinkClosedAtExit([this] {
+            m_window->unloadWindows();
+            m_window->closeAfterShutdown();
+        });
     });
-    m_shutdown.setStep(ShutdownSequence::Phase::WaitLinkClosed,
-                       [this](ShutdownSequence::Next next) { waitForLinkClosed(std::move(next)); });
-    m_shutdown.setStep(ShutdownSequence::Phase::UnloadWindows, [this](ShutdownSequence::Next next) {
-        m_window->unloadWindows();
-        next();
-    });
-}
-
-// An open link is given up in order: a running load test finishes first (then a second's
-// pause), and the connect command then closes the port or asks the PBX to release the link.
-void ToolApplication::releaseLinkForShutdown(ShutdownSequence::Next next)
-{
-    if (!m_serial.isOpen() && m_socket.state() != TcpLink::Connected) {
-        next();
-        return;
-    }
-    auto release = [this, next = std::move(next)] {
-        m_engine->mnuOpen_Click();
-        next();
-    };
-    if (!m_window->loadTestRunning()) {
-        release();
-        return;
-    }
-    m_window->stopLoadTest([this, release = std::move(release)] { QTimer::singleShot(1000, this, release); });
-}
-
-// The PBX closes the connection after the release; if it has not after 5 s, the tool does.
-void ToolApplication::waitForLinkClosed(ShutdownSequence::Next next)
-{
-    if (m_socket.state() == TcpLink::Closed) {
-        next();
-        return;
-    }
-    // Only a released link has the PBX to wait for; a connection still being made just ends.
-    if (m_socket.state() != TcpLink::Connected && m_socket.state() != TcpLink::Closing) {
-        m_engine->ShutdownIPStuff();
-        next();
-        return;
-    }
-    auto done = std::make_shared<bool>(false);
-    auto finish = [this, done, next = std::move(next)] {
-        if (std::exchange(*done, true))
-            return;
-        if (m_socket.state() != TcpLink::Closed)
-            m_engine->ShutdownIPStuff();
-        next();
-    };
-    connect(&m_socket, &TcpLink::stateChanged, this, [finish](int state) {
-        if (state == TcpLink::Closed)
-            finish();
-    });
-    QTimer::singleShot(5000, Qt::PreciseTimer, this, finish);
 }
 
 } // namespace zkn

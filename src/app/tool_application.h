@@ -6,7 +6,6 @@
 #include "model/debug_options.h"
 #include "serial_line.h"
 #include "settings/settings_store.h"
-#include "shutdown_sequence.h"
 #include "system_clock.h"
 #include "tcp_link.h"
 
@@ -52,9 +51,7 @@ public:
 
 private:
     void wireTransports();
-    void prepareShutdown();
-    void releaseLinkForShutdown(ShutdownSequence::Next next);
-    void waitForLinkClosed(ShutdownSequence::Next next);
+    void shutDown();
 
     Operator& m_operator;
     settings::SettingsStore m_store;
@@ -68,7 +65,6 @@ private:
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<LinkTimerDriver> m_driver;
-    ShutdownSequence m_shutdown;
 };
 
 } // namespace zkn

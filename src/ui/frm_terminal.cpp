@@ -321,12 +321,7 @@ void frmTerminal::wireCommands()
             m_about = new frmAbout(this, m_operator);
         m_about->showDialog();
     });
-    on(Command::Connect, [this] {
-        // The link, not the click, decides whether the item shows checked.
-        QAction* item = action(Command::Connect);
-        item->setChecked(!item->isChecked());
-        Q_EMIT connectCommand();
-    });
+    on(Command::Connect, [this] { mnuOpen_Click(); });
     connect(m_connectionPicture, &Indicator::clicked, this, [this](const QString& picture) {
         if (picture == QLatin1String("imgConnected"))
             Q_EMIT connectedPictureClicked();
@@ -344,6 +339,14 @@ void frmTerminal::wireCommands()
     connect(&m_connection, &ConnectionOptions::connectionTypeChanged, this,
             &frmTerminal::applyConnectionType);
     connect(m_properties, &frmProperties::portReopened, this, &frmTerminal::showPortOpen);
+}
+
+void frmTerminal::mnuOpen_Click()
+{
+    // The link, not the click, decides whether the item shows checked.
+    QAction* item = action(Command::Connect);
+    item->setChecked(!item->isChecked());
+    Q_EMIT connectCommand();
 }
 
 void frmTerminal::showPortOpen(bool open)

@@ -99,6 +99,7 @@ public:
     FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }
     FrmDebug* lanDebugWindow() const { return m_lanDebug; }
 
+    void mnuOpen_Click();
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
 

@@ -60,7 +60,7 @@ struct Link
     // Connect command, socket connected, connect request answered.
     void bringUp()
     {
-        engine.mnuOpen_Click();
+        engine.connectCommand();
         host.state = 7;
         engine.onSocketConnected();
         engine.onSocketData(kOkSeq0);
@@ -141,12 +141,15 @@ private Q_SLOTS:
     void dataOfAConnectionReplacedDuringABoxIsDropped();
     void healthCheckAnswerTimeStartsWhenItLeaves();
     void timerWaitingOnABoxIsNotReentered();
+    void exitStopsALoadTestPausesThenReleases();
+    void exitWaitsForThePbxToClose_data();
+    void exitWaitsForThePbxToClose();
 };
 
 void TestLinkEngine::connectSendsTheRequestAndShowsTheLink()
 {
     Link l;
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     QCOMPARE(l.host.connects, QStringList{QStringLiteral("10.1.2.3")});
     QCOMPARE(l.host.terminal, QByteArray("<- :14:03:59: LINK CONNECT REQUEST...\r\n"));
     QVERIFY(l.host.debugLanEnabled);
@@ -265,7 +268,7 @@ void TestLinkEngine::releaseWaitsForARunningLoadTestToStop()
     Link l;
     l.bringUp();
     l.host.loadTestRuns = true;
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     QVERIFY(l.host.sent.isEmpty());
     QVERIFY(l.host.loadTestStopped);
     l.host.loadTestRuns = false;
@@ -287,7 +290,7 @@ void TestLinkEngine::releaseAnsweredButNeverClosedEndsAfterTenSeconds()
 {
     Link l;
     l.bringUp();
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     l.engine.onSocketData(kOkSeq1);
     l.tick(9999);
     QVERIFY(l.host.waitWindow);
@@ -312,7 +315,7 @@ void TestLinkEngine::operatorConnectCancelsAPendingReconnect()
     l.engine.onSocketReset();
     l.tick(1000);
     l.connection.setConnectionType(type);
-    l.engine.mnuOpen_Click(); // the operator does not wait
+    l.engine.connectCommand(); // the operator does not wait
     l.tick(5000);
     // A second connection, or the port just opened closed again by the reconnect.
     QCOMPARE(l.host.connects.size(), type == QLatin1String("LAN") ? 2 : 1);
@@ -339,7 +342,7 @@ void TestLinkEngine::immediateConnectFailureIsShown()
 {
     Link l;
     l.host.connectFailure = QStringLiteral("Invalid operation at current state");
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     QCOMPARE(l.op.messages.size(), 1);
     QCOMPARE(l.op.messages[0].text, l.host.connectFailure);
     QCOMPARE(l.op.messages[0].icon, Operator::Icon::Exclamation);
@@ -350,7 +353,7 @@ void TestLinkEngine::immediateConnectFailureIsShown()
 void TestLinkEngine::socketErrorIsShownWithoutRetry()
 {
     Link l;
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     l.host.state = 9;
     l.engine.onSocketError(10061, QStringLiteral("Connection refused"));
     QCOMPARE(l.op.messages.size(), 1);
@@ -564,7 +567,7 @@ void TestLinkEngine::serialRecordsAcrossReads()
 {
     Link l;
     l.connection.setConnectionType(QStringLiteral("Serial"));
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     QVERIFY(l.host.portOpen && l.host.receiving && l.host.connected && !l.host.propertiesEnabled);
     l.host.serialInput = "AB\r\n\x02"
                          "1 ";
@@ -593,16 +596,16 @@ void TestLinkEngine::serialPortWithoutDsrOrMissing()
     Link l;
     l.connection.setConnectionType(QStringLiteral("Serial"));
     l.host.dsr = false;
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     QCOMPARE(l.op.messages.size(), 1);
     QCOMPARE(l.op.messages[0].text,
              QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
     QVERIFY(l.host.portOpen && !l.host.receiving && !l.host.connectChecked && l.host.propertiesEnabled);
-    l.engine.mnuOpen_Click(); // the next command closes it
+    l.engine.connectCommand(); // the next command closes it
     QVERIFY(!l.host.portOpen);
 
     l.host.portExists = false;
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     QCOMPARE(l.op.messages.size(), 2);
     QCOMPARE(l.op.messages[1].text,
              QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
@@ -649,7 +652,7 @@ void TestLinkEngine::partialFrameEndsWithTheConnection()
     QCOMPARE(l.host.state, 0);
     const auto boxes = l.op.messages.size();
 
-    l.engine.mnuOpen_Click();
+    l.engine.connectCommand();
     l.host.state = 7;
     l.engine.onSocketConnected();
     l.host.terminal.clear();
@@ -688,7 +691,7 @@ void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
     l.op.whileShown = [&l](const Operator::Message&) {
         l.host.state = 9;
         l.engine.onSocketReset();
-        l.engine.mnuOpen_Click();
+        l.engine.connectCommand();
         l.host.state = 7;
         l.engine.onSocketConnected();
     };
@@ -739,6 +742,59 @@ void TestLinkEngine::timerWaitingOnABoxIsNotReentered()
     l.host.whileWriting = {};
     l.tick();
     QCOMPARE(l.host.sent.size(), 2); // the clock goes on afterwards
+}
+
+void TestLinkEngine::exitStopsALoadTestPausesThenReleases()
+{
+    Link l;
+    l.bringUp();
+    l.host.loadTestRuns = true;
+    bool released = false;
+    l.engine.releaseForExit([&released] { released = true; });
+    QVERIFY(l.host.loadTestStopped);
+    l.tick(5000); // the sweep takes its time
+    QVERIFY(l.host.sent.isEmpty());
+    l.host.loadTestRuns = false;
+    l.host.loadTestStopped();
+    l.tick(999);
+    QVERIFY(l.host.sent.isEmpty() && !released);
+    l.tick(1);
+    QCOMPARE(l.host.sent, QList<QByteArray>{kReleaseSeq1});
+    QVERIFY(released);
+}
+
+void TestLinkEngine::exitWaitsForThePbxToClose_data()
+{
+    QTest::addColumn<int>("pbxClosesAfterMs"); // 0: never
+    QTest::addColumn<int>("closedAfterMs");
+    QTest::newRow("PBX closes after 2 s") << 2000 << 2000;
+    QTest::newRow("PBX never closes: 5 s") << 0 << 5000;
+}
+
+void TestLinkEngine::exitWaitsForThePbxToClose()
+{
+    QFETCH(int, pbxClosesAfterMs);
+    QFETCH(int, closedAfterMs);
+    Link l(QStringLiteral("180"));
+    l.bringUp();
+    bool released = false;
+    l.engine.releaseForExit([&released] { released = true; });
+    QVERIFY(released);
+    l.engine.onSocketData(kOkSeq1);
+    int waited = 0;
+    bool closed = false;
+    l.engine.waitForLinkClosedAtExit([&closed] { closed = true; });
+    while (!closed && waited < 20000) {
+        l.tick(100);
+        waited += 100;
+        if (waited == pbxClosesAfterMs) {
+            l.host.state = 8;
+            l.engine.onSocketClosed();
+        }
+    }
+    QCOMPARE(waited, closedAfterMs);
+    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.terminal.count("LINK RELEASED..."), 1);
 }
 
 QTEST_APPLESS_MAIN(TestLinkEngine)

@@ -47,7 +47,7 @@ void TestLinkTimerDriver::otherTimersRunWhileATimersBoxIsOpen()
         statusDuringTheBox = int(host.panelHistory[Panel::Status].size());
         connectTimeDuringTheBox = int(host.panelHistory[Panel::ConnectTime].size());
     };
-    engine.mnuOpen_Click();
+    engine.connectCommand();
     host.state = 7;
     engine.onSocketConnected();
     QTRY_VERIFY_WITH_TIMEOUT(statusDuringTheBox > 0 || host.sent.size() > 1, 5000);

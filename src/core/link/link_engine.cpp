@@ -10,11 +10,14 @@
 #include "model/debug_options.h"
 #include "operator/operator.h"
 
+#include <utility>
+
 namespace zkn::link {
 
 namespace {
 constexpr int kSocketConnected = LinkTransport::kSocketConnected;
 constexpr int kSocketClosed = LinkTransport::kSocketClosed;
+constexpr int kSocketClosing = LinkTransport::kSocketClosing;
 using Panel = LinkHost::Panel;
 } // namespace
 
@@ -60,7 +63,7 @@ void LinkEngine::setLampFrameSent(qint16 sequence)
 }
 
 // The connect command: opens the link when none stands and releases it when one does.
-void LinkEngine::mnuOpen_Click()
+void LinkEngine::connectCommand()
 {
     m_transport.setSerialReceive(false);
     m_hcTicks = m_debug.healthCheckInterval();
@@ -81,12 +84,12 @@ void LinkEngine::mnuOpen_Click()
         openConnection();
 }
 
-void LinkEngine::imgConnected_Click()
+void LinkEngine::connectedPictureClicked()
 {
     if (m_host.loadTestRunning())
-        m_host.stopLoadTest([this] { mnuOpen_Click(); });
+        m_host.stopLoadTest([this] { connectCommand(); });
     else
-        mnuOpen_Click();
+        connectCommand();
 }
 
 void LinkEngine::toggleSerialPort()
@@ -104,11 +107,7 @@ void LinkEngine::toggleSerialPort()
     m_host.setConnectChecked(open);
     m_host.setSendTextEnabled(open);
     if (!open) {
-        m_host.stopLoadTestSending();
-        m_host.showConnected(false);
-        m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
-        StopConnectTimer();
-        m_host.setPropertiesEnabled(true);
+        showLinkDown();
         return;
     }
     if (m_transport.serialDsr()) {
@@ -220,27 +219,80 @@ void LinkEngine::resetLinkAfterMisses()
                     QStringLiteral("Health Check Timout"));
     m_missedHealthChecks = 0;
     writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
-    ShutdownIPStuff();
+    shutDownLink();
     m_timers.restart(Timer::Reconnect, now());
 }
 
-void LinkEngine::ShutdownIPStuff()
+// The link ends here, whoever ended it: the window shows it down and the socket is closed.
+void LinkEngine::shutDownLink()
 {
     dropConnectionState();
     m_timers.stop(Timer::StatusMonitor);
     m_timers.stop(Timer::ReleaseLimit);
     writeLine(display::marker::Released, "LINK RELEASED...");
     m_host.showWaitWindow(false);
+    showLinkDown();
+    if (m_transport.socketState() != kSocketClosed)
+        m_transport.closeSocket();
+    m_timers.stop(Timer::T2);
+    m_timers.stop(Timer::T3);
+    if (m_linkClosedAtExit) {
+        m_timers.stop(Timer::ExitCloseLimit);
+        std::exchange(m_linkClosedAtExit, {})();
+    }
+}
+
+// What every way of losing the link shows: the load test's sending stopped, the pictures and
+// menus back to not connected, the settings panel and the connect time cleared.
+void LinkEngine::showLinkDown()
+{
     m_host.stopLoadTestSending();
     m_host.showConnected(false);
     m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
     StopConnectTimer();
     m_host.setConnectChecked(false);
     m_host.setPropertiesEnabled(true);
-    if (m_transport.socketState() != kSocketClosed)
-        m_transport.closeSocket();
-    m_timers.stop(Timer::T2);
-    m_timers.stop(Timer::T3);
+}
+
+// The exit gives up an open link in order: a running load test finishes its sweep first, then
+// after a pause the connect command closes the port or asks the PBX to release the link.
+void LinkEngine::releaseForExit(std::function<void()> done)
+{
+    if (!m_transport.serialPortOpen() && m_transport.socketState() != kSocketConnected) {
+        done();
+        return;
+    }
+    m_releasedAtExit = std::move(done);
+    if (!m_host.loadTestRunning()) {
+        releaseNowForExit();
+        return;
+    }
+    m_host.stopLoadTest([this] { m_timers.restart(Timer::ExitPause, now()); });
+}
+
+void LinkEngine::releaseNowForExit()
+{
+    connectCommand();
+    if (m_releasedAtExit)
+        std::exchange(m_releasedAtExit, {})();
+}
+
+// After the release the PBX closes the connection; if it has not within the limit, the tool
+// does. A connection still being made just ends.
+void LinkEngine::waitForLinkClosedAtExit(std::function<void()> done)
+{
+    const int state = m_transport.socketState();
+    if (state == kSocketClosed) {
+        done();
+        return;
+    }
+    if (state != kSocketConnected && state != kSocketClosing) {
+        shutDownLink();
+        done();
+        return;
+    }
+    m_linkClosedAtExit = std::move(done);
+    m_timers.restart(Timer::ExitCloseLimit, now());
 }
 
 void LinkEngine::onSocketData(const QByteArray& data)
@@ -280,19 +332,19 @@ void LinkEngine::onFrameSent(const QByteArray& frame)
 
 void LinkEngine::onSocketClosed()
 {
-    ShutdownIPStuff();
+    shutDownLink();
 }
 
 void LinkEngine::onSocketReset()
 {
     writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
-    ShutdownIPStuff();
+    shutDownLink();
     m_timers.restart(Timer::Reconnect, now());
 }
 
 void LinkEngine::onSocketError(int number, const QString& description)
 {
-    ShutdownIPStuff();
+    shutDownLink();
     m_operator.tell(QLatin1Char('\'') + description + QStringLiteral("'\r\n@(") +
                         m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
                         QStringLiteral(") :Number = ") + QString::number(number),
@@ -326,13 +378,8 @@ void LinkEngine::onSerialEvent(int code)
 void LinkEngine::onSerialClosedByError(const QString& description)
 {
     m_serial.reset();
-    m_host.setConnectChecked(false);
     m_host.setSendTextEnabled(false);
-    m_host.stopLoadTestSending();
-    m_host.showConnected(false);
-    m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
-    StopConnectTimer();
-    m_host.setPropertiesEnabled(true);
+    showLinkDown();
     m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
 }
 
@@ -399,11 +446,17 @@ void LinkEngine::onTimer(Timer timer)
         break;
     case Timer::Reconnect:
         m_timers.stop(Timer::Reconnect);
-        mnuOpen_Click();
+        connectCommand();
         break;
     case Timer::ReleaseLimit:
-        // The PBX answered the release but kept the connection: end it here.
-        ShutdownIPStuff();
+    case Timer::ExitCloseLimit:
+        // The PBX kept the connection after the release: end it here.
+        m_timers.stop(timer);
+        shutDownLink();
+        break;
+    case Timer::ExitPause:
+        m_timers.stop(Timer::ExitPause);
+        releaseNowForExit();
         break;
     case Timer::Count:
         break;

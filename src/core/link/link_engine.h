@@ -33,6 +33,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace zkn {
 class ConnectionOptions;
 class DebugOptions;
@@ -52,9 +54,16 @@ public:
     LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
                const ConnectionOptions& connection, DebugOptions& debug);
 
-    // Operator commands.
-    void mnuOpen_Click();
-    void imgConnected_Click();
+    // Operator commands: the connect command (opens the link, or releases it) and a click on the
+    // connected picture (a running load test is stopped first). Timers call them too.
+    void connectCommand();
+    void connectedPictureClicked();
+
+    // The exit's two link steps, each calling `done` when finished, never inside a wait: the
+    // link released (after a running load test and a pause), and later the link closed (by the
+    // PBX, or by the tool after a limit).
+    void releaseForExit(std::function<void()> done);
+    void waitForLinkClosedAtExit(std::function<void()> done);
 
     // TCP events.
     void onSocketConnected();
@@ -75,7 +84,8 @@ public:
     void advanceTo(qint64 nowMs);
     LinkTimers& timers() { return m_timers; }
 
-    void ShutdownIPStuff();
+    // The link ends: shown down, socket closed, its timers stopped.
+    void shutDownLink();
 
     // A lamp-control frame with this sequence number left: its answer is awaited for 10 s.
     void setLampFrameSent(qint16 sequence);
@@ -96,6 +106,8 @@ private:
     void onConnectionStatusTick();
     void onTimer(Timer timer);
     void resetLinkAfterMisses();
+    void showLinkDown();
+    void releaseNowForExit();
     void StartConnectTimer();
     void StopConnectTimer();
 
@@ -147,6 +159,8 @@ private:
     quint64 m_connectionNumber = 0;
     // The health check handed to IPSend whose answer time starts when it leaves.
     QByteArray m_healthCheckToLeave;
+    std::function<void()> m_releasedAtExit;
+    std::function<void()> m_linkClosedAtExit;
     int m_droppedChunks = 0;
     QString m_eventMessage;
     QString m_errorMessage;

@@ -11,6 +11,8 @@ LinkTimers::LinkTimers()
     at(Timer::ConnectionStatus).interval = 250;
     at(Timer::Reconnect).interval = 2000;
     at(Timer::ReleaseLimit).interval = 10000;
+    at(Timer::ExitPause).interval = 1000;
+    at(Timer::ExitCloseLimit).interval = 5000;
 }
 
 void LinkTimers::start(Timer timer, qint64 now)

@@ -19,6 +19,8 @@ enum class Timer
     ConnectionStatus, // 250 ms, the "Status" panel
     Reconnect,        // 2000 ms after a reset, then the connect command
     ReleaseLimit,     // 10000 ms for the PBX to close the connection after answering a release
+    ExitPause,        // 1000 ms at exit between a stopped load test and the release
+    ExitCloseLimit,   // 5000 ms at exit for the PBX to close the connection
     Count
 };
 

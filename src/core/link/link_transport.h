@@ -13,6 +13,7 @@ public:
     // The socket states the engine tells apart.
     static constexpr int kSocketClosed = 0;
     static constexpr int kSocketConnected = 7;
+    static constexpr int kSocketClosing = 8; // also after the peer closed
 
     enum class PortToggle
     {

@@ -61,7 +61,7 @@ bool LinkEngine::processFrame(const FrameHeader& frame)
     switch (frame.kind) {
     case '6':
         writeLine(display::marker::Received, "PBX Response: Link Release Request...");
-        ShutdownIPStuff();
+        shutDownLink();
         return true;
     case '3':
         processResponse(frame);
@@ -109,7 +109,7 @@ void LinkEngine::processResponse(const FrameHeader& frame)
                                                  " Message Rcv'd: " + responseText(code) + "\r\n");
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
-        ShutdownIPStuff();
+        shutDownLink();
 }
 
 bool LinkEngine::processRecord(const FrameHeader& frame)
