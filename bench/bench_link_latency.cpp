@@ -69,7 +69,7 @@ int main(int argc, char* argv[])
     zkn::pbxsim::PbxSimulator sim;
     if (!sim.listen(QHostAddress::LocalHost, 0))
         return 1;
-    tool.connection().setConnectionType(QStringLiteral("LAN"));
+    tool.connection().setConnectionType(zkn::ConnectionType::Lan);
     tool.connection().setRemoteHost(QStringLiteral("127.0.0.1"));
     tool.debugOptions().setHealthCheckIntervalText(QStringLiteral("180"));
     tool.socket().setRemotePort(sim.serverPort());

@@ -34,11 +34,11 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     test::ScriptedOperator op;
     ConnectionOptions connection;
     DebugOptions debug;
-    connection.setConnectionType(QStringLiteral("LAN"));
+    connection.setConnectionType(ConnectionType::Lan);
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
     link::LinkEngine engine(host, host, op, clock, connection, debug);
-    host.state = 7;
+    host.state = link::SocketState::Connected;
     engine.onSocketConnected();
     host.sent.clear();
     host.terminal.clear();
@@ -52,7 +52,8 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     for (qsizetype i = 0; i <= cuts.size(); ++i) {
         const qsizetype to = i < cuts.size() ? cuts[i] : data.size();
         if (to > from) {
-            host.state = 7; // a refusal or release in the data ended the link; keep feeding
+            host.state =
+                link::SocketState::Connected; // a refusal or release in the data ended the link; keep feeding
             engine.onSocketData(data.mid(from, to - from));
         }
         from = qMax(from, to);

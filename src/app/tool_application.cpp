@@ -44,8 +44,10 @@ void ToolApplication::wireTransports()
     connect(&m_socket, &TcpLink::resetByPeer, this, [&engine] { engine.onSocketReset(); });
     connect(&m_socket, &TcpLink::errorOccurred, this,
             [&engine](int number, const QString& description) { engine.onSocketError(number, description); });
-    connect(&m_serial, &SerialLine::dataArrived, this, [&engine] { engine.onSerialEvent(2); });
-    connect(&m_serial, &SerialLine::lineEvent, this, [&engine](int code) { engine.onSerialEvent(code); });
+    connect(&m_serial, &SerialLine::dataArrived, this,
+            [&engine] { engine.onSerialEvent(link::SerialEvent::Receive); });
+    connect(&m_serial, &SerialLine::lineEvent, this,
+            [&engine](link::SerialEvent event) { engine.onSerialEvent(event); });
     connect(&m_serial, &SerialLine::closedByError, this,
             [&engine](const QString& description) { engine.onSerialClosedByError(description); });
 }

@@ -81,7 +81,7 @@ void storeChoices(const PropertiesForm& form, const SerialLine& serial, const Co
 {
     using settings::Key;
     s.write(Key::DevID, form.deviceNumber);
-    s.write(Key::CType, form.connectionType);
+    s.write(Key::CType, connectionTypeText(form.connectionType));
     s.write(Key::LANParity, form.lanParity);
     s.write(Key::RemoteHost, options.remoteHost());
     s.write(Key::Settings, serial.settings());
@@ -115,7 +115,7 @@ PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLin
 
     options.setRemoteHost(form.hostText);
     options.setRecordFormatKra(settings::recordFormatIsKra(form.connectionType, form.kraChosen));
-    if (form.connectionType == QLatin1String("LAN"))
+    if (form.connectionType == ConnectionType::Lan)
         result.kraChosen = true;
 
     storeChoices(form, serial, options, result.kraChosen, store);

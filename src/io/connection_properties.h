@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/connection_type.h"
+
 #include <QString>
 
 namespace zkn {
@@ -13,7 +15,7 @@ class SettingsStore;
 // What the fields of the properties dialog hold when the operator presses OK.
 struct PropertiesForm
 {
-    QString connectionType;
+    ConnectionType connectionType = ConnectionType::Serial;
     QString deviceNumber;
     QString lanParity;
     QString hostText;

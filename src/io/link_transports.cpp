@@ -7,7 +7,7 @@ namespace zkn {
 
 QString LinkTransports::connectSocket(const QString& host)
 {
-    if (m_socket.state() != TcpLink::Closed)
+    if (m_socket.state() != link::SocketState::Closed)
         return QStringLiteral("Invalid operation at current state");
     return m_socket.connectToHost(host);
 }
@@ -17,7 +17,7 @@ void LinkTransports::closeSocket()
     m_socket.close();
 }
 
-int LinkTransports::socketState() const
+link::SocketState LinkTransports::socketState() const
 {
     return m_socket.state();
 }

@@ -15,7 +15,7 @@ public:
 
     QString connectSocket(const QString& host) override;
     void closeSocket() override;
-    int socketState() const override;
+    link::SocketState socketState() const override;
     void IPSend(const QByteArray& frame) override;
 
     PortToggle toggleSerialPort(QString* failure) override;

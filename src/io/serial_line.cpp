@@ -232,28 +232,29 @@ void SerialLine::pollLines()
     const LineSnapshot before = std::exchange(m_lastSnapshot, now);
     const int changed = before.lines ^ now.lines;
 
-    QList<int> events;
+    using link::SerialEvent;
+    QList<SerialEvent> events;
     if (changed & TIOCM_CTS)
-        events << CtsChange;
+        events << SerialEvent::CtsChange;
     if (changed & TIOCM_DSR)
-        events << DsrChange;
+        events << SerialEvent::DsrChange;
     if (changed & TIOCM_CD)
-        events << CdChange;
+        events << SerialEvent::CdChange;
     if (changed & now.lines & TIOCM_RI)
-        events << Ring;
+        events << SerialEvent::Ring;
     if (now.breaks > before.breaks)
-        events << BreakReceived;
+        events << SerialEvent::Break;
     if (now.framing > before.framing)
-        events << FramingError;
+        events << SerialEvent::FramingError;
     if (now.overruns > before.overruns)
-        events << OverrunError;
+        events << SerialEvent::OverrunError;
     if (now.parity > before.parity)
-        events << ParityError;
+        events << SerialEvent::ParityError;
 
-    for (const int code : std::as_const(events)) {
+    for (const SerialEvent event : std::as_const(events)) {
         if (!isOpen()) // a handler closed the port
             return;
-        Q_EMIT lineEvent(code);
+        Q_EMIT lineEvent(event);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/link_states.h"
 #include "settings/serial_settings.h"
 
 #include <QByteArray>
@@ -23,20 +24,6 @@ public:
         Opened,
         NotFound,
         Failed
-    };
-
-    // Codes of lineEvent(), the serial control's own event and error numbers. The errors come
-    // from the driver's line error counters, which real UARTs keep and ptys do not.
-    enum LineEvent : int
-    {
-        CtsChange = 3,
-        DsrChange = 4,
-        CdChange = 5,
-        Ring = 6,
-        BreakReceived = 1001,
-        FramingError = 1004,
-        OverrunError = 1006,
-        ParityError = 1009,
     };
 
     // The scale of the input gauge. The port's own buffer grows as needed, so nothing is lost
@@ -89,7 +76,9 @@ public:
 
 Q_SIGNALS:
     void dataArrived();
-    void lineEvent(int code);
+    // A modem line changed (CTS, DSR, CD, ring) or the driver counted a line error (break,
+    // framing, overrun, parity; real UARTs keep these counters, ptys do not).
+    void lineEvent(link::SerialEvent event);
     // The port was closed because the device failed (e.g. a hung-up line); emitted once.
     void closedByError(const QString& description);
 

@@ -16,25 +16,25 @@ namespace zkn {
 
 namespace {
 
-int stateNumber(QAbstractSocket::SocketState state)
+link::SocketState socketStateOf(QAbstractSocket::SocketState state)
 {
     switch (state) {
     case QAbstractSocket::BoundState:
-        return TcpLink::Open;
+        return link::SocketState::Open;
     case QAbstractSocket::ListeningState:
-        return TcpLink::Listening;
+        return link::SocketState::Listening;
     case QAbstractSocket::HostLookupState:
-        return TcpLink::ResolvingHost;
+        return link::SocketState::ResolvingHost;
     case QAbstractSocket::ConnectingState:
-        return TcpLink::Connecting;
+        return link::SocketState::Connecting;
     case QAbstractSocket::ConnectedState:
-        return TcpLink::Connected;
+        return link::SocketState::Connected;
     case QAbstractSocket::ClosingState:
-        return TcpLink::Closing;
+        return link::SocketState::Closing;
     case QAbstractSocket::UnconnectedState:
         break;
     }
-    return TcpLink::Closed;
+    return link::SocketState::Closed;
 }
 
 int errorNumber(QAbstractSocket::SocketError error, const QString& description)
@@ -114,16 +114,16 @@ QString TcpLink::connectToHost(const QString& host)
 void TcpLink::close()
 {
     detachSocket(true);
-    setState(Closed);
+    setState(link::SocketState::Closed);
 }
 
 void TcpLink::send(const QByteArray& frame)
 {
-    if (m_sender && m_state == Connected)
+    if (m_sender && m_state == link::SocketState::Connected)
         m_sender->send(frame);
 }
 
-void TcpLink::setState(int state)
+void TcpLink::setState(link::SocketState state)
 {
     if (state == m_state)
         return;
@@ -139,13 +139,13 @@ void TcpLink::onSocketStateChanged()
     if (state == QAbstractSocket::UnconnectedState)
         return;
     if (state != QAbstractSocket::ConnectedState) {
-        setState(stateNumber(state));
+        setState(socketStateOf(state));
         return;
     }
     m_connectTimeout.stop();
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); // paced frames must not wait for ACKs
     m_peekFd = fcntl(static_cast<int>(m_socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
-    setState(Connected);
+    setState(link::SocketState::Connected);
     Q_EMIT connected();
 }
 
@@ -174,10 +174,10 @@ void TcpLink::onRemoteClose()
     const bool reset = endedByReset(m_peekFd);
     detachSocket(false);
     if (reset) {
-        setState(Error);
+        setState(link::SocketState::Error);
         Q_EMIT resetByPeer();
     } else {
-        setState(Closing);
+        setState(link::SocketState::Closing);
         Q_EMIT closedByPeer();
     }
 }
@@ -185,7 +185,7 @@ void TcpLink::onRemoteClose()
 void TcpLink::fail(int number, const QString& description)
 {
     detachSocket(false);
-    setState(Error);
+    setState(link::SocketState::Error);
     if (m_inConnectCall)
         m_immediateError = description;
     else

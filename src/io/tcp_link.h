@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/link_states.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -23,22 +25,6 @@ class TcpLink : public QObject
     Q_OBJECT
 
 public:
-    // The socket control's state numbers. 3 (pending) and 5 (resolved) never occur: a client
-    // socket goes from resolving straight to connecting.
-    enum State : int
-    {
-        Closed = 0,
-        Open = 1,
-        Listening = 2,
-        ConnectionPending = 3,
-        ResolvingHost = 4,
-        HostResolved = 5,
-        Connecting = 6,
-        Connected = 7,
-        Closing = 8, // also after the peer closed, until close()
-        Error = 9,   // after any error, until close()
-    };
-
     // Error numbers of errorOccurred(), the socket control's own where one fits. A reset by the
     // peer (10054) comes as resetByPeer() instead. Errors without a classic counterpart are
     // 20000 + the QAbstractSocket::SocketError value, e.g. 20007 for an unclassified network error.
@@ -74,7 +60,7 @@ public:
     // Closes at once: the state is Closed and the old connection falls silent. Frames not yet sent
     // still go out before its socket closes, unless the peer has already gone.
     void close();
-    int state() const { return m_state; }
+    link::SocketState state() const { return m_state; }
 
     // Queues `frame`. It leaves no sooner than the spacing after it was handed over and after the
     // frame before it left. Frames handed over or falling due while not connected are dropped.
@@ -87,10 +73,10 @@ Q_SIGNALS:
     void closedByPeer();
     void resetByPeer();
     void errorOccurred(int number, const QString& description);
-    void stateChanged(int state);
+    void stateChanged(link::SocketState state);
 
 private:
-    void setState(int state);
+    void setState(link::SocketState state);
     void onSocketStateChanged();
     void onSocketError();
     void onReadyRead();
@@ -107,7 +93,7 @@ private:
     // peer's close, and the kernel's view of how the connection ended is read from this one.
     int m_peekFd = -1;
     quint16 m_remotePort = 60020;
-    int m_state = Closed;
+    link::SocketState m_state = link::SocketState::Closed;
     QTimer m_connectTimeout;
     int m_sendSpacingMs = 20;
     // Set while the socket's connect call runs: an error then is the call's own result.

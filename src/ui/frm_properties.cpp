@@ -28,7 +28,7 @@ namespace zkn {
 
 namespace {
 
-const QStringList kTypes{QStringLiteral("LAN"), QStringLiteral("Serial")};
+const QStringList kTypes{connectionTypeText(ConnectionType::Lan), connectionTypeText(ConnectionType::Serial)};
 const QStringList kDevices{QStringLiteral("0"), QStringLiteral("1")};
 const QStringList kLanParities{QStringLiteral("Odd"), QStringLiteral("Even")};
 const QStringList kSpeeds{
@@ -105,14 +105,18 @@ frmProperties::frmProperties(QWidget* parent, Operator& op, settings::SettingsSt
 
     ConnectionOptions& c = m_connection;
     connect(m_type, &QComboBox::currentTextChanged, this, [this, &c](const QString& text) {
-        c.setConnectionType(text);
+        c.setConnectionType(connectionTypeFromText(text));
         cboType_Click();
     });
     connect(m_device, &QComboBox::currentTextChanged, &c, &ConnectionOptions::setDeviceNumber);
     connect(m_lanParity, &QComboBox::currentTextChanged, &c, &ConnectionOptions::setLanParity);
     connect(m_host, &QLineEdit::textChanged, &c, &ConnectionOptions::setHostField);
     connect(m_kra, &QRadioButton::toggled, &c, &ConnectionOptions::setKraSelected);
-    connect(&c, &ConnectionOptions::connectionTypeChanged, m_type, &QComboBox::setCurrentText);
+    // The box may hold a typed text that means the same method: it is left as typed.
+    connect(&c, &ConnectionOptions::connectionTypeChanged, this, [this](ConnectionType type) {
+        if (connectionTypeFromText(m_type->currentText()) != type)
+            m_type->setCurrentText(connectionTypeText(type));
+    });
     connect(&c, &ConnectionOptions::deviceNumberChanged, m_device, &QComboBox::setCurrentText);
     connect(&c, &ConnectionOptions::lanParityChanged, m_lanParity, &QComboBox::setCurrentText);
     connect(&c, &ConnectionOptions::hostFieldChanged, m_host, &QLineEdit::setText);
@@ -299,13 +303,14 @@ void frmProperties::selectPort()
 
 void frmProperties::cboType_Click()
 {
-    m_frames->setCurrentWidget(m_type->currentText() == QLatin1String("Serial") ? m_serialFrame : m_lanFrame);
+    const bool serial = connectionTypeFromText(m_type->currentText()) == ConnectionType::Serial;
+    m_frames->setCurrentWidget(serial ? m_serialFrame : m_lanFrame);
 }
 
 PropertiesForm frmProperties::form() const
 {
     PropertiesForm f;
-    f.connectionType = m_type->currentText();
+    f.connectionType = connectionTypeFromText(m_type->currentText());
     f.deviceNumber = m_device->currentText();
     f.lanParity = m_lanParity->currentText();
     f.hostText = m_host->text();

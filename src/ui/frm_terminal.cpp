@@ -376,9 +376,9 @@ void frmTerminal::applyFontStep(int step)
     m_fontLabel->setText(QString::number(kFontSizes[step]));
 }
 
-void frmTerminal::applyConnectionType(const QString& type)
+void frmTerminal::applyConnectionType(ConnectionType type)
 {
-    const bool serial = type == QLatin1String("Serial");
+    const bool serial = type == ConnectionType::Serial;
     action(Command::DebugLan)->setEnabled(!serial);
     action(Command::DebugSerial)->setEnabled(serial);
 }

@@ -16,6 +16,7 @@ class QSpinBox;
 namespace zkn {
 
 class ConnectionOptions;
+enum class ConnectionType;
 class DebugOptions;
 class Indicator;
 class LogFile;
@@ -150,7 +151,7 @@ private:
     void applyFontStep(int step);
     void showLogState(bool open);
     void showPortOpen(bool open);
-    void applyConnectionType(const QString& type);
+    void applyConnectionType(ConnectionType type);
     void continueStartUp(int splashMs);
     void applyStoredSettings();
     void finishStartUp();

@@ -67,7 +67,7 @@ void frmTerminal::applyStoredSettings()
     }
     m_connection.setEcho(settings::parseBool(m_store.text(Key::Echo)).value_or(false));
     m_properties->load();
-    m_connection.setConnectionType(m_store.nonEmptyText(Key::CType));
+    m_connection.setConnectionType(connectionTypeFromText(m_store.nonEmptyText(Key::CType)));
     m_connection.setDeviceNumber(m_store.nonEmptyText(Key::DevID));
     m_connection.setKraSelected(settings::pbxTypeSelectsKra(m_store.nonEmptyText(Key::PBXType)));
     m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));

@@ -48,7 +48,7 @@ struct Link
 
     Link(const QString& interval = QStringLiteral("5"), bool detail = false)
     {
-        connection.setConnectionType(QStringLiteral("LAN"));
+        connection.setConnectionType(ConnectionType::Lan);
         connection.setDeviceNumber(QStringLiteral("1"));
         connection.setLanParity(QStringLiteral("Odd"));
         connection.setRemoteHost(QStringLiteral("10.1.2.3"));
@@ -61,7 +61,7 @@ struct Link
     void bringUp()
     {
         engine.connectCommand();
-        host.state = 7;
+        host.state = SocketState::Connected;
         engine.onSocketConnected();
         engine.onSocketData(kOkSeq0);
         host.sent.clear();
@@ -153,7 +153,7 @@ void TestLinkEngine::connectSendsTheRequestAndShowsTheLink()
     QCOMPARE(l.host.connects, QStringList{QStringLiteral("10.1.2.3")});
     QCOMPARE(l.host.terminal, QByteArray("<- :14:03:59: LINK CONNECT REQUEST...\r\n"));
     QVERIFY(l.host.debugLanEnabled);
-    l.host.state = 7;
+    l.host.state = SocketState::Connected;
     l.engine.onSocketConnected();
     QCOMPARE(l.host.sent, QList<QByteArray>{kConnectSeq0});
     QVERIFY(l.host.connected && l.host.connectChecked && !l.host.propertiesEnabled);
@@ -229,7 +229,7 @@ void TestLinkEngine::sixMissesCountAndTheSeventhResets()
     QCOMPARE(l.engine.missedHealthChecks(), 0);
     QVERIFY(l.host.terminal.endsWith(" ->:14:04:06: WARNING!:  ** RESETTING LINK **\r\n"
                                      "-X-:14:04:06: LINK RELEASED...\r\n"));
-    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.state, SocketState::Closed);
     QVERIFY(!l.host.connected);
     QCOMPARE(l.host.connects.size(), 1);
     l.tick(1999);
@@ -279,7 +279,7 @@ void TestLinkEngine::releaseWaitsForARunningLoadTestToStop()
 
     l.engine.onSocketData(kOkSeq1);
     QVERIFY(l.host.terminal.endsWith(" ->:14:03:59: (1) LINK RELEASE Message Rcv'd: OK\r\n\r\n"));
-    l.host.state = 8;
+    l.host.state = SocketState::Closing;
     l.engine.onSocketClosed();
     QVERIFY(l.host.terminal.endsWith("-X-:14:03:59: LINK RELEASED...\r\n"));
     QVERIFY(!l.host.waitWindow);
@@ -296,20 +296,20 @@ void TestLinkEngine::releaseAnsweredButNeverClosedEndsAfterTenSeconds()
     QVERIFY(l.host.waitWindow);
     l.tick(1);
     QVERIFY(!l.host.waitWindow);
-    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.state, SocketState::Closed);
     QVERIFY(l.host.terminal.endsWith("LINK RELEASED...\r\n"));
 }
 
 void TestLinkEngine::operatorConnectCancelsAPendingReconnect_data()
 {
-    QTest::addColumn<QString>("type");
-    QTest::newRow("LAN") << "LAN";
-    QTest::newRow("Serial") << "Serial";
+    QTest::addColumn<ConnectionType>("type");
+    QTest::newRow("LAN") << ConnectionType::Lan;
+    QTest::newRow("Serial") << ConnectionType::Serial;
 }
 
 void TestLinkEngine::operatorConnectCancelsAPendingReconnect()
 {
-    QFETCH(QString, type);
+    QFETCH(ConnectionType, type);
     Link l;
     l.bringUp();
     l.engine.onSocketReset();
@@ -318,22 +318,22 @@ void TestLinkEngine::operatorConnectCancelsAPendingReconnect()
     l.engine.connectCommand(); // the operator does not wait
     l.tick(5000);
     // A second connection, or the port just opened closed again by the reconnect.
-    QCOMPARE(l.host.connects.size(), type == QLatin1String("LAN") ? 2 : 1);
-    QCOMPARE(l.host.portOpen, type == QLatin1String("Serial"));
+    QCOMPARE(l.host.connects.size(), type == ConnectionType::Lan ? 2 : 1);
+    QCOMPARE(l.host.portOpen, type == ConnectionType::Serial);
 }
 
 void TestLinkEngine::resetByThePbxReconnectsWithTheNumberingContinued()
 {
     Link l;
     l.bringUp();
-    l.host.state = 9;
+    l.host.state = SocketState::Error;
     l.engine.onSocketReset();
     QVERIFY(l.host.terminal.startsWith(" ->:14:03:59: WARNING!:  ** LINK WAS RESET BY PBX **\r\n"
                                        "-X-:14:03:59: LINK RELEASED...\r\n"));
-    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.state, SocketState::Closed);
     l.tick(2000);
     QCOMPARE(l.host.connects.size(), 2);
-    l.host.state = 7;
+    l.host.state = SocketState::Connected;
     l.engine.onSocketConnected();
     QCOMPARE(l.host.sent.last(), hex("16 35 30 30 36 30 31 30 31 30 30 FC")); // sequence 01
 }
@@ -354,7 +354,7 @@ void TestLinkEngine::socketErrorIsShownWithoutRetry()
 {
     Link l;
     l.engine.connectCommand();
-    l.host.state = 9;
+    l.host.state = SocketState::Error;
     l.engine.onSocketError(10061, QStringLiteral("Connection refused"));
     QCOMPARE(l.op.messages.size(), 1);
     QCOMPARE(l.op.messages[0].title, QStringLiteral("IP-Error!"));
@@ -431,7 +431,7 @@ void TestLinkEngine::responses()
     l.host.terminal.clear();
     l.engine.onSocketData(response);
     QTEST(l.host.terminal, "line");
-    QTEST(l.host.state == 0, "linkEnds");
+    QTEST(l.host.state == SocketState::Closed, "linkEnds");
     QVERIFY(!l.engine.timers().isActive(Timer::T2));
     QVERIFY(l.op.messages.isEmpty());
 }
@@ -534,7 +534,7 @@ void TestLinkEngine::pbxReleaseRequestEndsTheLink()
     QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: PBX Response: Link Release Request...\r\n"
                                          "-X-:14:03:59: LINK RELEASED...\r\n"));
     QVERIFY(l.host.sent.isEmpty());
-    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.state, SocketState::Closed);
 }
 
 void TestLinkEngine::recordWithoutStxIsReportedAndTheRestDropped()
@@ -566,15 +566,15 @@ void TestLinkEngine::connectTimeIsShownAndCleared()
 void TestLinkEngine::serialRecordsAcrossReads()
 {
     Link l;
-    l.connection.setConnectionType(QStringLiteral("Serial"));
+    l.connection.setConnectionType(ConnectionType::Serial);
     l.engine.connectCommand();
     QVERIFY(l.host.portOpen && l.host.receiving && l.host.connected && !l.host.propertiesEnabled);
     l.host.serialInput = "AB\r\n\x02"
                          "1 ";
-    l.engine.onSerialEvent(2);
+    l.engine.onSerialEvent(SerialEvent::Receive);
     QCOMPARE(l.host.terminal, QByteArray("AB\r\n"));
     l.host.serialInput = "2\x03\r\x03";
-    l.engine.onSerialEvent(2);
+    l.engine.onSerialEvent(SerialEvent::Receive);
     QCOMPARE(l.host.terminal, QByteArray("AB\r\n ->:14:03:59: \x02"
                                          "1.2\x03\r\n\x03"));
     QCOMPARE(l.host.records.size(), 1);
@@ -582,11 +582,11 @@ void TestLinkEngine::serialRecordsAcrossReads()
                                                  "1.2\x03"));
     // A carrier change drops a half-received record.
     l.host.serialInput = "\x02half";
-    l.engine.onSerialEvent(2);
-    l.engine.onSerialEvent(5);
+    l.engine.onSerialEvent(SerialEvent::Receive);
+    l.engine.onSerialEvent(SerialEvent::CdChange);
     QCOMPARE(l.host.panels[Panel::Status], QStringLiteral("Status: Change in CD Detected"));
     l.host.serialInput = "\x03";
-    l.engine.onSerialEvent(2);
+    l.engine.onSerialEvent(SerialEvent::Receive);
     QCOMPARE(l.host.records.size(), 1);
     QVERIFY(l.host.sent.isEmpty()); // nothing is answered on a serial line
 }
@@ -594,7 +594,7 @@ void TestLinkEngine::serialRecordsAcrossReads()
 void TestLinkEngine::serialPortWithoutDsrOrMissing()
 {
     Link l;
-    l.connection.setConnectionType(QStringLiteral("Serial"));
+    l.connection.setConnectionType(ConnectionType::Serial);
     l.host.dsr = false;
     l.engine.connectCommand();
     QCOMPARE(l.op.messages.size(), 1);
@@ -623,19 +623,19 @@ void TestLinkEngine::partialFrameEndsWithTheConnection_data()
         << hex("16 36 30 30 34 30 31 30 35 F9") + partial << LinkEnd(nothing);
     QTest::newRow("refusal") << hex("16 33 30 30 35 30 31 30 35 32 CF") + partial << LinkEnd(nothing);
     QTest::newRow("closed by the PBX") << partial << LinkEnd([](Link& l) {
-        l.host.state = 8;
+        l.host.state = SocketState::Closing;
         l.engine.onSocketClosed();
     });
     QTest::newRow("reset by the PBX") << partial << LinkEnd([](Link& l) {
-        l.host.state = 9;
+        l.host.state = SocketState::Error;
         l.engine.onSocketReset();
     });
     QTest::newRow("socket error") << partial << LinkEnd([](Link& l) {
-        l.host.state = 9;
+        l.host.state = SocketState::Error;
         l.engine.onSocketError(10053, QStringLiteral("Software caused connection abort"));
     });
     QTest::newRow("health checks unanswered") << partial << LinkEnd([](Link& l) {
-        for (int i = 0; i < 20 && l.host.state != 0; ++i)
+        for (int i = 0; i < 20 && l.host.state != SocketState::Closed; ++i)
             l.tick(500);
     });
 }
@@ -649,11 +649,11 @@ void TestLinkEngine::partialFrameEndsWithTheConnection()
     l.bringUp();
     l.engine.onSocketData(lastData);
     linkEnds(l);
-    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.state, SocketState::Closed);
     const auto boxes = l.op.messages.size();
 
     l.engine.connectCommand();
-    l.host.state = 7;
+    l.host.state = SocketState::Connected;
     l.engine.onSocketConnected();
     l.host.terminal.clear();
     l.engine.onSocketData(l.responseToLast());
@@ -689,10 +689,10 @@ void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
     Link l;
     l.bringUp();
     l.op.whileShown = [&l](const Operator::Message&) {
-        l.host.state = 9;
+        l.host.state = SocketState::Error;
         l.engine.onSocketReset();
         l.engine.connectCommand();
-        l.host.state = 7;
+        l.host.state = SocketState::Connected;
         l.engine.onSocketConnected();
     };
     l.engine.onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD") + kRecord0107);
@@ -788,12 +788,12 @@ void TestLinkEngine::exitWaitsForThePbxToClose()
         l.tick(100);
         waited += 100;
         if (waited == pbxClosesAfterMs) {
-            l.host.state = 8;
+            l.host.state = SocketState::Closing;
             l.engine.onSocketClosed();
         }
     }
     QCOMPARE(waited, closedAfterMs);
-    QCOMPARE(l.host.state, 0);
+    QCOMPARE(l.host.state, SocketState::Closed);
     QCOMPARE(l.host.terminal.count("LINK RELEASED..."), 1);
 }
 

@@ -8,6 +8,8 @@
 #include <QTest>
 
 using namespace zkn::settings;
+using zkn::connectionTypeFromText;
+using zkn::connectionTypeText;
 
 class TestSettingTexts : public QObject
 {
@@ -247,7 +249,7 @@ void TestSettingTexts::storedNumbers()
 
 void TestSettingTexts::recordFormat_data()
 {
-    QTest::addColumn<QString>("connectionType");
+    QTest::addColumn<QString>("storedCType");
     QTest::addColumn<QString>("storedPbxType");
     QTest::addColumn<bool>("kra");
     QTest::newRow("serial, True") << "Serial"
@@ -262,15 +264,18 @@ void TestSettingTexts::recordFormat_data()
                                             << "False" << true;
     QTest::newRow("LAN, True") << "LAN"
                                << "True" << true;
-    QTest::newRow("other text, True") << "Modem"
-                                      << "True" << false;
+    // The dialog shows the LAN frame for any text but "Serial".
+    QTest::newRow("other text is LAN") << "lan"
+                                       << "False" << true;
 }
 
 void TestSettingTexts::recordFormat()
 {
-    QFETCH(QString, connectionType);
+    QFETCH(QString, storedCType);
     QFETCH(QString, storedPbxType);
-    QTEST(recordFormatIsKra(connectionType, pbxTypeSelectsKra(storedPbxType)), "kra");
+    QTEST(recordFormatIsKra(connectionTypeFromText(storedCType), pbxTypeSelectsKra(storedPbxType)), "kra");
+    QCOMPARE(connectionTypeText(connectionTypeFromText(storedCType)),
+             storedCType == QLatin1String("Serial") ? QStringLiteral("Serial") : QStringLiteral("LAN"));
 }
 
 QTEST_APPLESS_MAIN(TestSettingTexts)

@@ -8,6 +8,7 @@
 #include <QTest>
 
 using namespace zkn::display;
+using zkn::ConnectionType;
 
 class TestTerminalBuffer : public QObject
 {
@@ -154,7 +155,8 @@ void TestTerminalBuffer::visibleShapes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("record") << QByteArray(" ->:12:00:00: \x02J.1\x03\r\n") << QStringLiteral(" ->:12:00:00: ☻J.1♥\n");
+    QTest::newRow("record") << QByteArray(" ->:12:00:00: \x02J.1\x03\r\n")
+                            << QStringLiteral(" ->:12:00:00: ☻J.1♥\n");
     QTest::newRow("lone LF breaks too") << QByteArray("a\nb") << QStringLiteral("a\nb");
     QTest::newRow("lone CR is a note") << QByteArray("a\rb") << QStringLiteral("a♪b");
     QTest::newRow("SYN, NUL, DEL") << QByteArray("\x16\x00\x7f", 3) << QStringLiteral("▬∅⌂");
@@ -169,19 +171,15 @@ void TestTerminalBuffer::visibleShapes()
 
 void TestTerminalBuffer::settingsPanel_data()
 {
-    QTest::addColumn<QString>("type");
+    QTest::addColumn<ConnectionType>("type");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("LAN") << "LAN"
-                         << "Host:  10.1.2.3      Device:  1      Parity:  Odd";
-    QTest::newRow("Serial") << "Serial"
-                            << "Settings: 9600,n,8,1";
-    QTest::newRow("anything else is serial") << "lan"
-                                             << "Settings: 9600,n,8,1";
+    QTest::newRow("LAN") << ConnectionType::Lan << "Host:  10.1.2.3      Device:  1      Parity:  Odd";
+    QTest::newRow("Serial") << ConnectionType::Serial << "Settings: 9600,n,8,1";
 }
 
 void TestTerminalBuffer::settingsPanel()
 {
-    QFETCH(QString, type);
+    QFETCH(ConnectionType, type);
     const ConnectionSummary summary{type, QStringLiteral("10.1.2.3"), QStringLiteral("1"),
                                     QStringLiteral("Odd"), QStringLiteral("9600,n,8,1")};
     QTEST(settingsPanelText(summary), "expected");

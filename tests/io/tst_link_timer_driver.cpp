@@ -30,7 +30,7 @@ void TestLinkTimerDriver::otherTimersRunWhileATimersBoxIsOpen()
     SystemClock clock;
     ConnectionOptions connection;
     DebugOptions debug;
-    connection.setConnectionType(QStringLiteral("LAN"));
+    connection.setConnectionType(ConnectionType::Lan);
     debug.setHealthCheckIntervalText(QStringLiteral("0"));
     debug.setDetail(true);
     link::LinkEngine engine(host, host, op, clock, connection, debug);
@@ -48,7 +48,7 @@ void TestLinkTimerDriver::otherTimersRunWhileATimersBoxIsOpen()
         connectTimeDuringTheBox = int(host.panelHistory[Panel::ConnectTime].size());
     };
     engine.connectCommand();
-    host.state = 7;
+    host.state = link::SocketState::Connected;
     engine.onSocketConnected();
     QTRY_VERIFY_WITH_TIMEOUT(statusDuringTheBox > 0 || host.sent.size() > 1, 5000);
     QVERIFY2(statusDuringTheBox >= 3, qPrintable(QString::number(statusDuringTheBox)));

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using zkn::TcpLink;
+using zkn::link::SocketState;
 
 namespace {
 
@@ -114,7 +115,7 @@ bool TestTcpLink::connectPair()
     if (!connected.wait(waitMs) || !QTest::qWaitFor([&] { return m_server.hasPendingConnections(); }, waitMs))
         return false;
     m_peer = m_server.nextPendingConnection();
-    return m_peer && m_link->state() == TcpLink::Connected;
+    return m_peer && m_link->state() == SocketState::Connected;
 }
 
 void TestTcpLink::carriesBytesExactlyBothWays_data()
@@ -130,8 +131,8 @@ void TestTcpLink::carriesBytesExactlyBothWays()
     QFETCH(QByteArray, bytes);
     QSignalSpy states(m_link.get(), &TcpLink::stateChanged);
     QVERIFY(connectPair());
-    QCOMPARE(states.last().at(0).toInt(), int(TcpLink::Connected));
-    QCOMPARE(states.at(states.size() - 2).at(0).toInt(), int(TcpLink::Connecting));
+    QCOMPARE(states.last().at(0).value<SocketState>(), SocketState::Connected);
+    QCOMPARE(states.at(states.size() - 2).at(0).value<SocketState>(), SocketState::Connecting);
 
     QSignalSpy sent(m_link.get(), &TcpLink::frameSent);
     m_link->send(bytes);
@@ -224,12 +225,12 @@ void TestTcpLink::toldResetFromOrderlyClose()
     QCOMPARE(resets.size(), reset ? 1 : 0);
     QCOMPARE(closed.size(), reset ? 0 : 1);
     QCOMPARE(errors.size(), 0);
-    QCOMPARE(m_link->state(), reset ? int(TcpLink::Error) : int(TcpLink::Closing));
+    QCOMPARE(m_link->state(), reset ? SocketState::Error : SocketState::Closing);
     if (!reset)
         QCOMPARE(received, QByteArray::fromHex("16360030303401"));
 
     m_link->close();
-    QCOMPARE(m_link->state(), int(TcpLink::Closed));
+    QCOMPARE(m_link->state(), SocketState::Closed);
 }
 
 void TestTcpLink::refusedConnectionIsAnError()
@@ -243,13 +244,13 @@ void TestTcpLink::refusedConnectionIsAnError()
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors.at(0).at(0).toInt(), 10061);
     QVERIFY(!errors.at(0).at(1).toString().isEmpty());
-    QCOMPARE(m_link->state(), int(TcpLink::Error));
-    QCOMPARE(states.last().at(0).toInt(), int(TcpLink::Error));
+    QCOMPARE(m_link->state(), SocketState::Error);
+    QCOMPARE(states.last().at(0).value<SocketState>(), SocketState::Error);
     for (const QList<QVariant>& change : std::as_const(states))
-        QVERIFY(change.at(0).toInt() != TcpLink::Closed); // no passing 0 before the 9
+        QVERIFY(change.at(0).value<SocketState>() != SocketState::Closed); // no passing 0 before the 9
     QCOMPARE(connected.size(), 0);
     m_link->close();
-    QCOMPARE(m_link->state(), int(TcpLink::Closed));
+    QCOMPARE(m_link->state(), SocketState::Closed);
 }
 
 void TestTcpLink::connectTimeLimitIsAnError()
@@ -261,11 +262,11 @@ void TestTcpLink::connectTimeLimitIsAnError()
     QSignalSpy errors(m_link.get(), &TcpLink::errorOccurred);
     QSignalSpy connected(m_link.get(), &TcpLink::connected);
     m_link->connectToHost(loopback);
-    QCOMPARE(m_link->state(), int(TcpLink::Connecting));
+    QCOMPARE(m_link->state(), SocketState::Connecting);
     QVERIFY(errors.wait(waitMs));
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors.at(0).at(0).toInt(), 10060);
-    QCOMPARE(m_link->state(), int(TcpLink::Error));
+    QCOMPARE(m_link->state(), SocketState::Error);
     QCOMPARE(connected.size(), 0);
 }
 
@@ -285,7 +286,7 @@ void TestTcpLink::closeSilencesTheOldConnection()
     resetWhenClosed(m_peer);
     m_peer->close();
     m_link->close();
-    QCOMPARE(m_link->state(), int(TcpLink::Closed));
+    QCOMPARE(m_link->state(), SocketState::Closed);
     QCOMPARE(states.size(), 1);
 
     QTest::qWait(100); // anything the old connection still had would arrive now
@@ -312,7 +313,7 @@ void TestTcpLink::closeSendsWhatWasHandedOverFirst()
     for (const QByteArray& frame : frames)
         m_link->send(frame);
     m_link->close();
-    QCOMPARE(m_link->state(), int(TcpLink::Closed));
+    QCOMPARE(m_link->state(), SocketState::Closed);
     m_link->send(QByteArray::fromHex("1635")); // after the close: never sent
 
     QByteArray atServer;
@@ -331,11 +332,11 @@ void TestTcpLink::connectFailingAtOnceIsReturnedNotSignalled()
     // The system refuses a TCP connection to a multicast group inside the connect call.
     const QString error = m_link->connectToHost(QStringLiteral("224.0.0.1"));
     QVERIFY2(!error.isEmpty(), "the connect call did not fail at once");
-    QCOMPARE(m_link->state(), int(TcpLink::Error));
+    QCOMPARE(m_link->state(), SocketState::Error);
     QTest::qWait(50);
     QCOMPARE(errors.size(), 0);
     m_link->close();
-    QCOMPARE(m_link->state(), int(TcpLink::Closed));
+    QCOMPARE(m_link->state(), SocketState::Closed);
 }
 
 QTEST_GUILESS_MAIN(TestTcpLink)

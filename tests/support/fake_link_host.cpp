@@ -7,14 +7,14 @@ QString FakeLinkHost::connectSocket(const QString& host)
     connects.append(host);
     if (!connectFailure.isEmpty())
         return connectFailure;
-    state = 6;
+    state = link::SocketState::Connecting;
     return {};
 }
 
 void FakeLinkHost::closeSocket()
 {
     ++closes;
-    state = 0;
+    state = link::SocketState::Closed;
 }
 
 link::LinkTransport::PortToggle FakeLinkHost::toggleSerialPort(QString*)

@@ -28,7 +28,7 @@ class FakeLinkHost : public link::LinkTransport, public link::LinkHost
 public:
     QString connectSocket(const QString& host) override;
     void closeSocket() override;
-    int socketState() const override { return state; }
+    link::SocketState socketState() const override { return state; }
     void IPSend(const QByteArray& frame) override
     {
         sent.append(frame);
@@ -81,7 +81,7 @@ public:
     std::function<void(const QByteArray&)> frameLeaves;
     std::function<void(const QByteArray&)> whileWriting;
     // The socket: its state, and what connect does (fails at once with `connectFailure`).
-    int state = 0;
+    link::SocketState state = link::SocketState::Closed;
     QString connectFailure;
     QStringList connects;
     int closes = 0;

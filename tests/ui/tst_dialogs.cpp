@@ -205,12 +205,12 @@ void TestDialogs::propertiesCloseBoxDiscardsTheEdits()
     in<QRadioButton>(d, "OptKRA")->setChecked(true);
     in<QComboBox>(d, "cboSpeed")->setCurrentText(QStringLiteral("4800"));
     in<QComboBox>(d, "cboPort")->setCurrentText(QStringLiteral("COM9"));
-    QCOMPARE(t.app->connection().connectionType(), QStringLiteral("Serial")); // live while edited
+    QCOMPARE(t.app->connection().connectionType(), ConnectionType::Serial); // live while edited
 
     d->close();
 
     const ConnectionOptions& c = t.app->connection();
-    QCOMPARE(c.connectionType(), QStringLiteral("LAN"));
+    QCOMPARE(c.connectionType(), ConnectionType::Lan);
     QCOMPARE(c.deviceNumber(), QStringLiteral("1"));
     QCOMPARE(c.lanParity(), QStringLiteral("Even"));
     QCOMPARE(c.hostField(), QStringLiteral("10.1.2.3"));
@@ -324,7 +324,7 @@ void TestDialogs::startUpSkipsABadStoredPortNumber()
     }
     QVERIFY(t.op.messages.isEmpty());
     QCOMPARE(t.app->serial().handshaking(), handshaking.isEmpty() ? 0 : handshaking.toInt());
-    QCOMPARE(t.app->connection().connectionType(), QStringLiteral("LAN"));
+    QCOMPARE(t.app->connection().connectionType(), ConnectionType::Lan);
     QCOMPARE(t.app->connection().deviceNumber(), QStringLiteral("1"));
     QCOMPARE(t.app->connection().remoteHost(), QStringLiteral("10.1.2.3"));
     QCOMPARE(in<QLineEdit>(t.window->properties(), "txtHost")->text(), QStringLiteral("10.1.2.3"));
@@ -404,7 +404,7 @@ void TestDialogs::debugParityToggleFlipsOnEveryClick()
     QVERIFY(t.start());
     // A stored 1 only shows the box checked; it does not flip the parity.
     QCOMPARE(t.app->connection().lanParity(), QStringLiteral("Odd"));
-    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setConnectionType(ConnectionType::Lan);
     t.action("mnuDisplayProperties")->trigger();
     FrmDebugOptions* d = t.window->debugOptionsWindow();
     auto* toggle = in<QCheckBox>(d, "chktoggleparity");

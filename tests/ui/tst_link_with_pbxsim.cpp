@@ -67,7 +67,7 @@ struct LanRig
         QObject::connect(&sim, &PbxSimulator::frameIn, [this](const FrameInfo& f) { in.append(f); });
         QObject::connect(&sim, &PbxSimulator::frameOut, [this](const FrameInfo& f) { out.append(f); });
         ConnectionOptions& c = tool.app->connection();
-        c.setConnectionType(QStringLiteral("LAN"));
+        c.setConnectionType(ConnectionType::Lan);
         c.setRemoteHost(QStringLiteral("127.0.0.1"));
         c.setDeviceNumber(QStringLiteral("1"));
         tool.app->debugOptions().setHealthCheckIntervalText(interval);
@@ -148,7 +148,7 @@ void TestLinkWithPbxSim::wholeLinkLife()
     QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("LINK RELEASED..."), kWait);
     QVERIFY(rig.terminal().contains(") LINK RELEASE REQUEST...\r\n"));
     QVERIFY(rig.terminal().contains(") LINK RELEASE Message Rcv'd: OK\r\n\r\n"));
-    QCOMPARE(rig.tool.app->socket().state(), 0);
+    QCOMPARE(rig.tool.app->socket().state(), link::SocketState::Closed);
     QVERIFY(!rig.tool.action("mnuOpen")->isChecked());
     QVERIFY(rig.tool.action("mnuProperties")->isEnabled());
     QVERIFY(!rig.tool.window->findChild<QWidget*>(QStringLiteral("frmWait")));
@@ -181,7 +181,7 @@ void TestLinkWithPbxSim::refusedConnectionIsShownAndNotRetried()
     QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
     const quint16 port = closed.serverPort();
     closed.close();
-    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setConnectionType(ConnectionType::Lan);
     t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
     t.app->socket().setRemotePort(port);
     t.action("mnuOpen")->trigger();
@@ -197,14 +197,14 @@ void TestLinkWithPbxSim::connectFailingAtOnceIsShownWithoutAConnectLine()
 {
     ToolFixture t;
     QVERIFY(t.start());
-    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setConnectionType(ConnectionType::Lan);
     // The system refuses a TCP connection to a multicast group inside the connect call.
     t.app->connection().setRemoteHost(QStringLiteral("224.0.0.1"));
     t.action("mnuOpen")->trigger();
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
     QVERIFY(!t.op.messages[0].text.isEmpty());
-    QCOMPARE(t.app->socket().state(), 0);
+    QCOMPARE(t.app->socket().state(), link::SocketState::Closed);
     QTest::qWait(100);
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.window->terminal()->content(), QByteArray());
@@ -232,7 +232,7 @@ void TestLinkWithPbxSim::answerHandedOverBeforeTheLinkEndsStillLeaves()
     QVERIFY(t.start());
     QTcpServer pbx;
     QVERIFY(pbx.listen(QHostAddress::LocalHost, 0));
-    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setConnectionType(ConnectionType::Lan);
     t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
     t.app->connection().setDeviceNumber(QStringLiteral("1"));
     t.app->socket().setRemotePort(pbx.serverPort());
@@ -299,7 +299,7 @@ void TestLinkWithPbxSim::exitWithTheLinkUpReleasesItFirst()
     const QByteArray shown = rig.terminal();
     QVERIFY(shown.indexOf("LINK RELEASE REQUEST...") < shown.indexOf("LINK RELEASE Message Rcv'd: OK"));
     QVERIFY(shown.indexOf("LINK RELEASE Message Rcv'd: OK") < shown.indexOf("-X-:"));
-    QCOMPARE(rig.tool.app->socket().state(), 0);
+    QCOMPARE(rig.tool.app->socket().state(), link::SocketState::Closed);
 }
 
 void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
@@ -308,11 +308,11 @@ void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
     QVERIFY(t.start());
     QTcpServer silent; // accepts the connection and never says a word
     QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
-    t.app->connection().setConnectionType(QStringLiteral("LAN"));
+    t.app->connection().setConnectionType(ConnectionType::Lan);
     t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
     t.app->socket().setRemotePort(silent.serverPort());
     t.action("mnuOpen")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(t.app->socket().state(), 7, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(t.app->socket().state(), link::SocketState::Connected, kWait);
     t.op.answers = {Operator::Answer::Yes};
     t.window->close();
     QTest::qWait(500);
@@ -320,7 +320,7 @@ void TestLinkWithPbxSim::exitWhenThePbxNeverClosesEndsAfterFiveSeconds()
     QTRY_VERIFY_WITH_TIMEOUT(!t.window->isVisible(), 3 * kWait);
     QVERIFY(t.window->terminal()->content().contains("LINK RELEASE REQUEST..."));
     QVERIFY(t.window->terminal()->content().endsWith("LINK RELEASED...\r\n"));
-    QCOMPARE(t.app->socket().state(), 0);
+    QCOMPARE(t.app->socket().state(), link::SocketState::Closed);
 }
 
 void TestLinkWithPbxSim::lanDebugWindowTracesFramesBothWays()

@@ -88,7 +88,7 @@ void TestMainWindow::emptyStoreStartsWithEveryDefault()
     ToolFixture t;
     QVERIFY(t.start());
     const ConnectionOptions& c = t.app->connection();
-    QCOMPARE(c.connectionType(), QStringLiteral("Serial"));
+    QCOMPARE(c.connectionType(), ConnectionType::Serial);
     QCOMPARE(c.deviceNumber(), QStringLiteral("0"));
     QCOMPARE(c.lanParity(), QStringLiteral("Odd"));
     QCOMPARE(c.remoteHost(), QStringLiteral("0.0.0.0"));
@@ -191,7 +191,7 @@ void TestMainWindow::storedValuesAreApplied()
     QVERIFY(t.start());
     QVERIFY(t.op.messages.isEmpty());
     const ConnectionOptions& c = t.app->connection();
-    QCOMPARE(c.connectionType(), cType);
+    QCOMPARE(c.connectionType(), connectionTypeFromText(cType));
     QTEST(c.kraSelected(), "kraSelected");
     QTEST(c.recordFormatKra(), "recordFormatKra");
     QCOMPARE(c.deviceNumber(), QStringLiteral("1"));

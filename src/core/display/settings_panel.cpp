@@ -4,7 +4,7 @@ namespace zkn::display {
 
 QString settingsPanelText(const ConnectionSummary& s)
 {
-    if (s.connectionType == QLatin1String("LAN"))
+    if (s.connectionType == ConnectionType::Lan)
         return QStringLiteral("Host:  ") + s.remoteHost + QStringLiteral("      Device:  ") + s.deviceNumber +
                QStringLiteral("      Parity:  ") + s.lanParity;
     return QStringLiteral("Settings: ") + s.serialSettings;

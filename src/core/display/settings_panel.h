@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/connection_type.h"
+
 #include <QString>
 
 namespace zkn::display {
@@ -8,7 +10,7 @@ namespace zkn::display {
 // each method, the values it shows.
 struct ConnectionSummary
 {
-    QString connectionType; // text of the connection method box, "LAN" or "Serial"
+    ConnectionType connectionType = ConnectionType::Serial;
     QString remoteHost;
     QString deviceNumber;
     QString lanParity;

@@ -15,9 +15,6 @@
 namespace zkn::link {
 
 namespace {
-constexpr int kSocketConnected = LinkTransport::kSocketConnected;
-constexpr int kSocketClosed = LinkTransport::kSocketClosed;
-constexpr int kSocketClosing = LinkTransport::kSocketClosing;
 using Panel = LinkHost::Panel;
 } // namespace
 
@@ -70,7 +67,7 @@ void LinkEngine::connectCommand()
     // A reconnect still waiting after a reset is the operator's to give now: never two
     // connections, and never a port just opened closed again by it.
     m_timers.stop(Timer::Reconnect);
-    if (m_connection.connectionType() == QLatin1String("Serial")) {
+    if (m_connection.connectionType() == ConnectionType::Serial) {
         toggleSerialPort();
         return;
     }
@@ -78,7 +75,7 @@ void LinkEngine::connectCommand()
     if (m_connection.hostField() == QLatin1String("HostName"))
         m_host.showProperties();
     m_host.setDebugLanEnabled(true);
-    if (m_transport.socketState() == kSocketConnected)
+    if (m_transport.socketState() == SocketState::Connected)
         releaseLink();
     else
         openConnection();
@@ -232,7 +229,7 @@ void LinkEngine::shutDownLink()
     writeLine(display::marker::Released, "LINK RELEASED...");
     m_host.showWaitWindow(false);
     showLinkDown();
-    if (m_transport.socketState() != kSocketClosed)
+    if (m_transport.socketState() != SocketState::Closed)
         m_transport.closeSocket();
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
@@ -258,7 +255,7 @@ void LinkEngine::showLinkDown()
 // after a pause the connect command closes the port or asks the PBX to release the link.
 void LinkEngine::releaseForExit(std::function<void()> done)
 {
-    if (!m_transport.serialPortOpen() && m_transport.socketState() != kSocketConnected) {
+    if (!m_transport.serialPortOpen() && m_transport.socketState() != SocketState::Connected) {
         done();
         return;
     }
@@ -281,12 +278,12 @@ void LinkEngine::releaseNowForExit()
 // does. A connection still being made just ends.
 void LinkEngine::waitForLinkClosedAtExit(std::function<void()> done)
 {
-    const int state = m_transport.socketState();
-    if (state == kSocketClosed) {
+    const SocketState state = m_transport.socketState();
+    if (state == SocketState::Closed) {
         done();
         return;
     }
-    if (state != kSocketConnected && state != kSocketClosing) {
+    if (state != SocketState::Connected && state != SocketState::Closing) {
         shutDownLink();
         done();
         return;
@@ -306,7 +303,7 @@ void LinkEngine::onSocketData(const QByteArray& data)
         m_timers.stop(Timer::StatusMonitor);
         m_host.setRxIndicator(true);
         ProcessZKNPacket(m_waitingData.takeFirst());
-        if (m_transport.socketState() == kSocketConnected)
+        if (m_transport.socketState() == SocketState::Connected)
             m_timers.start(Timer::StatusMonitor, now());
         m_host.setRxIndicator(false);
     }
@@ -351,19 +348,19 @@ void LinkEngine::onSocketError(int number, const QString& description)
                     Operator::Icon::Critical, QStringLiteral("IP-Error!"));
 }
 
-void LinkEngine::onSerialEvent(int code)
+void LinkEngine::onSerialEvent(SerialEvent event)
 {
     m_host.showSerialBufferLevel();
     m_host.setRxIndicator(true);
-    if (code == 2) {
+    if (event == SerialEvent::Receive) {
         m_transport.setSerialReceive(false);
         m_serial.receive(m_transport.readSerialInput());
         m_transport.setSerialReceive(true);
-    } else if (code != 1) {
-        if (code == 5)
+    } else if (event != SerialEvent::Send) {
+        if (event == SerialEvent::CdChange)
             m_serial.reset(); // a carrier change drops a half-received record
-        const LineEventText event = lineEventText(code);
-        (event.isError ? m_errorMessage : m_eventMessage) = event.text;
+        const LineEventText text = lineEventText(event);
+        (text.isError ? m_errorMessage : m_eventMessage) = text.text;
     }
     // An event wins over an error waiting at the same time; the error shows on a later event.
     QString& shown = m_eventMessage.isEmpty() ? m_errorMessage : m_eventMessage;

@@ -23,6 +23,7 @@
 // and everything it does goes out through the host. Its timers are deadlines that the host's
 // driver turns into real ones.
 
+#include "link/link_states.h"
 #include "link/link_timers.h"
 #include "link/parity.h"
 #include "link/sequence_counter.h"
@@ -76,8 +77,8 @@ public:
     void onSocketReset();
     void onSocketError(int number, const QString& description);
 
-    // Serial events: 2 is "data waiting"; the others are line events and errors.
-    void onSerialEvent(int code);
+    // Serial events: data waiting (Receive), line events and errors.
+    void onSerialEvent(SerialEvent event);
     void onSerialClosedByError(const QString& description);
 
     // Time: handles every deadline that has come.

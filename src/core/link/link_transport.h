@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/link_states.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,11 +12,6 @@ namespace zkn::link {
 class LinkTransport
 {
 public:
-    // The socket states the engine tells apart.
-    static constexpr int kSocketClosed = 0;
-    static constexpr int kSocketConnected = 7;
-    static constexpr int kSocketClosing = 8; // also after the peer closed
-
     enum class PortToggle
     {
         Opened,
@@ -28,7 +25,7 @@ public:
     // TCP. connectSocket returns the description of an immediate failure, else nothing.
     virtual QString connectSocket(const QString& host) = 0;
     virtual void closeSocket() = 0;
-    virtual int socketState() const = 0;
+    virtual SocketState socketState() const = 0;
     // Sends a frame: in order and spaced; the engine hears when it has left.
     virtual void IPSend(const QByteArray& frame) = 0;
 

@@ -34,7 +34,7 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
     QByteArray rest = m_partialFrame + data;
     m_partialFrame.clear();
     const auto keepPartialFrame = [this, &rest] {
-        if (m_transport.socketState() == LinkTransport::kSocketConnected)
+        if (m_transport.socketState() == SocketState::Connected)
             m_partialFrame = rest;
     };
     while (!rest.isEmpty() && rest.front() == SYN) {

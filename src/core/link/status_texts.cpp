@@ -2,9 +2,11 @@
 
 #include <QTime>
 
+#include <iterator>
+
 namespace zkn::link {
 
-QString socketStateText(int state)
+QString socketStateText(SocketState state)
 {
     static const char* const texts[] = {"Socket Closed",
                                         "Socket Open",
@@ -16,47 +18,50 @@ QString socketStateText(int state)
                                         "Socket Connected",
                                         "Socket Closing...",
                                         "Socket Error"};
-    if (state < 0 || state > 9)
+    const auto number = static_cast<std::size_t>(state);
+    if (number >= std::size(texts))
         return QStringLiteral("Unknown Socket State");
-    return QLatin1String(texts[state]);
+    return QLatin1String(texts[number]);
 }
 
-LineEventText lineEventText(int code)
+LineEventText lineEventText(SerialEvent event)
 {
-    switch (code) {
-    case 3:
+    switch (event) {
+    case SerialEvent::CtsChange:
         return {QStringLiteral("Change in CTS Detected")};
-    case 4:
+    case SerialEvent::DsrChange:
         return {QStringLiteral("Change in DSR Detected")};
-    case 5:
+    case SerialEvent::CdChange:
         return {QStringLiteral("Change in CD Detected")};
-    case 6:
+    case SerialEvent::Ring:
         return {QStringLiteral("The Phone is Ringing")};
-    case 7:
+    case SerialEvent::EndOfFile:
         return {QStringLiteral("End of File Detected")};
-    case 1001:
+    case SerialEvent::Break:
         return {QStringLiteral("Break Received"), true};
-    case 1002:
+    case SerialEvent::CtsTimeout:
         return {QStringLiteral("CTS Timeout"), true};
-    case 1003:
+    case SerialEvent::DsrTimeout:
         return {QStringLiteral("DSR Timeout"), true};
-    case 1004:
+    case SerialEvent::FramingError:
         return {QStringLiteral("Framing Error"), true};
-    case 1006:
+    case SerialEvent::OverrunError:
         return {QStringLiteral("Overrun Error"), true};
-    case 1007:
+    case SerialEvent::CdTimeout:
         return {QStringLiteral("Carrier Detect Timeout"), true};
-    case 1008:
+    case SerialEvent::ReceiveOverflow:
         return {QStringLiteral("Receive Buffer Overflow"), true};
-    case 1009:
+    case SerialEvent::ParityError:
         return {QStringLiteral("Parity Error"), true};
-    case 1010:
+    case SerialEvent::TransmitFull:
         return {QStringLiteral("Transmit Buffer Full"), true};
-    case 1011:
+    case SerialEvent::ControlBlockError:
         return {QStringLiteral("Error retrieving DCB"), true};
-    default:
-        return {QStringLiteral("Unknown error or event"), true};
+    case SerialEvent::Send:
+    case SerialEvent::Receive:
+        break;
     }
+    return {QStringLiteral("Unknown error or event"), true};
 }
 
 QString elapsedText(const QDateTime& since, const QDateTime& now)

@@ -2,7 +2,7 @@
 
 namespace zkn {
 
-void ConnectionOptions::setConnectionType(const QString& type)
+void ConnectionOptions::setConnectionType(ConnectionType type)
 {
     if (type == m_connectionType)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/connection_type.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,8 +17,8 @@ class ConnectionOptions : public QObject
 public:
     using QObject::QObject;
 
-    QString connectionType() const { return m_connectionType; }
-    bool isLan() const { return m_connectionType == QLatin1String("LAN"); }
+    ConnectionType connectionType() const { return m_connectionType; }
+    bool isLan() const { return m_connectionType == ConnectionType::Lan; }
     QString deviceNumber() const { return m_deviceNumber; }
     QString lanParity() const { return m_lanParity; }
     QString hostField() const { return m_hostField; }
@@ -25,7 +27,7 @@ public:
     bool echo() const { return m_echo; }
     bool recordFormatKra() const { return m_recordFormatKra; }
 
-    void setConnectionType(const QString& type);
+    void setConnectionType(ConnectionType type);
     void setDeviceNumber(const QString& number);
     void setLanParity(const QString& parity);
     void toggleLanParity();
@@ -36,14 +38,14 @@ public:
     void setRecordFormatKra(bool kra) { m_recordFormatKra = kra; }
 
 Q_SIGNALS:
-    void connectionTypeChanged(const QString& type);
+    void connectionTypeChanged(ConnectionType type);
     void deviceNumberChanged(const QString& number);
     void lanParityChanged(const QString& parity);
     void hostFieldChanged(const QString& host);
     void kraSelectedChanged(bool kra);
 
 private:
-    QString m_connectionType = QStringLiteral("Serial");
+    ConnectionType m_connectionType = ConnectionType::Serial;
     QString m_deviceNumber = QStringLiteral("0");
     QString m_lanParity = QStringLiteral("Odd");
     QString m_hostField;                              // text of the host box

@@ -7,9 +7,9 @@ bool pbxTypeSelectsKra(const QString& storedPbxType)
     return storedPbxType == QLatin1String("True");
 }
 
-bool recordFormatIsKra(const QString& connectionType, bool kraChosen)
+bool recordFormatIsKra(ConnectionType connectionType, bool kraChosen)
 {
-    return connectionType == QLatin1String("LAN") || (connectionType == QLatin1String("Serial") && kraChosen);
+    return connectionType == ConnectionType::Lan || kraChosen;
 }
 
 } // namespace zkn::settings

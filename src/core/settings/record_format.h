@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/connection_type.h"
+
 #include <QString>
 
 namespace zkn::settings {
@@ -8,6 +10,6 @@ namespace zkn::settings {
 bool pbxTypeSelectsKra(const QString& storedPbxType);
 
 // Whether records use the KRA layout: always on a LAN link, on a serial link when KRA is chosen.
-bool recordFormatIsKra(const QString& connectionType, bool kraChosen);
+bool recordFormatIsKra(ConnectionType connectionType, bool kraChosen);
 
 } // namespace zkn::settings
