@@ -5,6 +5,7 @@ namespace zkn {
 // The application title names the settings store, captions the main window and titles every
 // message box that has no caption of its own.
 inline constexpr char kApplicationTitle[] = "ZKN-Control Tool";
-inline constexpr char kVersion[] = "2.1.102";
+// The project version of the build, e.g. "2.1.102".
+inline constexpr char kVersion[] = ZKN_VERSION;
 
 } // namespace zkn

@@ -2,6 +2,7 @@
 
 #include "model/connection_options.h"
 #include "serial_line.h"
+#include "settings/com_ports.h"
 #include "settings/record_format.h"
 #include "settings/serial_settings.h"
 #include "settings/setting_text.h"

@@ -1,5 +1,7 @@
 #include "serial_line.h"
 
+#include "settings/com_ports.h"
+
 #include "serial_port_parameters.h"
 
 #include <QList>
@@ -76,7 +78,7 @@ void SerialLine::setPortName(const QString& devicePath)
 QString SerialLine::systemLocation() const
 {
     if (m_portName.isEmpty())
-        return QStringLiteral("/dev/ttyS%1").arg(m_commPort - 1);
+        return settings::comPortDevice(m_commPort);
     if (m_portName.startsWith(QLatin1Char('/')))
         return m_portName;
     return QStringLiteral("/dev/") + m_portName;

@@ -1,6 +1,7 @@
 #include "stored_serial_settings.h"
 
 #include "serial_line.h"
+#include "settings/com_ports.h"
 #include "settings/setting_text.h"
 #include "settings/settings_store.h"
 
@@ -19,7 +20,7 @@ void applyPort(const settings::SettingsStore& store, SerialLine& serial)
         return;
     }
     const auto port = settings::parseInt(store.text(settings::Key::CommPort));
-    if (port && *port >= 1 && *port <= 16)
+    if (port && *port >= 1 && *port <= settings::kComPorts)
         serial.setCommPort(*port);
 }
 

@@ -4,6 +4,7 @@
 #include "model/connection_options.h"
 #include "operator/operator.h"
 #include "serial_line.h"
+#include "settings/com_ports.h"
 #include "settings/format_ip.h"
 #include "settings/record_format.h"
 #include "settings/serial_settings.h"
@@ -60,21 +61,14 @@ void fill(QComboBox* box, const QStringList& items)
     box->setEditText(text);
 }
 
-// The items that follow COM1 to COM16: serial devices found on this machine that are not
-// /dev/ttyS0 to /dev/ttyS15 (those are COM1 to COM16 already).
+// The items that follow COM1 to COM16: serial devices found on this machine that are none of
+// those.
 QStringList serialDevicesFound()
 {
     QStringList found;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString path = info.systemLocation();
-        bool isComPort = false;
-        if (path.startsWith(QLatin1String("/dev/ttyS"))) {
-            const int n = path.mid(9).toInt(&isComPort);
-            isComPort = isComPort && n >= 0 && n < 16;
-        }
-        if (!isComPort)
-            found.append(path);
-    }
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        if (!settings::comPortOfDevice(info.systemLocation()))
+            found.append(info.systemLocation());
     found.sort();
     return found;
 }
@@ -267,8 +261,8 @@ void frmProperties::discardEdits()
 void frmProperties::LoadPropertySettings()
 {
     QStringList ports;
-    for (int n = 1; n <= 16; ++n)
-        ports.append(QStringLiteral("COM%1").arg(n));
+    for (int n = 1; n <= settings::kComPorts; ++n)
+        ports.append(settings::comPortName(n));
     fill(m_port, ports + serialDevicesFound());
     fill(m_type, kTypes);
     fill(m_device, kDevices);

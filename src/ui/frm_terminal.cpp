@@ -1,6 +1,7 @@
 #include "frm_terminal.h"
 
 #include "app_identity.h"
+#include "display/font_steps.h"
 #include "display/settings_panel.h"
 #include "frm_about.h"
 #include "frm_db_serial.h"
@@ -157,7 +158,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
 
     wireCommands();
     applyConnectionType(m_connection.connectionType());
-    applyFontStep(3);
+    applyFontStep(display::kDefaultFontStep);
 }
 
 frmTerminal::~frmTerminal() = default;
@@ -264,7 +265,7 @@ void frmTerminal::buildCentre()
     auto* fontCaption = captionLabel(QStringLiteral("Font si&ze"), status);
     m_fontStep = new QSpinBox(status);
     m_fontStep->setObjectName(QStringLiteral("UpDown1"));
-    m_fontStep->setRange(1, 5);
+    m_fontStep->setRange(display::kFirstFontStep, display::kLastFontStep);
     m_fontStep->setToolTip(QStringLiteral("Terminal font size"));
     fontCaption->setBuddy(m_fontStep);
     m_fontLabel = new QLabel(status);
@@ -365,15 +366,15 @@ void frmTerminal::UpdateSettingsPanel()
 
 void frmTerminal::applyFontStep(int step)
 {
-    if (step < 1 || step > 5)
+    if (step < display::kFirstFontStep || step > display::kLastFontStep)
         return;
     if (m_fontStep->value() != step) {
         // Only the operator's changes are stored; this one may come from the store itself.
         const QSignalBlocker quiet(m_fontStep);
         m_fontStep->setValue(step);
     }
-    m_txtTerm->setPointSize(kFontSizes[step]);
-    m_fontLabel->setText(QString::number(kFontSizes[step]));
+    m_txtTerm->setPointSize(display::kFontSizes[step]);
+    m_fontLabel->setText(QString::number(display::kFontSizes[step]));
 }
 
 void frmTerminal::applyConnectionType(ConnectionType type)

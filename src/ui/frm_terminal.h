@@ -91,9 +91,6 @@ public:
     // shows this window). It returns before the settings are applied.
     void startUp(std::function<void()> ready, int splashMs = 10000);
 
-    // The terminal font sizes in points, by spinner step; step 0 is never used.
-    static constexpr int kFontSizes[6] = {0, 5, 6, 9, 12, 14};
-
     QAction* action(Command command) const { return m_actions[static_cast<std::size_t>(command)]; }
     TerminalView* terminal() const { return m_txtTerm; }
     frmProperties* properties() const { return m_properties; }

@@ -2,6 +2,7 @@
 // (the confirmation, the windows unloaded).
 #include "frm_terminal.h"
 
+#include "display/font_steps.h"
 #include "frm_about.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
@@ -72,15 +73,14 @@ void frmTerminal::applyStoredSettings()
     m_connection.setKraSelected(settings::pbxTypeSelectsKra(m_store.nonEmptyText(Key::PBXType)));
     m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));
     m_connection.setHostField(m_connection.remoteHost());
-    const int step = settings::parseInt(m_store.nonEmptyText(Key::FontSize)).value_or(3);
-    applyFontStep(step >= 1 && step <= 5 ? step : 3);
+    applyFontStep(display::fontStepFromText(m_store.nonEmptyText(Key::FontSize)));
 }
 
 void frmTerminal::finishStartUp()
 {
     m_connection.setRecordFormatKra(
         settings::recordFormatIsKra(m_connection.connectionType(), m_connection.kraSelected()));
-    m_txtTerm->setPointSize(kFontSizes[m_fontStep->value()]);
+    m_txtTerm->setPointSize(display::kFontSizes[m_fontStep->value()]);
     if (m_ready)
         m_ready();
 }

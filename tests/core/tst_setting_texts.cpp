@@ -1,5 +1,6 @@
 // Texts the settings and the properties dialog convert: host addresses, serial line parameters,
 // stored booleans and numbers, and the record format they select.
+#include "settings/com_ports.h"
 #include "settings/format_ip.h"
 #include "settings/record_format.h"
 #include "settings/serial_settings.h"
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void lineParameters();
     void comPortNames_data();
     void comPortNames();
+    void comPortDevices_data();
+    void comPortDevices();
     void storedBooleans_data();
     void storedBooleans();
     void storedNumbers_data();
@@ -197,6 +200,27 @@ void TestSettingTexts::comPortNames()
 {
     QFETCH(QString, text);
     QTEST(comPortNumber(text).value_or(0), "expected");
+}
+
+void TestSettingTexts::comPortDevices_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("port"); // 0: none of COM1 to COM16
+    QTest::newRow("first") << "/dev/ttyS0" << 1;
+    QTest::newRow("last") << "/dev/ttyS15" << 16;
+    QTest::newRow("beyond the last") << "/dev/ttyS16" << 0;
+    QTest::newRow("USB adapter") << "/dev/ttyUSB0" << 0;
+    QTest::newRow("pseudo-terminal") << "/dev/pts/3" << 0;
+    QTest::newRow("no folder") << "ttyS1" << 0;
+}
+
+void TestSettingTexts::comPortDevices()
+{
+    QFETCH(QString, device);
+    QFETCH(int, port);
+    QCOMPARE(comPortOfDevice(device).value_or(0), port);
+    if (port != 0)
+        QCOMPARE(comPortDevice(port), device);
 }
 
 void TestSettingTexts::storedBooleans_data()

@@ -1,6 +1,5 @@
 #include "settings/serial_settings.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace zkn::settings {
@@ -79,16 +78,6 @@ QString joinSerialSettings(const QString& speed, const QString& parityItem, cons
 {
     return speed.trimmed() + QLatin1Char(',') + parityItem.left(1) + QLatin1Char(',') + dataBits.trimmed() +
            QLatin1Char(',') + stopBits.trimmed();
-}
-
-std::optional<int> comPortNumber(const QString& text)
-{
-    static const QRegularExpression com(QStringLiteral("^COM([1-9]|1[0-6])$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = com.match(text.trimmed());
-    if (!match.hasMatch())
-        return std::nullopt;
-    return match.captured(1).toInt();
 }
 
 } // namespace zkn::settings

@@ -42,8 +42,4 @@ QString parityItemForLetter(QChar letter);
 QString joinSerialSettings(const QString& speed, const QString& parityItem, const QString& dataBits,
                            const QString& stopBits);
 
-// The port number of "COM1" to "COM16" in any letter case, blanks around allowed; nothing for any
-// other text (a device path, "COM17", "COM01").
-std::optional<int> comPortNumber(const QString& text);
-
 } // namespace zkn::settings
