@@ -1,5 +1,6 @@
 // The link engine on a simulated clock against hand-written frames: connect, health checks,
 // resets, release, and the processing of what the PBX sends.
+#include "check_byte.h"
 #include "fake_link_host.h"
 #include "scripted_operator.h"
 
@@ -87,12 +88,7 @@ struct Link
     // The PBX's response with `code` to the last request sent.
     QByteArray responseToLast(char code = '0') const
     {
-        const QByteArray request = host.sent.last();
-        QByteArray response = QByteArray(1, '\x16') + "3005" + request.mid(5, 4) + code;
-        quint8 x = 0;
-        for (qsizetype i = 1; i < response.size(); ++i)
-            x ^= static_cast<quint8>(response[i]);
-        return response + char(~x);
+        return test::withCheckByte(QByteArray(1, '\x16') + "3005" + host.sent.last().mid(5, 4) + code);
     }
     void answerLastHealthCheck() { engine.onSocketData(responseToLast()); }
 };

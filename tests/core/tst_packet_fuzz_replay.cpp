@@ -1,6 +1,7 @@
 // The fuzz rule for received TCP data, on many generated inputs: frames built whole, cut short,
 // corrupted, run together and mixed with stray bytes. Runs in every test pass; the libFuzzer
 // target in fuzz/ searches further.
+#include "check_byte.h"
 #include "packet_property.h"
 
 #include <QRandomGenerator>
@@ -31,12 +32,7 @@ QByteArray randomFrame(QRandomGenerator& r)
         .append(device)
         .append(sequence)
         .append(data);
-    quint8 x = 0;
-    for (const char c : body)
-        x ^= static_cast<quint8>(c);
-    if (r.bounded(2))
-        x = static_cast<quint8>(~x);
-    return '\x16' + body + char(x);
+    return zkn::test::withCheckByte('\x16' + body, r.bounded(2) == 1);
 }
 
 QByteArray randomInput(QRandomGenerator& r)

@@ -1,5 +1,6 @@
 // The serial adapter on a real pseudo-terminal pair: the adapter opens the slave side, the test
 // plays the far end on the master side.
+#include "pty_pair.h"
 #include "serial_line.h"
 
 #include <QSignalSpy>
@@ -8,8 +9,6 @@
 #include <memory>
 #include <utility>
 
-#include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -41,55 +40,36 @@ private Q_SLOTS:
 
 private:
     bool openLine();
-    // Everything the far end has received so far.
-    QByteArray readMaster();
     termios slaveTermios() const;
 
-    int m_master = -1;
-    // Kept open so the line's settings can be read back from the slave side.
-    int m_slave = -1;
-    QString m_slavePath;
+    std::unique_ptr<zkn::test::PtyPair> m_pty;
     std::unique_ptr<SerialLine> m_line;
 };
 
 void TestSerialLine::init()
 {
-    char name[128] = {};
-    QCOMPARE(openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
-    QCOMPARE(fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK), 0);
-    m_slavePath = QString::fromLocal8Bit(name);
+    m_pty = std::make_unique<zkn::test::PtyPair>();
+    QVERIFY(m_pty->isValid());
     m_line = std::make_unique<SerialLine>();
 }
 
 void TestSerialLine::cleanup()
 {
     m_line.reset();
-    if (m_master >= 0)
-        ::close(m_master);
-    ::close(m_slave);
-    m_master = m_slave = -1;
+    m_pty.reset();
 }
 
 bool TestSerialLine::openLine()
 {
-    m_line->setPortName(m_slavePath);
+    m_line->setPortName(m_pty->devicePath());
     QString error;
     return m_line->open(&error) == SerialLine::OpenResult::Opened && m_line->isOpen();
-}
-
-QByteArray TestSerialLine::readMaster()
-{
-    char buffer[512];
-    QByteArray bytes;
-    for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, n);
-    return bytes;
 }
 
 termios TestSerialLine::slaveTermios() const
 {
     termios t{};
-    tcgetattr(m_slave, &t);
+    tcgetattr(m_pty->slave(), &t);
     return t;
 }
 
@@ -218,12 +198,12 @@ void TestSerialLine::carriesBytesExactlyBothWays()
     m_line->setReceiveEnabled(true);
     QByteArray received;
     connect(m_line.get(), &SerialLine::dataArrived, this, [&] { received += m_line->readAll(); });
-    QCOMPARE(::write(m_master, bytes.constData(), bytes.size()), bytes.size());
+    QCOMPARE(::write(m_pty->master(), bytes.constData(), bytes.size()), bytes.size());
     QTRY_COMPARE_WITH_TIMEOUT(received, bytes, waitMs);
 
     m_line->write(bytes);
     QByteArray atMaster;
-    QTRY_COMPARE_WITH_TIMEOUT((atMaster += readMaster(), atMaster), bytes, waitMs);
+    QTRY_COMPARE_WITH_TIMEOUT((atMaster += m_pty->readMaster(), atMaster), bytes, waitMs);
     QCOMPARE(m_line->bytesToWrite(), 0);
 }
 
@@ -231,7 +211,7 @@ void TestSerialLine::receiveOffHoldsBytesBack()
 {
     QVERIFY(openLine());
     QSignalSpy arrived(m_line.get(), &SerialLine::dataArrived);
-    QCOMPARE(::write(m_master,
+    QCOMPARE(::write(m_pty->master(),
                      "\x02"
                      "abc",
                      4),
@@ -254,7 +234,7 @@ void TestSerialLine::hangUpClosesOnceWithoutFlood()
     QSignalSpy closed(m_line.get(), &SerialLine::closedByError);
     QSignalSpy arrived(m_line.get(), &SerialLine::dataArrived);
     QSignalSpy events(m_line.get(), &SerialLine::lineEvent);
-    ::close(std::exchange(m_master, -1));
+    m_pty->closeMaster();
     QVERIFY(closed.wait(waitMs));
     QVERIFY(!m_line->isOpen());
     QVERIFY(!closed.at(0).at(0).toString().isEmpty());

@@ -1,5 +1,6 @@
 #include "pty_pair.h"
 
+#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@ PtyPair::PtyPair()
         m_master = m_slave = -1;
         return;
     }
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_path = QString::fromLocal8Bit(name);
 }
 
@@ -22,6 +24,22 @@ PtyPair::~PtyPair()
         ::close(m_slave);
     if (m_master >= 0)
         ::close(m_master);
+}
+
+QByteArray PtyPair::readMaster() const
+{
+    char buffer[512];
+    QByteArray bytes;
+    for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    return bytes;
+}
+
+void PtyPair::closeMaster()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
 }
 
 } // namespace zkn::test

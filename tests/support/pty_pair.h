@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace zkn::test {
 
 // A real pseudo-terminal pair: the tool opens `devicePath()`, the test plays the far end on the
-// master side.
+// master side (non-blocking, so reading it never waits). The slave side stays open too, so the
+// line's settings can be read back from it.
 class PtyPair
 {
 public:
@@ -17,6 +19,12 @@ public:
     bool isValid() const { return m_master >= 0; }
     QString devicePath() const { return m_path; }
     int master() const { return m_master; }
+    int slave() const { return m_slave; }
+
+    // Everything the far end has received so far.
+    QByteArray readMaster() const;
+    // The far end hangs up.
+    void closeMaster();
 
 private:
     int m_master = -1;
