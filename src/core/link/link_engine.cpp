@@ -89,40 +89,6 @@ void LinkEngine::connectedPictureClicked()
         connectCommand();
 }
 
-void LinkEngine::toggleSerialPort()
-{
-    m_serial.reset();
-    QString failure;
-    const LinkTransport::PortToggle toggle = m_transport.toggleSerialPort(&failure);
-    if (toggle == LinkTransport::PortToggle::Failed)
-        m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + failure);
-    if (toggle == LinkTransport::PortToggle::NotFound)
-        m_operator.tell(QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
-                                       "does not exist on this machine!"),
-                        Operator::Icon::Exclamation);
-    const bool open = m_transport.serialPortOpen();
-    m_host.setConnectChecked(open);
-    m_host.setSendTextEnabled(open);
-    if (!open) {
-        showLinkDown();
-        return;
-    }
-    if (m_transport.serialDsr()) {
-        m_host.showConnected(true);
-        m_host.UpdateSettingsPanel();
-        StartConnectTimer();
-        m_host.setPropertiesEnabled(false);
-        m_transport.setSerialReceive(true);
-        return;
-    }
-    // The port stays open with receiving off; the next connect command closes it.
-    m_operator.tell(QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"),
-                    Operator::Icon::Exclamation);
-    m_host.setConnectChecked(false);
-    m_host.setSendTextEnabled(false);
-    m_host.setPropertiesEnabled(true);
-}
-
 void LinkEngine::releaseLink()
 {
     m_timers.stop(Timer::StatusMonitor);
@@ -251,47 +217,6 @@ void LinkEngine::showLinkDown()
     m_host.setPropertiesEnabled(true);
 }
 
-// The exit gives up an open link in order: a running load test finishes its sweep first, then
-// after a pause the connect command closes the port or asks the PBX to release the link.
-void LinkEngine::releaseForExit(std::function<void()> done)
-{
-    if (!m_transport.serialPortOpen() && m_transport.socketState() != SocketState::Connected) {
-        done();
-        return;
-    }
-    m_releasedAtExit = std::move(done);
-    if (!m_host.loadTestRunning()) {
-        releaseNowForExit();
-        return;
-    }
-    m_host.stopLoadTest([this] { m_timers.restart(Timer::ExitPause, now()); });
-}
-
-void LinkEngine::releaseNowForExit()
-{
-    connectCommand();
-    if (m_releasedAtExit)
-        std::exchange(m_releasedAtExit, {})();
-}
-
-// After the release the PBX closes the connection; if it has not within the limit, the tool
-// does. A connection still being made just ends.
-void LinkEngine::waitForLinkClosedAtExit(std::function<void()> done)
-{
-    const SocketState state = m_transport.socketState();
-    if (state == SocketState::Closed) {
-        done();
-        return;
-    }
-    if (state != SocketState::Connected && state != SocketState::Closing) {
-        shutDownLink();
-        done();
-        return;
-    }
-    m_linkClosedAtExit = std::move(done);
-    m_timers.restart(Timer::ExitCloseLimit, now());
-}
-
 void LinkEngine::onSocketData(const QByteArray& data)
 {
     m_host.DebugPacket(data);
@@ -346,38 +271,6 @@ void LinkEngine::onSocketError(int number, const QString& description)
                         m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
                         QStringLiteral(") :Number = ") + QString::number(number),
                     Operator::Icon::Critical, QStringLiteral("IP-Error!"));
-}
-
-void LinkEngine::onSerialEvent(SerialEvent event)
-{
-    m_host.showSerialBufferLevel();
-    m_host.setRxIndicator(true);
-    if (event == SerialEvent::Receive) {
-        m_transport.setSerialReceive(false);
-        m_serial.receive(m_transport.readSerialInput());
-        m_transport.setSerialReceive(true);
-    } else if (event != SerialEvent::Send) {
-        if (event == SerialEvent::CdChange)
-            m_serial.reset(); // a carrier change drops a half-received record
-        const LineEventText text = lineEventText(event);
-        (text.isError ? m_errorMessage : m_eventMessage) = text.text;
-    }
-    // An event wins over an error waiting at the same time; the error shows on a later event.
-    QString& shown = m_eventMessage.isEmpty() ? m_errorMessage : m_eventMessage;
-    if (!shown.isEmpty()) {
-        m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + shown);
-        shown.clear();
-    }
-    m_host.setRxIndicator(false);
-    m_host.showSerialBufferLevel();
-}
-
-void LinkEngine::onSerialClosedByError(const QString& description)
-{
-    m_serial.reset();
-    m_host.setSendTextEnabled(false);
-    showLinkDown();
-    m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
 }
 
 void LinkEngine::StartConnectTimer()
