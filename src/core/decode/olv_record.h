@@ -1,0 +1,12 @@
+#pragma once
+
+#include "decode/breakdown.h"
+
+#include <QByteArrayView>
+
+namespace zkn::decode {
+
+// Decodes an OLV body of one of the four fixed layouts, chosen by its length, into the window.
+void decodeOlv(QByteArrayView body, Breakdown& window);
+
+} // namespace zkn::decode
