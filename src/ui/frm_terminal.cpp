@@ -4,6 +4,7 @@
 #include "display/font_steps.h"
 #include "display/settings_panel.h"
 #include "frm_about.h"
+#include "frm_break_down.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_debug_options.h"
@@ -18,6 +19,7 @@
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "terminal_view.h"
+#include "window_placement.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -151,6 +153,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     m_debugOptions = new FrmDebugOptions(this, m_debug, m_connection, m_store);
     m_lanDebug = new FrmDebug(this, m_debug);
     m_serialBuffer = new FrmDBSerial(this, m_serial);
+    m_breakDown = new FrmBreakDown(this);
 
     m_txBlink.setSingleShot(true);
     m_txBlink.setInterval(50);
@@ -317,6 +320,15 @@ void frmTerminal::wireCommands()
     on(Command::PropertiesButton, [this] { action(Command::Properties)->trigger(); });
     on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });
     on(Command::DebugSerial, [this] { m_serialBuffer->showWindow(); });
+    connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {
+        if (shown)
+            showOver(m_breakDown, this);
+        else
+            m_breakDown->hide();
+    });
+    connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
+            [this] { action(Command::Format)->setChecked(false); });
+    connect(m_txtTerm, &TerminalView::wordDoubleClicked, this, &frmTerminal::decodeDoubleClicked);
     on(Command::About, [this] {
         if (!m_about)
             m_about = new frmAbout(this, m_operator);

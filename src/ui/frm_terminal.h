@@ -24,6 +24,7 @@ class Operator;
 class SerialLine;
 class TerminalView;
 class frmProperties;
+class FrmBreakDown;
 class FrmDebugOptions;
 class FrmDebug;
 class FrmDBSerial;
@@ -96,6 +97,7 @@ public:
     frmProperties* properties() const { return m_properties; }
     FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }
     FrmDebug* lanDebugWindow() const { return m_lanDebug; }
+    FrmBreakDown* breakDownWindow() const { return m_breakDown; }
 
     void mnuOpen_Click();
     void mnuOpenLog_Click();
@@ -152,6 +154,8 @@ private:
     void continueStartUp(int splashMs);
     void applyStoredSettings();
     void finishStartUp();
+    void decodeIntoWindow(const QByteArray& record, bool messagesLater);
+    void decodeDoubleClicked(const QByteArray& word);
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -177,6 +181,7 @@ private:
     FrmDebugOptions* m_debugOptions = nullptr;
     FrmDebug* m_lanDebug = nullptr;
     FrmDBSerial* m_serialBuffer = nullptr;
+    FrmBreakDown* m_breakDown = nullptr;
     QPointer<frmAbout> m_about;
     QPointer<frmSplash> m_splash;
     QPointer<QWidget> m_wait;

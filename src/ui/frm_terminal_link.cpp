@@ -1,11 +1,15 @@
 // The main window as the link engine's host: indicators, panels, menu states, traces.
 #include "frm_terminal.h"
 
+#include "decode/decode_record.h"
 #include "display/terminal_line.h"
+#include "frm_break_down.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_properties.h"
 #include "indicator.h"
+#include "model/connection_options.h"
+#include "operator/operator.h"
 #include "terminal_view.h"
 
 #include <QAction>
@@ -110,9 +114,39 @@ void frmTerminal::showSerialBufferLevel()
         m_serialBuffer->showLevel();
 }
 
-void frmTerminal::recordArrived(const QByteArray&, bool, const QDateTime&)
+void frmTerminal::recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when)
 {
-    // The breakdown window takes the record's time and decodes it once it exists.
+    m_breakDown->setLastRecordTime(when);
+    if (m_breakDown->isVisible() && !m_breakDown->onHold() && parityGood)
+        decodeIntoWindow(record, true);
+}
+
+// The record's answer is being made while it arrives: a box the decode raises waits until the
+// answer is on its way, so decoding never holds it up.
+void frmTerminal::decodeIntoWindow(const QByteArray& record, bool messagesLater)
+{
+    const decode::Breakdown breakdown = decode::DecodeRecord(
+        record, m_connection.recordFormatKra() ? decode::RecordFormat::Kra : decode::RecordFormat::Olv);
+    m_breakDown->showBreakdown(breakdown);
+    const auto tell = [this, messages = breakdown.messages] {
+        for (const Operator::Message& message : messages)
+            m_operator.ask(message);
+    };
+    if (messagesLater)
+        QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
+    else
+        tell();
+}
+
+void frmTerminal::decodeDoubleClicked(const QByteArray& word)
+{
+    if (!m_breakDown->isVisible())
+        return;
+    const QByteArray record = word.trimmed();
+    if (record.size() >= 4 && record.front() == '\x02' && record.back() == '\x03' && record[3] == 'J')
+        decodeIntoWindow(record, false);
+    else
+        m_operator.tell(QStringLiteral("Invalid Record! You Idiot!!"), Operator::Icon::Exclamation);
 }
 
 bool frmTerminal::loadTestRunning() const

@@ -3,7 +3,9 @@
 #include "display/visible_text.h"
 
 #include <QFontDatabase>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 
 namespace zkn {
 
@@ -36,6 +38,20 @@ void TerminalView::WriteTerminal(const QByteArray& text)
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     if (!edit.text.isEmpty())
         Q_EMIT textWritten(edit.text);
+}
+
+void TerminalView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    const QTextCursor at = cursorForPosition(event->position().toPoint());
+    const QString line = at.block().text();
+    qsizetype from = at.positionInBlock();
+    qsizetype to = from;
+    while (from > 0 && line[from - 1] != QLatin1Char(' '))
+        --from;
+    while (to < line.size() && line[to] != QLatin1Char(' '))
+        ++to;
+    Q_EMIT wordDoubleClicked(display::shownBytes(line.mid(from, to - from)));
 }
 
 void TerminalView::setPointSize(int points)

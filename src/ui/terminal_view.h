@@ -23,6 +23,12 @@ public:
 
 Q_SIGNALS:
     void textWritten(const QByteArray& text);
+    // A double-click on shown text: the bytes of the blank-free run around the click (a record
+    // shows as one, its blanks drawn as dots).
+    void wordDoubleClicked(const QByteArray& word);
+
+protected:
+    void mouseDoubleClickEvent(class QMouseEvent* event) override;
 
 private:
     display::TerminalBuffer m_buffer;

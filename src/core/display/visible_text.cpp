@@ -1,5 +1,8 @@
 #include "display/visible_text.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace zkn::display {
 
 namespace {
@@ -32,6 +35,22 @@ QString visibleText(const QByteArray& bytes)
             shown.append(QChar(c));
     }
     return shown;
+}
+
+QByteArray shownBytes(const QString& shown)
+{
+    QByteArray bytes;
+    bytes.reserve(shown.size());
+    for (const QChar c : shown) {
+        const auto* shape = std::find(std::begin(kControlShapes), std::end(kControlShapes), c.unicode());
+        if (shape != std::end(kControlShapes))
+            bytes.append(static_cast<char>(shape - std::begin(kControlShapes)));
+        else if (c == QChar(u'\u2302'))
+            bytes.append('\x7F');
+        else
+            bytes.append(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : '?');
+    }
+    return bytes;
 }
 
 VisibleAppend visibleAppend(const QByteArray& content, qsizetype appended)

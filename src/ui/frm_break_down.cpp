@@ -1,0 +1,200 @@
+#include "frm_break_down.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QStackedWidget>
+
+namespace zkn {
+
+namespace {
+
+using decode::Area;
+
+// Where each area stands, the parties in the order a call reads, then its type and the ANI; and
+// how many boxes its largest sub-frame holds, so the window keeps its size as frames change.
+constexpr struct
+{
+    Area area;
+    int row;
+    int column;
+    int boxes;
+} kPlaces[] = {{Area::SourceDestination, 0, 0, 7}, {Area::CallingParty, 0, 1, 7},
+               {Area::CalledParty, 0, 2, 7},       {Area::ExtendedCallingParty, 1, 0, 7},
+               {Area::CallType, 1, 1, 2},          {Area::Ani, 1, 2, 1}};
+
+// The boxes' object names by label, as the original window named its control arrays.
+QString boxName(const QString& label)
+{
+    static const QHash<QString, QString> names{{QStringLiteral("FPC"), QStringLiteral("TxtFPC")},
+                                               {QStringLiteral("TN"), QStringLiteral("TxtTn")},
+                                               {QStringLiteral("STN"), QStringLiteral("TxtStn")},
+                                               {QStringLiteral("UGN"), QStringLiteral("TxtUGN")},
+                                               {QStringLiteral("TELN"), QStringLiteral("TxtTel")},
+                                               {QStringLiteral("ATTN"), QStringLiteral("TxtAtt")},
+                                               {QStringLiteral("RT"), QStringLiteral("TxtPhysicalRoute")},
+                                               {QStringLiteral("TK"), QStringLiteral("TxtTrunk")},
+                                               {QStringLiteral("LGRT"), QStringLiteral("TxtLogicalRoute")},
+                                               {QStringLiteral("Loop No."), QStringLiteral("TxtLoopNo")},
+                                               {QStringLiteral("Call Type"), QStringLiteral("TxtCallType")},
+                                               {QStringLiteral("ANI"), QStringLiteral("TxtANI")}};
+    return names.value(label, QStringLiteral("TxtBlank"));
+}
+
+QLineEdit* box(const QString& label, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(boxName(label));
+    edit->setReadOnly(true);
+    edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The widest value, a 32-character ANI, is read whole.
+    const int characters = label == QLatin1String("ANI") || label == QLatin1String("Call Type") ? 34 : 17;
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))));
+    return edit;
+}
+
+} // namespace
+
+FrmBreakDown::FrmBreakDown(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FrmBreakDown"));
+    setWindowTitle(QLatin1String(decode::kInitialCaption));
+
+    auto* grid = new QGridLayout;
+    for (const auto& place : kPlaces) {
+        AreaStack& area = m_areas[static_cast<std::size_t>(place.area)];
+        area.stack = new QStackedWidget(this);
+        const decode::AreaView plain = decode::plainFrame(place.area);
+        auto* frame = new QGroupBox(plain.caption, area.stack);
+        frame->setObjectName(QStringLiteral("Frame%1").arg(static_cast<int>(place.area)));
+        auto* room = new QFormLayout(frame);
+        for (int i = 0; i < place.boxes; ++i) {
+            QLineEdit* placeholder = box(place.boxes == 1 ? QStringLiteral("ANI") : QString(), frame);
+            placeholder->setObjectName(QString());
+            QSizePolicy policy = placeholder->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            placeholder->setSizePolicy(policy);
+            placeholder->hide();
+            room->addRow(QString(), placeholder);
+        }
+        area.stack->addWidget(frame);
+        grid->addWidget(area.stack, place.row, place.column);
+    }
+
+    auto* timeCaption = new QLabel(QStringLiteral("Last Record:"), this);
+    timeCaption->setObjectName(QStringLiteral("Label11"));
+    m_time = new QLabel(this);
+    m_time->setObjectName(QStringLiteral("lblTime"));
+    m_hold = new QCheckBox(QStringLiteral("&Hold"), this);
+    m_hold->setObjectName(QStringLiteral("ChkHold"));
+    connect(m_hold, &QCheckBox::clicked, this, [this](bool held) {
+        m_hold->setText(held ? QStringLiteral("&Resume") : QStringLiteral("&Hold"));
+    });
+    auto* clear = new QPushButton(QStringLiteral("&Clear"), this);
+    clear->setObjectName(QStringLiteral("cmdClear"));
+    connect(clear, &QPushButton::clicked, this, &FrmBreakDown::ResetFrames);
+    auto* closeButton = new QPushButton(QStringLiteral("Cl&ose"), this);
+    closeButton->setObjectName(QStringLiteral("cmdClose"));
+    connect(closeButton, &QPushButton::clicked, this, [this] {
+        hide();
+        Q_EMIT closedByOperator();
+    });
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(timeCaption);
+    bottom->addWidget(m_time, 1);
+    bottom->addWidget(m_hold);
+    bottom->addWidget(clear);
+    bottom->addWidget(closeButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid, 1);
+    layout->addLayout(bottom);
+}
+
+void FrmBreakDown::showBreakdown(const decode::Breakdown& breakdown)
+{
+    if (!breakdown.windowCleared)
+        return;
+    if (breakdown.caption != QLatin1String(decode::kInitialCaption))
+        setWindowTitle(breakdown.caption);
+    for (int i = 0; i < decode::kAreaCount; ++i) {
+        const auto area = static_cast<Area>(i);
+        const decode::AreaView& view = breakdown.area(area);
+        QStackedWidget* stack = m_areas[static_cast<std::size_t>(i)].stack;
+        if (view.plain) {
+            stack->setCurrentIndex(0);
+            continue;
+        }
+        QWidget* frame = subFrame(area, view);
+        for (const decode::BoxText& shown : view.boxes)
+            if (auto* edit = frame->findChild<QLineEdit*>(boxName(shown.label)))
+                edit->setText(shown.text);
+        stack->setCurrentWidget(frame);
+    }
+}
+
+// A sub-frame is made the first time a decoder brings it to the front, from the captions and
+// labels the decode names; later it only gets new texts.
+QWidget* FrmBreakDown::subFrame(Area area, const decode::AreaView& view)
+{
+    AreaStack& stack = m_areas[static_cast<std::size_t>(area)];
+    const int key = area == Area::CallType ? -1 : view.subFrame;
+    if (QWidget* known = stack.subFrames.value(key))
+        return known;
+    auto* frame = new QGroupBox(view.caption, stack.stack);
+    frame->setObjectName(key < 0 ? QStringLiteral("FrmCallType") : QStringLiteral("frmsrc%1").arg(key));
+    auto* form = new QFormLayout(frame);
+    for (const decode::BoxText& shown : view.boxes)
+        form->addRow(shown.label + QLatin1Char(':'), box(shown.label, frame));
+    stack.stack->addWidget(frame);
+    stack.subFrames.insert(key, frame);
+    return frame;
+}
+
+void FrmBreakDown::ResetFrames()
+{
+    for (AreaStack& area : m_areas)
+        area.stack->setCurrentIndex(0);
+}
+
+void FrmBreakDown::setLastRecordTime(const QDateTime& when)
+{
+    m_time->setText(QLocale().toString(when, QLocale::ShortFormat));
+}
+
+bool FrmBreakDown::onHold() const
+{
+    return m_hold->isChecked();
+}
+
+// The title bar's close box unloads the window: it comes back empty.
+void FrmBreakDown::closeEvent(QCloseEvent* event)
+{
+    unload();
+    Q_EMIT closedByOperator();
+    QWidget::closeEvent(event);
+}
+
+void FrmBreakDown::unload()
+{
+    for (AreaStack& area : m_areas) {
+        for (QWidget* frame : std::as_const(area.subFrames))
+            delete frame;
+        area.subFrames.clear();
+        area.stack->setCurrentIndex(0);
+    }
+    m_hold->setChecked(false);
+    m_hold->setText(QStringLiteral("&Hold"));
+    m_time->clear();
+    setWindowTitle(QLatin1String(decode::kInitialCaption));
+}
+
+} // namespace zkn
