@@ -46,6 +46,9 @@ struct AreaView
 // The area as ResetFrames leaves it: its plain frame in front.
 AreaView plainFrame(Area area);
 
+// kInitialCaption as a window title.
+QString initialCaption();
+
 // What decoding an OLV record does to the expansion box chkIndex246 of the single-station lamp
 // dialog.
 enum class ExpansionBox
@@ -63,7 +66,7 @@ struct Breakdown
     // caption and its frames.
     bool windowCleared = true;
     // kInitialCaption while the decode has set no caption; then the window keeps its own.
-    QString caption = QString::fromLatin1(kInitialCaption);
+    QString caption = initialCaption();
     std::array<AreaView, kAreaCount> areas = {
         plainFrame(Area::SourceDestination),    plainFrame(Area::CalledParty), plainFrame(Area::CallingParty),
         plainFrame(Area::ExtendedCallingParty), plainFrame(Area::CallType),    plainFrame(Area::Ani)};

@@ -7,6 +7,8 @@
 #include "decode/party_decoders.h"
 #include "text/rounded_number.h"
 
+#include <QVarLengthArray>
+
 #include <optional>
 
 namespace zkn::decode {
@@ -22,11 +24,13 @@ constexpr Field kPartyKind{5, 1};
 constexpr int kSectionData = 5;
 constexpr int kPartyData = 6;
 
+using Sections = QVarLengthArray<QByteArrayView, kMaxSections>;
+
 // Cuts sections from the front until only the ETX is left; a section longer than what is left
 // takes the rest. Nothing when that takes more than six sections.
-std::optional<QList<QByteArrayView>> cutSections(QByteArrayView body)
+std::optional<Sections> cutSections(QByteArrayView body)
 {
-    QList<QByteArrayView> sections;
+    Sections sections;
     do {
         if (sections.size() == kMaxSections)
             return std::nullopt;
@@ -79,7 +83,7 @@ bool decodeSection(QByteArrayView section, Breakdown& window)
 void decodeKra(QByteArrayView body, Breakdown& window)
 {
     window.caption = QStringLiteral("Format Message Information (KRA)");
-    const std::optional<QList<QByteArrayView>> sections = cutSections(body);
+    const std::optional<Sections> sections = cutSections(body);
     if (!sections) {
         window.messages.append(generalError(DecodeFault::TooManySections));
         return;

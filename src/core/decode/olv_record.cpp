@@ -5,6 +5,7 @@
 #include "decode/decode_messages.h"
 #include "decode/field_cut.h"
 #include "decode/party_decoders.h"
+#include "decode/static_text.h"
 #include "text/rounded_number.h"
 
 namespace zkn::decode {
@@ -16,7 +17,7 @@ namespace {
 struct OlvLayout
 {
     qsizetype bodyLength;
-    const char* caption;
+    QStringView caption;
     ExpansionBox expansion;
     int sourceWidth;
     int callingWidth;
@@ -25,10 +26,10 @@ struct OlvLayout
 };
 
 constexpr OlvLayout kLayouts[] = {
-    {32, "Format Message Information (OLV - 6 digit)", ExpansionBox::Cleared, 8, 8, 8, 0},
-    {46, "Format Message Information (OLV - 8 digit)", ExpansionBox::Checked, 10, 18, 10, 0},
-    {76, "Format Message Information (OLV - 6 digit Expanded)", ExpansionBox::Cleared, 8, 8, 8, 8},
-    {92, "Format Message Information (OLV - 8 digit Expanded)", ExpansionBox::Checked, 10, 18, 10, 10},
+    {32, u"Format Message Information (OLV - 6 digit)", ExpansionBox::Cleared, 8, 8, 8, 0},
+    {46, u"Format Message Information (OLV - 8 digit)", ExpansionBox::Checked, 10, 18, 10, 0},
+    {76, u"Format Message Information (OLV - 6 digit Expanded)", ExpansionBox::Cleared, 8, 8, 8, 8},
+    {92, u"Format Message Information (OLV - 8 digit Expanded)", ExpansionBox::Checked, 10, 18, 10, 10},
 };
 
 constexpr int kCallTypeWidth = 4;
@@ -83,7 +84,7 @@ void decodeOlv(QByteArrayView body, Breakdown& window)
         window.messages.append(decodingError(QStringLiteral("Unknown or Corrupt ZKN Format! ")));
         return;
     }
-    window.caption = QString::fromLatin1(layout->caption);
+    window.caption = staticText(layout->caption);
     window.expansion = layout->expansion;
     BodyReader reader(body);
     if (!readParty(reader, Part::SourceDestination, layout->sourceWidth, window))

@@ -1,6 +1,7 @@
 #include "decode/party_decoders.h"
 
 #include "decode/field_cut.h"
+#include "decode/static_text.h"
 
 #include <optional>
 #include <span>
@@ -13,7 +14,7 @@ namespace {
 // party data of each layout.
 struct BoxField
 {
-    const char* label;
+    QStringView label;
     Field kra;
     Field olv;
     std::optional<Field> olvCalling = std::nullopt; // the OLV calling party, where it differs
@@ -22,29 +23,29 @@ struct BoxField
 // Label, KRA {first position, width}, OLV {first position, width}; {} leaves the box empty.
 // clang-format off
 constexpr BoxField kStationFields[] = {
-    {"FPC",   {1, 3},   {}},
-    {"TN",    {4, 3},   {1, 2}},
-    {"STN",   {7, 8},   {3, 8}, Field{3, 16}},
-    {"UGN",   {15, 3},  {}},
-    {"TELN",  {18, 16}, {}},
+    {u"FPC",   {1, 3},   {}},
+    {u"TN",    {4, 3},   {1, 2}},
+    {u"STN",   {7, 8},   {3, 8}, Field{3, 16}},
+    {u"UGN",   {15, 3},  {}},
+    {u"TELN",  {18, 16}, {}},
 };
 
 constexpr BoxField kAttendantFields[] = {
-    {"FPC",   {1, 3},   {}},
-    {"TN",    {4, 3},   {1, 2}},
-    {"ATTN",  {7, 2},   {3, 2}},
-    {"UGN",   {15, 3},  {}},
-    {"Blank", {9, 6},   {5, 4}},
+    {u"FPC",   {1, 3},   {}},
+    {u"TN",    {4, 3},   {1, 2}},
+    {u"ATTN",  {7, 2},   {3, 2}},
+    {u"UGN",   {15, 3},  {}},
+    {u"Blank", {9, 6},   {5, 4}},
 };
 
 constexpr BoxField kTrunkFields[] = {
-    {"FPC",   {1, 3},   {}},
-    {"TN",    {4, 3},   {1, 2}},
-    {"RT",    {7, 3},   {3, 3}},
-    {"UGN",   {15, 3},  {}},
-    {"Blank", {13, 2},  {}},
-    {"TK",    {10, 3},  {6, 3}},
-    {"LGRT",  {18, 3},  {}},
+    {u"FPC",   {1, 3},   {}},
+    {u"TN",    {4, 3},   {1, 2}},
+    {u"RT",    {7, 3},   {3, 3}},
+    {u"UGN",   {15, 3},  {}},
+    {u"Blank", {13, 2},  {}},
+    {u"TK",    {10, 3},  {6, 3}},
+    {u"LGRT",  {18, 3},  {}},
 };
 // clang-format on
 
@@ -53,26 +54,26 @@ struct PartyArea
 {
     Part part;
     Area area;
-    const char* captions[kPartyKinds];
+    QStringView captions[kPartyKinds];
 };
 
 constexpr PartyArea kPartyAreas[] = {
     {Part::SourceDestination,
      Area::SourceDestination,
-     {"Source/Destination (Station)", "Source/Destination (Attendant)", "Source/Destination (Trunk)",
-      "Source/Destination (Trunk/ANI)"}},
+     {u"Source/Destination (Station)", u"Source/Destination (Attendant)", u"Source/Destination (Trunk)",
+      u"Source/Destination (Trunk/ANI)"}},
     {Part::CallingParty,
      Area::CallingParty,
-     {"Calling Party (Station)", "Calling Party (Attendant)", "Calling Party (Trunk)",
-      "Calling Party (Trunk/ANI)"}},
+     {u"Calling Party (Station)", u"Calling Party (Attendant)", u"Calling Party (Trunk)",
+      u"Calling Party (Trunk/ANI)"}},
     {Part::CalledParty,
      Area::CalledParty,
-     {"Called Party (Station)", "Called Party (Attendant)", "Called Party (Trunk)",
-      "Called Party (Trunk/ANI)"}},
+     {u"Called Party (Station)", u"Called Party (Attendant)", u"Called Party (Trunk)",
+      u"Called Party (Trunk/ANI)"}},
     {Part::ExtendedCallingParty,
      Area::ExtendedCallingParty,
-     {"Extended Calling Party (Station)", "Extended Calling Party (Attendant)",
-      "Extended Calling Party (Trunk)", "Extended Calling Party (Trunk/ANI)"}},
+     {u"Extended Calling Party (Station)", u"Extended Calling Party (Attendant)",
+      u"Extended Calling Party (Trunk)", u"Extended Calling Party (Trunk/ANI)"}},
 };
 
 const PartyArea& partyArea(Part part)
@@ -96,10 +97,10 @@ void showParty(std::span<const BoxField> fields, QByteArrayView data, Part part,
 {
     Q_ASSERT(id >= 0 && id < kPartyKinds);
     const PartyArea& where = partyArea(part);
-    AreaView view{false, 10 * static_cast<int>(part) + id, QString::fromLatin1(where.captions[id]), {}};
+    AreaView view{false, 10 * static_cast<int>(part) + id, staticText(where.captions[id]), {}};
     view.boxes.reserve(fields.size());
     for (const BoxField& box : fields)
-        view.boxes.append({QString::fromLatin1(box.label), shown(cut(data, fieldOf(box, part, format)))});
+        view.boxes.append({staticText(box.label), shown(cut(data, fieldOf(box, part, format)))});
     window.area(where.area) = std::move(view);
 }
 
