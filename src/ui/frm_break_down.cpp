@@ -55,8 +55,8 @@ QLineEdit* box(const QString& label, QWidget* parent)
     edit->setObjectName(boxName(label));
     edit->setReadOnly(true);
     edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // The widest value, a 32-character ANI, is read whole.
-    const int characters = label == QLatin1String("ANI") || label == QLatin1String("Call Type") ? 34 : 17;
+    // Every value is read whole: the 32-character ANI, the call type's code and words.
+    const int characters = label == QLatin1String("Call Type") ? 42 : label == QLatin1String("ANI") ? 34 : 17;
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))));
     return edit;
 }
@@ -135,8 +135,10 @@ void FrmBreakDown::showBreakdown(const decode::Breakdown& breakdown)
         }
         QWidget* frame = subFrame(area, view);
         for (const decode::BoxText& shown : view.boxes)
-            if (auto* edit = frame->findChild<QLineEdit*>(boxName(shown.label)))
+            if (auto* edit = frame->findChild<QLineEdit*>(boxName(shown.label))) {
                 edit->setText(shown.text);
+                edit->setCursorPosition(0); // a value wider than its box shows its start
+            }
         stack->setCurrentWidget(frame);
     }
 }
