@@ -1,0 +1,12 @@
+// libFuzzer target: any record text, in both layouts.
+#include "decode_property.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (!zkn::fuzz::checkDecodeProperty(text))
+        std::abort();
+    return 0;
+}
