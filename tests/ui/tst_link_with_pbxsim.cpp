@@ -2,6 +2,7 @@
 #include "tool_fixture.h"
 
 #include "check_byte.h"
+#include "frm_break_down.h"
 #include "frm_debug.h"
 #include "link/link_engine.h"
 #include "pbxsim/pbx_simulator.h"
@@ -103,6 +104,7 @@ private Q_SLOTS:
     void exitWithTheLinkUpReleasesItFirst();
     void exitWaitsForThePbxToCloseTheConnection();
     void lanDebugWindowTracesFramesBothWays();
+    void recordFromThePbxIsDecodedIntoTheBreakdownWindow();
     void serialRecordsAcrossReadsAreShownOnce();
     void serialRecordsFromTheSimulator();
     void hungUpFarEndClosesThePortQuietly();
@@ -330,6 +332,21 @@ void TestLinkWithPbxSim::lanDebugWindowTracesFramesBothWays()
     const QByteArray trace = rig.tool.window->lanDebugWindow()->view()->content();
     QVERIFY(trace.contains("<- : 16 35 30 30 36 30 31 30 30 30 30 FD \r\n"));
     QVERIFY(trace.contains(" ->: 16 33 30 30 35 30 31 30 30 30 C8 \r\n"));
+}
+
+void TestLinkWithPbxSim::recordFromThePbxIsDecodedIntoTheBreakdownWindow()
+{
+    LanRig rig;
+    QVERIFY(rig.start(QStringLiteral("30")));
+    QVERIFY(rig.connectAndWaitForLink());
+    rig.tool.action("mnuFormat")->trigger();
+    FrmBreakDown* window = rig.tool.window->breakDownWindow();
+    rig.sim.link().sendRecord(pbxsim::catalogueTexts(pbxsim::RecordLayout::Kra).constFirst());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Format Message Information (KRA)"),
+                              kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.framesIn('4').size(), 1, kWait); // answered as well
+    QVERIFY(!window->findChild<QLabel*>(QStringLiteral("lblTime"))->text().isEmpty());
+    QVERIFY(rig.tool.op.messages.isEmpty());
 }
 
 void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
