@@ -1,9 +1,12 @@
 // End-to-end figures over loopback TCP with the PBX simulator in the same process:
 //  - how long after a record leaves the simulator the tool's answer arrives (20 ms spacing included),
-//  - how long the UI thread is busy with one received record (processing, terminal, answer queued).
+//  - how long the UI thread is busy with one received record (processing, decoding into the
+//    breakdown window, terminal, repaints, answer queued).
 // Run: build/bench/bench/bench_link_latency [records]
+#include "frm_break_down.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
+#include "link/parity.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "terminal_view.h"
@@ -114,16 +117,36 @@ int main(int argc, char* argv[])
     printFigures("sim out -> record handled", toTool, "ms");
     printFigures("tool out -> sim in", toSim, "ms");
 
-    // The UI thread's share: one record frame handed to the tool as a receive event delivers it.
+    // The UI thread's share: a KRA record frame handed to the tool as a receive event delivers it,
+    // with the breakdown window shown, so decoding and both windows' repaints count.
+    window.action(zkn::frmTerminal::Command::Format)->trigger();
+    const QByteArray text = zkn::pbxsim::catalogueTexts(zkn::pbxsim::RecordLayout::Kra).constFirst();
+    QByteArray frame = "\x16"
+                       "2" +
+                       QByteArray::number(text.size() + 4).rightJustified(3, '0') + "0107" + text;
+    frame.append(char(zkn::link::ComputeParity(frame, zkn::link::Parity::Odd)));
+    QList<double> handled;
+    QList<double> terminalPaint;
+    QList<double> windowPaint;
     QList<double> busy;
-    const QByteArray frame = QByteArray::fromHex("16 32 30 30 39 30 31 30 37 02 4A 20 31 03 A8");
     for (int i = 0; i < records; ++i) {
         QElapsedTimer timer;
         timer.start();
         tool.engine().onSocketData(frame);
-        busy.append(double(timer.nsecsElapsed()) / 1000.0);
+        const qint64 afterHandling = timer.nsecsElapsed();
+        window.terminal()->viewport()->repaint();
+        const qint64 afterTerminal = timer.nsecsElapsed();
+        window.breakDownWindow()->repaint();
+        const qint64 total = timer.nsecsElapsed();
+        handled.append(double(afterHandling) / 1000.0);
+        terminalPaint.append(double(afterTerminal - afterHandling) / 1000.0);
+        windowPaint.append(double(total - afterTerminal) / 1000.0);
+        busy.append(double(total) / 1000.0);
     }
-    printFigures("UI thread busy per record", busy, "us");
+    printFigures("  handled (terminal text, decode, answer queued)", handled, "us");
+    printFigures("  terminal repaint", terminalPaint, "us");
+    printFigures("  breakdown window repaint", windowPaint, "us");
+    printFigures("UI thread busy per record, all of it", busy, "us");
     QList<double> paints;
     for (int i = 0; i < 20; ++i) {
         QElapsedTimer timer;
