@@ -37,6 +37,8 @@ const QByteArray kAnswer0107Parity = hex("16 34 30 30 35 30 31 30 37 31 C9");
 const QByteArray kAnswer0107Text = hex("16 34 30 30 35 30 31 30 37 33 CB");
 const QByteArray kAnswer0108Normal = hex("16 34 30 30 35 30 31 30 38 30 C7");
 const QByteArray kAnswer0108Parity = hex("16 34 30 30 35 30 31 30 38 31 C6");
+const QByteArray kOkSeq5 = hex("16 33 30 30 35 30 31 30 35 30 CD");
+const QString kLampTimeoutText = QStringLiteral("PBX did not respond to Lamp Control.");
 
 struct Link
 {
@@ -122,6 +124,12 @@ private Q_SLOTS:
     void responses();
     void improperSequenceForgetsEveryPendingRequest();
     void lampControlAnswerIsMatched();
+    void lampControlTimeoutShowsOneBox_data();
+    void lampControlTimeoutShowsOneBox();
+    void lampControlTimeoutStopsTheHealthCheckClockAfterTheBox();
+    void newerLampFrameWaitsItsOwnTenSeconds();
+    void lateLampControlAnswer_data();
+    void lateLampControlAnswer();
     void recordAnswers_data();
     void recordAnswers();
     void forcedAnswerAppliesToOneRecordOnly();
@@ -460,6 +468,105 @@ void TestLinkEngine::lampControlAnswerIsMatched()
     QVERIFY(!l.engine.timers().isActive(Timer::T3));
     QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: (5) Lamp Control Message Rcv'd: OK\r\n\r\n"));
     QVERIFY(l.op.messages.isEmpty());
+}
+
+void TestLinkEngine::lampControlTimeoutShowsOneBox_data()
+{
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("just under 10 s: none") << qint64(9999) << 0;
+    QTest::newRow("10 s: one") << qint64(10000) << 1;
+    QTest::newRow("a minute: still one") << qint64(60000) << 1;
+}
+
+void TestLinkEngine::lampControlTimeoutShowsOneBox()
+{
+    QFETCH(qint64, elapsed);
+    QFETCH(int, boxes);
+    Link l(QStringLiteral("30"));
+    l.bringUp();
+    l.engine.setLampFrameSent(5);
+    l.tick(elapsed);
+    QCOMPARE(l.op.messages.size(), boxes);
+    QCOMPARE(l.engine.lampAnswered(), boxes == 1);
+    QCOMPARE(l.engine.timers().isActive(Timer::T3), boxes == 0);
+    if (boxes == 0)
+        return;
+    const Operator::Message& box = l.op.messages[0];
+    QCOMPARE(box.text, kLampTimeoutText);
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.icon, Operator::Icon::Critical);
+    QCOMPARE(box.buttons, Operator::Buttons::Ok);
+    QVERIFY(l.host.sent.isEmpty()); // the health-check clock is stopped: no check follows
+}
+
+// While the box is open the health-check clock still runs and the frame is not yet given up; an
+// answer arriving then is the lamp answer, and the clock its data restarted is stopped after all.
+void TestLinkEngine::lampControlTimeoutStopsTheHealthCheckClockAfterTheBox()
+{
+    Link l(QStringLiteral("30"), true);
+    l.bringUp();
+    l.engine.setLampFrameSent(5);
+    bool clockRanUnderTheBox = false;
+    bool answeredUnderTheBox = true;
+    l.op.whileShown = [&](const Operator::Message&) {
+        clockRanUnderTheBox = l.engine.timers().isActive(Timer::StatusMonitor);
+        answeredUnderTheBox = l.engine.lampAnswered();
+        l.engine.onSocketData(kOkSeq5);
+    };
+    l.tick(10000);
+    QVERIFY(clockRanUnderTheBox);
+    QVERIFY(!answeredUnderTheBox);
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:04:09: (5) Lamp Control Message Rcv'd: OK\r\n\r\n"));
+    QVERIFY(!l.engine.timers().isActive(Timer::StatusMonitor));
+    QVERIFY(l.engine.lampAnswered());
+}
+
+void TestLinkEngine::newerLampFrameWaitsItsOwnTenSeconds()
+{
+    Link l(QStringLiteral("30"));
+    l.bringUp();
+    l.engine.setLampFrameSent(5);
+    l.tick(9000);
+    l.engine.setLampFrameSent(6);
+    l.tick(9999);
+    QVERIFY(l.op.messages.isEmpty());
+    l.tick(1);
+    QCOMPARE(l.op.messages.size(), 1);
+}
+
+void TestLinkEngine::lateLampControlAnswer_data()
+{
+    QTest::addColumn<bool>("newerFrame");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("the timed-out frame is still the lamp frame")
+        << false << QByteArray(" ->:14:04:18: (5) Lamp Control Message Rcv'd: OK\r\n\r\n")
+        << QStringList{kLampTimeoutText};
+    QTest::newRow("a newer lamp frame replaced it")
+        << true << QByteArray(" ->:14:04:18: (5)  Message Rcv'd: OK\r\n\r\n")
+        << QStringList{kLampTimeoutText, QStringLiteral("Improper sequence received!\r\nPossibly due to a "
+                                                        "system reset or CMOD.\r\n05\r\n6")};
+}
+
+void TestLinkEngine::lateLampControlAnswer()
+{
+    QFETCH(bool, newerFrame);
+    Link l(QStringLiteral("30"), true);
+    l.bringUp();
+    l.engine.setLampFrameSent(5);
+    l.tick(10000);
+    if (newerFrame)
+        l.engine.setLampFrameSent(6);
+    l.tick(10000 - 1);
+    l.host.terminal.clear();
+    l.engine.onSocketData(kOkSeq5);
+    QTEST(l.host.terminal, "line");
+    QStringList boxes;
+    for (const Operator::Message& box : std::as_const(l.op.messages))
+        boxes.append(box.text);
+    QTEST(boxes, "boxes");
 }
 
 void TestLinkEngine::recordAnswers_data()

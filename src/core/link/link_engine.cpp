@@ -59,6 +59,18 @@ void LinkEngine::setLampFrameSent(qint16 sequence)
     m_timers.restart(Timer::T3, now());
 }
 
+// The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.
+// The health-check clock stays stopped until data arrives or the link is connected again; a
+// running load test goes on only once the operator has closed the box.
+void LinkEngine::onLampControlTimeout()
+{
+    m_timers.stop(Timer::T3);
+    m_operator.tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
+                    QStringLiteral("Error"));
+    m_timers.stop(Timer::StatusMonitor);
+    m_lampAnswered = true;
+}
+
 // The connect command: opens the link when none stands and releases it when one does.
 void LinkEngine::connectCommand()
 {
@@ -325,8 +337,7 @@ void LinkEngine::onTimer(Timer timer)
         onHealthCheckTimeout();
         break;
     case Timer::T3:
-        // The lamp-control answer time belongs to the lamp commands; without them it only stops.
-        m_timers.stop(Timer::T3);
+        onLampControlTimeout();
         break;
     case Timer::Timer1:
         onConnectTimeTick();

@@ -88,7 +88,8 @@ public:
     // The link ends: shown down, socket closed, its timers stopped.
     void shutDownLink();
 
-    // A lamp-control frame with this sequence number left: its answer is awaited for 10 s.
+    // A lamp-control frame with this sequence number left: it replaces any earlier one, and its
+    // answer is awaited for 10 s from now, whatever remained of an earlier frame's wait.
     void setLampFrameSent(qint16 sequence);
     bool lampAnswered() const { return m_lampAnswered; }
     int missedHealthChecks() const { return m_missedHealthChecks; }
@@ -103,6 +104,7 @@ private:
     void openConnection();
     void onStatusMonitorTick();
     void onHealthCheckTimeout();
+    void onLampControlTimeout();
     void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
