@@ -77,6 +77,10 @@ void TestLinkFrames::builtFrames_data()
     QTest::newRow("text frame, 31-byte message, length 035 even")
         << buildTextFrame("1", 7, message31(), E)
         << hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 42");
+    // A tagged lamp message, VMM off for station 1000: 18 bytes, so the length reads "022".
+    QTest::newRow("text frame, 18-byte message, length 022 odd")
+        << buildTextFrame("1", 7, hex("02 302141 3031 3031 36 3032 3034 31303030 03"), O)
+        << hex("16 31303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 98");
     QTest::newRow("text frame, 31-byte message, odd")
         << buildTextFrame("1", 7, message31(), O)
         << hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 BD");
