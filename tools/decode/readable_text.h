@@ -1,0 +1,14 @@
+#pragma once
+
+#include "decode/breakdown.h"
+
+#include <QByteArray>
+
+namespace zkn::decodetool {
+
+// Appends one record's decode for people, in UTF-8: the heading "Record <number>: <caption>",
+// one line per filled box ("Calling Party (Station)  STN: 2003...."), one per message the decode
+// raised ("Message  ERROR: Unknown Call Type"), and an empty line.
+void appendReadable(QByteArray& out, int number, const decode::Breakdown& breakdown);
+
+} // namespace zkn::decodetool

@@ -1,0 +1,50 @@
+#include "record_finder.h"
+
+namespace zkn::decodetool {
+
+namespace {
+
+constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
+constexpr qsizetype kTypePosition = 3; // the third header character, after STX
+constexpr char kCallRecordType = 'J';
+
+} // namespace
+
+RecordFinder::RecordFinder(Handler handler) : m_handler(std::move(handler)) {}
+
+void RecordFinder::feed(QByteArrayView block)
+{
+    // Each ETX closes the text from the last STX before it; each byte is looked at by one
+    // forward and at most one backward search, so the work stays linear in the input.
+    qsizetype from = 0;
+    while (from < block.size()) {
+        const qsizetype etx = block.indexOf(kEtx, from);
+        const qsizetype end = etx < 0 ? block.size() : etx + 1;
+        const QByteArrayView stretch = block.sliced(from, end - from);
+        const qsizetype stx = stretch.lastIndexOf(kStx);
+        if (etx < 0) {
+            if (stx >= 0)
+                m_open = stretch.sliced(stx).toByteArray();
+            else if (!m_open.isEmpty())
+                m_open.append(stretch);
+            return;
+        }
+        if (stx >= 0) {
+            offer(stretch.sliced(stx));
+        } else if (!m_open.isEmpty()) {
+            m_open.append(stretch);
+            offer(m_open);
+        }
+        m_open.clear();
+        from = end;
+    }
+}
+
+void RecordFinder::offer(QByteArrayView text) const
+{
+    if (text.size() > kTypePosition && text[kTypePosition] == kCallRecordType)
+        m_handler(text);
+}
+
+} // namespace zkn::decodetool

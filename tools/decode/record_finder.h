@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <functional>
+
+namespace zkn::decodetool {
+
+// Finds call-information records in a stream of bytes handed over in blocks of any size: STX,
+// three header characters of which the third is "J", the body, ETX. Whatever lies between
+// records (time stamps, direction markers, line ends, other messages) is skipped; a record
+// holds no STX, so an STX that another STX follows before any ETX starts nothing. Lamp-control
+// answers (STX "0!A") fail the "J" and are skipped with the rest.
+class RecordFinder
+{
+public:
+    // Called with each record, STX and ETX included, in the order found. The view lives only
+    // for the call.
+    using Handler = std::function<void(QByteArrayView record)>;
+
+    explicit RecordFinder(Handler handler);
+
+    // The next block of the stream. A record begun in one block is finished in a later one;
+    // one still open when the stream ends is never reported.
+    void feed(QByteArrayView block);
+
+private:
+    void offer(QByteArrayView text) const;
+
+    Handler m_handler;
+    QByteArray m_open; // from the last STX not yet closed by an ETX; empty outside a record
+};
+
+} // namespace zkn::decodetool
