@@ -155,9 +155,11 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     m_serialBuffer = new FrmDBSerial(this, m_serial);
     m_breakDown = new FrmBreakDown(this);
 
-    m_txBlink.setSingleShot(true);
-    m_txBlink.setInterval(50);
-    connect(&m_txBlink, &QTimer::timeout, this, [this] { m_txLed->setOn(false); });
+    for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
+        blink->setSingleShot(true);
+        blink->setInterval(50);
+        connect(blink, &QTimer::timeout, this, [led] { (*led)->setOn(false); });
+    }
 
     wireCommands();
     applyConnectionType(m_connection.connectionType());

@@ -174,8 +174,10 @@ private:
     Indicator* m_txLed = nullptr;
     Indicator* m_rxLed = nullptr;
     Indicator* m_dsrLed = nullptr;
-    // The transmit lamp stays lit 50 ms after the last frame, without holding the window.
+    // The transmit and receive lamps stay lit 50 ms after the last frame, so a short piece of
+    // work still shows, without holding the window.
     QTimer m_txBlink;
+    QTimer m_rxBlink;
 
     frmProperties* m_properties = nullptr;
     FrmDebugOptions* m_debugOptions = nullptr;

@@ -60,9 +60,13 @@ void frmTerminal::BlinkTx()
     m_txBlink.start();
 }
 
+// Lit while data is handled and for 50 ms after, like the transmit lamp.
 void frmTerminal::setRxIndicator(bool on)
 {
-    m_rxLed->setOn(on);
+    if (!on)
+        return;
+    m_rxLed->setOn(true);
+    m_rxBlink.start();
 }
 
 void frmTerminal::setDsrIndicator(bool on)

@@ -32,9 +32,8 @@ Indicator::Indicator(const QString& onName, const QPixmap& onPicture, const QStr
 
 void Indicator::setOn(bool on)
 {
+    // Painted with the next frame: a lamp is held lit long enough to be seen by whoever lights it.
     m_stack->setCurrentWidget(on ? m_on : m_off);
-    // The lamp shows the moment it changes, even inside a long piece of work.
-    repaint();
 }
 
 bool Indicator::isOn() const
