@@ -34,7 +34,6 @@ public:
     explicit ToolApplication(Operator& op);
     ~ToolApplication() override;
 
-    Operator& op() { return m_operator; }
     settings::SettingsStore& store() { return m_store; }
     ConnectionOptions& connection() { return m_connection; }
     DebugOptions& debugOptions() { return m_debug; }

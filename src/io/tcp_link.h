@@ -47,7 +47,6 @@ public:
     ~TcpLink() override;
 
     void setRemotePort(quint16 port) { m_remotePort = port; }
-    quint16 remotePort() const { return m_remotePort; }
     // Time allowed from connectToHost() to connected(); a dropped SYN would otherwise hang for
     // minutes.
     void setConnectTimeout(int ms) { m_connectTimeout.setInterval(ms); }
