@@ -14,7 +14,7 @@ ToolApplication::~ToolApplication() = default;
 
 MainWindowServices ToolApplication::windowServices()
 {
-    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log};
+    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log, m_expansion};
 }
 
 void ToolApplication::attach(frmTerminal& window)

@@ -4,6 +4,7 @@
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
+#include "model/expansion_option.h"
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "system_clock.h"
@@ -37,6 +38,7 @@ public:
     settings::SettingsStore& store() { return m_store; }
     ConnectionOptions& connection() { return m_connection; }
     DebugOptions& debugOptions() { return m_debug; }
+    ExpansionOption& expansion() { return m_expansion; }
     SerialLine& serial() { return m_serial; }
     TcpLink& socket() { return m_socket; }
     LogFile& log() { return m_log; }
@@ -56,6 +58,7 @@ private:
     settings::SettingsStore m_store;
     ConnectionOptions m_connection;
     DebugOptions m_debug;
+    ExpansionOption m_expansion;
     SerialLine m_serial;
     TcpLink m_socket;
     SystemClock m_clock;

@@ -135,7 +135,7 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), m_operator(services.op), m_store(services.store),
       m_connection(services.connection), m_debug(services.debug), m_serial(services.serial),
-      m_log(services.log)
+      m_log(services.log), m_expansion(services.expansion)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));

@@ -18,6 +18,7 @@ namespace zkn {
 class ConnectionOptions;
 enum class ConnectionType;
 class DebugOptions;
+class ExpansionOption;
 class Indicator;
 class LogFile;
 class Operator;
@@ -43,6 +44,7 @@ struct MainWindowServices
     DebugOptions& debug;
     SerialLine& serial;
     LogFile& log;
+    ExpansionOption& expansion;
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar, and the windows opened
@@ -163,6 +165,7 @@ private:
     DebugOptions& m_debug;
     SerialLine& m_serial;
     LogFile& m_log;
+    ExpansionOption& m_expansion;
 
     TerminalView* m_txtTerm = nullptr;
     QSpinBox* m_fontStep = nullptr;

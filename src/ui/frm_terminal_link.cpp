@@ -9,6 +9,7 @@
 #include "frm_properties.h"
 #include "indicator.h"
 #include "model/connection_options.h"
+#include "model/expansion_option.h"
 #include "operator/operator.h"
 #include "terminal_view.h"
 
@@ -132,6 +133,8 @@ void frmTerminal::decodeIntoWindow(const QByteArray& record, bool messagesLater)
     const decode::Breakdown breakdown = decode::DecodeRecord(
         record, m_connection.recordFormatKra() ? decode::RecordFormat::Kra : decode::RecordFormat::Olv);
     m_breakDown->showBreakdown(breakdown);
+    if (breakdown.expansion != decode::ExpansionBox::Unchanged)
+        m_expansion.setEnabled(breakdown.expansion == decode::ExpansionBox::Checked);
     const auto tell = [this, messages = breakdown.messages] {
         for (const Operator::Message& message : messages)
             m_operator.ask(message);

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void holdKeepsTheRecordButNotTheTime();
     void hiddenWindowDecodesNothing();
     void titleBarCloseUnloadsTheWindow();
+    void olvRecordsSetTheExpansionOption();
     void doubleClickDecodesARecordOnly_data();
     void doubleClickDecodesARecordOnly();
 };
@@ -160,6 +161,24 @@ void TestBreakDown::titleBarCloseUnloadsTheWindow()
     QVERIFY(!r.in<QCheckBox>("ChkHold")->isChecked());
     QCOMPARE(r.window->findChildren<QGroupBox*>().size(), 6); // the plain frames alone
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Format Message Information - ZKN-Tool"));
+}
+
+// The 8-digit layouts need the expansion for the lamp messages too; the 6-digit ones do not.
+void TestBreakDown::olvRecordsSetTheExpansionOption()
+{
+    Rig r;
+    QVERIFY(r.start(false));
+    r.format->trigger();
+    ExpansionOption& expansion = r.t.app->expansion();
+    r.receive(catalogueRecord(pbxsim::RecordLayout::Olv8));
+    QVERIFY(expansion.isEnabled());
+    r.receive(catalogueRecord(pbxsim::RecordLayout::Olv6Expanded));
+    QVERIFY(!expansion.isEnabled());
+    r.receive(catalogueRecord(pbxsim::RecordLayout::Olv8Expanded));
+    QVERIFY(expansion.isEnabled());
+    r.in<QCheckBox>("ChkHold")->click();
+    r.receive(catalogueRecord(pbxsim::RecordLayout::Olv6));
+    QVERIFY(expansion.isEnabled()); // a held window decodes nothing, so changes nothing
 }
 
 void TestBreakDown::doubleClickDecodesARecordOnly_data()
