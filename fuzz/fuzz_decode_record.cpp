@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QByteArrayView text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     if (!zkn::fuzz::checkDecodeProperty(text))
         std::abort();
     return 0;

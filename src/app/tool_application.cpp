@@ -4,8 +4,6 @@
 #include "link/link_engine.h"
 #include "link_timer_driver.h"
 
-#include <utility>
-
 namespace zkn {
 
 ToolApplication::ToolApplication(Operator& op) : m_operator(op), m_log(op) {}

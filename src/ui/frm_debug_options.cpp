@@ -1,6 +1,5 @@
 #include "frm_debug_options.h"
 
-#include "frm_debug.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "settings/setting_text.h"
