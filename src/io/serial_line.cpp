@@ -61,6 +61,10 @@ SerialLine::SerialLine(QObject* parent) : QObject(parent)
     connect(&m_lineWatch, &QTimer::timeout, this, &SerialLine::pollLines);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLine::onPortError);
+    connect(&m_port, &QSerialPort::bytesWritten, this, [this] {
+        if (m_port.bytesToWrite() == 0)
+            Q_EMIT allWritten();
+    });
 }
 
 void SerialLine::setCommPort(int n)
@@ -174,10 +178,13 @@ void SerialLine::setReceiveEnabled(bool enabled)
         QMetaObject::invokeMethod(this, &SerialLine::onReadyRead, Qt::QueuedConnection);
 }
 
-void SerialLine::write(const QByteArray& bytes)
+QString SerialLine::write(const QByteArray& bytes)
 {
-    if (isOpen())
-        m_port.write(bytes);
+    if (!isOpen() || m_closingOnError)
+        return QStringLiteral("The serial port is not open.");
+    if (m_port.write(bytes) != bytes.size())
+        return m_port.errorString();
+    return {};
 }
 
 void SerialLine::onReadyRead()

@@ -70,8 +70,9 @@ public:
     qint64 bytesWaiting() const { return m_port.bytesAvailable(); }
     qint64 inputBufferSize() const { return InputBufferSize; }
 
-    // Bytes written to a closed port are dropped.
-    void write(const QByteArray& bytes);
+    // Hands the bytes to the port; they leave as the line takes them. Returns why nothing was
+    // handed over (the port is closed, the device failed), else nothing.
+    QString write(const QByteArray& bytes);
     qint64 bytesToWrite() const { return m_port.bytesToWrite(); }
 
 Q_SIGNALS:
@@ -81,6 +82,8 @@ Q_SIGNALS:
     void lineEvent(link::SerialEvent event);
     // The port was closed because the device failed (e.g. a hung-up line); emitted once.
     void closedByError(const QString& description);
+    // Everything written has left the port's buffer.
+    void allWritten();
 
 private:
     // What the line poll saw: the modem line bits and the driver's line error counters.
