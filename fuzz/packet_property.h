@@ -10,6 +10,7 @@
 #include "link/link_engine.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
+#include "model/expansion_option.h"
 
 #include <QList>
 
@@ -34,10 +35,11 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     test::ScriptedOperator op;
     ConnectionOptions connection;
     DebugOptions debug;
+    ExpansionOption expansion;
     connection.setConnectionType(ConnectionType::Lan);
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
-    link::LinkEngine engine(host, host, op, clock, connection, debug);
+    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion);
     host.state = link::SocketState::Connected;
     engine.onSocketConnected();
     host.sent.clear();

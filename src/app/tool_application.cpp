@@ -20,7 +20,8 @@ void ToolApplication::attach(frmTerminal& window)
     Q_ASSERT(!m_engine);
     m_window = &window;
     m_engine =
-        std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection, m_debug);
+        std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection, m_debug,
+                                                    m_expansion);
     m_driver = std::make_unique<LinkTimerDriver>(*m_engine, m_clock);
     wireTransports();
     link::LinkEngine& engine = *m_engine;

@@ -64,4 +64,9 @@ QByteArray LinkTransports::readSerialInput()
     return m_serial.readAll();
 }
 
+QString LinkTransports::writeSerial(const QByteArray& bytes)
+{
+    return m_serial.write(bytes);
+}
+
 } // namespace zkn

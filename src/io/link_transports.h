@@ -23,6 +23,7 @@ public:
     bool serialDsr() const override;
     void setSerialReceive(bool on) override;
     QByteArray readSerialInput() override;
+    QString writeSerial(const QByteArray& bytes) override;
 
 private:
     TcpLink& m_socket;

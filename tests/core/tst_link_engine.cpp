@@ -4,9 +4,11 @@
 #include "fake_link_host.h"
 #include "scripted_operator.h"
 
+#include "lamp/single_station_request.h"
 #include "link/link_engine.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
+#include "model/expansion_option.h"
 
 #include <QTest>
 
@@ -15,6 +17,7 @@ using namespace zkn::link;
 using zkn::test::FakeClock;
 using zkn::test::FakeLinkHost;
 using zkn::test::ScriptedOperator;
+using zkn::test::withCheckByte;
 using Panel = LinkHost::Panel;
 
 namespace {
@@ -37,7 +40,6 @@ const QByteArray kAnswer0107Parity = hex("16 34 30 30 35 30 31 30 37 31 C9");
 const QByteArray kAnswer0107Text = hex("16 34 30 30 35 30 31 30 37 33 CB");
 const QByteArray kAnswer0108Normal = hex("16 34 30 30 35 30 31 30 38 30 C7");
 const QByteArray kAnswer0108Parity = hex("16 34 30 30 35 30 31 30 38 31 C6");
-const QByteArray kOkSeq5 = hex("16 33 30 30 35 30 31 30 35 30 CD");
 const QString kLampTimeoutText = QStringLiteral("PBX did not respond to Lamp Control.");
 
 struct Link
@@ -47,7 +49,8 @@ struct Link
     ScriptedOperator op;
     ConnectionOptions connection;
     DebugOptions debug;
-    LinkEngine engine{host, host, op, clock, connection, debug};
+    ExpansionOption expansion;
+    LinkEngine engine{host, host, op, clock, connection, debug, expansion};
 
     Link(const QString& interval = QStringLiteral("5"), bool detail = false)
     {
@@ -69,6 +72,7 @@ struct Link
         engine.onSocketData(kOkSeq0);
         host.sent.clear();
         host.terminal.clear();
+        host.txBlinks = 0;
     }
 
     void tick(qint64 ms = 1000)
@@ -93,12 +97,20 @@ struct Link
         return test::withCheckByte(QByteArray(1, '\x16') + "3005" + host.sent.last().mid(5, 4) + code);
     }
     void answerLastHealthCheck() { engine.onSocketData(responseToLast()); }
+    // A load-test message (VMM on for station 1000); returns the PBX's OK answer to it.
+    QByteArray sendLampMessage()
+    {
+        engine.beginLampMessage();
+        engine.LampControl(1000, lamp::LampFunction::VmmOn);
+        return responseToLast();
+    }
 };
 
 } // namespace
 
 using LinkEnd = std::function<void(Link&)>;
 Q_DECLARE_METATYPE(LinkEnd)
+Q_DECLARE_METATYPE(zkn::ConnectionType)
 
 class TestLinkEngine : public QObject
 {
@@ -130,6 +142,10 @@ private Q_SLOTS:
     void newerLampFrameWaitsItsOwnTenSeconds();
     void lateLampControlAnswer_data();
     void lateLampControlAnswer();
+    void lampControlOnTheLine_data();
+    void lampControlOnTheLine();
+    void singleStationSend_data();
+    void singleStationSend();
     void recordAnswers_data();
     void recordAnswers();
     void forcedAnswerAppliesToOneRecordOnly();
@@ -460,13 +476,14 @@ void TestLinkEngine::lampControlAnswerIsMatched()
 {
     Link l(QStringLiteral("30"), true);
     l.bringUp();
-    l.engine.setLampFrameSent(5);
+    const QByteArray answer = l.sendLampMessage();
     QVERIFY(l.engine.timers().isActive(Timer::T3));
     QVERIFY(!l.engine.lampAnswered());
-    l.engine.onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD"));
+    l.host.terminal.clear();
+    l.engine.onSocketData(answer);
     QVERIFY(l.engine.lampAnswered());
     QVERIFY(!l.engine.timers().isActive(Timer::T3));
-    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: (5) Lamp Control Message Rcv'd: OK\r\n\r\n"));
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: (1) Lamp Control Message Rcv'd: OK\r\n\r\n"));
     QVERIFY(l.op.messages.isEmpty());
 }
 
@@ -485,7 +502,8 @@ void TestLinkEngine::lampControlTimeoutShowsOneBox()
     QFETCH(int, boxes);
     Link l(QStringLiteral("30"));
     l.bringUp();
-    l.engine.setLampFrameSent(5);
+    l.sendLampMessage();
+    l.host.sent.clear();
     l.tick(elapsed);
     QCOMPARE(l.op.messages.size(), boxes);
     QCOMPARE(l.engine.lampAnswered(), boxes == 1);
@@ -506,19 +524,20 @@ void TestLinkEngine::lampControlTimeoutStopsTheHealthCheckClockAfterTheBox()
 {
     Link l(QStringLiteral("30"), true);
     l.bringUp();
-    l.engine.setLampFrameSent(5);
+    const QByteArray answer = l.sendLampMessage();
+    l.host.terminal.clear();
     bool clockRanUnderTheBox = false;
     bool answeredUnderTheBox = true;
     l.op.whileShown = [&](const Operator::Message&) {
         clockRanUnderTheBox = l.engine.timers().isActive(Timer::StatusMonitor);
         answeredUnderTheBox = l.engine.lampAnswered();
-        l.engine.onSocketData(kOkSeq5);
+        l.engine.onSocketData(answer);
     };
     l.tick(10000);
     QVERIFY(clockRanUnderTheBox);
     QVERIFY(!answeredUnderTheBox);
     QCOMPARE(l.op.messages.size(), 1);
-    QCOMPARE(l.host.terminal, QByteArray(" ->:14:04:09: (5) Lamp Control Message Rcv'd: OK\r\n\r\n"));
+    QCOMPARE(l.host.terminal, QByteArray(" ->:14:04:09: (1) Lamp Control Message Rcv'd: OK\r\n\r\n"));
     QVERIFY(!l.engine.timers().isActive(Timer::StatusMonitor));
     QVERIFY(l.engine.lampAnswered());
 }
@@ -527,9 +546,9 @@ void TestLinkEngine::newerLampFrameWaitsItsOwnTenSeconds()
 {
     Link l(QStringLiteral("30"));
     l.bringUp();
-    l.engine.setLampFrameSent(5);
+    l.sendLampMessage();
     l.tick(9000);
-    l.engine.setLampFrameSent(6);
+    l.sendLampMessage();
     l.tick(9999);
     QVERIFY(l.op.messages.isEmpty());
     l.tick(1);
@@ -542,12 +561,12 @@ void TestLinkEngine::lateLampControlAnswer_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QStringList>("boxes");
     QTest::newRow("the timed-out frame is still the lamp frame")
-        << false << QByteArray(" ->:14:04:18: (5) Lamp Control Message Rcv'd: OK\r\n\r\n")
+        << false << QByteArray(" ->:14:04:18: (1) Lamp Control Message Rcv'd: OK\r\n\r\n")
         << QStringList{kLampTimeoutText};
     QTest::newRow("a newer lamp frame replaced it")
-        << true << QByteArray(" ->:14:04:18: (5)  Message Rcv'd: OK\r\n\r\n")
+        << true << QByteArray(" ->:14:04:18: (1)  Message Rcv'd: OK\r\n\r\n")
         << QStringList{kLampTimeoutText, QStringLiteral("Improper sequence received!\r\nPossibly due to a "
-                                                        "system reset or CMOD.\r\n05\r\n6")};
+                                                        "system reset or CMOD.\r\n01\r\n2")};
 }
 
 void TestLinkEngine::lateLampControlAnswer()
@@ -555,18 +574,230 @@ void TestLinkEngine::lateLampControlAnswer()
     QFETCH(bool, newerFrame);
     Link l(QStringLiteral("30"), true);
     l.bringUp();
-    l.engine.setLampFrameSent(5);
+    const QByteArray answer = l.sendLampMessage();
     l.tick(10000);
     if (newerFrame)
-        l.engine.setLampFrameSent(6);
+        l.sendLampMessage();
     l.tick(10000 - 1);
     l.host.terminal.clear();
-    l.engine.onSocketData(kOkSeq5);
+    l.engine.onSocketData(answer);
     QTEST(l.host.terminal, "line");
     QStringList boxes;
     for (const Operator::Message& box : std::as_const(l.op.messages))
         boxes.append(box.text);
     QTEST(boxes, "boxes");
+}
+
+void TestLinkEngine::lampControlOnTheLine_data()
+{
+    QTest::addColumn<ConnectionType>("type");
+    QTest::addColumn<bool>("kra");
+    QTest::addColumn<bool>("expansion");
+    QTest::addColumn<bool>("dsr");
+    QTest::addColumn<QByteArray>("sent");     // the frame on TCP, the bare message on the serial line
+    QTest::addColumn<QByteArray>("terminal"); // after the time stamp
+    QTest::addColumn<bool>("answered");
+
+    const auto L = ConnectionType::Lan;
+    const auto S = ConnectionType::Serial;
+    // Device "1", the first number after the connect request's 0, odd parity.
+    QTest::newRow("TCP, KRA: tagged, length 022")
+        << L << true << false << true
+        << withCheckByte(hex("16 31 303232 3031 3031 02 302141 3031 3031 36 3032 3034 31303030 03"))
+        << QByteArray("\x02"
+                      "0!A0101602041000\x03")
+        << false;
+    QTest::newRow("TCP, OLV: fixed fields, blanks shown as dots")
+        << L << false << false << true
+        << withCheckByte(hex("16 31 303232 3031 3031 02 302141 36 31303030 2020202020202020 03"))
+        << QByteArray("\x02"
+                      "0!A61000........\x03")
+        << false;
+    QTest::newRow("TCP, OLV, expansion: 32 characters, length 036")
+        << L << false << true << true
+        << withCheckByte(hex("16 31 303336 3031 3031 02 302141 36 31303030") + QByteArray(22, ' ') + '\x03')
+        << QByteArray("\x02"
+                      "0!A61000" +
+                      QByteArray(22, '.') + '\x03')
+        << false;
+    QTest::newRow("serial, OLV: the message bare") << S << false << false << true
+                                                   << QByteArray("\x02"
+                                                                 "0!A61000        \x03")
+                                                   << QByteArray("\x02"
+                                                                 "0!A61000........\x03")
+                                                   << true;
+    QTest::newRow("serial, KRA: the form goes by the PBX") << S << true << false << true
+                                                           << QByteArray("\x02"
+                                                                         "0!A0101602041000\x03")
+                                                           << QByteArray("\x02"
+                                                                         "0!A0101602041000\x03")
+                                                           << true;
+    QTest::newRow("serial without DSR: nothing, and answered")
+        << S << false << false << false << QByteArray() << QByteArray() << true;
+}
+
+void TestLinkEngine::lampControlOnTheLine()
+{
+    QFETCH(ConnectionType, type);
+    QFETCH(bool, kra);
+    QFETCH(bool, expansion);
+    QFETCH(bool, dsr);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, terminal);
+    Link l(QStringLiteral("30"));
+    l.connection.setKraSelected(kra);
+    l.expansion.setEnabled(expansion);
+    if (type == ConnectionType::Lan) {
+        l.bringUp();
+    } else {
+        l.connection.setConnectionType(type);
+        l.host.portOpen = true;
+        l.host.dsr = dsr;
+    }
+    l.engine.beginLampMessage();
+    l.engine.LampControl(1000, lamp::LampFunction::VmmOff);
+    const QList<QByteArray> onTheLine = type == ConnectionType::Lan ? l.host.sent : l.host.serialOutput;
+    QCOMPARE(onTheLine, sent.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{sent});
+    QCOMPARE(l.host.terminal, terminal.isEmpty() ? QByteArray() : "<- :14:03:59: " + terminal + "\r\n");
+    QTEST(l.engine.lampAnswered(), "answered");
+    QCOMPARE(l.engine.timers().isActive(Timer::T3), type == ConnectionType::Lan);
+    // The transmit lamp blinks for what the serial line took only.
+    QCOMPARE(l.host.txBlinks, type == ConnectionType::Serial && dsr ? 1 : 0);
+}
+
+namespace {
+
+// How the line stands when the dialog's Send is clicked.
+enum class Line
+{
+    TcpUp,        // the link stands
+    TcpDown,      // no connection
+    SerialOpen,   // port open, DSR held
+    SerialClosed, // port closed; it opens and holds DSR
+    SerialNoDsr,  // port open, DSR down
+    SerialMissing // port closed; no such device
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Line)
+Q_DECLARE_METATYPE(zkn::lamp::SingleStationRequest)
+
+void TestLinkEngine::singleStationSend_data()
+{
+    using lamp::LampAction;
+    using Outcome = LinkEngine::SingleStationOutcome;
+    QTest::addColumn<Line>("line");
+    QTest::addColumn<bool>("expansion");
+    QTest::addColumn<lamp::SingleStationRequest>("request");
+    QTest::addColumn<QByteArray>("sent");     // the frame on TCP, the bare message on the serial line
+    QTest::addColumn<QByteArray>("terminal"); // after the time stamp
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<Outcome>("outcome");
+
+    const auto request = [](const char* from, const char* to, LampAction mw, LampAction vmm) {
+        return lamp::SingleStationRequest{from, to, mw, vmm};
+    };
+    const auto none = LampAction::NoChange;
+    const QString noDsr = QStringLiteral("MODEM/PBX not connected, check cable!");
+
+    QTest::newRow("no option chosen")
+        << Line::TcpUp << false << request("1000", " ", none, none) << QByteArray() << QByteArray()
+        << QStringLiteral("Please select an option.") << Outcome::Done;
+    // TCP: tagged, the frame shown from STX without its check byte, blanks as they are.
+    QTest::newRow("TCP, range 1000 to 1010, MW off")
+        << Line::TcpUp << false << request("1000", "1010", LampAction::Off, none)
+        << withCheckByte(
+               hex("16 31 303330 3031 3031 02 302141 3031 3031 35 3032 3034 31303030 3033 3034 31303130 03"))
+        << QByteArray("\x02"
+                      "0!A010150204100003041010\x03")
+        << QString() << Outcome::Done;
+    QTest::newRow("TCP, second box one blank: no field 03")
+        << Line::TcpUp << false << request("1000", " ", none, LampAction::On)
+        << withCheckByte(hex("16 31 303232 3031 3031 02 302141 3031 3031 32 3032 3034 31303030 03"))
+        << QByteArray("\x02"
+                      "0!A0101202041000\x03")
+        << QString() << Outcome::Done;
+    QTest::newRow("TCP, expansion does not change the tagged form")
+        << Line::TcpUp << true << request("12345678", "", LampAction::On, none)
+        << withCheckByte(hex("16 31 303236 3031 3031 02 302141 3031 3031 31 3032 3038 3132333435363738 03"))
+        << QByteArray("\x02"
+                      "0!A010110208"
+                      "12345678\x03")
+        << QString() << Outcome::Done;
+    QTest::newRow("TCP, no connection")
+        << Line::TcpDown << false << request("1000", " ", LampAction::On, none) << QByteArray()
+        << QByteArray() << QStringLiteral("PBX does not respond, check Host Name or IP address!")
+        << Outcome::Quit;
+    // Serial: fixed fields, shown with dots, no transmit blink.
+    QTest::newRow("serial, 1000 alone, MW on")
+        << Line::SerialOpen << false << request("1000", " ", LampAction::On, none)
+        << QByteArray("\x02"
+                      "0!A11000        \x03")
+        << QByteArray("\x02"
+                      "0!A11000........\x03")
+        << QString() << Outcome::Done;
+    QTest::newRow("serial, range, VMM off, expansion")
+        << Line::SerialOpen << true << request("1000", "1010", none, LampAction::Off)
+        << QByteArray("\x02"
+                      "0!A61000    1010              \x03")
+        << QByteArray("\x02"
+                      "0!A61000....1010..............\x03")
+        << QString() << Outcome::Done;
+    QTest::newRow("serial, the port is opened first")
+        << Line::SerialClosed << false << request("1000", " ", none, LampAction::On)
+        << QByteArray("\x02"
+                      "0!A21000        \x03")
+        << QByteArray("\x02"
+                      "0!A21000........\x03")
+        << QString() << Outcome::Done;
+    QTest::newRow("serial without DSR: nothing, the port closed again")
+        << Line::SerialNoDsr << false << request("1000", " ", LampAction::On, none) << QByteArray()
+        << QByteArray() << noDsr << Outcome::Quit;
+    QTest::newRow("serial, no such port: only the connect command's box")
+        << Line::SerialMissing << false << request("1000", " ", LampAction::On, none) << QByteArray()
+        << QByteArray()
+        << QStringLiteral(
+               "The COMM port you have selected in Connection Properties\r\ndoes not exist on this machine!")
+        << Outcome::Done;
+    QTest::newRow("serial, seven characters in a field of six")
+        << Line::SerialOpen << false << request("1234567", " ", LampAction::On, none) << QByteArray()
+        << QByteArray() << QStringLiteral("A station number on the serial line has at most 6 characters.")
+        << Outcome::Done;
+}
+
+void TestLinkEngine::singleStationSend()
+{
+    QFETCH(Line, line);
+    QFETCH(bool, expansion);
+    QFETCH(lamp::SingleStationRequest, request);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, terminal);
+    QFETCH(QString, box);
+    Link l(QStringLiteral("30"));
+    l.expansion.setEnabled(expansion);
+    const bool tcp = line == Line::TcpUp || line == Line::TcpDown;
+    if (line == Line::TcpUp) {
+        l.bringUp();
+    } else if (!tcp) {
+        l.connection.setConnectionType(ConnectionType::Serial);
+        l.host.portOpen = line == Line::SerialOpen || line == Line::SerialNoDsr;
+        l.host.portExists = line != Line::SerialMissing;
+        l.host.dsr = line != Line::SerialNoDsr;
+    }
+    QTEST(l.engine.sendSingleStation(request), "outcome");
+
+    const QList<QByteArray> onTheLine = tcp ? l.host.sent : l.host.serialOutput;
+    QCOMPARE(onTheLine, sent.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{sent});
+    QCOMPARE(l.host.terminal, terminal.isEmpty() ? QByteArray() : "<- :14:03:59: " + terminal + "\r\n");
+    QStringList boxes;
+    for (const Operator::Message& shown : std::as_const(l.op.messages))
+        boxes.append(shown.text);
+    QCOMPARE(boxes.value(boxes.size() - 1), box);
+    QCOMPARE(l.engine.timers().isActive(Timer::T3), tcp && !sent.isEmpty());
+    QCOMPARE(l.host.txBlinks, tcp && !sent.isEmpty() ? 1 : 0);
+    if (line == Line::SerialNoDsr)
+        QVERIFY(!l.host.portOpen);
 }
 
 void TestLinkEngine::recordAnswers_data()

@@ -6,6 +6,7 @@
 #include "link_timer_driver.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
+#include "model/expansion_option.h"
 #include "system_clock.h"
 
 #include <QTest>
@@ -30,10 +31,11 @@ void TestLinkTimerDriver::otherTimersRunWhileATimersBoxIsOpen()
     SystemClock clock;
     ConnectionOptions connection;
     DebugOptions debug;
+    ExpansionOption expansion;
     connection.setConnectionType(ConnectionType::Lan);
     debug.setHealthCheckIntervalText(QStringLiteral("0"));
     debug.setDetail(true);
-    link::LinkEngine engine(host, host, op, clock, connection, debug);
+    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion);
     LinkTimerDriver driver(engine, clock);
 
     int statusDuringTheBox = -1;

@@ -41,6 +41,13 @@ public:
     bool serialDsr() const override { return dsr; }
     void setSerialReceive(bool on) override { receiving = on; }
     QByteArray readSerialInput() override;
+    QString writeSerial(const QByteArray& bytes) override
+    {
+        if (!portOpen)
+            return QStringLiteral("closed");
+        serialOutput.append(bytes);
+        return {};
+    }
 
     void WriteTerminal(const QByteArray& text) override
     {
@@ -91,6 +98,7 @@ public:
     bool dsr = true;
     bool receiving = false;
     QByteArray serialInput;
+    QList<QByteArray> serialOutput; // each write to the port
 
     QList<QByteArray> sent; // handed to IPSend
     QByteArray terminal;

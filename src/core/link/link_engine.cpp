@@ -19,9 +19,9 @@ using Panel = LinkHost::Panel;
 } // namespace
 
 LinkEngine::LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
-                       const ConnectionOptions& connection, DebugOptions& debug)
+                       const ConnectionOptions& connection, DebugOptions& debug, const ExpansionOption& expansion)
     : m_transport(transport), m_host(host), m_operator(op), m_clock(clock), m_connection(connection),
-      m_debug(debug), m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
+      m_debug(debug), m_expansion(expansion), m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
                                 [this](const QByteArray& record) {
                                     writeLine(display::marker::Received, record);
                                     m_host.recordArrived(record, true, m_clock.wallClock());
@@ -49,26 +49,6 @@ QByteArray LinkEngine::device() const
 void LinkEngine::writeLine(const char* marker, const QByteArray& text)
 {
     m_host.WriteTerminal(display::terminalLine(marker, m_clock.wallClock().time(), text));
-}
-
-void LinkEngine::setLampFrameSent(qint16 sequence)
-{
-    m_seqLamp = sequence;
-    m_lampPending = true;
-    m_lampAnswered = false;
-    m_timers.restart(Timer::T3, now());
-}
-
-// The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.
-// The health-check clock stays stopped until data arrives or the link is connected again; a
-// running load test goes on only once the operator has closed the box.
-void LinkEngine::onLampControlTimeout()
-{
-    m_timers.stop(Timer::T3);
-    m_operator.tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
-                    QStringLiteral("Error"));
-    m_timers.stop(Timer::StatusMonitor);
-    m_lampAnswered = true;
 }
 
 // The connect command: opens the link when none stands and releases it when one does.

@@ -23,6 +23,7 @@
 // and everything it does goes out through the host. Its timers are deadlines that the host's
 // driver turns into real ones.
 
+#include "lamp/lamp_function.h"
 #include "link/link_states.h"
 #include "link/link_timers.h"
 #include "link/parity.h"
@@ -39,8 +40,13 @@
 namespace zkn {
 class ConnectionOptions;
 class DebugOptions;
+class ExpansionOption;
 class Operator;
 } // namespace zkn
+
+namespace zkn::lamp {
+struct SingleStationRequest;
+} // namespace zkn::lamp
 
 namespace zkn::link {
 
@@ -53,7 +59,7 @@ class LinkEngine
 {
 public:
     LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
-               const ConnectionOptions& connection, DebugOptions& debug);
+               const ConnectionOptions& connection, DebugOptions& debug, const ExpansionOption& expansion);
 
     // Operator commands: the connect command (opens the link, or releases it) and a click on the
     // connected picture (a running load test is stopped first). Timers call them too.
@@ -88,10 +94,22 @@ public:
     // The link ends: shown down, socket closed, its timers stopped.
     void shutDownLink();
 
-    // A lamp-control frame with this sequence number left: it replaces any earlier one, and its
-    // answer is awaited for 10 s from now, whatever remained of an earlier frame's wait.
-    void setLampFrameSent(qint16 sequence);
+    // Lamp control. The load test takes a sequence number for its next message (which replaces
+    // any message still awaited) and then sends it with LampControl: to an OLV PBX in fixed
+    // fields, to a KRA PBX tagged; over TCP in a text frame whose answer is awaited 10 s, on the
+    // serial line bare and only while DSR holds.
+    void beginLampMessage();
+    void LampControl(qint32 station, lamp::LampFunction function);
     bool lampAnswered() const { return m_lampAnswered; }
+
+    // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Quit
+    // means the dialog should do what its Quit does (the line is not there).
+    enum class SingleStationOutcome
+    {
+        Done,
+        Quit
+    };
+    SingleStationOutcome sendSingleStation(const lamp::SingleStationRequest& request);
     int missedHealthChecks() const { return m_missedHealthChecks; }
     QByteArray recordText() const { return m_recordText; }
     // Chunks of received TCP data dropped because they did not begin with SYN.
@@ -105,6 +123,10 @@ private:
     void onStatusMonitorTick();
     void onHealthCheckTimeout();
     void onLampControlTimeout();
+    void sendLampFrame(const QByteArray& message);
+    SingleStationOutcome sendSingleStationSerial(const lamp::SingleStationRequest& request);
+    bool CheckSerialPort();
+    void Send(const QByteArray& message);
     void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
@@ -136,6 +158,7 @@ private:
     const Clock& m_clock;
     const ConnectionOptions& m_connection;
     DebugOptions& m_debug;
+    const ExpansionOption& m_expansion;
     LinkTimers m_timers;
     SerialReceiver m_serial;
 

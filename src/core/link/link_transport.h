@@ -35,6 +35,8 @@ public:
     virtual bool serialDsr() const = 0;
     virtual void setSerialReceive(bool on) = 0;
     virtual QByteArray readSerialInput() = 0;
+    // Hands bytes to the port; returns why they were not taken (the port is closed), else nothing.
+    virtual QString writeSerial(const QByteArray& bytes) = 0;
 };
 
 } // namespace zkn::link

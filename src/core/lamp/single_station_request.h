@@ -1,0 +1,31 @@
+#pragma once
+
+#include "lamp/lamp_function.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace zkn::lamp {
+
+// What one group of the single-station dialog asks for its lamp.
+enum class LampAction
+{
+    NoChange,
+    On,
+    Off
+};
+
+// One Send of the single-station dialog: the texts of its two station boxes as they stand, and
+// the choice of its MW and VMM groups.
+struct SingleStationRequest
+{
+    QByteArray from;
+    QByteArray to;
+    LampAction mw = LampAction::NoChange;
+    LampAction vmm = LampAction::NoChange;
+};
+
+// The functions asked for, the MW lamp's first. Empty when both groups say "No Change".
+QList<LampFunction> requestedFunctions(const SingleStationRequest& request);
+
+} // namespace zkn::lamp

@@ -1,0 +1,132 @@
+// Lamp control: the load test's messages (LampControl), the single-station dialog's Send, and the
+// 10 s the PBX has to answer a lamp-control frame.
+#include "display/terminal_line.h"
+#include "lamp/lamp_control_message.h"
+#include "lamp/single_station_message.h"
+#include "lamp/single_station_request.h"
+#include "link/frame_builder.h"
+#include "link/link_engine.h"
+#include "link/link_host.h"
+#include "link/link_transport.h"
+#include "model/connection_options.h"
+#include "model/expansion_option.h"
+#include "operator/operator.h"
+
+namespace zkn::link {
+
+void LinkEngine::beginLampMessage()
+{
+    m_seqLamp = m_sequence.NextSequence();
+    m_lampPending = true;
+    m_lampAnswered = false;
+}
+
+void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
+{
+    const QByteArray message =
+        lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
+    if (m_connection.connectionType() == ConnectionType::Lan) {
+        sendLampFrame(message);
+        writeLine(display::marker::Sent, display::DotBlanks(message));
+        return;
+    }
+    // No answer comes on the serial line, so the message counts as answered whether or not DSR
+    // let it go out.
+    if (m_transport.serialDsr() && m_transport.writeSerial(message).isEmpty()) {
+        m_host.BlinkTx();
+        writeLine(display::marker::Sent, display::DotBlanks(message));
+    }
+    m_lampAnswered = true;
+}
+
+// The frame carries the sequence number taken last; its answer is awaited 10 s from now, whatever
+// remained of an earlier frame's wait.
+void LinkEngine::sendLampFrame(const QByteArray& message)
+{
+    m_transport.IPSend(buildTextFrame(device(), m_seqLamp, message, parity()));
+    m_timers.restart(Timer::T3, now());
+}
+
+// The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.
+// The health-check clock stays stopped until data arrives or the link is connected again; a
+// running load test goes on only once the operator has closed the box.
+void LinkEngine::onLampControlTimeout()
+{
+    m_timers.stop(Timer::T3);
+    m_operator.tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
+                    QStringLiteral("Error"));
+    m_timers.stop(Timer::StatusMonitor);
+    m_lampAnswered = true;
+}
+
+LinkEngine::SingleStationOutcome LinkEngine::sendSingleStation(const lamp::SingleStationRequest& request)
+{
+    const QList<lamp::LampFunction> functions = lamp::requestedFunctions(request);
+    if (functions.isEmpty()) {
+        m_operator.tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
+        return SingleStationOutcome::Done;
+    }
+    if (m_connection.connectionType() == ConnectionType::Serial)
+        return sendSingleStationSerial(request);
+
+    // The number is taken before the socket is looked at, as the load test would see it.
+    m_seqLamp = m_sequence.NextSequence();
+    m_lampPending = true;
+    if (m_transport.socketState() != SocketState::Connected) {
+        m_operator.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
+                        Operator::Icon::Exclamation);
+        return SingleStationOutcome::Quit;
+    }
+    // The groups exclude each other, so one function is asked for.
+    const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
+                                                           request.from, request.to, m_expansion.isEnabled());
+    sendLampFrame(message);
+    m_host.BlinkTx();
+    writeLine(display::marker::Sent, message);
+    return SingleStationOutcome::Done;
+}
+
+LinkEngine::SingleStationOutcome
+LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
+{
+    if (!m_transport.serialPortOpen()) {
+        connectCommand();
+        // A port that did not open has been reported by the connect command.
+        if (!m_transport.serialPortOpen())
+            return SingleStationOutcome::Done;
+    }
+    if (!CheckSerialPort())
+        return SingleStationOutcome::Quit;
+    for (const lamp::LampFunction function : lamp::requestedFunctions(request)) {
+        const std::optional<QByteArray> message = lamp::singleStationMessage(
+            ConnectionType::Serial, function, request.from, request.to, m_expansion.isEnabled());
+        if (!message) {
+            const int field = m_expansion.isEnabled() ? 8 : 6;
+            m_operator.tell(
+                QStringLiteral("A station number on the serial line has at most %1 characters.").arg(field),
+                Operator::Icon::Exclamation);
+            return SingleStationOutcome::Done;
+        }
+        Send(*message);
+    }
+    return SingleStationOutcome::Done;
+}
+
+// The open port must hear the PBX or modem (DSR); without it the port is closed again.
+bool LinkEngine::CheckSerialPort()
+{
+    if (m_transport.serialDsr())
+        return true;
+    m_operator.tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
+    connectCommand();
+    return false;
+}
+
+// A message the line failed to take is not shown.
+void LinkEngine::Send(const QByteArray& message)
+{
+    if (m_transport.writeSerial(message).isEmpty())
+        writeLine(display::marker::Sent, display::DotBlanks(message));
+}
+
+} // namespace zkn::link
