@@ -1,5 +1,6 @@
 #include "tool_application.h"
 
+#include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
 #include "link_timer_driver.h"
@@ -19,9 +20,8 @@ void ToolApplication::attach(frmTerminal& window)
 {
     Q_ASSERT(!m_engine);
     m_window = &window;
-    m_engine =
-        std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection, m_debug,
-                                                    m_expansion);
+    m_engine = std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection,
+                                                  m_debug, m_expansion);
     m_driver = std::make_unique<LinkTimerDriver>(*m_engine, m_clock);
     wireTransports();
     link::LinkEngine& engine = *m_engine;
@@ -29,6 +29,12 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::connectedPictureClicked, this,
             [&engine] { engine.connectedPictureClicked(); });
     connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
+    frmSingle* single = window.singleStationWindow();
+    connect(single, &frmSingle::sendRequested, this,
+            [&engine, single](const lamp::SingleStationRequest& request) {
+                if (engine.sendSingleStation(request) == link::LinkEngine::SingleStationOutcome::Quit)
+                    single->cmdQuit_Click();
+            });
 }
 
 void ToolApplication::wireTransports()

@@ -9,6 +9,7 @@
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_properties.h"
+#include "frm_single.h"
 #include "indicator.h"
 #include "log_file.h"
 #include "model/connection_options.h"
@@ -154,6 +155,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     m_lanDebug = new FrmDebug(this, m_debug);
     m_serialBuffer = new FrmDBSerial(this, m_serial);
     m_breakDown = new FrmBreakDown(this);
+    m_single = new frmSingle(this, m_store, m_connection, m_expansion);
 
     for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
         blink->setSingleShot(true);
@@ -322,6 +324,8 @@ void frmTerminal::wireCommands()
     on(Command::PropertiesButton, [this] { action(Command::Properties)->trigger(); });
     on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });
     on(Command::DebugSerial, [this] { m_serialBuffer->showWindow(); });
+    on(Command::LampTest, [this] { m_single->showDialog(); });
+    on(Command::SingleStationButton, [this] { m_single->showDialog(); });
     connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {
         if (shown)
             showOver(m_breakDown, this);

@@ -25,6 +25,7 @@ class Operator;
 class SerialLine;
 class TerminalView;
 class frmProperties;
+class frmSingle;
 class FrmBreakDown;
 class FrmDebugOptions;
 class FrmDebug;
@@ -100,6 +101,7 @@ public:
     FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }
     FrmDebug* lanDebugWindow() const { return m_lanDebug; }
     FrmBreakDown* breakDownWindow() const { return m_breakDown; }
+    frmSingle* singleStationWindow() const { return m_single; }
 
     void mnuOpen_Click();
     void mnuOpenLog_Click();
@@ -187,6 +189,7 @@ private:
     FrmDebug* m_lanDebug = nullptr;
     FrmDBSerial* m_serialBuffer = nullptr;
     FrmBreakDown* m_breakDown = nullptr;
+    frmSingle* m_single = nullptr;
     QPointer<frmAbout> m_about;
     QPointer<frmSplash> m_splash;
     QPointer<QWidget> m_wait;

@@ -8,6 +8,7 @@
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_properties.h"
+#include "frm_single.h"
 #include "frm_splash.h"
 #include "model/connection_options.h"
 #include "operator/operator.h"
@@ -73,6 +74,7 @@ void frmTerminal::applyStoredSettings()
     m_connection.setKraSelected(settings::pbxTypeSelectsKra(m_store.nonEmptyText(Key::PBXType)));
     m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));
     m_connection.setHostField(m_connection.remoteHost());
+    m_single->setStations(m_store.nonEmptyText(Key::StnA), m_store.nonEmptyText(Key::StnB));
     applyFontStep(display::fontStepFromText(m_store.nonEmptyText(Key::FontSize)));
 }
 
@@ -116,6 +118,7 @@ void frmTerminal::unloadWindows()
     m_debugOptions->unload();
     m_lanDebug->hide();
     m_serialBuffer->hide();
+    m_single->hide();
     if (m_about)
         m_about->close();
 }

@@ -1,5 +1,5 @@
 // The whole tool against the PBX simulator over real loopback TCP and a real pseudo-terminal.
-#include "tool_fixture.h"
+#include "pbxsim_rig.h"
 
 #include "check_byte.h"
 #include "frm_break_down.h"
@@ -19,11 +19,12 @@
 using namespace zkn;
 using zkn::pbxsim::FrameInfo;
 using zkn::pbxsim::PbxSimulator;
+using zkn::test::connectOverPty;
+using zkn::test::kWait;
+using zkn::test::LanRig;
 using zkn::test::ToolFixture;
 
 namespace {
-
-constexpr int kWait = 8000;
 
 // The answer a record frame must get, built by hand: SYN, "4005", its device and sequence, the
 // code, and the check byte (odd parity).
@@ -37,54 +38,6 @@ QByteArray oddParityFrame(const QByteArray& body)
 {
     return test::withCheckByte('\x16' + body);
 }
-
-// Starts the tool and connects it over a pseudo-terminal the simulator made.
-bool connectOverPty(ToolFixture& t, PbxSimulator& sim)
-{
-    const QString path = sim.openPty();
-    if (!t.start() || path.isEmpty())
-        return false;
-    t.app->serial().setPortName(path);
-    t.action("mnuOpen")->trigger();
-    return t.app->serial().isOpen();
-}
-
-struct LanRig
-{
-    ToolFixture tool;
-    PbxSimulator sim;
-    QList<FrameInfo> in;
-    QList<FrameInfo> out;
-
-    bool start(const QString& interval = QStringLiteral("1"))
-    {
-        if (!tool.start() || !sim.listen(QHostAddress::LocalHost, 0))
-            return false;
-        QObject::connect(&sim, &PbxSimulator::frameIn, [this](const FrameInfo& f) { in.append(f); });
-        QObject::connect(&sim, &PbxSimulator::frameOut, [this](const FrameInfo& f) { out.append(f); });
-        ConnectionOptions& c = tool.app->connection();
-        c.setConnectionType(ConnectionType::Lan);
-        c.setRemoteHost(QStringLiteral("127.0.0.1"));
-        c.setDeviceNumber(QStringLiteral("1"));
-        tool.app->debugOptions().setHealthCheckIntervalText(interval);
-        tool.app->socket().setRemotePort(sim.serverPort());
-        return true;
-    }
-    QByteArray terminal() const { return tool.window->terminal()->content(); }
-    QList<FrameInfo> framesIn(char kind) const
-    {
-        QList<FrameInfo> found;
-        for (const FrameInfo& f : in)
-            if (f.kind == kind)
-                found.append(f);
-        return found;
-    }
-    bool connectAndWaitForLink()
-    {
-        tool.action("mnuOpen")->trigger();
-        return QTest::qWaitFor([this] { return terminal().contains("Connect Message Rcv'd: OK"); }, kWait);
-    }
-};
 
 } // namespace
 

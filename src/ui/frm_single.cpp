@@ -1,0 +1,273 @@
+#include "frm_single.h"
+
+#include "model/connection_options.h"
+#include "model/expansion_option.h"
+#include "pictures.h"
+#include "settings/settings_store.h"
+#include "stored_expansion_option.h"
+#include "window_placement.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace zkn {
+
+namespace {
+
+using lamp::LampAction;
+
+// A station box holds 6 characters, or 8 with the expansion option.
+constexpr int kPlainLength = 6;
+constexpr int kExpandedLength = 8;
+// The boxes' designed widths (740 and 975 twips), widened where the font needs more.
+constexpr int kPlainWidth = 49;
+constexpr int kExpandedWidth = 65;
+
+QRadioButton* option(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QRadioButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+int boxWidth(const QLineEdit* box, int characters, int designed)
+{
+    const int needed = box->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))) + 12;
+    return std::max(designed, needed);
+}
+
+QLineEdit* stationBox(const char* name, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    // As designed, until the expansion option is first applied.
+    box->setMaxLength(kExpandedLength);
+    box->setFixedWidth(boxWidth(box, kExpandedLength, kExpandedWidth));
+    return box;
+}
+
+// Digits, "#" and "*" are a station's characters; other printable keys are dropped. Editing and
+// moving keys pass.
+bool isRefusedKey(const QKeyEvent* key)
+{
+    const QString text = key->text();
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return false;
+    for (const QChar c : text)
+        if (!c.isDigit() && c != QLatin1Char('#') && c != QLatin1Char('*'))
+            return true;
+    return false;
+}
+
+} // namespace
+
+frmSingle::frmSingle(QWidget* parent, settings::SettingsStore& store, const ConnectionOptions& connection,
+                     ExpansionOption& expansion)
+    : QDialog(parent), m_store(store), m_connection(connection), m_expansion(expansion)
+{
+    setObjectName(QStringLiteral("frmSingle"));
+    setWindowTitle(QStringLiteral("ZKN-Control Tool - Lamp Control"));
+    build();
+
+    // The groups exclude each other, so one Send sends one message.
+    connect(m_mwOn, &QRadioButton::clicked, m_vmmNone, &QRadioButton::setChecked);
+    connect(m_mwOff, &QRadioButton::clicked, m_vmmNone, &QRadioButton::setChecked);
+    connect(m_vmmOn, &QRadioButton::clicked, m_mwNone, &QRadioButton::setChecked);
+    connect(m_vmmOff, &QRadioButton::clicked, m_mwNone, &QRadioButton::setChecked);
+
+    connect(m_index246, &QCheckBox::toggled, &m_expansion, &ExpansionOption::setEnabled);
+    connect(&m_expansion, &ExpansionOption::enabledChanged, this, &frmSingle::applyExpansion);
+    m_index246->setChecked(m_expansion.isEnabled());
+
+    setStations(QString::fromLatin1(settings::keyInfo(settings::Key::StnA).fallback),
+                QString::fromLatin1(settings::keyInfo(settings::Key::StnB).fallback));
+}
+
+void frmSingle::build()
+{
+    auto* frame = new QGroupBox(QStringLiteral("Message Waiting Lamp Control"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+
+    auto* instruction =
+        new QLabel(QStringLiteral("Enter a single station or a range of stations, select the lamp "
+                                  "to control and click 'Send' to activate lamp:\n\n"
+                                  "NOTE: The PRQ2000 does not support range control."),
+                   frame);
+    instruction->setObjectName(QStringLiteral("lblStation"));
+    instruction->setWordWrap(true);
+
+    auto* picture = new QLabel(frame);
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setPixmap(pictures::telephone(true, 48));
+    picture->setAlignment(Qt::AlignTop);
+
+    m_stn1 = stationBox("txtStn1", frame);
+    m_stn2 = stationBox("txtStn2", frame);
+    auto* fromLabel = new QLabel(QStringLiteral("F&rom:"), frame);
+    fromLabel->setObjectName(QStringLiteral("Label1"));
+    fromLabel->setBuddy(m_stn1);
+    auto* toLabel = new QLabel(QStringLiteral("&To:"), frame);
+    toLabel->setObjectName(QStringLiteral("Label2"));
+    toLabel->setBuddy(m_stn2);
+    for (QLineEdit* box : {m_stn1, m_stn2})
+        box->installEventFilter(this);
+
+    auto* mw = new QGroupBox(QStringLiteral("MW"), frame);
+    mw->setObjectName(QStringLiteral("FramMW"));
+    m_mwOn = option("OptionMWon", "Lamp &On", mw);
+    m_mwOff = option("OptionMWoff", "Lamp O&ff", mw);
+    m_mwNone = option("OptionMWnone", "No &Change", mw);
+    auto* vmm = new QGroupBox(QStringLiteral("VMM"), frame);
+    vmm->setObjectName(QStringLiteral("FrameVMM"));
+    m_vmmOn = option("OptionVMMon", "Lamp O&n", vmm);
+    m_vmmOff = option("OptionVMMoff", "La&mp Off", vmm);
+    m_vmmNone = option("OptionVMMnone", "No Chan&ge", vmm);
+    for (auto [group, buttons] : {std::pair{mw, std::array{m_mwOn, m_mwOff, m_mwNone}},
+                                  std::pair{vmm, std::array{m_vmmOn, m_vmmOff, m_vmmNone}}}) {
+        auto* column = new QVBoxLayout(group);
+        for (QRadioButton* button : buttons)
+            column->addWidget(button);
+    }
+    m_mwNone->setChecked(true);
+    m_vmmNone->setChecked(true);
+
+    m_index246 = new QCheckBox(QStringLiteral("ZKN &Expansion Enabled (Index 246 bit-3)"), frame);
+    m_index246->setObjectName(QStringLiteral("chkIndex246"));
+
+    auto* send = new QPushButton(QStringLiteral("&Send"), this);
+    send->setObjectName(QStringLiteral("cmdSend"));
+    send->setDefault(true);
+    auto* quit = new QPushButton(QStringLiteral("&Quit"), this);
+    quit->setObjectName(QStringLiteral("cmdQuit"));
+    connect(send, &QPushButton::clicked, this, &frmSingle::cmdSend_Click);
+    connect(quit, &QPushButton::clicked, this, &frmSingle::cmdQuit_Click);
+
+    auto* stations = new QGridLayout;
+    stations->addWidget(fromLabel, 0, 0);
+    stations->addWidget(m_stn1, 0, 1, Qt::AlignLeft);
+    stations->addWidget(toLabel, 1, 0);
+    stations->addWidget(m_stn2, 1, 1, Qt::AlignLeft);
+    stations->setColumnStretch(2, 1);
+
+    auto* groups = new QHBoxLayout;
+    groups->addLayout(stations, 1);
+    groups->addWidget(mw);
+    groups->addWidget(vmm);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addWidget(instruction, 1);
+
+    auto* inside = new QVBoxLayout(frame);
+    inside->addLayout(top);
+    inside->addLayout(groups);
+    inside->addWidget(m_index246);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(send);
+    buttons->addWidget(quit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addLayout(buttons);
+
+    QWidget* const order[] = {m_stn1,   m_stn2,    m_mwOn,     m_mwOff, m_mwNone, m_vmmOn,
+                              m_vmmOff, m_vmmNone, m_index246, send,    quit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void frmSingle::setStations(const QString& from, const QString& to)
+{
+    m_stn1->setText(from);
+    m_stn2->setText(to);
+    m_stn1->selectAll();
+}
+
+void frmSingle::showDialog()
+{
+    if (!m_placed && parentWidget()) {
+        adjustSize();
+        // Not shown yet, the dialog has no frame of its own: it gets the main window's.
+        const QWidget* main = parentWidget();
+        const QRect mainFrame = main->frameGeometry();
+        const QSize own = size() + (mainFrame.size() - main->size());
+        move(mainFrame.right() + 1 - own.width(), mainFrame.bottom() + 1 - own.height());
+        m_placed = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+// Checked: both boxes take 8 characters. Cleared: each keeps its first 6.
+void frmSingle::applyExpansion(bool expanded)
+{
+    const QSignalBlocker quiet(m_index246);
+    m_index246->setChecked(expanded);
+    const int length = expanded ? kExpandedLength : kPlainLength;
+    for (QLineEdit* box : {m_stn1, m_stn2}) {
+        box->setMaxLength(length); // cuts a longer text
+        box->setFixedWidth(boxWidth(box, length, expanded ? kExpandedWidth : kPlainWidth));
+    }
+}
+
+void frmSingle::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (!isActiveWindow()) {
+        storeExpansionOption(m_store, m_expansion);
+        return;
+    }
+    loadExpansionOption(m_store, m_expansion);
+    // The option belongs to the OLV PBX; for a KRA PBX it is shown but not offered.
+    const bool olv = !m_connection.kraSelected();
+    m_index246->setEnabled(olv);
+    if (olv)
+        applyExpansion(m_expansion.isEnabled());
+}
+
+bool frmSingle::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && isRefusedKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    // Getting the focus selects the whole text, after a click has placed the cursor.
+    if (event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, watched, [box = static_cast<QLineEdit*>(watched)] { box->selectAll(); });
+    return QDialog::eventFilter(watched, event);
+}
+
+LampAction frmSingle::chosen(QRadioButton* on, QRadioButton* off) const
+{
+    if (on->isChecked())
+        return LampAction::On;
+    return off->isChecked() ? LampAction::Off : LampAction::NoChange;
+}
+
+void frmSingle::cmdSend_Click()
+{
+    Q_EMIT sendRequested({m_stn1->text().toLatin1(), m_stn2->text().toLatin1(), chosen(m_mwOn, m_mwOff),
+                          chosen(m_vmmOn, m_vmmOff)});
+}
+
+void frmSingle::cmdQuit_Click()
+{
+    m_store.write(settings::Key::StnA, m_stn1->text());
+    m_store.write(settings::Key::StnB, m_stn2->text());
+    hide();
+}
+
+} // namespace zkn
