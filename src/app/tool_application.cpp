@@ -29,6 +29,8 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::connectedPictureClicked, this,
             [&engine] { engine.connectedPictureClicked(); });
     connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
+    connect(&window, &frmTerminal::keysTyped, this,
+            [&engine](const QByteArray& characters) { engine.typedOnTerminal(characters); });
     frmSingle* single = window.singleStationWindow();
     connect(single, &frmSingle::sendRequested, this,
             [&engine, single](const lamp::SingleStationRequest& request) {

@@ -335,6 +335,7 @@ void frmTerminal::wireCommands()
     connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
             [this] { action(Command::Format)->setChecked(false); });
     connect(m_txtTerm, &TerminalView::wordDoubleClicked, this, &frmTerminal::decodeDoubleClicked);
+    connect(m_txtTerm, &TerminalView::keysTyped, this, &frmTerminal::keysTyped);
     on(Command::About, [this] {
         if (!m_about)
             m_about = new frmAbout(this, m_operator);

@@ -141,6 +141,8 @@ Q_SIGNALS:
     // The operator confirmed the exit: the application shuts the link down, then calls
     // unloadWindows() and closeAfterShutdown().
     void exitConfirmed();
+    // Characters typed on the terminal, for the serial line.
+    void keysTyped(const QByteArray& characters);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

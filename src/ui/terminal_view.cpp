@@ -3,6 +3,7 @@
 #include "display/visible_text.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -13,6 +14,8 @@ TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent)
 {
     setReadOnly(true);
     setUndoRedoEnabled(false);
+    // Tab leaves the box, so the window can be worked from the keyboard.
+    setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAnywhere);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -52,6 +55,19 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent* event)
     while (to < line.size() && line[to] != QLatin1Char(' '))
         ++to;
     Q_EMIT wordDoubleClicked(display::shownBytes(line.mid(from, to - from)));
+}
+
+// Keys with a character are typed to the line, control characters included; copying a selection
+// stays a copy, and keys without a character (arrows, pages) move through the text.
+void TerminalView::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const bool focusKey = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (text.isEmpty() || focusKey || (event->matches(QKeySequence::Copy) && textCursor().hasSelection())) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    Q_EMIT keysTyped(text.toLatin1());
 }
 
 void TerminalView::setPointSize(int points)

@@ -26,9 +26,12 @@ Q_SIGNALS:
     // A double-click on shown text: the bytes of the blank-free run around the click (a record
     // shows as one, its blanks drawn as dots).
     void wordDoubleClicked(const QByteArray& word);
+    // Characters typed on the box (it never takes them itself; the link decides where they go).
+    void keysTyped(const QByteArray& characters);
 
 protected:
     void mouseDoubleClickEvent(class QMouseEvent* event) override;
+    void keyPressEvent(class QKeyEvent* event) override;
 
 private:
     display::TerminalBuffer m_buffer;

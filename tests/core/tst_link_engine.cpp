@@ -154,6 +154,8 @@ private Q_SLOTS:
     void recordWithoutStxIsReportedAndTheRestDropped();
     void connectTimeIsShownAndCleared();
     void serialRecordsAcrossReads();
+    void typedKeys_data();
+    void typedKeys();
     void serialPortWithoutDsrOrMissing();
     void partialFrameEndsWithTheConnection_data();
     void partialFrameEndsWithTheConnection();
@@ -895,6 +897,49 @@ void TestLinkEngine::connectTimeIsShownAndCleared()
     l.engine.onSocketClosed();
     QCOMPARE(l.host.panels[Panel::ConnectTime], QString());
     QCOMPARE(l.host.panels[Panel::Settings], QStringLiteral("Settings: "));
+}
+
+void TestLinkEngine::typedKeys_data()
+{
+    QTest::addColumn<ConnectionType>("type");
+    QTest::addColumn<bool>("portOpen");
+    QTest::addColumn<bool>("echo");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("terminal");
+    QTest::addColumn<QString>("box");
+    const auto S = ConnectionType::Serial;
+    QTest::newRow("serial: sent, shown when the far end echoes it")
+        << S << true << false << QByteArray("A") << QByteArray() << QString();
+    QTest::newRow("serial, local echo: sent and shown")
+        << S << true << true << QByteArray("A") << QByteArray("A") << QString();
+    QTest::newRow("serial, a control character as it is")
+        << S << true << false << QByteArray("\x03") << QByteArray() << QString();
+    QTest::newRow("serial, port closed")
+        << S << false << true << QByteArray() << QByteArray() << QStringLiteral("Serial port NOT connected!");
+    QTest::newRow("TCP: nothing") << ConnectionType::Lan << true << true << QByteArray() << QByteArray()
+                                  << QString();
+}
+
+void TestLinkEngine::typedKeys()
+{
+    QFETCH(ConnectionType, type);
+    QFETCH(bool, portOpen);
+    QFETCH(bool, echo);
+    QFETCH(QByteArray, written);
+    QFETCH(QString, box);
+    Link l;
+    l.connection.setConnectionType(type);
+    l.connection.setEcho(echo);
+    l.host.portOpen = portOpen;
+    l.engine.typedOnTerminal(written.isEmpty() ? QByteArray("A") : written);
+    QCOMPARE(l.host.serialOutput, written.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{written});
+    QTEST(l.host.terminal, "terminal");
+    QCOMPARE(l.host.txBlinks, written.isEmpty() ? 0 : 1);
+    QCOMPARE(l.op.messages.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        QCOMPARE(l.op.messages[0].text, box);
+        QCOMPARE(l.op.messages[0].icon, Operator::Icon::Critical);
+    }
 }
 
 void TestLinkEngine::serialRecordsAcrossReads()

@@ -86,6 +86,9 @@ public:
     // Serial events: data waiting (Receive), line events and errors.
     void onSerialEvent(SerialEvent event);
     void onSerialClosedByError(const QString& description);
+    // Keys typed on the terminal go to the serial line as they are, shown only with local echo.
+    // Over TCP they are not sent.
+    void typedOnTerminal(const QByteArray& characters);
 
     // Time: handles every deadline that has come.
     void advanceTo(qint64 nowMs);

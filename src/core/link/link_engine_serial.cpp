@@ -4,6 +4,7 @@
 #include "link/link_host.h"
 #include "link/link_transport.h"
 #include "link/status_texts.h"
+#include "model/connection_options.h"
 #include "operator/operator.h"
 
 namespace zkn::link {
@@ -76,6 +77,21 @@ void LinkEngine::onSerialClosedByError(const QString& description)
     m_host.setSendTextEnabled(false);
     showLinkDown();
     m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
+}
+
+void LinkEngine::typedOnTerminal(const QByteArray& characters)
+{
+    if (m_connection.connectionType() != ConnectionType::Serial)
+        return;
+    if (!m_transport.serialPortOpen()) {
+        m_operator.tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
+        return;
+    }
+    if (!m_transport.writeSerial(characters).isEmpty())
+        return;
+    m_host.BlinkTx();
+    if (m_connection.echo())
+        m_host.WriteTerminal(characters);
 }
 
 } // namespace zkn::link
