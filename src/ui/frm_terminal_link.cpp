@@ -11,6 +11,7 @@
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "operator/operator.h"
+#include "stored_expansion_option.h"
 #include "terminal_view.h"
 
 #include <QAction>
@@ -133,8 +134,13 @@ void frmTerminal::decodeIntoWindow(const QByteArray& record, bool messagesLater)
     const decode::Breakdown breakdown = decode::DecodeRecord(
         record, m_connection.recordFormatKra() ? decode::RecordFormat::Kra : decode::RecordFormat::Olv);
     m_breakDown->showBreakdown(breakdown);
-    if (breakdown.expansion != decode::ExpansionBox::Unchanged)
-        m_expansion.setEnabled(breakdown.expansion == decode::ExpansionBox::Checked);
+    const bool expanded = breakdown.expansion == decode::ExpansionBox::Checked;
+    if (breakdown.expansion != decode::ExpansionBox::Unchanged && expanded != m_expansion.isEnabled()) {
+        // Stored as well: the lamp dialogs read the store as they become active, and must not
+        // take back what the record showed.
+        m_expansion.setEnabled(expanded);
+        storeExpansionOption(m_store, m_expansion);
+    }
     const auto tell = [this, messages = breakdown.messages] {
         for (const Operator::Message& message : messages)
             m_operator.ask(message);

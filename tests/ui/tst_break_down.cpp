@@ -4,6 +4,7 @@
 
 #include "display/terminal_line.h"
 #include "frm_break_down.h"
+#include "frm_single.h"
 #include "pbxsim/record_catalogue.h"
 #include "terminal_view.h"
 
@@ -172,8 +173,15 @@ void TestBreakDown::olvRecordsSetTheExpansionOption()
     ExpansionOption& expansion = r.t.app->expansion();
     r.receive(catalogueRecord(pbxsim::RecordLayout::Olv8));
     QVERIFY(expansion.isEnabled());
+    // Stored too, so the lamp dialog, which reads the store as it opens, keeps it.
+    QCOMPARE(r.t.stored(QStringLiteral("Debug/ZKNexpansion")), QStringLiteral("1"));
+    r.t.action("mnuCMWL")->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(r.t.window->singleStationWindow()));
+    QVERIFY(
+        r.t.window->singleStationWindow()->findChild<QCheckBox*>(QStringLiteral("chkIndex246"))->isChecked());
     r.receive(catalogueRecord(pbxsim::RecordLayout::Olv6Expanded));
     QVERIFY(!expansion.isEnabled());
+    QCOMPARE(r.t.stored(QStringLiteral("Debug/ZKNexpansion")), QStringLiteral("0"));
     r.receive(catalogueRecord(pbxsim::RecordLayout::Olv8Expanded));
     QVERIFY(expansion.isEnabled());
     r.in<QCheckBox>("ChkHold")->click();
