@@ -1,9 +1,12 @@
 // A text file sent over a real pseudo-terminal pair: the sender writes the slave side, the test
-// reads what the far end got on the master side.
+// reads what the far end got on the master side. Then the file choice that comes before it.
 #include "pty_pair.h"
+#include "scripted_operator.h"
+#include "send_text_command.h"
 #include "serial_line.h"
 #include "text_file_sender.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -15,8 +18,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+using zkn::Operator;
 using zkn::SerialLine;
 using zkn::TextFileSender;
+using zkn::test::ScriptedOperator;
 
 namespace {
 
@@ -49,6 +54,8 @@ private Q_SLOTS:
     void portClosingMidwayEndsWithError();
     void unreadableFileStartsNothing_data();
     void unreadableFileStartsNothing();
+    void fileChoice_data();
+    void fileChoice();
 
 private:
     QString writeFile(const QString& name, const QByteArray& bytes);
@@ -253,6 +260,61 @@ void TestTextFileSender::unreadableFileStartsNothing()
     QVERIFY(finished.wait(waitMs));
     QTRY_COMPARE_WITH_TIMEOUT(readFarEnd(), 1, waitMs);
     QCOMPARE(m_received, QByteArray("x"));
+}
+
+// Names of files in the test folder, as the dialog returns them; an empty name is Cancel.
+void TestTextFileSender::fileChoice_data()
+{
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<bool>("relative"); // chosen as paths relative to the working folder
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QStringList>("toldMissing");
+    QTest::newRow("cancel") << QStringList{QString()} << false << QString() << QStringList();
+    QTest::newRow("existing file") << QStringList{"letter.txt"} << false << "letter.txt" << QStringList();
+    QTest::newRow("existing file, relative path")
+        << QStringList{"letter.txt"} << true << "letter.txt" << QStringList();
+    QTest::newRow("missing, then cancel")
+        << QStringList{"gone.txt", QString()} << false << QString() << QStringList{"gone.txt"};
+    QTest::newRow("missing twice, then existing")
+        << QStringList{"gone.txt", "gone.TXT", "letter.txt"} << false << "letter.txt"
+        << QStringList{"gone.txt", "gone.TXT"};
+}
+
+void TestTextFileSender::fileChoice()
+{
+    QFETCH(QStringList, chosen);
+    QFETCH(bool, relative);
+    QFETCH(QString, result);
+    QFETCH(QStringList, toldMissing);
+    writeFile(QStringLiteral("letter.txt"), "text\r\n");
+    ScriptedOperator op;
+    for (const QString& name : std::as_const(chosen)) {
+        if (name.isEmpty())
+            op.fileChoices.append(std::nullopt);
+        else if (relative)
+            op.fileChoices.append(QDir::current().relativeFilePath(m_dir.filePath(name)));
+        else
+            op.fileChoices.append(m_dir.filePath(name));
+    }
+    const QString startFolder = m_dir.filePath(QStringLiteral("start"));
+
+    const std::optional<QString> path = zkn::chooseTextFileToSend(op, startFolder);
+
+    QCOMPARE(path.has_value(), !result.isEmpty());
+    if (path)
+        QCOMPARE(*path, m_dir.filePath(result));
+    QCOMPARE(op.fileDialogs.size(), chosen.size());
+    for (const Operator::FileChoice& dialog : std::as_const(op.fileDialogs)) {
+        QCOMPARE(dialog.title, QStringLiteral("Send Text File"));
+        QCOMPARE(dialog.filter, QStringLiteral("Text Files (*.TXT *.txt);;All Files (*)"));
+        QCOMPARE(dialog.startPath, startFolder);
+    }
+    QCOMPARE(op.messages.size(), toldMissing.size());
+    for (qsizetype i = 0; i < toldMissing.size(); ++i) {
+        QCOMPARE(op.messages.at(i).text, m_dir.filePath(toldMissing.at(i)) + QStringLiteral(" not found!"));
+        QCOMPARE(op.messages.at(i).icon, Operator::Icon::Exclamation);
+    }
+    QVERIFY(op.unexpected.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTextFileSender)
