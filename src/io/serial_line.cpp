@@ -158,8 +158,10 @@ void SerialLine::close()
 {
     m_closingOnError = false;
     m_lineWatch.stop();
-    if (isOpen())
-        m_port.close();
+    if (!isOpen())
+        return;
+    m_port.close();
+    Q_EMIT closed();
 }
 
 bool SerialLine::dsrHolding() const

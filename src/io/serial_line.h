@@ -29,6 +29,9 @@ public:
     // The scale of the input gauge. The port's own buffer grows as needed, so nothing is lost
     // beyond this size; it only fills the gauge.
     static constexpr qint64 InputBufferSize = 4096;
+    // The output buffer of the classic serial control. A text file goes out in blocks of this
+    // size, each once the one before has left.
+    static constexpr qint64 OutputBufferSize = 512;
 
     explicit SerialLine(QObject* parent = nullptr);
 
@@ -80,7 +83,11 @@ Q_SIGNALS:
     // A modem line changed (CTS, DSR, CD, ring) or the driver counted a line error (break,
     // framing, overrun, parity; real UARTs keep these counters, ptys do not).
     void lineEvent(link::SerialEvent event);
-    // The port was closed because the device failed (e.g. a hung-up line); emitted once.
+    // An open port was closed, by close() or because the device failed. Bytes it had not yet
+    // handed to the device are dropped, so no allWritten() follows.
+    void closed();
+    // The port was closed because the device failed (e.g. a hung-up line); emitted once, after
+    // closed().
     void closedByError(const QString& description);
     // Everything written has left the port's buffer.
     void allWritten();
