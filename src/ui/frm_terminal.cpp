@@ -20,6 +20,7 @@
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "terminal_view.h"
+#include "text_file_sender.h"
 #include "window_placement.h"
 
 #include <QFileInfo>
@@ -156,6 +157,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     m_serialBuffer = new FrmDBSerial(this, m_serial);
     m_breakDown = new FrmBreakDown(this);
     m_single = new frmSingle(this, m_store, m_connection, m_expansion);
+    m_textSender = new TextFileSender(m_serial, this);
 
     for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
         blink->setSingleShot(true);
@@ -320,6 +322,10 @@ void frmTerminal::wireCommands()
     on(Command::CloseLog, [this] { mnuCloseLog_Click(); });
     on(Command::CloseLogButton, [this] { mnuCloseLog_Click(); });
     on(Command::Exit, [this] { close(); });
+    on(Command::SendText, [this] { mnuSendText_Click(); });
+    on(Command::SendTextButton, [this] { mnuSendText_Click(); });
+    connect(m_textSender, &TextFileSender::blockWritten, this, &frmTerminal::BlinkTx);
+    connect(m_textSender, &TextFileSender::finished, this, &frmTerminal::endTextTransmission);
     on(Command::Properties, [this] { m_properties->showDialog(); });
     on(Command::PropertiesButton, [this] { action(Command::Properties)->trigger(); });
     on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });

@@ -23,6 +23,7 @@ class Indicator;
 class LogFile;
 class Operator;
 class SerialLine;
+class TextFileSender;
 class TerminalView;
 class frmProperties;
 class frmSingle;
@@ -31,6 +32,7 @@ class FrmDebugOptions;
 class FrmDebug;
 class FrmDBSerial;
 class frmAbout;
+class frmCancelSend;
 class frmSplash;
 namespace settings {
 class SettingsStore;
@@ -106,6 +108,7 @@ public:
     void mnuOpen_Click();
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
+    void mnuSendText_Click();
 
     // The end of the exit: the windows are unloaded and this one closes.
     void unloadWindows();
@@ -162,6 +165,7 @@ private:
     void finishStartUp();
     void decodeIntoWindow(const QByteArray& record, bool messagesLater);
     void decodeDoubleClicked(const QByteArray& word);
+    void endTextTransmission(const QString& error);
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -193,6 +197,10 @@ private:
     FrmBreakDown* m_breakDown = nullptr;
     frmSingle* m_single = nullptr;
     QPointer<frmAbout> m_about;
+    TextFileSender* m_textSender = nullptr;
+    frmCancelSend* m_cancelSend = nullptr; // made on first use
+    bool m_portTakesText = false;          // the serial port is open for a text file
+    bool m_sendingText = false;            // from the file choice to the end of the transmission
     QPointer<frmSplash> m_splash;
     QPointer<QWidget> m_wait;
     std::function<void()> m_ready;

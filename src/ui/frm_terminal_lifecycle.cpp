@@ -17,6 +17,7 @@
 #include "settings/settings_store.h"
 #include "stored_serial_settings.h"
 #include "terminal_view.h"
+#include "text_file_sender.h"
 
 #include <QCloseEvent>
 #include <QScreen>
@@ -119,6 +120,8 @@ void frmTerminal::unloadWindows()
     m_lanDebug->hide();
     m_serialBuffer->hide();
     m_single->hide();
+    if (m_textSender->isRunning())
+        m_textSender->cancel();
     if (m_about)
         m_about->close();
 }

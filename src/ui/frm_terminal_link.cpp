@@ -39,12 +39,6 @@ void frmTerminal::setConnectChecked(bool checked)
     action(Command::Connect)->setChecked(checked);
 }
 
-void frmTerminal::setSendTextEnabled(bool enabled)
-{
-    action(Command::SendText)->setEnabled(enabled);
-    action(Command::SendTextButton)->setEnabled(enabled);
-}
-
 void frmTerminal::setPropertiesEnabled(bool enabled)
 {
     action(Command::Properties)->setEnabled(enabled);

@@ -1,0 +1,54 @@
+// The main window's text-file command: a file chosen, sent over the serial line block by block
+// while the cancel window offers to stop it.
+#include "frm_terminal.h"
+
+#include "frm_cancel_send.h"
+#include "operator/operator.h"
+#include "send_text_command.h"
+#include "text_file_sender.h"
+
+#include <QAction>
+
+namespace zkn {
+
+void frmTerminal::setSendTextEnabled(bool enabled)
+{
+    m_portTakesText = enabled;
+    // Never a second transmission while one runs, nor while its file is being chosen.
+    const bool offered = enabled && !m_sendingText;
+    action(Command::SendText)->setEnabled(offered);
+    action(Command::SendTextButton)->setEnabled(offered);
+}
+
+void frmTerminal::mnuSendText_Click()
+{
+    m_sendingText = true;
+    setSendTextEnabled(m_portTakesText);
+    const std::optional<QString> path = chooseTextFileToSend(m_operator, {});
+    if (!path) {
+        endTextTransmission({});
+        return;
+    }
+    const QString error = m_textSender->start(*path);
+    if (!error.isEmpty()) {
+        endTextTransmission(error);
+        return;
+    }
+    if (!m_cancelSend) {
+        m_cancelSend = new frmCancelSend(this);
+        connect(m_cancelSend, &frmCancelSend::cancelClicked, m_textSender, &TextFileSender::cancel);
+    }
+    m_cancelSend->showSending(*path);
+}
+
+void frmTerminal::endTextTransmission(const QString& error)
+{
+    if (m_cancelSend)
+        m_cancelSend->hide();
+    m_sendingText = false;
+    setSendTextEnabled(m_portTakesText);
+    if (!error.isEmpty())
+        m_operator.tell(error, Operator::Icon::Exclamation);
+}
+
+} // namespace zkn
