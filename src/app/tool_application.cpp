@@ -13,7 +13,7 @@ ToolApplication::~ToolApplication() = default;
 
 MainWindowServices ToolApplication::windowServices()
 {
-    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log, m_expansion};
+    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log, m_expansion, m_loadTestOptions};
 }
 
 void ToolApplication::attach(frmTerminal& window)

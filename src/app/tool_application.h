@@ -5,6 +5,7 @@
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
+#include "model/load_test_options.h"
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "system_clock.h"
@@ -39,6 +40,7 @@ public:
     ConnectionOptions& connection() { return m_connection; }
     DebugOptions& debugOptions() { return m_debug; }
     ExpansionOption& expansion() { return m_expansion; }
+    LoadTestOptions& loadTestOptions() { return m_loadTestOptions; }
     SerialLine& serial() { return m_serial; }
     TcpLink& socket() { return m_socket; }
     LogFile& log() { return m_log; }
@@ -59,6 +61,7 @@ private:
     ConnectionOptions m_connection;
     DebugOptions m_debug;
     ExpansionOption m_expansion;
+    LoadTestOptions m_loadTestOptions;
     SerialLine m_serial;
     TcpLink m_socket;
     SystemClock m_clock;

@@ -14,6 +14,7 @@
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
+#include "model/load_test_options.h"
 #include "open_log_command.h"
 #include "operator/operator.h"
 #include "pictures.h"
@@ -137,7 +138,7 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), m_operator(services.op), m_store(services.store),
       m_connection(services.connection), m_debug(services.debug), m_serial(services.serial),
-      m_log(services.log), m_expansion(services.expansion)
+      m_log(services.log), m_expansion(services.expansion), m_loadTest(services.loadTest)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));
@@ -218,7 +219,7 @@ void frmTerminal::buildToolBar()
     frame->setFrameShape(QFrame::StyledPanel);
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(6, 2, 6, 2);
-    m_delayLabel = new QLabel(QStringLiteral("300"), frame);
+    m_delayLabel = new QLabel(QString::number(m_loadTest.delayMs()), frame);
     m_delayLabel->setObjectName(QStringLiteral("Label1"));
     m_delayLabel->setMinimumWidth(m_delayLabel->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
     m_delayLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -362,6 +363,8 @@ void frmTerminal::wireCommands()
         applyFontStep(step);
         m_store.write(settings::Key::FontSize, QString::number(step));
     });
+    connect(&m_loadTest, &LoadTestOptions::delayChanged, m_delayLabel,
+            [this](int ms) { m_delayLabel->setText(QString::number(ms)); });
     connect(&m_connection, &ConnectionOptions::connectionTypeChanged, this,
             &frmTerminal::applyConnectionType);
     connect(m_properties, &frmProperties::portReopened, this, &frmTerminal::showPortOpen);

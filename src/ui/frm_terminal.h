@@ -19,6 +19,7 @@ class ConnectionOptions;
 enum class ConnectionType;
 class DebugOptions;
 class ExpansionOption;
+class LoadTestOptions;
 class Indicator;
 class LogFile;
 class Operator;
@@ -48,6 +49,7 @@ struct MainWindowServices
     SerialLine& serial;
     LogFile& log;
     ExpansionOption& expansion;
+    LoadTestOptions& loadTest;
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar, and the windows opened
@@ -174,6 +176,7 @@ private:
     SerialLine& m_serial;
     LogFile& m_log;
     ExpansionOption& m_expansion;
+    LoadTestOptions& m_loadTest;
 
     TerminalView* m_txtTerm = nullptr;
     QSpinBox* m_fontStep = nullptr;
