@@ -11,6 +11,7 @@
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
+#include "model/load_test_options.h"
 
 #include <QList>
 
@@ -36,10 +37,11 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     ConnectionOptions connection;
     DebugOptions debug;
     ExpansionOption expansion;
+    LoadTestOptions loadTest;
     connection.setConnectionType(ConnectionType::Lan);
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
-    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion);
+    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion, loadTest);
     host.state = link::SocketState::Connected;
     engine.onSocketConnected();
     host.sent.clear();

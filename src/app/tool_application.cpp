@@ -21,7 +21,7 @@ void ToolApplication::attach(frmTerminal& window)
     Q_ASSERT(!m_engine);
     m_window = &window;
     m_engine = std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection,
-                                                  m_debug, m_expansion);
+                                                  m_debug, m_expansion, m_loadTestOptions);
     m_driver = std::make_unique<LinkTimerDriver>(*m_engine, m_clock);
     wireTransports();
     link::LinkEngine& engine = *m_engine;
@@ -29,6 +29,8 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::connectedPictureClicked, this,
             [&engine] { engine.connectedPictureClicked(); });
     connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
+    connect(&window, &frmTerminal::loadTestStartCommand, this, [&engine] { engine.mnuStart_Click(); });
+    connect(&window, &frmTerminal::loadTestStopCommand, this, [&engine] { engine.mnuStop_Click(); });
     connect(&window, &frmTerminal::keysTyped, this,
             [&engine](const QByteArray& characters) { engine.typedOnTerminal(characters); });
     frmSingle* single = window.singleStationWindow();

@@ -311,6 +311,14 @@ void frmTerminal::buildStatusBar()
         bar->addPermanentWidget(label, p.stretch);
         m_panels[i] = label;
     }
+    // The load test's figures, between the status and the settings.
+    m_loadTestFigures = new QLabel(bar);
+    m_loadTestFigures->setObjectName(QStringLiteral("LoadTestFigures"));
+    m_loadTestFigures->setFrameShape(QFrame::StyledPanel);
+    m_loadTestFigures->setFrameShadow(QFrame::Sunken);
+    m_loadTestFigures->setAccessibleName(QStringLiteral("Load test figures"));
+    bar->insertPermanentWidget(1, m_loadTestFigures, 3);
+    m_loadTestFigures->hide();
 }
 
 void frmTerminal::wireCommands()
@@ -332,6 +340,10 @@ void frmTerminal::wireCommands()
     on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });
     on(Command::DebugSerial, [this] { m_serialBuffer->showWindow(); });
     on(Command::LampTest, [this] { m_single->showDialog(); });
+    on(Command::LoadTestStart, [this] { Q_EMIT loadTestStartCommand(); });
+    on(Command::StartTestButton, [this] { Q_EMIT loadTestStartCommand(); });
+    on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });
+    on(Command::StopTestButton, [this] { Q_EMIT loadTestStopCommand(); });
     on(Command::SingleStationButton, [this] { m_single->showDialog(); });
     connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {
         if (shown)

@@ -134,9 +134,8 @@ public:
     void traceSentFrame(const QByteArray& frame) override;
     void showSerialBufferLevel() override;
     void recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when) override;
-    bool loadTestRunning() const override;
-    void stopLoadTest(std::function<void()> stopped) override;
-    void stopLoadTestSending() override;
+    void showLoadTestPhase(link::LoadTestPhase phase) override;
+    void showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected) override;
 
 Q_SIGNALS:
     // The connect command (menu item or the not-connected picture) and a click on the connected
@@ -146,6 +145,9 @@ Q_SIGNALS:
     // The operator confirmed the exit: the application shuts the link down, then calls
     // unloadWindows() and closeAfterShutdown().
     void exitConfirmed();
+    // The load test's start and stop commands (menu items and tool-bar buttons).
+    void loadTestStartCommand();
+    void loadTestStopCommand();
     // Characters typed on the terminal, for the serial line.
     void keysTyped(const QByteArray& characters);
 
@@ -183,7 +185,8 @@ private:
     QLabel* m_fontLabel = nullptr;
     QLabel* m_delayLabel = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
-    std::array<QLabel*, 4> m_panels{}; // by Panel
+    std::array<QLabel*, 4> m_panels{};   // by Panel
+    QLabel* m_loadTestFigures = nullptr; // shown from the first load test on
     Indicator* m_connectionPicture = nullptr;
     Indicator* m_txLed = nullptr;
     Indicator* m_rxLed = nullptr;

@@ -8,6 +8,7 @@
 #include "frm_debug.h"
 #include "frm_properties.h"
 #include "indicator.h"
+#include "lamp/load_test_stats.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "operator/operator.h"
@@ -156,17 +157,23 @@ void frmTerminal::decodeDoubleClicked(const QByteArray& word)
         m_operator.tell(QStringLiteral("Invalid Record! You Idiot!!"), Operator::Icon::Exclamation);
 }
 
-bool frmTerminal::loadTestRunning() const
+void frmTerminal::showLoadTestPhase(link::LoadTestPhase phase)
 {
-    return action(Command::StopTestButton)->isEnabled();
+    const bool idle = phase == link::LoadTestPhase::Idle;
+    const bool running = phase == link::LoadTestPhase::Running;
+    for (const Command command : {Command::LoadTestStart, Command::StartTestButton, Command::LoadTestConfig,
+                                  Command::TestConfigButton})
+        action(command)->setEnabled(idle);
+    action(Command::LoadTestStop)->setEnabled(running);
+    action(Command::StopTestButton)->setEnabled(running);
 }
 
-void frmTerminal::stopLoadTest(std::function<void()> stopped)
+void frmTerminal::showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected)
 {
-    // The load test comes with its own commands; until then nothing runs that needs stopping.
-    stopped();
+    m_loadTestFigures->setText(QString::fromLatin1(figures.panelText(answersExpected)));
+    m_loadTestFigures->setToolTip(QStringLiteral("Load test: ") +
+                                  QString::fromLatin1(figures.summary(answersExpected)));
+    m_loadTestFigures->show();
 }
-
-void frmTerminal::stopLoadTestSending() {}
 
 } // namespace zkn

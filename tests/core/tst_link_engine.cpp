@@ -1,22 +1,13 @@
 // The link engine on a simulated clock against hand-written frames: connect, health checks,
 // resets, release, and the processing of what the PBX sends.
-#include "check_byte.h"
-#include "fake_link_host.h"
-#include "scripted_operator.h"
+#include "link_fixture.h"
 
 #include "lamp/single_station_request.h"
-#include "link/link_engine.h"
-#include "model/connection_options.h"
-#include "model/debug_options.h"
-#include "model/expansion_option.h"
 
 #include <QTest>
 
 using namespace zkn;
 using namespace zkn::link;
-using zkn::test::FakeClock;
-using zkn::test::FakeLinkHost;
-using zkn::test::ScriptedOperator;
 using zkn::test::withCheckByte;
 using Panel = LinkHost::Panel;
 
@@ -28,10 +19,11 @@ QByteArray hex(const char* text)
 }
 
 // Frames of device "01" under odd parity, written out by hand.
+using zkn::test::kOkSeq0;
+using zkn::test::Link;
 const QByteArray kConnectSeq0 = hex("16 35 30 30 36 30 31 30 30 30 30 FD");
 const QByteArray kHealthSeq1 = hex("16 35 30 30 36 30 31 30 31 30 30 FC");
 const QByteArray kReleaseSeq1 = hex("16 36 30 30 34 30 31 30 31 FD");
-const QByteArray kOkSeq0 = hex("16 33 30 30 35 30 31 30 30 30 C8");
 const QByteArray kOkSeq1 = hex("16 33 30 30 35 30 31 30 31 30 C9");
 const QByteArray kRecord0107 = hex("16 32 30 30 39 30 31 30 37 02 4A 20 31 03 A8");
 const QByteArray kRecord0108 = hex("16 32 30 30 39 30 31 30 38 02 4A 20 32 03 A4");
@@ -41,70 +33,6 @@ const QByteArray kAnswer0107Text = hex("16 34 30 30 35 30 31 30 37 33 CB");
 const QByteArray kAnswer0108Normal = hex("16 34 30 30 35 30 31 30 38 30 C7");
 const QByteArray kAnswer0108Parity = hex("16 34 30 30 35 30 31 30 38 31 C6");
 const QString kLampTimeoutText = QStringLiteral("PBX did not respond to Lamp Control.");
-
-struct Link
-{
-    FakeLinkHost host;
-    FakeClock clock;
-    ScriptedOperator op;
-    ConnectionOptions connection;
-    DebugOptions debug;
-    ExpansionOption expansion;
-    LinkEngine engine{host, host, op, clock, connection, debug, expansion};
-
-    Link(const QString& interval = QStringLiteral("5"), bool detail = false)
-    {
-        connection.setConnectionType(ConnectionType::Lan);
-        connection.setDeviceNumber(QStringLiteral("1"));
-        connection.setLanParity(QStringLiteral("Odd"));
-        connection.setRemoteHost(QStringLiteral("10.1.2.3"));
-        debug.setHealthCheckIntervalText(interval);
-        debug.setDetail(detail);
-        host.frameLeaves = [this](const QByteArray& frame) { engine.onFrameSent(frame); };
-    }
-
-    // Connect command, socket connected, connect request answered.
-    void bringUp()
-    {
-        engine.connectCommand();
-        host.state = SocketState::Connected;
-        engine.onSocketConnected();
-        engine.onSocketData(kOkSeq0);
-        host.sent.clear();
-        host.terminal.clear();
-        host.txBlinks = 0;
-    }
-
-    void tick(qint64 ms = 1000)
-    {
-        clock.advance(ms);
-        engine.advanceTo(clock.nowMs());
-    }
-    // Ticks one second at a time until the next health check leaves; returns the ticks taken.
-    int ticksToHealthCheck()
-    {
-        const auto before = host.sent.size();
-        for (int n = 1; n <= 200; ++n) {
-            tick();
-            if (host.sent.size() > before)
-                return n;
-        }
-        return -1;
-    }
-    // The PBX's response with `code` to the last request sent.
-    QByteArray responseToLast(char code = '0') const
-    {
-        return test::withCheckByte(QByteArray(1, '\x16') + "3005" + host.sent.last().mid(5, 4) + code);
-    }
-    void answerLastHealthCheck() { engine.onSocketData(responseToLast()); }
-    // A load-test message (VMM on for station 1000); returns the PBX's OK answer to it.
-    QByteArray sendLampMessage()
-    {
-        engine.beginLampMessage();
-        engine.LampControl(1000, lamp::LampFunction::VmmOn);
-        return responseToLast();
-    }
-};
 
 } // namespace
 
@@ -123,7 +51,6 @@ private Q_SLOTS:
     void stopHealthKeepsTheCountdownButSendsNothing();
     void sixMissesCountAndTheSeventhResets();
     void missesAccumulateAcrossAnsweredChecks();
-    void releaseWaitsForARunningLoadTestToStop();
     void releaseAnsweredButNeverClosedEndsAfterTenSeconds();
     void operatorConnectCancelsAPendingReconnect_data();
     void operatorConnectCancelsAPendingReconnect();
@@ -163,7 +90,6 @@ private Q_SLOTS:
     void dataOfAConnectionReplacedDuringABoxIsDropped();
     void healthCheckAnswerTimeStartsWhenItLeaves();
     void timerWaitingOnABoxIsNotReentered();
-    void exitStopsALoadTestPausesThenReleases();
     void exitWaitsForThePbxToClose_data();
     void exitWaitsForThePbxToClose();
 };
@@ -283,29 +209,6 @@ void TestLinkEngine::missesAccumulateAcrossAnsweredChecks()
     miss();
     QCOMPARE(l.op.messages.size(), 1);
     QCOMPARE(l.op.messages[0].title, QStringLiteral("Health Check Timout"));
-}
-
-void TestLinkEngine::releaseWaitsForARunningLoadTestToStop()
-{
-    Link l;
-    l.bringUp();
-    l.host.loadTestRuns = true;
-    l.engine.connectCommand();
-    QVERIFY(l.host.sent.isEmpty());
-    QVERIFY(l.host.loadTestStopped);
-    l.host.loadTestRuns = false;
-    l.host.loadTestStopped();
-    QCOMPARE(l.host.sent, QList<QByteArray>{kReleaseSeq1});
-    QCOMPARE(l.host.terminal, QByteArray("<- :14:03:59: (1) LINK RELEASE REQUEST...\r\n"));
-    QVERIFY(l.host.waitWindow);
-
-    l.engine.onSocketData(kOkSeq1);
-    QVERIFY(l.host.terminal.endsWith(" ->:14:03:59: (1) LINK RELEASE Message Rcv'd: OK\r\n\r\n"));
-    l.host.state = SocketState::Closing;
-    l.engine.onSocketClosed();
-    QVERIFY(l.host.terminal.endsWith("-X-:14:03:59: LINK RELEASED...\r\n"));
-    QVERIFY(!l.host.waitWindow);
-    QVERIFY(!l.host.connectChecked && l.host.propertiesEnabled);
 }
 
 void TestLinkEngine::releaseAnsweredButNeverClosedEndsAfterTenSeconds()
@@ -1121,25 +1024,6 @@ void TestLinkEngine::timerWaitingOnABoxIsNotReentered()
     l.host.whileWriting = {};
     l.tick();
     QCOMPARE(l.host.sent.size(), 2); // the clock goes on afterwards
-}
-
-void TestLinkEngine::exitStopsALoadTestPausesThenReleases()
-{
-    Link l;
-    l.bringUp();
-    l.host.loadTestRuns = true;
-    bool released = false;
-    l.engine.releaseForExit([&released] { released = true; });
-    QVERIFY(l.host.loadTestStopped);
-    l.tick(5000); // the sweep takes its time
-    QVERIFY(l.host.sent.isEmpty());
-    l.host.loadTestRuns = false;
-    l.host.loadTestStopped();
-    l.tick(999);
-    QVERIFY(l.host.sent.isEmpty() && !released);
-    l.tick(1);
-    QCOMPARE(l.host.sent, QList<QByteArray>{kReleaseSeq1});
-    QVERIFY(released);
 }
 
 void TestLinkEngine::exitWaitsForThePbxToClose_data()

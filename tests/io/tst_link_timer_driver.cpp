@@ -7,6 +7,7 @@
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
+#include "model/load_test_options.h"
 #include "system_clock.h"
 
 #include <QTest>
@@ -32,10 +33,11 @@ void TestLinkTimerDriver::otherTimersRunWhileATimersBoxIsOpen()
     ConnectionOptions connection;
     DebugOptions debug;
     ExpansionOption expansion;
+    LoadTestOptions loadTest;
     connection.setConnectionType(ConnectionType::Lan);
     debug.setHealthCheckIntervalText(QStringLiteral("0"));
     debug.setDetail(true);
-    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion);
+    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion, loadTest);
     LinkTimerDriver driver(engine, clock);
 
     int statusDuringTheBox = -1;

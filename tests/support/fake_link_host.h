@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lamp/load_test_stats.h"
 #include "link/clock.h"
 #include "link/link_host.h"
 #include "link/link_transport.h"
@@ -79,9 +80,11 @@ public:
         records.append({record, parityGood});
     }
 
-    bool loadTestRunning() const override { return loadTestRuns; }
-    void stopLoadTest(std::function<void()> stopped) override { loadTestStopped = std::move(stopped); }
-    void stopLoadTestSending() override { ++loadTestSendingStops; }
+    void showLoadTestPhase(link::LoadTestPhase phase) override { loadTestPhases.append(phase); }
+    void showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected) override
+    {
+        loadTestFigures = figures.summary(answersExpected);
+    }
 
     // Called as a frame leaves (at once unless a test holds frames back) and after each write to
     // the terminal (where a failing log would ask the operator).
@@ -115,9 +118,8 @@ public:
     bool waitWindow = false;
     int propertiesShown = 0;
     QList<std::pair<QByteArray, bool>> records;
-    bool loadTestRuns = false;
-    std::function<void()> loadTestStopped;
-    int loadTestSendingStops = 0;
+    QList<link::LoadTestPhase> loadTestPhases;
+    QByteArray loadTestFigures;
 };
 
 } // namespace zkn::test

@@ -19,13 +19,15 @@ using Panel = LinkHost::Panel;
 } // namespace
 
 LinkEngine::LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
-                       const ConnectionOptions& connection, DebugOptions& debug, const ExpansionOption& expansion)
+                       const ConnectionOptions& connection, DebugOptions& debug,
+                       const ExpansionOption& expansion, const LoadTestOptions& loadTest)
     : m_transport(transport), m_host(host), m_operator(op), m_clock(clock), m_connection(connection),
-      m_debug(debug), m_expansion(expansion), m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
-                                [this](const QByteArray& record) {
-                                    writeLine(display::marker::Received, record);
-                                    m_host.recordArrived(record, true, m_clock.wallClock());
-                                }})
+      m_debug(debug), m_expansion(expansion), m_loadTest(loadTest),
+      m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
+                [this](const QByteArray& record) {
+                    writeLine(display::marker::Received, record);
+                    m_host.recordArrived(record, true, m_clock.wallClock());
+                }})
 {
     // The "Status" panel is kept up to date from the start.
     m_timers.start(Timer::ConnectionStatus, now());
@@ -75,19 +77,28 @@ void LinkEngine::connectCommand()
 
 void LinkEngine::connectedPictureClicked()
 {
-    if (m_host.loadTestRunning())
-        m_host.stopLoadTest([this] { connectCommand(); });
-    else
+    if (!loadTestRunning()) {
         connectCommand();
+        return;
+    }
+    // A link lost during the sweep is not connected again by the click that meant to end it.
+    stopLoadTest([this] {
+        if (m_transport.serialPortOpen() || m_transport.socketState() == SocketState::Connected)
+            connectCommand();
+    });
 }
 
 void LinkEngine::releaseLink()
 {
     m_timers.stop(Timer::StatusMonitor);
-    if (m_host.loadTestRunning())
-        m_host.stopLoadTest([this] { sendRelease(); });
-    else
+    if (!loadTestRunning()) {
         sendRelease();
+        return;
+    }
+    stopLoadTest([this] {
+        if (m_transport.socketState() == SocketState::Connected)
+            sendRelease();
+    });
 }
 
 void LinkEngine::sendRelease()
@@ -191,6 +202,9 @@ void LinkEngine::shutDownLink()
         m_transport.closeSocket();
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
+    // A sweep waiting for an answer that can no longer come goes on (and ends, without a line).
+    if (m_sweepWaiting)
+        sweepNext();
     if (m_linkClosedAtExit) {
         m_timers.stop(Timer::ExitCloseLimit);
         std::exchange(m_linkClosedAtExit, {})();
@@ -201,7 +215,7 @@ void LinkEngine::shutDownLink()
 // menus back to not connected, the settings panel and the connect time cleared.
 void LinkEngine::showLinkDown()
 {
-    m_host.stopLoadTestSending();
+    m_timers.stop(Timer::Send); // a running load test stops sending
     m_host.showConnected(false);
     m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
     StopConnectTimer();
@@ -237,6 +251,11 @@ void LinkEngine::dropConnectionState()
 void LinkEngine::onFrameSent(const QByteArray& frame)
 {
     m_host.traceSentFrame(frame);
+    if (!m_lampFrameToLeave.isEmpty() && frame == m_lampFrameToLeave) {
+        m_lampFrameToLeave.clear();
+        m_lampSentAt = now();
+        return;
+    }
     if (m_healthCheckToLeave.isEmpty() || frame != m_healthCheckToLeave)
         return;
     m_healthCheckToLeave.clear();
@@ -338,6 +357,9 @@ void LinkEngine::onTimer(Timer timer)
     case Timer::ExitPause:
         m_timers.stop(Timer::ExitPause);
         releaseNowForExit();
+        break;
+    case Timer::Send:
+        onSendTick();
         break;
     case Timer::Count:
         break;

@@ -23,7 +23,10 @@
 // and everything it does goes out through the host. Its timers are deadlines that the host's
 // driver turns into real ones.
 
+#include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
+#include "lamp/load_test_plan.h"
+#include "lamp/load_test_stats.h"
 #include "link/link_states.h"
 #include "link/link_timers.h"
 #include "link/parity.h"
@@ -36,11 +39,14 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace zkn {
 class ConnectionOptions;
 class DebugOptions;
 class ExpansionOption;
+class LoadTestOptions;
 class Operator;
 } // namespace zkn
 
@@ -59,7 +65,8 @@ class LinkEngine
 {
 public:
     LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
-               const ConnectionOptions& connection, DebugOptions& debug, const ExpansionOption& expansion);
+               const ConnectionOptions& connection, DebugOptions& debug, const ExpansionOption& expansion,
+               const LoadTestOptions& loadTest);
 
     // Operator commands: the connect command (opens the link, or releases it) and a click on the
     // connected picture (a running load test is stopped first). Timers call them too.
@@ -113,6 +120,20 @@ public:
         Quit
     };
     SingleStationOutcome sendSingleStation(const lamp::SingleStationRequest& request);
+
+    // The load test: VMM lamps switched on for every station of a range or of the extensions
+    // file, then off, and so on, one message per tick of the inter-message delay (over TCP the
+    // next waits for the answer). Stop switches every station's lamp off before the test ends.
+    void mnuStart_Click();
+    void mnuStop_Click() { stopLoadTest({}); }
+    bool loadTestRunning() const { return m_loadTestPhase != LoadTestPhase::Idle; }
+    const lamp::LoadTestStats& loadTestStats() const { return m_loadTestStats; }
+    bool lampOnPhase() const { return m_plan.lampOnPhase(); }
+    // Where the extensions file is read from (the file system, in the program).
+    void setExtensionsReader(std::function<lamp::ExtensionsRead()> reader)
+    {
+        m_readExtensions = std::move(reader);
+    }
     int missedHealthChecks() const { return m_missedHealthChecks; }
     QByteArray recordText() const { return m_recordText; }
     // Chunks of received TCP data dropped because they did not begin with SYN.
@@ -127,6 +148,18 @@ private:
     void onHealthCheckTimeout();
     void onLampControlTimeout();
     void sendLampFrame(const QByteArray& message);
+    void lampAnswerCame(std::optional<int> responseCode);
+    bool loadTestLineUp() const;
+    bool loadTestConnected();
+    bool planLoadTest();
+    std::optional<QList<qint32>> readExtensionStations(bool reportSkipped, QString* source = nullptr);
+    void onSendTick();
+    void startSendClock(int delayMs);
+    void stopLoadTest(std::function<void()> stopped);
+    void planSweep();
+    void sweepNext();
+    void finishLoadTest();
+    void showLoadTestFigures();
     SingleStationOutcome sendSingleStationSerial(const lamp::SingleStationRequest& request);
     bool CheckSerialPort();
     void Send(const QByteArray& message);
@@ -162,6 +195,7 @@ private:
     const ConnectionOptions& m_connection;
     DebugOptions& m_debug;
     const ExpansionOption& m_expansion;
+    const LoadTestOptions& m_loadTest;
     LinkTimers m_timers;
     SerialReceiver m_serial;
 
@@ -191,6 +225,21 @@ private:
     std::function<void()> m_releasedAtExit;
     std::function<void()> m_linkClosedAtExit;
     int m_droppedChunks = 0;
+
+    // The load test.
+    LoadTestPhase m_loadTestPhase = LoadTestPhase::Idle;
+    lamp::LoadTestPlan m_plan;
+    lamp::LoadTestStats m_loadTestStats;
+    std::function<lamp::ExtensionsRead()> m_readExtensions;
+    std::vector<std::function<void()>> m_whenLoadTestStopped;
+    // The switch-off sweep: the file's stations, or a range counted up.
+    QList<qint32> m_sweepStations;
+    qint64 m_sweepNext = 0;
+    qint64 m_sweepLast = -1;
+    bool m_sweepWaiting = false;
+    // When the lamp frame awaited left (handed over, then when it actually left).
+    qint64 m_lampSentAt = 0;
+    QByteArray m_lampFrameToLeave;
     QString m_eventMessage;
     QString m_errorMessage;
 };

@@ -16,11 +16,11 @@ void LinkEngine::releaseForExit(std::function<void()> done)
         return;
     }
     m_releasedAtExit = std::move(done);
-    if (!m_host.loadTestRunning()) {
+    if (!loadTestRunning()) {
         releaseNowForExit();
         return;
     }
-    m_host.stopLoadTest([this] { m_timers.restart(Timer::ExitPause, now()); });
+    stopLoadTest([this] { m_timers.restart(Timer::ExitPause, now()); });
 }
 
 void LinkEngine::releaseNowForExit()

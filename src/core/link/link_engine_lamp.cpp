@@ -27,12 +27,14 @@ void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
     if (m_connection.connectionType() == ConnectionType::Lan) {
         sendLampFrame(message);
+        m_loadTestStats.messageSent();
         writeLine(display::marker::Sent, display::DotBlanks(message));
         return;
     }
     // No answer comes on the serial line, so the message counts as answered whether or not DSR
     // let it go out.
     if (m_transport.serialDsr() && m_transport.writeSerial(message).isEmpty()) {
+        m_loadTestStats.messageSent();
         m_host.BlinkTx();
         writeLine(display::marker::Sent, display::DotBlanks(message));
     }
@@ -43,8 +45,26 @@ void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
 // remained of an earlier frame's wait.
 void LinkEngine::sendLampFrame(const QByteArray& message)
 {
-    m_transport.IPSend(buildTextFrame(device(), m_seqLamp, message, parity()));
+    const QByteArray frame = buildTextFrame(device(), m_seqLamp, message, parity());
+    m_lampSentAt = now();
+    m_lampFrameToLeave = frame;
+    m_transport.IPSend(frame);
     m_timers.restart(Timer::T3, now());
+}
+
+// The answer to the lamp frame awaited, or its timeout (no code).
+void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
+{
+    m_lampAnswered = true;
+    if (loadTestRunning()) {
+        if (responseCode)
+            m_loadTestStats.answered(*responseCode != 0, now() - m_lampSentAt);
+        else
+            m_loadTestStats.timedOut();
+        showLoadTestFigures();
+    }
+    if (m_sweepWaiting)
+        sweepNext();
 }
 
 // The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.
@@ -56,7 +76,7 @@ void LinkEngine::onLampControlTimeout()
     m_operator.tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
                     QStringLiteral("Error"));
     m_timers.stop(Timer::StatusMonitor);
-    m_lampAnswered = true;
+    lampAnswerCame(std::nullopt);
 }
 
 LinkEngine::SingleStationOutcome LinkEngine::sendSingleStation(const lamp::SingleStationRequest& request)

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "link/link_states.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
-#include <functional>
+namespace zkn::lamp {
+class LoadTestStats;
+}
 
 namespace zkn::link {
 
@@ -45,11 +49,9 @@ public:
     // A record the PBX sent, for the breakdown window's time and, when it wants it, decoding.
     virtual void recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when) = 0;
 
-    // The load test: whether it runs, stopping it (its switch-off sweep done, then `stopped`),
-    // and stopping its send clock at once.
-    virtual bool loadTestRunning() const = 0;
-    virtual void stopLoadTest(std::function<void()> stopped) = 0;
-    virtual void stopLoadTestSending() = 0;
+    // The load test's commands (start, stop, configure) as it runs or stops, and its figures.
+    virtual void showLoadTestPhase(LoadTestPhase phase) = 0;
+    virtual void showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected) = 0;
 };
 
 } // namespace zkn::link

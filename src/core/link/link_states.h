@@ -39,4 +39,12 @@ enum class SerialEvent : int
     ControlBlockError = 1011,
 };
 
+// Where the lamp load test stands: its commands follow it.
+enum class LoadTestPhase
+{
+    Idle,
+    Running,
+    Stopping
+};
+
 } // namespace zkn::link

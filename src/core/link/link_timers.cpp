@@ -13,6 +13,7 @@ LinkTimers::LinkTimers()
     at(Timer::ReleaseLimit).interval = 10000;
     at(Timer::ExitPause).interval = 1000;
     at(Timer::ExitCloseLimit).interval = 5000;
+    at(Timer::Send).interval = 300;
 }
 
 void LinkTimers::start(Timer timer, qint64 now)

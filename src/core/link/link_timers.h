@@ -21,6 +21,7 @@ enum class Timer
     ReleaseLimit,     // 10000 ms for the PBX to close the connection after answering a release
     ExitPause,        // 1000 ms at exit between a stopped load test and the release
     ExitCloseLimit,   // 5000 ms at exit for the PBX to close the connection
+    Send,             // the load test's inter-message delay (300 ms until configured)
     Count
 };
 
@@ -32,6 +33,8 @@ public:
     void start(Timer timer, qint64 now);
     void restart(Timer timer, qint64 now);
     void stop(Timer timer);
+    // Takes effect at the timer's next start.
+    void setInterval(Timer timer, int ms) { at(timer).interval = ms; }
     bool isActive(Timer timer) const;
     // A held timer keeps its deadline but is neither due nor counted as the next deadline: its
     // handler is still running.

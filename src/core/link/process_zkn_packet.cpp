@@ -87,7 +87,6 @@ void LinkEngine::processResponse(const FrameHeader& frame)
         m_timers.restart(Timer::ReleaseLimit, now());
     } else if (m_lampPending && frame.sequence == m_seqLamp) {
         m_timers.stop(Timer::T3);
-        m_lampAnswered = true;
         name = "Lamp Control";
         m_lampPending = false;
     } else if (m_healthPending && frame.sequence == m_seqHealth) {
@@ -110,6 +109,8 @@ void LinkEngine::processResponse(const FrameHeader& frame)
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
+    if (name == "Lamp Control")
+        lampAnswerCame(code);
 }
 
 bool LinkEngine::processRecord(const FrameHeader& frame)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace zkn::lamp {
+
+// The extensions file as it was read: its bytes, or why it could not be read.
+struct ExtensionsRead
+{
+    std::optional<QByteArray> content;
+    QString source; // the file's path, for messages
+    QString error;  // the system's reason when there is no content
+};
+
+// A line that names no station.
+struct SkippedLine
+{
+    int number = 0; // from 1
+    QByteArray text;
+};
+
+// The stations of the file: one whole number per line, lines ended by CR LF or LF, the last one
+// with or without an end. Blanks around a number are allowed; any other line is skipped.
+struct Extensions
+{
+    QList<qint32> stations;
+    QList<SkippedLine> skipped;
+};
+
+Extensions parseExtensions(const QByteArray& content);
+
+} // namespace zkn::lamp

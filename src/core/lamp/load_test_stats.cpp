@@ -1,0 +1,55 @@
+#include "lamp/load_test_stats.h"
+
+#include <algorithm>
+
+namespace zkn::lamp {
+
+void LoadTestStats::answered(bool negative, qint64 answerMs)
+{
+    ++m_answered;
+    if (negative)
+        ++m_negative;
+    answerMs = std::max<qint64>(answerMs, 0);
+    m_maxAnswerMs = std::max(m_maxAnswerMs, answerMs);
+    ++m_answerMsCounts[std::size_t(std::min(answerMs, kSlowest))];
+}
+
+qint64 LoadTestStats::medianAnswerMs() const
+{
+    // The lower median: the answer time that at least half of the answers did not exceed.
+    const int half = (m_answered + 1) / 2;
+    int seen = 0;
+    for (qint64 ms = 0; ms <= kSlowest; ++ms) {
+        seen += m_answerMsCounts[std::size_t(ms)];
+        if (seen >= half && seen > 0)
+            return ms;
+    }
+    return 0;
+}
+
+QByteArray LoadTestStats::summary(bool answersExpected) const
+{
+    QByteArray text = QByteArray::number(m_sent) + " sent";
+    if (!answersExpected)
+        return text;
+    text += ", " + QByteArray::number(m_answered) + " answered (" + QByteArray::number(m_negative) +
+            " negative), " + QByteArray::number(m_timeouts) + " timed out";
+    if (m_answered > 0)
+        text += "; answer time median " + QByteArray::number(medianAnswerMs()) + " ms, max " +
+                QByteArray::number(m_maxAnswerMs) + " ms";
+    return text;
+}
+
+QByteArray LoadTestStats::panelText(bool answersExpected) const
+{
+    QByteArray text = QByteArray::number(m_sent) + " sent";
+    if (!answersExpected)
+        return text;
+    text += ", " + QByteArray::number(m_answered - m_negative) + " ok, " + QByteArray::number(m_negative) +
+            " neg., " + QByteArray::number(m_timeouts) + " t/o";
+    if (m_answered > 0)
+        text += ", " + QByteArray::number(medianAnswerMs()) + "/" + QByteArray::number(m_maxAnswerMs) + " ms";
+    return text;
+}
+
+} // namespace zkn::lamp

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <array>
+
+namespace zkn::lamp {
+
+// The figures of one load test: messages sent, answered, answered with a code other than 0,
+// timed out, and the time from a message leaving to its answer. Kept in constant memory, so a
+// test may run for days.
+class LoadTestStats
+{
+public:
+    void messageSent() { ++m_sent; }
+    void answered(bool negative, qint64 answerMs);
+    void timedOut() { ++m_timeouts; }
+
+    int sent() const { return m_sent; }
+    int answers() const { return m_answered; }
+    int negative() const { return m_negative; }
+    int timeouts() const { return m_timeouts; }
+    // At millisecond resolution; an answer slower than the lamp timeout counts as that long.
+    qint64 medianAnswerMs() const;
+    qint64 maxAnswerMs() const { return m_maxAnswerMs; }
+
+    // "12 sent, 11 answered (1 negative), 1 timed out; answer time median 3 ms, max 40 ms"; the
+    // answers are left out where none can come (the serial line).
+    QByteArray summary(bool answersExpected) const;
+    // The same in a few characters for the status bar: "12 sent, 11 ok, 1 neg., 1 t/o, 3/40 ms".
+    QByteArray panelText(bool answersExpected) const;
+
+private:
+    static constexpr qint64 kSlowest = 10000;
+
+    int m_sent = 0;
+    int m_answered = 0;
+    int m_negative = 0;
+    int m_timeouts = 0;
+    qint64 m_maxAnswerMs = 0;
+    std::array<int, kSlowest + 1> m_answerMsCounts{}; // answers by whole milliseconds
+};
+
+} // namespace zkn::lamp

@@ -1,0 +1,238 @@
+// The lamp load test: start, the send clock's ticks, and stop with its switch-off sweep.
+//
+//   idle      -- Start (the line stands, the stations are known)          --> running
+//   running   -- tick: the last message answered, one more message sent    --> running
+//             -- tick over TCP without a connection: nothing is sent        --> stalled (running)
+//             -- Stop                                                      --> stopping
+//   stopping  -- VMM off to every station, each answered or timed out      --> idle
+// The send clock is the inter-message delay, counted from the end of the previous tick. Callers
+// that must wait for a test to end (the release, the connected picture, the exit) give Stop a
+// continuation; a sweep in progress is waited for too.
+#include "display/terminal_line.h"
+#include "link/link_engine.h"
+#include "link/link_host.h"
+#include "link/link_transport.h"
+#include "model/connection_options.h"
+#include "model/load_test_options.h"
+#include "operator/operator.h"
+
+#include <utility>
+
+namespace zkn::link {
+
+namespace {
+
+using Phase = zkn::link::LoadTestPhase;
+
+// A range box's text as a station: a whole number, blanks around it allowed.
+std::optional<qint32> boxStation(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    for (const QChar c : trimmed)
+        if (!c.isDigit())
+            return std::nullopt;
+    bool ok = false;
+    const qint32 number = trimmed.toInt(&ok);
+    return ok ? std::optional(number) : std::nullopt;
+}
+
+} // namespace
+
+void LinkEngine::mnuStart_Click()
+{
+    if (loadTestRunning() || !loadTestConnected() || !planLoadTest())
+        return;
+    m_loadTestPhase = Phase::Running;
+    m_host.showLoadTestPhase(Phase::Running);
+    // The connect time now counts the test's duration.
+    StartConnectTimer();
+    m_loadTestStats = {};
+    showLoadTestFigures();
+    m_lampAnswered = true;
+    startSendClock(m_loadTest.delayMs());
+}
+
+// The PBX must be there when the test starts; a closed serial port is opened first.
+bool LinkEngine::loadTestConnected()
+{
+    if (m_connection.connectionType() == ConnectionType::Serial) {
+        if (!m_transport.serialPortOpen()) {
+            connectCommand();
+            if (!m_transport.serialPortOpen())
+                return false; // the connect command has told why
+        }
+        if (m_transport.serialDsr())
+            return true;
+    } else if (m_transport.socketState() == SocketState::Connected) {
+        return true;
+    }
+    m_operator.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
+    return false;
+}
+
+// The stations of this test: the range of the configuration, or the extensions file, which must
+// name at least one.
+bool LinkEngine::planLoadTest()
+{
+    if (!m_loadTest.useFile()) {
+        m_plan.useRange(m_loadTest.startStation(), m_loadTest.endStation());
+        return true;
+    }
+    QString source;
+    const std::optional<QList<qint32>> stations = readExtensionStations(true, &source);
+    if (!stations)
+        return false;
+    if (stations->isEmpty()) {
+        m_operator.tell(
+            QStringLiteral("The extensions file names no station; one station number per line:\r\n") + source,
+            Operator::Icon::Exclamation);
+        return false;
+    }
+    m_plan.useStations(*stations);
+    return true;
+}
+
+// Nothing when the file cannot be read (told when `reportSkipped`, as at Start); lines that name
+// no station are shown then too.
+std::optional<QList<qint32>> LinkEngine::readExtensionStations(bool reportSkipped, QString* source)
+{
+    const lamp::ExtensionsRead read = m_readExtensions ? m_readExtensions() : lamp::ExtensionsRead{};
+    if (source)
+        *source = read.source;
+    if (!read.content) {
+        if (reportSkipped)
+            m_operator.tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
+                                QStringLiteral("\r\n") + read.error,
+                            Operator::Icon::Exclamation);
+        return std::nullopt;
+    }
+    const lamp::Extensions extensions = lamp::parseExtensions(*read.content);
+    if (reportSkipped)
+        for (const lamp::SkippedLine& line : extensions.skipped)
+            writeLine(display::marker::Local, "Extensions file line " + QByteArray::number(line.number) +
+                                                  " skipped: \"" + line.text + "\" is no station number");
+    return extensions.stations;
+}
+
+void LinkEngine::startSendClock(int delayMs)
+{
+    m_timers.setInterval(Timer::Send, delayMs);
+    m_timers.restart(Timer::Send, now());
+}
+
+bool LinkEngine::loadTestLineUp() const
+{
+    return m_transport.serialPortOpen() || m_transport.socketState() == SocketState::Connected;
+}
+
+// One message when the last one needs no more waiting; the next tick comes one full delay after
+// this one.
+void LinkEngine::onSendTick()
+{
+    m_timers.stop(Timer::Send);
+    if (m_loadTestPhase == Phase::Stopping) {
+        sweepNext();
+        return;
+    }
+    if (m_lampAnswered && loadTestLineUp()) {
+        beginLampMessage();
+        m_host.BlinkTx();
+        const lamp::LoadTestPlan::Step step = m_plan.next();
+        LampControl(step.station, step.function);
+        showLoadTestFigures();
+        // The file is read afresh for every pass, so an edit shows in the next one.
+        if (step.passEnded)
+            if (const std::optional<QList<qint32>> stations = readExtensionStations(false);
+                stations && !stations->isEmpty())
+                m_plan.replaceStations(*stations);
+    }
+    if (m_loadTestPhase == Phase::Running)
+        startSendClock(m_loadTest.delayMs());
+}
+
+void LinkEngine::stopLoadTest(std::function<void()> stopped)
+{
+    if (m_loadTestPhase == Phase::Idle) {
+        if (stopped)
+            stopped();
+        return;
+    }
+    if (stopped)
+        m_whenLoadTestStopped.push_back(std::move(stopped));
+    if (m_loadTestPhase == Phase::Stopping)
+        return;
+    m_loadTestPhase = Phase::Stopping;
+    m_timers.stop(Timer::Send);
+    m_host.showLoadTestPhase(Phase::Stopping);
+    writeLine(display::marker::Local, "Stopping Load Test...");
+    planSweep();
+    // A message still awaited is waited for first.
+    m_sweepWaiting = !m_lampAnswered && m_transport.socketState() == SocketState::Connected;
+    if (!m_sweepWaiting)
+        sweepNext();
+}
+
+// The sweep goes over the range boxes of the configuration when they hold a sound range, else
+// over what the test ran with; in file mode over the file as it is now.
+void LinkEngine::planSweep()
+{
+    m_sweepStations.clear();
+    m_sweepNext = 0;
+    m_sweepLast = -1;
+    if (m_plan.usesFile()) {
+        m_sweepStations = readExtensionStations(false).value_or(m_plan.stations());
+        m_sweepLast = m_sweepStations.size() - 1;
+        return;
+    }
+    const std::optional<qint32> first = boxStation(m_loadTest.startText());
+    const std::optional<qint32> last = boxStation(m_loadTest.endText());
+    if (first && last && *first <= *last) {
+        m_sweepNext = *first;
+        m_sweepLast = *last;
+    } else {
+        m_sweepNext = m_plan.first();
+        m_sweepLast = std::max(m_plan.first(), m_plan.last());
+    }
+}
+
+// One station after the other: over TCP each waits for its answer or timeout, on the serial line
+// the next follows at the next turn of the event loop, so the window stays live through a long
+// range. Without a line the sweep cannot reach the PBX and ends.
+void LinkEngine::sweepNext()
+{
+    m_sweepWaiting = false;
+    if (m_sweepNext > m_sweepLast || !loadTestLineUp()) {
+        finishLoadTest();
+        return;
+    }
+    const qint32 station = m_plan.usesFile() ? m_sweepStations[qsizetype(m_sweepNext)] : qint32(m_sweepNext);
+    ++m_sweepNext;
+    beginLampMessage();
+    m_host.BlinkTx();
+    LampControl(station, lamp::LampFunction::VmmOff);
+    showLoadTestFigures();
+    if (m_lampAnswered)
+        startSendClock(0);
+    else
+        m_sweepWaiting = true;
+}
+
+void LinkEngine::finishLoadTest()
+{
+    writeLine(display::marker::Local, "Load Test Stopped...");
+    writeLine(display::marker::Local,
+              "Load test: " + m_loadTestStats.summary(m_connection.connectionType() == ConnectionType::Lan));
+    m_loadTestPhase = Phase::Idle;
+    m_host.showLoadTestPhase(Phase::Idle);
+    for (const std::function<void()>& stopped : std::exchange(m_whenLoadTestStopped, {}))
+        stopped();
+}
+
+void LinkEngine::showLoadTestFigures()
+{
+    m_host.showLoadTestFigures(m_loadTestStats, m_connection.connectionType() == ConnectionType::Lan);
+}
+
+} // namespace zkn::link

@@ -1,0 +1,86 @@
+#pragma once
+
+// The link engine on a simulated clock, its transports and window played by a fake that records
+// what it is told: a LAN link of device "1" under odd parity.
+#include "check_byte.h"
+#include "fake_link_host.h"
+#include "scripted_operator.h"
+
+#include "lamp/lamp_function.h"
+#include "link/link_engine.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "model/expansion_option.h"
+#include "model/load_test_options.h"
+
+namespace zkn::test {
+
+// The PBX's OK to the connect request numbered 0.
+inline const QByteArray kOkSeq0 = QByteArray::fromHex("16 33 30 30 35 30 31 30 30 30 C8");
+
+struct Link
+{
+    FakeLinkHost host;
+    FakeClock clock;
+    ScriptedOperator op;
+    ConnectionOptions connection;
+    DebugOptions debug;
+    ExpansionOption expansion;
+    LoadTestOptions loadTest;
+    link::LinkEngine engine{host, host, op, clock, connection, debug, expansion, loadTest};
+
+    Link(const QString& interval = QStringLiteral("5"), bool detail = false)
+    {
+        connection.setConnectionType(ConnectionType::Lan);
+        connection.setDeviceNumber(QStringLiteral("1"));
+        connection.setLanParity(QStringLiteral("Odd"));
+        connection.setRemoteHost(QStringLiteral("10.1.2.3"));
+        debug.setHealthCheckIntervalText(interval);
+        debug.setDetail(detail);
+        host.frameLeaves = [this](const QByteArray& frame) { engine.onFrameSent(frame); };
+    }
+
+    // Connect command, socket connected, connect request answered.
+    void bringUp()
+    {
+        engine.connectCommand();
+        host.state = link::SocketState::Connected;
+        engine.onSocketConnected();
+        engine.onSocketData(kOkSeq0);
+        host.sent.clear();
+        host.terminal.clear();
+        host.txBlinks = 0;
+    }
+
+    void tick(qint64 ms = 1000)
+    {
+        clock.advance(ms);
+        engine.advanceTo(clock.nowMs());
+    }
+    // Ticks one second at a time until the next health check leaves; returns the ticks taken.
+    int ticksToHealthCheck()
+    {
+        const auto before = host.sent.size();
+        for (int n = 1; n <= 200; ++n) {
+            tick();
+            if (host.sent.size() > before)
+                return n;
+        }
+        return -1;
+    }
+    // The PBX's response with `code` to the last request sent.
+    QByteArray responseToLast(char code = '0') const
+    {
+        return test::withCheckByte(QByteArray(1, '\x16') + "3005" + host.sent.last().mid(5, 4) + code);
+    }
+    void answerLastHealthCheck() { engine.onSocketData(responseToLast()); }
+    // A load-test message (VMM on for station 1000); returns the PBX's OK answer to it.
+    QByteArray sendLampMessage()
+    {
+        engine.beginLampMessage();
+        engine.LampControl(1000, lamp::LampFunction::VmmOn);
+        return responseToLast();
+    }
+};
+
+} // namespace zkn::test
