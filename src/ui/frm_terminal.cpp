@@ -103,7 +103,7 @@ const ToolButton kToolButtons[] = {
     {Command::SendTextButton, "TransmitTextFile", "Transmit Text File...", "Transmit Text File...", false,
      true},
     {Command::TestConfigButton, "TestConfig", "Configure MWL Test...", "Configure MWL Load Test", true},
-    {Command::StartTestButton, "StartLoadTest", "Start Sending Messages...", "Start MWL load test", false},
+    {Command::StartTestButton, "StartLoadTest", "Start Sending Messages...", "Start MWL load test", true},
     {Command::StopTestButton, "StopTest", "Stop Sending Messages", "Stop MWL load test", false, true},
     {Command::SingleStationButton, "SingleStation", "Lamp Control...", "Control Message Waiting Lamp...",
      true, true},
