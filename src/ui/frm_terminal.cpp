@@ -319,6 +319,9 @@ void frmTerminal::buildStatusBar()
     m_loadTestFigures->setAccessibleName(QStringLiteral("Load test figures"));
     bar->insertPermanentWidget(1, m_loadTestFigures, 3);
     m_loadTestFigures->hide();
+    m_figuresRefresh.setSingleShot(true);
+    m_figuresRefresh.setInterval(250);
+    connect(&m_figuresRefresh, &QTimer::timeout, this, &frmTerminal::refreshLoadTestFigures);
 }
 
 void frmTerminal::wireCommands()

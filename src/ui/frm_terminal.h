@@ -170,6 +170,7 @@ private:
     void decodeIntoWindow(const QByteArray& record, bool messagesLater);
     void decodeDoubleClicked(const QByteArray& word);
     void endTextTransmission(const QString& error);
+    void refreshLoadTestFigures();
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -187,6 +188,9 @@ private:
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
     std::array<QLabel*, 4> m_panels{};   // by Panel
     QLabel* m_loadTestFigures = nullptr; // shown from the first load test on
+    const lamp::LoadTestStats* m_figures = nullptr;
+    bool m_figuresOverTcp = false;
+    QTimer m_figuresRefresh;
     Indicator* m_connectionPicture = nullptr;
     Indicator* m_txLed = nullptr;
     Indicator* m_rxLed = nullptr;
