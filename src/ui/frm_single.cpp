@@ -1,5 +1,6 @@
 #include "frm_single.h"
 
+#include "key_filter.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "pictures.h"
@@ -54,19 +55,6 @@ QLineEdit* stationBox(const char* name, QWidget* parent)
     box->setMaxLength(kExpandedLength);
     box->setFixedWidth(boxWidth(box, kExpandedLength, kExpandedWidth));
     return box;
-}
-
-// Digits, "#" and "*" are a station's characters; other printable keys are dropped. Editing and
-// moving keys pass.
-bool isRefusedKey(const QKeyEvent* key)
-{
-    const QString text = key->text();
-    if (text.isEmpty() || !text.at(0).isPrint())
-        return false;
-    for (const QChar c : text)
-        if (!c.isDigit() && c != QLatin1Char('#') && c != QLatin1Char('*'))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -242,7 +230,7 @@ void frmSingle::changeEvent(QEvent* event)
 
 bool frmSingle::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && isRefusedKey(static_cast<QKeyEvent*>(event)))
+    if (event->type() == QEvent::KeyPress && isRefusedKey(static_cast<QKeyEvent*>(event), kStationKeys))
         return true;
     // Getting the focus selects the whole text, after a click has placed the cursor.
     if (event->type() == QEvent::FocusIn)
