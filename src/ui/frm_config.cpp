@@ -1,13 +1,13 @@
 #include "frm_config.h"
 
+#include "expansion_box.h"
 #include "extensions_file.h"
 #include "key_filter.h"
 #include "model/connection_options.h"
-#include "model/expansion_option.h"
 #include "model/load_test_options.h"
 #include "operator/operator.h"
 #include "settings/settings_store.h"
-#include "stored_expansion_option.h"
+#include "station_box.h"
 #include "text/numeric_prefix.h"
 #include "text_editor.h"
 #include "window_placement.h"
@@ -33,30 +33,9 @@ namespace zkn {
 
 namespace {
 
-// A range box holds 5 characters as designed; once the expansion option is applied, 6, or 8
-// with the option.
+// A range box holds 5 characters as designed, until the expansion option is first applied.
 constexpr int kDesignedLength = 5;
-constexpr int kPlainLength = 6;
-constexpr int kExpandedLength = 8;
-// The boxes' widths (740 and 975 twips), widened where the font needs more.
-constexpr int kPlainWidth = 49;
-constexpr int kExpandedWidth = 65;
 constexpr int kDelayLength = 5;
-
-int boxWidth(const QLineEdit* box, int characters, int designed)
-{
-    const int needed = box->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))) + 12;
-    return std::max(designed, needed);
-}
-
-QLineEdit* stationBox(const char* name, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setMaxLength(kDesignedLength);
-    box->setFixedWidth(boxWidth(box, kDesignedLength, kPlainWidth));
-    return box;
-}
 
 QLabel* label(const char* name, const QString& caption, QWidget* buddy, QWidget* parent)
 {
@@ -93,10 +72,6 @@ frmConfig::frmConfig(QWidget* parent, settings::SettingsStore& store, const Conn
     connect(m_delay, &QLineEdit::textEdited, this, &frmConfig::txtDelay_Edited);
     connect(m_useFile, &QCheckBox::toggled, this,
             [this](bool useFile) { m_stations->setCurrentWidget(useFile ? m_fileChoice : m_range); });
-
-    connect(m_index246, &QCheckBox::toggled, &m_expansion, &ExpansionOption::setEnabled);
-    connect(&m_expansion, &ExpansionOption::enabledChanged, this, &frmConfig::applyExpansion);
-    m_index246->setChecked(m_expansion.isEnabled());
 }
 
 void frmConfig::build()
@@ -119,8 +94,10 @@ void frmConfig::build()
     m_useFile = new QCheckBox(QStringLiteral("&Use File"), this);
     m_useFile->setObjectName(QStringLiteral("ChkFile"));
 
-    m_index246 = new QCheckBox(QStringLiteral("ZKN E&xpansion Enabled (Index 246 bit-3)"), this);
+    m_index246 = new ExpansionBox(QStringLiteral("ZKN E&xpansion Enabled (Index 246 bit-3)"), m_expansion,
+                                  m_store, m_connection, this);
     m_index246->setObjectName(QStringLiteral("chkIdx246"));
+    m_index246->setStationBoxes({m_start, m_end});
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
@@ -157,8 +134,8 @@ void frmConfig::build()
 QWidget* frmConfig::buildRange()
 {
     auto* range = new QWidget(this);
-    m_start = stationBox("Text1", range);
-    m_end = stationBox("Text2", range);
+    m_start = newStationBox("Text1", kDesignedLength, range);
+    m_end = newStationBox("Text2", kDesignedLength, range);
     for (QLineEdit* box : {m_start, m_end})
         box->installEventFilter(this);
 
@@ -197,10 +174,7 @@ QWidget* frmConfig::buildFileChoice()
 QWidget* frmConfig::buildDelay()
 {
     auto* delay = new QWidget(this);
-    m_delay = new QLineEdit(delay);
-    m_delay->setObjectName(QStringLiteral("txtDelay"));
-    m_delay->setMaxLength(kDelayLength);
-    m_delay->setFixedWidth(boxWidth(m_delay, kDelayLength, kPlainWidth));
+    m_delay = newStationBox("txtDelay", kDelayLength, delay);
     m_delay->installEventFilter(this);
 
     auto* spinner = new QWidget(delay);
@@ -269,33 +243,11 @@ void frmConfig::showDialog()
     activateWindow();
 }
 
-// Checked: both boxes take 8 characters. Cleared: each keeps its first 6.
-void frmConfig::applyExpansion(bool expanded)
-{
-    const QSignalBlocker quiet(m_index246);
-    m_index246->setChecked(expanded);
-    const int length = expanded ? kExpandedLength : kPlainLength;
-    for (QLineEdit* box : {m_start, m_end}) {
-        box->setMaxLength(length); // cuts a longer text
-        box->setFixedWidth(boxWidth(box, length, expanded ? kExpandedWidth : kPlainWidth));
-    }
-}
-
 void frmConfig::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange)
-        return;
-    if (!isActiveWindow()) {
-        storeExpansionOption(m_store, m_expansion);
-        return;
-    }
-    loadExpansionOption(m_store, m_expansion);
-    // The option belongs to the OLV PBX; for a KRA PBX it is shown but not offered.
-    const bool olv = !m_connection.kraSelected();
-    m_index246->setEnabled(olv);
-    if (olv)
-        applyExpansion(m_expansion.isEnabled());
+    if (event->type() == QEvent::ActivationChange)
+        m_index246->dialogActivationChanged(isActiveWindow());
 }
 
 bool frmConfig::eventFilter(QObject* watched, QEvent* event)

@@ -10,6 +10,7 @@ class QStackedWidget;
 namespace zkn {
 
 class ConnectionOptions;
+class ExpansionBox;
 class ExpansionOption;
 class LoadTestOptions;
 class Operator;
@@ -53,7 +54,6 @@ private:
     QWidget* buildFileChoice();
     QWidget* buildDelay();
     void setStationsOffered(bool offered);
-    void applyExpansion(bool expanded);
     void stepDelay(int delta);
     int delayValue() const;
     void warnDelay();
@@ -73,7 +73,7 @@ private:
     QLineEdit* m_delay = nullptr;
     QCheckBox* m_useFile = nullptr;
     QPushButton* m_editFile = nullptr;
-    QCheckBox* m_index246 = nullptr;
+    ExpansionBox* m_index246 = nullptr;
     QStackedWidget* m_stations = nullptr; // the range boxes, or the file's frame in their place
     QWidget* m_range = nullptr;
     QWidget* m_fileChoice = nullptr;

@@ -1,11 +1,11 @@
 #include "frm_single.h"
 
+#include "expansion_box.h"
 #include "key_filter.h"
 #include "model/connection_options.h"
-#include "model/expansion_option.h"
 #include "pictures.h"
 #include "settings/settings_store.h"
-#include "stored_expansion_option.h"
+#include "station_box.h"
 #include "window_placement.h"
 
 #include <QCheckBox>
@@ -27,34 +27,14 @@ namespace {
 
 using lamp::LampAction;
 
-// A station box holds 6 characters, or 8 with the expansion option.
-constexpr int kPlainLength = 6;
-constexpr int kExpandedLength = 8;
-// The boxes' designed widths (740 and 975 twips), widened where the font needs more.
-constexpr int kPlainWidth = 49;
-constexpr int kExpandedWidth = 65;
+// A station box holds 8 characters as designed, until the expansion option is first applied.
+constexpr int kDesignedLength = 8;
 
 QRadioButton* option(const char* name, const char* caption, QWidget* parent)
 {
     auto* button = new QRadioButton(QString::fromLatin1(caption), parent);
     button->setObjectName(QLatin1String(name));
     return button;
-}
-
-int boxWidth(const QLineEdit* box, int characters, int designed)
-{
-    const int needed = box->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))) + 12;
-    return std::max(designed, needed);
-}
-
-QLineEdit* stationBox(const char* name, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    // As designed, until the expansion option is first applied.
-    box->setMaxLength(kExpandedLength);
-    box->setFixedWidth(boxWidth(box, kExpandedLength, kExpandedWidth));
-    return box;
 }
 
 } // namespace
@@ -72,10 +52,6 @@ frmSingle::frmSingle(QWidget* parent, settings::SettingsStore& store, const Conn
     connect(m_mwOff, &QRadioButton::clicked, m_vmmNone, &QRadioButton::setChecked);
     connect(m_vmmOn, &QRadioButton::clicked, m_mwNone, &QRadioButton::setChecked);
     connect(m_vmmOff, &QRadioButton::clicked, m_mwNone, &QRadioButton::setChecked);
-
-    connect(m_index246, &QCheckBox::toggled, &m_expansion, &ExpansionOption::setEnabled);
-    connect(&m_expansion, &ExpansionOption::enabledChanged, this, &frmSingle::applyExpansion);
-    m_index246->setChecked(m_expansion.isEnabled());
 
     setStations(QString::fromLatin1(settings::keyInfo(settings::Key::StnA).fallback),
                 QString::fromLatin1(settings::keyInfo(settings::Key::StnB).fallback));
@@ -99,8 +75,8 @@ void frmSingle::build()
     picture->setPixmap(pictures::telephone(true, 48));
     picture->setAlignment(Qt::AlignTop);
 
-    m_stn1 = stationBox("txtStn1", frame);
-    m_stn2 = stationBox("txtStn2", frame);
+    m_stn1 = newStationBox("txtStn1", kDesignedLength, frame);
+    m_stn2 = newStationBox("txtStn2", kDesignedLength, frame);
     auto* fromLabel = new QLabel(QStringLiteral("F&rom:"), frame);
     fromLabel->setObjectName(QStringLiteral("Label1"));
     fromLabel->setBuddy(m_stn1);
@@ -129,8 +105,10 @@ void frmSingle::build()
     m_mwNone->setChecked(true);
     m_vmmNone->setChecked(true);
 
-    m_index246 = new QCheckBox(QStringLiteral("ZKN &Expansion Enabled (Index 246 bit-3)"), frame);
+    m_index246 = new ExpansionBox(QStringLiteral("ZKN &Expansion Enabled (Index 246 bit-3)"), m_expansion,
+                                  m_store, m_connection, frame);
     m_index246->setObjectName(QStringLiteral("chkIndex246"));
+    m_index246->setStationBoxes({m_stn1, m_stn2});
 
     auto* send = new QPushButton(QStringLiteral("&Send"), this);
     send->setObjectName(QStringLiteral("cmdSend"));
@@ -199,33 +177,11 @@ void frmSingle::showDialog()
     activateWindow();
 }
 
-// Checked: both boxes take 8 characters. Cleared: each keeps its first 6.
-void frmSingle::applyExpansion(bool expanded)
-{
-    const QSignalBlocker quiet(m_index246);
-    m_index246->setChecked(expanded);
-    const int length = expanded ? kExpandedLength : kPlainLength;
-    for (QLineEdit* box : {m_stn1, m_stn2}) {
-        box->setMaxLength(length); // cuts a longer text
-        box->setFixedWidth(boxWidth(box, length, expanded ? kExpandedWidth : kPlainWidth));
-    }
-}
-
 void frmSingle::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange)
-        return;
-    if (!isActiveWindow()) {
-        storeExpansionOption(m_store, m_expansion);
-        return;
-    }
-    loadExpansionOption(m_store, m_expansion);
-    // The option belongs to the OLV PBX; for a KRA PBX it is shown but not offered.
-    const bool olv = !m_connection.kraSelected();
-    m_index246->setEnabled(olv);
-    if (olv)
-        applyExpansion(m_expansion.isEnabled());
+    if (event->type() == QEvent::ActivationChange)
+        m_index246->dialogActivationChanged(isActiveWindow());
 }
 
 bool frmSingle::eventFilter(QObject* watched, QEvent* event)

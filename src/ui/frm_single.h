@@ -11,6 +11,7 @@ class QRadioButton;
 namespace zkn {
 
 class ConnectionOptions;
+class ExpansionBox;
 class ExpansionOption;
 namespace settings {
 class SettingsStore;
@@ -43,7 +44,6 @@ protected:
 
 private:
     void build();
-    void applyExpansion(bool expanded);
     void cmdSend_Click();
     lamp::LampAction chosen(QRadioButton* on, QRadioButton* off) const;
 
@@ -60,7 +60,7 @@ private:
     QRadioButton* m_vmmOn = nullptr;
     QRadioButton* m_vmmOff = nullptr;
     QRadioButton* m_vmmNone = nullptr;
-    QCheckBox* m_index246 = nullptr;
+    ExpansionBox* m_index246 = nullptr;
 };
 
 } // namespace zkn
