@@ -1,5 +1,6 @@
 #include "tool_application.h"
 
+#include "extensions_file.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
@@ -23,6 +24,12 @@ void ToolApplication::attach(frmTerminal& window)
     m_engine = std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection,
                                                   m_debug, m_expansion, m_loadTestOptions);
     m_driver = std::make_unique<LinkTimerDriver>(*m_engine, m_clock);
+    m_engine->setExtensionsReader([] {
+        lamp::ExtensionsRead read;
+        read.source = extensionsFilePath();
+        read.content = readExtensionsFile(read.source, &read.error);
+        return read;
+    });
     wireTransports();
     link::LinkEngine& engine = *m_engine;
     connect(&window, &frmTerminal::connectCommand, this, [&engine] { engine.connectCommand(); });

@@ -5,6 +5,7 @@
 #include "display/settings_panel.h"
 #include "frm_about.h"
 #include "frm_break_down.h"
+#include "frm_config.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_debug_options.h"
@@ -158,6 +159,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     m_serialBuffer = new FrmDBSerial(this, m_serial);
     m_breakDown = new FrmBreakDown(this);
     m_single = new frmSingle(this, m_store, m_connection, m_expansion);
+    m_config = new frmConfig(this, m_store, m_connection, m_expansion, m_loadTest, m_operator);
     m_textSender = new TextFileSender(m_serial, this);
 
     for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
@@ -343,6 +345,10 @@ void frmTerminal::wireCommands()
     on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });
     on(Command::DebugSerial, [this] { m_serialBuffer->showWindow(); });
     on(Command::LampTest, [this] { m_single->showDialog(); });
+    on(Command::LoadTestConfig, [this] { m_config->showDialog(); });
+    on(Command::TestConfigButton, [this] { m_config->showFullMode(); });
+    on(Command::DelayButton, [this] { m_config->showDelayOnly(); });
+    connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
     on(Command::LoadTestStart, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::StartTestButton, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });
@@ -391,6 +397,17 @@ void frmTerminal::mnuOpen_Click()
     QAction* item = action(Command::Connect);
     item->setChecked(!item->isChecked());
     Q_EMIT connectCommand();
+}
+
+// A new range or file: the test may start, unless one runs (then only its delay has changed).
+void frmTerminal::loadTestConfigured(bool fullMode)
+{
+    if (!fullMode)
+        return;
+    const bool running = action(Command::StopTestButton)->isEnabled();
+    action(Command::LoadTestStart)->setEnabled(!running);
+    action(Command::StartTestButton)->setEnabled(!running);
+    setPanelText(Panel::Status, QStringLiteral("Status: "));
 }
 
 void frmTerminal::showPortOpen(bool open)

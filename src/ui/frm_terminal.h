@@ -28,6 +28,7 @@ class TextFileSender;
 class TerminalView;
 class frmProperties;
 class frmSingle;
+class frmConfig;
 class FrmBreakDown;
 class FrmDebugOptions;
 class FrmDebug;
@@ -106,6 +107,7 @@ public:
     FrmDebug* lanDebugWindow() const { return m_lanDebug; }
     FrmBreakDown* breakDownWindow() const { return m_breakDown; }
     frmSingle* singleStationWindow() const { return m_single; }
+    frmConfig* loadTestConfigWindow() const { return m_config; }
 
     void mnuOpen_Click();
     void mnuOpenLog_Click();
@@ -171,6 +173,7 @@ private:
     void decodeDoubleClicked(const QByteArray& word);
     void endTextTransmission(const QString& error);
     void refreshLoadTestFigures();
+    void loadTestConfigured(bool fullMode);
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -206,6 +209,7 @@ private:
     FrmDBSerial* m_serialBuffer = nullptr;
     FrmBreakDown* m_breakDown = nullptr;
     frmSingle* m_single = nullptr;
+    frmConfig* m_config = nullptr;
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;
     frmCancelSend* m_cancelSend = nullptr; // made on first use

@@ -4,6 +4,7 @@
 
 #include "display/font_steps.h"
 #include "frm_about.h"
+#include "frm_config.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_debug_options.h"
@@ -11,12 +12,14 @@
 #include "frm_single.h"
 #include "frm_splash.h"
 #include "model/connection_options.h"
+#include "model/load_test_options.h"
 #include "operator/operator.h"
 #include "settings/record_format.h"
 #include "settings/setting_text.h"
 #include "settings/settings_store.h"
 #include "stored_serial_settings.h"
 #include "terminal_view.h"
+#include "text/numeric_prefix.h"
 #include "text_file_sender.h"
 
 #include <QCloseEvent>
@@ -76,6 +79,11 @@ void frmTerminal::applyStoredSettings()
     m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));
     m_connection.setHostField(m_connection.remoteHost());
     m_single->setStations(m_store.nonEmptyText(Key::StnA), m_store.nonEmptyText(Key::StnB));
+    // A range test started before any configuration runs over the stored range.
+    const QString start = m_store.nonEmptyText(Key::StartSTN);
+    const QString end = m_store.nonEmptyText(Key::EndSTN);
+    m_config->setStations(start, end);
+    m_loadTest.setRange(text::leadingNumber(start.toLatin1()), text::leadingNumber(end.toLatin1()));
     applyFontStep(display::fontStepFromText(m_store.nonEmptyText(Key::FontSize)));
 }
 
@@ -120,6 +128,7 @@ void frmTerminal::unloadWindows()
     m_lanDebug->hide();
     m_serialBuffer->hide();
     m_single->hide();
+    m_config->hide();
     if (m_textSender->isRunning())
         m_textSender->cancel();
     if (m_about)
