@@ -98,6 +98,7 @@ private Q_SLOTS:
     void releaseWaitsForTheSweep();
     void exitStopsTheTestPausesThenReleases();
     void figuresAgreeWithTheAnswers();
+    void lostLinkStallsTheTestUntilStop();
 };
 
 void TestLoadTest::extensionsFile_data()
@@ -439,6 +440,23 @@ void TestLoadTest::figuresAgreeWithTheAnswers()
     t.answer();
     QCOMPARE(t.host.loadTestFigures,
              QByteArray("2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, max 7 ms"));
+}
+
+// The send clock stops with the link and nothing starts it again, not even a new connection: the
+// operator sees the figures stand still and stops the test.
+void TestLoadTest::lostLinkStallsTheTestUntilStop()
+{
+    Test t;
+    t.engine.mnuStart_Click();
+    t.run(2);
+    t.host.state = SocketState::Closed;
+    t.engine.onSocketClosed();
+    t.bringUp();
+    t.tick(5000);
+    QVERIFY(t.host.sent.isEmpty());
+    QVERIFY(t.engine.loadTestRunning());
+    t.engine.mnuStop_Click();
+    QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
 }
 
 QTEST_MAIN(TestLoadTest)
