@@ -18,6 +18,11 @@ TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent)
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAnywhere);
+    m_paintLater.setSingleShot(true);
+    connect(&m_paintLater, &QTimer::timeout, this, [this] {
+        viewport()->setUpdatesEnabled(true);
+        m_lastPaint.start();
+    });
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setBold(false);
     setFont(font);
@@ -39,8 +44,21 @@ void TerminalView::WriteTerminal(const QByteArray& text)
     }
     moveCursor(QTextCursor::End);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    paintAtMostEvery(40);
     if (!edit.text.isEmpty())
         Q_EMIT textWritten(edit.text);
+}
+
+void TerminalView::paintAtMostEvery(int ms)
+{
+    if (m_paintLater.isActive())
+        return;
+    if (!m_lastPaint.isValid() || m_lastPaint.elapsed() >= ms) {
+        m_lastPaint.start();
+        return;
+    }
+    viewport()->setUpdatesEnabled(false);
+    m_paintLater.start(int(ms - m_lastPaint.elapsed()));
 }
 
 void TerminalView::mouseDoubleClickEvent(QMouseEvent* event)

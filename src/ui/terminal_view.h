@@ -2,7 +2,9 @@
 
 #include "display/terminal_buffer.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 namespace zkn {
 
@@ -34,7 +36,13 @@ protected:
     void keyPressEvent(class QKeyEvent* event) override;
 
 private:
+    void paintAtMostEvery(int ms);
+
     display::TerminalBuffer m_buffer;
+    // Lines may come every millisecond (a fast load test); the box is painted at most 25 times a
+    // second, so painting never slows what is being shown.
+    QElapsedTimer m_lastPaint;
+    QTimer m_paintLater;
 };
 
 } // namespace zkn
