@@ -79,6 +79,7 @@ class TestFaultMatrix : public QObject
 
 private Q_SLOTS:
     void everyFaultInOneRun();
+    void serialLineHungUpAndOpenedAgain();
 };
 
 void TestFaultMatrix::everyFaultInOneRun()
@@ -173,6 +174,30 @@ void TestFaultMatrix::everyFaultInOneRun()
     // sanitizer build may hold the thread back for longer than the tool ever does.
     qInfo("longest time the event loop was held: %lld ms", stalls.longestMs());
     QVERIFY2(stalls.longestMs() <= 500, QByteArray::number(stalls.longestMs()).constData());
+}
+
+// The far end of the serial line hangs up: the port closes once, quietly; the next connect command
+// opens the line again and records flow as before.
+void TestFaultMatrix::serialLineHungUpAndOpenedAgain()
+{
+    Matrix m;
+    QVERIFY(test::connectOverPty(m.tool, m.sim));
+    QTRY_VERIFY_WITH_TIMEOUT(m.sim.isLineReady(), kWait);
+    m.sim.serial().sendRecord(m.texts[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(m.terminal().count(" ->:"), 1, kWait);
+
+    m.sim.hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(!m.tool.app->serial().isOpen(), kWait);
+    QVERIFY(!m.tool.action("mnuOpen")->isChecked());
+    const QString again = m.sim.openPty();
+    QVERIFY(!again.isEmpty());
+    m.tool.app->serial().setPortName(again);
+    m.tool.action("mnuOpen")->trigger();
+    QVERIFY(m.tool.app->serial().isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(m.sim.isLineReady(), kWait);
+    m.sim.serial().sendRecord(m.texts[1]);
+    QTRY_COMPARE_WITH_TIMEOUT(m.terminal().count(" ->:"), 2, kWait);
+    QVERIFY(m.tool.op.messages.isEmpty());
 }
 
 QTEST_MAIN(TestFaultMatrix)
