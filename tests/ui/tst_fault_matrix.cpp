@@ -112,6 +112,12 @@ void TestFaultMatrix::everyFaultInOneRun()
     QVERIFY(m.comesBack(links, false));
     QVERIFY(m.terminal().contains("WARNING!:  ** LINK WAS RESET BY PBX **"));
 
+    // A record cut off by a reset: its first half goes with the connection, never shown.
+    links = m.linksUp();
+    m.sim.link().addFaultToNextFrame({FrameFault::Type::CutByReset, 0});
+    m.sendRecords(1);
+    QVERIFY(m.comesBack(links, false));
+
     // The PBX asks for the link to be released.
     links = m.linksUp();
     m.sim.link().releaseAfterFrames(0);

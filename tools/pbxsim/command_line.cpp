@@ -53,6 +53,8 @@ const FaultOption kFaultOptions[] = {
      "Put the K-th frame sent and C - 1 records behind it in one write (C is 2 or 3, default 2).", 2},
     {"junk", FrameFault::Type::Junk, "K",
      "Send CR LF, which does not begin with SYN, just before the K-th frame.", -1},
+    {"cut", FrameFault::Type::CutByReset, "K",
+     "Send the first half of the K-th frame, then reset the connection with RST.", -1},
 };
 // clang-format on
 

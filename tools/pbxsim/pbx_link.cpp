@@ -24,6 +24,7 @@ struct Shape
     bool corrupt = false;
     bool wrongSequence = false;
     bool junk = false;
+    bool cutByReset = false;
     qint64 delayMs = 0;
     int splitPauseMs = -1;
     int together = 1;
@@ -51,6 +52,9 @@ Shape shapeOf(const QList<FrameFault>& faults)
             break;
         case FrameFault::Type::Junk:
             shape.junk = true;
+            break;
+        case FrameFault::Type::CutByReset:
+            shape.cutByReset = true;
             break;
         }
     }
@@ -370,6 +374,13 @@ void PbxLink::send(QByteArray frame, QString note, qint64 now)
         ++m_recordsUnsent;
         bytes += record;
         frames.append(outgoing(++m_framesOut, record, QStringLiteral("record, in the same write")));
+    }
+    if (shape.cutByReset) {
+        // The frame never arrives whole: nothing more is sent or read on this connection.
+        m_closing = true;
+        enqueue({LinkAction::Type::Write, due, bytes.first(bytes.size() / 2), {}});
+        enqueue({LinkAction::Type::Reset, due, {}, {}});
+        return;
     }
     if (shape.splitPauseMs < 0) {
         enqueue({LinkAction::Type::Write, due, bytes, frames});

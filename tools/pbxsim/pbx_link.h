@@ -31,6 +31,7 @@ struct FrameFault
         Coalesce,         // one write with `value` - 1 records behind the frame (2 or 3 frames)
         Late,             // leaves `value` ms later; later frames keep their order behind it
         Junk,             // CR LF, which is no frame, goes first in a write of its own
+        CutByReset,       // the first half leaves, then the connection is reset (RST)
     };
     Type type = Type::CorruptCheckByte;
     int value = 0;
