@@ -315,6 +315,9 @@ void TestPbxLink::faultsShapeTheNextFrame_data()
         << T::Coalesce << 2 << QList<QByteArray>{answer + hex(kRecord0100Even)} << QList<qint64>{0};
     QTest::newRow("CR LF first") << T::Junk << 0 << QList<QByteArray>{hex("0D 0A"), answer}
                                  << QList<qint64>{0, 0};
+    // The reset carries no bytes, and nothing follows it.
+    QTest::newRow("first half, then RST")
+        << T::CutByReset << 0 << QList<QByteArray>{hex("16 33303035"), QByteArray()} << QList<qint64>{0, 0};
 }
 
 void TestPbxLink::faultsShapeTheNextFrame()
