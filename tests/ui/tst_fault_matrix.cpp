@@ -152,6 +152,22 @@ void TestFaultMatrix::everyFaultInOneRun()
     QVERIFY(m.comesBack(links, false));
     QVERIFY(m.terminal().contains("WARNING!:  ** RESETTING LINK **"));
 
+    // A lamp answer 11 s late: the box after 10 s, and the answer is still taken as the lamp's.
+    // It is armed just after a health check's answer, so it lands on the lamp's; the checks
+    // slow down meanwhile, as the late answer holds back the frames behind it.
+    const qsizetype outBefore = m.out.size();
+    QTRY_VERIFY_WITH_TIMEOUT(m.out.size() > outBefore && m.out.last().kind == '3', kWait);
+    m.tool.app->debugOptions().setDetail(true);
+    m.tool.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    m.sim.link().addFaultToNextFrame({FrameFault::Type::Late, 11000});
+    m.tool.app->engine().beginLampMessage();
+    m.tool.app->engine().LampControl(1000, lamp::LampFunction::VmmOn);
+    QTRY_VERIFY_WITH_TIMEOUT(m.tool.op.messages.size() > 0 &&
+                                 m.tool.op.messages.last().text == "PBX did not respond to Lamp Control.",
+                             15000);
+    QTRY_VERIFY_WITH_TIMEOUT(m.terminal().contains("Lamp Control Message Rcv'd: OK"), kWait);
+    m.tool.app->debugOptions().setDetail(false);
+
     // Records flow as before.
     const int sentBefore = m.sim.stats().recordsSent;
     m.sendRecords(3);
