@@ -17,7 +17,9 @@ TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent)
     // Tab leaves the box, so the window can be worked from the keyboard.
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAnywhere);
+    // Lines break between words; only a word longer than the line (a record, whose blanks show
+    // as dots) is broken inside.
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_paintLater.setSingleShot(true);
     connect(&m_paintLater, &QTimer::timeout, this, [this] {
         viewport()->setUpdatesEnabled(true);

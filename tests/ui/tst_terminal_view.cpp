@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 using namespace zkn;
 
@@ -38,6 +40,8 @@ private Q_SLOTS:
     void piecesShowLikeTheirContent();
     void randomPiecesShowLikeTheirContent_data();
     void randomPiecesShowLikeTheirContent();
+    void linesBreakBetweenWords_data();
+    void linesBreakBetweenWords();
 };
 
 void TestTerminalView::piecesShowLikeTheirContent_data()
@@ -93,6 +97,38 @@ void TestTerminalView::randomPiecesShowLikeTheirContent()
         }
         if (bytesPerRound > display::TerminalBuffer::kCapacity)
             QVERIFY(view.content().size() < display::TerminalBuffer::kCapacity + maxPiece);
+    }
+}
+
+void TestTerminalView::linesBreakBetweenWords_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("betweenWords");
+    QTest::newRow("a detail line") << QByteArray("            : Sequence_ID: <13>    Byte_Length: <144>    "
+                                                 "Received_Parity: <9Bh>    Calculated_Parity: <9Bh>\r\n")
+                                   << true;
+    QTest::newRow("a record, one long word") << QByteArray(" ->:14:03:59: \x02"
+                                                           "0!J" +
+                                                           QByteArray(200, '.') + "\x03\r\n")
+                                             << false;
+}
+
+// Every line of the layout begins after a blank, unless a word did not fit on a line of its own.
+void TestTerminalView::linesBreakBetweenWords()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, betweenWords);
+    TerminalView view;
+    view.resize(300, 400);
+    view.show();
+    view.WriteTerminal(line);
+    const QTextBlock block = view.document()->firstBlock();
+    QTextLayout* layout = block.layout();
+    QVERIFY(layout->lineCount() > 1);
+    const QString text = block.text();
+    for (int i = 1; i < layout->lineCount(); ++i) {
+        const int start = layout->lineAt(i).textStart();
+        QCOMPARE(text.at(start - 1) == QLatin1Char(' '), betweenWords);
     }
 }
 
