@@ -10,10 +10,6 @@ namespace zkn {
 
 namespace {
 
-const Operator::FileChoice kLogDialog{QStringLiteral("Open Communications Log File"),
-                                      QStringLiteral("Log Files (*.TXT *.txt);;All Files (*)"), QString(),
-                                      false};
-
 enum class Existing
 {
     Append,
@@ -40,12 +36,15 @@ Existing askAboutExisting(Operator& op, const QString& path)
 
 } // namespace
 
-bool openLogInteractively(LogFile& log, Operator& op)
+std::optional<QString> openLogInteractively(LogFile& log, Operator& op, const QString& startFolder)
 {
+    const Operator::FileChoice dialog{QStringLiteral("Open Communications Log File"),
+                                      QStringLiteral("Log Files (*.TXT *.txt);;All Files (*)"), startFolder,
+                                      false};
     for (;;) {
-        const std::optional<QString> chosen = op.chooseFile(kLogDialog);
+        const std::optional<QString> chosen = op.chooseFile(dialog);
         if (!chosen)
-            return false;
+            return std::nullopt;
         const QString path = QFileInfo(*chosen).absoluteFilePath();
 
         if (QFileInfo::exists(path)) {
@@ -56,7 +55,7 @@ bool openLogInteractively(LogFile& log, Operator& op)
                 QFile old(path);
                 if (!old.remove()) {
                     op.tell(old.errorString(), Operator::Icon::Exclamation);
-                    return false;
+                    return std::nullopt;
                 }
             }
         }
@@ -64,9 +63,9 @@ bool openLogInteractively(LogFile& log, Operator& op)
         const QString error = log.open(path);
         if (!error.isEmpty()) {
             op.tell(error, Operator::Icon::Exclamation);
-            return false;
+            return std::nullopt;
         }
-        return true;
+        return path;
     }
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 namespace zkn {
 
 class LogFile;
@@ -7,7 +11,7 @@ class Operator;
 
 // The open-log command: the operator picks a file; an existing one is replaced or appended to as
 // the operator answers (Cancel returns to the file dialog). Failures are shown and leave the log
-// closed. Returns whether a log is now open.
-bool openLogInteractively(LogFile& log, Operator& op);
+// closed. The dialog starts in `startFolder`. Returns the log file now open, or nothing.
+std::optional<QString> openLogInteractively(LogFile& log, Operator& op, const QString& startFolder);
 
 } // namespace zkn

@@ -25,6 +25,7 @@
 #include "text_file_sender.h"
 #include "window_placement.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -446,7 +447,14 @@ void frmTerminal::applyConnectionType(ConnectionType type)
 
 void frmTerminal::mnuOpenLog_Click()
 {
-    openLogInteractively(m_log, m_operator);
+    if (const std::optional<QString> path = openLogInteractively(m_log, m_operator, fileDialogFolder()))
+        m_lastFolder = QFileInfo(*path).absolutePath();
+}
+
+// The file dialogs start where the operator last chose a file, the home folder the first time.
+QString frmTerminal::fileDialogFolder() const
+{
+    return m_lastFolder.isEmpty() ? QDir::homePath() : m_lastFolder;
 }
 
 void frmTerminal::mnuCloseLog_Click()

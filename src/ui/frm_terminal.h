@@ -173,6 +173,7 @@ private:
     void decodeDoubleClicked(const QByteArray& word);
     void endTextTransmission(const QString& error);
     void refreshLoadTestFigures();
+    QString fileDialogFolder() const;
     void loadTestConfigured(bool fullMode);
 
     Operator& m_operator;
@@ -215,6 +216,7 @@ private:
     frmCancelSend* m_cancelSend = nullptr; // made on first use
     bool m_portTakesText = false;          // the serial port is open for a text file
     bool m_sendingText = false;            // from the file choice to the end of the transmission
+    QString m_lastFolder;                  // of the last file chosen in a file dialog, for this run
     QPointer<frmSplash> m_splash;
     QPointer<QWidget> m_wait;
     std::function<void()> m_ready;

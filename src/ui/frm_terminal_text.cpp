@@ -8,6 +8,7 @@
 #include "text_file_sender.h"
 
 #include <QAction>
+#include <QFileInfo>
 
 namespace zkn {
 
@@ -24,11 +25,12 @@ void frmTerminal::mnuSendText_Click()
 {
     m_sendingText = true;
     setSendTextEnabled(m_portTakesText);
-    const std::optional<QString> path = chooseTextFileToSend(m_operator, {});
+    const std::optional<QString> path = chooseTextFileToSend(m_operator, fileDialogFolder());
     if (!path) {
         endTextTransmission({});
         return;
     }
+    m_lastFolder = QFileInfo(*path).absolutePath();
     const QString error = m_textSender->start(*path);
     if (!error.isEmpty()) {
         endTextTransmission(error);

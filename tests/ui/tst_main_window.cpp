@@ -9,12 +9,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QToolBar>
 
 using namespace zkn;
@@ -66,6 +68,7 @@ class TestMainWindow : public QObject
 
 private Q_SLOTS:
     void emptyStoreStartsWithEveryDefault();
+    void fileDialogsStartInTheLastFolderChosen();
     void initialCommandStates_data();
     void initialCommandStates();
     void storedValuesAreApplied_data();
@@ -439,6 +442,25 @@ void TestMainWindow::exitAnsweredYesClosesTheLogAndStoresTheDebugOptions()
     QCOMPARE(t.stored(QStringLiteral("Debug/Detail")), QStringLiteral("1"));
     QCOMPARE(t.stored(QStringLiteral("Debug/RespNorm")), QStringLiteral("True"));
     QCOMPARE(t.stored(QStringLiteral("Debug/RespPtyErr")), QStringLiteral("False"));
+}
+
+// The home folder first, then the folder of the last file chosen in either dialog, not the folder
+// the tool was started from.
+void TestMainWindow::fileDialogsStartInTheLastFolderChosen()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    QTemporaryDir logs;
+    t.op.fileChoices = {std::nullopt, logs.filePath(QStringLiteral("traffic.txt")), std::nullopt};
+    t.action("mnuOpenLog")->trigger(); // cancelled
+    t.action("mnuOpenLog")->trigger();
+    QVERIFY(t.app->log().isOpen());
+    t.action("mnuCloseLog")->trigger();
+    t.window->mnuSendText_Click(); // cancelled
+    QCOMPARE(t.op.fileDialogs.size(), 3);
+    QCOMPARE(t.op.fileDialogs[0].startPath, QDir::homePath());
+    QCOMPARE(t.op.fileDialogs[1].startPath, QDir::homePath());
+    QCOMPARE(t.op.fileDialogs[2].startPath, QDir(logs.path()).absolutePath());
 }
 
 QTEST_MAIN(TestMainWindow)
