@@ -57,6 +57,7 @@ private Q_SLOTS:
     void resetByThePbxReconnectsWithTheNumberingContinued();
     void immediateConnectFailureIsShown();
     void socketErrorIsShownWithoutRetry();
+    void unspecifiedHostIsRefused();
     void framesInOneReadAndAcrossReads();
     void dataNotBeginningWithSynIsDropped();
     void responses_data();
@@ -288,6 +289,22 @@ void TestLinkEngine::socketErrorIsShownWithoutRetry()
     QVERIFY(l.host.terminal.endsWith("-X-:14:03:59: LINK RELEASED...\r\n"));
     l.tick(10000);
     QCOMPARE(l.host.connects.size(), 1);
+}
+
+void TestLinkEngine::unspecifiedHostIsRefused()
+{
+    Link l;
+    l.connection.setRemoteHost(QStringLiteral("0.0.0.0"));
+    l.engine.connectCommand();
+    QVERIFY(l.host.connects.isEmpty());
+    QCOMPARE(l.host.terminal,
+             QByteArray("<- :14:03:59: LINK CONNECT REQUEST...\r\n-X-:14:03:59: LINK RELEASED...\r\n"));
+    QCOMPARE(l.op.messages.size(), 1);
+    QCOMPARE(l.op.messages[0].title, QStringLiteral("IP-Error!"));
+    QCOMPARE(l.op.messages[0].icon, Operator::Icon::Critical);
+    QCOMPARE(l.op.messages[0].text, QStringLiteral("'The requested address is not valid in its context'\r\n"
+                                                   "@(2026-12-06 14:03:59) :Number = 10049"));
+    QVERIFY(!l.engine.timers().isActive(Timer::Reconnect));
 }
 
 void TestLinkEngine::framesInOneReadAndAcrossReads()

@@ -116,6 +116,13 @@ void LinkEngine::openConnection()
 {
     ++m_connectionNumber;
     dropConnectionState();
+    // "0.0.0.0" stands for a host that was never given or could not be read; on this system a
+    // connection to it would quietly reach a program on this very machine.
+    if (m_connection.remoteHost() == QLatin1String("0.0.0.0")) {
+        writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
+        onSocketError(10049, QStringLiteral("The requested address is not valid in its context"));
+        return;
+    }
     const QString error = m_transport.connectSocket(m_connection.remoteHost());
     if (!error.isEmpty()) {
         m_operator.tell(error, Operator::Icon::Exclamation);
