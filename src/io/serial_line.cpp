@@ -204,10 +204,12 @@ void SerialLine::onPortError(QSerialPort::SerialPortError error)
     // A hung-up device keeps reporting the error for as long as it stays open, so the first one
     // closes it. The port is closed from the event loop: it is in the middle of its own read.
     m_closingOnError = true;
+    QString reason = m_port.errorString();
+    if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+        reason = error == QSerialPort::ResourceError ? QStringLiteral("the device is no longer available")
+                                                     : QStringLiteral("reading from the device failed");
     const QString description =
-        systemLocation() + (error == QSerialPort::ResourceError
-                                ? QStringLiteral(": the device is no longer available")
-                                : QStringLiteral(": reading from the device failed"));
+        QStringLiteral("Serial device %1 went away: %2").arg(systemLocation(), reason);
     QMetaObject::invokeMethod(
         this,
         [this, description] {

@@ -87,7 +87,7 @@ Q_SIGNALS:
     // handed to the device are dropped, so no allWritten() follows.
     void closed();
     // The port was closed because the device failed (e.g. a hung-up line); emitted once, after
-    // closed().
+    // closed(), with "Serial device <path> went away: <the system's reason>".
     void closedByError(const QString& description);
     // Everything written has left the port's buffer.
     void allWritten();

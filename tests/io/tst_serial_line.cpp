@@ -237,7 +237,11 @@ void TestSerialLine::hangUpClosesOnceWithoutFlood()
     m_pty->closeMaster();
     QVERIFY(closed.wait(waitMs));
     QVERIFY(!m_line->isOpen());
-    QVERIFY(!closed.at(0).at(0).toString().isEmpty());
+    const QString reason = closed.at(0).at(0).toString();
+    QVERIFY2(reason.startsWith(QStringLiteral("Serial device ") + m_pty->devicePath() +
+                               QStringLiteral(" went away: ")) &&
+                 !reason.endsWith(QStringLiteral(": ")),
+             qPrintable(reason));
     QTest::qWait(200); // a flood would show here
     QCOMPARE(closed.size(), 1);
     QCOMPARE(arrived.size() + events.size(), 0);

@@ -1,5 +1,6 @@
 // The serial line: no link layer, only the port opened and closed, its line events, and the
 // records cut from what it receives.
+#include "display/terminal_line.h"
 #include "link/link_engine.h"
 #include "link/link_host.h"
 #include "link/link_transport.h"
@@ -71,8 +72,11 @@ void LinkEngine::onSerialEvent(SerialEvent event)
     m_host.showSerialBufferLevel();
 }
 
+// The reason is written to the terminal (and so to the log) as well as to the status panel, which
+// the next line event overwrites.
 void LinkEngine::onSerialClosedByError(const QString& description)
 {
+    writeLine(display::marker::Released, description.toLocal8Bit());
     m_serial.reset();
     m_host.setSendTextEnabled(false);
     showLinkDown();
