@@ -183,7 +183,9 @@ void frmProperties::build()
     m_port = editableList("cboPort", m_serialFrame);
     m_port->setMinimumContentsLength(14);
     m_port->setToolTip(
-        QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15; any other device path may be typed"));
+        QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial devices "
+                       "found; a device path such as /dev/ttyUSB0 or /dev/pts/3 may be typed"));
+    m_port->setAccessibleDescription(m_port->toolTip());
     auto* portLabel = labelled("Label1", "&Port:", m_serialFrame);
     portLabel->setBuddy(m_port);
     portRow->addRow(portLabel, m_port);

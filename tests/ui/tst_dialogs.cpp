@@ -348,6 +348,9 @@ void TestDialogs::propertiesShowThePortParameters()
     QCOMPARE(d->flowChoice(), 3);
     QVERIFY(optionOf(d, "optEcho", 0)->isChecked());
     QCOMPARE(in<QComboBox>(d, "cboPort")->itemText(15), QStringLiteral("COM16"));
+    // A newcomer with a USB adapter or the simulator's pty learns that a path may be typed.
+    QVERIFY(in<QComboBox>(d, "cboPort")->toolTip().contains(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(in<QComboBox>(d, "cboPort")->toolTip().contains(QStringLiteral("/dev/pts/3")));
 }
 
 void TestDialogs::propertiesPortChangeReopensAnOpenPort()
