@@ -5,10 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
-    if (!zkn::fuzz::checkPacketProperty(bytes, data[0] & 1))
+    if (!zkn::fuzz::checkPacketInput({reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
         std::abort();
     return 0;
 }

@@ -5,6 +5,7 @@
 // (unless the data held something the processor drops with what follows it) up to the end of
 // the link: what follows a release or refusal belongs to no connection.
 #include "fake_link_host.h"
+#include "pieces.h"
 #include "scripted_operator.h"
 
 #include "link/link_engine.h"
@@ -80,22 +81,28 @@ inline bool sameTraffic(const Outcome& a, const Outcome& b)
 // Returns false when the rule is broken.
 inline bool checkPacketProperty(const QByteArray& data, bool detail)
 {
-    const Outcome whole = feed(data, {}, detail);
-    QList<qsizetype> everyByte;
-    for (qsizetype i = 1; i < data.size(); ++i)
-        everyByte.append(i);
-    const Outcome bytes = feed(data, everyByte, detail);
-    QList<qsizetype> pieces;
-    for (qsizetype i = 3; i < data.size(); i += 7)
-        pieces.append(i);
-    const Outcome chunks = feed(data, pieces, detail);
+    QList<Outcome> outcomes;
+    for (const Cuts& cuts : streamShapes(data))
+        outcomes.append(feed(data, cuts, detail));
 
     // Dropped data or a frame that could not be taken apart end a receive event early, so the
     // pieces may differ there; everything else must match.
+    const Outcome& whole = outcomes.front();
     const bool comparable = whole.dropped == 0 && whole.boxes.filter(QStringLiteral("Error|")).isEmpty();
     if (!comparable)
         return true;
-    return sameTraffic(whole, bytes) && sameTraffic(whole, chunks);
+    for (const Outcome& other : outcomes)
+        if (!sameTraffic(whole, other))
+            return false;
+    return true;
+}
+
+// One fuzz input: its first byte chooses the detail lines, the rest is the received data.
+inline bool checkPacketInput(QByteArrayView input)
+{
+    if (input.isEmpty())
+        return true;
+    return checkPacketProperty(input.sliced(1).toByteArray(), input.front() & 1);
 }
 
 } // namespace zkn::fuzz

@@ -1,0 +1,11 @@
+// libFuzzer target: any extensions file.
+#include "extensions_property.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!zkn::fuzz::checkExtensionsInput({reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
+        std::abort();
+    return 0;
+}

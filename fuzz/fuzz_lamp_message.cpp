@@ -1,0 +1,12 @@
+// libFuzzer target: any lamp-control message text the simulator receives.
+#include "lamp_message_property.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!zkn::fuzz::checkLampMessageInput(
+            {reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
+        std::abort();
+    return 0;
+}

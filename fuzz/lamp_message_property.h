@@ -1,0 +1,28 @@
+#pragma once
+
+// The rule for the simulator's lamp-message reader: any text gives a command or nothing, never
+// a crash, and a command names a known function and stations of digits only, the first never
+// empty.
+#include "pbxsim/lamp_message.h"
+
+namespace zkn::fuzz {
+
+inline bool onlyDigits(const QByteArray& text)
+{
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// Returns false when the rule is broken.
+inline bool checkLampMessageInput(QByteArrayView input)
+{
+    const std::optional<pbxsim::LampCommand> command = pbxsim::parseLampMessage(input.toByteArray());
+    if (!command)
+        return true;
+    return !command->firstStation.isEmpty() && onlyDigits(command->firstStation) &&
+           onlyDigits(command->secondStation) && !pbxsim::describeLampCommand(*command).isEmpty();
+}
+
+} // namespace zkn::fuzz
