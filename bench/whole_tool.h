@@ -1,0 +1,107 @@
+#pragma once
+
+// The whole tool as the operator runs it (ToolApplication and frmTerminal, offscreen) beside the
+// PBX simulator in the same process, for the long-running and memory figures.
+#include "frm_terminal.h"
+#include "pbxsim/pbx_simulator.h"
+#include "serial_line.h"
+#include "tcp_link.h"
+#include "tool_application.h"
+#include "widget_operator.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace zkn::bench {
+
+inline void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+template <typename Done> bool waitFor(Done done, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        runEventLoop(5);
+    return done();
+}
+
+// The offscreen platform says on every window resize that it cannot pass size hints on; over an
+// hour that would bury the figures.
+inline void dropOffscreenNotices()
+{
+    static const QtMessageHandler next = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (!text.startsWith(QLatin1String("This plugin does not support")))
+            next(type, context, text);
+    });
+}
+
+// This process's resident memory in kB (VmRSS), or -1 where /proc cannot tell.
+inline long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLong();
+    }
+    return -1;
+}
+
+// A settings store of its own, set before the tool reads it, so no earlier run changes the figures.
+struct FreshSettings
+{
+    QTemporaryDir folder;
+    FreshSettings() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path()); }
+};
+
+struct WholeTool
+{
+    FreshSettings settings;
+    WidgetOperator op;
+    ToolApplication tool{op};
+    frmTerminal window{tool.windowServices()};
+    pbxsim::PbxSimulator sim;
+
+    WholeTool()
+    {
+        tool.attach(window);
+        window.show();
+    }
+
+    // Over loopback TCP, with health checks rare enough not to share the link's send spacing.
+    bool connectTcp()
+    {
+        if (!sim.listen(QHostAddress::LocalHost, 0))
+            return false;
+        tool.connection().setConnectionType(ConnectionType::Lan);
+        tool.connection().setRemoteHost(QStringLiteral("127.0.0.1"));
+        tool.debugOptions().setHealthCheckIntervalText(QStringLiteral("180"));
+        tool.socket().setRemotePort(sim.serverPort());
+        window.action(frmTerminal::Command::Connect)->trigger();
+        return waitFor([this] { return sim.link().isLinkUp(); }, 5000);
+    }
+
+    bool connectPty()
+    {
+        const QString pty = sim.openPty();
+        if (pty.isEmpty())
+            return false;
+        tool.connection().setConnectionType(ConnectionType::Serial);
+        tool.serial().setPortName(pty);
+        window.action(frmTerminal::Command::Connect)->trigger();
+        return tool.serial().isOpen();
+    }
+};
+
+} // namespace zkn::bench
