@@ -1,5 +1,7 @@
 #include "station_box.h"
 
+#include "lamp/station_area.h"
+
 #include <QLineEdit>
 
 #include <algorithm>
@@ -8,8 +10,6 @@ namespace zkn {
 
 namespace {
 
-constexpr int kPlainLength = 6;
-constexpr int kExpandedLength = 8;
 // The designed widths of 6 and 8 characters (740 and 975 twips).
 constexpr int kPlainWidth = 49;
 constexpr int kExpandedWidth = 65;
@@ -27,14 +27,15 @@ QLineEdit* newStationBox(const char* name, int length, QWidget* parent)
 void fitBoxLength(QLineEdit* box, int length)
 {
     box->setMaxLength(length); // cuts a longer text
-    const int designed = length > kPlainLength ? kExpandedWidth : kPlainWidth;
+    const int designed = length > lamp::stationFieldLength(false) ? kExpandedWidth : kPlainWidth;
     const int needed = box->fontMetrics().horizontalAdvance(QString(length, QLatin1Char('0'))) + 12;
     box->setFixedWidth(std::max(designed, needed));
 }
 
 void applyExpansionLength(QLineEdit* box, bool expanded)
 {
-    fitBoxLength(box, expanded ? kExpandedLength : kPlainLength);
+    // The boxes hold what the serial line's station fields take.
+    fitBoxLength(box, int(lamp::stationFieldLength(expanded)));
 }
 
 } // namespace zkn

@@ -2,11 +2,9 @@
 
 namespace zkn::lamp {
 
-namespace {
-
-std::optional<qint32> station(const QByteArray& line)
+std::optional<qint32> stationNumber(QByteArrayView text)
 {
-    const QByteArray text = line.trimmed();
+    text = text.trimmed();
     if (text.isEmpty())
         return std::nullopt;
     for (const char c : text)
@@ -16,8 +14,6 @@ std::optional<qint32> station(const QByteArray& line)
     const qint32 number = text.toInt(&ok);
     return ok ? std::optional(number) : std::nullopt;
 }
-
-} // namespace
 
 Extensions parseExtensions(const QByteArray& content)
 {
@@ -29,7 +25,7 @@ Extensions parseExtensions(const QByteArray& content)
         QByteArray line = lines[i];
         if (line.endsWith('\r'))
             line.chop(1);
-        if (const std::optional<qint32> number = station(line))
+        if (const std::optional<qint32> number = stationNumber(line))
             found.stations.append(*number);
         else
             found.skipped.append({int(i + 1), line});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -32,5 +33,9 @@ struct Extensions
 };
 
 Extensions parseExtensions(const QByteArray& content);
+
+// A station as the load test takes it, from a line of the file or a range box: a whole number,
+// blanks around it allowed; nothing for any other text.
+std::optional<qint32> stationNumber(QByteArrayView text);
 
 } // namespace zkn::lamp

@@ -11,6 +11,11 @@ constexpr qsizetype kExpandedField = 8;
 
 } // namespace
 
+qsizetype stationFieldLength(bool expansion)
+{
+    return expansion ? kExpandedField : kPlainField;
+}
+
 QByteArray oneStationArea(qint32 station, bool expansion)
 {
     return QByteArray::number(station).leftJustified(expansion ? kExpandedWidth : kPlainWidth, ' ');
@@ -18,7 +23,7 @@ QByteArray oneStationArea(qint32 station, bool expansion)
 
 std::optional<QByteArray> twoStationArea(const QByteArray& from, const QByteArray& to, bool expansion)
 {
-    const qsizetype field = expansion ? kExpandedField : kPlainField;
+    const qsizetype field = stationFieldLength(expansion);
     if (from.size() > field || to.size() > field)
         return std::nullopt;
     const qsizetype width = expansion ? kExpandedWidth : kPlainWidth;

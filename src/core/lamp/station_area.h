@@ -8,6 +8,9 @@ namespace zkn::lamp {
 
 // The station area of a fixed-field lamp message: 12 characters, or 26 with the expansion option.
 
+// A station field of the dialogs' two-station area: 6 characters, 8 with the expansion option.
+qsizetype stationFieldLength(bool expansion);
+
 // One station, left-aligned and filled with blanks. Every whole number fits.
 QByteArray oneStationArea(qint32 station, bool expansion);
 

@@ -24,18 +24,10 @@ namespace {
 
 using Phase = zkn::link::LoadTestPhase;
 
-// A range box's text as a station: a whole number, blanks around it allowed.
+// A range box's text as a station.
 std::optional<qint32> boxStation(const QString& text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    for (const QChar c : trimmed)
-        if (!c.isDigit())
-            return std::nullopt;
-    bool ok = false;
-    const qint32 number = trimmed.toInt(&ok);
-    return ok ? std::optional(number) : std::nullopt;
+    return lamp::stationNumber(text.toLatin1());
 }
 
 } // namespace
