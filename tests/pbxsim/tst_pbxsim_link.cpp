@@ -313,6 +313,9 @@ void TestPbxLink::faultsShapeTheNextFrame_data()
     QTest::newRow("late by 300 ms") << T::Late << 300 << QList<QByteArray>{answer} << QList<qint64>{300};
     QTest::newRow("answer and a record in one write")
         << T::Coalesce << 2 << QList<QByteArray>{answer + hex(kRecord0100Even)} << QList<qint64>{0};
+    QTest::newRow("a release request behind")
+        << T::ReleaseBehind << 0 << QList<QByteArray>{answer + hex("16 36303034 3031 3030 03")}
+        << QList<qint64>{0};
     QTest::newRow("CR LF first") << T::Junk << 0 << QList<QByteArray>{hex("0D 0A"), answer}
                                  << QList<qint64>{0, 0};
     // The reset carries no bytes, and nothing follows it.

@@ -123,6 +123,17 @@ void TestFaultMatrix::everyFaultInOneRun()
     m.sim.link().releaseAfterFrames(0);
     QVERIFY(m.comesBack(links, true));
 
+    // A record and the release request behind it in one read: the record is shown and answered
+    // before the link goes.
+    links = m.linksUp();
+    const int recordsBefore = m.sim.stats().recordsSent;
+    const int timeoutsBefore = m.sim.stats().recordTimeouts;
+    m.sim.link().addFaultToNextFrame({FrameFault::Type::ReleaseBehind, 0});
+    m.sendRecords(1);
+    QVERIFY(m.comesBack(links, true));
+    QTRY_VERIFY_WITH_TIMEOUT(m.sim.stats().recordsSent > recordsBefore && m.allAnswered(), kWait);
+    QCOMPARE(m.sim.stats().recordTimeouts, timeoutsBefore);
+
     // The connection closed in order by the PBX.
     links = m.linksUp();
     const quint16 port = m.sim.serverPort();

@@ -55,6 +55,8 @@ const FaultOption kFaultOptions[] = {
      "Send CR LF, which does not begin with SYN, just before the K-th frame.", -1},
     {"cut", FrameFault::Type::CutByReset, "K",
      "Send the first half of the K-th frame, then reset the connection with RST.", -1},
+    {"release-behind", FrameFault::Type::ReleaseBehind, "K",
+     "Send a release request right behind the K-th frame, in the same write.", -1},
 };
 // clang-format on
 

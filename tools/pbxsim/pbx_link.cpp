@@ -25,6 +25,7 @@ struct Shape
     bool wrongSequence = false;
     bool junk = false;
     bool cutByReset = false;
+    bool releaseBehind = false;
     qint64 delayMs = 0;
     int splitPauseMs = -1;
     int together = 1;
@@ -55,6 +56,9 @@ Shape shapeOf(const QList<FrameFault>& faults)
             break;
         case FrameFault::Type::CutByReset:
             shape.cutByReset = true;
+            break;
+        case FrameFault::Type::ReleaseBehind:
+            shape.releaseBehind = true;
             break;
         }
     }
@@ -374,6 +378,11 @@ void PbxLink::send(QByteArray frame, QString note, qint64 now)
         ++m_recordsUnsent;
         bytes += record;
         frames.append(outgoing(++m_framesOut, record, QStringLiteral("record, in the same write")));
+    }
+    if (shape.releaseBehind) {
+        const QByteArray release = releaseFrame(m_deviceField, nextSequence(), m_parity);
+        bytes += release;
+        frames.append(outgoing(++m_framesOut, release, QStringLiteral("release request, in the same write")));
     }
     if (shape.cutByReset) {
         // The frame never arrives whole: nothing more is sent or read on this connection.

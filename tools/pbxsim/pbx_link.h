@@ -32,6 +32,7 @@ struct FrameFault
         Late,             // leaves `value` ms later; later frames keep their order behind it
         Junk,             // CR LF, which is no frame, goes first in a write of its own
         CutByReset,       // the first half leaves, then the connection is reset (RST)
+        ReleaseBehind,    // a release request follows the frame in the same write
     };
     Type type = Type::CorruptCheckByte;
     int value = 0;
