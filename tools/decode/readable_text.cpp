@@ -6,13 +6,30 @@ namespace zkn::decodetool {
 
 namespace {
 
+// The texts are nearly always ASCII: copied in place they need no temporary array, which was
+// most of the time spent on a large log.
+void appendText(QByteArray& out, QStringView text)
+{
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    char* to = out.data() + at;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out.truncate(at);
+            out += text.toUtf8();
+            return;
+        }
+        *to++ = char(c.unicode());
+    }
+}
+
 void appendLine(QByteArray& out, const QString& where, const QString& label, const QString& text)
 {
-    out += where.toUtf8();
+    appendText(out, where);
     out += "  ";
-    out += label.toUtf8();
+    appendText(out, label);
     out += ": ";
-    out += text.toUtf8();
+    appendText(out, text);
     out += '\n';
 }
 
@@ -20,7 +37,11 @@ void appendLine(QByteArray& out, const QString& where, const QString& label, con
 
 void appendReadable(QByteArray& out, int number, const decode::Breakdown& breakdown)
 {
-    out += "Record " + QByteArray::number(number) + ": " + breakdown.caption.toUtf8() + '\n';
+    out += "Record ";
+    out += QByteArray::number(number);
+    out += ": ";
+    appendText(out, breakdown.caption);
+    out += '\n';
     for (const PrintedArea& printed : kPrintedAreas) {
         const decode::AreaView& view = breakdown.area(printed.area);
         for (const decode::BoxText& box : view.boxes) {
