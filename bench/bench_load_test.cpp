@@ -1,12 +1,19 @@
-// Load-test messages per second against the PBX simulator in the same process, answering at once:
+// Load-test messages per second against the PBX simulator, answering at once:
 //  - over loopback TCP at delays of 1, 10 and 300 ms, against the bound the tick clock and the
-//    20 ms send spacing set: one message every ceil((20 ms + answer time) / delay) ticks;
-//  - over a pseudo-terminal at delays of 2, 5 and 10 ms, against one message per tick.
+//    20 ms send spacing set: one message every ceil((20 ms + answer time) / delay) ticks; the
+//    simulator runs in this process;
+//  - over a pseudo-terminal at delays of 2, 5 and 10 ms, against one message per tick; the
+//    simulator (zkn-pbxsim) runs as a process of its own, as a PBX would, so reading and tracing
+//    hundreds of messages a second does not take the tool's thread.
 // Run: build/bench/bench/bench_load_test [seconds per row]
 #include "link/link_engine.h"
 #include "whole_tool.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdio>
@@ -40,6 +47,26 @@ Row measure(zkn::ToolApplication& tool, zkn::frmTerminal& window, int delay, int
     return {sent / elapsed, answerMs};
 }
 
+// Starts zkn-pbxsim on a pty of its own, its trace going to a file; the device path it opened.
+QString startSimulatorOnPty(QProcess& sim, const QString& traceFile)
+{
+    sim.setStandardOutputFile(traceFile);
+    sim.start(QStringLiteral(PBXSIM_PATH), {QStringLiteral("--pty")});
+    if (!sim.waitForStarted(5000))
+        return {};
+    const QRegularExpression opened(QStringLiteral("pseudo-terminal (/dev/\\S+):"));
+    QString path;
+    waitFor(
+        [&] {
+            QFile trace(traceFile);
+            if (trace.open(QIODevice::ReadOnly))
+                path = opened.match(QString::fromLocal8Bit(trace.readAll())).captured(1);
+            return !path.isEmpty();
+        },
+        5000);
+    return path;
+}
+
 void printRow(const char* line, int delay, const Row& row, double bound)
 {
     const double share = 100.0 * row.perSecond / bound;
@@ -69,9 +96,13 @@ int main(int argc, char* argv[])
     }
     window.action(zkn::frmTerminal::Command::Connect)->trigger();
     waitFor([&] { return tool.socket().state() == zkn::link::SocketState::Closed; }, 15000);
-    if (!whole.connectPty())
+    QTemporaryDir work;
+    QProcess sim;
+    if (!whole.connectSerial(startSimulatorOnPty(sim, work.filePath(QStringLiteral("pbxsim.trace")))))
         return 3;
     for (const int delay : {2, 5, 10})
         printRow("pty", delay, measure(tool, window, delay, seconds), 1000.0 / delay);
+    sim.terminate();
+    sim.waitForFinished(5000);
     return 0;
 }

@@ -92,13 +92,15 @@ struct WholeTool
         return waitFor([this] { return sim.link().isLinkUp(); }, 5000);
     }
 
-    bool connectPty()
+    // Over a pty of the simulator in this process.
+    bool connectPty() { return connectSerial(sim.openPty()); }
+
+    bool connectSerial(const QString& device)
     {
-        const QString pty = sim.openPty();
-        if (pty.isEmpty())
+        if (device.isEmpty())
             return false;
         tool.connection().setConnectionType(ConnectionType::Serial);
-        tool.serial().setPortName(pty);
+        tool.serial().setPortName(device);
         window.action(frmTerminal::Command::Connect)->trigger();
         return tool.serial().isOpen();
     }
