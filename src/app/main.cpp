@@ -1,22 +1,57 @@
 #include "app_identity.h"
 #include "frm_terminal.h"
+#include "start_up_options.h"
 #include "tool_application.h"
 #include "widget_operator.h"
 
 #include <QApplication>
 
+namespace {
+
+// --help and --version need no window system, so they work without a display too.
+bool asksForTextOnly(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" || argument == "-v" ||
+            argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+void nameTheApplication()
+{
+    QCoreApplication::setApplicationName(QLatin1String(zkn::kApplicationTitle));
+    QCoreApplication::setOrganizationName(QLatin1String(zkn::kApplicationTitle));
+    QCoreApplication::setApplicationVersion(QLatin1String(zkn::kVersion));
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (asksForTextOnly(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        nameTheApplication();
+        return std::get<int>(zkn::readCommandLine(QCoreApplication::arguments()));
+    }
+    // Made first: it takes Qt's own options (such as -platform) off the command line.
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QLatin1String(zkn::kApplicationTitle));
-    QApplication::setOrganizationName(QLatin1String(zkn::kApplicationTitle));
-    QApplication::setApplicationVersion(QLatin1String(zkn::kVersion));
+    nameTheApplication();
+    const auto commandLine = zkn::readCommandLine(QCoreApplication::arguments());
+    if (const int* status = std::get_if<int>(&commandLine))
+        return *status;
+    const zkn::StartUpOptions options = std::get<zkn::StartUpOptions>(commandLine);
 
     zkn::WidgetOperator op;
     zkn::ToolApplication app(op);
     zkn::frmTerminal window(app.windowServices());
     op.setParent(&window);
     app.attach(window);
-    window.startUp([&window] { window.show(); });
+    window.startUp([&window, options] {
+        window.show();
+        zkn::applyStartUpOptions(options, window);
+    });
     return QApplication::exec();
 }

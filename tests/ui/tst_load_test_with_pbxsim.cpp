@@ -2,11 +2,14 @@
 // real pseudo-terminal: the stations and phases the simulator sees, the stop sweep, the figures.
 #include "pbxsim_rig.h"
 
+#include "frm_break_down.h"
 #include "frm_config.h"
 #include "link/link_engine.h"
 #include "model/load_test_options.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/lamp_message.h"
+#include "pbxsim/record_catalogue.h"
+#include "start_up_options.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +78,7 @@ private Q_SLOTS:
     void passesThenTheSweep_data();
     void passesThenTheSweep();
     void restartGoesOnWithThePhase();
+    void startUpOptionsConnectShowAndTest();
 };
 
 void TestLoadTestWithPbxSim::passesThenTheSweep_data()
@@ -152,6 +156,28 @@ void TestLoadTestWithPbxSim::restartGoesOnWithThePhase()
     rig.tool.action("StopTest")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.tool.app->engine().loadTestRunning(), kWait);
     QCOMPARE(lampVisits(rig.in).at(first.size()), QStringLiteral("1000") + lastTick.back());
+}
+
+// The command line's options open the link, show the breakdown window and start a test once the
+// link is up; a record meanwhile is decoded.
+void TestLoadTestWithPbxSim::startUpOptionsConnectShowAndTest()
+{
+    Rig rig;
+    QVERIFY(rig.start(QStringLiteral("60")));
+    rig.tool.app->store().write(settings::Key::StartSTN, QStringLiteral("1000"));
+    rig.tool.app->store().write(settings::Key::EndSTN, QStringLiteral("1001"));
+    rig.options().setRange(1000, 1001);
+    const auto options = readCommandLine({"zkn-tool", "--connect", "--breakdown", "--load-test"});
+    QVERIFY(std::holds_alternative<StartUpOptions>(options));
+    applyStartUpOptions(std::get<StartUpOptions>(options), *rig.tool.window);
+    QVERIFY(rig.tool.window->breakDownWindow()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.sim.link().isLinkUp(), kWait);
+    QVERIFY(!rig.tool.app->engine().loadTestRunning()); // the link's own messages come first
+    rig.sim.link().sendRecord(pbxsim::catalogueTexts(std::nullopt).front());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.sim.stats().recordsAnswered == 1, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(lampVisits(rig.in).size() >= 2, 2 * kWait);
+    QCOMPARE(lampVisits(rig.in).mid(0, 2), (QStringList{"1000+", "1001+"}));
+    QVERIFY(rig.tool.window->breakDownWindow()->windowTitle().startsWith("Format Message Information ("));
 }
 
 QTEST_MAIN(TestLoadTestWithPbxSim)

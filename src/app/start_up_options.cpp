@@ -1,0 +1,75 @@
+#include "start_up_options.h"
+
+#include "frm_terminal.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace zkn {
+
+namespace {
+
+constexpr int kLoadTestPauseMs = 3000;
+
+} // namespace
+
+std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Test and control tool for the message-centre link of a PBX. The settings of the "
+                       "last run are used; the options act on them once the main window is shown."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption connect(QStringLiteral("connect"),
+                                     QStringLiteral("Open the link as the Connect command does."));
+    const QCommandLineOption breakdown(QStringLiteral("breakdown"),
+                                       QStringLiteral("Show the breakdown window, so records are decoded."));
+    const QCommandLineOption loadTest(
+        QStringLiteral("load-test"),
+        QStringLiteral("Start a lamp load test over the stored range a few seconds after the link comes up."));
+    parser.addOptions({connect, breakdown, loadTest});
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return StartUpOptions{parser.isSet(connect), parser.isSet(breakdown), parser.isSet(loadTest)};
+}
+
+void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window)
+{
+    using Command = frmTerminal::Command;
+    if (options.breakdown)
+        window.action(Command::Format)->setChecked(true);
+    if (options.loadTest) {
+        QAction* link = window.action(Command::Connect);
+        auto* waiting = new QObject(&window);
+        QObject::connect(link, &QAction::toggled, waiting, [&window, link, waiting](bool up) {
+            if (!up)
+                return;
+            waiting->deleteLater();
+            QTimer::singleShot(kLoadTestPauseMs, &window, [&window, link] {
+                QAction* start = window.action(Command::StartTestButton);
+                if (link->isChecked() && start->isEnabled())
+                    start->trigger();
+            });
+        });
+    }
+    if (options.connect && !window.action(Command::Connect)->isChecked())
+        window.action(Command::Connect)->trigger();
+}
+
+} // namespace zkn

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+
+#include <variant>
+
+namespace zkn {
+
+class frmTerminal;
+
+// What the command line asks for once the main window is up: a launcher or a demonstration can
+// open the link, show the breakdown window and run a load test without a click.
+struct StartUpOptions
+{
+    bool connect = false;
+    bool breakdown = false;
+    bool loadTest = false;
+};
+
+// Reads the command line before the window system is needed, so --help and --version work
+// without a display. Either the options, or the status to end the program with at once, its
+// text (the help, the version or the error) printed.
+std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments);
+
+// Carries the options out on the shown main window, through the same commands the operator
+// gives. The load test starts a few seconds after the link first comes up, so the link's own
+// messages are seen first.
+void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window);
+
+} // namespace zkn
