@@ -75,6 +75,7 @@ void frmSingle::build()
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setPixmap(pictures::telephone(true, 48));
     picture->setAlignment(Qt::AlignTop);
+    picture->setAccessibleName(QStringLiteral("Telephone"));
 
     m_stn1 = newStationBox("txtStn1", kDesignedLength, frame);
     m_stn2 = newStationBox("txtStn2", kDesignedLength, frame);
