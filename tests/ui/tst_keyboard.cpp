@@ -186,8 +186,8 @@ private Q_SLOTS:
     void loadTestConfigurationFromTheKeyboard();
     void lampControlFromTheKeyboard_data();
     void lampControlFromTheKeyboard();
-    void escapeClosesTheWindowsOnlyLookedAt_data();
-    void escapeClosesTheWindowsOnlyLookedAt();
+    void keysCloseTheWindowsOnlyLookedAt_data();
+    void keysCloseTheWindowsOnlyLookedAt();
     void breakdownKeysHoldAndClose();
 };
 
@@ -574,23 +574,28 @@ void TestKeyboard::lampControlFromTheKeyboard()
     QCOMPARE(request.vmm, vmm);
 }
 
-void TestKeyboard::escapeClosesTheWindowsOnlyLookedAt_data()
+void TestKeyboard::keysCloseTheWindowsOnlyLookedAt_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<bool>("lan");
-    QTest::newRow("about") << "frmAbout" << true;
-    QTest::newRow("serial buffer") << "FrmDBSerial" << false;
-    QTest::newRow("breakdown") << "FrmBreakDown" << true;
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("about, Escape") << "frmAbout" << true << Qt::Key_Escape;
+    QTest::newRow("about, Enter") << "frmAbout" << true << Qt::Key_Return;
+    QTest::newRow("serial buffer, Escape") << "FrmDBSerial" << false << Qt::Key_Escape;
+    QTest::newRow("breakdown, Escape") << "FrmBreakDown" << true << Qt::Key_Escape;
 }
 
-void TestKeyboard::escapeClosesTheWindowsOnlyLookedAt()
+// The windows only looked at close from the keyboard: About by Escape or Enter (its OK), the
+// serial buffer and breakdown windows by Escape.
+void TestKeyboard::keysCloseTheWindowsOnlyLookedAt()
 {
     QFETCH(QString, window);
     QFETCH(bool, lan);
+    QFETCH(Qt::Key, key);
     Rig r;
     QVERIFY(r.open(window, lan));
     const QPointer<QWidget> shown = r.window;
-    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : r.window, Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : r.window, key);
     QVERIFY(!shown || !shown->isVisible());
 }
 
