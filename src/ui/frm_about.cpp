@@ -51,9 +51,10 @@ frmAbout::frmAbout(QWidget* parent, Operator& op) : QDialog(parent), m_operator(
 
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(18);
-    grid->addWidget(
-        new AlternatingPicture(pictures::telephone(true, 64), pictures::telephone(false, 64), this), 0, 0, 3,
-        1, Qt::AlignTop);
+    auto* picture =
+        new AlternatingPicture(pictures::telephone(true, 64), pictures::telephone(false, 64), this);
+    picture->setAccessibleName(QStringLiteral("Telephone"));
+    grid->addWidget(picture, 0, 0, 3, 1, Qt::AlignTop);
     grid->addWidget(title, 0, 1);
     grid->addWidget(version, 1, 1);
     grid->addWidget(description, 2, 1);

@@ -1,5 +1,7 @@
 #include "frm_break_down.h"
 
+#include "tab_order.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 
 namespace zkn {
@@ -107,6 +110,9 @@ FrmBreakDown::FrmBreakDown(QWidget* parent) : QWidget(parent, Qt::Window)
         hide();
         Q_EMIT closedByOperator();
     });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, closeButton, &QPushButton::click);
+    m_clear = clear;
+    m_close = closeButton;
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(timeCaption);
@@ -158,7 +164,20 @@ QWidget* FrmBreakDown::subFrame(Area area, const decode::AreaView& view)
         form->addRow(shown.label + QLatin1Char(':'), box(shown.label, frame));
     stack.stack->addWidget(frame);
     stack.subFrames.insert(key, frame);
+    orderTabs();
     return frame;
+}
+
+// Sub-frames are made as records come, after the buttons: Tab still goes area by area in
+// reading order, then to the buttons.
+void FrmBreakDown::orderTabs()
+{
+    QList<QWidget*> order;
+    for (const auto& place : kPlaces)
+        for (QLineEdit* edit :
+             m_areas[static_cast<std::size_t>(place.area)].stack->findChildren<QLineEdit*>())
+            order.append(edit);
+    chainTabOrder(order << m_hold << m_clear << m_close);
 }
 
 void FrmBreakDown::ResetFrames()

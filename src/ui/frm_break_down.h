@@ -15,7 +15,8 @@ namespace zkn {
 
 // "Format Message Information": the last decoded call-information record, area by area. Each area
 // is a stack of its plain (empty) frame and the sub-frames the decoders bring to the front; the
-// boxes behind keep their texts. It shows a decode's result and parses nothing.
+// boxes behind keep their texts. It shows a decode's result and parses nothing. Escape does what
+// Close does.
 class FrmBreakDown : public QWidget
 {
     Q_OBJECT
@@ -47,9 +48,12 @@ private:
 
     QWidget* subFrame(decode::Area area, const decode::AreaView& view);
     void unload();
+    void orderTabs();
 
     std::array<AreaStack, decode::kAreaCount> m_areas;
     QCheckBox* m_hold = nullptr;
+    QWidget* m_clear = nullptr;
+    QWidget* m_close = nullptr;
     QLabel* m_time = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include "operator/operator.h"
 #include "settings/settings_store.h"
 #include "station_box.h"
+#include "tab_order.h"
 #include "text/numeric_prefix.h"
 #include "text_editor.h"
 #include "window_placement.h"
@@ -126,9 +127,7 @@ void frmConfig::build()
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    QWidget* const order[] = {m_start, m_end, m_editFile, m_useFile, m_delay, m_index246, ok, cancel};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    chainTabOrder({m_start, m_end, m_editFile, m_useFile, m_delay, m_index246, ok, cancel});
 }
 
 QWidget* frmConfig::buildRange()

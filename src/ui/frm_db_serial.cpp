@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QShortcut>
 
 namespace zkn {
 
@@ -17,6 +18,7 @@ FrmDBSerial::FrmDBSerial(QWidget* parent, const SerialLine& serial)
     setWindowTitle(QStringLiteral("ZKN-Tool - RS-232C Buffer Size (bytes)"));
     m_bar->setObjectName(QStringLiteral("PbarInBuffer"));
     m_bar->setTextVisible(false);
+    m_bar->setAccessibleName(QStringLiteral("Bytes waiting in the input buffer"));
     m_bar->setMinimumWidth(320);
     auto* zero = new QLabel(QStringLiteral("0"), this);
     zero->setObjectName(QStringLiteral("Label2"));
@@ -30,6 +32,9 @@ FrmDBSerial::FrmDBSerial(QWidget* parent, const SerialLine& serial)
     grid->addWidget(zero, 1, 0, Qt::AlignLeft);
     grid->addWidget(m_half, 1, 1, Qt::AlignHCenter);
     grid->addWidget(m_full, 1, 2, Qt::AlignRight);
+
+    // A window only to look at: Escape closes it, as it would a dialog.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
 
 void FrmDBSerial::showWindow()

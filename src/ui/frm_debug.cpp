@@ -14,6 +14,7 @@ FrmDebug::FrmDebug(QWidget* parent, DebugOptions& debug)
     setObjectName(QStringLiteral("FrmDebug"));
     setWindowTitle(QStringLiteral("ZKN-Control Tool - LAN Debug"));
     m_view->setObjectName(QStringLiteral("TxtDebug"));
+    m_view->setAccessibleName(QStringLiteral("LAN debug trace"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

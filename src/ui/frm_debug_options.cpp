@@ -85,18 +85,18 @@ FrmDebugOptions::FrmDebugOptions(QWidget* parent, DebugOptions& debug, Connectio
 
 void FrmDebugOptions::build()
 {
-    m_detail = checkBox("chkdetail", "Show detailed messages", this);
-    m_hex = checkBox("chkdebug", "Show debug HEX view", this);
-    m_toggleParity = checkBox("chktoggleparity", "Toggle Tx parity (ODD/EVEN", this);
-    m_ignoreParity = checkBox("chkIgnoreparitychk", "Don't perform Rx Parity check", this);
-    m_stopHealth = checkBox("chkstophealth", "Stop health check signal", this);
+    m_detail = checkBox("chkdetail", "Show &detailed messages", this);
+    m_hex = checkBox("chkdebug", "Show debug &HEX view", this);
+    m_toggleParity = checkBox("chktoggleparity", "&Toggle Tx parity (ODD/EVEN", this);
+    m_ignoreParity = checkBox("chkIgnoreparitychk", "Don't perform &Rx Parity check", this);
+    m_stopHealth = checkBox("chkstophealth", "&Stop health check signal", this);
 
     auto* forced = new QGroupBox(QStringLiteral("Force Client Response Message"), this);
     forced->setObjectName(QStringLiteral("Frame1"));
     auto* forcedColumn = new QVBoxLayout(forced);
-    m_normal = option("optNorm", "Normal", forced);
-    m_parityError = option("optParityErr", "Parity Error", forced);
-    m_invalidText = option("optInvalidTxt", "Invalid Text", forced);
+    m_normal = option("optNorm", "&Normal", forced);
+    m_parityError = option("optParityErr", "&Parity Error", forced);
+    m_invalidText = option("optInvalidTxt", "In&valid Text", forced);
     m_normal->setChecked(true);
     forcedColumn->addWidget(m_normal);
     forcedColumn->addWidget(m_parityError);
@@ -120,6 +120,8 @@ void FrmDebugOptions::build()
     for (const int delta : {1, -1}) {
         auto* arrow = new QToolButton(spinner);
         arrow->setArrowType(delta > 0 ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAccessibleName(delta > 0 ? QStringLiteral("Longer interval")
+                                           : QStringLiteral("Shorter interval"));
         arrow->setFixedSize(18, 12);
         arrow->setAutoRepeat(true);
         arrow->setFocusPolicy(Qt::NoFocus);
@@ -133,7 +135,7 @@ void FrmDebugOptions::build()
     intervalRow->addWidget(spinner);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* quit = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    QPushButton* quit = buttons->addButton(QStringLiteral("&Close"), QDialogButtonBox::RejectRole);
     quit->setObjectName(QStringLiteral("cmdQuit"));
     connect(quit, &QPushButton::clicked, this, &QDialog::hide);
 

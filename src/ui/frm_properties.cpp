@@ -9,6 +9,7 @@
 #include "settings/record_format.h"
 #include "settings/serial_settings.h"
 #include "settings/settings_store.h"
+#include "tab_order.h"
 #include "window_placement.h"
 
 #include <QButtonGroup>
@@ -144,21 +145,22 @@ void frmProperties::build()
     m_host->setObjectName(QStringLiteral("txtHost"));
     m_lanParity = editableList("cboLANParity", m_lanFrame);
     m_device = editableList("cboDevID", m_lanFrame);
-    const auto labelled = [](const char* name, const char* caption, QWidget* parent) {
+    const auto labelled = [](const char* name, const char* caption, QWidget* buddy, QWidget* parent) {
         auto* label = new QLabel(QString::fromLatin1(caption), parent);
         label->setObjectName(QLatin1String(name));
+        label->setBuddy(buddy);
         return label;
     };
-    lan->addRow(labelled("lblHost", "IP Address:", m_lanFrame), m_host);
-    lan->addRow(labelled("Label2", "Parity Type:", m_lanFrame), m_lanParity);
-    lan->addRow(labelled("lblDevID", "Device ID:", m_lanFrame), m_device);
+    lan->addRow(labelled("lblHost", "&IP Address:", m_host, m_lanFrame), m_host);
+    lan->addRow(labelled("Label2", "Parit&y Type:", m_lanParity, m_lanFrame), m_lanParity);
+    lan->addRow(labelled("lblDevID", "&Device ID:", m_device, m_lanFrame), m_device);
 
     m_serialFrame = new QWidget(m_frames);
     m_serialFrame->setObjectName(QStringLiteral("fraSerial"));
     auto* serial = new QGridLayout(m_serialFrame);
     serial->setContentsMargins(0, 0, 0, 0);
 
-    auto* format = new QGroupBox(QStringLiteral("ZKN - Format Type"), m_serialFrame);
+    auto* format = new QGroupBox(QStringLiteral("ZKN - Format &Type"), m_serialFrame);
     format->setObjectName(QStringLiteral("FramePRQKRA"));
     auto* formatRow = new QHBoxLayout(format);
     m_olv = new QRadioButton(QStringLiteral("OLV"), format);
@@ -186,9 +188,7 @@ void frmProperties::build()
         QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial devices "
                        "found; a device path such as /dev/ttyUSB0 or /dev/pts/3 may be typed"));
     m_port->setAccessibleDescription(m_port->toolTip());
-    auto* portLabel = labelled("Label1", "&Port:", m_serialFrame);
-    portLabel->setBuddy(m_port);
-    portRow->addRow(portLabel, m_port);
+    portRow->addRow(labelled("Label1", "&Port:", m_port, m_serialFrame), m_port);
 
     auto* line = new QGroupBox(QStringLiteral("Connection Preferences"), m_serialFrame);
     line->setObjectName(QStringLiteral("fraConnection"));
@@ -196,14 +196,15 @@ void frmProperties::build()
     m_dataBits = editableList("cboDataBits", line);
     m_parity = editableList("cboParity", line);
     m_stopBits = editableList("cboStopBits", line);
-    lineForm->addRow(QStringLiteral("Data Bits:"), m_dataBits);
-    lineForm->addRow(QStringLiteral("Parity:"), m_parity);
-    lineForm->addRow(QStringLiteral("Stop Bits:"), m_stopBits);
+    lineForm->addRow(QStringLiteral("Data &Bits:"), m_dataBits);
+    lineForm->addRow(QStringLiteral("Pa&rity:"), m_parity);
+    lineForm->addRow(QStringLiteral("&Stop Bits:"), m_stopBits);
 
-    auto* speed = new QGroupBox(QStringLiteral("Maximum Speed"), m_serialFrame);
+    auto* speed = new QGroupBox(QStringLiteral("Ma&ximum Speed"), m_serialFrame);
     speed->setObjectName(QStringLiteral("Frame1"));
     auto* speedRow = new QVBoxLayout(speed);
     m_speed = editableList("cboSpeed", speed);
+    m_speed->setAccessibleName(QStringLiteral("Maximum Speed"));
     speedRow->addWidget(m_speed);
 
     serial->addLayout(portRow, 0, 0);
@@ -233,6 +234,15 @@ void frmProperties::build()
     layout->addLayout(typeRow);
     layout->addWidget(m_frames, 1);
     layout->addWidget(buttons);
+
+    // Down the LAN frame; in the serial frame the port and the format, the line, then the
+    // choices on the right.
+    QList<QWidget*> order{m_type, m_host,     m_lanParity, m_device,   m_port, m_olv,
+                          m_kra,  m_dataBits, m_parity,    m_stopBits, m_speed};
+    for (const QButtonGroup* options : {m_flow, m_echo})
+        for (QAbstractButton* option : options->buttons())
+            order.append(option);
+    chainTabOrder(order << ok << cancel);
 }
 
 void frmProperties::load()

@@ -6,6 +6,7 @@
 #include "pictures.h"
 #include "settings/settings_store.h"
 #include "station_box.h"
+#include "tab_order.h"
 #include "window_placement.h"
 
 #include <QCheckBox>
@@ -74,6 +75,7 @@ void frmSingle::build()
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setPixmap(pictures::telephone(true, 48));
     picture->setAlignment(Qt::AlignTop);
+    picture->setAccessibleName(QStringLiteral("Telephone"));
 
     m_stn1 = newStationBox("txtStn1", kDesignedLength, frame);
     m_stn2 = newStationBox("txtStn2", kDesignedLength, frame);
@@ -148,10 +150,8 @@ void frmSingle::build()
     layout->addWidget(frame, 1);
     layout->addLayout(buttons);
 
-    QWidget* const order[] = {m_stn1,   m_stn2,    m_mwOn,     m_mwOff, m_mwNone, m_vmmOn,
-                              m_vmmOff, m_vmmNone, m_index246, send,    quit};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    chainTabOrder(
+        {m_stn1, m_stn2, m_mwOn, m_mwOff, m_mwNone, m_vmmOn, m_vmmOff, m_vmmNone, m_index246, send, quit});
 }
 
 void frmSingle::setStations(const QString& from, const QString& to)

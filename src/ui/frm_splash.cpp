@@ -46,9 +46,10 @@ frmSplash::frmSplash(QWidget* parent)
     big.setBold(true);
     product->setFont(big);
 
-    grid->addWidget(
-        new AlternatingPicture(pictures::telephone(true, 96), pictures::telephone(false, 96), frame), 0, 0, 4,
-        1, Qt::AlignCenter);
+    auto* picture =
+        new AlternatingPicture(pictures::telephone(true, 96), pictures::telephone(false, 96), frame);
+    picture->setAccessibleName(QStringLiteral("Telephone"));
+    grid->addWidget(picture, 0, 0, 4, 1, Qt::AlignCenter);
     grid->addWidget(label("lblCompany", QStringLiteral("Message-centre link test and control"), frame), 0, 1);
     grid->addWidget(product, 1, 1);
     grid->addWidget(label("lblVersion", QStringLiteral("Version ") + QLatin1String(kVersion), frame), 2, 1);

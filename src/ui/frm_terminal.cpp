@@ -73,7 +73,7 @@ const Menu kMenus[] = {
      "&Connection",
      {{Command::Connect, "mnuOpen", "Port &Open", true, true},
       {kSeparator, "MBar1", "-"},
-      {Command::Properties, "mnuProperties", "Properties..."}}},
+      {Command::Properties, "mnuProperties", "&Properties..."}}},
     {"mnuLoadTest",
      "&Load-Test",
      {{Command::LoadTestConfig, "mnuConfig", "&Configure"},
@@ -226,6 +226,7 @@ void frmTerminal::buildToolBar()
     m_delayLabel->setObjectName(QStringLiteral("Label1"));
     m_delayLabel->setMinimumWidth(m_delayLabel->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
     m_delayLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_delayLabel->setAccessibleName(QStringLiteral("Inter-message delay (ms)"));
     auto* unit = new QLabel(QStringLiteral("(ms)"), frame);
     unit->setObjectName(QStringLiteral("Label2"));
     layout->addWidget(m_delayLabel);
@@ -251,6 +252,8 @@ void frmTerminal::buildCentre()
     m_connectionPicture->setObjectName(QStringLiteral("connection"));
     m_connectionPicture->setToolTip(QStringLiteral("Connect or release the link"));
     m_connectionPicture->setCursor(Qt::PointingHandCursor);
+    m_connectionPicture->describe(QStringLiteral("Link"), QStringLiteral("Connected"),
+                                  QStringLiteral("Not connected"));
     column->addWidget(m_connectionPicture);
 
     const struct
@@ -258,16 +261,18 @@ void frmTerminal::buildCentre()
         Indicator** led;
         const char* name;
         const char* caption;
+        const char* meaning;
         QColor colour;
-    } lamps[] = {{&m_txLed, "TxLED", "TX", QColor(0, 220, 0)},
-                 {&m_rxLed, "RxLED", "RX", QColor(255, 170, 0)},
-                 {&m_dsrLed, "DsrLED", "DSR", QColor(255, 40, 30)}};
+    } lamps[] = {{&m_txLed, "TxLED", "TX", "Transmit lamp", QColor(0, 220, 0)},
+                 {&m_rxLed, "RxLED", "RX", "Receive lamp", QColor(255, 170, 0)},
+                 {&m_dsrLed, "DsrLED", "DSR", "DSR lamp", QColor(255, 40, 30)}};
     for (const auto& lamp : lamps) {
         auto* line = new QHBoxLayout;
         *lamp.led = new Indicator(
             QLatin1String(lamp.name) + QStringLiteral("on"), pictures::lamp(lamp.colour, true),
             QLatin1String(lamp.name) + QStringLiteral("off"), pictures::lamp(lamp.colour, false), status);
         (*lamp.led)->setObjectName(QLatin1String(lamp.name));
+        (*lamp.led)->describe(QLatin1String(lamp.meaning), QStringLiteral("On"), QStringLiteral("Off"));
         line->addWidget(*lamp.led);
         line->addWidget(captionLabel(QLatin1String(lamp.caption), status), 1);
         column->addLayout(line);
@@ -292,6 +297,7 @@ void frmTerminal::buildCentre()
 
     m_txtTerm = new TerminalView(centre);
     m_txtTerm->setObjectName(QStringLiteral("txtTerm"));
+    m_txtTerm->setAccessibleName(QStringLiteral("Terminal"));
     row->addWidget(status);
     row->addWidget(m_txtTerm, 1);
     setCentralWidget(centre);

@@ -34,11 +34,20 @@ void Indicator::setOn(bool on)
 {
     // Painted with the next frame: a lamp is held lit long enough to be seen by whoever lights it.
     m_stack->setCurrentWidget(on ? m_on : m_off);
+    setAccessibleDescription(on ? m_onText : m_offText);
 }
 
 bool Indicator::isOn() const
 {
     return m_stack->currentWidget() == m_on;
+}
+
+void Indicator::describe(const QString& name, const QString& onText, const QString& offText)
+{
+    m_onText = onText;
+    m_offText = offText;
+    setAccessibleName(name);
+    setAccessibleDescription(isOn() ? onText : offText);
 }
 
 void Indicator::mouseReleaseEvent(QMouseEvent* event)

@@ -21,6 +21,9 @@ public:
     void setOn(bool on);
     bool isOn() const;
 
+    // What a screen reader says: the indicator's name, and its state as the description.
+    void describe(const QString& name, const QString& onText, const QString& offText);
+
 Q_SIGNALS:
     void clicked(const QString& pictureName);
 
@@ -31,6 +34,8 @@ private:
     QLabel* m_on;
     QLabel* m_off;
     QStackedLayout* m_stack;
+    QString m_onText;
+    QString m_offText;
 };
 
 } // namespace zkn

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QList>
+
+class QWidget;
+
+namespace zkn {
+
+// Tab visits the widgets in the order given (reading order), whatever order they were made in.
+void chainTabOrder(const QList<QWidget*>& order);
+
+} // namespace zkn
