@@ -1,3 +1,4 @@
+#include "app_icon.h"
 #include "app_identity.h"
 #include "frm_terminal.h"
 #include "tool_application.h"
@@ -11,6 +12,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QLatin1String(zkn::kApplicationTitle));
     QApplication::setOrganizationName(QLatin1String(zkn::kApplicationTitle));
     QApplication::setApplicationVersion(QLatin1String(zkn::kVersion));
+    QApplication::setWindowIcon(zkn::applicationIcon());
+    // Lets a Wayland desktop find the installed zkn-tool.desktop, and with it the icon, for the windows.
+    QApplication::setDesktopFileName(QStringLiteral("zkn-tool"));
 
     zkn::WidgetOperator op;
     zkn::ToolApplication app(op);
