@@ -1,3 +1,4 @@
+#include "app_icon.h"
 #include "app_identity.h"
 #include "frm_terminal.h"
 #include "start_up_options.h"
@@ -39,6 +40,9 @@ int main(int argc, char* argv[])
     // Made first: it takes Qt's own options (such as -platform) off the command line.
     QApplication qapp(argc, argv);
     nameTheApplication();
+    QApplication::setWindowIcon(zkn::applicationIcon());
+    // Lets a Wayland desktop find the installed zkn-tool.desktop, and with it the icon, for the windows.
+    QApplication::setDesktopFileName(QStringLiteral("zkn-tool"));
     const auto commandLine = zkn::readCommandLine(QCoreApplication::arguments());
     if (const int* status = std::get_if<int>(&commandLine))
         return *status;

@@ -144,7 +144,6 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));
-    setWindowIcon(QIcon(pictures::telephone(true, 64)));
     // The smallest window that still shows the tool bar, the indicators and some terminal.
     setMinimumSize(700, 250);
     resize(820, 520);

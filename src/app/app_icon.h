@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace zkn {
+
+// The tool's icon, the same pictures the desktop's launcher shows, in every size rendered.
+QIcon applicationIcon();
+
+} // namespace zkn
