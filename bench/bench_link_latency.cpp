@@ -110,8 +110,9 @@ int main(int argc, char* argv[])
     if (!waitFor([&] { return sim.stats().recordsAnswered >= records; }, records * 200 + 5000))
         return 3;
     QList<double> latencies;
-    for (const qint64 ms : sim.stats().answerLatenciesMs)
-        latencies.append(double(ms));
+    const QMap<qint64, int>& counts = sim.stats().answerLatencyCounts;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        latencies.append(QList<double>(it.value(), double(it.key())));
     printFigures("record out -> answer in (loopback)", latencies, "ms");
     printFigures("record handled -> answer out (tool)", inside, "ms");
     printFigures("sim out -> record handled", toTool, "ms");

@@ -3,6 +3,7 @@
 #include "pbxsim/pbx_link.h"
 #include "pbxsim/sim_stats.h"
 
+#include <QJsonObject>
 #include <QTest>
 
 using namespace zkn::pbxsim;
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void unansweredRecordTimesOut();
     void answersAreChecked_data();
     void answersAreChecked();
+    void latencySummary_data();
+    void latencySummary();
     void faultsShapeTheNextFrame_data();
     void faultsShapeTheNextFrame();
     void mutedHealthChecksGoUnanswered();
@@ -246,7 +249,7 @@ void TestPbxLink::recordsWaitForTheAnswerAndTheInterval()
 
     QCOMPARE(pbx.stats.recordsSent, 3);
     QCOMPARE(pbx.stats.recordsAnswered, 2);
-    QCOMPARE(pbx.stats.answerLatenciesMs, (QList<qint64>{700, 50}));
+    QCOMPARE(pbx.stats.answerLatencyCounts, (QMap<qint64, int>{{50, 1}, {700, 1}}));
     QCOMPARE(pbx.stats.answerCodes.value("0"), 2);
 }
 
@@ -291,6 +294,30 @@ void TestPbxLink::answersAreChecked()
     QTEST(pbx.stats.recordsAnswered, "answered");
     QTEST(pbx.stats.answerWrongDevice, "wrongDevice");
     QTEST(pbx.stats.answerUnmatched, "unmatched");
+}
+
+using LatencyCounts = QMap<qint64, int>;
+
+void TestPbxLink::latencySummary_data()
+{
+    QTest::addColumn<LatencyCounts>("counts");
+    QTest::addColumn<QJsonObject>("summary");
+    QTest::newRow("none") << LatencyCounts{} << QJsonObject{{"count", 0}};
+    QTest::newRow("one") << LatencyCounts{{5, 1}}
+                         << QJsonObject{{"count", 1}, {"min", 5}, {"median", 5}, {"max", 5}};
+    QTest::newRow("even count: the middle two averaged")
+        << LatencyCounts{{1, 1}, {2, 1}, {10, 2}}
+        << QJsonObject{{"count", 4}, {"min", 1}, {"median", 6}, {"max", 10}};
+    QTest::newRow("the middle inside a repeated time")
+        << LatencyCounts{{1, 2}, {9, 1}} << QJsonObject{{"count", 3}, {"min", 1}, {"median", 1}, {"max", 9}};
+}
+
+void TestPbxLink::latencySummary()
+{
+    QFETCH(LatencyCounts, counts);
+    SimStats stats;
+    stats.answerLatencyCounts = counts;
+    QTEST(stats.toJson(LampBoard())["answer_latency_ms"].toObject(), "summary");
 }
 
 void TestPbxLink::faultsShapeTheNextFrame_data()

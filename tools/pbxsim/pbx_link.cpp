@@ -232,7 +232,7 @@ QString PbxLink::recordAnswer(const link::FrameHeader& header, qint64 now)
         note += QStringLiteral(", wrong device");
     }
     ++m_stats.recordsAnswered;
-    m_stats.answerLatenciesMs.append(now - awaited->sentAt);
+    ++m_stats.answerLatencyCounts[now - awaited->sentAt];
     m_awaited.erase(awaited);
     return note;
 }

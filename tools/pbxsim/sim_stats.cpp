@@ -4,8 +4,6 @@
 
 #include <QJsonArray>
 
-#include <algorithm>
-
 namespace zkn::pbxsim {
 
 namespace {
@@ -18,18 +16,31 @@ QJsonObject counts(const QMap<QString, int>& map)
     return object;
 }
 
-QJsonObject latencies(QList<qint64> values)
+// The value at 0-based position `index` of the sorted times the counts stand for.
+qint64 nthLatency(const QMap<qint64, int>& counts, qint64 index)
 {
-    QJsonObject object{{"count", values.size()}};
-    if (values.isEmpty())
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (index < it.value())
+            return it.key();
+        index -= it.value();
+    }
+    return counts.lastKey();
+}
+
+QJsonObject latencies(const QMap<qint64, int>& counts)
+{
+    qint64 total = 0;
+    for (const int count : counts)
+        total += count;
+    QJsonObject object{{"count", total}};
+    if (total == 0)
         return object;
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    const double median =
-        values.size() % 2 ? double(values[middle]) : (values[middle - 1] + values[middle]) / 2.0;
-    object.insert("min", values.front());
+    const qint64 middle = total / 2;
+    const double median = total % 2 ? double(nthLatency(counts, middle))
+                                    : (nthLatency(counts, middle - 1) + nthLatency(counts, middle)) / 2.0;
+    object.insert("min", counts.firstKey());
     object.insert("median", median);
-    object.insert("max", values.back());
+    object.insert("max", counts.lastKey());
     return object;
 }
 
@@ -69,7 +80,7 @@ QJsonObject SimStats::toJson(const LampBoard& lamps) const
                                 {"timed_out", recordTimeouts},
                                 {"wrong_device", answerWrongDevice},
                                 {"unmatched_answers", answerUnmatched}}},
-        {"answer_latency_ms", latencies(answerLatenciesMs)},
+        {"answer_latency_ms", latencies(answerLatencyCounts)},
         {"lamp_controls", lampControls},
         {"lamp_rejected", lampRejected},
         {"lamps", lampStates(lamps)},

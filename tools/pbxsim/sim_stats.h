@@ -24,7 +24,9 @@ struct SimStats
     int recordTimeouts = 0;    // records the tool did not answer in time
     int answerWrongDevice = 0; // answers whose device field differs from the record's
     int answerUnmatched = 0;   // answers whose sequence matches no record awaiting one
-    QList<qint64> answerLatenciesMs;
+    // How many answers came after each number of milliseconds: a run of days keeps to the few
+    // distinct times there are.
+    QMap<qint64, int> answerLatencyCounts;
 
     static QString kindKey(char kind);
 
