@@ -362,7 +362,7 @@ void frmTerminal::wireCommands()
     on(Command::SingleStationButton, [this] { m_single->showDialog(); });
     connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {
         if (shown)
-            showOver(m_breakDown, this);
+            showBeside(m_breakDown, this);
         else
             m_breakDown->hide();
     });

@@ -1,7 +1,12 @@
 #include "window_placement.h"
 
+#include <QEvent>
 #include <QScreen>
+#include <QVariant>
 #include <QWidget>
+
+#include <algorithm>
+#include <optional>
 
 namespace zkn {
 
@@ -17,13 +22,95 @@ void centreOver(QWidget* window, const QWidget* over)
         window->move(area.center() - window->rect().center());
 }
 
+namespace {
+
+void bringForward(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// The place on the screen to the right or the left of `over`, tops level, where `window` hides
+// the least of it: side by side, the menus and the status bar of `over` stay in view.
+std::optional<QPoint> besidePosition(const QWidget* window, const QWidget* over)
+{
+    const QScreen* screen = over->screen();
+    if (!screen)
+        return std::nullopt;
+    const QRect free = screen->availableGeometry();
+    const QRect next = over->frameGeometry();
+    // The frame the window manager adds is not known before the window is shown: leave room.
+    const QSize size = window->size() + QSize(16, 40);
+    if (size.width() > free.width() || size.height() > free.height())
+        return std::nullopt;
+    const auto onScreen = [&](QPoint at) {
+        return QPoint(std::clamp(at.x(), free.left(), free.right() + 1 - size.width()),
+                      std::clamp(at.y(), free.top(), free.bottom() + 1 - size.height()));
+    };
+    const QPoint right = onScreen({next.right() + 1, next.top()});
+    const QPoint left = onScreen({next.left() - size.width(), next.top()});
+    const auto hidden = [&](QPoint at) { return QRect(at, size).intersected(next).width(); };
+    return hidden(left) < hidden(right) ? left : right;
+}
+
+constexpr char kPlacedBeside[] = "zknPlacedBeside";
+
+// Keeps a window beside `over` while its contents still grow (a window filled on demand learns
+// its size late), until the operator moves it.
+class BesidePlacer : public QObject
+{
+public:
+    BesidePlacer(QWidget* window, const QWidget* over) : QObject(window), m_window(window), m_over(over)
+    {
+        place();
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Resize) {
+            if (m_window->pos() == m_placedAt)
+                place();
+            else
+                deleteLater(); // moved by the operator: left where it is
+        }
+        return false;
+    }
+
+private:
+    void place()
+    {
+        if (const auto position = m_over->isVisible() ? besidePosition(m_window, m_over) : std::nullopt)
+            m_window->move(*position);
+        else
+            centreOver(m_window, m_over);
+        m_placedAt = m_window->pos();
+    }
+
+    QWidget* m_window;
+    const QWidget* m_over;
+    QPoint m_placedAt;
+};
+
+} // namespace
+
+void showBeside(QWidget* window, const QWidget* over)
+{
+    // Shown first, as only a shown window has its contents laid out.
+    bringForward(window);
+    if (over && !window->property(kPlacedBeside).toBool()) {
+        window->setProperty(kPlacedBeside, true);
+        new BesidePlacer(window, over);
+    }
+}
+
 void showOver(QWidget* window, const QWidget* over)
 {
     if (!window->isVisible())
         centreOver(window, over);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringForward(window);
 }
 
 } // namespace zkn

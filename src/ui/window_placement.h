@@ -10,4 +10,8 @@ void centreOver(QWidget* window, const QWidget* over);
 // Shows a window that is not modal, centred over `over` when it appears, and brings it forward.
 void showOver(QWidget* window, const QWidget* over);
 
+// Shows a window watched together with `over`: the first time to its right (or left, where that
+// hides less of it), kept there while its contents grow; afterwards where the operator left it.
+void showBeside(QWidget* window, const QWidget* over);
+
 } // namespace zkn
