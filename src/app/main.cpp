@@ -9,18 +9,6 @@
 
 namespace {
 
-// --help and --version need no window system, so they work without a display too.
-bool asksForTextOnly(int argc, char* argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView argument(argv[i]);
-        if (argument == "-h" || argument == "--help" || argument == "--help-all" || argument == "-v" ||
-            argument == "--version")
-            return true;
-    }
-    return false;
-}
-
 void nameTheApplication()
 {
     QCoreApplication::setApplicationName(QLatin1String(zkn::kApplicationTitle));
@@ -32,7 +20,7 @@ void nameTheApplication()
 
 int main(int argc, char* argv[])
 {
-    if (asksForTextOnly(argc, argv)) {
+    if (zkn::asksForTextOnly(argc, argv)) {
         QCoreApplication core(argc, argv);
         nameTheApplication();
         return std::get<int>(zkn::readCommandLine(QCoreApplication::arguments()));

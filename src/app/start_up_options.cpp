@@ -16,6 +16,17 @@ constexpr int kLoadTestPauseMs = 3000;
 
 } // namespace
 
+bool asksForTextOnly(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" || argument == "-v" ||
+            argument == "--version")
+            return true;
+    }
+    return false;
+}
+
 std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -56,17 +67,17 @@ void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window)
         window.action(Command::Format)->setChecked(true);
     if (options.loadTest) {
         QAction* link = window.action(Command::Connect);
-        auto* waiting = new QObject(&window);
-        QObject::connect(link, &QAction::toggled, waiting, [&window, link, waiting](bool up) {
-            if (!up)
-                return;
-            waiting->deleteLater();
-            QTimer::singleShot(kLoadTestPauseMs, &window, [&window, link] {
-                QAction* start = window.action(Command::StartTestButton);
-                if (link->isChecked() && start->isEnabled())
-                    start->trigger();
-            });
-        });
+        // The command starts unchecked, so its first toggle is the link coming up.
+        QObject::connect(
+            link, &QAction::toggled, &window,
+            [&window, link] {
+                QTimer::singleShot(kLoadTestPauseMs, &window, [&window, link] {
+                    QAction* start = window.action(Command::StartTestButton);
+                    if (link->isChecked() && start->isEnabled())
+                        start->trigger();
+                });
+            },
+            Qt::SingleShotConnection);
     }
     if (options.connect && !window.action(Command::Connect)->isChecked())
         window.action(Command::Connect)->trigger();

@@ -17,6 +17,10 @@ struct StartUpOptions
     bool loadTest = false;
 };
 
+// Whether the command line asks only for the help or the version: those need no window system,
+// so they work without a display too.
+bool asksForTextOnly(int argc, char* argv[]);
+
 // Reads the command line before the window system is needed, so --help and --version work
 // without a display. Either the options, or the status to end the program with at once, its
 // text (the help, the version or the error) printed.
