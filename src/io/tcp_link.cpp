@@ -2,6 +2,7 @@
 
 #include "paced_sender.h"
 
+#include <QPointer>
 #include <QTcpSocket>
 
 #include <utility>
@@ -157,11 +158,14 @@ void TcpLink::onSocketError()
         fail(errorNumber(m_socket->error(), m_socket->errorString()), m_socket->errorString());
 }
 
+// A box opened while the data is handled runs the event loop, and the socket does not report
+// data that arrives meanwhile a second time: what is there once the handler returns is read now,
+// unless the handler ended this connection.
 void TcpLink::onReadyRead()
 {
-    const QByteArray bytes = m_socket->readAll();
-    if (!bytes.isEmpty())
-        Q_EMIT dataReceived(bytes);
+    const QPointer<QTcpSocket> socket = m_socket;
+    while (socket && socket == m_socket && socket->bytesAvailable() > 0)
+        Q_EMIT dataReceived(socket->readAll());
 }
 
 void TcpLink::onConnectTimeout()

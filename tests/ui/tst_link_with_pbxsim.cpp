@@ -53,6 +53,7 @@ private Q_SLOTS:
     void answerHandedOverBeforeTheLinkEndsStillLeaves_data();
     void answerHandedOverBeforeTheLinkEndsStillLeaves();
     void splitAndCoalescedRecordsAreEachAnsweredOnce();
+    void recordArrivingWhileABoxIsOpenIsHandledWhenItCloses();
     void refusalCodeEndsTheLink();
     void exitWithTheLinkUpReleasesItFirst();
     void exitWaitsForThePbxToCloseTheConnection();
@@ -222,6 +223,32 @@ void TestLinkWithPbxSim::splitAndCoalescedRecordsAreEachAnsweredOnce()
     QCOMPARE(rig.sim.stats().answerUnmatched, 0);
     QCOMPARE(rig.sim.stats().answerCodes.value(QStringLiteral("0")), 4);
     QVERIFY(rig.tool.op.messages.isEmpty());
+}
+
+// A box inside the receive path runs the event loop, and the socket does not report data that
+// arrives meanwhile again: the record is still shown and answered as soon as the box closes,
+// though nothing else comes from the PBX after it.
+void TestLinkWithPbxSim::recordArrivingWhileABoxIsOpenIsHandledWhenItCloses()
+{
+    LanRig rig;
+    QVERIFY(rig.start(QStringLiteral("0")));
+    QVERIFY(rig.connectAndWaitForLink());
+    const QByteArray text = pbxsim::catalogueTexts(std::nullopt).front();
+    bool recordArrivedDuringTheBox = false;
+    rig.tool.op.whileShown = [&](const Operator::Message& box) {
+        if (!box.text.startsWith(QStringLiteral("Improper sequence received!")))
+            return;
+        rig.tool.app->debugOptions().setStopHealth(true);
+        rig.sim.link().sendRecord(text);
+        recordArrivedDuringTheBox =
+            QTest::qWaitFor([&] { return rig.sim.stats().recordsSent == 1; }, kWait);
+        QTest::qWait(200); // long enough to reach the tool's socket
+    };
+    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::WrongSequence, 0});
+    QTRY_VERIFY_WITH_TIMEOUT(recordArrivedDuringTheBox, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.framesIn('4').size(), 1, 2000);
+    QCOMPARE(rig.sim.stats().recordsAnswered, 1);
+    QCOMPARE(rig.tool.op.messages.size(), 1);
 }
 
 void TestLinkWithPbxSim::refusalCodeEndsTheLink()
