@@ -51,7 +51,8 @@ private Q_SLOTS:
     void stopHealthKeepsTheCountdownButSendsNothing();
     void sixMissesCountAndTheSeventhResets();
     void missesAccumulateAcrossAnsweredChecks();
-    void releaseAnsweredButNeverClosedEndsAfterTenSeconds();
+    void releaseNeverClosedEndsAfterTenSeconds_data();
+    void releaseNeverClosedEndsAfterTenSeconds();
     void operatorConnectCancelsAPendingReconnect_data();
     void operatorConnectCancelsAPendingReconnect();
     void resetByThePbxReconnectsWithTheNumberingContinued();
@@ -60,6 +61,8 @@ private Q_SLOTS:
     void unspecifiedHostIsRefused();
     void framesInOneReadAndAcrossReads();
     void dataNotBeginningWithSynIsDropped();
+    void brokenFragmentCostsOnlyItself_data();
+    void brokenFragmentCostsOnlyItself();
     void responses_data();
     void responses();
     void improperSequenceForgetsEveryPendingRequest();
@@ -89,6 +92,8 @@ private Q_SLOTS:
     void partialFrameEndsWithTheConnection();
     void dataArrivingWhileABoxIsOpenWaitsItsTurn();
     void dataOfAConnectionReplacedDuringABoxIsDropped();
+    void chunkTracedUnderABoxKeepsItsPlace_data();
+    void chunkTracedUnderABoxKeepsItsPlace();
     void healthCheckAnswerTimeStartsWhenItLeaves();
     void timerWaitingOnABoxIsNotReentered();
     void exitWaitsForThePbxToClose_data();
@@ -212,12 +217,24 @@ void TestLinkEngine::missesAccumulateAcrossAnsweredChecks()
     QCOMPARE(l.op.messages[0].title, QStringLiteral("Health Check Timout"));
 }
 
-void TestLinkEngine::releaseAnsweredButNeverClosedEndsAfterTenSeconds()
+void TestLinkEngine::releaseNeverClosedEndsAfterTenSeconds_data()
 {
+    QTest::addColumn<int>("answerAfterMs"); // -1: never
+    QTest::newRow("answered, not closed") << 3000;
+    QTest::newRow("neither answered nor closed") << -1;
+}
+
+// The wait window goes 10 s after the release answer, or after the request when none comes.
+void TestLinkEngine::releaseNeverClosedEndsAfterTenSeconds()
+{
+    QFETCH(int, answerAfterMs);
     Link l;
     l.bringUp();
     l.engine.connectCommand();
-    l.engine.onSocketData(kOkSeq1);
+    if (answerAfterMs >= 0) {
+        l.tick(answerAfterMs);
+        l.engine.onSocketData(kOkSeq1);
+    }
     l.tick(9999);
     QVERIFY(l.host.waitWindow);
     l.tick(1);
@@ -336,6 +353,74 @@ void TestLinkEngine::dataNotBeginningWithSynIsDropped()
     // A frame followed by garbage: the frame counts, the garbage goes.
     l.engine.onSocketData(kRecord0107 + "xyz" + kRecord0108);
     QCOMPARE(l.host.sent, QList<QByteArray>{kAnswer0107Normal});
+}
+
+namespace {
+
+// A record of device "01", sequence "07", whose text holds `inside` (a 0x16 byte, say).
+QByteArray recordHolding(const QByteArray& inside)
+{
+    const QByteArray text = "\x02J" + inside + '\x03';
+    return withCheckByte("\x16"
+                         "2" +
+                         QByteArray::number(text.size() + 4).rightJustified(3, '0') + "0107" + text);
+}
+
+// A record of sequence "07" whose check byte is 0x16: a letter and a Latin-1 character of its
+// text chosen to make it.
+QByteArray recordEndingInSyn()
+{
+    const quint8 others = quint8(~recordHolding("AA").back()) ^ 'A' ^ 'A';
+    for (char c = 'A'; c <= 'Z'; ++c)
+        if (const quint8 d = others ^ quint8(~0x16) ^ quint8(c); d >= 0xA0)
+            return recordHolding(QByteArray(1, c) + char(d));
+    return {};
+}
+
+} // namespace
+
+void TestLinkEngine::brokenFragmentCostsOnlyItself_data()
+{
+    QTest::addColumn<QList<QByteArray>>("reads");
+    QTest::addColumn<QList<QByteArray>>("answers");
+    using Reads = QList<QByteArray>;
+    const QByteArray overLong = hex("16 32 39 39 39 30 31");
+    const QByteArray both = kAnswer0107Normal;
+    QTest::newRow("lone SYN at the end of a read")
+        << Reads{kRecord0108 + "\x16", kRecord0107} << Reads{kAnswer0108Normal, both};
+    QTest::newRow("SYN doubled before a frame") << Reads{"\x16" + kRecord0107} << Reads{both};
+    QTest::newRow("over-long length field") << Reads{overLong, kRecord0107, kRecord0108}
+                                            << Reads{both, kAnswer0108Normal};
+    QTest::newRow("over-long length field, the frame behind it split")
+        << Reads{overLong + kRecord0107.left(6), kRecord0107.mid(6)} << Reads{both};
+    QTest::newRow("over-long length field, junk, a frame")
+        << Reads{overLong, "xy", kRecord0107} << Reads{both};
+    QTest::newRow("no frame's header, the next SYN in a later read")
+        << Reads{kRecord0108 + hex("16 41"), "xy", "z" + kRecord0107} << Reads{kAnswer0108Normal, both};
+    // Frames genuinely cut across reads are still put together, 0x16 bytes in them or not.
+    const QByteArray synInText = recordHolding("A\x16" "3005010");
+    QTest::newRow("0x16 in the text, cut after it")
+        << Reads{synInText.left(12), synInText.mid(12)} << Reads{both};
+    QTest::newRow("0x16 in the text, cut before it")
+        << Reads{synInText.left(11), synInText.mid(11)} << Reads{both};
+    const QByteArray synAtEnd = recordEndingInSyn();
+    QCOMPARE(synAtEnd.right(1), QByteArray("\x16"));
+    QTest::newRow("0x16 check byte, then a frame")
+        << Reads{synAtEnd.chopped(1), synAtEnd.right(1) + kRecord0108} << Reads{both, kAnswer0108Normal};
+}
+
+// A stray SYN or a length field that claims too much is a broken fragment: it costs itself, and
+// every sound frame behind it, in the same read or a later one, is shown and answered.
+void TestLinkEngine::brokenFragmentCostsOnlyItself()
+{
+    QFETCH(QList<QByteArray>, reads);
+    Link l;
+    l.bringUp();
+    for (const QByteArray& read : reads)
+        l.engine.onSocketData(read);
+    QTEST(l.host.sent, "answers");
+    QCOMPARE(l.host.records.size(), l.host.sent.size());
+    QVERIFY(l.op.messages.isEmpty());
 }
 
 void TestLinkEngine::responses_data()
@@ -998,6 +1083,39 @@ void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
     QCOMPARE(l.host.sent.size(), 1);
     QVERIFY(l.host.sent[0].startsWith(hex("16 35 30 30 36"))); // the new connect request only
     QVERIFY(l.host.records.isEmpty());
+}
+
+void TestLinkEngine::chunkTracedUnderABoxKeepsItsPlace_data()
+{
+    QTest::addColumn<bool>("newConnection");
+    QTest::newRow("more data meanwhile") << false;
+    QTest::newRow("a new connection meanwhile") << true;
+}
+
+// The trace of a chunk may ask the operator (a failing log). What arrives while the box is open
+// comes after the chunk; a chunk of a connection that ended meanwhile is neither shown nor answered.
+void TestLinkEngine::chunkTracedUnderABoxKeepsItsPlace()
+{
+    QFETCH(bool, newConnection);
+    Link l;
+    l.bringUp();
+    l.host.whileTracing = [&](const QByteArray& data) {
+        if (data != kRecord0107)
+            return;
+        if (newConnection) {
+            l.host.state = SocketState::Error;
+            l.engine.onSocketReset();
+            l.tick(2000);
+            l.host.state = SocketState::Connected;
+            l.engine.onSocketConnected();
+            l.host.sent.clear();
+        }
+        l.engine.onSocketData(kRecord0108);
+    };
+    l.engine.onSocketData(kRecord0107);
+    const QList<QByteArray> answers{kAnswer0107Normal, kAnswer0108Normal};
+    QCOMPARE(l.host.sent, newConnection ? answers.mid(1) : answers);
+    QCOMPARE(l.host.records.size(), l.host.sent.size());
 }
 
 void TestLinkEngine::healthCheckAnswerTimeStartsWhenItLeaves()

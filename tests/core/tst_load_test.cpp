@@ -99,6 +99,10 @@ private Q_SLOTS:
     void exitStopsTheTestPausesThenReleases();
     void figuresAgreeWithTheAnswers();
     void lostLinkStallsTheTestUntilStop();
+    void stopAfterALinkLostWithAMessageAwaited_data();
+    void stopAfterALinkLostWithAMessageAwaited();
+    void serialSweepThatLosesItsPortEnds_data();
+    void serialSweepThatLosesItsPortEnds();
 };
 
 void TestLoadTest::extensionsFile_data()
@@ -457,6 +461,97 @@ void TestLoadTest::lostLinkStallsTheTestUntilStop()
     QVERIFY(t.engine.loadTestRunning());
     t.engine.mnuStop_Click();
     QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
+}
+
+using Caller = std::function<void(Test&, bool& goneOn)>;
+Q_DECLARE_METATYPE(Caller)
+
+namespace {
+
+// The callers that wait for a stopped test, each telling when it went on.
+void addWaitingCallers()
+{
+    QTest::addColumn<Caller>("caller");
+    QTest::newRow("Stop") << Caller([](Test& t, bool& goneOn) {
+        t.engine.mnuStop_Click();
+        goneOn = true;
+    });
+    QTest::newRow("connected picture") << Caller([](Test& t, bool& goneOn) {
+        t.engine.connectedPictureClicked();
+        goneOn = true;
+    });
+    QTest::newRow("exit") << Caller([](Test& t, bool& goneOn) {
+        t.engine.releaseForExit([&goneOn] { goneOn = true; });
+    });
+}
+
+} // namespace
+
+void TestLoadTest::stopAfterALinkLostWithAMessageAwaited_data()
+{
+    addWaitingCallers();
+}
+
+// The message awaited belonged to a connection that is gone, so its answer can never come: after
+// the reconnect the sweep goes out at once, each message awaiting its own answer.
+void TestLoadTest::stopAfterALinkLostWithAMessageAwaited()
+{
+    QFETCH(Caller, caller);
+    Test t;
+    t.engine.mnuStart_Click();
+    t.run(1);
+    t.tick(300);
+    QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1001+"}));
+    t.host.state = SocketState::Error;
+    t.engine.onSocketReset();
+    t.tick(2000);
+    QCOMPARE(t.host.connects.size(), 2);
+    t.host.state = SocketState::Connected;
+    t.engine.onSocketConnected();
+    t.answer(); // the connect request
+    t.host.sent.clear();
+    bool goneOn = false;
+    caller(t, goneOn);
+    QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
+    t.answer();
+    t.answer();
+    t.answer();
+    QVERIFY(!t.engine.loadTestRunning());
+    QCOMPARE(visits(t.host.sent.mid(0, 3)), (QStringList{"1000-", "1001-", "1002-"}));
+    t.tick(1000); // the exit's pause
+    QVERIFY(goneOn);
+    QCOMPARE(t.host.loadTestPhases.last(), Phase::Idle);
+    QVERIFY(t.op.messages.isEmpty());
+}
+
+void TestLoadTest::serialSweepThatLosesItsPortEnds_data()
+{
+    addWaitingCallers();
+}
+
+// The sweep over the serial line goes on from the send clock, which the closed port stops: the
+// sweep ends with it, the test is stopped with its figures, and the caller goes on without
+// opening the port again.
+void TestLoadTest::serialSweepThatLosesItsPortEnds()
+{
+    QFETCH(Caller, caller);
+    Test t(ConnectionType::Serial);
+    t.loadTest.setRange(1000, 1099);
+    t.engine.mnuStart_Click();
+    t.run(2);
+    bool goneOn = false;
+    caller(t, goneOn);
+    t.tick(0); // one message per turn of the event loop
+    QCOMPARE(t.host.serialOutput.size(), 4);
+    t.host.portOpen = false;
+    t.engine.onSerialClosedByError(QStringLiteral("The device went away"));
+    t.tick(1000);
+    QVERIFY(!t.engine.loadTestRunning());
+    QVERIFY(goneOn);
+    QVERIFY(!t.host.portOpen);
+    QCOMPARE(t.host.serialOutput.size(), 4);
+    QVERIFY2(t.host.terminal.endsWith("Load Test Stopped...\r\n<->:14:03:59: Load test: 4 sent\r\n"),
+             t.host.terminal.right(120).constData());
 }
 
 QTEST_MAIN(TestLoadTest)

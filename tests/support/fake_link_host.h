@@ -72,7 +72,11 @@ public:
     void setDsrIndicator(bool on) override { dsrIndicator = on; }
     void showWaitWindow(bool shown) override { waitWindow = shown; }
     void showProperties() override { ++propertiesShown; }
-    void DebugPacket(const QByteArray&) override {}
+    void DebugPacket(const QByteArray& data) override
+    {
+        if (whileTracing)
+            whileTracing(data);
+    }
     void traceSentFrame(const QByteArray&) override {}
     void showSerialBufferLevel() override {}
     void recordArrived(const QByteArray& record, bool parityGood, const QDateTime&) override
@@ -90,6 +94,8 @@ public:
     // the terminal (where a failing log would ask the operator).
     std::function<void(const QByteArray&)> frameLeaves;
     std::function<void(const QByteArray&)> whileWriting;
+    // Called as a received chunk is traced (where a failing log would ask the operator).
+    std::function<void(const QByteArray&)> whileTracing;
     // The socket: its state, and what connect does (fails at once with `connectFailure`).
     link::SocketState state = link::SocketState::Closed;
     QString connectFailure;

@@ -110,6 +110,8 @@ void LinkEngine::sendRelease()
     writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqRelease) + ") LINK RELEASE REQUEST...");
     m_host.showWaitWindow(true);
     m_timers.stop(Timer::StatusMonitor);
+    // A PBX that never answers the request (nor closes) would leave the wait window up for good.
+    m_timers.restart(Timer::ReleaseLimit, now());
 }
 
 void LinkEngine::openConnection()
@@ -209,9 +211,7 @@ void LinkEngine::shutDownLink()
         m_transport.closeSocket();
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
-    // A sweep waiting for an answer that can no longer come goes on (and ends, without a line).
-    if (m_sweepWaiting)
-        sweepNext();
+    endSweepWithTheLine();
     if (m_linkClosedAtExit) {
         m_timers.stop(Timer::ExitCloseLimit);
         std::exchange(m_linkClosedAtExit, {})();
@@ -232,11 +232,13 @@ void LinkEngine::showLinkDown()
 
 void LinkEngine::onSocketData(const QByteArray& data)
 {
-    m_host.DebugPacket(data);
+    // Queued before it is traced: a box the trace opens (a failing log) runs the event loop, and
+    // what arrives then, or a new connection, must not overtake this chunk.
     m_waitingData.append(data);
-    if (m_processingData)
+    const bool processing = std::exchange(m_processingData, true);
+    m_host.DebugPacket(data);
+    if (processing)
         return;
-    m_processingData = true;
     while (!m_waitingData.isEmpty()) {
         m_timers.stop(Timer::StatusMonitor);
         m_host.setRxIndicator(true);
@@ -251,8 +253,14 @@ void LinkEngine::onSocketData(const QByteArray& data)
 void LinkEngine::dropConnectionState()
 {
     m_partialFrame.clear();
+    m_seekingFrame = false;
     m_waitingData.clear();
     m_healthCheckToLeave.clear();
+    m_lampFrameToLeave.clear();
+    // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
+    // out) without waiting for one.
+    m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
+    m_lampAnswered = true;
 }
 
 void LinkEngine::onFrameSent(const QByteArray& frame)
@@ -324,7 +332,12 @@ void LinkEngine::onConnectionStatusTick()
 
 void LinkEngine::advanceTo(qint64 nowMs)
 {
-    while (const std::optional<Timer> due = m_timers.takeDue(nowMs)) {
+    // Each timer fires once here at most: one that its handler starts again at once (the serial
+    // sweep's next message) fires at the next turn of the event loop, so the window stays live
+    // and the line's events come in between.
+    LinkTimers::TimerSet fired;
+    while (const std::optional<Timer> due = m_timers.takeDue(nowMs, fired)) {
+        fired.set(static_cast<std::size_t>(*due));
         // A handler may wait on a box, which runs the event loop: the other timers go on
         // meanwhile, but this one is not re-entered.
         m_timers.hold(*due, true);

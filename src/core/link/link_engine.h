@@ -176,8 +176,10 @@ private:
     // it came on stands.
     void ProcessZKNPacket(const QByteArray& data);
     // What belongs to one connection ends with it: a partial frame, data waiting, a health check
-    // not yet left.
+    // not yet left, and every answer still awaited.
     void dropConnectionState();
+    // A switch-off sweep cannot reach the PBX without the line: it ends, and its callers go on.
+    void endSweepWithTheLine();
     bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
     bool processRecord(const FrameHeader& frame);
@@ -215,6 +217,8 @@ private:
     QDateTime m_connectStart;
     QByteArray m_recordText;
     QByteArray m_partialFrame;
+    // A broken fragment was dropped and no SYN has come since: the next read is searched for one.
+    bool m_seekingFrame = false;
     QList<QByteArray> m_waitingData;
     bool m_processingData = false;
     // Counts the connections begun, so processing suspended by a box knows when its data

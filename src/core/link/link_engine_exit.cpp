@@ -8,24 +8,27 @@
 namespace zkn::link {
 
 // The exit gives up an open link in order: a running load test finishes its sweep first, then
-// after a pause the connect command closes the port or asks the PBX to release the link.
+// after a pause the connect command closes the port or asks the PBX to release the link. A line
+// that went during the sweep is not opened again by that connect command.
 void LinkEngine::releaseForExit(std::function<void()> done)
 {
-    if (!m_transport.serialPortOpen() && m_transport.socketState() != SocketState::Connected) {
-        done();
-        return;
-    }
     m_releasedAtExit = std::move(done);
     if (!loadTestRunning()) {
         releaseNowForExit();
         return;
     }
-    stopLoadTest([this] { m_timers.restart(Timer::ExitPause, now()); });
+    stopLoadTest([this] {
+        if (loadTestLineUp())
+            m_timers.restart(Timer::ExitPause, now());
+        else
+            releaseNowForExit();
+    });
 }
 
 void LinkEngine::releaseNowForExit()
 {
-    connectCommand();
+    if (loadTestLineUp())
+        connectCommand();
     if (m_releasedAtExit)
         std::exchange(m_releasedAtExit, {})();
 }

@@ -204,6 +204,9 @@ void LinkEngine::sweepNext()
     beginLampMessage();
     m_host.BlinkTx();
     LampControl(station, lamp::LampFunction::VmmOff);
+    // The line may have gone while the message was handed over, and the sweep with it.
+    if (m_loadTestPhase != Phase::Stopping)
+        return;
     showLoadTestFigures();
     if (m_lampAnswered)
         startSendClock(0);
@@ -211,8 +214,16 @@ void LinkEngine::sweepNext()
         m_sweepWaiting = true;
 }
 
+void LinkEngine::endSweepWithTheLine()
+{
+    if (m_loadTestPhase == Phase::Stopping && !loadTestLineUp())
+        finishLoadTest();
+}
+
 void LinkEngine::finishLoadTest()
 {
+    m_sweepWaiting = false;
+    m_timers.stop(Timer::Send);
     writeLine(display::marker::Local, "Load Test Stopped...");
     writeLine(display::marker::Local,
               "Load test: " + m_loadTestStats.summary(m_connection.connectionType() == ConnectionType::Lan));

@@ -30,6 +30,7 @@ void LinkEngine::toggleSerialPort()
     m_host.setSendTextEnabled(open);
     if (!open) {
         showLinkDown();
+        endSweepWithTheLine();
         return;
     }
     if (m_transport.serialDsr()) {
@@ -81,6 +82,7 @@ void LinkEngine::onSerialClosedByError(const QString& description)
     m_host.setSendTextEnabled(false);
     showLinkDown();
     m_host.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
+    endSweepWithTheLine();
 }
 
 void LinkEngine::typedOnTerminal(const QByteArray& characters)

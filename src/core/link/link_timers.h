@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <bitset>
 #include <functional>
 #include <optional>
 
@@ -43,8 +44,10 @@ public:
     // The earliest deadline of all running timers.
     std::optional<qint64> nextDeadline() const;
     // The running timer whose deadline has come (the earliest first), moved on by one interval
-    // as if it were periodic; the handler stops the timers that are not.
-    std::optional<Timer> takeDue(qint64 now);
+    // as if it were periodic; the handler stops the timers that are not. The timers in `skipped`
+    // are passed over.
+    using TimerSet = std::bitset<static_cast<std::size_t>(Timer::Count)>;
+    std::optional<Timer> takeDue(qint64 now, const TimerSet& skipped = {});
 
     // Called whenever a deadline changes, so the driver of the real timer can follow.
     void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }

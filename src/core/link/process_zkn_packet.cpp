@@ -4,6 +4,7 @@
 #include "link/control_chars.h"
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
+#include "link/frame_sync.h"
 #include "link/link_engine.h"
 #include "link/link_host.h"
 #include "link/link_transport.h"
@@ -26,23 +27,41 @@ QByteArray hexByte(quint8 value)
 
 // TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
 // are handled in order; a partial one that begins with SYN waits for the rest while the connection
-// stands. Data that does not begin with SYN is dropped with everything behind it.
+// stands. A fragment that turns out broken (its header is no frame's, or a sound frame begins
+// inside it) costs only itself: the frames are found again at the next SYN, also in later reads.
+// Other data that does not begin with SYN is dropped with everything behind it.
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
     m_host.BlinkTx();
     const quint64 connection = m_connectionNumber;
     QByteArray rest = m_partialFrame + data;
     m_partialFrame.clear();
-    const auto keepPartialFrame = [this, &rest] {
-        if (m_transport.socketState() == SocketState::Connected)
-            m_partialFrame = rest;
+    // A frame in this very read may have ended the link: nothing is kept for a link that is gone.
+    const auto connected = [this] { return m_transport.socketState() == SocketState::Connected; };
+    // Drops the front up to the next SYN; without one, the next read goes on looking.
+    const auto skipBrokenFront = [&](qsizetype from) {
+        const qsizetype next = rest.indexOf(SYN, from);
+        m_seekingFrame = next < 0 && connected();
+        rest.remove(0, next < 0 ? rest.size() : next);
     };
+    if (std::exchange(m_seekingFrame, false))
+        skipBrokenFront(0);
     while (!rest.isEmpty() && rest.front() == SYN) {
-        if (rest.size() < kHeaderSize)
-            return keepPartialFrame();
+        if (!frontCanBeFrame(rest)) {
+            skipBrokenFront(1);
+            continue;
+        }
         const FrameHeader frame = readFrameHeader(rest, parity());
-        if (rest.size() < qsizetype(frame.length) + 6)
-            return keepPartialFrame();
+        const qsizetype frameEnd = rest.size() < kHeaderSize ? rest.size() : qsizetype(frame.length) + 6;
+        if (const std::optional<qsizetype> sound = soundFrameInside(rest, frameEnd)) {
+            rest.remove(0, *sound);
+            continue;
+        }
+        if (rest.size() < frameEnd || rest.size() < kHeaderSize) {
+            if (connected())
+                m_partialFrame = rest;
+            return;
+        }
         if (!processFrame(frame)) {
             reportProcessingError(rest);
             return;

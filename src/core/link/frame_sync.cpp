@@ -1,0 +1,83 @@
+#include "link/frame_sync.h"
+
+#include "link/control_chars.h"
+
+namespace zkn::link {
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool digitsAt(QByteArrayView data, qsizetype from, qsizetype count)
+{
+    for (qsizetype i = from; i < from + count; ++i)
+        if (!isDigit(data[i]))
+            return false;
+    return true;
+}
+
+// The frame starting at `at` when it is whole and shaped as its kind requires: the fields that
+// are numbers in digits, the length its kind has, a text from STX to ETX.
+std::optional<qsizetype> soundFrameEnd(QByteArrayView data, qsizetype at)
+{
+    constexpr qsizetype kFieldsEnd = 9; // SYN, kind, length, device, sequence
+    if (data.size() - at < kFieldsEnd + 1 || data[at] != SYN || !frontCanBeFrame(data.sliced(at)) ||
+        !digitsAt(data, at + 5, 4))
+        return std::nullopt;
+    const int length = (data[at + 2] - '0') * 100 + (data[at + 3] - '0') * 10 + (data[at + 4] - '0');
+    const qsizetype end = at + length + 6;
+    if (end > data.size())
+        return std::nullopt;
+    bool shaped = false;
+    switch (data[at + 1]) {
+    case '1':
+    case '2':
+        shaped = length >= 6 && data[at + kFieldsEnd] == STX && data[end - 2] == ETX;
+        break;
+    case '3':
+    case '4':
+        shaped = length == 5 && isDigit(data[at + kFieldsEnd]);
+        break;
+    case '5':
+        shaped = length == 6;
+        break;
+    case '6':
+        shaped = length == 4;
+        break;
+    default:
+        break;
+    }
+    return shaped ? std::optional(end) : std::nullopt;
+}
+
+} // namespace
+
+bool frontCanBeFrame(QByteArrayView data)
+{
+    if (data.size() > 1 && (data[1] < '1' || data[1] > '6'))
+        return false;
+    for (qsizetype i = 2; i < qMin<qsizetype>(data.size(), 5); ++i)
+        if (!isDigit(data[i]))
+            return false;
+    return true;
+}
+
+std::optional<qsizetype> soundFrameInside(QByteArrayView data, qsizetype limit)
+{
+    std::optional<qsizetype> found;
+    qsizetype foundEnd = limit + 1;
+    const QByteArrayView inside = data.first(qMin(limit, data.size()));
+    for (qsizetype at = inside.indexOf(SYN, 1); at > 0; at = inside.indexOf(SYN, at + 1)) {
+        const std::optional<qsizetype> end = soundFrameEnd(inside, at);
+        if (end && *end < foundEnd) {
+            found = at;
+            foundEnd = *end;
+        }
+    }
+    return found;
+}
+
+} // namespace zkn::link
