@@ -1,5 +1,7 @@
 #include "frm_break_down.h"
 
+#include "display/record_time.h"
+
 #include "tab_order.h"
 
 #include <QCheckBox>
@@ -11,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -188,7 +189,7 @@ void FrmBreakDown::ResetFrames()
 
 void FrmBreakDown::setLastRecordTime(const QDateTime& when)
 {
-    m_time->setText(QLocale().toString(when, QLocale::ShortFormat));
+    m_time->setText(display::recordTimeText(when));
 }
 
 bool FrmBreakDown::onHold() const

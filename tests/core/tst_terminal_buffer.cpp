@@ -1,4 +1,5 @@
 // The terminal's text: control-character filtering, the size cap, and the lines callers build.
+#include "display/record_time.h"
 #include "display/settings_panel.h"
 #include "display/terminal_buffer.h"
 #include "display/terminal_line.h"
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void visibleShapes();
     void settingsPanel_data();
     void settingsPanel();
+    void recordTimeHasSeconds_data();
+    void recordTimeHasSeconds();
 };
 
 void TestTerminalBuffer::filtering_data()
@@ -183,6 +186,22 @@ void TestTerminalBuffer::settingsPanel()
     const ConnectionSummary summary{type, QStringLiteral("10.1.2.3"), QStringLiteral("1"),
                                     QStringLiteral("Odd"), QStringLiteral("9600,n,8,1")};
     QTEST(settingsPanelText(summary), "expected");
+}
+
+void TestTerminalBuffer::recordTimeHasSeconds_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("en_US") << "en_US" << "12/6/26 2:03:59 PM";
+    QTest::newRow("de_DE") << "de_DE" << "06.12.26 14:03:59";
+    QTest::newRow("ja_JP") << "ja_JP" << "2026/12/06 14時03分59秒";
+}
+
+void TestTerminalBuffer::recordTimeHasSeconds()
+{
+    QFETCH(QString, locale);
+    const QDateTime when(QDate(2026, 12, 6), QTime(14, 3, 59));
+    QTEST(recordTimeText(when, QLocale(locale)), "expected");
 }
 
 QTEST_APPLESS_MAIN(TestTerminalBuffer)
