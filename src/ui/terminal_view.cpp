@@ -74,7 +74,8 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent* event)
         --from;
     while (to < line.size() && line[to] != QLatin1Char(' '))
         ++to;
-    Q_EMIT wordDoubleClicked(display::shownBytes(line.mid(from, to - from)));
+    const qsizetype lineStart = at.block().position();
+    Q_EMIT wordDoubleClicked(display::bytesShownAt(m_buffer.content(), lineStart + from, lineStart + to));
 }
 
 // Keys with a character are typed to the line, control characters included; copying a selection

@@ -3,6 +3,7 @@
 #include "terminal_view.h"
 
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void randomPiecesShowLikeTheirContent();
     void linesBreakBetweenWords_data();
     void linesBreakBetweenWords();
+    void doubleClickGivesTheBytesAsReceived_data();
+    void doubleClickGivesTheBytesAsReceived();
 };
 
 void TestTerminalView::piecesShowLikeTheirContent_data()
@@ -130,6 +133,31 @@ void TestTerminalView::linesBreakBetweenWords()
         const int start = layout->lineAt(i).textStart();
         QCOMPARE(text.at(start - 1) == QLatin1Char(' '), betweenWords);
     }
+}
+
+void TestTerminalView::doubleClickGivesTheBytesAsReceived_data()
+{
+    QTest::addColumn<QByteArray>("before"); // lines written before the record's
+    QTest::newRow("first line") << QByteArray();
+    QTest::newRow("after lines ended by CR LF and by LF") << QByteArray("<->:14:03:58: one\r\ntwo\n");
+}
+
+// 0xB6 and 0xA7 are drawn as themselves and are also the shapes of 0x14 and 0x15: the record
+// handed on is the bytes received, never the drawing read back.
+void TestTerminalView::doubleClickGivesTheBytesAsReceived()
+{
+    QFETCH(QByteArray, before);
+    const QByteArray record("\x02" "12J\xB6\xA7\x14\x15.9\x03");
+    TerminalView view;
+    view.resize(600, 300);
+    view.show();
+    view.WriteTerminal(before + " ->:14:03:59: " + record + "\r\nnext\r\n");
+    QSignalSpy clicked(&view, &TerminalView::wordDoubleClicked);
+    QTextCursor at(view.document()->findBlockByNumber(view.document()->blockCount() - 3));
+    at.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 17);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.cursorRect(at).center());
+    QCOMPARE(clicked.size(), 1);
+    QCOMPARE(clicked[0][0].toByteArray(), record);
 }
 
 QTEST_MAIN(TestTerminalView)

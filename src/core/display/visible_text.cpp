@@ -1,8 +1,5 @@
 #include "display/visible_text.h"
 
-#include <algorithm>
-#include <iterator>
-
 namespace zkn::display {
 
 namespace {
@@ -37,20 +34,20 @@ QString visibleText(const QByteArray& bytes)
     return shown;
 }
 
-QByteArray shownBytes(const QString& shown)
+QByteArray bytesShownAt(const QByteArray& content, qsizetype from, qsizetype to)
 {
-    QByteArray bytes;
-    bytes.reserve(shown.size());
-    for (const QChar c : shown) {
-        const auto* shape = std::find(std::begin(kControlShapes), std::end(kControlShapes), c.unicode());
-        if (shape != std::end(kControlShapes))
-            bytes.append(static_cast<char>(shape - std::begin(kControlShapes)));
-        else if (c == QChar(u'\u2302'))
-            bytes.append('\x7F');
-        else
-            bytes.append(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : '?');
+    qsizetype shown = 0;
+    qsizetype begin = -1;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        if (shown == to)
+            return begin < 0 ? QByteArray() : content.sliced(begin, i - begin);
+        if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+            continue; // drawn as part of the line break
+        if (shown == from)
+            begin = i;
+        ++shown;
     }
-    return bytes;
+    return begin < 0 ? QByteArray() : content.sliced(begin);
 }
 
 VisibleAppend visibleAppend(const QByteArray& content, qsizetype appended)

@@ -9,9 +9,10 @@ namespace zkn::display {
 // control character gets a visible shape (STX as a dark smiley, ETX as a heart, SYN as a bar, a
 // lone CR as a note); all other bytes are Latin-1.
 QString visibleText(const QByteArray& bytes);
-// The bytes a shown text stands for: the shapes back to their control characters, everything
-// else as Latin-1 (a character beyond it becomes "?").
-QByteArray shownBytes(const QString& shown);
+// The bytes of `content` that the shown characters `from` to `to` (positions in its visibleText)
+// were drawn from. Taken from the content, not read back from the drawing: the shapes of 0x14
+// and 0x15 are themselves Latin-1 characters.
+QByteArray bytesShownAt(const QByteArray& content, qsizetype from, qsizetype to);
 
 // How the shown text of `content` changes when its last `appended` bytes were just appended:
 // `dropLast` shown characters go from the end, then `text` follows. A CR that ended the content
