@@ -230,16 +230,9 @@ void frmConfig::showDelayOnly()
 
 void frmConfig::showDialog()
 {
-    if (!isVisible()) {
+    if (!isVisible())
         m_delay->setText(QString::number(m_options.delayMs()));
-        // Placed once: a dialog the operator has moved reopens where they left it.
-        if (!m_placed)
-            centreOver(this, parentWidget());
-        m_placed = true;
-    }
-    show();
-    raise();
-    activateWindow();
+    showOver(this, parentWidget());
 }
 
 void frmConfig::changeEvent(QEvent* event)

@@ -66,7 +66,6 @@ private:
     ExpansionOption& m_expansion;
     LoadTestOptions& m_options;
     Operator& m_operator;
-    bool m_placed = false;
 
     QLineEdit* m_start = nullptr;
     QLineEdit* m_end = nullptr;

@@ -55,6 +55,7 @@ std::optional<QPoint> besidePosition(const QWidget* window, const QWidget* over)
 }
 
 constexpr char kPlacedBeside[] = "zknPlacedBeside";
+constexpr char kPlacedOver[] = "zknPlacedOver";
 
 // Keeps a window beside `over` while its contents still grow (a window filled on demand learns
 // its size late), until the operator moves it.
@@ -108,8 +109,11 @@ void showBeside(QWidget* window, const QWidget* over)
 
 void showOver(QWidget* window, const QWidget* over)
 {
-    if (!window->isVisible())
+    // Placed once: a window the operator has moved comes back where they left it.
+    if (!window->property(kPlacedOver).toBool()) {
+        window->setProperty(kPlacedOver, true);
         centreOver(window, over);
+    }
     bringForward(window);
 }
 

@@ -16,6 +16,7 @@ private Q_SLOTS:
     void besideOnTheSideWithRoom_data();
     void besideOnTheSideWithRoom();
     void keptBesideWhileGrowingUntilMoved();
+    void centredOverOnlyTheFirstTime();
 };
 
 void TestWindowPlacement::besideOnTheSideWithRoom_data()
@@ -64,6 +65,27 @@ void TestWindowPlacement::keptBesideWhileGrowingUntilMoved()
     watched.hide();
     showBeside(&watched, &main);
     QCOMPARE(watched.pos(), QPoint(free.left() + 10, free.top() + 10));
+}
+
+// Properties, the debug options and the serial buffer window: centred when first shown; once moved,
+// hidden and shown again where the operator left them.
+void TestWindowPlacement::centredOverOnlyTheFirstTime()
+{
+    const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget main;
+    main.setGeometry(free.left() + 100, free.top() + 100, 600, 400);
+    main.show();
+    QWidget dialog(nullptr, Qt::Window);
+    dialog.resize(200, 100);
+    showOver(&dialog, &main);
+    // Within the width of a window frame.
+    QVERIFY((dialog.frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 8);
+    const QPoint moved = free.topLeft() + QPoint(20, 30);
+    dialog.move(moved);
+    dialog.hide();
+    showOver(&dialog, &main);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.pos(), moved);
 }
 
 QTEST_MAIN(TestWindowPlacement)
