@@ -1,9 +1,11 @@
 #include "start_up_options.h"
 
+#include "display/terminal_line.h"
 #include "frm_terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QTime>
 #include <QTimer>
 
 #include <cstdio>
@@ -60,25 +62,48 @@ std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
     return StartUpOptions{parser.isSet(connect), parser.isSet(breakdown), parser.isSet(loadTest)};
 }
 
+namespace {
+
+void sayNotStarted(frmTerminal& window)
+{
+    window.WriteTerminal(display::terminalLine(display::marker::Local, QTime::currentTime(),
+                                               "Load test not started: the link is not up"));
+}
+
+// The test starts a few seconds after the link first stands, so its own messages are seen first.
+// A link that goes down before (refused, not reached, the port not opened) starts nothing, and
+// the terminal says so.
+void startLoadTestOnceTheLinkIsUp(frmTerminal& window)
+{
+    using Command = frmTerminal::Command;
+    QAction* link = window.action(Command::Connect);
+    // Whichever comes first decides; the watch then ends with its connections.
+    auto* watch = new QObject(&window);
+    QObject::connect(&window, &frmTerminal::linkEstablished, watch, [&window, link, watch] {
+        delete watch;
+        QTimer::singleShot(kLoadTestPauseMs, &window, [&window, link] {
+            QAction* start = window.action(Command::StartTestButton);
+            if (!link->isChecked())
+                sayNotStarted(window);
+            else if (start->isEnabled())
+                start->trigger();
+        });
+    });
+    QObject::connect(&window, &frmTerminal::linkEnded, watch, [&window, watch] {
+        delete watch;
+        sayNotStarted(window);
+    });
+}
+
+} // namespace
+
 void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window)
 {
     using Command = frmTerminal::Command;
     if (options.breakdown)
         window.action(Command::Format)->setChecked(true);
-    if (options.loadTest) {
-        QAction* link = window.action(Command::Connect);
-        // The command starts unchecked, so its first toggle is the link coming up.
-        QObject::connect(
-            link, &QAction::toggled, &window,
-            [&window, link] {
-                QTimer::singleShot(kLoadTestPauseMs, &window, [&window, link] {
-                    QAction* start = window.action(Command::StartTestButton);
-                    if (link->isChecked() && start->isEnabled())
-                        start->trigger();
-                });
-            },
-            Qt::SingleShotConnection);
-    }
+    if (options.loadTest)
+        startLoadTestOnceTheLinkIsUp(window);
     if (options.connect && !window.action(Command::Connect)->isChecked())
         window.action(Command::Connect)->trigger();
 }

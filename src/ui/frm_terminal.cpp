@@ -405,14 +405,15 @@ void frmTerminal::mnuOpen_Click()
     Q_EMIT connectCommand();
 }
 
-// A new range or file: the test may start, unless one runs (then only its delay has changed).
+// A new range or file: the test may start, unless one runs or is still sweeping (the running test
+// keeps the stations it started with; the new ones are for the next Start).
 void frmTerminal::loadTestConfigured(bool fullMode)
 {
     if (!fullMode)
         return;
-    const bool running = action(Command::StopTestButton)->isEnabled();
-    action(Command::LoadTestStart)->setEnabled(!running);
-    action(Command::StartTestButton)->setEnabled(!running);
+    const bool idle = m_loadTestPhase == link::LoadTestPhase::Idle;
+    action(Command::LoadTestStart)->setEnabled(idle);
+    action(Command::StartTestButton)->setEnabled(idle);
     setPanelText(Panel::Status, QStringLiteral("Status: "));
 }
 

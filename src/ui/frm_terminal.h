@@ -123,6 +123,7 @@ public:
     void setPanelText(Panel panel, const QString& text) override;
     void UpdateSettingsPanel() override;
     void showConnected(bool connected) override;
+    void linkCameUp() override { Q_EMIT linkEstablished(); }
     void setConnectChecked(bool checked) override;
     void setSendTextEnabled(bool enabled) override;
     void setPropertiesEnabled(bool enabled) override;
@@ -144,6 +145,10 @@ Q_SIGNALS:
     // picture, for the link engine.
     void connectCommand();
     void connectedPictureClicked();
+    // The link stands (see LinkHost::linkCameUp()), and the link is shown down (also when it
+    // never came up).
+    void linkEstablished();
+    void linkEnded();
     // The operator confirmed the exit: the application shuts the link down, then calls
     // unloadWindows() and closeAfterShutdown().
     void exitConfirmed();
@@ -192,6 +197,7 @@ private:
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
     std::array<QLabel*, 4> m_panels{};   // by Panel
     QLabel* m_loadTestFigures = nullptr; // shown from the first load test on
+    link::LoadTestPhase m_loadTestPhase = link::LoadTestPhase::Idle;
     const lamp::LoadTestStats* m_figures = nullptr;
     bool m_figuresOverTcp = false;
     QTimer m_figuresRefresh;

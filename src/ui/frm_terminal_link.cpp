@@ -38,6 +38,8 @@ void frmTerminal::showConnected(bool connected)
 void frmTerminal::setConnectChecked(bool checked)
 {
     action(Command::Connect)->setChecked(checked);
+    if (!checked)
+        Q_EMIT linkEnded();
 }
 
 void frmTerminal::setPropertiesEnabled(bool enabled)
@@ -159,6 +161,7 @@ void frmTerminal::decodeDoubleClicked(const QByteArray& word)
 
 void frmTerminal::showLoadTestPhase(link::LoadTestPhase phase)
 {
+    m_loadTestPhase = phase;
     const bool idle = phase == link::LoadTestPhase::Idle;
     const bool running = phase == link::LoadTestPhase::Running;
     for (const Command command : {Command::LoadTestStart, Command::StartTestButton, Command::LoadTestConfig,

@@ -63,6 +63,7 @@ public:
     }
     void UpdateSettingsPanel() override { ++settingsPanelUpdates; }
     void showConnected(bool on) override { connected = on; }
+    void linkCameUp() override { ++linkUps; }
     void setConnectChecked(bool checked) override { connectChecked = checked; }
     void setSendTextEnabled(bool enabled) override { sendTextEnabled = enabled; }
     void setPropertiesEnabled(bool enabled) override { propertiesEnabled = enabled; }
@@ -115,6 +116,7 @@ public:
     QMap<Panel, QStringList> panelHistory;
     int settingsPanelUpdates = 0;
     bool connected = false;
+    int linkUps = 0;
     bool connectChecked = false;
     bool sendTextEnabled = false;
     bool propertiesEnabled = true;

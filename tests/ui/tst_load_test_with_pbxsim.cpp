@@ -79,6 +79,8 @@ private Q_SLOTS:
     void passesThenTheSweep();
     void restartGoesOnWithThePhase();
     void startUpOptionsConnectShowAndTest();
+    void commandLineTestWaitsForTheLink_data();
+    void commandLineTestWaitsForTheLink();
 };
 
 void TestLoadTestWithPbxSim::passesThenTheSweep_data()
@@ -178,6 +180,45 @@ void TestLoadTestWithPbxSim::startUpOptionsConnectShowAndTest()
     QTRY_VERIFY_WITH_TIMEOUT(lampVisits(rig.in).size() >= 2, 2 * kWait);
     QCOMPARE(lampVisits(rig.in).mid(0, 2), (QStringList{"1000+", "1001+"}));
     QVERIFY(rig.tool.window->breakDownWindow()->windowTitle().startsWith("Format Message Information ("));
+}
+
+void TestLoadTestWithPbxSim::commandLineTestWaitsForTheLink_data()
+{
+    QTest::addColumn<int>("refusal"); // 0: accepted
+    QTest::newRow("connect request answered after 3.5 s") << 0;
+    QTest::newRow("device refused") << 2;
+}
+
+// --load-test counts its pause from the link standing, not from the connect command; a link that
+// never stands starts nothing, and the terminal says so.
+void TestLoadTestWithPbxSim::commandLineTestWaitsForTheLink()
+{
+    QFETCH(int, refusal);
+    Rig rig;
+    QVERIFY(rig.start(QStringLiteral("60")));
+    rig.options().setRange(1000, 1001);
+    rig.sim.link().setRefusal(refusal);
+    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Late, 3500});
+    QStringList order; // "answer" for the connect response, "lamp" for a lamp message
+    QObject::connect(&rig.sim, &pbxsim::PbxSimulator::frameOut, [&order](const FrameInfo& f) {
+        if (f.kind == '3' && !order.contains(QStringLiteral("answer")))
+            order.append(QStringLiteral("answer"));
+    });
+    QObject::connect(&rig.sim, &pbxsim::PbxSimulator::frameIn, [&order](const FrameInfo& f) {
+        if (f.kind == '1')
+            order.append(QStringLiteral("lamp"));
+    });
+    applyStartUpOptions(std::get<StartUpOptions>(readCommandLine({"zkn-tool", "--connect", "--load-test"})),
+                        *rig.tool.window);
+    if (refusal == 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(order.contains(QStringLiteral("lamp")), 2 * kWait);
+        QCOMPARE(order.first(), QStringLiteral("answer"));
+        QVERIFY(!rig.terminal().contains("Load test not started"));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("LINK RELEASED..."), 2 * kWait);
+        QVERIFY(rig.terminal().endsWith(": Load test not started: the link is not up\r\n"));
+        QVERIFY(!order.contains(QStringLiteral("lamp")));
+    }
 }
 
 QTEST_MAIN(TestLoadTestWithPbxSim)

@@ -2,6 +2,7 @@
 // the log commands, the font size and the exit confirmation.
 #include "tool_fixture.h"
 
+#include "frm_config.h"
 #include "frm_debug.h"
 #include "indicator.h"
 #include "terminal_view.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -21,6 +23,8 @@
 
 using namespace zkn;
 using zkn::test::ToolFixture;
+
+Q_DECLARE_METATYPE(zkn::link::LoadTestPhase)
 
 namespace {
 
@@ -71,6 +75,8 @@ private Q_SLOTS:
     void fileDialogsStartInTheLastFolderChosen();
     void initialCommandStates_data();
     void initialCommandStates();
+    void okOfTheConfigurationEnablesStartOnlyWithoutATest_data();
+    void okOfTheConfigurationEnablesStartOnlyWithoutATest();
     void storedValuesAreApplied_data();
     void storedValuesAreApplied();
     void refusedStoredPortSettingsAreReportedAndTheToolStillComesUp();
@@ -155,6 +161,33 @@ void TestMainWindow::initialCommandStates()
     QVERIFY2(a, qPrintable(name));
     QTEST(a->isEnabled(), "enabled");
     QTEST(a->isChecked(), "checked");
+}
+
+void TestMainWindow::okOfTheConfigurationEnablesStartOnlyWithoutATest_data()
+{
+    QTest::addColumn<link::LoadTestPhase>("phase");
+    QTest::addColumn<bool>("startEnabled");
+    QTest::newRow("no test") << link::LoadTestPhase::Idle << true;
+    QTest::newRow("running") << link::LoadTestPhase::Running << false;
+    QTest::newRow("sweeping its lamps off") << link::LoadTestPhase::Stopping << false;
+}
+
+// The configuration is not modal: its OK may come while a test runs or sweeps; Start stays off
+// until the test has stopped.
+void TestMainWindow::okOfTheConfigurationEnablesStartOnlyWithoutATest()
+{
+    QFETCH(link::LoadTestPhase, phase);
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("TestConfig")->trigger();
+    t.window->showLoadTestPhase(phase);
+    frmConfig* config = t.window->loadTestConfigWindow();
+    QVERIFY(config->isVisible());
+    config->setStations(QStringLiteral("1000"), QStringLiteral("1010"));
+    config->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    QVERIFY(!config->isVisible());
+    QTEST(t.action("mnuStart")->isEnabled(), "startEnabled");
+    QTEST(t.action("StartLoadTest")->isEnabled(), "startEnabled");
 }
 
 void TestMainWindow::storedValuesAreApplied_data()

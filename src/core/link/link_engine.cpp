@@ -129,6 +129,7 @@ void LinkEngine::openConnection()
     if (!error.isEmpty()) {
         m_operator.tell(error, Operator::Icon::Exclamation);
         m_transport.closeSocket();
+        showLinkDown(); // the connect item the click checked
         return;
     }
     writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");

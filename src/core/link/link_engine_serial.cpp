@@ -39,6 +39,7 @@ void LinkEngine::toggleSerialPort()
         StartConnectTimer();
         m_host.setPropertiesEnabled(false);
         m_transport.setSerialReceive(true);
+        m_host.linkCameUp();
         return;
     }
     // The port stays open with receiving off; the next connect command closes it.

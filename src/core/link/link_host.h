@@ -32,6 +32,8 @@ public:
     virtual void setPanelText(Panel panel, const QString& text) = 0;
     virtual void UpdateSettingsPanel() = 0;
     virtual void showConnected(bool connected) = 0;      // the connection picture
+    // The link stands: the PBX took the connect request, or the serial port is open with DSR.
+    virtual void linkCameUp() = 0;
     virtual void setConnectChecked(bool checked) = 0;    // the connect menu item
     virtual void setSendTextEnabled(bool enabled) = 0;   // transmit text file, menu and button
     virtual void setPropertiesEnabled(bool enabled) = 0; // properties, menu and button

@@ -128,6 +128,8 @@ void LinkEngine::processResponse(const FrameHeader& frame)
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
+    else if (name == "Connect")
+        m_host.linkCameUp();
     if (name == "Lamp Control")
         lampAnswerCame(code);
 }
