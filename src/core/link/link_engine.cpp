@@ -95,8 +95,9 @@ void LinkEngine::releaseLink()
         sendRelease();
         return;
     }
+    // A second connect command during the sweep asks for no second release.
     stopLoadTest([this] {
-        if (m_transport.socketState() == SocketState::Connected)
+        if (m_transport.socketState() == SocketState::Connected && !m_releasePending)
             sendRelease();
     });
 }
