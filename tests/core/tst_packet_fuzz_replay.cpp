@@ -41,7 +41,7 @@ QByteArray randomInput(QRandomGenerator& r)
     const int frames = r.bounded(1, 6);
     for (int i = 0; i < frames; ++i) {
         QByteArray frame = randomFrame(r);
-        switch (r.bounded(8)) {
+        switch (r.bounded(9)) {
         case 0:
             frame.truncate(r.bounded(int(frame.size())));
             break;
@@ -50,6 +50,10 @@ QByteArray randomInput(QRandomGenerator& r)
             break;
         case 2:
             frame.prepend(static_cast<char>(r.bounded(256)));
+            break;
+        case 3:
+            // A broken fragment before it: a header whose length claims more than follows.
+            frame.prepend(QByteArray("\x16" "2999" "01").left(r.bounded(1, 8)));
             break;
         default:
             break;
