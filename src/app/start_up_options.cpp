@@ -43,7 +43,8 @@ std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
                                        QStringLiteral("Show the breakdown window, so records are decoded."));
     const QCommandLineOption loadTest(
         QStringLiteral("load-test"),
-        QStringLiteral("Start a lamp load test over the stored range a few seconds after the link comes up."));
+        QStringLiteral(
+            "Start a lamp load test over the stored range a few seconds after the link comes up."));
     parser.addOptions({connect, breakdown, loadTest});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),

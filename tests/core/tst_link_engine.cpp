@@ -389,8 +389,8 @@ void TestLinkEngine::brokenFragmentCostsOnlyItself_data()
     QTest::newRow("lone SYN at the end of a read")
         << Reads{kRecord0108 + "\x16", kRecord0107} << Reads{kAnswer0108Normal, both};
     QTest::newRow("SYN doubled before a frame") << Reads{"\x16" + kRecord0107} << Reads{both};
-    QTest::newRow("over-long length field") << Reads{overLong, kRecord0107, kRecord0108}
-                                            << Reads{both, kAnswer0108Normal};
+    QTest::newRow("over-long length field")
+        << Reads{overLong, kRecord0107, kRecord0108} << Reads{both, kAnswer0108Normal};
     QTest::newRow("over-long length field, the frame behind it split")
         << Reads{overLong + kRecord0107.left(6), kRecord0107.mid(6)} << Reads{both};
     QTest::newRow("over-long length field, junk, a frame")
@@ -398,7 +398,7 @@ void TestLinkEngine::brokenFragmentCostsOnlyItself_data()
     QTest::newRow("no frame's header, the next SYN in a later read")
         << Reads{kRecord0108 + hex("16 41"), "xy", "z" + kRecord0107} << Reads{kAnswer0108Normal, both};
     // Frames genuinely cut across reads are still put together, 0x16 bytes in them or not.
-    const QByteArray synInText = recordHolding("A\x16" "3005010");
+    const QByteArray synInText = recordHolding(QByteArray("A") + '\x16' + "3005010");
     QTest::newRow("0x16 in the text, cut after it")
         << Reads{synInText.left(12), synInText.mid(12)} << Reads{both};
     QTest::newRow("0x16 in the text, cut before it")

@@ -481,9 +481,8 @@ void addWaitingCallers()
         t.engine.connectedPictureClicked();
         goneOn = true;
     });
-    QTest::newRow("exit") << Caller([](Test& t, bool& goneOn) {
-        t.engine.releaseForExit([&goneOn] { goneOn = true; });
-    });
+    QTest::newRow("exit") << Caller(
+        [](Test& t, bool& goneOn) { t.engine.releaseForExit([&goneOn] { goneOn = true; }); });
 }
 
 } // namespace

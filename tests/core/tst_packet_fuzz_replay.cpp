@@ -53,7 +53,10 @@ QByteArray randomInput(QRandomGenerator& r)
             break;
         case 3:
             // A broken fragment before it: a header whose length claims more than follows.
-            frame.prepend(QByteArray("\x16" "2999" "01").left(r.bounded(1, 8)));
+            frame.prepend(QByteArray("\x16"
+                                     "2999"
+                                     "01")
+                              .left(r.bounded(1, 8)));
             break;
         default:
             break;

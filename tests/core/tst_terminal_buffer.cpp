@@ -192,9 +192,12 @@ void TestTerminalBuffer::recordTimeHasSeconds_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("en_US") << "en_US" << "12/6/26 2:03:59 PM";
-    QTest::newRow("de_DE") << "de_DE" << "06.12.26 14:03:59";
-    QTest::newRow("ja_JP") << "ja_JP" << "2026/12/06 14時03分59秒";
+    QTest::newRow("en_US") << "en_US"
+                           << "12/6/26 2:03:59 PM";
+    QTest::newRow("de_DE") << "de_DE"
+                           << "06.12.26 14:03:59";
+    QTest::newRow("ja_JP") << "ja_JP"
+                           << "2026/12/06 14時03分59秒";
 }
 
 void TestTerminalBuffer::recordTimeHasSeconds()

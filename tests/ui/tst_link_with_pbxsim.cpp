@@ -240,8 +240,7 @@ void TestLinkWithPbxSim::recordArrivingWhileABoxIsOpenIsHandledWhenItCloses()
             return;
         rig.tool.app->debugOptions().setStopHealth(true);
         rig.sim.link().sendRecord(text);
-        recordArrivedDuringTheBox =
-            QTest::qWaitFor([&] { return rig.sim.stats().recordsSent == 1; }, kWait);
+        recordArrivedDuringTheBox = QTest::qWaitFor([&] { return rig.sim.stats().recordsSent == 1; }, kWait);
         QTest::qWait(200); // long enough to reach the tool's socket
     };
     rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::WrongSequence, 0});

@@ -147,7 +147,8 @@ void TestTerminalView::doubleClickGivesTheBytesAsReceived_data()
 void TestTerminalView::doubleClickGivesTheBytesAsReceived()
 {
     QFETCH(QByteArray, before);
-    const QByteArray record("\x02" "12J\xB6\xA7\x14\x15.9\x03");
+    const QByteArray record("\x02"
+                            "12J\xB6\xA7\x14\x15.9\x03");
     TerminalView view;
     view.resize(600, 300);
     view.show();

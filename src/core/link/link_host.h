@@ -32,12 +32,12 @@ public:
     virtual void setPanelText(Panel panel, const QString& text) = 0;
     virtual void UpdateSettingsPanel() = 0;
     virtual void showConnected(bool connected) = 0;      // the connection picture
-    // The link stands: the PBX took the connect request, or the serial port is open with DSR.
-    virtual void linkCameUp() = 0;
     virtual void setConnectChecked(bool checked) = 0;    // the connect menu item
     virtual void setSendTextEnabled(bool enabled) = 0;   // transmit text file, menu and button
     virtual void setPropertiesEnabled(bool enabled) = 0; // properties, menu and button
     virtual void setDebugLanEnabled(bool enabled) = 0;   // the LAN debug options item
+    // The link stands: the PBX took the connect request, or the serial port is open with DSR.
+    virtual void linkCameUp() = 0;
     virtual void BlinkTx() = 0;
     virtual void setRxIndicator(bool on) = 0;
     virtual void setDsrIndicator(bool on) = 0;

@@ -62,7 +62,8 @@ std::optional<Timer> LinkTimers::takeDue(qint64 now, const TimerSet& skipped)
     std::optional<std::size_t> earliest;
     for (std::size_t i = 0; i < m_deadlines.size(); ++i) {
         const auto& due = m_deadlines[i].due;
-        if (m_deadlines[i].pending() && !skipped.test(i) && *due <= now && (!earliest || *due < *m_deadlines[*earliest].due))
+        if (m_deadlines[i].pending() && !skipped.test(i) && *due <= now &&
+            (!earliest || *due < *m_deadlines[*earliest].due))
             earliest = i;
     }
     if (!earliest)
