@@ -52,12 +52,13 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
             continue;
         }
         const FrameHeader frame = readFrameHeader(rest, parity());
-        const qsizetype frameEnd = rest.size() < kHeaderSize ? rest.size() : qsizetype(frame.length) + 6;
+        const bool headerWhole = rest.size() >= kHeaderSize;
+        const qsizetype frameEnd = headerWhole ? qsizetype(frame.length) + 6 : rest.size();
         if (const std::optional<qsizetype> sound = soundFrameInside(rest, frameEnd)) {
             rest.remove(0, *sound);
             continue;
         }
-        if (rest.size() < frameEnd || rest.size() < kHeaderSize) {
+        if (!headerWhole || rest.size() < frameEnd) {
             if (connected())
                 m_partialFrame = rest;
             return;
