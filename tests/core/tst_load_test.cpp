@@ -545,23 +545,29 @@ void TestLoadTest::serialSweepThatLosesItsPortEnds_data()
 void TestLoadTest::serialSweepThatLosesItsPortEnds()
 {
     QFETCH(Caller, caller);
-    Test t(ConnectionType::Serial);
-    t.loadTest.setRange(1000, 1099);
-    t.engine.mnuStart_Click();
-    t.run(2);
-    bool goneOn = false;
-    caller(t, goneOn);
-    t.tick(0); // one message per turn of the event loop
-    QCOMPARE(t.host.serialOutput.size(), 4);
-    t.host.portOpen = false;
-    t.engine.onSerialClosedByError(QStringLiteral("The device went away"));
-    t.tick(1000);
-    QVERIFY(!t.engine.loadTestRunning());
-    QVERIFY(goneOn);
-    QVERIFY(!t.host.portOpen);
-    QCOMPARE(t.host.serialOutput.size(), 4);
-    QVERIFY2(t.host.terminal.endsWith("Load Test Stopped...\r\n<->:14:03:59: Load test: 4 sent\r\n"),
-             t.host.terminal.right(120).constData());
+    for (const bool byTheOperator : {false, true}) {
+        Test t(ConnectionType::Serial);
+        t.loadTest.setRange(1000, 1099);
+        t.engine.mnuStart_Click();
+        t.run(2);
+        bool goneOn = false;
+        caller(t, goneOn);
+        t.tick(0); // one message per turn of the event loop
+        QCOMPARE(t.host.serialOutput.size(), 4);
+        if (byTheOperator) {
+            t.engine.connectCommand(); // Port Open
+        } else {
+            t.host.portOpen = false;
+            t.engine.onSerialClosedByError(QStringLiteral("The device went away"));
+        }
+        t.tick(1000);
+        QVERIFY(!t.engine.loadTestRunning());
+        QVERIFY(goneOn);
+        QVERIFY(!t.host.portOpen);
+        QCOMPARE(t.host.serialOutput.size(), 4);
+        QVERIFY2(t.host.terminal.endsWith("Load Test Stopped...\r\n<->:14:03:59: Load test: 4 sent\r\n"),
+                 t.host.terminal.right(120).constData());
+    }
 }
 
 QTEST_MAIN(TestLoadTest)
