@@ -1,6 +1,7 @@
 // Link frames byte for byte. Every expected frame is written out by hand as hex.
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
+#include "link/frame_sync.h"
 #include "link/parity.h"
 #include "link/sequence_counter.h"
 
@@ -45,6 +46,8 @@ private Q_SLOTS:
     void readFrameHeader();
     void responseText_data();
     void responseText();
+    void soundFrameInsideABrokenFragment_data();
+    void soundFrameInsideABrokenFragment();
 };
 
 void TestLinkFrames::builtFrames_data()
@@ -250,6 +253,49 @@ void TestLinkFrames::responseText()
 {
     QFETCH(int, code);
     QTEST(zkn::link::responseText(code), "text");
+}
+
+void TestLinkFrames::soundFrameInsideABrokenFragment_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("found"); // -1: none
+    // An over-long header (7 bytes) before each kind of sound frame, the last byte its check byte.
+    const QByteArray front = hex("16 32 39 39 39 30 31");
+    const auto row = [&](const char* name, const char* frame, int found) {
+        const QByteArray data = front + hex(frame);
+        QTest::newRow(name) << data << int(data.size()) << found;
+    };
+    row("lamp text", "16 31 30 30 36 30 31 30 32 02 03 FF", 7);
+    row("record", "16 32 30 30 37 30 31 30 37 02 4A 03 FF", 7);
+    row("response", "16 33 30 30 35 30 31 30 35 30 FF", 7);
+    row("record answer", "16 34 30 30 35 30 31 30 37 30 FF", 7);
+    row("status frame", "16 35 30 30 36 30 31 30 30 30 30 FF", 7);
+    row("release request", "16 36 30 30 34 30 31 30 35 FF", 7);
+    row("response of a status frame's length", "16 33 30 30 36 30 31 30 35 30 30 FF", -1);
+    row("status frame of a release's length", "16 35 30 30 34 30 31 30 35 FF", -1);
+    row("release of a status frame's length", "16 36 30 30 36 30 31 30 30 30 30 FF", -1);
+    row("record without its ETX", "16 32 30 30 37 30 31 30 37 02 4A 4B FF", -1);
+    row("record without its STX", "16 32 30 30 37 30 31 30 37 4A 4B 03 FF", -1);
+    row("response code no digit", "16 33 30 30 35 30 31 30 35 41 FF", -1);
+    row("sequence no digits", "16 33 30 30 35 30 31 41 35 30 FF", -1);
+    row("kind 7", "16 37 30 30 34 30 31 30 35 FF", -1);
+    row("cut short", "16 33 30 30 35 30 31 30 35 30", -1);
+    const QByteArray response = hex("16 33 30 30 35 30 31 30 35 30 FF");
+    QTest::newRow("beyond the limit") << front + response << int(front.size() + response.size() - 1) << -1;
+    // A release request inside a record that starts earlier but ends later: the one ending first.
+    const QByteArray release = hex("16 36 30 30 34 30 31 30 35 FF");
+    const QByteArray record = hex("16 32 30 31 36 30 31 30 37 02") + release + hex("03 FF");
+    QTest::newRow("the frame that ends first")
+        << front + record << int(front.size() + record.size()) << int(front.size() + 10);
+}
+
+void TestLinkFrames::soundFrameInsideABrokenFragment()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(int, limit);
+    QFETCH(int, found);
+    QCOMPARE(soundFrameInside(data, limit).value_or(-1), qsizetype(found));
 }
 
 QTEST_APPLESS_MAIN(TestLinkFrames)

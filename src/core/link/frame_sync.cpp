@@ -31,25 +31,13 @@ std::optional<qsizetype> soundFrameEnd(QByteArrayView data, qsizetype at)
     const qsizetype end = at + length + 6;
     if (end > data.size())
         return std::nullopt;
-    bool shaped = false;
-    switch (data[at + 1]) {
-    case '1':
-    case '2':
+    // The kind is "1" to "6" here: texts, responses and answers, status frames, releases.
+    const char kind = data[at + 1];
+    bool shaped = length == (kind == '5' ? 6 : 4);
+    if (kind == '1' || kind == '2')
         shaped = length >= 6 && data[at + kFieldsEnd] == STX && data[end - 2] == ETX;
-        break;
-    case '3':
-    case '4':
+    else if (kind == '3' || kind == '4')
         shaped = length == 5 && isDigit(data[at + kFieldsEnd]);
-        break;
-    case '5':
-        shaped = length == 6;
-        break;
-    case '6':
-        shaped = length == 4;
-        break;
-    default:
-        break;
-    }
     return shaped ? std::optional(end) : std::nullopt;
 }
 
