@@ -161,6 +161,8 @@ void TestSettingTexts::lineParameters_data()
                               << "";
     QTest::newRow("negative speed") << "-9600,n,8,1"
                                     << "";
+    QTest::newRow("speed 0") << "0,n,8,1"
+                             << "";
     QTest::newRow("too few fields") << "9600,n,8"
                                     << "";
     QTest::newRow("empty") << ""
