@@ -42,9 +42,10 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     connection.setConnectionType(ConnectionType::Lan);
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
-    link::LinkEngine engine(host, host, op, clock, connection, debug, expansion, loadTest);
+    link::LinkEngine engine(host, clock, connection, debug, expansion, loadTest);
     host.state = link::SocketState::Connected;
     engine.onSocketConnected();
+    host.drain(engine, op);
     host.sent.clear();
     host.terminal.clear();
     std::optional<std::pair<qsizetype, qsizetype>> linkEnd; // sent and terminal sizes
@@ -60,6 +61,7 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
             host.state =
                 link::SocketState::Connected; // a refusal or release in the data ended the link; keep feeding
             engine.onSocketData(data.mid(from, to - from));
+            host.drain(engine, op);
         }
         from = qMax(from, to);
     }

@@ -4,7 +4,7 @@
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
-#include "link_timer_driver.h"
+#include "link_pump.h"
 
 namespace zkn {
 
@@ -21,64 +21,77 @@ void ToolApplication::attach(frmTerminal& window)
 {
     Q_ASSERT(!m_engine);
     m_window = &window;
-    m_engine = std::make_unique<link::LinkEngine>(m_transports, window, m_operator, m_clock, m_connection,
-                                                  m_debug, m_expansion, m_loadTestOptions);
-    m_driver = std::make_unique<LinkTimerDriver>(*m_engine, m_clock);
+    m_engine = std::make_unique<link::LinkEngine>(m_transports, m_clock, m_connection, m_debug, m_expansion,
+                                                  m_loadTestOptions);
     m_engine->setExtensionsReader([] {
         lamp::ExtensionsRead read;
         read.source = extensionsFilePath();
         read.content = readExtensionsFile(read.source, &read.error);
         return read;
     });
+    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, window, m_operator, m_clock);
     wireTransports();
-    link::LinkEngine& engine = *m_engine;
-    connect(&window, &frmTerminal::connectCommand, this, [&engine] { engine.connectCommand(); });
+    LinkPump& pump = *m_pump;
+    connect(&window, &frmTerminal::connectCommand, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
     connect(&window, &frmTerminal::connectedPictureClicked, this,
-            [&engine] { engine.connectedPictureClicked(); });
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectedPictureClicked(); }); });
     connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
-    connect(&window, &frmTerminal::loadTestStartCommand, this, [&engine] { engine.mnuStart_Click(); });
-    connect(&window, &frmTerminal::loadTestStopCommand, this, [&engine] { engine.mnuStop_Click(); });
-    connect(&window, &frmTerminal::keysTyped, this,
-            [&engine](const QByteArray& characters) { engine.typedOnTerminal(characters); });
-    frmSingle* single = window.singleStationWindow();
-    connect(single, &frmSingle::sendRequested, this,
-            [&engine, single](const lamp::SingleStationRequest& request) {
-                if (engine.sendSingleStation(request) == link::LinkEngine::SingleStationOutcome::Quit)
-                    single->cmdQuit_Click();
+    connect(&pump, &LinkPump::releasedForExit, this, [this] {
+        m_log.close();
+        m_pump->feed([](link::LinkEngine& engine) { engine.waitForLinkClosedAtExit(); });
+    });
+    connect(&pump, &LinkPump::linkClosedForExit, this, [this] {
+        m_window->unloadWindows();
+        m_window->closeAfterShutdown();
+    });
+    connect(&window, &frmTerminal::loadTestStartCommand, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.mnuStart_Click(); }); });
+    connect(&window, &frmTerminal::loadTestStopCommand, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
+    connect(&window, &frmTerminal::keysTyped, this, [&pump](const QByteArray& characters) {
+        pump.feed([&characters](link::LinkEngine& engine) { engine.typedOnTerminal(characters); });
+    });
+    connect(window.singleStationWindow(), &frmSingle::sendRequested, this,
+            [&pump](const lamp::SingleStationRequest& request) {
+                pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
             });
 }
 
 void ToolApplication::wireTransports()
 {
-    link::LinkEngine& engine = *m_engine;
-    connect(&m_socket, &TcpLink::connected, this, [&engine] { engine.onSocketConnected(); });
-    connect(&m_socket, &TcpLink::dataReceived, this,
-            [&engine](const QByteArray& data) { engine.onSocketData(data); });
-    connect(&m_socket, &TcpLink::frameSent, this,
-            [&engine](const QByteArray& frame) { engine.onFrameSent(frame); });
-    connect(&m_socket, &TcpLink::closedByPeer, this, [&engine] { engine.onSocketClosed(); });
-    connect(&m_socket, &TcpLink::resetByPeer, this, [&engine] { engine.onSocketReset(); });
-    connect(&m_socket, &TcpLink::errorOccurred, this,
-            [&engine](int number, const QString& description) { engine.onSocketError(number, description); });
-    connect(&m_serial, &SerialLine::dataArrived, this,
-            [&engine] { engine.onSerialEvent(link::SerialEvent::Receive); });
-    connect(&m_serial, &SerialLine::lineEvent, this,
-            [&engine](link::SerialEvent event) { engine.onSerialEvent(event); });
-    connect(&m_serial, &SerialLine::closedByError, this,
-            [&engine](const QString& description) { engine.onSerialClosedByError(description); });
+    LinkPump& pump = *m_pump;
+    connect(&m_socket, &TcpLink::connected, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.onSocketConnected(); }); });
+    connect(&m_socket, &TcpLink::dataReceived, this, [&pump](const QByteArray& data) {
+        pump.feed([&data](link::LinkEngine& engine) { engine.onSocketData(data); });
+    });
+    connect(&m_socket, &TcpLink::frameSent, this, [&pump](const QByteArray& frame) {
+        pump.feed([&frame](link::LinkEngine& engine) { engine.onFrameSent(frame); });
+    });
+    connect(&m_socket, &TcpLink::closedByPeer, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.onSocketClosed(); }); });
+    connect(&m_socket, &TcpLink::resetByPeer, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.onSocketReset(); }); });
+    connect(&m_socket, &TcpLink::errorOccurred, this, [&pump](int number, const QString& description) {
+        pump.feed([&](link::LinkEngine& engine) { engine.onSocketError(number, description); });
+    });
+    connect(&m_serial, &SerialLine::dataArrived, this, [&pump] {
+        pump.feed([](link::LinkEngine& engine) { engine.onSerialEvent(link::SerialEvent::Receive); });
+    });
+    connect(&m_serial, &SerialLine::lineEvent, this, [&pump](link::SerialEvent event) {
+        pump.feed([event](link::LinkEngine& engine) { engine.onSerialEvent(event); });
+    });
+    connect(&m_serial, &SerialLine::closedByError, this, [&pump](const QString& description) {
+        pump.feed([&description](link::LinkEngine& engine) { engine.onSerialClosedByError(description); });
+    });
 }
 
 // The exit in its order: the link released, the log closed, the link closed, the windows
-// unloaded; each link step may wait, and calls on when done.
+// unloaded; each link step may wait, and the pump says when it is done.
 void ToolApplication::shutDown()
 {
-    m_engine->releaseForExit([this] {
-        m_log.close();
-        m_engine->waitForLinkClosedAtExit([this] {
-            m_window->unloadWindows();
-            m_window->closeAfterShutdown();
-        });
-    });
+    m_pump->feed([](link::LinkEngine& engine) { engine.releaseForExit(); });
 }
 
 } // namespace zkn

@@ -17,7 +17,7 @@
 
 namespace zkn {
 
-class LinkTimerDriver;
+class LinkPump;
 class Operator;
 class frmTerminal;
 struct MainWindowServices;
@@ -46,11 +46,13 @@ public:
     LogFile& log() { return m_log; }
     MainWindowServices windowServices();
 
-    // Puts the link engine to work with `window` as its host: the transports' events and the
-    // window's link commands reach the engine, and a confirmed exit runs the shutdown.
+    // Puts the link engine to work for `window`: the transports' events and the window's link
+    // commands reach the engine, what it asks for is shown there, and a confirmed exit runs the
+    // shutdown.
     void attach(frmTerminal& window);
-    // The link engine; there is one once a window is attached.
+    // The link engine, and the way in to it; there are both once a window is attached.
     link::LinkEngine& engine() { return *m_engine; }
+    LinkPump& pump() { return *m_pump; }
 
 private:
     void wireTransports();
@@ -69,7 +71,7 @@ private:
     LinkTransports m_transports{m_socket, m_serial};
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
-    std::unique_ptr<LinkTimerDriver> m_driver;
+    std::unique_ptr<LinkPump> m_pump;
 };
 
 } // namespace zkn

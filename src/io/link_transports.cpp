@@ -12,19 +12,9 @@ QString LinkTransports::connectSocket(const QString& host)
     return m_socket.connectToHost(host);
 }
 
-void LinkTransports::closeSocket()
-{
-    m_socket.close();
-}
-
 link::SocketState LinkTransports::socketState() const
 {
     return m_socket.state();
-}
-
-void LinkTransports::IPSend(const QByteArray& frame)
-{
-    m_socket.send(frame);
 }
 
 link::LinkTransport::PortToggle LinkTransports::toggleSerialPort(QString* failure)

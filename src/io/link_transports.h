@@ -14,9 +14,7 @@ public:
     LinkTransports(TcpLink& socket, SerialLine& serial) : m_socket(socket), m_serial(serial) {}
 
     QString connectSocket(const QString& host) override;
-    void closeSocket() override;
     link::SocketState socketState() const override;
-    void IPSend(const QByteArray& frame) override;
 
     PortToggle toggleSerialPort(QString* failure) override;
     bool serialPortOpen() const override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/link_host.h"
+#include "link/link_output.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,6 +12,10 @@
 class QAction;
 class QLabel;
 class QSpinBox;
+
+namespace zkn::lamp {
+class LoadTestStats;
+}
 
 namespace zkn {
 
@@ -54,14 +58,16 @@ struct MainWindowServices
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar, and the windows opened
-// from them. It shows what the link engine tells it (it is the engine's host) and forwards the
-// operator's link commands as signals; it runs the start-up with the splash window, and on a
-// confirmed exit hands the shutdown to the application.
-class frmTerminal : public QMainWindow, public link::LinkHost
+// from them. It shows what the link engine asks for and forwards the operator's link commands as
+// signals; it runs the start-up with the splash window, and on a confirmed exit hands the
+// shutdown to the application.
+class frmTerminal : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    using Panel = link::LinkOutput::PanelId;
+
     // Every command of the menus and the tool bar; the menu items and tool-bar buttons carry the
     // names of the original window as object names.
     enum class Command
@@ -118,35 +124,37 @@ public:
     void unloadWindows();
     void closeAfterShutdown();
 
-    // The link engine's host.
-    void WriteTerminal(const QByteArray& text) override;
-    void setPanelText(Panel panel, const QString& text) override;
-    void UpdateSettingsPanel() override;
-    void showConnected(bool connected) override;
-    void linkCameUp() override { Q_EMIT linkEstablished(); }
-    void setConnectChecked(bool checked) override;
-    void setSendTextEnabled(bool enabled) override;
-    void setPropertiesEnabled(bool enabled) override;
-    void setDebugLanEnabled(bool enabled) override;
-    void BlinkTx() override;
-    void setRxIndicator(bool on) override;
-    void setDsrIndicator(bool on) override;
-    void showWaitWindow(bool shown) override;
-    void showProperties() override;
-    void DebugPacket(const QByteArray& data) override;
-    void traceSentFrame(const QByteArray& frame) override;
-    void showSerialBufferLevel() override;
-    void recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when) override;
-    void showLoadTestPhase(link::LoadTestPhase phase) override;
-    void showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected) override;
+    // What the link asks to be shown.
+    void WriteTerminal(const QByteArray& text);
+    void setPanelText(Panel panel, const QString& text);
+    void UpdateSettingsPanel();
+    void showConnected(bool connected);      // the connection picture
+    void setConnectChecked(bool checked);    // the connect menu item
+    void setSendTextEnabled(bool enabled);   // transmit text file, menu and button
+    void setPropertiesEnabled(bool enabled); // properties, menu and button
+    void setDebugLanEnabled(bool enabled);   // the LAN debug options item
+    void BlinkTx();
+    void blinkRx();
+    void setDsrIndicator(bool on);
+    void showWaitWindow(bool shown);
+    void showProperties();
+    // The LAN debug window's traces of a received chunk and of a frame that left, when it is shown.
+    void DebugPacket(const QByteArray& data);
+    void traceSentFrame(const QByteArray& frame);
+    // The serial buffer window's gauge, when it is shown.
+    void showSerialBufferLevel();
+    // A record the PBX sent, for the breakdown window's time and, when it wants it, decoding.
+    void recordArrived(const QByteArray& record, bool parityGood, const QDateTime& when);
+    void showLoadTestPhase(link::LoadTestPhase phase);
+    void showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected);
 
 Q_SIGNALS:
     // The connect command (menu item or the not-connected picture) and a click on the connected
     // picture, for the link engine.
     void connectCommand();
     void connectedPictureClicked();
-    // The link stands (see LinkHost::linkCameUp()), and the link is shown down (also when it
-    // never came up).
+    // The link stands (the PBX took the connect request, or the serial port is open with DSR),
+    // and the link is shown down (also when it never came up).
     void linkEstablished();
     void linkEnded();
     // The operator confirmed the exit: the application shuts the link down, then calls

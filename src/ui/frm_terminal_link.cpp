@@ -1,4 +1,4 @@
-// The main window as the link engine's host: indicators, panels, menu states, traces.
+// The main window's side of the link: indicators, panels, menu states, traces.
 #include "frm_terminal.h"
 
 #include "decode/decode_record.h"
@@ -60,10 +60,8 @@ void frmTerminal::BlinkTx()
 }
 
 // Lit while data is handled and for 50 ms after, like the transmit lamp.
-void frmTerminal::setRxIndicator(bool on)
+void frmTerminal::blinkRx()
 {
-    if (!on)
-        return;
     m_rxLed->setOn(true);
     m_rxBlink.start();
 }

@@ -94,17 +94,37 @@ QWidget* WidgetOperator::dialogParent() const
     return onTop ? onTop : m_parent.data();
 }
 
+QMessageBox* WidgetOperator::messageBox(const Message& message) const
+{
+    const QString title = message.title.isEmpty() ? QLatin1String(kApplicationTitle) : message.title;
+    auto* box = new QMessageBox(boxIcon(message.icon), title, message.text, boxButtons(message.buttons),
+                                dialogParent());
+    keepOnTopWithParent(box);
+    return box;
+}
+
 // The dialogs live on the heap: a window on top may close, and delete its children, while one of
 // them is up; that counts as cancelled.
 Operator::Answer WidgetOperator::ask(const Message& message)
 {
-    const QString title = message.title.isEmpty() ? QLatin1String(kApplicationTitle) : message.title;
-    const QPointer<QMessageBox> box = new QMessageBox(boxIcon(message.icon), title, message.text,
-                                                      boxButtons(message.buttons), dialogParent());
-    keepOnTopWithParent(box);
+    const QPointer<QMessageBox> box = messageBox(message);
     const int button = box->exec();
     delete box;
     return answerOf(button);
+}
+
+// Modal for the whole application, as a box that waits is, but the event loop goes on: the box
+// reports its answer when it is closed (also when its parent takes it away: cancelled).
+void WidgetOperator::show(const Message& message, std::function<void(Answer)> answered)
+{
+    QMessageBox* box = messageBox(message);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(box, &QDialog::finished, box, [box, answered = std::move(answered)](int result) {
+        const QMessageBox::StandardButton button = box->standardButton(box->clickedButton());
+        answered(answerOf(button == QMessageBox::NoButton ? result : button));
+    });
+    box->show();
 }
 
 std::optional<QString> WidgetOperator::chooseFile(const FileChoice& choice)

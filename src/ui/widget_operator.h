@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QMessageBox;
+
 namespace zkn {
 
 // The operator at the screen: modal message boxes and file dialogs over the given window, or over
@@ -16,10 +18,12 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     Answer ask(const Message& message) override;
+    void show(const Message& message, std::function<void(Answer)> answered) override;
     std::optional<QString> chooseFile(const FileChoice& choice) override;
 
 private:
     QWidget* dialogParent() const;
+    QMessageBox* messageBox(const Message& message) const;
 
     QPointer<QWidget> m_parent;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
 // The link engine on a simulated clock, its transports and window played by a fake that records
-// what it is told: a LAN link of device "1" under odd parity.
+// what it is asked: a LAN link of device "1" under odd parity. Every call through `engine->`
+// is followed by taking the engine's outputs, its boxes answered by the scripted operator.
 #include "check_byte.h"
 #include "fake_link_host.h"
 #include "scripted_operator.h"
@@ -27,7 +28,20 @@ struct Link
     DebugOptions debug;
     ExpansionOption expansion;
     LoadTestOptions loadTest;
-    link::LinkEngine engine{host, host, op, clock, connection, debug, expansion, loadTest};
+    link::LinkEngine realEngine{host, clock, connection, debug, expansion, loadTest};
+
+    struct Drained
+    {
+        Link& l;
+        link::LinkEngine* operator->() const { return &l.realEngine; }
+        ~Drained() { l.host.drain(l.realEngine, l.op); }
+    };
+    struct Handle
+    {
+        Link& l;
+        Drained operator->() const { return {l}; }
+    };
+    Handle engine{*this};
 
     Link(const QString& interval = QStringLiteral("5"), bool detail = false)
     {
@@ -37,16 +51,16 @@ struct Link
         connection.setRemoteHost(QStringLiteral("10.1.2.3"));
         debug.setHealthCheckIntervalText(interval);
         debug.setDetail(detail);
-        host.frameLeaves = [this](const QByteArray& frame) { engine.onFrameSent(frame); };
+        host.frameLeaves = [this](const QByteArray& frame) { realEngine.onFrameSent(frame); };
     }
 
     // Connect command, socket connected, connect request answered.
     void bringUp()
     {
-        engine.connectCommand();
+        engine->connectCommand();
         host.state = link::SocketState::Connected;
-        engine.onSocketConnected();
-        engine.onSocketData(kOkSeq0);
+        engine->onSocketConnected();
+        engine->onSocketData(kOkSeq0);
         host.sent.clear();
         host.terminal.clear();
         host.txBlinks = 0;
@@ -55,7 +69,7 @@ struct Link
     void tick(qint64 ms = 1000)
     {
         clock.advance(ms);
-        engine.advanceTo(clock.nowMs());
+        engine->advanceTo(clock.nowMs());
     }
     // Ticks one second at a time until the next health check leaves; returns the ticks taken.
     int ticksToHealthCheck()
@@ -73,12 +87,12 @@ struct Link
     {
         return test::withCheckByte(QByteArray(1, '\x16') + "3005" + host.sent.last().mid(5, 4) + code);
     }
-    void answerLastHealthCheck() { engine.onSocketData(responseToLast()); }
+    void answerLastHealthCheck() { engine->onSocketData(responseToLast()); }
     // A load-test message (VMM on for station 1000); returns the PBX's OK answer to it.
     QByteArray sendLampMessage()
     {
-        engine.beginLampMessage();
-        engine.LampControl(1000, lamp::LampFunction::VmmOn);
+        engine->beginLampMessage();
+        engine->LampControl(1000, lamp::LampFunction::VmmOn);
         return responseToLast();
     }
 };

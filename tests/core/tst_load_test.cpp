@@ -42,7 +42,7 @@ struct Test : Link
     explicit Test(ConnectionType type = ConnectionType::Lan) : Link(QStringLiteral("60"))
     {
         loadTest.setRange(1000, 1002);
-        engine.setExtensionsReader([this] {
+        engine->setExtensionsReader([this] {
             lamp::ExtensionsRead read{std::nullopt, QStringLiteral("/home/op/Extensions.dat"),
                                       QStringLiteral("No such file or directory")};
             if (fileThere)
@@ -60,7 +60,7 @@ struct Test : Link
     {
         return connection.connectionType() == ConnectionType::Lan ? host.sent : host.serialOutput;
     }
-    void answer(char code = '0') { engine.onSocketData(responseToLast(code)); }
+    void answer(char code = '0') { engine->onSocketData(responseToLast(code)); }
     // Ticks of the delay until `count` messages have gone (each answered over TCP).
     void run(int count)
     {
@@ -193,7 +193,7 @@ void TestLoadTest::answerTimes()
 void TestLoadTest::serialSendsOnePerTick()
 {
     Test t(ConnectionType::Serial);
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     QCOMPARE(t.host.loadTestPhases, QList<Phase>{Phase::Running});
     t.tick(299);
     QVERIFY(t.host.serialOutput.isEmpty());
@@ -211,7 +211,7 @@ void TestLoadTest::tcpWaitsForTheAnswerOrTheTimeout()
 {
     Test t;
     t.loadTest.setDelayMs(100);
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.tick(100);
     QCOMPARE(t.host.sent.size(), 1);
     QCOMPARE(t.host.sent[0], withCheckByte(QByteArray("\x16"
@@ -234,13 +234,13 @@ void TestLoadTest::tcpWaitsForTheAnswerOrTheTimeout()
     QCOMPARE(t.op.messages[0].text, QStringLiteral("PBX did not respond to Lamp Control."));
     t.tick(100);
     QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1001+", "1002+"}));
-    QCOMPARE(t.engine.loadTestStats().timeouts(), 1);
+    QCOMPARE(t.engine->loadTestStats().timeouts(), 1);
 }
 
 void TestLoadTest::delayChangedAppliesAfterTheNextTick()
 {
     Test t(ConnectionType::Serial);
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.tick(300);
     t.loadTest.setDelayMs(1000);
     t.tick(300); // already due at the old delay
@@ -287,11 +287,11 @@ void TestLoadTest::startIsRefused()
     t.loadTest.setUseFile(useFile);
     t.fileThere = file != "-";
     t.file = file;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     QCOMPARE(t.op.messages.size(), 1);
     QTEST(t.op.messages[0].text, "box");
     QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
-    QVERIFY(!t.engine.loadTestRunning());
+    QVERIFY(!t.engine->loadTestRunning());
     QVERIFY(t.host.loadTestPhases.isEmpty());
     t.tick(1000);
     QVERIFY(t.onTheLine().isEmpty());
@@ -328,17 +328,17 @@ void TestLoadTest::stopSweepsEveryStationOff()
     QFETCH(QByteArray, fileAtStop);
     Test t(ConnectionType::Serial);
     t.loadTest.setUseFile(useFile);
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.run(3);
     t.host.serialOutput.clear();
     t.host.terminal.clear();
     t.loadTest.setStartText(startBox);
     t.loadTest.setEndText(endBox);
     t.file = fileAtStop;
-    t.engine.mnuStop_Click();
-    for (int i = 0; i < 10 && t.engine.loadTestRunning(); ++i)
+    t.engine->mnuStop_Click();
+    for (int i = 0; i < 10 && t.engine->loadTestRunning(); ++i)
         t.tick(0); // the serial sweep goes on at every turn of the event loop
-    QVERIFY(!t.engine.loadTestRunning());
+    QVERIFY(!t.engine->loadTestRunning());
     QTEST(visits(t.host.serialOutput), "sweep");
     QVERIFY(t.host.terminal.startsWith("<->:14:03:59: Stopping Load Test...\r\n"));
     QVERIFY(t.host.terminal.contains("<->:14:03:59: Load Test Stopped...\r\n<->:14:03:59: Load test: "));
@@ -353,10 +353,10 @@ void TestLoadTest::stopSweepsEveryStationOff()
 void TestLoadTest::stopWaitsForTheMessageInFlight()
 {
     Test t;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.tick(300);
     QCOMPARE(t.host.sent.size(), 1);
-    t.engine.mnuStop_Click();
+    t.engine->mnuStop_Click();
     QCOMPARE(t.host.sent.size(), 1);
     t.answer();
     QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1000-"}));
@@ -368,21 +368,21 @@ void TestLoadTest::stopWaitsForTheMessageInFlight()
     QCOMPARE(t.op.messages.size(), 1);
     QCOMPARE(t.host.sent.size(), 4);
     t.answer();
-    QVERIFY(!t.engine.loadTestRunning());
+    QVERIFY(!t.engine->loadTestRunning());
     QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1000-", "1001-", "1002-"}));
-    QCOMPARE(t.engine.loadTestStats().timeouts(), 1);
+    QCOMPARE(t.engine->loadTestStats().timeouts(), 1);
 }
 
 void TestLoadTest::linkLostDuringTheSweepEndsIt()
 {
     Test t;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.run(2);
-    t.engine.mnuStop_Click();
+    t.engine->mnuStop_Click();
     QCOMPARE(t.host.sent.size(), 3);
     t.host.state = SocketState::Closed;
-    t.engine.onSocketClosed();
-    QVERIFY(!t.engine.loadTestRunning());
+    t.engine->onSocketClosed();
+    QVERIFY(!t.engine->loadTestRunning());
     QVERIFY(t.host.terminal.endsWith("Load Test Stopped...\r\n<->:14:03:59: Load test: 3 sent, 2 answered "
                                      "(0 negative), 0 timed out; answer time median 0 ms, max 0 ms\r\n"));
     t.tick(20000);
@@ -393,11 +393,11 @@ void TestLoadTest::linkLostDuringTheSweepEndsIt()
 void TestLoadTest::releaseWaitsForTheSweep()
 {
     Test t;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.run(1);
     t.host.sent.clear();
-    t.engine.connectCommand();
-    t.engine.connectCommand(); // pressed again during the sweep: still one release
+    t.engine->connectCommand();
+    t.engine->connectCommand(); // pressed again during the sweep: still one release
     QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
     t.answer();
     t.answer();
@@ -414,15 +414,16 @@ void TestLoadTest::releaseWaitsForTheSweep()
 void TestLoadTest::exitStopsTheTestPausesThenReleases()
 {
     Test t;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.run(1);
     bool released = false;
-    t.engine.releaseForExit([&released] { released = true; });
+    t.host.whenReleasedForExit = [&released] { released = true; };
+    t.engine->releaseForExit();
     for (int i = 0; i < 3; ++i) {
         t.tick(2000); // the sweep takes its time
         t.answer();
     }
-    QVERIFY(!t.engine.loadTestRunning());
+    QVERIFY(!t.engine->loadTestRunning());
     t.tick(999);
     QVERIFY(!released);
     QCOMPARE(t.host.sent.size(), 4);
@@ -436,7 +437,7 @@ void TestLoadTest::exitStopsTheTestPausesThenReleases()
 void TestLoadTest::figuresAgreeWithTheAnswers()
 {
     Test t;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.tick(300);
     t.clock.advance(7);
     t.answer('3'); // a negative answer still counts as one
@@ -452,15 +453,15 @@ void TestLoadTest::figuresAgreeWithTheAnswers()
 void TestLoadTest::lostLinkStallsTheTestUntilStop()
 {
     Test t;
-    t.engine.mnuStart_Click();
+    t.engine->mnuStart_Click();
     t.run(2);
     t.host.state = SocketState::Closed;
-    t.engine.onSocketClosed();
+    t.engine->onSocketClosed();
     t.bringUp();
     t.tick(5000);
     QVERIFY(t.host.sent.isEmpty());
-    QVERIFY(t.engine.loadTestRunning());
-    t.engine.mnuStop_Click();
+    QVERIFY(t.engine->loadTestRunning());
+    t.engine->mnuStop_Click();
     QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
 }
 
@@ -474,15 +475,17 @@ void addWaitingCallers()
 {
     QTest::addColumn<Caller>("caller");
     QTest::newRow("Stop") << Caller([](Test& t, bool& goneOn) {
-        t.engine.mnuStop_Click();
+        t.engine->mnuStop_Click();
         goneOn = true;
     });
     QTest::newRow("connected picture") << Caller([](Test& t, bool& goneOn) {
-        t.engine.connectedPictureClicked();
+        t.engine->connectedPictureClicked();
         goneOn = true;
     });
-    QTest::newRow("exit") << Caller(
-        [](Test& t, bool& goneOn) { t.engine.releaseForExit([&goneOn] { goneOn = true; }); });
+    QTest::newRow("exit") << Caller([](Test& t, bool& goneOn) {
+        t.host.whenReleasedForExit = [&goneOn] { goneOn = true; };
+        t.engine->releaseForExit();
+    });
 }
 
 } // namespace
@@ -500,17 +503,17 @@ void TestLoadTest::stopAfterALinkLostWithAMessageAwaited()
     QFETCH(Caller, caller);
     for (const bool reconnected : {true, false}) {
         Test t;
-        t.engine.mnuStart_Click();
+        t.engine->mnuStart_Click();
         t.run(1);
         t.tick(300);
         QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1001+"}));
         t.host.state = SocketState::Error;
-        t.engine.onSocketReset();
+        t.engine->onSocketReset();
         if (reconnected) {
             t.tick(2000);
             QCOMPARE(t.host.connects.size(), 2);
             t.host.state = SocketState::Connected;
-            t.engine.onSocketConnected();
+            t.engine->onSocketConnected();
             t.answer(); // the connect request
         }
         t.host.sent.clear();
@@ -525,7 +528,7 @@ void TestLoadTest::stopAfterALinkLostWithAMessageAwaited()
         } else {
             QVERIFY(t.host.sent.isEmpty());
         }
-        QVERIFY(!t.engine.loadTestRunning());
+        QVERIFY(!t.engine->loadTestRunning());
         t.tick(1000); // the exit's pause
         QVERIFY(goneOn);
         QCOMPARE(t.host.loadTestPhases.last(), Phase::Idle);
@@ -548,20 +551,20 @@ void TestLoadTest::serialSweepThatLosesItsPortEnds()
     for (const bool byTheOperator : {false, true}) {
         Test t(ConnectionType::Serial);
         t.loadTest.setRange(1000, 1099);
-        t.engine.mnuStart_Click();
+        t.engine->mnuStart_Click();
         t.run(2);
         bool goneOn = false;
         caller(t, goneOn);
         t.tick(0); // one message per turn of the event loop
         QCOMPARE(t.host.serialOutput.size(), 4);
         if (byTheOperator) {
-            t.engine.connectCommand(); // Port Open
+            t.engine->connectCommand(); // Port Open
         } else {
             t.host.portOpen = false;
-            t.engine.onSerialClosedByError(QStringLiteral("The device went away"));
+            t.engine->onSerialClosedByError(QStringLiteral("The device went away"));
         }
         t.tick(1000);
-        QVERIFY(!t.engine.loadTestRunning());
+        QVERIFY(!t.engine->loadTestRunning());
         QVERIFY(goneOn);
         QVERIFY(!t.host.portOpen);
         QCOMPARE(t.host.serialOutput.size(), 4);

@@ -29,6 +29,105 @@ link::LinkTransport::PortToggle FakeLinkHost::toggleSerialPort(QString*)
     return PortToggle::Opened;
 }
 
+void FakeLinkHost::drain(link::LinkEngine& engine, Operator& op)
+{
+    if (m_draining)
+        return; // an input given while a box is shown: the loop below takes what it brings
+    m_draining = true;
+    while (const std::optional<link::LinkOutput> output = engine.poll()) {
+        if (output->type != link::LinkOutput::Type::Notice) {
+            apply(*output);
+            continue;
+        }
+        const quint64 id = output->notice.id;
+        op.show(output->notice.message, [&engine, id](Operator::Answer) { engine.acknowledge(id); });
+    }
+    m_draining = false;
+}
+
+void FakeLinkHost::apply(const link::LinkOutput& output)
+{
+    using Out = link::LinkOutput::Type;
+    switch (output.type) {
+    case Out::Transmit:
+        sent.append(output.bytes);
+        if (frameLeaves)
+            frameLeaves(output.bytes);
+        break;
+    case Out::CloseSocket:
+        closeSocket();
+        break;
+    case Out::Terminal:
+        terminal += output.bytes;
+        if (whileWriting)
+            whileWriting(output.bytes);
+        break;
+    case Out::Panel:
+        panels[output.panel] = output.text;
+        panelHistory[output.panel].append(output.text);
+        break;
+    case Out::SettingsPanel:
+        ++settingsPanelUpdates;
+        break;
+    case Out::Connected:
+        connected = output.on;
+        break;
+    case Out::ConnectChecked:
+        connectChecked = output.on;
+        break;
+    case Out::SendTextEnabled:
+        sendTextEnabled = output.on;
+        break;
+    case Out::PropertiesEnabled:
+        propertiesEnabled = output.on;
+        break;
+    case Out::DebugLanEnabled:
+        debugLanEnabled = output.on;
+        break;
+    case Out::LinkCameUp:
+        ++linkUps;
+        break;
+    case Out::TxBlink:
+        ++txBlinks;
+        break;
+    case Out::Dsr:
+        dsrIndicator = output.on;
+        break;
+    case Out::WaitWindow:
+        waitWindow = output.on;
+        break;
+    case Out::ShowProperties:
+        ++propertiesShown;
+        break;
+    case Out::RecordArrived:
+        records.append({output.bytes, output.on});
+        break;
+    case Out::LoadTestPhase:
+        loadTestPhases.append(output.phase);
+        break;
+    case Out::LoadTestFigures:
+        loadTestFigures = output.figures->summary(output.on);
+        break;
+    case Out::QuitSingleStation:
+        ++singleStationQuits;
+        break;
+    case Out::ReleasedForExit:
+        ++releasedForExit;
+        if (whenReleasedForExit)
+            whenReleasedForExit();
+        break;
+    case Out::LinkClosedForExit:
+        ++closedForExit;
+        break;
+    case Out::RxActivity:
+    case Out::TraceReceived:
+    case Out::TraceSent:
+    case Out::SerialBufferLevel:
+    case Out::Notice:
+        break;
+    }
+}
+
 QByteArray FakeLinkHost::readSerialInput()
 {
     return std::exchange(serialInput, {});

@@ -2,7 +2,8 @@
 
 #include "lamp/load_test_stats.h"
 #include "link/clock.h"
-#include "link/link_host.h"
+#include "link/link_engine.h"
+#include "link/link_output.h"
 #include "link/link_transport.h"
 
 #include <QList>
@@ -23,19 +24,15 @@ private:
     QDateTime m_start{QDate(2026, 12, 6), QTime(14, 3, 59)};
 };
 
-// Plays the transports and the main window for the link engine and records what it is told.
-class FakeLinkHost : public link::LinkTransport, public link::LinkHost
+// Plays the transports and the main window for the link engine and records what it is asked.
+class FakeLinkHost : public link::LinkTransport
 {
 public:
+    using Panel = link::LinkOutput::PanelId;
+
     QString connectSocket(const QString& host) override;
-    void closeSocket() override;
+    void closeSocket();
     link::SocketState socketState() const override { return state; }
-    void IPSend(const QByteArray& frame) override
-    {
-        sent.append(frame);
-        if (frameLeaves)
-            frameLeaves(frame);
-    }
 
     PortToggle toggleSerialPort(QString* failure) override;
     bool serialPortOpen() const override { return portOpen; }
@@ -50,53 +47,16 @@ public:
         return {};
     }
 
-    void WriteTerminal(const QByteArray& text) override
-    {
-        terminal += text;
-        if (whileWriting)
-            whileWriting(text);
-    }
-    void setPanelText(Panel panel, const QString& text) override
-    {
-        panels[panel] = text;
-        panelHistory[panel].append(text);
-    }
-    void UpdateSettingsPanel() override { ++settingsPanelUpdates; }
-    void showConnected(bool on) override { connected = on; }
-    void linkCameUp() override { ++linkUps; }
-    void setConnectChecked(bool checked) override { connectChecked = checked; }
-    void setSendTextEnabled(bool enabled) override { sendTextEnabled = enabled; }
-    void setPropertiesEnabled(bool enabled) override { propertiesEnabled = enabled; }
-    void setDebugLanEnabled(bool enabled) override { debugLanEnabled = enabled; }
-    void BlinkTx() override { ++txBlinks; }
-    void setRxIndicator(bool) override {}
-    void setDsrIndicator(bool on) override { dsrIndicator = on; }
-    void showWaitWindow(bool shown) override { waitWindow = shown; }
-    void showProperties() override { ++propertiesShown; }
-    void DebugPacket(const QByteArray& data) override
-    {
-        if (whileTracing)
-            whileTracing(data);
-    }
-    void traceSentFrame(const QByteArray&) override {}
-    void showSerialBufferLevel() override {}
-    void recordArrived(const QByteArray& record, bool parityGood, const QDateTime&) override
-    {
-        records.append({record, parityGood});
-    }
-
-    void showLoadTestPhase(link::LoadTestPhase phase) override { loadTestPhases.append(phase); }
-    void showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected) override
-    {
-        loadTestFigures = figures.summary(answersExpected);
-    }
+    // Takes what the engine asks for, in order; its boxes are answered by `op` as they come.
+    void drain(link::LinkEngine& engine, Operator& op);
+    void apply(const link::LinkOutput& output);
 
     // Called as a frame leaves (at once unless a test holds frames back) and after each write to
     // the terminal (where a failing log would ask the operator).
     std::function<void(const QByteArray&)> frameLeaves;
     std::function<void(const QByteArray&)> whileWriting;
-    // Called as a received chunk is traced (where a failing log would ask the operator).
-    std::function<void(const QByteArray&)> whileTracing;
+    // Called as the exit's release step is done.
+    std::function<void()> whenReleasedForExit;
     // The socket: its state, and what connect does (fails at once with `connectFailure`).
     link::SocketState state = link::SocketState::Closed;
     QString connectFailure;
@@ -128,6 +88,12 @@ public:
     QList<std::pair<QByteArray, bool>> records;
     QList<link::LoadTestPhase> loadTestPhases;
     QByteArray loadTestFigures;
+    int singleStationQuits = 0;
+    int releasedForExit = 0;
+    int closedForExit = 0;
+
+private:
+    bool m_draining = false;
 };
 
 } // namespace zkn::test

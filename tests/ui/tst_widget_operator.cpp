@@ -9,9 +9,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QAbstractButton>
+
 #include <functional>
+#include <optional>
 
 using namespace zkn;
+
+Q_DECLARE_METATYPE(zkn::Operator::Buttons)
+Q_DECLARE_METATYPE(zkn::Operator::Answer)
 
 namespace {
 
@@ -43,6 +49,8 @@ private Q_SLOTS:
     void boxesShowOverTheSplash();
     void logChoiceMayNameANewFile_data();
     void logChoiceMayNameANewFile();
+    void shownBoxAnswersWhenClosed_data();
+    void shownBoxAnswersWhenClosed();
 };
 
 void TestWidgetOperator::boxesShowOverTheSplash_data()
@@ -121,6 +129,38 @@ void TestWidgetOperator::logChoiceMayNameANewFile()
              (QStringList{QStringLiteral("Log Files (*.txt *.TXT)"), QStringLiteral("All Files (*)")}));
     if (!mustExist)
         QVERIFY2(!confirmsOverwrite, "the tool itself asks before it replaces a log");
+}
+
+void TestWidgetOperator::shownBoxAnswersWhenClosed_data()
+{
+    QTest::addColumn<Operator::Buttons>("buttons");
+    QTest::addColumn<QMessageBox::StandardButton>("clicked");
+    QTest::addColumn<Operator::Answer>("answer");
+    QTest::newRow("OK") << Operator::Buttons::Ok << QMessageBox::Ok << Operator::Answer::Ok;
+    QTest::newRow("Retry") << Operator::Buttons::RetryCancel << QMessageBox::Retry << Operator::Answer::Retry;
+    QTest::newRow("No") << Operator::Buttons::YesNo << QMessageBox::No << Operator::Answer::No;
+}
+
+// The box does not wait: it is up, modal for every window, when show() returns, and its answer
+// comes once it is closed.
+void TestWidgetOperator::shownBoxAnswersWhenClosed()
+{
+    QFETCH(Operator::Buttons, buttons);
+    QFETCH(QMessageBox::StandardButton, clicked);
+    QWidget mainWindow;
+    WidgetOperator op(&mainWindow);
+    std::optional<Operator::Answer> answer;
+    op.show({QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical, buttons,
+             QStringLiteral("Error")},
+            [&answer](Operator::Answer given) { answer = given; });
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Error"));
+    QVERIFY(!answer);
+    box->button(clicked)->click();
+    QTRY_VERIFY(answer);
+    QTEST(*answer, "answer");
 }
 
 QTEST_MAIN(TestWidgetOperator)

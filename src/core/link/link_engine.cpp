@@ -3,30 +3,31 @@
 #include "display/terminal_line.h"
 #include "link/clock.h"
 #include "link/frame_builder.h"
-#include "link/link_host.h"
 #include "link/link_transport.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
-#include "operator/operator.h"
 
 #include <utility>
 
 namespace zkn::link {
 
 namespace {
-using Panel = LinkHost::Panel;
+using Panel = LinkOutput::PanelId;
+using Out = LinkOutput::Type;
 } // namespace
 
-LinkEngine::LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
-                       const ConnectionOptions& connection, DebugOptions& debug,
-                       const ExpansionOption& expansion, const LoadTestOptions& loadTest)
-    : m_transport(transport), m_host(host), m_operator(op), m_clock(clock), m_connection(connection),
-      m_debug(debug), m_expansion(expansion), m_loadTest(loadTest),
-      m_serial({[this](const QByteArray& text) { m_host.WriteTerminal(text); },
+LinkEngine::LinkEngine(LinkTransport& transport, const Clock& clock, const ConnectionOptions& connection,
+                       DebugOptions& debug, const ExpansionOption& expansion, const LoadTestOptions& loadTest)
+    : m_transport(transport), m_clock(clock), m_connection(connection), m_debug(debug),
+      m_expansion(expansion), m_loadTest(loadTest),
+      m_serial({[this](const QByteArray& text) { WriteTerminal(text); },
                 [this](const QByteArray& record) {
                     writeLine(display::marker::Received, record);
-                    m_host.recordArrived(record, true, m_clock.wallClock());
+                    LinkOutput arrived{Out::RecordArrived, record};
+                    arrived.on = true;
+                    arrived.when = m_clock.wallClock();
+                    out(std::move(arrived));
                 }})
 {
     // The "Status" panel is kept up to date from the start.
@@ -48,13 +49,76 @@ QByteArray LinkEngine::device() const
     return m_connection.deviceNumber().toLatin1();
 }
 
+std::optional<LinkOutput> LinkEngine::poll()
+{
+    if (m_outputs.empty())
+        return std::nullopt;
+    LinkOutput output = std::move(m_outputs.front());
+    m_outputs.pop_front();
+    return output;
+}
+
+void LinkEngine::acknowledge(quint64 notice)
+{
+    m_hold.acknowledge(notice);
+}
+
+void LinkEngine::out(LinkOutput output)
+{
+    m_outputs.push_back(std::move(output));
+}
+
+void LinkEngine::out(LinkOutput::Type type, bool on)
+{
+    LinkOutput output{type};
+    output.on = on;
+    out(std::move(output));
+}
+
+void LinkEngine::WriteTerminal(const QByteArray& text)
+{
+    out({Out::Terminal, text});
+}
+
+void LinkEngine::setPanelText(LinkOutput::PanelId panel, const QString& text)
+{
+    LinkOutput output{Out::Panel};
+    output.panel = panel;
+    output.text = text;
+    out(std::move(output));
+}
+
+// The work that follows waits for the operator to close the box: callers go on with then().
+void LinkEngine::tell(const QString& text, Operator::Icon icon, const QString& title)
+{
+    LinkOutput output{Out::Notice};
+    output.notice = {m_hold.open(), {text, icon, Operator::Buttons::Ok, title}};
+    out(std::move(output));
+}
+
+void LinkEngine::closeSocket()
+{
+    m_closeAsked = true;
+    out(Out::CloseSocket);
+}
+
+SocketState LinkEngine::socketState() const
+{
+    return m_closeAsked ? SocketState::Closed : m_transport.socketState();
+}
+
 void LinkEngine::writeLine(const char* marker, const QByteArray& text)
 {
-    m_host.WriteTerminal(display::terminalLine(marker, m_clock.wallClock().time(), text));
+    WriteTerminal(display::terminalLine(marker, m_clock.wallClock().time(), text));
 }
 
 // The connect command: opens the link when none stands and releases it when one does.
 void LinkEngine::connectCommand()
+{
+    then([this] { runConnectCommand(); });
+}
+
+void LinkEngine::runConnectCommand()
 {
     m_transport.setSerialReceive(false);
     m_hcTicks = m_debug.healthCheckInterval();
@@ -67,9 +131,9 @@ void LinkEngine::connectCommand()
     }
     m_timers.start(Timer::ConnectionStatus, now());
     if (m_connection.hostField() == QLatin1String("HostName"))
-        m_host.showProperties();
-    m_host.setDebugLanEnabled(true);
-    if (m_transport.socketState() == SocketState::Connected)
+        out(Out::ShowProperties);
+    out(Out::DebugLanEnabled, true);
+    if (socketState() == SocketState::Connected)
         releaseLink();
     else
         openConnection();
@@ -77,13 +141,18 @@ void LinkEngine::connectCommand()
 
 void LinkEngine::connectedPictureClicked()
 {
+    then([this] { runConnectedPictureClick(); });
+}
+
+void LinkEngine::runConnectedPictureClick()
+{
     if (!loadTestRunning()) {
         connectCommand();
         return;
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
     stopLoadTest([this] {
-        if (m_transport.serialPortOpen() || m_transport.socketState() == SocketState::Connected)
+        if (m_transport.serialPortOpen() || socketState() == SocketState::Connected)
             connectCommand();
     });
 }
@@ -97,7 +166,7 @@ void LinkEngine::releaseLink()
     }
     // A second connect command during the sweep asks for no second release.
     stopLoadTest([this] {
-        if (m_transport.socketState() == SocketState::Connected && !m_releasePending)
+        if (socketState() == SocketState::Connected && !m_releasePending)
             sendRelease();
     });
 }
@@ -105,11 +174,11 @@ void LinkEngine::releaseLink()
 void LinkEngine::sendRelease()
 {
     m_seqRelease = m_sequence.NextSequence();
-    m_transport.IPSend(buildReleaseFrame(device(), m_seqRelease, parity()));
+    IPSend(buildReleaseFrame(device(), m_seqRelease, parity()));
     m_releasePending = true;
-    m_host.BlinkTx();
+    out(Out::TxBlink);
     writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqRelease) + ") LINK RELEASE REQUEST...");
-    m_host.showWaitWindow(true);
+    out(Out::WaitWindow, true);
     m_timers.stop(Timer::StatusMonitor);
     // A PBX that never answers the request (nor closes) would leave the wait window up for good.
     m_timers.restart(Timer::ReleaseLimit, now());
@@ -117,7 +186,6 @@ void LinkEngine::sendRelease()
 
 void LinkEngine::openConnection()
 {
-    ++m_connectionNumber;
     dropConnectionState();
     // "0.0.0.0" stands for a host that was never given or could not be read; on this system a
     // connection to it would quietly reach a program on this very machine.
@@ -126,11 +194,14 @@ void LinkEngine::openConnection()
         onSocketError(10049, QStringLiteral("The requested address is not valid in its context"));
         return;
     }
+    m_closeAsked = false;
     const QString error = m_transport.connectSocket(m_connection.remoteHost());
     if (!error.isEmpty()) {
-        m_operator.tell(error, Operator::Icon::Exclamation);
-        m_transport.closeSocket();
-        showLinkDown(); // the connect item the click checked
+        tell(error, Operator::Icon::Exclamation);
+        then([this] {
+            closeSocket();
+            showLinkDown(); // the connect item the click checked
+        });
         return;
     }
     writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
@@ -139,16 +210,21 @@ void LinkEngine::openConnection()
 // The socket stands: announce the tool as a ZKN device and start the health-check clock.
 void LinkEngine::onSocketConnected()
 {
+    then([this] { linkConnected(); });
+}
+
+void LinkEngine::linkConnected()
+{
     StartConnectTimer();
-    m_host.showConnected(true);
-    m_host.setConnectChecked(true);
-    m_host.setPropertiesEnabled(false);
+    out(Out::Connected, true);
+    out(Out::ConnectChecked, true);
+    out(Out::PropertiesEnabled, false);
     writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
-    m_host.UpdateSettingsPanel();
+    out(Out::SettingsPanel);
     m_seqConnect = m_sequence.NextSequence();
-    m_transport.IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
+    IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
     m_connectPending = true;
-    m_host.BlinkTx();
+    out(Out::TxBlink);
     writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqConnect) +
                                          ") Connecting as ZKN Device No. (0" + device() + ")...");
     m_hcTicks = 0;
@@ -158,8 +234,7 @@ void LinkEngine::onSocketConnected()
 void LinkEngine::onStatusMonitorTick()
 {
     const int interval = m_debug.healthCheckInterval();
-    m_host.setPanelText(Panel::HealthChk,
-                        QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
+    setPanelText(Panel::HealthChk, QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
     if (interval > m_hcTicks) {
         ++m_hcTicks;
         return;
@@ -172,8 +247,8 @@ void LinkEngine::onStatusMonitorTick()
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);
     m_healthCheckToLeave = buildStatusFrame(device(), m_seqHealth, parity());
-    m_transport.IPSend(m_healthCheckToLeave);
-    m_host.BlinkTx();
+    IPSend(m_healthCheckToLeave);
+    out(Out::TxBlink);
     if (m_debug.detail())
         writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqHealth) + ") Health Check...");
 }
@@ -192,12 +267,14 @@ void LinkEngine::onHealthCheckTimeout()
 void LinkEngine::resetLinkAfterMisses()
 {
     m_timers.stop(Timer::StatusMonitor);
-    m_operator.tell(QStringLiteral("PBX does not respond to Health Checks."), Operator::Icon::Critical,
-                    QStringLiteral("Health Check Timout"));
-    m_missedHealthChecks = 0;
-    writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
-    shutDownLink();
-    m_timers.restart(Timer::Reconnect, now());
+    tell(QStringLiteral("PBX does not respond to Health Checks."), Operator::Icon::Critical,
+         QStringLiteral("Health Check Timout"));
+    then([this] {
+        m_missedHealthChecks = 0;
+        writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
+        shutDownLink();
+        m_timers.restart(Timer::Reconnect, now());
+    });
 }
 
 // The link ends here, whoever ended it: the window shows it down and the socket is closed.
@@ -207,16 +284,16 @@ void LinkEngine::shutDownLink()
     m_timers.stop(Timer::StatusMonitor);
     m_timers.stop(Timer::ReleaseLimit);
     writeLine(display::marker::Released, "LINK RELEASED...");
-    m_host.showWaitWindow(false);
+    out(Out::WaitWindow, false);
     showLinkDown();
-    if (m_transport.socketState() != SocketState::Closed)
-        m_transport.closeSocket();
+    if (socketState() != SocketState::Closed)
+        closeSocket();
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
     endSweepWithTheLine();
-    if (m_linkClosedAtExit) {
+    if (std::exchange(m_closingForExit, false)) {
         m_timers.stop(Timer::ExitCloseLimit);
-        std::exchange(m_linkClosedAtExit, {})();
+        out(Out::LinkClosedForExit);
     }
 }
 
@@ -225,38 +302,43 @@ void LinkEngine::shutDownLink()
 void LinkEngine::showLinkDown()
 {
     m_timers.stop(Timer::Send); // a running load test stops sending
-    m_host.showConnected(false);
-    m_host.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
+    out(Out::Connected, false);
+    setPanelText(Panel::Settings, QStringLiteral("Settings: "));
     StopConnectTimer();
-    m_host.setConnectChecked(false);
-    m_host.setPropertiesEnabled(true);
+    out(Out::ConnectChecked, false);
+    out(Out::PropertiesEnabled, true);
 }
 
+// Traced as it comes; handled in order, after the boxes open now. A chunk that waited that long
+// is dropped when its connection has ended meanwhile.
 void LinkEngine::onSocketData(const QByteArray& data)
 {
-    // Queued before it is traced: a box the trace opens (a failing log) runs the event loop, and
-    // what arrives then, or a new connection, must not overtake this chunk.
-    m_waitingData.append(data);
-    const bool processing = std::exchange(m_processingData, true);
-    m_host.DebugPacket(data);
-    if (processing)
-        return;
-    while (!m_waitingData.isEmpty()) {
-        m_timers.stop(Timer::StatusMonitor);
-        m_host.setRxIndicator(true);
-        ProcessZKNPacket(m_waitingData.takeFirst());
-        if (m_transport.socketState() == SocketState::Connected)
-            m_timers.start(Timer::StatusMonitor, now());
-        m_host.setRxIndicator(false);
-    }
-    m_processingData = false;
+    out({Out::TraceReceived, data});
+    then([this, data, since = m_receivedSince] {
+        if (since == m_receivedSince)
+            receiveChunk(data);
+    });
+}
+
+// While received data is handled no health check leaves.
+void LinkEngine::receiveChunk(const QByteArray& data)
+{
+    m_timers.stop(Timer::StatusMonitor);
+    out(Out::RxActivity);
+    ProcessZKNPacket(data);
+}
+
+void LinkEngine::endChunk()
+{
+    if (socketState() == SocketState::Connected)
+        m_timers.start(Timer::StatusMonitor, now());
 }
 
 void LinkEngine::dropConnectionState()
 {
     m_partialFrame.clear();
     m_seekingFrame = false;
-    m_waitingData.clear();
+    ++m_receivedSince; // data still waiting behind a box is the ended connection's
     m_healthCheckToLeave.clear();
     m_lampFrameToLeave.clear();
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
@@ -267,7 +349,7 @@ void LinkEngine::dropConnectionState()
 
 void LinkEngine::onFrameSent(const QByteArray& frame)
 {
-    m_host.traceSentFrame(frame);
+    out({Out::TraceSent, frame});
     if (!m_lampFrameToLeave.isEmpty() && frame == m_lampFrameToLeave) {
         m_lampFrameToLeave.clear();
         m_lampSentAt = now();
@@ -282,23 +364,27 @@ void LinkEngine::onFrameSent(const QByteArray& frame)
 
 void LinkEngine::onSocketClosed()
 {
-    shutDownLink();
+    then([this] { shutDownLink(); });
 }
 
 void LinkEngine::onSocketReset()
 {
-    writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
-    shutDownLink();
-    m_timers.restart(Timer::Reconnect, now());
+    then([this] {
+        writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
+        shutDownLink();
+        m_timers.restart(Timer::Reconnect, now());
+    });
 }
 
 void LinkEngine::onSocketError(int number, const QString& description)
 {
-    shutDownLink();
-    m_operator.tell(QLatin1Char('\'') + description + QStringLiteral("'\r\n@(") +
-                        m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
-                        QStringLiteral(") :Number = ") + QString::number(number),
-                    Operator::Icon::Critical, QStringLiteral("IP-Error!"));
+    then([this, number, description] {
+        shutDownLink();
+        tell(QLatin1Char('\'') + description + QStringLiteral("'\r\n@(") +
+                 m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                 QStringLiteral(") :Number = ") + QString::number(number),
+             Operator::Icon::Critical, QStringLiteral("IP-Error!"));
+    });
 }
 
 void LinkEngine::StartConnectTimer()
@@ -310,26 +396,25 @@ void LinkEngine::StartConnectTimer()
 void LinkEngine::StopConnectTimer()
 {
     m_timers.stop(Timer::Timer1);
-    m_host.setPanelText(Panel::ConnectTime, QString());
+    setPanelText(Panel::ConnectTime, QString());
 }
 
 void LinkEngine::onConnectTimeTick()
 {
-    m_host.setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_clock.wallClock()));
+    setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_clock.wallClock()));
 }
 
 void LinkEngine::onConnectionStatusTick()
 {
     if (m_connection.isLan()) {
-        m_host.setPanelText(Panel::Status,
-                            QStringLiteral("Status: ") + socketStateText(m_transport.socketState()));
+        setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
     } else {
         const bool connected = m_transport.serialDsr() && m_transport.serialPortOpen();
-        m_host.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
-                                                     : QStringLiteral("Status: Disconnected"));
-        m_host.setDsrIndicator(connected);
+        setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
+                                              : QStringLiteral("Status: Disconnected"));
+        out(Out::Dsr, connected);
     }
-    m_host.UpdateSettingsPanel();
+    out(Out::SettingsPanel);
 }
 
 void LinkEngine::advanceTo(qint64 nowMs)
@@ -340,11 +425,7 @@ void LinkEngine::advanceTo(qint64 nowMs)
     LinkTimers::TimerSet fired;
     while (const std::optional<Timer> due = m_timers.takeDue(nowMs, fired)) {
         fired.set(static_cast<std::size_t>(*due));
-        // A handler may wait on a box, which runs the event loop: the other timers go on
-        // meanwhile, but this one is not re-entered.
-        m_timers.hold(*due, true);
         onTimer(*due);
-        m_timers.hold(*due, false);
     }
 }
 

@@ -20,15 +20,18 @@
 // the receive path cuts records from STX to ETX.
 //
 // The engine does no I/O: bytes and events come in through its methods, time through its clock,
-// and everything it does goes out through the host. Its timers are deadlines that the host's
-// driver turns into real ones.
+// and everything it asks of the program around it is taken with poll(). Its timers are deadlines
+// that the program turns into one real timer. A box for the operator is a notice: the work after
+// it, and every input meanwhile, waits until the notice is acknowledged.
 
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
 #include "lamp/load_test_plan.h"
 #include "lamp/load_test_stats.h"
+#include "link/link_output.h"
 #include "link/link_states.h"
 #include "link/link_timers.h"
+#include "link/notice_hold.h"
 #include "link/parity.h"
 #include "link/sequence_counter.h"
 #include "link/serial_receiver.h"
@@ -38,6 +41,7 @@
 #include <QList>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -47,7 +51,6 @@ class ConnectionOptions;
 class DebugOptions;
 class ExpansionOption;
 class LoadTestOptions;
-class Operator;
 } // namespace zkn
 
 namespace zkn::lamp {
@@ -57,27 +60,30 @@ struct SingleStationRequest;
 namespace zkn::link {
 
 class Clock;
-class LinkHost;
 class LinkTransport;
 struct FrameHeader;
 
 class LinkEngine
 {
 public:
-    LinkEngine(LinkTransport& transport, LinkHost& host, Operator& op, const Clock& clock,
-               const ConnectionOptions& connection, DebugOptions& debug, const ExpansionOption& expansion,
-               const LoadTestOptions& loadTest);
+    LinkEngine(LinkTransport& transport, const Clock& clock, const ConnectionOptions& connection,
+               DebugOptions& debug, const ExpansionOption& expansion, const LoadTestOptions& loadTest);
+
+    // What the link asks of the program, oldest first; nothing once everything has been taken.
+    std::optional<LinkOutput> poll();
+    // The operator closed the notice's box.
+    void acknowledge(quint64 notice);
 
     // Operator commands: the connect command (opens the link, or releases it) and a click on the
     // connected picture (a running load test is stopped first). Timers call them too.
     void connectCommand();
     void connectedPictureClicked();
 
-    // The exit's two link steps, each calling `done` when finished, never inside a wait: the
-    // link released (after a running load test and a pause), and later the link closed (by the
-    // PBX, or by the tool after a limit).
-    void releaseForExit(std::function<void()> done);
-    void waitForLinkClosedAtExit(std::function<void()> done);
+    // The exit's two link steps, each told by its output when finished: the link released (after
+    // a running load test and a pause), ReleasedForExit; and later the link closed (by the PBX, or
+    // by the tool after a limit), LinkClosedForExit.
+    void releaseForExit();
+    void waitForLinkClosedAtExit();
 
     // TCP events.
     void onSocketConnected();
@@ -112,20 +118,15 @@ public:
     void LampControl(qint32 station, lamp::LampFunction function);
     bool lampAnswered() const { return m_lampAnswered; }
 
-    // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Quit
-    // means the dialog should do what its Quit does (the line is not there).
-    enum class SingleStationOutcome
-    {
-        Done,
-        Quit
-    };
-    SingleStationOutcome sendSingleStation(const lamp::SingleStationRequest& request);
+    // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
+    // the line is not there the dialog is told to do what its Quit does.
+    void sendSingleStation(const lamp::SingleStationRequest& request);
 
     // The load test: VMM lamps switched on for every station of a range or of the extensions
     // file, then off, and so on, one message per tick of the inter-message delay (over TCP the
     // next waits for the answer). Stop switches every station's lamp off before the test ends.
     void mnuStart_Click();
-    void mnuStop_Click() { stopLoadTest({}); }
+    void mnuStop_Click();
     bool loadTestRunning() const { return m_loadTestPhase != LoadTestPhase::Idle; }
     const lamp::LoadTestStats& loadTestStats() const { return m_loadTestStats; }
     bool lampOnPhase() const { return m_plan.lampOnPhase(); }
@@ -140,7 +141,12 @@ public:
     int droppedChunks() const { return m_droppedChunks; }
 
 private:
+    void runConnectCommand();
+    void runConnectedPictureClick();
+    void linkConnected();
     void toggleSerialPort();
+    void showPortToggled();
+    void handleSerialEvent(SerialEvent event);
     void releaseLink();
     void sendRelease();
     void openConnection();
@@ -150,6 +156,7 @@ private:
     void sendLampFrame(const QByteArray& message);
     void lampAnswerCame(std::optional<int> responseCode);
     bool loadTestLineUp() const;
+    void startLoadTest();
     bool loadTestConnected();
     bool planLoadTest();
     std::optional<QList<qint32>> readExtensionStations(bool reportSkipped, QString* source = nullptr);
@@ -160,7 +167,10 @@ private:
     void sweepNext();
     void finishLoadTest();
     void showLoadTestFigures();
-    SingleStationOutcome sendSingleStationSerial(const lamp::SingleStationRequest& request);
+    void showLoadTestPhase();
+    void runSingleStation(const lamp::SingleStationRequest& request);
+    void sendSingleStationSerial(const lamp::SingleStationRequest& request);
+    void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
     bool CheckSerialPort();
     void Send(const QByteArray& message);
     void onConnectTimeTick();
@@ -173,8 +183,12 @@ private:
     void StopConnectTimer();
 
     // Received frames. A partial frame is kept for the next receive event while the connection
-    // it came on stands.
+    // it came on stands; a box shown for a frame holds the frames behind it.
+    void receiveChunk(const QByteArray& data);
     void ProcessZKNPacket(const QByteArray& data);
+    void skipBrokenFront(qsizetype from);
+    void processFramesOfChunk();
+    void endChunk();
     // What belongs to one connection ends with it: a partial frame, data waiting, a health check
     // not yet left, and every answer still awaited.
     void dropConnectionState();
@@ -182,17 +196,29 @@ private:
     void endSweepWithTheLine();
     bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
+    void finishResponse(const FrameHeader& frame, const QByteArray& name);
     bool processRecord(const FrameHeader& frame);
     void reportProcessingError(const QByteArray& unprocessed);
 
     void writeLine(const char* marker, const QByteArray& text);
+    void out(LinkOutput output);
+    void out(LinkOutput::Type type, bool on = false);
+    void WriteTerminal(const QByteArray& text);
+    // Hands a frame to the socket, which sends it in order and spaced, and says when it has left.
+    void IPSend(const QByteArray& frame) { out({LinkOutput::Type::Transmit, frame}); }
+    // The socket is closed once what was handed to it before has gone; from now on the link
+    // counts it closed.
+    void closeSocket();
+    SocketState socketState() const;
+    void setPanelText(LinkOutput::PanelId panel, const QString& text);
+    void tell(const QString& text, Operator::Icon icon, const QString& title = {});
+    // Runs `work` at once, or after the boxes open now have been closed.
+    void then(std::function<void()> work) { m_hold.then(std::move(work)); }
     Parity parity() const;
     QByteArray device() const;
     qint64 now() const;
 
     LinkTransport& m_transport;
-    LinkHost& m_host;
-    Operator& m_operator;
     const Clock& m_clock;
     const ConnectionOptions& m_connection;
     DebugOptions& m_debug;
@@ -200,6 +226,8 @@ private:
     const LoadTestOptions& m_loadTest;
     LinkTimers m_timers;
     SerialReceiver m_serial;
+    std::deque<LinkOutput> m_outputs;
+    NoticeHold m_hold;
 
     SequenceCounter m_sequence;
     qint16 m_seqConnect = 0;
@@ -219,15 +247,15 @@ private:
     QByteArray m_partialFrame;
     // A broken fragment was dropped and no SYN has come since: the next read is searched for one.
     bool m_seekingFrame = false;
-    QList<QByteArray> m_waitingData;
-    bool m_processingData = false;
-    // Counts the connections begun, so processing suspended by a box knows when its data
-    // belongs to a connection that has since been replaced.
-    quint64 m_connectionNumber = 0;
+    // What is left of the chunk whose frames are being handled.
+    QByteArray m_chunkRest;
+    // Counts the ends of connection state, so a chunk that waited behind a box knows it is stale.
+    quint64 m_receivedSince = 0;
+    bool m_closeAsked = false;
     // The health check handed to IPSend whose answer time starts when it leaves.
     QByteArray m_healthCheckToLeave;
-    std::function<void()> m_releasedAtExit;
-    std::function<void()> m_linkClosedAtExit;
+    bool m_releasingForExit = false;
+    bool m_closingForExit = false;
     int m_droppedChunks = 0;
 
     // The load test.

@@ -6,13 +6,15 @@
 #include "lamp/single_station_request.h"
 #include "link/frame_builder.h"
 #include "link/link_engine.h"
-#include "link/link_host.h"
 #include "link/link_transport.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
-#include "operator/operator.h"
 
 namespace zkn::link {
+
+namespace {
+using Out = LinkOutput::Type;
+} // namespace
 
 void LinkEngine::beginLampMessage()
 {
@@ -35,7 +37,7 @@ void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
     // let it go out.
     if (m_transport.serialDsr() && m_transport.writeSerial(message).isEmpty()) {
         m_loadTestStats.messageSent();
-        m_host.BlinkTx();
+        out(Out::TxBlink);
         writeLine(display::marker::Sent, display::DotBlanks(message));
     }
     m_lampAnswered = true;
@@ -48,7 +50,7 @@ void LinkEngine::sendLampFrame(const QByteArray& message)
     const QByteArray frame = buildTextFrame(device(), m_seqLamp, message, parity());
     m_lampSentAt = now();
     m_lampFrameToLeave = frame;
-    m_transport.IPSend(frame);
+    IPSend(frame);
     m_timers.restart(Timer::T3, now());
 }
 
@@ -73,71 +75,88 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 void LinkEngine::onLampControlTimeout()
 {
     m_timers.stop(Timer::T3);
-    m_operator.tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
-                    QStringLiteral("Error"));
-    m_timers.stop(Timer::StatusMonitor);
-    lampAnswerCame(std::nullopt);
+    tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
+         QStringLiteral("Error"));
+    then([this] {
+        m_timers.stop(Timer::StatusMonitor);
+        lampAnswerCame(std::nullopt);
+    });
 }
 
-LinkEngine::SingleStationOutcome LinkEngine::sendSingleStation(const lamp::SingleStationRequest& request)
+void LinkEngine::sendSingleStation(const lamp::SingleStationRequest& request)
+{
+    then([this, request] { runSingleStation(request); });
+}
+
+void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
 {
     const QList<lamp::LampFunction> functions = lamp::requestedFunctions(request);
     if (functions.isEmpty()) {
-        m_operator.tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
-        return SingleStationOutcome::Done;
+        tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
+        return;
     }
-    if (m_connection.connectionType() == ConnectionType::Serial)
-        return sendSingleStationSerial(request);
+    if (m_connection.connectionType() == ConnectionType::Serial) {
+        sendSingleStationSerial(request);
+        return;
+    }
 
     // The number is taken before the socket is looked at, as the load test would see it.
     m_seqLamp = m_sequence.NextSequence();
     m_lampPending = true;
-    if (m_transport.socketState() != SocketState::Connected) {
-        m_operator.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
-                        Operator::Icon::Exclamation);
-        return SingleStationOutcome::Quit;
+    if (socketState() != SocketState::Connected) {
+        tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
+             Operator::Icon::Exclamation);
+        then([this] { out(Out::QuitSingleStation); });
+        return;
     }
     // The groups exclude each other, so one function is asked for.
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
     sendLampFrame(message);
-    m_host.BlinkTx();
+    out(Out::TxBlink);
     writeLine(display::marker::Sent, message);
-    return SingleStationOutcome::Done;
 }
 
-LinkEngine::SingleStationOutcome
-LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
+void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
 {
-    if (!m_transport.serialPortOpen()) {
-        connectCommand();
-        // A port that did not open has been reported by the connect command.
-        if (!m_transport.serialPortOpen())
-            return SingleStationOutcome::Done;
+    if (m_transport.serialPortOpen()) {
+        sendSingleStationOnOpenPort(request);
+        return;
     }
-    if (!CheckSerialPort())
-        return SingleStationOutcome::Quit;
+    connectCommand();
+    // A port that did not open has been reported by the connect command.
+    then([this, request] {
+        if (m_transport.serialPortOpen())
+            sendSingleStationOnOpenPort(request);
+    });
+}
+
+void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request)
+{
+    if (!CheckSerialPort()) {
+        then([this] { out(Out::QuitSingleStation); });
+        return;
+    }
     for (const lamp::LampFunction function : lamp::requestedFunctions(request)) {
         const std::optional<QByteArray> message = lamp::singleStationMessage(
             ConnectionType::Serial, function, request.from, request.to, m_expansion.isEnabled());
         if (!message) {
             const int field = m_expansion.isEnabled() ? 8 : 6;
-            m_operator.tell(
-                QStringLiteral("A station number on the serial line has at most %1 characters.").arg(field),
-                Operator::Icon::Exclamation);
-            return SingleStationOutcome::Done;
+            tell(QStringLiteral("A station number on the serial line has at most %1 characters.").arg(field),
+                 Operator::Icon::Exclamation);
+            return;
         }
         Send(*message);
     }
-    return SingleStationOutcome::Done;
 }
 
-// The open port must hear the PBX or modem (DSR); without it the port is closed again.
+// The open port must hear the PBX or modem (DSR); without it the port is closed again once the
+// operator has read why.
 bool LinkEngine::CheckSerialPort()
 {
     if (m_transport.serialDsr())
         return true;
-    m_operator.tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
+    tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
     connectCommand();
     return false;
 }

@@ -10,11 +10,9 @@
 // continuation; a sweep in progress is waited for too.
 #include "display/terminal_line.h"
 #include "link/link_engine.h"
-#include "link/link_host.h"
 #include "link/link_transport.h"
 #include "model/connection_options.h"
 #include "model/load_test_options.h"
-#include "operator/operator.h"
 
 #include <utility>
 
@@ -23,6 +21,7 @@ namespace zkn::link {
 namespace {
 
 using Phase = zkn::link::LoadTestPhase;
+using Out = LinkOutput::Type;
 
 // A range box's text as a station.
 std::optional<qint32> boxStation(const QString& text)
@@ -34,10 +33,33 @@ std::optional<qint32> boxStation(const QString& text)
 
 void LinkEngine::mnuStart_Click()
 {
+    then([this] {
+        if (loadTestRunning())
+            return;
+        // A closed serial port is opened first; one that did not open has been reported.
+        if (m_connection.connectionType() == ConnectionType::Serial && !m_transport.serialPortOpen()) {
+            connectCommand();
+            then([this] {
+                if (m_transport.serialPortOpen())
+                    startLoadTest();
+            });
+            return;
+        }
+        startLoadTest();
+    });
+}
+
+void LinkEngine::mnuStop_Click()
+{
+    then([this] { stopLoadTest({}); });
+}
+
+void LinkEngine::startLoadTest()
+{
     if (loadTestRunning() || !loadTestConnected() || !planLoadTest())
         return;
     m_loadTestPhase = Phase::Running;
-    m_host.showLoadTestPhase(Phase::Running);
+    showLoadTestPhase();
     // The connect time now counts the test's duration.
     StartConnectTimer();
     m_loadTestStats = {};
@@ -46,22 +68,15 @@ void LinkEngine::mnuStart_Click()
     startSendClock(m_loadTest.delayMs());
 }
 
-// The PBX must be there when the test starts; a closed serial port is opened first.
+// The PBX must be there when the test starts.
 bool LinkEngine::loadTestConnected()
 {
-    if (m_connection.connectionType() == ConnectionType::Serial) {
-        if (!m_transport.serialPortOpen()) {
-            connectCommand();
-            if (!m_transport.serialPortOpen())
-                return false; // the connect command has told why
-        }
-        if (m_transport.serialDsr())
-            return true;
-    } else if (m_transport.socketState() == SocketState::Connected) {
-        return true;
-    }
-    m_operator.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
-    return false;
+    const bool there = m_connection.connectionType() == ConnectionType::Serial
+                           ? m_transport.serialDsr()
+                           : socketState() == SocketState::Connected;
+    if (!there)
+        tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
+    return there;
 }
 
 // The stations of this test: the range of the configuration, or the extensions file, which must
@@ -77,9 +92,9 @@ bool LinkEngine::planLoadTest()
     if (!stations)
         return false;
     if (stations->isEmpty()) {
-        m_operator.tell(
-            QStringLiteral("The extensions file names no station; one station number per line:\r\n") + source,
-            Operator::Icon::Exclamation);
+        tell(QStringLiteral("The extensions file names no station; one station number per line:\r\n") +
+                 source,
+             Operator::Icon::Exclamation);
         return false;
     }
     m_plan.useStations(*stations);
@@ -95,9 +110,9 @@ std::optional<QList<qint32>> LinkEngine::readExtensionStations(bool reportSkippe
         *source = read.source;
     if (!read.content) {
         if (reportSkipped)
-            m_operator.tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
-                                QStringLiteral("\r\n") + read.error,
-                            Operator::Icon::Exclamation);
+            tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
+                     QStringLiteral("\r\n") + read.error,
+                 Operator::Icon::Exclamation);
         return std::nullopt;
     }
     const lamp::Extensions extensions = lamp::parseExtensions(*read.content);
@@ -116,7 +131,7 @@ void LinkEngine::startSendClock(int delayMs)
 
 bool LinkEngine::loadTestLineUp() const
 {
-    return m_transport.serialPortOpen() || m_transport.socketState() == SocketState::Connected;
+    return m_transport.serialPortOpen() || socketState() == SocketState::Connected;
 }
 
 // One message when the last one needs no more waiting; the next tick comes one full delay after
@@ -130,7 +145,7 @@ void LinkEngine::onSendTick()
     }
     if (m_lampAnswered && loadTestLineUp()) {
         beginLampMessage();
-        m_host.BlinkTx();
+        out(Out::TxBlink);
         const lamp::LoadTestPlan::Step step = m_plan.next();
         LampControl(step.station, step.function);
         showLoadTestFigures();
@@ -157,11 +172,11 @@ void LinkEngine::stopLoadTest(std::function<void()> stopped)
         return;
     m_loadTestPhase = Phase::Stopping;
     m_timers.stop(Timer::Send);
-    m_host.showLoadTestPhase(Phase::Stopping);
+    showLoadTestPhase();
     writeLine(display::marker::Local, "Stopping Load Test...");
     planSweep();
     // A message still awaited is waited for first.
-    m_sweepWaiting = !m_lampAnswered && m_transport.socketState() == SocketState::Connected;
+    m_sweepWaiting = !m_lampAnswered && socketState() == SocketState::Connected;
     if (!m_sweepWaiting)
         sweepNext();
 }
@@ -202,7 +217,7 @@ void LinkEngine::sweepNext()
     const qint32 station = m_plan.usesFile() ? m_sweepStations[qsizetype(m_sweepNext)] : qint32(m_sweepNext);
     ++m_sweepNext;
     beginLampMessage();
-    m_host.BlinkTx();
+    out(Out::TxBlink);
     LampControl(station, lamp::LampFunction::VmmOff);
     // The line may have gone while the message was handed over, and the sweep with it.
     if (m_loadTestPhase != Phase::Stopping)
@@ -228,14 +243,24 @@ void LinkEngine::finishLoadTest()
     writeLine(display::marker::Local,
               "Load test: " + m_loadTestStats.summary(m_connection.connectionType() == ConnectionType::Lan));
     m_loadTestPhase = Phase::Idle;
-    m_host.showLoadTestPhase(Phase::Idle);
+    showLoadTestPhase();
     for (const std::function<void()>& stopped : std::exchange(m_whenLoadTestStopped, {}))
         stopped();
 }
 
 void LinkEngine::showLoadTestFigures()
 {
-    m_host.showLoadTestFigures(m_loadTestStats, m_connection.connectionType() == ConnectionType::Lan);
+    LinkOutput figures{Out::LoadTestFigures};
+    figures.figures = &m_loadTestStats;
+    figures.on = m_connection.connectionType() == ConnectionType::Lan;
+    out(std::move(figures));
+}
+
+void LinkEngine::showLoadTestPhase()
+{
+    LinkOutput phase{Out::LoadTestPhase};
+    phase.phase = m_loadTestPhase;
+    out(std::move(phase));
 }
 
 } // namespace zkn::link

@@ -26,7 +26,6 @@ void LinkTimers::start(Timer timer, qint64 now)
 void LinkTimers::restart(Timer timer, qint64 now)
 {
     at(timer).due = now + at(timer).interval;
-    changed();
 }
 
 void LinkTimers::stop(Timer timer)
@@ -34,7 +33,6 @@ void LinkTimers::stop(Timer timer)
     if (!at(timer).due)
         return;
     at(timer).due.reset();
-    changed();
 }
 
 bool LinkTimers::isActive(Timer timer) const
@@ -42,17 +40,11 @@ bool LinkTimers::isActive(Timer timer) const
     return at(timer).due.has_value();
 }
 
-void LinkTimers::hold(Timer timer, bool held)
-{
-    at(timer).held = held;
-    changed();
-}
-
 std::optional<qint64> LinkTimers::nextDeadline() const
 {
     std::optional<qint64> next;
     for (const Deadline& d : m_deadlines)
-        if (d.pending() && (!next || *d.due < *next))
+        if (d.due && (!next || *d.due < *next))
             next = d.due;
     return next;
 }
@@ -62,7 +54,7 @@ std::optional<Timer> LinkTimers::takeDue(qint64 now, const TimerSet& skipped)
     std::optional<std::size_t> earliest;
     for (std::size_t i = 0; i < m_deadlines.size(); ++i) {
         const auto& due = m_deadlines[i].due;
-        if (m_deadlines[i].pending() && !skipped.test(i) && *due <= now &&
+        if (m_deadlines[i].due && !skipped.test(i) && *due <= now &&
             (!earliest || *due < *m_deadlines[*earliest].due))
             earliest = i;
     }
@@ -73,14 +65,7 @@ std::optional<Timer> LinkTimers::takeDue(qint64 now, const TimerSet& skipped)
     *d.due += d.interval;
     if (*d.due <= now)
         d.due = now + d.interval;
-    changed();
     return static_cast<Timer>(*earliest);
-}
-
-void LinkTimers::changed()
-{
-    if (m_onChange)
-        m_onChange();
 }
 
 } // namespace zkn::link

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <bitset>
-#include <functional>
 #include <optional>
 
 namespace zkn::link {
@@ -37,9 +36,6 @@ public:
     // Takes effect at the timer's next start.
     void setInterval(Timer timer, int ms) { at(timer).interval = ms; }
     bool isActive(Timer timer) const;
-    // A held timer keeps its deadline but is neither due nor counted as the next deadline: its
-    // handler is still running.
-    void hold(Timer timer, bool held);
 
     // The earliest deadline of all running timers.
     std::optional<qint64> nextDeadline() const;
@@ -49,23 +45,16 @@ public:
     using TimerSet = std::bitset<static_cast<std::size_t>(Timer::Count)>;
     std::optional<Timer> takeDue(qint64 now, const TimerSet& skipped = {});
 
-    // Called whenever a deadline changes, so the driver of the real timer can follow.
-    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
-
 private:
     struct Deadline
     {
         int interval = 0;
         std::optional<qint64> due;
-        bool held = false;
-        bool pending() const { return due && !held; }
     };
     Deadline& at(Timer timer) { return m_deadlines[static_cast<std::size_t>(timer)]; }
     const Deadline& at(Timer timer) const { return m_deadlines[static_cast<std::size_t>(timer)]; }
-    void changed();
 
     std::array<Deadline, static_cast<std::size_t>(Timer::Count)> m_deadlines;
-    std::function<void()> m_onChange;
 };
 
 } // namespace zkn::link

@@ -24,10 +24,7 @@ public:
 
     // TCP. connectSocket returns the description of an immediate failure, else nothing.
     virtual QString connectSocket(const QString& host) = 0;
-    virtual void closeSocket() = 0;
     virtual SocketState socketState() const = 0;
-    // Sends a frame: in order and spaced; the engine hears when it has left.
-    virtual void IPSend(const QByteArray& frame) = 0;
 
     // Serial. A toggle that fails for another reason than a missing device gives the reason.
     virtual PortToggle toggleSerialPort(QString* failure) = 0;

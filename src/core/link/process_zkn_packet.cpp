@@ -6,10 +6,8 @@
 #include "link/frame_reader.h"
 #include "link/frame_sync.h"
 #include "link/link_engine.h"
-#include "link/link_host.h"
 #include "link/link_transport.h"
 #include "model/debug_options.h"
-#include "operator/operator.h"
 
 namespace zkn::link {
 
@@ -23,6 +21,8 @@ QByteArray hexByte(quint8 value)
     return QByteArray::number(value, 16).toUpper();
 }
 
+using Out = LinkOutput::Type;
+
 } // namespace
 
 // TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
@@ -32,20 +32,28 @@ QByteArray hexByte(quint8 value)
 // Other data that does not begin with SYN is dropped with everything behind it.
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
-    m_host.BlinkTx();
-    const quint64 connection = m_connectionNumber;
-    QByteArray rest = m_partialFrame + data;
+    out(Out::TxBlink);
+    m_chunkRest = m_partialFrame + data;
     m_partialFrame.clear();
-    // A frame in this very read may have ended the link: nothing is kept for a link that is gone.
-    const auto connected = [this] { return m_transport.socketState() == SocketState::Connected; };
-    // Drops the front up to the next SYN; without one, the next read goes on looking.
-    const auto skipBrokenFront = [&](qsizetype from) {
-        const qsizetype next = rest.indexOf(SYN, from);
-        m_seekingFrame = next < 0 && connected();
-        rest.remove(0, next < 0 ? rest.size() : next);
-    };
     if (std::exchange(m_seekingFrame, false))
         skipBrokenFront(0);
+    processFramesOfChunk();
+}
+
+// Drops the front of the chunk up to the next SYN; without one, the next read goes on looking.
+void LinkEngine::skipBrokenFront(qsizetype from)
+{
+    const qsizetype next = m_chunkRest.indexOf(SYN, from);
+    m_seekingFrame = next < 0 && socketState() == SocketState::Connected;
+    m_chunkRest.remove(0, next < 0 ? m_chunkRest.size() : next);
+}
+
+// The frames of the chunk in order; a box shown for one holds the ones behind it.
+void LinkEngine::processFramesOfChunk()
+{
+    QByteArray& rest = m_chunkRest;
+    // A frame in this very read may have ended the link: nothing is kept for a link that is gone.
+    const auto connected = [this] { return socketState() == SocketState::Connected; };
     while (!rest.isEmpty() && rest.front() == SYN) {
         if (!frontCanBeFrame(rest)) {
             skipBrokenFront(1);
@@ -61,19 +69,25 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
         if (!headerWhole || rest.size() < frameEnd) {
             if (connected())
                 m_partialFrame = rest;
-            return;
+            rest.clear();
+            break;
         }
-        if (!processFrame(frame)) {
-            reportProcessingError(rest);
-            return;
-        }
-        // A box shown for this frame let a new connection begin: the rest is the old one's.
-        if (m_connectionNumber != connection)
-            return;
+        const QByteArray unprocessed = rest;
         rest.remove(0, frame.frame.size());
+        if (!processFrame(frame)) {
+            rest.clear();
+            reportProcessingError(unprocessed);
+            break;
+        }
+        if (m_hold.held()) {
+            then([this] { processFramesOfChunk(); });
+            return;
+        }
     }
     if (!rest.isEmpty())
         ++m_droppedChunks;
+    rest.clear();
+    then([this] { endChunk(); });
 }
 
 bool LinkEngine::processFrame(const FrameHeader& frame)
@@ -114,14 +128,21 @@ void LinkEngine::processResponse(const FrameHeader& frame)
         name = "Health Check";
         m_healthPending = false;
     } else {
-        m_operator.tell(
-            QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n") +
-                QString::fromLatin1(frame.sequenceField) + QStringLiteral("\r\n") +
-                QString::number(m_seqLamp),
-            Operator::Icon::None);
-        m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
+        tell(QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n") +
+                 QString::fromLatin1(frame.sequenceField) + QStringLiteral("\r\n") +
+                 QString::number(m_seqLamp),
+             Operator::Icon::None);
+        then([this, frame] {
+            m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
+            finishResponse(frame, {});
+        });
+        return;
     }
+    finishResponse(frame, name);
+}
 
+void LinkEngine::finishResponse(const FrameHeader& frame, const QByteArray& name)
+{
     const int code = frame.responseCode;
     if (name == "LINK RELEASE" || name == "Connect" || code >= 1 || m_debug.detail())
         writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " + name +
@@ -130,7 +151,7 @@ void LinkEngine::processResponse(const FrameHeader& frame)
     if (code == 2 || code == 4)
         shutDownLink();
     else if (name == "Connect")
-        m_host.linkCameUp();
+        out(Out::LinkCameUp);
     if (name == "Lamp Control")
         lampAnswerCame(code);
 }
@@ -143,7 +164,10 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
         return false;
     m_recordText = display::DotBlanks(frame.frame.mid(stx, textLength));
     writeLine(display::marker::Received, m_recordText);
-    m_host.recordArrived(m_recordText, frame.parityGood, m_clock.wallClock());
+    LinkOutput arrived{Out::RecordArrived, m_recordText};
+    arrived.on = frame.parityGood;
+    arrived.when = m_clock.wallClock();
+    out(std::move(arrived));
 
     // A forced answer applies to this one record.
     AnswerCode code = AnswerCode::Normal;
@@ -161,11 +185,11 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
         code = m_debug.ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
         name = "** PARITY ERROR **";
     }
-    m_transport.IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
+    IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
 
     if (m_debug.detail()) {
         const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), parity());
-        m_host.WriteTerminal(
+        WriteTerminal(
             "            : Sequence_ID: <" + twoDigitField(frame.sequenceField) + ">" + "    Byte_Length: <" +
             frame.lengthField + ">" + "    Received_Parity: <" + hexByte(frame.receivedCheckByte) + "h>" +
             "    Calculated_Parity: <" + hexByte(computed) + "h>\r\n" +
@@ -178,12 +202,11 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
 // ends this receive event; the rest of its data is dropped.
 void LinkEngine::reportProcessingError(const QByteArray& unprocessed)
 {
-    m_operator.tell(QStringLiteral("Error # 5 was generated by ZKN-Control Tool\r @") +
-                        m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
-                        QStringLiteral("\r") + QString::fromLatin1(unprocessed) +
-                        QStringLiteral(":(ProcessZKNPacket)\r") +
-                        QStringLiteral("Invalid procedure call or argument"),
-                    Operator::Icon::Critical, QStringLiteral("Error"));
+    tell(QStringLiteral("Error # 5 was generated by ZKN-Control Tool\r @") +
+             m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QStringLiteral("\r") +
+             QString::fromLatin1(unprocessed) + QStringLiteral(":(ProcessZKNPacket)\r") +
+             QStringLiteral("Invalid procedure call or argument"),
+         Operator::Icon::Critical, QStringLiteral("Error"));
 }
 
 } // namespace zkn::link

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace zkn {
@@ -55,6 +56,13 @@ public:
 
     // Shows the message and returns the button the operator chose.
     virtual Answer ask(const Message& message) = 0;
+
+    // Shows the message without waiting for it: `answered` gets the button the operator chose,
+    // once he has. An operator that answers at once (a script) may call it before returning.
+    virtual void show(const Message& message, std::function<void(Answer)> answered)
+    {
+        answered(ask(message));
+    }
 
     // Lets the operator choose a file to open; nothing when the choice was cancelled.
     virtual std::optional<QString> chooseFile(const FileChoice& choice) = 0;

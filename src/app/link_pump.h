@@ -1,0 +1,56 @@
+#pragma once
+
+#include "link/link_output.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+
+namespace zkn {
+
+class Operator;
+class TcpLink;
+class frmTerminal;
+namespace link {
+class Clock;
+class LinkEngine;
+} // namespace link
+
+// The one place where the link engine meets the program: every input is fed through here, and
+// afterwards everything the engine asks for is carried out (the window shown, notices put up one
+// at a time without waiting) and one real timer is armed for the engine's next deadline.
+class LinkPump : public QObject
+{
+    Q_OBJECT
+
+public:
+    LinkPump(link::LinkEngine& engine, TcpLink& socket, frmTerminal& window, Operator& op,
+             const link::Clock& clock, QObject* parent = nullptr);
+
+    // Gives the engine an input, then carries out what it asks for.
+    void feed(const std::function<void(link::LinkEngine&)>& input);
+
+Q_SIGNALS:
+    void releasedForExit();
+    void linkClosedForExit();
+
+private:
+    void drain();
+    void carryOut(const link::LinkOutput& output);
+    void showNextNotice();
+    void arm();
+
+    link::LinkEngine& m_engine;
+    TcpLink& m_socket;
+    frmTerminal& m_window;
+    Operator& m_operator;
+    const link::Clock& m_clock;
+    QTimer m_timer;
+    std::deque<link::Notice> m_notices;
+    bool m_noticeShown = false;
+    bool m_draining = false;
+};
+
+} // namespace zkn

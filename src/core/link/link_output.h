@@ -1,0 +1,79 @@
+#pragma once
+
+#include "link/link_states.h"
+#include "operator/operator.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <utility>
+
+namespace zkn::lamp {
+class LoadTestStats;
+}
+
+namespace zkn::link {
+
+// A box for the operator. The link holds the work that follows it until it is acknowledged.
+struct Notice
+{
+    quint64 id = 0;
+    Operator::Message message;
+};
+
+// One thing the link asks of the program around it, taken in order with LinkEngine::poll(). The
+// link decides; the program only carries out and shows.
+struct LinkOutput
+{
+    enum class Type
+    {
+        Transmit,          // the frame `bytes` to the socket
+        CloseSocket,       // the socket is closed, after the frames handed to it have gone
+        Terminal,          // `bytes` to the terminal (and so to the log)
+        Panel,             // status-bar panel `panel` reads `text`
+        SettingsPanel,     // the "Settings" panel describes the connection as it is now
+        Connected,         // the connection picture shows `on`
+        ConnectChecked,    // the connect item is checked: `on`
+        SendTextEnabled,   // the text-file command is offered: `on`
+        PropertiesEnabled, // the properties command is offered: `on`
+        DebugLanEnabled,   // the LAN debug options item is offered: `on`
+        LinkCameUp,        // the PBX took the connect request, or the serial port is open with DSR
+        TxBlink,           // the transmit lamp blinks
+        RxActivity,        // data is being handled: the receive lamp lights
+        Dsr,               // the DSR lamp shows `on`
+        WaitWindow,        // the release wait window is shown: `on`
+        ShowProperties,    // the properties dialog is shown
+        TraceReceived,     // a received TCP chunk, `bytes`, for the LAN debug window
+        TraceSent,         // a frame that left, `bytes`, for the LAN debug window
+        SerialBufferLevel, // the serial buffer gauge follows the port
+        RecordArrived,     // a record, `bytes`, with `on` for a good check byte, at `when`
+        LoadTestPhase,     // the load test's commands follow `phase`
+        LoadTestFigures,   // `figures` changed; answers come when `on`
+        Notice,            // `notice` is shown; acknowledge it when the operator closes it
+        QuitSingleStation, // the single-station dialog does what its Quit does
+        ReleasedForExit,   // the exit's release step is done
+        LinkClosedForExit, // the exit's wait for the link to close is done
+    };
+    enum class PanelId
+    {
+        Status,
+        Settings,
+        HealthChk,
+        ConnectTime
+    };
+
+    LinkOutput(Type type, QByteArray bytes = {}) : type(type), bytes(std::move(bytes)) {}
+
+    Type type = Type::Terminal;
+    QByteArray bytes;
+    QString text;
+    PanelId panel = PanelId::Status;
+    bool on = false;
+    QDateTime when;
+    link::LoadTestPhase phase = link::LoadTestPhase::Idle;
+    const lamp::LoadTestStats* figures = nullptr;
+    link::Notice notice;
+};
+
+} // namespace zkn::link
