@@ -49,6 +49,13 @@ QByteArray LinkEngine::device() const
     return m_connection.deviceNumber().toLatin1();
 }
 
+qint16 LinkEngine::awaitResponse(Request request)
+{
+    const qint16 sequence = m_sequence.NextSequence();
+    m_pending.await(request, sequence);
+    return sequence;
+}
+
 std::optional<LinkOutput> LinkEngine::poll()
 {
     if (m_outputs.empty())
@@ -166,18 +173,17 @@ void LinkEngine::releaseLink()
     }
     // A second connect command during the sweep asks for no second release.
     stopLoadTest([this] {
-        if (socketState() == SocketState::Connected && !m_releasePending)
+        if (socketState() == SocketState::Connected && !m_pending.awaited(Request::Release))
             sendRelease();
     });
 }
 
 void LinkEngine::sendRelease()
 {
-    m_seqRelease = m_sequence.NextSequence();
-    IPSend(buildReleaseFrame(device(), m_seqRelease, parity()));
-    m_releasePending = true;
+    const qint16 sequence = awaitResponse(Request::Release);
+    IPSend(buildReleaseFrame(device(), sequence, parity()));
     out(Out::TxBlink);
-    writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqRelease) + ") LINK RELEASE REQUEST...");
+    writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
     out(Out::WaitWindow, true);
     m_timers.stop(Timer::StatusMonitor);
     // A PBX that never answers the request (nor closes) would leave the wait window up for good.
@@ -221,12 +227,11 @@ void LinkEngine::linkConnected()
     out(Out::PropertiesEnabled, false);
     writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
     out(Out::SettingsPanel);
-    m_seqConnect = m_sequence.NextSequence();
-    IPSend(buildStatusFrame(device(), m_seqConnect, parity()));
-    m_connectPending = true;
+    const qint16 sequence = awaitResponse(Request::Connect);
+    IPSend(buildStatusFrame(device(), sequence, parity()));
     out(Out::TxBlink);
-    writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqConnect) +
-                                         ") Connecting as ZKN Device No. (0" + device() + ")...");
+    writeLine(display::marker::Sent,
+              '(' + QByteArray::number(sequence) + ") Connecting as ZKN Device No. (0" + device() + ")...");
     m_hcTicks = 0;
     m_timers.start(Timer::StatusMonitor, now());
 }
@@ -242,15 +247,14 @@ void LinkEngine::onStatusMonitorTick()
     m_hcTicks = 0;
     if (m_debug.stopHealth())
         return;
-    m_seqHealth = m_sequence.NextSequence();
-    m_healthPending = true;
+    const qint16 sequence = awaitResponse(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);
-    m_healthCheckToLeave = buildStatusFrame(device(), m_seqHealth, parity());
+    m_healthCheckToLeave = buildStatusFrame(device(), sequence, parity());
     IPSend(m_healthCheckToLeave);
     out(Out::TxBlink);
     if (m_debug.detail())
-        writeLine(display::marker::Sent, '(' + QByteArray::number(m_seqHealth) + ") Health Check...");
+        writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") Health Check...");
 }
 
 // Six unanswered health checks only count; the seventh since the last reset resets the link.
@@ -343,7 +347,7 @@ void LinkEngine::dropConnectionState()
     m_lampFrameToLeave.clear();
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
-    m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
+    m_pending.forgetAll();
     m_lampAnswered = true;
 }
 
@@ -358,7 +362,7 @@ void LinkEngine::onFrameSent(const QByteArray& frame)
     if (m_healthCheckToLeave.isEmpty() || frame != m_healthCheckToLeave)
         return;
     m_healthCheckToLeave.clear();
-    if (m_healthPending)
+    if (m_pending.awaited(Request::Health))
         m_timers.restart(Timer::T2, now());
 }
 

@@ -33,6 +33,7 @@
 #include "link/link_timers.h"
 #include "link/notice_hold.h"
 #include "link/parity.h"
+#include "link/pending_requests.h"
 #include "link/sequence_counter.h"
 #include "link/serial_receiver.h"
 
@@ -196,7 +197,9 @@ private:
     void endSweepWithTheLine();
     bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
-    void finishResponse(const FrameHeader& frame, const QByteArray& name);
+    void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
+    // Takes the next sequence number for `request` and awaits its response.
+    qint16 awaitResponse(Request request);
     bool processRecord(const FrameHeader& frame);
     void reportProcessingError(const QByteArray& unprocessed);
 
@@ -230,14 +233,7 @@ private:
     NoticeHold m_hold;
 
     SequenceCounter m_sequence;
-    qint16 m_seqConnect = 0;
-    qint16 m_seqRelease = 0;
-    qint16 m_seqLamp = 0;
-    qint16 m_seqHealth = 0;
-    bool m_connectPending = false;
-    bool m_releasePending = false;
-    bool m_lampPending = false;
-    bool m_healthPending = false;
+    PendingRequests m_pending;
     bool m_lampAnswered = false;
 
     int m_hcTicks = 0;

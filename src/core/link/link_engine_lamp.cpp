@@ -18,8 +18,7 @@ using Out = LinkOutput::Type;
 
 void LinkEngine::beginLampMessage()
 {
-    m_seqLamp = m_sequence.NextSequence();
-    m_lampPending = true;
+    awaitResponse(Request::Lamp);
     m_lampAnswered = false;
 }
 
@@ -47,7 +46,7 @@ void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
 // remained of an earlier frame's wait.
 void LinkEngine::sendLampFrame(const QByteArray& message)
 {
-    const QByteArray frame = buildTextFrame(device(), m_seqLamp, message, parity());
+    const QByteArray frame = buildTextFrame(device(), m_pending.sequence(Request::Lamp), message, parity());
     m_lampSentAt = now();
     m_lampFrameToLeave = frame;
     IPSend(frame);
@@ -101,8 +100,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     }
 
     // The number is taken before the socket is looked at, as the load test would see it.
-    m_seqLamp = m_sequence.NextSequence();
-    m_lampPending = true;
+    awaitResponse(Request::Lamp);
     if (socketState() != SocketState::Connected) {
         tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
              Operator::Icon::Exclamation);

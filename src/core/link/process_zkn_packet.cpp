@@ -23,6 +23,25 @@ QByteArray hexByte(quint8 value)
 
 using Out = LinkOutput::Type;
 
+// How the terminal names the request a response answered; a response that answered none has no
+// name.
+QByteArray requestName(std::optional<Request> request)
+{
+    switch (request.value_or(Request::Count)) {
+    case Request::Connect:
+        return "Connect";
+    case Request::Release:
+        return "LINK RELEASE";
+    case Request::Lamp:
+        return "Lamp Control";
+    case Request::Health:
+        return "Health Check";
+    case Request::Count:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 // TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
@@ -107,52 +126,55 @@ bool LinkEngine::processFrame(const FrameHeader& frame)
     }
 }
 
+// A response answers the first awaited request with its sequence number. One that answers none
+// is shown in a box, and every request is forgotten after it: their late answers match nothing.
 void LinkEngine::processResponse(const FrameHeader& frame)
 {
-    QByteArray name;
-    if (m_connectPending && frame.sequence == m_seqConnect) {
-        name = "Connect";
-        m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
-    } else if (m_releasePending && frame.sequence == m_seqRelease) {
-        m_timers.stop(Timer::StatusMonitor);
-        name = "LINK RELEASE";
-        m_releasePending = false;
-        // The PBX is to close the connection now; if it never does, the wait ends after a while.
-        m_timers.restart(Timer::ReleaseLimit, now());
-    } else if (m_lampPending && frame.sequence == m_seqLamp) {
-        m_timers.stop(Timer::T3);
-        name = "Lamp Control";
-        m_lampPending = false;
-    } else if (m_healthPending && frame.sequence == m_seqHealth) {
-        m_timers.stop(Timer::T2);
-        name = "Health Check";
-        m_healthPending = false;
-    } else {
+    const std::optional<Request> matched = m_pending.match(frame.sequence);
+    if (!matched) {
         tell(QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n") +
                  QString::fromLatin1(frame.sequenceField) + QStringLiteral("\r\n") +
-                 QString::number(m_seqLamp),
+                 QString::number(m_pending.sequence(Request::Lamp)),
              Operator::Icon::None);
         then([this, frame] {
-            m_connectPending = m_releasePending = m_lampPending = m_healthPending = false;
-            finishResponse(frame, {});
+            m_pending.forgetAll();
+            finishResponse(frame, std::nullopt);
         });
         return;
     }
-    finishResponse(frame, name);
+    switch (*matched) {
+    case Request::Release:
+        m_timers.stop(Timer::StatusMonitor);
+        // The PBX is to close the connection now; if it never does, the wait ends after a while.
+        m_timers.restart(Timer::ReleaseLimit, now());
+        break;
+    case Request::Lamp:
+        m_timers.stop(Timer::T3);
+        break;
+    case Request::Health:
+        m_timers.stop(Timer::T2);
+        break;
+    case Request::Connect:
+    case Request::Count:
+        break;
+    }
+    finishResponse(frame, matched);
 }
 
-void LinkEngine::finishResponse(const FrameHeader& frame, const QByteArray& name)
+void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request> matched)
 {
     const int code = frame.responseCode;
-    if (name == "LINK RELEASE" || name == "Connect" || code >= 1 || m_debug.detail())
-        writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " + name +
+    const bool linkStep = matched == Request::Connect || matched == Request::Release;
+    if (linkStep || code >= 1 || m_debug.detail())
+        writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " +
+                                                 requestName(matched) +
                                                  " Message Rcv'd: " + responseText(code) + "\r\n");
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
-    else if (name == "Connect")
+    else if (matched == Request::Connect)
         out(Out::LinkCameUp);
-    if (name == "Lamp Control")
+    if (matched == Request::Lamp)
         lampAnswerCame(code);
 }
 

@@ -1,0 +1,26 @@
+#include "link/pending_requests.h"
+
+namespace zkn::link {
+
+std::optional<Request> PendingRequests::match(qint16 sequence)
+{
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        Entry& entry = m_entries[i];
+        if (!entry.awaited || entry.sequence != sequence)
+            continue;
+        const auto request = static_cast<Request>(i);
+        if (request == Request::Connect)
+            forgetAll();
+        entry.awaited = false;
+        return request;
+    }
+    return std::nullopt;
+}
+
+void PendingRequests::forgetAll()
+{
+    for (Entry& entry : m_entries)
+        entry.awaited = false;
+}
+
+} // namespace zkn::link

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+namespace zkn::link {
+
+// The tool's requests that the PBX answers with a response (kind 3), in the order a response is
+// matched against them.
+enum class Request
+{
+    Connect,
+    Release,
+    Lamp,
+    Health,
+    Count
+};
+
+// Each request's last sequence number and whether its response is still awaited. A response
+// matches the first awaited request with its sequence; what belongs to a connection that has
+// ended can never be answered and is forgotten with it.
+class PendingRequests
+{
+public:
+    // The request goes out with `sequence`, and its response is awaited.
+    void await(Request request, qint16 sequence) { at(request) = {sequence, true}; }
+    bool awaited(Request request) const { return at(request).awaited; }
+    qint16 sequence(Request request) const { return at(request).sequence; }
+
+    // The request the response numbered `sequence` answers, no longer awaited, or nothing. The
+    // connect response also ends the wait for everything else.
+    std::optional<Request> match(qint16 sequence);
+    void forgetAll();
+
+private:
+    struct Entry
+    {
+        qint16 sequence = 0;
+        bool awaited = false;
+    };
+    Entry& at(Request request) { return m_entries[static_cast<std::size_t>(request)]; }
+    const Entry& at(Request request) const { return m_entries[static_cast<std::size_t>(request)]; }
+
+    std::array<Entry, static_cast<std::size_t>(Request::Count)> m_entries{};
+};
+
+} // namespace zkn::link
