@@ -4,6 +4,7 @@
 #include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/link_transport.h"
+#include "link/peer_faults.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -96,11 +97,21 @@ void LinkEngine::setPanelText(LinkOutput::PanelId panel, const QString& text)
 }
 
 // The work that follows waits for the operator to close the box: callers go on with then().
-void LinkEngine::tell(const QString& text, Operator::Icon icon, const QString& title)
+void LinkEngine::tell(const Operator::Message& message)
 {
     LinkOutput output{Out::Notice};
-    output.notice = {m_hold.open(), {text, icon, Operator::Buttons::Ok, title}};
+    output.notice = {m_hold.open(), message};
     out(std::move(output));
+}
+
+void LinkEngine::tell(const QString& text, Operator::Icon icon)
+{
+    tell({text, icon, Operator::Buttons::Ok, {}});
+}
+
+QString LinkEngine::timeStamp() const
+{
+    return m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
 void LinkEngine::closeSocket()
@@ -271,8 +282,7 @@ void LinkEngine::onHealthCheckTimeout()
 void LinkEngine::resetLinkAfterMisses()
 {
     m_timers.stop(Timer::StatusMonitor);
-    tell(QStringLiteral("PBX does not respond to Health Checks."), Operator::Icon::Critical,
-         QStringLiteral("Health Check Timout"));
+    tell(faultBox(PeerFault::HealthChecksUnanswered));
     then([this] {
         m_missedHealthChecks = 0;
         writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
@@ -384,10 +394,7 @@ void LinkEngine::onSocketError(int number, const QString& description)
 {
     then([this, number, description] {
         shutDownLink();
-        tell(QLatin1Char('\'') + description + QStringLiteral("'\r\n@(") +
-                 m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
-                 QStringLiteral(") :Number = ") + QString::number(number),
-             Operator::Icon::Critical, QStringLiteral("IP-Error!"));
+        tell(faultBox(PeerFault::SocketError, {description, timeStamp(), QString::number(number)}));
     });
 }
 

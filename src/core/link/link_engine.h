@@ -214,7 +214,9 @@ private:
     void closeSocket();
     SocketState socketState() const;
     void setPanelText(LinkOutput::PanelId panel, const QString& text);
-    void tell(const QString& text, Operator::Icon icon, const QString& title = {});
+    void tell(const Operator::Message& message);
+    void tell(const QString& text, Operator::Icon icon);
+    QString timeStamp() const;
     // Runs `work` at once, or after the boxes open now have been closed.
     void then(std::function<void()> work) { m_hold.then(std::move(work)); }
     Parity parity() const;

@@ -7,6 +7,7 @@
 #include "link/frame_builder.h"
 #include "link/link_engine.h"
 #include "link/link_transport.h"
+#include "link/peer_faults.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 
@@ -74,8 +75,7 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 void LinkEngine::onLampControlTimeout()
 {
     m_timers.stop(Timer::T3);
-    tell(QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical,
-         QStringLiteral("Error"));
+    tell(faultBox(PeerFault::LampControlUnanswered));
     then([this] {
         m_timers.stop(Timer::StatusMonitor);
         lampAnswerCame(std::nullopt);
