@@ -61,7 +61,7 @@ private Q_SLOTS:
     void recordFromThePbxIsDecodedIntoTheBreakdownWindow();
     void serialRecordsAcrossReadsAreShownOnce();
     void serialRecordsFromTheSimulator();
-    void hungUpFarEndClosesThePortQuietly();
+    void hungUpFarEndClosesThePortQuietly(); // and the next connect opens it again
 };
 
 void TestLinkWithPbxSim::wholeLinkLife()
@@ -391,6 +391,16 @@ void TestLinkWithPbxSim::hungUpFarEndClosesThePortQuietly()
                  shown.contains(": Serial device " + t.app->serial().systemLocation().toLocal8Bit() +
                                 " went away: "),
              shown.constData());
+
+    // The next connect command opens the line again, and records flow as before.
+    const QString again = sim.openPty();
+    QVERIFY(!again.isEmpty());
+    t.app->serial().setPortName(again);
+    t.action("mnuOpen")->trigger();
+    QVERIFY(t.app->serial().isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.isLineReady(), kWait);
+    sim.serial().sendRecord("\x02J 1\x03");
+    QTRY_COMPARE_WITH_TIMEOUT(t.window->terminal()->content().count(" ->:"), 1, kWait);
 }
 
 QTEST_MAIN(TestLinkWithPbxSim)

@@ -1,0 +1,158 @@
+// The tool's link against every fault the PBX simulator offers, one row per fault, each on a
+// fresh pair and a simulated clock: after the fault the link comes back (by itself or by the next
+// connect command), every record that came whole is shown and answered once, and records flow
+// again.
+#include "link_pair.h"
+
+#include "lamp/lamp_function.h"
+#include "pbxsim/record_catalogue.h"
+
+#include <QTest>
+
+#include <functional>
+
+using namespace zkn;
+using zkn::pbxsim::FrameFault;
+using zkn::test::LinkPair;
+
+namespace {
+
+using Arm = std::function<void(LinkPair&)>;
+
+const QList<QByteArray>& texts()
+{
+    static const QList<QByteArray> catalogue = pbxsim::catalogueTexts(std::nullopt);
+    return catalogue;
+}
+
+void sendRecords(LinkPair& p, int count)
+{
+    for (int i = 0; i < count; ++i)
+        p.pbx.sendRecord(texts()[(p.stats.recordsSent + i) % texts().size()]);
+}
+
+Arm recordFault(FrameFault fault, int records)
+{
+    return [fault, records](LinkPair& p) {
+        p.pbx.addFaultToNextFrame(fault);
+        sendRecords(p, records);
+    };
+}
+
+// Every record line of the terminal is one of the texts the PBX sent, whole.
+qsizetype recordsShown(const QByteArray& terminal)
+{
+    qsizetype shown = 0;
+    for (const QByteArray& line : terminal.split('\n')) {
+        const qsizetype stx = line.indexOf('\x02');
+        if (!line.startsWith(" ->:") || stx < 0)
+            continue;
+        QByteArray text = line.mid(stx).chopped(1); // without the CR
+        text.replace('.', ' ');
+        if (!texts().contains(text))
+            return -1;
+        ++shown;
+    }
+    return shown;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Arm)
+
+class TestLinkFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void linkOutlivesTheFault_data();
+    void linkOutlivesTheFault();
+};
+
+void TestLinkFaults::linkOutlivesTheFault_data()
+{
+    QTest::addColumn<Arm>("arm");
+    QTest::addColumn<QString>("interval"); // of the health checks
+    QTest::addColumn<int>("links");        // after a minute, by the tool alone
+    QTest::addColumn<bool>("ends");        // the link is down until the next connect command
+    QTest::addColumn<QByteArray>("line");  // the terminal shows it (empty: nothing in particular)
+    QTest::addColumn<QStringList>("boxes");
+    const QStringList none;
+    using Type = FrameFault::Type;
+
+    QTest::newRow("record split") << recordFault({Type::Split, 150}, 2) << "5" << 1 << false << QByteArray()
+                                  << none;
+    QTest::newRow("three records in one write")
+        << recordFault({Type::Coalesce, 3}, 3) << "5" << 1 << false << QByteArray() << none;
+    QTest::newRow("junk before a record")
+        << recordFault({Type::Junk, 0}, 2) << "5" << 1 << false << QByteArray() << none;
+    QTest::newRow("record late") << recordFault({Type::Late, 300}, 2) << "5" << 1 << false << QByteArray()
+                                 << none;
+    QTest::newRow("wrong check byte: answered as a parity error")
+        << recordFault({Type::CorruptCheckByte, 0}, 1) << "5" << 1 << false << QByteArray() << none;
+    QTest::newRow("record under a wrong number: answered under it")
+        << recordFault({Type::WrongSequence, 0}, 1) << "5" << 1 << false << QByteArray() << none;
+    QTest::newRow("reset by the PBX: back after 2 s")
+        << Arm([](LinkPair& p) { p.pbx.resetAfterFrames(0); }) << "5" << 2 << false
+        << QByteArray("WARNING!:  ** LINK WAS RESET BY PBX **") << none;
+    QTest::newRow("record cut by a reset: never shown")
+        << recordFault({Type::CutByReset, 0}, 1) << "5" << 2 << false
+        << QByteArray("** LINK WAS RESET BY PBX **") << none;
+    QTest::newRow("release asked by the PBX")
+        << Arm([](LinkPair& p) { p.pbx.releaseAfterFrames(0); }) << "5" << 1 << true
+        << QByteArray("PBX Response: Link Release Request...") << none;
+    QTest::newRow("release request behind a record: the record first")
+        << recordFault({Type::ReleaseBehind, 0}, 1) << "5" << 1 << true << QByteArray("LINK RELEASED...")
+        << none;
+    QTest::newRow("seven health checks unanswered: reset, back by itself")
+        << Arm([](LinkPair& p) { p.pbx.muteHealthChecks(0, 7); }) << "0" << 2 << false
+        << QByteArray("WARNING!:  ** RESETTING LINK **")
+        << QStringList{"PBX does not respond to Health Checks."};
+    // Armed for the lamp frame's answer: the box after 10 s, and the answer is still the lamp's.
+    QTest::newRow("lamp answer 11 s late") << Arm([](LinkPair& p) {
+        p.debug.setDetail(true);
+        p.pbx.addFaultToNextFrame({Type::Late, 11000});
+        p.command([](link::LinkEngine& e) {
+            e.beginLampMessage();
+            e.LampControl(1000, lamp::LampFunction::VmmOn);
+        });
+    }) << "60" << 1 << false << QByteArray("(1) Lamp Control Message Rcv'd: OK")
+                                           << QStringList{"PBX did not respond to Lamp Control."};
+}
+
+void TestLinkFaults::linkOutlivesTheFault()
+{
+    QFETCH(Arm, arm);
+    QFETCH(QString, interval);
+    QFETCH(int, links);
+    LinkPair p(interval);
+    p.connect();
+    p.run(100);
+    QVERIFY(p.linkUp());
+
+    arm(p);
+    p.run(60000);
+    QCOMPARE(p.linksUp(), links);
+    QFETCH(QByteArray, line);
+    QVERIFY2(p.host.terminal.contains(line), p.host.terminal.right(1500).constData());
+    QFETCH(bool, ends);
+    QCOMPARE(p.linkUp(), !ends);
+    QStringList boxes;
+    for (const Operator::Message& box : std::as_const(p.op.messages))
+        boxes.append(box.text);
+    QTEST(boxes, "boxes");
+    if (ends) {
+        p.connect();
+        p.run(1000);
+        QVERIFY(p.linkUp());
+    }
+
+    sendRecords(p, 2);
+    p.run(5000);
+    QVERIFY(p.recordsAllAnswered());
+    QCOMPARE(p.stats.answerWrongDevice, 0);
+    QCOMPARE(recordsShown(p.host.terminal), qsizetype(p.stats.recordsSent - p.stats.recordTimeouts));
+}
+
+QTEST_APPLESS_MAIN(TestLinkFaults)
+#include "tst_link_faults.moc"

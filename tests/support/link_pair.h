@@ -1,0 +1,134 @@
+#pragma once
+
+// The tool's link engine and the simulator's PBX side of the link on one simulated clock, in one
+// process: a frame handed over reaches the PBX at once, what the PBX sends arrives when it is due,
+// and the connection opens, closes and resets as a socket would tell it. A LAN link of device "1"
+// under odd parity, health checks every 5 s; boxes are answered by the scripted operator.
+#include "fake_link_host.h"
+#include "scripted_operator.h"
+
+#include "link/link_engine.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "model/expansion_option.h"
+#include "model/load_test_options.h"
+#include "pbxsim/lamp_board.h"
+#include "pbxsim/pbx_link.h"
+#include "pbxsim/sim_stats.h"
+
+#include <algorithm>
+
+namespace zkn::test {
+
+struct LinkPair
+{
+    FakeLinkHost host;
+    FakeClock clock;
+    ScriptedOperator op;
+    ConnectionOptions connection;
+    DebugOptions debug;
+    ExpansionOption expansion;
+    LoadTestOptions loadTest;
+    link::LinkEngine engine{host, clock, connection, debug, expansion, loadTest};
+    pbxsim::SimStats stats;
+    pbxsim::LampBoard lamps;
+    pbxsim::PbxLink pbx{stats, lamps};
+
+    explicit LinkPair(const QString& healthCheckInterval = QStringLiteral("5"))
+    {
+        connection.setConnectionType(ConnectionType::Lan);
+        connection.setDeviceNumber(QStringLiteral("1"));
+        connection.setRemoteHost(QStringLiteral("10.1.2.3"));
+        debug.setHealthCheckIntervalText(healthCheckInterval);
+        host.frameLeaves = [this](const QByteArray& frame) {
+            if (pbx.isOpen())
+                pbx.receive(frame, clock.nowMs());
+            engine.onFrameSent(frame);
+        };
+    }
+
+    // Gives the engine a command, then lets everything happen that is due now.
+    template <typename F> void command(F&& f)
+    {
+        f(engine);
+        settle();
+    }
+    void connect()
+    {
+        command([](link::LinkEngine& e) { e.connectCommand(); });
+    }
+
+    // Runs the clock on by `ms`, stopping at every deadline of either side on the way.
+    void run(qint64 ms)
+    {
+        const qint64 end = clock.nowMs() + ms;
+        for (;;) {
+            settle();
+            std::optional<qint64> next = engine.timers().nextDeadline();
+            if (const std::optional<qint64> due = pbx.nextDue(); due && (!next || *due < *next))
+                next = due;
+            if (!next || *next > end)
+                break;
+            clock.advance(std::max<qint64>(0, *next - clock.nowMs()));
+            engine.advanceTo(clock.nowMs());
+        }
+        clock.advance(end - clock.nowMs());
+    }
+
+    bool linkUp() const { return pbx.isLinkUp() && host.connectChecked; }
+    qsizetype linksUp() const { return host.terminal.count("Connect Message Rcv'd: OK"); }
+    bool recordsAllAnswered() const
+    {
+        return stats.recordsAnswered + stats.recordTimeouts == stats.recordsSent;
+    }
+
+private:
+    // Until neither side has anything more to do at this moment.
+    void settle()
+    {
+        for (bool moved = true; moved;) {
+            host.drain(engine, op);
+            moved = false;
+            if (host.closes != m_closesSeen) {
+                m_closesSeen = host.closes;
+                if (pbx.isOpen())
+                    pbx.connectionClosed();
+                moved = true;
+            }
+            if (host.connects.size() != m_connectsSeen) {
+                m_connectsSeen = host.connects.size();
+                host.state = link::SocketState::Connected;
+                pbx.connectionOpened();
+                engine.onSocketConnected();
+                moved = true;
+            }
+            for (const pbxsim::LinkAction& action : pbx.takeDue(clock.nowMs())) {
+                moved = true;
+                deliver(action);
+            }
+        }
+    }
+    void deliver(const pbxsim::LinkAction& action)
+    {
+        switch (action.type) {
+        case pbxsim::LinkAction::Type::Write:
+            engine.onSocketData(action.bytes);
+            break;
+        case pbxsim::LinkAction::Type::Close:
+            pbx.connectionClosed();
+            host.state = link::SocketState::Closing;
+            engine.onSocketClosed();
+            break;
+        case pbxsim::LinkAction::Type::Reset:
+            pbx.connectionClosed();
+            host.state = link::SocketState::Error;
+            engine.onSocketReset();
+            break;
+        }
+    }
+
+    int m_closesSeen = 0;
+    qsizetype m_connectsSeen = 0;
+};
+
+} // namespace zkn::test
