@@ -12,12 +12,6 @@
 
 namespace zkn {
 
-namespace {
-
-constexpr int kLoadTestPauseMs = 3000;
-
-} // namespace
-
 bool asksForTextOnly(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
@@ -74,15 +68,15 @@ void sayNotStarted(frmTerminal& window)
 // The test starts a few seconds after the link first stands, so its own messages are seen first.
 // A link that goes down before (refused, not reached, the port not opened) starts nothing, and
 // the terminal says so.
-void startLoadTestOnceTheLinkIsUp(frmTerminal& window)
+void startLoadTestOnceTheLinkIsUp(frmTerminal& window, int pauseMs)
 {
     using Command = frmTerminal::Command;
     QAction* link = window.action(Command::Connect);
     // Whichever comes first decides; the watch then ends with its connections.
     auto* watch = new QObject(&window);
-    QObject::connect(&window, &frmTerminal::linkEstablished, watch, [&window, link, watch] {
+    QObject::connect(&window, &frmTerminal::linkEstablished, watch, [&window, link, watch, pauseMs] {
         delete watch;
-        QTimer::singleShot(kLoadTestPauseMs, &window, [&window, link] {
+        QTimer::singleShot(pauseMs, &window, [&window, link] {
             QAction* start = window.action(Command::StartTestButton);
             if (!link->isChecked())
                 sayNotStarted(window);
@@ -104,7 +98,7 @@ void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window)
     if (options.breakdown)
         window.action(Command::Format)->setChecked(true);
     if (options.loadTest)
-        startLoadTestOnceTheLinkIsUp(window);
+        startLoadTestOnceTheLinkIsUp(window, options.loadTestPauseMs);
     if (options.connect && !window.action(Command::Connect)->isChecked())
         window.action(Command::Connect)->trigger();
 }

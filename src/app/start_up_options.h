@@ -15,6 +15,8 @@ struct StartUpOptions
     bool connect = false;
     bool breakdown = false;
     bool loadTest = false;
+    // From the link first standing to the load test's start.
+    int loadTestPauseMs = 3000;
 };
 
 // Whether the command line asks only for the help or the version: those need no window system,

@@ -21,6 +21,9 @@ using zkn::test::LanRig;
 
 namespace {
 
+// The pause before a command-line load test, short for the tests; the tool waits 3 s.
+constexpr int kPauseMs = 150;
+
 // The lamp messages the simulator received, as "1000+" (VMM on) and "1000-" (off).
 QStringList lampVisits(const QList<FrameInfo>& in)
 {
@@ -171,7 +174,9 @@ void TestLoadTestWithPbxSim::startUpOptionsConnectShowAndTest()
     rig.options().setRange(1000, 1001);
     const auto options = readCommandLine({"zkn-tool", "--connect", "--breakdown", "--load-test"});
     QVERIFY(std::holds_alternative<StartUpOptions>(options));
-    applyStartUpOptions(std::get<StartUpOptions>(options), *rig.tool.window);
+    StartUpOptions quick = std::get<StartUpOptions>(options);
+    quick.loadTestPauseMs = kPauseMs;
+    applyStartUpOptions(quick, *rig.tool.window);
     QVERIFY(rig.tool.window->breakDownWindow()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(rig.sim.link().isLinkUp(), kWait);
     QVERIFY(!rig.tool.app->engine().loadTestRunning()); // the link's own messages come first
@@ -185,7 +190,7 @@ void TestLoadTestWithPbxSim::startUpOptionsConnectShowAndTest()
 void TestLoadTestWithPbxSim::commandLineTestWaitsForTheLink_data()
 {
     QTest::addColumn<int>("refusal"); // 0: accepted
-    QTest::newRow("connect request answered after 3.5 s") << 0;
+    QTest::newRow("connect request answered after the pause") << 0;
     QTest::newRow("device refused") << 2;
 }
 
@@ -198,7 +203,7 @@ void TestLoadTestWithPbxSim::commandLineTestWaitsForTheLink()
     QVERIFY(rig.start(QStringLiteral("60")));
     rig.options().setRange(1000, 1001);
     rig.sim.link().setRefusal(refusal);
-    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Late, 3500});
+    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Late, 3 * kPauseMs});
     QStringList order; // "answer" for the connect response, "lamp" for a lamp message
     QObject::connect(&rig.sim, &pbxsim::PbxSimulator::frameOut, [&order](const FrameInfo& f) {
         if (f.kind == '3' && !order.contains(QStringLiteral("answer")))
@@ -208,8 +213,10 @@ void TestLoadTestWithPbxSim::commandLineTestWaitsForTheLink()
         if (f.kind == '1')
             order.append(QStringLiteral("lamp"));
     });
-    applyStartUpOptions(std::get<StartUpOptions>(readCommandLine({"zkn-tool", "--connect", "--load-test"})),
-                        *rig.tool.window);
+    StartUpOptions options =
+        std::get<StartUpOptions>(readCommandLine({"zkn-tool", "--connect", "--load-test"}));
+    options.loadTestPauseMs = kPauseMs;
+    applyStartUpOptions(options, *rig.tool.window);
     if (refusal == 0) {
         QTRY_VERIFY_WITH_TIMEOUT(order.contains(QStringLiteral("lamp")), 2 * kWait);
         QCOMPARE(order.first(), QStringLiteral("answer"));

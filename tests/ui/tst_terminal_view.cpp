@@ -74,9 +74,9 @@ void TestTerminalView::randomPiecesShowLikeTheirContent_data()
     QTest::addColumn<int>("rounds");
     QTest::addColumn<int>("bytesPerRound");
     QTest::addColumn<int>("maxPiece");
-    QTest::newRow("many short sessions, small pieces") << 1u << 200 << 300 << 6;
-    QTest::newRow("many short sessions, larger pieces") << 2u << 120 << 600 << 24;
-    QTest::newRow("long sessions past the cut") << 3u << 2 << 40000 << 64;
+    QTest::newRow("many short sessions, small pieces") << 1u << 60 << 300 << 6;
+    QTest::newRow("many short sessions, larger pieces") << 2u << 40 << 600 << 24;
+    QTest::newRow("a long session past the cut") << 3u << 1 << 40000 << 64;
 }
 
 void TestTerminalView::randomPiecesShowLikeTheirContent()
