@@ -489,6 +489,10 @@ void TestLinkEngine::lampControlAnswerIsMatched()
     QVERIFY(!l.engine->timers().isActive(Timer::T3));
     QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: (1) Lamp Control Message Rcv'd: OK\r\n\r\n"));
     QVERIFY(l.op.messages.isEmpty());
+    // It was answered: the same answer again answers nothing.
+    l.engine->onSocketData(answer);
+    QCOMPARE(l.op.messages.size(), 1);
+    QVERIFY(l.op.messages[0].text.startsWith(QStringLiteral("Improper sequence received!")));
 }
 
 void TestLinkEngine::lampControlTimeoutShowsOneBox_data()

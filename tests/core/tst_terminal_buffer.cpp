@@ -25,6 +25,8 @@ private Q_SLOTS:
     void lines();
     void visibleShapes_data();
     void visibleShapes();
+    void bytesShownAt_data();
+    void bytesShownAt();
     void settingsPanel_data();
     void settingsPanel();
     void recordTimeHasSeconds_data();
@@ -170,6 +172,29 @@ void TestTerminalBuffer::visibleShapes()
 {
     QFETCH(QByteArray, bytes);
     QTEST(visibleText(bytes), "shown");
+}
+
+// A selection of shown characters is found in the bytes, where CR LF is one line break.
+void TestTerminalBuffer::bytesShownAt_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("the whole, to its end")
+        << QByteArray("\x02J.1\x03") << 0 << 5 << QByteArray("\x02J.1\x03");
+    QTest::newRow("inside") << QByteArray("ABC") << 1 << 2 << QByteArray("B");
+    QTest::newRow("after a CR LF") << QByteArray("A\r\nBC") << 2 << 3 << QByteArray("B");
+    QTest::newRow("from the CR LF, to the end") << QByteArray("A\r\nBC") << 1 << 4 << QByteArray("\nBC");
+    QTest::newRow("past the end") << QByteArray("ABC") << 4 << 6 << QByteArray();
+}
+
+void TestTerminalBuffer::bytesShownAt()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QTEST(zkn::display::bytesShownAt(content, from, to), "bytes");
 }
 
 void TestTerminalBuffer::settingsPanel_data()

@@ -225,6 +225,11 @@ void TestSerialLine::receiveOffHoldsBytesBack()
     QCOMPARE(m_line->readAll(), QByteArray("\x02"
                                            "abc"));
     QCOMPARE(m_line->bytesWaiting(), 0);
+    // Turned on again with nothing waiting: nothing to tell.
+    m_line->setReceiveEnabled(false);
+    m_line->setReceiveEnabled(true);
+    QTest::qWait(50);
+    QCOMPARE(arrived.size(), 1);
 }
 
 void TestSerialLine::hangUpClosesOnceWithoutFlood()
