@@ -108,6 +108,21 @@ void TestLinkFaults::linkOutlivesTheFault_data()
         << Arm([](LinkPair& p) { p.pbx.muteHealthChecks(0, 7); }) << "0" << 2 << false
         << QByteArray("WARNING!:  ** RESETTING LINK **")
         << QStringList{"PBX does not respond to Health Checks."};
+    // The device refused at the next connect: the tool drops the connection and does not retry.
+    const auto refusal = [](int code) {
+        return Arm([code](LinkPair& p) {
+            p.connect(); // release
+            p.run(1000);
+            p.pbx.setRefusal(code);
+            p.connect();
+        });
+    };
+    QTest::newRow("device not defined")
+        << refusal(2) << "5" << 1 << true << QByteArray("Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **")
+        << none;
+    QTest::newRow("device in use") << refusal(4) << "5" << 1 << true
+                                   << QByteArray("Connect Message Rcv'd: ** DEVICE ALREADY IN USE **")
+                                   << none;
     // Armed for the lamp frame's answer: the box after 10 s, and the answer is still the lamp's.
     QTest::newRow("lamp answer 11 s late") << Arm([](LinkPair& p) {
         p.debug.setDetail(true);
@@ -142,6 +157,7 @@ void TestLinkFaults::linkOutlivesTheFault()
         boxes.append(box.text);
     QTEST(boxes, "boxes");
     if (ends) {
+        p.pbx.setRefusal(0);
         p.connect();
         p.run(1000);
         QVERIFY(p.linkUp());

@@ -52,15 +52,11 @@ private Q_SLOTS:
     void connectFailingAtOnceIsShownWithoutAConnectLine();
     void answerHandedOverBeforeTheLinkEndsStillLeaves_data();
     void answerHandedOverBeforeTheLinkEndsStillLeaves();
-    void splitAndCoalescedRecordsAreEachAnsweredOnce();
     void recordArrivingWhileABoxIsOpenIsHandledWhenItCloses();
-    void refusalCodeEndsTheLink();
     void exitWithTheLinkUpReleasesItFirst();
-    void exitWaitsForThePbxToCloseTheConnection();
     void lanDebugWindowTracesFramesBothWays();
     void recordFromThePbxIsDecodedIntoTheBreakdownWindow();
     void serialRecordsAcrossReadsAreShownOnce();
-    void serialRecordsFromTheSimulator();
     void hungUpFarEndClosesThePortQuietly(); // and the next connect opens it again
 };
 
@@ -200,27 +196,6 @@ void TestLinkWithPbxSim::answerHandedOverBeforeTheLinkEndsStillLeaves()
     QVERIFY(t.window->terminal()->content().endsWith("LINK RELEASED...\r\n"));
 }
 
-void TestLinkWithPbxSim::splitAndCoalescedRecordsAreEachAnsweredOnce()
-{
-    LanRig rig;
-    QVERIFY(rig.start(QStringLiteral("30")));
-    QVERIFY(rig.connectAndWaitForLink());
-    const QList<QByteArray> texts = pbxsim::catalogueTexts(std::nullopt);
-    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Split, 120});
-    rig.sim.link().sendRecord(texts[0]);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.framesIn('4').size(), 1, kWait);
-    rig.sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Coalesce, 3});
-    rig.sim.link().sendRecord(texts[1]);
-    rig.sim.link().sendRecord(texts[2]);
-    rig.sim.link().sendRecord(texts[3]);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.sim.stats().recordsAnswered, 4, kWait);
-    QTest::qWait(300);
-    QCOMPARE(rig.framesIn('4').size(), 4);
-    QCOMPARE(rig.sim.stats().answerUnmatched, 0);
-    QCOMPARE(rig.sim.stats().answerCodes.value(QStringLiteral("0")), 4);
-    QVERIFY(rig.tool.op.messages.isEmpty());
-}
-
 // A box inside the receive path runs the event loop, and the socket does not report data that
 // arrives meanwhile again: the record is still shown and answered as soon as the box closes,
 // though nothing else comes from the PBX after it.
@@ -246,17 +221,6 @@ void TestLinkWithPbxSim::recordArrivingWhileABoxIsOpenIsHandledWhenItCloses()
     QCOMPARE(rig.tool.op.messages.size(), 1);
 }
 
-void TestLinkWithPbxSim::refusalCodeEndsTheLink()
-{
-    LanRig rig;
-    QVERIFY(rig.start());
-    rig.sim.link().setRefusal(4);
-    rig.tool.action("mnuOpen")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(rig.terminal().contains("LINK RELEASED..."), kWait);
-    QVERIFY(rig.terminal().contains(") Connect Message Rcv'd: ** DEVICE ALREADY IN USE **\r\n\r\n-X-:"));
-    QVERIFY(!rig.tool.app->engine().timers().isActive(link::Timer::Reconnect)); // no retry after a refusal
-}
-
 void TestLinkWithPbxSim::exitWithTheLinkUpReleasesItFirst()
 {
     LanRig rig;
@@ -270,32 +234,6 @@ void TestLinkWithPbxSim::exitWithTheLinkUpReleasesItFirst()
     QVERIFY(shown.indexOf("LINK RELEASE REQUEST...") < shown.indexOf("LINK RELEASE Message Rcv'd: OK"));
     QVERIFY(shown.indexOf("LINK RELEASE Message Rcv'd: OK") < shown.indexOf("-X-:"));
     QCOMPARE(rig.tool.app->socket().state(), link::SocketState::Closed);
-}
-
-// The exit waits, within its limit, for the PBX to close the connection; the limit itself is the
-// engine's and is tested on its clock.
-void TestLinkWithPbxSim::exitWaitsForThePbxToCloseTheConnection()
-{
-    ToolFixture t;
-    QVERIFY(t.start());
-    QTcpServer pbx; // accepts the connection, answers nothing, and closes when the test says
-    QVERIFY(pbx.listen(QHostAddress::LocalHost, 0));
-    t.app->connection().setConnectionType(ConnectionType::Lan);
-    t.app->connection().setRemoteHost(QStringLiteral("127.0.0.1"));
-    t.app->socket().setRemotePort(pbx.serverPort());
-    t.action("mnuOpen")->trigger();
-    QVERIFY(pbx.waitForNewConnection(kWait));
-    std::unique_ptr<QTcpSocket> link(pbx.nextPendingConnection());
-    QTRY_COMPARE_WITH_TIMEOUT(t.app->socket().state(), link::SocketState::Connected, kWait);
-    t.op.answers = {Operator::Answer::Yes};
-    t.window->close();
-    QTRY_VERIFY_WITH_TIMEOUT(t.window->terminal()->content().contains("LINK RELEASE REQUEST..."), kWait);
-    QVERIFY(t.app->engine().timers().isActive(link::Timer::ExitCloseLimit));
-    QVERIFY(t.window->isVisible()); // still waiting for the PBX
-    link->close();
-    QTRY_VERIFY_WITH_TIMEOUT(!t.window->isVisible(), kWait);
-    QVERIFY(t.window->terminal()->content().endsWith("LINK RELEASED...\r\n"));
-    QCOMPARE(t.app->socket().state(), link::SocketState::Closed);
 }
 
 void TestLinkWithPbxSim::lanDebugWindowTracesFramesBothWays()
@@ -353,20 +291,6 @@ void TestLinkWithPbxSim::serialRecordsAcrossReadsAreShownOnce()
     t.action("mnuOpen")->trigger();
     QVERIFY(!t.app->serial().isOpen());
     QCOMPARE(t.find<QLabel>("Settings")->text(), QStringLiteral("Settings: "));
-}
-
-void TestLinkWithPbxSim::serialRecordsFromTheSimulator()
-{
-    ToolFixture t;
-    PbxSimulator sim;
-    QVERIFY(connectOverPty(t, sim));
-    const QList<QByteArray> texts = pbxsim::catalogueTexts(std::nullopt);
-    for (int i = 0; i < 3; ++i)
-        sim.serial().sendRecord(texts[i]);
-    QTRY_COMPARE_WITH_TIMEOUT(t.window->terminal()->content().count(" ->:"), 3, kWait);
-    QByteArray shown = texts[2];
-    shown.replace(' ', '.');
-    QVERIFY(t.window->terminal()->content().contains(": " + shown + "\r\n"));
 }
 
 void TestLinkWithPbxSim::hungUpFarEndClosesThePortQuietly()

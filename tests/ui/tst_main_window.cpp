@@ -73,17 +73,12 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void emptyStoreStartsWithEveryDefault();
     void fileDialogsStartInTheLastFolderChosen();
-    void initialCommandStates_data();
-    void initialCommandStates();
     void okOfTheConfigurationEnablesStartOnlyWithoutATest_data();
     void okOfTheConfigurationEnablesStartOnlyWithoutATest();
     void storedValuesAreApplied_data();
     void storedValuesAreApplied();
     void refusedStoredPortSettingsAreReportedAndTheToolStillComesUp();
     void splashIsPaintedBeforeAStartUpBox();
-    void menuBarAccessKeysOpenTheirEntryAtTheFirstPress_data();
-    void menuBarAccessKeysOpenTheirEntryAtTheFirstPress();
-    void accessKeysAreUnique();
     void switchingTheMethodSwapsTheDebugItemsBeforeOk();
     void fontStepSetsTheSizeAndIsStored();
     void logOpenReplaceAppendAndClose();
@@ -121,46 +116,6 @@ void TestMainWindow::emptyStoreStartsWithEveryDefault()
     QCOMPARE(t.window->windowTitle(), QStringLiteral("ZKN-Control Tool"));
     QVERIFY(!t.find<Indicator>("connection")->isOn());
     QVERIFY(t.op.messages.isEmpty());
-}
-
-void TestMainWindow::initialCommandStates_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("checked");
-    const auto row = [](const char* name, bool enabled, bool checked = false) {
-        QTest::newRow(name) << QString::fromLatin1(name) << enabled << checked;
-    };
-    row("mnuOpenLog", true);
-    row("mnuCloseLog", false);
-    row("mnuSendText", false);
-    row("mnuFileExit", true);
-    row("mnuOpen", true);
-    row("mnuProperties", true);
-    row("mnuConfig", true);
-    row("mnuStart", false);
-    row("mnuStop", false);
-    row("mnuCMWL", true);
-    row("mnuDisplayProperties", false); // the method is "Serial"
-    row("mnuDebugSerial", true);
-    row("mnuFormat", true);
-    row("mnuAbout", true);
-    row("OpenLogFile", true);
-    row("CloseLogFile", false);
-    row("TransmitTextFile", false);
-    row("StartLoadTest", true); // a test over the stored range may start before any configuration
-    row("StopTest", false);
-}
-
-void TestMainWindow::initialCommandStates()
-{
-    QFETCH(QString, name);
-    ToolFixture t;
-    QVERIFY(t.start());
-    QAction* a = t.window->findChild<QAction*>(name);
-    QVERIFY2(a, qPrintable(name));
-    QTEST(a->isEnabled(), "enabled");
-    QTEST(a->isChecked(), "checked");
 }
 
 void TestMainWindow::okOfTheConfigurationEnablesStartOnlyWithoutATest_data()
@@ -270,70 +225,6 @@ void TestMainWindow::splashIsPaintedBeforeAStartUpBox()
     QCOMPARE(t.op.messages.size(), 1);
     QVERIFY2(watch.boxesAtFirstPaint, "the splash was never painted");
     QCOMPARE(*watch.boxesAtFirstPaint, 0);
-}
-
-void TestMainWindow::menuBarAccessKeysOpenTheirEntryAtTheFirstPress_data()
-{
-    QTest::addColumn<Qt::Key>("key");
-    QTest::addColumn<QString>("entry");
-    QTest::newRow("Alt+F") << Qt::Key_F << "mnuFile";
-    QTest::newRow("Alt+C") << Qt::Key_C << "mnuConnection";
-    QTest::newRow("Alt+L") << Qt::Key_L << "mnuLoadTest";
-    QTest::newRow("Alt+P") << Qt::Key_P << "mnuCMWL";
-    QTest::newRow("Alt+O") << Qt::Key_O << "mnuDisplay";
-    QTest::newRow("Alt+H") << Qt::Key_H << "mnuHelp";
-}
-
-void TestMainWindow::menuBarAccessKeysOpenTheirEntryAtTheFirstPress()
-{
-    QFETCH(Qt::Key, key);
-    QFETCH(QString, entry);
-    ToolFixture t;
-    QVERIFY(t.start());
-    QVERIFY(QTest::qWaitForWindowActive(t.window.get()));
-    auto* menu = t.window->menuBar()->findChild<QMenu*>(entry);
-    QAction* command = menu ? nullptr : t.action(qPrintable(entry));
-    QVERIFY(menu || command);
-    const QSignalSpy triggered(command ? command : menu->menuAction(), &QAction::triggered);
-
-    // Twice in a row: an access key shared with another widget would take turns between the two.
-    for (int press = 1; press <= 2; ++press) {
-        QTest::keyClick(t.window.get(), key, Qt::AltModifier);
-        if (menu) {
-            QVERIFY2(menu->isVisible(), qPrintable(QStringLiteral("press %1").arg(press)));
-            QTest::keyClick(menu, Qt::Key_Escape);
-            QVERIFY(!menu->isVisible());
-        } else {
-            QCOMPARE(triggered.size(), press);
-            QTest::keyClick(t.window->menuBar(), Qt::Key_Escape);
-        }
-    }
-}
-
-void TestMainWindow::accessKeysAreUnique()
-{
-    ToolFixture t;
-    QVERIFY(t.start());
-    QHash<QKeySequence, QString> ownerOfKey;
-    const auto claim = [&](const QString& text) {
-        const QKeySequence key = QKeySequence::mnemonic(text);
-        if (key.isEmpty())
-            return;
-        const QString before = ownerOfKey.value(key);
-        QVERIFY2(before.isEmpty(), qPrintable(before + QStringLiteral(" and ") + text));
-        ownerOfKey.insert(key, text);
-    };
-    for (const QAction* entry : t.window->menuBar()->actions())
-        claim(entry->text());
-    for (const QWidget* widget : t.window->findChildren<QWidget*>()) {
-        if (widget->window() != t.window.get())
-            continue;
-        if (const auto* label = qobject_cast<const QLabel*>(widget))
-            claim(label->text());
-        else if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
-            claim(button->text());
-    }
-    QVERIFY(ownerOfKey.size() >= 6);
 }
 
 void TestMainWindow::switchingTheMethodSwapsTheDebugItemsBeforeOk()
