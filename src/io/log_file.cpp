@@ -23,6 +23,7 @@ QString LogFile::open(const QString& path)
 void LogFile::close()
 {
     m_waiting.clear();
+    m_doneOfFirst = 0;
     if (!m_file.isOpen())
         return;
     m_file.close();
@@ -34,32 +35,34 @@ void LogFile::write(const QByteArray& text)
     if (!m_file.isOpen() || text.isEmpty())
         return;
     m_waiting.append(text);
-    // The question below runs the event loop; the terminal may write meanwhile.
-    if (m_writing)
-        return;
-    m_writing = true;
-    while (!m_waiting.isEmpty()) {
-        // A copy: the list grows, or empties on Cancel, while the operator is asked.
-        const QByteArray next = m_waiting.constFirst();
-        if (!writeAsking(next))
-            break;
-        m_waiting.removeFirst();
-    }
-    m_writing = false;
+    // While the operator is asked about a failed write, the terminal goes on: its text waits.
+    if (!m_asking)
+        writeWaiting();
 }
 
-bool LogFile::writeAsking(const QByteArray& text)
+void LogFile::writeWaiting()
 {
-    qsizetype done = 0;
-    while (!writeRest(text, done)) {
-        const Operator::Answer answer = m_operator.ask(
-            {m_file.errorString(), Operator::Icon::Critical, Operator::Buttons::RetryCancel, {}});
-        if (answer != Operator::Answer::Retry) {
-            close();
-            return false;
+    while (!m_waiting.isEmpty()) {
+        if (!writeRest(m_waiting.constFirst(), m_doneOfFirst)) {
+            askAfterFailedWrite();
+            return;
         }
+        m_waiting.removeFirst();
+        m_doneOfFirst = 0;
     }
-    return true;
+}
+
+void LogFile::askAfterFailedWrite()
+{
+    m_asking = true;
+    m_operator.show({m_file.errorString(), Operator::Icon::Critical, Operator::Buttons::RetryCancel, {}},
+                    [this](Operator::Answer answer) {
+                        m_asking = false;
+                        if (answer == Operator::Answer::Retry)
+                            writeWaiting();
+                        else
+                            close();
+                    });
 }
 
 bool LogFile::writeRest(const QByteArray& text, qsizetype& done)

@@ -36,15 +36,17 @@ Q_SIGNALS:
     void openChanged(bool open);
 
 private:
-    // Writes all of `text`, asking on failure; false when the operator cancelled and the log closed.
-    bool writeAsking(const QByteArray& text);
+    // Writes the texts waiting, in order, until one fails: then the operator is asked.
+    void writeWaiting();
+    void askAfterFailedWrite();
     // Writes what is left of `text` after `done` bytes; a retry goes on where a failure stopped.
     bool writeRest(const QByteArray& text, qsizetype& done);
 
     Operator& m_operator;
     QFile m_file;
     QList<QByteArray> m_waiting;
-    bool m_writing = false;
+    qsizetype m_doneOfFirst = 0; // bytes of the first text waiting already written
+    bool m_asking = false;
 };
 
 } // namespace zkn

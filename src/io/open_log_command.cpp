@@ -10,63 +10,78 @@ namespace zkn {
 
 namespace {
 
-enum class Existing
+struct LogChoice
 {
-    Append,
-    Replace,
-    ChooseAgain
+    LogFile& log;
+    Operator& op;
+    QString startFolder;
+    std::function<void(const std::optional<QString>&)> opened;
+
+    void chooseFile() const;
+    void openChosen(const QString& path) const;
+    void open(const QString& path) const;
 };
 
-Existing askAboutExisting(Operator& op, const QString& path)
-{
-    const Operator::Answer answer =
-        op.ask({QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"),
-                Operator::Icon::Question,
-                Operator::Buttons::YesNoCancel,
-                {}});
-    switch (answer) {
-    case Operator::Answer::Yes:
-        return Existing::Replace;
-    case Operator::Answer::No:
-        return Existing::Append;
-    default:
-        return Existing::ChooseAgain;
-    }
-}
-
-} // namespace
-
-std::optional<QString> openLogInteractively(LogFile& log, Operator& op, const QString& startFolder)
+void LogChoice::chooseFile() const
 {
     const Operator::FileChoice dialog{QStringLiteral("Open Communications Log File"),
                                       QStringLiteral("Log Files (*.TXT *.txt);;All Files (*)"), startFolder,
                                       false};
-    for (;;) {
-        const std::optional<QString> chosen = op.chooseFile(dialog);
+    op.chooseFile(dialog, [choice = *this](const std::optional<QString>& chosen) {
         if (!chosen)
-            return std::nullopt;
-        const QString path = QFileInfo(*chosen).absoluteFilePath();
+            choice.opened(std::nullopt);
+        else
+            choice.openChosen(QFileInfo(*chosen).absoluteFilePath());
+    });
+}
 
-        if (QFileInfo::exists(path)) {
-            const Existing choice = askAboutExisting(op, path);
-            if (choice == Existing::ChooseAgain)
-                continue;
-            if (choice == Existing::Replace) {
+// An existing file is replaced (Yes) or appended to (No); Cancel goes back to the file dialog.
+void LogChoice::openChosen(const QString& path) const
+{
+    if (!QFileInfo::exists(path)) {
+        open(path);
+        return;
+    }
+    op.show({QStringLiteral("Replace existing file - ") + path + QStringLiteral("?"),
+             Operator::Icon::Question,
+             Operator::Buttons::YesNoCancel,
+             {}},
+            [choice = *this, path](Operator::Answer answer) {
+                if (answer == Operator::Answer::No) {
+                    choice.open(path);
+                    return;
+                }
+                if (answer != Operator::Answer::Yes) {
+                    choice.chooseFile();
+                    return;
+                }
                 QFile old(path);
                 if (!old.remove()) {
-                    op.tell(old.errorString(), Operator::Icon::Exclamation);
-                    return std::nullopt;
+                    choice.op.tell(old.errorString(), Operator::Icon::Exclamation);
+                    choice.opened(std::nullopt);
+                    return;
                 }
-            }
-        }
+                choice.open(path);
+            });
+}
 
-        const QString error = log.open(path);
-        if (!error.isEmpty()) {
-            op.tell(error, Operator::Icon::Exclamation);
-            return std::nullopt;
-        }
-        return path;
+void LogChoice::open(const QString& path) const
+{
+    const QString error = log.open(path);
+    if (!error.isEmpty()) {
+        op.tell(error, Operator::Icon::Exclamation);
+        opened(std::nullopt);
+        return;
     }
+    opened(path);
+}
+
+} // namespace
+
+void openLogInteractively(LogFile& log, Operator& op, const QString& startFolder,
+                          std::function<void(const std::optional<QString>&)> opened)
+{
+    LogChoice{log, op, startFolder, std::move(opened)}.chooseFile();
 }
 
 } // namespace zkn

@@ -6,20 +6,25 @@
 
 namespace zkn {
 
-std::optional<QString> chooseTextFileToSend(Operator& op, const QString& startFolder)
+void chooseTextFileToSend(Operator& op, const QString& startFolder,
+                          std::function<void(const std::optional<QString>&)> chosen)
 {
     const Operator::FileChoice dialog{QStringLiteral("Send Text File"),
                                       QStringLiteral("Text Files (*.TXT *.txt);;All Files (*)"), startFolder,
                                       true};
-    for (;;) {
-        const std::optional<QString> chosen = op.chooseFile(dialog);
-        if (!chosen)
-            return std::nullopt;
-        const QFileInfo file(*chosen);
-        if (file.exists())
-            return file.absoluteFilePath();
+    op.chooseFile(dialog, [&op, startFolder, chosen = std::move(chosen)](const std::optional<QString>& path) {
+        if (!path) {
+            chosen(std::nullopt);
+            return;
+        }
+        const QFileInfo file(*path);
+        if (file.exists()) {
+            chosen(file.absoluteFilePath());
+            return;
+        }
         op.tell(file.absoluteFilePath() + QStringLiteral(" not found!"), Operator::Icon::Exclamation);
-    }
+        chooseTextFileToSend(op, startFolder, chosen);
+    });
 }
 
 } // namespace zkn

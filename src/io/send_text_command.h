@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace zkn {
@@ -9,8 +10,9 @@ namespace zkn {
 class Operator;
 
 // The file choice of the send-text-file command: the operator picks a file, starting in
-// `startFolder`; one that does not exist is told and the choice comes back. Returns the
+// `startFolder`; one that does not exist is told and the choice comes back. `chosen` gets the
 // absolute path of an existing file, or nothing when the operator cancelled.
-std::optional<QString> chooseTextFileToSend(Operator& op, const QString& startFolder);
+void chooseTextFileToSend(Operator& op, const QString& startFolder,
+                          std::function<void(const std::optional<QString>&)> chosen);
 
 } // namespace zkn

@@ -453,8 +453,10 @@ void frmTerminal::applyConnectionType(ConnectionType type)
 
 void frmTerminal::mnuOpenLog_Click()
 {
-    if (const std::optional<QString> path = openLogInteractively(m_log, m_operator, fileDialogFolder()))
-        m_lastFolder = QFileInfo(*path).absolutePath();
+    openLogInteractively(m_log, m_operator, fileDialogFolder(), [this](const std::optional<QString>& path) {
+        if (path)
+            m_lastFolder = QFileInfo(*path).absolutePath();
+    });
 }
 
 // The file dialogs start where the operator last chose a file, the home folder the first time.

@@ -184,6 +184,7 @@ private:
     void finishStartUp();
     void decodeIntoWindow(const QByteArray& record, bool messagesLater);
     void decodeDoubleClicked(const QByteArray& word);
+    void sendTextFile(const std::optional<QString>& path);
     void endTextTransmission(const QString& error);
     void refreshLoadTestFigures();
     QString fileDialogFolder() const;
@@ -235,6 +236,7 @@ private:
     QPointer<QWidget> m_wait;
     std::function<void()> m_ready;
     bool m_exitConfirmed = false;
+    bool m_askingToExit = false;
     bool m_mayClose = false;
 };
 

@@ -103,15 +103,19 @@ void frmTerminal::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
-    if (m_exitConfirmed)
+    // Asked once, however often the window is told to close meanwhile.
+    if (m_exitConfirmed || m_askingToExit)
         return;
-    const Operator::Answer answer =
-        m_operator.ask({QStringLiteral("Do you really want to exit ZKN-Tool?"), Operator::Icon::Question,
-                        Operator::Buttons::YesNo, windowTitle()});
-    if (answer != Operator::Answer::Yes)
-        return;
-    m_exitConfirmed = true;
-    Q_EMIT exitConfirmed();
+    m_askingToExit = true;
+    m_operator.show({QStringLiteral("Do you really want to exit ZKN-Tool?"), Operator::Icon::Question,
+                     Operator::Buttons::YesNo, windowTitle()},
+                    [this](Operator::Answer answer) {
+                        m_askingToExit = false;
+                        if (answer != Operator::Answer::Yes)
+                            return;
+                        m_exitConfirmed = true;
+                        Q_EMIT exitConfirmed();
+                    });
 }
 
 void frmTerminal::closeAfterShutdown()

@@ -138,7 +138,7 @@ void frmTerminal::decodeIntoWindow(const QByteArray& record, bool messagesLater)
     }
     const auto tell = [this, messages = breakdown.messages] {
         for (const Operator::Message& message : messages)
-            m_operator.ask(message);
+            m_operator.show(message);
     };
     if (messagesLater)
         QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);

@@ -25,7 +25,12 @@ void frmTerminal::mnuSendText_Click()
 {
     m_sendingText = true;
     setSendTextEnabled(m_portTakesText);
-    const std::optional<QString> path = chooseTextFileToSend(m_operator, fileDialogFolder());
+    chooseTextFileToSend(m_operator, fileDialogFolder(),
+                         [this](const std::optional<QString>& path) { sendTextFile(path); });
+}
+
+void frmTerminal::sendTextFile(const std::optional<QString>& path)
+{
     if (!path) {
         endTextTransmission({});
         return;

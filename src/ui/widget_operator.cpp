@@ -8,6 +8,8 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace zkn {
 
@@ -94,57 +96,80 @@ QWidget* WidgetOperator::dialogParent() const
     return onTop ? onTop : m_parent.data();
 }
 
-QMessageBox* WidgetOperator::messageBox(const Message& message) const
+void WidgetOperator::enqueue(Opener open)
 {
-    const QString title = message.title.isEmpty() ? QLatin1String(kApplicationTitle) : message.title;
-    auto* box = new QMessageBox(boxIcon(message.icon), title, message.text, boxButtons(message.buttons),
-                                dialogParent());
-    keepOnTopWithParent(box);
-    return box;
+    m_waiting.push_back(std::move(open));
+    showNext();
 }
 
-// The dialogs live on the heap: a window on top may close, and delete its children, while one of
-// them is up; that counts as cancelled.
-Operator::Answer WidgetOperator::ask(const Message& message)
+void WidgetOperator::showNext()
 {
-    const QPointer<QMessageBox> box = messageBox(message);
-    const int button = box->exec();
-    delete box;
-    return answerOf(button);
+    if (m_shown || m_waiting.empty())
+        return;
+    const Opener open = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    QDialog* dialog = open();
+    m_shown = dialog;
+    keepOnTopWithParent(dialog);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    // A window on top may close, and delete its children, while one is up: that ends it too.
+    QObject::connect(dialog, &QObject::destroyed, &m_lifetime, [this] { ended(); });
+    dialog->show();
 }
 
-// Modal for the whole application, as a box that waits is, but the event loop goes on: the box
-// reports its answer when it is closed (also when its parent takes it away: cancelled).
+void WidgetOperator::ended()
+{
+    m_shown = nullptr;
+    showNext();
+}
+
 void WidgetOperator::show(const Message& message, std::function<void(Answer)> answered)
 {
-    QMessageBox* box = messageBox(message);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
-    QObject::connect(box, &QDialog::finished, box, [box, answered = std::move(answered)](int result) {
-        const QMessageBox::StandardButton button = box->standardButton(box->clickedButton());
-        answered(answerOf(button == QMessageBox::NoButton ? result : button));
+    enqueue([this, message, answered = std::move(answered)]() -> QDialog* {
+        const QString title = message.title.isEmpty() ? QLatin1String(kApplicationTitle) : message.title;
+        auto* box = new QMessageBox(boxIcon(message.icon), title, message.text, boxButtons(message.buttons),
+                                    dialogParent());
+        // Answered once: when the operator closes it, or as cancelled when it is taken away.
+        auto answer = std::make_shared<std::function<void(Answer)>>(answered);
+        QObject::connect(box, &QDialog::finished, box, [box, answer](int result) {
+            const QMessageBox::StandardButton button = box->standardButton(box->clickedButton());
+            if (*answer)
+                std::exchange(*answer, {})(answerOf(button == QMessageBox::NoButton ? result : button));
+        });
+        QObject::connect(box, &QObject::destroyed, [answer] {
+            if (*answer)
+                std::exchange(*answer, {})(Answer::Cancel);
+        });
+        return box;
     });
-    box->show();
 }
 
-std::optional<QString> WidgetOperator::chooseFile(const FileChoice& choice)
+void WidgetOperator::chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen)
 {
-    const QPointer<QFileDialog> dialog =
-        new QFileDialog(dialogParent(), choice.title, choice.startPath, choice.filter);
-    keepOnTopWithParent(dialog);
-    if (choice.mustExist) {
-        dialog->setFileMode(QFileDialog::ExistingFile);
-    } else {
-        // Open dialogs of some desktops offer only existing files, so a log to create needs a
-        // save dialog; the tool itself asks before it replaces a file.
-        dialog->setAcceptMode(QFileDialog::AcceptSave);
-        dialog->setOption(QFileDialog::DontConfirmOverwrite);
-    }
-    const QStringList files = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
-    delete dialog;
-    if (files.isEmpty())
-        return std::nullopt;
-    return files.constFirst();
+    enqueue([this, choice, chosen = std::move(chosen)]() -> QDialog* {
+        auto* dialog = new QFileDialog(dialogParent(), choice.title, choice.startPath, choice.filter);
+        if (choice.mustExist) {
+            dialog->setFileMode(QFileDialog::ExistingFile);
+        } else {
+            // Open dialogs of some desktops offer only existing files, so a log to create needs a
+            // save dialog; the tool itself asks before it replaces a file.
+            dialog->setAcceptMode(QFileDialog::AcceptSave);
+            dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        }
+        auto answer = std::make_shared<std::function<void(std::optional<QString>)>>(chosen);
+        QObject::connect(dialog, &QDialog::finished, dialog, [dialog, answer](int result) {
+            const QStringList files = result == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+            if (*answer)
+                std::exchange(*answer,
+                              {})(files.isEmpty() ? std::nullopt : std::optional(files.constFirst()));
+        });
+        QObject::connect(dialog, &QObject::destroyed, [answer] {
+            if (*answer)
+                std::exchange(*answer, {})(std::nullopt);
+        });
+        return dialog;
+    });
 }
 
 } // namespace zkn

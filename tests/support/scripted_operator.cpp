@@ -20,28 +20,28 @@ Operator::Answer safeAnswer(Operator::Buttons buttons)
 
 } // namespace
 
-Operator::Answer ScriptedOperator::ask(const Message& message)
+void ScriptedOperator::show(const Message& message, std::function<void(Answer)> answered)
 {
     messages.append(message);
     if (whileShown)
         whileShown(message);
-    if (message.buttons == Buttons::Ok)
-        return Answer::Ok;
-    if (answers.isEmpty()) {
-        unexpected.append(message.text);
-        return safeAnswer(message.buttons);
+    Answer answer = Answer::Ok;
+    if (message.buttons != Buttons::Ok) {
+        if (answers.isEmpty())
+            unexpected.append(message.text);
+        answer = answers.isEmpty() ? safeAnswer(message.buttons) : answers.takeFirst();
     }
-    return answers.takeFirst();
+    if (answered)
+        answered(answer);
 }
 
-std::optional<QString> ScriptedOperator::chooseFile(const FileChoice& choice)
+void ScriptedOperator::chooseFile(const FileChoice& choice,
+                                  std::function<void(std::optional<QString>)> chosen)
 {
     fileDialogs.append(choice);
-    if (fileChoices.isEmpty()) {
+    if (fileChoices.isEmpty())
         unexpected.append(choice.title);
-        return std::nullopt;
-    }
-    return fileChoices.takeFirst();
+    chosen(fileChoices.isEmpty() ? std::nullopt : fileChoices.takeFirst());
 }
 
 } // namespace zkn::test

@@ -15,11 +15,12 @@ namespace zkn::test {
 class ScriptedOperator : public Operator
 {
 public:
-    Answer ask(const Message& message) override;
-    std::optional<QString> chooseFile(const FileChoice& choice) override;
+    // Both answer before they return.
+    void show(const Message& message, std::function<void(Answer)> answered = {}) override;
+    void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
 
     QList<Answer> answers; // taken from the front, one per question
-    // Runs while a box is shown, as the event loop runs under a modal box.
+    // Runs while a box is shown, before it is answered.
     std::function<void(const Message&)> whileShown;
     QList<std::optional<QString>> fileChoices; // taken from the front, one per file dialog
 

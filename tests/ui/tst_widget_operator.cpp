@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <QAbstractButton>
 
@@ -21,21 +20,9 @@ Q_DECLARE_METATYPE(zkn::Operator::Answer)
 
 namespace {
 
-// Looks at the next modal dialog once it is up, then rejects it, so a test can run code that
-// waits in a modal dialog.
-void whenModalDialogUp(std::function<void(QDialog*)> look)
+QDialog* dialogUp()
 {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, look = std::move(look)] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        look(dialog);
-        dialog->reject();
-    });
-    poll->start(10);
+    return qobject_cast<QDialog*>(QApplication::activeModalWidget());
 }
 
 } // namespace
@@ -77,16 +64,13 @@ void TestWidgetOperator::boxesShowOverTheSplash()
     if (splashHiddenAgain)
         splash->hide();
 
-    QWidget* parent = nullptr;
-    bool onTop = false;
-    whenModalDialogUp([&](QDialog* box) {
-        parent = box->parentWidget();
-        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    });
     WidgetOperator op(&mainWindow);
     op.tell(QStringLiteral("Invalid property value"), Operator::Icon::Exclamation);
-    QCOMPARE(parent, overSplash ? static_cast<QWidget*>(splash.data()) : &mainWindow);
-    QCOMPARE(onTop, overSplash);
+    QDialog* box = dialogUp();
+    QVERIFY(box);
+    QCOMPARE(box->parentWidget(), overSplash ? static_cast<QWidget*>(splash.data()) : &mainWindow);
+    QCOMPARE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), overSplash);
+    box->reject();
     delete splash;
 }
 
@@ -103,25 +87,21 @@ void TestWidgetOperator::logChoiceMayNameANewFile()
 {
     QFETCH(bool, mustExist);
     QWidget mainWindow;
-    QFileDialog::AcceptMode acceptMode{};
-    QFileDialog::FileMode fileMode{};
-    bool confirmsOverwrite = true;
-    QString title;
-    QStringList filters;
-    whenModalDialogUp([&](QDialog* dialog) {
-        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
-            acceptMode = files->acceptMode();
-            fileMode = files->fileMode();
-            confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
-            title = files->windowTitle();
-            filters = files->nameFilters();
-        }
-    });
     WidgetOperator op(&mainWindow);
-    const std::optional<QString> chosen =
-        op.chooseFile({QStringLiteral("Open Communications Log File"),
-                       QStringLiteral("Log Files (*.txt *.TXT);;All Files (*)"), QString(), mustExist});
-    QVERIFY(!chosen);
+    std::optional<std::optional<QString>> chosen;
+    op.chooseFile({QStringLiteral("Open Communications Log File"),
+                   QStringLiteral("Log Files (*.txt *.TXT);;All Files (*)"), QString(), mustExist},
+                  [&chosen](const std::optional<QString>& path) { chosen = path; });
+    auto* files = qobject_cast<QFileDialog*>(dialogUp());
+    QVERIFY(files);
+    const QFileDialog::AcceptMode acceptMode = files->acceptMode();
+    const QFileDialog::FileMode fileMode = files->fileMode();
+    const bool confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
+    const QString title = files->windowTitle();
+    const QStringList filters = files->nameFilters();
+    files->reject();
+    QTRY_VERIFY(chosen);
+    QVERIFY(!*chosen);
     QTEST(acceptMode, "acceptMode");
     QTEST(fileMode, "fileMode");
     QCOMPARE(title, QStringLiteral("Open Communications Log File"));
@@ -142,7 +122,7 @@ void TestWidgetOperator::shownBoxAnswersWhenClosed_data()
 }
 
 // The box does not wait: it is up, modal for every window, when show() returns, and its answer
-// comes once it is closed.
+// comes once it is closed; boxes come one at a time.
 void TestWidgetOperator::shownBoxAnswersWhenClosed()
 {
     QFETCH(Operator::Buttons, buttons);
@@ -158,9 +138,18 @@ void TestWidgetOperator::shownBoxAnswersWhenClosed()
     QCOMPARE(box->windowModality(), Qt::ApplicationModal);
     QCOMPARE(box->windowTitle(), QStringLiteral("Error"));
     QVERIFY(!answer);
+    // A second one asked meanwhile waits for the first to be closed.
+    op.tell(QStringLiteral("Invalid Record! You Idiot!!"), Operator::Icon::Exclamation);
+    QCOMPARE(QApplication::activeModalWidget(), box);
     box->button(clicked)->click();
     QTRY_VERIFY(answer);
     QTEST(*answer, "answer");
+    const auto second = [] {
+        auto* up = qobject_cast<QMessageBox*>(dialogUp());
+        return up && up->text() == QStringLiteral("Invalid Record! You Idiot!!") ? up : nullptr;
+    };
+    QTRY_VERIFY(second());
+    second()->reject();
 }
 
 QTEST_MAIN(TestWidgetOperator)

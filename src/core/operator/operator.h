@@ -8,7 +8,7 @@
 namespace zkn {
 
 // Every message box, question and file choice the tool puts to the operator goes through this
-// interface: the windows answer with modal dialogs, tests with a script.
+// interface: the windows answer with dialogs that do not wait, tests with a script.
 class Operator
 {
 public:
@@ -54,23 +54,19 @@ public:
 
     virtual ~Operator() = default;
 
-    // Shows the message and returns the button the operator chose.
-    virtual Answer ask(const Message& message) = 0;
+    // Shows the message without waiting for it; boxes and file dialogs come one at a time, in
+    // the order asked. `answered`, when given, gets the button the operator chose once he has
+    // (an operator that answers at once, a script, calls it before returning).
+    virtual void show(const Message& message, std::function<void(Answer)> answered = {}) = 0;
 
-    // Shows the message without waiting for it: `answered` gets the button the operator chose,
-    // once he has. An operator that answers at once (a script) may call it before returning.
-    virtual void show(const Message& message, std::function<void(Answer)> answered)
-    {
-        answered(ask(message));
-    }
+    // Lets the operator choose a file, in turn with the boxes; `chosen` gets nothing when the
+    // choice was cancelled.
+    virtual void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) = 0;
 
-    // Lets the operator choose a file to open; nothing when the choice was cancelled.
-    virtual std::optional<QString> chooseFile(const FileChoice& choice) = 0;
-
-    // A box with only an OK button.
+    // A box with only an OK button; nothing waits for it.
     void tell(const QString& text, Icon icon, const QString& title = {})
     {
-        ask(Message{text, icon, Buttons::Ok, title});
+        show(Message{text, icon, Buttons::Ok, title});
     }
 };
 
