@@ -1,10 +1,17 @@
-// Figures for the hot paths of the core: building and checking frames, and writing to a full
-// terminal. Run: build/bench/bench/bench_core
+// Figures for the hot paths of the core: building and checking frames, writing to a full
+// terminal, and one tick of a load test on the serial line. Run: build/bench/bench/bench_core
 #include "display/terminal_buffer.h"
 #include "display/terminal_line.h"
+#include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
+#include "link/link_engine.h"
+#include "link/link_transport.h"
 #include "link/parity.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "model/expansion_option.h"
+#include "model/load_test_options.h"
 
 #include <benchmark/benchmark.h>
 
@@ -69,6 +76,52 @@ void BM_WriteTerminalWithBackspaces(benchmark::State& state)
         benchmark::DoNotOptimize(buffer.WriteTerminal("ab\bc\r\n\bdef\r\n"));
 }
 BENCHMARK(BM_WriteTerminalWithBackspaces);
+
+// A serial port that is open with DSR and takes every byte, and a clock moved by hand.
+class OpenPort : public link::LinkTransport, public link::Clock
+{
+public:
+    QString connectSocket(const QString&) override { return {}; }
+    link::SocketState socketState() const override { return link::SocketState::Closed; }
+    PortToggle toggleSerialPort(QString*) override { return PortToggle::Opened; }
+    bool serialPortOpen() const override { return true; }
+    bool serialDsr() const override { return true; }
+    void setSerialReceive(bool) override {}
+    QByteArray readSerialInput() override { return {}; }
+    QString writeSerial(const QByteArray& bytes) override
+    {
+        benchmark::DoNotOptimize(bytes.data());
+        return {};
+    }
+    qint64 nowUs() const override { return us; }
+    QDateTime wallClock() const override { return QDateTime::fromMSecsSinceEpoch(us / 1000); }
+    qint64 us = 0;
+};
+
+// One tick of the load test's send clock on the serial line: the message built and written, its
+// terminal line made, the figures counted, and every output taken.
+void BM_LoadTestTickSerial(benchmark::State& state)
+{
+    OpenPort port;
+    ConnectionOptions connection;
+    DebugOptions debug;
+    ExpansionOption expansion;
+    LoadTestOptions loadTest;
+    connection.setConnectionType(ConnectionType::Serial);
+    loadTest.setRange(1000, 1999);
+    loadTest.setDelayMs(2);
+    link::LinkEngine engine(port, port, connection, debug, expansion, loadTest);
+    engine.mnuStart_Click();
+    while (engine.poll()) {
+    }
+    for (auto _ : state) {
+        port.us += 2000;
+        engine.advanceTo(port.us);
+        while (const std::optional<link::LinkOutput> output = engine.poll())
+            benchmark::DoNotOptimize(output->bytes.data());
+    }
+}
+BENCHMARK(BM_LoadTestTickSerial);
 
 } // namespace
 

@@ -7,6 +7,13 @@
 #include "operator/operator.h"
 #include "tcp_link.h"
 
+#include <QSocketNotifier>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+
 namespace zkn {
 
 namespace {
@@ -17,11 +24,21 @@ LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, frmTerminal& windo
                    const link::Clock& clock, QObject* parent)
     : QObject(parent), m_engine(engine), m_socket(socket), m_window(window), m_operator(op), m_clock(clock)
 {
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this,
-            [this] { feed([this](link::LinkEngine& engine) { engine.advanceTo(m_clock.nowMs()); }); });
+    m_timerFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    Q_ASSERT(m_timerFd >= 0);
+    m_timerDue = new QSocketNotifier(m_timerFd, QSocketNotifier::Read, this);
+    connect(m_timerDue, &QSocketNotifier::activated, this, [this] {
+        quint64 expirations = 0;
+        [[maybe_unused]] const ssize_t read = ::read(m_timerFd, &expirations, sizeof expirations);
+        feed([this](link::LinkEngine& engine) { engine.advanceTo(m_clock.nowUs()); });
+    });
     drain();
+}
+
+LinkPump::~LinkPump()
+{
+    delete m_timerDue;
+    ::close(m_timerFd);
 }
 
 void LinkPump::feed(const std::function<void(link::LinkEngine&)>& input)
@@ -43,14 +60,19 @@ void LinkPump::drain()
     arm();
 }
 
+// Relative to now, on the same monotonic clock; a deadline already past fires at once (a zero
+// value would disarm the timer instead).
 void LinkPump::arm()
 {
-    const std::optional<qint64> next = m_engine.timers().nextDeadline();
-    if (!next) {
-        m_timer.stop();
-        return;
+    itimerspec when{};
+    if (const std::optional<qint64> next = m_engine.timers().nextDeadline()) {
+        const qint64 inUs = std::max<qint64>(1, *next - m_clock.nowUs());
+        when.it_value.tv_sec = time_t(inUs / 1000000);
+        when.it_value.tv_nsec = long(inUs % 1000000) * 1000;
+        if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+            when.it_value.tv_nsec = 1;
     }
-    m_timer.start(static_cast<int>(qBound<qint64>(0, *next - m_clock.nowMs(), 24LL * 3600 * 1000)));
+    ::timerfd_settime(m_timerFd, 0, &when, nullptr);
 }
 
 void LinkPump::showNextNotice()

@@ -11,7 +11,7 @@ class SystemClock : public link::Clock
 {
 public:
     SystemClock() { m_elapsed.start(); }
-    qint64 nowMs() const override { return m_elapsed.elapsed(); }
+    qint64 nowUs() const override { return m_elapsed.nsecsElapsed() / 1000; }
     QDateTime wallClock() const override { return QDateTime::currentDateTime(); }
 
 private:

@@ -69,7 +69,7 @@ struct Link
     void tick(qint64 ms = 1000)
     {
         clock.advance(ms);
-        engine->advanceTo(clock.nowMs());
+        engine->advanceTo(clock.nowUs());
     }
     // Ticks one second at a time until the next health check leaves; returns the ticks taken.
     int ticksToHealthCheck()

@@ -15,12 +15,13 @@ namespace zkn::test {
 class FakeClock : public link::Clock
 {
 public:
-    qint64 nowMs() const override { return m_ms; }
-    QDateTime wallClock() const override { return m_start.addMSecs(m_ms); }
-    void advance(qint64 ms) { m_ms += ms; }
+    qint64 nowUs() const override { return m_us; }
+    QDateTime wallClock() const override { return m_start.addMSecs(m_us / 1000); }
+    void advance(qint64 ms) { m_us += ms * 1000; }
+    void advanceUs(qint64 us) { m_us += us; }
 
 private:
-    qint64 m_ms = 0;
+    qint64 m_us = 0;
     QDateTime m_start{QDate(2026, 12, 6), QTime(14, 3, 59)};
 };
 

@@ -58,21 +58,22 @@ struct LinkPair
         command([](link::LinkEngine& e) { e.connectCommand(); });
     }
 
-    // Runs the clock on by `ms`, stopping at every deadline of either side on the way.
+    // Runs the clock on by `ms`, stopping at every deadline of either side on the way (the
+    // engine's are in microseconds, the simulator's in milliseconds).
     void run(qint64 ms)
     {
-        const qint64 end = clock.nowMs() + ms;
+        const qint64 end = clock.nowUs() + ms * 1000;
         for (;;) {
             settle();
             std::optional<qint64> next = engine.timers().nextDeadline();
-            if (const std::optional<qint64> due = pbx.nextDue(); due && (!next || *due < *next))
-                next = due;
+            if (const std::optional<qint64> due = pbx.nextDue(); due && (!next || *due * 1000 < *next))
+                next = *due * 1000;
             if (!next || *next > end)
                 break;
-            clock.advance(std::max<qint64>(0, *next - clock.nowMs()));
-            engine.advanceTo(clock.nowMs());
+            clock.advanceUs(std::max<qint64>(0, *next - clock.nowUs()));
+            engine.advanceTo(clock.nowUs());
         }
-        clock.advance(end - clock.nowMs());
+        clock.advanceUs(end - clock.nowUs());
     }
 
     bool linkUp() const { return pbx.isLinkUp() && host.connectChecked; }

@@ -37,7 +37,7 @@ LinkEngine::LinkEngine(LinkTransport& transport, const Clock& clock, const Conne
 
 qint64 LinkEngine::now() const
 {
-    return m_clock.nowMs();
+    return m_clock.nowUs();
 }
 
 Parity LinkEngine::parity() const
@@ -428,13 +428,13 @@ void LinkEngine::onConnectionStatusTick()
     out(Out::SettingsPanel);
 }
 
-void LinkEngine::advanceTo(qint64 nowMs)
+void LinkEngine::advanceTo(qint64 nowUs)
 {
     // Each timer fires once here at most: one that its handler starts again at once (the serial
     // sweep's next message) fires at the next turn of the event loop, so the window stays live
     // and the line's events come in between.
     LinkTimers::TimerSet fired;
-    while (const std::optional<Timer> due = m_timers.takeDue(nowMs, fired)) {
+    while (const std::optional<Timer> due = m_timers.takeDue(nowUs, fired)) {
         fired.set(static_cast<std::size_t>(*due));
         onTimer(*due);
     }

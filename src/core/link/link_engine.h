@@ -104,8 +104,8 @@ public:
     // Over TCP they are not sent.
     void typedOnTerminal(const QByteArray& characters);
 
-    // Time: handles every deadline that has come.
-    void advanceTo(qint64 nowMs);
+    // Time, in microseconds of the clock: handles every deadline that has come.
+    void advanceTo(qint64 nowUs);
     LinkTimers& timers() { return m_timers; }
 
     // The link ends: shown down, socket closed, its timers stopped.

@@ -60,7 +60,7 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
     m_lampAnswered = true;
     if (loadTestRunning()) {
         if (responseCode)
-            m_loadTestStats.answered(*responseCode != 0, now() - m_lampSentAt);
+            m_loadTestStats.answered(*responseCode != 0, (now() - m_lampSentAt) / 1000);
         else
             m_loadTestStats.timedOut();
         showLoadTestFigures();

@@ -4,16 +4,16 @@ namespace zkn::link {
 
 LinkTimers::LinkTimers()
 {
-    at(Timer::StatusMonitor).interval = 1000;
-    at(Timer::T2).interval = 500;
-    at(Timer::T3).interval = 10000;
-    at(Timer::Timer1).interval = 1000;
-    at(Timer::ConnectionStatus).interval = 250;
-    at(Timer::Reconnect).interval = 2000;
-    at(Timer::ReleaseLimit).interval = 10000;
-    at(Timer::ExitPause).interval = 1000;
-    at(Timer::ExitCloseLimit).interval = 5000;
-    at(Timer::Send).interval = 300;
+    setInterval(Timer::StatusMonitor, 1000);
+    setInterval(Timer::T2, 500);
+    setInterval(Timer::T3, 10000);
+    setInterval(Timer::Timer1, 1000);
+    setInterval(Timer::ConnectionStatus, 250);
+    setInterval(Timer::Reconnect, 2000);
+    setInterval(Timer::ReleaseLimit, 10000);
+    setInterval(Timer::ExitPause, 1000);
+    setInterval(Timer::ExitCloseLimit, 5000);
+    setInterval(Timer::Send, 300);
 }
 
 void LinkTimers::start(Timer timer, qint64 now)
@@ -25,7 +25,7 @@ void LinkTimers::start(Timer timer, qint64 now)
 
 void LinkTimers::restart(Timer timer, qint64 now)
 {
-    at(timer).due = now + at(timer).interval;
+    at(timer).due = now + at(timer).intervalUs;
 }
 
 void LinkTimers::stop(Timer timer)
@@ -62,9 +62,9 @@ std::optional<Timer> LinkTimers::takeDue(qint64 now, const TimerSet& skipped)
         return std::nullopt;
     Deadline& d = m_deadlines[*earliest];
     // A late tick is not made up for: the next one comes a whole interval after this one.
-    *d.due += d.interval;
+    *d.due += d.intervalUs;
     if (*d.due <= now)
-        d.due = now + d.interval;
+        d.due = now + d.intervalUs;
     return static_cast<Timer>(*earliest);
 }
 

@@ -8,8 +8,9 @@
 
 namespace zkn::link {
 
-// The link's timers as named deadlines on a monotonic millisecond clock. A timer that is started
-// while running keeps its deadline; stopping and starting it again restarts its interval.
+// The link's timers as named deadlines on a monotonic microsecond clock; their intervals are whole
+// milliseconds. A timer that is started while running keeps its deadline; stopping and starting
+// it again restarts its interval.
 enum class Timer
 {
     StatusMonitor,    // 1000 ms, the health-check clock
@@ -34,7 +35,7 @@ public:
     void restart(Timer timer, qint64 now);
     void stop(Timer timer);
     // Takes effect at the timer's next start.
-    void setInterval(Timer timer, int ms) { at(timer).interval = ms; }
+    void setInterval(Timer timer, int ms) { at(timer).intervalUs = qint64(ms) * 1000; }
     bool isActive(Timer timer) const;
 
     // The earliest deadline of all running timers.
@@ -48,7 +49,7 @@ public:
 private:
     struct Deadline
     {
-        int interval = 0;
+        qint64 intervalUs = 0;
         std::optional<qint64> due;
     };
     Deadline& at(Timer timer) { return m_deadlines[static_cast<std::size_t>(timer)]; }
