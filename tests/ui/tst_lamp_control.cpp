@@ -57,8 +57,6 @@ private Q_SLOTS:
     void theTwoGroupsExcludeEachOther();
     void stationBoxesTakeDigitsHashAndStarOnly();
     void expansionOptionWidensAndCutsTheBoxes();
-    void expansionOptionFollowsTheStoreAndThePbxType_data();
-    void expansionOptionFollowsTheStoreAndThePbxType();
     void dialogSitsAtTheMainWindowsBottomRight();
     void sendWithoutAnOptionAsksForOne();
     void sendSwitchesTheSimulatorsLamps_data();
@@ -137,40 +135,6 @@ void TestLampControl::expansionOptionWidensAndCutsTheBoxes()
     QVERIFY(d.box("txtStn1")->width() < wide);
     option.setEnabled(true);
     QVERIFY(d.expansion()->isChecked());
-}
-
-void TestLampControl::expansionOptionFollowsTheStoreAndThePbxType_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<bool>("kra");
-    QTest::addColumn<bool>("checked");
-    QTest::addColumn<bool>("offered");
-    QTest::newRow("OLV, stored on") << QStringLiteral("1") << false << true << true;
-    QTest::newRow("OLV, stored off") << QStringLiteral("0") << false << false << true;
-    QTest::newRow("KRA, stored on: shown, not offered") << QStringLiteral("1") << true << true << false;
-}
-
-// The store is read as the dialog becomes active and written as it stops being active.
-void TestLampControl::expansionOptionFollowsTheStoreAndThePbxType()
-{
-    QFETCH(QString, stored);
-    QFETCH(bool, kra);
-    QFETCH(bool, checked);
-    ToolFixture t;
-    t.storeBefore({{QStringLiteral("Debug/ZKNexpansion"), stored}});
-    QVERIFY(t.start());
-    t.app->connection().setKraSelected(kra);
-    Dialog d(t);
-    d.open();
-    QCOMPARE(d.expansion()->isChecked(), checked);
-    QCOMPARE(t.app->expansion().isEnabled(), checked);
-    QTEST(d.expansion()->isEnabled(), "offered");
-
-    t.app->expansion().setEnabled(!checked);
-    t.window->activateWindow();
-    QTRY_VERIFY(!d.window->isActiveWindow());
-    QCOMPARE(t.stored(QStringLiteral("Debug/ZKNexpansion")),
-             checked ? QStringLiteral("0") : QStringLiteral("1"));
 }
 
 void TestLampControl::dialogSitsAtTheMainWindowsBottomRight()
