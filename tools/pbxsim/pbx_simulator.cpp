@@ -50,15 +50,6 @@ bool PbxSimulator::listen(const QHostAddress& address, quint16 port)
     return m_server.listen(address, port);
 }
 
-void PbxSimulator::stopListening()
-{
-    m_server.close();
-    if (m_socket) {
-        m_closingInOrder = true;
-        m_socket->disconnectFromHost();
-    }
-}
-
 void PbxSimulator::acceptConnections()
 {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {

@@ -43,8 +43,6 @@ public:
 
     // Listens for the tool; port 0 takes any free port (see serverPort()).
     bool listen(const QHostAddress& address, quint16 port);
-    // Stops listening and closes the tool's connection in order.
-    void stopListening();
     quint16 serverPort() const { return m_server.serverPort(); }
     QString serverError() const { return m_server.errorString(); }
     bool hasConnection() const { return m_socket != nullptr; }
