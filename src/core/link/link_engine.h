@@ -22,7 +22,8 @@
 // The engine does no I/O: bytes and events come in through its methods, time through its clock,
 // and everything it asks of the program around it is taken with poll(). Its timers are deadlines
 // that the program turns into one real timer. A box for the operator is a notice: the work after
-// it, and every input meanwhile, waits until the notice is acknowledged.
+// it, and every input meanwhile, waits until the notice is acknowledged. (The transports are still
+// asked for their state through LinkTransport.)
 
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
@@ -88,10 +89,10 @@ public:
 
     // TCP events.
     void onSocketConnected();
-    // The data of one receive event. Data that arrives while earlier data is still being
-    // processed (a box is open) waits and is processed after it, in order.
+    // The data of one receive event; while a box is open it waits, and is handled after it in
+    // the order it came.
     void onSocketData(const QByteArray& data);
-    // A frame handed to IPSend has actually left.
+    // A frame given as a Transmit output has actually left (the socket spaces them).
     void onFrameSent(const QByteArray& frame);
     void onSocketClosed();
     void onSocketReset();
