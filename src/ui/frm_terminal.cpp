@@ -165,7 +165,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
         blink->setSingleShot(true);
         blink->setInterval(50);
-        connect(blink, &QTimer::timeout, this, [led] { (*led)->setOn(false); });
+        connect(blink, &QTimer::timeout, this, [lamp = led] { (*lamp)->setOn(false); });
     }
 
     wireCommands();
