@@ -308,6 +308,8 @@ void TestLoadTest::stopSweepsEveryStationOff_data()
     QTest::newRow("range, the boxes as they stand")
         << false << "2000"
         << " 2001 " << QByteArray() << QStringList{"2000-", "2001-"};
+    QTest::newRow("range, one station in both boxes") << false << "2000"
+                                                      << "2000" << QByteArray() << QStringList{"2000-"};
     QTest::newRow("range, a box empty: the test's range") << false << "2000"
                                                           << "" << QByteArray() << range;
     QTest::newRow("range, letters: the test's range") << false << "2000"
