@@ -1101,6 +1101,7 @@ void TestLinkEngine::healthCheckAnswerTimeStartsWhenItLeaves()
     QList<QByteArray> held;
     l.host.frameLeaves = [&held](const QByteArray& frame) { held.append(frame); };
     QCOMPARE(l.ticksToHealthCheck(), 6); // handed over, but it waits behind other frames
+    l.sendLampMessage();                 // and a lamp frame behind it, also waiting to leave
     l.tick(400);
     l.tick(400);
     QCOMPARE(l.engine->missedHealthChecks(), 0);
