@@ -4,30 +4,18 @@
 // what it is asked: a LAN link of device "1" under odd parity. Every call through `engine->`
 // is followed by taking the engine's outputs, its boxes answered by the scripted operator.
 #include "check_byte.h"
-#include "fake_link_host.h"
-#include "scripted_operator.h"
+#include "lan_link_setup.h"
 
 #include "lamp/lamp_function.h"
 #include "link/link_engine.h"
-#include "model/connection_options.h"
-#include "model/debug_options.h"
-#include "model/expansion_option.h"
-#include "model/load_test_options.h"
 
 namespace zkn::test {
 
 // The PBX's OK to the connect request numbered 0.
 inline const QByteArray kOkSeq0 = QByteArray::fromHex("16 33 30 30 35 30 31 30 30 30 C8");
 
-struct Link
+struct Link : LanLinkSetup
 {
-    FakeLinkHost host;
-    FakeClock clock;
-    ScriptedOperator op;
-    ConnectionOptions connection;
-    DebugOptions debug;
-    ExpansionOption expansion;
-    LoadTestOptions loadTest;
     link::LinkEngine realEngine{host, clock, connection, debug, expansion, loadTest};
 
     struct Drained
@@ -43,13 +31,8 @@ struct Link
     };
     Handle engine{*this};
 
-    Link(const QString& interval = QStringLiteral("5"), bool detail = false)
+    Link(const QString& interval = QStringLiteral("5"), bool detail = false) : LanLinkSetup(interval)
     {
-        connection.setConnectionType(ConnectionType::Lan);
-        connection.setDeviceNumber(QStringLiteral("1"));
-        connection.setLanParity(QStringLiteral("Odd"));
-        connection.setRemoteHost(QStringLiteral("10.1.2.3"));
-        debug.setHealthCheckIntervalText(interval);
         debug.setDetail(detail);
         host.frameLeaves = [this](const QByteArray& frame) { realEngine.onFrameSent(frame); };
     }

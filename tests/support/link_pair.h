@@ -4,14 +4,9 @@
 // process: a frame handed over reaches the PBX at once, what the PBX sends arrives when it is due,
 // and the connection opens, closes and resets as a socket would tell it. A LAN link of device "1"
 // under odd parity, health checks every 5 s; boxes are answered by the scripted operator.
-#include "fake_link_host.h"
-#include "scripted_operator.h"
+#include "lan_link_setup.h"
 
 #include "link/link_engine.h"
-#include "model/connection_options.h"
-#include "model/debug_options.h"
-#include "model/expansion_option.h"
-#include "model/load_test_options.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/pbx_link.h"
 #include "pbxsim/sim_stats.h"
@@ -20,26 +15,16 @@
 
 namespace zkn::test {
 
-struct LinkPair
+struct LinkPair : LanLinkSetup
 {
-    FakeLinkHost host;
-    FakeClock clock;
-    ScriptedOperator op;
-    ConnectionOptions connection;
-    DebugOptions debug;
-    ExpansionOption expansion;
-    LoadTestOptions loadTest;
     link::LinkEngine engine{host, clock, connection, debug, expansion, loadTest};
     pbxsim::SimStats stats;
     pbxsim::LampBoard lamps;
     pbxsim::PbxLink pbx{stats, lamps};
 
     explicit LinkPair(const QString& healthCheckInterval = QStringLiteral("5"))
+        : LanLinkSetup(healthCheckInterval)
     {
-        connection.setConnectionType(ConnectionType::Lan);
-        connection.setDeviceNumber(QStringLiteral("1"));
-        connection.setRemoteHost(QStringLiteral("10.1.2.3"));
-        debug.setHealthCheckIntervalText(healthCheckInterval);
         host.frameLeaves = [this](const QByteArray& frame) {
             if (pbx.isOpen())
                 pbx.receive(frame, clock.nowMs());
