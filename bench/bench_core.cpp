@@ -6,7 +6,6 @@
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
 #include "link/link_engine.h"
-#include "link/link_transport.h"
 #include "link/parity.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -77,22 +76,10 @@ void BM_WriteTerminalWithBackspaces(benchmark::State& state)
 }
 BENCHMARK(BM_WriteTerminalWithBackspaces);
 
-// A serial port that is open with DSR and takes every byte, and a clock moved by hand.
-class OpenPort : public link::LinkTransport, public link::Clock
+// A clock moved by hand.
+class HandClock : public link::Clock
 {
 public:
-    QString connectSocket(const QString&) override { return {}; }
-    link::SocketState socketState() const override { return link::SocketState::Closed; }
-    PortToggle toggleSerialPort(QString*) override { return PortToggle::Opened; }
-    bool serialPortOpen() const override { return true; }
-    bool serialDsr() const override { return true; }
-    void setSerialReceive(bool) override {}
-    QByteArray readSerialInput() override { return {}; }
-    QString writeSerial(const QByteArray& bytes) override
-    {
-        benchmark::DoNotOptimize(bytes.data());
-        return {};
-    }
     qint64 nowUs() const override { return us; }
     QDateTime wallClock() const override { return QDateTime::fromMSecsSinceEpoch(us / 1000); }
     qint64 us = 0;
@@ -102,7 +89,7 @@ public:
 // terminal line made, the figures counted, and every output taken.
 void BM_LoadTestTickSerial(benchmark::State& state)
 {
-    OpenPort port;
+    HandClock clock;
     ConnectionOptions connection;
     DebugOptions debug;
     ExpansionOption expansion;
@@ -110,13 +97,14 @@ void BM_LoadTestTickSerial(benchmark::State& state)
     connection.setConnectionType(ConnectionType::Serial);
     loadTest.setRange(1000, 1999);
     loadTest.setDelayMs(2);
-    link::LinkEngine engine(port, port, connection, debug, expansion, loadTest);
+    link::LinkEngine engine(clock, connection, debug, expansion, loadTest);
+    engine.onSerialLine(true, true); // open, with DSR
     engine.mnuStart_Click();
     while (engine.poll()) {
     }
     for (auto _ : state) {
-        port.us += 2000;
-        engine.advanceTo(port.us);
+        clock.us += 2000;
+        engine.advanceTo(clock.us);
         while (const std::optional<link::LinkOutput> output = engine.poll())
             benchmark::DoNotOptimize(output->bytes.data());
     }

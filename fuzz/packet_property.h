@@ -42,8 +42,9 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     connection.setConnectionType(ConnectionType::Lan);
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
-    link::LinkEngine engine(host, clock, connection, debug, expansion, loadTest);
+    link::LinkEngine engine(clock, connection, debug, expansion, loadTest);
     host.state = link::SocketState::Connected;
+    host.sync(engine);
     engine.onSocketConnected();
     host.drain(engine, op);
     host.sent.clear();
@@ -58,8 +59,9 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     for (qsizetype i = 0; i <= cuts.size(); ++i) {
         const qsizetype to = i < cuts.size() ? cuts[i] : data.size();
         if (to > from) {
-            host.state =
-                link::SocketState::Connected; // a refusal or release in the data ended the link; keep feeding
+            // A refusal or release in the data ended the link; keep feeding.
+            host.state = link::SocketState::Connected;
+            host.sync(engine);
             engine.onSocketData(data.mid(from, to - from));
             host.drain(engine, op);
         }

@@ -1,10 +1,12 @@
 #include "link_pump.h"
 
+#include "extensions_file.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/clock.h"
 #include "link/link_engine.h"
 #include "operator/operator.h"
+#include "serial_line.h"
 #include "tcp_link.h"
 
 #include <QSocketNotifier>
@@ -20,9 +22,10 @@ namespace {
 using Out = link::LinkOutput::Type;
 } // namespace
 
-LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, frmTerminal& window, Operator& op,
-                   const link::Clock& clock, QObject* parent)
-    : QObject(parent), m_engine(engine), m_socket(socket), m_window(window), m_operator(op), m_clock(clock)
+LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, frmTerminal& window,
+                   Operator& op, const link::Clock& clock, QObject* parent)
+    : QObject(parent), m_engine(engine), m_socket(socket), m_serial(serial), m_window(window), m_operator(op),
+      m_clock(clock)
 {
     m_timerFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     Q_ASSERT(m_timerFd >= 0);
@@ -32,7 +35,87 @@ LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, frmTerminal& windo
         [[maybe_unused]] const ssize_t read = ::read(m_timerFd, &expirations, sizeof expirations);
         feed([this](link::LinkEngine& engine) { engine.advanceTo(m_clock.nowUs()); });
     });
+    wireTransports();
     drain();
+}
+
+void LinkPump::wireTransports()
+{
+    using link::LinkEngine;
+    connect(&m_socket, &TcpLink::stateChanged, this, [this](link::SocketState state) {
+        feed([state](LinkEngine& engine) { engine.onSocketStateChanged(state); });
+    });
+    connect(&m_socket, &TcpLink::connected, this, [this] { feed(&LinkEngine::onSocketConnected); });
+    connect(&m_socket, &TcpLink::dataReceived, this, [this](const QByteArray& data) {
+        feed([&data](LinkEngine& engine) { engine.onSocketData(data); });
+    });
+    connect(&m_socket, &TcpLink::frameSent, this, [this](const QByteArray& frame) {
+        feed([&frame](LinkEngine& engine) { engine.onFrameSent(frame); });
+    });
+    connect(&m_socket, &TcpLink::closedByPeer, this, [this] { feed(&LinkEngine::onSocketClosed); });
+    connect(&m_socket, &TcpLink::resetByPeer, this, [this] { feed(&LinkEngine::onSocketReset); });
+    connect(&m_socket, &TcpLink::errorOccurred, this, [this](int number, const QString& description) {
+        feed([&](LinkEngine& engine) { engine.onSocketError(number, description); });
+    });
+    // Receiving is on only while the engine wants it, so what arrives is read at once.
+    connect(&m_serial, &SerialLine::dataArrived, this, [this] {
+        const QByteArray bytes = m_serial.readAll();
+        feed([&bytes](LinkEngine& engine) { engine.onSerialData(bytes); });
+    });
+    connect(&m_serial, &SerialLine::lineEvent, this, [this](link::SerialEvent event) {
+        tellSerialLine();
+        feed([event](LinkEngine& engine) { engine.onSerialEvent(event); });
+    });
+    connect(&m_serial, &SerialLine::closed, this, &LinkPump::tellSerialLine);
+    connect(&m_serial, &SerialLine::closedByError, this, [this](const QString& description) {
+        feed([&description](LinkEngine& engine) { engine.onSerialClosedByError(description); });
+    });
+}
+
+void LinkPump::tellSerialLine()
+{
+    const bool open = m_serial.isOpen();
+    const bool dsr = m_serial.dsrHolding();
+    feed([open, dsr](link::LinkEngine& engine) { engine.onSerialLine(open, dsr); });
+}
+
+void LinkPump::openSocket(quint64 ticket, const QString& host)
+{
+    const QString failure = m_socket.state() != link::SocketState::Closed
+                                ? QStringLiteral("Invalid operation at current state")
+                                : m_socket.connectToHost(host);
+    feed([&](link::LinkEngine& engine) { engine.onSocketOpened(ticket, failure); });
+}
+
+void LinkPump::togglePort(quint64 ticket)
+{
+    link::PortToggle toggle = link::PortToggle::Closed;
+    QString failure;
+    if (m_serial.isOpen()) {
+        m_serial.close();
+    } else {
+        switch (m_serial.open(&failure)) {
+        case SerialLine::OpenResult::Opened:
+            toggle = link::PortToggle::Opened;
+            break;
+        case SerialLine::OpenResult::NotFound:
+            toggle = link::PortToggle::NotFound;
+            break;
+        case SerialLine::OpenResult::Failed:
+            toggle = link::PortToggle::Failed;
+            break;
+        }
+    }
+    tellSerialLine();
+    feed([&](link::LinkEngine& engine) { engine.onPortToggled(ticket, toggle, failure); });
+}
+
+void LinkPump::readExtensions(quint64 ticket)
+{
+    lamp::ExtensionsRead read;
+    read.source = extensionsFilePath();
+    read.content = readExtensionsFile(read.source, &read.error);
+    feed([&](link::LinkEngine& engine) { engine.onExtensionsRead(ticket, read); });
 }
 
 LinkPump::~LinkPump()
@@ -93,11 +176,27 @@ void LinkPump::carryOut(const link::LinkOutput& output)
 {
     frmTerminal& w = m_window;
     switch (output.type) {
+    case Out::OpenSocket:
+        openSocket(output.ticket, output.text);
+        break;
     case Out::Transmit:
         m_socket.send(output.bytes);
         break;
     case Out::CloseSocket:
         m_socket.close();
+        break;
+    case Out::TogglePort:
+        togglePort(output.ticket);
+        break;
+    case Out::SerialReceive:
+        m_serial.setReceiveEnabled(output.on);
+        break;
+    case Out::SerialWrite:
+        // A port that fails now is reported as closed by error.
+        m_serial.write(output.bytes);
+        break;
+    case Out::ReadExtensions:
+        readExtensions(output.ticket);
         break;
     case Out::Terminal:
         w.WriteTerminal(output.bytes);

@@ -12,6 +12,7 @@ class QSocketNotifier;
 namespace zkn {
 
 class Operator;
+class SerialLine;
 class TcpLink;
 class frmTerminal;
 namespace link {
@@ -19,9 +20,10 @@ class Clock;
 class LinkEngine;
 } // namespace link
 
-// The one place where the link engine meets the program: every input is fed through here, and
-// afterwards everything the engine asks for is carried out (the window shown, notices put up one
-// at a time without waiting) and one real timer is armed for the engine's next deadline. The
+// The one place where the link engine meets the program: the transports' signals become its
+// inputs, every input is fed through here, and afterwards everything the engine asks for is
+// carried out (the transports driven, the window shown, notices put up one at a time without
+// waiting) and one real timer is armed for the engine's next deadline. The
 // timer is the system's timerfd, which keeps microseconds where a QTimer rounds to whole
 // milliseconds: a load test at 2 ms would lose a third of its rate to that rounding.
 class LinkPump : public QObject
@@ -29,7 +31,7 @@ class LinkPump : public QObject
     Q_OBJECT
 
 public:
-    LinkPump(link::LinkEngine& engine, TcpLink& socket, frmTerminal& window, Operator& op,
+    LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, frmTerminal& window, Operator& op,
              const link::Clock& clock, QObject* parent = nullptr);
     ~LinkPump() override;
 
@@ -41,13 +43,19 @@ Q_SIGNALS:
     void linkClosedForExit();
 
 private:
+    void wireTransports();
     void drain();
     void carryOut(const link::LinkOutput& output);
+    void openSocket(quint64 ticket, const QString& host);
+    void togglePort(quint64 ticket);
+    void readExtensions(quint64 ticket);
+    void tellSerialLine();
     void showNextNotice();
     void arm();
 
     link::LinkEngine& m_engine;
     TcpLink& m_socket;
+    SerialLine& m_serial;
     frmTerminal& m_window;
     Operator& m_operator;
     const link::Clock& m_clock;

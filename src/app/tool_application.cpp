@@ -1,6 +1,5 @@
 #include "tool_application.h"
 
-#include "extensions_file.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
@@ -21,16 +20,9 @@ void ToolApplication::attach(frmTerminal& window)
 {
     Q_ASSERT(!m_engine);
     m_window = &window;
-    m_engine = std::make_unique<link::LinkEngine>(m_transports, m_clock, m_connection, m_debug, m_expansion,
-                                                  m_loadTestOptions);
-    m_engine->setExtensionsReader([] {
-        lamp::ExtensionsRead read;
-        read.source = extensionsFilePath();
-        read.content = readExtensionsFile(read.source, &read.error);
-        return read;
-    });
-    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, window, m_operator, m_clock);
-    wireTransports();
+    m_engine =
+        std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
+    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, window, m_operator, m_clock);
     LinkPump& pump = *m_pump;
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
@@ -56,35 +48,6 @@ void ToolApplication::attach(frmTerminal& window)
             [&pump](const lamp::SingleStationRequest& request) {
                 pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
             });
-}
-
-void ToolApplication::wireTransports()
-{
-    LinkPump& pump = *m_pump;
-    connect(&m_socket, &TcpLink::connected, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.onSocketConnected(); }); });
-    connect(&m_socket, &TcpLink::dataReceived, this, [&pump](const QByteArray& data) {
-        pump.feed([&data](link::LinkEngine& engine) { engine.onSocketData(data); });
-    });
-    connect(&m_socket, &TcpLink::frameSent, this, [&pump](const QByteArray& frame) {
-        pump.feed([&frame](link::LinkEngine& engine) { engine.onFrameSent(frame); });
-    });
-    connect(&m_socket, &TcpLink::closedByPeer, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.onSocketClosed(); }); });
-    connect(&m_socket, &TcpLink::resetByPeer, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.onSocketReset(); }); });
-    connect(&m_socket, &TcpLink::errorOccurred, this, [&pump](int number, const QString& description) {
-        pump.feed([&](link::LinkEngine& engine) { engine.onSocketError(number, description); });
-    });
-    connect(&m_serial, &SerialLine::dataArrived, this, [&pump] {
-        pump.feed([](link::LinkEngine& engine) { engine.onSerialEvent(link::SerialEvent::Receive); });
-    });
-    connect(&m_serial, &SerialLine::lineEvent, this, [&pump](link::SerialEvent event) {
-        pump.feed([event](link::LinkEngine& engine) { engine.onSerialEvent(event); });
-    });
-    connect(&m_serial, &SerialLine::closedByError, this, [&pump](const QString& description) {
-        pump.feed([&description](link::LinkEngine& engine) { engine.onSerialClosedByError(description); });
-    });
 }
 
 // The exit in its order: the link released, the log closed, the link closed, the windows

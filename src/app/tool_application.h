@@ -1,6 +1,5 @@
 #pragma once
 
-#include "link_transports.h"
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -55,7 +54,6 @@ public:
     LinkPump& pump() { return *m_pump; }
 
 private:
-    void wireTransports();
     void shutDown();
 
     Operator& m_operator;
@@ -68,7 +66,6 @@ private:
     TcpLink m_socket;
     SystemClock m_clock;
     LogFile m_log;
-    LinkTransports m_transports{m_socket, m_serial};
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<LinkPump> m_pump;

@@ -16,12 +16,17 @@ inline const QByteArray kOkSeq0 = QByteArray::fromHex("16 33 30 30 35 30 31 30 3
 
 struct Link : LanLinkSetup
 {
-    link::LinkEngine realEngine{host, clock, connection, debug, expansion, loadTest};
+    link::LinkEngine realEngine{clock, connection, debug, expansion, loadTest};
 
+    // The transports' states as the test set them reach the engine before the call.
     struct Drained
     {
         Link& l;
-        link::LinkEngine* operator->() const { return &l.realEngine; }
+        link::LinkEngine* operator->() const
+        {
+            l.host.sync(l.realEngine);
+            return &l.realEngine;
+        }
         ~Drained() { l.host.drain(l.realEngine, l.op); }
     };
     struct Handle

@@ -959,24 +959,20 @@ void TestLinkEngine::serialRecordsAcrossReads()
     l.connection.setConnectionType(ConnectionType::Serial);
     l.engine->connectCommand();
     QVERIFY(l.host.portOpen && l.host.receiving && l.host.connected && !l.host.propertiesEnabled);
-    l.host.serialInput = "AB\r\n\x02"
-                         "1 ";
-    l.engine->onSerialEvent(SerialEvent::Receive);
+    l.engine->onSerialData("AB\r\n\x02"
+                           "1 ");
     QCOMPARE(l.host.terminal, QByteArray("AB\r\n"));
-    l.host.serialInput = "2\x03\r\x03";
-    l.engine->onSerialEvent(SerialEvent::Receive);
+    l.engine->onSerialData("2\x03\r\x03");
     QCOMPARE(l.host.terminal, QByteArray("AB\r\n ->:14:03:59: \x02"
                                          "1.2\x03\r\n\x03"));
     QCOMPARE(l.host.records.size(), 1);
     QCOMPARE(l.host.records[0].first, QByteArray("\x02"
                                                  "1.2\x03"));
     // A carrier change drops a half-received record.
-    l.host.serialInput = "\x02half";
-    l.engine->onSerialEvent(SerialEvent::Receive);
+    l.engine->onSerialData("\x02half");
     l.engine->onSerialEvent(SerialEvent::CdChange);
     QCOMPARE(l.host.panels[Panel::Status], QStringLiteral("Status: Change in CD Detected"));
-    l.host.serialInput = "\x03";
-    l.engine->onSerialEvent(SerialEvent::Receive);
+    l.engine->onSerialData("\x03");
     QCOMPARE(l.host.records.size(), 1);
     QVERIFY(l.host.sent.isEmpty()); // nothing is answered on a serial line
 }

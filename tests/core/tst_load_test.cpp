@@ -42,13 +42,13 @@ struct Test : Link
     explicit Test(ConnectionType type = ConnectionType::Lan) : Link(QStringLiteral("60"))
     {
         loadTest.setRange(1000, 1002);
-        engine->setExtensionsReader([this] {
+        host.extensions = [this] {
             lamp::ExtensionsRead read{std::nullopt, QStringLiteral("/home/op/Extensions.dat"),
                                       QStringLiteral("No such file or directory")};
             if (fileThere)
                 read.content = file;
             return read;
-        });
+        };
         if (type == ConnectionType::Lan) {
             bringUp();
         } else {

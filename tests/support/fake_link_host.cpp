@@ -2,31 +2,10 @@
 
 namespace zkn::test {
 
-QString FakeLinkHost::connectSocket(const QString& host)
+void FakeLinkHost::sync(link::LinkEngine& engine) const
 {
-    connects.append(host);
-    if (!connectFailure.isEmpty())
-        return connectFailure;
-    state = link::SocketState::Connecting;
-    return {};
-}
-
-void FakeLinkHost::closeSocket()
-{
-    ++closes;
-    state = link::SocketState::Closed;
-}
-
-link::LinkTransport::PortToggle FakeLinkHost::toggleSerialPort(QString*)
-{
-    if (portOpen) {
-        portOpen = false;
-        return PortToggle::Closed;
-    }
-    if (!portExists)
-        return PortToggle::NotFound;
-    portOpen = true;
-    return PortToggle::Opened;
+    engine.onSocketStateChanged(state);
+    engine.onSerialLine(portOpen, dsr);
 }
 
 void FakeLinkHost::drain(link::LinkEngine& engine, Operator& op)
@@ -36,7 +15,7 @@ void FakeLinkHost::drain(link::LinkEngine& engine, Operator& op)
     m_draining = true;
     while (const std::optional<link::LinkOutput> output = engine.poll()) {
         if (output->type != link::LinkOutput::Type::Notice) {
-            apply(*output);
+            apply(engine, *output);
             continue;
         }
         const quint64 id = output->notice.id;
@@ -45,17 +24,46 @@ void FakeLinkHost::drain(link::LinkEngine& engine, Operator& op)
     m_draining = false;
 }
 
-void FakeLinkHost::apply(const link::LinkOutput& output)
+void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& output)
 {
     using Out = link::LinkOutput::Type;
     switch (output.type) {
+    case Out::OpenSocket:
+        connects.append(output.text);
+        if (connectFailure.isEmpty())
+            state = link::SocketState::Connecting;
+        sync(engine);
+        engine.onSocketOpened(output.ticket, connectFailure);
+        break;
+    case Out::TogglePort: {
+        link::PortToggle toggle = link::PortToggle::Closed;
+        if (!portOpen && !portExists)
+            toggle = link::PortToggle::NotFound;
+        else if (!portOpen)
+            toggle = link::PortToggle::Opened;
+        portOpen = toggle == link::PortToggle::Opened;
+        sync(engine);
+        engine.onPortToggled(output.ticket, toggle, {});
+        break;
+    }
+    case Out::SerialReceive:
+        receiving = output.on;
+        break;
+    case Out::SerialWrite:
+        serialOutput.append(output.bytes);
+        break;
+    case Out::ReadExtensions:
+        engine.onExtensionsRead(output.ticket, extensions ? extensions() : lamp::ExtensionsRead{});
+        break;
     case Out::Transmit:
         sent.append(output.bytes);
         if (frameLeaves)
             frameLeaves(output.bytes);
         break;
     case Out::CloseSocket:
-        closeSocket();
+        ++closes;
+        state = link::SocketState::Closed;
+        sync(engine);
         break;
     case Out::Terminal:
         terminal += output.bytes;
@@ -126,11 +134,6 @@ void FakeLinkHost::apply(const link::LinkOutput& output)
     case Out::Notice:
         break;
     }
-}
-
-QByteArray FakeLinkHost::readSerialInput()
-{
-    return std::exchange(serialInput, {});
 }
 
 } // namespace zkn::test

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "lamp/extensions.h"
 #include "lamp/load_test_stats.h"
 #include "link/clock.h"
 #include "link/link_engine.h"
 #include "link/link_output.h"
-#include "link/link_transport.h"
 
 #include <QList>
 #include <QMap>
@@ -25,32 +25,17 @@ private:
     QDateTime m_start{QDate(2026, 12, 6), QTime(14, 3, 59)};
 };
 
-// Plays the transports and the main window for the link engine and records what it is asked.
-class FakeLinkHost : public link::LinkTransport
+// Plays the transports and the main window for the link engine and records what it is asked. The
+// transports' states are its fields: sync() tells the engine what they are now.
+class FakeLinkHost
 {
 public:
     using Panel = link::LinkOutput::PanelId;
 
-    QString connectSocket(const QString& host) override;
-    void closeSocket();
-    link::SocketState socketState() const override { return state; }
-
-    PortToggle toggleSerialPort(QString* failure) override;
-    bool serialPortOpen() const override { return portOpen; }
-    bool serialDsr() const override { return dsr; }
-    void setSerialReceive(bool on) override { receiving = on; }
-    QByteArray readSerialInput() override;
-    QString writeSerial(const QByteArray& bytes) override
-    {
-        if (!portOpen)
-            return QStringLiteral("closed");
-        serialOutput.append(bytes);
-        return {};
-    }
-
-    // Takes what the engine asks for, in order; its boxes are answered by `op` as they come.
+    void sync(link::LinkEngine& engine) const;
+    // Takes what the engine asks for, in order, answering its requests at once; its boxes are
+    // answered by `op` as they come.
     void drain(link::LinkEngine& engine, Operator& op);
-    void apply(const link::LinkOutput& output);
 
     // Called as a frame leaves (at once unless a test holds frames back) and after each write to
     // the terminal (where a failing log would ask the operator).
@@ -68,8 +53,8 @@ public:
     bool portExists = true;
     bool dsr = true;
     bool receiving = false;
-    QByteArray serialInput;
-    QList<QByteArray> serialOutput; // each write to the port
+    QList<QByteArray> serialOutput;                   // each write to the port
+    std::function<lamp::ExtensionsRead()> extensions; // what reading the extensions file gives
 
     QList<QByteArray> sent; // handed to IPSend
     QByteArray terminal;
@@ -94,6 +79,8 @@ public:
     int closedForExit = 0;
 
 private:
+    void apply(link::LinkEngine& engine, const link::LinkOutput& output);
+
     bool m_draining = false;
 };
 

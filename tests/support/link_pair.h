@@ -17,7 +17,7 @@ namespace zkn::test {
 
 struct LinkPair : LanLinkSetup
 {
-    link::LinkEngine engine{host, clock, connection, debug, expansion, loadTest};
+    link::LinkEngine engine{clock, connection, debug, expansion, loadTest};
     pbxsim::SimStats stats;
     pbxsim::LampBoard lamps;
     pbxsim::PbxLink pbx{stats, lamps};
@@ -84,6 +84,7 @@ private:
             if (host.connects.size() != m_connectsSeen) {
                 m_connectsSeen = host.connects.size();
                 host.state = link::SocketState::Connected;
+                host.sync(engine);
                 pbx.connectionOpened();
                 engine.onSocketConnected();
                 moved = true;
@@ -103,11 +104,13 @@ private:
         case pbxsim::LinkAction::Type::Close:
             pbx.connectionClosed();
             host.state = link::SocketState::Closing;
+            host.sync(engine);
             engine.onSocketClosed();
             break;
         case pbxsim::LinkAction::Type::Reset:
             pbx.connectionClosed();
             host.state = link::SocketState::Error;
+            host.sync(engine);
             engine.onSocketReset();
             break;
         }

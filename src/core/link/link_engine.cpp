@@ -3,7 +3,6 @@
 #include "display/terminal_line.h"
 #include "link/clock.h"
 #include "link/frame_builder.h"
-#include "link/link_transport.h"
 #include "link/peer_faults.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
@@ -18,10 +17,9 @@ using Panel = LinkOutput::PanelId;
 using Out = LinkOutput::Type;
 } // namespace
 
-LinkEngine::LinkEngine(LinkTransport& transport, const Clock& clock, const ConnectionOptions& connection,
-                       DebugOptions& debug, const ExpansionOption& expansion, const LoadTestOptions& loadTest)
-    : m_transport(transport), m_clock(clock), m_connection(connection), m_debug(debug),
-      m_expansion(expansion), m_loadTest(loadTest),
+LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
+                       const ExpansionOption& expansion, const LoadTestOptions& loadTest)
+    : m_clock(clock), m_connection(connection), m_debug(debug), m_expansion(expansion), m_loadTest(loadTest),
       m_serial({[this](const QByteArray& text) { WriteTerminal(text); },
                 [this](const QByteArray& record) {
                     writeLine(display::marker::Received, record);
@@ -120,9 +118,10 @@ void LinkEngine::closeSocket()
     out(Out::CloseSocket);
 }
 
-SocketState LinkEngine::socketState() const
+void LinkEngine::ask(LinkOutput request)
 {
-    return m_closeAsked ? SocketState::Closed : m_transport.socketState();
+    request.ticket = m_hold.open();
+    out(std::move(request));
 }
 
 void LinkEngine::writeLine(const char* marker, const QByteArray& text)
@@ -138,7 +137,7 @@ void LinkEngine::connectCommand()
 
 void LinkEngine::runConnectCommand()
 {
-    m_transport.setSerialReceive(false);
+    out(Out::SerialReceive, false);
     m_hcTicks = m_debug.healthCheckInterval();
     // A reconnect still waiting after a reset is the operator's to give now: never two
     // connections, and never a port just opened closed again by it.
@@ -170,7 +169,7 @@ void LinkEngine::runConnectedPictureClick()
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
     stopLoadTest([this] {
-        if (m_transport.serialPortOpen() || socketState() == SocketState::Connected)
+        if (m_portOpen || socketState() == SocketState::Connected)
             connectCommand();
     });
 }
@@ -212,16 +211,31 @@ void LinkEngine::openConnection()
         return;
     }
     m_closeAsked = false;
-    const QString error = m_transport.connectSocket(m_connection.remoteHost());
-    if (!error.isEmpty()) {
-        tell(error, Operator::Icon::Exclamation);
+    LinkOutput open{Out::OpenSocket};
+    open.text = m_connection.remoteHost();
+    ask(std::move(open));
+    then([this] {
+        if (m_openFailure.isEmpty()) {
+            writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
+            return;
+        }
+        tell(m_openFailure, Operator::Icon::Exclamation);
         then([this] {
             closeSocket();
             showLinkDown(); // the connect item the click checked
         });
-        return;
-    }
-    writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
+    });
+}
+
+void LinkEngine::onSocketStateChanged(SocketState state)
+{
+    m_socketState = state;
+}
+
+void LinkEngine::onSocketOpened(quint64 ticket, const QString& failure)
+{
+    m_openFailure = failure;
+    m_hold.acknowledge(ticket);
 }
 
 // The socket stands: announce the tool as a ZKN device and start the health-check clock.
@@ -420,7 +434,7 @@ void LinkEngine::onConnectionStatusTick()
     if (m_connection.isLan()) {
         setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
     } else {
-        const bool connected = m_transport.serialDsr() && m_transport.serialPortOpen();
+        const bool connected = m_dsr && m_portOpen;
         setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
                                               : QStringLiteral("Status: Disconnected"));
         out(Out::Dsr, connected);

@@ -19,11 +19,12 @@
 // On the serial line there is no link layer: the connect command opens or closes the port, and
 // the receive path cuts records from STX to ETX.
 //
-// The engine does no I/O: bytes and events come in through its methods, time through its clock,
-// and everything it asks of the program around it is taken with poll(). Its timers are deadlines
-// that the program turns into one real timer. A box for the operator is a notice: the work after
-// it, and every input meanwhile, waits until the notice is acknowledged. (The transports are still
-// asked for their state through LinkTransport.)
+// The engine does no I/O: bytes, events and the transports' states come in through its methods,
+// time through its clock, and everything it asks of the program around it is taken with poll().
+// Its timers are deadlines that the program turns into one real timer. A box for the operator is
+// a notice: the work after it, and every input meanwhile, waits until the notice is acknowledged.
+// A request the program answers at once (open the socket, toggle the port, read the extensions
+// file) holds the work after it the same way until its answer comes.
 
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
@@ -62,14 +63,13 @@ struct SingleStationRequest;
 namespace zkn::link {
 
 class Clock;
-class LinkTransport;
 struct FrameHeader;
 
 class LinkEngine
 {
 public:
-    LinkEngine(LinkTransport& transport, const Clock& clock, const ConnectionOptions& connection,
-               DebugOptions& debug, const ExpansionOption& expansion, const LoadTestOptions& loadTest);
+    LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
+               const ExpansionOption& expansion, const LoadTestOptions& loadTest);
 
     // What the link asks of the program, oldest first; nothing once everything has been taken.
     std::optional<LinkOutput> poll();
@@ -87,7 +87,10 @@ public:
     void releaseForExit();
     void waitForLinkClosedAtExit();
 
-    // TCP events.
+    // TCP events. The socket's state is taken as it changes, also while a box is open.
+    void onSocketStateChanged(SocketState state);
+    // The answer to OpenSocket: why the connection could not even be started, else nothing.
+    void onSocketOpened(quint64 ticket, const QString& failure);
     void onSocketConnected();
     // The data of one receive event; while a box is open it waits, and is handled after it in
     // the order it came.
@@ -98,7 +101,11 @@ public:
     void onSocketReset();
     void onSocketError(int number, const QString& description);
 
-    // Serial events: data waiting (Receive), line events and errors.
+    // Serial events: the port's state and its DSR as they change, the answer to TogglePort,
+    // received bytes, line events and errors.
+    void onSerialLine(bool open, bool dsr);
+    void onPortToggled(quint64 ticket, PortToggle toggle, const QString& failure);
+    void onSerialData(const QByteArray& bytes);
     void onSerialEvent(SerialEvent event);
     void onSerialClosedByError(const QString& description);
     // Keys typed on the terminal go to the serial line as they are, shown only with local echo.
@@ -132,11 +139,8 @@ public:
     bool loadTestRunning() const { return m_loadTestPhase != LoadTestPhase::Idle; }
     const lamp::LoadTestStats& loadTestStats() const { return m_loadTestStats; }
     bool lampOnPhase() const { return m_plan.lampOnPhase(); }
-    // Where the extensions file is read from (the file system, in the program).
-    void setExtensionsReader(std::function<lamp::ExtensionsRead()> reader)
-    {
-        m_readExtensions = std::move(reader);
-    }
+    // The answer to ReadExtensions.
+    void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
     int missedHealthChecks() const { return m_missedHealthChecks; }
     QByteArray recordText() const { return m_recordText; }
     // Chunks of received TCP data dropped because they did not begin with SYN.
@@ -148,7 +152,7 @@ private:
     void linkConnected();
     void toggleSerialPort();
     void showPortToggled();
-    void handleSerialEvent(SerialEvent event);
+    void handleSerialEvent(SerialEvent event, const QByteArray& received);
     void releaseLink();
     void sendRelease();
     void openConnection();
@@ -160,12 +164,14 @@ private:
     bool loadTestLineUp() const;
     void startLoadTest();
     bool loadTestConnected();
-    bool planLoadTest();
-    std::optional<QList<qint32>> readExtensionStations(bool reportSkipped, QString* source = nullptr);
+    void beginLoadTest();
+    // Reads the extensions file and gives `use` its stations, or nothing when it cannot be read
+    // (told when `reportSkipped`, as at Start, with the lines that name no station).
+    void readExtensionStations(bool reportSkipped, std::function<void(std::optional<QList<qint32>>)> use);
     void onSendTick();
     void startSendClock(int delayMs);
     void stopLoadTest(std::function<void()> stopped);
-    void planSweep();
+    void planSweep(std::function<void()> planned);
     void sweepNext();
     void finishLoadTest();
     void showLoadTestFigures();
@@ -213,7 +219,11 @@ private:
     // The socket is closed once what was handed to it before has gone; from now on the link
     // counts it closed.
     void closeSocket();
-    SocketState socketState() const;
+    SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
+    // Asks the program for `request`, answered at once by its ticket; work after it waits.
+    void ask(LinkOutput request);
+    // Bytes to the open port; none go to a closed one (false).
+    bool writeSerial(const QByteArray& bytes);
     void setPanelText(LinkOutput::PanelId panel, const QString& text);
     void tell(const Operator::Message& message);
     void tell(const QString& text, Operator::Icon icon);
@@ -224,7 +234,6 @@ private:
     QByteArray device() const;
     qint64 now() const;
 
-    LinkTransport& m_transport;
     const Clock& m_clock;
     const ConnectionOptions& m_connection;
     DebugOptions& m_debug;
@@ -251,6 +260,13 @@ private:
     // Counts the ends of connection state, so a chunk that waited behind a box knows it is stale.
     quint64 m_receivedSince = 0;
     bool m_closeAsked = false;
+    SocketState m_socketState = SocketState::Closed;
+    QString m_openFailure;
+    bool m_portOpen = false;
+    bool m_dsr = false;
+    PortToggle m_portToggle = PortToggle::Closed;
+    QString m_portFailure;
+    lamp::ExtensionsRead m_extensionsRead;
     // The health check handed to IPSend whose answer time starts when it leaves.
     QByteArray m_healthCheckToLeave;
     bool m_releasingForExit = false;
@@ -261,7 +277,6 @@ private:
     LoadTestPhase m_loadTestPhase = LoadTestPhase::Idle;
     lamp::LoadTestPlan m_plan;
     lamp::LoadTestStats m_loadTestStats;
-    std::function<lamp::ExtensionsRead()> m_readExtensions;
     std::vector<std::function<void()>> m_whenLoadTestStopped;
     // The switch-off sweep: the file's stations, or a range counted up.
     QList<qint32> m_sweepStations;

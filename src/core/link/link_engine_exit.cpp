@@ -1,6 +1,5 @@
 // The link's part of the program's exit.
 #include "link/link_engine.h"
-#include "link/link_transport.h"
 
 #include <utility>
 

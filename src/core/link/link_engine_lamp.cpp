@@ -6,7 +6,6 @@
 #include "lamp/single_station_request.h"
 #include "link/frame_builder.h"
 #include "link/link_engine.h"
-#include "link/link_transport.h"
 #include "link/peer_faults.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
@@ -35,7 +34,7 @@ void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
     }
     // No answer comes on the serial line, so the message counts as answered whether or not DSR
     // let it go out.
-    if (m_transport.serialDsr() && m_transport.writeSerial(message).isEmpty()) {
+    if (m_dsr && writeSerial(message)) {
         m_loadTestStats.messageSent();
         out(Out::TxBlink);
         writeLine(display::marker::Sent, display::DotBlanks(message));
@@ -117,14 +116,14 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
 
 void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
 {
-    if (m_transport.serialPortOpen()) {
+    if (m_portOpen) {
         sendSingleStationOnOpenPort(request);
         return;
     }
     connectCommand();
     // A port that did not open has been reported by the connect command.
     then([this, request] {
-        if (m_transport.serialPortOpen())
+        if (m_portOpen)
             sendSingleStationOnOpenPort(request);
     });
 }
@@ -152,7 +151,7 @@ void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& r
 // operator has read why.
 bool LinkEngine::CheckSerialPort()
 {
-    if (m_transport.serialDsr())
+    if (m_dsr)
         return true;
     tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
     connectCommand();
@@ -162,7 +161,7 @@ bool LinkEngine::CheckSerialPort()
 // A message the line failed to take is not shown.
 void LinkEngine::Send(const QByteArray& message)
 {
-    if (m_transport.writeSerial(message).isEmpty())
+    if (writeSerial(message))
         writeLine(display::marker::Sent, display::DotBlanks(message));
 }
 

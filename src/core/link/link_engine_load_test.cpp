@@ -10,7 +10,6 @@
 // continuation; a sweep in progress is waited for too.
 #include "display/terminal_line.h"
 #include "link/link_engine.h"
-#include "link/link_transport.h"
 #include "model/connection_options.h"
 #include "model/load_test_options.h"
 
@@ -37,10 +36,10 @@ void LinkEngine::mnuStart_Click()
         if (loadTestRunning())
             return;
         // A closed serial port is opened first; one that did not open has been reported.
-        if (m_connection.connectionType() == ConnectionType::Serial && !m_transport.serialPortOpen()) {
+        if (m_connection.connectionType() == ConnectionType::Serial && !m_portOpen) {
             connectCommand();
             then([this] {
-                if (m_transport.serialPortOpen())
+                if (m_portOpen)
                     startLoadTest();
             });
             return;
@@ -54,10 +53,33 @@ void LinkEngine::mnuStop_Click()
     then([this] { stopLoadTest({}); });
 }
 
+// The stations of this test: the range of the configuration, or the extensions file, which must
+// name at least one.
 void LinkEngine::startLoadTest()
 {
-    if (loadTestRunning() || !loadTestConnected() || !planLoadTest())
+    if (loadTestRunning() || !loadTestConnected())
         return;
+    if (!m_loadTest.useFile()) {
+        m_plan.useRange(m_loadTest.startStation(), m_loadTest.endStation());
+        beginLoadTest();
+        return;
+    }
+    readExtensionStations(true, [this](std::optional<QList<qint32>> stations) {
+        if (!stations)
+            return;
+        if (stations->isEmpty()) {
+            tell(QStringLiteral("The extensions file names no station; one station number per line:\r\n") +
+                     m_extensionsRead.source,
+                 Operator::Icon::Exclamation);
+            return;
+        }
+        m_plan.useStations(*stations);
+        beginLoadTest();
+    });
+}
+
+void LinkEngine::beginLoadTest()
+{
     m_loadTestPhase = Phase::Running;
     showLoadTestPhase();
     // The connect time now counts the test's duration.
@@ -72,55 +94,40 @@ void LinkEngine::startLoadTest()
 bool LinkEngine::loadTestConnected()
 {
     const bool there = m_connection.connectionType() == ConnectionType::Serial
-                           ? m_transport.serialDsr()
+                           ? m_dsr
                            : socketState() == SocketState::Connected;
     if (!there)
         tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
 }
 
-// The stations of this test: the range of the configuration, or the extensions file, which must
-// name at least one.
-bool LinkEngine::planLoadTest()
+void LinkEngine::readExtensionStations(bool reportSkipped,
+                                       std::function<void(std::optional<QList<qint32>>)> use)
 {
-    if (!m_loadTest.useFile()) {
-        m_plan.useRange(m_loadTest.startStation(), m_loadTest.endStation());
-        return true;
-    }
-    QString source;
-    const std::optional<QList<qint32>> stations = readExtensionStations(true, &source);
-    if (!stations)
-        return false;
-    if (stations->isEmpty()) {
-        tell(QStringLiteral("The extensions file names no station; one station number per line:\r\n") +
-                 source,
-             Operator::Icon::Exclamation);
-        return false;
-    }
-    m_plan.useStations(*stations);
-    return true;
+    ask({Out::ReadExtensions});
+    then([this, reportSkipped, use = std::move(use)] {
+        const lamp::ExtensionsRead& read = m_extensionsRead;
+        if (!read.content) {
+            if (reportSkipped)
+                tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
+                         QStringLiteral("\r\n") + read.error,
+                     Operator::Icon::Exclamation);
+            use(std::nullopt);
+            return;
+        }
+        const lamp::Extensions extensions = lamp::parseExtensions(*read.content);
+        if (reportSkipped)
+            for (const lamp::SkippedLine& line : extensions.skipped)
+                writeLine(display::marker::Local, "Extensions file line " + QByteArray::number(line.number) +
+                                                      " skipped: \"" + line.text + "\" is no station number");
+        use(extensions.stations);
+    });
 }
 
-// Nothing when the file cannot be read (told when `reportSkipped`, as at Start); lines that name
-// no station are shown then too.
-std::optional<QList<qint32>> LinkEngine::readExtensionStations(bool reportSkipped, QString* source)
+void LinkEngine::onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read)
 {
-    const lamp::ExtensionsRead read = m_readExtensions ? m_readExtensions() : lamp::ExtensionsRead{};
-    if (source)
-        *source = read.source;
-    if (!read.content) {
-        if (reportSkipped)
-            tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
-                     QStringLiteral("\r\n") + read.error,
-                 Operator::Icon::Exclamation);
-        return std::nullopt;
-    }
-    const lamp::Extensions extensions = lamp::parseExtensions(*read.content);
-    if (reportSkipped)
-        for (const lamp::SkippedLine& line : extensions.skipped)
-            writeLine(display::marker::Local, "Extensions file line " + QByteArray::number(line.number) +
-                                                  " skipped: \"" + line.text + "\" is no station number");
-    return extensions.stations;
+    m_extensionsRead = read;
+    m_hold.acknowledge(ticket);
 }
 
 void LinkEngine::startSendClock(int delayMs)
@@ -131,7 +138,7 @@ void LinkEngine::startSendClock(int delayMs)
 
 bool LinkEngine::loadTestLineUp() const
 {
-    return m_transport.serialPortOpen() || socketState() == SocketState::Connected;
+    return m_portOpen || socketState() == SocketState::Connected;
 }
 
 // One message when the last one needs no more waiting; the next tick comes one full delay after
@@ -151,9 +158,10 @@ void LinkEngine::onSendTick()
         showLoadTestFigures();
         // The file is read afresh for every pass, so an edit shows in the next one.
         if (step.passEnded)
-            if (const std::optional<QList<qint32>> stations = readExtensionStations(false);
-                stations && !stations->isEmpty())
-                m_plan.replaceStations(*stations);
+            readExtensionStations(false, [this](std::optional<QList<qint32>> stations) {
+                if (stations && !stations->isEmpty())
+                    m_plan.replaceStations(*stations);
+            });
     }
     if (m_loadTestPhase == Phase::Running)
         startSendClock(m_loadTest.delayMs());
@@ -174,23 +182,28 @@ void LinkEngine::stopLoadTest(std::function<void()> stopped)
     m_timers.stop(Timer::Send);
     showLoadTestPhase();
     writeLine(display::marker::Local, "Stopping Load Test...");
-    planSweep();
-    // A message still awaited is waited for first.
-    m_sweepWaiting = !m_lampAnswered && socketState() == SocketState::Connected;
-    if (!m_sweepWaiting)
-        sweepNext();
+    planSweep([this] {
+        // A message still awaited is waited for first.
+        m_sweepWaiting = !m_lampAnswered && socketState() == SocketState::Connected;
+        if (!m_sweepWaiting)
+            sweepNext();
+    });
 }
 
 // The sweep goes over the range boxes of the configuration when they hold a sound range, else
 // over what the test ran with; in file mode over the file as it is now.
-void LinkEngine::planSweep()
+void LinkEngine::planSweep(std::function<void()> planned)
 {
     m_sweepStations.clear();
     m_sweepNext = 0;
     m_sweepLast = -1;
     if (m_plan.usesFile()) {
-        m_sweepStations = readExtensionStations(false).value_or(m_plan.stations());
-        m_sweepLast = m_sweepStations.size() - 1;
+        readExtensionStations(false,
+                              [this, planned = std::move(planned)](std::optional<QList<qint32>> stations) {
+                                  m_sweepStations = stations.value_or(m_plan.stations());
+                                  m_sweepLast = m_sweepStations.size() - 1;
+                                  planned();
+                              });
         return;
     }
     const std::optional<qint32> first = boxStation(m_loadTest.startText());
@@ -202,6 +215,7 @@ void LinkEngine::planSweep()
         m_sweepNext = m_plan.first();
         m_sweepLast = std::max(m_plan.first(), m_plan.last());
     }
+    planned();
 }
 
 // One station after the other: over TCP each waits for its answer or timeout, on the serial line

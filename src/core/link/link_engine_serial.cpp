@@ -2,7 +2,6 @@
 // records cut from what it receives.
 #include "display/terminal_line.h"
 #include "link/link_engine.h"
-#include "link/link_transport.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
 
@@ -16,20 +15,42 @@ using Out = LinkOutput::Type;
 void LinkEngine::toggleSerialPort()
 {
     m_serial.reset();
-    QString failure;
-    const LinkTransport::PortToggle toggle = m_transport.toggleSerialPort(&failure);
-    if (toggle == LinkTransport::PortToggle::Failed)
-        setPanelText(Panel::Status, QStringLiteral("Status: ") + failure);
-    if (toggle == LinkTransport::PortToggle::NotFound)
-        tell(QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
-                            "does not exist on this machine!"),
-             Operator::Icon::Exclamation);
-    then([this] { showPortToggled(); });
+    ask({Out::TogglePort});
+    then([this] {
+        if (m_portToggle == PortToggle::Failed)
+            setPanelText(Panel::Status, QStringLiteral("Status: ") + m_portFailure);
+        if (m_portToggle == PortToggle::NotFound)
+            tell(QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                                "does not exist on this machine!"),
+                 Operator::Icon::Exclamation);
+        then([this] { showPortToggled(); });
+    });
+}
+
+void LinkEngine::onPortToggled(quint64 ticket, PortToggle toggle, const QString& failure)
+{
+    m_portToggle = toggle;
+    m_portFailure = failure;
+    m_hold.acknowledge(ticket);
+}
+
+void LinkEngine::onSerialLine(bool open, bool dsr)
+{
+    m_portOpen = open;
+    m_dsr = open && dsr;
+}
+
+bool LinkEngine::writeSerial(const QByteArray& bytes)
+{
+    if (!m_portOpen)
+        return false;
+    out({Out::SerialWrite, bytes});
+    return true;
 }
 
 void LinkEngine::showPortToggled()
 {
-    const bool open = m_transport.serialPortOpen();
+    const bool open = m_portOpen;
     out(Out::ConnectChecked, open);
     out(Out::SendTextEnabled, open);
     if (!open) {
@@ -37,12 +58,12 @@ void LinkEngine::showPortToggled()
         endSweepWithTheLine();
         return;
     }
-    if (m_transport.serialDsr()) {
+    if (m_dsr) {
         out(Out::Connected, true);
         out(Out::SettingsPanel);
         StartConnectTimer();
         out(Out::PropertiesEnabled, false);
-        m_transport.setSerialReceive(true);
+        out(Out::SerialReceive, true);
         out(Out::LinkCameUp);
         return;
     }
@@ -56,19 +77,22 @@ void LinkEngine::showPortToggled()
     });
 }
 
-void LinkEngine::onSerialEvent(SerialEvent event)
+void LinkEngine::onSerialData(const QByteArray& bytes)
 {
-    then([this, event] { handleSerialEvent(event); });
+    then([this, bytes] { handleSerialEvent(SerialEvent::Receive, bytes); });
 }
 
-void LinkEngine::handleSerialEvent(SerialEvent event)
+void LinkEngine::onSerialEvent(SerialEvent event)
+{
+    then([this, event] { handleSerialEvent(event, {}); });
+}
+
+void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received)
 {
     out(Out::SerialBufferLevel);
     out(Out::RxActivity);
     if (event == SerialEvent::Receive) {
-        m_transport.setSerialReceive(false);
-        m_serial.receive(m_transport.readSerialInput());
-        m_transport.setSerialReceive(true);
+        m_serial.receive(received);
     } else if (event != SerialEvent::Send) {
         if (event == SerialEvent::CdChange)
             m_serial.reset(); // a carrier change drops a half-received record
@@ -103,12 +127,10 @@ void LinkEngine::typedOnTerminal(const QByteArray& characters)
     then([this, characters] {
         if (m_connection.connectionType() != ConnectionType::Serial)
             return;
-        if (!m_transport.serialPortOpen()) {
+        if (!writeSerial(characters)) {
             tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
             return;
         }
-        if (!m_transport.writeSerial(characters).isEmpty())
-            return;
         out(Out::TxBlink);
         if (m_connection.echo())
             WriteTerminal(characters);

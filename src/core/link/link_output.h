@@ -28,8 +28,13 @@ struct LinkOutput
 {
     enum class Type
     {
+        OpenSocket,        // a connection to the host `text`; answer with LinkEngine::onSocketOpened
         Transmit,          // the frame `bytes` to the socket
         CloseSocket,       // the socket is closed, after the frames handed to it have gone
+        TogglePort,        // the serial port closed if open, else opened; answer onPortToggled
+        SerialReceive,     // the serial port delivers what it receives: `on`
+        SerialWrite,       // `bytes` to the serial port
+        ReadExtensions,    // the extensions file read; answer with onExtensionsRead
         Terminal,          // `bytes` to the terminal (and so to the log)
         Panel,             // status-bar panel `panel` reads `text`
         SettingsPanel,     // the "Settings" panel describes the connection as it is now
@@ -74,6 +79,8 @@ struct LinkOutput
     link::LoadTestPhase phase = link::LoadTestPhase::Idle;
     const lamp::LoadTestStats* figures = nullptr;
     link::Notice notice;
+    // A request the program answers at once, by this ticket; the link's work after it waits.
+    quint64 ticket = 0;
 };
 
 } // namespace zkn::link

@@ -39,6 +39,16 @@ enum class SerialEvent : int
     ControlBlockError = 1011,
 };
 
+// What a connect command's toggle of the serial port came to. A port that failed to open for
+// another reason than a missing device comes with the reason.
+enum class PortToggle
+{
+    Opened,
+    Closed,
+    NotFound,
+    Failed
+};
+
 // Where the lamp load test stands: its commands follow it.
 enum class LoadTestPhase
 {

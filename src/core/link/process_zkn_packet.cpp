@@ -6,7 +6,6 @@
 #include "link/frame_reader.h"
 #include "link/frame_sync.h"
 #include "link/link_engine.h"
-#include "link/link_transport.h"
 #include "link/peer_faults.h"
 #include "model/debug_options.h"
 
