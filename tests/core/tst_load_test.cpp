@@ -280,10 +280,12 @@ void TestLoadTest::startIsRefused()
     QFETCH(bool, useFile);
     QFETCH(QByteArray, file);
     Test t(type);
-    if (!lineUp) {
+    if (!lineUp && type == ConnectionType::Lan) {
         t.host.state = SocketState::Closed;
-        t.host.dsr = false;
+        t.engine->onSocketClosed();
     }
+    if (!lineUp)
+        t.host.dsr = false;
     t.loadTest.setUseFile(useFile);
     t.fileThere = file != "-";
     t.file = file;

@@ -150,7 +150,7 @@ void LinkEngine::runConnectCommand()
     if (m_connection.hostField() == QLatin1String("HostName"))
         out(Out::ShowProperties);
     out(Out::DebugLanEnabled, true);
-    if (socketState() == SocketState::Connected)
+    if (connectionStands())
         releaseLink();
     else
         openConnection();
@@ -169,7 +169,7 @@ void LinkEngine::runConnectedPictureClick()
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
     stopLoadTest([this] {
-        if (m_portOpen || socketState() == SocketState::Connected)
+        if (m_portOpen || connectionStands())
             connectCommand();
     });
 }
@@ -183,7 +183,7 @@ void LinkEngine::releaseLink()
     }
     // A second connect command during the sweep asks for no second release.
     stopLoadTest([this] {
-        if (socketState() == SocketState::Connected && !m_pending.awaited(Request::Release))
+        if (connectionStands() && !m_pending.awaited(Request::Release))
             sendRelease();
     });
 }
@@ -191,6 +191,7 @@ void LinkEngine::releaseLink()
 void LinkEngine::sendRelease()
 {
     const qint16 sequence = awaitResponse(Request::Release);
+    step(LinkEvent::ReleaseSent);
     IPSend(buildReleaseFrame(device(), sequence, parity()));
     out(Out::TxBlink);
     writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
@@ -216,6 +217,7 @@ void LinkEngine::openConnection()
     ask(std::move(open));
     then([this] {
         if (m_openFailure.isEmpty()) {
+            step(LinkEvent::ConnectStarted);
             writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
             return;
         }
@@ -246,6 +248,7 @@ void LinkEngine::onSocketConnected()
 
 void LinkEngine::linkConnected()
 {
+    step(LinkEvent::SocketConnected);
     StartConnectTimer();
     out(Out::Connected, true);
     out(Out::ConnectChecked, true);
@@ -308,6 +311,7 @@ void LinkEngine::resetLinkAfterMisses()
 // The link ends here, whoever ended it: the window shows it down and the socket is closed.
 void LinkEngine::shutDownLink()
 {
+    step(LinkEvent::LinkEnded);
     dropConnectionState();
     m_timers.stop(Timer::StatusMonitor);
     m_timers.stop(Timer::ReleaseLimit);
@@ -358,7 +362,7 @@ void LinkEngine::receiveChunk(const QByteArray& data)
 
 void LinkEngine::endChunk()
 {
-    if (socketState() == SocketState::Connected)
+    if (connectionStands())
         m_timers.start(Timer::StatusMonitor, now());
 }
 

@@ -1,23 +1,6 @@
 #pragma once
 
-// The ZKN link as the tool drives it.
-//
-// On TCP the link has no state variable of its own; it follows from the socket and the pending
-// requests:
-//   idle        -- connect command: socket Connect, "LINK CONNECT REQUEST..."  --> connecting
-//   connecting  -- socket connected: connect request (kind 5) sent              --> request pending
-//   pending     -- response "Connect" matched                                   --> link up
-//               -- refusal (codes 2, 4)                                         --> idle
-//   link up     -- connect command: release request (kind 6), wait window      --> releasing
-//               -- PBX release request, socket close or error                   --> idle
-//               -- seventh unanswered health check: reset, reconnect after 2 s  --> idle
-//   releasing   -- the PBX closes the connection (or 10 s after its answer)     --> idle
-// A reset by the PBX also reconnects after 2 s; any other socket error ends the link and is shown.
-// While the link stands a health check (kind 5) leaves every interval + 1 ticks of the one-second
-// health-check clock, and every record (kind 2) is shown and answered (kind 4).
-//
-// On the serial line there is no link layer: the connect command opens or closes the port, and
-// the receive path cuts records from STX to ETX.
+// The ZKN link as the tool drives it, over TCP (see link_state.h) or the serial line.
 //
 // The engine does no I/O: bytes, events and the transports' states come in through its methods,
 // time through its clock, and everything it asks of the program around it is taken with poll().
@@ -31,6 +14,7 @@
 #include "lamp/load_test_plan.h"
 #include "lamp/load_test_stats.h"
 #include "link/link_output.h"
+#include "link/link_state.h"
 #include "link/link_states.h"
 #include "link/link_timers.h"
 #include "link/notice_hold.h"
@@ -210,6 +194,8 @@ private:
     bool processRecord(const FrameHeader& frame);
     void reportProcessingError(const QByteArray& unprocessed);
 
+    void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
+    bool connectionStands() const { return link::connectionStands(m_linkState); }
     void writeLine(const char* marker, const QByteArray& text);
     void out(LinkOutput output);
     void out(LinkOutput::Type type, bool on = false);
@@ -259,6 +245,7 @@ private:
     QByteArray m_chunkRest;
     // Counts the ends of connection state, so a chunk that waited behind a box knows it is stale.
     quint64 m_receivedSince = 0;
+    LinkState m_linkState = LinkState::Idle;
     bool m_closeAsked = false;
     SocketState m_socketState = SocketState::Closed;
     QString m_openFailure;

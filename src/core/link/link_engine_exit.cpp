@@ -44,13 +44,12 @@ void LinkEngine::releaseNowForExit()
 void LinkEngine::waitForLinkClosedAtExit()
 {
     then([this] {
-        const SocketState state = socketState();
-        if (state == SocketState::Connected || state == SocketState::Closing) {
+        if (connectionStands()) {
             m_closingForExit = true;
             m_timers.restart(Timer::ExitCloseLimit, now());
             return;
         }
-        if (state != SocketState::Closed)
+        if (m_linkState != LinkState::Idle)
             shutDownLink();
         out(Out::LinkClosedForExit);
     });

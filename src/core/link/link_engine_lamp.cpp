@@ -100,7 +100,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
 
     // The number is taken before the socket is looked at, as the load test would see it.
     awaitResponse(Request::Lamp);
-    if (socketState() != SocketState::Connected) {
+    if (!connectionStands()) {
         tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
              Operator::Icon::Exclamation);
         then([this] { out(Out::QuitSingleStation); });

@@ -93,9 +93,7 @@ void LinkEngine::beginLoadTest()
 // The PBX must be there when the test starts.
 bool LinkEngine::loadTestConnected()
 {
-    const bool there = m_connection.connectionType() == ConnectionType::Serial
-                           ? m_dsr
-                           : socketState() == SocketState::Connected;
+    const bool there = m_connection.connectionType() == ConnectionType::Serial ? m_dsr : connectionStands();
     if (!there)
         tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
@@ -138,7 +136,7 @@ void LinkEngine::startSendClock(int delayMs)
 
 bool LinkEngine::loadTestLineUp() const
 {
-    return m_portOpen || socketState() == SocketState::Connected;
+    return m_portOpen || connectionStands();
 }
 
 // One message when the last one needs no more waiting; the next tick comes one full delay after
@@ -184,7 +182,7 @@ void LinkEngine::stopLoadTest(std::function<void()> stopped)
     writeLine(display::marker::Local, "Stopping Load Test...");
     planSweep([this] {
         // A message still awaited is waited for first.
-        m_sweepWaiting = !m_lampAnswered && socketState() == SocketState::Connected;
+        m_sweepWaiting = !m_lampAnswered && connectionStands();
         if (!m_sweepWaiting)
             sweepNext();
     });

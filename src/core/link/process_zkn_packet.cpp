@@ -63,7 +63,7 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 void LinkEngine::skipBrokenFront(qsizetype from)
 {
     const qsizetype next = m_chunkRest.indexOf(SYN, from);
-    m_seekingFrame = next < 0 && socketState() == SocketState::Connected;
+    m_seekingFrame = next < 0 && connectionStands();
     m_chunkRest.remove(0, next < 0 ? m_chunkRest.size() : next);
 }
 
@@ -71,8 +71,6 @@ void LinkEngine::skipBrokenFront(qsizetype from)
 void LinkEngine::processFramesOfChunk()
 {
     QByteArray& rest = m_chunkRest;
-    // A frame in this very read may have ended the link: nothing is kept for a link that is gone.
-    const auto connected = [this] { return socketState() == SocketState::Connected; };
     while (!rest.isEmpty() && rest.front() == SYN) {
         if (!frontCanBeFrame(rest)) {
             skipBrokenFront(1);
@@ -86,7 +84,8 @@ void LinkEngine::processFramesOfChunk()
             continue;
         }
         if (!headerWhole || rest.size() < frameEnd) {
-            if (connected())
+            // A frame in this very read may have ended the link: nothing is kept for it.
+            if (connectionStands())
                 m_partialFrame = rest;
             rest.clear();
             break;
@@ -170,8 +169,10 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
-    else if (matched == Request::Connect)
+    else if (matched == Request::Connect) {
+        step(LinkEvent::ConnectAccepted);
         out(Out::LinkCameUp);
+    }
     if (matched == Request::Lamp)
         lampAnswerCame(code);
 }
