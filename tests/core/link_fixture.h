@@ -6,7 +6,7 @@
 #include "check_byte.h"
 #include "lan_link_setup.h"
 
-#include "lamp/lamp_function.h"
+#include "lamp/single_station_request.h"
 #include "link/link_engine.h"
 
 namespace zkn::test {
@@ -76,11 +76,11 @@ struct Link : LanLinkSetup
         return test::withCheckByte(QByteArray(1, '\x16') + "3005" + host.sent.last().mid(5, 4) + code);
     }
     void answerLastHealthCheck() { engine->onSocketData(responseToLast()); }
-    // A load-test message (VMM on for station 1000); returns the PBX's OK answer to it.
+    // A lamp-control frame (the single-station dialog's VMM on for station 1000); returns the
+    // PBX's OK answer to it.
     QByteArray sendLampMessage()
     {
-        engine->beginLampMessage();
-        engine->LampControl(1000, lamp::LampFunction::VmmOn);
+        engine->sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         return responseToLast();
     }
 };

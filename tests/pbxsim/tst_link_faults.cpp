@@ -4,7 +4,7 @@
 // again.
 #include "link_pair.h"
 
-#include "lamp/lamp_function.h"
+#include "lamp/single_station_request.h"
 #include "pbxsim/record_catalogue.h"
 
 #include <QTest>
@@ -127,10 +127,7 @@ void TestLinkFaults::linkOutlivesTheFault_data()
     QTest::newRow("lamp answer 11 s late") << Arm([](LinkPair& p) {
         p.debug.setDetail(true);
         p.pbx.addFaultToNextFrame({Type::Late, 11000});
-        p.command([](link::LinkEngine& e) {
-            e.beginLampMessage();
-            e.LampControl(1000, lamp::LampFunction::VmmOn);
-        });
+        p.command([](link::LinkEngine& e) { e.sendSingleStation({"1000", {}, {}, lamp::LampAction::On}); });
     }) << "60" << 1 << false << QByteArray("(1) Lamp Control Message Rcv'd: OK")
                                            << QStringList{"PBX did not respond to Lamp Control."};
 }

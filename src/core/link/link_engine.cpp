@@ -322,7 +322,7 @@ void LinkEngine::shutDownLink()
         closeSocket();
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
-    endSweepWithTheLine();
+    m_load.lineLost();
     if (std::exchange(m_closingForExit, false)) {
         m_timers.stop(Timer::ExitCloseLimit);
         out(Out::LinkClosedForExit);
@@ -376,7 +376,7 @@ void LinkEngine::dropConnectionState()
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
-    m_lampAnswered = true;
+    m_load.answerLost();
 }
 
 void LinkEngine::onFrameSent(const QByteArray& frame)

@@ -11,8 +11,7 @@
 
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
-#include "lamp/load_test_plan.h"
-#include "lamp/load_test_stats.h"
+#include "lamp/load_test_engine.h"
 #include "link/link_output.h"
 #include "link/link_state.h"
 #include "link/link_states.h"
@@ -49,7 +48,7 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine
+class LinkEngine : private lamp::LampLine
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -103,26 +102,16 @@ public:
     // The link ends: shown down, socket closed, its timers stopped.
     void shutDownLink();
 
-    // Lamp control. The load test takes a sequence number for its next message (which replaces
-    // any message still awaited) and then sends it with LampControl: to an OLV PBX in fixed
-    // fields, to a KRA PBX tagged; over TCP in a text frame whose answer is awaited 10 s, on the
-    // serial line bare and only while DSR holds.
-    void beginLampMessage();
-    void LampControl(qint32 station, lamp::LampFunction function);
-    bool lampAnswered() const { return m_lampAnswered; }
-
     // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
     // the line is not there the dialog is told to do what its Quit does.
     void sendSingleStation(const lamp::SingleStationRequest& request);
 
-    // The load test: VMM lamps switched on for every station of a range or of the extensions
-    // file, then off, and so on, one message per tick of the inter-message delay (over TCP the
-    // next waits for the answer). Stop switches every station's lamp off before the test ends.
+    // The load test (see load_test_engine.h): over TCP each message waits for its answer.
     void mnuStart_Click();
     void mnuStop_Click();
-    bool loadTestRunning() const { return m_loadTestPhase != LoadTestPhase::Idle; }
-    const lamp::LoadTestStats& loadTestStats() const { return m_loadTestStats; }
-    bool lampOnPhase() const { return m_plan.lampOnPhase(); }
+    bool loadTestRunning() const { return m_load.running(); }
+    const lamp::LoadTestStats& loadTestStats() const { return m_load.stats(); }
+    bool lampOnPhase() const { return m_load.plan().lampOnPhase(); }
     // The answer to ReadExtensions.
     void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
     int missedHealthChecks() const { return m_missedHealthChecks; }
@@ -145,21 +134,25 @@ private:
     void onLampControlTimeout();
     void sendLampFrame(const QByteArray& message);
     void lampAnswerCame(std::optional<int> responseCode);
-    bool loadTestLineUp() const;
     void startLoadTest();
     bool loadTestConnected();
     void beginLoadTest();
+    void planSweep();
     // Reads the extensions file and gives `use` its stations, or nothing when it cannot be read
     // (told when `reportSkipped`, as at Start, with the lines that name no station).
     void readExtensionStations(bool reportSkipped, std::function<void(std::optional<QList<qint32>>)> use);
     void onSendTick();
-    void startSendClock(int delayMs);
     void stopLoadTest(std::function<void()> stopped);
-    void planSweep(std::function<void()> planned);
-    void sweepNext();
-    void finishLoadTest();
-    void showLoadTestFigures();
-    void showLoadTestPhase();
+
+    // The line the load test runs on.
+    bool lampLineUp() const override;
+    bool lampAnswersCome() const override;
+    lamp::LampSend sendLampMessage(qint32 station, lamp::LampFunction function) override;
+    void tickAfter(int delayMs) override;
+    void stopTicks() override;
+    void loadTestSays(const QByteArray& line) override;
+    void loadTestPhaseChanged() override;
+    void loadTestFiguresChanged() override;
     void runSingleStation(const lamp::SingleStationRequest& request);
     void sendSingleStationSerial(const lamp::SingleStationRequest& request);
     void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
@@ -184,8 +177,6 @@ private:
     // What belongs to one connection ends with it: a partial frame, data waiting, a health check
     // not yet left, and every answer still awaited.
     void dropConnectionState();
-    // A switch-off sweep cannot reach the PBX without the line: it ends, and its callers go on.
-    void endSweepWithTheLine();
     bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
@@ -232,7 +223,6 @@ private:
 
     SequenceCounter m_sequence;
     PendingRequests m_pending;
-    bool m_lampAnswered = false;
 
     int m_hcTicks = 0;
     int m_missedHealthChecks = 0;
@@ -260,16 +250,7 @@ private:
     bool m_closingForExit = false;
     int m_droppedChunks = 0;
 
-    // The load test.
-    LoadTestPhase m_loadTestPhase = LoadTestPhase::Idle;
-    lamp::LoadTestPlan m_plan;
-    lamp::LoadTestStats m_loadTestStats;
-    std::vector<std::function<void()>> m_whenLoadTestStopped;
-    // The switch-off sweep: the file's stations, or a range counted up.
-    QList<qint32> m_sweepStations;
-    qint64 m_sweepNext = 0;
-    qint64 m_sweepLast = -1;
-    bool m_sweepWaiting = false;
+    lamp::LoadTestEngine m_load{*this};
     // When the lamp frame awaited left (handed over, then when it actually left).
     qint64 m_lampSentAt = 0;
     QByteArray m_lampFrameToLeave;

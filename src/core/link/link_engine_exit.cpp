@@ -21,7 +21,7 @@ void LinkEngine::releaseForExit()
             return;
         }
         stopLoadTest([this] {
-            if (loadTestLineUp())
+            if (lampLineUp())
                 m_timers.restart(Timer::ExitPause, now());
             else
                 releaseNowForExit();
@@ -31,7 +31,7 @@ void LinkEngine::releaseForExit()
 
 void LinkEngine::releaseNowForExit()
 {
-    if (loadTestLineUp())
+    if (lampLineUp())
         connectCommand();
     then([this] {
         if (std::exchange(m_releasingForExit, false))

@@ -1,7 +1,6 @@
-// Lamp control: the load test's messages (LampControl), the single-station dialog's Send, and the
-// 10 s the PBX has to answer a lamp-control frame.
+// Lamp control: lamp-control frames and the 10 s the PBX has to answer one, and the
+// single-station dialog's Send.
 #include "display/terminal_line.h"
-#include "lamp/lamp_control_message.h"
 #include "lamp/single_station_message.h"
 #include "lamp/single_station_request.h"
 #include "link/frame_builder.h"
@@ -15,32 +14,6 @@ namespace zkn::link {
 namespace {
 using Out = LinkOutput::Type;
 } // namespace
-
-void LinkEngine::beginLampMessage()
-{
-    awaitResponse(Request::Lamp);
-    m_lampAnswered = false;
-}
-
-void LinkEngine::LampControl(qint32 station, lamp::LampFunction function)
-{
-    const QByteArray message =
-        lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
-    if (m_connection.connectionType() == ConnectionType::Lan) {
-        sendLampFrame(message);
-        m_loadTestStats.messageSent();
-        writeLine(display::marker::Sent, display::DotBlanks(message));
-        return;
-    }
-    // No answer comes on the serial line, so the message counts as answered whether or not DSR
-    // let it go out.
-    if (m_dsr && writeSerial(message)) {
-        m_loadTestStats.messageSent();
-        out(Out::TxBlink);
-        writeLine(display::marker::Sent, display::DotBlanks(message));
-    }
-    m_lampAnswered = true;
-}
 
 // The frame carries the sequence number taken last; its answer is awaited 10 s from now, whatever
 // remained of an earlier frame's wait.
@@ -56,16 +29,10 @@ void LinkEngine::sendLampFrame(const QByteArray& message)
 // The answer to the lamp frame awaited, or its timeout (no code).
 void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 {
-    m_lampAnswered = true;
-    if (loadTestRunning()) {
-        if (responseCode)
-            m_loadTestStats.answered(*responseCode != 0, (now() - m_lampSentAt) / 1000);
-        else
-            m_loadTestStats.timedOut();
-        showLoadTestFigures();
-    }
-    if (m_sweepWaiting)
-        sweepNext();
+    if (responseCode)
+        m_load.answered(*responseCode, (now() - m_lampSentAt) / 1000);
+    else
+        m_load.timedOut();
 }
 
 // The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.

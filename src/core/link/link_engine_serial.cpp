@@ -55,7 +55,7 @@ void LinkEngine::showPortToggled()
     out(Out::SendTextEnabled, open);
     if (!open) {
         showLinkDown();
-        endSweepWithTheLine();
+        m_load.lineLost();
         return;
     }
     if (m_dsr) {
@@ -118,7 +118,7 @@ void LinkEngine::onSerialClosedByError(const QString& description)
         out(Out::SendTextEnabled, false);
         showLinkDown();
         setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
-        endSweepWithTheLine();
+        m_load.lineLost();
     });
 }
 
