@@ -1,12 +1,12 @@
 #include "connection_properties.h"
 
+#include "stored_settings.h"
+
 #include "model/connection_options.h"
 #include "serial_line.h"
 #include "settings/com_ports.h"
 #include "settings/record_format.h"
 #include "settings/serial_settings.h"
-#include "settings/setting_text.h"
-#include "settings/settings_store.h"
 
 #include <QFile>
 
@@ -77,23 +77,6 @@ QString changePort(SerialLine& serial, const QString& text, PropertiesResult& re
     return error;
 }
 
-void storeChoices(const PropertiesForm& form, const SerialLine& serial, const ConnectionOptions& options,
-                  bool kraChosen, settings::SettingsStore& s)
-{
-    using settings::Key;
-    s.write(Key::DevID, form.deviceNumber);
-    s.write(Key::CType, connectionTypeText(form.connectionType));
-    s.write(Key::LANParity, form.lanParity);
-    s.write(Key::RemoteHost, options.remoteHost());
-    s.write(Key::Settings, serial.settings());
-    s.write(Key::CommPort, QString::number(serial.commPort()));
-    s.write(Key::PortName, serial.portName());
-    s.write(Key::Handshaking, QString::number(serial.handshaking()));
-    s.write(Key::Echo, settings::boolText(options.echo()));
-    s.write(Key::PBXType, settings::boolText(kraChosen));
-    s.sync();
-}
-
 } // namespace
 
 PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLine& serial,
@@ -119,7 +102,7 @@ PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLin
     if (form.connectionType == ConnectionType::Lan)
         result.kraChosen = true;
 
-    storeChoices(form, serial, options, result.kraChosen, store);
+    storeProperties(store, form, serial, options, result.kraChosen);
     return result;
 }
 

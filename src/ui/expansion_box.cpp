@@ -1,9 +1,9 @@
 #include "expansion_box.h"
+#include "stored_settings.h"
 
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "station_box.h"
-#include "stored_expansion_option.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,5 @@
 #include "frm_config.h"
+#include "stored_settings.h"
 
 #include "expansion_box.h"
 #include "extensions_file.h"
@@ -313,8 +314,7 @@ void frmConfig::cmdOK_Click()
     }
     m_options.setDelayMs(delay);
     m_options.setUseFile(useFile);
-    m_store.write(settings::Key::StartSTN, m_start->text());
-    m_store.write(settings::Key::EndSTN, m_end->text());
+    storeLoadTestRange(m_store, m_start->text(), m_end->text());
     hide();
     Q_EMIT configured(true);
 }

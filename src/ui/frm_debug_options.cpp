@@ -1,9 +1,9 @@
 #include "frm_debug_options.h"
+#include "stored_settings.h"
 
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "settings/setting_text.h"
-#include "stored_debug_options.h"
 #include "window_placement.h"
 
 #include <QCheckBox>

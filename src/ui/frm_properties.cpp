@@ -1,4 +1,5 @@
 #include "frm_properties.h"
+#include "stored_settings.h"
 
 #include "connection_properties.h"
 #include "model/connection_options.h"
@@ -6,7 +7,6 @@
 #include "serial_line.h"
 #include "settings/com_ports.h"
 #include "settings/format_ip.h"
-#include "settings/record_format.h"
 #include "settings/serial_settings.h"
 #include "settings/settings_store.h"
 #include "tab_order.h"
@@ -247,11 +247,10 @@ void frmProperties::build()
 
 void frmProperties::load()
 {
-    using settings::Key;
-    settings::SettingsStore& store = m_store;
-    m_type->setCurrentText(store.text(Key::CType));
-    m_device->setCurrentText(store.text(Key::DevID));
-    m_lanParity->setCurrentText(store.text(Key::LANParity));
+    const StoredProperties stored = storedProperties(m_store);
+    m_type->setCurrentText(stored.connectionType);
+    m_device->setCurrentText(stored.device);
+    m_lanParity->setCurrentText(stored.lanParity);
     cboType_Click();
     LoadPropertySettings();
 }
@@ -266,8 +265,7 @@ void frmProperties::showDialog()
 void frmProperties::discardEdits()
 {
     load();
-    const bool kra = settings::pbxTypeSelectsKra(m_store.nonEmptyText(settings::Key::PBXType));
-    (kra ? m_kra : m_olv)->setChecked(true);
+    (storedProperties(m_store).kra ? m_kra : m_olv)->setChecked(true);
 }
 
 void frmProperties::LoadPropertySettings()

@@ -1,4 +1,5 @@
 #include "frm_single.h"
+#include "stored_settings.h"
 
 #include "expansion_box.h"
 #include "key_filter.h"
@@ -54,8 +55,8 @@ frmSingle::frmSingle(QWidget* parent, settings::SettingsStore& store, const Conn
     connect(m_vmmOn, &QRadioButton::clicked, m_mwNone, &QRadioButton::setChecked);
     connect(m_vmmOff, &QRadioButton::clicked, m_mwNone, &QRadioButton::setChecked);
 
-    setStations(QString::fromLatin1(settings::keyInfo(settings::Key::StnA).fallback),
-                QString::fromLatin1(settings::keyInfo(settings::Key::StnB).fallback));
+    const StoredStations stations = defaultSingleStations();
+    setStations(stations.first, stations.second);
 }
 
 void frmSingle::build()
@@ -209,8 +210,7 @@ void frmSingle::cmdSend_Click()
 
 void frmSingle::cmdQuit_Click()
 {
-    m_store.write(settings::Key::StnA, m_stn1->text());
-    m_store.write(settings::Key::StnB, m_stn2->text());
+    storeSingleStations(m_store, m_stn1->text(), m_stn2->text());
     hide();
 }
 

@@ -1,4 +1,5 @@
 #include "frm_terminal.h"
+#include "stored_settings.h"
 
 #include "app_identity.h"
 #include "display/font_steps.h"
@@ -388,7 +389,7 @@ void frmTerminal::wireCommands()
     connect(&m_log, &LogFile::openChanged, this, &frmTerminal::showLogState);
     connect(m_fontStep, &QSpinBox::valueChanged, this, [this](int step) {
         applyFontStep(step);
-        m_store.write(settings::Key::FontSize, QString::number(step));
+        storeFontStep(m_store, step);
     });
     connect(&m_loadTest, &LoadTestOptions::delayChanged, m_delayLabel,
             [this](int ms) { m_delayLabel->setText(QString::number(ms)); });

@@ -1,6 +1,7 @@
 // The main window's start-up (settings applied, windows loaded, splash) and its part of the exit
 // (the confirmation, the windows unloaded).
 #include "frm_terminal.h"
+#include "stored_settings.h"
 
 #include "display/font_steps.h"
 #include "frm_about.h"
@@ -15,9 +16,6 @@
 #include "model/load_test_options.h"
 #include "operator/operator.h"
 #include "settings/record_format.h"
-#include "settings/setting_text.h"
-#include "settings/settings_store.h"
-#include "stored_serial_settings.h"
 #include "terminal_view.h"
 #include "text/numeric_prefix.h"
 #include "text_file_sender.h"
@@ -63,7 +61,6 @@ void frmTerminal::continueStartUp(int splashMs)
 
 void frmTerminal::applyStoredSettings()
 {
-    using settings::Key;
     const QString serialError = applyStoredSerialSettings(m_store, m_serial);
     if (!serialError.isEmpty()) {
         // A refused port setting keeps the remaining values at their defaults.
@@ -71,20 +68,17 @@ void frmTerminal::applyStoredSettings()
         m_properties->load();
         return;
     }
-    m_connection.setEcho(settings::parseBool(m_store.text(Key::Echo)).value_or(false));
+    loadConnectionOptions(m_store, m_connection);
     m_properties->load();
-    m_connection.setConnectionType(connectionTypeFromText(m_store.nonEmptyText(Key::CType)));
-    m_connection.setDeviceNumber(m_store.nonEmptyText(Key::DevID));
-    m_connection.setKraSelected(settings::pbxTypeSelectsKra(m_store.nonEmptyText(Key::PBXType)));
-    m_connection.setRemoteHost(m_store.nonEmptyText(Key::RemoteHost));
     m_connection.setHostField(m_connection.remoteHost());
-    m_single->setStations(m_store.nonEmptyText(Key::StnA), m_store.nonEmptyText(Key::StnB));
+    const StoredStations single = storedSingleStations(m_store);
+    m_single->setStations(single.first, single.second);
     // A range test started before any configuration runs over the stored range.
-    const QString start = m_store.nonEmptyText(Key::StartSTN);
-    const QString end = m_store.nonEmptyText(Key::EndSTN);
-    m_config->setStations(start, end);
-    m_loadTest.setRange(text::leadingNumber(start.toLatin1()), text::leadingNumber(end.toLatin1()));
-    applyFontStep(display::fontStepFromText(m_store.nonEmptyText(Key::FontSize)));
+    const StoredStations range = storedLoadTestRange(m_store);
+    m_config->setStations(range.first, range.second);
+    m_loadTest.setRange(text::leadingNumber(range.first.toLatin1()),
+                        text::leadingNumber(range.second.toLatin1()));
+    applyFontStep(display::fontStepFromText(storedFontStep(m_store)));
 }
 
 void frmTerminal::finishStartUp()

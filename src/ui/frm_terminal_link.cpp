@@ -1,5 +1,6 @@
 // The main window's side of the link: indicators, panels, menu states, traces.
 #include "frm_terminal.h"
+#include "stored_settings.h"
 
 #include "decode/decode_record.h"
 #include "display/terminal_line.h"
@@ -12,7 +13,6 @@
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "operator/operator.h"
-#include "stored_expansion_option.h"
 #include "terminal_view.h"
 
 #include <QAction>
