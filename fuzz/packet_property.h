@@ -43,6 +43,7 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
     connection.setDeviceNumber(QStringLiteral("1"));
     debug.setDetail(detail);
     link::LinkEngine engine(clock, connection, debug, expansion, loadTest);
+    engine.setSendSpacing(0); // every answer leaves as it is handed over
     host.state = link::SocketState::Connected;
     host.sync(engine);
     engine.onSocketConnected();

@@ -49,9 +49,6 @@ void LinkPump::wireTransports()
     connect(&m_socket, &TcpLink::dataReceived, this, [this](const QByteArray& data) {
         feed([&data](LinkEngine& engine) { engine.onSocketData(data); });
     });
-    connect(&m_socket, &TcpLink::frameSent, this, [this](const QByteArray& frame) {
-        feed([&frame](LinkEngine& engine) { engine.onFrameSent(frame); });
-    });
     connect(&m_socket, &TcpLink::closedByPeer, this, [this] { feed(&LinkEngine::onSocketClosed); });
     connect(&m_socket, &TcpLink::resetByPeer, this, [this] { feed(&LinkEngine::onSocketReset); });
     connect(&m_socket, &TcpLink::errorOccurred, this, [this](int number, const QString& description) {
@@ -183,7 +180,7 @@ void LinkPump::carryOut(const link::LinkOutput& output)
         m_socket.send(output.bytes);
         break;
     case Out::CloseSocket:
-        m_socket.close();
+        m_socket.close(output.on);
         break;
     case Out::TogglePort:
         togglePort(output.ticket);

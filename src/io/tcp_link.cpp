@@ -1,7 +1,5 @@
 #include "tcp_link.h"
 
-#include "paced_sender.h"
-
 #include <QPointer>
 #include <QTcpSocket>
 
@@ -98,8 +96,6 @@ QString TcpLink::connectToHost(const QString& host)
 {
     close();
     m_socket = new QTcpSocket(this);
-    m_sender = new PacedSender(*m_socket, m_sendSpacingMs, m_socket);
-    connect(m_sender, &PacedSender::frameSent, this, &TcpLink::frameSent);
     connect(m_socket, &QTcpSocket::stateChanged, this, &TcpLink::onSocketStateChanged);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpLink::onSocketError);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
@@ -112,16 +108,19 @@ QString TcpLink::connectToHost(const QString& host)
     return std::exchange(m_immediateError, QString());
 }
 
-void TcpLink::close()
+void TcpLink::close(bool graceful)
 {
-    detachSocket(true);
+    detachSocket(graceful);
     setState(link::SocketState::Closed);
 }
 
 void TcpLink::send(const QByteArray& frame)
 {
-    if (m_sender && m_state == link::SocketState::Connected)
-        m_sender->send(frame);
+    if (!m_socket || m_state != link::SocketState::Connected)
+        return;
+    m_socket->write(frame);
+    m_socket->flush();
+    Q_EMIT frameSent(frame);
 }
 
 void TcpLink::setState(link::SocketState state)
@@ -144,7 +143,7 @@ void TcpLink::onSocketStateChanged()
         return;
     }
     m_connectTimeout.stop();
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); // paced frames must not wait for ACKs
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); // spaced frames must not wait for ACKs
     m_peekFd = fcntl(static_cast<int>(m_socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     setState(link::SocketState::Connected);
     Q_EMIT connected();
@@ -196,7 +195,7 @@ void TcpLink::fail(int number, const QString& description)
         Q_EMIT errorOccurred(number, description);
 }
 
-void TcpLink::detachSocket(bool drain)
+void TcpLink::detachSocket(bool graceful)
 {
     m_connectTimeout.stop();
     if (m_peekFd >= 0) {
@@ -207,21 +206,14 @@ void TcpLink::detachSocket(bool drain)
         return;
     // We may be inside one of the socket's own signals: silence it now, delete it later.
     QTcpSocket* socket = std::exchange(m_socket, nullptr);
-    PacedSender* sender = std::exchange(m_sender, nullptr);
     socket->disconnect(this);
-    if (drain && !sender->isIdle() && socket->state() == QAbstractSocket::ConnectedState) {
-        // Answers already handed over still leave; then the socket closes in order.
-        connect(sender, &PacedSender::idle, socket, [socket] {
-            if (socket->state() == QAbstractSocket::ConnectedState)
-                socket->disconnectFromHost();
-            else
-                socket->deleteLater();
-        });
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState) {
+        // The answers just written still leave; then the socket closes in order.
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
+        socket->disconnectFromHost();
         return;
     }
-    sender->disconnect(this);
     socket->abort();
     socket->deleteLater();
 }

@@ -11,15 +11,12 @@ class QTcpSocket;
 
 namespace zkn {
 
-class PacedSender;
-
 // The TCP side of the link: one client connection to the PBX, with the socket control's state
-// numbers and error numbers, paced sending, and a reset by the peer told apart from an orderly
-// close. It knows nothing of frames; it moves bytes.
+// numbers and error numbers, and a reset by the peer told apart from an orderly close. It knows
+// nothing of frames; it moves bytes (the link spaces them).
 //
 // Each connection gets a fresh socket that is cut loose on close(), so nothing the old
-// connection receives can reach the caller afterwards; frames it was handed before still leave,
-// in order and spaced, before that socket closes.
+// connection receives can reach the caller afterwards.
 class TcpLink : public QObject
 {
     Q_OBJECT
@@ -50,24 +47,23 @@ public:
     // Time allowed from connectToHost() to connected(); a dropped SYN would otherwise hang for
     // minutes.
     void setConnectTimeout(int ms) { m_connectTimeout.setInterval(ms); }
-    void setSendSpacing(int ms) { m_sendSpacingMs = ms; }
 
     // Starts a new connection; an existing one is closed first. A connect that fails at once
     // (an unreachable network, say) returns the description and leaves the state Error without
     // emitting errorOccurred(); otherwise returns nothing.
     QString connectToHost(const QString& host);
-    // Closes at once: the state is Closed and the old connection falls silent. Frames not yet sent
-    // still go out before its socket closes, unless the peer has already gone.
-    void close();
+    // Closes at once: the state is Closed and the old connection falls silent. Gracefully, what
+    // was just written still reaches the peer before the connection ends; otherwise it is reset.
+    void close(bool graceful = false);
     link::SocketState state() const { return m_state; }
 
-    // Queues `frame`. It leaves no sooner than the spacing after it was handed over and after the
-    // frame before it left. Frames handed over or falling due while not connected are dropped.
+    // Writes `frame` now; nothing while not connected.
     void send(const QByteArray& frame);
 
 Q_SIGNALS:
     void connected();
     void dataReceived(const QByteArray& bytes);
+    // A frame given to send() was written to the connection.
     void frameSent(const QByteArray& frame);
     void closedByPeer();
     void resetByPeer();
@@ -83,18 +79,16 @@ private:
     // Reports a peer close or reset exactly once and detaches the socket.
     void onRemoteClose();
     void fail(int number, const QString& description);
-    // Cuts the socket loose; with `drain`, its unsent frames go out first and it then closes.
-    void detachSocket(bool drain);
+    // Cuts the socket loose; gracefully, what was written goes out first and it then closes.
+    void detachSocket(bool graceful);
 
     QTcpSocket* m_socket = nullptr;
-    PacedSender* m_sender = nullptr; // the socket's, deleted with it
     // A duplicate of the connected socket's descriptor: Qt closes its own before it reports the
     // peer's close, and the kernel's view of how the connection ended is read from this one.
     int m_peekFd = -1;
     quint16 m_remotePort = 60020;
     link::SocketState m_state = link::SocketState::Closed;
     QTimer m_connectTimeout;
-    int m_sendSpacingMs = 20;
     // Set while the socket's connect call runs: an error then is the call's own result.
     bool m_inConnectCall = false;
     QString m_immediateError;

@@ -92,7 +92,8 @@ private Q_SLOTS:
     void partialFrameEndsWithTheConnection();
     void dataArrivingWhileABoxIsOpenWaitsItsTurn();
     void dataOfAConnectionReplacedDuringABoxIsDropped();
-    void healthCheckAnswerTimeStartsWhenItLeaves();
+    void framesLeaveSpaced();
+    void answersLeaveBeforeTheClose();
     void exitWaitsForThePbxToClose_data();
     void exitWaitsForThePbxToClose();
 };
@@ -1059,7 +1060,8 @@ void TestLinkEngine::dataArrivingWhileABoxIsOpenWaitsItsTurn()
 }
 
 // While a box holds the processing of a chunk, the link is reset and comes up again: what arrived
-// before the reset is handled first, and data of the old connection still waiting then is dropped.
+// before the reset is handled first (its answer has no socket left to leave on), and data of the
+// old connection still waiting then is dropped.
 void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
 {
     Link l;
@@ -1070,32 +1072,59 @@ void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
         l.engine->onSocketReset();
         l.engine->onSocketData(kRecord0108.mid(3));
         l.engine->connectCommand();
-        l.host.state = SocketState::Connected;
-        l.engine->onSocketConnected();
     };
     l.engine->onSocketData(hex("16 33 30 30 35 30 31 30 35 30 CD") + kRecord0107);
-    QCOMPARE(l.host.sent.size(), 2);
-    QCOMPARE(l.host.sent[0], kAnswer0107Normal);
-    QVERIFY(l.host.sent[1].startsWith(hex("16 35 30 30 36"))); // the new connect request
+    l.host.state = SocketState::Connected;
+    l.engine->onSocketConnected();
+    QCOMPARE(l.host.sent.size(), 1);
+    QVERIFY(l.host.sent[0].startsWith(hex("16 35 30 30 36"))); // the new connect request
     QCOMPARE(l.host.records.size(), 1);
 }
 
-void TestLinkEngine::healthCheckAnswerTimeStartsWhenItLeaves()
+// Each frame leaves 20 ms after it was handed over and after the one before it left; the health
+// check's answer time starts when it leaves.
+void TestLinkEngine::framesLeaveSpaced()
 {
     Link l;
     l.bringUp();
-    QList<QByteArray> held;
-    l.host.frameLeaves = [&held](const QByteArray& frame) { held.append(frame); };
-    QCOMPARE(l.ticksToHealthCheck(), 6); // handed over, but it waits behind other frames
-    l.sendLampMessage();                 // and a lamp frame behind it, also waiting to leave
-    l.tick(400);
-    l.tick(400);
-    QCOMPARE(l.engine->missedHealthChecks(), 0);
-    l.engine->onFrameSent(held.takeFirst());
-    l.tick(499);
+    l.realEngine.setSendSpacing(20);
+    l.engine->onSocketData(kRecord0107 + kRecord0108);
+    const auto sentAfter = [&l](qint64 ms) {
+        l.tick(ms);
+        return l.host.sent.size();
+    };
+    QCOMPARE(sentAfter(19), 0);
+    QCOMPARE(sentAfter(1), 1);
+    QCOMPARE(sentAfter(19), 1);
+    QCOMPARE(sentAfter(1), 2);
+    QCOMPARE(l.host.sent, (QList<QByteArray>{kAnswer0107Normal, kAnswer0108Normal}));
+    for (int i = 0; i < 10 && !l.engine->timers().isActive(Timer::Pace); ++i)
+        l.tick(1000); // until the health check is handed over; a lamp frame behind it
+    l.sendLampMessage();
+    QCOMPARE(sentAfter(20), 3);
+    QCOMPARE(l.host.sent[2], kHealthSeq1);
+    QCOMPARE(sentAfter(20), 4);
+    l.tick(479);
     QCOMPARE(l.engine->missedHealthChecks(), 0);
     l.tick(1);
     QCOMPARE(l.engine->missedHealthChecks(), 1);
+}
+
+// The PBX ends the link behind a record in the same read: the record's answer still leaves, then
+// the socket closes gracefully; nothing is answered on the connection after the end.
+void TestLinkEngine::answersLeaveBeforeTheClose()
+{
+    Link l;
+    l.bringUp();
+    l.realEngine.setSendSpacing(20);
+    l.engine->onSocketData(kRecord0107 + hex("16 36 30 30 34 30 31 30 35 F9") + kRecord0108);
+    QCOMPARE(l.host.closes, 0);
+    l.tick(20);
+    QCOMPARE(l.host.sent, QList<QByteArray>{kAnswer0107Normal});
+    QCOMPARE(l.host.closes, 1);
+    QVERIFY(l.host.lastCloseGraceful);
+    l.tick(1000);
+    QCOMPARE(l.host.sent.size(), 1);
 }
 
 void TestLinkEngine::exitWaitsForThePbxToClose_data()

@@ -62,6 +62,7 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         break;
     case Out::CloseSocket:
         ++closes;
+        lastCloseGraceful = output.on;
         state = link::SocketState::Closed;
         sync(engine);
         break;

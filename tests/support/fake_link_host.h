@@ -48,6 +48,7 @@ public:
     QString connectFailure;
     QStringList connects;
     int closes = 0;
+    bool lastCloseGraceful = false;
     // The serial port.
     bool portOpen = false;
     bool portExists = true;

@@ -28,7 +28,6 @@ struct LinkPair : LanLinkSetup
         host.frameLeaves = [this](const QByteArray& frame) {
             if (pbx.isOpen())
                 pbx.receive(frame, clock.nowMs());
-            engine.onFrameSent(frame);
         };
     }
 

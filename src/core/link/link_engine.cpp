@@ -115,7 +115,66 @@ QString LinkEngine::timeStamp() const
 void LinkEngine::closeSocket()
 {
     m_closeAsked = true;
+    if (!m_outgoing.empty() && m_socketState == SocketState::Connected) {
+        m_closeWhenSent = true;
+        return;
+    }
+    abandonOutgoing();
     out(Out::CloseSocket);
+}
+
+void LinkEngine::abandonOutgoing()
+{
+    m_outgoing.clear();
+    m_timers.stop(Timer::Pace);
+    m_lastLeftUs.reset();
+    if (std::exchange(m_closeWhenSent, false))
+        out(Out::CloseSocket);
+}
+
+// Nothing more goes out on a connection the link has given up.
+void LinkEngine::IPSend(const QByteArray& frame, FrameKind kind)
+{
+    if (m_closeAsked)
+        return;
+    m_outgoing.push_back({frame, kind, ++m_lastTicket, now()});
+    if (kind == FrameKind::HealthCheck)
+        m_healthCheckToLeave = m_lastTicket;
+    else if (kind == FrameKind::Lamp)
+        m_lampFrameToLeave = m_lastTicket;
+    if (m_spacingUs == 0)
+        sendDueFrame();
+    else
+        schedulePacing();
+}
+
+void LinkEngine::schedulePacing()
+{
+    if (m_outgoing.empty() || m_timers.isActive(Timer::Pace))
+        return;
+    qint64 due = m_outgoing.front().handedOverUs + m_spacingUs;
+    if (m_lastLeftUs)
+        due = std::max(due, *m_lastLeftUs + m_spacingUs);
+    m_timers.startAt(Timer::Pace, due);
+}
+
+void LinkEngine::sendDueFrame()
+{
+    m_timers.stop(Timer::Pace);
+    const Outgoing next = std::move(m_outgoing.front());
+    m_outgoing.pop_front();
+    if (m_socketState == SocketState::Connected) {
+        out({Out::Transmit, next.frame});
+        out({Out::TraceSent, next.frame});
+        m_lastLeftUs = now();
+        frameLeft(next.kind, next.ticket);
+    }
+    if (m_outgoing.empty() && std::exchange(m_closeWhenSent, false)) {
+        m_lastLeftUs.reset();
+        out(Out::CloseSocket, true);
+        return;
+    }
+    schedulePacing();
 }
 
 void LinkEngine::ask(LinkOutput request)
@@ -211,6 +270,7 @@ void LinkEngine::openConnection()
         onSocketError(10049, QStringLiteral("The requested address is not valid in its context"));
         return;
     }
+    abandonOutgoing();
     m_closeAsked = false;
     LinkOutput open{Out::OpenSocket};
     open.text = m_connection.remoteHost();
@@ -278,8 +338,7 @@ void LinkEngine::onStatusMonitorTick()
     const qint16 sequence = awaitResponse(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);
-    m_healthCheckToLeave = buildStatusFrame(device(), sequence, parity());
-    IPSend(m_healthCheckToLeave);
+    IPSend(buildStatusFrame(device(), sequence, parity()), FrameKind::HealthCheck);
     out(Out::TxBlink);
     if (m_debug.detail())
         writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") Health Check...");
@@ -371,27 +430,24 @@ void LinkEngine::dropConnectionState()
     m_partialFrame.clear();
     m_seekingFrame = false;
     ++m_receivedSince; // data still waiting behind a box is the ended connection's
-    m_healthCheckToLeave.clear();
-    m_lampFrameToLeave.clear();
+    m_healthCheckToLeave.reset();
+    m_lampFrameToLeave.reset();
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
     m_load.answerLost();
 }
 
-void LinkEngine::onFrameSent(const QByteArray& frame)
+void LinkEngine::frameLeft(FrameKind kind, quint64 ticket)
 {
-    out({Out::TraceSent, frame});
-    if (!m_lampFrameToLeave.isEmpty() && frame == m_lampFrameToLeave) {
-        m_lampFrameToLeave.clear();
+    if (kind == FrameKind::Lamp && m_lampFrameToLeave == ticket) {
+        m_lampFrameToLeave.reset();
         m_lampSentAt = now();
-        return;
+    } else if (kind == FrameKind::HealthCheck && m_healthCheckToLeave == ticket) {
+        m_healthCheckToLeave.reset();
+        if (m_pending.awaited(Request::Health))
+            m_timers.restart(Timer::T2, now());
     }
-    if (m_healthCheckToLeave.isEmpty() || frame != m_healthCheckToLeave)
-        return;
-    m_healthCheckToLeave.clear();
-    if (m_pending.awaited(Request::Health))
-        m_timers.restart(Timer::T2, now());
 }
 
 void LinkEngine::onSocketClosed()
@@ -492,6 +548,9 @@ void LinkEngine::onTimer(Timer timer)
         break;
     case Timer::Send:
         onSendTick();
+        break;
+    case Timer::Pace:
+        sendDueFrame();
         break;
     case Timer::Count:
         break;

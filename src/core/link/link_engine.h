@@ -78,8 +78,6 @@ public:
     // The data of one receive event; while a box is open it waits, and is handled after it in
     // the order it came.
     void onSocketData(const QByteArray& data);
-    // A frame given as a Transmit output has actually left (the socket spaces them).
-    void onFrameSent(const QByteArray& frame);
     void onSocketClosed();
     void onSocketReset();
     void onSocketError(int number, const QString& description);
@@ -94,6 +92,9 @@ public:
     // Keys typed on the terminal go to the serial line as they are, shown only with local echo.
     // Over TCP they are not sent.
     void typedOnTerminal(const QByteArray& characters);
+
+    // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
+    void setSendSpacing(int ms) { m_spacingUs = qint64(ms) * 1000; }
 
     // Time, in microseconds of the clock: handles every deadline that has come.
     void advanceTo(qint64 nowUs);
@@ -191,11 +192,24 @@ private:
     void out(LinkOutput output);
     void out(LinkOutput::Type type, bool on = false);
     void WriteTerminal(const QByteArray& text);
-    // Hands a frame to the socket, which sends it in order and spaced, and says when it has left.
-    void IPSend(const QByteArray& frame) { out({LinkOutput::Type::Transmit, frame}); }
+    // Frames leave the socket in order, each no sooner than 20 ms after it was handed over and
+    // after the frame before it left; one falling due while the socket is not connected is
+    // dropped. The health check and the lamp frame are told apart by their tickets.
+    enum class FrameKind
+    {
+        Other,
+        HealthCheck,
+        Lamp
+    };
+    void IPSend(const QByteArray& frame, FrameKind kind = FrameKind::Other);
+    void schedulePacing();
+    void sendDueFrame();
+    void frameLeft(FrameKind kind, quint64 ticket);
     // The socket is closed once what was handed to it before has gone; from now on the link
     // counts it closed.
     void closeSocket();
+    // A new connection: frames of the old one still waiting are given up, and its socket closed.
+    void abandonOutgoing();
     SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
     // Asks the program for `request`, answered at once by its ticket; work after it waits.
     void ask(LinkOutput request);
@@ -244,8 +258,21 @@ private:
     PortToggle m_portToggle = PortToggle::Closed;
     QString m_portFailure;
     lamp::ExtensionsRead m_extensionsRead;
-    // The health check handed to IPSend whose answer time starts when it leaves.
-    QByteArray m_healthCheckToLeave;
+    struct Outgoing
+    {
+        QByteArray frame;
+        FrameKind kind;
+        quint64 ticket;
+        qint64 handedOverUs;
+    };
+    std::deque<Outgoing> m_outgoing;
+    qint64 m_spacingUs = 20000;
+    std::optional<qint64> m_lastLeftUs;
+    quint64 m_lastTicket = 0;
+    bool m_closeWhenSent = false;
+    // The health check and the lamp frame awaited whose answer times start when they leave.
+    std::optional<quint64> m_healthCheckToLeave;
+    std::optional<quint64> m_lampFrameToLeave;
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
     int m_droppedChunks = 0;
@@ -253,7 +280,6 @@ private:
     lamp::LoadTestEngine m_load{*this};
     // When the lamp frame awaited left (handed over, then when it actually left).
     qint64 m_lampSentAt = 0;
-    QByteArray m_lampFrameToLeave;
     QString m_eventMessage;
     QString m_errorMessage;
 };

@@ -21,8 +21,7 @@ void LinkEngine::sendLampFrame(const QByteArray& message)
 {
     const QByteArray frame = buildTextFrame(device(), m_pending.sequence(Request::Lamp), message, parity());
     m_lampSentAt = now();
-    m_lampFrameToLeave = frame;
-    IPSend(frame);
+    IPSend(frame, FrameKind::Lamp);
     m_timers.restart(Timer::T3, now());
 }
 

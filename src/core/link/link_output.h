@@ -29,8 +29,8 @@ struct LinkOutput
     enum class Type
     {
         OpenSocket,        // a connection to the host `text`; answer with LinkEngine::onSocketOpened
-        Transmit,          // the frame `bytes` to the socket
-        CloseSocket,       // the socket is closed, after the frames handed to it have gone
+        Transmit,          // the frame `bytes` leaves on the socket now
+        CloseSocket,       // the socket is closed; `on`: gracefully, frames have just left on it
         TogglePort,        // the serial port closed if open, else opened; answer onPortToggled
         SerialReceive,     // the serial port delivers what it receives: `on`
         SerialWrite,       // `bytes` to the serial port

@@ -23,6 +23,7 @@ enum class Timer
     ExitPause,        // 1000 ms at exit between a stopped load test and the release
     ExitCloseLimit,   // 5000 ms at exit for the PBX to close the connection
     Send,             // the load test's inter-message delay (300 ms until configured)
+    Pace,             // the next frame to the socket leaves: set to its moment, never periodic
     Count
 };
 
@@ -34,6 +35,8 @@ public:
     void start(Timer timer, qint64 now);
     void restart(Timer timer, qint64 now);
     void stop(Timer timer);
+    // Starts `timer` for the moment `dueUs`, whatever its interval.
+    void startAt(Timer timer, qint64 dueUs) { at(timer).due = dueUs; }
     // Takes effect at the timer's next start.
     void setInterval(Timer timer, int ms) { at(timer).intervalUs = qint64(ms) * 1000; }
     bool isActive(Timer timer) const;
