@@ -1,0 +1,258 @@
+// The whole tool over real transports: against the PBX simulator over loopback TCP, and over a
+// real pseudo-terminal whose far end the test plays. The link's rules are proved on a simulated
+// clock elsewhere; here the windows show what comes and forward what the operator does.
+#include "tool_fixture.h"
+
+#include "display/terminal_line.h"
+#include "frm_break_down.h"
+#include "frm_cancel_send.h"
+#include "frm_debug.h"
+#include "frm_single.h"
+#include "lamp/load_test_stats.h"
+#include "link/link_engine.h"
+#include "pbxsim/lamp_message.h"
+#include "pbxsim/pbx_simulator.h"
+#include "pbxsim/record_catalogue.h"
+#include "pty_pair.h"
+#include "start_up_options.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryFile>
+
+#include <unistd.h>
+
+using namespace zkn;
+using namespace zkn::test;
+using zkn::pbxsim::FrameInfo;
+using zkn::pbxsim::LampState;
+
+namespace {
+
+// The lamp messages the simulator received, as "1000+" (VMM on) and "1000-" (off).
+QStringList lampVisits(const QList<FrameInfo>& in)
+{
+    QStringList found;
+    for (const FrameInfo& f : in) {
+        const qsizetype stx = f.bytes.indexOf('\x02');
+        if (f.direction != FrameInfo::Direction::In || f.kind != '1' || stx < 0)
+            continue;
+        if (const auto lamp = pbxsim::parseLampMessage(f.bytes.mid(stx, f.bytes.indexOf('\x03') - stx + 1)))
+            found.append(
+                QString::fromLatin1(lamp->firstStation) +
+                (lamp->function == pbxsim::LampFunction::VmmOn ? QLatin1Char('+') : QLatin1Char('-')));
+    }
+    return found;
+}
+
+void clickIn(QWidget* window, const char* button)
+{
+    in<QAbstractButton>(window, button)->click();
+}
+
+} // namespace
+
+class TestWholeTool : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void againstThePbxSimulatorOverTcp();
+    void overAPseudoTerminal();
+};
+
+// Started as a launcher starts it (connect, breakdown window, load test), the link stands, the
+// load test runs and is stopped, a record is decoded and answered meanwhile, lamps are switched
+// from the dialog, a record that comes while a box is open is handled once the box closes, and
+// the exit releases the link first.
+void TestWholeTool::againstThePbxSimulatorOverTcp()
+{
+    ToolFixture t;
+    t.storeBefore({{QStringLiteral("Properties/StartSTN"), QStringLiteral("1000")},
+                   {QStringLiteral("Properties/EndSTN"), QStringLiteral("1001")}});
+    QVERIFY(t.start());
+    pbxsim::PbxSimulator sim;
+    QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+    QList<FrameInfo> frames; // both ways, in order
+    const auto seen = [&frames](const FrameInfo& f) { frames.append(f); };
+    QObject::connect(&sim, &pbxsim::PbxSimulator::frameIn, seen);
+    QObject::connect(&sim, &pbxsim::PbxSimulator::frameOut, seen);
+    const auto first = [&frames](FrameInfo::Direction direction, char kind) {
+        return std::find_if(frames.begin(), frames.end(),
+                            [&](const FrameInfo& f) { return f.direction == direction && f.kind == kind; });
+    };
+    ConnectionOptions& c = t.app->connection();
+    c.setConnectionType(ConnectionType::Lan);
+    c.setRemoteHost(QStringLiteral("127.0.0.1"));
+    c.setDeviceNumber(QStringLiteral("1"));
+    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    t.app->debugOptions().setHexView(true);
+    t.app->loadTestOptions().setDelayMs(20);
+    t.app->socket().setRemotePort(sim.serverPort());
+    // The test's pause counts from the link standing: the connect answer comes late.
+    sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::Late, 100});
+    StartUpOptions launcher =
+        std::get<StartUpOptions>(readCommandLine({"zkn-tool", "--connect", "--breakdown", "--load-test"}));
+    launcher.loadTestPauseMs = 50;
+    applyStartUpOptions(launcher, *t.window);
+
+    QVERIFY(eventually([&] { return t.terminal().contains("Connect Message Rcv'd: OK"); }));
+    QVERIFY(t.action("mnuOpen")->isChecked());
+    QVERIFY(!t.action("mnuProperties")->isEnabled());
+    FrmBreakDown* breakdown = t.window->breakDownWindow();
+    QVERIFY(breakdown->isVisible());
+    const QByteArray trace = t.window->lanDebugWindow()->view()->content();
+    QVERIFY2(trace.contains("<- : 16 ") && trace.contains(" ->: 16 "), trace.constData());
+
+    // The load test over the stored range; a record meanwhile is decoded and answered.
+    QVERIFY(eventually([&] { return lampVisits(frames).size() >= 3; }));
+    QVERIFY(first(FrameInfo::Direction::Out, '3') < first(FrameInfo::Direction::In, '1'));
+    QCOMPARE(lampVisits(frames).mid(0, 2), (QStringList{"1000+", "1001+"}));
+    QVERIFY(t.action("StopTest")->isEnabled() && !t.action("mnuConfig")->isEnabled());
+    const QByteArray record = pbxsim::catalogueTexts(pbxsim::RecordLayout::Kra).constFirst();
+    sim.link().sendRecord(record);
+    QVERIFY(eventually([&] { return sim.stats().recordsAnswered == 1; }));
+    QVERIFY(t.terminal().contains(": " + display::DotBlanks(record) + "\r\n"));
+    QVERIFY(eventually([&] { return breakdown->windowTitle() == "Format Message Information (KRA)"; }));
+    QVERIFY(!in<QLabel>(breakdown, "lblTime")->text().isEmpty());
+
+    // Stopped: every lamp of the test is switched off, and the figures agree with the PBX's.
+    t.action("mnuStop")->trigger();
+    QVERIFY(eventually([&] { return !t.app->engine().loadTestRunning(); }));
+    const lamp::LoadTestStats& figures = t.app->engine().loadTestStats();
+    QVERIFY(eventually([&] { return lampVisits(frames).size() == figures.sent(); }));
+    QCOMPARE(lampVisits(frames).mid(lampVisits(frames).size() - 2), (QStringList{"1000-", "1001-"}));
+    QCOMPARE(sim.lamps().state("1000"), LampState{});
+    QCOMPARE(sim.lamps().state("1001"), LampState{});
+    QCOMPARE(figures.sent(), sim.stats().lampControls);
+    QCOMPARE(figures.answers(), figures.sent());
+    QByteArray shown = t.terminal();
+    QVERIFY(shown.indexOf("Stopping Load Test...") < shown.indexOf("Load Test Stopped..."));
+    QVERIFY(shown.contains("Load test: " + figures.summary(true) + "\r\n"));
+    QVERIFY(t.action("StartLoadTest")->isEnabled() && !t.action("StopTest")->isEnabled());
+
+    // The lamp dialog switches a range.
+    t.action("mnuCMWL")->trigger();
+    frmSingle* lamps = t.window->singleStationWindow();
+    in<QLineEdit>(lamps, "txtStn1")->setText(QStringLiteral("2000"));
+    in<QLineEdit>(lamps, "txtStn2")->setText(QStringLiteral("2002"));
+    clickIn(lamps, "OptionVMMon");
+    clickIn(lamps, "cmdSend");
+    for (const QByteArray station : {"2000", "2001", "2002"})
+        QVERIFY(eventually([&] { return sim.lamps().state(station) == LampState{false, true}; }));
+    QVERIFY(eventually([&] { return t.terminal().contains(") Lamp Control Message Rcv'd: OK"); }));
+
+    // A box runs the event loop, and the socket does not report data that arrives meanwhile
+    // again: the record is still shown and answered as soon as the box closes.
+    bool recordArrivedDuringTheBox = false;
+    t.op.whileShown = [&](const Operator::Message& box) {
+        if (!box.text.startsWith(QStringLiteral("Improper sequence received!")))
+            return;
+        sim.link().sendRecord(record);
+        recordArrivedDuringTheBox = eventually([&] { return sim.stats().recordsSent == 2; });
+        QTest::qWait(50); // long enough to reach the tool's socket
+    };
+    sim.link().addFaultToNextFrame({pbxsim::FrameFault::Type::WrongSequence, 0});
+    clickIn(lamps, "OptionVMMoff");
+    clickIn(lamps, "cmdSend");
+    QVERIFY(eventually([&] { return recordArrivedDuringTheBox; }));
+    QVERIFY(eventually([&] { return sim.stats().recordsAnswered == 2; }));
+    QCOMPARE(t.op.messages.size(), 1);
+
+    // The exit releases the link before the window closes.
+    t.op.answers = {Operator::Answer::Yes};
+    t.window->close();
+    QVERIFY(eventually([&] { return !t.window->isVisible(); }));
+    shown = t.terminal();
+    QVERIFY(shown.indexOf("LINK RELEASE REQUEST...") < shown.indexOf("LINK RELEASE Message Rcv'd: OK"));
+    QVERIFY(shown.indexOf("LINK RELEASE Message Rcv'd: OK") < shown.lastIndexOf("-X-:"));
+    QCOMPARE(t.app->socket().state(), link::SocketState::Closed);
+    QCOMPARE(sim.stats().checkByteFailures, 0);
+}
+
+// Records from the line, typed keys and a text file to it (shown going out in its cancel window),
+// and a far end that hangs up.
+void TestWholeTool::overAPseudoTerminal()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.app->serial().setPortName(pty.devicePath());
+    t.action("mnuOpen")->trigger();
+    QVERIFY(t.app->serial().isOpen() && t.action("mnuOpen")->isChecked());
+    const auto put = [&pty](const QByteArray& bytes) {
+        QCOMPARE(::write(pty.master(), bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    };
+    QByteArray farEnd;
+    const auto received = [&](qsizetype size) {
+        return eventually([&] { return (farEnd += pty.readMaster()).size() >= size; });
+    };
+    const auto offered = [&] {
+        return t.action("mnuSendText")->isEnabled() && t.action("TransmitTextFile")->isEnabled();
+    };
+
+    put("AB\r\n\x02"
+        "1 2\x03");
+    const QByteArray line = "\x02"
+                            "1.2\x03\r\n";
+    QVERIFY(eventually([&] { return t.terminal().contains(line); }));
+    QVERIFY(t.terminal().startsWith("AB\r\n ->:"));
+    QCOMPARE(t.terminal().count(line), 1);
+
+    // Typed keys go to the line; the far end's echo is awaited unless the echo is local.
+    const QByteArray before = t.terminal();
+    QTest::keyClicks(t.window->terminal(), QStringLiteral("A"));
+    QVERIFY(received(1));
+    t.app->connection().setEcho(true);
+    QTest::keyClicks(t.window->terminal(), QStringLiteral("B"));
+    QVERIFY(received(2));
+    QCOMPARE(farEnd, QByteArray("AB"));
+    QCOMPARE(t.terminal(), before + "B");
+
+    // A text file goes out as it is on disk, with nothing of it shown.
+    QByteArray bytes(3000, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i % 256);
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    file.write(bytes);
+    file.close();
+    t.op.fileChoices = {file.fileName()};
+    farEnd.clear();
+    QVERIFY(offered());
+    t.action("mnuSendText")->trigger();
+    QCOMPARE(t.op.fileDialogs.last().title, QStringLiteral("Send Text File"));
+    auto* sending = t.window->findChild<frmCancelSend*>();
+    QVERIFY(sending && sending->isVisible());
+    QVERIFY(!offered()); // no second transmission meanwhile
+    QVERIFY(received(bytes.size()));
+    QVERIFY(eventually([&] { return !sending->isVisible(); }));
+    QCOMPARE(farEnd, bytes);
+    QVERIFY(offered());
+    QCOMPARE(t.terminal(), before + "B");
+
+    // The far end hangs up: the port closes quietly, with one line saying why.
+    const QByteArray shown = t.terminal();
+    pty.closeMaster();
+    QVERIFY(eventually([&] { return !t.app->serial().isOpen(); }));
+    QVERIFY(!t.action("mnuOpen")->isChecked());
+    QVERIFY(t.action("mnuProperties")->isEnabled());
+    const QByteArray said = t.terminal().mid(shown.size());
+    QVERIFY2(said.startsWith("-X-:") && said.count("\r\n") == 1 && said.contains(" went away: "),
+             said.constData());
+
+    // The next connect opens the line again, and records flow as before.
+    PtyPair again;
+    t.app->serial().setPortName(again.devicePath());
+    t.action("mnuOpen")->trigger();
+    QVERIFY(t.app->serial().isOpen());
+    QCOMPARE(::write(again.master(), "\x02J 1\x03", 5), ssize_t(5));
+    QVERIFY(eventually([&] { return t.terminal().contains("\x02J.1\x03\r\n"); }));
+    QVERIFY(t.op.messages.isEmpty());
+}
+
+QTEST_MAIN(TestWholeTool)
+#include "tst_whole_tool.moc"
