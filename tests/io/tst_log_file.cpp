@@ -1,5 +1,6 @@
-// The communications log on a real disk.
+// The communications log and the load test's file of extensions on a real disk.
 #include "byte_files.h"
+#include "extensions_file.h"
 #include "log_file.h"
 #include "scripted_operator.h"
 
@@ -11,9 +12,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
-using zkn::LogFile;
-using zkn::Operator;
-using zkn::test::readFile;
+using namespace zkn;
+using namespace zkn::test;
 
 namespace {
 
@@ -38,9 +38,9 @@ private Q_SLOTS:
     void appendsEveryByteAtOnce()
     {
         const QString path = m_dir.filePath(QStringLiteral("append.txt"));
-        const QByteArray logged = "old line\r\n" + zkn::test::byteRun(256);
-        QVERIFY(zkn::test::writeFile(path, "old line\r\n"));
-        zkn::test::ScriptedOperator op;
+        const QByteArray logged = "old line\r\n" + byteRun(256);
+        QVERIFY(writeFile(path, "old line\r\n"));
+        ScriptedOperator op;
         LogFile log(op);
         QSignalSpy changes(&log, &LogFile::openChanged);
         QCOMPARE(log.open(path), QString());
@@ -76,7 +76,7 @@ private Q_SLOTS:
     {
         QFETCH(Operator::Answer, answer);
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
-        zkn::test::ScriptedOperator op;
+        ScriptedOperator op;
         LogFile log(op);
         op.answers = {answer};
         op.whileShown = [&](const Operator::Message&) {
@@ -99,6 +99,34 @@ private Q_SLOTS:
         QCOMPARE(log.open(path), QString());
         log.write("C\r\n");
         QTEST(readFile(path), "logged");
+    }
+
+    // Where it lies, created empty for the editor with its folder, then read whole.
+    void extensionsFileCreatedEmptyInTheDataHomeThenReadWhole()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
+        const QString path = extensionsFilePath();
+        QCOMPARE(path, m_dir.path() + QStringLiteral("/ZKN-Control Tool/Extensions.dat"));
+        QCOMPARE(ensureFileExists(path), QString());
+        QCOMPARE(readExtensionsFile(path, nullptr).value_or("<nothing>"), QByteArray());
+
+        const QByteArray content = byteRun(100000); // larger than any read buffer
+        QVERIFY(writeFile(path, content));
+        QCOMPARE(ensureFileExists(path), QString()); // an existing file is left as it is
+        QCOMPARE(readExtensionsFile(path, nullptr).value_or("<nothing>"), content);
+    }
+
+    void extensionsFileFailuresGiveTheReason()
+    {
+        QString error;
+        QVERIFY(!readExtensionsFile(m_dir.filePath(QStringLiteral("missing.dat")), &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!readExtensionsFile(m_dir.filePath(QStringLiteral("missing.dat")), nullptr));
+        // A regular file stands where the folder would go.
+        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+        QVERIFY(writeFile(blocker, "x"));
+        QVERIFY(!ensureFileExists(blocker + QStringLiteral("/ZKN-Control Tool/Extensions.dat")).isEmpty());
+        QCOMPARE(readFile(blocker), QByteArray("x"));
     }
 };
 
