@@ -137,7 +137,7 @@ void LinkEngine::IPSend(const QByteArray& frame, FrameKind kind)
 {
     if (m_closeAsked)
         return;
-    m_outgoing.push_back({frame, kind, ++m_lastTicket, now()});
+    m_outgoing.push_back({frame, ++m_lastTicket, now()});
     if (kind == FrameKind::HealthCheck)
         m_healthCheckToLeave = m_lastTicket;
     else if (kind == FrameKind::Lamp)
@@ -167,7 +167,7 @@ void LinkEngine::sendDueFrame()
         out({Out::Transmit, next.frame});
         out({Out::TraceSent, next.frame});
         m_lastLeftUs = now();
-        frameLeft(next.kind, next.ticket);
+        frameLeft(next.ticket);
     }
     if (m_outgoing.empty() && std::exchange(m_closeWhenSent, false)) {
         m_lastLeftUs.reset();
@@ -438,12 +438,12 @@ void LinkEngine::dropConnectionState()
     m_load.answerLost();
 }
 
-void LinkEngine::frameLeft(FrameKind kind, quint64 ticket)
+void LinkEngine::frameLeft(quint64 ticket)
 {
-    if (kind == FrameKind::Lamp && m_lampFrameToLeave == ticket) {
+    if (m_lampFrameToLeave == ticket) {
         m_lampFrameToLeave.reset();
         m_lampSentAt = now();
-    } else if (kind == FrameKind::HealthCheck && m_healthCheckToLeave == ticket) {
+    } else if (m_healthCheckToLeave == ticket) {
         m_healthCheckToLeave.reset();
         if (m_pending.awaited(Request::Health))
             m_timers.restart(Timer::T2, now());

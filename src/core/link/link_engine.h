@@ -192,8 +192,8 @@ private:
     void out(LinkOutput output);
     void out(LinkOutput::Type type, bool on = false);
     void WriteTerminal(const QByteArray& text);
-    // Frames leave the socket in order, each no sooner than 20 ms after it was handed over and
-    // after the frame before it left; one falling due while the socket is not connected is
+    // Frames leave the socket in order, each no sooner than the spacing after it was handed over
+    // and after the frame before it left; one falling due while the socket is not connected is
     // dropped. The health check and the lamp frame are told apart by their tickets.
     enum class FrameKind
     {
@@ -204,7 +204,7 @@ private:
     void IPSend(const QByteArray& frame, FrameKind kind = FrameKind::Other);
     void schedulePacing();
     void sendDueFrame();
-    void frameLeft(FrameKind kind, quint64 ticket);
+    void frameLeft(quint64 ticket);
     // The socket is closed once what was handed to it before has gone; from now on the link
     // counts it closed.
     void closeSocket();
@@ -261,7 +261,6 @@ private:
     struct Outgoing
     {
         QByteArray frame;
-        FrameKind kind;
         quint64 ticket;
         qint64 handedOverUs;
     };
