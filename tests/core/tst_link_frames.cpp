@@ -23,26 +23,37 @@ namespace {
 constexpr auto E = Parity::Even;
 constexpr auto O = Parity::Odd;
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+const auto hex = [](const char* text) { return QByteArray::fromHex(text); };
 
-QByteArray blanks(int count)
-{
-    return QByteArray(count, ' ');
-}
+const auto blanks = [](int count) { return QByteArray(count, ' '); };
 
-QByteArray parityOf(const char* text)
-{
+const auto parityOf = [](const char* text) {
     return parityFromText(QLatin1String(text)) == Parity::Odd ? "odd" : "even";
+};
+
+// The fields read from the front of received data; the frame is the data's first bytes.
+QByteArray header(const QByteArray& data)
+{
+    const FrameHeader h = readFrameHeader(data, Parity::Odd);
+    if (!data.startsWith(h.frame))
+        return "frame not the data's front";
+    return QStringLiteral("%1 %2 %3 %4, %5 %6 %7 %8")
+        .arg(h.kind ? QString(QLatin1Char(h.kind)) : QStringLiteral("\\0"))
+        .arg(h.length)
+        .arg(QString::fromLatin1(h.deviceField))
+        .arg(h.sequence)
+        .arg(h.frame.size())
+        .arg(QString::number(h.receivedCheckByte, 16).rightJustified(2, '0').toUpper(),
+             h.parityGood ? "good" : "bad")
+        .arg(h.responseCode)
+        .toLatin1();
 }
 
 // A single-station message; empty when none is built.
-QByteArray single(zkn::ConnectionType type, F function, const char* from, const char* to, bool expansion)
-{
+const auto single = [](zkn::ConnectionType type, F function, const char* from, const char* to,
+                       bool expansion) {
     return zkn::lamp::singleStationMessage(type, function, from, to, expansion).value_or(QByteArray());
-}
+};
 
 using Cases = std::initializer_list<std::pair<const char*, const char*>>;
 
@@ -60,97 +71,7 @@ class TestLinkFrames : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // clang-format off
-    void wireBytes_data()
-    {
-        QTest::addColumn<QByteArray>("built");
-        QTest::addColumn<QByteArray>("expected");
-        const auto row = [](const char* name, const QByteArray& built, const QByteArray& expected) {
-            QTest::newRow(name) << built << expected;
-        };
-        // A lamp-control message: STX, the text, ETX.
-        const auto msg = [&](const char* name, const QByteArray& built, const QByteArray& text) {
-            row(name, built, '\x02' + text + '\x03');
-        };
-        const auto S = zkn::ConnectionType::Serial;
-        const auto L = zkn::ConnectionType::Lan;
-        const auto lamp = lampControlMessage;
-        const auto MwOn = F::MwOn, VmmOn = F::VmmOn, MwOff = F::MwOff, VmmOff = F::VmmOff;
-        const QByteArray text31 = '\x02' + QByteArray(28, 'A') + "B\x03";
-        const QByteArray kraLamp = lamp(1000, VmmOff, true, false);
-
-        row("health check 01/07 even", buildStatusFrame("1", 7, E), hex("16 35303036 3031 3037 3030 05"));
-        row("health check 01/07 odd", buildStatusFrame("1", 7, O), hex("16 35303036 3031 3037 3030 FA"));
-        row("connect request 00/00 even", buildStatusFrame("0", 0, E), hex("16 35303036 3030 3030 3030 03"));
-        row("release 01/08 even", buildReleaseFrame("1", 8, E), hex("16 36303034 3031 3038 0B"));
-        row("release 01/08 odd", buildReleaseFrame("1", 8, O), hex("16 36303034 3031 3038 F4"));
-        row("release 00/99 odd", buildReleaseFrame("0", 99, O), hex("16 36303034 3030 3939 FD"));
-        // The answer's length field counts device, sequence and the one-digit code: five bytes.
-        row("answer 01/07 even", buildRecordAnswer("01", "07", AnswerCode::Normal, E), hex("16 34303035 3031 3037 30 37"));
-        row("answer 01/07 odd", buildRecordAnswer("01", "07", AnswerCode::Normal, O), hex("16 34303035 3031 3037 30 C8"));
-        row("answer parity error", buildRecordAnswer("01", "07", AnswerCode::ParityError, O),
-            hex("16 34303035 3031 3037 31 C9"));
-        row("answer copies a non-numeric device field", buildRecordAnswer("A7", "01", AnswerCode::InvalidText, E),
-            hex("16 34303035 4137 3031 33 45"));
-        row("answer pads a one-digit sequence", buildRecordAnswer("01", "7 ", AnswerCode::Normal, E),
-            hex("16 34303035 3031 3037 30 37"));
-        row("text frame, 31 bytes, length 035 even", buildTextFrame("1", 7, text31, E),
-            hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 42"));
-        row("text frame, 31 bytes, odd", buildTextFrame("1", 7, text31, O),
-            hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 BD"));
-        row("text frame, KRA lamp, length 022 even", buildTextFrame("1", 7, kraLamp, E),
-            hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 67"));
-        row("text frame, KRA lamp, odd", buildTextFrame("1", 7, kraLamp, O),
-            hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 98"));
-        row("text frame, OLV lamp, length 022 even", buildTextFrame("1", 7, lamp(1000, VmmOn, false, false), E),
-            hex("16 31 303232 3031 3037 02 302141 32 31303030 2020202020202020 03 65"));
-        row("text frame, OLV lamp, expansion, length 036", buildTextFrame("1", 7, lamp(1000, VmmOn, false, true), E),
-            hex("16 31 303336 3031 3037 02 302141 32 31303030 20202020202020202020202020202020202020202020 03 60"));
-
-        // Lamp control, fixed fields: the one station fills an area of 12, or 26 with the expansion.
-        msg("OLV, VMM on 1000", lamp(1000, VmmOn, false, false), "0!A21000" + blanks(8));
-        msg("OLV, expansion", lamp(1000, VmmOn, false, true), "0!A21000" + blanks(22));
-        msg("OLV, VMM off 0", lamp(0, VmmOff, false, false), "0!A60" + blanks(11));
-        msg("OLV, MW on, ten digits", lamp(2147483647, MwOn, false, false), "0!A12147483647" + blanks(2));
-        msg("OLV, the longest whole number", lamp(INT_MIN, MwOff, false, false), "0!A5-2147483648 ");
-        msg("OLV, expansion, ten digits", lamp(1234567890, VmmOff, false, true), "0!A61234567890" + blanks(16));
-        // Tagged: no second station, so no field "03"; the expansion option does not apply.
-        msg("KRA, VMM off 1000", kraLamp, "0!A0101602041000");
-        msg("KRA, VMM on 1000, expansion", lamp(1000, VmmOn, true, true), "0!A0101202041000");
-        msg("KRA, one digit", lamp(7, VmmOn, true, false), "0!A010120201" "7");
-        msg("KRA, ten digits", lamp(2147483647, MwOn, true, false), "0!A010110210" "2147483647");
-        msg("KRA, the longest whole number", lamp(INT_MIN, MwOff, true, false), "0!A010150211-2147483648");
-
-        // The single-station dialog. Serial: the two boxes in fields of 6, or 8 + 8 + 10 blanks.
-        msg("serial, 1000 alone, second box one blank", single(S, MwOn, "1000", " ", false), "0!A11000" + blanks(8));
-        msg("serial, 1000 alone, second box empty", single(S, MwOn, "1000", "", false), "0!A11000" + blanks(8));
-        msg("serial, range, VMM off, expansion", single(S, VmmOff, "1000", "1010", true),
-            "0!A6" "1000    " "1010    " + blanks(10));
-        msg("serial, range, MW off", single(S, MwOff, "1000", "1010", false), "0!A5" "1000  " "1010  ");
-        msg("serial, VMM on, # and *", single(S, VmmOn, "#12*", "", false), "0!A2" "#12*  " "      ");
-        msg("serial, both empty", single(S, MwOn, "", "", false), "0!A1" + blanks(12));
-        msg("serial, both empty, expansion", single(S, MwOn, "", "", true), "0!A1" + blanks(26));
-        // The narrowest and widest a box may hold, beside a full second field; one more is refused.
-        msg("serial, width 1", single(S, MwOn, "1", "654321", false), "0!A1" "1     " "654321");
-        msg("serial, width 6", single(S, MwOn, "123456", "654321", false), "0!A1" "123456" "654321");
-        msg("serial, expansion, width 1", single(S, MwOn, "1", "87654321", true), "0!A1" "1       " "87654321" + blanks(10));
-        msg("serial, expansion, width 7", single(S, MwOn, "1234567", "87654321", true), "0!A1" "1234567 " "87654321" + blanks(10));
-        msg("serial, expansion, width 8", single(S, MwOn, "12345678", "87654321", true), "0!A1" "12345678" "87654321" + blanks(10));
-        row("serial, first of 7 in a field of 6", single(S, MwOn, "1234567", "", false), "");
-        row("serial, second of 7 in a field of 6", single(S, MwOn, "1000", "1234567", false), "");
-        row("serial, first of 9 in a field of 8", single(S, MwOn, "123456789", "", true), "");
-        row("serial, second of 9 in a field of 8", single(S, MwOn, "1000", "123456789", true), "");
-        // LAN: tagged, the texts as they stand, no field widths.
-        msg("LAN, range, MW off", single(L, MwOff, "1000", "1010", false), "0!A0101502041000" "03041010");
-        msg("LAN, second box one blank: no 03", single(L, MwOff, "1000", " ", false), "0!A0101502041000");
-        msg("LAN, second box empty: no 03", single(L, VmmOn, "1000", "", false), "0!A0101202041000");
-        msg("LAN, second box two blanks is a station", single(L, VmmOn, "1000", "  ", false), "0!A010120204100003" "02  ");
-        msg("LAN, first box empty", single(L, VmmOff, "", "", false), "0!A01016" "0200");
-        msg("LAN, first box one blank", single(L, VmmOff, " ", "", false), "0!A01016" "0201 ");
-        msg("LAN, eight digits without expansion", single(L, MwOn, "12345678", "1", false), "0!A01011" "020812345678" "03011");
-        msg("LAN, # and *, expansion", single(L, MwOn, "#12*", "*9", true), "0!A01011" "0204#12*" "0302*9");
-    }
-    // clang-format on
+    void wireBytes_data();
 
     void wireBytes()
     {
@@ -170,90 +91,50 @@ private Q_SLOTS:
     }
 
     // clang-format off
-    void parity_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<Parity>("parity");
-        QTest::addColumn<int>("computed"); // over all but the first byte
-        QTest::addColumn<bool>("checks");  // the last byte is the check byte over the rest
-        QTest::newRow("SYN + kind even") << hex("16 35") << E << 0x35 << false;
-        QTest::newRow("SYN + kind odd") << hex("16 35") << O << 0xCA << false;
-        QTest::newRow("bytes XOR to 0 odd") << hex("16 31 31") << O << 0xFF << false;
-        QTest::newRow("bytes XOR to 0 even") << hex("16 31 31") << E << 0x00 << true;
-        QTest::newRow("SYN alone odd") << hex("16") << O << 0xFF << false;
-        QTest::newRow("high bytes count") << hex("16 FF 80 01") << E << 0x7E << false;
-        QTest::newRow("health check even") << hex("16 35303036 3031 3037 3030 05") << E << 0x00 << true;
-        QTest::newRow("health check odd") << hex("16 35303036 3031 3037 3030 FA") << O << 0x00 << true;
-        QTest::newRow("built under the other parity") << hex("16 35303036 3031 3037 3030 FA") << E << 0xFF << false;
-        QTest::newRow("last byte altered") << hex("16 35303036 3031 3037 3030 FB") << O << 0x01 << false;
-        QTest::newRow("data byte altered") << hex("16 35303036 3031 3037 3031 FA") << O << 0x01 << false;
-        QTest::newRow("SYN and kind, kind as check byte even") << hex("16 35 35") << E << 0x00 << true;
-        QTest::newRow("SYN and kind, inverted kind odd") << hex("16 35 CA") << O << 0x00 << true;
-        QTest::newRow("SYN and kind, even check under odd") << hex("16 35 35") << O << 0xFF << false;
-        QTest::newRow("two-byte frame, check over SYN alone") << hex("16 00") << E << 0x00 << true;
-        QTest::newRow("empty") << QByteArray() << E << 0x00 << false;
-    }
-    // clang-format on
-
-    void parity()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(Parity, parity);
-        QTEST(int(ComputeParity(text, parity)), "computed");
-        QTEST(CheckParity(text, parity), "checks");
-    }
-
     void fields_data()
     {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char* name, const QByteArray& value, const QByteArray& expected) {
+            QTest::newRow(name) << value << expected;
+        };
+        // The check byte over all but the first byte, then whether the last byte is the one over the rest.
+        const auto parity = [](const QByteArray& text, Parity parity) {
+            const QByteArray computed = QByteArray::number(ComputeParity(text, parity), 16);
+            return computed + (CheckParity(text, parity) ? " checks" : "");
+        };
+        row("parity: SYN alone odd", parity(hex("16"), O), "ff");
+        row("parity: high bytes count", parity(hex("16 FF 80 01"), E), "7e");
+        row("parity: health check odd", parity(hex("16 35303036 3031 3037 3030 FA"), O), "0 checks");
+        row("parity: last byte altered", parity(hex("16 35303036 3031 3037 3030 FB"), O), "1");
+        row("parity: two-byte frame, check over SYN alone", parity(hex("16 00"), E), "0 checks");
+        row("parity: empty", parity({}, E), "0");
         // A numeric field copied into an answer gets two digits; any other stays as it came.
         rows("two digits", [](const char* t) { return twoDigitField(t); },
              {{"07", "07"}, {"7", "07"}, {" 7", "07"}, {"AB", "AB"}, {"1A", "1A"}, {"", ""}});
         // Only "Odd" exactly is odd.
         rows("parity", parityOf, {{"Odd", "odd"}, {"Even", "even"}, {"odd", "even"}, {"", "even"}});
         rows("response", [](const char* code) { return responseText(atoi(code)); },
-             {{"0", "OK"},
-              {"1", "** PARITY ERROR **"},
-              {"2", "** DEVICE ID NOT DEFINED **"},
-              {"3", "** INCORRECT TEXT RECV'd **"},
-              {"4", "** DEVICE ALREADY IN USE **"},
-              {"5", "** INVALID RESPONSE NUMBER (5)"},
-              {"7", "** INVALID RESPONSE NUMBER (7)"}});
-    }
-
-    // clang-format off
-    void readFrameHeader_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("header"); // kind length device sequence, frame size, check byte, parity, code
+             {{"0", "OK"}, {"1", "** PARITY ERROR **"}, {"2", "** DEVICE ID NOT DEFINED **"},
+              {"3", "** INCORRECT TEXT RECV'd **"}, {"4", "** DEVICE ALREADY IN USE **"},
+              {"5", "** INVALID RESPONSE NUMBER (5)"}, {"7", "** INVALID RESPONSE NUMBER (7)"}});
+        // A received frame's header: kind length device sequence, frame size, check byte, parity, code.
         const QByteArray ok = hex("16 33303035 3031 3037 30 CF");
-        QTest::newRow("response code 0, odd") << ok << "3 5 01 7, 11 CF good 0";
-        QTest::newRow("cut at n + 6, rest left") << ok + hex("16 3230") << "3 5 01 7, 11 CF good 0";
-        QTest::newRow("response code 7") << hex("16 33303035 3031 3132 37 CC") << "3 5 01 12, 11 CC good 7";
-        QTest::newRow("shorter than its length") << hex("16 32303330 3031") << "2 30 01 0, 7 31 bad 0";
-        QTest::newRow("length field not a number: six bytes") << hex("16 32 583031 3031 3037") << "2 0 0 0, 6 30 bad 0";
-        QTest::newRow("fields never reach into the next frame") << hex("16 33 303031 3031 16 33") << "3 1 01 0, 7 31 bad 0";
-        QTest::newRow("SYN alone") << hex("16") << "\\0 0  0, 1 16 bad 0";
-        QTest::newRow("empty") << QByteArray() << "\\0 0  0, 0 00 bad 0";
+        row("header: response code 0, odd", header(ok), "3 5 01 7, 11 CF good 0");
+        row("header: cut at n + 6, rest left", header(ok + hex("16 3230")), "3 5 01 7, 11 CF good 0");
+        row("header: response code 7", header(hex("16 33303035 3031 3132 37 CC")), "3 5 01 12, 11 CC good 7");
+        row("header: shorter than its length", header(hex("16 32303330 3031")), "2 30 01 0, 7 31 bad 0");
+        row("header: length no number", header(hex("16 32 583031 3031 3037")), "2 0 0 0, 6 30 bad 0");
+        row("header: not into the next", header(hex("16 33 303031 3031 16 33")), "3 1 01 0, 7 31 bad 0");
+        row("header: SYN alone", header(hex("16")), "\\0 0  0, 1 16 bad 0");
+        row("header: empty", header({}), "\\0 0  0, 0 00 bad 0");
     }
     // clang-format on
 
-    void readFrameHeader()
+    void fields()
     {
-        QFETCH(QByteArray, data);
-        const FrameHeader h = zkn::link::readFrameHeader(data, O);
-        QVERIFY(data.startsWith(h.frame));
-        const QString checkByte = QString::number(h.receivedCheckByte, 16).rightJustified(2, '0').toUpper();
-        QTEST(QStringLiteral("%1 %2 %3 %4, %5 %6 %7 %8")
-                  .arg(h.kind ? QString(QLatin1Char(h.kind)) : QStringLiteral("\\0"))
-                  .arg(h.length)
-                  .arg(QString::fromLatin1(h.deviceField))
-                  .arg(h.sequence)
-                  .arg(h.frame.size())
-                  .arg(checkByte, h.parityGood ? "good" : "bad")
-                  .arg(h.responseCode),
-              "header");
+        QFETCH(QByteArray, value);
+        QTEST(value, "expected");
     }
 
     void soundFrameInsideABrokenFragment_data()
@@ -275,8 +156,6 @@ private Q_SLOTS:
         row("release request", "16 36 30 30 34 30 31 30 35 FF", 7);
         row("response of a status frame's length", "16 33 30 30 36 30 31 30 35 30 30 FF", -1);
         row("status frame of a release's length", "16 35 30 30 34 30 31 30 35 FF", -1);
-        row("release of a status frame's length", "16 36 30 30 36 30 31 30 30 30 30 FF", -1);
-        row("record without its ETX", "16 32 30 30 37 30 31 30 37 02 4A 4B FF", -1);
         row("record without its STX", "16 32 30 30 37 30 31 30 37 4A 4B 03 FF", -1);
         row("response code no digit", "16 33 30 30 35 30 31 30 35 41 FF", -1);
         row("sequence no digits", "16 33 30 30 35 30 31 41 35 30 FF", -1);
@@ -300,6 +179,107 @@ private Q_SLOTS:
         QCOMPARE(soundFrameInside(data, limit).value_or(-1), qsizetype(found));
     }
 };
+
+// clang-format off
+void TestLinkFrames::wireBytes_data()
+{
+    QTest::addColumn<QByteArray>("built");
+    QTest::addColumn<QByteArray>("expected");
+    const auto row = [](const char* name, const QByteArray& built, const QByteArray& expected) {
+        QTest::newRow(name) << built << expected;
+    };
+    // A lamp-control message: STX, the text, ETX.
+    const auto msg = [&](const char* name, const QByteArray& built, const QByteArray& text) {
+        row(name, built, '\x02' + text + '\x03');
+    };
+    const auto S = zkn::ConnectionType::Serial;
+    const auto L = zkn::ConnectionType::Lan;
+    const auto lamp = lampControlMessage;
+    const auto MwOn = F::MwOn, VmmOn = F::VmmOn, MwOff = F::MwOff, VmmOff = F::VmmOff;
+    const QByteArray text31 = '\x02' + QByteArray(28, 'A') + "B\x03";
+    const QByteArray kraLamp = lamp(1000, VmmOff, true, false);
+
+    row("health check 01/07 even", buildStatusFrame("1", 7, E), hex("16 35303036 3031 3037 3030 05"));
+    row("health check 01/07 odd", buildStatusFrame("1", 7, O), hex("16 35303036 3031 3037 3030 FA"));
+    row("connect request 00/00 even", buildStatusFrame("0", 0, E), hex("16 35303036 3030 3030 3030 03"));
+    row("release 01/08 even", buildReleaseFrame("1", 8, E), hex("16 36303034 3031 3038 0B"));
+    row("release 01/08 odd", buildReleaseFrame("1", 8, O), hex("16 36303034 3031 3038 F4"));
+    row("release 00/99 odd", buildReleaseFrame("0", 99, O), hex("16 36303034 3030 3939 FD"));
+    // The answer's length field counts device, sequence and the one-digit code: five bytes.
+    row("answer 01/07 even", buildRecordAnswer("01", "07", AnswerCode::Normal, E),
+        hex("16 34303035 3031 3037 30 37"));
+    row("answer 01/07 odd", buildRecordAnswer("01", "07", AnswerCode::Normal, O),
+        hex("16 34303035 3031 3037 30 C8"));
+    row("answer parity error", buildRecordAnswer("01", "07", AnswerCode::ParityError, O),
+        hex("16 34303035 3031 3037 31 C9"));
+    row("answer copies a non-numeric device field", buildRecordAnswer("A7", "01", AnswerCode::InvalidText, E),
+        hex("16 34303035 4137 3031 33 45"));
+    row("answer pads a one-digit sequence", buildRecordAnswer("01", "7 ", AnswerCode::Normal, E),
+        hex("16 34303035 3031 3037 30 37"));
+    row("text frame, 31 bytes, length 035 even", buildTextFrame("1", 7, text31, E),
+        hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 42"));
+    row("text frame, 31 bytes, odd", buildTextFrame("1", 7, text31, O),
+        hex("16 31303335 3031 3037 02 41414141414141414141414141414141414141414141414141414141 42 03 BD"));
+    row("text frame, KRA lamp, length 022 even", buildTextFrame("1", 7, kraLamp, E),
+        hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 67"));
+    row("text frame, KRA lamp, odd", buildTextFrame("1", 7, kraLamp, O),
+        hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 98"));
+    row("text frame, OLV lamp, length 022 even", buildTextFrame("1", 7, lamp(1000, VmmOn, false, false), E),
+        hex("16 31 303232 3031 3037 02 302141 32 31303030 2020202020202020 03 65"));
+    row("text frame, OLV lamp, expansion, length 036",
+        buildTextFrame("1", 7, lamp(1000, VmmOn, false, true), E),
+        hex("16 31303336 3031 3037 02 30214132 31303030 20202020202020202020202020202020202020202020 03 60"));
+
+    // Lamp control, fixed fields: the one station fills an area of 12, or 26 with the expansion.
+    msg("OLV, VMM on 1000", lamp(1000, VmmOn, false, false), "0!A21000" + blanks(8));
+    msg("OLV, expansion", lamp(1000, VmmOn, false, true), "0!A21000" + blanks(22));
+    msg("OLV, VMM off 0", lamp(0, VmmOff, false, false), "0!A60" + blanks(11));
+    msg("OLV, MW on, ten digits", lamp(2147483647, MwOn, false, false), "0!A12147483647" + blanks(2));
+    msg("OLV, the longest whole number", lamp(INT_MIN, MwOff, false, false), "0!A5-2147483648 ");
+    msg("OLV, expansion, ten digits", lamp(1234567890, VmmOff, false, true), "0!A61234567890" + blanks(16));
+    // Tagged: no second station, so no field "03"; the expansion option does not apply.
+    msg("KRA, VMM off 1000", kraLamp, "0!A0101602041000");
+    msg("KRA, VMM on 1000, expansion", lamp(1000, VmmOn, true, true), "0!A0101202041000");
+    msg("KRA, one digit", lamp(7, VmmOn, true, false), "0!A010120201" "7");
+    msg("KRA, ten digits", lamp(2147483647, MwOn, true, false), "0!A010110210" "2147483647");
+    msg("KRA, the longest whole number", lamp(INT_MIN, MwOff, true, false), "0!A010150211-2147483648");
+
+    // The single-station dialog. Serial: the two boxes in fields of 6, or 8 + 8 + 10 blanks.
+    msg("serial, 1000 alone, second box one blank", single(S, MwOn, "1000", " ", false),
+        "0!A11000" + blanks(8));
+    msg("serial, 1000 alone, second box empty", single(S, MwOn, "1000", "", false), "0!A11000" + blanks(8));
+    msg("serial, range, VMM off, expansion", single(S, VmmOff, "1000", "1010", true),
+        "0!A6" "1000    " "1010    " + blanks(10));
+    msg("serial, range, MW off", single(S, MwOff, "1000", "1010", false), "0!A5" "1000  " "1010  ");
+    msg("serial, VMM on, # and *", single(S, VmmOn, "#12*", "", false), "0!A2" "#12*  " "      ");
+    msg("serial, both empty", single(S, MwOn, "", "", false), "0!A1" + blanks(12));
+    msg("serial, both empty, expansion", single(S, MwOn, "", "", true), "0!A1" + blanks(26));
+    // The narrowest and widest a box may hold, beside a full second field; one more is refused.
+    msg("serial, width 1", single(S, MwOn, "1", "654321", false), "0!A1" "1     " "654321");
+    msg("serial, width 6", single(S, MwOn, "123456", "654321", false), "0!A1" "123456" "654321");
+    msg("serial, expansion, width 1", single(S, MwOn, "1", "87654321", true),
+        "0!A1" "1       " "87654321" + blanks(10));
+    msg("serial, expansion, width 7", single(S, MwOn, "1234567", "87654321", true),
+        "0!A1" "1234567 " "87654321" + blanks(10));
+    msg("serial, expansion, width 8", single(S, MwOn, "12345678", "87654321", true),
+        "0!A1" "12345678" "87654321" + blanks(10));
+    row("serial, first of 7 in a field of 6", single(S, MwOn, "1234567", "", false), "");
+    row("serial, second of 7 in a field of 6", single(S, MwOn, "1000", "1234567", false), "");
+    row("serial, first of 9 in a field of 8", single(S, MwOn, "123456789", "", true), "");
+    row("serial, second of 9 in a field of 8", single(S, MwOn, "1000", "123456789", true), "");
+    // LAN: tagged, the texts as they stand, no field widths.
+    msg("LAN, range, MW off", single(L, MwOff, "1000", "1010", false), "0!A0101502041000" "03041010");
+    msg("LAN, second box one blank: no 03", single(L, MwOff, "1000", " ", false), "0!A0101502041000");
+    msg("LAN, second box empty: no 03", single(L, VmmOn, "1000", "", false), "0!A0101202041000");
+    msg("LAN, second box two blanks is a station", single(L, VmmOn, "1000", "  ", false),
+        "0!A010120204100003" "02  ");
+    msg("LAN, first box empty", single(L, VmmOff, "", "", false), "0!A01016" "0200");
+    msg("LAN, first box one blank", single(L, VmmOff, " ", "", false), "0!A01016" "0201 ");
+    msg("LAN, eight digits without expansion", single(L, MwOn, "12345678", "1", false),
+        "0!A01011" "020812345678" "03011");
+    msg("LAN, # and *, expansion", single(L, MwOn, "#12*", "*9", true), "0!A01011" "0204#12*" "0302*9");
+}
+// clang-format on
 
 QTEST_APPLESS_MAIN(TestLinkFrames)
 #include "tst_link_frames.moc"

@@ -1,6 +1,12 @@
-// The texts the settings and the properties dialog convert (host addresses, serial line
-// parameters, ports, stored booleans and numbers, the record format), then the settings store
-// against a real INI file in a temporary configuration folder.
+// The terminal's text (control-character filtering, the size cap, the lines callers build), the
+// texts the settings and the properties dialog convert (host addresses, serial line parameters,
+// ports, stored booleans and numbers, the record format), then the settings store against a real
+// INI file in a temporary configuration folder.
+#include "display/record_time.h"
+#include "display/settings_panel.h"
+#include "display/terminal_buffer.h"
+#include "display/terminal_line.h"
+#include "display/visible_text.h"
 #include "settings/com_ports.h"
 #include "settings/format_ip.h"
 #include "settings/record_format.h"
@@ -9,62 +15,13 @@
 #include "settings/settings_store.h"
 
 #include <QFile>
-#include <QSet>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace zkn::display;
 using namespace zkn::settings;
-
-namespace {
-
-// Speed, parity item, data bits and stop bits as the dialog's boxes get them.
-QString split(const char* text)
-{
-    const SerialSettingsFields f = splitSerialSettings(QLatin1String(text));
-    return QStringList{f.speed, parityItemForLetter(f.parityLetter), f.dataBits, f.stopBits}.join('|');
-}
-
-// The parameters as the port reports them, or "refused"; they read back the same.
-QString lineParameters(const char* text)
-{
-    const auto parsed = LineParameters::parse(QLatin1String(text));
-    if (!parsed)
-        return QStringLiteral("refused");
-    return LineParameters::parse(parsed->toText()) == parsed ? parsed->toText() : QStringLiteral("changed");
-}
-
-// The COM port of a device path, 0 for none; the port names the same device.
-QString portOfDevice(const char* device)
-{
-    const int port = comPortOfDevice(QLatin1String(device)).value_or(0);
-    return port && comPortDevice(port) != QLatin1String(device) ? QStringLiteral("other device")
-                                                                : QString::number(port);
-}
-
-// A stored boolean, or "none"; it is stored again as it reads.
-QString storedBool(const char* text)
-{
-    const auto value = parseBool(QLatin1String(text));
-    if (!value)
-        return QStringLiteral("none");
-    return parseBool(boolText(*value)) == value ? QString::number(*value) : QStringLiteral("changed");
-}
-
-QString storedInt(const char* text)
-{
-    const auto value = parseInt(QLatin1String(text));
-    return value ? QString::number(*value) : QStringLiteral("none");
-}
-
-// KRA or OLV for the stored CType and PBXType; the CType reads back as the dialog writes it.
-QString format(const char* cType, const char* pbxType)
-{
-    const zkn::ConnectionType type = zkn::connectionTypeFromText(QLatin1String(cType));
-    return (recordFormatIsKra(type, pbxTypeSelectsKra(QLatin1String(pbxType))) ? "KRA " : "OLV ") +
-           zkn::connectionTypeText(type);
-}
-
-} // namespace
+using zkn::ConnectionType;
 
 Q_DECLARE_METATYPE(zkn::settings::Key)
 
@@ -89,6 +46,42 @@ private Q_SLOTS:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir->path());
     }
 
+    // The cap cuts 4096 characters from the front once, and only above 16000.
+    void capCutsFourKilobytesOnlyAboveSixteenThousand()
+    {
+        for (const auto& [contentSize, cut] : {std::pair{16000, 0}, {16001, 4096}, {20000, 4096}}) {
+            TerminalBuffer buffer;
+            QByteArray content(contentSize, 'x');
+            content[4096] = 'F'; // the first character kept after a cut
+            buffer.WriteTerminal(content);
+            const TerminalEdit edit = buffer.WriteTerminal("!");
+            QCOMPARE(edit.cutFront, cut);
+            QCOMPARE(buffer.content().size(), contentSize - cut + 1);
+            QCOMPARE(buffer.content().front(), cut ? 'F' : 'x');
+            QCOMPARE(buffer.content().back(), '!');
+        }
+    }
+
+    // A view applies each edit to its own copy; whatever is written, the copy stays the buffer's text.
+    void editsReplayOntoAMirror()
+    {
+        const QByteArray alphabet("ab\r\n\b\x02\x03 ", 8);
+        QRandomGenerator random(20261206);
+        TerminalBuffer buffer;
+        QByteArray mirror;
+        for (int i = 0; i < 6000; ++i) {
+            QByteArray text;
+            for (int length = random.bounded(12); length > 0; --length)
+                text.append(alphabet[random.bounded(int(alphabet.size()))]);
+            const TerminalEdit edit = buffer.WriteTerminal(text);
+            mirror.remove(0, edit.cutFront);
+            mirror.replace(edit.replaceFrom, edit.replaceLength, edit.text);
+            QCOMPARE(mirror, buffer.content());
+            QVERIFY(!edit.text.contains('\b'));
+        }
+        QVERIFY(buffer.content().size() <= TerminalBuffer::kCapacity + 12);
+    }
+
     void texts_data();
     void texts()
     {
@@ -96,28 +89,17 @@ private Q_SLOTS:
         QTEST(actual, "expected");
     }
 
-    void tableIsInKeyOrderWithUniqueNames()
-    {
-        QSet<QString> paths;
-        for (std::size_t i = 0; i < kKeys.size(); ++i) {
-            QCOMPARE(static_cast<std::size_t>(kKeys[i].key), i);
-            QVERIFY(kKeys[i].name && kKeys[i].section && kKeys[i].fallback);
-            paths.insert(QLatin1String(kKeys[i].section) + QLatin1Char('/') + QLatin1String(kKeys[i].name));
-        }
-        QCOMPARE(paths.size(), qsizetype(kKeys.size()));
-    }
-
     void emptyStoreGivesEveryDefault()
     {
         // clang-format off
         const std::pair<Key, const char*> defaults[] = {
-            {Key::Settings, ""}, {Key::CommPort, ""}, {Key::PortName, ""}, {Key::Handshaking, ""}, {Key::Echo, ""},
-            {Key::CType, "Serial"}, {Key::DevID, "0"}, {Key::LANParity, "Odd"}, {Key::PBXType, "True"},
-            {Key::RemoteHost, "0.0.0.0"}, {Key::StnA, "1000"}, {Key::StnB, " "}, {Key::StartSTN, "1000"},
-            {Key::EndSTN, "1000"}, {Key::FontSize, "3"}, {Key::Detail, "1"}, {Key::Hex, "0"},
-            {Key::TogglePty, "0"}, {Key::StopHC, "0"}, {Key::IgnorePty, "0"}, {Key::RespNorm, "True"},
-            {Key::RespPtyErr, "False"}, {Key::RespTextErr, "False"}, {Key::HCinterval, "5"},
-            {Key::HCValue, "5"}, {Key::ZKNexpansion, "0"}};
+            {Key::Settings, ""}, {Key::CommPort, ""}, {Key::PortName, ""}, {Key::Handshaking, ""},
+            {Key::Echo, ""}, {Key::CType, "Serial"}, {Key::DevID, "0"}, {Key::LANParity, "Odd"},
+            {Key::PBXType, "True"}, {Key::RemoteHost, "0.0.0.0"}, {Key::StnA, "1000"}, {Key::StnB, " "},
+            {Key::StartSTN, "1000"}, {Key::EndSTN, "1000"}, {Key::FontSize, "3"}, {Key::Detail, "1"},
+            {Key::Hex, "0"}, {Key::TogglePty, "0"}, {Key::StopHC, "0"}, {Key::IgnorePty, "0"},
+            {Key::RespNorm, "True"}, {Key::RespPtyErr, "False"}, {Key::RespTextErr, "False"},
+            {Key::HCinterval, "5"}, {Key::HCValue, "5"}, {Key::ZKNexpansion, "0"}};
         // clang-format on
         SettingsStore store;
         for (const auto& [key, expected] : defaults) {
@@ -127,47 +109,31 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(iniPath()));
     }
 
-    void storedEmptyTextDiffersFromNothingStored()
-    {
-        SettingsStore store;
-        store.write(Key::CType, QString());
-        store.write(Key::HCinterval, QString());
-        QVERIFY(store.sync());
-        SettingsStore reread;
-        // A dialog loading its box gets what the operator left; start-up applies the default.
-        QCOMPARE(reread.text(Key::HCinterval), QString());
-        QCOMPARE(reread.nonEmptyText(Key::CType), QStringLiteral("Serial"));
-    }
-
-    void textsRoundTripExactly_data()
-    {
-        QTest::addColumn<Key>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("a lone blank") << Key::StnB << " ";
-        QTest::newRow("blanks around") << Key::StnA << "  1000 ";
-        QTest::newRow("serial settings with commas") << Key::Settings << "9600,n,8,1";
-        QTest::newRow("stop bits 1.5") << Key::Settings << "9600,e,7,1.5";
-        QTest::newRow("host as typed") << Key::RemoteHost << "010.1.002.3";
-        QTest::newRow("device path with blanks") << Key::PortName << "/dev/serial/by-id/usb-FTDI Cable-if00";
-        QTest::newRow("quotes and semicolons") << Key::StnA << "\"1;2\"=3";
-        QTest::newRow("Latin-1 text") << Key::HCinterval << QString::fromLatin1("\xe4\xfc");
-        QTest::newRow("True") << Key::RespNorm << "True";
-    }
-
+    // What the operator leaves in a box comes back exactly, however the INI file quotes it; a text
+    // stored empty reads empty, though start-up applies the default to it.
     void textsRoundTripExactly()
     {
-        QFETCH(Key, key);
-        QFETCH(QString, value);
+        // clang-format off
+        const std::pair<Key, QString> values[] = {
+            {Key::StnB, " "}, {Key::StnA, "  1000 "}, {Key::Settings, "9600,e,7,1.5"}, {Key::RespNorm, "True"},
+            {Key::PortName, "/dev/serial/by-id/usb-FTDI Cable-if00"}, {Key::RemoteHost, "010.1.002.3"},
+            {Key::HCinterval, QString::fromLatin1("\xe4\xfc")}, {Key::EndSTN, "\"1;2\"=3"}, {Key::CType, ""}};
+        // clang-format on
         {
             SettingsStore store;
-            store.write(key, value);
+            for (const auto& [key, value] : values)
+                store.write(key, value);
             QVERIFY(store.sync());
             QCOMPARE(store.fileName(), iniPath());
         }
         QVERIFY(QFile::exists(iniPath()));
-        QCOMPARE(SettingsStore().text(key), value);
+        SettingsStore reread;
+        for (const auto& [key, value] : values)
+            QCOMPARE(reread.text(key), value);
+        QCOMPARE(reread.nonEmptyText(Key::CType), QStringLiteral("Serial"));
     }
 
+    // A hand-edited file may hold a list unquoted.
     void handEditedUnquotedListReadsAsText()
     {
         QDir().mkpath(m_dir->path() + QStringLiteral("/ZKN-Control Tool"));
@@ -185,57 +151,152 @@ private Q_SLOTS:
 using Cases = std::initializer_list<std::pair<const char*, const char*>>;
 
 // One row for each case: what `convert` makes of the text, and what it should.
-template <typename Convert>
-void rows(const char* what, Convert convert, Cases cases)
+template <typename Convert> void rows(const char* what, Convert convert, Cases cases)
 {
     for (const auto& [text, expected] : cases)
-        QTest::addRow("%s \"%s\"", what, text) << QString(convert(text)) << QString::fromLatin1(expected);
+        QTest::addRow("%s \"%s\"", what, text) << QString(convert(text)) << QString::fromUtf8(expected);
 }
 
-// clang-format off
 void TestSettingsStore::texts_data()
 {
     QTest::addColumn<QString>("actual");
     QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, const QString& actual, const QString& expected) {
+        QTest::newRow(name) << actual << expected;
+    };
+    // Speed, parity item, data bits and stop bits as the dialog's boxes get them.
+    const auto split = [](const char* text) {
+        const SerialSettingsFields f = splitSerialSettings(QLatin1String(text));
+        return QStringList{f.speed, parityItemForLetter(f.parityLetter), f.dataBits, f.stopBits}.join('|');
+    };
+    // The parameters as the port reports them, or "refused"; they read back the same.
+    const auto lineParameters = [](const char* text) {
+        const auto parsed = LineParameters::parse(QLatin1String(text));
+        return !parsed                                             ? QStringLiteral("refused")
+               : LineParameters::parse(parsed->toText()) == parsed ? parsed->toText()
+                                                                   : QStringLiteral("changed");
+    };
+    // The COM port of a device path, 0 for none; the port names the same device.
+    const auto portOfDevice = [](const char* device) {
+        const int port = comPortOfDevice(QLatin1String(device)).value_or(0);
+        return port && comPortDevice(port) != QLatin1String(device) ? QStringLiteral("other")
+                                                                    : QString::number(port);
+    };
+    // A stored boolean or number, or "none"; a boolean is stored again as it reads.
+    const auto storedBool = [](const char* text) {
+        const auto value = parseBool(QLatin1String(text));
+        return !value                                 ? "none"
+               : parseBool(boolText(*value)) == value ? QByteArray::number(*value)
+                                                      : "changed";
+    };
+    const auto storedInt = [](const char* t) {
+        return parseInt(t) ? QByteArray::number(*parseInt(t)) : "none";
+    };
+    // KRA or OLV for the stored CType and PBXType; the CType reads back as the dialog writes it.
+    const auto format = [](const char* cType, const char* pbxType) {
+        const zkn::ConnectionType type = zkn::connectionTypeFromText(QLatin1String(cType));
+        return (recordFormatIsKra(type, pbxTypeSelectsKra(QLatin1String(pbxType))) ? "KRA " : "OLV ") +
+               zkn::connectionTypeText(type);
+    };
+    // clang-format off
     // Leading digits count; the fourth part keeps what follows its dot and rounds by it.
     rows("IP", [](const char* t) { return FormatIP(t, false); },
          {{"010.1.002.3", "10.1.2.3"}, {"192.168.1", "192.168.1.0"}, {"", "0.0.0.0"}, {"17", "17.0.0.0"},
           {"300.1.2.999", "300.1.2.999"}, {"host.name.x.y", "0.0.0.0"}, {"12ab.3 4.5", "12.34.5.0"},
-          {" 1. 2 .3 . 4", "1.2.3.4"}, {"1.2.3.4.9", "1.2.3.5"}, {"1.2.3.4.4", "1.2.3.4"}, {"1.2.3.4.x", "1.2.3.4"},
-          {"1.2.3.99.7", "1.2.3.100"}, {"1.2.3.x.9", "1.2.3.0"}, {"HostName", "0.0.0.0"}});
+          {" 1. 2 .3 . 4", "1.2.3.4"}, {"1.2.3.4.9", "1.2.3.5"}, {"1.2.3.4.4", "1.2.3.4"},
+          {"1.2.3.4.x", "1.2.3.4"}, {"1.2.3.99.7", "1.2.3.100"}, {"1.2.3.x.9", "1.2.3.0"},
+          {"HostName", "0.0.0.0"}});
     rows("padded IP", [](const char* t) { return FormatIP(t, true); }, {{"10.1.2.3", "010.001.002.003"}});
     rows("split", split,
          {{"9600,n,8,1", "9600|None|8|1"}, {"9600,o,8,1", "9600|Odd|8|1"}, {"9600,m,8,1", "9600|Mark|8|1"},
-          {"9600,e,7,1.5", "9600|Even|7|1.5"}, {"115200,s,8,2", "115200|Space|8|2"}, {"110,n,7,2", "110|None|7|2"},
-          {"9600,x,8,1", "9600||8|1"}, {"8,1", "||8|1"}, {"", "|||"}});
-    QTest::newRow("join") << joinSerialSettings(" 9600 ", "None", "8 ", " 1") << "9600,N,8,1";
-    QTest::newRow("join 1.5") << joinSerialSettings("19200", "Even", "7", "1.5") << "19200,E,7,1.5";
+          {"9600,e,7,1.5", "9600|Even|7|1.5"}, {"115200,s,8,2", "115200|Space|8|2"},
+          {"110,n,7,2", "110|None|7|2"}, {"9600,x,8,1", "9600||8|1"}, {"8,1", "||8|1"}, {"", "|||"}});
+    row("join", joinSerialSettings(" 9600 ", "None", "8 ", " 1"), "9600,N,8,1");
+    row("join 1.5", joinSerialSettings("19200", "Even", "7", "1.5"), "19200,E,7,1.5");
     rows("line", lineParameters,
-         {{"9600,N,8,1", "9600,n,8,1"}, {"9600,E,7,1.5", "9600,e,7,1.5"}, {" 19200 , o , 7 , 2 ", "19200,o,7,2"},
-          {"300,s,4,1", "300,s,4,1"}, {"1,m,8,1", "1,m,8,1"}, {"9600,x,8,1", "refused"}, {"9600,en,8,1", "refused"},
-          {"9600,n,3,1", "refused"}, {"9600,n,9,1", "refused"}, {"9600,n,8,3", "refused"}, {",n,8,1", "refused"},
-          {"-9600,n,8,1", "refused"}, {"0,n,8,1", "refused"}, {"9600,n,8", "refused"}, {"9600,n,8,1,1", "refused"},
-          {"", "refused"}});
+         {{"9600,N,8,1", "9600,n,8,1"}, {"9600,E,7,1.5", "9600,e,7,1.5"},
+          {" 19200 , o , 7 , 2 ", "19200,o,7,2"}, {"300,s,4,1", "300,s,4,1"}, {"1,m,8,1", "1,m,8,1"},
+          {"9600,x,8,1", "refused"}, {"9600,en,8,1", "refused"}, {"9600,n,3,1", "refused"},
+          {"9600,n,9,1", "refused"}, {"9600,n,8,3", "refused"}, {",n,8,1", "refused"},
+          {"-9600,n,8,1", "refused"}, {"0,n,8,1", "refused"}, {"9600,n,8", "refused"},
+          {"9600,n,8,1,1", "refused"}, {"", "refused"}});
     rows("COM", [](const char* t) { return QString::number(comPortNumber(t).value_or(0)); },
          {{"COM1", "1"}, {"COM16", "16"}, {"com3", "3"}, {" Com7 ", "7"}, {"COM0", "0"}, {"COM17", "0"},
           {"COM01", "0"}, {"COM 1", "0"}, {"COM", "0"}, {"/dev/ttyS0", "0"}, {"", "0"}});
     rows("device", portOfDevice,
          {{"/dev/ttyS0", "1"}, {"/dev/ttyS15", "16"}, {"/dev/ttyS16", "0"}, {"/dev/ttyUSB0", "0"},
           {"/dev/pts/3", "0"}, {"ttyS1", "0"}});
-    QTest::newRow("COM port name") << comPortName(16) << "COM16";
+    row("COM port name", comPortName(16), "COM16");
     rows("bool", storedBool,
-         {{"True", "1"}, {"False", "0"}, {"true", "1"}, {" false ", "0"}, {"-1", "1"}, {"0", "0"}, {"", "none"},
-          {"Yes", "none"}});
+         {{"True", "1"}, {"False", "0"}, {"true", "1"}, {" false ", "0"}, {"-1", "1"}, {"0", "0"},
+          {"", "none"}, {"Yes", "none"}});
     rows("int", storedInt, {{"3", "3"}, {" 12 ", "12"}, {"", "none"}, {"x", "none"}, {"1.5", "none"}});
-    QTest::newRow("check state on") << checkStateText(true) << "1";
-    QTest::newRow("check state off") << checkStateText(false) << "0";
+    row("check state on", checkStateText(true), "1");
+    row("check state off", checkStateText(false), "0");
     // PBXType "True" exactly chooses KRA on a serial link; a LAN link, any CType but "Serial", is KRA.
-    rows("serial", [](const char* t) { return format("Serial", t); },
+    rows("serial", [&](const char* t) { return format("Serial", t); },
          {{"True", "KRA Serial"}, {"False", "OLV Serial"}, {"true", "OLV Serial"}, {"True ", "OLV Serial"}});
-    rows("LAN", [](const char* t) { return format(t, "False"); }, {{"LAN", "KRA LAN"}, {"lan", "KRA LAN"}});
-    QTest::newRow("LAN, True") << format("LAN", "True") << "KRA LAN";
+    rows("LAN", [&](const char* t) { return format(t, "False"); }, {{"LAN", "KRA LAN"}, {"lan", "KRA LAN"}});
+    row("LAN, True", format("LAN", "True"), "KRA LAN");
+    const auto bytes = [](const QByteArray& text) { return QString::fromLatin1(text); };
+    // The terminal's text after a write, and what the write logs: backspaces and lone CRs filtered.
+    const auto filtered = [](const char* name, const char* before, const char* write, const char* after,
+                             const char* logged) {
+        TerminalBuffer buffer;
+        buffer.WriteTerminal(before);
+        const TerminalEdit edit = buffer.WriteTerminal(write);
+        QTest::newRow(name) << QString::fromLatin1(buffer.content() + " | " + edit.text)
+                            << QString::fromLatin1(QByteArray(after) + " | " + logged);
+    };
+    filtered("backspace alone deletes the last character", "abc", "\b", "ab", "");
+    filtered("backspace alone deletes a CR LF pair", "ab\r\n", "\b", "ab", "");
+    filtered("backspace after a lone LF takes two", "ab\n", "\b", "a", "");
+    filtered("several leading backspaces delete no more", "abc", "\b\b\bX", "abX", "X");
+    filtered("backspace on an empty box", "", "\bA", "A", "A");
+    filtered("backspace on a box holding one LF", "\n", "\b", "", "");
+    filtered("A B BS C", "> ", "AB\bC", "> AC", "AC");
+    filtered("A CR LF BS", "", "A\r\n\b", "A", "A");
+    filtered("LF BS at the start of a write", "q", "\n\bZ", "qZ", "Z");
+    filtered("lone CRs before the first pair go", "", "X\rY\r\n", "XY\r\n", "XY\r\n");
+    filtered("a lone CR after the pair stays", "", "X\r\nY\rZ", "X\r\nY\rZ", "X\r\nY\rZ");
+    filtered("a trailing CR goes", "a", "b\r", "ab", "b");
+    const char control[] = "\x02J 1\x03\x16\xff";
+    filtered("control characters pass", "", control, control, control);
+    const QTime t(14, 3, 59);
+    const auto line = [&](const char* m, QTime at, const char* x) { return bytes(terminalLine(m, at, x)); };
+    row("released", line(marker::Released, t, "LINK RELEASED..."), "-X-:14:03:59: LINK RELEASED...\r\n");
+    row("received at 09", line(marker::Received, QTime(9, 5, 7), "WARNING!:  ** LINK WAS RESET BY PBX **"),
+        " ->:09:05:07: WARNING!:  ** LINK WAS RESET BY PBX **\r\n");
+    row("sent", line(marker::Sent, t, "x"), "<- :14:03:59: x\r\n");
+    row("local", line(marker::Local, QTime(0, 0, 0), "y"), "<->:00:00:00: y\r\n");
+    row("sent hex, no leading zero", bytes(sentHexTrace("\x16\x0a")), "<- : 16 A \r\n");
+    row("received hex, two digits", bytes(receivedHexTrace("\x16\x0a")), " ->: 16 0A \r\n");
+    row("hex upper case, high byte", bytes(receivedHexTrace(QByteArray::fromHex("fa00"))), " ->: FA 00 \r\n");
+    row("sent hex of a zero byte", bytes(sentHexTrace(QByteArray(1, '\0'))), "<- : 0 \r\n");
+    row("dot blanks", bytes(DotBlanks("\x02J 12  3\x03")), "\x02J.12..3\x03");
+    // What the terminal shows for the bytes.
+    rows("shown", [](const char* t) { return visibleText(t); },
+         {{" ->:12:00:00: \x02J.1\x03\r\n", " ->:12:00:00: ☻J.1♥\n"}, {"a\nb", "a\nb"}, {"a\rb", "a♪b"},
+          {"\xe4\xdf", "äß"}});
+    row("SYN, NUL, DEL shown", visibleText(QByteArray("\x16\x00\x7f", 3)), "▬∅⌂");
+    // A selection of shown characters is found in the bytes, where CR LF is one line break.
+    row("selection: the whole, to its end", bytes(bytesShownAt("\x02J.1\x03", 0, 5)), "\x02J.1\x03");
+    row("selection inside", bytes(bytesShownAt("ABC", 1, 2)), "B");
+    row("selection after a CR LF", bytes(bytesShownAt("A\r\nBC", 2, 3)), "B");
+    row("selection from the CR LF, to the end", bytes(bytesShownAt("A\r\nBC", 1, 4)), "\nBC");
+    row("selection past the end", bytes(bytesShownAt("ABC", 4, 6)), "");
+    const ConnectionSummary lan{ConnectionType::Lan, "10.1.2.3", "1", "Odd", "9600,n,8,1"};
+    ConnectionSummary serial = lan;
+    serial.connectionType = ConnectionType::Serial;
+    row("settings panel, LAN", settingsPanelText(lan), "Host:  10.1.2.3      Device:  1      Parity:  Odd");
+    row("settings panel, serial", settingsPanelText(serial), "Settings: 9600,n,8,1");
+    // The record's time in the locale's short date and long time, with seconds.
+    const QDateTime when(QDate(2026, 12, 6), QTime(14, 3, 59));
+    rows("record time", [&](const char* l) { return recordTimeText(when, QLocale(QLatin1String(l))); },
+         {{"en_US", "12/6/26 2:03:59 PM"}, {"de_DE", "06.12.26 14:03:59"},
+          {"ja_JP", "2026/12/06 14時03分59秒"}});
+    // clang-format on
 }
-// clang-format on
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
 #include "tst_settings_store.moc"

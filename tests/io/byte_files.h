@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
-#include <QString>
 
 namespace zkn::test {
 
@@ -13,18 +11,6 @@ inline QByteArray byteRun(qsizetype size)
     for (qsizetype i = 0; i < size; ++i)
         bytes[i] = static_cast<char>(i % 256);
     return bytes;
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace zkn::test

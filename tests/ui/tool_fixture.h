@@ -82,7 +82,7 @@ struct ToolFixture
     }
 
     QAction* action(const char* name) const { return in<QAction>(window.get(), name); }
-    template <typename T = QWidget> T* find(const char* name) const { return in<T>(window.get(), name); }
+    QWidget* find(const char* name) const { return in(window.get(), name); }
     QByteArray terminal() const { return window->terminal()->content(); }
 };
 
