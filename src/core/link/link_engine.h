@@ -279,8 +279,6 @@ private:
     lamp::LoadTestEngine m_load{*this};
     // When the lamp frame awaited left (handed over, then when it actually left).
     qint64 m_lampSentAt = 0;
-    QString m_eventMessage;
-    QString m_errorMessage;
 };
 
 } // namespace zkn::link

@@ -96,14 +96,7 @@ void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received
     } else if (event != SerialEvent::Send) {
         if (event == SerialEvent::CdChange)
             m_serial.reset(); // a carrier change drops a half-received record
-        const LineEventText text = lineEventText(event);
-        (text.isError ? m_errorMessage : m_eventMessage) = text.text;
-    }
-    // An event wins over an error waiting at the same time; the error shows on a later event.
-    QString& shown = m_eventMessage.isEmpty() ? m_errorMessage : m_eventMessage;
-    if (!shown.isEmpty()) {
-        setPanelText(Panel::Status, QStringLiteral("Status: ") + shown);
-        shown.clear();
+        setPanelText(Panel::Status, QStringLiteral("Status: ") + lineEventText(event));
     }
     out(Out::SerialBufferLevel);
 }

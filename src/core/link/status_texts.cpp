@@ -24,44 +24,44 @@ QString socketStateText(SocketState state)
     return QLatin1String(texts[number]);
 }
 
-LineEventText lineEventText(SerialEvent event)
+QString lineEventText(SerialEvent event)
 {
     switch (event) {
     case SerialEvent::CtsChange:
-        return {QStringLiteral("Change in CTS Detected")};
+        return QStringLiteral("Change in CTS Detected");
     case SerialEvent::DsrChange:
-        return {QStringLiteral("Change in DSR Detected")};
+        return QStringLiteral("Change in DSR Detected");
     case SerialEvent::CdChange:
-        return {QStringLiteral("Change in CD Detected")};
+        return QStringLiteral("Change in CD Detected");
     case SerialEvent::Ring:
-        return {QStringLiteral("The Phone is Ringing")};
+        return QStringLiteral("The Phone is Ringing");
     case SerialEvent::EndOfFile:
-        return {QStringLiteral("End of File Detected")};
+        return QStringLiteral("End of File Detected");
     case SerialEvent::Break:
-        return {QStringLiteral("Break Received"), true};
+        return QStringLiteral("Break Received");
     case SerialEvent::CtsTimeout:
-        return {QStringLiteral("CTS Timeout"), true};
+        return QStringLiteral("CTS Timeout");
     case SerialEvent::DsrTimeout:
-        return {QStringLiteral("DSR Timeout"), true};
+        return QStringLiteral("DSR Timeout");
     case SerialEvent::FramingError:
-        return {QStringLiteral("Framing Error"), true};
+        return QStringLiteral("Framing Error");
     case SerialEvent::OverrunError:
-        return {QStringLiteral("Overrun Error"), true};
+        return QStringLiteral("Overrun Error");
     case SerialEvent::CdTimeout:
-        return {QStringLiteral("Carrier Detect Timeout"), true};
+        return QStringLiteral("Carrier Detect Timeout");
     case SerialEvent::ReceiveOverflow:
-        return {QStringLiteral("Receive Buffer Overflow"), true};
+        return QStringLiteral("Receive Buffer Overflow");
     case SerialEvent::ParityError:
-        return {QStringLiteral("Parity Error"), true};
+        return QStringLiteral("Parity Error");
     case SerialEvent::TransmitFull:
-        return {QStringLiteral("Transmit Buffer Full"), true};
+        return QStringLiteral("Transmit Buffer Full");
     case SerialEvent::ControlBlockError:
-        return {QStringLiteral("Error retrieving DCB"), true};
+        return QStringLiteral("Error retrieving DCB");
     case SerialEvent::Send:
     case SerialEvent::Receive:
         break;
     }
-    return {QStringLiteral("Unknown error or event"), true};
+    return QStringLiteral("Unknown error or event");
 }
 
 QString elapsedText(const QDateTime& since, const QDateTime& now)

@@ -10,14 +10,8 @@ namespace zkn::link {
 // The words of the "Status" panel for a socket state.
 QString socketStateText(SocketState state);
 
-// The serial line event or error and whether it is an error (shown only when no
-// event waits).
-struct LineEventText
-{
-    QString text;
-    bool isError = false;
-};
-LineEventText lineEventText(SerialEvent event);
+// The "Status" panel's words for a serial line event or error.
+QString lineEventText(SerialEvent event);
 
 // The connect time shown: the time-of-day part of the time since the link came up, hh:mm:ss.
 QString elapsedText(const QDateTime& since, const QDateTime& now);
