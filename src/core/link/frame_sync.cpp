@@ -58,7 +58,7 @@ std::optional<qsizetype> soundFrameInside(QByteArrayView data, qsizetype limit)
     std::optional<qsizetype> found;
     qsizetype foundEnd = limit + 1;
     const QByteArrayView inside = data.first(qMin(limit, data.size()));
-    for (qsizetype at = inside.indexOf(SYN, 1); at > 0; at = inside.indexOf(SYN, at + 1)) {
+    for (qsizetype at = inside.indexOf(SYN, 1); at != -1; at = inside.indexOf(SYN, at + 1)) {
         const std::optional<qsizetype> end = soundFrameEnd(inside, at);
         if (end && *end < foundEnd) {
             found = at;
