@@ -62,13 +62,11 @@ private Q_SLOTS:
     void responses_data();
     void responses();
     void improperSequenceForgetsEveryPendingRequest();
-    void lampControlAnswerIsMatched();
     void lampControlTimeoutShowsOneBox_data();
     void lampControlTimeoutShowsOneBox();
     void lampAnswerUnderTheTimeoutBoxIsHandledAfterIt();
-    void newerLampFrameWaitsItsOwnTenSeconds();
-    void lateLampControlAnswer_data();
-    void lateLampControlAnswer();
+    void lampControlAnswer_data();
+    void lampControlAnswer();
     void lampControlOnTheLine_data();
     void lampControlOnTheLine();
     void singleStationSend_data();
@@ -77,7 +75,6 @@ private Q_SLOTS:
     void recordAnswers();
     void forcedAnswerAppliesToOneRecordOnly();
     void detailLinesOfARecord();
-    void pbxReleaseRequestEndsTheLink();
     void recordWithoutStxIsReportedAndTheRestDropped();
     void connectTimeIsShownAndCleared();
     void serialRecordsAcrossReads();
@@ -406,6 +403,10 @@ void TestLinkEngine::responses_data()
                                           << prefix + "** DEVICE ALREADY IN USE **\r\n\r\n"
                                                       "-X-:14:04:00: LINK RELEASED...\r\n"
                                           << true;
+    QTest::newRow("the PBX's release request") << hex("16 36 30 30 34 30 31 30 35 F9") << false
+                                               << QByteArray(" ->:14:04:00: PBX Response: Link Release Request...\r\n"
+                                                             "-X-:14:04:00: LINK RELEASED...\r\n")
+                                               << true;
 }
 
 void TestLinkEngine::responses()
@@ -421,6 +422,7 @@ void TestLinkEngine::responses()
     QTEST(l.host.state == SocketState::Closed, "linkEnds");
     QVERIFY(!l.engine->timers().isActive(Timer::T2));
     QVERIFY(l.op.messages.isEmpty());
+    QCOMPARE(l.host.sent.size(), 1); // only the health check: nothing from the PBX is answered
 }
 
 void TestLinkEngine::improperSequenceForgetsEveryPendingRequest()
@@ -437,23 +439,6 @@ void TestLinkEngine::improperSequenceForgetsEveryPendingRequest()
     // The health check's own answer now matches nothing either.
     l.engine->onSocketData(kOkSeq1);
     QCOMPARE(l.op.messages.size(), 2);
-}
-
-void TestLinkEngine::lampControlAnswerIsMatched()
-{
-    Link l(QStringLiteral("30"), true);
-    l.bringUp();
-    const QByteArray answer = l.sendLampMessage();
-    QVERIFY(l.engine->timers().isActive(Timer::T3));
-    l.host.terminal.clear();
-    l.engine->onSocketData(answer);
-    QVERIFY(!l.engine->timers().isActive(Timer::T3));
-    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: (1) Lamp Control Message Rcv'd: OK\r\n\r\n"));
-    QVERIFY(l.op.messages.isEmpty());
-    // It was answered: the same answer again answers nothing.
-    l.engine->onSocketData(answer);
-    QCOMPARE(l.op.messages.size(), 1);
-    QVERIFY(l.op.messages[0].text.startsWith(QStringLiteral("Improper sequence received!")));
 }
 
 void TestLinkEngine::lampControlTimeoutShowsOneBox_data()
@@ -507,43 +492,43 @@ void TestLinkEngine::lampAnswerUnderTheTimeoutBoxIsHandledAfterIt()
     QVERIFY(l.engine->timers().isActive(Timer::StatusMonitor));
 }
 
-void TestLinkEngine::newerLampFrameWaitsItsOwnTenSeconds()
+void TestLinkEngine::lampControlAnswer_data()
 {
-    Link l(QStringLiteral("30"));
-    l.bringUp();
-    l.sendLampMessage();
-    l.tick(9000);
-    l.sendLampMessage();
-    l.tick(9999);
-    QVERIFY(l.op.messages.isEmpty());
-    l.tick(1);
-    QCOMPARE(l.op.messages.size(), 1);
-}
-
-void TestLinkEngine::lateLampControlAnswer_data()
-{
-    QTest::addColumn<bool>("newerFrame");
+    QTest::addColumn<qint64>("newerAfterMs"); // a second lamp frame sent this long after the first; 0: none
+    QTest::addColumn<qint64>("answerAfterMs"); // the first frame's answer, after the first frame
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("the timed-out frame is still the lamp frame")
-        << false << QByteArray(" ->:14:04:18: (1) Lamp Control Message Rcv'd: OK\r\n\r\n")
-        << QStringList{kLampTimeoutText};
-    QTest::newRow("a newer lamp frame replaced it")
-        << true << QByteArray(" ->:14:04:18: (1)  Message Rcv'd: OK\r\n\r\n")
-        << QStringList{kLampTimeoutText, QStringLiteral("Improper sequence received!\r\nPossibly due to a "
-                                                        "system reset or CMOD.\r\n01\r\n2")};
+    QTest::addColumn<bool>("stillAwaited"); // T3 runs on after the answer
+    const QByteArray ok(" ->:14:04:08: (1) Lamp Control Message Rcv'd: OK\r\n\r\n");
+    const QString improper =
+        QStringLiteral("Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n01\r\n2");
+    QTest::newRow("in time") << qint64(0) << qint64(9999) << ok << QStringList() << false;
+    QTest::newRow("timed out, still the lamp frame")
+        << qint64(0) << qint64(19999)
+        << QByteArray(" ->:14:04:18: (1) Lamp Control Message Rcv'd: OK\r\n\r\n")
+        << QStringList{kLampTimeoutText} << false;
+    QTest::newRow("timed out, a newer lamp frame replaced it")
+        << qint64(10000) << qint64(19999) << QByteArray(" ->:14:04:18: (1)  Message Rcv'd: OK\r\n\r\n")
+        << QStringList{kLampTimeoutText, improper} << true;
+    // The newer frame waits its own 10 s: nothing has timed out 9.999 s after it.
+    QTest::newRow("a newer frame before the time-out")
+        << qint64(9000) << qint64(18999) << QByteArray(" ->:14:04:17: (1)  Message Rcv'd: OK\r\n\r\n")
+        << QStringList{improper} << true;
 }
 
-void TestLinkEngine::lateLampControlAnswer()
+void TestLinkEngine::lampControlAnswer()
 {
-    QFETCH(bool, newerFrame);
+    QFETCH(qint64, newerAfterMs);
+    QFETCH(qint64, answerAfterMs);
     Link l(QStringLiteral("30"), true);
     l.bringUp();
     const QByteArray answer = l.sendLampMessage();
-    l.tick(10000);
-    if (newerFrame)
+    QVERIFY(l.engine->timers().isActive(Timer::T3));
+    if (newerAfterMs > 0) {
+        l.tick(newerAfterMs);
         l.sendLampMessage();
-    l.tick(10000 - 1);
+    }
+    l.tick(answerAfterMs - newerAfterMs);
     l.host.terminal.clear();
     l.engine->onSocketData(answer);
     QTEST(l.host.terminal, "line");
@@ -551,6 +536,9 @@ void TestLinkEngine::lateLampControlAnswer()
     for (const Operator::Message& box : std::as_const(l.op.messages))
         boxes.append(box.text);
     QTEST(boxes, "boxes");
+    QTEST(l.engine->timers().isActive(Timer::T3), "stillAwaited");
+    l.engine->onSocketData(answer); // an answer is matched once
+    QCOMPARE(l.op.messages.size(), boxes.size() + 1);
 }
 
 void TestLinkEngine::lampControlOnTheLine_data()
@@ -819,17 +807,6 @@ void TestLinkEngine::detailLinesOfARecord()
     l.engine->onSocketData(bad);
     QVERIFY(l.host.terminal.contains("Received_Parity: <Bh>    Calculated_Parity: <A4h>\r\n"
                                      "<- :14:03:59: ** PARITY ERROR **\r\n\r\n"));
-}
-
-void TestLinkEngine::pbxReleaseRequestEndsTheLink()
-{
-    Link l;
-    l.bringUp();
-    l.engine->onSocketData(hex("16 36 30 30 34 30 31 30 35 F9"));
-    QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: PBX Response: Link Release Request...\r\n"
-                                         "-X-:14:03:59: LINK RELEASED...\r\n"));
-    QVERIFY(l.host.sent.isEmpty());
-    QCOMPARE(l.host.state, SocketState::Closed);
 }
 
 void TestLinkEngine::recordWithoutStxIsReportedAndTheRestDropped()

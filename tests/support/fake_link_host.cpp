@@ -68,15 +68,10 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         break;
     case Out::Terminal:
         terminal += output.bytes;
-        if (whileWriting)
-            whileWriting(output.bytes);
         break;
     case Out::Panel:
         panels[output.panel] = output.text;
         panelHistory[output.panel].append(output.text);
-        break;
-    case Out::SettingsPanel:
-        ++settingsPanelUpdates;
         break;
     case Out::Connected:
         connected = output.on;
@@ -84,29 +79,17 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::ConnectChecked:
         connectChecked = output.on;
         break;
-    case Out::SendTextEnabled:
-        sendTextEnabled = output.on;
-        break;
     case Out::PropertiesEnabled:
         propertiesEnabled = output.on;
         break;
     case Out::DebugLanEnabled:
         debugLanEnabled = output.on;
         break;
-    case Out::LinkCameUp:
-        ++linkUps;
-        break;
     case Out::TxBlink:
         ++txBlinks;
         break;
-    case Out::Dsr:
-        dsrIndicator = output.on;
-        break;
     case Out::WaitWindow:
         waitWindow = output.on;
-        break;
-    case Out::ShowProperties:
-        ++propertiesShown;
         break;
     case Out::RecordArrived:
         records.append({output.bytes, output.on});
@@ -128,6 +111,11 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::LinkClosedForExit:
         ++closedForExit;
         break;
+    case Out::SettingsPanel:
+    case Out::SendTextEnabled:
+    case Out::LinkCameUp:
+    case Out::Dsr:
+    case Out::ShowProperties:
     case Out::RxActivity:
     case Out::TraceReceived:
     case Out::TraceSent:

@@ -37,10 +37,8 @@ public:
     // answered by `op` as they come.
     void drain(link::LinkEngine& engine, Operator& op);
 
-    // Called as a frame leaves (at once unless a test holds frames back) and after each write to
-    // the terminal (where a failing log would ask the operator).
+    // Called as a frame leaves.
     std::function<void(const QByteArray&)> frameLeaves;
-    std::function<void(const QByteArray&)> whileWriting;
     // Called as the exit's release step is done.
     std::function<void()> whenReleasedForExit;
     // The socket: its state, and what connect does (fails at once with `connectFailure`).
@@ -61,17 +59,12 @@ public:
     QByteArray terminal;
     QMap<Panel, QString> panels;
     QMap<Panel, QStringList> panelHistory;
-    int settingsPanelUpdates = 0;
     bool connected = false;
-    int linkUps = 0;
     bool connectChecked = false;
-    bool sendTextEnabled = false;
     bool propertiesEnabled = true;
     bool debugLanEnabled = false;
     int txBlinks = 0;
-    bool dsrIndicator = false;
     bool waitWindow = false;
-    int propertiesShown = 0;
     QList<std::pair<QByteArray, bool>> records;
     QList<link::LoadTestPhase> loadTestPhases;
     QByteArray loadTestFigures;
