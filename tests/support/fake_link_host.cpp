@@ -68,6 +68,8 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         break;
     case Out::Terminal:
         terminal += output.bytes;
+        if (whileWriting)
+            whileWriting(output.bytes);
         break;
     case Out::Panel:
         panels[output.panel] = output.text;

@@ -37,8 +37,9 @@ public:
     // answered by `op` as they come.
     void drain(link::LinkEngine& engine, Operator& op);
 
-    // Called as a frame leaves.
+    // Called as a frame leaves, and after each write to the terminal.
     std::function<void(const QByteArray&)> frameLeaves;
+    std::function<void(const QByteArray&)> whileWriting;
     // Called as the exit's release step is done.
     std::function<void()> whenReleasedForExit;
     // The socket: its state, and what connect does (fails at once with `connectFailure`).
