@@ -1,5 +1,11 @@
 #include "tool_application.h"
 
+#include "frm_break_down.h"
+#include "frm_config.h"
+#include "frm_db_serial.h"
+#include "frm_debug.h"
+#include "frm_debug_options.h"
+#include "frm_properties.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
@@ -20,6 +26,11 @@ void ToolApplication::attach(frmTerminal& window)
 {
     Q_ASSERT(!m_engine);
     m_window = &window;
+    window.adoptWindows({new frmProperties(&window, m_operator, m_store, m_connection, m_serial),
+                         new FrmDebugOptions(&window, m_debug, m_connection, m_store),
+                         new FrmDebug(&window, m_debug), new FrmDBSerial(&window, m_serial),
+                         new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion),
+                         new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator)});
     m_engine =
         std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, window, m_operator, m_clock);

@@ -45,7 +45,7 @@ public:
     LogFile& log() { return m_log; }
     MainWindowServices windowServices();
 
-    // Puts the link engine to work for `window`: the transports' events and the window's link
+    // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events and the window's link
     // commands reach the engine, what it asks for is shown there, and a confirmed exit runs the
     // shutdown.
     void attach(frmTerminal& window);

@@ -154,13 +154,6 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     buildCentre();
     buildStatusBar();
 
-    m_properties = new frmProperties(this, m_operator, m_store, m_connection, m_serial);
-    m_debugOptions = new FrmDebugOptions(this, m_debug, m_connection, m_store);
-    m_lanDebug = new FrmDebug(this, m_debug);
-    m_serialBuffer = new FrmDBSerial(this, m_serial);
-    m_breakDown = new FrmBreakDown(this);
-    m_single = new frmSingle(this, m_store, m_connection, m_expansion);
-    m_config = new frmConfig(this, m_store, m_connection, m_expansion, m_loadTest, m_operator);
     m_textSender = new TextFileSender(m_serial, this);
 
     for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
@@ -175,6 +168,23 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
 }
 
 frmTerminal::~frmTerminal() = default;
+
+void frmTerminal::adoptWindows(const ToolWindows& windows)
+{
+    Q_ASSERT(!m_properties);
+    m_properties = windows.properties;
+    m_debugOptions = windows.debugOptions;
+    m_lanDebug = windows.lanDebug;
+    m_serialBuffer = windows.serialBuffer;
+    m_breakDown = windows.breakDown;
+    m_single = windows.single;
+    m_config = windows.config;
+    connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
+    connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
+            [this] { action(Command::Format)->setChecked(false); });
+    connect(m_lanDebug->view(), &TerminalView::textWritten, &m_log, &LogFile::write);
+    connect(m_properties, &frmProperties::portReopened, this, &frmTerminal::showPortOpen);
+}
 
 void frmTerminal::buildMenus()
 {
@@ -355,7 +365,6 @@ void frmTerminal::wireCommands()
     on(Command::LoadTestConfig, [this] { m_config->showDialog(); });
     on(Command::TestConfigButton, [this] { m_config->showFullMode(); });
     on(Command::DelayButton, [this] { m_config->showDelayOnly(); });
-    connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
     on(Command::LoadTestStart, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::StartTestButton, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });
@@ -367,8 +376,6 @@ void frmTerminal::wireCommands()
         else
             m_breakDown->hide();
     });
-    connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
-            [this] { action(Command::Format)->setChecked(false); });
     connect(m_txtTerm, &TerminalView::wordDoubleClicked, this, &frmTerminal::decodeDoubleClicked);
     connect(m_txtTerm, &TerminalView::keysTyped, this, &frmTerminal::keysTyped);
     on(Command::About, [this] {
@@ -385,7 +392,6 @@ void frmTerminal::wireCommands()
     });
 
     connect(m_txtTerm, &TerminalView::textWritten, &m_log, &LogFile::write);
-    connect(m_lanDebug->view(), &TerminalView::textWritten, &m_log, &LogFile::write);
     connect(&m_log, &LogFile::openChanged, this, &frmTerminal::showLogState);
     connect(m_fontStep, &QSpinBox::valueChanged, this, [this](int step) {
         applyFontStep(step);
@@ -395,7 +401,6 @@ void frmTerminal::wireCommands()
             [this](int ms) { m_delayLabel->setText(QString::number(ms)); });
     connect(&m_connection, &ConnectionOptions::connectionTypeChanged, this,
             &frmTerminal::applyConnectionType);
-    connect(m_properties, &frmProperties::portReopened, this, &frmTerminal::showPortOpen);
 }
 
 void frmTerminal::mnuOpen_Click()

@@ -57,8 +57,20 @@ struct MainWindowServices
     LoadTestOptions& loadTest;
 };
 
-// The main window: menus, tool bar, indicators, terminal and status bar, and the windows opened
-// from them. It shows what the link engine asks for and forwards the operator's link commands as
+// The windows opened from the main window, made by the application with it as their parent.
+struct ToolWindows
+{
+    frmProperties* properties;
+    FrmDebugOptions* debugOptions;
+    FrmDebug* lanDebug;
+    FrmDBSerial* serialBuffer;
+    FrmBreakDown* breakDown;
+    frmSingle* single;
+    frmConfig* config;
+};
+
+// The main window: menus, tool bar, indicators, terminal and status bar; the windows opened from
+// them are given to it (adoptWindows). It shows what the link engine asks for and forwards the operator's link commands as
 // signals; it runs the start-up with the splash window, and on a confirmed exit hands the
 // shutdown to the application.
 class frmTerminal : public QMainWindow
@@ -100,6 +112,9 @@ public:
 
     explicit frmTerminal(const MainWindowServices& services, QWidget* parent = nullptr);
     ~frmTerminal() override;
+
+    // The windows its commands open and its link output feeds; given once, before startUp().
+    void adoptWindows(const ToolWindows& windows);
 
     // Start-up: the splash window; once it is painted, the stored settings and the hidden windows;
     // then, once the splash is gone (a key, a click or `splashMs`), `ready` runs (it normally
