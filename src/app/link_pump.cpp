@@ -222,11 +222,11 @@ void LinkPump::carryOut(const link::LinkOutput& output)
     case Out::LinkCameUp:
         Q_EMIT w.linkEstablished();
         break;
-    case Out::TxBlink:
-        w.BlinkTx();
+    case Out::TxLamp:
+        w.setTxLamp(output.on);
         break;
-    case Out::RxActivity:
-        w.blinkRx();
+    case Out::RxLamp:
+        w.setRxLamp(output.on);
         break;
     case Out::Dsr:
         w.setDsrIndicator(output.on);

@@ -55,6 +55,8 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::keysTyped, this, [&pump](const QByteArray& characters) {
         pump.feed([&characters](link::LinkEngine& engine) { engine.typedOnTerminal(characters); });
     });
+    connect(&window, &frmTerminal::textBlockWritten, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.textBlockWritten(); }); });
     connect(window.singleStationWindow(), &frmSingle::sendRequested, this,
             [&pump](const lamp::SingleStationRequest& request) {
                 pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });

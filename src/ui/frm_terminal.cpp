@@ -156,12 +156,6 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
 
     m_textSender = new TextFileSender(m_serial, this);
 
-    for (auto [blink, led] : {std::pair{&m_txBlink, &m_txLed}, std::pair{&m_rxBlink, &m_rxLed}}) {
-        blink->setSingleShot(true);
-        blink->setInterval(50);
-        connect(blink, &QTimer::timeout, this, [lamp = led] { (*lamp)->setOn(false); });
-    }
-
     wireCommands();
     applyConnectionType(m_connection.connectionType());
     applyFontStep(display::kDefaultFontStep);
@@ -355,7 +349,7 @@ void frmTerminal::wireCommands()
     on(Command::Exit, [this] { close(); });
     on(Command::SendText, [this] { mnuSendText_Click(); });
     on(Command::SendTextButton, [this] { mnuSendText_Click(); });
-    connect(m_textSender, &TextFileSender::blockWritten, this, &frmTerminal::BlinkTx);
+    connect(m_textSender, &TextFileSender::blockWritten, this, &frmTerminal::textBlockWritten);
     connect(m_textSender, &TextFileSender::finished, this, &frmTerminal::endTextTransmission);
     on(Command::Properties, [this] { m_properties->showDialog(); });
     on(Command::PropertiesButton, [this] { action(Command::Properties)->trigger(); });

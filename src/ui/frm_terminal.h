@@ -148,8 +148,8 @@ public:
     void setSendTextEnabled(bool enabled);   // transmit text file, menu and button
     void setPropertiesEnabled(bool enabled); // properties, menu and button
     void setDebugLanEnabled(bool enabled);   // the LAN debug options item
-    void BlinkTx();
-    void blinkRx();
+    void setTxLamp(bool on);
+    void setRxLamp(bool on);
     void setDsrIndicator(bool on);
     void showWaitWindow(bool shown);
     void showProperties();
@@ -180,6 +180,8 @@ Q_SIGNALS:
     void loadTestStopCommand();
     // Characters typed on the terminal, for the serial line.
     void keysTyped(const QByteArray& characters);
+    // A block of the text file being sent went to the serial line.
+    void textBlockWritten();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -231,8 +233,6 @@ private:
     Indicator* m_dsrLed = nullptr;
     // The transmit and receive lamps stay lit 50 ms after the last frame, so a short piece of
     // work still shows, without holding the window.
-    QTimer m_txBlink;
-    QTimer m_rxBlink;
 
     frmProperties* m_properties = nullptr;
     FrmDebugOptions* m_debugOptions = nullptr;

@@ -53,17 +53,14 @@ void frmTerminal::setDebugLanEnabled(bool enabled)
     action(Command::DebugLan)->setEnabled(enabled);
 }
 
-void frmTerminal::BlinkTx()
+void frmTerminal::setTxLamp(bool on)
 {
-    m_txLed->setOn(true);
-    m_txBlink.start();
+    m_txLed->setOn(on);
 }
 
-// Lit while data is handled and for 50 ms after, like the transmit lamp.
-void frmTerminal::blinkRx()
+void frmTerminal::setRxLamp(bool on)
 {
-    m_rxLed->setOn(true);
-    m_rxBlink.start();
+    m_rxLed->setOn(on);
 }
 
 void frmTerminal::setDsrIndicator(bool on)

@@ -42,13 +42,14 @@ struct Link : LanLinkSetup
         realEngine.setSendSpacing(0); // frames leave as they are handed over, unless a test spaces them
     }
 
-    // Connect command, socket connected, connect request answered.
+    // Connect command, socket connected, connect request answered; 50 ms later.
     void bringUp()
     {
         engine->connectCommand();
         host.state = link::SocketState::Connected;
         engine->onSocketConnected();
         engine->onSocketData(kOkSeq0);
+        tick(50); // the lamps go out
         host.sent.clear();
         host.terminal.clear();
         host.txBlinks = 0;

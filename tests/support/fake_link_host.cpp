@@ -87,8 +87,9 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::DebugLanEnabled:
         debugLanEnabled = output.on;
         break;
-    case Out::TxBlink:
-        ++txBlinks;
+    case Out::TxLamp:
+        txBlinks += output.on && !txLamp;
+        txLamp = output.on;
         break;
     case Out::WaitWindow:
         waitWindow = output.on;
@@ -118,7 +119,7 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::LinkCameUp:
     case Out::Dsr:
     case Out::ShowProperties:
-    case Out::RxActivity:
+    case Out::RxLamp:
     case Out::TraceReceived:
     case Out::TraceSent:
     case Out::SerialBufferLevel:

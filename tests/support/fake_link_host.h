@@ -64,7 +64,8 @@ public:
     bool connectChecked = false;
     bool propertiesEnabled = true;
     bool debugLanEnabled = false;
-    int txBlinks = 0;
+    bool txLamp = false;
+    int txBlinks = 0; // times the transmit lamp lit
     bool waitWindow = false;
     QList<std::pair<QByteArray, bool>> records;
     QList<link::LoadTestPhase> loadTestPhases;

@@ -81,6 +81,13 @@ void LinkEngine::out(LinkOutput::Type type, bool on)
     out(std::move(output));
 }
 
+void LinkEngine::blink(Timer lamp)
+{
+    if (!m_timers.isActive(lamp))
+        out(lamp == Timer::TxLamp ? Out::TxLamp : Out::RxLamp, true);
+    m_timers.restart(lamp, now());
+}
+
 void LinkEngine::WriteTerminal(const QByteArray& text)
 {
     out({Out::Terminal, text});
@@ -252,7 +259,7 @@ void LinkEngine::sendRelease()
     const qint16 sequence = awaitResponse(Request::Release);
     step(LinkEvent::ReleaseSent);
     IPSend(buildReleaseFrame(device(), sequence, parity()));
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
     out(Out::WaitWindow, true);
     m_timers.stop(Timer::StatusMonitor);
@@ -317,7 +324,7 @@ void LinkEngine::linkConnected()
     out(Out::SettingsPanel);
     const qint16 sequence = awaitResponse(Request::Connect);
     IPSend(buildStatusFrame(device(), sequence, parity()));
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     writeLine(display::marker::Sent,
               '(' + QByteArray::number(sequence) + ") Connecting as ZKN Device No. (0" + device() + ")...");
     m_hcTicks = 0;
@@ -339,7 +346,7 @@ void LinkEngine::onStatusMonitorTick()
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);
     IPSend(buildStatusFrame(device(), sequence, parity()), FrameKind::HealthCheck);
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     if (m_debug.detail())
         writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") Health Check...");
 }
@@ -415,7 +422,7 @@ void LinkEngine::onSocketData(const QByteArray& data)
 void LinkEngine::receiveChunk(const QByteArray& data)
 {
     m_timers.stop(Timer::StatusMonitor);
-    out(Out::RxActivity);
+    blink(Timer::RxLamp);
     ProcessZKNPacket(data);
 }
 
@@ -551,6 +558,11 @@ void LinkEngine::onTimer(Timer timer)
         break;
     case Timer::Pace:
         sendDueFrame();
+        break;
+    case Timer::TxLamp:
+    case Timer::RxLamp:
+        m_timers.stop(timer);
+        out(timer == Timer::TxLamp ? Out::TxLamp : Out::RxLamp, false);
         break;
     case Timer::Count:
         break;

@@ -92,6 +92,8 @@ public:
     // Keys typed on the terminal go to the serial line as they are, shown only with local echo.
     // Over TCP they are not sent.
     void typedOnTerminal(const QByteArray& characters);
+    // A block of a text file went to the serial line.
+    void textBlockWritten() { blink(Timer::TxLamp); }
 
     // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
     void setSendSpacing(int ms) { m_spacingUs = qint64(ms) * 1000; }
@@ -186,6 +188,8 @@ private:
     bool processRecord(const FrameHeader& frame);
     void reportProcessingError(const QByteArray& unprocessed);
 
+    // Lights the lamp, which goes out when its timer runs out after the last blink.
+    void blink(Timer lamp);
     void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
     bool connectionStands() const { return link::connectionStands(m_linkState); }
     void writeLine(const char* marker, const QByteArray& text);

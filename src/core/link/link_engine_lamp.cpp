@@ -76,7 +76,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
     sendLampFrame(message);
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     writeLine(display::marker::Sent, message);
 }
 

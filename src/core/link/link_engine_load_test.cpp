@@ -156,7 +156,7 @@ void LinkEngine::planSweep()
 lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction function)
 {
     awaitResponse(Request::Lamp);
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     const QByteArray message =
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
     if (m_connection.connectionType() == ConnectionType::Lan) {
@@ -166,7 +166,7 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
     }
     if (!m_dsr || !writeSerial(message))
         return lamp::LampSend::NotSent;
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     writeLine(display::marker::Sent, display::DotBlanks(message));
     return lamp::LampSend::Unanswered;
 }

@@ -90,7 +90,7 @@ void LinkEngine::onSerialEvent(SerialEvent event)
 void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received)
 {
     out(Out::SerialBufferLevel);
-    out(Out::RxActivity);
+    blink(Timer::RxLamp);
     if (event == SerialEvent::Receive) {
         m_serial.receive(received);
     } else if (event != SerialEvent::Send) {
@@ -124,7 +124,7 @@ void LinkEngine::typedOnTerminal(const QByteArray& characters)
             tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
             return;
         }
-        out(Out::TxBlink);
+        blink(Timer::TxLamp);
         if (m_connection.echo())
             WriteTerminal(characters);
     });

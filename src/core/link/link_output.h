@@ -44,8 +44,8 @@ struct LinkOutput
         PropertiesEnabled, // the properties command is offered: `on`
         DebugLanEnabled,   // the LAN debug options item is offered: `on`
         LinkCameUp,        // the PBX took the connect request, or the serial port is open with DSR
-        TxBlink,           // the transmit lamp blinks
-        RxActivity,        // data is being handled: the receive lamp lights
+        TxLamp,            // the transmit lamp shows `on`
+        RxLamp,            // the receive lamp shows `on`
         Dsr,               // the DSR lamp shows `on`
         WaitWindow,        // the release wait window is shown: `on`
         ShowProperties,    // the properties dialog is shown

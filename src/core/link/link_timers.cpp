@@ -14,6 +14,8 @@ LinkTimers::LinkTimers()
     setInterval(Timer::ExitPause, 1000);
     setInterval(Timer::ExitCloseLimit, 5000);
     setInterval(Timer::Send, 300);
+    setInterval(Timer::TxLamp, 50);
+    setInterval(Timer::RxLamp, 50);
 }
 
 void LinkTimers::start(Timer timer, qint64 now)

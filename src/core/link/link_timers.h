@@ -24,6 +24,8 @@ enum class Timer
     ExitCloseLimit,   // 5000 ms at exit for the PBX to close the connection
     Send,             // the load test's inter-message delay (300 ms until configured)
     Pace,             // the next frame to the socket leaves: set to its moment, never periodic
+    TxLamp,           // 50 ms after the last thing sent, the transmit lamp goes out
+    RxLamp,           // 50 ms after the last data handled, the receive lamp goes out
     Count
 };
 

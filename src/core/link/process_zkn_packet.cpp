@@ -51,7 +51,7 @@ QByteArray requestName(std::optional<Request> request)
 // Other data that does not begin with SYN is dropped with everything behind it.
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
-    out(Out::TxBlink);
+    blink(Timer::TxLamp);
     m_chunkRest = m_partialFrame + data;
     m_partialFrame.clear();
     if (std::exchange(m_seekingFrame, false))
