@@ -41,8 +41,7 @@ Q_DECLARE_METATYPE(zkn::decode::RecordFormat)
 
 namespace {
 
-constexpr auto Kra = RecordFormat::Kra;
-constexpr auto Olv = RecordFormat::Olv;
+using enum RecordFormat;
 
 const char kUnchanged[] = "Format Message Information - ZKN-Tool";
 const char kKraCaption[] = "Format Message Information (KRA)";
@@ -84,9 +83,8 @@ const std::pair<Area, const char*> kAreas[] = {
 const auto record = [](const QByteArray& body) { return QByteArray(1, '\x02') + "0!J" + body; };
 
 const auto callType = [](const char* loop, const char* text) {
-    return QStringLiteral("0|Loop No.=") + loop + QStringLiteral("|Call Type=") + text;
+    return QString("0|Loop No.=%1|Call Type=%2").arg(loop, text);
 };
-
 const auto ani = [](const char* number) { return QStringLiteral("61|ANI=") + number; };
 
 // An area as "<sub-frame>|label=text..."; empty while its plain frame is in front. A caption
@@ -107,8 +105,7 @@ QString describe(const AreaView& view, const char* plainCaption)
 void row(const char* name, RecordFormat format, const QByteArray& text, const char* caption,
          const QStringList& areas, const QStringList& messages = {})
 {
-    QTest::newRow(name) << format << text << (caption ? QString::fromLatin1(caption) : QString()) << areas
-                        << messages;
+    QTest::newRow(name) << format << text << QString::fromLatin1(caption) << areas << messages;
 }
 
 // clang-format off

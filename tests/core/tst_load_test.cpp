@@ -1,53 +1,45 @@
-// The lamp load test on a simulated clock: the order of stations and phases, pacing by the delay
-// and the answers, the switch-off sweep, and the callers that wait for it.
+// The lamp load test on a simulated clock: the extensions file and the figures on their own, then
+// scripts over the engine for the order of stations and phases, pacing by the delay and the
+// answers, the switch-off sweep, and the callers that wait for it.
 #include "link_fixture.h"
 
 #include "lamp/extensions.h"
-#include "lamp/load_test_plan.h"
 #include "lamp/load_test_stats.h"
 
 #include <QTest>
 
+#include <map>
+
 using namespace zkn;
 using namespace zkn::link;
-using zkn::test::Link;
-using zkn::test::withCheckByte;
-using Phase = zkn::link::LoadTestPhase;
 
 Q_DECLARE_METATYPE(zkn::ConnectionType)
 
 namespace {
 
-// "1000+" for VMM on at station 1000, "1000-" for off: read back from the tagged messages.
-QString visit(const QByteArray& message)
+const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical", "Question"};
+const char* const kPhases[] = {"Idle", "Running", "Stopping"};
+
+QString flag(bool on)
 {
-    const qsizetype from = message.indexOf("02") + 4;
-    const QByteArray station = message.mid(from, message.indexOf('\x03') - from);
-    return QString::fromLatin1(station) + (message.at(8) == '2' ? QLatin1Char('+') : QLatin1Char('-'));
+    return on ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-QStringList visits(const QList<QByteArray>& messages)
-{
-    QStringList found;
-    for (const QByteArray& message : messages)
-        found.append(visit(message.mid(message.indexOf('\x02'))));
-    return found;
-}
-
-struct Test : Link
+// A test over stations 1000 to 1002, or the file 1000, 2002, 3003, on a LAN link that stands or
+// on an open serial port with DSR.
+struct Test : test::Link
 {
     QByteArray file = "1000\r\n2002\r\n3003";
     bool fileThere = true;
+    bool released = false; // the exit's release step is done
 
-    explicit Test(ConnectionType type = ConnectionType::Lan) : Link(QStringLiteral("60"))
+    explicit Test(ConnectionType type) : Link(QStringLiteral("60"))
     {
         loadTest.setRange(1000, 1002);
         host.extensions = [this] {
-            lamp::ExtensionsRead read{std::nullopt, QStringLiteral("/home/op/Extensions.dat"),
-                                      QStringLiteral("No such file or directory")};
-            if (fileThere)
-                read.content = file;
-            return read;
+            return lamp::ExtensionsRead{fileThere ? std::optional(file) : std::nullopt,
+                                        QStringLiteral("/home/op/Extensions.dat"),
+                                        QStringLiteral("No such file or directory")};
         };
         if (type == ConnectionType::Lan) {
             bringUp();
@@ -56,23 +48,116 @@ struct Test : Link
             host.portOpen = true;
         }
     }
-    const QList<QByteArray>& onTheLine() const
+    bool lan() const { return connection.connectionType() == ConnectionType::Lan; }
+    const QList<QByteArray>& line() const { return lan() ? host.sent : host.serialOutput; }
+    void answer(char code) { engine->onSocketData(responseToLast(code)); }
+
+    // What a check reads: line (the tagged lamp messages on the line, "1000+" for VMM on at 1000,
+    // "1000-" for off), count (everything on the line), sent (the last of it in hex), and so on.
+    QString observe(const QString& what) const
     {
-        return connection.connectionType() == ConnectionType::Lan ? host.sent : host.serialOutput;
-    }
-    void answer(char code = '0') { engine->onSocketData(responseToLast(code)); }
-    // Ticks of the delay until `count` messages have gone (each answered over TCP).
-    void run(int count)
-    {
-        for (int sent = 0; sent < count; ++sent) {
-            const auto before = onTheLine().size();
-            tick(loadTest.delayMs());
-            QCOMPARE_GT(onTheLine().size(), before);
-            if (connection.connectionType() == ConnectionType::Lan)
-                answer();
+        QStringList lamps, boxes, phases;
+        for (const QByteArray& message : line()) {
+            const QByteArray text = message.mid(message.indexOf('\x02'));
+            if (message.contains('\x02'))
+                lamps.append(QString::fromLatin1(text.mid(13, text.indexOf('\x03') - 13)) +
+                             QLatin1Char(text.at(8) == '2' ? '+' : '-'));
         }
+        for (const Operator::Message& box : op.messages)
+            boxes.append(QLatin1String(kIcons[int(box.icon)]) + QStringLiteral(": ") + box.text);
+        for (const LoadTestPhase phase : host.loadTestPhases)
+            phases.append(QLatin1String(kPhases[int(phase)]));
+        // clang-format off
+        const std::map<QString, QString> values{
+            {"line", lamps.join(' ')}, {"boxes", boxes.join('\n')}, {"phases", phases.join(' ')},
+            {"count", QString::number(line().size())},
+            {"sent", QString::fromLatin1(line().value(line().size() - 1).toHex().toUpper())},
+            {"terminal", QString::fromLatin1(host.terminal)},
+            {"figures", QString::fromLatin1(host.loadTestFigures)},
+            {"timeouts", QString::number(realEngine.loadTestStats().timeouts())},
+            {"connects", QString::number(host.connects.size())},
+            {"running", flag(realEngine.loadTestRunning())}, {"port", flag(host.portOpen)},
+            {"released", flag(released)}};
+        // clang-format on
+        const auto found = values.find(what);
+        return found == values.end() ? QStringLiteral("<no such check>") : found->second;
+    }
+
+    // A check: ?what=value compares observe(what); ?what~=, ?what^= and ?what$= look for the value
+    // in it, at its start or at its end.
+    void check(const QString& s) const
+    {
+        QString what = s.section(QLatin1Char('='), 0, 0).mid(1);
+        QString want = s.section(QLatin1Char('='), 1);
+        const QChar how = what.back();
+        if (QStringLiteral("~^$").contains(how))
+            what.chop(1);
+        const QString was = observe(what);
+        if (what == "sent")
+            want.remove(QLatin1Char(' '));
+        const bool holds = how == '~'   ? was.contains(want)
+                           : how == '^' ? was.startsWith(want)
+                           : how == '$' ? was.endsWith(want)
+                                        : was == want;
+        QVERIFY2(holds, qPrintable(s + QStringLiteral("\n   was: ") + was));
     }
 };
+
+using Arg = const QString&;
+
+// The steps of a script, each with its argument after a colon.
+// clang-format off
+const std::map<QString, void (*)(Test&, Arg)> kSteps{
+    {"start", [](Test& t, Arg) { t.engine->mnuStart_Click(); }},
+    {"stop", [](Test& t, Arg) { t.engine->mnuStop_Click(); }},
+    {"release", [](Test& t, Arg) { t.engine->connectCommand(); }},
+    {"picture", [](Test& t, Arg) { t.engine->connectedPictureClicked(); }}, // the connected picture clicked
+    {"exit", [](Test& t, Arg) {
+         t.host.whenReleasedForExit = [&t] { t.released = true; };
+         t.engine->releaseForExit();
+     }},
+    {"tick", [](Test& t, Arg ms) { t.tick(ms.toInt()); }},
+    {"later", [](Test& t, Arg ms) { t.clock.advance(ms.toInt()); }}, // the clock moves on, no tick
+    // n ticks of the delay, each sending one message, answered over TCP.
+    {"run", [](Test& t, Arg n) {
+         for (int sent = 0; sent < n.toInt(); ++sent) {
+             const auto before = t.line().size();
+             t.tick(t.loadTest.delayMs());
+             QCOMPARE_GT(t.line().size(), before);
+             if (t.lan())
+                 t.answer('0');
+         }
+     }},
+    {"answer", [](Test& t, Arg code) { t.answer(code.isEmpty() ? '0' : code.at(0).toLatin1()); }},
+    // The serial sweep goes on at every turn of the event loop: turns of no time until it ends.
+    {"turns", [](Test& t, Arg) { for (int i = 0; i < 10 && t.realEngine.loadTestRunning(); ++i) t.tick(0); }},
+    {"delay", [](Test& t, Arg ms) { t.loadTest.setDelayMs(ms.toInt()); }},
+    {"range", [](Test& t, Arg r) { t.loadTest.setRange(r.split('-')[0].toInt(), r.split('-')[1].toInt()); }},
+    {"from", [](Test& t, Arg text) { t.loadTest.setStartText(text); }}, // the range boxes
+    {"to", [](Test& t, Arg text) { t.loadTest.setEndText(text); }},
+    {"usefile", [](Test& t, Arg) { t.loadTest.setUseFile(true); }},
+    {"file", [](Test& t, Arg content) { t.file = content.toLatin1(); }},
+    {"nofile", [](Test& t, Arg) { t.fileThere = false; }},
+    {"nodsr", [](Test& t, Arg) { t.host.dsr = false; }},
+    // The PBX closes or resets the connection; a new one is made and its connect request answered.
+    {"closed", [](Test& t, Arg) { t.host.state = SocketState::Closed; t.engine->onSocketClosed(); }},
+    {"reset", [](Test& t, Arg) { t.host.state = SocketState::Error; t.engine->onSocketReset(); }},
+    {"reconnected", [](Test& t, Arg) {
+         t.host.state = SocketState::Connected;
+         t.engine->onSocketConnected();
+         t.answer('0');
+     }},
+    {"up", [](Test& t, Arg) { t.bringUp(); }}, // a new link
+    {"portlost", [](Test& t, Arg) {
+         t.host.portOpen = false;
+         t.engine->onSerialClosedByError(QStringLiteral("The device went away"));
+     }},
+    {"clear", [](Test& t, Arg) { // the line and the terminal
+         t.host.sent.clear();
+         t.host.serialOutput.clear();
+         t.host.terminal.clear();
+     }}};
+// clang-format on
 
 } // namespace
 
@@ -81,103 +166,16 @@ class TestLoadTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void extensionsFile_data();
-    void extensionsFile();
-    void passesAndPhases_data();
-    void passesAndPhases();
     void answerTimes();
-    void serialSendsOnePerTick();
-    void tcpWaitsForTheAnswerOrTheTimeout();
-    void delayChangedAppliesAfterTheNextTick();
-    void startIsRefused_data();
-    void startIsRefused();
-    void stopSweepsEveryStationOff_data();
-    void stopSweepsEveryStationOff();
-    void stopWaitsForTheMessageInFlight();
-    void linkLostDuringTheSweepEndsIt();
-    void releaseWaitsForTheSweep();
-    void exitStopsTheTestPausesThenReleases();
-    void figuresAgreeWithTheAnswers();
-    void lostLinkStallsTheTestUntilStop();
-    void stopAfterALinkLostWithAMessageAwaited_data();
-    void stopAfterALinkLostWithAMessageAwaited();
-    void serialSweepThatLosesItsPortEnds_data();
-    void serialSweepThatLosesItsPortEnds();
+    void scripts_data();
+    void scripts();
 };
-
-void TestLoadTest::extensionsFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QList<qint32>>("stations");
-    QTest::addColumn<QList<int>>("skipped"); // line numbers
-    using L = QList<qint32>;
-    QTest::newRow("CR LF, last line without an end")
-        << QByteArray("1000\r\n2002\r\n3003") << L{1000, 2002, 3003} << QList<int>{};
-    QTest::newRow("LF, last line ended") << QByteArray("1000\n2002\n") << L{1000, 2002} << QList<int>{};
-    QTest::newRow("blanks around a number")
-        << QByteArray(" 1000 \r\n\t2002") << L{1000, 2002} << QList<int>{};
-    QTest::newRow("empty line and letters skipped")
-        << QByteArray("1000\r\n\r\nabc\r\n12a\r\n2002") << L{1000, 2002} << QList<int>{2, 3, 4};
-    QTest::newRow("too large, signed, decimal")
-        << QByteArray("99999999999\n-5\n1.5\n7") << L{7} << QList<int>{1, 2, 3};
-    QTest::newRow("empty file") << QByteArray() << L{} << QList<int>{};
-}
-
-void TestLoadTest::extensionsFile()
-{
-    QFETCH(QByteArray, content);
-    const lamp::Extensions found = lamp::parseExtensions(content);
-    QTEST(found.stations, "stations");
-    QList<int> skipped;
-    for (const lamp::SkippedLine& line : found.skipped)
-        skipped.append(line.number);
-    QTEST(skipped, "skipped");
-}
-
-void TestLoadTest::passesAndPhases_data()
-{
-    QTest::addColumn<bool>("file");
-    QTest::addColumn<int>("before");        // steps before a restart (Stop, Start)
-    QTest::addColumn<QStringList>("after"); // the steps after it
-    // A range turns when the station after its last is due, the file when its last line is read.
-    QTest::newRow("range, from the start")
-        << false << 0 << QStringList{"1000+", "1001+", "1002+", "1000-", "1001-", "1002-", "1000+"};
-    QTest::newRow("file, from the start")
-        << true << 0 << QStringList{"1000+", "2002+", "3003+", "1000-", "2002-", "3003-", "1000+"};
-    QTest::newRow("range, restarted after a pass: the pass again")
-        << false << 3 << QStringList{"1000+", "1001+"};
-    QTest::newRow("file, restarted after a pass: the other pass")
-        << true << 3 << QStringList{"1000-", "2002-"};
-    QTest::newRow("range, restarted within a pass") << false << 4 << QStringList{"1000-", "1001-"};
-}
-
-void TestLoadTest::passesAndPhases()
-{
-    QFETCH(bool, file);
-    QFETCH(int, before);
-    QFETCH(QStringList, after);
-    lamp::LoadTestPlan plan;
-    if (file)
-        plan.useStations({1000, 2002, 3003});
-    else
-        plan.useRange(1000, 1002);
-    for (int i = 0; i < before; ++i)
-        plan.next();
-    if (before > 0)
-        plan.restart();
-    QStringList steps;
-    for (qsizetype i = 0; i < after.size(); ++i) {
-        const lamp::LoadTestPlan::Step step = plan.next();
-        steps.append(QString::number(step.station) +
-                     (step.function == lamp::LampFunction::VmmOn ? QLatin1Char('+') : QLatin1Char('-')));
-    }
-    QCOMPARE(steps, after);
-}
 
 void TestLoadTest::answerTimes()
 {
     lamp::LoadTestStats stats;
     QCOMPARE(stats.summary(true), QByteArray("0 sent, 0 answered (0 negative), 0 timed out"));
+    QCOMPARE(stats.panelText(true), QByteArray("0 sent, 0 ok, 0 neg., 0 t/o"));
     for (const qint64 ms : {5, 1, 3, 200, 4})
         stats.answered(ms == 200, ms);
     stats.answered(false, 60000); // later than the timeout: counted as the slowest
@@ -188,392 +186,162 @@ void TestLoadTest::answerTimes()
         stats.summary(true),
         QByteArray("0 sent, 6 answered (1 negative), 1 timed out; answer time median 4 ms, max 60000 ms"));
     QCOMPARE(stats.summary(false), QByteArray("0 sent"));
+    QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 neg., 1 t/o, 4/60000 ms"));
+    QCOMPARE(stats.panelText(false), QByteArray("0 sent"));
 }
 
-void TestLoadTest::serialSendsOnePerTick()
-{
-    Test t(ConnectionType::Serial);
-    t.engine->mnuStart_Click();
-    QCOMPARE(t.host.loadTestPhases, QList<Phase>{Phase::Running});
-    t.tick(299);
-    QVERIFY(t.host.serialOutput.isEmpty());
-    t.tick(1);
-    QCOMPARE(t.host.serialOutput, QList<QByteArray>{QByteArray("\x02"
-                                                               "0!A0101202041000\x03")});
-    for (int i = 0; i < 5; ++i)
-        t.tick(300);
-    QCOMPARE(visits(t.host.serialOutput),
-             (QStringList{"1000+", "1001+", "1002+", "1000-", "1001-", "1002-"}));
-    QCOMPARE(t.host.loadTestFigures, QByteArray("6 sent"));
-}
-
-void TestLoadTest::tcpWaitsForTheAnswerOrTheTimeout()
-{
-    Test t;
-    t.loadTest.setDelayMs(100);
-    t.engine->mnuStart_Click();
-    t.tick(100);
-    QCOMPARE(t.host.sent.size(), 1);
-    QCOMPARE(t.host.sent[0], withCheckByte(QByteArray("\x16"
-                                                      "1022"
-                                                      "0101"
-                                                      "\x02"
-                                                      "0!A0101202041000\x03")));
-    t.tick(5000);
-    QCOMPARE(t.host.sent.size(), 1); // no answer yet: every tick waits
-    t.answer();
-    t.tick(99);
-    QCOMPARE(t.host.sent.size(), 1);
-    t.tick(1); // the first tick after the answer
-    QCOMPARE(t.host.sent.size(), 2);
-    // No answer: the box 10 s after it left, then the test goes on with the next station.
-    t.tick(9999);
-    QVERIFY(t.op.messages.isEmpty());
-    t.tick(1);
-    QCOMPARE(t.op.messages.size(), 1);
-    QCOMPARE(t.op.messages[0].text, QStringLiteral("PBX did not respond to Lamp Control."));
-    t.tick(100);
-    QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1001+", "1002+"}));
-    QCOMPARE(t.engine->loadTestStats().timeouts(), 1);
-}
-
-void TestLoadTest::delayChangedAppliesAfterTheNextTick()
-{
-    Test t(ConnectionType::Serial);
-    t.engine->mnuStart_Click();
-    t.tick(300);
-    t.loadTest.setDelayMs(1000);
-    t.tick(300); // already due at the old delay
-    QCOMPARE(t.host.serialOutput.size(), 2);
-    t.tick(999);
-    QCOMPARE(t.host.serialOutput.size(), 2);
-    t.tick(1);
-    QCOMPARE(t.host.serialOutput.size(), 3);
-}
-
-void TestLoadTest::startIsRefused_data()
+// clang-format off
+void TestLoadTest::scripts_data()
 {
     QTest::addColumn<ConnectionType>("type");
-    QTest::addColumn<bool>("lineUp");
-    QTest::addColumn<bool>("useFile");
-    QTest::addColumn<QByteArray>("file"); // "-" for a missing file
-    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("script"); // steps separated by " | "
+    const auto row = [](const QString& name, ConnectionType type, const QString& script) {
+        QTest::newRow(qPrintable(name)) << type << script;
+    };
+    const auto S = ConnectionType::Serial;
     const auto L = ConnectionType::Lan;
-    const QString notConnected = QStringLiteral("PBX NOT CONNECTED!");
-    QTest::newRow("TCP without a connection") << L << false << false << QByteArray() << notConnected;
-    QTest::newRow("serial without DSR")
-        << ConnectionType::Serial << false << false << QByteArray() << notConnected;
-    QTest::newRow("file missing") << L << true << true << QByteArray("-")
-                                  << QStringLiteral(
-                                         "The extensions file cannot be read:\r\n/home/op/Extensions.dat"
-                                         "\r\nNo such file or directory");
-    QTest::newRow("file without a station")
-        << L << true << true << QByteArray("\r\nabc\r\n")
-        << QStringLiteral("The extensions file names no station; one station number per line:\r\n"
-                          "/home/op/Extensions.dat");
-}
+    const QString lampOff = QStringLiteral("Critical: PBX did not respond to Lamp Control.");
 
-void TestLoadTest::startIsRefused()
+    // A range turns when the station after its last is due, the file when its last line is read;
+    // the phase outlives a test.
+    row("serial: one message per tick of 300 ms, the range on, then off", S,
+        "start | ?phases=Running | tick:299 | ?count=0 | tick:1 | ?count=1 | "
+        "?sent=02 302141 3031 3031 32 3032 3034 31303030 03 | run:6 | "
+        "?line=1000+ 1001+ 1002+ 1000- 1001- 1002- 1000+ | ?figures=7 sent");
+    row("serial: the file on, then off", S,
+        "usefile | start | run:7 | ?line=1000+ 2002+ 3003+ 1000- 2002- 3003- 1000+");
+    row("range restarted after a pass: the pass again", S,
+        "start | run:3 | stop | turns | clear | start | run:2 | ?line=1000+ 1001+");
+    row("range restarted within a pass", S,
+        "start | run:4 | stop | turns | clear | start | run:2 | ?line=1000- 1001-");
+    row("file restarted after a pass: the other pass", S,
+        "usefile | start | run:3 | stop | turns | clear | start | run:2 | ?line=1000- 2002-");
+    // The file is read again after each pass; one that names no station keeps the last stations.
+    row("file read afresh for every pass", S,
+        "usefile | start | run:2 | file:4004 | run:3 | file:abc | run:2 | "
+        "?line=1000+ 2002+ 3003+ 4004- 4004+ 4004- 4004+");
+    row("a new delay applies after the next tick", S,
+        "start | tick:300 | delay:1000 | tick:300 | ?count=2 | tick:999 | ?count=2 | tick:1 | ?count=3");
+    // No answer: the box 10 s after the message left, then the test goes on with the next station.
+    row("TCP: every tick waits for the answer or the timeout", L,
+        "delay:100 | start | tick:100 | ?count=1 | "
+        "?sent=16 31303232 3031 3031 02 302141 3031 3031 32 3032 3034 31303030 03 9A | "
+        "tick:5000 | ?count=1 | answer | tick:99 | ?count=1 | tick:1 | ?count=2 | tick:9999 | ?boxes= | "
+        "tick:1 | ?boxes=" + lampOff + " | tick:100 | ?line=1000+ 1001+ 1002+ | ?timeouts=1");
+    row("TCP: the figures agree with the answers, a negative one counted", L,
+        "start | tick:300 | later:7 | answer:3 | tick:300 | later:2 | answer | "
+        "?figures=2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, max 7 ms");
+
+    const QString refused = QStringLiteral(
+        " | start | ?boxes=Exclamation: %1 | ?running=false | ?phases= | tick:1000 | ?count=0");
+    row("refused: TCP without a connection", L, "closed" + refused.arg("PBX NOT CONNECTED!"));
+    row("refused: serial without DSR", S, "nodsr" + refused.arg("PBX NOT CONNECTED!"));
+    row("refused: file missing", L, "usefile | nofile" + refused.arg(
+        "The extensions file cannot be read:\r\n/home/op/Extensions.dat\r\nNo such file or directory"));
+    const QString noStation = QStringLiteral(
+        "The extensions file names no station; one station number per line:\r\n/home/op/Extensions.dat");
+    const auto skipped = [](int line, const char* text) {
+        return QStringLiteral("<->:14:03:59: Extensions file line %1 skipped: \"%2\" is no station number")
+                   .arg(QString::number(line), QLatin1String(text)) +
+               QStringLiteral("\r\n");
+    };
+    row("refused: file without a station", L,
+        "usefile | file:\r\nabc\r\n" + refused.arg(noStation) + " | ?terminal=" + skipped(1, "") +
+        skipped(2, "abc"));
+    row("refused: an empty file", L, "usefile | file:" + refused.arg(noStation) + " | ?terminal=");
+    // One whole number a line, blanks around it allowed, CR LF or LF, the last line's end no line;
+    // every other line is told and skipped.
+    row("the file's stations, the other lines told", S,
+        "usefile | file: 1000 \r\n\r\nabc\r\n12a\r\n\t2002\n99999999999\n-5\n1.5\n2147483647\n2147483648\n | "
+        "start | ?terminal=" + skipped(2, "") + skipped(3, "abc") + skipped(4, "12a") +
+        skipped(6, "99999999999") + skipped(7, "-5") + skipped(8, "1.5") + skipped(10, "2147483648") +
+        " | run:4 | ?line=1000+ 2002+ 2147483647+ 1000-");
+
+    // Stop sweeps over the range boxes as they stand when they hold a sound range, else over the
+    // test's range; in file mode over the file as it is now.
+    const QString sweep = QStringLiteral(
+        "%1start | run:3 | clear | %2 | stop | turns | ?running=false | ?line=%3 | ?count=%4 | "
+        "?terminal^=<->:14:03:59: Stopping Load Test...\r\n | "
+        "?terminal~=<->:14:03:59: Load Test Stopped...\r\n<->:14:03:59: Load test: %5 sent\r\n | "
+        "?phases=Running Stopping Idle | tick:1000 | ?count=%4");
+    const char* const range = "1000- 1001- 1002-";
+    row("sweep: the boxes as they stand", S, sweep.arg("", "from:2000 | to: 2001 ", "2000- 2001-", "2", "5"));
+    row("sweep: one station in both boxes", S, sweep.arg("", "from:2000 | to:2000", "2000-", "1", "4"));
+    row("sweep: a box empty: the test's range", S, sweep.arg("", "from:2000 | to:", range, "3", "6"));
+    row("sweep: letters: the test's range", S, sweep.arg("", "from:2000 | to:abc", range, "3", "6"));
+    row("sweep: start after end: the test's range", S, sweep.arg("", "from:2001 | to:2000", range, "3", "6"));
+    row("sweep: the file now", S, sweep.arg("usefile | ", "file:3003\n4004", "3003- 4004-", "2", "5"));
+    row("sweep: the file emptied meanwhile: nothing", S, sweep.arg("usefile | ", "file:", "", "0", "3"));
+
+    // The message of the last tick is answered before the sweep begins; each of the sweep's
+    // messages waits for its own answer or its timeout.
+    row("TCP: the sweep waits for the message in flight", L,
+        "start | tick:300 | ?count=1 | stop | ?count=1 | answer | ?line=1000+ 1000- | tick:5000 | ?count=2 | "
+        "answer | ?count=3 | tick:10000 | ?boxes=" + lampOff + " | ?count=4 | answer | ?running=false | "
+        "?line=1000+ 1000- 1001- 1002- | ?timeouts=1");
+    const QString figures = QStringLiteral(
+        "Load Test Stopped...\r\n<->:14:03:59: Load test: %1 sent, %2 answered (0 negative), 0 timed out; "
+        "answer time median 0 ms, max 0 ms\r\n");
+    row("TCP: the link lost during the sweep ends it", L,
+        "start | run:2 | stop | ?count=3 | closed | ?running=false | ?terminal$=" + figures.arg("3", "2") +
+        " | tick:20000 | ?boxes= | ?count=3");
+    // Sweep 1000 to 1002 (numbers 2 to 4), then the release request numbered 5.
+    row("TCP: the release waits for the sweep, pressed twice still one", L,
+        "start | run:1 | clear | release | release | ?line=1000- | answer | answer | answer | ?count=4 | "
+        "?sent=16 36303034 3031 3035 F9 | ?terminal~=" + figures.arg("4", "4") +
+        "<- :14:03:59: (5) LINK RELEASE REQUEST...\r\n");
+    row("TCP: the exit stops the test, pauses a second, then releases", L,
+        "start | run:1 | exit | tick:2000 | answer | tick:2000 | answer | tick:2000 | answer | "
+        "?running=false | tick:999 | ?released=false | ?count=4 | tick:1 | ?released=true | "
+        "?sent=16 36303034 3031 3035 F9");
+    // The send clock stops with the link and nothing starts it again, not even a new connection:
+    // the operator sees the figures stand still and stops the test.
+    row("TCP: a lost link stalls the test until Stop", L,
+        "start | run:2 | closed | up | tick:5000 | ?count=0 | ?running=true | stop | ?line=1000-");
+
+    for (const char* caller : {"stop", "picture", "exit"}) {
+        const QString exit = flag(qstrcmp(caller, "exit") == 0);
+        // The message awaited belonged to a connection that is gone, so its answer can never come:
+        // with the link back, the sweep goes out at once, each message awaiting its own answer;
+        // without it, the sweep has nothing to reach and the test stops at once. Nothing connects
+        // by itself.
+        const QString lost = QStringLiteral(
+            "start | run:1 | tick:300 | ?line=1000+ 1001+ | reset | %1clear | %2 | %3 | ?running=false | "
+            "tick:1000 | ?released=%4 | ?phases=Running Stopping Idle | ?boxes= | ?connects=%5");
+        row(caller + QStringLiteral(" after a reset, the link back"), L,
+            lost.arg("tick:2000 | ?connects=2 | reconnected | ", caller,
+                     "?line=1000- | answer | answer | answer | ?line=1000- 1001- 1002-", exit, "2"));
+        row(caller + QStringLiteral(" after a reset, the link still down"), L,
+            lost.arg("", caller, "?count=0", exit, "1"));
+        // The serial sweep goes on from the send clock, which the closed port stops: the sweep
+        // ends with it, with the test's figures, and the port is not opened again.
+        const QString port = QStringLiteral(
+            "range:1000-1099 | start | run:2 | %1 | tick:0 | ?count=4 | %2 | tick:1000 | ?running=false | "
+            "?released=%3 | ?port=false | ?count=4 | "
+            "?terminal$=Load Test Stopped...\r\n<->:14:03:59: Load test: 4 sent\r\n");
+        row(caller + QStringLiteral(" during a serial sweep, the port lost"), S,
+            port.arg(caller, "portlost", exit));
+        row(caller + QStringLiteral(" during a serial sweep, the port closed by the operator"), S,
+            port.arg(caller, "release", exit));
+    }
+}
+// clang-format on
+
+void TestLoadTest::scripts()
 {
     QFETCH(ConnectionType, type);
-    QFETCH(bool, lineUp);
-    QFETCH(bool, useFile);
-    QFETCH(QByteArray, file);
+    QFETCH(QString, script);
     Test t(type);
-    if (!lineUp && type == ConnectionType::Lan) {
-        t.host.state = SocketState::Closed;
-        t.engine->onSocketClosed();
-    }
-    if (!lineUp)
-        t.host.dsr = false;
-    t.loadTest.setUseFile(useFile);
-    t.fileThere = file != "-";
-    t.file = file;
-    t.engine->mnuStart_Click();
-    QCOMPARE(t.op.messages.size(), 1);
-    QTEST(t.op.messages[0].text, "box");
-    QCOMPARE(t.op.messages[0].icon, Operator::Icon::Exclamation);
-    QVERIFY(!t.engine->loadTestRunning());
-    QVERIFY(t.host.loadTestPhases.isEmpty());
-    t.tick(1000);
-    QVERIFY(t.onTheLine().isEmpty());
-}
-
-void TestLoadTest::stopSweepsEveryStationOff_data()
-{
-    QTest::addColumn<bool>("useFile");
-    QTest::addColumn<QString>("startBox");
-    QTest::addColumn<QString>("endBox");
-    QTest::addColumn<QByteArray>("fileAtStop");
-    QTest::addColumn<QStringList>("sweep");
-    const QStringList range{"1000-", "1001-", "1002-"};
-    QTest::newRow("range, the boxes as they stand")
-        << false << "2000"
-        << " 2001 " << QByteArray() << QStringList{"2000-", "2001-"};
-    QTest::newRow("range, one station in both boxes") << false << "2000"
-                                                      << "2000" << QByteArray() << QStringList{"2000-"};
-    QTest::newRow("range, a box empty: the test's range") << false << "2000"
-                                                          << "" << QByteArray() << range;
-    QTest::newRow("range, letters: the test's range") << false << "2000"
-                                                      << "abc" << QByteArray() << range;
-    QTest::newRow("range, start after end: the test's range") << false << "2001"
-                                                              << "2000" << QByteArray() << range;
-    QTest::newRow("file, as it is now") << true << ""
-                                        << "" << QByteArray("3003\n4004") << QStringList{"3003-", "4004-"};
-    QTest::newRow("file, emptied meanwhile: nothing") << true << ""
-                                                      << "" << QByteArray("") << QStringList{};
-}
-
-void TestLoadTest::stopSweepsEveryStationOff()
-{
-    QFETCH(bool, useFile);
-    QFETCH(QString, startBox);
-    QFETCH(QString, endBox);
-    QFETCH(QByteArray, fileAtStop);
-    Test t(ConnectionType::Serial);
-    t.loadTest.setUseFile(useFile);
-    t.engine->mnuStart_Click();
-    t.run(3);
-    t.host.serialOutput.clear();
-    t.host.terminal.clear();
-    t.loadTest.setStartText(startBox);
-    t.loadTest.setEndText(endBox);
-    t.file = fileAtStop;
-    t.engine->mnuStop_Click();
-    for (int i = 0; i < 10 && t.engine->loadTestRunning(); ++i)
-        t.tick(0); // the serial sweep goes on at every turn of the event loop
-    QVERIFY(!t.engine->loadTestRunning());
-    QTEST(visits(t.host.serialOutput), "sweep");
-    QVERIFY(t.host.terminal.startsWith("<->:14:03:59: Stopping Load Test...\r\n"));
-    QVERIFY(t.host.terminal.contains("<->:14:03:59: Load Test Stopped...\r\n<->:14:03:59: Load test: "));
-    QCOMPARE(t.host.loadTestPhases, (QList<Phase>{Phase::Running, Phase::Stopping, Phase::Idle}));
-    const auto swept = t.host.serialOutput.size();
-    t.tick(1000);
-    QCOMPARE(t.host.serialOutput.size(), swept); // the test has ended: no more ticks
-}
-
-// The message of the last tick is answered before the sweep begins; each of the sweep's messages
-// waits for its own answer.
-void TestLoadTest::stopWaitsForTheMessageInFlight()
-{
-    Test t;
-    t.engine->mnuStart_Click();
-    t.tick(300);
-    QCOMPARE(t.host.sent.size(), 1);
-    t.engine->mnuStop_Click();
-    QCOMPARE(t.host.sent.size(), 1);
-    t.answer();
-    QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1000-"}));
-    t.tick(5000);
-    QCOMPARE(t.host.sent.size(), 2);
-    t.answer();
-    QCOMPARE(t.host.sent.size(), 3);
-    t.tick(10000); // this one is never answered: its timeout ends the wait
-    QCOMPARE(t.op.messages.size(), 1);
-    QCOMPARE(t.host.sent.size(), 4);
-    t.answer();
-    QVERIFY(!t.engine->loadTestRunning());
-    QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1000-", "1001-", "1002-"}));
-    QCOMPARE(t.engine->loadTestStats().timeouts(), 1);
-}
-
-void TestLoadTest::linkLostDuringTheSweepEndsIt()
-{
-    Test t;
-    t.engine->mnuStart_Click();
-    t.run(2);
-    t.engine->mnuStop_Click();
-    QCOMPARE(t.host.sent.size(), 3);
-    t.host.state = SocketState::Closed;
-    t.engine->onSocketClosed();
-    QVERIFY(!t.engine->loadTestRunning());
-    QVERIFY(t.host.terminal.endsWith("Load Test Stopped...\r\n<->:14:03:59: Load test: 3 sent, 2 answered "
-                                     "(0 negative), 0 timed out; answer time median 0 ms, max 0 ms\r\n"));
-    t.tick(20000);
-    QVERIFY(t.op.messages.isEmpty()); // no lamp timeout for a link that is gone
-    QCOMPARE(t.host.sent.size(), 3);
-}
-
-void TestLoadTest::releaseWaitsForTheSweep()
-{
-    Test t;
-    t.engine->mnuStart_Click();
-    t.run(1);
-    t.host.sent.clear();
-    t.engine->connectCommand();
-    t.engine->connectCommand(); // pressed again during the sweep: still one release
-    QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
-    t.answer();
-    t.answer();
-    t.answer();
-    // Sweep 1000 to 1002 (numbers 2 to 4), then the release request numbered 5.
-    QCOMPARE(t.host.sent.size(), 4);
-    QCOMPARE(t.host.sent.last(), withCheckByte(QByteArray("\x16"
-                                                          "6004"
-                                                          "0105")));
-    const qsizetype stopped = t.host.terminal.indexOf("Load Test Stopped...");
-    QVERIFY(stopped > 0 && stopped < t.host.terminal.indexOf("(5) LINK RELEASE REQUEST..."));
-}
-
-void TestLoadTest::exitStopsTheTestPausesThenReleases()
-{
-    Test t;
-    t.engine->mnuStart_Click();
-    t.run(1);
-    bool released = false;
-    t.host.whenReleasedForExit = [&released] { released = true; };
-    t.engine->releaseForExit();
-    for (int i = 0; i < 3; ++i) {
-        t.tick(2000); // the sweep takes its time
-        t.answer();
-    }
-    QVERIFY(!t.engine->loadTestRunning());
-    t.tick(999);
-    QVERIFY(!released);
-    QCOMPARE(t.host.sent.size(), 4);
-    t.tick(1);
-    QVERIFY(released);
-    QCOMPARE(t.host.sent.last(), withCheckByte(QByteArray("\x16"
-                                                          "6004"
-                                                          "0105")));
-}
-
-void TestLoadTest::figuresAgreeWithTheAnswers()
-{
-    Test t;
-    t.engine->mnuStart_Click();
-    t.tick(300);
-    t.clock.advance(7);
-    t.answer('3'); // a negative answer still counts as one
-    t.tick(300);
-    t.clock.advance(2);
-    t.answer();
-    QCOMPARE(t.host.loadTestFigures,
-             QByteArray("2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, max 7 ms"));
-}
-
-// The send clock stops with the link and nothing starts it again, not even a new connection: the
-// operator sees the figures stand still and stops the test.
-void TestLoadTest::lostLinkStallsTheTestUntilStop()
-{
-    Test t;
-    t.engine->mnuStart_Click();
-    t.run(2);
-    t.host.state = SocketState::Closed;
-    t.engine->onSocketClosed();
-    t.bringUp();
-    t.tick(5000);
-    QVERIFY(t.host.sent.isEmpty());
-    QVERIFY(t.engine->loadTestRunning());
-    t.engine->mnuStop_Click();
-    QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
-}
-
-using Caller = std::function<void(Test&, bool& goneOn)>;
-Q_DECLARE_METATYPE(Caller)
-
-namespace {
-
-// The callers that wait for a stopped test, each telling when it went on.
-void addWaitingCallers()
-{
-    QTest::addColumn<Caller>("caller");
-    QTest::newRow("Stop") << Caller([](Test& t, bool& goneOn) {
-        t.engine->mnuStop_Click();
-        goneOn = true;
-    });
-    QTest::newRow("connected picture") << Caller([](Test& t, bool& goneOn) {
-        t.engine->connectedPictureClicked();
-        goneOn = true;
-    });
-    QTest::newRow("exit") << Caller([](Test& t, bool& goneOn) {
-        t.host.whenReleasedForExit = [&goneOn] { goneOn = true; };
-        t.engine->releaseForExit();
-    });
-}
-
-} // namespace
-
-void TestLoadTest::stopAfterALinkLostWithAMessageAwaited_data()
-{
-    addWaitingCallers();
-}
-
-// The message awaited belonged to a connection that is gone, so its answer can never come: with
-// the link back, the sweep goes out at once, each message awaiting its own answer; without it,
-// the sweep has nothing to reach and the test stops at once.
-void TestLoadTest::stopAfterALinkLostWithAMessageAwaited()
-{
-    QFETCH(Caller, caller);
-    for (const bool reconnected : {true, false}) {
-        Test t;
-        t.engine->mnuStart_Click();
-        t.run(1);
-        t.tick(300);
-        QCOMPARE(visits(t.host.sent), (QStringList{"1000+", "1001+"}));
-        t.host.state = SocketState::Error;
-        t.engine->onSocketReset();
-        if (reconnected) {
-            t.tick(2000);
-            QCOMPARE(t.host.connects.size(), 2);
-            t.host.state = SocketState::Connected;
-            t.engine->onSocketConnected();
-            t.answer(); // the connect request
-        }
-        t.host.sent.clear();
-        bool goneOn = false;
-        caller(t, goneOn);
-        if (reconnected) {
-            QCOMPARE(visits(t.host.sent), QStringList{"1000-"});
-            t.answer();
-            t.answer();
-            t.answer();
-            QCOMPARE(visits(t.host.sent.mid(0, 3)), (QStringList{"1000-", "1001-", "1002-"}));
-        } else {
-            QVERIFY(t.host.sent.isEmpty());
-        }
-        QVERIFY(!t.engine->loadTestRunning());
-        t.tick(1000); // the exit's pause
-        QVERIFY(goneOn);
-        QCOMPARE(t.host.loadTestPhases.last(), Phase::Idle);
-        QVERIFY(t.op.messages.isEmpty());
-        QCOMPARE(t.host.connects.size(), reconnected ? 2 : 1); // nothing connects by itself
-    }
-}
-
-void TestLoadTest::serialSweepThatLosesItsPortEnds_data()
-{
-    addWaitingCallers();
-}
-
-// The sweep over the serial line goes on from the send clock, which the closed port stops: the
-// sweep ends with it, the test is stopped with its figures, and the caller goes on without
-// opening the port again.
-void TestLoadTest::serialSweepThatLosesItsPortEnds()
-{
-    QFETCH(Caller, caller);
-    for (const bool byTheOperator : {false, true}) {
-        Test t(ConnectionType::Serial);
-        t.loadTest.setRange(1000, 1099);
-        t.engine->mnuStart_Click();
-        t.run(2);
-        bool goneOn = false;
-        caller(t, goneOn);
-        t.tick(0); // one message per turn of the event loop
-        QCOMPARE(t.host.serialOutput.size(), 4);
-        if (byTheOperator) {
-            t.engine->connectCommand(); // Port Open
-        } else {
-            t.host.portOpen = false;
-            t.engine->onSerialClosedByError(QStringLiteral("The device went away"));
-        }
-        t.tick(1000);
-        QVERIFY(!t.engine->loadTestRunning());
-        QVERIFY(goneOn);
-        QVERIFY(!t.host.portOpen);
-        QCOMPARE(t.host.serialOutput.size(), 4);
-        QVERIFY2(t.host.terminal.endsWith("Load Test Stopped...\r\n<->:14:03:59: Load test: 4 sent\r\n"),
-                 t.host.terminal.right(120).constData());
+    for (const QString& s : script.split(QStringLiteral(" | "))) {
+        const auto step = kSteps.find(s.section(QLatin1Char(':'), 0, 0));
+        if (s.startsWith(QLatin1Char('?')))
+            t.check(s);
+        else if (step != kSteps.end())
+            step->second(t, s.section(QLatin1Char(':'), 1));
+        else
+            QFAIL(qPrintable(QStringLiteral("unknown step ") + s));
+        if (QTest::currentTestFailed())
+            return;
     }
 }
 

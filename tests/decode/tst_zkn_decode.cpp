@@ -58,7 +58,6 @@ private Q_SLOTS:
         environment.insert("XDG_CONFIG_HOME", config.path());
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(ZKN_DECODE_PATH), arguments.split(' '));
-        QVERIFY(process.waitForStarted());
         process.write(input);
         process.closeWriteChannel();
         QVERIFY(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit);

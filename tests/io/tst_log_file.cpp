@@ -1,14 +1,10 @@
-// Files on a real disk: the communications log, the load test's extensions file, and a text file
-// sent over a real pseudo-terminal pair (the sender writes the slave side, the test reads what the
-// far end got on the master side) with the file choice that comes before it.
+// Files on a real disk: the communications log, the load test's extensions file, and the choice
+// of a text file to send.
 #include "byte_files.h"
 #include "extensions_file.h"
 #include "log_file.h"
-#include "pty_pair.h"
 #include "scripted_operator.h"
 #include "send_text_command.h"
-#include "serial_line.h"
-#include "text_file_sender.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -17,11 +13,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <memory>
 
-#include <poll.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 using namespace zkn;
 using namespace zkn::test;
@@ -30,13 +23,7 @@ class TestLogFile : public QObject
 {
     Q_OBJECT
 
-    static constexpr int waitMs = 5000;
-    static constexpr qsizetype blockSize = SerialLine::OutputBufferSize;
     QTemporaryDir m_dir;
-    std::unique_ptr<PtyPair> m_pty;
-    std::unique_ptr<SerialLine> m_line;
-    std::unique_ptr<TextFileSender> m_sender;
-    QByteArray m_farEnd; // what has reached the far end
 
     // Makes writes beyond `bytes` into any file fail; RLIM_INFINITY lifts the limit again.
     static bool limitFileSize(rlim_t bytes)
@@ -59,55 +46,20 @@ class TestLogFile : public QObject
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        writeFile(m_dir.filePath(name), bytes); // one not written fails to start
-        return m_dir.filePath(name);
-    }
-
-    QByteArray farEnd() { return m_farEnd += m_pty->readMaster(); }
-
-    // Runs what is due without waiting: a block the sender hands over too early shows after it.
-    static void settle()
-    {
-        for (int i = 0; i < 20; ++i)
-            QCoreApplication::processEvents();
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        m_pty = std::make_unique<PtyPair>();
-        QVERIFY(m_pty->isValid());
-        m_line = std::make_unique<SerialLine>();
-        m_line->setPortName(m_pty->devicePath());
-        QCOMPARE(m_line->open(nullptr), SerialLine::OpenResult::Opened);
-        m_sender = std::make_unique<TextFileSender>(*m_line);
-        m_farEnd.clear();
-    }
-
-    void cleanup()
-    {
-        m_sender.reset();
-        m_line.reset();
-        m_pty.reset();
-    }
-
+    // Every byte value, after what the file held; read through another handle while the log is
+    // still open: nothing waits in a buffer.
     void appendsEveryByteAtOnce()
     {
         const QString path = m_dir.filePath(QStringLiteral("append.txt"));
-        const QByteArray logged = "old line\r\n" + byteRun(256);
         QVERIFY(writeFile(path, "old line\r\n"));
         ScriptedOperator op;
         LogFile log(op);
         QSignalSpy changes(&log, &LogFile::openChanged);
         QCOMPARE(log.open(path), QString());
-        log.write(logged.mid(10));
-        // Read through another handle while the log is still open: nothing waits in a buffer.
-        QCOMPARE(readFile(path), logged);
+        log.write(byteRun(256));
+        QCOMPARE(readFile(path), "old line\r\n" + byteRun(256));
         log.close();
-        log.write("not kept\r\n");
-        QCOMPARE(readFile(path), logged);
 
         QVERIFY(!log.open(m_dir.path()).isEmpty()); // a folder cannot be a log
         QVERIFY(!log.isOpen());
@@ -172,73 +124,11 @@ private Q_SLOTS:
         QCOMPARE(readExtensionsFile(path, nullptr).value_or("<nothing>"), content);
     }
 
-    void farEndGetsTheFileExactly_data()
-    {
-        QTest::addColumn<qsizetype>("size");
-        QTest::newRow("empty") << qsizetype(0);
-        QTest::newRow("one full block") << blockSize;
-        QTest::newRow("3 blocks and 7 bytes") << 3 * blockSize + 7;
-    }
-
-    void farEndGetsTheFileExactly()
-    {
-        QFETCH(qsizetype, size);
-        QSignalSpy finished(m_sender.get(), &TextFileSender::finished);
-        // What the port holds as each block is handed over: that block alone, once the one before
-        // has left.
-        QList<qint64> pending;
-        connect(m_sender.get(), &TextFileSender::blockWritten, this,
-                [&] { pending.append(m_line->bytesToWrite()); });
-        QList<qint64> blocks;
-        for (qsizetype left = size; left > 0; left -= blockSize)
-            blocks.append(std::min(left, blockSize));
-
-        // A file that cannot be read starts nothing, and leaves nothing behind to block the next.
-        QVERIFY(!m_sender->start(m_dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
-        QVERIFY(!m_sender->isRunning());
-        QCOMPARE(m_sender->start(file(QStringLiteral("sizes.txt"), byteRun(size))), QString());
-        QVERIFY(m_sender->isRunning());
-        QVERIFY(finished.isEmpty()); // even an empty file ends from the event loop
-        QVERIFY(QTest::qWaitFor([&] { return farEnd().size() == size && !finished.isEmpty(); }, waitMs));
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.at(0).at(0).toString(), QString());
-        QVERIFY(!m_sender->isRunning());
-        QCOMPARE(m_farEnd, byteRun(size));
-        QCOMPARE(pending, blocks);
-    }
-
-    // The far end holds the line with XOFF, so the first block stays in the port.
-    void heldLineHoldsTheNextBlockAndCancelEndsAtOnce()
-    {
-        QVERIFY(m_line->setHandshaking(1, nullptr));
-        QCOMPARE(::write(m_pty->master(), "\x13", 1), 1);
-        pollfd slave{m_pty->slave(), POLLOUT, 0};
-        QTRY_VERIFY_WITH_TIMEOUT(::poll(&slave, 1, 0) == 0, waitMs); // the pty has taken the XOFF
-        QSignalSpy blocks(m_sender.get(), &TextFileSender::blockWritten);
-        QSignalSpy finished(m_sender.get(), &TextFileSender::finished);
-        QCOMPARE(m_sender->start(file(QStringLiteral("held.txt"), byteRun(3 * blockSize))), QString());
-        QVERIFY(blocks.wait(waitMs));
-        settle();
-        QCOMPARE(blocks.size(), 1);
-        QCOMPARE(m_line->bytesToWrite(), blockSize);
-
-        m_sender->cancel();
-        QCOMPARE(finished.size(), 1); // at once: it does not wait for the block in flight to leave
-        QVERIFY(!m_sender->isRunning());
-        // The block handed to the port still goes out whole; nothing follows it.
-        QCOMPARE(::write(m_pty->master(), "\x11", 1), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(farEnd().size(), blockSize, waitMs);
-        settle();
-        QCOMPARE(farEnd(), byteRun(blockSize));
-        QCOMPARE(blocks.size(), 1);
-        QCOMPARE(finished.size(), 1);
-    }
-
     // A file that does not exist is told and the choice comes back; the command gets the absolute
     // path of an existing one, or nothing on Cancel.
     void fileChoiceComesBackUntilTheFileExists()
     {
-        file(QStringLiteral("letter.txt"), "text\r\n");
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("letter.txt")), "text\r\n"));
         const auto relative = [&](const char* name) {
             return std::optional(QDir::current().relativeFilePath(m_dir.filePath(QLatin1String(name))));
         };

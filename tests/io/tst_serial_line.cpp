@@ -1,30 +1,56 @@
 // The serial adapter on a real pseudo-terminal pair: the adapter opens the slave side, the test
-// plays the far end on the master side.
+// plays the far end on the master side. Then text files sent over it as they are on disk.
+#include "byte_files.h"
 #include "pty_pair.h"
 #include "serial_line.h"
+#include "text_file_sender.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 using zkn::SerialLine;
+using zkn::TextFileSender;
+using zkn::test::byteRun;
 
 class TestSerialLine : public QObject
 {
     Q_OBJECT
 
     static constexpr int waitMs = 5000;
+    static constexpr qsizetype blockSize = SerialLine::OutputBufferSize;
+    QTemporaryDir m_dir;
     std::unique_ptr<zkn::test::PtyPair> m_pty;
     std::unique_ptr<SerialLine> m_line;
+    QByteArray m_farEnd; // what has reached the far end
 
     bool openLine()
     {
         m_line->setPortName(m_pty->devicePath());
         return m_line->open(nullptr) == SerialLine::OpenResult::Opened && m_line->isOpen();
+    }
+
+    QByteArray farEnd() { return m_farEnd += m_pty->readMaster(); }
+
+    // A file of `size` bytes in the test's folder; a sender refuses the empty name of one not written.
+    QString fileOf(qsizetype size)
+    {
+        QFile file(m_dir.filePath(QString::number(size)));
+        return file.open(QIODevice::WriteOnly) && file.write(byteRun(size)) == size ? file.fileName()
+                                                                                    : QString();
+    }
+
+    // Runs what is due without waiting: a block the sender hands over too early shows after it.
+    static void settle()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
     }
 
 private Q_SLOTS:
@@ -33,6 +59,7 @@ private Q_SLOTS:
         m_pty = std::make_unique<zkn::test::PtyPair>();
         QVERIFY(m_pty->isValid());
         m_line = std::make_unique<SerialLine>();
+        m_farEnd.clear();
     }
 
     void cleanup()
@@ -53,24 +80,27 @@ private Q_SLOTS:
         QTest::addColumn<speed_t>("speed");
         QTest::addColumn<tcflag_t>("cflags"); // which of CSTOPB, PARODD, CMSPAR, CRTSCTS are set
         QTest::addColumn<bool>("xonXoff");
-        const tcflag_t kept = CSTOPB | CRTSCTS;
-        QTest::newRow("9600,N,8,1, none")
-            << "9600,N,8,1" << 0 << true << speed_t(B9600) << tcflag_t(0) << false;
-        QTest::newRow("19200,O,8,2, XON/XOFF")
-            << "19200,O,8,2" << 1 << true << speed_t(B19200) << tcflag_t(CSTOPB | PARODD) << true;
-        QTest::newRow("4800,M,8,1, RTS")
-            << "4800,M,8,1" << 2 << true << speed_t(B4800) << tcflag_t(PARODD | CMSPAR | CRTSCTS) << false;
+        const auto row = [](const char* name, const char* text, int handshaking, speed_t speed,
+                            tcflag_t cflags, bool xonXoff) {
+            QTest::newRow(name) << QString::fromLatin1(text) << handshaking << true << speed << cflags
+                                << xonXoff;
+        };
+        const auto refused = [](const char* name, const char* text, int handshaking) {
+            QTest::newRow(name) << QString::fromLatin1(text) << handshaking << false << speed_t(B4800)
+                                << tcflag_t(CSTOPB | CRTSCTS) << false;
+        };
+        row("9600,N,8,1, none", "9600,N,8,1", 0, B9600, 0, false);
+        row("19200,O,8,2, XON/XOFF", "19200,O,8,2", 1, B19200, CSTOPB | PARODD, true);
+        row("4800,M,8,1, RTS", "4800,M,8,1", 2, B4800, PARODD | CMSPAR | CRTSCTS, false);
         // The port cannot do both; RTS protects the receiver, so it wins.
-        QTest::newRow("2400,s,8,2, RTS and XON/XOFF")
-            << "2400,s,8,2" << 3 << true << speed_t(B2400) << tcflag_t(CSTOPB | CMSPAR | CRTSCTS) << false;
-        QTest::newRow("unknown parity letter")
-            << "9600,x,8,1" << 2 << false << speed_t(B4800) << kept << false;
-        QTest::newRow("4 data bits") << "9600,n,4,1" << 2 << false << speed_t(B4800) << kept << false;
-        QTest::newRow("1.5 stop bits") << "9600,n,8,1.5" << 2 << false << speed_t(B4800) << kept << false;
-        QTest::newRow("handshaking -1") << "9600,n,8,1" << -1 << false << speed_t(B4800) << kept << false;
-        QTest::newRow("handshaking 4") << "9600,n,8,1" << 4 << false << speed_t(B4800) << kept << false;
+        row("2400,s,8,2, RTS and XON/XOFF", "2400,s,8,2", 3, B2400, CSTOPB | CMSPAR | CRTSCTS, false);
+        refused("unknown parity letter", "9600,x,8,1", 2);
+        refused("4 data bits", "9600,n,4,1", 2);
+        refused("1.5 stop bits", "9600,n,8,1.5", 2);
+        refused("handshaking -1", "9600,n,8,1", -1);
+        refused("handshaking 4", "9600,n,8,1", 4);
         // The pty takes the speed, then refuses 7 bits; the speed in use must come back.
-        QTest::newRow("7 data bits") << "19200,e,7,1" << 2 << false << speed_t(B4800) << kept << false;
+        refused("7 data bits", "19200,e,7,1", 2);
     }
 
     void settingsReachThePort()
@@ -134,8 +164,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(received, bytes + bytes, waitMs);
 
         QCOMPARE(m_line->write(bytes), QString());
-        QByteArray atMaster;
-        QTRY_COMPARE_WITH_TIMEOUT((atMaster += m_pty->readMaster(), atMaster), bytes, waitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(farEnd(), bytes, waitMs);
     }
 
     void hangUpClosesOnceWithoutFlood()
@@ -157,6 +186,72 @@ private Q_SLOTS:
         QCOMPARE(closed.size(), 1);
         QCOMPARE(closedByError.size(), 1);
         QCOMPARE(arrived.size(), 0);
+    }
+
+    void farEndGetsTheFileExactly_data()
+    {
+        QTest::addColumn<qsizetype>("size");
+        QTest::newRow("empty") << qsizetype(0);
+        QTest::newRow("one full block") << blockSize;
+        QTest::newRow("3 blocks and 7 bytes") << 3 * blockSize + 7;
+    }
+
+    void farEndGetsTheFileExactly()
+    {
+        QFETCH(qsizetype, size);
+        QVERIFY(openLine());
+        TextFileSender sender(*m_line);
+        QSignalSpy finished(&sender, &TextFileSender::finished);
+        // What the port holds as each block is handed over: that block alone, once the one before
+        // has left.
+        QList<qint64> pending;
+        connect(&sender, &TextFileSender::blockWritten, this,
+                [&] { pending.append(m_line->bytesToWrite()); });
+        QList<qint64> blocks;
+        for (qsizetype left = size; left > 0; left -= blockSize)
+            blocks.append(std::min(left, blockSize));
+
+        // A file that cannot be read starts nothing, and leaves nothing behind to block the next.
+        QVERIFY(!sender.start(m_dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
+        QVERIFY(!sender.isRunning());
+        QCOMPARE(sender.start(fileOf(size)), QString());
+        QVERIFY(sender.isRunning());
+        QVERIFY(finished.isEmpty()); // even an empty file ends from the event loop
+        QVERIFY(QTest::qWaitFor([&] { return farEnd().size() == size && !finished.isEmpty(); }, waitMs));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toString(), QString());
+        QVERIFY(!sender.isRunning());
+        QCOMPARE(m_farEnd, byteRun(size));
+        QCOMPARE(pending, blocks);
+    }
+
+    // The far end holds the line with XOFF, so the first block stays in the port.
+    void heldLineHoldsTheNextBlockAndCancelEndsAtOnce()
+    {
+        QVERIFY(openLine());
+        TextFileSender sender(*m_line);
+        QVERIFY(m_line->setHandshaking(1, nullptr));
+        QCOMPARE(::write(m_pty->master(), "\x13", 1), 1);
+        pollfd slave{m_pty->slave(), POLLOUT, 0};
+        QTRY_VERIFY_WITH_TIMEOUT(::poll(&slave, 1, 0) == 0, waitMs); // the pty has taken the XOFF
+        QSignalSpy blocks(&sender, &TextFileSender::blockWritten);
+        QSignalSpy finished(&sender, &TextFileSender::finished);
+        QCOMPARE(sender.start(fileOf(3 * blockSize)), QString());
+        QVERIFY(blocks.wait(waitMs));
+        settle();
+        QCOMPARE(blocks.size(), 1);
+        QCOMPARE(m_line->bytesToWrite(), blockSize);
+
+        sender.cancel();
+        QCOMPARE(finished.size(), 1); // at once: it does not wait for the block in flight to leave
+        QVERIFY(!sender.isRunning());
+        // The block handed to the port still goes out whole; nothing follows it.
+        QCOMPARE(::write(m_pty->master(), "\x11", 1), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(farEnd().size(), blockSize, waitMs);
+        settle();
+        QCOMPARE(farEnd(), byteRun(blockSize));
+        QCOMPARE(blocks.size(), 1);
+        QCOMPARE(finished.size(), 1);
     }
 };
 

@@ -10,9 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include <arpa/inet.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 using zkn::TcpLink;
 using zkn::link::SocketState;
@@ -31,24 +29,22 @@ States statesOf(const QSignalSpy& spy)
     return states;
 }
 
-// A listener whose accept queue holds the filler's connection and is never emptied: the kernel
+// A listener that never takes a connection off its queue, which the filler's fills: the kernel
 // then drops further SYNs, so a connect there never completes.
 struct FullBacklog
 {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    QTcpServer server;
     QTcpSocket filler;
 
     quint16 listen()
     {
-        socklen_t size = sizeof address;
-        bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(fd, 0);
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        filler.connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
-        return filler.waitForConnected(waitMs) ? ntohs(address.sin_port) : 0;
+        server.setMaxPendingConnections(0);
+        server.setListenBacklogSize(0);
+        if (!server.listen(QHostAddress::LocalHost, 0))
+            return 0;
+        filler.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        return filler.waitForConnected(waitMs) ? server.serverPort() : 0;
     }
-    ~FullBacklog() { ::close(fd); }
 };
 
 } // namespace
@@ -117,11 +113,13 @@ private Q_SLOTS:
         connect(m_peer, &QTcpSocket::readyRead, this, [&] { atServer += m_peer->readAll(); });
         QSignalSpy peerClosed(m_peer, &QTcpSocket::disconnected);
         QSignalSpy peerFailed(m_peer, &QTcpSocket::errorOccurred);
+        QSignalSpy sent(m_link.get(), &TcpLink::frameSent);
         m_link->send(bytes.first(100));
         m_link->send(bytes.sliced(100));
         m_link->close(true);
         QCOMPARE(m_link->state(), SocketState::Closed);
         m_link->send("\x16#4");
+        QCOMPARE(sent, (QList<QVariantList>{{bytes.first(100)}, {bytes.sliced(100)}}));
 
         QTRY_COMPARE_WITH_TIMEOUT(peerClosed.size(), 1, waitMs);
         QCOMPARE(atServer, bytes);

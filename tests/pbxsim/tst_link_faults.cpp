@@ -77,37 +77,33 @@ void TestLinkFaults::linkOutlivesTheFault_data()
     QTest::addColumn<bool>("ends");        // the link is down until the next connect command
     QTest::addColumn<QByteArray>("line");  // the terminal shows it (empty: nothing in particular)
     QTest::addColumn<QStringList>("boxes");
-    const QStringList none;
+    const auto row = [](const char* name, const Arm& arm, int links, bool ends, const char* line = "",
+                        const QStringList& boxes = {}, const char* interval = "5") {
+        QTest::newRow(name) << arm << QString::fromLatin1(interval) << links << ends << QByteArray(line)
+                            << boxes;
+    };
     using Type = FrameFault::Type;
-
-    QTest::newRow("record split") << recordFault({Type::Split, 150}, 2) << "5" << 1 << false << QByteArray()
-                                  << none;
-    QTest::newRow("three records in one write")
-        << recordFault({Type::Coalesce, 3}, 3) << "5" << 1 << false << QByteArray() << none;
-    QTest::newRow("junk before a record")
-        << recordFault({Type::Junk, 0}, 2) << "5" << 1 << false << QByteArray() << none;
-    QTest::newRow("record late") << recordFault({Type::Late, 300}, 2) << "5" << 1 << false << QByteArray()
-                                 << none;
-    QTest::newRow("wrong check byte: answered as a parity error")
-        << recordFault({Type::CorruptCheckByte, 0}, 1) << "5" << 1 << false << QByteArray() << none;
-    QTest::newRow("record under a wrong number: answered under it")
-        << recordFault({Type::WrongSequence, 0}, 1) << "5" << 1 << false << QByteArray() << none;
-    QTest::newRow("reset by the PBX: back after 2 s")
-        << Arm([](LinkPair& p) { p.pbx.resetAfterFrames(0); }) << "5" << 2 << false
-        << QByteArray("WARNING!:  ** LINK WAS RESET BY PBX **") << none;
-    QTest::newRow("record cut by a reset: never shown")
-        << recordFault({Type::CutByReset, 0}, 1) << "5" << 2 << false
-        << QByteArray("** LINK WAS RESET BY PBX **") << none;
-    QTest::newRow("release asked by the PBX")
-        << Arm([](LinkPair& p) { p.pbx.releaseAfterFrames(0); }) << "5" << 1 << true
-        << QByteArray("PBX Response: Link Release Request...") << none;
-    QTest::newRow("release request behind a record: the record first")
-        << recordFault({Type::ReleaseBehind, 0}, 1) << "5" << 1 << true << QByteArray("LINK RELEASED...")
-        << none;
-    QTest::newRow("seven health checks unanswered: reset, back by itself")
-        << Arm([](LinkPair& p) { p.pbx.muteHealthChecks(0, 7); }) << "0" << 2 << false
-        << QByteArray("WARNING!:  ** RESETTING LINK **")
-        << QStringList{"PBX does not respond to Health Checks."};
+    row("record split", recordFault({Type::Split, 150}, 2), 1, false);
+    row("three records in one write", recordFault({Type::Coalesce, 3}, 3), 1, false);
+    row("junk before a record", recordFault({Type::Junk, 0}, 2), 1, false);
+    row("record late", recordFault({Type::Late, 300}, 2), 1, false);
+    row("wrong check byte: answered as a parity error", recordFault({Type::CorruptCheckByte, 0}, 1), 1,
+        false);
+    row("record under a wrong number: answered under it", recordFault({Type::WrongSequence, 0}, 1), 1, false);
+    row(
+        "reset by the PBX: back after 2 s", [](LinkPair& p) { p.pbx.resetAfterFrames(0); }, 2, false,
+        "WARNING!:  ** LINK WAS RESET BY PBX **");
+    row("record cut by a reset: never shown", recordFault({Type::CutByReset, 0}, 1), 2, false,
+        "** LINK WAS RESET BY PBX **");
+    row(
+        "release asked by the PBX", [](LinkPair& p) { p.pbx.releaseAfterFrames(0); }, 1, true,
+        "PBX Response: Link Release Request...");
+    row("release request behind a record: the record first", recordFault({Type::ReleaseBehind, 0}, 1), 1,
+        true, "LINK RELEASED...");
+    row(
+        "seven health checks unanswered: reset, back by itself",
+        [](LinkPair& p) { p.pbx.muteHealthChecks(0, 7); }, 2, false, "WARNING!:  ** RESETTING LINK **",
+        {"PBX does not respond to Health Checks."}, "0");
     // The device refused at the next connect: the tool drops the connection and does not retry.
     const auto refusal = [](int code) {
         return Arm([code](LinkPair& p) {
@@ -117,19 +113,16 @@ void TestLinkFaults::linkOutlivesTheFault_data()
             p.connect();
         });
     };
-    QTest::newRow("device not defined")
-        << refusal(2) << "5" << 1 << true << QByteArray("Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **")
-        << none;
-    QTest::newRow("device in use") << refusal(4) << "5" << 1 << true
-                                   << QByteArray("Connect Message Rcv'd: ** DEVICE ALREADY IN USE **")
-                                   << none;
+    row("device not defined", refusal(2), 1, true, "Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **");
+    row("device in use", refusal(4), 1, true, "Connect Message Rcv'd: ** DEVICE ALREADY IN USE **");
     // Armed for the lamp frame's answer: the box after 10 s, and the answer is still the lamp's.
-    QTest::newRow("lamp answer 11 s late") << Arm([](LinkPair& p) {
+    const Arm lateLampAnswer = [](LinkPair& p) {
         p.debug.setDetail(true);
         p.pbx.addFaultToNextFrame({Type::Late, 11000});
-        p.command([](link::LinkEngine& e) { e.sendSingleStation({"1000", {}, {}, lamp::LampAction::On}); });
-    }) << "60" << 1 << false << QByteArray("(1) Lamp Control Message Rcv'd: OK")
-                                           << QStringList{"PBX did not respond to Lamp Control."};
+        p.engine.sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+    };
+    row("lamp answer 11 s late", lateLampAnswer, 1, false, "(1) Lamp Control Message Rcv'd: OK",
+        {"PBX did not respond to Lamp Control."}, "60");
 }
 
 void TestLinkFaults::linkOutlivesTheFault()
@@ -162,7 +155,7 @@ void TestLinkFaults::linkOutlivesTheFault()
 
     sendRecords(p, 2);
     p.run(5000);
-    QVERIFY(p.recordsAllAnswered());
+    QCOMPARE(p.stats.recordsAnswered + p.stats.recordTimeouts, p.stats.recordsSent);
     QCOMPARE(p.stats.answerWrongDevice, 0);
     QCOMPARE(recordsShown(p.host.terminal), qsizetype(p.stats.recordsSent - p.stats.recordTimeouts));
 }

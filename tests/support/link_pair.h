@@ -31,15 +31,11 @@ struct LinkPair : LanLinkSetup
         };
     }
 
-    // Gives the engine a command, then lets everything happen that is due now.
-    template <typename F> void command(F&& f)
-    {
-        f(engine);
-        settle();
-    }
+    // The connect command, and everything that is due now.
     void connect()
     {
-        command([](link::LinkEngine& e) { e.connectCommand(); });
+        engine.connectCommand();
+        settle();
     }
 
     // Runs the clock on by `ms`, stopping at every deadline of either side on the way (the
@@ -62,10 +58,6 @@ struct LinkPair : LanLinkSetup
 
     bool linkUp() const { return pbx.isLinkUp() && host.connectChecked; }
     qsizetype linksUp() const { return host.terminal.count("Connect Message Rcv'd: OK"); }
-    bool recordsAllAnswered() const
-    {
-        return stats.recordsAnswered + stats.recordTimeouts == stats.recordsSent;
-    }
 
 private:
     // Until neither side has anything more to do at this moment.
@@ -90,28 +82,16 @@ private:
             }
             for (const pbxsim::LinkAction& action : pbx.takeDue(clock.nowMs())) {
                 moved = true;
-                deliver(action);
+                if (action.type == pbxsim::LinkAction::Type::Write) {
+                    engine.onSocketData(action.bytes);
+                    continue;
+                }
+                const bool closed = action.type == pbxsim::LinkAction::Type::Close; // else reset
+                pbx.connectionClosed();
+                host.state = closed ? link::SocketState::Closing : link::SocketState::Error;
+                host.sync(engine);
+                closed ? engine.onSocketClosed() : engine.onSocketReset();
             }
-        }
-    }
-    void deliver(const pbxsim::LinkAction& action)
-    {
-        switch (action.type) {
-        case pbxsim::LinkAction::Type::Write:
-            engine.onSocketData(action.bytes);
-            break;
-        case pbxsim::LinkAction::Type::Close:
-            pbx.connectionClosed();
-            host.state = link::SocketState::Closing;
-            host.sync(engine);
-            engine.onSocketClosed();
-            break;
-        case pbxsim::LinkAction::Type::Reset:
-            pbx.connectionClosed();
-            host.state = link::SocketState::Error;
-            host.sync(engine);
-            engine.onSocketReset();
-            break;
         }
     }
 

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace zkn::test {
@@ -20,10 +19,9 @@ PtyPair::PtyPair()
 
 PtyPair::~PtyPair()
 {
+    closeMaster();
     if (m_slave >= 0)
         ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
 }
 
 QByteArray PtyPair::readMaster() const

@@ -2,34 +2,18 @@
 
 namespace zkn::test {
 
-namespace {
-
-Operator::Answer safeAnswer(Operator::Buttons buttons)
-{
-    switch (buttons) {
-    case Operator::Buttons::Ok:
-        return Operator::Answer::Ok;
-    case Operator::Buttons::YesNo:
-        return Operator::Answer::No;
-    case Operator::Buttons::YesNoCancel:
-    case Operator::Buttons::RetryCancel:
-        return Operator::Answer::Cancel;
-    }
-    return Operator::Answer::Cancel;
-}
-
-} // namespace
-
 void ScriptedOperator::show(const Message& message, std::function<void(Answer)> answered)
 {
     messages.append(message);
     if (whileShown)
         whileShown(message);
     Answer answer = Answer::Ok;
-    if (message.buttons != Buttons::Ok) {
-        if (answers.isEmpty())
-            unexpected.append(message.text);
-        answer = answers.isEmpty() ? safeAnswer(message.buttons) : answers.takeFirst();
+    if (message.buttons != Buttons::Ok && !answers.isEmpty()) {
+        answer = answers.takeFirst();
+    } else if (message.buttons != Buttons::Ok) {
+        // Unforeseen: the safe answer, Cancel where there is one.
+        unexpected.append(message.text);
+        answer = message.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
     if (answered)
         answered(answer);

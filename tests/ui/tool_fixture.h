@@ -1,6 +1,7 @@
 #pragma once
 
 // The whole tool as the operator starts it, over a settings store in a folder of its own.
+#include "frm_splash.h"
 #include "frm_terminal.h"
 #include "scripted_operator.h"
 #include "terminal_view.h"
@@ -17,12 +18,10 @@
 
 namespace zkn::test {
 
-// Long enough for any exchange on a loaded machine; tests wait for conditions, never for time.
-constexpr int kWait = 8000;
-
 // Runs the events until `done` holds, looking every millisecond (QTest's waits look every 10 or
-// 50 ms, which adds up over many short waits).
-template <typename F> bool eventually(F done, int ms = kWait)
+// 50 ms, which adds up over many short waits). The default is long enough for any exchange on a
+// loaded machine; tests wait for conditions, never for time.
+template <typename F> bool eventually(F done, int ms = 8000)
 {
     const QDeadlineTimer deadline(ms);
     while (!done()) {
@@ -46,23 +45,16 @@ struct ToolFixture
     ScriptedOperator op;
     std::unique_ptr<ToolApplication> app;
     std::unique_ptr<frmTerminal> window;
+    std::optional<qsizetype> boxesAtSplash; // how many the operator had seen when the splash was painted
 
     ToolFixture() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir.path()); }
 
+    // The tool's INI file, as the tool reads it and as an earlier run left it.
     static std::unique_ptr<QSettings> ini()
     {
         const QString name = QStringLiteral("ZKN-Control Tool");
         return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, name, name);
     }
-    // Values stored by an earlier run, as section/key -> text.
-    void storeBefore(const QList<std::pair<QString, QString>>& values)
-    {
-        const auto store = ini();
-        for (const auto& [path, text] : values)
-            store->setValue(path, text);
-    }
-    static QString stored(const QString& path) { return ini()->value(path).toString(); }
-    static bool storedAnything(const QString& path) { return ini()->contains(path); }
 
     // Runs the start-up with a splash that goes at once; true when the window is up and active, so
     // that no late activation takes the focus from a window opened next.
@@ -78,11 +70,14 @@ struct ToolFixture
                 window->show();
             },
             0);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<frmSplash*>(w))
+                QObject::connect(splash, &frmSplash::painted, window.get(),
+                                 [this] { boxesAtSplash = op.messages.size(); });
         return eventually([&] { return *ready && QApplication::activeWindow() == window.get(); }, 5000);
     }
 
     QAction* action(const char* name) const { return in<QAction>(window.get(), name); }
-    QWidget* find(const char* name) const { return in(window.get(), name); }
     QByteArray terminal() const { return window->terminal()->content(); }
 };
 

@@ -2,16 +2,12 @@
 // transmission's cancel window.
 #include "display/visible_text.h"
 #include "frm_cancel_send.h"
-#include "frm_splash.h"
-#include "terminal_view.h"
 #include "tool_fixture.h"
 #include "widget_operator.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -51,12 +47,10 @@ private Q_SLOTS:
     void terminalShowsWhatItHolds();
     void terminalDoubleClickGivesTheBytesAsReceived_data();
     void terminalDoubleClickGivesTheBytesAsReceived();
-    void boxesShowOverTheSplash_data();
-    void boxesShowOverTheSplash();
+    void boxesAnswerWhenClosed_data();
+    void boxesAnswerWhenClosed();
     void logChoiceMayNameANewFile_data();
     void logChoiceMayNameANewFile();
-    void shownBoxAnswersWhenClosed_data();
-    void shownBoxAnswersWhenClosed();
     void everyWayOutOfATransmissionCancels_data();
     void everyWayOutOfATransmissionCancels();
 };
@@ -76,10 +70,8 @@ void TestWidgets::terminalShowsWhatItHolds_data()
     for (int session = 0; session <= 30; ++session) {
         QByteArrayList pieces{
             randomBytes(random, session == 30 ? display::TerminalBuffer::kCapacity - 500 : 0)};
-        for (qsizetype written = 0; written < 600;) {
+        for (qsizetype written = 0; written < 600; written += pieces.last().size())
             pieces.append(randomBytes(random, random.bounded((session < 20 ? 6 : 40) + 1)));
-            written += pieces.last().size();
-        }
         QTest::addRow("random session %d", session) << pieces;
     }
 }
@@ -125,37 +117,58 @@ void TestWidgets::terminalDoubleClickGivesTheBytesAsReceived()
     QCOMPARE(clicked[0][0].toByteArray(), record);
 }
 
-void TestWidgets::boxesShowOverTheSplash_data()
+void TestWidgets::boxesAnswerWhenClosed_data()
 {
-    QTest::addColumn<bool>("splashShown");
-    QTest::addColumn<bool>("splashHiddenAgain");
-    QTest::addColumn<bool>("overSplash");
-    QTest::newRow("no splash: over the main window") << false << false << false;
-    QTest::newRow("splash up: over the splash, on top") << true << false << true;
-    QTest::newRow("splash gone: over the main window") << true << true << false;
+    QTest::addColumn<int>("splash"); // 0: none, 1: up, 2: shown and hidden again
+    QTest::addColumn<Operator::Buttons>("buttons");
+    QTest::addColumn<QMessageBox::StandardButton>("clicked");
+    QTest::addColumn<Operator::Answer>("answer");
+    QTest::newRow("no splash: over the main window, OK")
+        << 0 << Operator::Buttons::Ok << QMessageBox::Ok << Operator::Answer::Ok;
+    QTest::newRow("splash up: over the splash, on top, Retry")
+        << 1 << Operator::Buttons::RetryCancel << QMessageBox::Retry << Operator::Answer::Retry;
+    QTest::newRow("splash gone: over the main window, No")
+        << 2 << Operator::Buttons::YesNo << QMessageBox::No << Operator::Answer::No;
 }
 
-void TestWidgets::boxesShowOverTheSplash()
+// The box does not wait: it is up, modal for every window, when show() returns, and its answer
+// comes once it is closed; boxes come one at a time. While the splash is up the box goes over it,
+// or the splash, kept on top, would hide it.
+void TestWidgets::boxesAnswerWhenClosed()
 {
-    QFETCH(bool, splashShown);
-    QFETCH(bool, splashHiddenAgain);
-    QFETCH(bool, overSplash);
+    QFETCH(int, splash);
+    QFETCH(Operator::Buttons, buttons);
+    QFETCH(QMessageBox::StandardButton, clicked);
     QWidget mainWindow; // hidden, as it is during the start-up
-    QPointer<frmSplash> splash = new frmSplash;
-    if (splashShown) {
-        splash->show();
-        QVERIFY(QTest::qWaitForWindowExposed(splash));
+    frmSplash splashWindow;
+    if (splash > 0) {
+        splashWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splashWindow));
     }
-    if (splashHiddenAgain)
-        splash->hide();
+    if (splash == 2)
+        splashWindow.hide();
     WidgetOperator op(&mainWindow);
-    op.tell(QStringLiteral("Invalid property value"), Operator::Icon::Exclamation);
-    QDialog* box = dialogUp();
+    std::optional<Operator::Answer> answer;
+    op.show({QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical, buttons,
+             QStringLiteral("Error")},
+            [&answer](Operator::Answer given) { answer = given; });
+    auto* box = qobject_cast<QMessageBox*>(dialogUp());
     QVERIFY(box);
-    QCOMPARE(box->parentWidget(), overSplash ? static_cast<QWidget*>(splash.data()) : &mainWindow);
-    QCOMPARE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), overSplash);
-    box->reject();
-    delete splash;
+    QCOMPARE(box->parentWidget(), splash == 1 ? static_cast<QWidget*>(&splashWindow) : &mainWindow);
+    QCOMPARE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), splash == 1);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Error"));
+    QVERIFY(!answer);
+    // A second one asked meanwhile waits for the first to be closed.
+    op.tell(QStringLiteral("Invalid Record! You Idiot!!"), Operator::Icon::Exclamation);
+    QCOMPARE(dialogUp(), box);
+    box->button(clicked)->click();
+    QVERIFY(test::eventually([&] { return answer.has_value(); }, 2000));
+    QTEST(*answer, "answer");
+    const auto second = [] { return qobject_cast<QMessageBox*>(dialogUp()); };
+    QVERIFY(test::eventually([&] { return second() && second()->text() == "Invalid Record! You Idiot!!"; },
+                             2000));
+    second()->reject();
 }
 
 void TestWidgets::logChoiceMayNameANewFile_data()
@@ -180,51 +193,11 @@ void TestWidgets::logChoiceMayNameANewFile()
     QVERIFY(files);
     QTEST(files->acceptMode(), "acceptMode");
     QTEST(files->fileMode(), "fileMode");
-    if (!mustExist)
-        QVERIFY2(files->testOption(QFileDialog::DontConfirmOverwrite),
-                 "the tool itself asks before it replaces a log");
+    // The tool itself asks before it replaces a log.
+    QCOMPARE(files->testOption(QFileDialog::DontConfirmOverwrite), !mustExist);
     files->reject();
     QVERIFY(test::eventually([&] { return chosen.has_value(); }, 2000));
     QVERIFY(!*chosen);
-}
-
-void TestWidgets::shownBoxAnswersWhenClosed_data()
-{
-    QTest::addColumn<Operator::Buttons>("buttons");
-    QTest::addColumn<QMessageBox::StandardButton>("clicked");
-    QTest::addColumn<Operator::Answer>("answer");
-    QTest::newRow("OK") << Operator::Buttons::Ok << QMessageBox::Ok << Operator::Answer::Ok;
-    QTest::newRow("Retry") << Operator::Buttons::RetryCancel << QMessageBox::Retry << Operator::Answer::Retry;
-    QTest::newRow("No") << Operator::Buttons::YesNo << QMessageBox::No << Operator::Answer::No;
-}
-
-// The box does not wait: it is up, modal for every window, when show() returns, and its answer
-// comes once it is closed; boxes come one at a time.
-void TestWidgets::shownBoxAnswersWhenClosed()
-{
-    QFETCH(Operator::Buttons, buttons);
-    QFETCH(QMessageBox::StandardButton, clicked);
-    QWidget mainWindow;
-    WidgetOperator op(&mainWindow);
-    std::optional<Operator::Answer> answer;
-    op.show({QStringLiteral("PBX did not respond to Lamp Control."), Operator::Icon::Critical, buttons,
-             QStringLiteral("Error")},
-            [&answer](Operator::Answer given) { answer = given; });
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    QVERIFY(box);
-    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(box->windowTitle(), QStringLiteral("Error"));
-    QVERIFY(!answer);
-    // A second one asked meanwhile waits for the first to be closed.
-    op.tell(QStringLiteral("Invalid Record! You Idiot!!"), Operator::Icon::Exclamation);
-    QCOMPARE(QApplication::activeModalWidget(), box);
-    box->button(clicked)->click();
-    QVERIFY(test::eventually([&] { return answer.has_value(); }, 2000));
-    QTEST(*answer, "answer");
-    const auto second = [] { return qobject_cast<QMessageBox*>(dialogUp()); };
-    QVERIFY(test::eventually([&] { return second() && second()->text() == "Invalid Record! You Idiot!!"; },
-                             2000));
-    second()->reject();
 }
 
 void TestWidgets::everyWayOutOfATransmissionCancels_data()
@@ -243,8 +216,7 @@ void TestWidgets::everyWayOutOfATransmissionCancels()
     QSignalSpy cancelled(&window, &frmCancelSend::cancelClicked);
     window.showSending(QStringLiteral("/home/op/letter.TXT"));
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(!window.isModal());
-    QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!window.isModal() && window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     if (way == QLatin1String("Cancel button"))
         QTest::mouseClick(test::in<QAbstractButton>(&window, "Command1"), Qt::LeftButton);
     else if (way == QLatin1String("close box"))
