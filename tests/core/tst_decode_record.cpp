@@ -129,9 +129,60 @@ class TestDecodeRecord : public QObject
 
 private Q_SLOTS:
     void records_data();
-    void records();
-    void numbers_data();
-    void numbers();
+    void records()
+    {
+        QFETCH(RecordFormat, format);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, caption);
+        const Breakdown breakdown = DecodeRecord(text, format);
+        QCOMPARE(breakdown.windowCleared, !caption.isNull());
+        const QString expected = caption.isNull() ? QLatin1String(kUnchanged) : caption;
+        QCOMPARE(breakdown.caption, expected);
+        // Only the OLV layouts set the expansion box: on for 8 digits, off for 6.
+        QCOMPARE(breakdown.expansion, expected.contains("8 digit")   ? ExpansionBox::Checked
+                                      : expected.contains("6 digit") ? ExpansionBox::Cleared
+                                                                     : ExpansionBox::Unchanged);
+        QStringList areas;
+        for (const auto& [area, plainCaption] : kAreas)
+            areas.append(describe(breakdown.area(area), plainCaption));
+        QTEST(areas, "areas");
+        // "title: text" up to the text's first line break, each box critical with an OK button.
+        QStringList messages;
+        for (const zkn::Operator::Message& message : breakdown.messages) {
+            messages.append(message.title + QStringLiteral(": ") +
+                            message.text.section(QLatin1Char('\r'), 0, 0));
+            QCOMPARE(message.icon, zkn::Operator::Icon::Critical);
+            QCOMPARE(message.buttons, zkn::Operator::Buttons::Ok);
+        }
+        QTEST(messages, "messages");
+    }
+    // Both readings skip blanks and end at the first other non-digit, and both stop at the largest
+    // whole number; only the rounded one takes a decimal point, its fraction rounding half to even.
+    void numbers_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<int>("rounded");
+        QTest::addColumn<int>("leading");
+        const int max = std::numeric_limits<int>::max();
+        // clang-format off
+        const std::tuple<const char*, int, int> cases[] = {
+            {"", 0, 0}, {"34", 34, 34}, {"07", 7, 7}, {" 1 2 ", 12, 12}, {"\t1\t2", 0, 12}, {"  ", 0, 0},
+            {"12x3", 12, 12}, {"x12", 0, 0}, {"-5", 0, 0}, {"\x03", 0, 0}, {".", 0, 0}, {"..", 0, 0},
+            {"5.", 5, 5}, {"1.2.9", 1, 1}, {"1..5", 1, 1}, {"2.49", 2, 2}, {"2.51", 3, 2}, {"2.5", 2, 2},
+            {"3.5", 4, 3}, {".5", 0, 0}, {"4.500", 4, 4}, {"4.5001", 5, 4}, {".6", 1, 0}, {"4 . 6", 5, 4},
+            {"1952257870", 1952257870, 1952257870}, {"2147483640", 2147483640, 2147483640},
+            {"2147483647", max, max}, {"2147483648", max, max}, {"2147483650", max, max},
+            {"99999999999", max, max}, {"2147483647.5", max, max}};
+        // clang-format on
+        for (const auto& [field, rounded, leading] : cases)
+            QTest::addRow("\"%s\"", field) << QByteArray(field) << rounded << leading;
+    }
+    void numbers()
+    {
+        QFETCH(QByteArray, field);
+        QTEST(zkn::text::roundedNumber(field), "rounded");
+        QTEST(zkn::text::leadingNumber(field), "leading");
+    }
 };
 
 // Rows name the parties in order: S station, A attendant, T trunk, TA trunk with ANI.
@@ -242,61 +293,6 @@ void TestDecodeRecord::records_data()
     row("KRA lamp answer", Kra, "\x02" "0!A" "0" "\x03", nullptr, none);
 }
 // clang-format on
-
-void TestDecodeRecord::records()
-{
-    QFETCH(RecordFormat, format);
-    QFETCH(QByteArray, text);
-    QFETCH(QString, caption);
-    const Breakdown breakdown = DecodeRecord(text, format);
-    QCOMPARE(breakdown.windowCleared, !caption.isNull());
-    const QString expected = caption.isNull() ? QLatin1String(kUnchanged) : caption;
-    QCOMPARE(breakdown.caption, expected);
-    // Only the OLV layouts set the expansion box: on for 8 digits, off for 6.
-    QCOMPARE(breakdown.expansion, expected.contains("8 digit")   ? ExpansionBox::Checked
-                                  : expected.contains("6 digit") ? ExpansionBox::Cleared
-                                                                 : ExpansionBox::Unchanged);
-    QStringList areas;
-    for (const auto& [area, plainCaption] : kAreas)
-        areas.append(describe(breakdown.area(area), plainCaption));
-    QTEST(areas, "areas");
-    // "title: text" up to the text's first line break, each box critical with an OK button.
-    QStringList messages;
-    for (const zkn::Operator::Message& message : breakdown.messages) {
-        messages.append(message.title + QStringLiteral(": ") + message.text.section(QLatin1Char('\r'), 0, 0));
-        QCOMPARE(message.icon, zkn::Operator::Icon::Critical);
-        QCOMPARE(message.buttons, zkn::Operator::Buttons::Ok);
-    }
-    QTEST(messages, "messages");
-}
-
-// Both readings skip blanks and end at the first other non-digit, and both stop at the largest
-// whole number; only the rounded one takes a decimal point, its fraction rounding half to even.
-void TestDecodeRecord::numbers_data()
-{
-    QTest::addColumn<QByteArray>("field");
-    QTest::addColumn<int>("rounded");
-    QTest::addColumn<int>("leading");
-    const int max = std::numeric_limits<int>::max();
-    // clang-format off
-    const std::tuple<const char*, int, int> cases[] = {
-        {"", 0, 0}, {"34", 34, 34}, {"07", 7, 7}, {" 1 2 ", 12, 12}, {"\t1\t2", 0, 12}, {"  ", 0, 0},
-        {"12x3", 12, 12}, {"x12", 0, 0}, {"-5", 0, 0}, {"\x03", 0, 0}, {".", 0, 0}, {"..", 0, 0}, {"5.", 5, 5},
-        {"1.2.9", 1, 1}, {"1..5", 1, 1}, {"2.49", 2, 2}, {"2.51", 3, 2}, {"2.5", 2, 2}, {"3.5", 4, 3}, {".5", 0, 0},
-        {"4.500", 4, 4}, {"4.5001", 5, 4}, {".6", 1, 0}, {"4 . 6", 5, 4}, {"1952257870", 1952257870, 1952257870},
-        {"2147483640", 2147483640, 2147483640}, {"2147483647", max, max}, {"2147483648", max, max},
-        {"2147483650", max, max}, {"99999999999", max, max}, {"2147483647.5", max, max}};
-    // clang-format on
-    for (const auto& [field, rounded, leading] : cases)
-        QTest::addRow("\"%s\"", field) << QByteArray(field) << rounded << leading;
-}
-
-void TestDecodeRecord::numbers()
-{
-    QFETCH(QByteArray, field);
-    QTEST(zkn::text::roundedNumber(field), "rounded");
-    QTEST(zkn::text::leadingNumber(field), "leading");
-}
 
 QTEST_APPLESS_MAIN(TestDecodeRecord)
 #include "tst_decode_record.moc"

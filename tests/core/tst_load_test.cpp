@@ -1,6 +1,6 @@
-// The lamp load test on a simulated clock: the extensions file and the figures on their own, then
-// scripts over the engine for the order of stations and phases, pacing by the delay and the
-// answers, the switch-off sweep, and the callers that wait for it.
+// The lamp load test on a simulated clock: its figures on their own, then scripts over the engine
+// for the extensions file, the order of stations and phases, pacing by the delay and the answers,
+// the switch-off sweep, and the callers that wait for it.
 #include "link_fixture.h"
 
 #include "lamp/extensions.h"
@@ -20,10 +20,7 @@ namespace {
 const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical", "Question"};
 const char* const kPhases[] = {"Idle", "Running", "Stopping"};
 
-QString flag(bool on)
-{
-    return on ? QStringLiteral("true") : QStringLiteral("false");
-}
+const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
 
 // A test over stations 1000 to 1002, or the file 1000, 2002, 3003, on a LAN link that stands or
 // on an open serial port with DSR.
@@ -166,29 +163,43 @@ class TestLoadTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void answerTimes();
+    void answerTimes()
+    {
+        lamp::LoadTestStats stats;
+        QCOMPARE(stats.summary(true), QByteArray("0 sent, 0 answered (0 negative), 0 timed out"));
+        QCOMPARE(stats.panelText(true), QByteArray("0 sent, 0 ok, 0 neg., 0 t/o"));
+        for (const qint64 ms : {5, 1, 3, 200, 4})
+            stats.answered(ms == 200, ms);
+        stats.answered(false, 60000); // later than the timeout: counted as the slowest
+        stats.timedOut();
+        QCOMPARE(stats.medianAnswerMs(), qint64(4));
+        QCOMPARE(stats.maxAnswerMs(), qint64(60000));
+        QCOMPARE(stats.summary(true),
+                 QByteArray(
+                     "0 sent, 6 answered (1 negative), 1 timed out; answer time median 4 ms, max 60000 ms"));
+        QCOMPARE(stats.summary(false), QByteArray("0 sent"));
+        QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 neg., 1 t/o, 4/60000 ms"));
+        QCOMPARE(stats.panelText(false), QByteArray("0 sent"));
+    }
     void scripts_data();
-    void scripts();
+    void scripts()
+    {
+        QFETCH(ConnectionType, type);
+        QFETCH(QString, script);
+        Test t(type);
+        for (const QString& s : script.split(QStringLiteral(" | "))) {
+            const auto step = kSteps.find(s.section(QLatin1Char(':'), 0, 0));
+            if (s.startsWith(QLatin1Char('?')))
+                t.check(s);
+            else if (step != kSteps.end())
+                step->second(t, s.section(QLatin1Char(':'), 1));
+            else
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + s));
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
 };
-
-void TestLoadTest::answerTimes()
-{
-    lamp::LoadTestStats stats;
-    QCOMPARE(stats.summary(true), QByteArray("0 sent, 0 answered (0 negative), 0 timed out"));
-    QCOMPARE(stats.panelText(true), QByteArray("0 sent, 0 ok, 0 neg., 0 t/o"));
-    for (const qint64 ms : {5, 1, 3, 200, 4})
-        stats.answered(ms == 200, ms);
-    stats.answered(false, 60000); // later than the timeout: counted as the slowest
-    stats.timedOut();
-    QCOMPARE(stats.medianAnswerMs(), qint64(4));
-    QCOMPARE(stats.maxAnswerMs(), qint64(60000));
-    QCOMPARE(
-        stats.summary(true),
-        QByteArray("0 sent, 6 answered (1 negative), 1 timed out; answer time median 4 ms, max 60000 ms"));
-    QCOMPARE(stats.summary(false), QByteArray("0 sent"));
-    QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 neg., 1 t/o, 4/60000 ms"));
-    QCOMPARE(stats.panelText(false), QByteArray("0 sent"));
-}
 
 // clang-format off
 void TestLoadTest::scripts_data()
@@ -238,17 +249,15 @@ void TestLoadTest::scripts_data()
     row("refused: serial without DSR", S, "nodsr" + refused.arg("PBX NOT CONNECTED!"));
     row("refused: file missing", L, "usefile | nofile" + refused.arg(
         "The extensions file cannot be read:\r\n/home/op/Extensions.dat\r\nNo such file or directory"));
-    const QString noStation = QStringLiteral(
-        "The extensions file names no station; one station number per line:\r\n/home/op/Extensions.dat");
     const auto skipped = [](int line, const char* text) {
         return QStringLiteral("<->:14:03:59: Extensions file line %1 skipped: \"%2\" is no station number")
                    .arg(QString::number(line), QLatin1String(text)) +
                QStringLiteral("\r\n");
     };
     row("refused: file without a station", L,
-        "usefile | file:\r\nabc\r\n" + refused.arg(noStation) + " | ?terminal=" + skipped(1, "") +
-        skipped(2, "abc"));
-    row("refused: an empty file", L, "usefile | file:" + refused.arg(noStation) + " | ?terminal=");
+        "usefile | file:\r\nabc\r\n" + refused.arg("The extensions file names no station; one station number "
+                                                 "per line:\r\n/home/op/Extensions.dat") +
+        " | ?terminal=" + skipped(1, "") + skipped(2, "abc"));
     // One whole number a line, blanks around it allowed, CR LF or LF, the last line's end no line;
     // every other line is told and skipped.
     row("the file's stations, the other lines told", S,
@@ -326,24 +335,6 @@ void TestLoadTest::scripts_data()
     }
 }
 // clang-format on
-
-void TestLoadTest::scripts()
-{
-    QFETCH(ConnectionType, type);
-    QFETCH(QString, script);
-    Test t(type);
-    for (const QString& s : script.split(QStringLiteral(" | "))) {
-        const auto step = kSteps.find(s.section(QLatin1Char(':'), 0, 0));
-        if (s.startsWith(QLatin1Char('?')))
-            t.check(s);
-        else if (step != kSteps.end())
-            step->second(t, s.section(QLatin1Char(':'), 1));
-        else
-            QFAIL(qPrintable(QStringLiteral("unknown step ") + s));
-        if (QTest::currentTestFailed())
-            return;
-    }
-}
 
 QTEST_MAIN(TestLoadTest)
 #include "tst_load_test.moc"

@@ -21,18 +21,15 @@ namespace {
 
 using Rule = std::function<bool(QByteArrayView)>;
 
-const std::map<QString, Rule>& rules()
-{
-    using namespace zkn::fuzz;
-    // clang-format off
-    static const std::map<QString, Rule> byTarget{
-        {"fuzz_process_packet", checkPacketInput}, {"fuzz_serial_receiver", checkSerialReceiverInput},
-        {"fuzz_decode_record", checkDecodeProperty}, {"fuzz_record_finder", checkRecordFinderInput},
-        {"fuzz_frame_assembler", checkFrameAssemblerInput}, {"fuzz_lamp_message", checkLampMessageInput},
-        {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput}};
-    // clang-format on
-    return byTarget;
-}
+using namespace zkn::fuzz;
+
+// clang-format off
+const std::map<QString, Rule> kRules{
+    {"fuzz_process_packet", checkPacketInput}, {"fuzz_serial_receiver", checkSerialReceiverInput},
+    {"fuzz_decode_record", checkDecodeProperty}, {"fuzz_record_finder", checkRecordFinderInput},
+    {"fuzz_frame_assembler", checkFrameAssemblerInput}, {"fuzz_lamp_message", checkLampMessageInput},
+    {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput}};
+// clang-format on
 
 } // namespace
 
@@ -46,7 +43,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("path");
         for (const char* folder : {"corpus", "regressions"}) {
-            for (const auto& [target, rule] : rules()) {
+            for (const auto& [target, rule] : kRules) {
                 const QDir dir(QStringLiteral(ZKN_FUZZ_DIR "/%1/%2").arg(QLatin1String(folder), target));
                 for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
                     QTest::addRow("%s/%s/%s", folder, qPrintable(target), qPrintable(name))
@@ -61,7 +58,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(rules().at(target)(file.readAll()));
+        QVERIFY(kRules.at(target)(file.readAll()));
     }
 
     void wholeAndByteByByteAgreeOnAPlainStream()
@@ -70,8 +67,8 @@ private Q_SLOTS:
         const QByteArray stream = QByteArray::fromHex("16 32 30 30 39 30 31 30 37 02 4A 20 31 03 A8"
                                                       "16 33 30 30 35 30 31 30 35 30 CD"
                                                       "16 32 30 30 39 30 31 30 38 02 4A 20 32 03 A4");
-        const auto whole = zkn::fuzz::feed(stream, {}, true);
-        const auto bytes = zkn::fuzz::feed(stream, zkn::fuzz::everyByte(stream.size()), true);
+        const auto whole = feed(stream, {}, true);
+        const auto bytes = feed(stream, everyByte(stream.size()), true);
         QCOMPARE(whole.sent.size(), 2);
         QCOMPARE(bytes.sent, whole.sent);
         QCOMPARE(bytes.terminal, whole.terminal);

@@ -60,6 +60,8 @@ private Q_SLOTS:
         log.write(byteRun(256));
         QCOMPARE(readFile(path), "old line\r\n" + byteRun(256));
         log.close();
+        log.write("not kept\r\n");
+        QCOMPARE(readFile(path).size(), 10 + 256);
 
         QVERIFY(!log.open(m_dir.path()).isEmpty()); // a folder cannot be a log
         QVERIFY(!log.isOpen());

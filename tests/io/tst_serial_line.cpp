@@ -218,6 +218,7 @@ private Q_SLOTS:
         QVERIFY(sender.isRunning());
         QVERIFY(finished.isEmpty()); // even an empty file ends from the event loop
         QVERIFY(QTest::qWaitFor([&] { return farEnd().size() == size && !finished.isEmpty(); }, waitMs));
+        sender.cancel(); // nothing left to cancel: no second end
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.at(0).at(0).toString(), QString());
         QVERIFY(!sender.isRunning());
@@ -252,6 +253,12 @@ private Q_SLOTS:
         QCOMPARE(farEnd(), byteRun(blockSize));
         QCOMPARE(blocks.size(), 1);
         QCOMPARE(finished.size(), 1);
+        // Cancelled before its first block, a transmission sends nothing.
+        QCOMPARE(sender.start(fileOf(blockSize)), QString());
+        sender.cancel();
+        settle();
+        QCOMPARE(blocks.size(), 1);
+        QCOMPARE(finished.size(), 2);
     }
 };
 

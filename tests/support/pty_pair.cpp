@@ -9,10 +9,8 @@ namespace zkn::test {
 PtyPair::PtyPair()
 {
     char name[256] = {};
-    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
-        m_master = m_slave = -1;
-        return;
-    }
+    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+        return; // both stay -1: openpty sets them only when it succeeds
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_path = QString::fromLocal8Bit(name);
 }
