@@ -5,6 +5,7 @@
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
 #include "link/frame_sync.h"
+#include "link/link_state.h"
 #include "link/sequence_counter.h"
 
 #include <QTest>
@@ -191,6 +192,17 @@ private Q_SLOTS:
              {{"16", "can be a frame"}, {"16 31", "can be a frame"}, {"16 36 303030", "can be a frame"},
               {"16 33 3030", "can be a frame"}, {"16 33 303035 58", "can be a frame"}, {"16 30", "no frame"},
               {"16 37", "no frame"}, {"16 33 58", "no frame"}, {"16 33 3030 58", "no frame"}});
+        // The link's state after an event: an event that means nothing in a state leaves it.
+        const auto after = [](LinkState from, LinkEvent event) {
+            static const char* const names[] = {"idle", "connecting", "awaiting connect", "up", "releasing"};
+            return names[int(nextLinkState(from, event))];
+        };
+        using S = LinkState;
+        using Ev = LinkEvent;
+        row("state: connect started while up", after(S::Up, Ev::ConnectStarted), "up");
+        row("state: connect accepted", after(S::AwaitingConnect, Ev::ConnectAccepted), "up");
+        row("state: connect accepted while releasing", after(S::Releasing, Ev::ConnectAccepted), "releasing");
+        row("state: release sent while connecting", after(S::Connecting, Ev::ReleaseSent), "connecting");
         // A received frame's header: kind length device sequence, frame size, check byte, parity, code.
         const QByteArray ok = hex("16 33303035 3031 3037 30 CF");
         row("header: response code 0, odd", header(ok), "3 5 01 7, 11 CF good 0");

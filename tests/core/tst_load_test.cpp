@@ -28,12 +28,14 @@ struct Test : test::Link
 {
     QByteArray file = "1000\r\n2002\r\n3003";
     bool fileThere = true;
+    int reads = 0; // of the extensions file
     bool released = false; // the exit's release step is done
 
     explicit Test(ConnectionType type) : Link(QStringLiteral("60"))
     {
         loadTest.setRange(1000, 1002);
         host.extensions = [this] {
+            ++reads;
             return lamp::ExtensionsRead{fileThere ? std::optional(file) : std::nullopt,
                                         QStringLiteral("/home/op/Extensions.dat"),
                                         QStringLiteral("No such file or directory")};
@@ -72,7 +74,7 @@ struct Test : test::Link
             {"terminal", QString::fromLatin1(host.terminal)},
             {"figures", QString::fromLatin1(host.loadTestFigures)},
             {"timeouts", QString::number(realEngine.loadTestStats().timeouts())},
-            {"connects", QString::number(host.connects.size())},
+            {"connects", QString::number(host.connects.size())}, {"reads", QString::number(reads)},
             {"running", flag(realEngine.loadTestRunning())}, {"port", flag(host.portOpen)},
             {"released", flag(released)}};
         // clang-format on
@@ -279,7 +281,9 @@ void TestLoadTest::scripts_data()
     row("sweep: a box empty: the test's range", S, sweep.arg("", "from:2000 | to:", range, "3", "6"));
     row("sweep: letters: the test's range", S, sweep.arg("", "from:2000 | to:abc", range, "3", "6"));
     row("sweep: start after end: the test's range", S, sweep.arg("", "from:2001 | to:2000", range, "3", "6"));
-    row("sweep: the file now", S, sweep.arg("usefile | ", "file:3003\n4004", "3003- 4004-", "2", "5"));
+    // Read at Start, after the pass, and for the sweep: not again while it sweeps.
+    row("sweep: the file now", S,
+        sweep.arg("usefile | ", "file:3003\n4004", "3003- 4004-", "2", "5") + " | ?reads=3");
     row("sweep: the file emptied meanwhile: nothing", S, sweep.arg("usefile | ", "file:", "", "0", "3"));
 
     // The message of the last tick is answered before the sweep begins; each of the sweep's

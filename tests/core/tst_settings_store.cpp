@@ -212,6 +212,7 @@ void TestSettingsStore::texts_data()
     filtered("A B BS C", "> ", "AB\bC", "> AC", "AC");
     filtered("A CR LF BS", "", "A\r\n\b", "A", "A");
     filtered("LF BS at the start of a write", "q", "\n\bZ", "qZ", "Z");
+    filtered("LF BS inside a write takes two", "", "ab\n\bc", "ac", "ac");
     filtered("lone CRs before the first pair go", "", "X\rY\r\n", "XY\r\n", "XY\r\n");
     filtered("a lone CR after the pair stays", "", "X\r\nY\rZ", "X\r\nY\rZ", "X\r\nY\rZ");
     filtered("a trailing CR goes", "a", "b\r", "ab", "b");
