@@ -1,14 +1,9 @@
 // The lamp load test on a simulated clock: its figures on their own, then scripts over the engine
 // for the extensions file, the order of stations and phases, pacing by the delay and the answers,
 // the switch-off sweep, and the callers that wait for it.
-#include "link_fixture.h"
-
-#include "lamp/extensions.h"
-#include "lamp/load_test_stats.h"
+#include "link_script.h"
 
 #include <QTest>
-
-#include <map>
 
 using namespace zkn;
 using namespace zkn::link;
@@ -17,29 +12,14 @@ Q_DECLARE_METATYPE(zkn::ConnectionType)
 
 namespace {
 
-const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical", "Question"};
-const char* const kPhases[] = {"Idle", "Running", "Stopping"};
-
-const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
-
 // A test over stations 1000 to 1002, or the file 1000, 2002, 3003, on a LAN link that stands or
 // on an open serial port with DSR.
-struct Test : test::Link
+struct Test : test::LinkScript
 {
-    QByteArray file = "1000\r\n2002\r\n3003";
-    bool fileThere = true;
-    int reads = 0; // of the extensions file
-    bool released = false; // the exit's release step is done
-
-    explicit Test(ConnectionType type) : Link(QStringLiteral("60"))
+    explicit Test(ConnectionType type)
     {
+        debug.setHealthCheckIntervalText(QStringLiteral("60"));
         loadTest.setRange(1000, 1002);
-        host.extensions = [this] {
-            ++reads;
-            return lamp::ExtensionsRead{fileThere ? std::optional(file) : std::nullopt,
-                                        QStringLiteral("/home/op/Extensions.dat"),
-                                        QStringLiteral("No such file or directory")};
-        };
         if (type == ConnectionType::Lan) {
             bringUp();
         } else {
@@ -47,116 +27,7 @@ struct Test : test::Link
             host.portOpen = true;
         }
     }
-    bool lan() const { return connection.connectionType() == ConnectionType::Lan; }
-    const QList<QByteArray>& line() const { return lan() ? host.sent : host.serialOutput; }
-    void answer(char code) { engine->onSocketData(responseToLast(code)); }
-
-    // What a check reads: line (the tagged lamp messages on the line, "1000+" for VMM on at 1000,
-    // "1000-" for off), count (everything on the line), sent (the last of it in hex), and so on.
-    QString observe(const QString& what) const
-    {
-        QStringList lamps, boxes, phases;
-        for (const QByteArray& message : line()) {
-            const QByteArray text = message.mid(message.indexOf('\x02'));
-            if (message.contains('\x02'))
-                lamps.append(QString::fromLatin1(text.mid(13, text.indexOf('\x03') - 13)) +
-                             QLatin1Char(text.at(8) == '2' ? '+' : '-'));
-        }
-        for (const Operator::Message& box : op.messages)
-            boxes.append(QLatin1String(kIcons[int(box.icon)]) + QStringLiteral(": ") + box.text);
-        for (const LoadTestPhase phase : host.loadTestPhases)
-            phases.append(QLatin1String(kPhases[int(phase)]));
-        // clang-format off
-        const std::map<QString, QString> values{
-            {"line", lamps.join(' ')}, {"boxes", boxes.join('\n')}, {"phases", phases.join(' ')},
-            {"count", QString::number(line().size())},
-            {"sent", QString::fromLatin1(line().value(line().size() - 1).toHex().toUpper())},
-            {"terminal", QString::fromLatin1(host.terminal)},
-            {"figures", QString::fromLatin1(host.loadTestFigures)},
-            {"timeouts", QString::number(realEngine.loadTestStats().timeouts())},
-            {"connects", QString::number(host.connects.size())}, {"reads", QString::number(reads)},
-            {"running", flag(realEngine.loadTestRunning())}, {"port", flag(host.portOpen)},
-            {"released", flag(released)}};
-        // clang-format on
-        const auto found = values.find(what);
-        return found == values.end() ? QStringLiteral("<no such check>") : found->second;
-    }
-
-    // A check: ?what=value compares observe(what); ?what~=, ?what^= and ?what$= look for the value
-    // in it, at its start or at its end.
-    void check(const QString& s) const
-    {
-        QString what = s.section(QLatin1Char('='), 0, 0).mid(1);
-        QString want = s.section(QLatin1Char('='), 1);
-        const QChar how = what.back();
-        if (QStringLiteral("~^$").contains(how))
-            what.chop(1);
-        const QString was = observe(what);
-        if (what == "sent")
-            want.remove(QLatin1Char(' '));
-        const bool holds = how == '~'   ? was.contains(want)
-                           : how == '^' ? was.startsWith(want)
-                           : how == '$' ? was.endsWith(want)
-                                        : was == want;
-        QVERIFY2(holds, qPrintable(s + QStringLiteral("\n   was: ") + was));
-    }
 };
-
-using Arg = const QString&;
-
-// The steps of a script, each with its argument after a colon.
-// clang-format off
-const std::map<QString, void (*)(Test&, Arg)> kSteps{
-    {"start", [](Test& t, Arg) { t.engine->mnuStart_Click(); }},
-    {"stop", [](Test& t, Arg) { t.engine->mnuStop_Click(); }},
-    {"release", [](Test& t, Arg) { t.engine->connectCommand(); }},
-    {"picture", [](Test& t, Arg) { t.engine->connectedPictureClicked(); }}, // the connected picture clicked
-    {"exit", [](Test& t, Arg) {
-         t.host.whenReleasedForExit = [&t] { t.released = true; };
-         t.engine->releaseForExit();
-     }},
-    {"tick", [](Test& t, Arg ms) { t.tick(ms.toInt()); }},
-    {"later", [](Test& t, Arg ms) { t.clock.advance(ms.toInt()); }}, // the clock moves on, no tick
-    // n ticks of the delay, each sending one message, answered over TCP.
-    {"run", [](Test& t, Arg n) {
-         for (int sent = 0; sent < n.toInt(); ++sent) {
-             const auto before = t.line().size();
-             t.tick(t.loadTest.delayMs());
-             QCOMPARE_GT(t.line().size(), before);
-             if (t.lan())
-                 t.answer('0');
-         }
-     }},
-    {"answer", [](Test& t, Arg code) { t.answer(code.isEmpty() ? '0' : code.at(0).toLatin1()); }},
-    // The serial sweep goes on at every turn of the event loop: turns of no time until it ends.
-    {"turns", [](Test& t, Arg) { for (int i = 0; i < 10 && t.realEngine.loadTestRunning(); ++i) t.tick(0); }},
-    {"delay", [](Test& t, Arg ms) { t.loadTest.setDelayMs(ms.toInt()); }},
-    {"range", [](Test& t, Arg r) { t.loadTest.setRange(r.split('-')[0].toInt(), r.split('-')[1].toInt()); }},
-    {"from", [](Test& t, Arg text) { t.loadTest.setStartText(text); }}, // the range boxes
-    {"to", [](Test& t, Arg text) { t.loadTest.setEndText(text); }},
-    {"usefile", [](Test& t, Arg) { t.loadTest.setUseFile(true); }},
-    {"file", [](Test& t, Arg content) { t.file = content.toLatin1(); }},
-    {"nofile", [](Test& t, Arg) { t.fileThere = false; }},
-    {"nodsr", [](Test& t, Arg) { t.host.dsr = false; }},
-    // The PBX closes or resets the connection; a new one is made and its connect request answered.
-    {"closed", [](Test& t, Arg) { t.host.state = SocketState::Closed; t.engine->onSocketClosed(); }},
-    {"reset", [](Test& t, Arg) { t.host.state = SocketState::Error; t.engine->onSocketReset(); }},
-    {"reconnected", [](Test& t, Arg) {
-         t.host.state = SocketState::Connected;
-         t.engine->onSocketConnected();
-         t.answer('0');
-     }},
-    {"up", [](Test& t, Arg) { t.bringUp(); }}, // a new link
-    {"portlost", [](Test& t, Arg) {
-         t.host.portOpen = false;
-         t.engine->onSerialClosedByError(QStringLiteral("The device went away"));
-     }},
-    {"clear", [](Test& t, Arg) { // the line and the terminal
-         t.host.sent.clear();
-         t.host.serialOutput.clear();
-         t.host.terminal.clear();
-     }}};
-// clang-format on
 
 } // namespace
 
@@ -188,18 +59,7 @@ private Q_SLOTS:
     {
         QFETCH(ConnectionType, type);
         QFETCH(QString, script);
-        Test t(type);
-        for (const QString& s : script.split(QStringLiteral(" | "))) {
-            const auto step = kSteps.find(s.section(QLatin1Char(':'), 0, 0));
-            if (s.startsWith(QLatin1Char('?')))
-                t.check(s);
-            else if (step != kSteps.end())
-                step->second(t, s.section(QLatin1Char(':'), 1));
-            else
-                QFAIL(qPrintable(QStringLiteral("unknown step ") + s));
-            if (QTest::currentTestFailed())
-                return;
-        }
+        Test(type).run(script);
     }
 };
 
@@ -313,7 +173,7 @@ void TestLoadTest::scripts_data()
         "start | run:2 | closed | up | tick:5000 | ?count=0 | ?running=true | stop | ?line=1000-");
 
     for (const char* caller : {"stop", "picture", "exit"}) {
-        const QString exit = flag(qstrcmp(caller, "exit") == 0);
+        const QString exit = QLatin1String(qstrcmp(caller, "exit") == 0 ? "true" : "false");
         // The message awaited belonged to a connection that is gone, so its answer can never come:
         // with the link back, the sweep goes out at once, each message awaiting its own answer;
         // without it, the sweep has nothing to reach and the test stops at once. Nothing connects
