@@ -1,6 +1,7 @@
 #include "tool_application.h"
 
 #include "frm_break_down.h"
+#include "frm_cancel_send.h"
 #include "frm_config.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
@@ -30,7 +31,8 @@ void ToolApplication::attach(frmTerminal& window)
                          new FrmDebugOptions(&window, m_debug, m_connection, m_store),
                          new FrmDebug(&window, m_debug), new FrmDBSerial(&window, m_serial),
                          new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion),
-                         new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator)});
+                         new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
+                         new frmCancelSend(&window)});
     m_engine =
         std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, window, m_operator, m_clock);

@@ -23,6 +23,7 @@
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "terminal_view.h"
+#include "frm_cancel_send.h"
 #include "text_file_sender.h"
 #include "window_placement.h"
 
@@ -173,6 +174,8 @@ void frmTerminal::adoptWindows(const ToolWindows& windows)
     m_breakDown = windows.breakDown;
     m_single = windows.single;
     m_config = windows.config;
+    m_cancelSend = windows.cancelSend;
+    connect(m_cancelSend, &frmCancelSend::cancelClicked, m_textSender, &TextFileSender::cancel);
     connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
     connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
             [this] { action(Command::Format)->setChecked(false); });

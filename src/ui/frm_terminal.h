@@ -67,6 +67,7 @@ struct ToolWindows
     FrmBreakDown* breakDown;
     frmSingle* single;
     frmConfig* config;
+    frmCancelSend* cancelSend;
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar; the windows opened from
@@ -243,7 +244,7 @@ private:
     frmConfig* m_config = nullptr;
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;
-    frmCancelSend* m_cancelSend = nullptr; // made on first use
+    frmCancelSend* m_cancelSend = nullptr;
     bool m_portTakesText = false;          // the serial port is open for a text file
     bool m_sendingText = false;            // from the file choice to the end of the transmission
     QString m_lastFolder;                  // of the last file chosen in a file dialog, for this run

@@ -41,17 +41,12 @@ void frmTerminal::sendTextFile(const std::optional<QString>& path)
         endTextTransmission(error);
         return;
     }
-    if (!m_cancelSend) {
-        m_cancelSend = new frmCancelSend(this);
-        connect(m_cancelSend, &frmCancelSend::cancelClicked, m_textSender, &TextFileSender::cancel);
-    }
     m_cancelSend->showSending(*path);
 }
 
 void frmTerminal::endTextTransmission(const QString& error)
 {
-    if (m_cancelSend)
-        m_cancelSend->hide();
+    m_cancelSend->hide();
     m_sendingText = false;
     setSendTextEnabled(m_portTakesText);
     if (!error.isEmpty())

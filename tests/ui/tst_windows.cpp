@@ -172,7 +172,7 @@ struct Tool : ToolFixture
         if (name == "frmSplash"_L1)
             splash = std::make_unique<frmSplash>();
         if (name == "frmCancelSend"_L1)
-            (new frmCancelSend(window.get()))->showSending(u"/home/op/letter.TXT"_s);
+            window->findChild<frmCancelSend*>()->showSending(u"/home/op/letter.TXT"_s);
         for (const auto& [opened, command] : kOpeners)
             if (name == QLatin1String(opened))
                 action(command)->trigger();

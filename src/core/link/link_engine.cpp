@@ -15,6 +15,11 @@ namespace zkn::link {
 namespace {
 using Panel = LinkOutput::PanelId;
 using Out = LinkOutput::Type;
+
+Out lampOutput(Timer lamp)
+{
+    return lamp == Timer::TxLamp ? Out::TxLamp : Out::RxLamp;
+}
 } // namespace
 
 LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -84,7 +89,7 @@ void LinkEngine::out(LinkOutput::Type type, bool on)
 void LinkEngine::blink(Timer lamp)
 {
     if (!m_timers.isActive(lamp))
-        out(lamp == Timer::TxLamp ? Out::TxLamp : Out::RxLamp, true);
+        out(lampOutput(lamp), true);
     m_timers.restart(lamp, now());
 }
 
@@ -562,7 +567,7 @@ void LinkEngine::onTimer(Timer timer)
     case Timer::TxLamp:
     case Timer::RxLamp:
         m_timers.stop(timer);
-        out(timer == Timer::TxLamp ? Out::TxLamp : Out::RxLamp, false);
+        out(lampOutput(timer), false);
         break;
     case Timer::Count:
         break;
