@@ -1,8 +1,7 @@
 #include "link_pump.h"
 
 #include "extensions_file.h"
-#include "frm_single.h"
-#include "frm_terminal.h"
+#include "link_view.h"
 #include "link/clock.h"
 #include "link/link_engine.h"
 #include "operator/operator.h"
@@ -22,9 +21,8 @@ namespace {
 using Out = link::LinkOutput::Type;
 } // namespace
 
-LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, frmTerminal& window,
-                   Operator& op, const link::Clock& clock, QObject* parent)
-    : QObject(parent), m_engine(engine), m_socket(socket), m_serial(serial), m_window(window), m_operator(op),
+LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, LinkView& view, Operator& op, const link::Clock& clock, QObject* parent)
+    : QObject(parent), m_engine(engine), m_socket(socket), m_serial(serial), m_view(view), m_operator(op),
       m_clock(clock)
 {
     m_timerFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -171,7 +169,6 @@ void LinkPump::showNextNotice()
 
 void LinkPump::carryOut(const link::LinkOutput& output)
 {
-    frmTerminal& w = m_window;
     switch (output.type) {
     case Out::OpenSocket:
         openSocket(output.ticket, output.text);
@@ -195,78 +192,18 @@ void LinkPump::carryOut(const link::LinkOutput& output)
     case Out::ReadExtensions:
         readExtensions(output.ticket);
         break;
-    case Out::Terminal:
-        w.WriteTerminal(output.bytes);
-        break;
-    case Out::Panel:
-        w.setPanelText(output.panel, output.text);
-        break;
-    case Out::SettingsPanel:
-        w.UpdateSettingsPanel();
-        break;
-    case Out::Connected:
-        w.showConnected(output.on);
-        break;
-    case Out::ConnectChecked:
-        w.setConnectChecked(output.on);
-        break;
-    case Out::SendTextEnabled:
-        w.setSendTextEnabled(output.on);
-        break;
-    case Out::PropertiesEnabled:
-        w.setPropertiesEnabled(output.on);
-        break;
-    case Out::DebugLanEnabled:
-        w.setDebugLanEnabled(output.on);
-        break;
-    case Out::LinkCameUp:
-        Q_EMIT w.linkEstablished();
-        break;
-    case Out::TxLamp:
-        w.setTxLamp(output.on);
-        break;
-    case Out::RxLamp:
-        w.setRxLamp(output.on);
-        break;
-    case Out::Dsr:
-        w.setDsrIndicator(output.on);
-        break;
-    case Out::WaitWindow:
-        w.showWaitWindow(output.on);
-        break;
-    case Out::ShowProperties:
-        w.showProperties();
-        break;
-    case Out::TraceReceived:
-        w.DebugPacket(output.bytes);
-        break;
-    case Out::TraceSent:
-        w.traceSentFrame(output.bytes);
-        break;
-    case Out::SerialBufferLevel:
-        w.showSerialBufferLevel();
-        break;
-    case Out::RecordArrived:
-        w.recordArrived(output.bytes, output.on, output.when);
-        break;
-    case Out::LoadTestPhase:
-        w.showLoadTestPhase(output.phase);
-        break;
-    case Out::LoadTestFigures:
-        w.showLoadTestFigures(*output.figures, output.on);
-        break;
     case Out::Notice:
         m_notices.push_back(output.notice);
         showNextNotice();
-        break;
-    case Out::QuitSingleStation:
-        w.singleStationWindow()->cmdQuit_Click();
         break;
     case Out::ReleasedForExit:
         Q_EMIT releasedForExit();
         break;
     case Out::LinkClosedForExit:
         Q_EMIT linkClosedForExit();
+        break;
+    default:
+        m_view.show(output);
         break;
     }
 }

@@ -14,7 +14,7 @@ namespace zkn {
 class Operator;
 class SerialLine;
 class TcpLink;
-class frmTerminal;
+class LinkView;
 namespace link {
 class Clock;
 class LinkEngine;
@@ -22,7 +22,7 @@ class LinkEngine;
 
 // The one place where the link engine meets the program: the transports' signals become its
 // inputs, every input is fed through here, and afterwards everything the engine asks for is
-// carried out (the transports driven, the window shown, notices put up one at a time without
+// carried out (the transports driven, the view shown, notices put up one at a time without
 // waiting) and one real timer is armed for the engine's next deadline. The
 // timer is the system's timerfd, which keeps microseconds where a QTimer rounds to whole
 // milliseconds: a load test at 2 ms would lose a third of its rate to that rounding.
@@ -31,7 +31,7 @@ class LinkPump : public QObject
     Q_OBJECT
 
 public:
-    LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, frmTerminal& window, Operator& op,
+    LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, LinkView& view, Operator& op,
              const link::Clock& clock, QObject* parent = nullptr);
     ~LinkPump() override;
 
@@ -56,7 +56,7 @@ private:
     link::LinkEngine& m_engine;
     TcpLink& m_socket;
     SerialLine& m_serial;
-    frmTerminal& m_window;
+    LinkView& m_view;
     Operator& m_operator;
     const link::Clock& m_clock;
     int m_timerFd = -1;

@@ -11,6 +11,7 @@
 #include "frm_terminal.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
+#include "window_view.h"
 
 namespace zkn {
 
@@ -35,7 +36,8 @@ void ToolApplication::attach(frmTerminal& window)
                          new frmCancelSend(&window)});
     m_engine =
         std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
-    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, window, m_operator, m_clock);
+    m_view = std::make_unique<WindowView>(window);
+    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, *m_view, m_operator, m_clock);
     LinkPump& pump = *m_pump;
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });

@@ -17,6 +17,7 @@
 namespace zkn {
 
 class LinkPump;
+class WindowView;
 class Operator;
 class frmTerminal;
 struct MainWindowServices;
@@ -68,6 +69,7 @@ private:
     LogFile m_log;
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
+    std::unique_ptr<WindowView> m_view;
     std::unique_ptr<LinkPump> m_pump;
 };
 
