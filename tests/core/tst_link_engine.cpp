@@ -94,7 +94,7 @@ void TestLinkEngine::scripts_data()
         "connect | ?hosts=10.1.2.3 | ?terminal=" + request + " | ?shown=properties lan | connected | ?wire=" + kConnect0 +
         " | ?shown=connected checked lan tx | ?terminal=" + request + "<->:14:03:59: LINK CONNECTED...\r\n\r\n"
         "<- :14:03:59: (0) Connecting as ZKN Device No. (01)...\r\n | data:" + kOk0 +
-        " | ?terminal$= ->:14:03:59: (0) Connect Message Rcv'd: OK\r\n\r\n");
+        " | ?terminal$= ->:14:03:59: (0) Connect Message Rcv'd: OK\r\n\r\n | ?responses=0:0");
     row("connect: the connect time shown, and cleared when the link ends",
         "up | seconds:5 | ?time=00:00:05 | closed | ?time= | ?settings=Settings: ");
 
@@ -136,7 +136,7 @@ void TestLinkEngine::scripts_data()
     const QString release = QStringLiteral(
         "up | connect | %1 | tick:9999 | ?shown~=wait | tick:1 | ?shown!=wait | ?socket=0 | "
         "?terminal$=LINK RELEASED...\r\n");
-    row("release answered, never closed", release.arg("tick:3000 | data:" + kOk1));
+    row("release answered, never closed", release.arg("tick:3000 | data:" + kOk1) + " | ?responses$=1:0");
     row("release neither answered nor closed", release.arg(""));
     // The exit's release step is done at once; the PBX then has 5 s to close the link.
     row("exit: the PBX closes after 2 s",
@@ -172,7 +172,8 @@ void TestLinkEngine::scripts_data()
     row("response code 0, quiet without detail", response.arg("", kOk1, "", "7"));
     row("response code 0 with detail", response.arg("detail", kOk1, health + "OK\r\n\r\n", "7"));
     row("response code 1, always shown", response.arg("", "16 33 30 30 35 30 31 30 31 31 C8",
-                                                      health + "** PARITY ERROR **\r\n\r\n", "7"));
+                                                      health + "** PARITY ERROR **\r\n\r\n", "7") +
+                                             " | ?responses=0:0, 3:1");
     row("response code 7", response.arg("", "16 33 30 30 35 30 31 30 31 37 CE",
                                         health + "** INVALID RESPONSE NUMBER (7)\r\n\r\n", "7"));
     row("response code 2 ends the link", response.arg("", "16 33 30 30 35 30 31 30 31 32 CB",
@@ -196,7 +197,7 @@ void TestLinkEngine::scripts_data()
     row("lamp answer in time", lamp.arg("tick:9999", "1", kOk1, "04:09", "Lamp Control ", "", "!", kImproper + "01\r\n1"));
     row("lamp answer timed out, still the lamp frame's",
         lamp.arg("tick:10000 | ?titles=Error | tick:9999", "1", kOk1, "04:19", "Lamp Control ", kLampTimeout, "!",
-                 kImproper + "01\r\n1"));
+                 kImproper + "01\r\n1") + " | ?responses=0:0, lamp timed out, 2:0");
     row("lamp answer a minute late: no health check meanwhile",
         lamp.arg("tick:60000", "1", kOk1, "04:59", "Lamp Control ", kLampTimeout, "!", kImproper + "01\r\n1"));
     row("lamp answer timed out, a newer lamp frame replaced it",

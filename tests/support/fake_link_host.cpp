@@ -114,6 +114,12 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::LinkClosedForExit:
         ++closedForExit;
         break;
+    case Out::Response:
+        responses.append(QStringLiteral("%1:%2").arg(int(output.request)).arg(output.code));
+        break;
+    case Out::LampTimedOut:
+        responses.append(QStringLiteral("lamp timed out"));
+        break;
     case Out::SettingsPanel:
     case Out::SendTextEnabled:
     case Out::LinkCameUp:

@@ -68,6 +68,7 @@ public:
     int txBlinks = 0; // times the transmit lamp lit
     bool waitWindow = false;
     QList<std::pair<QByteArray, bool>> records;
+    QStringList responses; // request:code as the PBX answered, or "lamp timed out"
     QList<link::LoadTestPhase> loadTestPhases;
     QByteArray loadTestFigures;
     int singleStationQuits = 0;

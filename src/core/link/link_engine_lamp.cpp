@@ -28,10 +28,12 @@ void LinkEngine::sendLampFrame(const QByteArray& message)
 // The answer to the lamp frame awaited, or its timeout (no code).
 void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 {
-    if (responseCode)
+    if (responseCode) {
         m_load.answered(*responseCode, (now() - m_lampSentAt) / 1000);
-    else
+    } else {
+        out(Out::LampTimedOut);
         m_load.timedOut();
+    }
 }
 
 // The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link_states.h"
+#include "link/pending_requests.h"
 #include "operator/operator.h"
 
 #include <QByteArray>
@@ -53,6 +54,8 @@ struct LinkOutput
         TraceSent,         // a frame that left, `bytes`, for the LAN debug window
         SerialBufferLevel, // the serial buffer gauge follows the port
         RecordArrived,     // a record, `bytes`, with `on` for a good check byte, at `when`
+        Response,          // the PBX answered `request` with `code`
+        LampTimedOut,      // the lamp frame awaited had no answer in time
         LoadTestPhase,     // the load test's commands follow `phase`
         LoadTestFigures,   // `figures` changed; answers come when `on`
         Notice,            // `notice` is shown; acknowledge it when the operator closes it
@@ -79,6 +82,8 @@ struct LinkOutput
     link::LoadTestPhase phase = link::LoadTestPhase::Idle;
     const lamp::LoadTestStats* figures = nullptr;
     link::Notice notice;
+    Request request = Request::Count;
+    int code = 0;
     // A request the program answers at once, by this ticket; the link's work after it waits.
     quint64 ticket = 0;
 };

@@ -161,6 +161,12 @@ void LinkEngine::processResponse(const FrameHeader& frame)
 void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request> matched)
 {
     const int code = frame.responseCode;
+    if (matched) {
+        LinkOutput response{Out::Response};
+        response.request = *matched;
+        response.code = code;
+        out(std::move(response));
+    }
     const bool linkStep = matched == Request::Connect || matched == Request::Release;
     if (linkStep || code >= 1 || m_debug.detail())
         writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " +
