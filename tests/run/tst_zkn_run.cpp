@@ -1,0 +1,133 @@
+// zkn-run as a technician runs it: plans against zkn-pbxsim over TCP, their exit status, the
+// lines on stderr and the JUnit file.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+// The simulator listening on a free port, which it names on its first line.
+struct Simulator
+{
+    QProcess process;
+    quint16 port = 0;
+
+    explicit Simulator(const QStringList& args)
+    {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(ZKN_PBXSIM_PATH), QStringList{"--listen", "127.0.0.1:0"} + args);
+        static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+        QByteArray seen;
+        while (port == 0 && process.waitForReadyRead(5000)) {
+            seen += process.readAll();
+            if (const auto m = listening.match(QString::fromLatin1(seen)); m.hasMatch())
+                port = quint16(m.captured(1).toUInt());
+        }
+    }
+    ~Simulator()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+};
+
+} // namespace
+
+class TestZknRun : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void plans_data()
+    {
+        QTest::addColumn<QStringList>("simulator"); // its options; "none": no PBX at all
+        QTest::addColumn<QString>("steps");         // the plan's steps, %1 the link
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("stderr");
+        QTest::addColumn<QString>("junit"); // each testcase's name, " (failed)" after a failure
+        const QString all = QStringLiteral(
+            R"([{"connect": {"within_ms": 5000}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}},
+                {"lamps": {"first": 1000, "last": 1009, "function": "vmm-off"}},
+                {"records": {"for_ms": 5000, "at_least": 2}}, {"release": {"within_ms": 3000}}])");
+        QTest::newRow("every step kind passes")
+            << QStringList{"--records", "5", "--record-interval", "200"} << all << 0
+            << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
+            << "connect lamps lamps records release";
+        // A failed step does not stop the plan, unless asked; the link is released all the same.
+        const QString fewRecords = QStringLiteral(
+            R"([{"connect": {}}, {"records": {"for_ms": 300, "at_least": 1}}, {"release": {}}]%1)");
+        QTest::newRow("a step fails, the plan goes on")
+            << QStringList() << fewRecords.arg("") << 1
+            << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\nPASS release \\d+ ms\n$"
+            << "connect records (failed) release";
+        QTest::newRow("a step fails, the plan stops")
+            << QStringList() << fewRecords.arg(R"(, "stop_on_failure": true)") << 1
+            << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\n$" << "connect records (failed)";
+        QTest::newRow("refused: nothing tested")
+            << QStringList{"--refuse", "4"} << all << 3 << "^FAIL connect refused: \\*\\* DEVICE ALREADY IN USE \\*\\*\n$"
+            << "connect (failed)";
+        QTest::newRow("no PBX: nothing tested")
+            << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}])") << 3
+            << "^FAIL connect IP-Error!: 'Connection refused' @\\(.*\\) :Number = 10061\n$" << "connect (failed)";
+        QTest::newRow("a typo: the file and the key named")
+            << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
+            << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
+            << "";
+    }
+
+    void plans()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QString, steps);
+        QTemporaryDir dir;
+        std::optional<Simulator> pbx;
+        quint16 port = 9; // nothing listens there: the connection is refused
+        if (simulator != QStringList{"none"}) {
+            pbx.emplace(simulator);
+            QVERIFY(pbx->port != 0);
+            port = pbx->port;
+        }
+        const QString planPath = dir.filePath(QStringLiteral("plan.json"));
+        QFile plan(planPath);
+        QVERIFY(plan.open(QIODevice::WriteOnly));
+        plan.write(QStringLiteral(R"({"link": {"lan": {"host": "127.0.0.1", "port": %1, "device": 1}}, "steps": %2})")
+                       .arg(port)
+                       .arg(steps)
+                       .toUtf8());
+        plan.close();
+
+        QProcess run;
+        const QString junitPath = dir.filePath(QStringLiteral("junit.xml"));
+        run.start(QStringLiteral(ZKN_RUN_PATH), {planPath, "--junit", junitPath});
+        QVERIFY(run.waitForFinished(20000));
+        const QString err = QString::fromUtf8(run.readAllStandardError());
+        QFETCH(int, status);
+        QVERIFY2(run.exitCode() == status, qPrintable(err));
+        QFETCH(QString, stderr);
+        QVERIFY2(QRegularExpression(stderr).match(err).hasMatch(), qPrintable(err));
+
+        QFETCH(QString, junit);
+        QFile report(junitPath);
+        QCOMPARE(report.exists(), !junit.isEmpty());
+        if (junit.isEmpty())
+            return;
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&report);
+        QStringList cases;
+        QVERIFY(xml.readNextStartElement() && xml.name() == QLatin1String("testsuites"));
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("testcase"))
+                cases.append(xml.attributes().value(QLatin1String("name")).toString());
+            else if (xml.isStartElement() && xml.name() == QLatin1String("failure"))
+                cases.last() += QStringLiteral(" (failed)");
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(cases.join(' '), junit);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZknRun)
+#include "tst_zkn_run.moc"

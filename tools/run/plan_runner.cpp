@@ -1,0 +1,269 @@
+#include "plan_runner.h"
+
+#include "lamp/single_station_request.h"
+#include "link/frame_reader.h"
+#include "link/link_engine.h"
+#include "link_pump.h"
+#include "settings/settings_store.h"
+#include "stored_settings.h"
+
+namespace zkn::run {
+
+namespace {
+
+using Out = link::LinkOutput::Type;
+using Kind = Step::Kind;
+
+lamp::SingleStationRequest lampRequest(lamp::LampFunction function, const QByteArray& from, const QByteArray& to)
+{
+    using lamp::LampAction;
+    using F = lamp::LampFunction;
+    lamp::SingleStationRequest request{from, to, LampAction::NoChange, LampAction::NoChange};
+    if (function == F::MwOn || function == F::MwOff)
+        request.mw = function == F::MwOn ? LampAction::On : LampAction::Off;
+    else
+        request.vmm = function == F::VmmOn ? LampAction::On : LampAction::Off;
+    return request;
+}
+
+} // namespace
+
+PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_plan(plan)
+{
+    configureLink();
+    m_engine = std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTest);
+    LinkView& view = *this;
+    Operator& op = *this;
+    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, view, op, m_clock);
+    m_stepLimit.setSingleShot(true);
+    connect(&m_stepLimit, &QTimer::timeout, this, [this] {
+        const Step& step = m_plan.steps[m_step];
+        if (step.kind == Kind::Records) {
+            const bool enough = m_current.records >= step.atLeast;
+            endStep(enough, QStringLiteral("%1 records in %2 ms, %3 expected")
+                                .arg(m_current.records)
+                                .arg(step.forMs)
+                                .arg(step.atLeast));
+            return;
+        }
+        endStep(false, QStringLiteral("no answer within %1 ms").arg(step.withinMs));
+    });
+}
+
+PlanRunner::~PlanRunner() = default;
+
+// A link in the plan replaces the stored connection settings; stored debug options never apply.
+void PlanRunner::configureLink()
+{
+    m_debug.setHealthCheckIntervalText(QStringLiteral("5"));
+    if (const auto* lan = std::get_if<LanLink>(&m_plan.link)) {
+        m_connection.setConnectionType(ConnectionType::Lan);
+        m_connection.setRemoteHost(lan->host);
+        m_connection.setDeviceNumber(QString::number(lan->device));
+        m_connection.setLanParity(lan->oddParity ? QStringLiteral("Odd") : QStringLiteral("Even"));
+        m_socket.setRemotePort(lan->port);
+        return;
+    }
+    const settings::SettingsStore store;
+    if (const auto* serial = std::get_if<SerialLink>(&m_plan.link)) {
+        m_connection.setConnectionType(ConnectionType::Serial);
+        m_serial.setPortName(serial->port);
+        if (!serial->settings.isEmpty())
+            m_serial.setSettings(serial->settings, nullptr);
+        return;
+    }
+    loadConnectionOptions(store, m_connection);
+    loadExpansionOption(store, m_expansion);
+    applyStoredSerialSettings(store, m_serial);
+}
+
+void PlanRunner::start()
+{
+    m_step = -1;
+    endStep(true, {}); // to the first step
+}
+
+void PlanRunner::feedConnectCommand()
+{
+    m_pump->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
+}
+
+void PlanRunner::beginStep()
+{
+    const Step& step = m_plan.steps[m_step];
+    m_current = {stepName(step.kind), false, 0, {}, {}, 0};
+    m_stepClock.start();
+    switch (step.kind) {
+    case Kind::Connect:
+        if (m_linkUp) {
+            endStep(true, QStringLiteral("the link stands already"));
+            return;
+        }
+        m_stepLimit.start(step.withinMs);
+        feedConnectCommand();
+        return;
+    case Kind::Release:
+        if (!m_linkUp) {
+            endStep(false, QStringLiteral("no link to release"));
+            return;
+        }
+        m_releaseAnswered = false;
+        m_stepLimit.start(step.withinMs);
+        feedConnectCommand();
+        return;
+    case Kind::Records:
+        m_stepLimit.start(step.forMs);
+        return;
+    case Kind::Lamps:
+        m_lampsToSend.clear();
+        m_lampsSent = m_lampsOk = 0;
+        m_lampFailure.clear();
+        if (step.range)
+            m_lampsToSend.append({QByteArray::number(step.range->first), QByteArray::number(step.range->second)});
+        for (const qint32 station : step.stations)
+            m_lampsToSend.append({QByteArray::number(station), QByteArray()});
+        sendNextLamp();
+        return;
+    }
+}
+
+// Each message waits for its answer or its time-out before the next goes.
+void PlanRunner::sendNextLamp()
+{
+    if (m_lampsToSend.isEmpty()) {
+        const bool all = m_lampsOk == m_lampsSent;
+        endStep(all, all ? QStringLiteral("%1 answered").arg(m_lampsOk)
+                         : QStringLiteral("%1 of %2 answered: %3").arg(m_lampsOk).arg(m_lampsSent).arg(m_lampFailure));
+        return;
+    }
+    if (!m_linkUp) {
+        endStep(false, QStringLiteral("the link is down"));
+        return;
+    }
+    const auto [from, to] = m_lampsToSend.takeFirst();
+    ++m_lampsSent;
+    const lamp::SingleStationRequest request = lampRequest(m_plan.steps[m_step].function, from, to);
+    m_pump->feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
+}
+
+void PlanRunner::lampAnswered(std::optional<int> code)
+{
+    if (m_step < 0 || m_finishing || m_plan.steps[m_step].kind != Kind::Lamps)
+        return;
+    if (code == 0)
+        ++m_lampsOk;
+    else if (m_lampFailure.isEmpty())
+        m_lampFailure = code ? QStringLiteral("answer code %1").arg(*code)
+                             : QStringLiteral("PBX did not respond to Lamp Control.");
+    QTimer::singleShot(0, this, &PlanRunner::sendNextLamp);
+}
+
+void PlanRunner::show(const link::LinkOutput& output)
+{
+    switch (output.type) {
+    case Out::Terminal:
+        for (const QByteArray& line : output.bytes.split('\n'))
+            if (!line.trimmed().isEmpty())
+                m_lastLine = QString::fromLatin1(line.trimmed());
+        break;
+    case Out::LinkCameUp:
+        m_linkUp = m_everUp = true;
+        if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect)
+            endStep(true, {});
+        break;
+    case Out::Connected:
+        if (output.on)
+            break;
+        if (m_linkUp) {
+            m_linkUp = false;
+            linkWentDown();
+        } else if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect) {
+            // Once the box that may follow has been taken, it says why.
+            QTimer::singleShot(0, this, [this] {
+                endStep(false, !m_refusal.isEmpty()         ? m_refusal
+                               : !m_current.events.isEmpty() ? m_current.events.last()
+                                                            : m_lastLine);
+            });
+        }
+        break;
+    case Out::Response:
+        if (output.request == link::Request::Connect && output.code != 0)
+            m_refusal = QStringLiteral("refused: ") + QString::fromLatin1(link::responseText(output.code));
+        if (output.request == link::Request::Release)
+            m_releaseAnswered = true;
+        if (output.request == link::Request::Lamp)
+            lampAnswered(output.code);
+        break;
+    case Out::LampTimedOut:
+        lampAnswered(std::nullopt);
+        break;
+    case Out::RecordArrived:
+        ++m_current.records;
+        if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Records &&
+            m_current.records >= m_plan.steps[m_step].atLeast && m_plan.steps[m_step].atLeast > 0)
+            endStep(true, QStringLiteral("%1 records").arg(m_current.records));
+        break;
+    default:
+        break;
+    }
+}
+
+void PlanRunner::linkWentDown()
+{
+    if (m_finishing) {
+        QTimer::singleShot(0, this, &PlanRunner::finished);
+        return;
+    }
+    if (m_step < 0 || m_step >= m_plan.steps.size())
+        return;
+    if (m_plan.steps[m_step].kind == Kind::Release) {
+        endStep(m_releaseAnswered, m_releaseAnswered ? QString() : QStringLiteral("closed without an answer"));
+        return;
+    }
+    // A lost link fails the running step with what the tool said about it.
+    endStep(false, m_current.events.isEmpty() ? m_lastLine : m_current.events.last());
+}
+
+// The boxes the tool would show are the running step's events; each is closed at once.
+void PlanRunner::show(const Message& message, std::function<void(Answer)> answered)
+{
+    m_current.events.append(message.title.isEmpty() ? message.text : message.title + QStringLiteral(": ") + message.text);
+    if (answered)
+        answered(Answer::Ok);
+}
+
+void PlanRunner::chooseFile(const FileChoice&, std::function<void(std::optional<QString>)> chosen)
+{
+    chosen(std::nullopt);
+}
+
+void PlanRunner::endStep(bool passed, const QString& message)
+{
+    m_stepLimit.stop();
+    if (m_step >= 0) {
+        m_current.passed = passed;
+        m_current.ms = m_stepClock.elapsed();
+        m_current.message = message;
+        m_results.append(m_current);
+        Q_EMIT stepEnded(m_current);
+    }
+    const bool stop = (!passed && m_plan.stopOnFailure) || (m_step >= 0 && !m_everUp);
+    // Later steps begin from the event loop, never inside the engine's outputs.
+    if (stop || ++m_step >= m_plan.steps.size())
+        QTimer::singleShot(0, this, &PlanRunner::finishRun);
+    else
+        QTimer::singleShot(0, this, &PlanRunner::beginStep);
+}
+
+// The link is released as the tool releases it, and the run ends once it is down.
+void PlanRunner::finishRun()
+{
+    m_finishing = true;
+    if (!m_linkUp) {
+        Q_EMIT finished();
+        return;
+    }
+    feedConnectCommand();
+}
+
+} // namespace zkn::run

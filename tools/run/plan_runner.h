@@ -1,0 +1,95 @@
+#pragma once
+
+#include "link_view.h"
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "model/expansion_option.h"
+#include "model/load_test_options.h"
+#include "operator/operator.h"
+#include "run_plan.h"
+#include "serial_line.h"
+#include "step_result.h"
+#include "system_clock.h"
+#include "tcp_link.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+namespace zkn {
+class LinkPump;
+namespace link {
+class LinkEngine;
+}
+} // namespace zkn
+
+namespace zkn::run {
+
+// Runs a plan's steps one after the other on the tool's own link engine, driven by the same pump
+// as the tool's window, over the real transports. The boxes the tool would show become events
+// of the running step and are closed at once; nothing waits for anyone. After the last step (or
+// a failure that leaves no link) the link is released as the tool releases it, then finished()
+// comes with the results.
+class PlanRunner : public QObject, private LinkView, private Operator
+{
+    Q_OBJECT
+
+public:
+    explicit PlanRunner(const Plan& plan, QObject* parent = nullptr);
+    ~PlanRunner() override;
+
+    void start();
+    const QList<StepResult>& results() const { return m_results; }
+    // The link never came up: nothing could be tested.
+    bool nothingTested() const { return !m_everUp; }
+
+Q_SIGNALS:
+    void stepEnded(const zkn::run::StepResult& result);
+    void finished();
+
+private:
+    void show(const link::LinkOutput& output) override;
+    void show(const Message& message, std::function<void(Answer)> answered) override;
+    void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
+
+    void configureLink();
+    void beginStep();
+    void sendNextLamp();
+    void lampAnswered(std::optional<int> code);
+    void linkWentDown();
+    void endStep(bool passed, const QString& message);
+    void finishRun();
+    void feedConnectCommand();
+
+    Plan m_plan;
+    SystemClock m_clock;
+    ConnectionOptions m_connection;
+    DebugOptions m_debug;
+    ExpansionOption m_expansion;
+    LoadTestOptions m_loadTest;
+    TcpLink m_socket;
+    SerialLine m_serial;
+    std::unique_ptr<link::LinkEngine> m_engine;
+    std::unique_ptr<LinkPump> m_pump;
+
+    QList<StepResult> m_results;
+    int m_step = -1;
+    StepResult m_current;
+    QElapsedTimer m_stepClock;
+    QTimer m_stepLimit;
+    bool m_linkUp = false;
+    bool m_everUp = false;
+    bool m_releaseAnswered = false;
+    bool m_finishing = false;
+    QString m_refusal; // the PBX's answer to the connect request, when it was no
+    QString m_lastLine; // the terminal's last line, the reason when the link ends without a box
+    // Lamps: the messages still to send, the answers so far.
+    QList<std::pair<QByteArray, QByteArray>> m_lampsToSend;
+    int m_lampsSent = 0;
+    int m_lampsOk = 0;
+    QString m_lampFailure;
+};
+
+} // namespace zkn::run

@@ -1,0 +1,245 @@
+#include "run_plan.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <array>
+#include <cmath>
+
+namespace zkn::run {
+
+namespace {
+
+using Kind = Step::Kind;
+
+constexpr std::array<std::pair<const char*, Kind>, 4> kKinds{
+    {{"connect", Kind::Connect}, {"lamps", Kind::Lamps}, {"records", Kind::Records}, {"release", Kind::Release}}};
+
+constexpr std::array<std::pair<const char*, lamp::LampFunction>, 4> kFunctions{
+    {{"mw-on", lamp::LampFunction::MwOn},
+     {"mw-off", lamp::LampFunction::MwOff},
+     {"vmm-on", lamp::LampFunction::VmmOn},
+     {"vmm-off", lamp::LampFunction::VmmOff}}};
+
+// The first error found ends the reading; every reader returns false once it is set.
+class Reader
+{
+public:
+    explicit Reader(const QString& fileName) : m_file(fileName) {}
+
+    bool fail(const QString& where, const QString& what)
+    {
+        if (m_error.isEmpty())
+            m_error = m_file + QStringLiteral(": ") + where + QStringLiteral(": ") + what;
+        return false;
+    }
+    const QString& error() const { return m_error; }
+
+    // Every key of `object` is one of `allowed`; `required` ones are there.
+    bool keys(const QJsonObject& object, const QString& where, const QStringList& allowed,
+              const QStringList& required = {})
+    {
+        for (const QString& key : object.keys())
+            if (!allowed.contains(key))
+                return fail(where, QStringLiteral("unknown key \"%1\"; expected %2").arg(key, list(allowed)));
+        for (const QString& key : required)
+            if (!object.contains(key))
+                return fail(where, QStringLiteral("\"%1\" is missing").arg(key));
+        return true;
+    }
+
+    bool object(const QJsonValue& value, const QString& where, QJsonObject& out)
+    {
+        if (!value.isObject())
+            return fail(where, QStringLiteral("expected an object"));
+        out = value.toObject();
+        return true;
+    }
+
+    // A whole number from `low` to `high`, kept in `out` when the key is there.
+    template <typename Int> bool number(const QJsonObject& o, const QString& where, const char* key, Int& out,
+                                        qint64 low, qint64 high)
+    {
+        const QJsonValue value = o.value(QLatin1String(key));
+        if (value.isUndefined())
+            return true;
+        const double d = value.toDouble(std::nan(""));
+        if (!value.isDouble() || d != std::floor(d) || d < double(low) || d > double(high))
+            return fail(where + QLatin1Char('.') + QLatin1String(key),
+                        QStringLiteral("expected a whole number from %1 to %2").arg(low).arg(high));
+        out = Int(d);
+        return true;
+    }
+
+    bool text(const QJsonObject& o, const QString& where, const char* key, QString& out)
+    {
+        const QJsonValue value = o.value(QLatin1String(key));
+        if (value.isUndefined())
+            return true;
+        if (!value.isString() || value.toString().isEmpty())
+            return fail(where + QLatin1Char('.') + QLatin1String(key), QStringLiteral("expected a text"));
+        out = value.toString();
+        return true;
+    }
+
+    static QString list(const QStringList& names) { return names.join(QStringLiteral(", ")); }
+
+private:
+    QString m_file;
+    QString m_error;
+};
+
+constexpr qint64 kMaxStation = 2147483647;
+constexpr qint64 kMaxMs = 24 * 3600 * 1000;
+
+bool readLink(Reader& r, const QJsonValue& value, Plan& plan)
+{
+    QJsonObject link;
+    if (!r.object(value, QStringLiteral("link"), link) || !r.keys(link, QStringLiteral("link"), {"lan", "serial"}))
+        return false;
+    if (link.size() != 1)
+        return r.fail(QStringLiteral("link"), QStringLiteral("expected one of lan, serial"));
+    QJsonObject o;
+    if (link.contains(QLatin1String("lan"))) {
+        const QString where = QStringLiteral("link.lan");
+        LanLink lan;
+        QString parity = QStringLiteral("odd");
+        if (!r.object(link.value(QLatin1String("lan")), where, o) ||
+            !r.keys(o, where, {"host", "port", "device", "parity"}, {"host"}) || !r.text(o, where, "host", lan.host) ||
+            !r.number(o, where, "port", lan.port, 1, 65535) || !r.number(o, where, "device", lan.device, 0, 9) ||
+            !r.text(o, where, "parity", parity))
+            return false;
+        if (parity != QLatin1String("odd") && parity != QLatin1String("even"))
+            return r.fail(where + QStringLiteral(".parity"), QStringLiteral("expected odd or even"));
+        lan.oddParity = parity == QLatin1String("odd");
+        plan.link = lan;
+        return true;
+    }
+    const QString where = QStringLiteral("link.serial");
+    SerialLink serial;
+    if (!r.object(link.value(QLatin1String("serial")), where, o) || !r.keys(o, where, {"port", "settings"}, {"port"}) ||
+        !r.text(o, where, "port", serial.port) || !r.text(o, where, "settings", serial.settings))
+        return false;
+    plan.link = serial;
+    return true;
+}
+
+bool readLamps(Reader& r, const QJsonObject& o, const QString& where, Step& step)
+{
+    if (!r.keys(o, where, {"stations", "first", "last", "function"}, {"function"}))
+        return false;
+    const QString function = o.value(QLatin1String("function")).toString();
+    const auto known = std::find_if(kFunctions.begin(), kFunctions.end(),
+                                    [&](const auto& f) { return function == QLatin1String(f.first); });
+    if (known == kFunctions.end())
+        return r.fail(where + QStringLiteral(".function"), QStringLiteral("expected mw-on, mw-off, vmm-on or vmm-off"));
+    step.function = known->second;
+    const bool byStations = o.contains(QLatin1String("stations"));
+    const bool byRange = o.contains(QLatin1String("first")) || o.contains(QLatin1String("last"));
+    if (byStations == byRange)
+        return r.fail(where, QStringLiteral("expected either \"stations\" or \"first\" and \"last\""));
+    if (byRange) {
+        qint32 first = -1, last = -1;
+        if (!r.keys(o, where, {"first", "last", "function"}, {"first", "last"}) ||
+            !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation))
+            return false;
+        if (last < first)
+            return r.fail(where + QStringLiteral(".last"), QStringLiteral("expected a station not below \"first\""));
+        step.range = std::pair{first, last};
+        return true;
+    }
+    const QJsonValue stations = o.value(QLatin1String("stations"));
+    if (!stations.isArray() || stations.toArray().isEmpty())
+        return r.fail(where + QStringLiteral(".stations"), QStringLiteral("expected a list of station numbers"));
+    for (const QJsonValue& station : stations.toArray()) {
+        qint32 number = -1;
+        if (!r.number(QJsonObject{{"station", station}}, where + QStringLiteral(".stations"), "station", number, 0,
+                      kMaxStation))
+            return false;
+        step.stations.append(number);
+    }
+    return true;
+}
+
+bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
+{
+    QString where = QStringLiteral("steps[%1]").arg(index);
+    QJsonObject wrapper;
+    if (!r.object(value, where, wrapper))
+        return false;
+    QStringList names;
+    for (const auto& [name, kind] : kKinds)
+        names.append(QLatin1String(name));
+    if (wrapper.size() != 1)
+        return r.fail(where, QStringLiteral("expected one step: %1").arg(Reader::list(names)));
+    const QString name = wrapper.keys().first();
+    if (!names.contains(name))
+        return r.fail(where, QStringLiteral("unknown step \"%1\"; expected %2").arg(name, Reader::list(names)));
+    where += QLatin1Char('.') + name;
+    Step step;
+    step.kind = kKinds[std::size_t(names.indexOf(name))].second;
+    QJsonObject o;
+    if (!r.object(wrapper.value(name), where, o))
+        return false;
+    switch (step.kind) {
+    case Kind::Connect:
+    case Kind::Release:
+        if (!r.keys(o, where, {"within_ms"}) || !r.number(o, where, "within_ms", step.withinMs, 1, kMaxMs))
+            return false;
+        break;
+    case Kind::Lamps:
+        if (!readLamps(r, o, where, step))
+            return false;
+        break;
+    case Kind::Records:
+        if (!r.keys(o, where, {"for_ms", "at_least"}, {"for_ms"}) ||
+            !r.number(o, where, "for_ms", step.forMs, 1, kMaxMs) ||
+            !r.number(o, where, "at_least", step.atLeast, 0, 1000000))
+            return false;
+        break;
+    }
+    plan.steps.append(step);
+    return true;
+}
+
+} // namespace
+
+QString stepName(Step::Kind kind)
+{
+    for (const auto& [name, known] : kKinds)
+        if (known == kind)
+            return QLatin1String(name);
+    return {};
+}
+
+std::variant<Plan, QString> readPlan(const QByteArray& json, const QString& fileName)
+{
+    Reader r(fileName);
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (document.isNull())
+        return fileName + QStringLiteral(": not JSON at byte %1: %2").arg(parseError.offset).arg(parseError.errorString());
+    Plan plan;
+    QJsonObject top;
+    if (!r.object(document.isObject() ? QJsonValue(document.object()) : QJsonValue(), QStringLiteral("the plan"), top) ||
+        !r.keys(top, QStringLiteral("the plan"), {"link", "steps", "stop_on_failure"}, {"steps"}))
+        return r.error();
+    if (top.contains(QLatin1String("link")) && !readLink(r, top.value(QLatin1String("link")), plan))
+        return r.error();
+    const QJsonValue stop = top.value(QLatin1String("stop_on_failure"));
+    if (!stop.isUndefined() && !stop.isBool())
+        return r.fail(QStringLiteral("stop_on_failure"), QStringLiteral("expected true or false")), r.error();
+    plan.stopOnFailure = stop.toBool();
+    const QJsonValue steps = top.value(QLatin1String("steps"));
+    if (!steps.isArray() || steps.toArray().isEmpty())
+        return r.fail(QStringLiteral("steps"), QStringLiteral("expected a list of steps")), r.error();
+    const QJsonArray list = steps.toArray();
+    for (int i = 0; i < list.size(); ++i)
+        if (!readStep(r, list.at(i), i, plan))
+            return r.error();
+    return plan;
+}
+
+} // namespace zkn::run

@@ -1,0 +1,63 @@
+#pragma once
+
+// A plan for zkn-run: the link to test, and the steps to take on it, read from JSON. Unknown
+// keys are errors, so a typo is never silently ignored.
+
+#include "lamp/lamp_function.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+namespace zkn::run {
+
+struct LanLink
+{
+    QString host;
+    quint16 port = 60020;
+    int device = 0;
+    bool oddParity = true;
+};
+
+struct SerialLink
+{
+    QString port;
+    QString settings; // e.g. "9600,n,8,1"; empty: the stored ones
+};
+
+struct Step
+{
+    enum class Kind
+    {
+        Connect, // the connect request answered with code 0 within `withinMs`
+        Lamps,   // every lamp message answered with code 0 (on a serial line: sent)
+        Records, // at least `atLeast` records within `forMs`, each one decoded
+        Release  // the release answered and the connection closed within `withinMs`
+    };
+    Kind kind = Kind::Connect;
+    int withinMs = 10000;
+    // Lamps: one message per station, or one for the range first to last.
+    QList<qint32> stations;
+    std::optional<std::pair<qint32, qint32>> range;
+    lamp::LampFunction function = lamp::LampFunction::MwOn;
+    int forMs = 0;
+    int atLeast = 1;
+};
+
+struct Plan
+{
+    std::variant<std::monostate, LanLink, SerialLink> link; // none: the stored settings
+    QList<Step> steps;
+    bool stopOnFailure = false;
+};
+
+// The name a step is reported under.
+QString stepName(Step::Kind kind);
+
+// The plan, or what is wrong with it: the file, the key and what was expected.
+std::variant<Plan, QString> readPlan(const QByteArray& json, const QString& fileName);
+
+} // namespace zkn::run
