@@ -41,7 +41,10 @@ int main(int argc, char* argv[])
     bool quiet = false;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
-        if (arg == QLatin1String("--quiet")) {
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            std::fputs(kUsageText, stdout);
+            return kPassed;
+        } else if (arg == QLatin1String("--quiet")) {
             quiet = true;
         } else if (arg == QLatin1String("--junit")) {
             if (args.isEmpty())
