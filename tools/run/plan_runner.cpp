@@ -7,6 +7,8 @@
 #include "settings/settings_store.h"
 #include "stored_settings.h"
 
+#include <utility>
+
 namespace zkn::run {
 
 namespace {
@@ -92,6 +94,7 @@ void PlanRunner::beginStep()
 {
     const Step& step = m_plan.steps[m_step];
     m_current = {stepName(step.kind), false, 0, {}, {}, 0};
+    m_stepRunning = true;
     m_stepClock.start();
     switch (step.kind) {
     case Kind::Connect:
@@ -155,7 +158,11 @@ void PlanRunner::lampAnswered(std::optional<int> code)
     else if (m_lampFailure.isEmpty())
         m_lampFailure = code ? QStringLiteral("answer code %1").arg(*code)
                              : QStringLiteral("PBX did not respond to Lamp Control.");
-    QTimer::singleShot(0, this, &PlanRunner::sendNextLamp);
+    // From the event loop, and only while the step that sent it still runs.
+    QTimer::singleShot(0, this, [this, step = m_step] {
+        if (step == m_step)
+            sendNextLamp();
+    });
 }
 
 void PlanRunner::show(const link::LinkOutput& output)
@@ -179,7 +186,9 @@ void PlanRunner::show(const link::LinkOutput& output)
             linkWentDown();
         } else if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect) {
             // Once the box that may follow has been taken, it says why.
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(0, this, [this, step = m_step] {
+                if (step != m_step)
+                    return;
                 endStep(false, !m_refusal.isEmpty()         ? m_refusal
                                : !m_current.events.isEmpty() ? m_current.events.last()
                                                             : m_lastLine);
@@ -239,6 +248,8 @@ void PlanRunner::chooseFile(const FileChoice&, std::function<void(std::optional<
 
 void PlanRunner::endStep(bool passed, const QString& message)
 {
+    if (m_step >= 0 && !std::exchange(m_stepRunning, false))
+        return; // the step has ended already
     m_stepLimit.stop();
     if (m_step >= 0) {
         m_current.passed = passed;

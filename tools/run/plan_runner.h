@@ -79,6 +79,7 @@ private:
     StepResult m_current;
     QElapsedTimer m_stepClock;
     QTimer m_stepLimit;
+    bool m_stepRunning = false;
     bool m_linkUp = false;
     bool m_everUp = false;
     bool m_releaseAnswered = false;
