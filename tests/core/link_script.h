@@ -157,6 +157,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
          t.engine->onSocketConnected();
          t.answer('0');
      }},
+    {"healthnow", [](LinkScript& t, Arg) { t.engine->healthCheckNow(); }},
     {"host", [](LinkScript& t, Arg host) { t.connection.setRemoteHost(host); }},
     {"failopen", [](LinkScript& t, Arg why) { t.host.connectFailure = why; }}, // the socket fails at once
     {"spacing", [](LinkScript& t, Arg ms) { t.realEngine.setSendSpacing(ms.toInt()); }},

@@ -107,6 +107,9 @@ void TestLinkEngine::scripts_data()
     row("health check every second", countdown.arg("1", "2", kHealth1, "1", "2", "HC: 1, HC: 0, HC: 1, HC: 0"));
     row("health check interval 0: every tick", countdown.arg("0", "1", kHealth1, "0", "2", "HC: 0, HC: 0, HC: 0"));
     row("health check interval empty: every tick", countdown.arg("", "1", kHealth1, "0", "1", "HC: 0, HC: 0"));
+    row("a health check asked for now: it leaves at once, and only while the connection stands",
+        "healthnow | connect | healthnow | ?count=0 | connected | answer | healthnow | ?sent=" + kHealth1 +
+        " | answer | ?responses=0:0, 3:0");
     row("health checks stopped: the countdown goes on, nothing leaves",
         "interval:2 | up | stophealth | seconds:9 | ?count=0 | ?timers!=T2 | "
         "?hc=HC: 2, HC: 1, HC: 0, HC: 2, HC: 1, HC: 0, HC: 2, HC: 1, HC: 0");

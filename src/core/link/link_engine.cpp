@@ -345,8 +345,12 @@ void LinkEngine::onStatusMonitorTick()
         return;
     }
     m_hcTicks = 0;
-    if (m_debug.stopHealth())
-        return;
+    if (!m_debug.stopHealth())
+        sendHealthCheck();
+}
+
+void LinkEngine::sendHealthCheck()
+{
     const qint16 sequence = awaitResponse(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);

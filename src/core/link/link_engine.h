@@ -98,6 +98,15 @@ public:
     // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
     void setSendSpacing(int ms) { m_spacingUs = qint64(ms) * 1000; }
 
+    // A health check leaves now, beside those of the health-check clock (a probe of the link).
+    void healthCheckNow()
+    {
+        then([this] {
+            if (connectionStands())
+                sendHealthCheck();
+        });
+    }
+
     // Time, in microseconds of the clock: handles every deadline that has come.
     void advanceTo(qint64 nowUs);
     LinkTimers& timers() { return m_timers; }
@@ -134,6 +143,7 @@ private:
     void openConnection();
     void onStatusMonitorTick();
     void onHealthCheckTimeout();
+    void sendHealthCheck();
     void onLampControlTimeout();
     void sendLampFrame(const QByteArray& message);
     void lampAnswerCame(std::optional<int> responseCode);
