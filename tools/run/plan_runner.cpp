@@ -3,9 +3,6 @@
 #include "lamp/single_station_request.h"
 #include "link/frame_reader.h"
 #include "link/link_engine.h"
-#include "link_pump.h"
-#include "settings/settings_store.h"
-#include "stored_settings.h"
 
 #include <utility>
 
@@ -32,11 +29,9 @@ lamp::SingleStationRequest lampRequest(lamp::LampFunction function, const QByteA
 
 PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_plan(plan)
 {
-    configureLink();
-    m_engine = std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTest);
     LinkView& view = *this;
     Operator& op = *this;
-    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, view, op, m_clock);
+    m_link = std::make_unique<RunLink>(m_plan.link, view, op);
     m_stepLimit.setSingleShot(true);
     connect(&m_stepLimit, &QTimer::timeout, this, [this] {
         const Step& step = m_plan.steps[m_step];
@@ -54,31 +49,6 @@ PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_p
 
 PlanRunner::~PlanRunner() = default;
 
-// A link in the plan replaces the stored connection settings; stored debug options never apply.
-void PlanRunner::configureLink()
-{
-    m_debug.setHealthCheckIntervalText(QStringLiteral("5"));
-    if (const auto* lan = std::get_if<LanLink>(&m_plan.link)) {
-        m_connection.setConnectionType(ConnectionType::Lan);
-        m_connection.setRemoteHost(lan->host);
-        m_connection.setDeviceNumber(QString::number(lan->device));
-        m_connection.setLanParity(lan->oddParity ? QStringLiteral("Odd") : QStringLiteral("Even"));
-        m_socket.setRemotePort(lan->port);
-        return;
-    }
-    const settings::SettingsStore store;
-    if (const auto* serial = std::get_if<SerialLink>(&m_plan.link)) {
-        m_connection.setConnectionType(ConnectionType::Serial);
-        m_serial.setPortName(serial->port);
-        if (!serial->settings.isEmpty())
-            m_serial.setSettings(serial->settings, nullptr);
-        return;
-    }
-    loadConnectionOptions(store, m_connection);
-    loadExpansionOption(store, m_expansion);
-    applyStoredSerialSettings(store, m_serial);
-}
-
 void PlanRunner::start()
 {
     m_step = -1;
@@ -87,7 +57,7 @@ void PlanRunner::start()
 
 void PlanRunner::feedConnectCommand()
 {
-    m_pump->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
+    m_link->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
 }
 
 void PlanRunner::beginStep()
@@ -146,7 +116,7 @@ void PlanRunner::sendNextLamp()
     const auto [from, to] = m_lampsToSend.takeFirst();
     ++m_lampsSent;
     const lamp::SingleStationRequest request = lampRequest(m_plan.steps[m_step].function, from, to);
-    m_pump->feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
+    m_link->feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
 }
 
 void PlanRunner::lampAnswered(std::optional<int> code)

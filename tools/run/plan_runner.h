@@ -1,29 +1,16 @@
 #pragma once
 
 #include "link_view.h"
-#include "model/connection_options.h"
-#include "model/debug_options.h"
-#include "model/expansion_option.h"
-#include "model/load_test_options.h"
 #include "operator/operator.h"
+#include "run_link.h"
 #include "run_plan.h"
-#include "serial_line.h"
 #include "step_result.h"
-#include "system_clock.h"
-#include "tcp_link.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <memory>
-
-namespace zkn {
-class LinkPump;
-namespace link {
-class LinkEngine;
-}
-} // namespace zkn
 
 namespace zkn::run {
 
@@ -54,7 +41,6 @@ private:
     void show(const Message& message, std::function<void(Answer)> answered) override;
     void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
 
-    void configureLink();
     void beginStep();
     void sendNextLamp();
     void lampAnswered(std::optional<int> code);
@@ -64,15 +50,7 @@ private:
     void feedConnectCommand();
 
     Plan m_plan;
-    SystemClock m_clock;
-    ConnectionOptions m_connection;
-    DebugOptions m_debug;
-    ExpansionOption m_expansion;
-    LoadTestOptions m_loadTest;
-    TcpLink m_socket;
-    SerialLine m_serial;
-    std::unique_ptr<link::LinkEngine> m_engine;
-    std::unique_ptr<LinkPump> m_pump;
+    std::unique_ptr<RunLink> m_link;
 
     QList<StepResult> m_results;
     int m_step = -1;

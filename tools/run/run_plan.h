@@ -28,6 +28,9 @@ struct SerialLink
     QString settings; // e.g. "9600,n,8,1"; empty: the stored ones
 };
 
+// The connection to test; none: the one the tool stored.
+using LinkChoice = std::variant<std::monostate, LanLink, SerialLink>;
+
 struct Step
 {
     enum class Kind
@@ -49,7 +52,7 @@ struct Step
 
 struct Plan
 {
-    std::variant<std::monostate, LanLink, SerialLink> link; // none: the stored settings
+    LinkChoice link;
     QList<Step> steps;
     bool stopOnFailure = false;
 };

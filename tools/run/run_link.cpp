@@ -1,0 +1,48 @@
+#include "run_link.h"
+
+#include "link/link_engine.h"
+#include "link_pump.h"
+#include "settings/settings_store.h"
+#include "stored_settings.h"
+
+namespace zkn::run {
+
+RunLink::RunLink(const LinkChoice& link, LinkView& view, Operator& op)
+{
+    configure(link);
+    m_engine = std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTest);
+    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, view, op, m_clock);
+}
+
+RunLink::~RunLink() = default;
+
+void RunLink::feed(const std::function<void(link::LinkEngine&)>& input)
+{
+    m_pump->feed(input);
+}
+
+void RunLink::configure(const LinkChoice& link)
+{
+    m_debug.setHealthCheckIntervalText(QStringLiteral("5"));
+    if (const auto* lan = std::get_if<LanLink>(&link)) {
+        m_connection.setConnectionType(ConnectionType::Lan);
+        m_connection.setRemoteHost(lan->host);
+        m_connection.setDeviceNumber(QString::number(lan->device));
+        m_connection.setLanParity(lan->oddParity ? QStringLiteral("Odd") : QStringLiteral("Even"));
+        m_socket.setRemotePort(lan->port);
+        return;
+    }
+    if (const auto* serial = std::get_if<SerialLink>(&link)) {
+        m_connection.setConnectionType(ConnectionType::Serial);
+        m_serial.setPortName(serial->port);
+        if (!serial->settings.isEmpty())
+            m_serial.setSettings(serial->settings, nullptr);
+        return;
+    }
+    const settings::SettingsStore store;
+    loadConnectionOptions(store, m_connection);
+    loadExpansionOption(store, m_expansion);
+    applyStoredSerialSettings(store, m_serial);
+}
+
+} // namespace zkn::run

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "model/connection_options.h"
+#include "model/debug_options.h"
+#include "model/expansion_option.h"
+#include "model/load_test_options.h"
+#include "run_plan.h"
+#include "serial_line.h"
+#include "system_clock.h"
+#include "tcp_link.h"
+
+#include <functional>
+#include <memory>
+
+namespace zkn {
+class LinkPump;
+class LinkView;
+class Operator;
+namespace link {
+class LinkEngine;
+}
+} // namespace zkn
+
+namespace zkn::run {
+
+// The link as zkn-run drives it: the tool's own engine and pump over the real transports, on the
+// connection given (or the one the tool stored). Stored debug options never apply.
+class RunLink
+{
+public:
+    RunLink(const LinkChoice& link, LinkView& view, Operator& op);
+    ~RunLink();
+
+    // Gives the engine an input, then carries out what it asks for.
+    void feed(const std::function<void(link::LinkEngine&)>& input);
+
+private:
+    void configure(const LinkChoice& link);
+
+    SystemClock m_clock;
+    ConnectionOptions m_connection;
+    DebugOptions m_debug;
+    ExpansionOption m_expansion;
+    LoadTestOptions m_loadTest;
+    TcpLink m_socket;
+    SerialLine m_serial;
+    std::unique_ptr<link::LinkEngine> m_engine;
+    std::unique_ptr<LinkPump> m_pump;
+};
+
+} // namespace zkn::run
