@@ -1,5 +1,5 @@
-// zkn-run as a technician runs it: plans against zkn-pbxsim over TCP, their exit status, the
-// lines on stderr and the JUnit file.
+// zkn-run as a technician and a monitoring system run it, against zkn-pbxsim over TCP: plans,
+// their exit status, the lines on stderr and the JUnit file; the probe's line and its statuses.
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -126,6 +126,50 @@ private Q_SLOTS:
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(cases.join(' '), junit);
+    }
+
+    void probe_data()
+    {
+        QTest::addColumn<QStringList>("simulator"); // "none": no PBX at all
+        QTest::addColumn<QStringList>("options");   // after --probe 127.0.0.1 --port N
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line"); // on stdout
+        const QString figures = QStringLiteral(" \\| connect=\\d+ms;%1;; health=\\d+ms;%1;;\n$");
+        QTest::newRow("OK") << QStringList() << QStringList{"--device", "1"} << 0
+                            << "^ZKN OK - link up in \\d+ ms, health check answered in \\d+ ms" + figures.arg("");
+        QTest::newRow("WARNING: slower than --warn")
+            << QStringList() << QStringList{"--device", "1", "--warn", "0"} << 1
+            << "^ZKN WARNING - link up in \\d+ ms, health check answered in \\d+ ms" + figures.arg("0");
+        QTest::newRow("CRITICAL: refused") << QStringList{"--refuse", "4"} << QStringList() << 2
+                                           << "^ZKN CRITICAL - refused with code 4: \\*\\* DEVICE ALREADY IN USE \\*\\*\n$";
+        QTest::newRow("CRITICAL: the health check unanswered")
+            << QStringList{"--mute-health", "0"} << QStringList{"--timeout", "300"} << 2
+            << "^ZKN CRITICAL - no answer to the health check within 300 ms \\| connect=\\d+ms;;;\n$";
+        QTest::newRow("CRITICAL: no PBX") << QStringList{"none"} << QStringList() << 2
+                                          << "^ZKN CRITICAL - 'Connection refused' @\\(.*\\) :Number = 10061\n$";
+        QTest::newRow("UNKNOWN: a wrong option") << QStringList{"none"} << QStringList{"--parity", "mark"} << 3 << "^$";
+    }
+
+    void probe()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, options);
+        std::optional<Simulator> pbx;
+        quint16 port = 9;
+        if (simulator != QStringList{"none"}) {
+            pbx.emplace(simulator);
+            QVERIFY(pbx->port != 0);
+            port = pbx->port;
+        }
+        QProcess run;
+        run.start(QStringLiteral(ZKN_RUN_PATH),
+                  QStringList{"--probe", "127.0.0.1", "--port", QString::number(port)} + options);
+        QVERIFY(run.waitForFinished(20000));
+        const QString out = QString::fromUtf8(run.readAllStandardOutput());
+        QFETCH(int, status);
+        QVERIFY2(run.exitCode() == status, qPrintable(out + QString::fromUtf8(run.readAllStandardError())));
+        QFETCH(QString, line);
+        QVERIFY2(QRegularExpression(line).match(out).hasMatch(), qPrintable(out));
     }
 };
 

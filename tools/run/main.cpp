@@ -1,5 +1,6 @@
 // zkn-run: the link tested without a window, from a plan.
 #include "plan_runner.h"
+#include "probe.h"
 #include "reports.h"
 #include "run_plan.h"
 
@@ -9,18 +10,65 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 
 namespace {
 
 constexpr int kPassed = 0, kFailed = 1, kUsage = 2, kNothingTested = 3;
 
-const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--quiet]\n";
+const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--quiet]\n"
+                          "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
+                          "[--timeout MS]\n";
 
-int usage(const QByteArray& why)
+int usage(const QByteArray& why, int status = kUsage)
 {
     std::fputs(("zkn-run: " + why + '\n' + kUsageText).constData(), stderr);
-    return kUsage;
+    return status;
+}
+
+// The probe's options after --probe HOST; a wrong one is the monitoring systems' UNKNOWN.
+int probe(QStringList args)
+{
+    constexpr int unknown = int(zkn::run::ProbeStatus::Unknown);
+    zkn::run::ProbeOptions options;
+    options.link.host = args.takeFirst();
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QLatin1String("--parity")) {
+            const QString parity = args.isEmpty() ? QString() : args.takeFirst();
+            if (parity != QLatin1String("odd") && parity != QLatin1String("even"))
+                return usage("--parity takes odd or even", unknown);
+            options.link.oddParity = parity == QLatin1String("odd");
+            continue;
+        }
+        // Every other option takes a whole number within its range.
+        static const std::map<QString, std::pair<int, int>> ranges{
+            {"--port", {1, 65535}}, {"--device", {0, 9}}, {"--warn", {0, 3600000}}, {"--timeout", {1, 3600000}}};
+        const auto range = ranges.find(arg);
+        if (range == ranges.end())
+            return usage("unexpected argument " + arg.toLocal8Bit(), unknown);
+        bool ok = false;
+        const int value = args.isEmpty() ? 0 : args.takeFirst().toInt(&ok);
+        if (!ok || value < range->second.first || value > range->second.second)
+            return usage(arg.toLocal8Bit() + " takes a whole number from " + QByteArray::number(range->second.first) +
+                             " to " + QByteArray::number(range->second.second),
+                         unknown);
+        if (arg == QLatin1String("--port"))
+            options.link.port = quint16(value);
+        else if (arg == QLatin1String("--device"))
+            options.link.device = value;
+        else if (arg == QLatin1String("--warn"))
+            options.warnMs = value;
+        else
+            options.timeoutMs = value;
+    }
+    zkn::run::Probe probe(options);
+    QObject::connect(&probe, &zkn::run::Probe::finished, QCoreApplication::instance(), &QCoreApplication::quit);
+    probe.start();
+    QCoreApplication::exec();
+    std::fputs((probe.line().toUtf8() + '\n').constData(), stdout);
+    return int(probe.status());
 }
 
 bool writeFile(const QString& path, const QByteArray& content)
@@ -37,6 +85,11 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("ZKN-Control Tool"));
     QCoreApplication::setApplicationName(QStringLiteral("ZKN-Control Tool"));
     QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.value(0) == QLatin1String("--probe")) {
+        if (args.size() < 2 || args.at(1).startsWith(QLatin1Char('-')))
+            return usage("--probe needs a host", int(zkn::run::ProbeStatus::Unknown));
+        return probe(args.mid(1));
+    }
     QString planPath, junitPath;
     bool quiet = false;
     while (!args.isEmpty()) {

@@ -1,0 +1,150 @@
+#include "probe.h"
+
+#include "link/frame_reader.h"
+#include "link/link_engine.h"
+
+namespace zkn::run {
+
+namespace {
+using Out = link::LinkOutput::Type;
+} // namespace
+
+Probe::Probe(const ProbeOptions& options, QObject* parent) : QObject(parent), m_options(options)
+{
+    LinkView& view = *this;
+    Operator& op = *this;
+    m_link = std::make_unique<RunLink>(LinkChoice(m_options.link), view, op);
+    m_limit.setSingleShot(true);
+    connect(&m_limit, &QTimer::timeout, this, [this] {
+        static const char* const waits[] = {"the connect request", "the health check", "the release request"};
+        const QString what = QLatin1String(waits[int(m_wait)]);
+        if (m_wait == Wait::Release)
+            finish(); // the link's own limit ends the connection
+        else
+            critical(QStringLiteral("no answer to %1 within %2 ms").arg(what).arg(m_options.timeoutMs));
+    });
+}
+
+Probe::~Probe() = default;
+
+void Probe::start()
+{
+    waitFor(Wait::Connect);
+    m_link->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
+}
+
+void Probe::waitFor(Wait wait)
+{
+    m_wait = wait;
+    m_clock.start();
+    m_limit.start(m_options.timeoutMs);
+}
+
+void Probe::show(const link::LinkOutput& output)
+{
+    switch (output.type) {
+    case Out::Response:
+        if (output.request == link::Request::Connect && m_wait == Wait::Connect) {
+            if (output.code != 0) {
+                critical(QStringLiteral("refused with code %1: %2")
+                             .arg(output.code)
+                             .arg(QString::fromLatin1(link::responseText(output.code))));
+                return;
+            }
+            m_linkUp = true;
+            m_connectMs = m_clock.elapsed();
+            waitFor(Wait::Health);
+            // From the event loop: the engine is still giving its outputs.
+            QTimer::singleShot(0, this, [this] {
+                m_link->feed([](link::LinkEngine& engine) { engine.healthCheckNow(); });
+            });
+        } else if (output.request == link::Request::Health && m_wait == Wait::Health) {
+            m_healthMs = m_clock.elapsed();
+            if (output.code != 0)
+                m_failure = QStringLiteral("health check answered with code %1: %2")
+                                .arg(output.code)
+                                .arg(QString::fromLatin1(link::responseText(output.code)));
+            QTimer::singleShot(0, this, &Probe::release);
+        }
+        break;
+    case Out::Connected:
+        if (output.on)
+            break;
+        m_linkUp = false;
+        if (m_wait == Wait::Release) {
+            finish();
+        } else if (m_wait != Wait::Done) {
+            // Once the box that may follow has been taken, it says why.
+            QTimer::singleShot(0, this, [this] {
+                critical(m_lastBox.isEmpty() ? QStringLiteral("the link ended") : m_lastBox);
+            });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Probe::show(const Message& message, std::function<void(Answer)> answered)
+{
+    m_lastBox = message.text;
+    m_lastBox.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    if (answered)
+        answered(Answer::Ok);
+}
+
+void Probe::chooseFile(const FileChoice&, std::function<void(std::optional<QString>)> chosen)
+{
+    chosen(std::nullopt);
+}
+
+void Probe::critical(const QString& why)
+{
+    if (m_wait == Wait::Done || m_failure)
+        return;
+    m_failure = why;
+    release();
+}
+
+// The link is released as the tool releases it; one that never stood is only closed.
+void Probe::release()
+{
+    if (m_wait == Wait::Release || m_wait == Wait::Done)
+        return;
+    if (!m_linkUp) {
+        finish();
+        return;
+    }
+    waitFor(Wait::Release);
+    m_link->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
+}
+
+void Probe::finish()
+{
+    if (m_wait == Wait::Done)
+        return;
+    m_wait = Wait::Done;
+    m_limit.stop();
+    const QString warn = m_options.warnMs ? QString::number(*m_options.warnMs) : QString();
+    QString figures;
+    if (m_connectMs >= 0)
+        figures += QStringLiteral(" connect=%1ms;%2;;").arg(m_connectMs).arg(warn);
+    if (m_healthMs >= 0)
+        figures += QStringLiteral(" health=%1ms;%2;;").arg(m_healthMs).arg(warn);
+    if (m_failure) {
+        m_status = ProbeStatus::Critical;
+        m_line = QStringLiteral("ZKN CRITICAL - ") + *m_failure;
+    } else {
+        const bool slow = m_options.warnMs && std::max(m_connectMs, m_healthMs) > *m_options.warnMs;
+        m_status = slow ? ProbeStatus::Warning : ProbeStatus::Ok;
+        m_line = QStringLiteral("ZKN %1 - link up in %2 ms, health check answered in %3 ms")
+                     .arg(slow ? QLatin1String("WARNING") : QLatin1String("OK"))
+                     .arg(m_connectMs)
+                     .arg(m_healthMs);
+    }
+    if (!figures.isEmpty())
+        m_line += QStringLiteral(" |") + figures;
+    QTimer::singleShot(0, this, &Probe::finished);
+}
+
+} // namespace zkn::run
