@@ -1,5 +1,8 @@
 // zkn-run as a technician and a monitoring system run it, against zkn-pbxsim over TCP: plans,
 // their exit status, the lines on stderr and the JUnit file; the probe's line and its statuses.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -100,7 +103,8 @@ private Q_SLOTS:
 
         QProcess run;
         const QString junitPath = dir.filePath(QStringLiteral("junit.xml"));
-        run.start(QStringLiteral(ZKN_RUN_PATH), {planPath, "--junit", junitPath});
+        const QString jsonPath = dir.filePath(QStringLiteral("summary.json"));
+        run.start(QStringLiteral(ZKN_RUN_PATH), {planPath, "--junit", junitPath, "--json", jsonPath, "--tap"});
         QVERIFY(run.waitForFinished(20000));
         const QString err = QString::fromUtf8(run.readAllStandardError());
         QFETCH(int, status);
@@ -126,6 +130,27 @@ private Q_SLOTS:
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(cases.join(' '), junit);
+
+        // TAP and the JSON summary say the same of each step.
+        QStringList tap{QStringLiteral("TAP version 14")}, summary;
+        for (int i = 0; i < cases.size(); ++i)
+            tap.append(QStringLiteral("%1 %2 - %3 # ")
+                           .arg(cases[i].endsWith("(failed)") ? "not ok" : "ok")
+                           .arg(i + 1)
+                           .arg(cases[i].section(' ', 0, 0)));
+        tap.append(QStringLiteral("1..%1").arg(cases.size()));
+        QStringList tapSeen;
+        for (const QByteArray& l : run.readAllStandardOutput().split('\n'))
+            if (!l.startsWith(' ') && !l.isEmpty())
+                tapSeen.append(QString::fromUtf8(l).section(QStringLiteral("# "), 0, 0) + (l.contains('#') ? "# " : ""));
+        QCOMPARE(tapSeen, tap);
+        QFile json(jsonPath);
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        const QJsonObject top = QJsonDocument::fromJson(json.readAll()).object();
+        QCOMPARE(top.value("link").toString(), QStringLiteral("lan 127.0.0.1:%1 device 1 odd").arg(port));
+        for (const QJsonValue& step : top.value("steps").toArray())
+            summary.append(step["step"].toString() + (step["result"] == "fail" ? " (failed)" : ""));
+        QCOMPARE(summary.join(' '), junit);
     }
 
     void probe_data()

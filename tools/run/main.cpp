@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kPassed = 0, kFailed = 1, kUsage = 2, kNothingTested = 3;
 
-const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--quiet]\n"
+const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet]\n"
                           "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
                           "[--timeout MS]\n";
 
@@ -90,8 +90,8 @@ int main(int argc, char* argv[])
             return usage("--probe needs a host", int(zkn::run::ProbeStatus::Unknown));
         return probe(args.mid(1));
     }
-    QString planPath, junitPath;
-    bool quiet = false;
+    QString planPath, junitPath, jsonPath;
+    bool quiet = false, tap = false;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -99,10 +99,12 @@ int main(int argc, char* argv[])
             return kPassed;
         } else if (arg == QLatin1String("--quiet")) {
             quiet = true;
-        } else if (arg == QLatin1String("--junit")) {
+        } else if (arg == QLatin1String("--tap")) {
+            tap = true;
+        } else if (arg == QLatin1String("--junit") || arg == QLatin1String("--json")) {
             if (args.isEmpty())
-                return usage("--junit needs a file name");
-            junitPath = args.takeFirst();
+                return usage(arg.toLocal8Bit() + " needs a file name");
+            (arg == QLatin1String("--junit") ? junitPath : jsonPath) = args.takeFirst();
         } else if (arg.startsWith(QLatin1Char('-')) || !planPath.isEmpty()) {
             return usage("unexpected argument " + arg.toLocal8Bit());
         } else {
@@ -118,16 +120,32 @@ int main(int argc, char* argv[])
     if (const auto* error = std::get_if<QString>(&read))
         return usage(error->toLocal8Bit());
 
-    zkn::run::PlanRunner runner(std::get<zkn::run::Plan>(read));
-    QObject::connect(&runner, &zkn::run::PlanRunner::stepEnded, [quiet](const zkn::run::StepResult& result) {
+    const zkn::run::Plan& plan = std::get<zkn::run::Plan>(read);
+    zkn::run::PlanRunner runner(plan);
+    int stepsEnded = 0;
+    if (tap)
+        std::fputs(zkn::run::tapHeader().constData(), stdout);
+    QObject::connect(&runner, &zkn::run::PlanRunner::stepEnded, [&](const zkn::run::StepResult& result) {
         if (!quiet || !result.passed)
             std::fputs(zkn::run::stepLine(result).constData(), stderr);
+        if (tap) {
+            std::fputs(zkn::run::tapLine(++stepsEnded, result).constData(), stdout);
+            std::fflush(stdout);
+        }
     });
+    const QDateTime started = QDateTime::currentDateTime();
     QObject::connect(&runner, &zkn::run::PlanRunner::finished, &app, &QCoreApplication::quit);
     runner.start();
     QCoreApplication::exec();
 
     const QList<zkn::run::StepResult>& results = runner.results();
+    if (tap)
+        std::fputs(zkn::run::tapPlan(int(results.size())).constData(), stdout);
+    if (!jsonPath.isEmpty() &&
+        !writeFile(jsonPath, zkn::run::jsonReport(planPath, zkn::run::linkText(plan.link), started,
+                                                  QDateTime::currentDateTime(), results)))
+        std::fputs(("zkn-run: the JSON report cannot be written to " + jsonPath.toLocal8Bit() + '\n').constData(),
+                   stderr);
     if (!junitPath.isEmpty() &&
         !writeFile(junitPath, zkn::run::junitReport(QFileInfo(planPath).fileName(), results)))
         std::fputs(("zkn-run: the JUnit report cannot be written to " + junitPath.toLocal8Bit() + '\n').constData(),

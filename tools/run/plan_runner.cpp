@@ -63,7 +63,9 @@ void PlanRunner::feedConnectCommand()
 void PlanRunner::beginStep()
 {
     const Step& step = m_plan.steps[m_step];
-    m_current = {stepName(step.kind), false, 0, {}, {}, 0};
+    m_current = {};
+    m_current.name = stepName(step.kind);
+    m_current.started = QDateTime::currentDateTime();
     m_stepRunning = true;
     m_stepClock.start();
     switch (step.kind) {
@@ -105,6 +107,7 @@ void PlanRunner::sendNextLamp()
 {
     if (m_lampsToSend.isEmpty()) {
         const bool all = m_lampsOk == m_lampsSent;
+        m_current.figures = {{QStringLiteral("sent"), m_lampsSent}, {QStringLiteral("answered_ok"), m_lampsOk}};
         endStep(all, all ? QStringLiteral("%1 answered").arg(m_lampsOk)
                          : QStringLiteral("%1 of %2 answered: %3").arg(m_lampsOk).arg(m_lampsSent).arg(m_lampFailure));
         return;
@@ -160,7 +163,7 @@ void PlanRunner::show(const link::LinkOutput& output)
                 if (step != m_step)
                     return;
                 endStep(false, !m_refusal.isEmpty()         ? m_refusal
-                               : !m_current.events.isEmpty() ? m_current.events.last()
+                               : !m_current.events.isEmpty() ? m_current.events.last().text
                                                             : m_lastLine);
             });
         }
@@ -200,13 +203,14 @@ void PlanRunner::linkWentDown()
         return;
     }
     // A lost link fails the running step with what the tool said about it.
-    endStep(false, m_current.events.isEmpty() ? m_lastLine : m_current.events.last());
+    endStep(false, m_current.events.isEmpty() ? m_lastLine : m_current.events.last().text);
 }
 
 // The boxes the tool would show are the running step's events; each is closed at once.
 void PlanRunner::show(const Message& message, std::function<void(Answer)> answered)
 {
-    m_current.events.append(message.title.isEmpty() ? message.text : message.title + QStringLiteral(": ") + message.text);
+    m_current.events.append({QDateTime::currentDateTime(),
+                             message.title.isEmpty() ? message.text : message.title + QStringLiteral(": ") + message.text});
     if (answered)
         answered(Answer::Ok);
 }

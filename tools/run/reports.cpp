@@ -1,5 +1,8 @@
 #include "reports.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
@@ -15,6 +18,59 @@ QByteArray stepLine(const StepResult& result)
         line += ' ' + QByteArray::number(result.ms) + " ms";
     // One line, whatever the texts hold.
     return line.replace("\r\n", " ").replace('\n', ' ').replace('\r', ' ') + '\n';
+}
+
+QByteArray tapHeader()
+{
+    return "TAP version 14\n";
+}
+
+QByteArray tapLine(int number, const StepResult& result)
+{
+    QByteArray line = (result.passed ? "ok " : "not ok ") + QByteArray::number(number) + " - " + result.name.toUtf8() +
+                      " # " + QByteArray::number(result.ms) + " ms\n";
+    if (result.passed)
+        return line;
+    // The failure as a YAML block, its texts quoted as JSON strings (which YAML reads).
+    const auto quoted = [](const QString& text) {
+        return QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact).chopped(1).mid(1);
+    };
+    line += "  ---\n  message: " + quoted(result.message) + '\n';
+    for (const QString& event : result.eventTexts())
+        line += "  event: " + quoted(event) + '\n';
+    return line + "  ...\n";
+}
+
+QByteArray tapPlan(int steps)
+{
+    return "1.." + QByteArray::number(steps) + '\n';
+}
+
+QByteArray jsonReport(const QString& planPath, const QString& link, const QDateTime& started, const QDateTime& ended,
+                      const QList<StepResult>& results)
+{
+    QJsonArray steps;
+    for (const StepResult& r : results) {
+        QJsonObject figures{{"records", r.records}};
+        for (const auto& [name, value] : r.figures)
+            figures.insert(name, value);
+        QJsonArray events;
+        for (const RunEvent& event : r.events)
+            events.append(QJsonObject{{"time", event.at.toString(Qt::ISODateWithMs)}, {"text", event.text}});
+        steps.append(QJsonObject{{"step", r.name},
+                                 {"result", r.passed ? "pass" : "fail"},
+                                 {"started", r.started.toString(Qt::ISODateWithMs)},
+                                 {"ms", r.ms},
+                                 {"message", r.message},
+                                 {"figures", figures},
+                                 {"events", events}});
+    }
+    const QJsonObject summary{{"plan", planPath},
+                              {"link", link},
+                              {"started", started.toString(Qt::ISODateWithMs)},
+                              {"ended", ended.toString(Qt::ISODateWithMs)},
+                              {"steps", steps}};
+    return QJsonDocument(summary).toJson();
 }
 
 QByteArray junitReport(const QString& planName, const QList<StepResult>& results)
@@ -43,10 +99,10 @@ QByteArray junitReport(const QString& planName, const QList<StepResult>& results
         if (!r.passed) {
             w.writeStartElement(QStringLiteral("failure"));
             w.writeAttribute(QStringLiteral("message"), r.message);
-            w.writeCharacters(r.events.join(QLatin1Char('\n')));
+            w.writeCharacters(r.eventTexts().join(QLatin1Char('\n')));
             w.writeEndElement();
         } else if (!r.events.isEmpty()) {
-            w.writeTextElement(QStringLiteral("system-out"), r.events.join(QLatin1Char('\n')));
+            w.writeTextElement(QStringLiteral("system-out"), r.eventTexts().join(QLatin1Char('\n')));
         }
         w.writeEndElement();
     }

@@ -10,6 +10,16 @@ namespace zkn::run {
 // The line stderr gets as a step ends: "PASS connect 12 ms", "FAIL lamps 1 of 2 answered: ...".
 QByteArray stepLine(const StepResult& result);
 
+// TAP version 14, a line per step as it ends, the plan line last.
+QByteArray tapHeader();
+QByteArray tapLine(int number, const StepResult& result);
+QByteArray tapPlan(int steps);
+
+// The summary as JSON: the plan, the link, the start and the end, and per step its result, time,
+// figures and events.
+QByteArray jsonReport(const QString& planPath, const QString& link, const QDateTime& started,
+                      const QDateTime& ended, const QList<StepResult>& results);
+
 // JUnit XML as CI servers read it: one testcase per step, a failure with its texts.
 QByteArray junitReport(const QString& planName, const QList<StepResult>& results);
 

@@ -206,6 +206,19 @@ bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
 
 } // namespace
 
+QString linkText(const LinkChoice& link)
+{
+    if (const auto* lan = std::get_if<LanLink>(&link))
+        return QStringLiteral("lan %1:%2 device %3 %4")
+            .arg(lan->host)
+            .arg(lan->port)
+            .arg(lan->device)
+            .arg(lan->oddParity ? QLatin1String("odd") : QLatin1String("even"));
+    if (const auto* serial = std::get_if<SerialLink>(&link))
+        return QStringLiteral("serial %1 %2").arg(serial->port, serial->settings).trimmed();
+    return QStringLiteral("stored");
+}
+
 QString stepName(Step::Kind kind)
 {
     for (const auto& [name, known] : kKinds)

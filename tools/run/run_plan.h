@@ -57,6 +57,9 @@ struct Plan
     bool stopOnFailure = false;
 };
 
+// The link as the reports name it: "lan 127.0.0.1:60020 device 1 odd", "serial /dev/ttyUSB0", "stored".
+QString linkText(const LinkChoice& link);
+
 // The name a step is reported under.
 QString stepName(Step::Kind kind);
 

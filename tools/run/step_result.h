@@ -1,19 +1,40 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace zkn::run {
+
+// A box the tool would have shown, "title: text", and when.
+struct RunEvent
+{
+    QDateTime at;
+    QString text;
+};
 
 // How one step of a plan went, as the reports give it.
 struct StepResult
 {
     QString name;
     bool passed = false;
+    QDateTime started;
     qint64 ms = 0;
-    QString message;   // what failed, or the figures of a pass
-    QStringList events; // the boxes the tool would have shown, "title: text", in order
-    int records = 0;    // records that arrived during the step
+    QString message; // what failed, or the figures of a pass
+    QList<RunEvent> events;
+    int records = 0; // records that arrived during the step
+    QList<std::pair<QString, qint64>> figures; // e.g. sent and answered of a lamps step
+
+    QStringList eventTexts() const
+    {
+        QStringList texts;
+        for (const RunEvent& event : events)
+            texts.append(event.text);
+        return texts;
+    }
 };
 
 } // namespace zkn::run
