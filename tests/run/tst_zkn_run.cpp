@@ -50,6 +50,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stderr");
         QTest::addColumn<QString>("junit"); // each testcase's name, " (failed)" after a failure
+        QTest::addColumn<int>("sigtermAfterMs"); // 0: none
         const QString all = QStringLiteral(
             R"([{"connect": {"within_ms": 5000}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}},
                 {"lamps": {"first": 1000, "last": 1009, "function": "vmm-off"}},
@@ -57,27 +58,31 @@ private Q_SLOTS:
         QTest::newRow("every step kind passes")
             << QStringList{"--records", "5", "--record-interval", "200"} << all << 0
             << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
-            << "connect lamps lamps records release";
+            << "connect lamps lamps records release" << 0;
         // A failed step does not stop the plan, unless asked; the link is released all the same.
         const QString fewRecords = QStringLiteral(
             R"([{"connect": {}}, {"records": {"for_ms": 300, "at_least": 1}}, {"release": {}}]%1)");
         QTest::newRow("a step fails, the plan goes on")
             << QStringList() << fewRecords.arg("") << 1
             << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\nPASS release \\d+ ms\n$"
-            << "connect records (failed) release";
+            << "connect records (failed) release" << 0;
         QTest::newRow("a step fails, the plan stops")
             << QStringList() << fewRecords.arg(R"(, "stop_on_failure": true)") << 1
-            << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\n$" << "connect records (failed)";
+            << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\n$" << "connect records (failed)" << 0;
         QTest::newRow("refused: nothing tested")
             << QStringList{"--refuse", "4"} << all << 3 << "^FAIL connect refused: \\*\\* DEVICE ALREADY IN USE \\*\\*\n$"
-            << "connect (failed)";
+            << "connect (failed)" << 0;
         QTest::newRow("no PBX: nothing tested")
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}])") << 3
-            << "^FAIL connect IP-Error!: 'Connection refused' @\\(.*\\) :Number = 10061\n$" << "connect (failed)";
+            << "^FAIL connect IP-Error!: 'Connection refused' @\\(.*\\) :Number = 10061\n$" << "connect (failed)" << 0;
         QTest::newRow("a typo: the file and the key named")
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
-            << "";
+            << "" << 0;
+        // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
+        QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130
+                                     << "^PASS connect \\d+ ms\nFAIL records interrupted\n$" << "connect records (failed)"
+                                     << 500;
     }
 
     void plans()
@@ -105,6 +110,12 @@ private Q_SLOTS:
         const QString junitPath = dir.filePath(QStringLiteral("junit.xml"));
         const QString jsonPath = dir.filePath(QStringLiteral("summary.json"));
         run.start(QStringLiteral(ZKN_RUN_PATH), {planPath, "--junit", junitPath, "--json", jsonPath, "--tap"});
+        QFETCH(int, sigtermAfterMs);
+        if (sigtermAfterMs > 0) {
+            QVERIFY(run.waitForStarted());
+            QTest::qWait(sigtermAfterMs);
+            run.terminate();
+        }
         QVERIFY(run.waitForFinished(20000));
         const QString err = QString::fromUtf8(run.readAllStandardError());
         QFETCH(int, status);

@@ -8,14 +8,47 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <map>
 #include <cstdio>
+#include <functional>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kPassed = 0, kFailed = 1, kUsage = 2, kNothingTested = 3;
+constexpr int kPassed = 0, kFailed = 1, kUsage = 2, kNothingTested = 3, kInterrupted = 130;
+
+// Ctrl-C and SIGTERM reach the event loop through a pipe: a signal handler may only write.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void catchInterrupts(const std::function<void()>& interrupted)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [interrupted] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        interrupted();
+    });
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
 
 const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet]\n"
                           "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
@@ -134,6 +167,7 @@ int main(int argc, char* argv[])
         }
     });
     const QDateTime started = QDateTime::currentDateTime();
+    catchInterrupts([&runner] { runner.interrupt(); });
     QObject::connect(&runner, &zkn::run::PlanRunner::finished, &app, &QCoreApplication::quit);
     runner.start();
     QCoreApplication::exec();
@@ -150,6 +184,8 @@ int main(int argc, char* argv[])
         !writeFile(junitPath, zkn::run::junitReport(QFileInfo(planPath).fileName(), results)))
         std::fputs(("zkn-run: the JUnit report cannot be written to " + junitPath.toLocal8Bit() + '\n').constData(),
                    stderr);
+    if (runner.interrupted())
+        return kInterrupted;
     if (runner.nothingTested())
         return kNothingTested;
     return std::all_of(results.begin(), results.end(), [](const auto& r) { return r.passed; }) ? kPassed : kFailed;

@@ -55,6 +55,16 @@ void PlanRunner::start()
     endStep(true, {}); // to the first step
 }
 
+void PlanRunner::interrupt()
+{
+    if (std::exchange(m_interrupted, true) || m_finishing)
+        return;
+    if (m_stepRunning)
+        endStep(false, QStringLiteral("interrupted"));
+    else
+        QTimer::singleShot(0, this, &PlanRunner::finishRun);
+}
+
 void PlanRunner::feedConnectCommand()
 {
     m_link->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
@@ -62,6 +72,8 @@ void PlanRunner::feedConnectCommand()
 
 void PlanRunner::beginStep()
 {
+    if (m_interrupted)
+        return;
     const Step& step = m_plan.steps[m_step];
     m_current = {};
     m_current.name = stepName(step.kind);
@@ -232,7 +244,7 @@ void PlanRunner::endStep(bool passed, const QString& message)
         m_results.append(m_current);
         Q_EMIT stepEnded(m_current);
     }
-    const bool stop = (!passed && m_plan.stopOnFailure) || (m_step >= 0 && !m_everUp);
+    const bool stop = (!passed && m_plan.stopOnFailure) || (m_step >= 0 && !m_everUp) || m_interrupted;
     // Later steps begin from the event loop, never inside the engine's outputs.
     if (stop || ++m_step >= m_plan.steps.size())
         QTimer::singleShot(0, this, &PlanRunner::finishRun);

@@ -28,6 +28,9 @@ public:
     ~PlanRunner() override;
 
     void start();
+    // Ctrl-C or SIGTERM: the running step ends as failed, and the run ends as after a last step.
+    void interrupt();
+    bool interrupted() const { return m_interrupted; }
     const QList<StepResult>& results() const { return m_results; }
     // The link never came up: nothing could be tested.
     bool nothingTested() const { return !m_everUp; }
@@ -62,6 +65,7 @@ private:
     bool m_everUp = false;
     bool m_releaseAnswered = false;
     bool m_finishing = false;
+    bool m_interrupted = false;
     QString m_refusal; // the PBX's answer to the connect request, when it was no
     QString m_lastLine; // the terminal's last line, the reason when the link ends without a box
     // Lamps: the messages still to send, the answers so far.
