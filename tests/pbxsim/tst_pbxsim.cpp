@@ -130,6 +130,20 @@ void TestPbxsim::answers_data()
         "0:16 33303035 3031 3037 30 30 16 32303130 3031 3030 02 30214A58 03 00");
     row("fault: a release request behind", fault(T::ReleaseBehind), kConnect,
         "0:16 33303035 3031 3037 30 30 16 36303034 3031 3030 03");
+    // Lamp answers: another code for some stations, none for others, a delay for all.
+    const QByteArray lamp1000 = hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 67");
+    const QByteArray connected = "0:16 33303035 3031 3037 30 30, ";
+    const auto lampFaults = [](const std::function<void(LampFaults&)>& set) {
+        return Arm([set](PbxLink& l) { set(l.lampFaults()); });
+    };
+    row("lamp: answered 300 ms late", lampFaults([](LampFaults& f) { f.setDelay(300, 0); }), kConnect + lamp1000,
+        connected + "300:16 33303035 3031 3037 30 30");
+    row("lamp: code 3 for a range in a list", lampFaults([](LampFaults& f) { f.addCode(*StationSet::parse("7,990-1009"), 3); }),
+        kConnect + lamp1000, connected + "0:16 33303035 3031 3037 33 33");
+    row("lamp: another station's code does not apply", lampFaults([](LampFaults& f) { f.addCode(*StationSet::parse("1001"), 3); }),
+        kConnect + lamp1000, connected + "0:16 33303035 3031 3037 30 30");
+    row("lamp: muted", lampFaults([](LampFaults& f) { f.mute(*StationSet::parse("1000")); }), kConnect + lamp1000,
+        "0:16 33303035 3031 3037 30 30");
     row("fault: CR LF first", fault(T::Junk), kConnect, "0:0D 0A, 0:16 33303035 3031 3037 30 30");
     row("fault: first half, then RST", fault(T::CutByReset), kConnect, "0:16 33303035, 0:reset");
 }

@@ -79,6 +79,11 @@ private Q_SLOTS:
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
             << "" << 0;
+        QTest::newRow("a lamp answered with another code")
+            << QStringList{"--lamp-code", "1001,1005-1009:3"}
+            << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
+            << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: answer code 3: \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
+            << "connect lamps (failed)" << 0;
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130
                                      << "^PASS connect \\d+ ms\nFAIL records interrupted\n$" << "connect records (failed)"

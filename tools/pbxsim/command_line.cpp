@@ -81,6 +81,12 @@ QList<QCommandLineOption> options()
         {"reset-after",
          "TCP: reset the connection with RST when the N-th frame arrives, instead of answering it.", "N"},
         {"release-after", "TCP: send a link-release request after answering the N-th frame received.", "N"},
+        {"lamp-code", "TCP: answer lamp messages for STATIONS with CODE. STATIONS is a number, a range A-B, "
+                      "or a list of them joined by commas; may be repeated.", "STATIONS:CODE"},
+        {"mute-lamps", "TCP: leave lamp messages for STATIONS unanswered; may be repeated.", "STATIONS"},
+        {"lamp-delay", "TCP: answer every lamp message after MS milliseconds, plus up to JITTER at random.",
+         "MS[:JITTER]"},
+        {"seed", "The seed of the lamp answers' jitter (default 1).", "N", "1"},
     };
     for (const FaultOption& fault : kFaultOptions)
         list.append(
@@ -191,6 +197,30 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
             config.faults.append({pair->first, {option.type, pair->second}});
         }
     }
+    for (const QString& value : parser.values("lamp-code")) {
+        const auto stations = StationSet::parse(value.section(QLatin1Char(':'), 0, 0));
+        bool ok = false;
+        const int code = value.section(QLatin1Char(':'), 1).toInt(&ok);
+        if (!stations || !ok || code < 0 || code > 9 || value.count(QLatin1Char(':')) != 1)
+            return fail("lamp-code", value);
+        config.lampFaults.addCode(*stations, code);
+    }
+    for (const QString& value : parser.values("mute-lamps")) {
+        const auto stations = StationSet::parse(value);
+        if (!stations)
+            return fail("mute-lamps", value);
+        config.lampFaults.mute(*stations);
+    }
+    if (parser.isSet("lamp-delay")) {
+        const auto delay = numberPair(parser.value("lamp-delay"), 0);
+        if (!delay || delay->second < 0)
+            return fail("lamp-delay", parser.value("lamp-delay"));
+        config.lampFaults.setDelay(delay->first, delay->second);
+    }
+    const auto seed = number(parser.value("seed"));
+    if (!seed)
+        return fail("seed", parser.value("seed"));
+    config.lampFaults.seed(unsigned(*seed));
     config.listRecords = parser.isSet("list-records");
     return config;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/parity.h"
+#include "pbxsim/lamp_faults.h"
 #include "pbxsim/pbx_link.h"
 #include "settings/serial_settings.h"
 
@@ -43,6 +44,7 @@ struct SimConfig
     QList<QByteArray> recordTexts;
     int answerTimeoutMs = 2000;
     std::optional<std::pair<int, int>> muteHealth; // after, count (-1: all the rest)
+    LampFaults lampFaults;
     int resetAfter = 0;
     int releaseAfter = 0;
     int hangUpAfter = 0;

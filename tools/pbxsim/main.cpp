@@ -77,6 +77,7 @@ void arm(const SimConfig& config, PbxSimulator& sim)
     link.setParity(config.parity);
     link.setRefusal(config.refusal);
     link.setAnswerTimeout(config.answerTimeoutMs);
+    link.lampFaults() = config.lampFaults;
     if (config.muteHealth)
         link.muteHealthChecks(config.muteHealth->first, config.muteHealth->second);
     if (config.resetAfter > 0)

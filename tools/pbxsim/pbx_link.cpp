@@ -209,7 +209,10 @@ QString PbxLink::lampControl(const link::FrameHeader& header, qint64 now)
         respond(header, 3, now);
         return QStringLiteral("malformed lamp message");
     }
-    respond(header, 0, now);
+    const LampFaults::Answer answer = m_lampFaults.answer(command->firstStation);
+    if (!answer.code)
+        return QStringLiteral("lamp ") + describeLampCommand(*command) + QStringLiteral(", left unanswered");
+    respond(header, *answer.code, now + answer.delayMs);
     return QStringLiteral("lamp ") + describeLampCommand(*command);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/parity.h"
+#include "pbxsim/lamp_faults.h"
 #include "pbxsim/frame_assembler.h"
 #include "pbxsim/link_action.h"
 #include "pbxsim/record_feed.h"
@@ -82,6 +83,8 @@ public:
 
     // Health checks after the next `after` ones go unanswered, `count` of them (all when negative).
     void muteHealthChecks(int after, int count);
+    // How lamp-control messages are answered (codes, silence, delays).
+    LampFaults& lampFaults() { return m_lampFaults; }
     // Resets the connection with RST when the `n`-th frame from now arrives, instead of answering
     // it; at once when `n` is 0.
     void resetAfterFrames(int n);
@@ -124,6 +127,7 @@ private:
     LampBoard& m_lamps;
     link::Parity m_parity = link::Parity::Odd;
     int m_refusal = 0;
+    LampFaults m_lampFaults;
     int m_answerTimeoutMs = 2000;
     std::function<void()> m_changed;
 

@@ -141,7 +141,7 @@ void PlanRunner::lampAnswered(std::optional<int> code)
     if (code == 0)
         ++m_lampsOk;
     else if (m_lampFailure.isEmpty())
-        m_lampFailure = code ? QStringLiteral("answer code %1").arg(*code)
+        m_lampFailure = code ? QStringLiteral("answer code %1: %2").arg(*code).arg(QString::fromLatin1(link::responseText(*code)))
                              : QStringLiteral("PBX did not respond to Lamp Control.");
     // From the event loop, and only while the step that sent it still runs.
     QTimer::singleShot(0, this, [this, step = m_step] {
