@@ -84,6 +84,17 @@ private Q_SLOTS:
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
             << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: answer code 3: \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
             << "connect lamps (failed)" << 0;
+        // The tool's own load test, its switch-off sweep counted, against the plan's limits.
+        QTest::newRow("load tests within and over their limits")
+            << QStringList{"--lamp-code", "1003:3"}
+            << QStringLiteral(R"([{"connect": {}},
+                {"load_test": {"first": 1000, "last": 1002, "delay_ms": 20, "messages": 6, "max_negative": 0,
+                               "max_timeouts": 0, "max_answer_ms": 1000}},
+                {"load_test": {"first": 1003, "last": 1003, "delay_ms": 20, "messages": 2, "max_negative": 1}}])")
+            << 1
+            << "^PASS connect \\d+ ms\nPASS load_test \\d+ ms\nFAIL load_test 3 negative, at most 1 allowed "
+               "\\(3 sent, 3 answered \\(3 negative\\), 0 timed out; answer time median \\d+ ms, max \\d+ ms\\)\n$"
+            << "connect load_test load_test (failed)" << 0;
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130
                                      << "^PASS connect \\d+ ms\nFAIL records interrupted\n$" << "connect records (failed)"

@@ -2,6 +2,7 @@
 
 #include "lamp/single_station_request.h"
 #include "link/frame_reader.h"
+#include "lamp/load_test_stats.h"
 #include "link/link_engine.h"
 
 #include <utility>
@@ -35,6 +36,11 @@ PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_p
     m_stepLimit.setSingleShot(true);
     connect(&m_stepLimit, &QTimer::timeout, this, [this] {
         const Step& step = m_plan.steps[m_step];
+        if (step.kind == Kind::LoadTest) {
+            m_loadTestStopping = true;
+            m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); });
+            return;
+        }
         if (step.kind == Kind::Records) {
             const bool enough = m_current.records >= step.atLeast;
             endStep(enough, QStringLiteral("%1 records in %2 ms, %3 expected")
@@ -101,6 +107,9 @@ void PlanRunner::beginStep()
     case Kind::Records:
         m_stepLimit.start(step.forMs);
         return;
+    case Kind::LoadTest:
+        beginLoadTest(step);
+        return;
     case Kind::Lamps:
         m_lampsToSend.clear();
         m_lampsSent = m_lampsOk = 0;
@@ -112,6 +121,48 @@ void PlanRunner::beginStep()
         sendNextLamp();
         return;
     }
+}
+
+// The tool's own load test, its switch-off sweep going over the same range.
+void PlanRunner::beginLoadTest(const Step& step)
+{
+    LoadTestOptions& options = m_link->loadTestOptions();
+    options.setUseFile(false);
+    options.setRange(step.range->first, step.range->second);
+    options.setStartText(QString::number(step.range->first));
+    options.setEndText(QString::number(step.range->second));
+    options.setDelayMs(step.delayMs);
+    m_loadTestStopping = false;
+    m_link->feed([](link::LinkEngine& engine) { engine.mnuStart_Click(); });
+    if (!m_link->engine().loadTestRunning()) {
+        endStep(false, m_current.events.isEmpty() ? QStringLiteral("the load test did not start")
+                                                  : m_current.events.last().text);
+        return;
+    }
+    if (step.forMs > 0)
+        m_stepLimit.start(step.forMs);
+}
+
+// The figures of the whole test, its sweep's messages among them, against the plan's limits.
+void PlanRunner::loadTestEnded()
+{
+    const Step& step = m_plan.steps[m_step];
+    const lamp::LoadTestStats& stats = m_link->engine().loadTestStats();
+    m_current.figures = {{QStringLiteral("sent"), stats.sent()},
+                         {QStringLiteral("answered"), stats.answers()},
+                         {QStringLiteral("negative"), stats.negative()},
+                         {QStringLiteral("timed_out"), stats.timeouts()},
+                         {QStringLiteral("median_answer_ms"), stats.medianAnswerMs()},
+                         {QStringLiteral("max_answer_ms"), stats.maxAnswerMs()}};
+    QStringList over;
+    if (step.maxTimeouts && stats.timeouts() > *step.maxTimeouts)
+        over.append(QStringLiteral("%1 timed out, at most %2 allowed").arg(stats.timeouts()).arg(*step.maxTimeouts));
+    if (step.maxNegative && stats.negative() > *step.maxNegative)
+        over.append(QStringLiteral("%1 negative, at most %2 allowed").arg(stats.negative()).arg(*step.maxNegative));
+    if (step.maxAnswerMs && stats.maxAnswerMs() > *step.maxAnswerMs)
+        over.append(QStringLiteral("answer time %1 ms, at most %2 allowed").arg(stats.maxAnswerMs()).arg(*step.maxAnswerMs));
+    const QString summary = QString::fromLatin1(stats.summary(m_link->answersCome()));
+    endStep(over.isEmpty(), over.isEmpty() ? summary : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
 }
 
 // Each message waits for its answer or its time-out before the next goes.
@@ -190,6 +241,23 @@ void PlanRunner::show(const link::LinkOutput& output)
         break;
     case Out::LampTimedOut:
         lampAnswered(std::nullopt);
+        break;
+    case Out::LoadTestFigures:
+        if (m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest && !m_loadTestStopping &&
+            m_plan.steps[m_step].messages > 0 && output.figures->sent() >= m_plan.steps[m_step].messages) {
+            m_loadTestStopping = true;
+            // From the event loop: the engine is still giving its outputs.
+            QTimer::singleShot(0, this, [this] {
+                m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); });
+            });
+        }
+        break;
+    case Out::LoadTestPhase:
+        if (output.phase == link::LoadTestPhase::Idle && m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest)
+            QTimer::singleShot(0, this, [this, step = m_step] {
+                if (step == m_step && m_stepRunning)
+                    loadTestEnded();
+            });
         break;
     case Out::RecordArrived:
         ++m_current.records;

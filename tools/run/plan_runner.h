@@ -46,6 +46,8 @@ private:
 
     void beginStep();
     void sendNextLamp();
+    void beginLoadTest(const Step& step);
+    void loadTestEnded();
     void lampAnswered(std::optional<int> code);
     void linkWentDown();
     void endStep(bool passed, const QString& message);
@@ -73,6 +75,8 @@ private:
     int m_lampsSent = 0;
     int m_lampsOk = 0;
     QString m_lampFailure;
+    // Load test: Stop asked for (by the messages sent or the time).
+    bool m_loadTestStopping = false;
 };
 
 } // namespace zkn::run

@@ -33,6 +33,10 @@ public:
 
     // Gives the engine an input, then carries out what it asks for.
     void feed(const std::function<void(link::LinkEngine&)>& input);
+    const link::LinkEngine& engine() const { return *m_engine; }
+    LoadTestOptions& loadTestOptions() { return m_loadTest; }
+    // Over TCP every lamp message is answered; on the serial line none is.
+    bool answersCome() const { return m_connection.isLan(); }
 
 private:
     void configure(const LinkChoice& link);

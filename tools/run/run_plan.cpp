@@ -14,8 +14,11 @@ namespace {
 
 using Kind = Step::Kind;
 
-constexpr std::array<std::pair<const char*, Kind>, 4> kKinds{
-    {{"connect", Kind::Connect}, {"lamps", Kind::Lamps}, {"records", Kind::Records}, {"release", Kind::Release}}};
+constexpr std::array<std::pair<const char*, Kind>, 5> kKinds{{{"connect", Kind::Connect},
+                                                              {"lamps", Kind::Lamps},
+                                                              {"load_test", Kind::LoadTest},
+                                                              {"records", Kind::Records},
+                                                              {"release", Kind::Release}}};
 
 constexpr std::array<std::pair<const char*, lamp::LampFunction>, 4> kFunctions{
     {{"mw-on", lamp::LampFunction::MwOn},
@@ -163,6 +166,33 @@ bool readLamps(Reader& r, const QJsonObject& o, const QString& where, Step& step
     return true;
 }
 
+bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& step)
+{
+    qint32 first = -1, last = -1;
+    int maxTimeouts = -1, maxNegative = -1, maxAnswerMs = -1;
+    if (!r.keys(o, where,
+                {"first", "last", "delay_ms", "messages", "for_ms", "max_timeouts", "max_negative", "max_answer_ms"},
+                {"first", "last"}) ||
+        !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation) ||
+        !r.number(o, where, "delay_ms", step.delayMs, 1, 65535) ||
+        !r.number(o, where, "messages", step.messages, 1, 100000000) ||
+        !r.number(o, where, "for_ms", step.forMs, 1, kMaxMs) ||
+        !r.number(o, where, "max_timeouts", maxTimeouts, 0, 100000000) ||
+        !r.number(o, where, "max_negative", maxNegative, 0, 100000000) ||
+        !r.number(o, where, "max_answer_ms", maxAnswerMs, 0, kMaxMs))
+        return false;
+    if (last < first)
+        return r.fail(where + QStringLiteral(".last"), QStringLiteral("expected a station not below \"first\""));
+    if ((step.messages > 0) == (step.forMs > 0))
+        return r.fail(where, QStringLiteral("expected either \"messages\" or \"for_ms\""));
+    step.range = std::pair{first, last};
+    const auto limit = [](int value) { return value >= 0 ? std::optional(value) : std::nullopt; };
+    step.maxTimeouts = limit(maxTimeouts);
+    step.maxNegative = limit(maxNegative);
+    step.maxAnswerMs = limit(maxAnswerMs);
+    return true;
+}
+
 bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
 {
     QString where = QStringLiteral("steps[%1]").arg(index);
@@ -191,6 +221,10 @@ bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
         break;
     case Kind::Lamps:
         if (!readLamps(r, o, where, step))
+            return false;
+        break;
+    case Kind::LoadTest:
+        if (!readLoadTest(r, o, where, step))
             return false;
         break;
     case Kind::Records:

@@ -37,8 +37,9 @@ struct Step
     {
         Connect, // the connect request answered with code 0 within `withinMs`
         Lamps,   // every lamp message answered with code 0 (on a serial line: sent)
-        Records, // at least `atLeast` records within `forMs`, each one decoded
-        Release  // the release answered and the connection closed within `withinMs`
+        Records,  // at least `atLeast` records within `forMs`
+        Release,  // the release answered and the connection closed within `withinMs`
+        LoadTest  // the tool's load test over `range` for `messages` or `forMs`, then its sweep
     };
     Kind kind = Kind::Connect;
     int withinMs = 10000;
@@ -48,6 +49,10 @@ struct Step
     lamp::LampFunction function = lamp::LampFunction::MwOn;
     int forMs = 0;
     int atLeast = 1;
+    // Load test: its delay, how long it runs, and the limits it must keep.
+    int delayMs = 300;
+    int messages = 0; // 0: for `forMs`
+    std::optional<int> maxTimeouts, maxNegative, maxAnswerMs;
 };
 
 struct Plan
