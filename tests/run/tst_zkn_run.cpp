@@ -84,6 +84,12 @@ private Q_SLOTS:
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
             << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: answer code 3: \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
             << "connect lamps (failed)" << 0;
+        // Every record is decoded as the breakdown window decodes it: OLV records on a KRA link are not.
+        QTest::newRow("a record the decoder cannot read")
+            << QStringList{"--layout", "olv6", "--records", "2", "--record-interval", "100"}
+            << fewRecords.arg("").replace("300", "3000") << 1
+            << "^PASS connect \\d+ ms\nFAIL records a record could not be decoded: Error: Error # 9 .*\nPASS release"
+            << "connect records (failed) release" << 0;
         // The tool's own load test, its switch-off sweep counted, against the plan's limits.
         QTest::newRow("load tests within and over their limits")
             << QStringList{"--lamp-code", "1003:3"}

@@ -2,6 +2,7 @@
 
 #include "lamp/single_station_request.h"
 #include "link/frame_reader.h"
+#include "decode/decode_record.h"
 #include "lamp/load_test_stats.h"
 #include "link/link_engine.h"
 
@@ -260,14 +261,31 @@ void PlanRunner::show(const link::LinkOutput& output)
             });
         break;
     case Out::RecordArrived:
-        ++m_current.records;
-        if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Records &&
-            m_current.records >= m_plan.steps[m_step].atLeast && m_plan.steps[m_step].atLeast > 0)
-            endStep(true, QStringLiteral("%1 records").arg(m_current.records));
+        recordArrived(output.bytes);
         break;
     default:
         break;
     }
+}
+
+// Every record is decoded as the breakdown window decodes it; what the decoder finds wrong becomes
+// an event, and fails a records step.
+void PlanRunner::recordArrived(const QByteArray& record)
+{
+    ++m_current.records;
+    m_current.recordTexts.append(QString::fromLatin1(record));
+    const decode::Breakdown decoded =
+        decode::DecodeRecord(record, m_link->recordsKra() ? decode::RecordFormat::Kra : decode::RecordFormat::Olv);
+    for (const Operator::Message& message : decoded.messages)
+        show(message, {});
+    if (!decoded.messages.isEmpty())
+        ++m_current.undecoded;
+    if (!m_stepRunning || m_plan.steps[m_step].kind != Kind::Records)
+        return;
+    if (m_current.undecoded > 0)
+        endStep(false, QStringLiteral("a record could not be decoded: ") + m_current.events.last().text);
+    else if (m_plan.steps[m_step].atLeast > 0 && m_current.records >= m_plan.steps[m_step].atLeast)
+        endStep(true, QStringLiteral("%1 records").arg(m_current.records));
 }
 
 void PlanRunner::linkWentDown()

@@ -50,6 +50,7 @@ private:
     void loadTestEnded();
     void lampAnswered(std::optional<int> code);
     void linkWentDown();
+    void recordArrived(const QByteArray& record);
     void endStep(bool passed, const QString& message);
     void finishRun();
     void feedConnectCommand();

@@ -51,7 +51,7 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
 {
     QJsonArray steps;
     for (const StepResult& r : results) {
-        QJsonObject figures{{"records", r.records}};
+        QJsonObject figures{{"records", r.records}, {"undecoded", r.undecoded}};
         for (const auto& [name, value] : r.figures)
             figures.insert(name, value);
         QJsonArray events;
@@ -63,6 +63,7 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
                                  {"ms", r.ms},
                                  {"message", r.message},
                                  {"figures", figures},
+                                 {"records", QJsonArray::fromStringList(r.recordTexts)},
                                  {"events", events}});
     }
     const QJsonObject summary{{"plan", planPath},

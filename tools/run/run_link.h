@@ -35,6 +35,7 @@ public:
     void feed(const std::function<void(link::LinkEngine&)>& input);
     const link::LinkEngine& engine() const { return *m_engine; }
     LoadTestOptions& loadTestOptions() { return m_loadTest; }
+    bool recordsKra() const { return m_connection.recordFormatKra(); }
     // Over TCP every lamp message is answered; on the serial line none is.
     bool answersCome() const { return m_connection.isLan(); }
 

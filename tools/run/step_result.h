@@ -25,7 +25,9 @@ struct StepResult
     qint64 ms = 0;
     QString message; // what failed, or the figures of a pass
     QList<RunEvent> events;
-    int records = 0; // records that arrived during the step
+    int records = 0;         // records that arrived during the step
+    QStringList recordTexts; // and what they were, as the terminal shows them
+    int undecoded = 0;       // of them, those the decoder found faults in
     QList<std::pair<QString, qint64>> figures; // e.g. sent and answered of a lamps step
 
     QStringList eventTexts() const
