@@ -11,22 +11,27 @@
 
 namespace {
 
-// The simulator listening on a free port, which it names on its first line.
+// The simulator listening on a free port, or on a pseudo-terminal with --pty, which it names on
+// its first line.
 struct Simulator
 {
     QProcess process;
     quint16 port = 0;
+    QString pty;
 
     explicit Simulator(const QStringList& args)
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QStringLiteral(ZKN_PBXSIM_PATH), QStringList{"--listen", "127.0.0.1:0"} + args);
-        static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+        static const QRegularExpression ready(
+            QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)|pseudo-terminal (\\S+):"));
         QByteArray seen;
-        while (port == 0 && process.waitForReadyRead(5000)) {
+        while (port == 0 && pty.isEmpty() && process.waitForReadyRead(5000)) {
             seen += process.readAll();
-            if (const auto m = listening.match(QString::fromLatin1(seen)); m.hasMatch())
+            if (const auto m = ready.match(QString::fromLatin1(seen)); m.hasMatch()) {
                 port = quint16(m.captured(1).toUInt());
+                pty = m.captured(2);
+            }
         }
     }
     ~Simulator()
@@ -84,6 +89,11 @@ private Q_SLOTS:
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
             << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: answer code 3: \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
             << "connect lamps (failed)" << 0;
+        // On the serial line a lamp message passes when it went out, the port closed is the release.
+        QTest::newRow("serial line over a pty")
+            << QStringList{"--pty", "--records", "5", "--record-interval", "200"} << all << 0
+            << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
+            << "connect lamps lamps records release" << 0;
         // Every record is decoded as the breakdown window decodes it: OLV records on a KRA link are not.
         QTest::newRow("a record the decoder cannot read")
             << QStringList{"--layout", "olv6", "--records", "2", "--record-interval", "100"}
@@ -116,16 +126,16 @@ private Q_SLOTS:
         quint16 port = 9; // nothing listens there: the connection is refused
         if (simulator != QStringList{"none"}) {
             pbx.emplace(simulator);
-            QVERIFY(pbx->port != 0);
+            QVERIFY(pbx->port != 0 || !pbx->pty.isEmpty());
             port = pbx->port;
         }
+        const QString link = pbx && !pbx->pty.isEmpty()
+                                 ? QStringLiteral(R"({"serial": {"port": "%1", "settings": "9600,n,8,1"}})").arg(pbx->pty)
+                                 : QStringLiteral(R"({"lan": {"host": "127.0.0.1", "port": %1, "device": 1}})").arg(port);
         const QString planPath = dir.filePath(QStringLiteral("plan.json"));
         QFile plan(planPath);
         QVERIFY(plan.open(QIODevice::WriteOnly));
-        plan.write(QStringLiteral(R"({"link": {"lan": {"host": "127.0.0.1", "port": %1, "device": 1}}, "steps": %2})")
-                       .arg(port)
-                       .arg(steps)
-                       .toUtf8());
+        plan.write(QStringLiteral(R"({"link": %1, "steps": %2})").arg(link, steps).toUtf8());
         plan.close();
 
         QProcess run;
@@ -180,7 +190,9 @@ private Q_SLOTS:
         QFile json(jsonPath);
         QVERIFY(json.open(QIODevice::ReadOnly));
         const QJsonObject top = QJsonDocument::fromJson(json.readAll()).object();
-        QCOMPARE(top.value("link").toString(), QStringLiteral("lan 127.0.0.1:%1 device 1 odd").arg(port));
+        QCOMPARE(top.value("link").toString(), pbx && !pbx->pty.isEmpty()
+                                                   ? QStringLiteral("serial %1 9600,n,8,1").arg(pbx->pty)
+                                                   : QStringLiteral("lan 127.0.0.1:%1 device 1 odd").arg(port));
         for (const QJsonValue& step : top.value("steps").toArray())
             summary.append(step["step"].toString() + (step["result"] == "fail" ? " (failed)" : ""));
         QCOMPARE(summary.join(' '), junit);

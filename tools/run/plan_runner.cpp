@@ -172,8 +172,9 @@ void PlanRunner::sendNextLamp()
     if (m_lampsToSend.isEmpty()) {
         const bool all = m_lampsOk == m_lampsSent;
         m_current.figures = {{QStringLiteral("sent"), m_lampsSent}, {QStringLiteral("answered_ok"), m_lampsOk}};
-        endStep(all, all ? QStringLiteral("%1 answered").arg(m_lampsOk)
-                         : QStringLiteral("%1 of %2 answered: %3").arg(m_lampsOk).arg(m_lampsSent).arg(m_lampFailure));
+        const QString done = m_link->answersCome() ? QStringLiteral("answered") : QStringLiteral("sent");
+        endStep(all, all ? QStringLiteral("%1 %2").arg(m_lampsOk).arg(done)
+                         : QStringLiteral("%1 of %2 %3: %4").arg(m_lampsOk).arg(m_lampsSent).arg(done, m_lampFailure));
         return;
     }
     if (!m_linkUp) {
@@ -183,7 +184,19 @@ void PlanRunner::sendNextLamp()
     const auto [from, to] = m_lampsToSend.takeFirst();
     ++m_lampsSent;
     const lamp::SingleStationRequest request = lampRequest(m_plan.steps[m_step].function, from, to);
+    const qsizetype eventsBefore = m_current.events.size();
     m_link->feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
+    if (m_link->answersCome())
+        return;
+    // On the serial line no answer comes: a message went out when the tool had nothing to say.
+    if (m_current.events.size() == eventsBefore)
+        ++m_lampsOk;
+    else if (m_lampFailure.isEmpty())
+        m_lampFailure = m_current.events.last().text;
+    QTimer::singleShot(0, this, [this, step = m_step] {
+        if (step == m_step)
+            sendNextLamp();
+    });
 }
 
 void PlanRunner::lampAnswered(std::optional<int> code)
@@ -297,7 +310,9 @@ void PlanRunner::linkWentDown()
     if (m_step < 0 || m_step >= m_plan.steps.size())
         return;
     if (m_plan.steps[m_step].kind == Kind::Release) {
-        endStep(m_releaseAnswered, m_releaseAnswered ? QString() : QStringLiteral("closed without an answer"));
+        // The serial line has no release request: the port closed is the release.
+        const bool released = m_releaseAnswered || !m_link->answersCome();
+        endStep(released, released ? QString() : QStringLiteral("closed without an answer"));
         return;
     }
     // A lost link fails the running step with what the tool said about it.
