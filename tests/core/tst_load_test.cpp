@@ -46,6 +46,8 @@ private Q_SLOTS:
         stats.answered(false, 60000); // later than the timeout: counted as the slowest
         stats.timedOut();
         QCOMPARE(stats.medianAnswerMs(), qint64(4));
+        const QList<qint64> at{stats.answerMsAt(0), stats.answerMsAt(66), stats.answerMsAt(67), stats.answerMsAt(95)};
+        QCOMPARE(at, (QList<qint64>{1, 5, 200, 10000}));
         QCOMPARE(stats.maxAnswerMs(), qint64(60000));
         QCOMPARE(stats.summary(true),
                  QByteArray(

@@ -14,14 +14,13 @@ void LoadTestStats::answered(bool negative, qint64 answerMs)
     ++m_answerMsCounts[std::size_t(std::min(answerMs, kSlowest))];
 }
 
-qint64 LoadTestStats::medianAnswerMs() const
+qint64 LoadTestStats::answerMsAt(int percent) const
 {
-    // The lower median: the answer time that at least half of the answers did not exceed.
-    const int half = (m_answered + 1) / 2;
-    int seen = 0;
+    const qint64 needed = (qint64(m_answered) * percent + 99) / 100;
+    qint64 seen = 0;
     for (qint64 ms = 0; ms <= kSlowest; ++ms) {
         seen += m_answerMsCounts[std::size_t(ms)];
-        if (seen >= half && seen > 0)
+        if (seen >= needed && seen > 0)
             return ms;
     }
     return 0;

@@ -21,7 +21,10 @@ public:
     int negative() const { return m_negative; }
     int timeouts() const { return m_timeouts; }
     // At millisecond resolution; an answer slower than the lamp timeout counts as that long.
-    qint64 medianAnswerMs() const;
+    // The lower percentile: the answer time that at least `percent` of the answers did not
+    // exceed; 0 percent is the fastest answer.
+    qint64 answerMsAt(int percent) const;
+    qint64 medianAnswerMs() const { return answerMsAt(50); }
     qint64 maxAnswerMs() const { return m_maxAnswerMs; }
 
     // "12 sent, 11 answered (1 negative), 1 timed out; answer time median 3 ms, max 40 ms"; the
