@@ -23,7 +23,7 @@ using Out = link::LinkOutput::Type;
 
 LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, LinkView& view, Operator& op, const link::Clock& clock, QObject* parent)
     : QObject(parent), m_engine(engine), m_socket(socket), m_serial(serial), m_view(view), m_operator(op),
-      m_clock(clock)
+      m_clock(clock), m_extensionsPath(extensionsFilePath())
 {
     m_timerFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     Q_ASSERT(m_timerFd >= 0);
@@ -108,7 +108,7 @@ void LinkPump::togglePort(quint64 ticket)
 void LinkPump::readExtensions(quint64 ticket)
 {
     lamp::ExtensionsRead read;
-    read.source = extensionsFilePath();
+    read.source = m_extensionsPath;
     read.content = readExtensionsFile(read.source, &read.error);
     feed([&](link::LinkEngine& engine) { engine.onExtensionsRead(ticket, read); });
 }

@@ -3,6 +3,7 @@
 #include "link/link_output.h"
 
 #include <QObject>
+#include <QString>
 
 #include <deque>
 #include <functional>
@@ -37,6 +38,8 @@ public:
 
     // Gives the engine an input, then carries out what it asks for.
     void feed(const std::function<void(link::LinkEngine&)>& input);
+    // The file a load test takes its stations from; the tool's extensions file unless set.
+    void setExtensionsPath(const QString& path) { m_extensionsPath = path; }
 
 Q_SIGNALS:
     void releasedForExit();
@@ -64,6 +67,7 @@ private:
     std::deque<link::Notice> m_notices;
     bool m_noticeShown = false;
     bool m_draining = false;
+    QString m_extensionsPath;
 };
 
 } // namespace zkn

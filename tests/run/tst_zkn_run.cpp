@@ -56,65 +56,74 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stderr");
         QTest::addColumn<QString>("junit"); // each testcase's name, " (failed)" after a failure
         QTest::addColumn<int>("sigtermAfterMs"); // 0: none
+        QTest::addColumn<QString>("event");      // a box of the last step, "title: text"; empty: none checked
         const QString all = QStringLiteral(
             R"([{"connect": {"within_ms": 5000}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}},
                 {"lamps": {"first": 1000, "last": 1009, "function": "vmm-off"}},
+                {"load_test": {"first": 1000, "last": 1002, "delay_ms": 20, "messages": 3, "max_timeouts": 0}},
                 {"records": {"for_ms": 5000, "at_least": 2}}, {"release": {"within_ms": 3000}}])");
         QTest::newRow("every step kind passes")
             << QStringList{"--records", "5", "--record-interval", "200"} << all << 0
-            << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
-            << "connect lamps lamps records release" << 0;
+            << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS load_test \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
+            << "connect lamps lamps load_test records release" << 0 << "";
         // A failed step does not stop the plan, unless asked; the link is released all the same.
         const QString fewRecords = QStringLiteral(
             R"([{"connect": {}}, {"records": {"for_ms": 300, "at_least": 1}}, {"release": {}}]%1)");
         QTest::newRow("a step fails, the plan goes on")
             << QStringList() << fewRecords.arg("") << 1
             << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\nPASS release \\d+ ms\n$"
-            << "connect records (failed) release" << 0;
+            << "connect records (failed) release" << 0 << "";
         QTest::newRow("a step fails, the plan stops")
             << QStringList() << fewRecords.arg(R"(, "stop_on_failure": true)") << 1
-            << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\n$" << "connect records (failed)" << 0;
+            << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\n$" << "connect records (failed)" << 0 << "";
         QTest::newRow("refused: nothing tested")
             << QStringList{"--refuse", "4"} << all << 3 << "^FAIL connect refused: \\*\\* DEVICE ALREADY IN USE \\*\\*\n$"
-            << "connect (failed)" << 0;
+            << "connect (failed)" << 0 << "";
         QTest::newRow("no PBX: nothing tested")
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}])") << 3
-            << "^FAIL connect IP-Error!: 'Connection refused' @\\(.*\\) :Number = 10061\n$" << "connect (failed)" << 0;
+            << "^FAIL connect IP-Error!: 'Connection refused' @\\(.*\\) :Number = 10061\n$" << "connect (failed)" << 0 << "";
         QTest::newRow("a typo: the file and the key named")
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
-            << "" << 0;
+            << "" << 0 << "";
         QTest::newRow("a lamp answered with another code")
             << QStringList{"--lamp-code", "1001,1005-1009:3"}
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
             << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: answer code 3: \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
-            << "connect lamps (failed)" << 0;
+            << "connect lamps (failed)" << 0 << "";
+        // A lamp left unanswered fails after the lamp answer time, shortened for the test.
+        QTest::newRow("a lamp left unanswered")
+            << QStringList{"--mute-lamps", "1001"}
+            << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
+            << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: PBX did not respond to Lamp Control.\n$"
+            << "connect lamps (failed)" << 0 << "^.*: PBX did not respond to Lamp Control\\.$";
         // On the serial line a lamp message passes when it went out, the port closed is the release.
         QTest::newRow("serial line over a pty")
             << QStringList{"--pty", "--records", "5", "--record-interval", "200"} << all << 0
-            << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
-            << "connect lamps lamps records release" << 0;
+            << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS load_test \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
+            << "connect lamps lamps load_test records release" << 0 << "";
         // Every record is decoded as the breakdown window decodes it: OLV records on a KRA link are not.
         QTest::newRow("a record the decoder cannot read")
             << QStringList{"--layout", "olv6", "--records", "2", "--record-interval", "100"}
             << fewRecords.arg("").replace("300", "3000") << 1
             << "^PASS connect \\d+ ms\nFAIL records a record could not be decoded: Error: Error # 9 .*\nPASS release"
-            << "connect records (failed) release" << 0;
-        // The tool's own load test, its switch-off sweep counted, against the plan's limits.
+            << "connect records (failed) release" << 0 << "";
+        // The tool's own load test, its switch-off sweep counted, against the plan's limits; the
+        // second over a stations file (1003), its sweep too.
         QTest::newRow("load tests within and over their limits")
             << QStringList{"--lamp-code", "1003:3"}
             << QStringLiteral(R"([{"connect": {}},
                 {"load_test": {"first": 1000, "last": 1002, "delay_ms": 20, "messages": 6, "max_negative": 0,
                                "max_timeouts": 0, "max_answer_ms": 1000}},
-                {"load_test": {"first": 1003, "last": 1003, "delay_ms": 20, "messages": 2, "max_negative": 1}}])")
+                {"load_test": {"stations_file": "stations.txt", "delay_ms": 20, "messages": 2, "max_negative": 1}}])")
             << 1
             << "^PASS connect \\d+ ms\nPASS load_test \\d+ ms\nFAIL load_test 3 negative, at most 1 allowed "
                "\\(3 sent, 3 answered \\(3 negative\\), 0 timed out; answer time median \\d+ ms, max \\d+ ms\\)\n$"
-            << "connect load_test load_test (failed)" << 0;
+            << "connect load_test load_test (failed)" << 0 << "";
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130
                                      << "^PASS connect \\d+ ms\nFAIL records interrupted\n$" << "connect records (failed)"
-                                     << 500;
+                                     << 500 << "";
     }
 
     void plans()
@@ -137,8 +146,15 @@ private Q_SLOTS:
         QVERIFY(plan.open(QIODevice::WriteOnly));
         plan.write(QStringLiteral(R"({"link": %1, "steps": %2})").arg(link, steps).toUtf8());
         plan.close();
+        QFile stations(dir.filePath(QStringLiteral("stations.txt")));
+        QVERIFY(stations.open(QIODevice::WriteOnly));
+        stations.write("1003\n");
+        stations.close();
 
         QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZKN_RUN_LAMP_ANSWER_MS"), QStringLiteral("300"));
+        run.setProcessEnvironment(env);
         const QString junitPath = dir.filePath(QStringLiteral("junit.xml"));
         const QString jsonPath = dir.filePath(QStringLiteral("summary.json"));
         run.start(QStringLiteral(ZKN_RUN_PATH), {planPath, "--junit", junitPath, "--json", jsonPath, "--tap"});
@@ -196,6 +212,13 @@ private Q_SLOTS:
         for (const QJsonValue& step : top.value("steps").toArray())
             summary.append(step["step"].toString() + (step["result"] == "fail" ? " (failed)" : ""));
         QCOMPARE(summary.join(' '), junit);
+        QFETCH(QString, event);
+        if (!event.isEmpty()) {
+            QStringList lastEvents;
+            for (const QJsonValue& e : top.value("steps").toArray().last()["events"].toArray())
+                lastEvents.append(e["text"].toString());
+            QVERIFY2(!lastEvents.filter(QRegularExpression(event)).isEmpty(), qPrintable(lastEvents.join('\n')));
+        }
     }
 
     void probe_data()

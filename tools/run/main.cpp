@@ -9,11 +9,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <map>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -158,7 +160,22 @@ int main(int argc, char* argv[])
     int stepsEnded = 0;
     if (tap)
         std::fputs(zkn::run::tapHeader().constData(), stdout);
+    // On a terminal a running load test shows its figures on a line that the step's line replaces.
+    bool liveShown = false;
+    QTimer live;
+    if (!quiet && ::isatty(STDERR_FILENO)) {
+        QObject::connect(&live, &QTimer::timeout, [&] {
+            const QString text = runner.liveText();
+            if (text.isEmpty())
+                return;
+            std::fputs(("\r\033[K" + text.toUtf8()).constData(), stderr);
+            liveShown = true;
+        });
+        live.start(250);
+    }
     QObject::connect(&runner, &zkn::run::PlanRunner::stepEnded, [&](const zkn::run::StepResult& result) {
+        if (std::exchange(liveShown, false))
+            std::fputs("\r\033[K", stderr);
         if (!quiet || !result.passed)
             std::fputs(zkn::run::stepLine(result).constData(), stderr);
         if (tap) {

@@ -72,6 +72,14 @@ void PlanRunner::interrupt()
         QTimer::singleShot(0, this, &PlanRunner::finishRun);
 }
 
+QString PlanRunner::liveText() const
+{
+    if (!m_stepRunning || m_plan.steps[m_step].kind != Kind::LoadTest || !m_link->engine().loadTestRunning())
+        return {};
+    return QStringLiteral("load_test: ") +
+           QString::fromLatin1(m_link->engine().loadTestStats().summary(m_link->answersCome()));
+}
+
 void PlanRunner::feedConnectCommand()
 {
     m_link->feed([](link::LinkEngine& engine) { engine.connectCommand(); });
@@ -124,14 +132,18 @@ void PlanRunner::beginStep()
     }
 }
 
-// The tool's own load test, its switch-off sweep going over the same range.
+// The tool's own load test, its switch-off sweep going over the same range or file.
 void PlanRunner::beginLoadTest(const Step& step)
 {
     LoadTestOptions& options = m_link->loadTestOptions();
-    options.setUseFile(false);
-    options.setRange(step.range->first, step.range->second);
-    options.setStartText(QString::number(step.range->first));
-    options.setEndText(QString::number(step.range->second));
+    options.setUseFile(!step.range);
+    if (step.range) {
+        options.setRange(step.range->first, step.range->second);
+        options.setStartText(QString::number(step.range->first));
+        options.setEndText(QString::number(step.range->second));
+    } else {
+        m_link->setStationsFile(step.stationsFile);
+    }
     options.setDelayMs(step.delayMs);
     m_loadTestStopping = false;
     m_link->feed([](link::LinkEngine& engine) { engine.mnuStart_Click(); });
@@ -153,7 +165,9 @@ void PlanRunner::loadTestEnded()
                          {QStringLiteral("answered"), stats.answers()},
                          {QStringLiteral("negative"), stats.negative()},
                          {QStringLiteral("timed_out"), stats.timeouts()},
+                         {QStringLiteral("min_answer_ms"), stats.answerMsAt(0)},
                          {QStringLiteral("median_answer_ms"), stats.medianAnswerMs()},
+                         {QStringLiteral("p95_answer_ms"), stats.answerMsAt(95)},
                          {QStringLiteral("max_answer_ms"), stats.maxAnswerMs()}};
     QStringList over;
     if (step.maxTimeouts && stats.timeouts() > *step.maxTimeouts)

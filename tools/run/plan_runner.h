@@ -32,6 +32,8 @@ public:
     void interrupt();
     bool interrupted() const { return m_interrupted; }
     const QList<StepResult>& results() const { return m_results; }
+    // While a load test runs, its figures so far, for a live line; else empty.
+    QString liveText() const;
     // The link never came up: nothing could be tested.
     bool nothingTested() const { return !m_everUp; }
 

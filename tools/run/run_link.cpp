@@ -11,6 +11,10 @@ RunLink::RunLink(const LinkChoice& link, LinkView& view, Operator& op)
 {
     configure(link);
     m_engine = std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTest);
+    // Tests shorten the lamp answer time rather than wait ten seconds for a muted lamp.
+    bool set = false;
+    if (const int ms = qEnvironmentVariableIntValue("ZKN_RUN_LAMP_ANSWER_MS", &set); set && ms > 0)
+        m_engine->timers().setInterval(link::Timer::T3, ms);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, view, op, m_clock);
 }
 
@@ -19,6 +23,11 @@ RunLink::~RunLink() = default;
 void RunLink::feed(const std::function<void(link::LinkEngine&)>& input)
 {
     m_pump->feed(input);
+}
+
+void RunLink::setStationsFile(const QString& path)
+{
+    m_pump->setExtensionsPath(path);
 }
 
 void RunLink::configure(const LinkChoice& link)

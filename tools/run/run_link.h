@@ -35,6 +35,8 @@ public:
     void feed(const std::function<void(link::LinkEngine&)>& input);
     const link::LinkEngine& engine() const { return *m_engine; }
     LoadTestOptions& loadTestOptions() { return m_loadTest; }
+    // The file a load test in file mode takes its stations from.
+    void setStationsFile(const QString& path);
     bool recordsKra() const { return m_connection.recordFormatKra(); }
     // Over TCP every lamp message is answered; on the serial line none is.
     bool answersCome() const { return m_connection.isLan(); }

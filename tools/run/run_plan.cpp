@@ -1,5 +1,10 @@
 #include "run_plan.h"
 
+#include "extensions_file.h"
+#include "lamp/extensions.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,6 +44,7 @@ public:
         return false;
     }
     const QString& error() const { return m_error; }
+    const QString& file() const { return m_file; }
 
     // Every key of `object` is one of `allowed`; `required` ones are there.
     bool keys(const QJsonObject& object, const QString& where, const QStringList& allowed,
@@ -166,14 +172,29 @@ bool readLamps(Reader& r, const QJsonObject& o, const QString& where, Step& step
     return true;
 }
 
+// The stations file is read once here so that a wrong name stops the plan before the link opens;
+// the load test reads it afresh for every pass, as the tool does.
+bool readStationsFile(Reader& r, const QString& where, QString& path)
+{
+    path = QDir::cleanPath(QFileInfo(r.file()).dir().filePath(path));
+    QString error;
+    const std::optional<QByteArray> content = readExtensionsFile(path, &error);
+    if (!content)
+        return r.fail(where, QStringLiteral("%1: %2").arg(path, error));
+    if (lamp::parseExtensions(*content).stations.isEmpty())
+        return r.fail(where, QStringLiteral("%1 names no station; expected one station number per line").arg(path));
+    return true;
+}
+
 bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& step)
 {
     qint32 first = -1, last = -1;
     int maxTimeouts = -1, maxNegative = -1, maxAnswerMs = -1;
     if (!r.keys(o, where,
-                {"first", "last", "delay_ms", "messages", "for_ms", "max_timeouts", "max_negative", "max_answer_ms"},
-                {"first", "last"}) ||
+                {"first", "last", "stations_file", "delay_ms", "messages", "for_ms", "max_timeouts", "max_negative",
+                 "max_answer_ms"}) ||
         !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation) ||
+        !r.text(o, where, "stations_file", step.stationsFile) ||
         !r.number(o, where, "delay_ms", step.delayMs, 1, 65535) ||
         !r.number(o, where, "messages", step.messages, 1, 100000000) ||
         !r.number(o, where, "for_ms", step.forMs, 1, kMaxMs) ||
@@ -181,11 +202,18 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
         !r.number(o, where, "max_negative", maxNegative, 0, 100000000) ||
         !r.number(o, where, "max_answer_ms", maxAnswerMs, 0, kMaxMs))
         return false;
-    if (last < first)
+    const bool byFile = !step.stationsFile.isEmpty();
+    const bool byRange = first >= 0 && last >= 0;
+    if (byFile ? first >= 0 || last >= 0 : !byRange)
+        return r.fail(where, QStringLiteral("expected either \"first\" and \"last\" or \"stations_file\""));
+    if (byRange && last < first)
         return r.fail(where + QStringLiteral(".last"), QStringLiteral("expected a station not below \"first\""));
     if ((step.messages > 0) == (step.forMs > 0))
         return r.fail(where, QStringLiteral("expected either \"messages\" or \"for_ms\""));
-    step.range = std::pair{first, last};
+    if (byFile && !readStationsFile(r, where + QStringLiteral(".stations_file"), step.stationsFile))
+        return false;
+    if (byRange)
+        step.range = std::pair{first, last};
     const auto limit = [](int value) { return value >= 0 ? std::optional(value) : std::nullopt; };
     step.maxTimeouts = limit(maxTimeouts);
     step.maxNegative = limit(maxNegative);

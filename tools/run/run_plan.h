@@ -39,7 +39,7 @@ struct Step
         Lamps,   // every lamp message answered with code 0 (on a serial line: sent)
         Records,  // at least `atLeast` records within `forMs`
         Release,  // the release answered and the connection closed within `withinMs`
-        LoadTest  // the tool's load test over `range` for `messages` or `forMs`, then its sweep
+        LoadTest  // the tool's load test over `range` (or `stationsFile`) for `messages` or `forMs`, then its sweep
     };
     Kind kind = Kind::Connect;
     int withinMs = 10000;
@@ -52,6 +52,7 @@ struct Step
     // Load test: its delay, how long it runs, and the limits it must keep.
     int delayMs = 300;
     int messages = 0; // 0: for `forMs`
+    QString stationsFile; // one station per line, in place of the range; relative to the plan's folder
     std::optional<int> maxTimeouts, maxNegative, maxAnswerMs;
 };
 
