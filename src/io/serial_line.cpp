@@ -186,7 +186,16 @@ QString SerialLine::write(const QByteArray& bytes)
         return QStringLiteral("The serial port is not open.");
     if (m_port.write(bytes) != bytes.size())
         return m_port.errorString();
+    Q_EMIT dataWritten(bytes);
     return {};
+}
+
+QByteArray SerialLine::readAll()
+{
+    const QByteArray bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        Q_EMIT dataRead(bytes);
+    return bytes;
 }
 
 void SerialLine::onReadyRead()

@@ -69,7 +69,7 @@ public:
     // turning it on with bytes waiting emits dataArrived() from the event loop. Starts off.
     void setReceiveEnabled(bool enabled);
     bool receiveEnabled() const { return m_receiveEnabled; }
-    QByteArray readAll() { return m_port.readAll(); }
+    QByteArray readAll();
     qint64 bytesWaiting() const { return m_port.bytesAvailable(); }
     qint64 inputBufferSize() const { return InputBufferSize; }
 
@@ -91,6 +91,9 @@ Q_SIGNALS:
     void closedByError(const QString& description);
     // Everything written has left the port's buffer.
     void allWritten();
+    // Bytes taken with readAll(), and bytes handed to the port by write(), as they went.
+    void dataRead(const QByteArray& bytes);
+    void dataWritten(const QByteArray& bytes);
 
 private:
     // What the line poll saw: the modem line bits and the driver's line error counters.

@@ -110,8 +110,31 @@ QString TcpLink::connectToHost(const QString& host)
 
 void TcpLink::close(bool graceful)
 {
+    const bool stood = m_state == link::SocketState::Connected || m_state == link::SocketState::Closing;
     detachSocket(graceful);
     setState(link::SocketState::Closed);
+    if (stood)
+        Q_EMIT closedHere();
+}
+
+QHostAddress TcpLink::localAddress() const
+{
+    return m_socket ? m_socket->localAddress() : QHostAddress();
+}
+
+quint16 TcpLink::localPort() const
+{
+    return m_socket ? m_socket->localPort() : 0;
+}
+
+QHostAddress TcpLink::peerAddress() const
+{
+    return m_socket ? m_socket->peerAddress() : QHostAddress();
+}
+
+quint16 TcpLink::peerPort() const
+{
+    return m_socket ? m_socket->peerPort() : 0;
 }
 
 void TcpLink::send(const QByteArray& frame)

@@ -3,6 +3,7 @@
 #include "link/link_states.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -56,6 +57,11 @@ public:
     // was just written still reaches the peer before the connection ends; otherwise it is reset.
     void close(bool graceful = false);
     link::SocketState state() const { return m_state; }
+    // The connection's two ends, while it is connected.
+    QHostAddress localAddress() const;
+    quint16 localPort() const;
+    QHostAddress peerAddress() const;
+    quint16 peerPort() const;
 
     // Writes `frame` now; nothing while not connected.
     void send(const QByteArray& frame);
@@ -67,6 +73,8 @@ Q_SIGNALS:
     void frameSent(const QByteArray& frame);
     void closedByPeer();
     void resetByPeer();
+    // close() ended a connection that stood, or one the peer had closed.
+    void closedHere();
     void errorOccurred(int number, const QString& description);
     void stateChanged(link::SocketState state);
 

@@ -52,7 +52,7 @@ void catchInterrupts(const std::function<void()>& interrupted)
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet]\n"
+const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet] [--capture FILE]\n"
                           "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
                           "[--timeout MS]\n";
 
@@ -125,7 +125,7 @@ int main(int argc, char* argv[])
             return usage("--probe needs a host", int(zkn::run::ProbeStatus::Unknown));
         return probe(args.mid(1));
     }
-    QString planPath, junitPath, jsonPath;
+    QString planPath, junitPath, jsonPath, capturePath;
     bool quiet = false, tap = false;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
@@ -136,10 +136,12 @@ int main(int argc, char* argv[])
             quiet = true;
         } else if (arg == QLatin1String("--tap")) {
             tap = true;
-        } else if (arg == QLatin1String("--junit") || arg == QLatin1String("--json")) {
+        } else if (arg == QLatin1String("--junit") || arg == QLatin1String("--json") ||
+                   arg == QLatin1String("--capture")) {
             if (args.isEmpty())
                 return usage(arg.toLocal8Bit() + " needs a file name");
-            (arg == QLatin1String("--junit") ? junitPath : jsonPath) = args.takeFirst();
+            (arg == QLatin1String("--junit") ? junitPath : arg == QLatin1String("--json") ? jsonPath : capturePath) =
+                args.takeFirst();
         } else if (arg.startsWith(QLatin1Char('-')) || !planPath.isEmpty()) {
             return usage("unexpected argument " + arg.toLocal8Bit());
         } else {
@@ -157,6 +159,12 @@ int main(int argc, char* argv[])
 
     const zkn::run::Plan& plan = std::get<zkn::run::Plan>(read);
     zkn::run::PlanRunner runner(plan);
+    if (!capturePath.isEmpty()) {
+        if (const QString error = runner.startCapture(capturePath); !error.isEmpty())
+            return usage(capturePath.toLocal8Bit() + ": " + error.toLocal8Bit());
+        QObject::connect(&runner.capture(), &zkn::LinkCapture::failed,
+                         [](const QString& why) { std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr); });
+    }
     int stepsEnded = 0;
     if (tap)
         std::fputs(zkn::run::tapHeader().constData(), stdout);

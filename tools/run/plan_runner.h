@@ -28,6 +28,9 @@ public:
     ~PlanRunner() override;
 
     void start();
+    // What goes over the link, captured from the start.
+    LinkCapture& capture() { return m_link->capture(); }
+    QString startCapture(const QString& path) { return m_link->startCapture(path); }
     // Ctrl-C or SIGTERM: the running step ends as failed, and the run ends as after a last step.
     void interrupt();
     bool interrupted() const { return m_interrupted; }

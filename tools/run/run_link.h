@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link_capture.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
@@ -38,6 +39,9 @@ public:
     // The file a load test in file mode takes its stations from.
     void setStationsFile(const QString& path);
     bool recordsKra() const { return m_connection.recordFormatKra(); }
+    // Captures the link to `path` from now on; returns why the file could not be created.
+    QString startCapture(const QString& path) { return m_capture.start(path, m_connection.isLan()); }
+    LinkCapture& capture() { return m_capture; }
     // Over TCP every lamp message is answered; on the serial line none is.
     bool answersCome() const { return m_connection.isLan(); }
 
@@ -53,6 +57,7 @@ private:
     SerialLine m_serial;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<LinkPump> m_pump;
+    LinkCapture m_capture{capture::Side::Tool};
 };
 
 } // namespace zkn::run

@@ -195,6 +195,11 @@ void LinkEngine::ask(LinkOutput request)
     out(std::move(request));
 }
 
+void LinkEngine::noteOnTerminal(const QByteArray& line)
+{
+    then([this, line] { writeLine(display::marker::Local, line); });
+}
+
 void LinkEngine::writeLine(const char* marker, const QByteArray& text)
 {
     WriteTerminal(display::terminalLine(marker, m_clock.wallClock().time(), text));

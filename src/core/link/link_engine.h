@@ -107,6 +107,9 @@ public:
         });
     }
 
+    // A line of the program's own on the terminal (and in the log), in its turn after a box.
+    void noteOnTerminal(const QByteArray& line);
+
     // Time, in microseconds of the clock: handles every deadline that has come.
     void advanceTo(qint64 nowUs);
     LinkTimers& timers() { return m_timers; }

@@ -1,0 +1,148 @@
+#include "link_capture.h"
+
+#include "capture/capture_format.h"
+#include "serial_line.h"
+#include "tcp_link.h"
+
+#include <QHostAddress>
+#include <QRandomGenerator>
+
+#include <utility>
+
+#include <time.h>
+
+namespace zkn {
+
+namespace {
+
+using capture::Side;
+
+qint64 epochUs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+std::optional<quint32> ipv4(const QHostAddress& address)
+{
+    bool ok = false;
+    const quint32 v4 = address.toIPv4Address(&ok);
+    return ok ? std::optional(v4) : std::nullopt;
+}
+
+} // namespace
+
+LinkCapture::LinkCapture(Side here, QObject* parent) : QObject(parent), m_here(here) {}
+
+LinkCapture::~LinkCapture() = default;
+
+QString LinkCapture::start(const QString& path, bool lan)
+{
+    stop();
+    m_failed = false;
+    m_path = path;
+    return m_file.open(path, lan ? capture::kLinkTypeRaw : capture::kLinkTypeSerial);
+}
+
+void LinkCapture::stop()
+{
+    m_file.close();
+    m_connection.reset();
+}
+
+void LinkCapture::watch(TcpLink& link)
+{
+    connect(&link, &TcpLink::connected, this, [this, &link] {
+        tcpOpened(link.localAddress(), link.localPort(), link.peerAddress(), link.peerPort());
+    });
+    connect(&link, &TcpLink::dataReceived, this, [this](const QByteArray& bytes) { tcpData(Side::Pbx, bytes); });
+    connect(&link, &TcpLink::frameSent, this, [this](const QByteArray& bytes) { tcpData(Side::Tool, bytes); });
+    connect(&link, &TcpLink::closedByPeer, this, [this] { tcpFinished(Side::Pbx); });
+    connect(&link, &TcpLink::resetByPeer, this, [this] { tcpReset(Side::Pbx); });
+    connect(&link, &TcpLink::closedHere, this, [this] { tcpFinished(Side::Tool); });
+}
+
+void LinkCapture::watch(SerialLine& line)
+{
+    connect(&line, &SerialLine::dataRead, this, [this](const QByteArray& bytes) { serialData(Side::Pbx, bytes); });
+    connect(&line, &SerialLine::dataWritten, this,
+            [this](const QByteArray& bytes) { serialData(Side::Tool, bytes); });
+}
+
+void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort)
+{
+    m_connection.reset();
+    if (!lineCaptured(true))
+        return;
+    const std::optional<quint32> toolV4 = ipv4(tool), pbxV4 = ipv4(pbx);
+    if (!toolV4 || !pbxV4) {
+        fail(QStringLiteral("Capture: only IPv4 connections are captured, not %1").arg(pbx.toString()));
+        return;
+    }
+    // Each side's first sequence number is its own, as the systems at either end choose them.
+    QRandomGenerator& random = *QRandomGenerator::global();
+    m_connection.emplace(capture::Endpoint{*toolV4, toolPort}, capture::Endpoint{*pbxV4, pbxPort}, random.generate(),
+                         random.generate());
+    write(m_connection->opened());
+}
+
+void LinkCapture::tcpData(Side from, const QByteArray& bytes)
+{
+    if (m_connection)
+        write(m_connection->data(from, bytes));
+}
+
+void LinkCapture::tcpFinished(Side by)
+{
+    if (m_connection)
+        write({m_connection->finished(by)});
+    // Both sides have closed: the next connection is a new one.
+    if (by == m_here)
+        m_connection.reset();
+}
+
+void LinkCapture::tcpReset(Side by)
+{
+    if (m_connection)
+        write({m_connection->reset(by)});
+    m_connection.reset();
+}
+
+void LinkCapture::serialData(Side from, const QByteArray& bytes)
+{
+    if (lineCaptured(false))
+        write({QByteArray(1, char(from == Side::Tool ? capture::kFromTool : capture::kFromPbx)) + bytes});
+}
+
+// The file holds one kind of line.
+bool LinkCapture::lineCaptured(bool lan)
+{
+    if (!m_file.isOpen())
+        return false;
+    if ((m_file.linkType() == capture::kLinkTypeRaw) == lan)
+        return true;
+    fail(lan ? QStringLiteral("Capture: %1 holds the serial line; the LAN link is not captured").arg(m_path)
+             : QStringLiteral("Capture: %1 holds the LAN link; the serial line is not captured").arg(m_path));
+    return false;
+}
+
+void LinkCapture::write(const QList<QByteArray>& packets)
+{
+    for (const QByteArray& packet : packets) {
+        if (!m_file.isOpen())
+            return;
+        if (const QString error = m_file.write(packet, epochUs()); !error.isEmpty()) {
+            fail(QStringLiteral("Capture to %1 stopped: %2").arg(m_path, error));
+            stop();
+        }
+    }
+}
+
+void LinkCapture::fail(const QString& why)
+{
+    if (!std::exchange(m_failed, true))
+        Q_EMIT failed(why);
+}
+
+} // namespace zkn

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "capture/tcp_packets.h"
+#include "capture_file.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace zkn {
+
+class SerialLine;
+class TcpLink;
+
+// What goes over the link, kept in a capture file that packet analysers open: every chunk as
+// the transport read it and every frame as it was written is one packet, with the time it
+// happened. Over TCP the packets are the connection's own (addresses, ports, handshake, close);
+// on the serial line the bytes behind a direction byte. Every connection of the session goes to
+// the same file. A file that cannot be written is said once (failed()) and the link goes on.
+class LinkCapture : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `here` is the side this program is on: the tool, or the PBX the simulator plays.
+    explicit LinkCapture(capture::Side here, QObject* parent = nullptr);
+    ~LinkCapture() override;
+
+    // Starts a new file for the LAN link or the serial line; returns why it could not be
+    // created, else empty. The other line is not captured into it (said once).
+    QString start(const QString& path, bool lan);
+    void stop();
+    bool isOn() const { return m_file.isOpen(); }
+    QString path() const { return m_path; }
+
+    // The tool's transports, seen from the tool.
+    void watch(TcpLink& link);
+    void watch(SerialLine& line);
+
+    // The TCP connection between the tool and the PBX, and what each side wrote on it. IPv4
+    // only: a connection over IPv6 is said once and left out.
+    void tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx,
+                   quint16 pbxPort);
+    void tcpData(capture::Side from, const QByteArray& bytes);
+    void tcpFinished(capture::Side by);
+    void tcpReset(capture::Side by);
+    void serialData(capture::Side from, const QByteArray& bytes);
+
+Q_SIGNALS:
+    // Once per file: why the capture stopped or leaves something out.
+    void failed(const QString& why);
+
+private:
+    void write(const QList<QByteArray>& packets);
+    void fail(const QString& why);
+    bool lineCaptured(bool lan);
+
+    capture::Side m_here;
+    CaptureFile m_file;
+    QString m_path;
+    std::optional<capture::TcpPackets> m_connection;
+    bool m_failed = false;
+};
+
+} // namespace zkn
