@@ -39,7 +39,10 @@ std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
         QStringLiteral("load-test"),
         QStringLiteral(
             "Start a lamp load test over the stored range a few seconds after the link comes up."));
-    parser.addOptions({connect, breakdown, loadTest});
+    const QCommandLineOption capture(QStringLiteral("capture"),
+                                     QStringLiteral("Capture the link to <file>, as Options > Capture to File does."),
+                                     QStringLiteral("file"));
+    parser.addOptions({connect, breakdown, loadTest, capture});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
                      qPrintable(parser.errorText()));
@@ -54,7 +57,12 @@ std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
                     qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
-    return StartUpOptions{parser.isSet(connect), parser.isSet(breakdown), parser.isSet(loadTest)};
+    StartUpOptions options;
+    options.connect = parser.isSet(connect);
+    options.breakdown = parser.isSet(breakdown);
+    options.loadTest = parser.isSet(loadTest);
+    options.capturePath = parser.value(capture);
+    return options;
 }
 
 namespace {
@@ -97,6 +105,9 @@ void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window)
     using Command = frmTerminal::Command;
     if (options.breakdown)
         window.action(Command::Format)->setChecked(true);
+    // Before the link opens, so its set-up is in the file.
+    if (!options.capturePath.isEmpty())
+        window.captureTo(options.capturePath);
     if (options.loadTest)
         startLoadTestOnceTheLinkIsUp(window, options.loadTestPauseMs);
     if (options.connect && !window.action(Command::Connect)->isChecked())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 #include <variant>
@@ -15,6 +16,7 @@ struct StartUpOptions
     bool connect = false;
     bool breakdown = false;
     bool loadTest = false;
+    QString capturePath; // empty: no capture
     // From the link first standing to the load test's start.
     int loadTestPauseMs = 3000;
 };

@@ -15,13 +15,17 @@
 
 namespace zkn {
 
-ToolApplication::ToolApplication(Operator& op) : m_operator(op), m_log(op) {}
+ToolApplication::ToolApplication(Operator& op) : m_operator(op), m_log(op)
+{
+    m_capture.watch(m_socket);
+    m_capture.watch(m_serial);
+}
 
 ToolApplication::~ToolApplication() = default;
 
 MainWindowServices ToolApplication::windowServices()
 {
-    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log, m_expansion, m_loadTestOptions};
+    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log, m_capture, m_expansion, m_loadTestOptions};
 }
 
 void ToolApplication::attach(frmTerminal& window)
@@ -39,6 +43,10 @@ void ToolApplication::attach(frmTerminal& window)
     m_view = std::make_unique<WindowView>(window);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, *m_view, m_operator, m_clock);
     LinkPump& pump = *m_pump;
+    // The link goes on without its capture; the terminal says why once.
+    connect(&m_capture, &LinkCapture::failed, this, [&pump](const QString& why) {
+        pump.feed([line = why.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
+    });
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
     connect(&window, &frmTerminal::connectedPictureClicked, this,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link_capture.h"
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -44,6 +45,7 @@ public:
     SerialLine& serial() { return m_serial; }
     TcpLink& socket() { return m_socket; }
     LogFile& log() { return m_log; }
+    LinkCapture& capture() { return m_capture; }
     MainWindowServices windowServices();
 
     // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events and the window's link
@@ -67,6 +69,7 @@ private:
     TcpLink m_socket;
     SystemClock m_clock;
     LogFile m_log;
+    LinkCapture m_capture{capture::Side::Tool};
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<WindowView> m_view;

@@ -170,4 +170,14 @@ void storeFontStep(settings::SettingsStore& store, int step)
     store.write(Key::FontSize, QString::number(step));
 }
 
+QString storedCaptureFile(const settings::SettingsStore& store)
+{
+    return store.text(Key::CaptureFile);
+}
+
+void storeCaptureFile(settings::SettingsStore& store, const QString& path)
+{
+    store.write(Key::CaptureFile, path);
+}
+
 } // namespace zkn

@@ -66,4 +66,8 @@ void storeLoadTestRange(settings::SettingsStore& store, const QString& start, co
 QString storedFontStep(const settings::SettingsStore& store);
 void storeFontStep(settings::SettingsStore& store, int step);
 
+// The file the last capture went to; empty when none was made yet.
+QString storedCaptureFile(const settings::SettingsStore& store);
+void storeCaptureFile(settings::SettingsStore& store, const QString& path);
+
 } // namespace zkn

@@ -13,6 +13,7 @@
 #include "frm_properties.h"
 #include "frm_single.h"
 #include "indicator.h"
+#include "link_capture.h"
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -86,6 +87,7 @@ const Menu kMenus[] = {
      "&Options",
      {{Command::DebugLan, "mnuDisplayProperties", "&Debug-LAN"},
       {Command::DebugSerial, "mnuDebugSerial", "Debug-&Serial"},
+      {Command::Capture, "mnuCapture", "&Capture to File...", true, true},
       {Command::Format, "mnuFormat", "&Format", true, true}}},
     {"mnuHelp", "&Help", {{Command::About, "mnuAbout", "&About"}}},
 };
@@ -142,7 +144,7 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), m_operator(services.op), m_store(services.store),
       m_connection(services.connection), m_debug(services.debug), m_serial(services.serial),
-      m_log(services.log), m_expansion(services.expansion), m_loadTest(services.loadTest)
+      m_log(services.log), m_capture(services.capture), m_expansion(services.expansion), m_loadTest(services.loadTest)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));
@@ -358,6 +360,10 @@ void frmTerminal::wireCommands()
     on(Command::PropertiesButton, [this] { action(Command::Properties)->trigger(); });
     on(Command::DebugLan, [this] { m_debugOptions->showDialog(); });
     on(Command::DebugSerial, [this] { m_serialBuffer->showWindow(); });
+    on(Command::Capture, [this](bool checked) { mnuCapture_Click(checked); });
+    // A capture that could not go on has ended: the item says so.
+    connect(&m_capture, &LinkCapture::failed, this,
+            [this] { action(Command::Capture)->setChecked(m_capture.isOn()); });
     on(Command::LampTest, [this] { m_single->showDialog(); });
     on(Command::LoadTestConfig, [this] { m_config->showDialog(); });
     on(Command::TestConfigButton, [this] { m_config->showFullMode(); });

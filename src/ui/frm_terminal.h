@@ -25,6 +25,7 @@ class DebugOptions;
 class ExpansionOption;
 class LoadTestOptions;
 class Indicator;
+class LinkCapture;
 class LogFile;
 class Operator;
 class SerialLine;
@@ -53,6 +54,7 @@ struct MainWindowServices
     DebugOptions& debug;
     SerialLine& serial;
     LogFile& log;
+    LinkCapture& capture;
     ExpansionOption& expansion;
     LoadTestOptions& loadTest;
 };
@@ -97,6 +99,7 @@ public:
         LampTest,            // mnuCMWL
         DebugLan,            // mnuDisplayProperties
         DebugSerial,         // mnuDebugSerial
+        Capture,             // mnuCapture
         Format,              // mnuFormat
         About,               // mnuAbout
         OpenLogButton,       // OpenLogFile
@@ -135,6 +138,10 @@ public:
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
     void mnuSendText_Click();
+    // Capture to File...: checked, it asks for the file; unchecked, the capture ends.
+    void mnuCapture_Click(bool checked);
+    // Captures the link to `path` from now on; a file that cannot be created is said in a box.
+    void captureTo(const QString& path);
 
     // The end of the exit: the windows are unloaded and this one closes.
     void unloadWindows();
@@ -214,6 +221,7 @@ private:
     DebugOptions& m_debug;
     SerialLine& m_serial;
     LogFile& m_log;
+    LinkCapture& m_capture;
     ExpansionOption& m_expansion;
     LoadTestOptions& m_loadTest;
 

@@ -731,7 +731,7 @@ void TestWindows::everyWindowFromTheKeyboard_data()
     row("main window", "open:frmTerminal",
         "ZKN-Control Tool | &File | &Open Log File... | &Close Log File | &Transmit Text File... | E&xit "
         "| &Connection | Port &Open | &Properties... | &Load-Test | &Configure | &Start | S&top | "
-        "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Format | &Help | &About | Tools | Open Log "
+        "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | &Format | &Help | &About | Tools | Open Log "
         "File... | Close Log File | Properties... | Transmit Text File... | Configure MWL Test... | Start "
         "Sending Messages... | Stop Sending Messages | Lamp Control... | Modify Inter-Message Delay | 300 "
         "| (ms) | TX | RX | DSR | Font si&ze | 9 | Status: | Settings:");

@@ -7,9 +7,10 @@ namespace zkn::settings {
 namespace {
 constexpr char P[] = "Properties";
 constexpr char D[] = "Debug";
+constexpr char C[] = "Capture";
 } // namespace
 
-const std::array<KeyInfo, 26> kKeys = {{
+const std::array<KeyInfo, 27> kKeys = {{
     {Key::Settings, P, "Settings", ""},
     {Key::CommPort, P, "CommPort", ""},
     {Key::PortName, P, "PortName", ""},
@@ -36,6 +37,7 @@ const std::array<KeyInfo, 26> kKeys = {{
     {Key::HCinterval, D, "HCinterval", "5"},
     {Key::HCValue, D, "HCValue", "5"},
     {Key::ZKNexpansion, D, "ZKNexpansion", "0"},
+    {Key::CaptureFile, C, "File", ""},
 }};
 
 const KeyInfo& keyInfo(Key key)

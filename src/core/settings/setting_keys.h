@@ -35,6 +35,8 @@ enum class Key
     HCinterval,
     HCValue,
     ZKNexpansion,
+    // Section "Capture"
+    CaptureFile, // the file the last capture went to
 };
 
 struct KeyInfo
@@ -48,7 +50,7 @@ struct KeyInfo
 };
 
 // The one table of keys, sections and defaults, in the order of Key.
-extern const std::array<KeyInfo, 26> kKeys;
+extern const std::array<KeyInfo, 27> kKeys;
 
 const KeyInfo& keyInfo(Key key);
 
