@@ -17,6 +17,7 @@ namespace zkn {
 
 ToolApplication::ToolApplication(Operator& op) : m_operator(op), m_log(op)
 {
+    // Before the pump: what the transports report is captured before the engine acts on it.
     m_capture.watch(m_socket);
     m_capture.watch(m_serial);
 }

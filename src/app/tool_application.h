@@ -69,7 +69,7 @@ private:
     TcpLink m_socket;
     SystemClock m_clock;
     LogFile m_log;
-    LinkCapture m_capture{capture::Side::Tool};
+    LinkCapture m_capture;
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<WindowView> m_view;

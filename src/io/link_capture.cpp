@@ -33,10 +33,6 @@ std::optional<quint32> ipv4(const QHostAddress& address)
 
 } // namespace
 
-LinkCapture::LinkCapture(Side here, QObject* parent) : QObject(parent), m_here(here) {}
-
-LinkCapture::~LinkCapture() = default;
-
 QString LinkCapture::start(const QString& path, bool lan)
 {
     stop();
@@ -82,6 +78,7 @@ void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QH
     }
     // Each side's first sequence number is its own, as the systems at either end choose them.
     QRandomGenerator& random = *QRandomGenerator::global();
+    m_finished[0] = m_finished[1] = false;
     m_connection.emplace(capture::Endpoint{*toolV4, toolPort}, capture::Endpoint{*pbxV4, pbxPort}, random.generate(),
                          random.generate());
     write(m_connection->opened());
@@ -95,11 +92,8 @@ void LinkCapture::tcpData(Side from, const QByteArray& bytes)
 
 void LinkCapture::tcpFinished(Side by)
 {
-    if (m_connection)
+    if (m_connection && !std::exchange(m_finished[by == Side::Tool ? 0 : 1], true))
         write({m_connection->finished(by)});
-    // Both sides have closed: the next connection is a new one.
-    if (by == m_here)
-        m_connection.reset();
 }
 
 void LinkCapture::tcpReset(Side by)

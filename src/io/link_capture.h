@@ -25,9 +25,7 @@ class LinkCapture : public QObject
     Q_OBJECT
 
 public:
-    // `here` is the side this program is on: the tool, or the PBX the simulator plays.
-    explicit LinkCapture(capture::Side here, QObject* parent = nullptr);
-    ~LinkCapture() override;
+    using QObject::QObject;
 
     // Starts a new file for the LAN link or the serial line; returns why it could not be
     // created, else empty. The other line is not captured into it (said once).
@@ -36,7 +34,8 @@ public:
     bool isOn() const { return m_file.isOpen(); }
     QString path() const { return m_path; }
 
-    // The tool's transports, seen from the tool.
+    // The tool's transports, seen from the tool. The simulator, on the PBX's side, tells the
+    // connection itself.
     void watch(TcpLink& link);
     void watch(SerialLine& line);
 
@@ -58,10 +57,10 @@ private:
     void fail(const QString& why);
     bool lineCaptured(bool lan);
 
-    capture::Side m_here;
     CaptureFile m_file;
     QString m_path;
     std::optional<capture::TcpPackets> m_connection;
+    bool m_finished[2] = {false, false}; // by the tool, by the PBX: a side closes once
     bool m_failed = false;
 };
 

@@ -94,6 +94,7 @@ QList<QCommandLineOption> options()
     list.append({
         {"hangup-after", "Serial: hang the line up after N records.", "N"},
         {"duration", "End after S seconds (otherwise at SIGINT or SIGTERM) and print the summary.", "S"},
+        {"capture", "Keep what goes over the link in FILE, a capture that Wireshark opens.", "FILE"},
         {"list-records", "Print the record catalogue and end."},
     });
     return list;
@@ -222,6 +223,7 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
         return fail("seed", parser.value("seed"));
     config.lampFaults.seed(unsigned(*seed));
     config.listRecords = parser.isSet("list-records");
+    config.capturePath = parser.value("capture");
     return config;
 }
 

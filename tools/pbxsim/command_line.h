@@ -50,6 +50,7 @@ struct SimConfig
     int hangUpAfter = 0;
     QList<CuedFault> faults;
     int durationS = 0;
+    QString capturePath; // empty: no capture
     bool listRecords = false;
 };
 

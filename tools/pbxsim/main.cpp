@@ -147,6 +147,17 @@ int main(int argc, char* argv[])
     PbxSimulator sim;
     traceTo(sim);
     arm(config, sim);
+    zkn::LinkCapture capture;
+    if (!config.capturePath.isEmpty()) {
+        if (const QString error = capture.start(config.capturePath, config.transport == SimConfig::Transport::Tcp);
+            !error.isEmpty()) {
+            printError(QStringLiteral("cannot capture to %1: %2").arg(config.capturePath, error));
+            return 2;
+        }
+        sim.captureTo(capture);
+        QObject::connect(&capture, &zkn::LinkCapture::failed,
+                         [](const QString& why) { print(eventLine(why, QTime::currentTime())); });
+    }
     if (!open(config, sim))
         return 1;
     quitOnSignals(app);

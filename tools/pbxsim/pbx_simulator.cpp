@@ -67,6 +67,8 @@ void PbxSimulator::acceptConnections()
         connect(socket, &QTcpSocket::readyRead, this, &PbxSimulator::readSocket);
         connect(socket, &QTcpSocket::disconnected, this, &PbxSimulator::socketClosed);
         m_link.connectionOpened();
+        if (m_capture)
+            m_capture->tcpOpened(socket->peerAddress(), socket->peerPort(), socket->localAddress(), socket->localPort());
         Q_EMIT event(QStringLiteral("connection from %1").arg(peerText(*socket)));
         Q_EMIT connectionChanged(true);
         service();
@@ -77,7 +79,10 @@ void PbxSimulator::readSocket()
 {
     if (!m_socket)
         return;
-    for (const FrameInfo& frame : m_link.receive(m_socket->readAll(), now()))
+    const QByteArray bytes = m_socket->readAll();
+    if (m_capture)
+        m_capture->tcpData(capture::Side::Tool, bytes);
+    for (const FrameInfo& frame : m_link.receive(bytes, now()))
         Q_EMIT frameIn(frame);
     service();
 }
@@ -90,6 +95,8 @@ void PbxSimulator::socketClosed()
     m_socket->deleteLater();
     m_socket = nullptr;
     m_link.connectionClosed();
+    if (m_capture)
+        m_capture->tcpFinished(capture::Side::Tool);
     Q_EMIT event(m_closingInOrder ? QStringLiteral("connection closed (FIN sent)")
                                   : QStringLiteral("connection closed by the tool"));
     Q_EMIT connectionChanged(false);
@@ -108,6 +115,8 @@ void PbxSimulator::resetSocket()
     socket->abort();
     socket->deleteLater();
     m_link.connectionClosed();
+    if (m_capture)
+        m_capture->tcpReset(capture::Side::Pbx);
     Q_EMIT event(QStringLiteral("connection reset (RST sent)"));
     Q_EMIT connectionChanged(false);
 }
@@ -171,7 +180,10 @@ void PbxSimulator::readLine()
 {
     if (!m_line)
         return;
-    for (const FrameInfo& frame : m_serial.receive(m_line->readAll()))
+    const QByteArray bytes = m_line->readAll();
+    if (m_capture)
+        m_capture->serialData(capture::Side::Tool, bytes);
+    for (const FrameInfo& frame : m_serial.receive(bytes))
         Q_EMIT frameIn(frame);
     service();
 }
@@ -229,12 +241,16 @@ void PbxSimulator::perform(const LinkAction& action)
     switch (action.type) {
     case LinkAction::Type::Write:
         m_socket->write(action.bytes);
+        if (m_capture)
+            m_capture->tcpData(capture::Side::Pbx, action.bytes);
         for (const FrameInfo& frame : action.frames)
             Q_EMIT frameOut(frame);
         break;
     case LinkAction::Type::Close:
         m_closingInOrder = true;
         m_socket->disconnectFromHost();
+        if (m_capture)
+            m_capture->tcpFinished(capture::Side::Pbx);
         break;
     case LinkAction::Type::Reset:
         resetSocket();
@@ -253,6 +269,8 @@ void PbxSimulator::performOnLine(const LinkAction& action)
         return;
     }
     m_line->write(action.bytes);
+    if (m_capture)
+        m_capture->serialData(capture::Side::Pbx, action.bytes);
     for (const FrameInfo& frame : action.frames)
         Q_EMIT frameOut(frame);
 }

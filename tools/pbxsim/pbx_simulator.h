@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link_capture.h"
 #include "pbxsim/frame_info.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/pbx_link.h"
@@ -56,6 +57,8 @@ public:
     bool isLineReady() const { return m_serial.isOpen(); }
     // Hangs the serial line up: the pty's master is closed, a serial device is closed.
     void hangUp();
+    // Keeps what goes over the link in `capture` from now on, seen from the PBX's side.
+    void captureTo(LinkCapture& capture) { m_capture = &capture; }
 
 Q_SIGNALS:
     void frameIn(const zkn::pbxsim::FrameInfo& frame);
@@ -89,6 +92,7 @@ private:
     bool m_closingInOrder = false;
     QPointer<QIODevice> m_line;
     QString m_serialError;
+    QPointer<LinkCapture> m_capture;
 };
 
 } // namespace zkn::pbxsim

@@ -15,9 +15,10 @@ RunLink::RunLink(const LinkChoice& link, LinkView& view, Operator& op)
     bool set = false;
     if (const int ms = qEnvironmentVariableIntValue("ZKN_RUN_LAMP_ANSWER_MS", &set); set && ms > 0)
         m_engine->timers().setInterval(link::Timer::T3, ms);
-    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, view, op, m_clock);
+    // Before the pump: what the transports report is captured before the engine acts on it.
     m_capture.watch(m_socket);
     m_capture.watch(m_serial);
+    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, view, op, m_clock);
 }
 
 RunLink::~RunLink() = default;

@@ -57,7 +57,7 @@ private:
     SerialLine m_serial;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<LinkPump> m_pump;
-    LinkCapture m_capture{capture::Side::Tool};
+    LinkCapture m_capture;
 };
 
 } // namespace zkn::run
