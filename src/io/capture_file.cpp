@@ -27,6 +27,12 @@ QString CaptureFile::open(const QString& path, int linkType)
         close();
         return error;
     }
+    // The file header is there at once: a capture with no packet yet is still a capture.
+    if (pcap_dump_flush(m_dumper) != 0) {
+        const QString error = QString::fromLocal8Bit(std::strerror(errno));
+        close();
+        return error;
+    }
     m_linkType = linkType;
     return {};
 }
