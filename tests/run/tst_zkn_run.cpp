@@ -1,5 +1,7 @@
 // zkn-run as a technician and a monitoring system run it, against zkn-pbxsim over TCP: plans,
 // their exit status, the lines on stderr and the JUnit file; the probe's line and its statuses.
+#include "simulator_process.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,34 +13,9 @@
 
 namespace {
 
-// The simulator listening on a free port, or on a pseudo-terminal with --pty, which it names on
-// its first line.
-struct Simulator
+struct Simulator : SimulatorProcess
 {
-    QProcess process;
-    quint16 port = 0;
-    QString pty;
-
-    explicit Simulator(const QStringList& args)
-    {
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(ZKN_PBXSIM_PATH), QStringList{"--listen", "127.0.0.1:0"} + args);
-        static const QRegularExpression ready(
-            QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)|pseudo-terminal (\\S+):"));
-        QByteArray seen;
-        while (port == 0 && pty.isEmpty() && process.waitForReadyRead(5000)) {
-            seen += process.readAll();
-            if (const auto m = ready.match(QString::fromLatin1(seen)); m.hasMatch()) {
-                port = quint16(m.captured(1).toUInt());
-                pty = m.captured(2);
-            }
-        }
-    }
-    ~Simulator()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
+    explicit Simulator(const QStringList& args) : SimulatorProcess(QStringLiteral(ZKN_PBXSIM_PATH), args) {}
 };
 
 } // namespace
