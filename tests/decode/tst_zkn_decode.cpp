@@ -1,11 +1,13 @@
 // zkn-decode run as a user runs it: its text and JSON lines for records written out by hand, the
-// layout chosen by option or by the stored settings, its exit statuses, and input from files and
-// standard input read in blocks.
-#include "block_reader.h"
+// layout chosen by option or by the stored settings, its exit statuses, input from files and
+// standard input read in blocks, and packet captures written out byte by byte here: their records
+// as the same records in a log give them, and their link frames.
+#include "input_file.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QTest>
 
 namespace {
@@ -31,6 +33,172 @@ const QByteArray kOlvRecord =
 // A line of the tool's terminal log.
 const auto logLine = [](const QByteArray& record) { return " ->:12:00:00: " + record + "\r\n"; };
 
+// Captures, written out as tcpdump and Wireshark write them.
+constexpr quint32 kEthernet = 1;
+constexpr quint32 kLinuxCooked2 = 276;
+constexpr quint32 kSerial = 147;
+constexpr qint64 kStart = Q_INT64_C(1765000000) * 1000000; // 2025-12-06 05:46:40 UTC, in µs
+
+struct Packet
+{
+    qint64 time; // µs since the epoch
+    QByteArray bytes;
+};
+
+template <typename T>
+void put(QByteArray& out, T value) // in the writer's byte order, which the magic number tells
+{
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T> void putBig(QByteArray& out, T value) // network byte order
+{
+    put(out, qToBigEndian(value));
+}
+
+QByteArray pcapFile(quint32 linkType, const QList<Packet>& packets)
+{
+    QByteArray file;
+    put<quint32>(file, 0xA1B2C3D4);
+    put<quint16>(file, 2);
+    put<quint16>(file, 4);
+    put<quint64>(file, 0); // time zone, accuracy
+    put<quint32>(file, 65535);
+    put<quint32>(file, linkType);
+    for (const Packet& packet : packets) {
+        put<quint32>(file, packet.time / 1000000);
+        put<quint32>(file, packet.time % 1000000);
+        put<quint32>(file, packet.bytes.size());
+        put<quint32>(file, packet.bytes.size());
+        file += packet.bytes;
+    }
+    return file;
+}
+
+void putBlock(QByteArray& out, quint32 type, QByteArray body)
+{
+    body.append((4 - body.size() % 4) % 4, '\0');
+    put<quint32>(out, type);
+    put<quint32>(out, body.size() + 12);
+    out += body;
+    put<quint32>(out, body.size() + 12);
+}
+
+QByteArray pcapngFile(quint32 linkType, const QList<Packet>& packets)
+{
+    QByteArray file;
+    QByteArray section;
+    put<quint32>(section, 0x1A2B3C4D);
+    put<quint16>(section, 1); // version 1.0
+    put<quint16>(section, 0);
+    put<qint64>(section, -1); // section length not given
+    putBlock(file, 0x0A0D0D0A, section);
+    QByteArray interface;
+    put<quint16>(interface, linkType);
+    put<quint16>(interface, 0);
+    put<quint32>(interface, 65535);
+    putBlock(file, 1, interface);
+    for (const Packet& packet : packets) {
+        QByteArray enhanced;
+        put<quint32>(enhanced, 0);
+        put<quint32>(enhanced, quint64(packet.time) >> 32);
+        put<quint32>(enhanced, quint32(packet.time));
+        put<quint32>(enhanced, packet.bytes.size());
+        put<quint32>(enhanced, packet.bytes.size());
+        putBlock(file, 6, enhanced + packet.bytes);
+    }
+    return file;
+}
+
+struct End
+{
+    quint32 address;
+    quint16 port;
+};
+
+enum Flag : quint8
+{
+    Syn = 0x02,
+    Psh = 0x08,
+    Ack = 0x10
+};
+
+QByteArray ipv4Tcp(End from, End to, quint32 sequence, quint8 flags, const QByteArray& payload = {})
+{
+    QByteArray p;
+    putBig<quint16>(p, 0x4500);
+    putBig<quint16>(p, 40 + payload.size());
+    putBig<quint32>(p, 0x00004000); // don't fragment
+    putBig<quint16>(p, 0x4006);     // TTL 64, TCP
+    putBig<quint16>(p, 0);          // checksum, which nothing checks
+    putBig(p, from.address);
+    putBig(p, to.address);
+    putBig(p, from.port);
+    putBig(p, to.port);
+    putBig(p, sequence);
+    putBig<quint32>(p, 0);
+    putBig<quint16>(p, 0x5000 | flags);
+    putBig<quint32>(p, 0xFFFF0000); // window, checksum
+    putBig<quint16>(p, 0);
+    return p + payload;
+}
+
+// To 02:00:00:00:00:02 from 02:00:00:00:00:01, in VLAN 100 when tagged.
+QByteArray ethernet(const QByteArray& ip, bool tagged = false)
+{
+    return QByteArray::fromHex("020000000002020000000001") +
+           (tagged ? QByteArray::fromHex("81000064") : QByteArray()) + QByteArray::fromHex("0800") + ip;
+}
+
+// IPv4 received on interface 2, an Ethernet one, from 02:00:00:00:00:02.
+QByteArray linuxCooked2(const QByteArray& ip)
+{
+    return QByteArray::fromHex("0800000000000002000100060200000000020000") + ip;
+}
+
+// A link frame with the check byte under odd parity.
+QByteArray linkFrame(char kind, const QByteArray& sequence, const QByteArray& data)
+{
+    QByteArray frame = '\x16' + QByteArray(1, kind) +
+                       QByteArray::number(4 + data.size()).rightJustified(3, '0') + "01" + sequence + data;
+    quint8 check = 0xFF;
+    for (const char c : frame.sliced(1))
+        check ^= quint8(c);
+    return frame + char(check);
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program with its settings store in a folder of its own, so the developer's settings
+// never count.
+Run runDecode(const QString& arguments, const QByteArray& input, const QByteArray& ini = {})
+{
+    Run run;
+    QTemporaryDir config;
+    QFile file(config.filePath("ZKN-Control Tool/ZKN-Control Tool.ini"));
+    if (!QDir(config.path()).mkpath("ZKN-Control Tool") ||
+        !(ini.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size())))
+        return run;
+    file.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZKN_DECODE_PATH), arguments.split(' '));
+    process.write(input);
+    process.closeWriteChannel();
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
 } // namespace
 
 class TestZknDecode : public QObject
@@ -47,25 +215,31 @@ private Q_SLOTS:
         QFETCH(QByteArray, input);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
-        // Its settings store lies in a folder of its own, so the developer's settings never count.
-        QTemporaryDir config;
-        QVERIFY(QDir(config.path()).mkpath("ZKN-Control Tool"));
-        QFile file(config.filePath("ZKN-Control Tool/ZKN-Control Tool.ini"));
-        QVERIFY(ini.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size()));
-        file.close();
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(ZKN_DECODE_PATH), arguments.split(' '));
-        process.write(input);
-        process.closeWriteChannel();
-        QVERIFY(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit);
-        QTEST(process.exitCode(), "exitCode");
-        const QByteArray stdOut = process.readAllStandardOutput();
-        const QByteArray stdErr = process.readAllStandardError();
-        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.contains(out), stdOut.constData());
-        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), stdErr.constData());
+        const Run run = runDecode(arguments, input, ini);
+        QTEST(run.exitCode, "exitCode");
+        QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.contains(out), run.out.constData());
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), run.err.constData());
+    }
+
+    void captures_data();
+
+    // A capture read from standard input gives what the log given gives, or the lines expected.
+    void captures()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QByteArray, capture);
+        QFETCH(QByteArray, log);
+        QFETCH(QByteArray, expected);
+        const Run run = runDecode(arguments, capture);
+        QCOMPARE(run.err, QByteArray());
+        if (log.isEmpty()) {
+            QCOMPARE(run.out, expected);
+            return;
+        }
+        const Run fromLog = runDecode(arguments, log);
+        QVERIFY(!fromLog.out.isEmpty());
+        QCOMPARE(run.out, fromLog.out);
+        QCOMPARE(run.exitCode, fromLog.exitCode);
     }
 };
 
@@ -118,6 +292,103 @@ void TestZknDecode::runs_data()
         "Record 2: Format Message Information (KRA)\nSource/Destination (Station)  FPC: 001\n");
 }
 // clang-format on
+
+void TestZknDecode::captures_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QByteArray>("capture");
+    QTest::addColumn<QByteArray>("log");      // when given, the capture prints what it prints
+    QTest::addColumn<QByteArray>("expected"); // else exactly this
+    const auto dotted = [](QByteArray record) { return logLine(record.replace(' ', '.')); };
+    const QByteArray blanks(6, ' ');
+    const QByteArray records[] = {kraRecord("12", blanks), kraRecord("44", blanks),
+                                  kraRecord("12", "1.  2 ")};
+    const QByteArray log = dotted(records[0]) + dotted(records[1]) + dotted(records[2]);
+
+    // The PBX's ISN lies just before the wrap of the sequence numbers, which the stream then crosses.
+    const End tool{0x0A000001, 40000};
+    const End pbx{0x0A000002, 60020};
+    const quint32 toolIsn = 1000;
+    const quint32 pbxIsn = 0xFFFFFF80;
+    const QByteArray pbxStream = linkFrame('3', "00", "0") + linkFrame('2', "00", records[0]) +
+                                 linkFrame('2', "01", records[1]) + linkFrame('2', "02", records[2]);
+    QList<Packet> packets;
+    const auto send = [&packets](const QByteArray& bytes) {
+        packets.append({kStart + 10000 * packets.size(), bytes});
+    };
+    const auto pbxPart = [&](qsizetype from, qsizetype to) {
+        send(ethernet(ipv4Tcp(pbx, tool, pbxIsn + 1 + from, Psh | Ack, pbxStream.sliced(from, to - from)),
+                      true));
+    };
+    send(ethernet(ipv4Tcp(tool, pbx, toolIsn, Syn)));
+    send(ethernet(ipv4Tcp(pbx, tool, pbxIsn, Syn | Ack), true));
+    send(ethernet(ipv4Tcp(tool, pbx, toolIsn + 1, Ack)));
+    send(ethernet(ipv4Tcp(tool, pbx, toolIsn + 1, Psh | Ack, linkFrame('5', "00", "00"))));
+    pbxPart(0, 40);
+    pbxPart(90, 150); // early
+    pbxPart(40, 90);
+    pbxPart(40, 90); // again
+    pbxPart(130, 230);
+    pbxPart(260, pbxStream.size()); // early
+    pbxPart(220, 270);              // overlapping on both sides
+    QTest::newRow("Ethernet: handshake, segments early, again and overlapping")
+        << "--kra --json" << pcapFile(kEthernet, packets) << log << QByteArray();
+
+    // Port 60020 tells the PBX when the start is missing; a record is cut across two segments.
+    const QByteArray first = linkFrame('2', "00", records[0]) + linkFrame('2', "01", records[1]);
+    const QByteArray second = linkFrame('2', "02", records[2]);
+    const QList<Packet> cooked{
+        {kStart, linuxCooked2(ipv4Tcp(pbx, tool, 77, Psh | Ack, first + second.first(30)))},
+        {kStart + 1, linuxCooked2(ipv4Tcp(tool, pbx, 5, Psh | Ack, linkFrame('4', "00", "0")))},
+        {kStart + 2, linuxCooked2(ipv4Tcp(pbx, tool, 77 + first.size() + 30, Psh | Ack, second.sliced(30)))},
+    };
+    QTest::newRow("pcapng, Linux cooked v2: the start not captured")
+        << "--kra --json" << pcapngFile(kLinuxCooked2, cooked) << log << QByteArray();
+
+    // The tool's own texts are no records, even one that looks like one.
+    const QByteArray toolText = kraRecord("99");
+    const QByteArray pbxBytes = "\r\n" + records[0] + "\r\n" + records[1] + records[2];
+    const QList<Packet> serial{
+        {kStart, '\x01' + pbxBytes.first(50)},
+        {kStart + 1, '\x00' + toolText},
+        {kStart + 2, '\x01' + pbxBytes.sliced(50, 150)},
+        {kStart + 3, '\x01' + pbxBytes.sliced(200)},
+    };
+    QTest::newRow("serial: the PBX's bytes as a log's")
+        << "--kra --json" << pcapFile(kSerial, serial) << log << QByteArray();
+
+    // Not on port 60020: the PBX is the end that answered the SYN. The tool's connect request
+    // carries its check byte worked out by hand; the PBX's record frame carries the one of even
+    // parity and is whole only with its second segment.
+    const End client{0xC0A8010A, 40001};
+    const End server{0xC0A80114, 5000};
+    QByteArray record = linkFrame('2', "08", kOlvRecord);
+    record.back() = char(~record.back());
+    // clang-format off
+    const QList<Packet> frames{
+        {kStart, ethernet(ipv4Tcp(client, server, 7000, Syn))},
+        {kStart + 1000, ethernet(ipv4Tcp(server, client, 9000, Syn | Ack))},
+        {kStart + 2000, ethernet(ipv4Tcp(client, server, 7001, Psh | Ack, "\x16" "5006010700" "\xFA"))},
+        {kStart + 3000, ethernet(ipv4Tcp(server, client, 9001, Psh | Ack, linkFrame('3', "07", "0")))},
+        {kStart + 4000, ethernet(ipv4Tcp(server, client, 9012, Psh | Ack, record.first(10)))},
+        {kStart + 250000, ethernet(ipv4Tcp(server, client, 9022, Psh | Ack, record.sliced(10)))},
+    };
+    const QByteArray framesCapture = pcapFile(kEthernet, frames);
+    QTest::newRow("--frames --json") << "--frames --json" << framesCapture << QByteArray() << QByteArray(
+        R"j({"time":1765000000.002000,"from":"tool","kind":"5","device":"01","seq":"07","check_good":true,)j"
+        R"j("data":"00"})j" "\n"
+        R"j({"time":1765000000.003000,"from":"pbx","kind":"3","device":"01","seq":"07","check_good":true,)j"
+        R"j("data":"0"})j" "\n"
+        R"j({"time":1765000000.250000,"from":"pbx","kind":"2","device":"01","seq":"08","check_good":false,)j"
+        R"j("data":"\u00020!J0012000..011210101....201012045\u0003"})j" "\n");
+    QTest::newRow("--frames, even parity") << "--frames --parity even" << framesCapture << QByteArray()
+        << QByteArray(
+        "2025-12-06 05:46:40.002000  tool  kind 5  device 01  seq 07  check BAD   00\n"
+        "2025-12-06 05:46:40.003000  pbx   kind 3  device 01  seq 07  check BAD   0\n"
+        "2025-12-06 05:46:40.250000  pbx   kind 2  device 01  seq 08  check good  "
+        "<02>0!J0012000..011210101....201012045<03>\n");
+    // clang-format on
+}
 
 QTEST_GUILESS_MAIN(TestZknDecode)
 #include "tst_zkn_decode.moc"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/record_parts.h"
+#include "link/parity.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +16,9 @@ struct DecodeConfig
 {
     std::optional<decode::RecordFormat> format; // none: as the stored settings choose it
     bool json = false;
-    QStringList inputs; // file names; "-" is standard input; never empty
+    bool frames = false;                     // a capture's link frames instead of its records
+    link::Parity parity = link::Parity::Odd; // for the frames' check bytes
+    QStringList inputs;                      // file names; "-" is standard input; never empty
 };
 
 // Text the run prints instead of decoding (--help, --version).

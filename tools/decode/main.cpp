@@ -1,8 +1,9 @@
 // zkn-decode: the tool's record decoder on the command line, for log files and captures.
-#include "block_reader.h"
+#include "capture_decoder.h"
+#include "capture_reader.h"
 #include "command_line.h"
+#include "input_file.h"
 #include "record_finder.h"
-#include "record_printer.h"
 #include "stored_layout.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,24 @@ constexpr int kFailure = 2;
 void printError(const QString& message)
 {
     std::fprintf(stderr, "zkn-decode: %s\n", qPrintable(message));
+}
+
+// Reads one input to its end, a capture or a log as its first bytes tell. Returns why it could
+// not be read.
+std::optional<QString> decodeInput(const QString& name, const DecodeTargets& targets, OutputBuffer& output)
+{
+    InputFile input([&output] { output.flush(); });
+    if (auto failure = input.open(name))
+        return failure;
+    if (auto failure = input.peek(kCaptureMagicSize))
+        return failure;
+    if (isCapture(input.peeked()))
+        return decodeCapture(input.stream(), targets);
+    if (!targets.records)
+        return std::nullopt; // a log holds no frames
+    // A record never runs from one file into the next.
+    RecordFinder finder([&targets](QByteArrayView record) { targets.records->print(record); });
+    return input.readBlocks([&finder](QByteArrayView block) { finder.feed(block); });
 }
 
 } // namespace
@@ -44,25 +63,22 @@ int main(int argc, char* argv[])
     // The settings are read only when no option chose the layout.
     const zkn::decode::RecordFormat format =
         config.format ? *config.format : storedRecordFormat(zkn::settings::SettingsStore());
-    RecordPrinter printer(
-        format, config.json ? RecordPrinter::Style::JsonLines : RecordPrinter::Style::Readable, stdout);
+    const OutputStyle style = config.json ? OutputStyle::JsonLines : OutputStyle::Readable;
+    OutputBuffer output(stdout);
+    RecordPrinter records(format, style, output);
+    FramePrinter frames(style, output);
+    const DecodeTargets targets{config.frames ? nullptr : &records, config.frames ? &frames : nullptr,
+                                config.parity};
     int status = kClean;
     for (const QString& input : config.inputs) {
-        // A record never runs from one file into the next.
-        RecordFinder finder([&printer](QByteArrayView record) { printer.print(record); });
-        // What a block gave goes out before the next is read, so a followed log shows at once.
-        const auto failure = readBlocks(input, [&](QByteArrayView block) {
-            finder.feed(block);
-            printer.flush();
-        });
-        if (failure) {
+        if (const auto failure = decodeInput(input, targets, output)) {
             printError(QStringLiteral("%1: %2").arg(input, *failure));
             status = kFailure;
         }
     }
-    if (!printer.flush()) {
+    if (!output.flush()) {
         printError(QStringLiteral("cannot write the output"));
         return kFailure;
     }
-    return status == kClean && printer.anyMessage() ? kMessages : status;
+    return status == kClean && records.anyMessage() ? kMessages : status;
 }

@@ -1,0 +1,54 @@
+#include "capture_decoder.h"
+
+#include "capture_reader.h"
+#include "display/terminal_line.h"
+#include "link/control_chars.h"
+#include "record_finder.h"
+#include "tcp_connections.h"
+
+namespace zkn::decodetool {
+
+namespace {
+
+constexpr char kRecordFrame = '2';
+
+// The text of a record frame as the tool takes it: from its STX, as long as the frame's data.
+std::optional<QByteArray> recordText(const link::FrameHeader& frame)
+{
+    const qsizetype stx = frame.frame.indexOf(link::STX);
+    const int textLength = frame.length - 4;
+    if (stx < 0 || textLength < 0)
+        return std::nullopt;
+    return frame.frame.mid(stx, textLength);
+}
+
+} // namespace
+
+std::optional<QString> decodeCapture(std::FILE* stream, const DecodeTargets& targets)
+{
+    RecordFinder finder([&targets](QByteArrayView record) {
+        if (targets.records)
+            targets.records->print(display::DotBlanks(record.toByteArray()));
+    });
+    TcpConnections connections(targets.parity,
+                               [&](CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
+                                   if (targets.frames) {
+                                       targets.frames->print(time, from, frame);
+                                   } else if (from == LinkSide::Pbx && frame.kind == kRecordFrame) {
+                                       if (const std::optional<QByteArray> text = recordText(frame))
+                                           finder.feed(*text);
+                                   }
+                               });
+    const CapturePackets packets{
+        [&connections](CaptureTime time, const TcpSegment& segment) { connections.segment(time, segment); },
+        [&finder](CaptureTime, LinkSide from, QByteArrayView bytes) {
+            if (from == LinkSide::Pbx)
+                finder.feed(bytes);
+        },
+    };
+    const std::optional<QString> failure = readCapture(stream, packets);
+    connections.finish();
+    return failure;
+}
+
+} // namespace zkn::decodetool

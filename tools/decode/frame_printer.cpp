@@ -1,0 +1,88 @@
+#include "frame_printer.h"
+
+#include "json_text.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+namespace zkn::decodetool {
+
+namespace {
+
+constexpr qsizetype kDataAt = 9; // after SYN, kind, length, device and sequence
+
+QByteArray frameData(const link::FrameHeader& frame)
+{
+    return frame.frame.mid(kDataAt, qMax(0, frame.length - 4));
+}
+
+const char* sideName(LinkSide side)
+{
+    return side == LinkSide::Pbx ? "pbx" : "tool";
+}
+
+QByteArray microseconds(CaptureTime time)
+{
+    return QByteArray::number(time % 1000000).rightJustified(6, '0');
+}
+
+QByteArray readableTime(CaptureTime time)
+{
+    const QDateTime utc = QDateTime::fromSecsSinceEpoch(time / 1000000, QTimeZone::utc());
+    return utc.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1() + '.' + microseconds(time);
+}
+
+QByteArray readableData(const QByteArray& data)
+{
+    QByteArray shown;
+    for (const char c : data) {
+        if (c >= ' ' && c <= '~')
+            shown += c;
+        else
+            shown += '<' + QByteArray::number(quint8(c), 16).toUpper().rightJustified(2, '0') + '>';
+    }
+    return shown;
+}
+
+void appendReadable(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
+{
+    out += readableTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " + frame.kind +
+           "  device " + frame.deviceField + "  seq " + frame.sequenceField +
+           (frame.parityGood ? "  check good  " : "  check BAD   ") + readableData(frameData(frame)) + '\n';
+}
+
+void appendJson(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
+{
+    out += '{';
+    appendJsonKey(out, "time");
+    out += QByteArray::number(time / 1000000) + '.' + microseconds(time) + ',';
+    appendJsonKey(out, "from");
+    out += QByteArray("\"") + sideName(from) + "\",";
+    appendJsonKey(out, "kind");
+    appendJsonString(out, QString(QLatin1Char(frame.kind)));
+    out += ',';
+    appendJsonKey(out, "device");
+    appendJsonString(out, QString::fromLatin1(frame.deviceField));
+    out += ',';
+    appendJsonKey(out, "seq");
+    appendJsonString(out, QString::fromLatin1(frame.sequenceField));
+    out += ',';
+    appendJsonKey(out, "check_good");
+    out += frame.parityGood ? "true," : "false,";
+    appendJsonKey(out, "data");
+    appendJsonString(out, QString::fromLatin1(frameData(frame)));
+    out += "}\n";
+}
+
+} // namespace
+
+void FramePrinter::print(CaptureTime time, LinkSide from, const link::FrameHeader& frame)
+{
+    if (m_style == OutputStyle::JsonLines)
+        appendJson(m_out.text(), time, from, frame);
+    else
+        appendReadable(m_out.text(), time, from, frame);
+    m_out.resultDone();
+}
+
+} // namespace zkn::decodetool
