@@ -7,6 +7,7 @@
 #include "frm_cancel_send.h"
 #include "frm_debug.h"
 #include "frm_single.h"
+#include "pbxsim/captured_link_reader.h"
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <unistd.h>
@@ -50,6 +52,8 @@ class TestWholeTool : public QObject
 private Q_SLOTS:
     void againstThePbxSimulatorOverTcp();
     void overAPseudoTerminal();
+    void aCapturePlayedBack_data();
+    void aCapturePlayedBack();
 };
 
 // Started as a launcher starts it (connect, breakdown window, load test), the link stands, the
@@ -186,6 +190,72 @@ void TestWholeTool::overAPseudoTerminal()
     QCOMPARE(::write(again.master(), "\x02J 1\x03", 5), ssize_t(5));
     QVERIFY(eventually([&] { return t.terminal().contains("\x02J.1\x03\r\n"); }));
     QVERIFY(t.op.messages.isEmpty());
+}
+
+// A session the tool captured, played back to it: unchanged, it does as captured; with the next
+// record answer forced to say a parity error (the debug option holds for one answer), exactly
+// that answer differs.
+void TestWholeTool::aCapturePlayedBack_data()
+{
+    QTest::addColumn<int>("forced"); // DebugOptions::ForcedAnswer
+    QTest::addColumn<QStringList>("report"); // the answer times left out
+    QTest::newRow("unchanged") << int(DebugOptions::ForcedAnswer::Normal)
+                               << QStringList{"The tool behaved as captured: 4 of its frames compared."};
+    QTest::newRow("parity error forced")
+        << int(DebugOptions::ForcedAnswer::ParityError)
+        << QStringList{
+               R"(connection 1, frame 2 of the tool: captured kind 4 seq 00 data "0", now kind 4 seq 00 data "1")",
+               "The tool differed from the capture: 1 of its frames."};
+}
+
+void TestWholeTool::aCapturePlayedBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session.pcap"));
+    ToolFixture t;
+    QVERIFY(t.start());
+    ConnectionOptions& c = t.app->connection();
+    c.setConnectionType(ConnectionType::Lan);
+    c.setRemoteHost(QStringLiteral("127.0.0.1"));
+    c.setDeviceNumber(QStringLiteral("1"));
+    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    const auto session = [&t](pbxsim::PbxSimulator& pbx, const std::function<bool()>& recordsAnswered) {
+        QVERIFY(pbx.listen(QHostAddress::LocalHost, 0));
+        t.app->socket().setRemotePort(pbx.serverPort());
+        t.action("mnuOpen")->trigger();
+        QVERIFY(eventually(recordsAnswered));
+        t.action("mnuOpen")->trigger(); // the release
+        QVERIFY(eventually([&] { return t.app->socket().state() == link::SocketState::Closed; }));
+    };
+    {
+        pbxsim::PbxSimulator sim;
+        sim.link().startRecords(pbxsim::catalogueTexts(pbxsim::RecordLayout::Kra).mid(0, 2), 2, 50);
+        t.window->captureTo(path);
+        QVERIFY(t.app->capture().isOn() && t.action("mnuCapture")->isChecked());
+        session(sim, [&] { return sim.stats().recordsAnswered == 2; });
+        t.action("mnuCapture")->trigger();
+        QVERIFY(!t.app->capture().isOn());
+    }
+
+    auto captured = pbxsim::readCapturedLink(path, link::Parity::Odd);
+    QVERIFY(std::holds_alternative<pbxsim::CapturedLink>(captured));
+    QFETCH(int, forced);
+    t.app->debugOptions().setForcedAnswer(DebugOptions::ForcedAnswer(forced));
+    pbxsim::PbxReplay replay(std::get<pbxsim::CapturedLink>(captured), link::Parity::Odd, 1.0, 500);
+    pbxsim::PbxSimulator player;
+    player.replayInstead(replay);
+    int answers = 0;
+    bool ended = false;
+    QObject::connect(&player, &pbxsim::PbxSimulator::frameIn, [&answers](const FrameInfo& f) { answers += f.kind == '4'; });
+    QObject::connect(&player, &pbxsim::PbxSimulator::replayEnded, [&ended] { ended = true; });
+    session(player, [&] { return answers == 2; });
+    QVERIFY(eventually([&] { return ended; }));
+    QStringList seen = replay.report().split('\n');
+    seen.removeIf([](const QString& line) { return line.contains(QLatin1String("answer to record")); });
+    QFETCH(QStringList, report);
+    if (seen != report)
+        qInfo("%s", qPrintable(replay.report()));
+    QCOMPARE(seen, report);
 }
 
 QTEST_MAIN(TestWholeTool)

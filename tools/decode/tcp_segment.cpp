@@ -8,7 +8,9 @@ namespace {
 
 constexpr quint8 kTcp = 6;
 constexpr qsizetype kTcpHeaderSize = 20;
+constexpr quint8 kFin = 0x01;
 constexpr quint8 kSyn = 0x02;
+constexpr quint8 kRst = 0x04;
 constexpr quint8 kAck = 0x10;
 
 template <typename T> T be(QByteArrayView bytes, qsizetype at)
@@ -72,6 +74,8 @@ std::optional<TcpSegment> tcpSegment(QByteArrayView ipPacket)
     s.sequence = be<quint32>(tcp, 4);
     s.syn = (tcp[13] & kSyn) != 0;
     s.ack = (tcp[13] & kAck) != 0;
+    s.fin = (tcp[13] & kFin) != 0;
+    s.rst = (tcp[13] & kRst) != 0;
     s.payload = tcp.sliced(headerSize);
     return s;
 }

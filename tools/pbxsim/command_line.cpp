@@ -95,6 +95,11 @@ QList<QCommandLineOption> options()
         {"hangup-after", "Serial: hang the line up after N records.", "N"},
         {"duration", "End after S seconds (otherwise at SIGINT or SIGTERM) and print the summary.", "S"},
         {"capture", "Keep what goes over the link in FILE, a capture that Wireshark opens.", "FILE"},
+        {"replay", "TCP: play the PBX's side of the capture FILE to the tool, then report how the tool "
+                   "differed from it.", "FILE"},
+        {"replay-speed", "Play the replay X times as fast (default 1).", "X", "1"},
+        {"replay-timeout", "End the replay when nothing has come for MS milliseconds (default 10000).", "MS",
+         "10000"},
         {"list-records", "Print the record catalogue and end."},
     });
     return list;
@@ -169,6 +174,7 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
         {"release-after", &config.releaseAfter},
         {"hangup-after", &config.hangUpAfter},
         {"duration", &config.durationS},
+        {"replay-timeout", &config.replayTimeoutMs},
     };
     for (const auto& [name, target] : numbers) {
         const QString text = parser.value(name);
@@ -224,6 +230,13 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
     config.lampFaults.seed(unsigned(*seed));
     config.listRecords = parser.isSet("list-records");
     config.capturePath = parser.value("capture");
+    config.replayPath = parser.value("replay");
+    bool speedRead = false;
+    config.replaySpeed = parser.value("replay-speed").toDouble(&speedRead);
+    if (!speedRead || !(config.replaySpeed > 0) || config.replaySpeed > 1000)
+        return fail("replay-speed", parser.value("replay-speed"));
+    if (!config.replayPath.isEmpty() && config.transport != SimConfig::Transport::Tcp)
+        return QStringLiteral("--replay plays a TCP capture: it does not go with --pty or --serial");
     return config;
 }
 

@@ -51,6 +51,9 @@ struct SimConfig
     QList<CuedFault> faults;
     int durationS = 0;
     QString capturePath; // empty: no capture
+    QString replayPath;  // empty: the PBX's own logic answers, no replay
+    double replaySpeed = 1.0;
+    int replayTimeoutMs = 10000;
     bool listRecords = false;
 };
 

@@ -1,4 +1,5 @@
 // zkn-pbxsim: the PBX side of the ZKN link, for tests and for technicians.
+#include "pbxsim/captured_link_reader.h"
 #include "pbxsim/command_line.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
@@ -11,6 +12,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
+#include <variant>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -160,11 +163,27 @@ int main(int argc, char* argv[])
     }
     if (!open(config, sim))
         return 1;
+    // A replay ends by itself and says how the tool differed from the capture.
+    std::optional<PbxReplay> replay;
+    if (!config.replayPath.isEmpty()) {
+        auto captured = readCapturedLink(config.replayPath, config.parity);
+        if (const QString* error = std::get_if<QString>(&captured)) {
+            printError(*error);
+            return 2;
+        }
+        replay.emplace(std::get<CapturedLink>(captured), config.parity, config.replaySpeed, config.replayTimeoutMs);
+        sim.replayInstead(*replay);
+        QObject::connect(&sim, &PbxSimulator::replayEnded, &app, [&replay] {
+            print(replay->report());
+            QCoreApplication::exit(replay->differed() ? 1 : 0);
+        });
+    }
     quitOnSignals(app);
     if (config.durationS > 0)
         QTimer::singleShot(config.durationS * 1000, &app, &QCoreApplication::quit);
 
     const int status = app.exec();
-    print(QString::fromUtf8(QJsonDocument(sim.summary()).toJson(QJsonDocument::Indented)).trimmed());
+    if (!replay)
+        print(QString::fromUtf8(QJsonDocument(sim.summary()).toJson(QJsonDocument::Indented)).trimmed());
     return status;
 }

@@ -5,6 +5,7 @@
 #include "pbxsim/frame_assembler.h"
 #include "pbxsim/link_action.h"
 #include "pbxsim/record_feed.h"
+#include "pbxsim/tcp_pbx_side.h"
 
 #include <QList>
 #include <QMultiMap>
@@ -54,7 +55,7 @@ struct FrameFault
 //
 // Faults are armed for a frame number (frames sent or received, counted over the whole run from
 // 1) or for the next frame, so a test or a technician can cue each one.
-class PbxLink
+class PbxLink : public TcpPbxSide
 {
 public:
     PbxLink(SimStats& stats, LampBoard& lamps);
@@ -65,18 +66,18 @@ public:
     // Called when a command has made something due, so the transport can run takeDue soon.
     void setChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
 
-    void connectionOpened();
-    void connectionClosed();
+    void connectionOpened() override;
+    void connectionClosed() override;
     bool isOpen() const { return m_open; }
     bool isLinkUp() const { return m_linkUp; }
 
     // Bytes from the tool at time `now` (ms); returns what was found in them, for the trace.
-    QList<FrameInfo> receive(const QByteArray& bytes, qint64 now);
+    QList<FrameInfo> receive(const QByteArray& bytes, qint64 now) override;
     // Everything due at `now`, in order. After a Close or a Reset nothing more comes until the
     // next connection.
-    QList<LinkAction> takeDue(qint64 now);
+    QList<LinkAction> takeDue(qint64 now) override;
     // When takeDue next has work; nothing while it has none.
-    std::optional<qint64> nextDue() const;
+    std::optional<qint64> nextDue() const override;
 
     void sendRecord(const QByteArray& text);
     void startRecords(const QList<QByteArray>& texts, int count, int intervalMs);

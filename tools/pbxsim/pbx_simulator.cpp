@@ -6,6 +6,8 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 
+#include <utility>
+
 #include <sys/socket.h>
 
 namespace zkn::pbxsim {
@@ -66,7 +68,7 @@ void PbxSimulator::acceptConnections()
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, &PbxSimulator::readSocket);
         connect(socket, &QTcpSocket::disconnected, this, &PbxSimulator::socketClosed);
-        m_link.connectionOpened();
+        m_tcp->connectionOpened();
         if (m_capture)
             m_capture->tcpOpened(socket->peerAddress(), socket->peerPort(), socket->localAddress(), socket->localPort());
         Q_EMIT event(QStringLiteral("connection from %1").arg(peerText(*socket)));
@@ -82,7 +84,7 @@ void PbxSimulator::readSocket()
     const QByteArray bytes = m_socket->readAll();
     if (m_capture)
         m_capture->tcpData(capture::Side::Tool, bytes);
-    for (const FrameInfo& frame : m_link.receive(bytes, now()))
+    for (const FrameInfo& frame : m_tcp->receive(bytes, now()))
         Q_EMIT frameIn(frame);
     service();
 }
@@ -94,7 +96,7 @@ void PbxSimulator::socketClosed()
     m_socket->disconnect(this);
     m_socket->deleteLater();
     m_socket = nullptr;
-    m_link.connectionClosed();
+    m_tcp->connectionClosed();
     if (m_capture)
         m_capture->tcpFinished(capture::Side::Tool);
     Q_EMIT event(m_closingInOrder ? QStringLiteral("connection closed (FIN sent)")
@@ -114,7 +116,7 @@ void PbxSimulator::resetSocket()
     ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
     socket->abort();
     socket->deleteLater();
-    m_link.connectionClosed();
+    m_tcp->connectionClosed();
     if (m_capture)
         m_capture->tcpReset(capture::Side::Pbx);
     Q_EMIT event(QStringLiteral("connection reset (RST sent)"));
@@ -214,17 +216,21 @@ void PbxSimulator::hangUpWhenDelivered(qint64 deadline)
 void PbxSimulator::service()
 {
     const qint64 t = now();
-    if (m_socket) {
-        for (const LinkAction& action : m_link.takeDue(t))
+    // A replay also keeps time between connections: it ends when nothing more comes.
+    const bool tcpTimed = m_socket || m_replay;
+    if (tcpTimed) {
+        for (const LinkAction& action : m_tcp->takeDue(t))
             perform(action);
     }
     if (m_line) {
         for (const LinkAction& action : m_serial.takeDue(t))
             performOnLine(action);
     }
+    if (m_replay && m_replay->ended() && !std::exchange(m_replayEndTold, true))
+        Q_EMIT replayEnded();
     std::optional<qint64> next;
     for (const auto due :
-         {m_socket ? m_link.nextDue() : std::nullopt, m_line ? m_serial.nextDue() : std::nullopt}) {
+         {tcpTimed ? m_tcp->nextDue() : std::nullopt, m_line ? m_serial.nextDue() : std::nullopt}) {
         if (due && (!next || *due < *next))
             next = due;
     }

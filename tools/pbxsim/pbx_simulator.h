@@ -4,6 +4,7 @@
 #include "pbxsim/frame_info.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/pbx_link.h"
+#include "pbxsim/pbx_replay.h"
 #include "pbxsim/serial_side.h"
 #include "pbxsim/sim_stats.h"
 #include "settings/serial_settings.h"
@@ -57,6 +58,9 @@ public:
     bool isLineReady() const { return m_serial.isOpen(); }
     // Hangs the serial line up: the pty's master is closed, a serial device is closed.
     void hangUp();
+    // Plays `replay` to the tool over TCP instead of the PBX's own logic; replayEnded() says when
+    // it is over.
+    void replayInstead(PbxReplay& replay) { m_tcp = &replay; m_replay = &replay; }
     // Keeps what goes over the link in `capture` from now on, seen from the PBX's side.
     void captureTo(LinkCapture& capture) { m_capture = &capture; }
 
@@ -66,6 +70,7 @@ Q_SIGNALS:
     // A change of connection or line, in a few words for the trace.
     void event(const QString& text);
     void connectionChanged(bool connected);
+    void replayEnded();
 
 private:
     void acceptConnections();
@@ -93,6 +98,9 @@ private:
     QPointer<QIODevice> m_line;
     QString m_serialError;
     QPointer<LinkCapture> m_capture;
+    TcpPbxSide* m_tcp = &m_link;
+    PbxReplay* m_replay = nullptr;
+    bool m_replayEndTold = false;
 };
 
 } // namespace zkn::pbxsim
