@@ -9,6 +9,8 @@
 #include <pcap/pcap.h>
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -403,7 +405,8 @@ private Q_SLOTS:
 
     // A session of the tool against the simulator, each capturing it: connect, three records, a
     // lamp message the PBX answers with a reset, the new connection and its release. Both
-    // captures hold every frame in order, from its side, with a good check byte.
+    // captures hold every frame in order, from its side, with a good check byte, as the dissector
+    // and zkn-decode read them.
     void aSessionOfTheTool()
     {
         const QString pbxCapture = m_dir.filePath("pbx.pcap"), toolCapture = m_dir.filePath("tool.pcap");
@@ -438,6 +441,18 @@ private Q_SLOTS:
                 }
             }
             QCOMPARE(seen, frames);
+            // zkn-decode reads them too.
+            QProcess decode;
+            decode.start(QStringLiteral(ZKN_DECODE_PATH), {"--frames", "--json", capture});
+            QVERIFY(decode.waitForFinished(20000) && decode.exitCode() == 0);
+            QStringList decoded;
+            for (const QByteArray& line : decode.readAllStandardOutput().split('\n')) {
+                const QJsonObject frame = QJsonDocument::fromJson(line).object();
+                if (!frame.isEmpty())
+                    decoded.append(frame["from"].toString() + ' ' + frame["kind"].toString() + ' ' +
+                                   frame["seq"].toString() + (frame["check_good"].toBool() ? "" : " bad"));
+            }
+            QCOMPARE(decoded, frames);
         }
     }
 
