@@ -1,6 +1,7 @@
 // The fuzz targets' rules on their seeds (fuzz/corpus/) and on every input that once broke one
 // (fuzz/regressions/), so a fault the fuzzer found stays found without clang; then a plain stream
 // that the rule for received data must compare rather than pass over.
+#include "capture_stream_property.h"
 #include "decode_property.h"
 #include "extensions_property.h"
 #include "frame_assembler_property.h"
@@ -28,7 +29,8 @@ const std::map<QString, Rule> kRules{
     {"fuzz_process_packet", checkPacketInput}, {"fuzz_serial_receiver", checkSerialReceiverInput},
     {"fuzz_decode_record", checkDecodeProperty}, {"fuzz_record_finder", checkRecordFinderInput},
     {"fuzz_frame_assembler", checkFrameAssemblerInput}, {"fuzz_lamp_message", checkLampMessageInput},
-    {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput}};
+    {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput},
+    {"fuzz_capture_stream", checkCaptureStreamInput}};
 // clang-format on
 
 } // namespace
