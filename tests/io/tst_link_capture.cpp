@@ -1,0 +1,61 @@
+// What a capture does when it cannot keep everything: it says so once and the link goes on.
+#include "link_capture.h"
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
+
+using zkn::LinkCapture;
+using zkn::capture::Side;
+
+class TestLinkCapture : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void saysOnce_data()
+    {
+        QTest::addColumn<bool>("fileFull"); // else the other line comes
+        QTest::addColumn<QString>("said");
+        QTest::newRow("the file cannot grow") << true << "Capture to %1 stopped: File too large";
+        QTest::newRow("the other line") << false << "Capture: %1 holds the LAN link; the serial line is not captured";
+    }
+
+    void saysOnce()
+    {
+        QFETCH(bool, fileFull);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("link.pcap"));
+        LinkCapture capture;
+        QSignalSpy failed(&capture, &LinkCapture::failed);
+        QCOMPARE(capture.start(path, true), QString());
+        capture.tcpOpened(QHostAddress(QStringLiteral("10.0.0.1")), 40000, QHostAddress(QStringLiteral("10.0.0.2")),
+                          60020);
+        // A file size limit stands in for a full disk; its signal would end the test.
+        rlimit limit{}, before{};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        limit = before;
+        limit.rlim_cur = rlim_t(QFileInfo(path).size() + 100);
+        if (fileFull)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        for (int i = 0; i < 10; ++i) {
+            capture.tcpData(Side::Pbx, QByteArray(64, 'x'));
+            capture.serialData(Side::Tool, "ABC");
+        }
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previous);
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.first().first().toString(), said.arg(path));
+        QCOMPARE(capture.isOn(), !fileFull);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkCapture)
+#include "tst_link_capture.moc"
