@@ -51,7 +51,7 @@ private Q_SLOTS:
         QCOMPARE(stats.maxAnswerMs(), qint64(60000));
         QCOMPARE(stats.summary(true),
                  QByteArray(
-                     "0 sent, 6 answered (1 negative), 1 timed out; answer time median 4 ms, max 60000 ms"));
+                     "0 sent, 6 answered (1 negative), 1 timed out; answer time median 4 ms, p95 10000 ms, max 60000 ms"));
         QCOMPARE(stats.summary(false), QByteArray("0 sent"));
         QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 neg., 1 t/o, 4/60000 ms"));
         QCOMPARE(stats.panelText(false), QByteArray("0 sent"));
@@ -105,7 +105,7 @@ void TestLoadTest::scripts_data()
         "tick:1 | ?boxes=" + lampOff + " | tick:100 | ?line=1000+ 1001+ 1002+ | ?timeouts=1");
     row("TCP: the figures agree with the answers, a negative one counted", L,
         "start | tick:300 | later:7 | answer:3 | tick:300 | later:2 | answer | "
-        "?figures=2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, max 7 ms");
+        "?figures=2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, p95 7 ms, max 7 ms");
 
     const QString refused = QStringLiteral(
         " | start | ?boxes=Exclamation: %1 | ?running=false | ?phases= | tick:1000 | ?count=0");
@@ -156,7 +156,7 @@ void TestLoadTest::scripts_data()
         "?line=1000+ 1000- 1001- 1002- | ?timeouts=1");
     const QString figures = QStringLiteral(
         "Load Test Stopped...\r\n<->:14:03:59: Load test: %1 sent, %2 answered (0 negative), 0 timed out; "
-        "answer time median 0 ms, max 0 ms\r\n");
+        "answer time median 0 ms, p95 0 ms, max 0 ms\r\n");
     row("TCP: the link lost during the sweep ends it", L,
         "start | run:2 | stop | ?count=3 | closed | ?running=false | ?terminal$=" + figures.arg("3", "2") +
         " | tick:20000 | ?boxes= | ?count=3");

@@ -95,7 +95,7 @@ private Q_SLOTS:
                 {"load_test": {"stations_file": "stations.txt", "delay_ms": 20, "messages": 2, "max_negative": 1}}])")
             << 1
             << "^PASS connect \\d+ ms\nPASS load_test \\d+ ms\nFAIL load_test 3 negative, at most 1 allowed "
-               "\\(3 sent, 3 answered \\(3 negative\\), 0 timed out; answer time median \\d+ ms, max \\d+ ms\\)\n$"
+               "\\(3 sent, 3 answered \\(3 negative\\), 0 timed out; answer time median \\d+ ms, p95 \\d+ ms, max \\d+ ms\\)\n$"
             << "connect load_test load_test (failed)" << 0 << "";
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130

@@ -34,7 +34,8 @@ QByteArray LoadTestStats::summary(bool answersExpected) const
     text += ", " + QByteArray::number(m_answered) + " answered (" + QByteArray::number(m_negative) +
             " negative), " + QByteArray::number(m_timeouts) + " timed out";
     if (m_answered > 0)
-        text += "; answer time median " + QByteArray::number(medianAnswerMs()) + " ms, max " +
+        text += "; answer time median " + QByteArray::number(medianAnswerMs()) + " ms, p95 " +
+                QByteArray::number(answerMsAt(95)) + " ms, max " +
                 QByteArray::number(m_maxAnswerMs) + " ms";
     return text;
 }

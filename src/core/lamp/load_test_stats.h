@@ -27,7 +27,7 @@ public:
     qint64 medianAnswerMs() const { return answerMsAt(50); }
     qint64 maxAnswerMs() const { return m_maxAnswerMs; }
 
-    // "12 sent, 11 answered (1 negative), 1 timed out; answer time median 3 ms, max 40 ms"; the
+    // "12 sent, 11 answered (1 negative), 1 timed out; answer time median 3 ms, p95 30 ms, max 40 ms"; the
     // answers are left out where none can come (the serial line).
     QByteArray summary(bool answersExpected) const;
     // The same in a few characters for the status bar: "12 sent, 11 ok, 1 neg., 1 t/o, 3/40 ms".
