@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the hot paths of the core: building and checking frames, writing to a full
 // terminal, and one tick of a load test on the serial line. Run: build/bench/bench/bench_core
 #include "display/terminal_buffer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records decoded per second in each layout, from the simulator's catalogue.
 // Run: build/bench/bench/bench_decode
 #include "decode/decode_record.h"

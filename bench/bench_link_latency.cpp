@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end figures over loopback TCP with the PBX simulator in the same process:
 //  - how long after a record leaves the simulator the tool's answer arrives (20 ms spacing included),
 //  - how long the UI thread is busy with one received record (processing, decoding into the

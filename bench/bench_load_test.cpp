@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load-test messages per second against the PBX simulator, answering at once:
 //  - over loopback TCP at delays of 1, 10 and 300 ms, against the bound the tick clock and the
 //    20 ms send spacing set: one message every ceil((20 ms + answer time) / delay) ticks; the

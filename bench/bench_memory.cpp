@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resident memory of the whole tool (with the PBX simulator in the same process): at idle with the
 // main window shown, and its growth over 100 000 records decoded into the breakdown window. The
 // records come over a pseudo-terminal, one a millisecond, since TCP's 20 ms send spacing would

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time from the program's start to an idle main window, as the operator starts the tool (a fresh
 // settings store, the splash dismissed at once): from entering main() until the event loop, with
 // the main window shown, first has nothing left to do. Prints a ROW line for scripts/bench.

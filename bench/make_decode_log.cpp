@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a log of the given size as the tool writes one over a LAN link: every KRA record of the
 // simulator's catalogue in turn, each received line followed by a health check, with time stamps
 // running on. zkn-decode's speed is measured on it. Run: make_decode_log FILE MEGABYTES

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole tool against the PBX simulator over loopback TCP for a long time: KRA records (the
 // layout a LAN link carries) arrive without pause and are decoded into the breakdown window while a lamp load
 // test runs. Every minute it prints the resident memory with the records and lamp messages handled so far; at

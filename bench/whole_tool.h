@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The whole tool as the operator runs it (ToolApplication and frmTerminal, offscreen) beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule for reading a capture's TCP stream: any bytes give frames or nothing, never a crash,

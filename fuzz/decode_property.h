@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule the record decoder must keep: any text, in either layout, decodes or is reported,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule for the extensions file: any content gives stations and skipped lines, never a crash,

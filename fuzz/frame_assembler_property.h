@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule for the simulator's frame assembler: any bytes give frames and junk, never a crash,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any record text, in both layouts.
 #include "decode_property.h"
 

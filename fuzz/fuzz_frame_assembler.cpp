@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the bytes the simulator receives, in any shape.
 #include "frame_assembler_property.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any lamp-control message text the simulator receives.
 #include "lamp_message_property.h"
 

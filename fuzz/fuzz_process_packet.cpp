@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: received TCP data in any shape. The first byte chooses the detail lines.
 #include "packet_property.h"
 

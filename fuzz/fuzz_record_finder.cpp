@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: a log file's bytes for zkn-decode's record finder, in any shape.
 #include "record_finder_property.h"
 

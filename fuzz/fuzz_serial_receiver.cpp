@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the serial line's bytes in any shape.
 #include "serial_receiver_property.h"
 

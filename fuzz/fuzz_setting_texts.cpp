@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: stored and typed setting texts, one per line.
 #include "setting_texts_property.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule for the simulator's lamp-message reader: any text gives a command or nothing, never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule every received-data reader must keep: any bytes give frames or a reported fault,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The shapes a stream reader is fed in: whole, one byte at a time, and in pieces whose sizes

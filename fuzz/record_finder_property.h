@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rule for zkn-decode's record finder: any stream gives records or nothing, never a crash,

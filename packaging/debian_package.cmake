@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack` in a release build makes zkn-tool_<version>_amd64.deb of whatever `cmake --install`
 # puts in place: the three programs and the files of packaging/, nothing a test build adds.
 set(CPACK_GENERATOR DEB)

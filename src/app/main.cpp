@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app_icon.h"
 #include "app_identity.h"
 #include "frm_terminal.h"

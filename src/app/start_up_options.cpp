@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "start_up_options.h"
 
 #include "display/terminal_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "connection_properties.h"
 
 #include "stored_settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "open_log_command.h"
 
 #include "log_file.h"

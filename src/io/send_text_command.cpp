@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "send_text_command.h"
 
 #include "operator/operator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "stored_settings.h"
 
 #include "connection_properties.h"

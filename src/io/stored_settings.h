@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Every value the tool keeps between runs is read and written here, and nowhere else: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_break_down.h"
 
 #include "display/record_time.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_cancel_send.h"
 
 #include "window_placement.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_db_serial.h"
 
 #include "serial_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_debug.h"
 
 #include "model/debug_options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's capture command: what goes over the link kept in a file that packet
 // analysers open, under a name kept between runs.
 #include "frm_terminal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start-up (settings applied, windows loaded, splash) and its part of the exit
 // (the confirmation, the windows unloaded).
 #include "frm_terminal.h"

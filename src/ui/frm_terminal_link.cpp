@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's side of the link: indicators, panels, menu states, traces.
 #include "frm_terminal.h"
 #include "stored_settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's text-file command: a file chosen, sent over the serial line block by block
 // while the cancel window offers to stop it.
 #include "frm_terminal.h"

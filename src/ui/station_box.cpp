@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "station_box.h"
 
 #include "lamp/station_area.h"

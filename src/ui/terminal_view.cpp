@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "terminal_view.h"
 
 #include "display/visible_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Wireshark dissector tools/wireshark/zkn.lua run by tshark on captures of the link: the
 // fields it gives for every packet, compared whole with a table written by hand.
 //

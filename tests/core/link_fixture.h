@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The link engine on a simulated clock, its transports and window played by a fake that records

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Scripts over the link engine on a simulated clock. A script is steps separated by " | ": a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records of every layout decoded into what the breakdown window shows, every box's text written
 // out from the field tables; the records the decoder refuses; how the fields read as numbers.
 #include "decode/decode_record.h"

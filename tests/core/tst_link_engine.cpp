@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link engine on a simulated clock against hand-written frames: connect, health checks,
 // resets, release, lamp control, the serial line, and the processing of what the PBX sends. Most
 // rows are scripts (see link_script.h).

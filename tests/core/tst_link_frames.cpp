@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Link frames and lamp-control messages byte for byte, every expected one written out by hand;
 // then how received frames are read.
 #include "lamp/lamp_control_message.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lamp load test on a simulated clock: its figures on their own, then scripts over the engine
 // for the extensions file, the order of stations and phases, pacing by the delay and the answers,
 // the switch-off sweep, and the callers that wait for it.

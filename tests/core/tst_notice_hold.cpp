@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order in which work held behind the operator's boxes runs.
 #include "link/notice_hold.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The terminal's text (control-character filtering, the size cap, the lines callers build), the
 // texts the settings and the properties dialog convert (host addresses, serial line parameters,
 // ports, stored booleans and numbers, the record format), then the settings store against a real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packets a capture tells a TCP connection with, byte for byte: headers, sequence and
 // acknowledgement numbers, and both checksums, against values worked out apart from the code.
 #include "capture/tcp_packets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-decode run as a user runs it: its text and JSON lines for records written out by hand, the
 // layout chosen by option or by the stored settings, its exit statuses, input from files and
 // standard input read in blocks, and packet captures written out byte by byte here: their records

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz targets' rules on their seeds (fuzz/corpus/) and on every input that once broke one
 // (fuzz/regressions/), so a fault the fuzzer found stays found without clang; then a plain stream
 // that the rule for received data must compare rather than pass over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a capture does when it cannot keep everything: it says so once and the link goes on.
 #include "link_capture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files on a real disk: the communications log, the load test's extensions file, and the choice
 // of a text file to send.
 #include "byte_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial adapter on a real pseudo-terminal pair: the adapter opens the slave side, the test
 // plays the far end on the master side. Then text files sent over it as they are on disk.
 #include "byte_files.h"

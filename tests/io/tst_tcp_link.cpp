@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP adapter against a real server on loopback.
 #include "byte_files.h"
 #include "tcp_link.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's link against every fault the PBX simulator offers, one row per fault, each on a
 // fresh pair and a simulated clock: after the fault the link comes back (by itself or by the next
 // connect command), every record that came whole is shown and answered once, and records flow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PBX simulator's logic without sockets: hand-written frames in, the exact bytes out, on a
 // clock the test sets.
 #include "pbxsim/lamp_board.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-run as a technician and a monitoring system run it, against zkn-pbxsim over TCP: plans,
 // their exit status, the lines on stderr and the JUnit file; the probe's line and its statuses.
 #include "simulator_process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole tool over real transports: against the PBX simulator over loopback TCP, and over a
 // real pseudo-terminal whose far end the test plays. The link's rules are proved on a simulated
 // clock elsewhere; here the windows show what comes and forward what the operator does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's own widgets on their own: the terminal box, the operator's real dialogs and the
 // transmission's cancel window.
 #include "display/visible_text.h"

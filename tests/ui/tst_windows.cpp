@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's windows without a PBX, driven as the operator drives them: what each window says,
 // the keyboard alone, and what each dialog takes, refuses, shows and stores. Most rows are
 // scripts of steps on a tool started afresh (see Tool::step()).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-decode: the tool's record decoder on the command line, for log files and captures.
 #include "capture_decoder.h"
 #include "capture_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "readable_text.h"
 
 #include "printed_areas.h"

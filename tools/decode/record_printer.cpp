@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "record_printer.h"
 
 #include "decode/decode_record.h"

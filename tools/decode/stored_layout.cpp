@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "stored_layout.h"
 
 #include "model/connection_type.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/lamp_board.h"
 
 namespace zkn::pbxsim {

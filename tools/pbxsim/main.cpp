@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-pbxsim: the PBX side of the ZKN link, for tests and for technicians.
 #include "pbxsim/captured_link_reader.h"
 #include "pbxsim/command_line.h"

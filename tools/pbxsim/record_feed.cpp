@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/record_feed.h"
 
 #include "pbxsim/record_catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-run: the link tested without a window, from a plan.
 #include "plan_runner.h"
 #include "probe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plan_runner.h"
 
 #include "lamp/single_station_request.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "run_link.h"
 
 #include "link/link_engine.h"

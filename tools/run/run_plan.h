@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A plan for zkn-run: the link to test, and the steps to take on it, read from JSON. Unknown

@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Wireshark dissector for the ZKN link between the ZKN-Control Tool and a PBX.
 --
 -- Over TCP (the PBX listens on port 60020) every unit is a link frame:

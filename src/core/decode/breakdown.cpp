@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decode/breakdown.h"
 
 #include "decode/static_text.h"

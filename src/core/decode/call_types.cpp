@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decode/call_types.h"
 
 #include "decode/decode_messages.h"

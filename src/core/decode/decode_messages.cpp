@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decode/decode_messages.h"
 
 #include "app_identity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decode/olv_record.h"
 
 #include "decode/ani_decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decode/party_decoders.h"
 
 #include "decode/field_cut.h"

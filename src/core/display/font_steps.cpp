@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/font_steps.h"
 
 #include "settings/setting_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/record_time.h"
 
 #include <QRegularExpression>

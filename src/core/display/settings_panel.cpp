@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/settings_panel.h"
 
 namespace zkn::display {

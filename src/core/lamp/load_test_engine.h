@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The lamp load test: VMM lamps switched on for every station of a range or of the extensions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lamp/load_test_plan.h"
 
 namespace zkn::lamp {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lamp/station_area.h"
 
 namespace zkn::lamp {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Finding frames again after a broken fragment. TCP may cut a frame anywhere, so a frame at the

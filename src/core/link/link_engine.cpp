@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/link_engine.h"
 
 #include "display/terminal_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ZKN link as the tool drives it, over TCP (see link_state.h) or the serial line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link's part of the program's exit.
 #include "link/link_engine.h"
 

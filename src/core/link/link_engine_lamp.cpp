@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lamp control: lamp-control frames and the 10 s the PBX has to answer one, and the
 // single-station dialog's Send.
 #include "display/terminal_line.h"

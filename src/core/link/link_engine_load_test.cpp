@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lamp load test on the link: its Start and Stop commands, the checks before it starts, the
 // stations it runs over, and the line it sends on.
 #include "display/terminal_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line: no link layer, only the port opened and closed, its line events, and the
 // records cut from what it receives.
 #include "display/terminal_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Received TCP data: cutting it into link frames, matching responses, answering records.
 #include "display/terminal_line.h"
 #include "link/clock.h"

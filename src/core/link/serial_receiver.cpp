@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/serial_receiver.h"
 
 #include "link/control_chars.h"

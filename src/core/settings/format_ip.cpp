@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/format_ip.h"
 
 #include "text/numeric_prefix.h"
