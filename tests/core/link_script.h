@@ -87,6 +87,7 @@ struct LinkScript : Link
             {"sent", QString::fromLatin1(line().value(line().size() - 1).toHex().toUpper())},
             {"wire", listed(line(), lan())}, {"terminal", QString::fromLatin1(host.terminal)},
             {"figures", QString::fromLatin1(host.loadTestFigures)},
+            {"csv", QString::fromLatin1(realEngine.loadTestLog().csvRows())},
             {"timeouts", QString::number(realEngine.loadTestStats().timeouts())},
             {"connects", QString::number(host.connects.size())}, {"hosts", host.connects.join(' ')},
             {"closes", QString::number(host.closes) + (host.lastCloseGraceful ? " graceful" : "")},

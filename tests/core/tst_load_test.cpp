@@ -104,6 +104,17 @@ void TestLoadTest::scripts_data()
         "?sent=16 31303232 3031 3031 02 302141 3031 3031 32 3032 3034 31303030 03 9A | "
         "tick:5000 | ?count=1 | answer | tick:99 | ?count=1 | tick:1 | ?count=2 | tick:9999 | ?boxes= | "
         "tick:1 | ?boxes=" + lampOff + " | tick:100 | ?line=1000+ 1001+ 1002+ | ?timeouts=1");
+    // Every message kept with what became of it: answered, answered with another code, timed out,
+    // and the sweep's (each answer time counts the 20 ms spacing), dated by the wall clock.
+    row("TCP: each message in the CSV", L,
+        "delay:100 | start | tick:100 | later:5 | answer | tick:100 | later:3 | answer:3 | tick:100 | "
+        "tick:10000 | stop | later:2 | answer | tick:20 | answer | tick:20 | answer | ?csv="
+        "2026-12-06T14:03:59.150,1000,vmm-on,1,0,5,no\r\n"
+        "2026-12-06T14:03:59.255,1001,vmm-on,2,3,3,no\r\n"
+        "2026-12-06T14:03:59.358,1002,vmm-on,3,,,yes\r\n"
+        "2026-12-06T14:04:09.358,1000,vmm-off,4,0,2,no\r\n"
+        "2026-12-06T14:04:09.360,1001,vmm-off,5,0,20,no\r\n"
+        "2026-12-06T14:04:09.380,1002,vmm-off,6,0,20,no\r\n");
     row("TCP: the figures agree with the answers, a negative one counted", L,
         "start | tick:300 | later:7 | answer:3 | tick:300 | later:2 | answer | "
         "?figures=2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, p95 7 ms, max 7 ms");

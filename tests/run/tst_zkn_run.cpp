@@ -135,7 +135,9 @@ private Q_SLOTS:
         run.setProcessEnvironment(env);
         const QString junitPath = dir.filePath(QStringLiteral("junit.xml"));
         const QString jsonPath = dir.filePath(QStringLiteral("summary.json"));
-        run.start(QStringLiteral(ZKN_RUN_PATH), {planPath, "--junit", junitPath, "--json", jsonPath, "--tap"});
+        const QString csvPath = dir.filePath(QStringLiteral("load-tests.csv"));
+        run.start(QStringLiteral(ZKN_RUN_PATH),
+                  {planPath, "--junit", junitPath, "--json", jsonPath, "--tap", "--csv", csvPath});
         QFETCH(int, sigtermAfterMs);
         if (sigtermAfterMs > 0) {
             QVERIFY(run.waitForStarted());
@@ -190,6 +192,16 @@ private Q_SLOTS:
         for (const QJsonValue& step : top.value("steps").toArray())
             summary.append(step["step"].toString() + (step["result"] == "fail" ? " (failed)" : ""));
         QCOMPARE(summary.join(' '), junit);
+        // The CSV has a row for every message of the load tests, their sweeps' among them.
+        int sent = 0;
+        for (const QJsonValue& step : top.value("steps").toArray())
+            if (step["step"] == "load_test")
+                sent += step["figures"]["sent"].toInt();
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = csv.readAll().split('\n');
+        QCOMPARE(rows.first(), QByteArray("time_sent,station,function,sequence,code,answer_ms,timed_out\r"));
+        QCOMPARE(rows.size() - 2, sent); // the header, and nothing after the last line end
         QFETCH(QString, event);
         if (!event.isEmpty()) {
             QStringList lastEvents;

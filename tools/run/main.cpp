@@ -54,6 +54,7 @@ void catchInterrupts(const std::function<void()>& interrupted)
 }
 
 const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet] [--capture FILE]\n"
+                          "               [--csv FILE]\n"
                           "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
                           "[--timeout MS]\n";
 
@@ -126,7 +127,7 @@ int main(int argc, char* argv[])
             return usage("--probe needs a host", int(zkn::run::ProbeStatus::Unknown));
         return probe(args.mid(1));
     }
-    QString planPath, junitPath, jsonPath, capturePath;
+    QString planPath, junitPath, jsonPath, capturePath, csvPath;
     bool quiet = false, tap = false;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
@@ -137,12 +138,12 @@ int main(int argc, char* argv[])
             quiet = true;
         } else if (arg == QLatin1String("--tap")) {
             tap = true;
-        } else if (arg == QLatin1String("--junit") || arg == QLatin1String("--json") ||
-                   arg == QLatin1String("--capture")) {
+        } else if (const std::map<QString, QString*> files{{"--junit", &junitPath}, {"--json", &jsonPath},
+                                                            {"--capture", &capturePath}, {"--csv", &csvPath}};
+                   files.count(arg)) {
             if (args.isEmpty())
                 return usage(arg.toLocal8Bit() + " needs a file name");
-            (arg == QLatin1String("--junit") ? junitPath : arg == QLatin1String("--json") ? jsonPath : capturePath) =
-                args.takeFirst();
+            *files.at(arg) = args.takeFirst();
         } else if (arg.startsWith(QLatin1Char('-')) || !planPath.isEmpty()) {
             return usage("unexpected argument " + arg.toLocal8Bit());
         } else {
@@ -210,6 +211,8 @@ int main(int argc, char* argv[])
         !writeFile(junitPath, zkn::run::junitReport(QFileInfo(planPath).fileName(), results)))
         std::fputs(("zkn-run: the JUnit report cannot be written to " + junitPath.toLocal8Bit() + '\n').constData(),
                    stderr);
+    if (!csvPath.isEmpty() && !writeFile(csvPath, runner.loadTestCsv()))
+        std::fputs(("zkn-run: the CSV file cannot be written to " + csvPath.toLocal8Bit() + '\n').constData(), stderr);
     if (runner.interrupted())
         return kInterrupted;
     if (runner.nothingTested())

@@ -73,6 +73,11 @@ void PlanRunner::interrupt()
         QTimer::singleShot(0, this, &PlanRunner::finishRun);
 }
 
+QByteArray PlanRunner::loadTestCsv() const
+{
+    return lamp::LoadTestLog::csvHeader() + m_loadTestRows;
+}
+
 QString PlanRunner::liveText() const
 {
     if (!m_stepRunning || m_plan.steps[m_step].kind != Kind::LoadTest || !m_link->engine().loadTestRunning())
@@ -162,6 +167,7 @@ void PlanRunner::loadTestEnded()
 {
     const Step& step = m_plan.steps[m_step];
     const lamp::LoadTestStats& stats = m_link->engine().loadTestStats();
+    m_loadTestRows += m_link->engine().loadTestLog().csvRows();
     m_current.figures = {{QStringLiteral("sent"), stats.sent()},
                          {QStringLiteral("answered"), stats.answers()},
                          {QStringLiteral("negative"), stats.negative()},

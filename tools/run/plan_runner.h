@@ -36,6 +36,8 @@ public:
     void interrupt();
     bool interrupted() const { return m_interrupted; }
     const QList<StepResult>& results() const { return m_results; }
+    // Every message of the plan's load tests, a CSV row each, under its header.
+    QByteArray loadTestCsv() const;
     // While a load test runs, its figures so far, for a live line; else empty.
     QString liveText() const;
     // The link never came up: nothing could be tested.
@@ -84,6 +86,7 @@ private:
     QString m_lampFailure;
     // Load test: Stop asked for (by the messages sent or the time).
     bool m_loadTestStopping = false;
+    QByteArray m_loadTestRows; // of the load tests ended so far
 };
 
 } // namespace zkn::run

@@ -10,6 +10,7 @@ void LoadTestEngine::start(int delayMs)
     m_phase = Phase::Running;
     m_line.loadTestPhaseChanged();
     m_stats = {};
+    m_log.start(m_line.lampWallClock(), m_line.lampNowUs());
     m_line.loadTestFiguresChanged();
     m_awaiting = false;
     m_line.tickAfter(delayMs);
@@ -39,8 +40,10 @@ bool LoadTestEngine::tick(int delayMs)
 void LoadTestEngine::send(qint32 station, LampFunction function)
 {
     const LampSend sent = m_line.sendLampMessage(station, function);
-    if (sent != LampSend::NotSent)
+    if (sent != LampSend::NotSent) {
         m_stats.messageSent();
+        m_log.sent(m_line.lampNowUs(), station, function, sent == LampSend::Awaited ? m_line.lampSequence() : -1);
+    }
     m_awaiting = sent == LampSend::Awaited;
 }
 
@@ -49,6 +52,7 @@ void LoadTestEngine::answered(int code, qint64 answerMs)
     m_awaiting = false;
     if (running()) {
         m_stats.answered(code != 0, answerMs);
+        m_log.answered(code, answerMs);
         m_line.loadTestFiguresChanged();
     }
     if (m_sweepWaiting)
@@ -60,6 +64,7 @@ void LoadTestEngine::timedOut()
     m_awaiting = false;
     if (running()) {
         m_stats.timedOut();
+        m_log.timedOut();
         m_line.loadTestFiguresChanged();
     }
     if (m_sweepWaiting)

@@ -19,11 +19,13 @@
 // what became of each message.
 
 #include "lamp/lamp_function.h"
+#include "lamp/load_test_log.h"
 #include "lamp/load_test_plan.h"
 #include "lamp/load_test_stats.h"
 #include "link/link_states.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 
 #include <functional>
@@ -46,6 +48,11 @@ public:
     virtual bool lampLineUp() const = 0;
     virtual bool lampAnswersCome() const = 0;
     virtual LampSend sendLampMessage(qint32 station, LampFunction function) = 0;
+    // The sequence number the last message sent over TCP carried.
+    virtual int lampSequence() const = 0;
+    // The link's monotonic clock and the wall clock, to date the messages.
+    virtual qint64 lampNowUs() const = 0;
+    virtual QDateTime lampWallClock() const = 0;
     // The send clock: its next tick `delayMs` from now, or none.
     virtual void tickAfter(int delayMs) = 0;
     virtual void stopTicks() = 0;
@@ -68,6 +75,8 @@ public:
     Phase phase() const { return m_phase; }
     bool running() const { return m_phase != Phase::Idle; }
     const LoadTestStats& stats() const { return m_stats; }
+    // Every message of the last test, kept until the next starts.
+    const LoadTestLog& log() const { return m_log; }
     // The plan is set by the caller before start(); its phase outlives a test.
     LoadTestPlan& plan() { return m_plan; }
     const LoadTestPlan& plan() const { return m_plan; }
@@ -104,6 +113,7 @@ private:
     Phase m_phase = Phase::Idle;
     LoadTestPlan m_plan;
     LoadTestStats m_stats;
+    LoadTestLog m_log;
     bool m_awaiting = false;
     std::vector<std::function<void()>> m_whenStopped;
     // The sweep: the file's stations, or a range counted up.

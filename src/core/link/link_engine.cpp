@@ -44,6 +44,11 @@ qint64 LinkEngine::now() const
     return m_clock.nowUs();
 }
 
+QDateTime LinkEngine::lampWallClock() const
+{
+    return m_clock.wallClock();
+}
+
 Parity LinkEngine::parity() const
 {
     return parityFromText(m_connection.lanParity());

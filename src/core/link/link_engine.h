@@ -127,6 +127,7 @@ public:
     void mnuStop_Click();
     bool loadTestRunning() const { return m_load.running(); }
     const lamp::LoadTestStats& loadTestStats() const { return m_load.stats(); }
+    const lamp::LoadTestLog& loadTestLog() const { return m_load.log(); }
     bool lampOnPhase() const { return m_load.plan().lampOnPhase(); }
     // The answer to ReadExtensions.
     void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
@@ -165,6 +166,9 @@ private:
     bool lampLineUp() const override;
     bool lampAnswersCome() const override;
     lamp::LampSend sendLampMessage(qint32 station, lamp::LampFunction function) override;
+    int lampSequence() const override { return m_pending.sequence(Request::Lamp); }
+    qint64 lampNowUs() const override { return now(); }
+    QDateTime lampWallClock() const override;
     void tickAfter(int delayMs) override;
     void stopTicks() override;
     void loadTestSays(const QByteArray& line) override;
