@@ -39,7 +39,11 @@ QString LinkCapture::start(const QString& path, bool lan)
     stop();
     m_failed = false;
     m_path = path;
-    return m_file.open(path, lan ? capture::kLinkTypeRaw : capture::kLinkTypeSerial);
+    const QString error = m_file.open(path, lan ? capture::kLinkTypeRaw : capture::kLinkTypeSerial);
+    // A connection that stands already is captured from now on; its set-up was before the file.
+    if (error.isEmpty() && lan && m_tcp && m_tcp->state() == link::SocketState::Connected)
+        begin(m_tcp->localAddress(), m_tcp->localPort(), m_tcp->peerAddress(), m_tcp->peerPort());
+    return error;
 }
 
 void LinkCapture::stop()
@@ -50,6 +54,7 @@ void LinkCapture::stop()
 
 void LinkCapture::watch(TcpLink& link)
 {
+    m_tcp = &link;
     connect(&link, &TcpLink::connected, this, [this, &link] {
         tcpOpened(link.localAddress(), link.localPort(), link.peerAddress(), link.peerPort());
     });
@@ -69,6 +74,13 @@ void LinkCapture::watch(SerialLine& line)
 
 void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort)
 {
+    begin(tool, toolPort, pbx, pbxPort);
+    if (m_connection)
+        write(m_connection->opened());
+}
+
+void LinkCapture::begin(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort)
+{
     m_connection.reset();
     if (!lineCaptured(true))
         return;
@@ -82,7 +94,6 @@ void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QH
     m_finished[0] = m_finished[1] = false;
     m_connection.emplace(capture::Endpoint{*toolV4, toolPort}, capture::Endpoint{*pbxV4, pbxPort}, random.generate(),
                          random.generate());
-    write(m_connection->opened());
 }
 
 void LinkCapture::tcpData(Side from, const QByteArray& bytes)

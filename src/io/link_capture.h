@@ -54,12 +54,15 @@ Q_SIGNALS:
     void failed(const QString& why);
 
 private:
+    // The connection's two ends, its packets numbered from first sequence numbers of its own.
+    void begin(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort);
     void write(const QList<QByteArray>& packets);
     void fail(const QString& why);
     bool lineCaptured(bool lan);
 
     CaptureFile m_file;
     QString m_path;
+    const TcpLink* m_tcp = nullptr; // the tool's, when watched
     std::optional<capture::TcpPackets> m_connection;
     bool m_finished[2] = {false, false}; // by the tool, by the PBX: a side closes once
     bool m_failed = false;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a capture does when it cannot keep everything: it says so once and the link goes on.
+// What a capture does when it cannot keep everything: it says so once and the link goes on; and
+// started while a connection stands, it keeps that connection from then on.
 #include "link_capture.h"
+#include "tcp_link.h"
 
 #include <QFileInfo>
+#include <QTcpServer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,6 +58,32 @@ private Q_SLOTS:
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed.first().first().toString(), said.arg(path));
         QCOMPARE(capture.isOn(), !fileFull);
+    }
+
+    void joinsAStandingConnection()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        zkn::TcpLink link;
+        link.setRemotePort(server.serverPort());
+        QSignalSpy connected(&link, &zkn::TcpLink::connected);
+        QVERIFY(link.connectToHost(QStringLiteral("127.0.0.1")).isEmpty());
+        QVERIFY(connected.wait());
+        LinkCapture capture;
+        capture.watch(link);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("link.pcap"));
+        QCOMPARE(capture.start(path, true), QString());
+        const QByteArray frame("\x16" "5006010000\xFA");
+        link.send(frame);
+        capture.stop();
+        // The file header, then one packet: no handshake, the frame pushed and acknowledging.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.size(), 24 + 16 + 40 + frame.size());
+        QCOMPARE(quint8(bytes.at(24 + 16 + 20 + 13)), quint8(0x18));
+        QCOMPARE(bytes.right(frame.size()), frame);
     }
 };
 
