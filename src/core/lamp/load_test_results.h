@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "lamp/lamp_function.h"
+
+#include <QDateTime>
+
+#include <vector>
+
+namespace zkn::lamp {
+
+class LoadTestLog;
+
+// The time a lamp-control message may wait for its answer; a timed-out message is shown there.
+inline constexpr qint64 kAnswerTimeoutMs = 10000;
+
+// How often the PBX gave one answer code other than 0.
+struct NegativeAnswers
+{
+    int code = 0;
+    int count = 0;
+};
+
+// A station that did not answer ok, for one function and one outcome.
+struct StationFault
+{
+    qint32 station = 0;
+    LampFunction function = LampFunction::VmmOn;
+    int code = -1; // -1: timed out
+    int count = 0;
+    QDateTime last; // when the last such message was sent
+};
+
+// What a load test's log tells, worked out in one pass for the results window.
+struct LoadTestResults
+{
+    int sent = 0;
+    int answeredOk = 0;
+    int negative = 0;
+    int timedOut = 0;
+    std::vector<NegativeAnswers> negativesByCode; // by code
+    // Over every answer, ok or negative; -1 while there is none. A percentile is the lower one:
+    // the answer time that at least that share of the answers did not exceed.
+    qint64 minMs = -1;
+    qint64 medianMs = -1;
+    qint64 p95Ms = -1;
+    qint64 p99Ms = -1;
+    qint64 maxMs = -1;
+    // From the first message leaving to the last thing that became of a message (its leaving,
+    // its answer or its timeout).
+    qint64 durationMs = 0;
+    double messagesPerSecond = 0;
+    std::vector<StationFault> faults; // by station, function, then code (timed out first)
+};
+
+LoadTestResults loadTestResults(const LoadTestLog& log);
+
+} // namespace zkn::lamp

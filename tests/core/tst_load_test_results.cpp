@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The results of a load test worked out from its log: counts, answer times, negatives by code,
+// the stations that did not answer ok, duration and rate; and the chart's reduction of the log.
+#include "lamp/load_test_chart.h"
+#include "lamp/load_test_log.h"
+#include "lamp/load_test_results.h"
+#include "lamp/load_test_results_text.h"
+
+#include <QTest>
+
+#include <numeric>
+
+using namespace zkn::lamp;
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 3, 2), QTime(9, 0));
+
+// "MS@STATION/F=CODE:ANSWERMS" answered, "MS@STATION/F=t" timed out, "MS@STATION/F" unanswered;
+// MS from the start of the test.
+LoadTestLog logOf(const QString& messages)
+{
+    LoadTestLog log;
+    log.start(kStart, 0);
+    for (const QString& m : messages.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList sentAndRest = m.split(QLatin1Char('@'));
+        const QStringList stationAndOutcome = sentAndRest[1].split(QLatin1Char('='));
+        const QStringList stationAndFunction = stationAndOutcome[0].split(QLatin1Char('/'));
+        log.sent(sentAndRest[0].toLongLong() * 1000, stationAndFunction[0].toInt(),
+                 LampFunction(stationAndFunction[1].at(0).toLatin1()), 1);
+        if (stationAndOutcome.size() < 2)
+            continue;
+        if (stationAndOutcome[1] == QLatin1String("t")) {
+            log.timedOut();
+            continue;
+        }
+        const QStringList codeAndMs = stationAndOutcome[1].split(QLatin1Char(':'));
+        log.answered(codeAndMs[0].toInt(), codeAndMs[1].toLongLong());
+    }
+    return log;
+}
+
+} // namespace
+
+class TestLoadTestResults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void results_data()
+    {
+        QTest::addColumn<QString>("messages");
+        QTest::addColumn<QString>("counts"); // sent ok negative timed-out
+        QTest::addColumn<QString>("times");  // min median p95 p99 max
+        QTest::addColumn<QString>("byCode"); // code x count
+        QTest::addColumn<QString>("faults"); // faultRow()s
+        QTest::addColumn<QString>("pace");   // duration ms, messages per second
+
+        QTest::newRow("none") << ""
+                              << "0 0 0 0"
+                              << "-1 -1 -1 -1 -1"
+                              << ""
+                              << ""
+                              << "0 0.0";
+        QTest::newRow("serial line, nothing answered") << "0@1000/2 300@1001/2 600@1002/2"
+                                                       << "3 0 0 0"
+                                                       << "-1 -1 -1 -1 -1"
+                                                       << ""
+                                                       << ""
+                                                       << "600 5.0";
+        QString twenty;
+        for (int i = 0; i < 20; ++i)
+            twenty += QStringLiteral("%1@%2/2=0:%3 ").arg(i * 100).arg(1000 + i).arg(20 - i);
+        QTest::newRow("twenty answers, percentiles") << twenty << "20 20 0 0"
+                                                     << "1 10 19 20 20"
+                                                     << ""
+                                                     << ""
+                                                     << "1901 10.5";
+        QTest::newRow("negatives and timeouts")
+            << "0@1000/2=0:4 100@1003/2=3:6 200@1005/2=t 10300@1000/6=0:2 10400@1003/6=3:8 "
+               "10500@1005/6=t 20600@1003/2=3:5 20700@1004/2=1:3"
+            << "8 2 4 2"
+            << "2 4 8 8 8"
+            << "1x1 3x3"
+            << "1003|vmm-on|2|code 3 ** INCORRECT TEXT RECV'd **|09:00:20.600; "
+               "1003|vmm-off|1|code 3 ** INCORRECT TEXT RECV'd **|09:00:10.400; "
+               "1004|vmm-on|1|code 1 ** PARITY ERROR **|09:00:20.700; "
+               "1005|vmm-on|1|timed out|09:00:00.200; "
+               "1005|vmm-off|1|timed out|09:00:10.500"
+            << "20703 0.4";
+        QTest::newRow("the last message timed out: the test lasts until its timeout")
+            << "0@1000/1=0:7 500@1001/5=t"
+            << "2 1 0 1"
+            << "7 7 7 7 7"
+            << ""
+            << "1001|mw-off|1|timed out|09:00:00.500"
+            << "10500 0.2";
+    }
+    void results()
+    {
+        QFETCH(QString, messages);
+        QFETCH(QString, counts);
+        QFETCH(QString, times);
+        QFETCH(QString, byCode);
+        QFETCH(QString, faults);
+        QFETCH(QString, pace);
+        const LoadTestResults r = loadTestResults(logOf(messages));
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(r.sent).arg(r.answeredOk).arg(r.negative).arg(r.timedOut),
+                 counts);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(r.minMs)
+                     .arg(r.medianMs)
+                     .arg(r.p95Ms)
+                     .arg(r.p99Ms)
+                     .arg(r.maxMs),
+                 times);
+        QStringList codes;
+        for (const NegativeAnswers& n : r.negativesByCode)
+            codes << QStringLiteral("%1x%2").arg(n.code).arg(n.count);
+        QCOMPARE(codes.join(QLatin1Char(' ')), byCode);
+        QStringList rows;
+        for (const StationFault& fault : r.faults)
+            rows << faultRow(fault).join(QLatin1Char('|'));
+        QCOMPARE(rows.join(QStringLiteral("; ")), faults);
+        QCOMPARE(QStringLiteral("%1 %2").arg(r.durationMs).arg(r.messagesPerSecond, 0, 'f', 1), pace);
+    }
+
+    // A long test still gives a chart of a few hundred points, its extremes kept.
+    void chartOfALongTest()
+    {
+        LoadTestLog log;
+        log.start(kStart, 0);
+        for (int i = 0; i < 100000; ++i) {
+            log.sent(qint64(i) * 10000, 1000 + i % 10, LampFunction::VmmOn, i % 100);
+            if (i % 5000 == 4999)
+                log.timedOut();
+            else
+                log.answered(i % 1000 == 0 ? 3 : 0, i == 54321 ? 900 : i % 97);
+        }
+        const LoadTestChart chart = loadTestChart(log, 400, 40);
+        QVERIFY(chart.ok.size() <= 800);
+        QVERIFY(chart.ok.contains(QPointF(543.21, 900)));
+        QVERIFY(chart.ok.contains(QPointF(0.96, 96)));
+        QCOMPARE(chart.negative.size(), 100); // one in every fourth column, a point each
+        QCOMPARE(chart.timedOut.size(), 20);
+        QCOMPARE(chart.timedOut.front(), QPointF(49.99, double(kAnswerTimeoutMs)));
+        QCOMPARE(chart.binMs, qint64(23));
+        QCOMPARE(chart.bins.size(), 40);
+        QCOMPARE(std::accumulate(chart.bins.begin(), chart.bins.end(), 0), 100000 - 20);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLoadTestResults)
+#include "tst_load_test_results.moc"
