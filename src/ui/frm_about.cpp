@@ -39,6 +39,10 @@ frmAbout::frmAbout(QWidget* parent, Operator& op) : QDialog(parent), m_operator(
     description->setObjectName(QStringLiteral("lblDescription"));
     description->setWordWrap(true);
     description->setMinimumWidth(360);
+    auto* licence = new QLabel(
+        QStringLiteral("Released under the GNU General Public License,\nversion 3 or later."), this);
+    licence->setObjectName(QStringLiteral("lblLicence"));
+    licence->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -55,11 +59,12 @@ frmAbout::frmAbout(QWidget* parent, Operator& op) : QDialog(parent), m_operator(
     auto* picture =
         new AlternatingPicture(pictures::telephone(true, 64), pictures::telephone(false, 64), this);
     picture->setAccessibleName(QStringLiteral("Telephone"));
-    grid->addWidget(picture, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(picture, 0, 0, 4, 1, Qt::AlignTop);
     grid->addWidget(title, 0, 1);
     grid->addWidget(version, 1, 1);
     grid->addWidget(description, 2, 1);
-    grid->addWidget(buttons, 3, 0, 1, 2);
+    grid->addWidget(licence, 3, 1);
+    grid->addWidget(buttons, 4, 0, 1, 2);
 }
 
 void frmAbout::showDialog()

@@ -7,7 +7,8 @@ namespace zkn {
 
 class Operator;
 
-// "About ZKN-Control Tool": what the tool is, its version, and a way to the system information.
+// "About ZKN-Control Tool": what the tool is, its version, its licence, and a way to the system
+// information.
 // It deletes itself when closed; the About command makes a new one.
 class frmAbout : public QDialog
 {

@@ -771,7 +771,9 @@ void TestWindows::everyWindowFromTheKeyboard_data()
                        "Lamp (MWL) Control Tool: Features Inter-Message Delay Control, Message "
                        "Logging, Text file XMIT. Supports both TCP/IP and Serial Connections. "
                        "Both OLV and KRA message formats are supported.\n\nBuilt with Qt ") +
-            QLatin1String(qVersion()) + " for Linux. | OK | &System Info...",
+            QLatin1String(qVersion()) +
+            " for Linux. | Released under the GNU General Public License,\nversion 3 or later. | OK | "
+            "&System Info...",
         "cmdOK cmdSysInfo");
     row("breakdown, empty", "open:FrmBreakDown",
         "Format Message Information - ZKN-Tool | Source/Destination  | Called Party  | Calling Party  | "
