@@ -8,6 +8,7 @@
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_properties.h"
+#include "frm_results.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
@@ -34,14 +35,16 @@ void ToolApplication::attach(frmTerminal& window)
 {
     Q_ASSERT(!m_engine);
     m_window = &window;
+    // First, so the results window can be given the load test's log.
+    m_engine =
+        std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
     window.adoptWindows({new frmProperties(&window, m_operator, m_store, m_connection, m_serial),
                          new FrmDebugOptions(&window, m_debug, m_connection, m_store),
                          new FrmDebug(&window, m_debug), new FrmDBSerial(&window, m_serial),
                          new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion),
                          new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
-                         new frmCancelSend(&window)});
-    m_engine =
-        std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
+                         new frmCancelSend(&window),
+                         new frmResults(&window, m_engine->loadTestLog(), m_operator)});
     m_view = std::make_unique<WindowView>(window);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, *m_view, m_operator, m_clock);
     LinkPump& pump = *m_pump;

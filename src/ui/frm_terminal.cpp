@@ -12,6 +12,7 @@
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_properties.h"
+#include "frm_results.h"
 #include "frm_single.h"
 #include "indicator.h"
 #include "link_capture.h"
@@ -82,7 +83,9 @@ const Menu kMenus[] = {
      "&Load-Test",
      {{Command::LoadTestConfig, "mnuConfig", "&Configure"},
       {Command::LoadTestStart, "mnuStart", "&Start", false},
-      {Command::LoadTestStop, "mnuStop", "S&top", false}}},
+      {Command::LoadTestStop, "mnuStop", "S&top", false},
+      {kSeparator, "MBar2", "-"},
+      {Command::LoadTestResults, "mnuResults", "&Results..."}}},
     {"mnuCMWL", "Lam&p-Test", {}, Command::LampTest},
     {"mnuDisplay",
      "&Options",
@@ -178,6 +181,7 @@ void frmTerminal::adoptWindows(const ToolWindows& windows)
     m_single = windows.single;
     m_config = windows.config;
     m_cancelSend = windows.cancelSend;
+    m_results = windows.results;
     connect(m_cancelSend, &frmCancelSend::cancelClicked, m_textSender, &TextFileSender::cancel);
     connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
     connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
@@ -372,6 +376,7 @@ void frmTerminal::wireCommands()
     on(Command::LoadTestStart, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::StartTestButton, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });
+    on(Command::LoadTestResults, [this] { m_results->showWindow(); });
     on(Command::StopTestButton, [this] { Q_EMIT loadTestStopCommand(); });
     on(Command::SingleStationButton, [this] { m_single->showDialog(); });
     connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {

@@ -35,6 +35,7 @@ class TerminalView;
 class frmProperties;
 class frmSingle;
 class frmConfig;
+class frmResults;
 class FrmBreakDown;
 class FrmDebugOptions;
 class FrmDebug;
@@ -71,6 +72,7 @@ struct ToolWindows
     frmSingle* single;
     frmConfig* config;
     frmCancelSend* cancelSend;
+    frmResults* results;
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar; the windows opened from
@@ -97,6 +99,7 @@ public:
         LoadTestConfig,      // mnuConfig
         LoadTestStart,       // mnuStart
         LoadTestStop,        // mnuStop
+        LoadTestResults,     // mnuResults
         LampTest,            // mnuCMWL
         DebugLan,            // mnuDisplayProperties
         DebugSerial,         // mnuDebugSerial
@@ -251,6 +254,7 @@ private:
     FrmBreakDown* m_breakDown = nullptr;
     frmSingle* m_single = nullptr;
     frmConfig* m_config = nullptr;
+    frmResults* m_results = nullptr;
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;
     frmCancelSend* m_cancelSend = nullptr;

@@ -9,6 +9,7 @@
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_properties.h"
+#include "frm_results.h"
 #include "indicator.h"
 #include "lamp/load_test_stats.h"
 #include "model/connection_options.h"
@@ -177,6 +178,7 @@ void frmTerminal::showLoadTestFigures(const lamp::LoadTestStats& figures, bool a
     m_figuresOverTcp = answersExpected;
     if (!m_figuresRefresh.isActive())
         m_figuresRefresh.start();
+    m_results->logChanged(answersExpected);
 }
 
 void frmTerminal::refreshLoadTestFigures()

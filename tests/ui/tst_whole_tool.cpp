@@ -7,8 +7,14 @@
 #include "frm_break_down.h"
 #include "frm_cancel_send.h"
 #include "frm_debug.h"
+#include "frm_results.h"
 #include "frm_single.h"
+#include "lamp/load_test_log.h"
+#include "lamp/load_test_results.h"
+#include "lamp/load_test_results_text.h"
+#include "link/link_engine.h"
 #include "pbxsim/captured_link_reader.h"
+#include "pbxsim/lamp_faults.h"
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
@@ -16,7 +22,11 @@
 #include "start_up_options.h"
 
 #include <QAbstractButton>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
@@ -26,6 +36,7 @@ using namespace zkn;
 using namespace zkn::test;
 using zkn::pbxsim::FrameInfo;
 using zkn::pbxsim::LampState;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,6 +55,19 @@ QStringList lampVisits(const QList<FrameInfo>& in)
     return found;
 }
 
+// A table's rows, their cells joined by "|".
+QStringList rowsOf(const QTableWidget* table)
+{
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells.append(table->item(r, c) ? table->item(r, c)->text() : QString());
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestWholeTool : public QObject
@@ -52,6 +76,7 @@ class TestWholeTool : public QObject
 
 private Q_SLOTS:
     void againstThePbxSimulatorOverTcp();
+    void resultsFollowALoadTest();
     void overAPseudoTerminal();
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
@@ -127,6 +152,89 @@ void TestWholeTool::againstThePbxSimulatorOverTcp()
     QCOMPARE(sim.stats().checkByteFailures, 0);
 }
 
+// The results window, open from before the first test, follows a test against a PBX that answers
+// one station with a code and leaves another unanswered, through a stop and a second start, and
+// writes what it shows.
+void TestWholeTool::resultsFollowALoadTest()
+{
+    ToolFixture t;
+    ToolFixture::ini()->setValue(QStringLiteral("Properties/StartSTN"), 1003);
+    ToolFixture::ini()->setValue(QStringLiteral("Properties/EndSTN"), 1005);
+    QVERIFY(t.start());
+    pbxsim::PbxSimulator sim;
+    QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+    sim.link().lampFaults().addCode(*pbxsim::StationSet::parse(QStringLiteral("1003")), 3);
+    sim.link().lampFaults().mute(*pbxsim::StationSet::parse(QStringLiteral("1005")));
+    ConnectionOptions& c = t.app->connection();
+    c.setConnectionType(ConnectionType::Lan);
+    c.setRemoteHost(QStringLiteral("127.0.0.1"));
+    c.setDeviceNumber(QStringLiteral("1"));
+    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    t.app->loadTestOptions().setDelayMs(20);
+    t.app->socket().setRemotePort(sim.serverPort());
+    // Not ten seconds for each message to the muted lamp.
+    t.app->engine().timers().setInterval(link::Timer::T3, 200);
+    t.action("mnuOpen")->trigger();
+    QVERIFY(eventually([&] { return t.terminal().contains("Connect Message Rcv'd: OK"); }));
+
+    t.action("mnuResults")->trigger();
+    auto* results = t.window->findChild<frmResults*>();
+    QVERIFY(results && results->isVisible());
+    auto* note = in<QLabel>(results, "lblNote");
+    QCOMPARE(note->text(), QStringLiteral("No load test has run since the tool started."));
+    auto* figures = in<QTableWidget>(results, "tblFigures");
+    auto* stations = in<QTableWidget>(results, "tblStations");
+    const auto shownAsLogged = [&] {
+        const lamp::LoadTestLog& log = t.app->engine().loadTestLog();
+        QStringList faults;
+        for (const lamp::StationFault& fault : lamp::loadTestResults(log).faults)
+            faults.append(lamp::faultRow(fault).join(u'|'));
+        return rowsOf(figures).constFirst() == QStringLiteral("Sent|%1").arg(log.messages().size()) &&
+               rowsOf(stations) == faults;
+    };
+    const auto stopped = [&] {
+        return t.action("StartLoadTest")->isEnabled() && !t.action("StopTest")->isEnabled();
+    };
+
+    t.action("StartLoadTest")->trigger();
+    QVERIFY(eventually([&] {
+        const QStringList rows = rowsOf(stations);
+        return rows.filter(QRegularExpression(u"^1003\\|vmm-on\\|\\d+\\|code 3 \\*\\* INCORRECT TEXT RECV'd "
+                                              u"\\*\\*\\|"_s))
+                       .size() == 1 &&
+               rows.filter(QRegularExpression(u"^1005\\|vmm-on\\|\\d+\\|timed out\\|"_s)).size() == 1;
+    }));
+    QVERIFY(!note->isVisible());
+    QCOMPARE(rowsOf(figures)
+                 .filter(QRegularExpression(u"^    code 3 \\*\\* INCORRECT TEXT RECV'd \\*\\*\\|[1-9]"_s))
+                 .size(),
+             1);
+    t.action("mnuStop")->trigger();
+    QVERIFY(eventually(stopped));
+    QVERIFY(eventually(shownAsLogged));
+    QCOMPARE(rowsOf(stations).filter(QRegularExpression(u"^1005\\|vmm-off\\|\\d+\\|timed out\\|"_s)).size(),
+             1);
+
+    // A second test starts from an empty log, and the window with it.
+    t.action("StartLoadTest")->trigger();
+    QVERIFY(eventually([&] { return t.app->engine().loadTestLog().messages().size() >= 4; }));
+    t.action("mnuStop")->trigger();
+    QVERIFY(eventually(stopped));
+    QVERIFY(eventually(shownAsLogged));
+    QVERIFY(results->isVisible());
+
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("test.csv"));
+    const QString png = dir.filePath(QStringLiteral("charts.png"));
+    t.op.fileChoices = {csv, png};
+    for (int i = 0; i < 2; ++i)
+        in<QAbstractButton>(results, "cmdExport")->click();
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), lamp::LoadTestLog::csvHeader() + t.app->engine().loadTestLog().csvRows());
+    QVERIFY(!QImage(png).isNull());
+}
+
 // Records from the line, typed keys and a text file to it (shown going out in its cancel window),
 // and a far end that hangs up.
 void TestWholeTool::overAPseudoTerminal()
@@ -198,7 +306,7 @@ void TestWholeTool::overAPseudoTerminal()
 // that answer differs.
 void TestWholeTool::aCapturePlayedBack_data()
 {
-    QTest::addColumn<int>("forced"); // DebugOptions::ForcedAnswer
+    QTest::addColumn<int>("forced");         // DebugOptions::ForcedAnswer
     QTest::addColumn<QStringList>("report"); // the answer times left out
     QTest::newRow("unchanged") << int(DebugOptions::ForcedAnswer::Normal)
                                << QStringList{"The tool behaved as captured: 4 of its frames compared."};
@@ -247,7 +355,8 @@ void TestWholeTool::aCapturePlayedBack()
     player.replayInstead(replay);
     int answers = 0;
     bool ended = false;
-    QObject::connect(&player, &pbxsim::PbxSimulator::frameIn, [&answers](const FrameInfo& f) { answers += f.kind == '4'; });
+    QObject::connect(&player, &pbxsim::PbxSimulator::frameIn,
+                     [&answers](const FrameInfo& f) { answers += f.kind == '4'; });
     QObject::connect(&player, &pbxsim::PbxSimulator::replayEnded, [&ended] { ended = true; });
     session(player, [&] { return answers == 2; });
     QVERIFY(eventually([&] { return ended; }));

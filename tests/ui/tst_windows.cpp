@@ -153,7 +153,7 @@ const std::pair<const char*, const char*> kOpeners[] = {
     {"frmSingle", "mnuCMWL"},           {"frmConfig", "mnuConfig"},
     {"FrmBreakDown", "mnuFormat"},      {"frmAbout", "mnuAbout"},
     {"FrmDBSerial", "mnuDebugSerial"},  {"frmConfig delay", "DelayValue"},
-    {"frmConfig full", "TestConfig"},
+    {"frmConfig full", "TestConfig"}, {"frmResults", "mnuResults"},
 };
 
 struct Tool : ToolFixture
@@ -732,6 +732,7 @@ void TestWindows::everyWindowFromTheKeyboard_data()
     row("main window", "open:frmTerminal",
         "ZKN-Control Tool | &File | &Open Log File... | &Close Log File | &Transmit Text File... | E&xit "
         "| &Connection | Port &Open | &Properties... | &Load-Test | &Configure | &Start | S&top | "
+        "&Results... | "
         "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | &Format | &Help | &About | Tools | Open Log "
         "File... | Close Log File | Properties... | Transmit Text File... | Configure MWL Test... | Start "
         "Sending Messages... | Stop Sending Messages | Lamp Control... | Modify Inter-Message Delay | 300 "
@@ -784,6 +785,10 @@ void TestWindows::everyWindowFromTheKeyboard_data()
         "TxtFPC TxtTn TxtStn TxtUGN TxtTel TxtFPC TxtTn TxtAtt TxtUGN TxtBlank TxtFPC TxtTn "
         "TxtPhysicalRoute TxtUGN TxtBlank TxtTrunk TxtLogicalRoute TxtLoopNo TxtCallType ChkHold cmdClear "
         "cmdClose");
+    row("load-test results", "open:frmResults",
+        "Load Test Results | No load test has run since the tool started. | &Figures | &Stations that did "
+        "not answer ok | &Export... | &Close",
+        "tblFigures tblStations cmdClose");
     row("splash", "open:frmSplash",
         "ZKN-Control Tool | ZKN-Tool | Message-centre link test and control | Version 2.1.102 | Linux | "
         "Press any key or click to continue | ZKN-Control Tool for Linux");
