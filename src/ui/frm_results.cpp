@@ -21,6 +21,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zkn {
 
 namespace {
@@ -31,10 +33,14 @@ QTableWidget* table(const QString& name, const QStringList& columns, QWidget* pa
     t->setObjectName(name);
     t->setHorizontalHeaderLabels(columns);
     t->verticalHeader()->hide();
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setTabKeyNavigation(false); // Tab goes on to the next control
-    t->horizontalHeader()->setStretchLastSection(true);
+    t->setWordWrap(false);
+    // Every column as wide as its texts; the widest text, the last but one, takes what is left.
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    t->horizontalHeader()->setSectionResizeMode(std::max(0, int(columns.size()) - 2), QHeaderView::Stretch);
     return t;
 }
 
@@ -73,10 +79,8 @@ frmResults::frmResults(QWidget* parent, const lamp::LoadTestLog& log, Operator& 
     setObjectName(QStringLiteral("frmResults"));
     setWindowTitle(QStringLiteral("Load Test Results"));
     setMinimumSize(640, 480);
-    resize(960, 680);
     m_note->setObjectName(QStringLiteral("lblNote"));
     m_note->setWordWrap(true);
-    m_figures->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_figures->setMinimumWidth(300);
     m_export->setObjectName(QStringLiteral("cmdExport"));
     m_export->setToolTip(QStringLiteral("Write every message to a CSV file, or the charts to a PNG picture"));
@@ -94,16 +98,16 @@ frmResults::frmResults(QWidget* parent, const lamp::LoadTestLog& log, Operator& 
     stationsColumn->addWidget(caption(QStringLiteral("&Stations that did not answer ok"), m_stations, this));
     stationsColumn->addWidget(m_stations);
     auto* tables = new QHBoxLayout;
-    tables->addLayout(figuresColumn, 2);
-    tables->addLayout(stationsColumn, 3);
+    tables->addLayout(figuresColumn, 1);
+    tables->addLayout(stationsColumn, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_export);
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_note);
-    layout->addWidget(m_charts, 3);
-    layout->addLayout(tables, 2);
+    layout->addWidget(m_charts, 1);
+    layout->addLayout(tables, 1);
     layout->addLayout(buttons);
     chainTabOrder({m_figures, m_stations, m_export, closeButton});
 

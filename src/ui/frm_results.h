@@ -31,6 +31,9 @@ public:
     // Shown a few times a second at most, so a fast test does not spend its time redrawing.
     void logChanged(bool answersExpected);
 
+    // Room for both charts and the tables beside each other at first; it may be made smaller.
+    QSize sizeHint() const override { return {980, 700}; }
+
 private:
     void refresh();
     void exportResults();

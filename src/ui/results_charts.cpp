@@ -89,14 +89,14 @@ void ResultsCharts::buildAnswers()
 {
     m_answersView = chartView(QStringLiteral("chtAnswers"), QStringLiteral("Answer time by time sent"), this);
     QChart* chart = m_answersView->chart();
-    m_sentAxis = axis(chart, QStringLiteral("sent (s from the first message)"), Qt::AlignBottom);
-    m_answerAxis = axis(chart, QStringLiteral("answer time (ms)"), Qt::AlignLeft);
+    m_sentAxis = axis(chart, QStringLiteral("time sent (s)"), Qt::AlignBottom);
+    m_answerAxis = axis(chart, QStringLiteral("answer (ms)"), Qt::AlignLeft);
     m_ok = scatter(chart, QStringLiteral("ok"), QColor(30, 100, 200), m_sentAxis, m_answerAxis);
     m_negative = scatter(chart, QStringLiteral("negative"), QColor(220, 60, 30), m_sentAxis, m_answerAxis);
     m_timedOut = scatter(chart, QStringLiteral("timed out"), QColor(90, 90, 90), m_sentAxis, m_answerAxis);
     m_timedOut->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-    m_timeoutLine = line(chart, QStringLiteral("answer timeout"), QColor(90, 90, 90), Qt::DashLine,
-                         m_sentAxis, m_answerAxis);
+    m_timeoutLine =
+        line(chart, QStringLiteral("timeout"), QColor(90, 90, 90), Qt::DashLine, m_sentAxis, m_answerAxis);
     addWidget(m_answersView);
 }
 
@@ -140,7 +140,9 @@ void ResultsCharts::showChart(const lamp::LoadTestChart& chart, const lamp::Load
     m_timeoutLine->replace(chart.timedOut.isEmpty() ? QList<QPointF>()
                                                     : QList<QPointF>{{0, timeout}, {lastSent, timeout}});
     m_sentAxis->setRange(0, lastSent);
+    m_sentAxis->applyNiceNumbers();
     m_answerAxis->setRange(0, slowest * 1.05);
+    m_answerAxis->applyNiceNumbers();
 
     QList<QPointF> edge;
     int most = 1;
@@ -152,7 +154,9 @@ void ResultsCharts::showChart(const lamp::LoadTestChart& chart, const lamp::Load
     }
     m_histogramEdge->replace(edge);
     m_timeAxis->setRange(0, std::max<double>(1, double(chart.bins.size() * chart.binMs)));
+    m_timeAxis->applyNiceNumbers();
     m_countAxis->setRange(0, most * 1.05);
+    m_countAxis->applyNiceNumbers();
     mark(m_median, results.medianMs, most);
     mark(m_p95, results.p95Ms, most);
     mark(m_max, results.maxMs, most);
