@@ -12,6 +12,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zkn {
 
@@ -141,8 +142,16 @@ void ResultsCharts::showChart(const lamp::LoadTestChart& chart, const lamp::Load
                                                     : QList<QPointF>{{0, timeout}, {lastSent, timeout}});
     m_sentAxis->setRange(0, lastSent);
     m_sentAxis->applyNiceNumbers();
-    m_answerAxis->setRange(0, slowest * 1.05);
-    m_answerAxis->applyNiceNumbers();
+    // Ticks at round numbers, at least four: nice numbers would double the range for a timeout
+    // just past 10000 ms.
+    const double top = slowest * 1.05;
+    double step = std::pow(10.0, std::floor(std::log10(top)));
+    while (top / step < 4)
+        step /= 2;
+    m_answerAxis->setRange(0, top);
+    m_answerAxis->setTickType(QValueAxis::TicksDynamic);
+    m_answerAxis->setTickAnchor(0);
+    m_answerAxis->setTickInterval(step);
 
     QList<QPointF> edge;
     int most = 1;
