@@ -142,16 +142,15 @@ void ResultsCharts::showChart(const lamp::LoadTestChart& chart, const lamp::Load
                                                     : QList<QPointF>{{0, timeout}, {lastSent, timeout}});
     m_sentAxis->setRange(0, lastSent);
     m_sentAxis->applyNiceNumbers();
-    // Ticks at round numbers, at least four: nice numbers would double the range for a timeout
-    // just past 10000 ms.
+    // Four to ten ticks at round numbers: nice numbers would double the range for a timeout just
+    // past 10000 ms. A fixed count, so no step is ever paired with a range far wider than its own.
     const double top = slowest * 1.05;
     double step = std::pow(10.0, std::floor(std::log10(top)));
     while (top / step < 4)
         step /= 2;
-    m_answerAxis->setRange(0, top);
-    m_answerAxis->setTickType(QValueAxis::TicksDynamic);
-    m_answerAxis->setTickAnchor(0);
-    m_answerAxis->setTickInterval(step);
+    const int steps = int(std::ceil(top / step));
+    m_answerAxis->setRange(0, steps * step);
+    m_answerAxis->setTickCount(steps + 1);
 
     QList<QPointF> edge;
     int most = 1;
