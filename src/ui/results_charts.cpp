@@ -7,6 +7,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -98,6 +99,9 @@ void ResultsCharts::buildAnswers()
     m_timedOut->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     m_timeoutLine =
         line(chart, QStringLiteral("timeout"), QColor(90, 90, 90), Qt::DashLine, m_sentAxis, m_answerAxis);
+    // The line is where "timed out" sits; one legend entry says both.
+    for (QLegendMarker* marker : chart->legend()->markers(m_timeoutLine))
+        marker->setVisible(false);
     addWidget(m_answersView);
 }
 

@@ -284,7 +284,7 @@ struct Tool : ToolFixture
     //   record:layout[:n]   a record arrives (kra, olv6, olv8, olv6x, olv8x)
     //   dclick:record|stamp a word of the terminal double-clicked: a KRA record or its time
     //   file:name=text, choose:path (empty: cancelled), answer:Yes|No|Cancel, write:terminal text
-    //   serial:path (the serial port named and opened), path:folders (the PATH)
+    //   serial:path (the serial port named and opened), port:path (named only), path:folders (the PATH)
     //   cmdline:--option... the command line's options carried out
     //   ?what=value         checks what observe() reads; ?what~=text: that it contains the text
     // with <dir> (a folder of the test's), <app> (this program), <pty> and <pty2> replaced.
@@ -366,6 +366,8 @@ struct Tool : ToolFixture
         } else if (is("serial")) {
             app->serial().setPortName(arg);
             QVERIFY(app->serial().open(nullptr) == SerialLine::OpenResult::Opened);
+        } else if (is("port")) {
+            app->serial().setPortName(arg);
         } else if (is("path")) {
             qputenv("PATH", QFile::encodeName(arg));
         } else if (is("cmdline")) {
@@ -488,7 +490,13 @@ void TestWindows::scripts_data()
         << "path:<dir> | open:frmAbout | click:cmdSysInfo | ?boxes=None/Ok/: System Information Is "
            "Unavailable At This Time | ?frmAbout.visible=true | key:Escape | ?frmAbout.visible=false | "
            "open:frmAbout | click:cmdOK | ?frmAbout.visible=false | open:FrmDBSerial | key:Escape | "
-           "?FrmDBSerial.visible=false";
+           "?FrmDBSerial.visible=false | open:frmResults | key:Escape | ?frmResults.visible=false";
+    // On the serial line only what was sent is known: no charts of answers that never come.
+    QTest::newRow("load-test results: a test on the serial line")
+        << "port:<pty> | open:frmConfig | Text1=1000 | Text2=1001 | txtDelay=10 | click:cmdOK | leave | "
+           "click:StartLoadTest | ?StopTest.enabled=true | click:StopTest | ?StartLoadTest.enabled=true | "
+           "open:frmResults | ?lblNote.text=No answers come on the serial line: only the messages sent are known. | "
+           "?lblNote.visible=true | ?splCharts.visible=false | ?cmdExport.enabled=true";
     // A link that never stands starts no test, and the terminal says so.
     QTest::newRow("main window: command line: no test without the link")
         << "set:type=LAN | cmdline:--connect --load-test | ?boxes~=Critical/Ok/IP-Error!: | ?terminal~=: "
