@@ -30,12 +30,13 @@ public:
     // A message went or what became of one is known; `answersExpected` is false on the serial line.
     // Shown a few times a second at most, so a fast test does not spend its time redrawing.
     void logChanged(bool answersExpected);
+    // Shows the log as it stands now.
+    void refresh();
 
     // Room for both charts and the tables beside each other at first; it may be made smaller.
     QSize sizeHint() const override { return {980, 700}; }
 
 private:
-    void refresh();
     void exportResults();
     void write(const QString& path);
 
