@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "lamp/lamp_ledger.h"
+
+#include <utility>
+
+namespace zkn::lamp {
+
+bool isMwFunction(LampFunction function)
+{
+    return function == LampFunction::MwOn || function == LampFunction::MwOff;
+}
+
+bool switchesOn(LampFunction function)
+{
+    return function == LampFunction::MwOn || function == LampFunction::VmmOn;
+}
+
+void LampLedger::asked(const QList<QByteArray>& stations, LampFunction function, const QDateTime& at,
+                       bool answerComes)
+{
+    settleAwaited(LampOutcome::Unanswered, -1, false);
+    const bool mw = isMwFunction(function);
+    const LampEntry entry{switchesOn(function), at,
+                          answerComes ? LampOutcome::Awaiting : LampOutcome::NoAnswerComes};
+    for (const QByteArray& station : stations) {
+        StationLamps& lamps = m_stations[station];
+        (mw ? lamps.mw : lamps.vmm) = entry;
+        if (answerComes)
+            m_awaited.append({station, mw});
+    }
+    ++m_revision;
+}
+
+void LampLedger::answered(int code)
+{
+    settleAwaited(code == 0 ? LampOutcome::Confirmed : LampOutcome::Refused, code, false);
+}
+
+// A late answer still settles the message, so its lamps stay awaited.
+void LampLedger::timedOut()
+{
+    settleAwaited(LampOutcome::Unanswered, -1, true);
+}
+
+void LampLedger::answerLost()
+{
+    settleAwaited(LampOutcome::Unanswered, -1, false);
+}
+
+void LampLedger::replace(QMap<QByteArray, StationLamps> stations)
+{
+    m_stations = std::move(stations);
+    m_awaited.clear();
+    ++m_revision;
+}
+
+void LampLedger::settleAwaited(LampOutcome outcome, int code, bool keepAwaiting)
+{
+    if (m_awaited.isEmpty())
+        return;
+    for (const auto& [station, mw] : std::as_const(m_awaited)) {
+        std::optional<LampEntry>& entry = mw ? m_stations[station].mw : m_stations[station].vmm;
+        // An answer settles; a time-out or a loss only ends a wait.
+        if (entry && (code >= 0 || entry->outcome == LampOutcome::Awaiting)) {
+            entry->outcome = outcome;
+            entry->code = code;
+        }
+    }
+    if (!keepAwaiting)
+        m_awaited.clear();
+    ++m_revision;
+}
+
+QList<QByteArray> rangeStations(const QByteArray& from, const QByteArray& to)
+{
+    if (to.isEmpty())
+        return from.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{from};
+    bool firstOk = false;
+    bool lastOk = false;
+    const qulonglong first = from.toULongLong(&firstOk);
+    const qulonglong last = to.toULongLong(&lastOk);
+    if (!firstOk || !lastOk || last < first || last - first >= kLargestRange)
+        return {};
+    QList<QByteArray> stations;
+    for (qulonglong station = first; station <= last; ++station)
+        stations.append(QByteArray::number(station).rightJustified(from.size(), '0'));
+    return stations;
+}
+
+} // namespace zkn::lamp
