@@ -59,11 +59,16 @@ inline long residentKb()
     return -1;
 }
 
-// A settings store of its own, set before the tool reads it, so no earlier run changes the figures.
+// A settings store and a data folder of its own, set before the tool reads them, so no earlier
+// run changes the figures.
 struct FreshSettings
 {
     QTemporaryDir folder;
-    FreshSettings() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path()); }
+    FreshSettings()
+    {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+    }
 };
 
 struct WholeTool

@@ -203,6 +203,9 @@ void LinkPump::carryOut(const link::LinkOutput& output)
     case Out::LinkClosedForExit:
         Q_EMIT linkClosedForExit();
         break;
+    case Out::LampLedgerChanged:
+        Q_EMIT lampLedgerChanged();
+        break;
     default:
         m_view.show(output);
         break;

@@ -45,6 +45,7 @@ public:
 Q_SIGNALS:
     void releasedForExit();
     void linkClosedForExit();
+    void lampLedgerChanged();
 
 private:
     void wireTransports();

@@ -52,6 +52,15 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&m_capture, &LinkCapture::failed, this, [&pump](const QString& why) {
         pump.feed([line = why.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     });
+    connect(&m_ledgerStore, &LampLedgerStore::failed, this, [&pump](const QString& why) {
+        pump.feed([line = why.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
+    });
+    QString said;
+    m_engine->lampLedger().replace(m_ledgerStore.load(&said));
+    if (!said.isEmpty())
+        pump.feed([line = said.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
+    connect(&pump, &LinkPump::lampLedgerChanged, this,
+            [this] { m_ledgerStore.changed(m_engine->lampLedger()); });
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
     connect(&window, &frmTerminal::connectedPictureClicked, this,

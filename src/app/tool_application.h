@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lamp_ledger_store.h"
 #include "link_capture.h"
 #include "log_file.h"
 #include "model/connection_options.h"
@@ -47,6 +48,7 @@ public:
     TcpLink& socket() { return m_socket; }
     LogFile& log() { return m_log; }
     LinkCapture& capture() { return m_capture; }
+    LampLedgerStore& ledgerStore() { return m_ledgerStore; }
     MainWindowServices windowServices();
 
     // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events and the window's link
@@ -75,6 +77,8 @@ private:
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<WindowView> m_view;
     std::unique_ptr<LinkPump> m_pump;
+    // After the engine, whose ledger it writes on its way out.
+    LampLedgerStore m_ledgerStore;
 };
 
 } // namespace zkn

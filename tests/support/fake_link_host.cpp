@@ -122,6 +122,7 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         responses.append(QStringLiteral("lamp timed out"));
         break;
     case Out::SettingsPanel:
+    case Out::LampLedgerChanged:
     case Out::SendTextEnabled:
     case Out::LinkCameUp:
     case Out::Dsr:

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,7 +49,12 @@ struct ToolFixture
     std::unique_ptr<frmTerminal> window;
     std::optional<qsizetype> boxesAtSplash; // how many the operator had seen when the splash was painted
 
-    ToolFixture() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir.path()); }
+    // The settings and the data folder (the lamp ledger, the extensions file) of this test alone.
+    ToolFixture()
+    {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir.path());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(configDir.filePath(QStringLiteral("data"))));
+    }
 
     // The tool's INI file, as the tool reads it and as an earlier run left it.
     static std::unique_ptr<QSettings> ini()

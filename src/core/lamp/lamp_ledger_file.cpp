@@ -119,7 +119,7 @@ QByteArray ledgerJson(const LampMap& stations)
         members.insert(QString::fromLatin1(it.key()), lamps);
     }
     const QJsonObject root{{QStringLiteral("version"), kVersion}, {QStringLiteral("stations"), members}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
 std::variant<LampMap, QString> readLedgerJson(const QByteArray& json)

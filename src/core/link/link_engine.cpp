@@ -463,6 +463,8 @@ void LinkEngine::dropConnectionState()
     // out) without waiting for one.
     m_pending.forgetAll();
     m_load.answerLost();
+    m_ledger.answerLost();
+    out(Out::LampLedgerChanged);
 }
 
 void LinkEngine::frameLeft(quint64 ticket)

@@ -12,6 +12,7 @@
 
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
+#include "lamp/lamp_ledger.h"
 #include "lamp/load_test_engine.h"
 #include "link/link_output.h"
 #include "link/link_state.h"
@@ -129,6 +130,9 @@ public:
     const lamp::LoadTestStats& loadTestStats() const { return m_load.stats(); }
     const lamp::LoadTestLog& loadTestLog() const { return m_load.log(); }
     bool lampOnPhase() const { return m_load.plan().lampOnPhase(); }
+    // Every lamp this tool asked for, with what became of it (LampLedgerChanged says when).
+    lamp::LampLedger& lampLedger() { return m_ledger; }
+    const lamp::LampLedger& lampLedger() const { return m_ledger; }
     // The answer to ReadExtensions.
     void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
     int missedHealthChecks() const { return m_missedHealthChecks; }
@@ -178,7 +182,8 @@ private:
     void sendSingleStationSerial(const lamp::SingleStationRequest& request);
     void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
     bool CheckSerialPort();
-    void Send(const QByteArray& message);
+    bool Send(const QByteArray& message);
+    void ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function, bool answerComes);
     void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
@@ -299,6 +304,7 @@ private:
     int m_droppedChunks = 0;
 
     lamp::LoadTestEngine m_load{*this};
+    lamp::LampLedger m_ledger;
     // When the lamp frame awaited left (handed over, then when it actually left).
     qint64 m_lampSentAt = 0;
 };

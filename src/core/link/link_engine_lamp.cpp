@@ -2,8 +2,10 @@
 // Lamp control: lamp-control frames and the 10 s the PBX has to answer one, and the
 // single-station dialog's Send.
 #include "display/terminal_line.h"
+#include "lamp/lamp_ledger.h"
 #include "lamp/single_station_message.h"
 #include "lamp/single_station_request.h"
+#include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/link_engine.h"
 #include "link/peer_faults.h"
@@ -30,11 +32,21 @@ void LinkEngine::sendLampFrame(const QByteArray& message)
 void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 {
     if (responseCode) {
+        m_ledger.answered(*responseCode);
+        out(Out::LampLedgerChanged);
         m_load.answered(*responseCode, (now() - m_lampSentAt) / 1000);
     } else {
+        m_ledger.timedOut();
+        out(Out::LampLedgerChanged);
         out(Out::LampTimedOut);
         m_load.timedOut();
     }
+}
+
+void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function, bool answerComes)
+{
+    m_ledger.asked(stations, function, m_clock.wallClock(), answerComes);
+    out(Out::LampLedgerChanged);
 }
 
 // The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.
@@ -79,6 +91,8 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
     sendLampFrame(message);
+    ledgerAsked(lamp::rangeStations(request.from, request.to == " " ? QByteArray() : request.to),
+                functions.first(), true);
     blink(Timer::TxLamp);
     writeLine(display::marker::Sent, message);
 }
@@ -112,7 +126,9 @@ void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& r
                  Operator::Icon::Exclamation);
             return;
         }
-        Send(*message);
+        if (Send(*message))
+            ledgerAsked(lamp::rangeStations(request.from, request.to == " " ? QByteArray() : request.to),
+                        function, false);
     }
 }
 
@@ -128,10 +144,12 @@ bool LinkEngine::CheckSerialPort()
 }
 
 // A message the line failed to take is not shown.
-void LinkEngine::Send(const QByteArray& message)
+bool LinkEngine::Send(const QByteArray& message)
 {
-    if (writeSerial(message))
-        writeLine(display::marker::Sent, display::DotBlanks(message));
+    if (!writeSerial(message))
+        return false;
+    writeLine(display::marker::Sent, display::DotBlanks(message));
+    return true;
 }
 
 } // namespace zkn::link

@@ -160,16 +160,17 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
     blink(Timer::TxLamp);
     const QByteArray message =
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
-    if (m_connection.connectionType() == ConnectionType::Lan) {
+    const bool lan = m_connection.connectionType() == ConnectionType::Lan;
+    if (lan) {
         sendLampFrame(message);
-        writeLine(display::marker::Sent, display::DotBlanks(message));
-        return lamp::LampSend::Awaited;
+    } else {
+        if (!m_dsr || !writeSerial(message))
+            return lamp::LampSend::NotSent;
+        blink(Timer::TxLamp);
     }
-    if (!m_dsr || !writeSerial(message))
-        return lamp::LampSend::NotSent;
-    blink(Timer::TxLamp);
+    ledgerAsked({QByteArray::number(station)}, function, lan);
     writeLine(display::marker::Sent, display::DotBlanks(message));
-    return lamp::LampSend::Unanswered;
+    return lan ? lamp::LampSend::Awaited : lamp::LampSend::Unanswered;
 }
 
 bool LinkEngine::lampLineUp() const

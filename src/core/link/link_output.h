@@ -57,6 +57,7 @@ struct LinkOutput
         RecordArrived,     // a record, `bytes`, with `on` for a good check byte, at `when`
         Response,          // the PBX answered `request` with `code`
         LampTimedOut,      // the lamp frame awaited had no answer in time
+        LampLedgerChanged, // the lamp ledger holds something new
         LoadTestPhase,     // the load test's commands follow `phase`
         LoadTestFigures,   // `figures` changed; answers come when `on`
         Notice,            // `notice` is shown; acknowledge it when the operator closes it
