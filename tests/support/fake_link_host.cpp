@@ -121,6 +121,10 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::LampTimedOut:
         responses.append(QStringLiteral("lamp timed out"));
         break;
+    case Out::ResyncProgress:
+        resyncRunning = output.on;
+        resyncProgress = output.text;
+        break;
     case Out::SettingsPanel:
     case Out::LampLedgerChanged:
     case Out::SendTextEnabled:

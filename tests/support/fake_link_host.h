@@ -73,6 +73,8 @@ public:
     QList<link::LoadTestPhase> loadTestPhases;
     QByteArray loadTestFigures;
     int singleStationQuits = 0;
+    bool resyncRunning = false;
+    QString resyncProgress;
     int releasedForExit = 0;
     int closedForExit = 0;
 

@@ -82,6 +82,8 @@ QList<QCommandLineOption> options()
         {"reset-after",
          "TCP: reset the connection with RST when the N-th frame arrives, instead of answering it.", "N"},
         {"release-after", "TCP: send a link-release request after answering the N-th frame received.", "N"},
+        {"forget-lamps-after", "TCP: forget every lamp after answering the N-th frame received, as a PBX "
+                               "does when it restarts.", "N"},
         {"lamp-code", "TCP: answer lamp messages for STATIONS with CODE. STATIONS is a number, a range A-B, "
                       "or a list of them joined by commas; may be repeated.", "STATIONS:CODE"},
         {"mute-lamps", "TCP: leave lamp messages for STATIONS unanswered; may be repeated.", "STATIONS"},
@@ -173,6 +175,7 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
         {"answer-timeout", &config.answerTimeoutMs},
         {"reset-after", &config.resetAfter},
         {"release-after", &config.releaseAfter},
+        {"forget-lamps-after", &config.forgetLampsAfter},
         {"hangup-after", &config.hangUpAfter},
         {"duration", &config.durationS},
         {"replay-timeout", &config.replayTimeoutMs},

@@ -47,6 +47,7 @@ struct SimConfig
     std::optional<std::pair<int, int>> muteHealth; // after, count (-1: all the rest)
     LampFaults lampFaults;
     int resetAfter = 0;
+    int forgetLampsAfter = 0;
     int releaseAfter = 0;
     int hangUpAfter = 0;
     QList<CuedFault> faults;

@@ -25,6 +25,9 @@ public:
     // changes nothing.
     bool apply(const LampCommand& command);
 
+    // Every lamp off, as after the PBX restarted.
+    void clear() { m_stations.clear(); }
+
     LampState state(const QByteArray& station) const { return m_stations.value(station); }
     const QMap<QByteArray, LampState>& stations() const { return m_stations; }
 

@@ -86,6 +86,8 @@ void arm(const SimConfig& config, PbxSimulator& sim)
         link.muteHealthChecks(config.muteHealth->first, config.muteHealth->second);
     if (config.resetAfter > 0)
         link.resetAfterFrames(config.resetAfter);
+    if (config.forgetLampsAfter > 0)
+        link.forgetLampsAfterFrames(config.forgetLampsAfter);
     if (config.releaseAfter > 0)
         link.releaseAfterFrames(config.releaseAfter);
     for (const SimConfig::CuedFault& cued : config.faults)

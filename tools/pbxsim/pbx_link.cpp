@@ -136,6 +136,10 @@ FrameInfo PbxLink::frameIn(const QByteArray& frame, qint64 now)
         info.note += QStringLiteral(" (bad check byte)");
     if (index == m_releaseAtFrame)
         m_releaseDue = true;
+    if (index == m_forgetLampsAtFrame) {
+        m_lamps.clear();
+        info.note += QStringLiteral("; every lamp forgotten");
+    }
     return info;
 }
 
@@ -331,6 +335,12 @@ void PbxLink::resetAfterFrames(int n)
     }
     m_resetDue = true;
     changed();
+}
+
+void PbxLink::forgetLampsAfterFrames(int n)
+{
+    Q_ASSERT(n > 0);
+    m_forgetLampsAtFrame = m_framesIn + n;
 }
 
 void PbxLink::releaseAfterFrames(int n)

@@ -92,6 +92,8 @@ public:
     void resetAfterFrames(int n);
     // Sends a release request once the `n`-th frame from now is answered; at once when `n` is 0.
     void releaseAfterFrames(int n);
+    // Every lamp forgotten once the N-th frame from now has been answered, as after a restart.
+    void forgetLampsAfterFrames(int n);
     void addFault(int frameOut, FrameFault fault);
     void addFaultToNextFrame(FrameFault fault) { addFault(m_framesOut + 1, fault); }
 
@@ -153,6 +155,7 @@ private:
     int m_muteCount = -1;
     int m_resetAtFrame = 0;
     int m_releaseAtFrame = 0;
+    int m_forgetLampsAtFrame = 0;
     bool m_resetDue = false;
     bool m_releaseDue = false;
     QMultiMap<int, FrameFault> m_faults;

@@ -409,6 +409,7 @@ void LinkEngine::shutDownLink()
     m_timers.stop(Timer::T2);
     m_timers.stop(Timer::T3);
     m_load.lineLost();
+    m_resync.lineLost();
     if (std::exchange(m_closingForExit, false)) {
         m_timers.stop(Timer::ExitCloseLimit);
         out(Out::LinkClosedForExit);
@@ -463,6 +464,7 @@ void LinkEngine::dropConnectionState()
     // out) without waiting for one.
     m_pending.forgetAll();
     m_load.answerLost();
+    m_resync.answerLost();
     m_ledger.answerLost();
     out(Out::LampLedgerChanged);
 }

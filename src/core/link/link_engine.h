@@ -13,6 +13,7 @@
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
 #include "lamp/lamp_ledger.h"
+#include "lamp/lamp_resync.h"
 #include "lamp/load_test_engine.h"
 #include "link/link_output.h"
 #include "link/link_state.h"
@@ -50,7 +51,7 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private lamp::LampLine
+class LinkEngine : private lamp::LampLine, private lamp::ResyncLine
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -133,6 +134,12 @@ public:
     // Every lamp this tool asked for, with what became of it (LampLedgerChanged says when).
     lamp::LampLedger& lampLedger() { return m_ledger; }
     const lamp::LampLedger& lampLedger() const { return m_ledger; }
+    // The ledger's lamps sent again as asked for, or every one off (see lamp_resync.h); never
+    // beside a load test. ResyncProgress follows it.
+    void resynchroniseLamps();
+    void switchAllLampsOff();
+    void stopResync();
+    const lamp::LampResync& resync() const { return m_resync; }
     // The answer to ReadExtensions.
     void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
     int missedHealthChecks() const { return m_missedHealthChecks; }
@@ -178,6 +185,10 @@ private:
     void loadTestSays(const QByteArray& line) override;
     void loadTestPhaseChanged() override;
     void loadTestFiguresChanged() override;
+    lamp::LampSend sendResyncMessage(const QByteArray& station, lamp::LampFunction function) override;
+    void resyncSays(const QByteArray& line) override;
+    void resyncProgressed() override;
+    void startResync(const QByteArray& name, QList<lamp::ResyncStep> steps);
     void runSingleStation(const lamp::SingleStationRequest& request);
     void sendSingleStationSerial(const lamp::SingleStationRequest& request);
     void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
@@ -305,6 +316,7 @@ private:
 
     lamp::LoadTestEngine m_load{*this};
     lamp::LampLedger m_ledger;
+    lamp::LampResync m_resync{*this};
     // When the lamp frame awaited left (handed over, then when it actually left).
     qint64 m_lampSentAt = 0;
 };

@@ -17,6 +17,7 @@ void LinkEngine::releaseForExit()
 {
     then([this] {
         m_releasingForExit = true;
+        m_resync.stop();
         if (!loadTestRunning()) {
             releaseNowForExit();
             return;

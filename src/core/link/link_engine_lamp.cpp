@@ -35,11 +35,13 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
         m_ledger.answered(*responseCode);
         out(Out::LampLedgerChanged);
         m_load.answered(*responseCode, (now() - m_lampSentAt) / 1000);
+        m_resync.answered(*responseCode, (now() - m_lampSentAt) / 1000);
     } else {
         m_ledger.timedOut();
         out(Out::LampLedgerChanged);
         out(Out::LampTimedOut);
         m_load.timedOut();
+        m_resync.timedOut();
     }
 }
 

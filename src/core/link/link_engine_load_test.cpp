@@ -29,6 +29,10 @@ void LinkEngine::mnuStart_Click()
     then([this] {
         if (loadTestRunning())
             return;
+        if (m_resync.running()) {
+            tell(QStringLiteral("The lamps are being resynchronised: stop that first."), Operator::Icon::Exclamation);
+            return;
+        }
         // A closed serial port is opened first; one that did not open has been reported.
         if (m_connection.connectionType() == ConnectionType::Serial && !m_portOpen) {
             connectCommand();
@@ -120,6 +124,10 @@ void LinkEngine::onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& re
 // The file is read afresh for every pass, so an edit shows in the next one.
 void LinkEngine::onSendTick()
 {
+    if (m_resync.running()) {
+        m_resync.tick(m_loadTest.delayMs());
+        return;
+    }
     if (m_load.tick(m_loadTest.delayMs()))
         readExtensionStations(false, [this](std::optional<QList<qint32>> stations) {
             if (stations && !stations->isEmpty())

@@ -57,6 +57,7 @@ void LinkEngine::showPortToggled()
     if (!open) {
         showLinkDown();
         m_load.lineLost();
+        m_resync.lineLost();
         return;
     }
     if (m_dsr) {
@@ -113,6 +114,7 @@ void LinkEngine::onSerialClosedByError(const QString& description)
         showLinkDown();
         setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
         m_load.lineLost();
+        m_resync.lineLost();
     });
 }
 

@@ -58,6 +58,7 @@ struct LinkOutput
         Response,          // the PBX answered `request` with `code`
         LampTimedOut,      // the lamp frame awaited had no answer in time
         LampLedgerChanged, // the lamp ledger holds something new
+        ResyncProgress,    // a resynchronisation runs (`on`) and has got as far as `text`
         LoadTestPhase,     // the load test's commands follow `phase`
         LoadTestFigures,   // `figures` changed; answers come when `on`
         Notice,            // `notice` is shown; acknowledge it when the operator closes it

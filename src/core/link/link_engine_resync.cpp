@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The lamps of the ledger sent again: its commands, and the line it sends on.
+#include "display/terminal_line.h"
+#include "lamp/single_station_message.h"
+#include "link/link_engine.h"
+#include "model/connection_options.h"
+#include "model/expansion_option.h"
+#include "model/load_test_options.h"
+
+namespace zkn::link {
+
+namespace {
+using Out = LinkOutput::Type;
+} // namespace
+
+void LinkEngine::resynchroniseLamps()
+{
+    then([this] { startResync("Resynchronisation", lamp::resyncSteps(m_ledger.stations())); });
+}
+
+void LinkEngine::switchAllLampsOff()
+{
+    then([this] { startResync("Switch all off", lamp::switchOffSteps(m_ledger.stations())); });
+}
+
+void LinkEngine::stopResync()
+{
+    then([this] { m_resync.stop(); });
+}
+
+// Paced as the load test is, with its delay; the two never run together, as they share the send
+// clock and the one lamp answer awaited.
+void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> steps)
+{
+    if (m_resync.running())
+        return;
+    if (loadTestRunning()) {
+        tell(QStringLiteral("A load test is running: stop it first."), Operator::Icon::Exclamation);
+        return;
+    }
+    if (!lampLineUp()) {
+        tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
+        return;
+    }
+    m_resync.start(name, std::move(steps), m_loadTest.delayMs());
+}
+
+// In the single-station dialog's form, which keeps a station's number as the ledger holds it.
+lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::LampFunction function)
+{
+    const bool lan = m_connection.connectionType() == ConnectionType::Lan;
+    const std::optional<QByteArray> message = lamp::singleStationMessage(
+        m_connection.connectionType(), function, station, {}, m_expansion.isEnabled());
+    if (!message) {
+        writeLine(display::marker::Local, "Station " + station + " skipped: too long for the serial line's field");
+        return lamp::LampSend::NotSent;
+    }
+    if (lan) {
+        awaitResponse(Request::Lamp);
+        sendLampFrame(*message);
+    } else if (!m_dsr || !writeSerial(*message)) {
+        return lamp::LampSend::NotSent;
+    }
+    blink(Timer::TxLamp);
+    ledgerAsked({station}, function, lan);
+    writeLine(display::marker::Sent, display::DotBlanks(*message));
+    return lan ? lamp::LampSend::Awaited : lamp::LampSend::Unanswered;
+}
+
+void LinkEngine::resyncSays(const QByteArray& line)
+{
+    writeLine(display::marker::Local, line);
+}
+
+void LinkEngine::resyncProgressed()
+{
+    LinkOutput progress{Out::ResyncProgress};
+    progress.on = m_resync.running();
+    progress.text = QStringLiteral("%1 of %2 sent").arg(m_resync.done()).arg(m_resync.total());
+    out(std::move(progress));
+}
+
+} // namespace zkn::link
