@@ -7,12 +7,14 @@
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_debug_options.h"
+#include "frm_lamp_ledger.h"
 #include "frm_properties.h"
 #include "frm_results.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
+#include "resync_offer.h"
 #include "window_view.h"
 
 namespace zkn {
@@ -44,7 +46,8 @@ void ToolApplication::attach(frmTerminal& window)
                          new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion),
                          new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
                          new frmCancelSend(&window),
-                         new frmResults(&window, m_engine->loadTestLog(), m_operator)});
+                         new frmResults(&window, m_engine->loadTestLog(), m_operator),
+                         new frmLampLedger(&window, m_engine->lampLedger(), m_operator, m_store)});
     m_view = std::make_unique<WindowView>(window);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, *m_view, m_operator, m_clock);
     LinkPump& pump = *m_pump;
@@ -59,8 +62,7 @@ void ToolApplication::attach(frmTerminal& window)
     m_engine->lampLedger().replace(m_ledgerStore.load(&said));
     if (!said.isEmpty())
         pump.feed([line = said.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
-    connect(&pump, &LinkPump::lampLedgerChanged, this,
-            [this] { m_ledgerStore.changed(m_engine->lampLedger()); });
+    wireLampLedger(window);
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
     connect(&window, &frmTerminal::connectedPictureClicked, this,
@@ -87,6 +89,42 @@ void ToolApplication::attach(frmTerminal& window)
             [&pump](const lamp::SingleStationRequest& request) {
                 pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
             });
+}
+
+// The ledger written and shown as it changes; its window's commands go to the link; and when the
+// link comes back, its lamps are offered for sending again, or sent if the operator chose so.
+void ToolApplication::wireLampLedger(frmTerminal& window)
+{
+    LinkPump& pump = *m_pump;
+    frmLampLedger* ledgerWindow = window.lampLedgerWindow();
+    connect(&pump, &LinkPump::lampLedgerChanged, this, [this, ledgerWindow] {
+        m_ledgerStore.changed(m_engine->lampLedger());
+        ledgerWindow->ledgerChanged();
+    });
+    const auto resynchronise = [&pump] {
+        pump.feed([](link::LinkEngine& engine) { engine.resynchroniseLamps(); });
+    };
+    connect(ledgerWindow, &frmLampLedger::resynchroniseRequested, this, resynchronise);
+    connect(window.resyncOffer(), &ResyncOffer::accepted, this, resynchronise);
+    connect(ledgerWindow, &frmLampLedger::switchOffRequested, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.switchAllLampsOff(); }); });
+    connect(ledgerWindow, &frmLampLedger::stopRequested, this,
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.stopResync(); }); });
+    connect(ledgerWindow, &frmLampLedger::replaceRequested, this, [&pump](const lamp::LampMap& stations) {
+        pump.feed([&stations](link::LinkEngine& engine) { engine.replaceLampLedger(stations); });
+    });
+    connect(&window, &frmTerminal::linkEstablished, this, [this, &window, ledgerWindow, resynchronise] {
+        int lamps = 0;
+        for (const lamp::StationLamps& s : m_engine->lampLedger().stations())
+            lamps += int(s.mw.has_value()) + int(s.vmm.has_value());
+        if (lamps == 0 || m_engine->resync().running())
+            return;
+        if (ledgerWindow->resyncAfterReconnect())
+            resynchronise();
+        else
+            window.resyncOffer()->offer(lamps);
+    });
+    connect(&window, &frmTerminal::linkEnded, window.resyncOffer(), &ResyncOffer::withdraw);
 }
 
 // The exit in its order: the link released, the log closed, the link closed, the windows

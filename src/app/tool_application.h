@@ -60,6 +60,7 @@ public:
     LinkPump& pump() { return *m_pump; }
 
 private:
+    void wireLampLedger(frmTerminal& window);
     void shutDown();
 
     Operator& m_operator;

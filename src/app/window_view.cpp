@@ -71,6 +71,9 @@ void WindowView::show(const link::LinkOutput& output)
     case Out::LoadTestFigures:
         w.showLoadTestFigures(*output.figures, output.on);
         break;
+    case Out::ResyncProgress:
+        w.showResyncProgress(output.on, output.text);
+        break;
     case Out::QuitSingleStation:
         w.singleStationWindow()->cmdQuit_Click();
         break;

@@ -27,6 +27,8 @@
 #include "settings/settings_store.h"
 #include "terminal_view.h"
 #include "frm_cancel_send.h"
+#include "frm_lamp_ledger.h"
+#include "resync_offer.h"
 #include "text_file_sender.h"
 #include "window_placement.h"
 
@@ -92,7 +94,9 @@ const Menu kMenus[] = {
      {{Command::DebugLan, "mnuDisplayProperties", "&Debug-LAN"},
       {Command::DebugSerial, "mnuDebugSerial", "Debug-&Serial"},
       {Command::Capture, "mnuCapture", "&Capture to File...", true, true},
-      {Command::Format, "mnuFormat", "&Format", true, true}}},
+      {Command::Format, "mnuFormat", "&Format", true, true},
+      {kSeparator, "MBar3", "-"},
+      {Command::LampLedger, "mnuLampLedger", "Lamp &Ledger..."}}},
     {"mnuHelp", "&Help", {{Command::About, "mnuAbout", "&About"}}},
 };
 
@@ -182,6 +186,7 @@ void frmTerminal::adoptWindows(const ToolWindows& windows)
     m_config = windows.config;
     m_cancelSend = windows.cancelSend;
     m_results = windows.results;
+    m_lampLedger = windows.lampLedger;
     connect(m_cancelSend, &frmCancelSend::cancelClicked, m_textSender, &TextFileSender::cancel);
     connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
     connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
@@ -342,6 +347,8 @@ void frmTerminal::buildStatusBar()
     m_loadTestFigures->setAccessibleName(QStringLiteral("Load test figures"));
     bar->insertPermanentWidget(1, m_loadTestFigures, 3);
     m_loadTestFigures->hide();
+    m_resyncOffer = new ResyncOffer(bar);
+    bar->insertPermanentWidget(1, m_resyncOffer);
     m_figuresRefresh.setSingleShot(true);
     m_figuresRefresh.setInterval(250);
     connect(&m_figuresRefresh, &QTimer::timeout, this, &frmTerminal::refreshLoadTestFigures);
@@ -377,6 +384,7 @@ void frmTerminal::wireCommands()
     on(Command::StartTestButton, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });
     on(Command::LoadTestResults, [this] { m_results->showWindow(); });
+    on(Command::LampLedger, [this] { m_lampLedger->showWindow(); });
     on(Command::StopTestButton, [this] { Q_EMIT loadTestStopCommand(); });
     on(Command::SingleStationButton, [this] { m_single->showDialog(); });
     connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {

@@ -36,6 +36,8 @@ class frmProperties;
 class frmSingle;
 class frmConfig;
 class frmResults;
+class frmLampLedger;
+class ResyncOffer;
 class FrmBreakDown;
 class FrmDebugOptions;
 class FrmDebug;
@@ -73,6 +75,7 @@ struct ToolWindows
     frmConfig* config;
     frmCancelSend* cancelSend;
     frmResults* results;
+    frmLampLedger* lampLedger;
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar; the windows opened from
@@ -105,6 +108,7 @@ public:
         DebugSerial,         // mnuDebugSerial
         Capture,             // mnuCapture
         Format,              // mnuFormat
+        LampLedger,          // mnuLampLedger
         About,               // mnuAbout
         OpenLogButton,       // OpenLogFile
         CloseLogButton,      // CloseLogFile
@@ -131,6 +135,10 @@ public:
 
     QAction* action(Command command) const { return m_actions[static_cast<std::size_t>(command)]; }
     TerminalView* terminal() const { return m_txtTerm; }
+    frmLampLedger* lampLedgerWindow() const { return m_lampLedger; }
+    ResyncOffer* resyncOffer() const { return m_resyncOffer; }
+    // A resynchronisation of the lamps runs (`progress`: how far) or ended (`progress`: its summary).
+    void showResyncProgress(bool running, const QString& progress);
     frmProperties* properties() const { return m_properties; }
     FrmDebugOptions* debugOptionsWindow() const { return m_debugOptions; }
     FrmDebug* lanDebugWindow() const { return m_lanDebug; }
@@ -255,6 +263,8 @@ private:
     frmSingle* m_single = nullptr;
     frmConfig* m_config = nullptr;
     frmResults* m_results = nullptr;
+    frmLampLedger* m_lampLedger = nullptr;
+    ResyncOffer* m_resyncOffer = nullptr;
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;
     frmCancelSend* m_cancelSend = nullptr;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's side of the link: indicators, panels, menu states, traces.
 #include "frm_terminal.h"
+
+#include "frm_lamp_ledger.h"
+#include "resync_offer.h"
 #include "stored_settings.h"
 
 #include "decode/decode_record.h"
@@ -172,6 +175,13 @@ void frmTerminal::showLoadTestPhase(link::LoadTestPhase phase)
 
 // Figures change with every message; the panel follows a few times a second, so a fast test
 // does not spend its time redrawing the status bar.
+void frmTerminal::showResyncProgress(bool running, const QString& progress)
+{
+    if (running)
+        m_resyncOffer->withdraw();
+    m_lampLedger->showResync(running, progress);
+}
+
 void frmTerminal::showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected)
 {
     m_figures = &figures;

@@ -87,20 +87,22 @@ private Q_SLOTS:
         QVERIFY(p.host.resyncRunning);
         p.run(30000);
         QVERIFY(!p.host.resyncRunning);
-        QCOMPARE(p.host.resyncProgress, u"10 of 10 sent"_s);
+        QVERIFY2(p.host.resyncProgress.startsWith(u"Resynchronisation: 10 sent, 9 answered (0 negative), 1 timed out; "_s),
+                 qPrintable(p.host.resyncProgress));
         // Every lamp is back; the muted station's took its lamp but left it unconfirmed.
         QCOMPARE(outOfStep(p), QStringList());
         QCOMPARE(p.engine.lampLedger().stations().value("1002").mw->outcome, lamp::LampOutcome::Unanswered);
         QCOMPARE(confirmed(p), 9);
         QVERIFY2(p.host.terminal.contains("Resynchronisation: 10 lamp messages to send"),
                  p.host.terminal.right(2000).constData());
-        QVERIFY2(p.host.terminal.contains("Resynchronisation: 10 sent, 9 answered (0 negative), 1 timed out; "),
-                 p.host.terminal.right(2000).constData());
+        QVERIFY(p.host.terminal.contains(p.host.resyncProgress.toLatin1()));
 
         p.engine.switchAllLampsOff();
         p.run(30000);
         QVERIFY(!p.host.resyncRunning);
-        QCOMPARE(p.host.resyncProgress, u"20 of 20 sent"_s);
+        // Both lamps of the muted station go unanswered.
+        QVERIFY2(p.host.resyncProgress.startsWith(u"Switch all off: 20 sent, 18 answered (0 negative), 2 timed out"_s),
+                 qPrintable(p.host.resyncProgress));
         for (auto it = p.lamps.stations().begin(); it != p.lamps.stations().end(); ++it)
             QVERIFY2(!it->mw && !it->vmm, it.key().constData());
     }
@@ -135,13 +137,15 @@ private Q_SLOTS:
         p.run(100);
         QVERIFY(!p.host.resyncRunning);
         // The third message's answer was still awaited.
-        QVERIFY2(p.host.terminal.contains("Resynchronisation: 3 sent, 2 answered (0 negative), 0 timed out; answer "
-                                          "time median 4"),
-                 p.host.terminal.right(1500).constData());
-        QVERIFY(p.host.terminal.contains("; stopped after 3 of 9"));
-        QCOMPARE(p.host.resyncProgress, u"3 of 9 sent"_s);
+        const QString summary = p.host.resyncProgress;
+        QVERIFY2(summary.startsWith(u"Resynchronisation: 3 sent, 2 answered (0 negative), 0 timed out; answer time "
+                                    "median 4"_s) && summary.endsWith(u"; stopped after 3 of 9"_s),
+                 qPrintable(summary));
+        QVERIFY(p.host.terminal.contains(summary.toLatin1()));
+        const qsizetype framesOut = p.host.sent.size();
         p.run(30000); // nothing more is sent
-        QCOMPARE(p.host.resyncProgress, u"3 of 9 sent"_s);
+        QCOMPARE(p.host.resyncProgress, summary);
+        QVERIFY(p.host.sent.size() <= framesOut + 2); // a release at most
         QVERIFY(confirmed(p) >= 9 - 3);
         QCOMPARE(p.op.unexpected, QStringList());
     }

@@ -153,7 +153,7 @@ const std::pair<const char*, const char*> kOpeners[] = {
     {"frmSingle", "mnuCMWL"},           {"frmConfig", "mnuConfig"},
     {"FrmBreakDown", "mnuFormat"},      {"frmAbout", "mnuAbout"},
     {"FrmDBSerial", "mnuDebugSerial"},  {"frmConfig delay", "DelayValue"},
-    {"frmConfig full", "TestConfig"}, {"frmResults", "mnuResults"},
+    {"frmConfig full", "TestConfig"}, {"frmResults", "mnuResults"}, {"frmLampLedger", "mnuLampLedger"},
 };
 
 struct Tool : ToolFixture
@@ -741,7 +741,8 @@ void TestWindows::everyWindowFromTheKeyboard_data()
         "ZKN-Control Tool | &File | &Open Log File... | &Close Log File | &Transmit Text File... | E&xit "
         "| &Connection | Port &Open | &Properties... | &Load-Test | &Configure | &Start | S&top | "
         "&Results... | "
-        "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | &Format | &Help | &About | Tools | Open Log "
+        "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | &Format | Lamp &Ledger... | "
+        "&Help | &About | &Resynchronise | Tools | Open Log "
         "File... | Close Log File | Properties... | Transmit Text File... | Configure MWL Test... | Start "
         "Sending Messages... | Stop Sending Messages | Lamp Control... | Modify Inter-Message Delay | 300 "
         "| (ms) | TX | RX | DSR | Font si&ze | 9 | Status: | Settings:");
@@ -797,6 +798,11 @@ void TestWindows::everyWindowFromTheKeyboard_data()
         "Load Test Results | No load test has run since the tool started. | &Figures | &Stations that did "
         "not answer ok | &Export... | &Close",
         "tblFigures tblStations cmdClose");
+    row("lamp ledger, empty", "open:frmLampLedger",
+        "Lamp Ledger | Fin&d: | Only those that &failed | &Lamps | The ledger is empty: no lamp has been set "
+        "since it was begun. | Re&synchronise | Switch all &off | S&top | Resynchronise after &reconnect | "
+        "For&get... | &Import... | E&xport... | &Close",
+        "txtFind chkFailed tblLedger chkResyncOnReconnect cmdImport cmdClose");
     row("splash", "open:frmSplash",
         "ZKN-Control Tool | ZKN-Tool | Message-centre link test and control | Version 2.1.102 | Linux | "
         "Press any key or click to continue | ZKN-Control Tool for Linux");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lamp/lamp_ledger.h"
 
+#include "link/frame_reader.h"
+
 #include <utility>
 
 namespace zkn::lamp {
@@ -13,6 +15,30 @@ bool isMwFunction(LampFunction function)
 bool switchesOn(LampFunction function)
 {
     return function == LampFunction::MwOn || function == LampFunction::VmmOn;
+}
+
+QString outcomeText(const LampEntry& entry)
+{
+    switch (entry.outcome) {
+    case LampOutcome::Awaiting:
+        return QStringLiteral("awaiting the answer");
+    case LampOutcome::Confirmed:
+        return QStringLiteral("confirmed");
+    case LampOutcome::Refused:
+        return QStringLiteral("code %1 %2").arg(entry.code).arg(QString::fromLatin1(link::responseText(entry.code)));
+    case LampOutcome::Unanswered:
+        return QStringLiteral("no answer");
+    case LampOutcome::NoAnswerComes:
+        return QStringLiteral("sent; no answers on the serial line");
+    case LampOutcome::NotSent:
+        return QStringLiteral("not sent yet");
+    }
+    return {};
+}
+
+bool failed(const LampEntry& entry)
+{
+    return entry.outcome == LampOutcome::Refused || entry.outcome == LampOutcome::Unanswered;
 }
 
 void LampLedger::asked(const QList<QByteArray>& stations, LampFunction function, const QDateTime& at,

@@ -81,6 +81,12 @@ private:
 QList<QByteArray> rangeStations(const QByteArray& from, const QByteArray& to);
 inline constexpr qulonglong kLargestRange = 10000;
 
+// What became of it, in words: "confirmed", "code 3 ** INCORRECT TEXT RECV'd **", "no answer",
+// "sent; no answers on the serial line", "awaiting the answer", "not sent yet".
+QString outcomeText(const LampEntry& entry);
+// Refused or unanswered: the PBX may not show what was asked for.
+bool failed(const LampEntry& entry);
+
 // Whether `function` is for the MW lamp (else the VMM lamp), and whether it switches it on.
 bool isMwFunction(LampFunction function);
 bool switchesOn(LampFunction function);

@@ -109,6 +109,7 @@ void LampResync::finish(bool stopped)
     QByteArray line = m_name + ": " + m_stats.summary(m_line.lampAnswersCome());
     if (stopped)
         line += "; stopped after " + QByteArray::number(m_next) + " of " + QByteArray::number(m_steps.size());
+    m_summary = line;
     m_line.resyncSays(line);
     m_line.resyncProgressed();
 }

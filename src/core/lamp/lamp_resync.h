@@ -62,6 +62,8 @@ public:
     const LoadTestStats& stats() const { return m_stats; }
     // "Resynchronisation" or "Switch all off", as the terminal names the run.
     const QByteArray& name() const { return m_name; }
+    // The line the last run ended with, its figures in it.
+    const QByteArray& summary() const { return m_summary; }
 
     // Starts over `steps`; the first goes at the first tick, `delayMs` from now.
     void start(const QByteArray& name, QList<ResyncStep> steps, int delayMs);
@@ -83,6 +85,7 @@ private:
     QList<ResyncStep> m_steps;
     qsizetype m_next = 0;
     LoadTestStats m_stats;
+    QByteArray m_summary;
 };
 
 } // namespace zkn::lamp

@@ -139,6 +139,8 @@ public:
     void resynchroniseLamps();
     void switchAllLampsOff();
     void stopResync();
+    // Forget (none) or an imported map: a resynchronisation running is stopped first.
+    void replaceLampLedger(const lamp::LampMap& stations);
     const lamp::LampResync& resync() const { return m_resync; }
     // The answer to ReadExtensions.
     void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);

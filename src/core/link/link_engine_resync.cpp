@@ -28,6 +28,15 @@ void LinkEngine::stopResync()
     then([this] { m_resync.stop(); });
 }
 
+void LinkEngine::replaceLampLedger(const lamp::LampMap& stations)
+{
+    then([this, stations] {
+        m_resync.stop();
+        m_ledger.replace(stations);
+        out(Out::LampLedgerChanged);
+    });
+}
+
 // Paced as the load test is, with its delay; the two never run together, as they share the send
 // clock and the one lamp answer awaited.
 void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> steps)
@@ -76,7 +85,8 @@ void LinkEngine::resyncProgressed()
 {
     LinkOutput progress{Out::ResyncProgress};
     progress.on = m_resync.running();
-    progress.text = QStringLiteral("%1 of %2 sent").arg(m_resync.done()).arg(m_resync.total());
+    progress.text = m_resync.running() ? QStringLiteral("%1 of %2 sent").arg(m_resync.done()).arg(m_resync.total())
+                                       : QString::fromLatin1(m_resync.summary());
     out(std::move(progress));
 }
 

@@ -9,9 +9,10 @@ namespace {
 constexpr char P[] = "Properties";
 constexpr char D[] = "Debug";
 constexpr char C[] = "Capture";
+constexpr char L[] = "LampLedger";
 } // namespace
 
-const std::array<KeyInfo, 27> kKeys = {{
+const std::array<KeyInfo, 28> kKeys = {{
     {Key::Settings, P, "Settings", ""},
     {Key::CommPort, P, "CommPort", ""},
     {Key::PortName, P, "PortName", ""},
@@ -39,6 +40,7 @@ const std::array<KeyInfo, 27> kKeys = {{
     {Key::HCValue, D, "HCValue", "5"},
     {Key::ZKNexpansion, D, "ZKNexpansion", "0"},
     {Key::CaptureFile, C, "File", ""},
+    {Key::ResyncAfterReconnect, L, "ResyncAfterReconnect", "0"},
 }};
 
 const KeyInfo& keyInfo(Key key)

@@ -38,6 +38,8 @@ enum class Key
     ZKNexpansion,
     // Section "Capture"
     CaptureFile, // the file the last capture went to
+    // Section "LampLedger"
+    ResyncAfterReconnect, // "1": the ledger's lamps are sent again whenever the link comes back
 };
 
 struct KeyInfo
@@ -51,7 +53,7 @@ struct KeyInfo
 };
 
 // The one table of keys, sections and defaults, in the order of Key.
-extern const std::array<KeyInfo, 27> kKeys;
+extern const std::array<KeyInfo, 28> kKeys;
 
 const KeyInfo& keyInfo(Key key);
 
