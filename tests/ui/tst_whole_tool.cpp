@@ -7,18 +7,21 @@
 #include "frm_break_down.h"
 #include "frm_cancel_send.h"
 #include "frm_debug.h"
+#include "frm_lamp_ledger.h"
 #include "frm_results.h"
 #include "frm_single.h"
 #include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 #include "lamp/load_test_results_text.h"
 #include "link/link_engine.h"
+#include "link_pump.h"
 #include "pbxsim/captured_link_reader.h"
 #include "pbxsim/lamp_faults.h"
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "pty_pair.h"
+#include "resync_offer.h"
 #include "start_up_options.h"
 
 #include <QAbstractButton>
@@ -26,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -55,17 +59,29 @@ QStringList lampVisits(const QList<FrameInfo>& in)
     return found;
 }
 
-// A table's rows, their cells joined by "|".
-QStringList rowsOf(const QTableWidget* table)
+// A table's rows as shown, their first `columns` cells joined by "|".
+QStringList rowsOf(const QAbstractItemView* table, int columns = 99)
 {
+    const QAbstractItemModel* m = table->model();
     QStringList rows;
-    for (int r = 0; r < table->rowCount(); ++r) {
+    for (int r = 0; r < m->rowCount(); ++r) {
         QStringList cells;
-        for (int c = 0; c < table->columnCount(); ++c)
-            cells.append(table->item(r, c) ? table->item(r, c)->text() : QString());
+        for (int c = 0; c < std::min(columns, m->columnCount()); ++c)
+            cells.append(m->index(r, c).data().toString());
         rows.append(cells.join(u'|'));
     }
     return rows;
+}
+
+// The tool's link aimed at the simulator on loopback: LAN, device 1, a health check a minute.
+void aimAt(ToolFixture& t, const pbxsim::PbxSimulator& sim)
+{
+    ConnectionOptions& c = t.app->connection();
+    c.setConnectionType(ConnectionType::Lan);
+    c.setRemoteHost(QStringLiteral("127.0.0.1"));
+    c.setDeviceNumber(QStringLiteral("1"));
+    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    t.app->socket().setRemotePort(sim.serverPort());
 }
 
 } // namespace
@@ -77,6 +93,7 @@ class TestWholeTool : public QObject
 private Q_SLOTS:
     void againstThePbxSimulatorOverTcp();
     void resultsFollowALoadTest();
+    void lampsPutBackAfterAPbxRestart();
     void overAPseudoTerminal();
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
@@ -96,14 +113,9 @@ void TestWholeTool::againstThePbxSimulatorOverTcp()
     QList<FrameInfo> frames; // from the tool
     QObject::connect(&sim, &pbxsim::PbxSimulator::frameIn,
                      [&frames](const FrameInfo& f) { frames.append(f); });
-    ConnectionOptions& c = t.app->connection();
-    c.setConnectionType(ConnectionType::Lan);
-    c.setRemoteHost(QStringLiteral("127.0.0.1"));
-    c.setDeviceNumber(QStringLiteral("1"));
-    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    aimAt(t, sim);
     t.app->debugOptions().setHexView(true);
     t.app->loadTestOptions().setDelayMs(20);
-    t.app->socket().setRemotePort(sim.serverPort());
     StartUpOptions launcher =
         std::get<StartUpOptions>(readCommandLine({"zkn-tool", "--connect", "--breakdown", "--load-test"}));
     launcher.loadTestPauseMs = 50;
@@ -165,13 +177,8 @@ void TestWholeTool::resultsFollowALoadTest()
     QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
     sim.link().lampFaults().addCode(*pbxsim::StationSet::parse(QStringLiteral("1003")), 3);
     sim.link().lampFaults().mute(*pbxsim::StationSet::parse(QStringLiteral("1005")));
-    ConnectionOptions& c = t.app->connection();
-    c.setConnectionType(ConnectionType::Lan);
-    c.setRemoteHost(QStringLiteral("127.0.0.1"));
-    c.setDeviceNumber(QStringLiteral("1"));
-    t.app->debugOptions().setHealthCheckIntervalText(QStringLiteral("60"));
+    aimAt(t, sim);
     t.app->loadTestOptions().setDelayMs(20);
-    t.app->socket().setRemotePort(sim.serverPort());
     // Not ten seconds for each message to the muted lamp.
     t.app->engine().timers().setInterval(link::Timer::T3, 200);
     t.action("mnuOpen")->trigger();
@@ -233,6 +240,84 @@ void TestWholeTool::resultsFollowALoadTest()
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), lamp::LoadTestLog::csvHeader() + t.app->engine().loadTestLog().csvRows());
     QVERIFY(!QImage(png).isNull());
+}
+
+// Lamps switched from the dialog are in the ledger window; the PBX restarts and forgets them, and
+// once the link is back the status bar offers them again; a bad lamp map changes nothing; with
+// "Resynchronise after reconnect" they go out by themselves.
+void TestWholeTool::lampsPutBackAfterAPbxRestart()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    pbxsim::PbxSimulator sim;
+    QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+    aimAt(t, sim);
+    const auto connect = [&] {
+        const qsizetype links = t.terminal().count("Connect Message Rcv'd: OK");
+        t.action("mnuOpen")->trigger();
+        return eventually([&] { return t.terminal().count("Connect Message Rcv'd: OK") > links; });
+    };
+    const auto release = [&] {
+        t.action("mnuOpen")->trigger();
+        return eventually([&] { return !t.action("mnuOpen")->isChecked(); }, 5000);
+    };
+    QVERIFY(connect());
+    t.app->pump().feed([](link::LinkEngine& engine) {
+        engine.sendSingleStation({"1000", "1002", lamp::LampAction::On, lamp::LampAction::NoChange});
+    });
+    QVERIFY(eventually([&] { return sim.lamps().state("1002").mw; }));
+
+    t.action("mnuLampLedger")->trigger();
+    auto* ledger = t.window->lampLedgerWindow();
+    QVERIFY(ledger->isVisible());
+    auto* table = in<QTableView>(ledger, "tblLedger");
+    const QStringList confirmed{u"1000|on|confirmed||"_s, u"1001|on|confirmed||"_s, u"1002|on|confirmed||"_s};
+    QVERIFY(eventually([&] { return rowsOf(table, 5) == confirmed; }));
+    QCOMPARE(in<QLabel>(ledger, "lblSummary")->text(), u"3 stations, 3 lamps, 0 failed"_s);
+
+    // The release request is the PBX's last frame before it restarts.
+    sim.link().forgetLampsAfterFrames(1);
+    QVERIFY(release());
+    QVERIFY(!sim.lamps().state("1000").mw);
+    auto* offer = t.window->resyncOffer();
+    QVERIFY(!offer->isVisible());
+    QVERIFY(connect());
+    QVERIFY(eventually([&] { return offer->isVisible(); }));
+    QCOMPARE(in<QLabel>(offer, "lblResyncOffer")->text(), u"The lamp ledger holds 3 lamps."_s);
+    in<QAbstractButton>(offer, "cmdResyncOffer")->click();
+    QVERIFY(!offer->isVisible());
+    QVERIFY(eventually([&] { return t.terminal().contains("Resynchronisation: 3 sent, 3 answered (0 negative)"); }));
+    for (const char* station : {"1000", "1001", "1002"})
+        QVERIFY(sim.lamps().state(station).mw);
+    QVERIFY(in<QLabel>(ledger, "lblProgress")->text().startsWith(u"Resynchronisation: 3 sent"_s));
+
+    // A map with a bad line: said, and nothing imported.
+    QTemporaryDir dir;
+    QFile map(dir.filePath(u"map.csv"_s));
+    QVERIFY(map.open(QIODevice::WriteOnly) && map.write("station,MW,VMM\r\n2000,on,\r\n2001,on,dim\r\n") > 0);
+    map.close();
+    t.op.fileChoices = {map.fileName()};
+    in<QAbstractButton>(ledger, "cmdImport")->click();
+    QCOMPARE(t.op.messages.constLast().text,
+             u"The lamp map was not imported:\r\n%1, line 3: a lamp's state is \"dim\"; it is on, off or empty"_s.arg(
+                 map.fileName()));
+    QCOMPARE(rowsOf(table, 5), confirmed);
+
+    // Sent by themselves after the next reconnect, once the operator asked for that.
+    in<QAbstractButton>(ledger, "chkResyncOnReconnect")->click();
+    QCOMPARE(ToolFixture::ini()->value(u"LampLedger/ResyncAfterReconnect"_s).toString(), u"1"_s);
+    sim.link().forgetLampsAfterFrames(1);
+    QVERIFY(release());
+    QVERIFY(connect());
+    QVERIFY(eventually([&] { return t.terminal().count("Resynchronisation: 3 sent, 3 answered") == 2; }));
+    QVERIFY(!offer->isVisible());
+    QVERIFY(sim.lamps().state("1001").mw);
+
+    // Forget asks first.
+    t.op.answers = {Operator::Answer::Yes};
+    in<QAbstractButton>(ledger, "cmdForget")->click();
+    QVERIFY(eventually([&] { return rowsOf(table).isEmpty(); }));
+    QVERIFY(!in<QAbstractButton>(ledger, "cmdResync")->isEnabled());
 }
 
 // Records from the line, typed keys and a text file to it (shown going out in its cancel window),
