@@ -82,6 +82,7 @@ frmLampLedger::frmLampLedger(QWidget* parent, const lamp::LampLedger& ledger, Op
     m_table->setTabKeyNavigation(false); // Tab goes on to the next control
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     auto* tableLabel = new QLabel(QStringLiteral("&Lamps"), this);

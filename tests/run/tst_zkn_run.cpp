@@ -98,6 +98,19 @@ private Q_SLOTS:
             << "^PASS connect \\d+ ms\nPASS load_test \\d+ ms\nFAIL load_test 3 negative, at most 1 allowed "
                "\\(3 sent, 3 answered \\(3 negative\\), 0 timed out; answer time median \\d+ ms, p95 \\d+ ms, max \\d+ ms\\)\n$"
             << "connect load_test load_test (failed)" << 0 << "";
+        // The ledger an earlier run kept (2000 VMM on) and the lamps of this one, sent again after
+        // the PBX forgot them; a lamp left unanswered fails the step.
+        QTest::newRow("lamps a PBX forgot put back")
+            << QStringList{"--forget-lamps-after", "3"}
+            << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}},
+                                  {"resync": {}}, {"release": {}}])")
+            << 0 << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS resync \\d+ ms\nPASS release \\d+ ms\n$"
+            << "connect lamps resync release" << 0 << "";
+        QTest::newRow("a lamp unanswered when sent again")
+            << QStringList{"--mute-lamps", "2000"} << QStringLiteral(R"([{"connect": {}}, {"resync": {}}])") << 1
+            << "^PASS connect \\d+ ms\nFAIL resync 1 timed out, at most 0 allowed \\(Resynchronisation: 1 sent, 0 "
+               "answered \\(0 negative\\), 1 timed out\\)\n$"
+            << "connect resync (failed)" << 0 << "";
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130
                                      << "^PASS connect \\d+ ms\nFAIL records interrupted\n$" << "connect records (failed)"
@@ -124,6 +137,11 @@ private Q_SLOTS:
         QVERIFY(plan.open(QIODevice::WriteOnly));
         plan.write(QStringLiteral(R"({"link": %1, "steps": %2})").arg(link, steps).toUtf8());
         plan.close();
+        QFile ledger(dir.filePath(QStringLiteral("ledger.json")));
+        QVERIFY(ledger.open(QIODevice::WriteOnly));
+        ledger.write(R"({"version":1,"stations":{"2000":{"vmm":{"on":true,"asked":"2026-12-08T09:30:00.000Z",)"
+                     R"("outcome":"confirmed","code":0}}}})");
+        ledger.close();
         QFile stations(dir.filePath(QStringLiteral("stations.txt")));
         QVERIFY(stations.open(QIODevice::WriteOnly));
         stations.write("1003\n");
@@ -137,7 +155,8 @@ private Q_SLOTS:
         const QString jsonPath = dir.filePath(QStringLiteral("summary.json"));
         const QString csvPath = dir.filePath(QStringLiteral("load-tests.csv"));
         run.start(QStringLiteral(ZKN_RUN_PATH),
-                  {planPath, "--junit", junitPath, "--json", jsonPath, "--tap", "--csv", csvPath});
+                  {planPath, "--junit", junitPath, "--json", jsonPath, "--tap", "--csv", csvPath, "--ledger",
+                   ledger.fileName()});
         QFETCH(int, sigtermAfterMs);
         if (sigtermAfterMs > 0) {
             QVERIFY(run.waitForStarted());
@@ -150,6 +169,15 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode() == status, qPrintable(err));
         QFETCH(QString, stderr);
         QVERIFY2(QRegularExpression(stderr).match(err).hasMatch(), qPrintable(err));
+
+        // The ledger is written back whole, with what became of the lamps sent again.
+        QVERIFY(ledger.open(QIODevice::ReadOnly));
+        const QJsonObject kept = QJsonDocument::fromJson(ledger.readAll()).object();
+        ledger.close();
+        QVERIFY(kept.value("stations").toObject().contains("2000"));
+        if (steps.contains("resync"))
+            QCOMPARE(kept["stations"]["2000"]["vmm"]["outcome"].toString(),
+                     simulator.contains("--mute-lamps") ? QStringLiteral("unanswered") : QStringLiteral("confirmed"));
 
         QFETCH(QString, junit);
         QFile report(junitPath);

@@ -54,7 +54,7 @@ void catchInterrupts(const std::function<void()>& interrupted)
 }
 
 const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet] [--capture FILE]\n"
-                          "               [--csv FILE]\n"
+                          "               [--csv FILE] [--ledger FILE]\n"
                           "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
                           "[--timeout MS]\n";
 
@@ -127,7 +127,7 @@ int main(int argc, char* argv[])
             return usage("--probe needs a host", int(zkn::run::ProbeStatus::Unknown));
         return probe(args.mid(1));
     }
-    QString planPath, junitPath, jsonPath, capturePath, csvPath;
+    QString planPath, junitPath, jsonPath, capturePath, csvPath, ledgerPath;
     bool quiet = false, tap = false;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
@@ -139,7 +139,8 @@ int main(int argc, char* argv[])
         } else if (arg == QLatin1String("--tap")) {
             tap = true;
         } else if (const std::map<QString, QString*> files{{"--junit", &junitPath}, {"--json", &jsonPath},
-                                                            {"--capture", &capturePath}, {"--csv", &csvPath}};
+                                                            {"--capture", &capturePath}, {"--csv", &csvPath},
+                                                            {"--ledger", &ledgerPath}};
                    files.count(arg)) {
             if (args.isEmpty())
                 return usage(arg.toLocal8Bit() + " needs a file name");
@@ -166,6 +167,10 @@ int main(int argc, char* argv[])
             return usage(capturePath.toLocal8Bit() + ": " + error.toLocal8Bit());
         QObject::connect(&runner.capture(), &zkn::LinkCapture::failed,
                          [](const QString& why) { std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr); });
+    }
+    if (!ledgerPath.isEmpty()) {
+        if (const QString said = runner.keepLedgerIn(ledgerPath); !said.isEmpty())
+            std::fputs(("zkn-run: " + said.toUtf8() + '\n').constData(), stderr);
     }
     int stepsEnded = 0;
     if (tap)

@@ -43,6 +43,11 @@ PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_p
             m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); });
             return;
         }
+        if (step.kind == Kind::Resync) {
+            m_resyncLate = true;
+            m_link->feed([](link::LinkEngine& engine) { engine.stopResync(); });
+            return;
+        }
         if (step.kind == Kind::Records) {
             const bool enough = m_current.records >= step.atLeast;
             endStep(enough, QStringLiteral("%1 records in %2 ms, %3 expected")
@@ -125,6 +130,9 @@ void PlanRunner::beginStep()
     case Kind::LoadTest:
         beginLoadTest(step);
         return;
+    case Kind::Resync:
+        beginResync(step);
+        return;
     case Kind::Lamps:
         m_lampsToSend.clear();
         m_lampsSent = m_lampsOk = 0;
@@ -160,6 +168,45 @@ void PlanRunner::beginLoadTest(const Step& step)
     }
     if (step.forMs > 0)
         m_stepLimit.start(step.forMs);
+}
+
+void PlanRunner::beginResync(const Step& step)
+{
+    m_resyncLate = false;
+    m_resyncEnded = false;
+    if (step.allOff)
+        m_link->feed([](link::LinkEngine& engine) { engine.switchAllLampsOff(); });
+    else
+        m_link->feed([](link::LinkEngine& engine) { engine.resynchroniseLamps(); });
+    // An empty ledger has ended already; a refusal was said as a box.
+    if (!m_link->engine().resync().running() && !m_resyncEnded) {
+        endStep(false, m_current.events.isEmpty() ? QStringLiteral("the resynchronisation did not start")
+                                                  : m_current.events.last().text);
+        return;
+    }
+    m_stepLimit.start(step.withinMs);
+}
+
+void PlanRunner::resyncEnded()
+{
+    const Step& step = m_plan.steps[m_step];
+    const lamp::LampResync& resync = m_link->engine().resync();
+    const lamp::LoadTestStats& stats = resync.stats();
+    m_current.figures = {{QStringLiteral("lamps"), int(resync.total())},
+                         {QStringLiteral("sent"), stats.sent()},
+                         {QStringLiteral("answered"), stats.answers()},
+                         {QStringLiteral("negative"), stats.negative()},
+                         {QStringLiteral("timed_out"), stats.timeouts()}};
+    QStringList over;
+    if (resync.done() < resync.total())
+        over.append(m_resyncLate ? QStringLiteral("not done within %1 ms").arg(step.withinMs)
+                                 : QStringLiteral("ended after %1 of %2").arg(resync.done()).arg(resync.total()));
+    if (stats.timeouts() > step.maxTimeouts.value_or(0))
+        over.append(QStringLiteral("%1 timed out, at most %2 allowed").arg(stats.timeouts()).arg(step.maxTimeouts.value_or(0)));
+    if (stats.negative() > step.maxNegative.value_or(0))
+        over.append(QStringLiteral("%1 negative, at most %2 allowed").arg(stats.negative()).arg(step.maxNegative.value_or(0)));
+    const QString summary = QString::fromLatin1(resync.summary());
+    endStep(over.isEmpty(), over.isEmpty() ? summary : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
 }
 
 // The figures of the whole test, its sweep's messages among them, against the plan's limits.
@@ -292,6 +339,13 @@ void PlanRunner::show(const link::LinkOutput& output)
             QTimer::singleShot(0, this, [this, step = m_step] {
                 if (step == m_step && m_stepRunning)
                     loadTestEnded();
+            });
+        break;
+    case Out::ResyncProgress:
+        if (!output.on && m_stepRunning && m_plan.steps[m_step].kind == Kind::Resync && !std::exchange(m_resyncEnded, true))
+            QTimer::singleShot(0, this, [this, step = m_step] {
+                if (step == m_step && m_stepRunning)
+                    resyncEnded();
             });
         break;
     case Out::RecordArrived:

@@ -32,6 +32,8 @@ public:
     // What goes over the link, captured from the start.
     LinkCapture& capture() { return m_link->capture(); }
     QString startCapture(const QString& path) { return m_link->startCapture(path); }
+    // The lamp ledger read from `path` and kept there; what the operator is to read about it.
+    QString keepLedgerIn(const QString& path) { return m_link->keepLedgerIn(path); }
     // Ctrl-C or SIGTERM: the running step ends as failed, and the run ends as after a last step.
     void interrupt();
     bool interrupted() const { return m_interrupted; }
@@ -56,6 +58,8 @@ private:
     void sendNextLamp();
     void beginLoadTest(const Step& step);
     void loadTestEnded();
+    void beginResync(const Step& step);
+    void resyncEnded();
     void lampAnswered(std::optional<int> code);
     void linkWentDown();
     void recordArrived(const QByteArray& record);
@@ -86,6 +90,9 @@ private:
     QString m_lampFailure;
     // Load test: Stop asked for (by the messages sent or the time).
     bool m_loadTestStopping = false;
+    // Resync: it ended, and whether the step's time ran out first.
+    bool m_resyncEnded = false;
+    bool m_resyncLate = false;
     QByteArray m_loadTestRows; // of the load tests ended so far
 };
 

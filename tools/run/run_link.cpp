@@ -6,6 +6,8 @@
 #include "settings/settings_store.h"
 #include "stored_settings.h"
 
+#include <cstdio>
+
 namespace zkn::run {
 
 RunLink::RunLink(const LinkChoice& link, LinkView& view, Operator& op)
@@ -27,6 +29,18 @@ RunLink::~RunLink() = default;
 void RunLink::feed(const std::function<void(link::LinkEngine&)>& input)
 {
     m_pump->feed(input);
+}
+
+QString RunLink::keepLedgerIn(const QString& path)
+{
+    m_ledgerStore = std::make_unique<LampLedgerStore>(path);
+    QString said;
+    m_engine->lampLedger().replace(m_ledgerStore->load(&said));
+    QObject::connect(m_pump.get(), &LinkPump::lampLedgerChanged, m_ledgerStore.get(),
+                     [this] { m_ledgerStore->changed(m_engine->lampLedger()); });
+    QObject::connect(m_ledgerStore.get(), &LampLedgerStore::failed,
+                     [](const QString& why) { std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr); });
+    return said;
 }
 
 void RunLink::setStationsFile(const QString& path)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lamp_ledger_store.h"
 #include "link_capture.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -43,6 +44,9 @@ public:
     // Captures the link to `path` from now on; returns why the file could not be created.
     QString startCapture(const QString& path) { return m_capture.start(path, m_connection.isLan()); }
     LinkCapture& capture() { return m_capture; }
+    // The lamp ledger read from `path` and written back there as it changes and at the end;
+    // what is to be said about the file (set aside as unreadable), else empty.
+    QString keepLedgerIn(const QString& path);
     // Over TCP every lamp message is answered; on the serial line none is.
     bool answersCome() const { return m_connection.isLan(); }
 
@@ -59,6 +63,8 @@ private:
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<LinkPump> m_pump;
     LinkCapture m_capture;
+    // After the engine, whose ledger it writes on its way out.
+    std::unique_ptr<LampLedgerStore> m_ledgerStore;
 };
 
 } // namespace zkn::run

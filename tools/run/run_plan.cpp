@@ -20,11 +20,12 @@ namespace {
 
 using Kind = Step::Kind;
 
-constexpr std::array<std::pair<const char*, Kind>, 5> kKinds{{{"connect", Kind::Connect},
+constexpr std::array<std::pair<const char*, Kind>, 6> kKinds{{{"connect", Kind::Connect},
                                                               {"lamps", Kind::Lamps},
                                                               {"load_test", Kind::LoadTest},
                                                               {"records", Kind::Records},
-                                                              {"release", Kind::Release}}};
+                                                              {"release", Kind::Release},
+                                                              {"resync", Kind::Resync}}};
 
 constexpr std::array<std::pair<const char*, lamp::LampFunction>, 4> kFunctions{
     {{"mw-on", lamp::LampFunction::MwOn},
@@ -91,6 +92,17 @@ public:
         if (!value.isString() || value.toString().isEmpty())
             return fail(where + QLatin1Char('.') + QLatin1String(key), QStringLiteral("expected a text"));
         out = value.toString();
+        return true;
+    }
+
+    bool boolean(const QJsonObject& o, const QString& where, const char* key, bool& out)
+    {
+        const QJsonValue value = o.value(QLatin1String(key));
+        if (value.isUndefined())
+            return true;
+        if (!value.isBool())
+            return fail(where + QLatin1Char('.') + QLatin1String(key), QStringLiteral("expected true or false"));
+        out = value.toBool();
         return true;
     }
 
@@ -222,6 +234,21 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
     return true;
 }
 
+// Every lamp answered with code 0 unless the plan allows some to fail.
+bool readResync(Reader& r, const QJsonObject& o, const QString& where, Step& step)
+{
+    int maxTimeouts = 0, maxNegative = 0;
+    step.withinMs = 600000;
+    if (!r.keys(o, where, {"all_off", "within_ms", "max_timeouts", "max_negative"}) ||
+        !r.boolean(o, where, "all_off", step.allOff) || !r.number(o, where, "within_ms", step.withinMs, 1, kMaxMs) ||
+        !r.number(o, where, "max_timeouts", maxTimeouts, 0, 100000000) ||
+        !r.number(o, where, "max_negative", maxNegative, 0, 100000000))
+        return false;
+    step.maxTimeouts = maxTimeouts;
+    step.maxNegative = maxNegative;
+    return true;
+}
+
 bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
 {
     QString where = QStringLiteral("steps[%1]").arg(index);
@@ -254,6 +281,10 @@ bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
         break;
     case Kind::LoadTest:
         if (!readLoadTest(r, o, where, step))
+            return false;
+        break;
+    case Kind::Resync:
+        if (!readResync(r, o, where, step))
             return false;
         break;
     case Kind::Records:

@@ -40,7 +40,8 @@ struct Step
         Lamps,   // every lamp message answered with code 0 (on a serial line: sent)
         Records,  // at least `atLeast` records within `forMs`
         Release,  // the release answered and the connection closed within `withinMs`
-        LoadTest  // the tool's load test over `range` (or `stationsFile`) for `messages` or `forMs`, then its sweep
+        LoadTest, // the tool's load test over `range` (or `stationsFile`) for `messages` or `forMs`, then its sweep
+        Resync    // the ledger's lamps sent again (or all off) within `withinMs`, within the limits
     };
     Kind kind = Kind::Connect;
     int withinMs = 10000;
@@ -55,6 +56,7 @@ struct Step
     int messages = 0; // 0: for `forMs`
     QString stationsFile; // one station per line, in place of the range; relative to the plan's folder
     std::optional<int> maxTimeouts, maxNegative, maxAnswerMs;
+    bool allOff = false; // resync: every lamp of the ledger switched off instead
 };
 
 struct Plan
