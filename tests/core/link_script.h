@@ -5,6 +5,7 @@
 // command with its argument after a colon (see kLinkSteps), or a check "?what=value" of what
 // observe() reads; "?what~=", "?what^=" and "?what$=" look for the value in it, at its start or
 // at its end, and "?what!=" checks that it is not in it. Frames are written in hex.
+#include "ledger_text.h"
 #include "link_fixture.h"
 
 #include "lamp/extensions.h"
@@ -102,7 +103,8 @@ struct LinkScript : Link
             {"records", records.join(", ")}, {"recordtext", QString::fromLatin1(realEngine.recordText())},
             {"responses", host.responses.join(", ")}, {"dropped", QString::number(realEngine.droppedChunks())},
             {"blinks", QString::number(host.txBlinks)}, {"quits", QString::number(host.singleStationQuits)},
-            {"forced", QString::number(int(debug.forcedAnswer()))}};
+            {"forced", QString::number(int(debug.forcedAnswer()))},
+            {"ledger", test::ledgerText(realEngine.lampLedger().stations())}};
         // clang-format on
         const auto found = values.find(what);
         return found == values.end() ? QStringLiteral("<no such check>") : found->second;

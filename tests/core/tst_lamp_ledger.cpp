@@ -3,6 +3,7 @@
 // ledger and the lamp map as files, read back or refused with the line that is wrong.
 #include "lamp/lamp_ledger.h"
 #include "lamp/lamp_ledger_file.h"
+#include "ledger_text.h"
 
 #include <QTest>
 
@@ -13,44 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDateTime kAt(QDate(2026, 12, 8), QTime(9, 30), Qt::UTC);
-
-const char* outcomeName(LampOutcome outcome)
-{
-    switch (outcome) {
-    case LampOutcome::Awaiting:
-        return "awaiting";
-    case LampOutcome::Confirmed:
-        return "confirmed";
-    case LampOutcome::Refused:
-        return "refused";
-    case LampOutcome::Unanswered:
-        return "unanswered";
-    case LampOutcome::NoAnswerComes:
-        return "no-answer";
-    case LampOutcome::NotSent:
-        return "not-sent";
-    }
-    return "?";
-}
-
-// "1000 mw:on/confirmed/0 vmm:off/unanswered; ..." in station order.
-QString described(const LampMap& stations)
-{
-    QStringList out;
-    for (auto it = stations.begin(); it != stations.end(); ++it) {
-        QString s = QString::fromLatin1(it.key());
-        for (const auto& [name, entry] : {std::pair{"mw", &it->mw}, std::pair{"vmm", &it->vmm}}) {
-            if (!*entry)
-                continue;
-            s += u" %1:%2/%3"_s.arg(QLatin1String(name), (*entry)->on ? u"on"_s : u"off"_s,
-                                    QLatin1String(outcomeName((*entry)->outcome)));
-            if ((*entry)->code >= 0)
-                s += u'/' + QString::number((*entry)->code);
-        }
-        out.append(s);
-    }
-    return out.join(u"; "_s);
-}
 
 LampFunction function(const QString& name)
 {
@@ -115,7 +78,7 @@ private Q_SLOTS:
                              part[0] == "tcp"_L1);
             }
         }
-        QTEST(described(ledger.stations()), "ledger");
+        QTEST(zkn::test::ledgerText(ledger.stations()), "ledger");
     }
 
     void rangeStations_data()
@@ -207,7 +170,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, csv);
         const auto read = readLampMapCsv(csv, kAt);
         const QString result = std::holds_alternative<LampMap>(read)
-                                   ? described(std::get<LampMap>(read))
+                                   ? zkn::test::ledgerText(std::get<LampMap>(read))
                                    : u"line %1: %2"_s.arg(std::get<LampMapError>(read).line).arg(std::get<LampMapError>(read).why);
         QTEST(result, "result");
     }

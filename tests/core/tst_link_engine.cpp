@@ -265,6 +265,17 @@ void TestLinkEngine::scripts_data()
     row("single station: serial, no such port: only the connect command's box",
         single.arg("serial | noport", "1000, ,on,-", "0", "", "", "", "Exclamation: The COMM port you have selected in "
                    "Connection Properties\r\ndoes not exist on this machine!", "!", "0"));
+    // The lamps the dialog asked for, in the ledger: each station of a range, each lamp, and what
+    // became of the message.
+    row("single station: the ledger: a TCP range answered",
+        QStringLiteral("%1 | single:0998,1000,off,- | answer | ?ledger=0998 mw:off/confirmed/0; 0999 "
+                       "mw:off/confirmed/0; 1000 mw:off/confirmed/0").arg(lan));
+    row("single station: the ledger: the connection ends before the answer",
+        QStringLiteral("%1 | single:1000, ,-,on | reset | answer | ?ledger=1000 vmm:on/unanswered").arg(lan));
+    row("single station: the ledger: serial, both lamps",
+        QStringLiteral("%1 | single:1000, ,on,off | ?ledger=1000 mw:on/no-answer vmm:off/no-answer").arg(port));
+    row("single station: the ledger: serial without DSR: nothing",
+        QStringLiteral("%1 | nodsr | single:1000, ,on,- | ?ledger=").arg(port));
     row("single station: serial, seven characters in a field of six",
         single.arg(port, "1234567, ,on,-", "0", "", "", "",
                    "Exclamation: A station number on the serial line has at most 6 characters.", "!", "0"));
