@@ -96,6 +96,8 @@ void LinkPump::togglePort(quint64 ticket)
             break;
         case SerialLine::OpenResult::NotFound:
             toggle = link::PortToggle::NotFound;
+            // The path names the port for the operator; a COM port has the classic box.
+            failure = m_serial.portName();
             break;
         case SerialLine::OpenResult::Failed:
             toggle = link::PortToggle::Failed;

@@ -13,6 +13,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 namespace zkn {
 
 namespace {
@@ -32,11 +34,14 @@ void selectPort(SerialLine& serial, const PortChoice& port)
         serial.setPortName(port.path);
 }
 
-// A typed name that is no device would only fail at the next connect, long after OK.
-bool isCharacterDevice(const QString& path)
+// A typed name that is no device would only fail at the next connect, long after OK. A device path
+// that is not there yet (an adapter to be plugged in) may be named: connecting says it is missing.
+bool mayBeAPort(const QString& path)
 {
     struct stat info = {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT && path.startsWith(QLatin1String("/dev/"));
+    return S_ISCHR(info.st_mode);
 }
 
 QString notAPort(const QString& text)
@@ -65,10 +70,13 @@ QString changePort(SerialLine& serial, const QString& text, PropertiesResult& re
         serial.close();
     selectPort(serial, wanted);
     QString error;
-    if (!number && (blank || !isCharacterDevice(serial.systemLocation())))
+    if (!number && (!path.startsWith(QLatin1Char('/')) || !mayBeAPort(serial.systemLocation()))) {
         error = notAPort(path);
-    else if (reopen) {
-        if (serial.open(&error) != SerialLine::OpenResult::Opened && error.isEmpty())
+    } else if (reopen) {
+        const SerialLine::OpenResult opened = serial.open(&error);
+        if (opened == SerialLine::OpenResult::NotFound)
+            error = settings::portNotPresent(serial.systemLocation());
+        else if (opened != SerialLine::OpenResult::Opened && error.isEmpty())
             error = QStringLiteral("The port could not be opened.");
     }
     result.portReopened = reopen;

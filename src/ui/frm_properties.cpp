@@ -23,9 +23,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPortInfo>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zkn {
 
@@ -61,18 +62,6 @@ void fill(QComboBox* box, const QStringList& items)
     box->clear();
     box->addItems(items);
     box->setEditText(text);
-}
-
-// The items that follow COM1 to COM16: serial devices found on this machine that are none of
-// those.
-QStringList serialDevicesFound()
-{
-    QStringList found;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        if (!settings::comPortOfDevice(info.systemLocation()))
-            found.append(info.systemLocation());
-    found.sort();
-    return found;
 }
 
 QButtonGroup* optionArray(const char* name, const QStringList& captions, QGroupBox* frame)
@@ -186,10 +175,17 @@ void frmProperties::build()
     m_port = editableList("cboPort", m_serialFrame);
     m_port->setMinimumContentsLength(14);
     m_port->setToolTip(
-        QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial devices "
-                       "found; a device path such as /dev/ttyUSB0 or /dev/pts/3 may be typed"));
+        QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial ports present now, "
+                       "a USB adapter by its stable /dev/serial/by-id name; any device path, such as "
+                       "/dev/pts/3 or an adapter not plugged in yet, may be typed"));
     m_port->setAccessibleDescription(m_port->toolTip());
     portRow->addRow(labelled("Label1", "&Port:", m_port, m_serialFrame), m_port);
+    // What the port in the box is: the adapter's maker, product and serial number and its device.
+    m_portInfo = new QLabel(m_serialFrame);
+    m_portInfo->setObjectName(QStringLiteral("lblPortInfo"));
+    m_portInfo->setWordWrap(true);
+    portRow->addRow(QString(), m_portInfo);
+    connect(m_port, &QComboBox::currentTextChanged, this, &frmProperties::showPortInfo);
 
     auto* line = new QGroupBox(QStringLiteral("Connection Preferences"), m_serialFrame);
     line->setObjectName(QStringLiteral("fraConnection"));
@@ -256,9 +252,32 @@ void frmProperties::load()
     LoadPropertySettings();
 }
 
+// An adapter plugged in since the last time is offered.
 void frmProperties::showDialog()
 {
+    listPorts();
     showOver(this, parentWidget());
+}
+
+// COM1 to COM16, then the ports present that are none of those, by the name that finds them again.
+void frmProperties::listPorts()
+{
+    QStringList ports;
+    for (int n = 1; n <= settings::kComPorts; ++n)
+        ports.append(settings::comPortName(n));
+    m_present = m_listPorts();
+    QList<const SerialPortFacts*> others;
+    for (const SerialPortFacts& port : std::as_const(m_present))
+        if (!settings::comPortOfDevice(port.device))
+            others.append(&port);
+    std::sort(others.begin(), others.end(),
+              [](const SerialPortFacts* a, const SerialPortFacts* b) { return a->name() < b->name(); });
+    for (const SerialPortFacts* port : std::as_const(others))
+        ports.append(port->name());
+    fill(m_port, ports);
+    for (int i = settings::kComPorts; i < m_port->count(); ++i)
+        m_port->setItemData(i, portDescription(*others[i - settings::kComPorts]), Qt::ToolTipRole);
+    showPortInfo(m_port->currentText());
 }
 
 // The link reads the fields as they are edited, so edits left without OK must go at once: the
@@ -271,10 +290,7 @@ void frmProperties::discardEdits()
 
 void frmProperties::LoadPropertySettings()
 {
-    QStringList ports;
-    for (int n = 1; n <= settings::kComPorts; ++n)
-        ports.append(settings::comPortName(n));
-    fill(m_port, ports + serialDevicesFound());
+    listPorts();
     fill(m_type, kTypes);
     fill(m_device, kDevices);
     fill(m_lanParity, kLanParities);
@@ -306,6 +322,16 @@ void frmProperties::selectPort()
         m_port->setCurrentText(port.portName());
 }
 
+void frmProperties::showPortInfo(const QString& text)
+{
+    const std::optional<int> com = settings::comPortNumber(text);
+    const QString device = com ? settings::comPortDevice(*com) : text.trimmed();
+    if (const SerialPortFacts* port = findPort(m_present, device))
+        m_portInfo->setText(portDescription(*port));
+    else
+        m_portInfo->setText(device.isEmpty() ? QString() : device + QStringLiteral(": not present now"));
+}
+
 void frmProperties::cboType_Click()
 {
     const bool serial = connectionTypeFromText(m_type->currentText()) == ConnectionType::Serial;
@@ -319,7 +345,9 @@ PropertiesForm frmProperties::form() const
     f.deviceNumber = m_device->currentText();
     f.lanParity = m_lanParity->currentText();
     f.hostText = m_host->text();
-    f.portText = m_port->currentText();
+    // An adapter is kept by its by-id name, so a replug that renames its device still finds it.
+    f.portText = settings::comPortNumber(m_port->currentText()) ? m_port->currentText()
+                                                                : stablePortName(m_present, m_port->currentText());
     f.speed = m_speed->currentText();
     f.parityItem = m_parity->currentText();
     f.dataBits = m_dataBits->currentText();

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "serial_port_list.h"
+
 #include <QDialog>
+
+#include <functional>
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QStackedWidget;
@@ -36,6 +41,8 @@ public:
     void showDialog();
     void LoadPropertySettings();
 
+    // Where the port box learns which ports are present; the system's list unless a test gives one.
+    void setPortLister(std::function<QList<SerialPortFacts>()> lister) { m_listPorts = std::move(lister); }
     int flowChoice() const { return m_flowChoice; }
     bool echoChoice() const { return m_echoChoice; }
 
@@ -53,6 +60,8 @@ private:
     void discardEdits();
     PropertiesForm form() const;
     void selectPort();
+    void listPorts();
+    void showPortInfo(const QString& text);
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -73,6 +82,9 @@ private:
     QButtonGroup* m_flow = nullptr;
     QButtonGroup* m_echo = nullptr;
     QComboBox* m_port = nullptr;
+    QLabel* m_portInfo = nullptr;
+    std::function<QList<SerialPortFacts>()> m_listPorts = [] { return presentSerialPorts(); };
+    QList<SerialPortFacts> m_present; // as the box lists them
     QComboBox* m_dataBits = nullptr;
     QComboBox* m_parity = nullptr;
     QComboBox* m_stopBits = nullptr;

@@ -4,6 +4,7 @@
 #include "byte_files.h"
 #include "pty_pair.h"
 #include "serial_line.h"
+#include "serial_port_list.h"
 #include "text_file_sender.h"
 
 #include <QSignalSpy>
@@ -136,6 +137,26 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QVERIFY(!m_line->isOpen());
         QVERIFY(!m_line->dsrHolding());
+    }
+
+    // A by-id link is matched to the port it points at, through the device's real name; a link
+    // to another device, and a port without one, keep no by-id name.
+    void byIdNamesFound()
+    {
+        QTemporaryDir byId;
+        const QString adapter = byId.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A12345-if00-port0"));
+        QVERIFY(QFile::link(m_pty->devicePath(), adapter));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), byId.filePath(QStringLiteral("usb-other-if00"))));
+        zkn::test::PtyPair other;
+        QList<zkn::SerialPortFacts> ports{{m_pty->devicePath(), {}, {}, {}, {}}, {other.devicePath(), {}, {}, {}, {}}};
+        zkn::addByIdNames(ports, byId.path());
+        QCOMPARE(ports[0].byId, adapter);
+        QCOMPARE(ports[0].name(), adapter);
+        QCOMPARE(ports[1].byId, QString());
+        // Chosen by its device or its link, it is kept by the link; an unknown name as it was typed.
+        QCOMPARE(zkn::stablePortName(ports, m_pty->devicePath()), adapter);
+        QCOMPARE(zkn::stablePortName(ports, QStringLiteral(" ") + adapter), adapter);
+        QCOMPARE(zkn::stablePortName(ports, QStringLiteral("/dev/pts/9999")), QStringLiteral("/dev/pts/9999"));
     }
 
     void carriesBytesExactlyBothWays()

@@ -2,6 +2,7 @@
 #pragma once
 
 // The whole tool as the operator starts it, over a settings store in a folder of its own.
+#include "frm_properties.h"
 #include "frm_splash.h"
 #include "frm_terminal.h"
 #include "scripted_operator.h"
@@ -47,6 +48,7 @@ struct ToolFixture
     ScriptedOperator op;
     std::unique_ptr<ToolApplication> app;
     std::unique_ptr<frmTerminal> window;
+    QList<SerialPortFacts> ports; // present, as the port box lists them
     std::optional<qsizetype> boxesAtSplash; // how many the operator had seen when the splash was painted
 
     // The settings and the data folder (the lamp ledger, the extensions file) of this test alone.
@@ -70,6 +72,8 @@ struct ToolFixture
         app = std::make_unique<ToolApplication>(op);
         window = std::make_unique<frmTerminal>(app->windowServices());
         app->attach(*window);
+        // The machine's own ports never show: a test lists the ports it wants present.
+        window->properties()->setPortLister([this] { return ports; });
         auto ready = std::make_shared<bool>(false);
         window->startUp(
             [this, ready] {

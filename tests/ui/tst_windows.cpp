@@ -285,6 +285,7 @@ struct Tool : ToolFixture
     //   dclick:record|stamp a word of the terminal double-clicked: a KRA record or its time
     //   file:name=text, choose:path (empty: cancelled), answer:Yes|No|Cancel, write:terminal text
     //   serial:path (the serial port named and opened), port:path (named only), path:folders (the PATH)
+    //   present:device,by-id,maker,product,serial (a port the system lists), link:path=target (a symlink)
     //   cmdline:--option... the command line's options carried out
     //   ?what=value         checks what observe() reads; ?what~=text: that it contains the text
     // with <dir> (a folder of the test's), <app> (this program), <pty> and <pty2> replaced.
@@ -368,6 +369,11 @@ struct Tool : ToolFixture
             QVERIFY(app->serial().open(nullptr) == SerialLine::OpenResult::Opened);
         } else if (is("port")) {
             app->serial().setPortName(arg);
+        } else if (is("present")) {
+            const QStringList f = arg.split(u',');
+            ports.append({f.value(0), f.value(1), f.value(2), f.value(3), f.value(4)});
+        } else if (is("link")) {
+            QVERIFY(QFile::link(after(arg, '='), before(arg, '=')));
         } else if (is("path")) {
             qputenv("PATH", QFile::encodeName(arg));
         } else if (is("cmdline")) {
@@ -530,10 +536,23 @@ void TestWindows::scripts_data()
         << "serial:<pty> | open:frmProperties | cboPort=<pty2> | click:cmdOK | ?line=9600,n,8,1 COM1 0 "
            "<pty2> open | ?mnuOpen=true | ?mnuSendText.enabled=true | ?TransmitTextFile.enabled=true | "
            "?Properties/PortName=<pty2>";
+    // An adapter chosen by its device is kept by its by-id name, and found by it when connecting;
+    // a port named that is not there is said so.
+    QTest::newRow("properties: ports by name: an adapter kept by its by-id name")
+        << "link:<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0=<pty> | "
+           "present:<pty>,<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0,FTDI,FT232R USB UART,A12345 | "
+           "open:frmProperties | cboPort=<pty> | ?lblPortInfo.text=FTDI FT232R USB UART, serial A12345, <pty> | "
+           "click:cmdOK | ?Properties/PortName=<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0 | click:mnuOpen | "
+           "?mnuOpen=true | ?line=9600,n,8,1 COM1 0 <dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0 open";
+    QTest::newRow("properties: ports by name: a port not plugged in")
+        << "open:frmProperties | cboPort=/dev/serial/by-id/usb-zkn-unplugged | "
+           "?lblPortInfo.text=/dev/serial/by-id/usb-zkn-unplugged: not present now | click:cmdOK | "
+           "?frmProperties.visible=false | click:mnuOpen | ?boxes=Exclamation/Ok/: Port "
+           "/dev/serial/by-id/usb-zkn-unplugged is not present | ?mnuOpen=false";
     // Closed to change the port, the old one stays closed.
     QTest::newRow("properties: a new port that fails brings the old one back")
         << "serial:<pty> | open:frmProperties | cboPort=/dev/zkn-no-such-port | click:cmdOK | "
-           "?boxes~=\"/dev/zkn-no-such-port\" is not a serial port | ?frmProperties.visible=true | "
+           "?boxes=Exclamation/Ok/: Port /dev/zkn-no-such-port is not present | ?frmProperties.visible=true | "
            "?line=9600,n,8,1 COM1 0 <pty> closed | ?mnuOpen=false | ?Properties/PortName=<none>";
     QTest::newRow("properties: Cancel keeps the edits for the next time")
         << "open:frmProperties | cboSpeed=4800 | click:cmdCancel | ?frmProperties.visible=false | "
@@ -749,8 +768,8 @@ void TestWindows::everyWindowFromTheKeyboard_data()
     row("properties, LAN", lan + "open:frmProperties",
         "Connection Properties |  Connection &Method: | &IP Address: | Parit&y Type: | &Device ID: | ZKN "
         "- Format &Type | OLV | KRA | &Flow Control | None | Xon/Xoff | RTS | Xon/RTS | &Echo | Off | On "
-        "| &Port: | Connection Preferences | Data &Bits: | Pa&rity: | &Stop Bits: | Ma&ximum Speed | OK | "
-        "Cancel",
+        "| &Port: | /dev/ttyS0: not present now | Connection Preferences | Data &Bits: | Pa&rity: | &Stop Bits: | "
+        "Ma&ximum Speed | OK | Cancel",
         "cboType txtHost cboLANParity cboDevID cmdOK cmdCancel");
     row("properties, serial", olv + "open:frmProperties", {},
         "cboType cboPort OptOLV cboDataBits cboParity cboStopBits "

@@ -5,6 +5,7 @@
 #include "link/link_engine.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
+#include "settings/com_ports.h"
 
 namespace zkn::link {
 
@@ -20,9 +21,11 @@ void LinkEngine::toggleSerialPort()
     then([this] {
         if (m_portToggle == PortToggle::Failed)
             setPanelText(Panel::Status, QStringLiteral("Status: ") + m_portFailure);
+        // A COM port keeps the classic wording; a port named by its path is named.
         if (m_portToggle == PortToggle::NotFound)
-            tell(QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
-                                "does not exist on this machine!"),
+            tell(m_portFailure.isEmpty() ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                                                          "does not exist on this machine!")
+                                         : settings::portNotPresent(m_portFailure),
                  Operator::Icon::Exclamation);
         then([this] { showPortToggled(); });
     });

@@ -38,4 +38,9 @@ std::optional<int> comPortOfDevice(const QString& path)
     return match.captured(1).toInt() + 1;
 }
 
+QString portNotPresent(const QString& path)
+{
+    return QStringLiteral("Port %1 is not present").arg(path);
+}
+
 } // namespace zkn::settings

@@ -19,5 +19,7 @@ std::optional<int> comPortNumber(const QString& text);
 QString comPortDevice(int n);
 // 3 for "/dev/ttyS2"; nothing for a device that is none of COM1 to COM16.
 std::optional<int> comPortOfDevice(const QString& path);
+// What the operator reads when a port named by its path is not there: "Port /dev/ttyUSB1 is not present".
+QString portNotPresent(const QString& path);
 
 } // namespace zkn::settings
