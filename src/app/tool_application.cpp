@@ -14,6 +14,7 @@
 #include "frm_terminal.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
+#include "stored_settings.h"
 #include "resync_offer.h"
 #include "window_view.h"
 
@@ -63,6 +64,7 @@ void ToolApplication::attach(frmTerminal& window)
     if (!said.isEmpty())
         pump.feed([line = said.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     wireLampLedger(window);
+    wirePortReturn();
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
     connect(&window, &frmTerminal::connectedPictureClicked, this,
@@ -125,6 +127,21 @@ void ToolApplication::wireLampLedger(frmTerminal& window)
             window.resyncOffer()->offer(lamps);
     });
     connect(&window, &frmTerminal::linkEnded, window.resyncOffer(), &ResyncOffer::withdraw);
+}
+
+// A serial port that went away is opened again when it is back, if the operator asked for that in
+// the properties; a port named or opened meanwhile ends the wait.
+void ToolApplication::wirePortReturn()
+{
+    connect(&m_serial, &SerialLine::closedByError, this, [this] {
+        if (m_connection.connectionType() == ConnectionType::Serial && storedProperties(m_store).reopenPort)
+            m_portReturn.watch(m_serial.systemLocation());
+    });
+    connect(&m_portReturn, &PortReturnWatch::returned, this, [this](const QString& path) {
+        if (path == m_serial.systemLocation() && !m_serial.isOpen())
+            m_pump->feed([path](link::LinkEngine& engine) { engine.reopenReturnedPort(path); });
+    });
+    connect(m_window, &frmTerminal::connectCommand, &m_portReturn, &PortReturnWatch::stop);
 }
 
 // The exit in its order: the link released, the log closed, the link closed, the windows

@@ -3,6 +3,7 @@
 
 #include "lamp_ledger_store.h"
 #include "link_capture.h"
+#include "port_return_watch.h"
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
@@ -61,6 +62,7 @@ public:
 
 private:
     void wireLampLedger(frmTerminal& window);
+    void wirePortReturn();
     void shutDown();
 
     Operator& m_operator;
@@ -74,6 +76,7 @@ private:
     SystemClock m_clock;
     LogFile m_log;
     LinkCapture m_capture;
+    PortReturnWatch m_portReturn;
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<WindowView> m_view;

@@ -28,6 +28,7 @@ struct PropertiesForm
     int flowChoice = 0; // 0 none, 1 XON/XOFF, 2 RTS, 3 RTS and XON/XOFF
     bool echoChoice = false;
     bool kraChosen = true;
+    bool reopenPort = false; // the serial port is opened again when it comes back after going away
 };
 
 struct PropertiesResult
@@ -40,7 +41,7 @@ struct PropertiesResult
 
 // OK of the properties dialog: applies the choices to the serial port and the live options in
 // order, and stores them only when the port accepted its number, parameters and handshaking.
-// The port must be COM1 to COM16 or an existing character device. What was applied before a
+// The port must be COM1 to COM16, a character device, or a device path not present yet. What was applied before a
 // refused step stays applied.
 PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLine& serial,
                                            ConnectionOptions& options, settings::SettingsStore& store);

@@ -114,7 +114,18 @@ void loadConnectionOptions(const settings::SettingsStore& store, ConnectionOptio
 StoredProperties storedProperties(const settings::SettingsStore& store)
 {
     return {store.text(Key::CType), store.text(Key::DevID), store.text(Key::LANParity),
-            settings::pbxTypeSelectsKra(store.nonEmptyText(Key::PBXType))};
+            settings::pbxTypeSelectsKra(store.nonEmptyText(Key::PBXType)),
+            settings::parseBool(store.text(Key::ReopenPort)).value_or(false)};
+}
+
+bool storedResyncAfterReconnect(const settings::SettingsStore& store)
+{
+    return store.text(Key::ResyncAfterReconnect) == QLatin1String("1");
+}
+
+void storeResyncAfterReconnect(settings::SettingsStore& store, bool on)
+{
+    store.write(Key::ResyncAfterReconnect, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void storeProperties(settings::SettingsStore& store, const PropertiesForm& form, const SerialLine& serial,
@@ -130,6 +141,7 @@ void storeProperties(settings::SettingsStore& store, const PropertiesForm& form,
     store.write(Key::Handshaking, QString::number(serial.handshaking()));
     store.write(Key::Echo, settings::boolText(options.echo()));
     store.write(Key::PBXType, settings::boolText(kraChosen));
+    store.write(Key::ReopenPort, settings::boolText(form.reopenPort));
     store.sync();
 }
 

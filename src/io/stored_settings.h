@@ -32,12 +32,17 @@ struct StoredProperties
     QString device;
     QString lanParity;
     bool kra = true;
+    bool reopenPort = false;
 };
 StoredProperties storedProperties(const settings::SettingsStore& store);
 // The properties dialog's choices after OK, with the port's and the options' values as they
 // now are.
 void storeProperties(settings::SettingsStore& store, const PropertiesForm& form, const SerialLine& serial,
                      const ConnectionOptions& options, bool kraChosen);
+
+// Whether the lamp ledger's lamps go out again by themselves whenever the link comes back.
+bool storedResyncAfterReconnect(const settings::SettingsStore& store);
+void storeResyncAfterReconnect(settings::SettingsStore& store, bool on);
 
 // The debug options. A stored text that does not convert leaves the option as it is; the stored
 // hex view never opens the LAN debug window, so it is not read.

@@ -5,6 +5,7 @@
 #include "lamp_ledger_model.h"
 #include "operator/operator.h"
 #include "settings/settings_store.h"
+#include "stored_settings.h"
 #include "tab_order.h"
 #include "window_placement.h"
 
@@ -94,14 +95,13 @@ frmLampLedger::frmLampLedger(QWidget* parent, const lamp::LampLedger& ledger, Op
     m_afterReconnect->setObjectName(QStringLiteral("chkResyncOnReconnect"));
     m_afterReconnect->setToolTip(
         QStringLiteral("Whenever the link comes back, send the ledger's lamps again without asking"));
-    m_afterReconnect->setChecked(m_store.text(settings::Key::ResyncAfterReconnect) == QLatin1String("1"));
+    m_afterReconnect->setChecked(storedResyncAfterReconnect(m_store));
     auto* closeButton = button(QStringLiteral("cmdClose"), QStringLiteral("&Close"), {}, this);
 
     connect(m_find, &QLineEdit::textChanged, m_filter, &QSortFilterProxyModel::setFilterFixedString);
     connect(m_onlyFailed, &QCheckBox::toggled, m_filter, &LampLedgerFilter::setOnlyFailed);
-    connect(m_afterReconnect, &QCheckBox::toggled, this, [this](bool on) {
-        m_store.write(settings::Key::ResyncAfterReconnect, on ? QStringLiteral("1") : QStringLiteral("0"));
-    });
+    connect(m_afterReconnect, &QCheckBox::toggled, this,
+            [this](bool on) { storeResyncAfterReconnect(m_store, on); });
     connect(m_resync, &QPushButton::clicked, this, &frmLampLedger::resynchroniseRequested);
     connect(m_allOff, &QPushButton::clicked, this, &frmLampLedger::switchOffRequested);
     connect(m_stop, &QPushButton::clicked, this, &frmLampLedger::stopRequested);

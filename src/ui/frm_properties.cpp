@@ -14,6 +14,7 @@
 #include "window_placement.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -185,6 +186,11 @@ void frmProperties::build()
     m_portInfo->setObjectName(QStringLiteral("lblPortInfo"));
     m_portInfo->setWordWrap(true);
     portRow->addRow(QString(), m_portInfo);
+    m_reopen = new QCheckBox(QStringLiteral("Re&open when the port returns"), m_serialFrame);
+    m_reopen->setObjectName(QStringLiteral("chkReopen"));
+    m_reopen->setToolTip(QStringLiteral("When the port goes away (a USB adapter unplugged), open it again as soon "
+                                        "as the same port is back; nothing that was being sent is sent again"));
+    portRow->addRow(QString(), m_reopen);
     connect(m_port, &QComboBox::currentTextChanged, this, &frmProperties::showPortInfo);
 
     auto* line = new QGroupBox(QStringLiteral("Connection Preferences"), m_serialFrame);
@@ -234,8 +240,8 @@ void frmProperties::build()
 
     // Down the LAN frame; in the serial frame the port and the format, the line, then the
     // choices on the right.
-    QList<QWidget*> order{m_type, m_host,     m_lanParity, m_device,   m_port, m_olv,
-                          m_kra,  m_dataBits, m_parity,    m_stopBits, m_speed};
+    QList<QWidget*> order{m_type, m_host,   m_lanParity, m_device, m_port,     m_reopen,
+                          m_olv,  m_kra,    m_dataBits,  m_parity, m_stopBits, m_speed};
     for (const QButtonGroup* options : {m_flow, m_echo})
         for (QAbstractButton* option : options->buttons())
             order.append(option);
@@ -248,6 +254,7 @@ void frmProperties::load()
     m_type->setCurrentText(stored.connectionType);
     m_device->setCurrentText(stored.device);
     m_lanParity->setCurrentText(stored.lanParity);
+    m_reopen->setChecked(stored.reopenPort);
     cboType_Click();
     LoadPropertySettings();
 }
@@ -355,6 +362,7 @@ PropertiesForm frmProperties::form() const
     f.flowChoice = m_flowChoice;
     f.echoChoice = m_echoChoice;
     f.kraChosen = m_kra->isChecked();
+    f.reopenPort = m_reopen->isChecked();
     return f;
 }
 

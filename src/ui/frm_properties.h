@@ -8,6 +8,7 @@
 #include <functional>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -83,6 +84,7 @@ private:
     QButtonGroup* m_echo = nullptr;
     QComboBox* m_port = nullptr;
     QLabel* m_portInfo = nullptr;
+    QCheckBox* m_reopen = nullptr;
     std::function<QList<SerialPortFacts>()> m_listPorts = [] { return presentSerialPorts(); };
     QList<SerialPortFacts> m_present; // as the box lists them
     QComboBox* m_dataBits = nullptr;

@@ -78,7 +78,7 @@ private Q_SLOTS:
         // In the order of the keys, Settings to ZKNexpansion.
         QCOMPARE(texts.join(QLatin1Char('|')),
                  QStringLiteral(
-                     "|||||Serial|0|Odd|True|0.0.0.0|1000| |1000|1000|3|1|0|0|0|0|True|False|False|5|5|0"));
+                     "|||||Serial|0|Odd|True|0.0.0.0|1000| |1000|1000|3|False|1|0|0|0|0|True|False|False|5|5|0"));
         QVERIFY(!QFile::exists(iniPath()));
     }
 

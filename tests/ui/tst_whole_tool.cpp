@@ -95,6 +95,7 @@ private Q_SLOTS:
     void resultsFollowALoadTest();
     void lampsPutBackAfterAPbxRestart();
     void overAPseudoTerminal();
+    void aReplugReopensThePort();
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
 };
@@ -318,6 +319,46 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
     in<QAbstractButton>(ledger, "cmdForget")->click();
     QVERIFY(eventually([&] { return rowsOf(table).isEmpty(); }));
     QVERIFY(!in<QAbstractButton>(ledger, "cmdResync")->isEnabled());
+}
+
+// An adapter unplugged during a load test and plugged in again under the same stable name: the
+// terminal says it went, the test sends nothing while the line is gone, and with "Reopen when the
+// port returns" the port opens by itself once the name is back, and records flow.
+void TestWholeTool::aReplugReopensThePort()
+{
+    QTemporaryDir byId;
+    const QString name = byId.filePath(u"usb-FTDI_FT232R_USB_UART_A12345-if00-port0"_s);
+    auto first = std::make_unique<PtyPair>();
+    QVERIFY(QFile::link(first->devicePath(), name));
+    ToolFixture t;
+    ToolFixture::ini()->setValue(u"Properties/ReopenPort"_s, u"True"_s);
+    QVERIFY(t.start());
+    t.app->serial().setPortName(name);
+    t.app->loadTestOptions().setDelayMs(20);
+    t.action("StartLoadTest")->trigger();
+    QVERIFY(eventually([&] { return t.app->engine().loadTestStats().sent() > 0; }));
+
+    QVERIFY(QFile::remove(name)); // unplugged: udev takes the name away
+    first->closeMaster();
+    QVERIFY(eventually([&] { return !t.app->serial().isOpen(); }));
+    QCOMPARE(t.terminal().count(" went away: "), 1);
+    QVERIFY(!t.action("mnuOpen")->isChecked());
+    const int sent = t.app->engine().loadTestStats().sent();
+    QTest::qWait(700); // the name is not back: nothing happens, nothing is sent
+    QVERIFY(!t.app->serial().isOpen());
+    QCOMPARE(t.app->engine().loadTestStats().sent(), sent);
+    t.action("StopTest")->trigger();
+    QVERIFY(eventually([&] { return !t.app->engine().loadTestRunning(); }));
+
+    PtyPair second;
+    QVERIFY(QFile::link(second.devicePath(), name));
+    QVERIFY(eventually([&] { return t.app->serial().isOpen(); }, 5000));
+    QVERIFY(t.terminal().contains("Serial port " + QFile::encodeName(name) + " is back: opening it again"));
+    QVERIFY(t.action("mnuOpen")->isChecked());
+    QVERIFY(!t.app->engine().loadTestRunning());
+    QCOMPARE(t.app->engine().loadTestStats().sent(), sent);
+    QCOMPARE(::write(second.master(), "\x02J 1\x03", 5), ssize_t(5));
+    QVERIFY(eventually([&] { return t.terminal().contains("\x02J.1\x03\r\n"); }));
 }
 
 // Records from the line, typed keys and a text file to it (shown going out in its cancel window),

@@ -768,11 +768,11 @@ void TestWindows::everyWindowFromTheKeyboard_data()
     row("properties, LAN", lan + "open:frmProperties",
         "Connection Properties |  Connection &Method: | &IP Address: | Parit&y Type: | &Device ID: | ZKN "
         "- Format &Type | OLV | KRA | &Flow Control | None | Xon/Xoff | RTS | Xon/RTS | &Echo | Off | On "
-        "| &Port: | /dev/ttyS0: not present now | Connection Preferences | Data &Bits: | Pa&rity: | &Stop Bits: | "
-        "Ma&ximum Speed | OK | Cancel",
+        "| &Port: | /dev/ttyS0: not present now | Re&open when the port returns | Connection Preferences | "
+        "Data &Bits: | Pa&rity: | &Stop Bits: | Ma&ximum Speed | OK | Cancel",
         "cboType txtHost cboLANParity cboDevID cmdOK cmdCancel");
     row("properties, serial", olv + "open:frmProperties", {},
-        "cboType cboPort OptOLV cboDataBits cboParity cboStopBits "
+        "cboType cboPort chkReopen OptOLV cboDataBits cboParity cboStopBits "
         "cboSpeed optFlow[0] optEcho[0] cmdOK cmdCancel");
     row("debug options", lan + "open:FrmDebugOptions",
         "Debug Options | Show &detailed messages | Show debug &HEX view | &Toggle Tx parity (ODD/EVEN | "

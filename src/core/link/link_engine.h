@@ -139,6 +139,9 @@ public:
     void resynchroniseLamps();
     void switchAllLampsOff();
     void stopResync();
+    // The serial port that went away is there again at `path`: opened again, unless the operator
+    // has opened a port, changed to LAN or is leaving meanwhile.
+    void reopenReturnedPort(const QString& path);
     // Forget (none) or an imported map: a resynchronisation running is stopped first.
     void replaceLampLedger(const lamp::LampMap& stations);
     const lamp::LampResync& resync() const { return m_resync; }

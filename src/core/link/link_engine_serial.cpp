@@ -7,6 +7,8 @@
 #include "model/connection_options.h"
 #include "settings/com_ports.h"
 
+#include <QFile>
+
 namespace zkn::link {
 
 namespace {
@@ -28,6 +30,16 @@ void LinkEngine::toggleSerialPort()
                                          : settings::portNotPresent(m_portFailure),
                  Operator::Icon::Exclamation);
         then([this] { showPortToggled(); });
+    });
+}
+
+void LinkEngine::reopenReturnedPort(const QString& path)
+{
+    then([this, path] {
+        if (m_connection.connectionType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
+            return;
+        writeLine(display::marker::Local, "Serial port " + QFile::encodeName(path) + " is back: opening it again");
+        connectCommand();
     });
 }
 

@@ -12,7 +12,7 @@ constexpr char C[] = "Capture";
 constexpr char L[] = "LampLedger";
 } // namespace
 
-const std::array<KeyInfo, 28> kKeys = {{
+const std::array<KeyInfo, 29> kKeys = {{
     {Key::Settings, P, "Settings", ""},
     {Key::CommPort, P, "CommPort", ""},
     {Key::PortName, P, "PortName", ""},
@@ -28,6 +28,7 @@ const std::array<KeyInfo, 28> kKeys = {{
     {Key::StartSTN, P, "StartSTN", "1000"},
     {Key::EndSTN, P, "EndSTN", "1000"},
     {Key::FontSize, P, "FontSize", "3"},
+    {Key::ReopenPort, P, "ReopenPort", "False"},
     {Key::Detail, D, "Detail", "1"},
     {Key::Hex, D, "Hex", "0"},
     {Key::TogglePty, D, "TogglePty", "0"},

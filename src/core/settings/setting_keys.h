@@ -24,6 +24,7 @@ enum class Key
     StartSTN,
     EndSTN,
     FontSize,
+    ReopenPort, // "True": a serial port that went away is opened again when it comes back
     // Section "Debug"
     Detail,
     Hex,
@@ -53,7 +54,7 @@ struct KeyInfo
 };
 
 // The one table of keys, sections and defaults, in the order of Key.
-extern const std::array<KeyInfo, 28> kKeys;
+extern const std::array<KeyInfo, 29> kKeys;
 
 const KeyInfo& keyInfo(Key key);
 
