@@ -174,7 +174,7 @@ void frmProperties::build()
 
     auto* portRow = new QFormLayout;
     m_port = editableList("cboPort", m_serialFrame);
-    m_port->setMinimumContentsLength(14);
+    m_port->setMinimumContentsLength(22); // room for a good part of a by-id name
     m_port->setToolTip(
         QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial ports present now, "
                        "a USB adapter by its stable /dev/serial/by-id name; any device path, such as "
@@ -336,7 +336,7 @@ void frmProperties::showPortInfo(const QString& text)
     if (const SerialPortFacts* port = findPort(m_present, device))
         m_portInfo->setText(portDescription(*port));
     else
-        m_portInfo->setText(device.isEmpty() ? QString() : device + QStringLiteral(": not present now"));
+        m_portInfo->setText(device.isEmpty() ? QString() : QStringLiteral("Not present now"));
 }
 
 void frmProperties::cboType_Click()
