@@ -177,6 +177,9 @@ void TestLoadTest::scripts_data()
         "start | run:1 | clear | release | release | ?line=1000- | answer | answer | answer | ?count=4 | "
         "?sent=16 36303034 3031 3035 F9 | ?terminal~=" + figures.arg("4", "4") +
         "<- :14:03:59: (5) LINK RELEASE REQUEST...\r\n");
+    row("TCP: the connected picture stops the test, then releases after the sweep", L,
+        "start | run:1 | clear | picture | ?line=1000- | answer | answer | answer | ?count=4 | "
+        "?sent=16 36303034 3031 3035 F9");
     row("TCP: the exit stops the test, pauses a second, then releases", L,
         "start | run:1 | exit | tick:2000 | answer | tick:2000 | answer | tick:2000 | answer | "
         "?running=false | tick:999 | ?released=false | ?count=4 | tick:1 | ?released=true | "

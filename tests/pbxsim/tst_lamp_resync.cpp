@@ -70,6 +70,10 @@ private Q_SLOTS:
         p.connect();
         p.run(100);
         QVERIFY(p.linkUp());
+        // An empty ledger has nothing to send, and says so as a run that ended, not one stopped.
+        p.engine.resynchroniseLamps();
+        p.run(100);
+        QCOMPARE(p.host.resyncProgress, u"Resynchronisation: 0 sent, 0 answered (0 negative), 0 timed out"_s);
         switchLamps(p);
         QCOMPARE(p.engine.lampLedger().stations().size(), 9);
         QCOMPARE(confirmed(p), 9);
