@@ -116,9 +116,7 @@ void ToolApplication::wireLampLedger(frmTerminal& window)
         pump.feed([&stations](link::LinkEngine& engine) { engine.replaceLampLedger(stations); });
     });
     connect(&window, &frmTerminal::linkEstablished, this, [this, &window, ledgerWindow, resynchronise] {
-        int lamps = 0;
-        for (const lamp::StationLamps& s : m_engine->lampLedger().stations())
-            lamps += int(s.mw.has_value()) + int(s.vmm.has_value());
+        const int lamps = lamp::lampCount(m_engine->lampLedger().stations());
         if (lamps == 0 || m_engine->resync().running())
             return;
         if (ledgerWindow->resyncAfterReconnect())

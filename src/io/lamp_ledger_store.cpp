@@ -45,16 +45,18 @@ lamp::LampMap LampLedgerStore::load(QString* said)
         why = file.errorString();
     }
     file.close();
-    const QString aside =
-        m_path + QStringLiteral(".unreadable-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    const QString aside = m_path + QStringLiteral(".unreadable-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     const bool setAside = QFile::rename(m_path, aside);
     if (said)
-        *said = setAside ? QStringLiteral("The lamp ledger %1 could not be read (%2); it was set aside as %3 and a "
-                                          "new ledger begun")
-                               .arg(m_path, why, QFileInfo(aside).fileName())
-                         : QStringLiteral("The lamp ledger %1 could not be read (%2) nor set aside; the lamps are "
-                                          "not kept in it this time")
-                               .arg(m_path, why);
+        *said =
+            setAside
+                ? QStringLiteral("The lamp ledger %1 could not be read (%2); it was set aside as %3 and a "
+                                 "new ledger begun")
+                      .arg(m_path, why, QFileInfo(aside).fileName())
+                : QStringLiteral("The lamp ledger %1 could not be read (%2) nor set aside; the lamps are "
+                                 "not kept in it this time")
+                      .arg(m_path, why);
     // A file that could not be moved out of the way must not be written over.
     if (!setAside)
         m_path.clear();

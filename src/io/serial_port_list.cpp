@@ -11,7 +11,8 @@ QList<SerialPortFacts> presentSerialPorts(const QString& byIdFolder)
 {
     QList<SerialPortFacts> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ports.append({info.systemLocation(), {}, info.manufacturer(), info.description(), info.serialNumber()});
+        ports.append(
+            {info.systemLocation(), {}, info.manufacturer(), info.description(), info.serialNumber()});
     addByIdNames(ports, byIdFolder);
     return ports;
 }
@@ -19,10 +20,12 @@ QList<SerialPortFacts> presentSerialPorts(const QString& byIdFolder)
 void addByIdNames(QList<SerialPortFacts>& ports, const QString& byIdFolder)
 {
     const QDir folder(byIdFolder);
-    for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QFileInfo& link :
+         folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString target = link.canonicalFilePath();
         for (SerialPortFacts& port : ports)
-            if (port.byId.isEmpty() && !target.isEmpty() && QFileInfo(port.device).canonicalFilePath() == target)
+            if (port.byId.isEmpty() && !target.isEmpty() &&
+                QFileInfo(port.device).canonicalFilePath() == target)
                 port.byId = link.absoluteFilePath();
     }
 }
@@ -33,7 +36,8 @@ QString portDescription(const SerialPortFacts& port)
     QString maker = port.manufacturer;
     // Many adapters repeat their maker in the product's name.
     if (!port.product.isEmpty())
-        maker = port.product.startsWith(maker) ? port.product : (maker + QLatin1Char(' ') + port.product).trimmed();
+        maker = port.product.startsWith(maker) ? port.product
+                                               : (maker + QLatin1Char(' ') + port.product).trimmed();
     if (!maker.isEmpty())
         parts.append(maker);
     if (!port.serialNumber.isEmpty())

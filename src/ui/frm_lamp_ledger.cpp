@@ -44,8 +44,9 @@ const QString kMapFilter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
 frmLampLedger::frmLampLedger(QWidget* parent, const lamp::LampLedger& ledger, Operator& op,
                              settings::SettingsStore& store)
     : QWidget(parent, Qt::Window), m_ledger(ledger), m_operator(op), m_store(store),
-      m_lastFolder(QDir::homePath()), m_model(new LampLedgerModel(this)), m_filter(new LampLedgerFilter(this)),
-      m_find(new QLineEdit(this)), m_onlyFailed(new QCheckBox(QStringLiteral("Only those that &failed"), this)),
+      m_lastFolder(QDir::homePath()), m_model(new LampLedgerModel(this)),
+      m_filter(new LampLedgerFilter(this)), m_find(new QLineEdit(this)),
+      m_onlyFailed(new QCheckBox(QStringLiteral("Only those that &failed"), this)),
       m_table(new QTableView(this)), m_summary(new QLabel(this)), m_progressText(new QLabel(this)),
       m_progress(new QProgressBar(this)),
       m_afterReconnect(new QCheckBox(QStringLiteral("Resynchronise after &reconnect"), this)),
@@ -189,17 +190,12 @@ void frmLampLedger::refresh()
     m_refresh.stop();
     const lamp::LampMap& stations = m_ledger.stations();
     m_model->show(stations);
-    int lamps = 0;
-    int failed = 0;
-    for (const lamp::StationLamps& s : stations)
-        for (const auto* entry : {&s.mw, &s.vmm})
-            if (*entry) {
-                ++lamps;
-                failed += lamp::failed(**entry);
-            }
     m_summary->setText(stations.isEmpty()
                            ? QStringLiteral("The ledger is empty: no lamp has been set since it was begun.")
-                           : QStringLiteral("%1 stations, %2 lamps, %3 failed").arg(stations.size()).arg(lamps).arg(failed));
+                           : QStringLiteral("%1 stations, %2 lamps, %3 failed")
+                                 .arg(stations.size())
+                                 .arg(lamp::lampCount(stations))
+                                 .arg(lamp::failedLampCount(stations)));
     showResync(m_running, m_lastProgress);
 }
 
@@ -216,48 +212,49 @@ void frmLampLedger::forget()
 // The whole map or nothing: a bad line names itself and changes nothing.
 void frmLampLedger::importMap()
 {
-    m_operator.chooseFile({QStringLiteral("Import Lamp Map"), kMapFilter, m_lastFolder, true},
-                          [this](const std::optional<QString>& path) {
-                              if (!path)
-                                  return;
-                              m_lastFolder = QFileInfo(*path).absolutePath();
-                              QFile file(*path);
-                              if (!file.open(QIODevice::ReadOnly)) {
-                                  m_operator.tell(QStringLiteral("The lamp map cannot be read:\r\n%1\r\n%2")
-                                                      .arg(*path, file.errorString()),
-                                                  Operator::Icon::Exclamation);
-                                  return;
-                              }
-                              const auto read = lamp::readLampMapCsv(file.readAll(), QDateTime::currentDateTime());
-                              if (const auto* error = std::get_if<lamp::LampMapError>(&read)) {
-                                  m_operator.tell(QStringLiteral("The lamp map was not imported:\r\n%1, line %2: %3")
-                                                      .arg(*path)
-                                                      .arg(error->line)
-                                                      .arg(error->why),
-                                                  Operator::Icon::Exclamation);
-                                  return;
-                              }
-                              Q_EMIT replaceRequested(std::get<lamp::LampMap>(read));
-                          });
-}
-
-void frmLampLedger::exportMap()
-{
     m_operator.chooseFile(
-        {QStringLiteral("Export Lamp Map"), kMapFilter, QDir(m_lastFolder).filePath(QStringLiteral("lamp-map.csv")),
-         false},
+        {QStringLiteral("Import Lamp Map"), kMapFilter, m_lastFolder, true},
         [this](const std::optional<QString>& path) {
             if (!path)
                 return;
             m_lastFolder = QFileInfo(*path).absolutePath();
             QFile file(*path);
-            const QByteArray csv = lamp::lampMapCsv(m_ledger.stations());
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size() ||
-                !file.flush())
+            if (!file.open(QIODevice::ReadOnly)) {
                 m_operator.tell(
-                    QStringLiteral("The lamp map cannot be written:\r\n%1\r\n%2").arg(*path, file.errorString()),
+                    QStringLiteral("The lamp map cannot be read:\r\n%1\r\n%2").arg(*path, file.errorString()),
                     Operator::Icon::Exclamation);
+                return;
+            }
+            const auto read = lamp::readLampMapCsv(file.readAll(), QDateTime::currentDateTime());
+            if (const auto* error = std::get_if<lamp::LampMapError>(&read)) {
+                m_operator.tell(QStringLiteral("The lamp map was not imported:\r\n%1, line %2: %3")
+                                    .arg(*path)
+                                    .arg(error->line)
+                                    .arg(error->why),
+                                Operator::Icon::Exclamation);
+                return;
+            }
+            Q_EMIT replaceRequested(std::get<lamp::LampMap>(read));
         });
+}
+
+void frmLampLedger::exportMap()
+{
+    m_operator.chooseFile({QStringLiteral("Export Lamp Map"), kMapFilter,
+                           QDir(m_lastFolder).filePath(QStringLiteral("lamp-map.csv")), false},
+                          [this](const std::optional<QString>& path) {
+                              if (!path)
+                                  return;
+                              m_lastFolder = QFileInfo(*path).absolutePath();
+                              QFile file(*path);
+                              const QByteArray csv = lamp::lampMapCsv(m_ledger.stations());
+                              if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                                  file.write(csv) != csv.size() || !file.flush())
+                                  m_operator.tell(
+                                      QStringLiteral("The lamp map cannot be written:\r\n%1\r\n%2")
+                                          .arg(*path, file.errorString()),
+                                      Operator::Icon::Exclamation);
+                          });
 }
 
 } // namespace zkn

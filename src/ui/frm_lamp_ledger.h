@@ -33,7 +33,8 @@ class frmLampLedger : public QWidget
     Q_OBJECT
 
 public:
-    frmLampLedger(QWidget* parent, const lamp::LampLedger& ledger, Operator& op, settings::SettingsStore& store);
+    frmLampLedger(QWidget* parent, const lamp::LampLedger& ledger, Operator& op,
+                  settings::SettingsStore& store);
 
     void showWindow();
     // The ledger changed; shown a few times a second at most.

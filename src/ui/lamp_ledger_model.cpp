@@ -20,11 +20,6 @@ QDateTime lastAsked(const lamp::StationLamps& lamps)
     return !mw.isValid() || (vmm.isValid() && vmm > mw) ? vmm : mw;
 }
 
-bool anyFailed(const lamp::StationLamps& lamps)
-{
-    return (lamps.mw && lamp::failed(*lamps.mw)) || (lamps.vmm && lamp::failed(*lamps.vmm));
-}
-
 } // namespace
 
 void LampLedgerModel::show(const lamp::LampMap& stations)
@@ -50,7 +45,7 @@ QVariant LampLedgerModel::data(const QModelIndex& index, int role) const
     const lamp::StationLamps& lamps = m_lamps[index.row()];
     const int column = index.column();
     if (role == FailedRole)
-        return anyFailed(lamps);
+        return (lamps.mw && lamp::failed(*lamps.mw)) || (lamps.vmm && lamp::failed(*lamps.vmm));
     if (column == Station) {
         const QByteArray& station = m_stations[index.row()];
         if (role == SortRole) {
@@ -88,7 +83,8 @@ QVariant LampLedgerModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const kCaptions[] = {"Station", "MW", "MW outcome", "VMM", "VMM outcome", "Last asked"};
+    static const char* const kCaptions[] = {"Station", "MW",          "MW outcome",
+                                            "VMM",     "VMM outcome", "Last asked"};
     return QString::fromLatin1(kCaptions[section]);
 }
 
@@ -107,8 +103,7 @@ void LampLedgerFilter::setOnlyFailed(bool on)
 
 bool LampLedgerFilter::filterAcceptsRow(int row, const QModelIndex& parent) const
 {
-    if (m_onlyFailed &&
-        !sourceModel()->index(row, 0, parent).data(LampLedgerModel::FailedRole).toBool())
+    if (m_onlyFailed && !sourceModel()->index(row, 0, parent).data(LampLedgerModel::FailedRole).toBool())
         return false;
     return QSortFilterProxyModel::filterAcceptsRow(row, parent);
 }

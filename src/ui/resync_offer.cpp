@@ -8,7 +8,8 @@
 namespace zkn {
 
 ResyncOffer::ResyncOffer(QWidget* parent)
-    : QWidget(parent), m_text(new QLabel(this)), m_button(new QPushButton(QStringLiteral("&Resynchronise"), this))
+    : QWidget(parent), m_text(new QLabel(this)),
+      m_button(new QPushButton(QStringLiteral("&Resynchronise"), this))
 {
     setObjectName(QStringLiteral("ResyncOffer"));
     m_text->setObjectName(QStringLiteral("lblResyncOffer"));

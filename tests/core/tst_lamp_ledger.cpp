@@ -17,10 +17,10 @@ const QDateTime kAt(QDate(2026, 12, 8), QTime(9, 30), Qt::UTC);
 
 LampFunction function(const QString& name)
 {
-    return name == "mw-on"_L1 ? LampFunction::MwOn
-         : name == "mw-off"_L1 ? LampFunction::MwOff
-         : name == "vmm-on"_L1 ? LampFunction::VmmOn
-                               : LampFunction::VmmOff;
+    return name == "mw-on"_L1    ? LampFunction::MwOn
+           : name == "mw-off"_L1 ? LampFunction::MwOff
+           : name == "vmm-on"_L1 ? LampFunction::VmmOn
+                                 : LampFunction::VmmOff;
 }
 
 } // namespace
@@ -35,30 +35,36 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("ledger");
-        QTest::newRow("confirmed") << "tcp:1000:mw-on | answer:0" << "1000 mw:on/confirmed/0";
-        QTest::newRow("refused with its code") << "tcp:1000:vmm-off | answer:3" << "1000 vmm:off/refused/3";
-        QTest::newRow("awaited until the answer") << "tcp:1000:mw-on" << "1000 mw:on/awaiting";
-        QTest::newRow("timed out") << "tcp:1000:mw-on | timeout" << "1000 mw:on/unanswered";
-        QTest::newRow("a late answer still settles it")
-            << "tcp:1000:mw-on | timeout | answer:0" << "1000 mw:on/confirmed/0";
-        QTest::newRow("the connection ended: no answer can settle it")
-            << "tcp:1000:mw-on | lost | answer:0" << "1000 mw:on/unanswered";
+        QTest::newRow("confirmed") << "tcp:1000:mw-on | answer:0"
+                                   << "1000 mw:on/confirmed/0";
+        QTest::newRow("refused with its code") << "tcp:1000:vmm-off | answer:3"
+                                               << "1000 vmm:off/refused/3";
+        QTest::newRow("awaited until the answer") << "tcp:1000:mw-on"
+                                                  << "1000 mw:on/awaiting";
+        QTest::newRow("timed out") << "tcp:1000:mw-on | timeout"
+                                   << "1000 mw:on/unanswered";
+        QTest::newRow("a late answer still settles it") << "tcp:1000:mw-on | timeout | answer:0"
+                                                        << "1000 mw:on/confirmed/0";
+        QTest::newRow("the connection ended: no answer can settle it") << "tcp:1000:mw-on | lost | answer:0"
+                                                                       << "1000 mw:on/unanswered";
         QTest::newRow("a new message leaves the one before unanswered")
-            << "tcp:1000:vmm-on | tcp:1001:vmm-on | answer:0" << "1000 vmm:on/unanswered; 1001 vmm:on/confirmed/0";
+            << "tcp:1000:vmm-on | tcp:1001:vmm-on | answer:0"
+            << "1000 vmm:on/unanswered; 1001 vmm:on/confirmed/0";
         QTest::newRow("a range switches each station, in the width of the first")
             << "tcp:0099-0101:mw-off | answer:0"
             << "0099 mw:off/confirmed/0; 0100 mw:off/confirmed/0; 0101 mw:off/confirmed/0";
-        QTest::newRow("the other lamp is kept")
-            << "tcp:1000:mw-on | answer:0 | tcp:1000:vmm-on | timeout"
-            << "1000 mw:on/confirmed/0 vmm:on/unanswered";
+        QTest::newRow("the other lamp is kept") << "tcp:1000:mw-on | answer:0 | tcp:1000:vmm-on | timeout"
+                                                << "1000 mw:on/confirmed/0 vmm:on/unanswered";
         QTest::newRow("the load test's sweep leaves its lamps off")
             << "tcp:1000:vmm-on | answer:0 | tcp:1001:vmm-on | answer:5 | tcp:1000:vmm-off | answer:0 | "
                "tcp:1001:vmm-off | timeout"
             << "1000 vmm:off/confirmed/0; 1001 vmm:off/unanswered";
         QTest::newRow("serial: no answer comes, and none is taken")
-            << "serial:1000:mw-on | serial:1000:vmm-on | answer:0" << "1000 mw:on/no-answer vmm:on/no-answer";
+            << "serial:1000:mw-on | serial:1000:vmm-on | answer:0"
+            << "1000 mw:on/no-answer vmm:on/no-answer";
         QTest::newRow("a serial message after one awaited over TCP ends its wait")
-            << "tcp:1000:mw-on | serial:1001:mw-on | answer:0" << "1000 mw:on/unanswered; 1001 mw:on/no-answer";
+            << "tcp:1000:mw-on | serial:1001:mw-on | answer:0"
+            << "1000 mw:on/unanswered; 1001 mw:on/no-answer";
     }
     void updates()
     {
@@ -74,8 +80,8 @@ private Q_SLOTS:
                 ledger.answerLost();
             } else {
                 const QStringList range = part[1].split(u'-');
-                ledger.asked(lamp::rangeStations(range[0].toLatin1(), range.value(1).toLatin1()), function(part[2]), kAt,
-                             part[0] == "tcp"_L1);
+                ledger.asked(lamp::rangeStations(range[0].toLatin1(), range.value(1).toLatin1()),
+                             function(part[2]), kAt, part[0] == "tcp"_L1);
             }
         }
         QTEST(zkn::test::ledgerText(ledger.stations()), "ledger");
@@ -87,12 +93,18 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("to");
         QTest::addColumn<int>("count");
         QTest::addColumn<QByteArray>("last");
-        QTest::newRow("one station") << "1000"_ba << ""_ba << 1 << "1000"_ba;
-        QTest::newRow("one station that is no number") << "#12"_ba << ""_ba << 1 << "#12"_ba;
-        QTest::newRow("the largest range") << "0"_ba << "9999"_ba << 10000 << "9999"_ba;
-        QTest::newRow("one more is refused") << "0"_ba << "10000"_ba << 0 << ""_ba;
-        QTest::newRow("backwards") << "1005"_ba << "1000"_ba << 0 << ""_ba;
-        QTest::newRow("not numbers") << "10a"_ba << "1005"_ba << 0 << ""_ba;
+        QTest::newRow("one station") << "1000"_ba
+                                     << ""_ba << 1 << "1000"_ba;
+        QTest::newRow("one station that is no number") << "#12"_ba
+                                                       << ""_ba << 1 << "#12"_ba;
+        QTest::newRow("the largest range") << "0"_ba
+                                           << "9999"_ba << 10000 << "9999"_ba;
+        QTest::newRow("one more is refused") << "0"_ba
+                                             << "10000"_ba << 0 << ""_ba;
+        QTest::newRow("backwards") << "1005"_ba
+                                   << "1000"_ba << 0 << ""_ba;
+        QTest::newRow("not numbers") << "10a"_ba
+                                     << "1005"_ba << 0 << ""_ba;
     }
     void rangeStations()
     {
@@ -155,15 +167,20 @@ private Q_SLOTS:
         QTest::newRow("with its header, quoted, LF or CR LF")
             << "station,MW,VMM\r\n1000,on,off\n\"1001\",,ON\r\n0042,1,\r\n"_ba
             << "0042 mw:on/not-sent; 1000 mw:on/not-sent vmm:off/not-sent; 1001 vmm:on/not-sent";
-        QTest::newRow("without a header") << "1000,off,0"_ba << "1000 mw:off/not-sent vmm:off/not-sent";
+        QTest::newRow("without a header") << "1000,off,0"_ba
+                                          << "1000 mw:off/not-sent vmm:off/not-sent";
         QTest::newRow("too few fields") << "station,MW,VMM\r\n1000,on,off\r\n1001,on\r\n"_ba
                                         << "line 3: 2 fields; a line is station,MW,VMM";
-        QTest::newRow("a bad state") << "1000,on,blink\r\n"_ba << "line 1: a lamp's state is \"blink\"; it is on, off or empty";
+        QTest::newRow("a bad state") << "1000,on,blink\r\n"_ba
+                                     << "line 1: a lamp's state is \"blink\"; it is on, off or empty";
         QTest::newRow("not a station") << "1000,on,\r\n10 0,on,\r\n"_ba
                                        << "line 2: \"10 0\" is not a station number of 1 to 10 digits";
-        QTest::newRow("a station twice") << "1000,on,\r\n1000,,on\r\n"_ba << "line 2: station 1000 is given twice";
-        QTest::newRow("no state") << "1000,,\r\n"_ba << "line 1: station 1000 has no lamp state";
-        QTest::newRow("a quote left open") << "\"1000,on,\r\n"_ba << "line 1: a quote is not closed";
+        QTest::newRow("a station twice") << "1000,on,\r\n1000,,on\r\n"_ba
+                                         << "line 2: station 1000 is given twice";
+        QTest::newRow("no state") << "1000,,\r\n"_ba
+                                  << "line 1: station 1000 has no lamp state";
+        QTest::newRow("a quote left open") << "\"1000,on,\r\n"_ba
+                                           << "line 1: a quote is not closed";
     }
     void lampMapImport()
     {
@@ -171,7 +188,8 @@ private Q_SLOTS:
         const auto read = readLampMapCsv(csv, kAt);
         const QString result = std::holds_alternative<LampMap>(read)
                                    ? zkn::test::ledgerText(std::get<LampMap>(read))
-                                   : u"line %1: %2"_s.arg(std::get<LampMapError>(read).line).arg(std::get<LampMapError>(read).why);
+                                   : u"line %1: %2"_s.arg(std::get<LampMapError>(read).line)
+                                         .arg(std::get<LampMapError>(read).why);
         QTEST(result, "result");
     }
 };

@@ -24,7 +24,8 @@ lamp::LampMap lamps(int count, bool on)
 {
     lamp::LampMap stations;
     for (int i = 0; i < count; ++i)
-        stations[QByteArray::number(1000 + i)].vmm = lamp::LampEntry{on, kAt, lamp::LampOutcome::Confirmed, 0};
+        stations[QByteArray::number(1000 + i)].vmm =
+            lamp::LampEntry{on, kAt, lamp::LampOutcome::Confirmed, 0};
     return stations;
 }
 
@@ -102,7 +103,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("why");
         QTest::newRow("cut short") << "{\"version\":1,\"stations\":{\"10"_ba
                                    << "not JSON: unterminated string at byte 29";
-        QTest::newRow("another program's file") << "<ledger/>"_ba << "not JSON: illegal value at byte 1";
+        QTest::newRow("another program's file") << "<ledger/>"_ba
+                                                << "not JSON: illegal value at byte 1";
     }
     void unreadableSetAside()
     {
@@ -118,8 +120,10 @@ private Q_SLOTS:
         QCOMPARE(aside.size(), 1);
         QCOMPARE(readFile(path(aside.first())), content);
         QFETCH(QString, why);
-        QCOMPARE(said, u"The lamp ledger %1 could not be read (%2); it was set aside as %3 and a new ledger begun"_s
-                           .arg(file, why, aside.first()));
+        QCOMPARE(
+            said,
+            u"The lamp ledger %1 could not be read (%2); it was set aside as %3 and a new ledger begun"_s.arg(
+                file, why, aside.first()));
         // The new ledger takes the name; what was set aside stays as it was.
         lamp::LampLedger ledger;
         ledger.asked({"1000"}, lamp::LampFunction::MwOff, kAt, false);
@@ -144,8 +148,9 @@ private Q_SLOTS:
             store.changed(ledger);
             store.flush();
         }
-        QCOMPARE(failures, QStringList{u"The lamp ledger could not be written to %1: its folder cannot be made"_s.arg(
-                               path(u"blocked/LampLedger.json"_s))});
+        QCOMPARE(failures,
+                 QStringList{u"The lamp ledger could not be written to %1: its folder cannot be made"_s.arg(
+                     path(u"blocked/LampLedger.json"_s))});
     }
 
 private:

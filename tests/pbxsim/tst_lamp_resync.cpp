@@ -91,7 +91,8 @@ private Q_SLOTS:
         QVERIFY(p.host.resyncRunning);
         p.run(30000);
         QVERIFY(!p.host.resyncRunning);
-        QVERIFY2(p.host.resyncProgress.startsWith(u"Resynchronisation: 10 sent, 9 answered (0 negative), 1 timed out; "_s),
+        QVERIFY2(p.host.resyncProgress.startsWith(
+                     u"Resynchronisation: 10 sent, 9 answered (0 negative), 1 timed out; "_s),
                  qPrintable(p.host.resyncProgress));
         // Every lamp is back; the muted station's took its lamp but left it unconfirmed.
         QCOMPARE(outOfStep(p), QStringList());
@@ -105,7 +106,8 @@ private Q_SLOTS:
         p.run(30000);
         QVERIFY(!p.host.resyncRunning);
         // Both lamps of the muted station go unanswered.
-        QVERIFY2(p.host.resyncProgress.startsWith(u"Switch all off: 20 sent, 18 answered (0 negative), 2 timed out"_s),
+        QVERIFY2(p.host.resyncProgress.startsWith(
+                     u"Switch all off: 20 sent, 18 answered (0 negative), 2 timed out"_s),
                  qPrintable(p.host.resyncProgress));
         for (auto it = p.lamps.stations().begin(); it != p.lamps.stations().end(); ++it)
             QVERIFY2(!it->mw && !it->vmm, it.key().constData());
@@ -142,8 +144,10 @@ private Q_SLOTS:
         QVERIFY(!p.host.resyncRunning);
         // The third message's answer was still awaited.
         const QString summary = p.host.resyncProgress;
-        QVERIFY2(summary.startsWith(u"Resynchronisation: 3 sent, 2 answered (0 negative), 0 timed out; answer time "
-                                    "median 4"_s) && summary.endsWith(u"; stopped after 3 of 9"_s),
+        QVERIFY2(summary.startsWith(
+                     u"Resynchronisation: 3 sent, 2 answered (0 negative), 0 timed out; answer time "
+                     "median 4"_s) &&
+                     summary.endsWith(u"; stopped after 3 of 9"_s),
                  qPrintable(summary));
         QVERIFY(p.host.terminal.contains(summary.toLatin1()));
         const qsizetype framesOut = p.host.sent.size();

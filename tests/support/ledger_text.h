@@ -10,7 +10,8 @@ namespace zkn::test {
 // A ledger in one line, in station order: "1000 mw:on/confirmed/0 vmm:off/no-answer; 1001 ...".
 inline QString ledgerText(const lamp::LampMap& stations)
 {
-    static const char* const kOutcomes[] = {"awaiting", "confirmed", "refused", "unanswered", "no-answer", "not-sent"};
+    static const char* const kOutcomes[] = {"awaiting",   "confirmed", "refused",
+                                            "unanswered", "no-answer", "not-sent"};
     QStringList out;
     for (auto it = stations.begin(); it != stations.end(); ++it) {
         QString s = QString::fromLatin1(it.key());

@@ -25,7 +25,9 @@ QString outcomeText(const LampEntry& entry)
     case LampOutcome::Confirmed:
         return QStringLiteral("confirmed");
     case LampOutcome::Refused:
-        return QStringLiteral("code %1 %2").arg(entry.code).arg(QString::fromLatin1(link::responseText(entry.code)));
+        return QStringLiteral("code %1 %2")
+            .arg(entry.code)
+            .arg(QString::fromLatin1(link::responseText(entry.code)));
     case LampOutcome::Unanswered:
         return QStringLiteral("no answer");
     case LampOutcome::NoAnswerComes:
@@ -39,6 +41,22 @@ QString outcomeText(const LampEntry& entry)
 bool failed(const LampEntry& entry)
 {
     return entry.outcome == LampOutcome::Refused || entry.outcome == LampOutcome::Unanswered;
+}
+
+int lampCount(const QMap<QByteArray, StationLamps>& stations)
+{
+    int count = 0;
+    for (const StationLamps& lamps : stations)
+        count += int(lamps.mw.has_value()) + int(lamps.vmm.has_value());
+    return count;
+}
+
+int failedLampCount(const QMap<QByteArray, StationLamps>& stations)
+{
+    int count = 0;
+    for (const StationLamps& lamps : stations)
+        count += int(lamps.mw && failed(*lamps.mw)) + int(lamps.vmm && failed(*lamps.vmm));
+    return count;
 }
 
 void LampLedger::asked(const QList<QByteArray>& stations, LampFunction function, const QDateTime& at,

@@ -15,10 +15,10 @@ namespace zkn::lamp {
 // What became of the last message that asked for a lamp's state.
 enum class LampOutcome
 {
-    Awaiting,     // sent over TCP; its answer has not come yet
-    Confirmed,    // answered with code 0
-    Refused,      // answered with another code
-    Unanswered,   // timed out, or its connection ended before the answer
+    Awaiting,      // sent over TCP; its answer has not come yet
+    Confirmed,     // answered with code 0
+    Refused,       // answered with another code
+    Unanswered,    // timed out, or its connection ended before the answer
     NoAnswerComes, // sent on the serial line, which never answers
     NotSent        // imported from a lamp map, not sent yet
 };
@@ -86,6 +86,9 @@ inline constexpr qulonglong kLargestRange = 10000;
 QString outcomeText(const LampEntry& entry);
 // Refused or unanswered: the PBX may not show what was asked for.
 bool failed(const LampEntry& entry);
+// The lamps a ledger holds, and those of them that failed.
+int lampCount(const QMap<QByteArray, StationLamps>& stations);
+int failedLampCount(const QMap<QByteArray, StationLamps>& stations);
 
 // Whether `function` is for the MW lamp (else the VMM lamp), and whether it switches it on.
 bool isMwFunction(LampFunction function);

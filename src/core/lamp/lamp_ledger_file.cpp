@@ -141,7 +141,8 @@ std::variant<LampMap, QString> readLedgerJson(const QByteArray& json)
                 continue;
             *lamp = readEntry(lamps.value(QLatin1String(name)));
             if (!*lamp)
-                return QStringLiteral("station %1: its %2 lamp is not readable").arg(it.key(), QLatin1String(name));
+                return QStringLiteral("station %1: its %2 lamp is not readable")
+                    .arg(it.key(), QLatin1String(name));
         }
         stations.insert(it.key().toLatin1(), read);
     }
@@ -171,7 +172,8 @@ std::variant<LampMap, LampMapError> readLampMapCsv(const QByteArray& csv, const 
         if (!fields)
             return LampMapError{number, QStringLiteral("a quote is not closed")};
         if (fields->size() != 3)
-            return LampMapError{number, QStringLiteral("%1 fields; a line is station,MW,VMM").arg(fields->size())};
+            return LampMapError{number,
+                                QStringLiteral("%1 fields; a line is station,MW,VMM").arg(fields->size())};
         const QByteArray station = fields->at(0).trimmed();
         if (i == 0 && station.toLower() == "station")
             continue;
@@ -183,14 +185,17 @@ std::variant<LampMap, LampMapError> readLampMapCsv(const QByteArray& csv, const 
                                             .arg(QString::fromLatin1(station))
                                             .arg(kLongestStation)};
         if (stations.contains(station))
-            return LampMapError{number, QStringLiteral("station %1 is given twice").arg(QString::fromLatin1(station))};
+            return LampMapError{
+                number, QStringLiteral("station %1 is given twice").arg(QString::fromLatin1(station))};
         const std::optional<std::optional<bool>> mw = lampState(fields->at(1));
         const std::optional<std::optional<bool>> vmm = lampState(fields->at(2));
         if (!mw || !vmm)
-            return LampMapError{number, QStringLiteral("a lamp's state is \"%1\"; it is on, off or empty")
-                                            .arg(QString::fromLatin1((mw ? fields->at(2) : fields->at(1)).trimmed()))};
+            return LampMapError{
+                number, QStringLiteral("a lamp's state is \"%1\"; it is on, off or empty")
+                            .arg(QString::fromLatin1((mw ? fields->at(2) : fields->at(1)).trimmed()))};
         if (!*mw && !*vmm)
-            return LampMapError{number, QStringLiteral("station %1 has no lamp state").arg(QString::fromLatin1(station))};
+            return LampMapError{
+                number, QStringLiteral("station %1 has no lamp state").arg(QString::fromLatin1(station))};
         StationLamps lamps;
         if (*mw)
             lamps.mw = LampEntry{**mw, now, LampOutcome::NotSent};

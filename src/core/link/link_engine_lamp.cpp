@@ -15,7 +15,16 @@
 namespace zkn::link {
 
 namespace {
+
 using Out = LinkOutput::Type;
+
+// The stations the dialog's Send switches, as the ledger keeps them: its second box holds one
+// blank for a single station.
+QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
+{
+    return lamp::rangeStations(request.from, request.to == " " ? QByteArray() : request.to);
+}
+
 } // namespace
 
 // The frame carries the sequence number taken last; its answer is awaited 10 s from now, whatever
@@ -93,8 +102,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
     sendLampFrame(message);
-    ledgerAsked(lamp::rangeStations(request.from, request.to == " " ? QByteArray() : request.to),
-                functions.first(), true);
+    ledgerAsked(requestedStations(request), functions.first(), true);
     blink(Timer::TxLamp);
     writeLine(display::marker::Sent, message);
 }
@@ -129,8 +137,7 @@ void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& r
             return;
         }
         if (Send(*message))
-            ledgerAsked(lamp::rangeStations(request.from, request.to == " " ? QByteArray() : request.to),
-                        function, false);
+            ledgerAsked(requestedStations(request), function, false);
     }
 }
 

@@ -61,7 +61,8 @@ lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::La
     const std::optional<QByteArray> message = lamp::singleStationMessage(
         m_connection.connectionType(), function, station, {}, m_expansion.isEnabled());
     if (!message) {
-        writeLine(display::marker::Local, "Station " + station + " skipped: too long for the serial line's field");
+        writeLine(display::marker::Local,
+                  "Station " + station + " skipped: too long for the serial line's field");
         return lamp::LampSend::NotSent;
     }
     if (lan) {
@@ -85,8 +86,9 @@ void LinkEngine::resyncProgressed()
 {
     LinkOutput progress{Out::ResyncProgress};
     progress.on = m_resync.running();
-    progress.text = m_resync.running() ? QStringLiteral("%1 of %2 sent").arg(m_resync.done()).arg(m_resync.total())
-                                       : QString::fromLatin1(m_resync.summary());
+    progress.text = m_resync.running()
+                        ? QStringLiteral("%1 of %2 sent").arg(m_resync.done()).arg(m_resync.total())
+                        : QString::fromLatin1(m_resync.summary());
     out(std::move(progress));
 }
 
