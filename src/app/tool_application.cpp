@@ -14,8 +14,8 @@
 #include "frm_terminal.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
-#include "stored_settings.h"
 #include "resync_offer.h"
+#include "stored_settings.h"
 #include "window_view.h"
 
 namespace zkn {
@@ -56,13 +56,6 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&m_capture, &LinkCapture::failed, this, [&pump](const QString& why) {
         pump.feed([line = why.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     });
-    connect(&m_ledgerStore, &LampLedgerStore::failed, this, [&pump](const QString& why) {
-        pump.feed([line = why.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
-    });
-    QString said;
-    m_engine->lampLedger().replace(m_ledgerStore.load(&said));
-    if (!said.isEmpty())
-        pump.feed([line = said.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     wireLampLedger(window);
     wirePortReturn();
     connect(&window, &frmTerminal::connectCommand, this,
@@ -93,11 +86,20 @@ void ToolApplication::attach(frmTerminal& window)
             });
 }
 
-// The ledger written and shown as it changes; its window's commands go to the link; and when the
-// link comes back, its lamps are offered for sending again, or sent if the operator chose so.
+// The ledger read as the last run left it, written and shown as it changes; its window's commands
+// go to the link; and when the link comes back, its lamps are offered for sending again, or sent
+// if the operator chose so. What goes wrong with its file is said in the terminal.
 void ToolApplication::wireLampLedger(frmTerminal& window)
 {
     LinkPump& pump = *m_pump;
+    const auto say = [&pump](const QString& text) {
+        pump.feed([line = text.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
+    };
+    connect(&m_ledgerStore, &LampLedgerStore::failed, this, say);
+    QString said;
+    m_engine->lampLedger().replace(m_ledgerStore.load(&said));
+    if (!said.isEmpty())
+        say(said);
     frmLampLedger* ledgerWindow = window.lampLedgerWindow();
     connect(&pump, &LinkPump::lampLedgerChanged, this, [this, ledgerWindow] {
         m_ledgerStore.changed(m_engine->lampLedger());
