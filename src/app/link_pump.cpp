@@ -208,6 +208,14 @@ void LinkPump::carryOut(const link::LinkOutput& output)
     case Out::LampLedgerChanged:
         Q_EMIT lampLedgerChanged();
         break;
+    case Out::Fault:
+        Q_EMIT faultHappened(output.text);
+        break;
+    case Out::TraceSent:
+    case Out::TraceReceived:
+        Q_EMIT framePassed(output.type == Out::TraceSent, output.bytes);
+        m_view.show(output);
+        break;
     default:
         m_view.show(output);
         break;

@@ -46,6 +46,10 @@ Q_SIGNALS:
     void releasedForExit();
     void linkClosedForExit();
     void lampLedgerChanged();
+    // Something went wrong on the link, as `what` says.
+    void faultHappened(const QString& what);
+    // A frame left (`sent`), or a chunk came in.
+    void framePassed(bool sent, const QByteArray& bytes);
 
 private:
     void wireTransports();

@@ -12,6 +12,8 @@
 #include "frm_results.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
+#include "display/terminal_line.h"
+#include "terminal_view.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
 #include "resync_offer.h"
@@ -58,6 +60,7 @@ void ToolApplication::attach(frmTerminal& window)
     });
     wireLampLedger(window);
     wirePortReturn();
+    wireSnapshots(window);
     connect(&window, &frmTerminal::connectCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.connectCommand(); }); });
     connect(&window, &frmTerminal::connectedPictureClicked, this,
@@ -142,6 +145,42 @@ void ToolApplication::wirePortReturn()
             m_pump->feed([path](link::LinkEngine& engine) { engine.reopenReturnedPort(path); });
     });
     connect(m_window, &frmTerminal::connectCommand, &m_portReturn, &PortReturnWatch::stop);
+}
+
+// Snapshots on a fault, on when the operator checks the item (kept between runs): the terminal's
+// text, the frames as the LAN trace shows them and the capture's packets are kept, and a fault
+// writes them; the terminal names the files.
+void ToolApplication::wireSnapshots(frmTerminal& window)
+{
+    const StoredSnapshots stored = storedSnapshots(m_store);
+    m_snapshots.setSpanSeconds(stored.seconds);
+    m_snapshots.setKeep(stored.keep);
+    QAction* item = window.action(frmTerminal::Command::SnapshotOnFault);
+    const auto turn = [this](bool on) {
+        m_snapshots.setOn(on);
+        m_capture.setTapped(on);
+    };
+    item->setChecked(stored.on);
+    turn(stored.on);
+    connect(item, &QAction::toggled, this, [this, turn](bool on) {
+        turn(on);
+        storeSnapshotOnFault(m_store, on);
+    });
+    const auto epochUs = [] { return QDateTime::currentMSecsSinceEpoch() * 1000; };
+    connect(window.terminal(), &TerminalView::textWritten, &m_snapshots,
+            [this, epochUs](const QByteArray& text) { m_snapshots.text(text, epochUs()); });
+    connect(m_pump.get(), &LinkPump::framePassed, &m_snapshots, [this, epochUs](bool sent, const QByteArray& bytes) {
+        if (m_snapshots.isOn())
+            m_snapshots.text(sent ? display::sentHexTrace(bytes) : display::receivedHexTrace(bytes), epochUs());
+    });
+    connect(&m_capture, &LinkCapture::packetMade, &m_snapshots, &FaultSnapshots::packet);
+    connect(m_pump.get(), &LinkPump::faultHappened, &m_snapshots,
+            [this, epochUs](const QString& what) { m_snapshots.fault(what, epochUs()); });
+    const auto say = [this](const QString& text) {
+        m_pump->feed([line = text.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
+    };
+    connect(&m_snapshots, &FaultSnapshots::written, this, say);
+    connect(&m_snapshots, &FaultSnapshots::failed, this, say);
 }
 
 // The exit in its order: the link released, the log closed, the link closed, the windows

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "fault_snapshots.h"
 #include "lamp_ledger_store.h"
 #include "link_capture.h"
 #include "port_return_watch.h"
@@ -50,6 +51,7 @@ public:
     LogFile& log() { return m_log; }
     LinkCapture& capture() { return m_capture; }
     LampLedgerStore& ledgerStore() { return m_ledgerStore; }
+    FaultSnapshots& snapshots() { return m_snapshots; }
     MainWindowServices windowServices();
 
     // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events and the window's link
@@ -63,6 +65,7 @@ public:
 private:
     void wireLampLedger(frmTerminal& window);
     void wirePortReturn();
+    void wireSnapshots(frmTerminal& window);
     void shutDown();
 
     Operator& m_operator;
@@ -77,6 +80,7 @@ private:
     LogFile m_log;
     LinkCapture m_capture;
     PortReturnWatch m_portReturn;
+    FaultSnapshots m_snapshots;
     frmTerminal* m_window = nullptr;
     std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<WindowView> m_view;

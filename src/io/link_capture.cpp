@@ -76,17 +76,18 @@ void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QH
 {
     begin(tool, toolPort, pbx, pbxPort);
     if (m_connection)
-        write(m_connection->opened());
+        write(m_connection->opened(), true);
 }
 
 void LinkCapture::begin(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort)
 {
     m_connection.reset();
-    if (!lineCaptured(true))
+    if (!building())
         return;
     const std::optional<quint32> toolV4 = ipv4(tool), pbxV4 = ipv4(pbx);
     if (!toolV4 || !pbxV4) {
-        fail(QStringLiteral("Capture: only IPv4 connections are captured, not %1").arg(pbx.toString()));
+        if (m_file.isOpen())
+            fail(QStringLiteral("Capture: only IPv4 connections are captured, not %1").arg(pbx.toString()));
         return;
     }
     // Each side's first sequence number is its own, as the systems at either end choose them.
@@ -99,26 +100,26 @@ void LinkCapture::begin(const QHostAddress& tool, quint16 toolPort, const QHostA
 void LinkCapture::tcpData(Side from, const QByteArray& bytes)
 {
     if (m_connection)
-        write(m_connection->data(from, bytes));
+        write(m_connection->data(from, bytes), true);
 }
 
 void LinkCapture::tcpFinished(Side by)
 {
     if (m_connection && !std::exchange(m_finished[by == Side::Tool ? 0 : 1], true))
-        write({m_connection->finished(by)});
+        write({m_connection->finished(by)}, true);
 }
 
 void LinkCapture::tcpReset(Side by)
 {
     if (m_connection)
-        write({m_connection->reset(by)});
+        write({m_connection->reset(by)}, true);
     m_connection.reset();
 }
 
 void LinkCapture::serialData(Side from, const QByteArray& bytes)
 {
-    if (lineCaptured(false))
-        write({QByteArray(1, char(from == Side::Tool ? capture::kFromTool : capture::kFromPbx)) + bytes});
+    if (building())
+        write({QByteArray(1, char(from == Side::Tool ? capture::kFromTool : capture::kFromPbx)) + bytes}, false);
 }
 
 // The file holds one kind of line.
@@ -133,12 +134,16 @@ bool LinkCapture::lineCaptured(bool lan)
     return false;
 }
 
-void LinkCapture::write(const QList<QByteArray>& packets)
+void LinkCapture::write(const QList<QByteArray>& packets, bool lan)
 {
+    const bool toFile = lineCaptured(lan);
     for (const QByteArray& packet : packets) {
-        if (!m_file.isOpen())
-            return;
-        if (const QString error = m_file.write(packet, epochUs()); !error.isEmpty()) {
+        const qint64 us = epochUs();
+        if (m_tapped)
+            Q_EMIT packetMade(lan ? capture::kLinkTypeRaw : capture::kLinkTypeSerial, packet, us);
+        if (!toFile || !m_file.isOpen())
+            continue;
+        if (const QString error = m_file.write(packet, us); !error.isEmpty()) {
             fail(QStringLiteral("Capture to %1 stopped: %2").arg(m_path, error));
             stop();
         }

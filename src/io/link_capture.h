@@ -34,6 +34,8 @@ public:
     void stop();
     bool isOn() const { return m_file.isOpen(); }
     QString path() const { return m_path; }
+    // While tapped, every packet is also told by packetMade(), with or without a file.
+    void setTapped(bool tapped) { m_tapped = tapped; }
 
     // The tool's transports, seen from the tool. The simulator, on the PBX's side, tells the
     // connection itself.
@@ -52,11 +54,13 @@ public:
 Q_SIGNALS:
     // Once per file: why the capture stopped or leaves something out.
     void failed(const QString& why);
+    void packetMade(int linkType, const QByteArray& packet, qint64 epochUs);
 
 private:
     // The connection's two ends, its packets numbered from first sequence numbers of its own.
     void begin(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort);
-    void write(const QList<QByteArray>& packets);
+    void write(const QList<QByteArray>& packets, bool lan);
+    bool building() const { return m_file.isOpen() || m_tapped; }
     void fail(const QString& why);
     bool lineCaptured(bool lan);
 
@@ -66,6 +70,7 @@ private:
     std::optional<capture::TcpPackets> m_connection;
     bool m_finished[2] = {false, false}; // by the tool, by the PBX: a side closes once
     bool m_failed = false;
+    bool m_tapped = false;
 };
 
 } // namespace zkn

@@ -128,6 +128,23 @@ void storeResyncAfterReconnect(settings::SettingsStore& store, bool on)
     store.write(Key::ResyncAfterReconnect, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+StoredSnapshots storedSnapshots(const settings::SettingsStore& store)
+{
+    const auto count = [&store](Key key, int fallback) {
+        bool ok = false;
+        const int value = store.text(key).trimmed().toInt(&ok);
+        return ok && value >= 1 ? value : fallback;
+    };
+    const StoredSnapshots defaults;
+    return {store.text(Key::SnapshotOnFault) == QLatin1String("1"), count(Key::SnapshotSeconds, defaults.seconds),
+            count(Key::SnapshotKeep, defaults.keep)};
+}
+
+void storeSnapshotOnFault(settings::SettingsStore& store, bool on)
+{
+    store.write(Key::SnapshotOnFault, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 void storeProperties(settings::SettingsStore& store, const PropertiesForm& form, const SerialLine& serial,
                      const ConnectionOptions& options, bool kraChosen)
 {

@@ -44,6 +44,17 @@ void storeProperties(settings::SettingsStore& store, const PropertiesForm& form,
 bool storedResyncAfterReconnect(const settings::SettingsStore& store);
 void storeResyncAfterReconnect(settings::SettingsStore& store, bool on);
 
+// Snapshots on a fault: on or off, how many seconds each holds, how many are kept. Counts that
+// are not a whole number from 1 up read as their default.
+struct StoredSnapshots
+{
+    bool on = false;
+    int seconds = 60;
+    int keep = 20;
+};
+StoredSnapshots storedSnapshots(const settings::SettingsStore& store);
+void storeSnapshotOnFault(settings::SettingsStore& store, bool on);
+
 // The debug options. A stored text that does not convert leaves the option as it is; the stored
 // hex view never opens the LAN debug window, so it is not read.
 void loadDebugOptions(const settings::SettingsStore& store, DebugOptions& options);

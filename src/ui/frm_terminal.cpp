@@ -94,6 +94,7 @@ const Menu kMenus[] = {
      {{Command::DebugLan, "mnuDisplayProperties", "&Debug-LAN"},
       {Command::DebugSerial, "mnuDebugSerial", "Debug-&Serial"},
       {Command::Capture, "mnuCapture", "&Capture to File...", true, true},
+      {Command::SnapshotOnFault, "mnuSnapshot", "Sna&pshot on Fault", true, true},
       {Command::Format, "mnuFormat", "&Format", true, true},
       {kSeparator, "MBar3", "-"},
       {Command::LampLedger, "mnuLampLedger", "Lamp &Ledger..."}}},

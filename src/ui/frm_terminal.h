@@ -107,6 +107,7 @@ public:
         DebugLan,            // mnuDisplayProperties
         DebugSerial,         // mnuDebugSerial
         Capture,             // mnuCapture
+        SnapshotOnFault,     // mnuSnapshot
         Format,              // mnuFormat
         LampLedger,          // mnuLampLedger
         About,               // mnuAbout

@@ -121,6 +121,9 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::LampTimedOut:
         responses.append(QStringLiteral("lamp timed out"));
         break;
+    case Out::Fault:
+        faults.append(output.text);
+        break;
     case Out::ResyncProgress:
         resyncRunning = output.on;
         resyncProgress = output.text;

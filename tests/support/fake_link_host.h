@@ -70,6 +70,7 @@ public:
     bool waitWindow = false;
     QList<std::pair<QByteArray, bool>> records;
     QStringList responses; // request:code as the PBX answered, or "lamp timed out"
+    QStringList faults;    // what went wrong on the link, as the engine said
     QList<link::LoadTestPhase> loadTestPhases;
     QByteArray loadTestFigures;
     int singleStationQuits = 0;

@@ -760,7 +760,7 @@ void TestWindows::everyWindowFromTheKeyboard_data()
         "ZKN-Control Tool | &File | &Open Log File... | &Close Log File | &Transmit Text File... | E&xit "
         "| &Connection | Port &Open | &Properties... | &Load-Test | &Configure | &Start | S&top | "
         "&Results... | "
-        "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | &Format | Lamp &Ledger... | "
+        "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | Sna&pshot on Fault | &Format | Lamp &Ledger... | "
         "&Help | &About | &Resynchronise | Tools | Open Log "
         "File... | Close Log File | Properties... | Transmit Text File... | Configure MWL Test... | Start "
         "Sending Messages... | Stop Sending Messages | Lamp Control... | Modify Inter-Message Delay | 300 "

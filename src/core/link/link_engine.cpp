@@ -85,6 +85,13 @@ void LinkEngine::out(LinkOutput output)
     m_outputs.push_back(std::move(output));
 }
 
+void LinkEngine::fault(const QString& what)
+{
+    LinkOutput output{Out::Fault};
+    output.text = what;
+    out(std::move(output));
+}
+
 void LinkEngine::out(LinkOutput::Type type, bool on)
 {
     LinkOutput output{type};
@@ -385,6 +392,7 @@ void LinkEngine::onHealthCheckTimeout()
 void LinkEngine::resetLinkAfterMisses()
 {
     m_timers.stop(Timer::StatusMonitor);
+    fault(QStringLiteral("health checks unanswered: the link is reset"));
     tell(faultBox(PeerFault::HealthChecksUnanswered));
     then([this] {
         m_missedHealthChecks = 0;
@@ -483,11 +491,15 @@ void LinkEngine::frameLeft(quint64 ticket)
 
 void LinkEngine::onSocketClosed()
 {
+    if (linkWouldBeLost())
+        fault(QStringLiteral("the PBX closed the connection"));
     then([this] { shutDownLink(); });
 }
 
 void LinkEngine::onSocketReset()
 {
+    if (linkWouldBeLost())
+        fault(QStringLiteral("the PBX reset the connection"));
     then([this] {
         writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
         shutDownLink();
@@ -497,6 +509,8 @@ void LinkEngine::onSocketReset()
 
 void LinkEngine::onSocketError(int number, const QString& description)
 {
+    if (linkWouldBeLost())
+        fault(QStringLiteral("the connection failed: %1").arg(description));
     then([this, number, description] {
         shutDownLink();
         tell(faultBox(PeerFault::SocketError, {description, timeStamp(), QString::number(number)}));

@@ -232,6 +232,9 @@ private:
     void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
     bool connectionStands() const { return link::connectionStands(m_linkState); }
     void writeLine(const char* marker, const QByteArray& text);
+    void fault(const QString& what);
+    // The link stood and was not being released: its end now is a loss.
+    bool linkWouldBeLost() const { return m_linkState == LinkState::AwaitingConnect || m_linkState == LinkState::Up; }
     void out(LinkOutput output);
     void out(LinkOutput::Type type, bool on = false);
     void WriteTerminal(const QByteArray& text);

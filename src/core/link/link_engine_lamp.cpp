@@ -66,6 +66,7 @@ void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFuncti
 void LinkEngine::onLampControlTimeout()
 {
     m_timers.stop(Timer::T3);
+    fault(QStringLiteral("no answer to a lamp message"));
     tell(faultBox(PeerFault::LampControlUnanswered));
     then([this] {
         m_timers.stop(Timer::StatusMonitor);

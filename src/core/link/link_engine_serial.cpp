@@ -122,6 +122,7 @@ void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received
 // the next line event overwrites.
 void LinkEngine::onSerialClosedByError(const QString& description)
 {
+    fault(description);
     then([this, description] {
         writeLine(display::marker::Released, description.toLocal8Bit());
         m_serial.reset();

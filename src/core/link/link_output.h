@@ -57,6 +57,7 @@ struct LinkOutput
         RecordArrived,     // a record, `bytes`, with `on` for a good check byte, at `when`
         Response,          // the PBX answered `request` with `code`
         LampTimedOut,      // the lamp frame awaited had no answer in time
+        Fault,             // something went wrong on the link, as `text` says (a snapshot is kept)
         LampLedgerChanged, // the lamp ledger holds something new
         ResyncProgress,    // a resynchronisation runs (`on`) and has got as far as `text`
         LoadTestPhase,     // the load test's commands follow `phase`

@@ -132,6 +132,7 @@ void LinkEngine::processResponse(const FrameHeader& frame)
 {
     const std::optional<Request> matched = m_pending.match(frame.sequence);
     if (!matched) {
+        fault(QStringLiteral("improper sequence %1").arg(QString::fromLatin1(frame.sequenceField)));
         tell(faultBox(PeerFault::ImproperSequence, {QString::fromLatin1(frame.sequenceField),
                                                     QString::number(m_pending.sequence(Request::Lamp))}));
         then([this, frame] {
@@ -173,6 +174,8 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
         writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " +
                                                  requestName(matched) +
                                                  " Message Rcv'd: " + responseText(code) + "\r\n");
+    if (matched && code >= 1)
+        fault(QStringLiteral("negative answer %1 (%2)").arg(code).arg(QString::fromLatin1(responseText(code))));
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
@@ -196,6 +199,8 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
     arrived.on = frame.parityGood;
     arrived.when = m_clock.wallClock();
     out(std::move(arrived));
+    if (!frame.parityGood)
+        fault(QStringLiteral("bad check byte in a record"));
 
     // A forced answer applies to this one record.
     AnswerCode code = AnswerCode::Normal;
@@ -230,6 +235,7 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
 // ends this receive event; the rest of its data is dropped.
 void LinkEngine::reportProcessingError(const QByteArray& unprocessed)
 {
+    fault(QStringLiteral("a frame that cannot be read"));
     tell(faultBox(PeerFault::UnreadableFrame, {timeStamp(), QString::fromLatin1(unprocessed)}));
 }
 

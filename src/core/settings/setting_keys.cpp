@@ -10,9 +10,10 @@ constexpr char P[] = "Properties";
 constexpr char D[] = "Debug";
 constexpr char C[] = "Capture";
 constexpr char L[] = "LampLedger";
+constexpr char S[] = "Snapshot";
 } // namespace
 
-const std::array<KeyInfo, 29> kKeys = {{
+const std::array<KeyInfo, 32> kKeys = {{
     {Key::Settings, P, "Settings", ""},
     {Key::CommPort, P, "CommPort", ""},
     {Key::PortName, P, "PortName", ""},
@@ -42,6 +43,9 @@ const std::array<KeyInfo, 29> kKeys = {{
     {Key::ZKNexpansion, D, "ZKNexpansion", "0"},
     {Key::CaptureFile, C, "File", ""},
     {Key::ResyncAfterReconnect, L, "ResyncAfterReconnect", "0"},
+    {Key::SnapshotOnFault, S, "OnFault", "0"},
+    {Key::SnapshotSeconds, S, "Seconds", "60"},
+    {Key::SnapshotKeep, S, "Keep", "20"},
 }};
 
 const KeyInfo& keyInfo(Key key)

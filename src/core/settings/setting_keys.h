@@ -41,6 +41,10 @@ enum class Key
     CaptureFile, // the file the last capture went to
     // Section "LampLedger"
     ResyncAfterReconnect, // "1": the ledger's lamps are sent again whenever the link comes back
+    // Section "Snapshot"
+    SnapshotOnFault, // "1": the last seconds are written to a file on a fault
+    SnapshotSeconds, // how many seconds a snapshot holds
+    SnapshotKeep,    // how many snapshots are kept; older ones are removed
 };
 
 struct KeyInfo
@@ -54,7 +58,7 @@ struct KeyInfo
 };
 
 // The one table of keys, sections and defaults, in the order of Key.
-extern const std::array<KeyInfo, 29> kKeys;
+extern const std::array<KeyInfo, 32> kKeys;
 
 const KeyInfo& keyInfo(Key key);
 
