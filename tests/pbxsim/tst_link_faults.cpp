@@ -75,10 +75,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ends");        // the link is down until the next connect command
         QTest::addColumn<QByteArray>("line");  // the terminal shows it (empty: nothing in particular)
         QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("faults"); // as the link says them, for a snapshot
         const auto row = [](const char* name, const Arm& arm, int links, bool ends, const char* line = "",
-                            const QStringList& boxes = {}, const char* interval = "5") {
+                            const QStringList& boxes = {}, const char* interval = "5",
+                            const QStringList& faults = {}) {
             QTest::newRow(name) << arm << QString::fromLatin1(interval) << links << ends << QByteArray(line)
-                                << boxes;
+                                << boxes << faults;
         };
         using Type = FrameFault::Type;
         row("record split", recordFault({Type::Split, 150}, 2), 1, false);
@@ -86,14 +88,14 @@ private Q_SLOTS:
         row("junk before a record", recordFault({Type::Junk, 0}, 2), 1, false);
         row("record late", recordFault({Type::Late, 300}, 2), 1, false);
         row("wrong check byte: answered as a parity error", recordFault({Type::CorruptCheckByte, 0}, 1), 1,
-            false);
+            false, "", {}, "5", {"bad check byte in a record"});
         row("record under a wrong number: answered under it", recordFault({Type::WrongSequence, 0}, 1), 1,
             false);
         row(
             "reset by the PBX: back after 2 s", [](LinkPair& p) { p.pbx.resetAfterFrames(0); }, 2, false,
-            "WARNING!:  ** LINK WAS RESET BY PBX **");
+            "WARNING!:  ** LINK WAS RESET BY PBX **", {}, "5", {"the PBX reset the connection"});
         row("record cut by a reset: never shown", recordFault({Type::CutByReset, 0}, 1), 2, false,
-            "** LINK WAS RESET BY PBX **");
+            "** LINK WAS RESET BY PBX **", {}, "5", {"the PBX reset the connection"});
         row(
             "release asked by the PBX", [](LinkPair& p) { p.pbx.releaseAfterFrames(0); }, 1, true,
             "PBX Response: Link Release Request...");
@@ -102,7 +104,7 @@ private Q_SLOTS:
         row(
             "seven health checks unanswered: reset, back by itself",
             [](LinkPair& p) { p.pbx.muteHealthChecks(0, 7); }, 2, false, "WARNING!:  ** RESETTING LINK **",
-            {"PBX does not respond to Health Checks."}, "0");
+            {"PBX does not respond to Health Checks."}, "0", {"health checks unanswered: the link is reset"});
         // The device refused at the next connect: the tool drops the connection and does not retry.
         const auto refusal = [](int code) {
             return Arm([code](LinkPair& p) {
@@ -112,8 +114,10 @@ private Q_SLOTS:
                 p.connect();
             });
         };
-        row("device not defined", refusal(2), 1, true, "Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **");
-        row("device in use", refusal(4), 1, true, "Connect Message Rcv'd: ** DEVICE ALREADY IN USE **");
+        row("device not defined", refusal(2), 1, true, "Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **", {},
+            "5", {"negative answer 2 (** DEVICE ID NOT DEFINED **)"});
+        row("device in use", refusal(4), 1, true, "Connect Message Rcv'd: ** DEVICE ALREADY IN USE **", {}, "5",
+            {"negative answer 4 (** DEVICE ALREADY IN USE **)"});
         // Armed for the lamp frame's answer: the box after 10 s, and the answer is still the lamp's.
         const Arm lateLampAnswer = [](LinkPair& p) {
             p.debug.setDetail(true);
@@ -121,7 +125,7 @@ private Q_SLOTS:
             p.engine.sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         };
         row("lamp answer 11 s late", lateLampAnswer, 1, false, "(1) Lamp Control Message Rcv'd: OK",
-            {"PBX did not respond to Lamp Control."}, "60");
+            {"PBX did not respond to Lamp Control."}, "60", {"no answer to a lamp message"});
     }
     void linkOutlivesTheFault()
     {
@@ -144,6 +148,7 @@ private Q_SLOTS:
         for (const Operator::Message& box : std::as_const(p.op.messages))
             boxes.append(box.text);
         QTEST(boxes, "boxes");
+        QTEST(p.host.faults, "faults");
         if (ends) {
             p.pbx.setRefusal(0);
             p.connect();
