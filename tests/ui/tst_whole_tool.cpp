@@ -13,6 +13,8 @@
 #include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 #include "lamp/load_test_results_text.h"
+#include "display/terminal_line.h"
+#include "link/frame_builder.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
 #include "pbxsim/captured_link_reader.h"
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void aReplugReopensThePort();
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
+    void aFaultLeavesASnapshot();
 };
 
 // Started as a launcher starts it (connect, breakdown window, load test), the link stands, the
@@ -492,6 +495,49 @@ void TestWholeTool::aCapturePlayedBack()
     if (seen != report)
         qInfo("%s", qPrintable(replay.report()));
     QCOMPARE(seen, report);
+}
+
+// Snapshot on fault, switched on from the menu and kept: a flood of records with a bad check byte
+// over a real socket is one snapshot, named in the terminal once, whose text holds the link's
+// lines and frames before it and whose capture holds the connection's frames.
+void TestWholeTool::aFaultLeavesASnapshot()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.action("mnuSnapshot")->trigger();
+    QCOMPARE(ToolFixture::ini()->value(u"Snapshot/OnFault"_s).toString(), u"1"_s);
+    pbxsim::PbxSimulator sim;
+    QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+    aimAt(t, sim);
+    t.action("mnuOpen")->trigger();
+    QVERIFY(eventually([&] { return sim.link().isLinkUp(); }));
+    const QList<QByteArray> texts = pbxsim::catalogueTexts(pbxsim::RecordLayout::Kra);
+    for (int i = 0; i < 5; ++i)
+        sim.link().addFault(sim.link().framesOut() + 1 + i, {pbxsim::FrameFault::Type::CorruptCheckByte, 0});
+    sim.link().startRecords(texts.mid(0, 5), 5, 20);
+    QVERIFY(eventually([&] { return sim.stats().recordsAnswered == 5; }));
+    QVERIFY(eventually([&] { return t.terminal().contains("Snapshot on fault"); }));
+
+    const QRegularExpression named(u"Snapshot on fault \\(bad check byte in a record\\): (.+)\\.txt and \\.pcap"_s);
+    const QRegularExpressionMatch match = named.match(QString::fromLatin1(t.terminal()));
+    QVERIFY2(match.hasMatch(), t.terminal().right(800).constData());
+    QCOMPARE(t.terminal().count("Snapshot on fault"), 1);
+    const QString base = match.captured(1);
+    QVERIFY(base.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + u"/ZKN-Control Tool/Snapshots/snapshot-"_s));
+    QFile text(base + u".txt"_s);
+    QVERIFY(text.open(QIODevice::ReadOnly));
+    const QByteArray snapshot = text.readAll();
+    QVERIFY2(snapshot.startsWith("Snapshot on fault: bad check byte in a record\r\n"), snapshot.left(200).constData());
+    QVERIFY(snapshot.contains("LINK CONNECT REQUEST"));
+    QVERIFY(snapshot.contains(display::DotBlanks(texts[0])));
+    QVERIFY(snapshot.contains(display::sentHexTrace(link::buildStatusFrame("1", 0, link::Parity::Odd))));
+
+    const auto captured = pbxsim::readCapturedLink(base + u".pcap"_s, link::Parity::Odd);
+    QVERIFY(std::holds_alternative<pbxsim::CapturedLink>(captured));
+    const pbxsim::CapturedLink& connections = std::get<pbxsim::CapturedLink>(captured);
+    QCOMPARE(connections.size(), 1);
+    QVERIFY(connections[0].frames.size() >= 3); // the connect request, its answer, the first record
+    QCOMPARE(connections[0].frames[0].bytes, link::buildStatusFrame("1", 0, link::Parity::Odd));
 }
 
 QTEST_MAIN(TestWholeTool)
