@@ -24,7 +24,9 @@ QString snapshotFolder()
            QStringLiteral("/ZKN-Control Tool/Snapshots");
 }
 
-FaultSnapshots::FaultSnapshots(QString folder, QObject* parent) : QObject(parent), m_folder(std::move(folder)) {}
+FaultSnapshots::FaultSnapshots(QString folder, QObject* parent) : QObject(parent), m_folder(std::move(folder))
+{
+}
 
 void FaultSnapshots::setOn(bool on)
 {
@@ -49,10 +51,12 @@ void FaultSnapshots::fault(const QString& what, qint64 epochUs)
     if (!m_on || !m_recent.fault(epochUs))
         return;
     // Two bursts within a second get names of their own.
-    const QString stamp = QDateTime::fromMSecsSinceEpoch(epochUs / 1000).toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
+    const QString stamp =
+        QDateTime::fromMSecsSinceEpoch(epochUs / 1000).toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
     const QString base = QDir(m_folder).filePath(QLatin1String(kPrefix) + stamp);
     if (const QString error = write(base, what, epochUs); !error.isEmpty()) {
-        Q_EMIT failed(QStringLiteral("Snapshot on fault could not be written to %1: %2").arg(m_folder, error));
+        Q_EMIT failed(
+            QStringLiteral("Snapshot on fault could not be written to %1: %2").arg(m_folder, error));
         return;
     }
     removeOldest();
@@ -64,8 +68,8 @@ QString FaultSnapshots::write(const QString& base, const QString& what, qint64 e
     if (!QDir().mkpath(m_folder))
         return QStringLiteral("the folder cannot be made");
     QSaveFile text(base + QStringLiteral(".txt"));
-    if (!text.open(QIODevice::WriteOnly) || text.write(capture::snapshotText(m_recent.recent(), what, epochUs)) < 0 ||
-        !text.commit())
+    if (!text.open(QIODevice::WriteOnly) ||
+        text.write(capture::snapshotText(m_recent.recent(), what, epochUs)) < 0 || !text.commit())
         return text.errorString();
     const std::vector<const capture::FaultSnapshot::Entry*> packets = m_recent.packets();
     if (packets.empty())

@@ -101,7 +101,7 @@ struct LinkScript : Link
             {"status", host.panels.value(Panel::Status)}, {"settings", host.panels.value(Panel::Settings)},
             {"time", host.panels.value(Panel::ConnectTime)},
             {"records", records.join(", ")}, {"recordtext", QString::fromLatin1(realEngine.recordText())},
-            {"responses", host.responses.join(", ")}, {"dropped", QString::number(realEngine.droppedChunks())},
+            {"responses", host.responses.join(", ")}, {"faults", host.faults.join(", ")}, {"dropped", QString::number(realEngine.droppedChunks())},
             {"blinks", QString::number(host.txBlinks)}, {"quits", QString::number(host.singleStationQuits)},
             {"forced", QString::number(int(debug.forcedAnswer()))},
             {"ledger", test::ledgerText(realEngine.lampLedger().stations())}};

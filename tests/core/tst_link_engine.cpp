@@ -97,7 +97,8 @@ void TestLinkEngine::scripts_data()
         "<- :14:03:59: (0) Connecting as ZKN Device No. (01)...\r\n | data:" + kOk0 +
         " | ?terminal$= ->:14:03:59: (0) Connect Message Rcv'd: OK\r\n\r\n | ?responses=0:0");
     row("connect: the connect time shown, and cleared when the link ends",
-        "up | seconds:5 | ?time=00:00:05 | closed | ?time= | ?settings=Settings: ");
+        "up | seconds:5 | ?time=00:00:05 | closed | ?faults=the PBX closed the connection | ?time= | "
+        "?settings=Settings: ");
 
     // A health check leaves every interval + 1 seconds; the panel counts down to it.
     const QString countdown = QStringLiteral(
@@ -130,7 +131,8 @@ void TestLinkEngine::scripts_data()
         "?connects=2 | connected | ?sent=16 35 30 30 36 30 31 32 38 30 30 F7");
     row("reset by the PBX: connected again 2 s later, the numbering continued",
         "up | reset | ?terminal= ->:14:03:59: WARNING!:  ** LINK WAS RESET BY PBX **\r\n" + released +
-        " | ?socket=0 | tick:1999 | ?connects=1 | tick:1 | ?connects=2 | connected | ?sent=" + kHealth1);
+        " | ?socket=0 | tick:1999 | ?connects=1 | tick:1 | ?connects=2 | connected | ?sent=" + kHealth1 +
+        " | ?faults=the PBX reset the connection");
     for (const auto& [type, connects, port] : {std::tuple{"", "2", "false"}, {"serial", "1", "true"}})
         row(QStringLiteral("the operator's connect command cancels a pending reconnect: ") + (*type ? type : "LAN"),
             QStringLiteral("up | reset | tick:1000 | %1 | connect | tick:5000 | ?connects=%2 | ?port=%3")
@@ -145,7 +147,8 @@ void TestLinkEngine::scripts_data()
     // The exit's release step is done at once; the PBX then has 5 s to close the link.
     row("exit: the PBX closes after 2 s",
         "interval:180 | up | exit | ?released=true | data:" + kOk1 + " | waitclose | tick:1999 | ?exitclosed=0 | "
-        "?terminal!=RELEASED | closed | ?exitclosed=1 | ?socket=0 | tick:10000 | ?terminal$=LINK RELEASED...\r\n");
+        "?terminal!=RELEASED | closed | ?exitclosed=1 | ?socket=0 | tick:10000 | ?terminal$=LINK RELEASED...\r\n | "
+        "?faults=");
     row("exit: the PBX never closes: 5 s",
         "interval:180 | up | exit | data:" + kOk1 + " | waitclose | tick:4999 | ?exitclosed=0 | tick:1 | "
         "?exitclosed=1 | ?socket=0 | ?terminal$=LINK RELEASED...\r\n");
@@ -160,7 +163,9 @@ void TestLinkEngine::scripts_data()
     row("connect: the connection is refused",
         "connect | error:10061 Connection refused" +
         failed.arg("1", request + released, "Critical: 'Connection refused'\r\n@(2026-12-06 14:03:59) :Number = 10061",
-                   "IP-Error!"));
+                   "IP-Error!") + " | ?faults=");
+    row("a connection that fails while up is lost", "up | error:10054 Connection reset by peer | "
+        "?faults=the connection failed: Connection reset by peer");
     // "0.0.0.0" would quietly reach a program on this very machine.
     row("connect: no host given",
         "host:0.0.0.0 | connect" +
@@ -189,7 +194,8 @@ void TestLinkEngine::scripts_data()
     // The health check's own answer then matches nothing either.
     row("an improper sequence forgets every pending request",
         "interval:0 | up | tick:1000 | data:" + kImproper5 + " | ?boxes=" + kImproper + "05\r\n0 | ?titles= | "
-        "data:" + kOk1 + " | ?boxes=" + kImproper + "05\r\n0\n" + kImproper + "01\r\n0");
+        "data:" + kOk1 + " | ?boxes=" + kImproper + "05\r\n0\n" + kImproper + "01\r\n0 | "
+        "?faults=improper sequence 05, improper sequence 01");
 
     // A lamp frame's answer is awaited 10 s, its box shown once; a late answer is still the lamp
     // frame's unless a newer frame took its place, which waits its own 10 s. While the box stands
@@ -333,7 +339,7 @@ void TestLinkEngine::scripts_data()
         "serial | connect | ?shown=connected checked receiving port | serialdata:AB\r\n\x02" "1  | ?terminal=AB\r\n | "
         "serialdata:2\x03\r\x03 | ?terminal=AB\r\n ->:14:03:59: \x02" "1.2\x03\r\n\x03 | ?records=\x02" "1.2\x03 | "
         "serialdata:\x02half | cd | ?status=Status: Change in CD Detected | serialdata:\x03 | "
-        "?records=\x02" "1.2\x03 | ?count=0");
+        "?records=\x02" "1.2\x03 | ?count=0 | ?faults= | portlost | ?faults=The device went away");
     row("serial: a port without DSR stays open until the next command; a missing port",
         "serial | nodsr | connect | ?boxes=Exclamation: MODEM/PBX not connected, check COM port settings or cable! | "
         "?shown=properties port | connect | ?shown=properties | noport | connect | ?boxes$=\nExclamation: The COMM "

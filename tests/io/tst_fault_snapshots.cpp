@@ -68,8 +68,9 @@ private Q_SLOTS:
         QTest::newRow("9.9 s apart: one burst") << QList<qint64>{0, 9900} << 1;
         QTest::newRow("10 s apart: two bursts") << QList<qint64>{0, 10000} << 2;
         QTest::newRow("every 5 s for two minutes: one burst")
-            << QList<qint64>{0, 5000, 10000, 15000, 20000, 25000, 30000, 35000, 40000, 45000, 50000, 55000,
-                             60000, 65000, 70000, 75000, 80000, 85000, 90000, 95000, 100000, 105000, 110000, 115000}
+            << QList<qint64>{0,     5000,  10000, 15000, 20000,  25000,  30000,  35000,
+                             40000, 45000, 50000, 55000, 60000,  65000,  70000,  75000,
+                             80000, 85000, 90000, 95000, 100000, 105000, 110000, 115000}
             << 1;
         QTest::newRow("three bursts") << QList<qint64>{0, 20, 30000, 30040, 45000} << 3;
     }
@@ -118,13 +119,15 @@ private Q_SLOTS:
         QCOMPARE(files.size(), 2);
         const QByteArray text = textOf(dir.path(), files.last());
         const auto clock = [&at](qint64 ms) {
-            return QDateTime::fromMSecsSinceEpoch(at(ms) / 1000).toString(u"hh:mm:ss.zzz"_qs).toLatin1() + "  ";
+            return QDateTime::fromMSecsSinceEpoch(at(ms) / 1000).toString(u"hh:mm:ss.zzz"_qs).toLatin1() +
+                   "  ";
         };
-        const QByteArray expected =
-            "Snapshot on fault: bad check byte in a record\r\nat " +
-            QDateTime::fromMSecsSinceEpoch(at(65'000) / 1000).toString(u"yyyy-MM-dd hh:mm:ss.zzz"_qs).toLatin1() +
-            "\r\n\r\n" + clock(35'001) + "LINK RELEASED...\r\n" + clock(50'000) + "->:  \x02record\x03\r\n" +
-            clock(50'000) + "part\r\n";
+        const QByteArray expected = "Snapshot on fault: bad check byte in a record\r\nat " +
+                                    QDateTime::fromMSecsSinceEpoch(at(65'000) / 1000)
+                                        .toString(u"yyyy-MM-dd hh:mm:ss.zzz"_qs)
+                                        .toLatin1() +
+                                    "\r\n\r\n" + clock(35'001) + "LINK RELEASED...\r\n" + clock(50'000) +
+                                    "->:  \x02record\x03\r\n" + clock(50'000) + "part\r\n";
         QCOMPARE(text, expected);
         const auto [linkType, packets] = packetsOf(QDir(dir.path()).filePath(files.first()));
         QCOMPARE(linkType, DLT_RAW); // what libpcap calls LINKTYPE_RAW
@@ -141,7 +144,8 @@ private Q_SLOTS:
         snapshots.setKeep(3);
         snapshots.setOn(true);
         QStringList said;
-        connect(&snapshots, &FaultSnapshots::written, this, [&said](const QString& line) { said.append(line); });
+        connect(&snapshots, &FaultSnapshots::written, this,
+                [&said](const QString& line) { said.append(line); });
         for (int burst = 0; burst < 5; ++burst) {
             snapshots.packet(capture::kLinkTypeSerial, "\x01x", kStartUs + burst * 60 * kSecond);
             snapshots.fault(QStringLiteral("line lost"), kStartUs + burst * 60 * kSecond);

@@ -66,8 +66,8 @@ QByteArray timeText(qint64 epochUs, const char* format)
 
 QByteArray snapshotText(const std::deque<FaultSnapshot::Entry>& entries, const QString& fault, qint64 faultUs)
 {
-    QByteArray text = "Snapshot on fault: " + fault.toUtf8() + "\r\nat " + timeText(faultUs, "yyyy-MM-dd hh:mm:ss.zzz") +
-                      "\r\n\r\n";
+    QByteArray text = "Snapshot on fault: " + fault.toUtf8() + "\r\nat " +
+                      timeText(faultUs, "yyyy-MM-dd hh:mm:ss.zzz") + "\r\n\r\n";
     bool lineStart = true;
     for (const FaultSnapshot::Entry& entry : entries) {
         if (entry.kind != FaultSnapshot::Entry::Kind::Text)

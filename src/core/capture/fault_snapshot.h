@@ -31,7 +31,7 @@ public:
         QByteArray bytes;
     };
 
-    static constexpr qint64 kQuietUs = 10'000'000;        // a burst ends after this long without a fault
+    static constexpr qint64 kQuietUs = 10'000'000;           // a burst ends after this long without a fault
     static constexpr qsizetype kMaxBytes = 16 * 1024 * 1024; // a flood never takes more than this
 
     explicit FaultSnapshot(qint64 spanUs = 60'000'000) : m_spanUs(spanUs) {}
@@ -58,6 +58,7 @@ private:
 
 // The snapshot as text: a heading that says what went wrong and when, then the text entries, each
 // line behind its wall-clock time to the millisecond.
-QByteArray snapshotText(const std::deque<FaultSnapshot::Entry>& entries, const QString& fault, qint64 faultUs);
+QByteArray snapshotText(const std::deque<FaultSnapshot::Entry>& entries, const QString& fault,
+                        qint64 faultUs);
 
 } // namespace zkn::capture
