@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tool_application.h"
 
+#include "display/terminal_line.h"
 #include "frm_break_down.h"
 #include "frm_cancel_send.h"
 #include "frm_config.h"
@@ -12,12 +13,11 @@
 #include "frm_results.h"
 #include "frm_single.h"
 #include "frm_terminal.h"
-#include "display/terminal_line.h"
-#include "terminal_view.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
 #include "resync_offer.h"
 #include "stored_settings.h"
+#include "terminal_view.h"
 #include "window_view.h"
 
 namespace zkn {
@@ -169,10 +169,12 @@ void ToolApplication::wireSnapshots(frmTerminal& window)
     const auto epochUs = [] { return QDateTime::currentMSecsSinceEpoch() * 1000; };
     connect(window.terminal(), &TerminalView::textWritten, &m_snapshots,
             [this, epochUs](const QByteArray& text) { m_snapshots.text(text, epochUs()); });
-    connect(m_pump.get(), &LinkPump::framePassed, &m_snapshots, [this, epochUs](bool sent, const QByteArray& bytes) {
-        if (m_snapshots.isOn())
-            m_snapshots.text(sent ? display::sentHexTrace(bytes) : display::receivedHexTrace(bytes), epochUs());
-    });
+    connect(m_pump.get(), &LinkPump::framePassed, &m_snapshots,
+            [this, epochUs](bool sent, const QByteArray& bytes) {
+                if (m_snapshots.isOn())
+                    m_snapshots.text(sent ? display::sentHexTrace(bytes) : display::receivedHexTrace(bytes),
+                                     epochUs());
+            });
     connect(&m_capture, &LinkCapture::packetMade, &m_snapshots, &FaultSnapshots::packet);
     connect(m_pump.get(), &LinkPump::faultHappened, &m_snapshots,
             [this, epochUs](const QString& what) { m_snapshots.fault(what, epochUs()); });

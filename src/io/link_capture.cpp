@@ -119,7 +119,8 @@ void LinkCapture::tcpReset(Side by)
 void LinkCapture::serialData(Side from, const QByteArray& bytes)
 {
     if (building())
-        write({QByteArray(1, char(from == Side::Tool ? capture::kFromTool : capture::kFromPbx)) + bytes}, false);
+        write({QByteArray(1, char(from == Side::Tool ? capture::kFromTool : capture::kFromPbx)) + bytes},
+              false);
 }
 
 // The file holds one kind of line.

@@ -136,8 +136,8 @@ StoredSnapshots storedSnapshots(const settings::SettingsStore& store)
         return ok && value >= 1 ? value : fallback;
     };
     const StoredSnapshots defaults;
-    return {store.text(Key::SnapshotOnFault) == QLatin1String("1"), count(Key::SnapshotSeconds, defaults.seconds),
-            count(Key::SnapshotKeep, defaults.keep)};
+    return {store.text(Key::SnapshotOnFault) == QLatin1String("1"),
+            count(Key::SnapshotSeconds, defaults.seconds), count(Key::SnapshotKeep, defaults.keep)};
 }
 
 void storeSnapshotOnFault(settings::SettingsStore& store, bool on)

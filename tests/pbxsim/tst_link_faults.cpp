@@ -91,8 +91,7 @@ private Q_SLOTS:
             false, "", {}, "5", {"bad check byte in a record"});
         row("record under a wrong number: answered under it", recordFault({Type::WrongSequence, 0}, 1), 1,
             false);
-        row(
-            "reset by the PBX: back after 2 s", [](LinkPair& p) { p.pbx.resetAfterFrames(0); }, 2, false,
+        row("reset by the PBX: back after 2 s", [](LinkPair& p) { p.pbx.resetAfterFrames(0); }, 2, false,
             "WARNING!:  ** LINK WAS RESET BY PBX **", {}, "5", {"the PBX reset the connection"});
         row("record cut by a reset: never shown", recordFault({Type::CutByReset, 0}, 1), 2, false,
             "** LINK WAS RESET BY PBX **", {}, "5", {"the PBX reset the connection"});
@@ -101,8 +100,7 @@ private Q_SLOTS:
             "PBX Response: Link Release Request...");
         row("release request behind a record: the record first", recordFault({Type::ReleaseBehind, 0}, 1), 1,
             true, "LINK RELEASED...");
-        row(
-            "seven health checks unanswered: reset, back by itself",
+        row("seven health checks unanswered: reset, back by itself",
             [](LinkPair& p) { p.pbx.muteHealthChecks(0, 7); }, 2, false, "WARNING!:  ** RESETTING LINK **",
             {"PBX does not respond to Health Checks."}, "0", {"health checks unanswered: the link is reset"});
         // The device refused at the next connect: the tool drops the connection and does not retry.
@@ -114,10 +112,10 @@ private Q_SLOTS:
                 p.connect();
             });
         };
-        row("device not defined", refusal(2), 1, true, "Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **", {},
-            "5", {"negative answer 2 (** DEVICE ID NOT DEFINED **)"});
-        row("device in use", refusal(4), 1, true, "Connect Message Rcv'd: ** DEVICE ALREADY IN USE **", {}, "5",
-            {"negative answer 4 (** DEVICE ALREADY IN USE **)"});
+        row("device not defined", refusal(2), 1, true, "Connect Message Rcv'd: ** DEVICE ID NOT DEFINED **",
+            {}, "5", {"negative answer 2 (** DEVICE ID NOT DEFINED **)"});
+        row("device in use", refusal(4), 1, true, "Connect Message Rcv'd: ** DEVICE ALREADY IN USE **", {},
+            "5", {"negative answer 4 (** DEVICE ALREADY IN USE **)"});
         // Armed for the lamp frame's answer: the box after 10 s, and the answer is still the lamp's.
         const Arm lateLampAnswer = [](LinkPair& p) {
             p.debug.setDetail(true);

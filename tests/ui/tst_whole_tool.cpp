@@ -4,6 +4,7 @@
 // clock elsewhere; here the windows show what comes and forward what the operator does.
 #include "tool_fixture.h"
 
+#include "display/terminal_line.h"
 #include "frm_break_down.h"
 #include "frm_cancel_send.h"
 #include "frm_debug.h"
@@ -13,7 +14,6 @@
 #include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 #include "lamp/load_test_results_text.h"
-#include "display/terminal_line.h"
 #include "link/frame_builder.h"
 #include "link/link_engine.h"
 #include "link_pump.h"
@@ -518,16 +518,19 @@ void TestWholeTool::aFaultLeavesASnapshot()
     QVERIFY(eventually([&] { return sim.stats().recordsAnswered == 5; }));
     QVERIFY(eventually([&] { return t.terminal().contains("Snapshot on fault"); }));
 
-    const QRegularExpression named(u"Snapshot on fault \\(bad check byte in a record\\): (.+)\\.txt and \\.pcap"_s);
+    const QRegularExpression named(
+        u"Snapshot on fault \\(bad check byte in a record\\): (.+)\\.txt and \\.pcap"_s);
     const QRegularExpressionMatch match = named.match(QString::fromLatin1(t.terminal()));
     QVERIFY2(match.hasMatch(), t.terminal().right(800).constData());
     QCOMPARE(t.terminal().count("Snapshot on fault"), 1);
     const QString base = match.captured(1);
-    QVERIFY(base.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + u"/ZKN-Control Tool/Snapshots/snapshot-"_s));
+    QVERIFY(
+        base.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + u"/ZKN-Control Tool/Snapshots/snapshot-"_s));
     QFile text(base + u".txt"_s);
     QVERIFY(text.open(QIODevice::ReadOnly));
     const QByteArray snapshot = text.readAll();
-    QVERIFY2(snapshot.startsWith("Snapshot on fault: bad check byte in a record\r\n"), snapshot.left(200).constData());
+    QVERIFY2(snapshot.startsWith("Snapshot on fault: bad check byte in a record\r\n"),
+             snapshot.left(200).constData());
     QVERIFY(snapshot.contains("LINK CONNECT REQUEST"));
     QVERIFY(snapshot.contains(display::DotBlanks(texts[0])));
     QVERIFY(snapshot.contains(display::sentHexTrace(link::buildStatusFrame("1", 0, link::Parity::Odd))));

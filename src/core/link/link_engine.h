@@ -234,7 +234,10 @@ private:
     void writeLine(const char* marker, const QByteArray& text);
     void fault(const QString& what);
     // The link stood and was not being released: its end now is a loss.
-    bool linkWouldBeLost() const { return m_linkState == LinkState::AwaitingConnect || m_linkState == LinkState::Up; }
+    bool linkWouldBeLost() const
+    {
+        return m_linkState == LinkState::AwaitingConnect || m_linkState == LinkState::Up;
+    }
     void out(LinkOutput output);
     void out(LinkOutput::Type type, bool on = false);
     void WriteTerminal(const QByteArray& text);

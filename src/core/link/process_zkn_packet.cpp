@@ -175,7 +175,8 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
                                                  requestName(matched) +
                                                  " Message Rcv'd: " + responseText(code) + "\r\n");
     if (matched && code >= 1)
-        fault(QStringLiteral("negative answer %1 (%2)").arg(code).arg(QString::fromLatin1(responseText(code))));
+        fault(
+            QStringLiteral("negative answer %1 (%2)").arg(code).arg(QString::fromLatin1(responseText(code))));
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
