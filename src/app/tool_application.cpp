@@ -166,18 +166,16 @@ void ToolApplication::wireSnapshots(frmTerminal& window)
         turn(on);
         storeSnapshotOnFault(m_store, on);
     });
-    const auto epochUs = [] { return QDateTime::currentMSecsSinceEpoch() * 1000; };
     connect(window.terminal(), &TerminalView::textWritten, &m_snapshots,
-            [this, epochUs](const QByteArray& text) { m_snapshots.text(text, epochUs()); });
-    connect(m_pump.get(), &LinkPump::framePassed, &m_snapshots,
-            [this, epochUs](bool sent, const QByteArray& bytes) {
-                if (m_snapshots.isOn())
-                    m_snapshots.text(sent ? display::sentHexTrace(bytes) : display::receivedHexTrace(bytes),
-                                     epochUs());
-            });
+            [this](const QByteArray& text) { m_snapshots.text(text, epochNowUs()); });
+    connect(m_pump.get(), &LinkPump::framePassed, &m_snapshots, [this](bool sent, const QByteArray& bytes) {
+        if (m_snapshots.isOn())
+            m_snapshots.text(sent ? display::sentHexTrace(bytes) : display::receivedHexTrace(bytes),
+                             epochNowUs());
+    });
     connect(&m_capture, &LinkCapture::packetMade, &m_snapshots, &FaultSnapshots::packet);
     connect(m_pump.get(), &LinkPump::faultHappened, &m_snapshots,
-            [this, epochUs](const QString& what) { m_snapshots.fault(what, epochUs()); });
+            [this](const QString& what) { m_snapshots.fault(what, epochNowUs()); });
     const auto say = [this](const QString& text) {
         m_pump->feed([line = text.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     };

@@ -3,6 +3,7 @@
 
 #include "capture/capture_format.h"
 #include "serial_line.h"
+#include "system_clock.h"
 #include "tcp_link.h"
 
 #include <QHostAddress>
@@ -10,20 +11,11 @@
 
 #include <utility>
 
-#include <time.h>
-
 namespace zkn {
 
 namespace {
 
 using capture::Side;
-
-qint64 epochUs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-}
 
 std::optional<quint32> ipv4(const QHostAddress& address)
 {
@@ -40,16 +32,32 @@ QString LinkCapture::start(const QString& path, bool lan)
     m_failed = false;
     m_path = path;
     const QString error = m_file.open(path, lan ? capture::kLinkTypeRaw : capture::kLinkTypeSerial);
-    // A connection that stands already is captured from now on; its set-up was before the file.
-    if (error.isEmpty() && lan && m_tcp && m_tcp->state() == link::SocketState::Connected)
-        begin(m_tcp->localAddress(), m_tcp->localPort(), m_tcp->peerAddress(), m_tcp->peerPort());
+    if (error.isEmpty() && lan)
+        followStandingConnection();
     return error;
 }
 
 void LinkCapture::stop()
 {
     m_file.close();
-    m_connection.reset();
+    if (!m_tapped)
+        m_connection.reset();
+}
+
+void LinkCapture::setTapped(bool tapped)
+{
+    m_tapped = tapped;
+    if (tapped)
+        followStandingConnection();
+    else if (!m_file.isOpen())
+        m_connection.reset();
+}
+
+// A connection that stands already is followed from now on; its set-up was before.
+void LinkCapture::followStandingConnection()
+{
+    if (!m_connection && m_tcp && m_tcp->state() == link::SocketState::Connected)
+        begin(m_tcp->localAddress(), m_tcp->localPort(), m_tcp->peerAddress(), m_tcp->peerPort());
 }
 
 void LinkCapture::watch(TcpLink& link)
@@ -139,7 +147,7 @@ void LinkCapture::write(const QList<QByteArray>& packets, bool lan)
 {
     const bool toFile = lineCaptured(lan);
     for (const QByteArray& packet : packets) {
-        const qint64 us = epochUs();
+        const qint64 us = epochNowUs();
         if (m_tapped)
             Q_EMIT packetMade(lan ? capture::kLinkTypeRaw : capture::kLinkTypeSerial, packet, us);
         if (!toFile || !m_file.isOpen())

@@ -35,7 +35,7 @@ public:
     bool isOn() const { return m_file.isOpen(); }
     QString path() const { return m_path; }
     // While tapped, every packet is also told by packetMade(), with or without a file.
-    void setTapped(bool tapped) { m_tapped = tapped; }
+    void setTapped(bool tapped);
 
     // The tool's transports, seen from the tool. The simulator, on the PBX's side, tells the
     // connection itself.
@@ -59,6 +59,7 @@ Q_SIGNALS:
 private:
     // The connection's two ends, its packets numbered from first sequence numbers of its own.
     void begin(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort);
+    void followStandingConnection();
     void write(const QList<QByteArray>& packets, bool lan);
     bool building() const { return m_file.isOpen() || m_tapped; }
     void fail(const QString& why);

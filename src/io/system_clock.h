@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 
+#include <time.h>
+
 namespace zkn {
 
 // The link's clock in the running tool: a monotonic count and the system's wall clock.
@@ -18,5 +20,13 @@ public:
 private:
     QElapsedTimer m_elapsed;
 };
+
+// The wall clock to the microsecond, as captures stamp their packets.
+inline qint64 epochNowUs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
 
 } // namespace zkn

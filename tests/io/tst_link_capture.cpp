@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a capture does when it cannot keep everything: it says so once and the link goes on; and
 // started while a connection stands, it keeps that connection from then on.
+#include "capture/capture_format.h"
 #include "link_capture.h"
 #include "tcp_link.h"
 
 #include <QFileInfo>
-#include <QTcpServer>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QTest>
 
 #include <csignal>
@@ -84,6 +86,41 @@ private Q_SLOTS:
         QCOMPARE(bytes.size(), 24 + 16 + 40 + frame.size());
         QCOMPARE(quint8(bytes.at(24 + 16 + 20 + 13)), quint8(0x18));
         QCOMPARE(bytes.right(frame.size()), frame);
+    }
+
+    // A tap joins a standing connection too, and a capture file started and ended meanwhile
+    // leaves it following the same connection, its sequence numbers going on.
+    void aTapFollowsAStandingConnection()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        zkn::TcpLink link;
+        link.setRemotePort(server.serverPort());
+        QSignalSpy connected(&link, &zkn::TcpLink::connected);
+        QVERIFY(link.connectToHost(QStringLiteral("127.0.0.1")).isEmpty());
+        QVERIFY(connected.wait());
+        LinkCapture capture;
+        capture.watch(link);
+        QSignalSpy made(&capture, &LinkCapture::packetMade);
+        const QByteArray frame("\x16"
+                               "5006010000\xFA");
+        link.send(frame);
+        QCOMPARE(made.size(), 0); // neither a file nor a tap
+        capture.setTapped(true);
+        link.send(frame);
+        QTemporaryDir dir;
+        QCOMPARE(capture.start(dir.filePath(QStringLiteral("link.pcap")), true), QString());
+        capture.stop();
+        link.send(frame);
+        QCOMPARE(made.size(), 2);
+        const auto sequence = [](const QByteArray& packet) {
+            return qFromBigEndian<quint32>(packet.constData() + 24);
+        };
+        for (const QList<QVariant>& packet : std::as_const(made))
+            QCOMPARE(packet[0].toInt(), zkn::capture::kLinkTypeRaw);
+        const QByteArray first = made[0][1].toByteArray(), second = made[1][1].toByteArray();
+        QCOMPARE(first.right(frame.size()), frame);
+        QCOMPARE(sequence(second), sequence(first) + frame.size());
     }
 };
 
