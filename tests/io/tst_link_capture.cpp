@@ -19,6 +19,26 @@
 using zkn::LinkCapture;
 using zkn::capture::Side;
 
+namespace {
+
+// The tool's link connected to a server on this machine.
+struct StandingConnection
+{
+    QTcpServer server;
+    zkn::TcpLink link;
+
+    bool up()
+    {
+        if (!server.listen(QHostAddress::LocalHost))
+            return false;
+        link.setRemotePort(server.serverPort());
+        QSignalSpy connected(&link, &zkn::TcpLink::connected);
+        return link.connectToHost(QStringLiteral("127.0.0.1")).isEmpty() && connected.wait();
+    }
+};
+
+} // namespace
+
 class TestLinkCapture : public QObject
 {
     Q_OBJECT
@@ -64,13 +84,9 @@ private Q_SLOTS:
 
     void joinsAStandingConnection()
     {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        zkn::TcpLink link;
-        link.setRemotePort(server.serverPort());
-        QSignalSpy connected(&link, &zkn::TcpLink::connected);
-        QVERIFY(link.connectToHost(QStringLiteral("127.0.0.1")).isEmpty());
-        QVERIFY(connected.wait());
+        StandingConnection standing;
+        QVERIFY(standing.up());
+        zkn::TcpLink& link = standing.link;
         LinkCapture capture;
         capture.watch(link);
         QTemporaryDir dir;
@@ -92,13 +108,9 @@ private Q_SLOTS:
     // leaves it following the same connection, its sequence numbers going on.
     void aTapFollowsAStandingConnection()
     {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        zkn::TcpLink link;
-        link.setRemotePort(server.serverPort());
-        QSignalSpy connected(&link, &zkn::TcpLink::connected);
-        QVERIFY(link.connectToHost(QStringLiteral("127.0.0.1")).isEmpty());
-        QVERIFY(connected.wait());
+        StandingConnection standing;
+        QVERIFY(standing.up());
+        zkn::TcpLink& link = standing.link;
         LinkCapture capture;
         capture.watch(link);
         QSignalSpy made(&capture, &LinkCapture::packetMade);
