@@ -51,7 +51,6 @@ public:
     LogFile& log() { return m_log; }
     LinkCapture& capture() { return m_capture; }
     LampLedgerStore& ledgerStore() { return m_ledgerStore; }
-    FaultSnapshots& snapshots() { return m_snapshots; }
     MainWindowServices windowServices();
 
     // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events and the window's link

@@ -54,13 +54,15 @@ void FaultSnapshots::fault(const QString& what, qint64 epochUs)
     const QString stamp =
         QDateTime::fromMSecsSinceEpoch(epochUs / 1000).toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
     const QString base = QDir(m_folder).filePath(QLatin1String(kPrefix) + stamp);
+    const bool withCapture = !m_recent.packets().empty();
     if (const QString error = write(base, what, epochUs); !error.isEmpty()) {
         Q_EMIT failed(
             QStringLiteral("Snapshot on fault could not be written to %1: %2").arg(m_folder, error));
         return;
     }
     removeOldest();
-    Q_EMIT written(QStringLiteral("Snapshot on fault (%1): %2.txt and .pcap").arg(what, base));
+    Q_EMIT written(QStringLiteral("Snapshot on fault (%1): %2.txt%3")
+                       .arg(what, base, withCapture ? QStringLiteral(" and .pcap") : QString()));
 }
 
 QString FaultSnapshots::write(const QString& base, const QString& what, qint64 epochUs)

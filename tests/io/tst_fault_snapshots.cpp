@@ -166,9 +166,12 @@ private Q_SLOTS:
         snapshots.fault(QStringLiteral("line lost"), kStartUs);
         QVERIFY(snapshotFiles(dir.path()).isEmpty());
         snapshots.setOn(true);
+        QSignalSpy written(&snapshots, &FaultSnapshots::written);
         snapshots.fault(QStringLiteral("line lost"), kStartUs + kSecond);
         const QStringList files = snapshotFiles(dir.path());
         QCOMPARE(files.size(), 1); // the text alone: there are no packets
+        QCOMPARE(written.first().first().toString(), QStringLiteral("Snapshot on fault (line lost): %1")
+                                                         .arg(QDir(dir.path()).filePath(files.first())));
         QVERIFY(!textOf(dir.path(), files.first()).contains("before"));
     }
 

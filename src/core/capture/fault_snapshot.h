@@ -43,7 +43,7 @@ public:
     bool fault(qint64 epochUs);
     // What is kept, oldest first: the entries of the last span before the newest.
     const std::deque<Entry>& recent() const { return m_entries; }
-    // The packets kept are of one link type, that of the newest; a change of line forgets the others.
+    // The packets kept of the newest packet's link type: a capture file holds one line.
     std::vector<const Entry*> packets() const;
     void clear();
 

@@ -25,7 +25,8 @@ enum class Key
     EndSTN,
     FontSize,
     ReopenPort, // "True": a serial port that went away is opened again when it comes back
-                // Section "Debug"
+
+    // Section "Debug"
     Detail,
     Hex,
     TogglePty,
@@ -39,9 +40,11 @@ enum class Key
     ZKNexpansion,
     // Section "Capture"
     CaptureFile, // the file the last capture went to
-                 // Section "LampLedger"
+
+    // Section "LampLedger"
     ResyncAfterReconnect, // "1": the ledger's lamps are sent again whenever the link comes back
-                          // Section "Snapshot"
+
+    // Section "Snapshot"
     SnapshotOnFault, // "1": the last seconds are written to a file on a fault
     SnapshotSeconds, // how many seconds a snapshot holds
     SnapshotKeep,    // how many snapshots are kept; older ones are removed
