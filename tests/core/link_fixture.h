@@ -53,6 +53,7 @@ struct Link : LanLinkSetup
         tick(50); // the lamps go out
         host.sent.clear();
         host.terminal.clear();
+        host.log.clear();
         host.txBlinks = 0;
     }
 

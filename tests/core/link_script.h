@@ -87,6 +87,7 @@ struct LinkScript : Link
             {"phases", phases.join(' ')}, {"count", QString::number(line().size())},
             {"sent", QString::fromLatin1(line().value(line().size() - 1).toHex().toUpper())},
             {"wire", listed(line(), lan())}, {"terminal", QString::fromLatin1(host.terminal)},
+            {"log", QString::fromLatin1(host.log)}, {"open", QString::number(op.openBoxes())},
             {"figures", QString::fromLatin1(host.loadTestFigures)},
             {"csv", QString::fromLatin1(realEngine.loadTestLog().csvRows())},
             {"timeouts", QString::number(realEngine.loadTestStats().timeouts())},
@@ -227,10 +228,17 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"file", [](LinkScript& t, Arg content) { t.file = content.toLatin1(); }},
     {"nofile", [](LinkScript& t, Arg) { t.fileThere = false; }},
     {"seen", [](LinkScript& t, Arg) { t.op.messages.clear(); }}, // the boxes so far
-    {"clear", [](LinkScript& t, Arg) { // the line and the terminal
+    // Boxes stay open from now on, until closed one at a time (the oldest first).
+    {"keepboxes", [](LinkScript& t, Arg) { t.op.keepOpen = true; }},
+    {"closebox", [](LinkScript& t, Arg) {
+         QVERIFY(t.op.closeBox());
+         t.host.drain(t.realEngine, t.op);
+     }},
+    {"clear", [](LinkScript& t, Arg) { // the line, the terminal and the log
          t.host.sent.clear();
          t.host.serialOutput.clear();
          t.host.terminal.clear();
+         t.host.log.clear();
      }}};
 // clang-format on
 

@@ -6,6 +6,7 @@
 #include "link_pair.h"
 
 #include "lamp/single_station_request.h"
+#include "pbxsim/lamp_faults.h"
 #include "pbxsim/record_catalogue.h"
 
 #include <QTest>
@@ -159,6 +160,37 @@ private Q_SLOTS:
         QCOMPARE(p.stats.recordsAnswered + p.stats.recordTimeouts, p.stats.recordsSent);
         QCOMPARE(p.stats.answerWrongDevice, 0);
         QCOMPARE(recordsShown(p.host.terminal), qsizetype(p.stats.recordsSent - p.stats.recordTimeouts));
+    }
+
+    // A station the PBX never answers: the lamp timeout box stays open a minute while the link goes
+    // on beneath it. Every health check is answered in time, a record is shown and answered as it
+    // comes, and once the box is closed the health-check clock stops until data comes.
+    void theLinkGoesOnUnderALampTimeoutBox()
+    {
+        LinkPair p(QStringLiteral("1"));
+        p.op.keepOpen = true;
+        p.connect();
+        p.run(100);
+        p.pbx.lampFaults().mute(*pbxsim::StationSet::parse(QStringLiteral("1000")));
+        p.engine.sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+        p.run(10100); // 10 s after the frame left
+        QCOMPARE(p.op.openBoxes(), 1);
+        const int checksBefore = p.stats.framesIn.value(QStringLiteral("5"));
+        sendRecords(p, 1);
+        p.run(100);
+        QCOMPARE(p.stats.recordsAnswered, 1);
+        QCOMPARE(recordsShown(p.host.terminal), 1);
+        p.run(60000);
+        QCOMPARE_GE(p.stats.framesIn.value(QStringLiteral("5")) - checksBefore, 29); // one every 2 s
+        QCOMPARE(p.engine.missedHealthChecks(), 0);
+        QCOMPARE(p.linksUp(), 1);
+        QCOMPARE(p.op.messages.size(), 1);
+        QCOMPARE(p.op.messages[0].text, QStringLiteral("PBX did not respond to Lamp Control."));
+
+        QVERIFY(p.op.closeBox());
+        p.run(0);
+        QVERIFY(!p.engine.timers().isActive(link::Timer::StatusMonitor));
+        QCOMPARE(p.host.responses.last(), QStringLiteral("lamp timed out"));
     }
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake_link_host.h"
 
+#include "display/terminal_line.h"
+
 namespace zkn::test {
 
 void FakeLinkHost::sync(link::LinkEngine& engine) const
@@ -69,6 +71,7 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         break;
     case Out::Terminal:
         terminal += output.bytes;
+        log += output.bytes;
         if (whileWriting)
             whileWriting(output.bytes);
         break;
@@ -134,9 +137,13 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::LinkCameUp:
     case Out::Dsr:
     case Out::ShowProperties:
-    case Out::RxLamp:
     case Out::TraceReceived:
+        log += display::receivedHexTrace(output.bytes);
+        break;
     case Out::TraceSent:
+        log += display::sentHexTrace(output.bytes);
+        break;
+    case Out::RxLamp:
     case Out::SerialBufferLevel:
     case Out::Notice:
         break;

@@ -59,6 +59,7 @@ public:
 
     QList<QByteArray> sent; // handed to IPSend
     QByteArray terminal;
+    QByteArray log; // the terminal with the LAN debug window's traces, as the log file gets both
     QMap<Panel, QString> panels;
     QMap<Panel, QStringList> panelHistory;
     bool connected = false;

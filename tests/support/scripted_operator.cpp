@@ -16,8 +16,21 @@ void ScriptedOperator::show(const Message& message, std::function<void(Answer)> 
         unexpected.append(message.text);
         answer = message.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
-    if (answered)
+    if (keepOpen)
+        m_open.append([answered, answer] {
+            if (answered)
+                answered(answer);
+        });
+    else if (answered)
         answered(answer);
+}
+
+bool ScriptedOperator::closeBox()
+{
+    if (m_open.isEmpty())
+        return false;
+    m_open.takeFirst()();
+    return true;
 }
 
 void ScriptedOperator::chooseFile(const FileChoice& choice,

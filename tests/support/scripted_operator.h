@@ -20,6 +20,12 @@ public:
     void show(const Message& message, std::function<void(Answer)> answered = {}) override;
     void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
 
+    // Closes the box shown longest ago of those kept open; false when none is.
+    bool closeBox();
+    qsizetype openBoxes() const { return m_open.size(); }
+
+    // While true, boxes stay open until closeBox(), as an operator who has not read them yet.
+    bool keepOpen = false;
     QList<Answer> answers; // taken from the front, one per question
     // Runs while a box is shown, before it is answered.
     std::function<void(const Message&)> whileShown;
@@ -28,6 +34,9 @@ public:
     QList<Message> messages;
     QList<FileChoice> fileDialogs;
     QStringList unexpected;
+
+private:
+    QList<std::function<void()>> m_open;
 };
 
 } // namespace zkn::test

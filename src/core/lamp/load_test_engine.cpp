@@ -47,10 +47,10 @@ void LoadTestEngine::send(qint32 station, LampFunction function)
     m_awaiting = sent == LampSend::Awaited;
 }
 
+// An answer that comes after the timeout was counted changes no figure.
 void LoadTestEngine::answered(int code, qint64 answerMs)
 {
-    m_awaiting = false;
-    if (running()) {
+    if (std::exchange(m_awaiting, false) && running()) {
         m_stats.answered(code != 0, answerMs);
         m_log.answered(code, answerMs);
         m_line.loadTestFiguresChanged();

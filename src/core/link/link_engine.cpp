@@ -145,11 +145,15 @@ void LinkEngine::closeSocket()
         return;
     }
     abandonOutgoing();
-    out(Out::CloseSocket);
+    // Frames that have left may still be on their way out of a connected socket.
+    out(Out::CloseSocket, m_socketState == SocketState::Connected);
 }
 
 void LinkEngine::abandonOutgoing()
 {
+    for (const Outgoing& frame : m_outgoing)
+        if (frame.hold)
+            m_framesGivenUp.push_back(frame.hold);
     m_outgoing.clear();
     m_timers.stop(Timer::Pace);
     m_lastLeftUs.reset();
@@ -157,20 +161,25 @@ void LinkEngine::abandonOutgoing()
         out(Out::CloseSocket);
 }
 
-// Nothing more goes out on a connection the link has given up.
-void LinkEngine::IPSend(const QByteArray& frame, FrameKind kind)
+void LinkEngine::goOnAfterFramesGivenUp()
 {
+    for (const quint64 hold : std::exchange(m_framesGivenUp, {}))
+        m_hold.acknowledge(hold);
+}
+
+// Nothing more goes out on a connection the link has given up. The handler goes on after the
+// frame has left, as the tool waited its 20 ms before each send.
+LinkEngine::FrameLeft LinkEngine::IPSend(const QByteArray& frame)
+{
+    auto left = std::make_shared<bool>(false);
     if (m_closeAsked)
-        return;
-    m_outgoing.push_back({frame, ++m_lastTicket, now()});
-    if (kind == FrameKind::HealthCheck)
-        m_healthCheckToLeave = m_lastTicket;
-    else if (kind == FrameKind::Lamp)
-        m_lampFrameToLeave = m_lastTicket;
+        return left;
+    m_outgoing.push_back({frame, now(), m_spacingUs == 0 ? 0 : m_hold.open(), left});
     if (m_spacingUs == 0)
         sendDueFrame();
     else
         schedulePacing();
+    return left;
 }
 
 void LinkEngine::schedulePacing()
@@ -192,14 +201,16 @@ void LinkEngine::sendDueFrame()
         out({Out::Transmit, next.frame});
         out({Out::TraceSent, next.frame});
         m_lastLeftUs = now();
-        frameLeft(next.ticket);
+        *next.left = true;
     }
     if (m_outgoing.empty() && std::exchange(m_closeWhenSent, false)) {
         m_lastLeftUs.reset();
         out(Out::CloseSocket, true);
-        return;
+    } else {
+        schedulePacing();
     }
-    schedulePacing();
+    if (next.hold)
+        m_hold.acknowledge(next.hold);
 }
 
 void LinkEngine::ask(LinkOutput request)
@@ -281,13 +292,17 @@ void LinkEngine::sendRelease()
 {
     const qint16 sequence = awaitResponse(Request::Release);
     step(LinkEvent::ReleaseSent);
-    IPSend(buildReleaseFrame(device(), sequence, parity()));
-    blink(Timer::TxLamp);
-    writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
-    out(Out::WaitWindow, true);
-    m_timers.stop(Timer::StatusMonitor);
-    // A PBX that never answers the request (nor closes) would leave the wait window up for good.
-    m_timers.restart(Timer::ReleaseLimit, now());
+    const FrameLeft left = IPSend(buildReleaseFrame(device(), sequence, parity()));
+    then([this, left, sequence] {
+        if (!*left)
+            return;
+        blink(Timer::TxLamp);
+        writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
+        out(Out::WaitWindow, true);
+        m_timers.stop(Timer::StatusMonitor);
+        // A PBX that never answers the request (nor closes) would leave the wait window up for good.
+        m_timers.restart(Timer::ReleaseLimit, now());
+    });
 }
 
 void LinkEngine::openConnection()
@@ -301,6 +316,7 @@ void LinkEngine::openConnection()
         return;
     }
     abandonOutgoing();
+    goOnAfterFramesGivenUp();
     m_closeAsked = false;
     LinkOutput open{Out::OpenSocket};
     open.text = m_connection.remoteHost();
@@ -346,12 +362,16 @@ void LinkEngine::linkConnected()
     writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
     out(Out::SettingsPanel);
     const qint16 sequence = awaitResponse(Request::Connect);
-    IPSend(buildStatusFrame(device(), sequence, parity()));
-    blink(Timer::TxLamp);
-    writeLine(display::marker::Sent,
-              '(' + QByteArray::number(sequence) + ") Connecting as ZKN Device No. (0" + device() + ")...");
-    m_hcTicks = 0;
-    m_timers.start(Timer::StatusMonitor, now());
+    const FrameLeft left = IPSend(buildStatusFrame(device(), sequence, parity()));
+    then([this, left, sequence] {
+        if (!*left)
+            return;
+        blink(Timer::TxLamp);
+        writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) +
+                                             ") Connecting as ZKN Device No. (0" + device() + ")...");
+        m_hcTicks = 0;
+        m_timers.start(Timer::StatusMonitor, now());
+    });
 }
 
 void LinkEngine::onStatusMonitorTick()
@@ -369,13 +389,22 @@ void LinkEngine::onStatusMonitorTick()
 
 void LinkEngine::sendHealthCheck()
 {
+    if (resetting())
+        return;
     const qint16 sequence = awaitResponse(Request::Health);
+    const quint64 wait = m_pending.wait(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_timers.stop(Timer::T2);
-    IPSend(buildStatusFrame(device(), sequence, parity()), FrameKind::HealthCheck);
-    blink(Timer::TxLamp);
-    if (m_debug.detail())
-        writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") Health Check...");
+    const FrameLeft left = IPSend(buildStatusFrame(device(), sequence, parity()));
+    then([this, left, sequence, wait] {
+        if (!*left)
+            return;
+        if (m_pending.wait(Request::Health) == wait)
+            m_timers.restart(Timer::T2, now());
+        blink(Timer::TxLamp);
+        if (m_debug.detail())
+            writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") Health Check...");
+    });
 }
 
 // Six unanswered health checks only count; the seventh since the last reset resets the link.
@@ -389,13 +418,18 @@ void LinkEngine::onHealthCheckTimeout()
     resetLinkAfterMisses();
 }
 
+// While the box is open no health check leaves; a connection that ended meanwhile is not reset.
 void LinkEngine::resetLinkAfterMisses()
 {
     m_timers.stop(Timer::StatusMonitor);
     fault(QStringLiteral("health checks unanswered: the link is reset"));
+    m_resetOf = m_connectionsEnded;
     tell(faultBox(PeerFault::HealthChecksUnanswered));
-    then([this] {
+    then([this, connection = m_connectionsEnded] {
+        m_resetOf.reset();
         m_missedHealthChecks = 0;
+        if (!sameConnection(connection))
+            return;
         writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
         shutDownLink();
         m_timers.restart(Timer::Reconnect, now());
@@ -422,6 +456,7 @@ void LinkEngine::shutDownLink()
         m_timers.stop(Timer::ExitCloseLimit);
         out(Out::LinkClosedForExit);
     }
+    goOnAfterFramesGivenUp();
 }
 
 // What every way of losing the link shows: the load test's sending stopped, the pictures and
@@ -436,13 +471,13 @@ void LinkEngine::showLinkDown()
     out(Out::PropertiesEnabled, true);
 }
 
-// Traced as it comes; handled in order, after the boxes open now. A chunk that waited that long
-// is dropped when its connection has ended meanwhile.
+// Traced as it comes; handled in order, after the chunks before it. A chunk that waited is
+// dropped when its connection has ended meanwhile.
 void LinkEngine::onSocketData(const QByteArray& data)
 {
     out({Out::TraceReceived, data});
-    then([this, data, since = m_receivedSince] {
-        if (since == m_receivedSince)
+    m_hold.runOn(m_receivePath, [this, data, connection = m_connectionsEnded] {
+        if (sameConnection(connection))
             receiveChunk(data);
     });
 }
@@ -457,7 +492,7 @@ void LinkEngine::receiveChunk(const QByteArray& data)
 
 void LinkEngine::endChunk()
 {
-    if (connectionStands())
+    if (sameConnection(m_chunkConnection) && connectionStands() && !resetting())
         m_timers.start(Timer::StatusMonitor, now());
 }
 
@@ -465,28 +500,15 @@ void LinkEngine::dropConnectionState()
 {
     m_partialFrame.clear();
     m_seekingFrame = false;
-    ++m_receivedSince; // data still waiting behind a box is the ended connection's
-    m_healthCheckToLeave.reset();
-    m_lampFrameToLeave.reset();
+    ++m_connectionsEnded; // data and work still waiting are the ended connection's
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
+    m_lampOutcomeKnown = true;
     m_load.answerLost();
     m_resync.answerLost();
     m_ledger.answerLost();
     out(Out::LampLedgerChanged);
-}
-
-void LinkEngine::frameLeft(quint64 ticket)
-{
-    if (m_lampFrameToLeave == ticket) {
-        m_lampFrameToLeave.reset();
-        m_lampSentAt = now();
-    } else if (m_healthCheckToLeave == ticket) {
-        m_healthCheckToLeave.reset();
-        if (m_pending.awaited(Request::Health))
-            m_timers.restart(Timer::T2, now());
-    }
 }
 
 void LinkEngine::onSocketClosed()
@@ -555,7 +577,7 @@ void LinkEngine::advanceTo(qint64 nowUs)
     LinkTimers::TimerSet fired;
     while (const std::optional<Timer> due = m_timers.takeDue(nowUs, fired)) {
         fired.set(static_cast<std::size_t>(*due));
-        onTimer(*due);
+        m_hold.run([this, timer = *due] { onTimer(timer); });
     }
 }
 

@@ -5,10 +5,36 @@
 //
 // The engine does no I/O: bytes, events and the transports' states come in through its methods,
 // time through its clock, and everything it asks of the program around it is taken with poll().
-// Its timers are deadlines that the program turns into one real timer. A box for the operator is
-// a notice: the work after it, and every input meanwhile, waits until the notice is acknowledged.
-// A request the program answers at once (open the socket, toggle the port, read the extensions
-// file) holds the work after it the same way until its answer comes.
+// Its timers are deadlines that the program turns into one real timer.
+//
+// Work waits only where the link itself waits (see notice_hold.h): each input runs at once as a
+// strand of its own, and a box for the operator (a notice), a request the program answers (open
+// the socket, toggle the port, read the extensions file) or a frame waiting to leave holds the
+// rest of the strand that raised it, nothing else. Socket data, the PBX's close and reset, socket
+// errors, serial data and line events, commands the tool gives itself and every timer go on while
+// a box is open. Received TCP data is one strand: what arrives while a chunk is being worked
+// through waits its turn, and the health-check clock stays stopped until the chunk is done. Each
+// frame handed over leaves 20 ms later; what follows it in its handler (its terminal line, the
+// timer that awaits its answer, the next frame of a chunk) runs once it has left. What each box
+// holds:
+//   "PBX did not respond to Lamp Control."  stopping the health-check clock, if the connection
+//       still stands; the timeout counted and a waiting load test let go on, if the message still
+//       awaits its answer (an answer arriving under the box is its answer).
+//   "Health Check Timout"                   the reset: the warning, the link shut and connected
+//       again 2 s later, unless the connection ended meanwhile. While it is open no health check
+//       leaves, so no second one can follow.
+//   "Improper sequence received!"           the rest of its chunk and the data behind it; the
+//       requests awaited when it was raised are forgotten after it, later ones stay.
+//   "Error" (a frame that cannot be read)   the end of its chunk and the data behind it.
+//   "IP-Error!"                              nothing: the link was shut before it.
+//   the connect command's failure           closing the socket, the not-connected look.
+//   "The COMM port ... does not exist", "MODEM/PBX not connected, check COM port settings or
+//       cable!"                              the rest of the connect command, and the command
+//       that opened the port for its work (Start, the dialog's Send).
+//   the single-station dialog's boxes       the dialog's Quit, closing a port without DSR.
+//   the load test's and the ledger's boxes  nothing: the command ends with them.
+// A continuation acts only on what it was about: work held while the connection ended, or
+// while its request was answered or replaced, does nothing of what no longer applies.
 
 #include "lamp/extensions.h"
 #include "lamp/lamp_function.h"
@@ -32,6 +58,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -166,7 +193,9 @@ private:
     void onHealthCheckTimeout();
     void sendHealthCheck();
     void onLampControlTimeout();
-    void sendLampFrame(const QByteArray& message);
+    // Once the frame has left, its answer is awaited and the ledger and the terminal show it.
+    void sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
+                       lamp::LampFunction function);
     void lampAnswerCame(std::optional<int> responseCode);
     void startLoadTest();
     bool loadTestConnected();
@@ -214,11 +243,16 @@ private:
     void receiveChunk(const QByteArray& data);
     void ProcessZKNPacket(const QByteArray& data);
     void skipBrokenFront(qsizetype from);
+    // A chunk worked through while its connection has ended is dropped.
     void processFramesOfChunk();
     void endChunk();
-    // What belongs to one connection ends with it: a partial frame, data waiting, a health check
-    // not yet left, and every answer still awaited.
+    // What belongs to one connection ends with it: a partial frame, data waiting, and every
+    // answer still awaited.
     void dropConnectionState();
+    // The connection stands that stood when `connectionsEnded` was read.
+    bool sameConnection(quint64 connectionsEnded) const { return connectionsEnded == m_connectionsEnded; }
+    // The reset box is open for the connection that stands: no health check leaves.
+    bool resetting() const { return m_resetOf == m_connectionsEnded; }
     bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
@@ -243,22 +277,19 @@ private:
     void WriteTerminal(const QByteArray& text);
     // Frames leave the socket in order, each no sooner than the spacing after it was handed over
     // and after the frame before it left; one falling due while the socket is not connected is
-    // dropped. The health check and the lamp frame are told apart by their tickets.
-    enum class FrameKind
-    {
-        Other,
-        HealthCheck,
-        Lamp
-    };
-    void IPSend(const QByteArray& frame, FrameKind kind = FrameKind::Other);
+    // dropped. The rest of the handler waits until the frame has left or been dropped, and then
+    // reads from the answer whether it left.
+    using FrameLeft = std::shared_ptr<bool>;
+    FrameLeft IPSend(const QByteArray& frame);
     void schedulePacing();
     void sendDueFrame();
-    void frameLeft(quint64 ticket);
     // The socket is closed once what was handed to it before has gone; from now on the link
     // counts it closed.
     void closeSocket();
     // A new connection: frames of the old one still waiting are given up, and its socket closed.
     void abandonOutgoing();
+    // The work that waited for frames given up goes on, once the link's state is whole again.
+    void goOnAfterFramesGivenUp();
     SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
     // Asks the program for `request`, answered at once by its ticket; work after it waits.
     void ask(LinkOutput request);
@@ -294,10 +325,15 @@ private:
     QByteArray m_partialFrame;
     // A broken fragment was dropped and no SYN has come since: the next read is searched for one.
     bool m_seekingFrame = false;
-    // What is left of the chunk whose frames are being handled.
+    // What is left of the chunk whose frames are being handled, and the connection it came on.
     QByteArray m_chunkRest;
-    // Counts the ends of connection state, so a chunk that waited behind a box knows it is stale.
-    quint64 m_receivedSince = 0;
+    quint64 m_chunkConnection = 0;
+    // Received data is handled in order, each chunk after the work of the one before.
+    NoticeHold::StrandRef m_receivePath = NoticeHold::newStrand();
+    // Counts the ends of connection state, so work that waited knows whether its connection stands.
+    quint64 m_connectionsEnded = 0;
+    // The connection whose reset box is open.
+    std::optional<quint64> m_resetOf;
     LinkState m_linkState = LinkState::Idle;
     bool m_closeAsked = false;
     SocketState m_socketState = SocketState::Closed;
@@ -310,17 +346,15 @@ private:
     struct Outgoing
     {
         QByteArray frame;
-        quint64 ticket;
         qint64 handedOverUs;
+        quint64 hold; // of the handler waiting for it; 0: none waits
+        FrameLeft left;
     };
     std::deque<Outgoing> m_outgoing;
+    std::vector<quint64> m_framesGivenUp;
     qint64 m_spacingUs = 20000;
     std::optional<qint64> m_lastLeftUs;
-    quint64 m_lastTicket = 0;
     bool m_closeWhenSent = false;
-    // The health check and the lamp frame awaited whose answer times start when they leave.
-    std::optional<quint64> m_healthCheckToLeave;
-    std::optional<quint64> m_lampFrameToLeave;
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
     int m_droppedChunks = 0;
@@ -328,8 +362,11 @@ private:
     lamp::LoadTestEngine m_load{*this};
     lamp::LampLedger m_ledger;
     lamp::LampResync m_resync{*this};
-    // When the lamp frame awaited left (handed over, then when it actually left).
+    // Lamp frames that have left; when the last one left, and whether its answer or timeout has
+    // been counted (or its connection ended).
+    quint64 m_lampFramesLeft = 0;
     qint64 m_lampSentAt = 0;
+    bool m_lampOutcomeKnown = true;
 };
 
 } // namespace zkn::link

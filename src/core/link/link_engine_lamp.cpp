@@ -27,19 +27,30 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 
 } // namespace
 
-// The frame carries the sequence number taken last; its answer is awaited 10 s from now, whatever
-// remained of an earlier frame's wait.
-void LinkEngine::sendLampFrame(const QByteArray& message)
+// The frame carries the sequence number taken last; once it has left, its answer is awaited 10 s,
+// whatever remained of an earlier frame's wait.
+void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
+                               lamp::LampFunction function)
 {
     const QByteArray frame = buildTextFrame(device(), m_pending.sequence(Request::Lamp), message, parity());
-    m_lampSentAt = now();
-    IPSend(frame, FrameKind::Lamp);
-    m_timers.restart(Timer::T3, now());
+    const FrameLeft left = IPSend(frame);
+    then([this, left, message, stations, function] {
+        if (!*left)
+            return;
+        ++m_lampFramesLeft;
+        m_lampOutcomeKnown = false;
+        m_lampSentAt = now();
+        m_timers.restart(Timer::T3, now());
+        ledgerAsked(stations, function, true);
+        blink(Timer::TxLamp);
+        writeLine(display::marker::Sent, display::DotBlanks(message));
+    });
 }
 
 // The answer to the lamp frame awaited, or its timeout (no code).
 void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 {
+    m_lampOutcomeKnown = true;
     if (responseCode) {
         m_ledger.answered(*responseCode);
         out(Out::LampLedgerChanged);
@@ -60,17 +71,20 @@ void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFuncti
     out(Out::LampLedgerChanged);
 }
 
-// The lamp-control frame stays pending, so an answer that comes late is still taken as its answer.
-// The health-check clock stays stopped until data arrives or the link is connected again; a
-// running load test goes on only once the operator has closed the box.
+// The lamp-control frame stays pending, so an answer that comes late is still taken as its answer,
+// also while the box is open: the box then counts nothing. The health-check clock stays stopped
+// after the box until data arrives or the link is connected again; a running load test goes on
+// once the operator has closed the box.
 void LinkEngine::onLampControlTimeout()
 {
     m_timers.stop(Timer::T3);
     fault(QStringLiteral("no answer to a lamp message"));
     tell(faultBox(PeerFault::LampControlUnanswered));
-    then([this] {
-        m_timers.stop(Timer::StatusMonitor);
-        lampAnswerCame(std::nullopt);
+    then([this, connection = m_connectionsEnded, frame = m_lampFramesLeft] {
+        if (sameConnection(connection))
+            m_timers.stop(Timer::StatusMonitor);
+        if (frame == m_lampFramesLeft && !m_lampOutcomeKnown)
+            lampAnswerCame(std::nullopt);
     });
 }
 
@@ -102,10 +116,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     // The groups exclude each other, so one function is asked for.
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
-    sendLampFrame(message);
-    ledgerAsked(requestedStations(request), functions.first(), true);
-    blink(Timer::TxLamp);
-    writeLine(display::marker::Sent, message);
+    sendLampFrame(message, requestedStations(request), functions.first());
 }
 
 void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)

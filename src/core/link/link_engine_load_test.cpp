@@ -168,17 +168,16 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
     blink(Timer::TxLamp);
     const QByteArray message =
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
-    const bool lan = m_connection.connectionType() == ConnectionType::Lan;
-    if (lan) {
-        sendLampFrame(message);
-    } else {
-        if (!m_dsr || !writeSerial(message))
-            return lamp::LampSend::NotSent;
-        blink(Timer::TxLamp);
+    if (m_connection.connectionType() == ConnectionType::Lan) {
+        sendLampFrame(message, {QByteArray::number(station)}, function);
+        return lamp::LampSend::Awaited;
     }
-    ledgerAsked({QByteArray::number(station)}, function, lan);
+    if (!m_dsr || !writeSerial(message))
+        return lamp::LampSend::NotSent;
+    blink(Timer::TxLamp);
+    ledgerAsked({QByteArray::number(station)}, function, false);
     writeLine(display::marker::Sent, display::DotBlanks(message));
-    return lan ? lamp::LampSend::Awaited : lamp::LampSend::Unanswered;
+    return lamp::LampSend::Unanswered;
 }
 
 bool LinkEngine::lampLineUp() const

@@ -67,14 +67,15 @@ lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::La
     }
     if (lan) {
         awaitResponse(Request::Lamp);
-        sendLampFrame(*message);
-    } else if (!m_dsr || !writeSerial(*message)) {
-        return lamp::LampSend::NotSent;
+        sendLampFrame(*message, {station}, function);
+        return lamp::LampSend::Awaited;
     }
+    if (!m_dsr || !writeSerial(*message))
+        return lamp::LampSend::NotSent;
     blink(Timer::TxLamp);
-    ledgerAsked({station}, function, lan);
+    ledgerAsked({station}, function, false);
     writeLine(display::marker::Sent, display::DotBlanks(*message));
-    return lan ? lamp::LampSend::Awaited : lamp::LampSend::Unanswered;
+    return lamp::LampSend::Unanswered;
 }
 
 void LinkEngine::resyncSays(const QByteArray& line)

@@ -32,7 +32,7 @@ struct LinkOutput
     {
         OpenSocket,        // a connection to the host `text`; answer with LinkEngine::onSocketOpened
         Transmit,          // the frame `bytes` leaves on the socket now
-        CloseSocket,       // the socket is closed; `on`: gracefully, frames have just left on it
+        CloseSocket,       // the socket is closed; `on`: gracefully, the frames that left on it still go
         TogglePort,        // the serial port closed if open, else opened; answer onPortToggled
         SerialReceive,     // the serial port delivers what it receives: `on`
         SerialWrite,       // `bytes` to the serial port

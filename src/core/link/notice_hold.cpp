@@ -6,44 +6,69 @@
 
 namespace zkn::link {
 
+NoticeHold::StrandRef NoticeHold::newStrand()
+{
+    return std::make_shared<Strand>();
+}
+
+void NoticeHold::runOn(const StrandRef& strand, std::function<void()> work)
+{
+    strand->waiting.push_back(std::move(work));
+    resume(strand);
+}
+
 quint64 NoticeHold::open()
 {
-    m_open.push_back(++m_last);
+    Q_ASSERT(m_current); // every input runs on a strand
+    const StrandRef strand = m_current ? m_current : newStrand();
+    strand->open.push_back(++m_last);
+    m_holds.emplace(m_last, strand);
     return m_last;
 }
 
-void NoticeHold::acknowledge(quint64 notice)
+void NoticeHold::acknowledge(quint64 hold)
 {
-    const auto it = std::find(m_open.begin(), m_open.end(), notice);
-    if (it == m_open.end())
+    const auto found = m_holds.find(hold);
+    if (found == m_holds.end())
         return;
-    m_open.erase(it);
-    runHeldWork();
+    const StrandRef strand = std::move(found->second);
+    m_holds.erase(found);
+    strand->open.erase(std::find(strand->open.begin(), strand->open.end(), hold));
+    resume(strand);
 }
 
 void NoticeHold::then(std::function<void()> work)
 {
+    if (!m_current) {
+        run(std::move(work));
+        return;
+    }
     if (!held()) {
         work();
         return;
     }
-    (m_queuedByCurrent ? *m_queuedByCurrent : m_waiting).push_back(std::move(work));
+    (m_current->queuedByCurrent ? *m_current->queuedByCurrent : m_current->waiting)
+        .push_back(std::move(work));
 }
 
-void NoticeHold::runHeldWork()
+void NoticeHold::resume(const StrandRef& strand)
 {
-    if (m_queuedByCurrent)
-        return; // acknowledged from inside held work: the loop below goes on with it
-    while (!held() && !m_waiting.empty()) {
-        std::function<void()> work = std::move(m_waiting.front());
-        m_waiting.pop_front();
+    if (strand->running)
+        return; // acknowledged from inside its own work: the loop below goes on with it
+    strand->running = true;
+    StrandRef previous = std::exchange(m_current, strand);
+    while (!isHeld(strand) && !strand->waiting.empty()) {
+        std::function<void()> work = std::move(strand->waiting.front());
+        strand->waiting.pop_front();
         std::deque<std::function<void()>> queued;
-        m_queuedByCurrent = &queued;
+        strand->queuedByCurrent = &queued;
         work();
-        m_queuedByCurrent = nullptr;
-        m_waiting.insert(m_waiting.begin(), std::make_move_iterator(queued.begin()),
-                         std::make_move_iterator(queued.end()));
+        strand->queuedByCurrent = nullptr;
+        strand->waiting.insert(strand->waiting.begin(), std::make_move_iterator(queued.begin()),
+                               std::make_move_iterator(queued.end()));
     }
+    m_current = std::move(previous);
+    strand->running = false;
 }
 
 } // namespace zkn::link

@@ -24,4 +24,11 @@ void PendingRequests::forgetAll()
         entry.awaited = false;
 }
 
+void PendingRequests::forgetWaitsOf(const PendingRequests& earlier)
+{
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        if (earlier.m_entries[i].awaited && m_entries[i].wait == earlier.m_entries[i].wait)
+            m_entries[i].awaited = false;
+}
+
 } // namespace zkn::link

@@ -21,30 +21,37 @@ enum class Request
 
 // Each request's last sequence number and whether its response is still awaited. A response
 // matches the first awaited request with its sequence; what belongs to a connection that has
-// ended can never be answered and is forgotten with it.
+// ended can never be answered and is forgotten with it. Every wait is numbered, so work that
+// waited behind a box can tell whether a request is still the one it was about.
 class PendingRequests
 {
 public:
     // The request goes out with `sequence`, and its response is awaited.
-    void await(Request request, qint16 sequence) { at(request) = {sequence, true}; }
+    void await(Request request, qint16 sequence) { at(request) = {sequence, true, ++m_waits}; }
     bool awaited(Request request) const { return at(request).awaited; }
     qint16 sequence(Request request) const { return at(request).sequence; }
+    // The number of the request's wait now, when it is awaited; 0 when not.
+    quint64 wait(Request request) const { return at(request).awaited ? at(request).wait : 0; }
 
     // The request the response numbered `sequence` answers, no longer awaited, or nothing. The
     // connect response also ends the wait for everything else.
     std::optional<Request> match(qint16 sequence);
     void forgetAll();
+    // Forgets the waits that `earlier` saw and that still go on; later ones stay.
+    void forgetWaitsOf(const PendingRequests& earlier);
 
 private:
     struct Entry
     {
         qint16 sequence = 0;
         bool awaited = false;
+        quint64 wait = 0;
     };
     Entry& at(Request request) { return m_entries[static_cast<std::size_t>(request)]; }
     const Entry& at(Request request) const { return m_entries[static_cast<std::size_t>(request)]; }
 
     std::array<Entry, static_cast<std::size_t>(Request::Count)> m_entries{};
+    quint64 m_waits = 0;
 };
 
 } // namespace zkn::link

@@ -53,6 +53,7 @@ QByteArray requestName(std::optional<Request> request)
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
     blink(Timer::TxLamp);
+    m_chunkConnection = m_connectionsEnded;
     m_chunkRest = m_partialFrame + data;
     m_partialFrame.clear();
     if (std::exchange(m_seekingFrame, false))
@@ -68,10 +69,15 @@ void LinkEngine::skipBrokenFront(qsizetype from)
     m_chunkRest.remove(0, next < 0 ? m_chunkRest.size() : next);
 }
 
-// The frames of the chunk in order; a box shown for one holds the ones behind it.
+// The frames of the chunk in order; a box shown for one, or its answer waiting to leave, holds the
+// ones behind it.
 void LinkEngine::processFramesOfChunk()
 {
     QByteArray& rest = m_chunkRest;
+    if (!sameConnection(m_chunkConnection)) {
+        rest.clear();
+        return;
+    }
     while (!rest.isEmpty() && rest.front() == SYN) {
         if (!frontCanBeFrame(rest)) {
             skipBrokenFront(1);
@@ -127,7 +133,8 @@ bool LinkEngine::processFrame(const FrameHeader& frame)
 }
 
 // A response answers the first awaited request with its sequence number. One that answers none
-// is shown in a box, and every request is forgotten after it: their late answers match nothing.
+// is shown in a box, and every request awaited then is forgotten after it: their late answers
+// match nothing. Requests sent while the box was open are awaited still.
 void LinkEngine::processResponse(const FrameHeader& frame)
 {
     const std::optional<Request> matched = m_pending.match(frame.sequence);
@@ -135,8 +142,10 @@ void LinkEngine::processResponse(const FrameHeader& frame)
         fault(QStringLiteral("improper sequence %1").arg(QString::fromLatin1(frame.sequenceField)));
         tell(faultBox(PeerFault::ImproperSequence, {QString::fromLatin1(frame.sequenceField),
                                                     QString::number(m_pending.sequence(Request::Lamp))}));
-        then([this, frame] {
-            m_pending.forgetAll();
+        then([this, frame, awaitedThen = m_pending, connection = m_connectionsEnded] {
+            if (!sameConnection(connection))
+                return;
+            m_pending.forgetWaitsOf(awaitedThen);
             finishResponse(frame, std::nullopt);
         });
         return;
@@ -219,16 +228,19 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
         code = m_debug.ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
         name = "** PARITY ERROR **";
     }
-    IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
-
-    if (m_debug.detail()) {
-        const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), parity());
-        WriteTerminal(
-            "            : Sequence_ID: <" + twoDigitField(frame.sequenceField) + ">" + "    Byte_Length: <" +
-            frame.lengthField + ">" + "    Received_Parity: <" + hexByte(frame.receivedCheckByte) + "h>" +
-            "    Calculated_Parity: <" + hexByte(computed) + "h>\r\n" +
-            display::terminalLine(display::marker::Sent, m_clock.wallClock().time(), name + "\r\n"));
-    }
+    const FrameLeft left = IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
+    if (!m_debug.detail())
+        return true;
+    const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), parity());
+    const QByteArray fields = "            : Sequence_ID: <" + twoDigitField(frame.sequenceField) + ">" +
+                              "    Byte_Length: <" + frame.lengthField + ">" + "    Received_Parity: <" +
+                              hexByte(frame.receivedCheckByte) + "h>" + "    Calculated_Parity: <" +
+                              hexByte(computed) + "h>\r\n";
+    then([this, left, fields, name] {
+        if (*left)
+            WriteTerminal(fields + display::terminalLine(display::marker::Sent, m_clock.wallClock().time(),
+                                                         name + "\r\n"));
+    });
     return true;
 }
 
