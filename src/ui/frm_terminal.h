@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "decode/decoding_boxes.h"
 #include "link/link_output.h"
 
 #include <QMainWindow>
@@ -221,6 +222,8 @@ private:
     void applyStoredSettings();
     void finishStartUp();
     void decodeIntoWindow(const QByteArray& record, bool messagesLater);
+    void showDecodingBoxes(const QList<Operator::Message>& messages);
+    void decodingBoxClosed();
     void decodeDoubleClicked(const QByteArray& word);
     void sendTextFile(const std::optional<QString>& path);
     void endTextTransmission(const QString& error);
@@ -249,6 +252,7 @@ private:
     const lamp::LoadTestStats* m_figures = nullptr;
     bool m_figuresOverTcp = false;
     QTimer m_figuresRefresh;
+    decode::DecodingBoxes m_decodingBoxes;
     Indicator* m_connectionPicture = nullptr;
     Indicator* m_txLed = nullptr;
     Indicator* m_rxLed = nullptr;

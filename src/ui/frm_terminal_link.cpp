@@ -138,14 +138,34 @@ void frmTerminal::decodeIntoWindow(const QByteArray& record, bool messagesLater)
         m_expansion.setEnabled(expanded);
         storeExpansionOption(m_store, m_expansion);
     }
-    const auto tell = [this, messages = breakdown.messages] {
-        for (const Operator::Message& message : messages)
-            m_operator.show(message);
-    };
+    const auto tell = [this, messages = breakdown.messages] { showDecodingBoxes(messages); };
     if (messagesLater)
         QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
     else
         tell();
+}
+
+// One record's boxes at a time: the faults of records decoded while they are open are said on the
+// terminal, and counted in one more box after them.
+void frmTerminal::showDecodingBoxes(const QList<Operator::Message>& messages)
+{
+    if (!m_decodingBoxes.admit(messages)) {
+        for (const Operator::Message& message : messages) {
+            QByteArray text = message.text.toLatin1();
+            text.replace("\r\n", " ").replace('\r', ' ');
+            WriteTerminal(display::terminalLine(display::marker::Local, QTime::currentTime(),
+                                                "Record not decoded: " + text));
+        }
+        return;
+    }
+    for (const Operator::Message& message : messages)
+        m_operator.show(message, [this](Operator::Answer) { decodingBoxClosed(); });
+}
+
+void frmTerminal::decodingBoxClosed()
+{
+    if (const std::optional<Operator::Message> summary = m_decodingBoxes.closed())
+        m_operator.show(*summary, [this](Operator::Answer) { decodingBoxClosed(); });
 }
 
 void frmTerminal::decodeDoubleClicked(const QByteArray& word)

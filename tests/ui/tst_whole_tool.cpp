@@ -97,6 +97,7 @@ private Q_SLOTS:
     void resultsFollowALoadTest();
     void lampsPutBackAfterAPbxRestart();
     void overAPseudoTerminal();
+    void aFloodOfUndecodableRecordsIsOneBoxAndACount();
     void aReplugReopensThePort();
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
@@ -428,6 +429,36 @@ void TestWholeTool::overAPseudoTerminal()
     QCOMPARE(::write(again.master(), "\x02J 1\x03", 5), ssize_t(5));
     QVERIFY(eventually([&] { return t.terminal().contains("\x02J.1\x03\r\n"); }));
     QVERIFY(t.op.messages.isEmpty());
+}
+
+// A burst of records that cannot be decoded, the breakdown window shown: one box, the others said
+// on the terminal as they come, and one more box after it saying how many.
+void TestWholeTool::aFloodOfUndecodableRecordsIsOneBoxAndACount()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    ToolFixture t;
+    QVERIFY(t.start());
+    t.app->serial().setPortName(pty.devicePath());
+    t.action("mnuOpen")->trigger();
+    t.action("mnuFormat")->setChecked(true);
+    t.op.keepOpen = true;
+    const QByteArray record = "\x02J 1\x03"; // no layout has a body of one character
+    const QByteArray burst = record.repeated(50);
+    QCOMPARE(::write(pty.master(), burst.constData(), size_t(burst.size())), ssize_t(burst.size()));
+    QVERIFY(eventually([&] { return t.terminal().count("Record not decoded: ") == 49; }));
+    QCOMPARE(t.terminal().count("\x02J.1\x03\r\n"), 50);
+    QCOMPARE(t.op.messages.size(), 1);
+    const QString first = t.op.messages[0].text;
+
+    QVERIFY(t.op.closeBox());
+    QCOMPARE(t.op.messages.size(), 2);
+    QCOMPARE(t.op.messages[1].text,
+             first + "\r\n\r\n49 more decoding errors came while the box was open; the terminal lists them.");
+    QCOMPARE(t.op.messages[1].title, t.op.messages[0].title);
+    QVERIFY(t.op.closeBox());
+    QCOMPARE(t.op.openBoxes(), 0);
+    QCOMPARE(t.op.messages.size(), 2);
 }
 
 // A session the tool captured, played back to it: unchanged, it does as captured; with the next
