@@ -340,6 +340,14 @@ void TestLinkEngine::scripts_data()
         "interval:0 | up | keepboxes | seconds:7 | tick:500 | ?open=1 | clear | data:" + kRecord7 + " | ?wire=" +
         kAnswer7 + " | seconds:30 | ?wire=" + kAnswer7 + " | ?open=1 | closebox | "
         "?terminal$=WARNING!:  ** RESETTING LINK **\r\n-X-:14:04:36: LINK RELEASED...\r\n | tick:2000 | ?connects=2");
+    // A health check's answer that arrived behind 29 records is in time, though they take 580 ms to
+    // answer; one that never comes is missed once that data has been worked through.
+    const QString behind = QStringLiteral("interval:0 | up | spacing:20 | tick:1000 | tick:20 | data:%1 | data:%2 | ") +
+                           QStringLiteral("tick:20 | ").repeated(30) + "?missed=%3 | ?count=%4";
+    row("an answer behind a long read is in time",
+        behind.arg(QString(kRecord7 + " ").repeated(29), kOk1, "0", "30"));
+    row("no answer behind a long read: missed once the read is done",
+        behind.arg(QString(kRecord7 + " ").repeated(29), kRecord8, "1", "31"));
     // The receive path's own boxes: what arrives behind one waits, with the health-check clock
     // stopped, and is handled in order after it.
     for (const auto& [box, records, answers] :

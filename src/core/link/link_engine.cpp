@@ -410,7 +410,6 @@ void LinkEngine::sendHealthCheck()
 // Six unanswered health checks only count; the seventh since the last reset resets the link.
 void LinkEngine::onHealthCheckTimeout()
 {
-    m_timers.stop(Timer::T2);
     if (m_missedHealthChecks < 6) {
         ++m_missedHealthChecks;
         return;
@@ -492,8 +491,42 @@ void LinkEngine::receiveChunk(const QByteArray& data)
 
 void LinkEngine::endChunk()
 {
-    if (sameConnection(m_chunkConnection) && connectionStands() && !resetting())
+    if (!sameConnection(m_chunkConnection))
+        return;
+    if (connectionStands() && !resetting())
         m_timers.start(Timer::StatusMonitor, now());
+    if (!NoticeHold::hasWaiting(m_receivePath))
+        judgeTimeoutsHeldByData();
+}
+
+// An answer that has arrived is in time, even when it waits behind other data: a timeout that
+// falls due while received data waits is judged once that data has been worked through.
+void LinkEngine::onAnswerTimeout(Timer timer)
+{
+    m_timers.stop(timer);
+    const bool dataWaits = NoticeHold::isHeld(m_receivePath) || NoticeHold::hasWaiting(m_receivePath);
+    if (timer == Timer::T2) {
+        if (dataWaits)
+            m_healthTimeoutOf = m_pending.wait(Request::Health);
+        else
+            onHealthCheckTimeout();
+    } else {
+        if (dataWaits)
+            m_lampTimeoutOf = m_lampFramesLeft;
+        else
+            onLampControlTimeout();
+    }
+}
+
+// Each in a strand of its own, so a box it opens holds no received data.
+void LinkEngine::judgeTimeoutsHeldByData()
+{
+    if (const std::optional<quint64> health = std::exchange(m_healthTimeoutOf, std::nullopt);
+        health && *health == m_pending.wait(Request::Health))
+        m_hold.run([this] { onHealthCheckTimeout(); });
+    if (const std::optional<quint64> lamp = std::exchange(m_lampTimeoutOf, std::nullopt);
+        lamp && *lamp == m_lampFramesLeft && !m_lampOutcomeKnown)
+        m_hold.run([this] { onLampControlTimeout(); });
 }
 
 void LinkEngine::dropConnectionState()
@@ -505,6 +538,8 @@ void LinkEngine::dropConnectionState()
     // out) without waiting for one.
     m_pending.forgetAll();
     m_lampOutcomeKnown = true;
+    m_healthTimeoutOf.reset();
+    m_lampTimeoutOf.reset();
     m_load.answerLost();
     m_resync.answerLost();
     m_ledger.answerLost();
@@ -588,10 +623,8 @@ void LinkEngine::onTimer(Timer timer)
         onStatusMonitorTick();
         break;
     case Timer::T2:
-        onHealthCheckTimeout();
-        break;
     case Timer::T3:
-        onLampControlTimeout();
+        onAnswerTimeout(timer);
         break;
     case Timer::Timer1:
         onConnectTimeTick();

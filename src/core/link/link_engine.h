@@ -15,8 +15,9 @@
 // a box is open. Received TCP data is one strand: what arrives while a chunk is being worked
 // through waits its turn, and the health-check clock stays stopped until the chunk is done. Each
 // frame handed over leaves 20 ms later; what follows it in its handler (its terminal line, the
-// timer that awaits its answer, the next frame of a chunk) runs once it has left. What each box
-// holds:
+// timer that awaits its answer, the next frame of a chunk) runs once it has left. An answer that
+// has arrived is in time: a timeout falling due while received data waits is judged after it.
+// What each box holds:
 //   "PBX did not respond to Lamp Control."  stopping the health-check clock, if the connection
 //       still stands; the timeout counted and a waiting load test let go on, if the message still
 //       awaits its answer (an answer arriving under the box is its answer).
@@ -33,6 +34,8 @@
 //       that opened the port for its work (Start, the dialog's Send).
 //   the single-station dialog's boxes       the dialog's Quit, closing a port without DSR.
 //   the load test's and the ledger's boxes  nothing: the command ends with them.
+// The boxes of records that cannot be decoded are the window's (see decoding_boxes.h): they come
+// after the record's answer and hold nothing of the link.
 // A continuation acts only on what it was about: work held while the connection ended, or
 // while its request was answered or replaced, does nothing of what no longer applies.
 
@@ -105,8 +108,8 @@ public:
     // The answer to OpenSocket: why the connection could not even be started, else nothing.
     void onSocketOpened(quint64 ticket, const QString& failure);
     void onSocketConnected();
-    // The data of one receive event; while a box is open it waits, and is handled after it in
-    // the order it came.
+    // The data of one receive event; while the data before it is worked through (its boxes, its
+    // answers leaving) it waits, and is handled after it in the order it came.
     void onSocketData(const QByteArray& data);
     void onSocketClosed();
     void onSocketReset();
@@ -137,7 +140,7 @@ public:
         });
     }
 
-    // A line of the program's own on the terminal (and in the log), in its turn after a box.
+    // A line of the program's own on the terminal (and in the log).
     void noteOnTerminal(const QByteArray& line);
 
     // Time, in microseconds of the clock: handles every deadline that has come.
@@ -190,6 +193,8 @@ private:
     void sendRelease();
     void openConnection();
     void onStatusMonitorTick();
+    void onAnswerTimeout(Timer timer);
+    void judgeTimeoutsHeldByData();
     void onHealthCheckTimeout();
     void sendHealthCheck();
     void onLampControlTimeout();
@@ -299,7 +304,7 @@ private:
     void tell(const Operator::Message& message);
     void tell(const QString& text, Operator::Icon icon);
     QString timeStamp() const;
-    // Runs `work` at once, or after the boxes open now have been closed.
+    // Runs `work` at once, or after what holds the strand running now (see notice_hold.h).
     void then(std::function<void()> work) { m_hold.then(std::move(work)); }
     Parity parity() const;
     QByteArray device() const;
@@ -334,6 +339,9 @@ private:
     quint64 m_connectionsEnded = 0;
     // The connection whose reset box is open.
     std::optional<quint64> m_resetOf;
+    // Timeouts that fell due while received data waited: the health check's wait, the lamp frame.
+    std::optional<quint64> m_healthTimeoutOf;
+    std::optional<quint64> m_lampTimeoutOf;
     LinkState m_linkState = LinkState::Idle;
     bool m_closeAsked = false;
     SocketState m_socketState = SocketState::Closed;

@@ -77,7 +77,6 @@ void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFuncti
 // once the operator has closed the box.
 void LinkEngine::onLampControlTimeout()
 {
-    m_timers.stop(Timer::T3);
     fault(QStringLiteral("no answer to a lamp message"));
     tell(faultBox(PeerFault::LampControlUnanswered));
     then([this, connection = m_connectionsEnded, frame = m_lampFramesLeft] {

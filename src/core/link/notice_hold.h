@@ -40,6 +40,8 @@ public:
     bool held() const { return m_current && !m_current->open.empty(); }
     // Holds are open on `strand`.
     static bool isHeld(const StrandRef& strand) { return !strand->open.empty(); }
+    // Work waits on `strand` behind what runs or is held now.
+    static bool hasWaiting(const StrandRef& strand) { return !strand->waiting.empty(); }
 
     // Runs `work` on the strand running now: at once when it is not held, else once it is free,
     // after the rest of the work running now and after what waited before. Outside any strand,
