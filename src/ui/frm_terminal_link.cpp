@@ -150,12 +150,9 @@ void frmTerminal::decodeIntoWindow(const QByteArray& record, bool messagesLater)
 void frmTerminal::showDecodingBoxes(const QList<Operator::Message>& messages)
 {
     if (!m_decodingBoxes.admit(messages)) {
-        for (const Operator::Message& message : messages) {
-            QByteArray text = message.text.toLatin1();
-            text.replace("\r\n", " ").replace('\r', ' ');
+        for (const Operator::Message& message : messages)
             WriteTerminal(display::terminalLine(display::marker::Local, QTime::currentTime(),
-                                                "Record not decoded: " + text));
-        }
+                                                "Record not decoded: " + message.text.simplified().toLatin1()));
         return;
     }
     for (const Operator::Message& message : messages)

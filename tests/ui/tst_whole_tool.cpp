@@ -450,6 +450,7 @@ void TestWholeTool::aFloodOfUndecodableRecordsIsOneBoxAndACount()
     QCOMPARE(t.terminal().count("\x02J.1\x03\r\n"), 50);
     QCOMPARE(t.op.messages.size(), 1);
     const QString first = t.op.messages[0].text;
+    QCOMPARE(t.terminal().count(": Record not decoded: " + first.simplified().toLatin1() + "\r\n"), 49);
 
     QVERIFY(t.op.closeBox());
     QCOMPARE(t.op.messages.size(), 2);
