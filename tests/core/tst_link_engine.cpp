@@ -335,6 +335,9 @@ void TestLinkEngine::scripts_data()
         "answer | ?figures=1 sent, 1 answered (0 negative), 0 timed out; answer time median 10000 ms, p95 10000 ms, "
         "max 10000 ms | tick:100 | ?line=1000+ 1001+ | closebox | ?figures^=2 sent, 1 answered (0 negative), "
         "0 timed out | ?timeouts=0 | ?ledger=1000 vmm:on/confirmed/0; 1001 vmm:on/awaiting | ?timers!=StatusMonitor");
+    row("the improper sequence box forgets only the requests awaited when it opened",
+        "interval:30 | up | keepboxes | data:" + kImproper5 + " | healthnow | closebox | answer | ?boxes=" + kImproper +
+        "05\r\n0 | ?responses=0:0, 3:0");
     // Seven misses open the reset box; beneath it records are answered and no health check leaves.
     row("the reset box: the link answers records beneath it, no health check leaves, no second box",
         "interval:0 | up | keepboxes | seconds:7 | tick:500 | ?open=1 | clear | data:" + kRecord7 + " | ?wire=" +
@@ -348,6 +351,13 @@ void TestLinkEngine::scripts_data()
         behind.arg(QString(kRecord7 + " ").repeated(29), kOk1, "0", "30"));
     row("no answer behind a long read: missed once the read is done",
         behind.arg(QString(kRecord7 + " ").repeated(29), kRecord8, "1", "31"));
+    const QString lampBehind = QStringLiteral("interval:30 | up | spacing:20 | single:1000,,-,on | tick:20 | "
+                                              "tick:9990 | data:%1 | data:%2 | ") +
+                               QStringLiteral("tick:20 | ").repeated(30) + "?boxes=%3 | ?responses=%4";
+    row("a lamp answer behind a long read is in time",
+        lampBehind.arg(QString(kRecord7 + " ").repeated(29), kOk1, "", "0:0, 2:0"));
+    row("no lamp answer behind a long read: the box once the read is done",
+        lampBehind.arg(QString(kRecord7 + " ").repeated(29), kRecord8, kLampTimeout, "0:0, lamp timed out"));
     // The receive path's own boxes: what arrives behind one waits, with the health-check clock
     // stopped, and is handled in order after it.
     for (const auto& [box, records, answers] :
