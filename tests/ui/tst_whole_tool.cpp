@@ -86,6 +86,16 @@ void aimAt(ToolFixture& t, const pbxsim::PbxSimulator& sim)
     t.app->socket().setRemotePort(sim.serverPort());
 }
 
+// The tool started with the pseudo-terminal's device as its port, opened by the connect command.
+bool startOverPty(ToolFixture& t, const PtyPair& pty)
+{
+    if (!pty.isValid() || !t.start())
+        return false;
+    t.app->serial().setPortName(pty.devicePath());
+    t.action("mnuOpen")->trigger();
+    return t.app->serial().isOpen() && t.action("mnuOpen")->isChecked();
+}
+
 } // namespace
 
 class TestWholeTool : public QObject
@@ -370,12 +380,8 @@ void TestWholeTool::aReplugReopensThePort()
 void TestWholeTool::overAPseudoTerminal()
 {
     PtyPair pty;
-    QVERIFY(pty.isValid());
     ToolFixture t;
-    QVERIFY(t.start());
-    t.app->serial().setPortName(pty.devicePath());
-    t.action("mnuOpen")->trigger();
-    QVERIFY(t.app->serial().isOpen() && t.action("mnuOpen")->isChecked());
+    QVERIFY(startOverPty(t, pty));
     QByteArray farEnd;
     const auto received = [&](qsizetype size) {
         return eventually([&] { return (farEnd += pty.readMaster()).size() >= size; });
@@ -436,11 +442,8 @@ void TestWholeTool::overAPseudoTerminal()
 void TestWholeTool::aFloodOfUndecodableRecordsIsOneBoxAndACount()
 {
     PtyPair pty;
-    QVERIFY(pty.isValid());
     ToolFixture t;
-    QVERIFY(t.start());
-    t.app->serial().setPortName(pty.devicePath());
-    t.action("mnuOpen")->trigger();
+    QVERIFY(startOverPty(t, pty));
     t.action("mnuFormat")->setChecked(true);
     t.op.keepOpen = true;
     const QByteArray record = "\x02J 1\x03"; // no layout has a body of one character
