@@ -223,7 +223,7 @@ private:
     void finishStartUp();
     void decodeIntoWindow(const QByteArray& record, bool messagesLater);
     void showDecodingBoxes(const QList<Operator::Message>& messages);
-    void decodingBoxClosed();
+    void decodingBoxClosed(Operator::Answer answer);
     void decodeDoubleClicked(const QByteArray& word);
     void sendTextFile(const std::optional<QString>& path);
     void endTextTransmission(const QString& error);

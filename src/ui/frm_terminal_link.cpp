@@ -156,13 +156,16 @@ void frmTerminal::showDecodingBoxes(const QList<Operator::Message>& messages)
         return;
     }
     for (const Operator::Message& message : messages)
-        m_operator.show(message, [this](Operator::Answer) { decodingBoxClosed(); });
+        m_operator.show(message, [this](Operator::Answer answer) { decodingBoxClosed(answer); });
 }
 
-void frmTerminal::decodingBoxClosed()
+// A box of OK alone is cancelled only when it is taken away with the window: nothing follows then.
+void frmTerminal::decodingBoxClosed(Operator::Answer answer)
 {
+    if (answer == Operator::Answer::Cancel)
+        return;
     if (const std::optional<Operator::Message> summary = m_decodingBoxes.closed())
-        m_operator.show(*summary, [this](Operator::Answer) { decodingBoxClosed(); });
+        m_operator.show(*summary, [this](Operator::Answer next) { decodingBoxClosed(next); });
 }
 
 void frmTerminal::decodeDoubleClicked(const QByteArray& word)
