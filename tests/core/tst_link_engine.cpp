@@ -313,6 +313,10 @@ void TestLinkEngine::scripts_data()
     row("answers leave before the close",
         "up | spacing:20 | data:" + kRecord7 + kPbxRelease5 + kRecord8 + " | ?closes=0 | tick:20 | ?wire=" + kAnswer7 +
         " | ?closes=1 graceful | tick:1000 | ?count=1");
+    // The PBX closes right after two records: the close comes after them, both are shown.
+    row("records before the PBX's close are shown before it",
+        "up | spacing:20 | data:" + kRecord7 + kRecord8 + " | closed | ?records=" + r1 + " | tick:20 | tick:20 | "
+        "?records=" + r1 + ", " + shown("J.2") + " | ?terminal$=" + shown("J.2") + "\r\n-X-:14:03:59: LINK RELEASED...\r\n");
     // Bytes of a frame cut short by the end of a connection never reach the next connection.
     const QString partial = kRecord8.left(20);
     const QString cut = QStringLiteral(
@@ -479,8 +483,9 @@ void TestLinkEngine::dataArrivingWhileABoxIsOpenWaitsItsTurn()
     QCOMPARE(l.engine->droppedChunks(), 0);
 }
 
-// While a box holds the processing of a chunk, the link is reset and comes up again: the rest of
-// that chunk and the data of the old connection still waiting end with it, unanswered and unshown.
+// While a box holds the processing of a chunk, the PBX resets the link: the reset comes after the
+// data before it (the rest of the chunk is shown, its answer has no socket left to leave on), data
+// of the old connection still waiting then is dropped, and the link comes back 2 s later.
 void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
 {
     test::Link l;
@@ -491,14 +496,16 @@ void TestLinkEngine::dataOfAConnectionReplacedDuringABoxIsDropped()
         l.engine->onSocketData(r8.left(3));
         l.engine->onSocketReset();
         l.engine->onSocketData(r8.mid(3));
-        l.engine->connectCommand();
     };
     l.engine->onSocketData(hex(kImproper5 + kRecord7));
+    QCOMPARE(l.host.records.size(), 1);
+    QVERIFY(l.host.terminal.endsWith("** LINK WAS RESET BY PBX **\r\n-X-:14:03:59: LINK RELEASED...\r\n"));
+    l.tick(2000);
     l.host.state = SocketState::Connected;
     l.engine->onSocketConnected();
     QCOMPARE(l.host.sent.size(), 1);
     QVERIFY(l.host.sent[0].startsWith(hex("16 35 30 30 36"))); // the new connect request
-    QVERIFY(l.host.records.isEmpty());
+    QCOMPARE(l.host.records.size(), 1);
 }
 
 QTEST_APPLESS_MAIN(TestLinkEngine)

@@ -470,14 +470,18 @@ void LinkEngine::showLinkDown()
     out(Out::PropertiesEnabled, true);
 }
 
-// Traced as it comes; handled in order, after the chunks before it. A chunk that waited is
-// dropped when its connection has ended meanwhile.
+// Traced as it comes; handled in order, after the chunks before it.
 void LinkEngine::onSocketData(const QByteArray& data)
 {
     out({Out::TraceReceived, data});
-    m_hold.runOn(m_receivePath, [this, data, connection = m_connectionsEnded] {
+    afterReceivedData([this, data] { receiveChunk(data); });
+}
+
+void LinkEngine::afterReceivedData(std::function<void()> work)
+{
+    m_hold.runOn(m_receivePath, [this, work = std::move(work), connection = m_connectionsEnded] {
         if (sameConnection(connection))
-            receiveChunk(data);
+            work();
     });
 }
 
@@ -548,29 +552,33 @@ void LinkEngine::dropConnectionState()
 
 void LinkEngine::onSocketClosed()
 {
-    if (linkWouldBeLost())
-        fault(QStringLiteral("the PBX closed the connection"));
-    then([this] { shutDownLink(); });
+    afterReceivedData([this] {
+        if (linkWouldBeLost())
+            fault(QStringLiteral("the PBX closed the connection"));
+        shutDownLink();
+    });
 }
 
 void LinkEngine::onSocketReset()
 {
-    if (linkWouldBeLost())
-        fault(QStringLiteral("the PBX reset the connection"));
-    then([this] {
+    afterReceivedData([this] {
+        if (linkWouldBeLost())
+            fault(QStringLiteral("the PBX reset the connection"));
         writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
         shutDownLink();
         m_timers.restart(Timer::Reconnect, now());
     });
 }
 
+// The box is the last step and holds nothing, received data least of all.
 void LinkEngine::onSocketError(int number, const QString& description)
 {
-    if (linkWouldBeLost())
-        fault(QStringLiteral("the connection failed: %1").arg(description));
-    then([this, number, description] {
+    afterReceivedData([this, number, description] {
+        if (linkWouldBeLost())
+            fault(QStringLiteral("the connection failed: %1").arg(description));
         shutDownLink();
-        tell(faultBox(PeerFault::SocketError, {description, timeStamp(), QString::number(number)}));
+        m_hold.run([this, box = faultBox(PeerFault::SocketError, {description, timeStamp(),
+                                                                  QString::number(number)})] { tell(box); });
     });
 }
 

@@ -12,8 +12,9 @@
 // the socket, toggle the port, read the extensions file) or a frame waiting to leave holds the
 // rest of the strand that raised it, nothing else. Socket data, the PBX's close and reset, socket
 // errors, serial data and line events, commands the tool gives itself and every timer go on while
-// a box is open. Received TCP data is one strand: what arrives while a chunk is being worked
-// through waits its turn, and the health-check clock stays stopped until the chunk is done. Each
+// a box is open. The connection's stream is one strand: what arrives while a chunk is being worked
+// through waits its turn, the PBX's close or reset and a socket error come after the data before
+// them, and the health-check clock stays stopped until the chunk is done. Each
 // frame handed over leaves 20 ms later; what follows it in its handler (its terminal line, the
 // timer that awaits its answer, the next frame of a chunk) runs once it has left. An answer that
 // has arrived is in time: a timeout falling due while received data waits is judged after it.
@@ -245,6 +246,9 @@ private:
 
     // Received frames. A partial frame is kept for the next receive event while the connection
     // it came on stands; a box shown for a frame holds the frames behind it.
+    // The connection's stream in order: received data, then its end (the PBX's close or reset, a
+    // socket error). Work that waited while the connection ended is dropped.
+    void afterReceivedData(std::function<void()> work);
     void receiveChunk(const QByteArray& data);
     void ProcessZKNPacket(const QByteArray& data);
     void skipBrokenFront(qsizetype from);
