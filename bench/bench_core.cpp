@@ -112,6 +112,38 @@ void BM_LoadTestTickSerial(benchmark::State& state)
 }
 BENCHMARK(BM_LoadTestTickSerial);
 
+// 16 MB of frames of a kind the tool ignores (the PBX's own status frames), in reads of 64 KB as
+// the socket gives them, through a connected link's receive path: linear in the bytes, so it
+// takes well under a second.
+void BM_IgnoredFrames16MB(benchmark::State& state)
+{
+    HandClock clock;
+    ConnectionOptions connection;
+    DebugOptions debug;
+    ExpansionOption expansion;
+    LoadTestOptions loadTest;
+    connection.setConnectionType(ConnectionType::Lan);
+    connection.setDeviceNumber(QStringLiteral("1"));
+    link::LinkEngine engine(clock, connection, debug, expansion, loadTest);
+    engine.setSendSpacing(0);
+    engine.onSocketStateChanged(link::SocketState::Connected);
+    engine.onSocketConnected();
+    while (engine.poll()) {
+    }
+    const QByteArray status = link::buildStatusFrame("1", 1, link::Parity::Odd);
+    const QByteArray read = status.repeated(65536 / status.size());
+    const qsizetype reads = (16 << 20) / read.size();
+    for (auto _ : state) {
+        for (qsizetype i = 0; i < reads; ++i) {
+            engine.onSocketData(read);
+            while (const std::optional<link::LinkOutput> output = engine.poll())
+                benchmark::DoNotOptimize(output->bytes.data());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * reads * read.size());
+}
+BENCHMARK(BM_IgnoredFrames16MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -36,9 +36,7 @@ qsizetype FrameSplitter::step(qsizetype at)
         const qsizetype next = rest.indexOf(link::SYN, 1);
         return next < 0 ? m_rest.size() : at + next;
     }
-    // Borrowed, not copied: the header keeps copies of what it reads.
-    const link::FrameHeader frame =
-        link::readFrameHeader(QByteArray::fromRawData(rest.data(), rest.size()), m_parity);
+    const link::FrameHeader frame = link::readFrameHeader(rest, m_parity);
     const bool headerWhole = rest.size() >= kHeaderSize;
     const qsizetype frameEnd = headerWhole ? qsizetype(frame.length) + 6 : rest.size();
     if (const std::optional<qsizetype> sound = link::soundFrameInside(rest, frameEnd))

@@ -5,14 +5,25 @@
 
 namespace zkn::link {
 
-FrameHeader readFrameHeader(const QByteArray& data, Parity parity)
+namespace {
+
+// Up to `count` bytes of `data` from `from`, fewer where it ends.
+QByteArrayView part(QByteArrayView data, qsizetype from, qsizetype count)
+{
+    return from >= data.size() ? QByteArrayView() : data.sliced(from, qMin(count, data.size() - from));
+}
+
+} // namespace
+
+// Only the frame's own bytes are copied, whatever follows it in the data.
+FrameHeader readFrameHeader(QByteArrayView data, Parity parity)
 {
     FrameHeader h;
     if (data.size() > 1)
         h.kind = data[1];
-    h.lengthField = data.mid(2, 3);
+    h.lengthField = part(data, 2, 3).toByteArray();
     h.length = text::leadingNumber(h.lengthField);
-    h.frame = data.left(qMin<qsizetype>(data.size(), qsizetype(h.length) + 6));
+    h.frame = data.first(qMin<qsizetype>(data.size(), qsizetype(h.length) + 6)).toByteArray();
     // The fields are read from the frame alone, so a frame too short for them never takes bytes
     // of the next one, however the data was cut into reads.
     h.deviceField = h.frame.mid(5, 2);

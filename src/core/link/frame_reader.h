@@ -4,6 +4,7 @@
 #include "link/parity.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 namespace zkn::link {
 
@@ -24,7 +25,7 @@ struct FrameHeader
     int responseCode = 0; // kind "3": position 10 read as a digit (0 when it is none)
 };
 
-FrameHeader readFrameHeader(const QByteArray& data, Parity parity);
+FrameHeader readFrameHeader(QByteArrayView data, Parity parity);
 
 // The words the tool shows for a response code of a kind "3" frame.
 QByteArray responseText(int code);

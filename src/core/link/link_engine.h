@@ -268,7 +268,7 @@ private:
     // Takes the next sequence number for `request` and awaits its response.
     qint16 awaitResponse(Request request);
     bool processRecord(const FrameHeader& frame);
-    void reportProcessingError(const QByteArray& unprocessed);
+    void reportProcessingError(QByteArrayView unprocessed);
 
     // Lights the lamp, which goes out when its timer runs out after the last blink.
     void blink(Timer lamp);
@@ -334,8 +334,10 @@ private:
     QByteArray m_partialFrame;
     // A broken fragment was dropped and no SYN has come since: the next read is searched for one.
     bool m_seekingFrame = false;
-    // What is left of the chunk whose frames are being handled, and the connection it came on.
-    QByteArray m_chunkRest;
+    // The chunk whose frames are being handled, how far they have been, and the connection it
+    // came on.
+    QByteArray m_chunk;
+    qsizetype m_chunkAt = 0;
     quint64 m_chunkConnection = 0;
     // Received data is handled in order, each chunk after the work of the one before.
     NoticeHold::StrandRef m_receivePath = NoticeHold::newStrand();

@@ -54,31 +54,33 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
     blink(Timer::TxLamp);
     m_chunkConnection = m_connectionsEnded;
-    m_chunkRest = m_partialFrame + data;
+    m_chunk = m_partialFrame + data;
+    m_chunkAt = 0;
     m_partialFrame.clear();
     if (std::exchange(m_seekingFrame, false))
         skipBrokenFront(0);
     processFramesOfChunk();
 }
 
-// Drops the front of the chunk up to the next SYN; without one, the next read goes on looking.
+// Moves past the bytes up to the next SYN after `from` bytes; without one, the next read goes on
+// looking.
 void LinkEngine::skipBrokenFront(qsizetype from)
 {
-    const qsizetype next = m_chunkRest.indexOf(SYN, from);
+    const qsizetype next = m_chunk.indexOf(SYN, m_chunkAt + from);
     m_seekingFrame = next < 0 && connectionStands();
-    m_chunkRest.remove(0, next < 0 ? m_chunkRest.size() : next);
+    m_chunkAt = next < 0 ? m_chunk.size() : next;
 }
 
-// The frames of the chunk in order; a box shown for one, or its answer waiting to leave, holds the
-// ones behind it.
+// The frames of the chunk in order, walked with an offset so a chunk costs its size once; a box
+// shown for one, or its answer waiting to leave, holds the ones behind it.
 void LinkEngine::processFramesOfChunk()
 {
-    QByteArray& rest = m_chunkRest;
     if (!sameConnection(m_chunkConnection)) {
-        rest.clear();
+        m_chunk.clear();
         return;
     }
-    while (!rest.isEmpty() && rest.front() == SYN) {
+    while (m_chunkAt < m_chunk.size() && m_chunk[m_chunkAt] == SYN) {
+        const QByteArrayView rest = QByteArrayView(m_chunk).sliced(m_chunkAt);
         if (!frontCanBeFrame(rest)) {
             skipBrokenFront(1);
             continue;
@@ -87,21 +89,20 @@ void LinkEngine::processFramesOfChunk()
         const bool headerWhole = rest.size() >= kHeaderSize;
         const qsizetype frameEnd = headerWhole ? qsizetype(frame.length) + 6 : rest.size();
         if (const std::optional<qsizetype> sound = soundFrameInside(rest, frameEnd)) {
-            rest.remove(0, *sound);
+            m_chunkAt += *sound;
             continue;
         }
         if (!headerWhole || rest.size() < frameEnd) {
             // A frame in this very read may have ended the link: nothing is kept for it.
             if (connectionStands())
-                m_partialFrame = rest;
-            rest.clear();
+                m_partialFrame = rest.toByteArray();
+            m_chunkAt = m_chunk.size();
             break;
         }
-        const QByteArray unprocessed = rest;
-        rest.remove(0, frame.frame.size());
+        m_chunkAt += frame.frame.size();
         if (!processFrame(frame)) {
-            rest.clear();
-            reportProcessingError(unprocessed);
+            reportProcessingError(rest);
+            m_chunkAt = m_chunk.size();
             break;
         }
         if (m_hold.held()) {
@@ -109,9 +110,9 @@ void LinkEngine::processFramesOfChunk()
             return;
         }
     }
-    if (!rest.isEmpty())
+    if (m_chunkAt < m_chunk.size())
         ++m_droppedChunks;
-    rest.clear();
+    m_chunk.clear();
     then([this] { endChunk(); });
 }
 
@@ -246,10 +247,15 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
 
 // A frame the processor cannot take apart (a record without STX, or too short for its text)
 // ends this receive event; the rest of its data is dropped.
-void LinkEngine::reportProcessingError(const QByteArray& unprocessed)
+// The box quotes the start of what was left, enough to recognise the frame.
+void LinkEngine::reportProcessingError(QByteArrayView unprocessed)
 {
+    constexpr qsizetype kQuoted = 256;
+    QString quoted = QString::fromLatin1(unprocessed.first(qMin(unprocessed.size(), kQuoted)));
+    if (unprocessed.size() > kQuoted)
+        quoted += QStringLiteral("... (%1 bytes more)").arg(unprocessed.size() - kQuoted);
     fault(QStringLiteral("a frame that cannot be read"));
-    tell(faultBox(PeerFault::UnreadableFrame, {timeStamp(), QString::fromLatin1(unprocessed)}));
+    tell(faultBox(PeerFault::UnreadableFrame, {timeStamp(), quoted}));
 }
 
 } // namespace zkn::link
