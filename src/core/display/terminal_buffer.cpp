@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/terminal_buffer.h"
 
+#include <utility>
+
 namespace zkn::display {
 
 namespace {
@@ -20,34 +22,42 @@ qsizetype shownCharactersToDelete(const QByteArray& content)
     return qMin<qsizetype>(content.size(), (last == LF || last == CR) ? 2 : 1);
 }
 
-// Returns how many characters at the end of the content the text's leading backspaces delete.
+// Returns how many characters at the end of the content the text's leading backspaces delete; a
+// backspace after other text deletes what it follows. One pass over the text.
 qsizetype removeBackspaces(QByteArray& text, const QByteArray& content)
 {
+    if (!text.contains(BS))
+        return 0;
     qsizetype deleteShown = 0;
-    for (qsizetype p = text.indexOf(BS); p >= 0; p = text.indexOf(BS)) {
-        if (p == 0) {
+    QByteArray kept;
+    kept.reserve(text.size());
+    for (const char c : std::as_const(text)) {
+        if (c != BS) {
+            kept.append(c);
+        } else if (kept.isEmpty()) {
             deleteShown = shownCharactersToDelete(content);
-            text.remove(0, 1);
-        } else if (text[p - 1] == LF || (p >= 2 && text[p - 2] == CR)) {
+        } else if (kept.back() == LF || (kept.size() >= 2 && kept[kept.size() - 2] == CR)) {
             // A line break goes as a whole; at the very start of the text only the LF is there.
-            const qsizetype from = qMax<qsizetype>(0, p - 2);
-            text.remove(from, p + 1 - from);
+            kept.chop(qMin<qsizetype>(2, kept.size()));
         } else {
-            text.remove(p - 1, 2);
+            kept.chop(1);
         }
     }
+    text = std::move(kept);
     return deleteShown;
 }
 
 // Every CR before the first CR LF pair that is not part of a pair goes; after the pair the text
-// stays as it is.
+// stays as it is. One pass over the text.
 void removeLoneCarriageReturns(QByteArray& text)
 {
-    for (qsizetype p = text.indexOf(CR); p >= 0; p = text.indexOf(CR)) {
-        if (p + 1 < text.size() && text[p + 1] == LF)
-            return;
-        text.remove(p, 1);
-    }
+    const qsizetype pair = text.indexOf("\r\n");
+    const qsizetype end = pair < 0 ? text.size() : pair;
+    qsizetype to = 0;
+    for (qsizetype from = 0; from < end; ++from)
+        if (text[from] != CR)
+            text[to++] = text[from];
+    text.remove(to, end - to);
 }
 
 } // namespace
@@ -55,10 +65,10 @@ void removeLoneCarriageReturns(QByteArray& text)
 TerminalEdit TerminalBuffer::WriteTerminal(QByteArray text)
 {
     TerminalEdit edit;
-    if (m_content.size() > kCapacity) {
-        edit.cutFront = kCut;
-        m_content.remove(0, kCut);
-    }
+    // Cut as often as it takes, so a long write before this one does not stay for good.
+    while (m_content.size() - edit.cutFront > kCapacity)
+        edit.cutFront += kCut;
+    m_content.remove(0, edit.cutFront);
     const qsizetype deleteShown = removeBackspaces(text, m_content);
     removeLoneCarriageReturns(text);
     edit.replaceFrom = m_content.size() - deleteShown;
