@@ -138,6 +138,7 @@ void LinkPump::drain()
     while (const std::optional<link::LinkOutput> output = m_engine.poll())
         carryOut(*output);
     m_draining = false;
+    m_socket.setReading(m_engine.readsSocket());
     arm();
 }
 

@@ -97,6 +97,7 @@ QString TcpLink::connectToHost(const QString& host)
 {
     close();
     m_socket = new QTcpSocket(this);
+    m_socket->setReadBufferSize(kReadChunk);
     connect(m_socket, &QTcpSocket::stateChanged, this, &TcpLink::onSocketStateChanged);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpLink::onSocketError);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
@@ -168,6 +169,7 @@ void TcpLink::onSocketStateChanged()
     }
     m_connectTimeout.stop();
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); // spaced frames must not wait for ACKs
+    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kKernelBuffer);
     m_peekFd = fcntl(static_cast<int>(m_socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     setState(link::SocketState::Connected);
     Q_EMIT connected();
@@ -181,14 +183,23 @@ void TcpLink::onSocketError()
         fail(errorNumber(m_socket->error(), m_socket->errorString()), m_socket->errorString());
 }
 
-// A box opened while the data is handled runs the event loop, and the socket does not report
-// data that arrives meanwhile a second time: what is there once the handler returns is read now,
-// unless the handler ended this connection.
+void TcpLink::setReading(bool on)
+{
+    if (on == m_reading)
+        return;
+    m_reading = on;
+    // The socket reports only data that arrives from now on: what it holds already is read at
+    // the next turn of the event loop.
+    if (on)
+        QMetaObject::invokeMethod(this, &TcpLink::onReadyRead, Qt::QueuedConnection);
+}
+
+// Read in pieces, as long as reading stays on and this connection stands.
 void TcpLink::onReadyRead()
 {
     const QPointer<QTcpSocket> socket = m_socket;
-    while (socket && socket == m_socket && socket->bytesAvailable() > 0)
-        Q_EMIT dataReceived(socket->readAll());
+    while (m_reading && socket && socket == m_socket && socket->bytesAvailable() > 0)
+        Q_EMIT dataReceived(socket->read(kReadChunk));
 }
 
 void TcpLink::onConnectTimeout()
@@ -196,9 +207,15 @@ void TcpLink::onConnectTimeout()
     fail(TimedOut, QStringLiteral("Connection timed out"));
 }
 
+// What the socket read before the end is handed over first, reading on or not: the connection goes.
 void TcpLink::onRemoteClose()
 {
     const bool reset = endedByReset(m_peekFd);
+    const QPointer<QTcpSocket> socket = m_socket;
+    while (socket && socket == m_socket && socket->bytesAvailable() > 0)
+        Q_EMIT dataReceived(socket->read(kReadChunk));
+    if (socket != m_socket)
+        return; // the data ended the connection
     detachSocket(false);
     if (reset) {
         setState(link::SocketState::Error);

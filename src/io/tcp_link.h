@@ -66,6 +66,15 @@ public:
 
     // Writes `frame` now; nothing while not connected.
     void send(const QByteArray& frame);
+    // Reading on or off. While it is off nothing is read: what arrives waits in the socket's small
+    // buffers and TCP holds the peer back. The peer's close or reset behind unread data is seen
+    // once it has been read.
+    void setReading(bool on);
+
+    // The most one dataReceived() carries, and what the socket keeps read ahead of it.
+    static constexpr qint64 kReadChunk = 64 * 1024;
+    // The kernel's receive buffer for the connection: little waits unseen there.
+    static constexpr int kKernelBuffer = 16 * 1024;
 
 Q_SIGNALS:
     void connected();
@@ -100,6 +109,7 @@ private:
     QTimer m_connectTimeout;
     // Set while the socket's connect call runs: an error then is the call's own result.
     bool m_inConnectCall = false;
+    bool m_reading = true;
     QString m_immediateError;
 };
 

@@ -128,6 +128,42 @@ private Q_SLOTS:
         QCOMPARE(m_peer->error(), QAbstractSocket::RemoteHostClosedError); // FIN, not a reset
     }
 
+    // With reading off nothing is read and TCP holds the peer back; on again, everything comes in
+    // pieces of at most 64 KB, exactly. The peer's close behind unread data comes after that data.
+    void readingOffHoldsThePeerBack()
+    {
+        QVERIFY(connectPair());
+        QByteArray received;
+        qsizetype largest = 0;
+        connect(m_link.get(), &TcpLink::dataReceived, this, [&](const QByteArray& chunk) {
+            received += chunk;
+            largest = std::max(largest, chunk.size());
+        });
+        QSignalSpy closed(m_link.get(), &TcpLink::closedByPeer);
+
+        m_link->setReading(false);
+        const QByteArray flood = zkn::test::byteRun(256).repeated(64 * 1024); // 16 MB
+        m_peer->write(flood);
+        QTest::qWait(300);
+        QVERIFY(received.isEmpty());
+        QCOMPARE_GT(m_peer->bytesToWrite(), flood.size() / 2);
+        m_link->setReading(true);
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), flood.size(), waitMs);
+        QVERIFY(received == flood);
+        QCOMPARE_LE(largest, TcpLink::kReadChunk);
+
+        received.clear();
+        m_link->setReading(false);
+        m_peer->write(flood.first(200 * 1024));
+        m_peer->disconnectFromHost();
+        QTest::qWait(300);
+        QVERIFY(received.isEmpty());
+        QCOMPARE(closed.size(), 0);
+        m_link->setReading(true);
+        QTRY_COMPARE_WITH_TIMEOUT(closed.size(), 1, waitMs);
+        QCOMPARE(received.size(), 200 * 1024);
+    }
+
     void peerEndIsToldOnce_data()
     {
         QTest::addColumn<bool>("reset");

@@ -477,6 +477,13 @@ void LinkEngine::onSocketData(const QByteArray& data)
     afterReceivedData([this, data] { receiveChunk(data); });
 }
 
+bool LinkEngine::readsSocket() const
+{
+    constexpr std::size_t kMostFramesWaiting = 10; // 200 ms of the spacing
+    return !NoticeHold::isHeld(m_receivePath) && !NoticeHold::hasWaiting(m_receivePath) &&
+           m_outgoing.size() < kMostFramesWaiting;
+}
+
 void LinkEngine::afterReceivedData(std::function<void()> work)
 {
     m_hold.runOn(m_receivePath, [this, work = std::move(work), connection = m_connectionsEnded] {

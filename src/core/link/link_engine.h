@@ -112,6 +112,10 @@ public:
     // The data of one receive event; while the data before it is worked through (its boxes, its
     // answers leaving) it waits, and is handled after it in the order it came.
     void onSocketData(const QByteArray& data);
+    // Whether the program reads the socket now: not while received data waits or is worked
+    // through, nor while many frames wait to leave. A flooding PBX is held back by TCP then, not
+    // by the tool's memory.
+    bool readsSocket() const;
     void onSocketClosed();
     void onSocketReset();
     void onSocketError(int number, const QString& description);
