@@ -58,6 +58,9 @@ bool refuse(QString* error, const QString& description)
 SerialLine::SerialLine(QObject* parent) : QObject(parent)
 {
     configure(m_parameters, m_handshaking);
+    // While receiving is off no more than this is read ahead: the rest waits in the driver, which
+    // holds the PBX back with RTS/CTS, or reports an overrun without it.
+    m_port.setReadBufferSize(InputBufferSize);
     m_lineWatch.setInterval(lineWatchIntervalMs);
     connect(&m_lineWatch, &QTimer::timeout, this, &SerialLine::pollLines);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::onReadyRead);

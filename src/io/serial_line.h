@@ -27,8 +27,8 @@ public:
         Failed
     };
 
-    // The scale of the input gauge. The port's own buffer grows as needed, so nothing is lost
-    // beyond this size; it only fills the gauge.
+    // The port's read buffer, and the scale of the input gauge: while receiving is off no more is
+    // read ahead of the tool.
     static constexpr qint64 InputBufferSize = 4096;
     // The output buffer of the classic serial control. A text file goes out in blocks of this
     // size, each once the one before has left.

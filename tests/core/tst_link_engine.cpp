@@ -396,6 +396,9 @@ void TestLinkEngine::scripts_data()
         "serialdata:2\x03\r\x03 | ?terminal=AB\r\n ->:14:03:59: \x02" "1.2\x03\r\n\x03 | ?records=\x02" "1.2\x03 | "
         "serialdata:\x02half | cd | ?status=Status: Change in CD Detected | serialdata:\x03 | "
         "?records=\x02" "1.2\x03 | ?count=0 | ?faults= | portlost | ?faults=The device went away");
+    row("serial: a record without ETX is shown cut after 4096 bytes, not decoded; then characters again",
+        "serial | connect | serialdata:\x02" + QString(4095, 'A') + "B | ?terminal= ->:14:03:59: \x02" +
+        QString(4095, 'A') + " (cut: no ETX after 4096 bytes)\r\nB | ?records= | ?faults=a serial record without ETX");
     row("serial: a port without DSR stays open until the next command; a missing port",
         "serial | nodsr | connect | ?boxes=Exclamation: MODEM/PBX not connected, check COM port settings or cable! | "
         "?shown=properties port | connect | ?shown=properties | noport | connect | ?boxes$=\nExclamation: The COMM "

@@ -184,6 +184,15 @@ private Q_SLOTS:
         // While on, bytes are told as they come.
         QCOMPARE(::write(m_pty->master(), bytes.constData(), bytes.size()), bytes.size());
         QTRY_COMPARE_WITH_TIMEOUT(received, bytes + bytes, waitMs);
+        // While off, no more than the input buffer is read ahead; the rest waits in the driver.
+        m_line->setReceiveEnabled(false);
+        const QByteArray more = byteRun(12 * 1024);
+        QCOMPARE(::write(m_pty->master(), more.constData(), more.size()), more.size());
+        QTRY_COMPARE_WITH_TIMEOUT(m_line->bytesWaiting(), SerialLine::InputBufferSize, waitMs);
+        QTest::qWait(50);
+        QCOMPARE(m_line->bytesWaiting(), SerialLine::InputBufferSize);
+        m_line->setReceiveEnabled(true);
+        QTRY_COMPARE_WITH_TIMEOUT(received, bytes + bytes + more, waitMs);
 
         QCOMPARE(m_line->write(bytes), QString());
         QTRY_COMPARE_WITH_TIMEOUT(farEnd(), bytes, waitMs);

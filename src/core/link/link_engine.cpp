@@ -33,6 +33,12 @@ LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, 
                     arrived.on = true;
                     arrived.when = m_clock.wallClock();
                     out(std::move(arrived));
+                },
+                [this](const QByteArray& record) {
+                    writeLine(display::marker::Received,
+                              record + " (cut: no ETX after " +
+                                  QByteArray::number(SerialReceiver::kLongestRecord) + " bytes)");
+                    fault(QStringLiteral("a serial record without ETX"));
                 }})
 {
     // The "Status" panel is kept up to date from the start.

@@ -3,6 +3,8 @@
 
 #include "link/control_chars.h"
 
+#include <utility>
+
 namespace zkn::link {
 
 void SerialReceiver::receive(const QByteArray& bytes)
@@ -21,11 +23,10 @@ void SerialReceiver::receive(const QByteArray& bytes)
             continue;
         }
         m_recordText.append(c == ' ' ? '.' : c);
-        if (c == ETX) {
-            const QByteArray record = m_recordText;
-            m_recordText.clear();
+        if (c == ETX || m_recordText.size() == kLongestRecord) {
+            const QByteArray record = std::exchange(m_recordText, {});
             m_waitingForStx = true;
-            m_sink.record(record);
+            (c == ETX ? m_sink.record : m_sink.cut)(record);
         }
     }
 }
