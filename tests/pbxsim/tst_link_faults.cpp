@@ -7,12 +7,14 @@
 
 #include "lamp/single_station_request.h"
 #include "pbxsim/lamp_faults.h"
+#include "pbxsim/link_flood.h"
 #include "pbxsim/record_catalogue.h"
 
 #include <QTest>
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 using namespace zkn;
 using zkn::pbxsim::FrameFault;
@@ -191,6 +193,51 @@ private Q_SLOTS:
         p.run(0);
         QVERIFY(!p.engine.timers().isActive(link::Timer::StatusMonitor));
         QCOMPARE(p.host.responses.last(), QStringLiteral("lamp timed out"));
+    }
+
+    // A PBX flooding the link with what the tool ignores or cannot read: a lamp message is still
+    // answered, and no box opens.
+    void aLampMessageIsAnsweredThroughAFlood_data()
+    {
+        QTest::addColumn<QString>("flood");
+        QTest::newRow("status frames") << QStringLiteral("ignored:5000");
+        QTest::newRow("garbage") << QStringLiteral("garbage:5000");
+    }
+    void aLampMessageIsAnsweredThroughAFlood()
+    {
+        QFETCH(QString, flood);
+        LinkPair p(QStringLiteral("60"));
+        p.pbx.setFlood(*pbxsim::LinkFlood::parse(flood));
+        p.connect();
+        p.run(1000);
+        QVERIFY(p.linkUp());
+        const QList<int> out = p.stats.framesOut.values();
+        QCOMPARE_GT(std::accumulate(out.begin(), out.end(), 0), 4000);
+        p.engine.sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+        p.run(1000);
+        QCOMPARE(p.lamps.state("1000"), pbxsim::LampState({false, true}));
+        QVERIFY(p.host.responses.contains(QStringLiteral("2:0"))); // the lamp frame's OK
+        QVERIFY(p.op.messages.isEmpty());
+    }
+
+    // Records at 40 a second, below the 50 the tool can answer: a load test beside them runs with
+    // no timeout and no missed health check, and every record is answered.
+    void aLoadTestKeepsUpWithRecordsBelowItsPace()
+    {
+        LinkPair p(QStringLiteral("1"));
+        p.pbx.setFlood(*pbxsim::LinkFlood::parse(QStringLiteral("records:40")));
+        p.loadTest.setRange(1000, 1009);
+        p.loadTest.setDelayMs(100);
+        p.connect();
+        p.run(100);
+        p.engine.mnuStart_Click();
+        p.run(5000);
+        QCOMPARE_GE(p.stats.recordsSent, 195);
+        QCOMPARE(p.stats.recordTimeouts, 0);
+        QCOMPARE(p.engine.missedHealthChecks(), 0);
+        QCOMPARE(p.engine.loadTestStats().timeouts(), 0);
+        QCOMPARE_GE(p.engine.loadTestStats().answers(), 40);
+        QVERIFY(p.op.messages.isEmpty());
     }
 };
 

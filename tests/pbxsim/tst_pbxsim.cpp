@@ -2,6 +2,7 @@
 // The PBX simulator's logic without sockets: hand-written frames in, the exact bytes out, on a
 // clock the test sets.
 #include "pbxsim/lamp_board.h"
+#include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_link.h"
 #include "pbxsim/sim_stats.h"
 
@@ -72,6 +73,29 @@ private Q_SLOTS:
         Pbx pbx(arm);
         pbx.link.receive(input, 0);
         QCOMPARE(pbx.drain().join(','), actions.remove(' '));
+    }
+
+    // A flood's frames at its rate, counted from when the link came up; as fast as it can, a batch
+    // while little waits unsent. What the option takes.
+    void floodSchedule()
+    {
+        using zkn::pbxsim::LinkFlood;
+        LinkFlood flood = *LinkFlood::parse(QStringLiteral("records:40"));
+        QCOMPARE(flood.kind(), LinkFlood::Kind::Records);
+        flood.begin(1000);
+        QCOMPARE(flood.framesDue(1000, 0), 1);
+        QCOMPARE(flood.nextDue(0), 1025);
+        QCOMPARE(flood.framesDue(1024, 0), 0);
+        QCOMPARE(flood.framesDue(2000, 0), 40);
+        QCOMPARE(flood.nextDue(0), 2025);
+        LinkFlood max = *LinkFlood::parse(QStringLiteral("garbage"));
+        QCOMPARE(max.framesDue(5, LinkFlood::kMostUnsent - 1), 64);
+        QCOMPARE(max.framesDue(5, LinkFlood::kMostUnsent), 0);
+        QCOMPARE(max.nextDue(LinkFlood::kMostUnsent), std::nullopt);
+        QCOMPARE(max.nextDue(0), 0);
+        QVERIFY(LinkFlood::parse(QStringLiteral("ignored:max")));
+        for (const char* wrong : {"records:0", "records:x", "records:max:1", "floods", "", "ignored:100001"})
+            QVERIFY2(!LinkFlood::parse(QLatin1String(wrong)), wrong);
     }
 };
 

@@ -90,6 +90,10 @@ QList<QCommandLineOption> options()
         {"lamp-delay", "TCP: answer every lamp message after MS milliseconds, plus up to JITTER at random.",
          "MS[:JITTER]"},
         {"seed", "The seed of the lamp answers' jitter (default 1).", "N", "1"},
+        {"flood", "TCP: while the link is up, send KIND frames beside everything else: ignored (status "
+                  "frames the tool takes no action on), records (not waiting for their answers) or garbage "
+                  "(fragments that are no frame's); RATE frames a second, or max: as fast as the tool reads "
+                  "(the default).", "KIND[:RATE]"},
     };
     for (const FaultOption& fault : kFaultOptions)
         list.append(
@@ -227,6 +231,12 @@ std::variant<SimConfig, QString> parseCommandLine(const QStringList& arguments)
         if (!delay || delay->second < 0)
             return fail("lamp-delay", parser.value("lamp-delay"));
         config.lampFaults.setDelay(delay->first, delay->second);
+    }
+    if (parser.isSet("flood")) {
+        const auto flood = LinkFlood::parse(parser.value("flood"));
+        if (!flood)
+            return fail("flood", parser.value("flood"));
+        config.flood = *flood;
     }
     const auto seed = number(parser.value("seed"));
     if (!seed)

@@ -3,6 +3,7 @@
 
 #include "link/parity.h"
 #include "pbxsim/lamp_faults.h"
+#include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_link.h"
 #include "settings/serial_settings.h"
 
@@ -50,6 +51,7 @@ struct SimConfig
     int forgetLampsAfter = 0;
     int releaseAfter = 0;
     int hangUpAfter = 0;
+    LinkFlood flood;
     QList<CuedFault> faults;
     int durationS = 0;
     QString capturePath; // empty: no capture

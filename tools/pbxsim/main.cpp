@@ -90,6 +90,7 @@ void arm(const SimConfig& config, PbxSimulator& sim)
         link.forgetLampsAfterFrames(config.forgetLampsAfter);
     if (config.releaseAfter > 0)
         link.releaseAfterFrames(config.releaseAfter);
+    link.setFlood(config.flood);
     for (const SimConfig::CuedFault& cued : config.faults)
         link.addFault(cued.frame, cued.fault);
     if (config.hangUpAfter > 0)

@@ -39,6 +39,11 @@ QByteArray recordFrame(const QByteArray& deviceField, int sequence, const QByteA
     return sealed('2', deviceField + sequenceText(sequence) + text, parity);
 }
 
+QByteArray statusFrame(const QByteArray& deviceField, int sequence, link::Parity parity)
+{
+    return sealed('5', deviceField + sequenceText(sequence) + "00", parity);
+}
+
 QByteArray releaseFrame(const QByteArray& deviceField, int sequence, link::Parity parity)
 {
     return sealed('6', deviceField + sequenceText(sequence), parity);

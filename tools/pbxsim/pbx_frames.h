@@ -14,6 +14,7 @@ QByteArray responseFrame(const QByteArray& deviceField, const QByteArray& sequen
 QByteArray recordFrame(const QByteArray& deviceField, int sequence, const QByteArray& text,
                        link::Parity parity);                                               // kind 2
 QByteArray releaseFrame(const QByteArray& deviceField, int sequence, link::Parity parity); // kind 6
+QByteArray statusFrame(const QByteArray& deviceField, int sequence, link::Parity parity);  // kind 5
 
 // The same frame with another sequence field and a check byte that fits it again.
 QByteArray withSequence(const QByteArray& frame, int sequence, link::Parity parity);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/pbx_link.h"
 
+#include "link/control_chars.h"
 #include "link/frame_reader.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/lamp_message.h"
@@ -173,6 +174,7 @@ QString PbxLink::statusRequest(const link::FrameHeader& header, qint64 now)
         if (m_refusal == 0) {
             m_linkUp = true;
             m_deviceField = header.deviceField;
+            m_flood.begin(now);
         }
         respond(header, m_refusal, now);
         return m_refusal ? QStringLiteral("connect request, refused")
@@ -272,6 +274,8 @@ QList<LinkAction> PbxLink::takeDue(qint64 now)
         if (const auto text = m_feed.take(now))
             originateRecord(*text, now);
     }
+    for (int n = mayOriginate() ? m_flood.framesDue(now, m_unsent) : 0; n > 0; --n)
+        sendFloodFrame(now);
     while (!m_outbox.isEmpty() && m_outbox.front().due <= now) {
         const LinkAction action = m_outbox.takeFirst();
         for (const FrameInfo& frame : action.frames)
@@ -302,6 +306,10 @@ std::optional<qint64> PbxLink::nextDue() const
         consider(awaited.sentAt + m_answerTimeoutMs);
     if (mayOriginateRecord()) {
         if (const auto due = m_feed.nextDue())
+            consider(*due);
+    }
+    if (mayOriginate()) {
+        if (const auto due = m_flood.nextDue(m_unsent))
             consider(*due);
     }
     return next;
@@ -451,6 +459,33 @@ void PbxLink::originateRecord(const QByteArray& text, qint64 now)
 {
     ++m_recordsUnsent;
     send(recordFrame(m_deviceField, nextSequence(), text, m_parity), QStringLiteral("record"), now);
+}
+
+// A record does not wait for the answer to the one before; garbage is a SYN and a kind no frame has.
+void PbxLink::sendFloodFrame(qint64 now)
+{
+    switch (m_flood.kind()) {
+    case LinkFlood::Kind::Ignored:
+        send(statusFrame(m_deviceField, nextSequence(), m_parity), QStringLiteral("status frame, flood"),
+             now);
+        break;
+    case LinkFlood::Kind::Records:
+        ++m_recordsUnsent;
+        send(recordFrame(m_deviceField, nextSequence(), m_feed.takeExtra(), m_parity),
+             QStringLiteral("record, flood"), now);
+        break;
+    case LinkFlood::Kind::Garbage: {
+        const QByteArray bytes =
+            QByteArray(1, link::SYN) + "9GARBAGE" + QByteArray::number(++m_floodFrames % 1000);
+        enqueue({LinkAction::Type::Write,
+                 now,
+                 bytes,
+                 {{FrameInfo::Direction::Out, 0, FrameInfo::kJunk, {}, bytes, "garbage, flood"}}});
+        break;
+    }
+    case LinkFlood::Kind::None:
+        break;
+    }
 }
 
 int PbxLink::nextSequence()

@@ -5,6 +5,7 @@
 #include "pbxsim/lamp_faults.h"
 #include "pbxsim/frame_assembler.h"
 #include "pbxsim/link_action.h"
+#include "pbxsim/link_flood.h"
 #include "pbxsim/record_feed.h"
 #include "pbxsim/tcp_pbx_side.h"
 
@@ -94,6 +95,11 @@ public:
     void releaseAfterFrames(int n);
     // Every lamp forgotten once the N-th frame from now has been answered, as after a restart.
     void forgetLampsAfterFrames(int n);
+    // While the link is up, the flood goes on beside everything else.
+    void setFlood(const LinkFlood& flood) { m_flood = flood; }
+    // Bytes the transport has been given but not yet sent: a flood as fast as it can waits for
+    // them to go.
+    void setUnsent(qint64 bytes) { m_unsent = bytes; }
     void addFault(int frameOut, FrameFault fault);
     void addFaultToNextFrame(FrameFault fault) { addFault(m_framesOut + 1, fault); }
 
@@ -123,6 +129,7 @@ private:
     bool mayOriginate() const { return m_open && m_linkUp && !m_closing; }
     bool mayOriginateRecord() const;
     void originateRecord(const QByteArray& text, qint64 now);
+    void sendFloodFrame(qint64 now);
     int nextSequence();
     bool healthCheckMuted() const;
     void changed();
@@ -159,6 +166,9 @@ private:
     bool m_resetDue = false;
     bool m_releaseDue = false;
     QMultiMap<int, FrameFault> m_faults;
+    LinkFlood m_flood;
+    qint64 m_unsent = 0;
+    int m_floodFrames = 0;
 };
 
 } // namespace zkn::pbxsim

@@ -69,6 +69,8 @@ void PbxSimulator::acceptConnections()
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, &PbxSimulator::readSocket);
         connect(socket, &QTcpSocket::disconnected, this, &PbxSimulator::socketClosed);
+        // A flood as fast as the tool reads goes on as bytes leave.
+        connect(socket, &QTcpSocket::bytesWritten, this, &PbxSimulator::service);
         m_tcp->connectionOpened();
         if (m_capture)
             m_capture->tcpOpened(socket->peerAddress(), socket->peerPort(), socket->localAddress(), socket->localPort());
@@ -219,6 +221,7 @@ void PbxSimulator::service()
     const qint64 t = now();
     // A replay also keeps time between connections: it ends when nothing more comes.
     const bool tcpTimed = m_socket || m_replay;
+    m_link.setUnsent(m_socket ? m_socket->bytesToWrite() : 0);
     if (tcpTimed) {
         for (const LinkAction& action : m_tcp->takeDue(t))
             perform(action);
