@@ -105,6 +105,9 @@ private Q_SLOTS:
                                    << "1000"_ba << 0 << ""_ba;
         QTest::newRow("not numbers") << "10a"_ba
                                      << "1005"_ba << 0 << ""_ba;
+        QTest::newRow("ending at the largest number") << "18446744073709551614"_ba
+                                                      << "18446744073709551615"_ba << 2
+                                                      << "18446744073709551615"_ba;
     }
     void rangeStations()
     {

@@ -2,6 +2,7 @@
 // The PBX simulator's logic without sockets: hand-written frames in, the exact bytes out, on a
 // clock the test sets.
 #include "pbxsim/lamp_board.h"
+#include "pbxsim/lamp_message.h"
 #include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_link.h"
 #include "pbxsim/sim_stats.h"
@@ -73,6 +74,19 @@ private Q_SLOTS:
         Pbx pbx(arm);
         pbx.link.receive(input, 0);
         QCOMPARE(pbx.drain().join(','), actions.remove(' '));
+    }
+
+    // A range that ends at the largest number ends too.
+    void rangeEndingAtTheLargestNumber()
+    {
+        zkn::pbxsim::LampBoard lamps;
+        zkn::pbxsim::LampCommand range;
+        range.function = zkn::pbxsim::LampFunction::VmmOn;
+        range.firstStation = "18446744073709551614";
+        range.secondStation = "18446744073709551615";
+        QVERIFY(lamps.apply(range));
+        QCOMPARE(lamps.stations().size(), 2);
+        QCOMPARE(lamps.state("18446744073709551615"), (zkn::pbxsim::LampState{false, true}));
     }
 
     // A flood's frames at its rate, counted from when the link came up; as fast as it can, a batch

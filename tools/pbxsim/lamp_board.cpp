@@ -16,8 +16,10 @@ bool LampBoard::apply(const LampCommand& command)
     if (!firstOk || !lastOk || last < first || last - first >= kLargestRange)
         return false;
     // Stations of a range keep the width of the first one, so "0100" to "0102" stays in that numbering.
-    for (qulonglong station = first; station <= last; ++station)
-        set(QByteArray::number(station).rightJustified(command.firstStation.size(), '0'), command.function);
+    // Counted from the first, so a range that ends at the largest number ends too.
+    for (qulonglong offset = 0; offset <= last - first; ++offset)
+        set(QByteArray::number(first + offset).rightJustified(command.firstStation.size(), '0'),
+            command.function);
     return true;
 }
 

@@ -125,9 +125,10 @@ QList<QByteArray> rangeStations(const QByteArray& from, const QByteArray& to)
     const qulonglong last = to.toULongLong(&lastOk);
     if (!firstOk || !lastOk || last < first || last - first >= kLargestRange)
         return {};
+    // Counted from the first, so a range that ends at the largest number ends too.
     QList<QByteArray> stations;
-    for (qulonglong station = first; station <= last; ++station)
-        stations.append(QByteArray::number(station).rightJustified(from.size(), '0'));
+    for (qulonglong offset = 0; offset <= last - first; ++offset)
+        stations.append(QByteArray::number(first + offset).rightJustified(from.size(), '0'));
     return stations;
 }
 
