@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "log_file.h"
 
+#include "display/terminal_line.h"
 #include "operator/operator.h"
+
+#include <QTime>
+
+#include <utility>
 
 namespace zkn {
 
@@ -24,7 +29,9 @@ QString LogFile::open(const QString& path)
 void LogFile::close()
 {
     m_waiting.clear();
+    m_waitingBytes = 0;
     m_doneOfFirst = 0;
+    m_notKept = 0;
     if (!m_file.isOpen())
         return;
     m_file.close();
@@ -35,7 +42,12 @@ void LogFile::write(const QByteArray& text)
 {
     if (!m_file.isOpen() || text.isEmpty())
         return;
+    if (m_notKept > 0 || m_waitingBytes + text.size() > kMostWaiting) {
+        m_notKept += text.size();
+        return;
+    }
     m_waiting.append(text);
+    m_waitingBytes += text.size();
     // While the operator is asked about a failed write, the terminal goes on: its text waits.
     if (!m_asking)
         writeWaiting();
@@ -48,8 +60,16 @@ void LogFile::writeWaiting()
             askAfterFailedWrite();
             return;
         }
-        m_waiting.removeFirst();
+        m_waitingBytes -= m_waiting.takeFirst().size();
         m_doneOfFirst = 0;
+        if (m_waiting.isEmpty() && m_notKept > 0) {
+            const QByteArray gap = display::terminalLine(
+                display::marker::Local, QTime::currentTime(),
+                QByteArray::number(std::exchange(m_notKept, 0)) +
+                    " bytes shown while the log could not be written are not in it");
+            m_waiting.append(gap);
+            m_waitingBytes += gap.size();
+        }
     }
 }
 

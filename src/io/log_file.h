@@ -27,8 +27,11 @@ public:
 
     // Writes `text` exactly. A failed write asks Retry or Cancel; Retry goes on with what is not
     // yet written; Cancel closes the log as the close command does. Text written while the
-    // question is open waits and follows in order, or goes with the log on Cancel.
+    // question is open waits and follows in order, or goes with the log on Cancel; beyond
+    // kMostWaiting bytes it is not kept, and a line in the log says how much is missing there.
     void write(const QByteArray& text);
+
+    static constexpr qsizetype kMostWaiting = 1024 * 1024;
 
     bool isOpen() const { return m_file.isOpen(); }
     QString fileName() const { return m_file.fileName(); }
@@ -46,7 +49,9 @@ private:
     Operator& m_operator;
     QFile m_file;
     QList<QByteArray> m_waiting;
+    qsizetype m_waitingBytes = 0;
     qsizetype m_doneOfFirst = 0; // bytes of the first text waiting already written
+    qsizetype m_notKept = 0;     // bytes shown while the waiting text was full
     bool m_asking = false;
 };
 

@@ -112,6 +112,32 @@ private Q_SLOTS:
         QTEST(readFile(path), "logged");
     }
 
+    // While the operator is asked, at most a megabyte waits; what the terminal shows beyond it is
+    // not kept, and one line in the log says how much is missing there.
+    void waitingTextIsBounded()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("bounded.txt"));
+        ScriptedOperator op;
+        op.keepOpen = true;
+        LogFile log(op);
+        QCOMPARE(log.open(path), QString());
+        std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(limitFileSize(0));
+        log.write("first\r\n");
+        limitFileSize(RLIM_INFINITY);
+        QCOMPARE(op.openBoxes(), 1);
+        const QByteArray kept(LogFile::kMostWaiting - 7, 'k');
+        log.write(kept);
+        log.write("not kept\r\n");
+        log.write("nor this\r\n");
+        op.answers = {Operator::Answer::Retry};
+        QVERIFY(op.closeBox());
+        log.write("after\r\n");
+        const QByteArray logged = readFile(path);
+        QVERIFY(logged.startsWith("first\r\n" + kept + "<->:"));
+        QVERIFY(logged.endsWith(": 20 bytes shown while the log could not be written are not in it\r\nafter\r\n"));
+    }
+
     // Where it lies, created empty for the editor with its folder, then read whole.
     void extensionsFileCreatedEmptyInTheDataHomeThenReadWhole()
     {

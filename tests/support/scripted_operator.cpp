@@ -8,21 +8,23 @@ void ScriptedOperator::show(const Message& message, std::function<void(Answer)> 
     messages.append(message);
     if (whileShown)
         whileShown(message);
-    Answer answer = Answer::Ok;
-    if (message.buttons != Buttons::Ok && !answers.isEmpty()) {
-        answer = answers.takeFirst();
-    } else if (message.buttons != Buttons::Ok) {
-        // Unforeseen: the safe answer, Cancel where there is one.
-        unexpected.append(message.text);
-        answer = message.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-    }
+    // A box kept open is answered when it is closed, from the answers given by then.
+    const auto answerIt = [this, buttons = message.buttons, text = message.text, answered] {
+        Answer answer = Answer::Ok;
+        if (buttons != Buttons::Ok && !answers.isEmpty()) {
+            answer = answers.takeFirst();
+        } else if (buttons != Buttons::Ok) {
+            // Unforeseen: the safe answer, Cancel where there is one.
+            unexpected.append(text);
+            answer = buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+        }
+        if (answered)
+            answered(answer);
+    };
     if (keepOpen)
-        m_open.append([answered, answer] {
-            if (answered)
-                answered(answer);
-        });
-    else if (answered)
-        answered(answer);
+        m_open.append(answerIt);
+    else
+        answerIt();
 }
 
 bool ScriptedOperator::closeBox()
