@@ -63,10 +63,10 @@ void LogFile::writeWaiting()
         m_waitingBytes -= m_waiting.takeFirst().size();
         m_doneOfFirst = 0;
         if (m_waiting.isEmpty() && m_notKept > 0) {
-            const QByteArray gap = display::terminalLine(
-                display::marker::Local, QTime::currentTime(),
-                QByteArray::number(std::exchange(m_notKept, 0)) +
-                    " bytes shown while the log could not be written are not in it");
+            const QByteArray gap =
+                display::terminalLine(display::marker::Local, QTime::currentTime(),
+                                      QByteArray::number(std::exchange(m_notKept, 0)) +
+                                          " bytes shown while the log could not be written are not in it");
             m_waiting.append(gap);
             m_waitingBytes += gap.size();
         }

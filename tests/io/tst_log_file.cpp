@@ -135,7 +135,8 @@ private Q_SLOTS:
         log.write("after\r\n");
         const QByteArray logged = readFile(path);
         QVERIFY(logged.startsWith("first\r\n" + kept + "<->:"));
-        QVERIFY(logged.endsWith(": 20 bytes shown while the log could not be written are not in it\r\nafter\r\n"));
+        QVERIFY(logged.endsWith(
+            ": 20 bytes shown while the log could not be written are not in it\r\nafter\r\n"));
     }
 
     // Where it lies, created empty for the editor with its folder, then read whole.
