@@ -291,6 +291,11 @@ void TestZknDecode::runs_data()
     row("a record across two blocks", {}, "--kra",
         QByteArray(zkn::decodetool::kReadBlockSize - 60, '-') + logLine(kraRecord()).repeated(2), 0,
         "Record 2: Format Message Information (KRA)\nSource/Destination (Station)  FPC: 001\n");
+    // A text from STX to ETX longer than the longest record a tool shows is none, however long it
+    // stays open; the record behind it is the first.
+    row("an STX left open for two blocks", {}, "--kra",
+        "\x02" "1 J" + QByteArray(2 * zkn::decodetool::kReadBlockSize, '-') + "\x03" + logLine(kraRecord()), 0,
+        "Record 1: Format Message Information (KRA)\n");
 }
 // clang-format on
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record_finder.h"
 
+#include "link/serial_receiver.h"
+
 namespace zkn::decodetool {
 
 namespace {
@@ -9,6 +11,7 @@ constexpr char kStx = '\x02';
 constexpr char kEtx = '\x03';
 constexpr qsizetype kTypePosition = 3; // the third header character, after STX
 constexpr char kCallRecordType = 'J';
+constexpr qsizetype kLongestRecord = link::SerialReceiver::kLongestRecord;
 
 } // namespace
 
@@ -25,26 +28,42 @@ void RecordFinder::feed(QByteArrayView block)
         const QByteArrayView stretch = block.sliced(from, end - from);
         const qsizetype stx = stretch.lastIndexOf(kStx);
         if (etx < 0) {
-            if (stx >= 0)
-                m_open = stretch.sliced(stx).toByteArray();
-            else if (!m_open.isEmpty())
-                m_open.append(stretch);
+            if (stx >= 0) {
+                m_open.clear();
+                m_openTooLong = false;
+                keepOpen(stretch.sliced(stx));
+            } else if (!m_open.isEmpty()) {
+                keepOpen(stretch);
+            }
             return;
         }
         if (stx >= 0) {
             offer(stretch.sliced(stx));
-        } else if (!m_open.isEmpty()) {
+        } else if (!m_open.isEmpty() && !m_openTooLong) {
             m_open.append(stretch);
             offer(m_open);
         }
         m_open.clear();
+        m_openTooLong = false;
         from = end;
+    }
+}
+
+void RecordFinder::keepOpen(QByteArrayView text)
+{
+    if (m_openTooLong)
+        return;
+    m_open.append(text);
+    if (m_open.size() > kLongestRecord) {
+        m_open = m_open.first(1); // still open, so its ETX closes it
+        m_openTooLong = true;
     }
 }
 
 void RecordFinder::offer(QByteArrayView text) const
 {
-    if (text.size() > kTypePosition && text[kTypePosition] == kCallRecordType)
+    if (text.size() > kTypePosition && text.size() <= kLongestRecord &&
+        text[kTypePosition] == kCallRecordType)
         m_handler(text);
 }
 

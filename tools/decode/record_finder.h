@@ -12,7 +12,8 @@ namespace zkn::decodetool {
 // three header characters of which the third is "J", the body, ETX. Whatever lies between
 // records (time stamps, direction markers, line ends, other messages) is skipped; a record
 // holds no STX, so an STX that another STX follows before any ETX starts nothing. Lamp-control
-// answers (STX "0!A") fail the "J" and are skipped with the rest.
+// answers (STX "0!A") fail the "J" and are skipped with the rest. A text longer than the tool's
+// longest record is none either, so an STX whose ETX never comes holds on to nothing.
 class RecordFinder
 {
 public:
@@ -29,8 +30,12 @@ public:
 private:
     void offer(QByteArrayView text) const;
 
+    // Keeps the text open, or only that it is too long to be a record.
+    void keepOpen(QByteArrayView text);
+
     Handler m_handler;
     QByteArray m_open; // from the last STX not yet closed by an ETX; empty outside a record
+    bool m_openTooLong = false;
 };
 
 } // namespace zkn::decodetool
