@@ -30,6 +30,8 @@ TcpConnections::TcpConnections(link::Parity parity, Handler handler)
 void TcpConnections::segment(CaptureTime time, const TcpSegment& segment)
 {
     m_now = time;
+    if (!segment.syn && segment.payload.isEmpty() && !m_connections.contains(endsOf(segment)))
+        return; // an acknowledgement or a last FIN of a connection already forgotten
     Connection& connection = connectionOf(segment);
     Direction& direction = segment.source == connection.pbx ? connection.fromPbx : connection.fromTool;
     quint32 dataStart = segment.sequence;
@@ -42,6 +44,11 @@ void TcpConnections::segment(CaptureTime time, const TcpSegment& segment)
         direction.frames.gap();
         direction.frames.feed(direction.bytes.skipGap());
     }
+    direction.finished = direction.finished || segment.fin;
+    if (segment.rst || (connection.fromTool.finished && connection.fromPbx.finished)) {
+        skipGaps(connection);
+        m_connections.erase(endsOf(segment));
+    }
 }
 
 void TcpConnections::finish()
@@ -50,10 +57,14 @@ void TcpConnections::finish()
         skipGaps(connection);
 }
 
+QByteArray TcpConnections::endsOf(const TcpSegment& segment)
+{
+    return qMin(segment.source, segment.destination) + qMax(segment.source, segment.destination);
+}
+
 TcpConnections::Connection& TcpConnections::connectionOf(const TcpSegment& segment)
 {
-    const QByteArray ends =
-        qMin(segment.source, segment.destination) + qMax(segment.source, segment.destination);
+    const QByteArray ends = endsOf(segment);
     auto found = m_connections.find(ends);
     const bool opening = segment.syn && !segment.ack;
     if (found != m_connections.end() && opening && found->second.toolSyn != segment.sequence) {

@@ -16,7 +16,9 @@ namespace zkn::decodetool {
 //
 // Which end is the PBX: the one on the link's port 60020; on another port, the one that
 // answered the SYN; when the connection's start was not captured, the one on the lower port.
-// A new SYN between the same ends starts a new connection.
+// A new SYN between the same ends starts a new connection. A connection that has ended (a FIN
+// each way, or a reset) is cut into frames and forgotten, so a long capture holds only the
+// connections still open; segments of none that carry nothing are passed over.
 class TcpConnections
 {
 public:
@@ -35,6 +37,7 @@ private:
     {
         StreamReassembly bytes;
         FrameSplitter frames;
+        bool finished = false; // its FIN came
     };
     struct Connection
     {
@@ -44,6 +47,7 @@ private:
         Direction fromPbx;
     };
 
+    static QByteArray endsOf(const TcpSegment& segment);
     Connection& connectionOf(const TcpSegment& segment);
     Connection open(const TcpSegment& first);
     Direction direction(LinkSide from);
