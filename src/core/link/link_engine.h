@@ -14,10 +14,10 @@
 // errors, serial data and line events, commands the tool gives itself and every timer go on while
 // a box is open. The connection's stream is one strand: what arrives while a chunk is being worked
 // through waits its turn, the PBX's close or reset and a socket error come after the data before
-// them, and the health-check clock stays stopped until the chunk is done. Each
-// frame handed over leaves 20 ms later; what follows it in its handler (its terminal line, the
-// timer that awaits its answer, the next frame of a chunk) runs once it has left. An answer that
-// has arrived is in time: a timeout falling due while received data waits is judged after it.
+// them, and the health-check clock stays stopped until the chunk is done. Each frame handed over
+// leaves 20 ms later; what follows it in its handler (its terminal line, the timer that awaits its
+// answer, the next frame of a chunk) runs once it has left. An answer that has arrived is in time:
+// a timeout falling due while received data waits is judged after it.
 // What each box holds:
 //   "PBX did not respond to Lamp Control."  stopping the health-check clock, if the connection
 //       still stands; the timeout counted and a waiting load test let go on, if the message still
@@ -25,9 +25,9 @@
 //   "Health Check Timout"                   the reset: the warning, the link shut and connected
 //       again 2 s later, unless the connection ended meanwhile. While it is open no health check
 //       leaves, so no second one can follow.
-//   "Improper sequence received!"           the rest of its chunk and the data behind it; the
+//   "Improper sequence received!"           the rest of its chunk and the stream behind it; the
 //       requests awaited when it was raised are forgotten after it, later ones stay.
-//   "Error" (a frame that cannot be read)   the end of its chunk and the data behind it.
+//   "Error" (a frame that cannot be read)   the end of its chunk and the stream behind it.
 //   "IP-Error!"                              nothing: the link was shut before it.
 //   the connect command's failure           closing the socket, the not-connected look.
 //   "The COMM port ... does not exist", "MODEM/PBX not connected, check COM port settings or
@@ -248,11 +248,11 @@ private:
     void StartConnectTimer();
     void StopConnectTimer();
 
-    // Received frames. A partial frame is kept for the next receive event while the connection
-    // it came on stands; a box shown for a frame holds the frames behind it.
     // The connection's stream in order: received data, then its end (the PBX's close or reset, a
     // socket error). Work that waited while the connection ended is dropped.
     void afterReceivedData(std::function<void()> work);
+    // Received frames. A partial frame is kept for the next receive event while the connection
+    // it came on stands; a box shown for a frame holds the frames behind it.
     void receiveChunk(const QByteArray& data);
     void ProcessZKNPacket(const QByteArray& data);
     void skipBrokenFront(qsizetype from);
