@@ -51,6 +51,11 @@ private Q_SLOTS:
             << QStringList() << fewRecords.arg("") << 1
             << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\nPASS release \\d+ ms\n$"
             << "connect records (failed) release" << 0 << "";
+        // A report gives the first and the last 20 records of a step, and how many lay between.
+        QTest::newRow("43 records: 40 given, 3 counted")
+            << QStringList{"--records", "45", "--record-interval", "10"}
+            << QStringLiteral(R"([{"connect": {}}, {"records": {"for_ms": 8000, "at_least": 43}}, {"release": {}}])") << 0
+            << "^PASS connect \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$" << "connect records release" << 0 << "";
         QTest::newRow("a step fails, the plan stops")
             << QStringList() << fewRecords.arg(R"(, "stop_on_failure": true)") << 1
             << "^PASS connect \\d+ ms\nFAIL records 0 records in 300 ms, 1 expected\n$" << "connect records (failed)" << 0 << "";
@@ -217,8 +222,12 @@ private Q_SLOTS:
         QCOMPARE(top.value("link").toString(), pbx && !pbx->pty.isEmpty()
                                                    ? QStringLiteral("serial %1 9600,n,8,1").arg(pbx->pty)
                                                    : QStringLiteral("lan 127.0.0.1:%1 device 1 odd").arg(port));
-        for (const QJsonValue& step : top.value("steps").toArray())
+        for (const QJsonValue& step : top.value("steps").toArray()) {
             summary.append(step["step"].toString() + (step["result"] == "fail" ? " (failed)" : ""));
+            const int records = step["figures"]["records"].toInt();
+            QCOMPARE(step["records"].toArray().size(), std::min(records, 40));
+            QCOMPARE(step["records_left_out"].toInt(), std::max(0, records - 40));
+        }
         QCOMPARE(summary.join(' '), junit);
         // The CSV has a row for every message of the load tests, their sweeps' among them.
         int sent = 0;

@@ -56,16 +56,22 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
         for (const auto& [name, value] : r.figures)
             figures.insert(name, value);
         QJsonArray events;
-        for (const RunEvent& event : r.events)
+        for (const RunEvent& event : r.events.kept())
             events.append(QJsonObject{{"time", event.at.toString(Qt::ISODateWithMs)}, {"text", event.text}});
-        steps.append(QJsonObject{{"step", r.name},
-                                 {"result", r.passed ? "pass" : "fail"},
-                                 {"started", r.started.toString(Qt::ISODateWithMs)},
-                                 {"ms", r.ms},
-                                 {"message", r.message},
-                                 {"figures", figures},
-                                 {"records", QJsonArray::fromStringList(r.recordTexts)},
-                                 {"events", events}});
+        QJsonObject step{{"step", r.name},
+                         {"result", r.passed ? "pass" : "fail"},
+                         {"started", r.started.toString(Qt::ISODateWithMs)},
+                         {"ms", r.ms},
+                         {"message", r.message},
+                         {"figures", figures},
+                         {"records", QJsonArray::fromStringList(r.recordTexts.kept())},
+                         {"events", events}};
+        // The first and the last 20 of each are given; how many lay between them, when any did.
+        if (r.recordTexts.leftOut() > 0)
+            step.insert("records_left_out", r.recordTexts.leftOut());
+        if (r.events.leftOut() > 0)
+            step.insert("events_left_out", r.events.leftOut());
+        steps.append(step);
     }
     const QJsonObject summary{{"plan", planPath},
                               {"link", link},
