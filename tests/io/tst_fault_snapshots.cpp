@@ -3,6 +3,7 @@
 // newest kept, and in them the last span of the terminal, each line behind its time, and the
 // packets of the line in use.
 #include "capture/capture_format.h"
+#include "capture/fault_snapshot.h"
 #include "fault_snapshots.h"
 
 #include <QDir>
@@ -158,6 +159,18 @@ private Q_SLOTS:
     }
 
     // Off, nothing is kept: turned on after a fault, the next holds nothing from before.
+    // A flood of tiny entries is held to the limit by what they take in memory, not by their bytes.
+    void aFloodOfTinyEntriesKeepsToTheLimit()
+    {
+        using zkn::capture::FaultSnapshot;
+        FaultSnapshot snapshot;
+        for (int i = 0; i < 500'000; ++i)
+            snapshot.add({1'000'000, FaultSnapshot::Entry::Kind::Text, 0, QByteArray(1, 'x')});
+        QCOMPARE_LE(qsizetype(snapshot.recent().size()) * qsizetype(sizeof(FaultSnapshot::Entry) + 1),
+                    FaultSnapshot::kMaxBytes);
+        QCOMPARE(snapshot.recent().back().bytes, QByteArray("x"));
+    }
+
     void offKeepsNothing()
     {
         QTemporaryDir dir;

@@ -7,11 +7,23 @@
 
 namespace zkn::capture {
 
+namespace {
+
+// What an entry takes in memory: itself, its bytes' allocation and that allocation's header.
+qsizetype footprint(const FaultSnapshot::Entry& entry)
+{
+    constexpr qsizetype kAllocationHeader = 32;
+    return qsizetype(sizeof entry) + entry.bytes.capacity() + kAllocationHeader;
+}
+
+} // namespace
+
 void FaultSnapshot::add(Entry entry)
 {
     if (!m_entries.empty())
         entry.epochUs = std::max(entry.epochUs, m_entries.back().epochUs);
-    m_bytes += entry.bytes.size();
+    entry.bytes.squeeze();
+    m_bytes += footprint(entry);
     m_entries.push_back(std::move(entry));
     forgetOld(m_entries.back().epochUs);
 }
@@ -50,7 +62,7 @@ void FaultSnapshot::clear()
 void FaultSnapshot::forgetOld(qint64 nowUs)
 {
     while (!m_entries.empty() && (m_entries.front().epochUs < nowUs - m_spanUs || m_bytes > kMaxBytes)) {
-        m_bytes -= m_entries.front().bytes.size();
+        m_bytes -= footprint(m_entries.front());
         m_entries.pop_front();
     }
 }

@@ -31,8 +31,9 @@ public:
         QByteArray bytes;
     };
 
-    static constexpr qint64 kQuietUs = 10'000'000;           // a burst ends after this long without a fault
-    static constexpr qsizetype kMaxBytes = 16 * 1024 * 1024; // a flood never takes more than this
+    static constexpr qint64 kQuietUs = 10'000'000; // a burst ends after this long without a fault
+    // A flood never takes more memory than this, counted with what each entry costs beside its bytes.
+    static constexpr qsizetype kMaxBytes = 16 * 1024 * 1024;
 
     explicit FaultSnapshot(qint64 spanUs = 60'000'000) : m_spanUs(spanUs) {}
     void setSpanUs(qint64 spanUs) { m_spanUs = spanUs; }
