@@ -95,10 +95,11 @@ void arm(const SimConfig& config, PbxSimulator& sim)
         link.addFault(cued.frame, cued.fault);
     if (config.hangUpAfter > 0)
         sim.serial().hangUpAfterRecords(config.hangUpAfter);
-    if (config.records > 0) {
+    // A flood of records takes its texts from the layout chosen too.
+    if (config.records > 0 || config.flood.kind() == LinkFlood::Kind::Records)
         link.startRecords(config.recordTexts, config.records, config.recordIntervalMs);
+    if (config.records > 0)
         sim.serial().startRecords(config.recordTexts, config.records, config.recordIntervalMs);
-    }
 }
 
 bool open(const SimConfig& config, PbxSimulator& sim)
