@@ -2,6 +2,7 @@
 // Records of every layout decoded into what the breakdown window shows, every box's text written
 // out from the field tables; the records the decoder refuses; how the fields read as numbers.
 #include "decode/decode_record.h"
+#include "decode/decoding_boxes.h"
 #include "text/numeric_prefix.h"
 #include "text/rounded_number.h"
 
@@ -129,6 +130,35 @@ class TestDecodeRecord : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A record's boxes all show; the faults of records decoded while any of them is open are
+    // counted, and said in one box once the last of them is closed.
+    void decodingBoxesComeOneRecordAtATime()
+    {
+        zkn::decode::DecodingBoxes boxes;
+        const zkn::Operator::Message a{
+            QStringLiteral("A"), zkn::Operator::Icon::Critical, {}, QStringLiteral("ERROR")};
+        const zkn::Operator::Message b{
+            QStringLiteral("B"), zkn::Operator::Icon::Critical, {}, QStringLiteral("ERROR")};
+        QVERIFY(boxes.admit({}));
+        QVERIFY(boxes.admit({a, b}));
+        QVERIFY(!boxes.admit({b}));
+        QVERIFY(!boxes.admit({a}));
+        QVERIFY(!boxes.closed());
+        const std::optional<zkn::Operator::Message> count = boxes.closed();
+        QVERIFY(count);
+        QCOMPARE(count->text,
+                 QStringLiteral("A\r\n\r\n2 more decoding errors came while the box was open; the "
+                                "terminal lists them."));
+        QCOMPARE(count->title, QStringLiteral("ERROR"));
+        QVERIFY(!boxes.admit({b}));
+        const std::optional<zkn::Operator::Message> one = boxes.closed();
+        QVERIFY(one &&
+                one->text.endsWith(QStringLiteral("1 more decoding error came while the box was open; the "
+                                                  "terminal lists them.")));
+        QVERIFY(!boxes.closed());
+        QVERIFY(boxes.admit({a}));
+    }
+
     void records_data();
     void records()
     {
