@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_results.h"
 
-#include "lamp/load_test_chart.h"
 #include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 #include "lamp/load_test_results_text.h"
@@ -132,14 +131,14 @@ void frmResults::logChanged(bool answersExpected)
 void frmResults::refresh()
 {
     m_refresh.stop();
-    const lamp::LoadTestResults results = lamp::loadTestResults(m_log);
-    const bool empty = m_log.messages().empty();
+    const lamp::LoadTestResults results = m_log.results();
+    const bool empty = m_log.count() == 0;
     m_note->setText(
         empty ? QStringLiteral("No load test has run since the tool started.")
               : QStringLiteral("No answers come on the serial line: only the messages sent are known."));
     m_note->setVisible(empty || !m_answersExpected);
     m_charts->setVisible(m_answersExpected);
-    m_charts->showChart(lamp::loadTestChart(m_log), results);
+    m_charts->showChart(m_log.chart(), results);
 
     const std::vector<lamp::ResultLine> lines = lamp::resultLines(results, m_answersExpected);
     m_figures->setRowCount(int(lines.size()));
@@ -174,8 +173,9 @@ void frmResults::write(const QString& path)
         written = m_charts->grab().save(path, "PNG");
     } else {
         QFile file(path);
-        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                  file.write(lamp::LoadTestLog::csvHeader() + m_log.csvRows()) >= 0 && file.flush();
+        const QByteArray header = lamp::LoadTestLog::csvHeader();
+        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(header) == header.size() &&
+                  m_log.writeCsvRows(file) && file.flush();
         error = file.errorString();
     }
     if (!written)

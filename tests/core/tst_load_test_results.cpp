@@ -104,7 +104,7 @@ private Q_SLOTS:
         QFETCH(QString, byCode);
         QFETCH(QString, faults);
         QFETCH(QString, pace);
-        const LoadTestResults r = loadTestResults(logOf(messages));
+        const LoadTestResults r = logOf(messages).results();
         QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(r.sent).arg(r.answeredOk).arg(r.negative).arg(r.timedOut),
                  counts);
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
@@ -125,7 +125,8 @@ private Q_SLOTS:
         QCOMPARE(QStringLiteral("%1 %2").arg(r.durationMs).arg(r.messagesPerSecond, 0, 'f', 1), pace);
     }
 
-    // A long test still gives a chart of a few hundred points, its extremes kept.
+    // A long test still gives a chart of a few hundred points, its extremes kept: 1000 s over
+    // columns of 4.096 s.
     void chartOfALongTest()
     {
         LoadTestLog log;
@@ -137,16 +138,37 @@ private Q_SLOTS:
             else
                 log.answered(i % 1000 == 0 ? 3 : 0, i == 54321 ? 900 : i % 97);
         }
-        const LoadTestChart chart = loadTestChart(log, 400, 40);
-        QVERIFY(chart.ok.size() <= 800);
+        const LoadTestChart chart = log.chart(40);
+        QCOMPARE(chart.ok.size(), 2 * 245);
         QVERIFY(chart.ok.contains(QPointF(543.21, 900)));
         QVERIFY(chart.ok.contains(QPointF(0.96, 96)));
-        QCOMPARE(chart.negative.size(), 100); // one in every fourth column, a point each
+        QCOMPARE(chart.negative.size(), 100); // every 10 s, a column each
         QCOMPARE(chart.timedOut.size(), 20);
         QCOMPARE(chart.timedOut.front(), QPointF(49.99, double(kAnswerTimeoutMs)));
         QCOMPARE(chart.binMs, qint64(23));
         QCOMPARE(chart.bins.size(), 40);
         QCOMPARE(std::accumulate(chart.bins.begin(), chart.bins.end(), 0), 100000 - 20);
+    }
+
+    // Past the messages kept in memory the rows wait in a file; the CSV has every one, in the
+    // order sent, the last still unanswered.
+    void csvOfMoreThanKeptInMemory()
+    {
+        LoadTestLog log(2);
+        log.start(kStart, 0);
+        for (int i = 0; i < 5; ++i) {
+            log.sent(qint64(i) * 1500, 1000 + i, LampFunction::MwOn, i);
+            if (i < 4)
+                log.answered(i % 2, 7);
+        }
+        QCOMPARE(log.csvRows(), QByteArray("2026-03-02T09:00:00.000,1000,mw-on,0,0,7,no\r\n"
+                                           "2026-03-02T09:00:00.001,1001,mw-on,1,1,7,no\r\n"
+                                           "2026-03-02T09:00:00.003,1002,mw-on,2,0,7,no\r\n"
+                                           "2026-03-02T09:00:00.004,1003,mw-on,3,1,7,no\r\n"
+                                           "2026-03-02T09:00:00.006,1004,mw-on,4,,,no\r\n"));
+        QCOMPARE(log.count(), 5);
+        log.start(kStart, 0);
+        QCOMPARE(log.csvRows(), QByteArray());
     }
 };
 

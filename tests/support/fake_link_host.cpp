@@ -150,4 +150,16 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     }
 }
 
+void FakeLinkHost::forgetHistory()
+{
+    serialOutput.clear();
+    sent.clear();
+    terminal.clear();
+    log.clear();
+    panelHistory.clear();
+    records.clear();
+    responses.clear();
+    faults.clear();
+}
+
 } // namespace zkn::test

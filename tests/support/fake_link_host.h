@@ -37,6 +37,8 @@ public:
     // Takes what the engine asks for, in order, answering its requests at once; its boxes are
     // answered by `op` as they come.
     void drain(link::LinkEngine& engine, Operator& op);
+    // Forgets what was recorded so far of what grows with the traffic, for a long run.
+    void forgetHistory();
 
     // Called as a frame leaves, and after each write to the terminal.
     std::function<void(const QByteArray&)> frameLeaves;

@@ -209,9 +209,9 @@ void TestWholeTool::resultsFollowALoadTest()
     const auto shownAsLogged = [&] {
         const lamp::LoadTestLog& log = t.app->engine().loadTestLog();
         QStringList faults;
-        for (const lamp::StationFault& fault : lamp::loadTestResults(log).faults)
+        for (const lamp::StationFault& fault : log.results().faults)
             faults.append(lamp::faultRow(fault).join(u'|'));
-        return rowsOf(figures).constFirst() == QStringLiteral("Sent|%1").arg(log.messages().size()) &&
+        return rowsOf(figures).constFirst() == QStringLiteral("Sent|%1").arg(log.count()) &&
                rowsOf(stations) == faults;
     };
     const auto stopped = [&] {
@@ -239,7 +239,7 @@ void TestWholeTool::resultsFollowALoadTest()
 
     // A second test starts from an empty log, and the window with it.
     t.action("StartLoadTest")->trigger();
-    QVERIFY(eventually([&] { return t.app->engine().loadTestLog().messages().size() >= 4; }));
+    QVERIFY(eventually([&] { return t.app->engine().loadTestLog().count() >= 4; }));
     t.action("mnuStop")->trigger();
     QVERIFY(eventually(stopped));
     QVERIFY(eventually(shownAsLogged));

@@ -108,10 +108,15 @@ int probe(QStringList args)
     return int(probe.status());
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
+bool writeFile(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+    return file.open(QIODevice::WriteOnly) && write(file) && file.commit();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    return writeFile(path, [&content](QIODevice& file) { return file.write(content) == content.size(); });
 }
 
 } // namespace
@@ -216,7 +221,7 @@ int main(int argc, char* argv[])
         !writeFile(junitPath, zkn::run::junitReport(QFileInfo(planPath).fileName(), results)))
         std::fputs(("zkn-run: the JUnit report cannot be written to " + junitPath.toLocal8Bit() + '\n').constData(),
                    stderr);
-    if (!csvPath.isEmpty() && !writeFile(csvPath, runner.loadTestCsv()))
+    if (!csvPath.isEmpty() && !writeFile(csvPath, [&runner](QIODevice& file) { return runner.writeLoadTestCsv(file); }))
         std::fputs(("zkn-run: the CSV file cannot be written to " + csvPath.toLocal8Bit() + '\n').constData(), stderr);
     if (runner.interrupted())
         return kInterrupted;

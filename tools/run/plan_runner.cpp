@@ -78,9 +78,21 @@ void PlanRunner::interrupt()
         QTimer::singleShot(0, this, &PlanRunner::finishRun);
 }
 
-QByteArray PlanRunner::loadTestCsv() const
+bool PlanRunner::writeLoadTestCsv(QIODevice& to) const
 {
-    return lamp::LoadTestLog::csvHeader() + m_loadTestRows;
+    const QByteArray header = lamp::LoadTestLog::csvHeader();
+    if (m_loadTestRowsLost || to.write(header) != header.size())
+        return false;
+    if (!m_loadTestRows)
+        return true;
+    if (!m_loadTestRows->seek(0))
+        return false;
+    while (!m_loadTestRows->atEnd()) {
+        const QByteArray rows = m_loadTestRows->read(1 << 16);
+        if (rows.isEmpty() || to.write(rows) != rows.size())
+            return false;
+    }
+    return true;
 }
 
 QString PlanRunner::liveText() const
@@ -214,7 +226,11 @@ void PlanRunner::loadTestEnded()
 {
     const Step& step = m_plan.steps[m_step];
     const lamp::LoadTestStats& stats = m_link->engine().loadTestStats();
-    m_loadTestRows += m_link->engine().loadTestLog().csvRows();
+    if (!m_loadTestRows) {
+        m_loadTestRows = std::make_unique<QTemporaryFile>();
+        m_loadTestRowsLost = !m_loadTestRows->open();
+    }
+    m_loadTestRowsLost = m_loadTestRowsLost || !m_link->engine().loadTestLog().writeCsvRows(*m_loadTestRows);
     m_current.figures = {{QStringLiteral("sent"), stats.sent()},
                          {QStringLiteral("answered"), stats.answers()},
                          {QStringLiteral("negative"), stats.negative()},

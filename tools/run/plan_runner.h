@@ -8,7 +8,9 @@
 #include "step_result.h"
 
 #include <QElapsedTimer>
+#include <QIODevice>
 #include <QObject>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <memory>
@@ -38,8 +40,9 @@ public:
     void interrupt();
     bool interrupted() const { return m_interrupted; }
     const QList<StepResult>& results() const { return m_results; }
-    // Every message of the plan's load tests, a CSV row each, under its header.
-    QByteArray loadTestCsv() const;
+    // Every message of the plan's load tests, a CSV row each, under its header; false when they
+    // could not all be written.
+    bool writeLoadTestCsv(QIODevice& to) const;
     // While a load test runs, its figures so far, for a live line; else empty.
     QString liveText() const;
     // The link never came up: nothing could be tested.
@@ -81,7 +84,7 @@ private:
     bool m_releaseAnswered = false;
     bool m_finishing = false;
     bool m_interrupted = false;
-    QString m_refusal; // the PBX's answer to the connect request, when it was no
+    QString m_refusal;  // the PBX's answer to the connect request, when it was no
     QString m_lastLine; // the terminal's last line, the reason when the link ends without a box
     // Lamps: the messages still to send, the answers so far.
     QList<std::pair<QByteArray, QByteArray>> m_lampsToSend;
@@ -93,7 +96,9 @@ private:
     // Resync: it ended, and whether the step's time ran out first.
     bool m_resyncEnded = false;
     bool m_resyncLate = false;
-    QByteArray m_loadTestRows; // of the load tests ended so far
+    // The rows of the load tests ended so far, on disk, as a test may have millions.
+    std::unique_ptr<QTemporaryFile> m_loadTestRows;
+    bool m_loadTestRowsLost = false;
 };
 
 } // namespace zkn::run

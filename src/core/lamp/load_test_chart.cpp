@@ -1,86 +1,78 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lamp/load_test_chart.h"
 
-#include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace zkn::lamp {
 
-namespace {
-
-// The fastest and the slowest point of each column.
-class Columns
+void LoadTestChartColumns::Extremes::add(std::size_t column, QPointF point)
 {
-public:
-    explicit Columns(int count) : m_low(std::size_t(count), kEmpty), m_high(std::size_t(count), kEmpty) {}
+    QPointF& lowest = low[column];
+    QPointF& highest = high[column];
+    if (lowest.x() < 0 || point.y() < lowest.y())
+        lowest = point;
+    if (highest.x() < 0 || point.y() > highest.y())
+        highest = point;
+}
 
-    void add(int column, QPointF point)
-    {
-        QPointF& low = m_low[std::size_t(column)];
-        QPointF& high = m_high[std::size_t(column)];
-        if (low.x() < 0 || point.y() < low.y())
-            low = point;
-        if (high.x() < 0 || point.y() > high.y())
-            high = point;
+void LoadTestChartColumns::Extremes::mergeNeighbours()
+{
+    const std::vector<QPointF> oldLow = std::exchange(low, std::vector<QPointF>(kColumns, kEmpty));
+    const std::vector<QPointF> oldHigh = std::exchange(high, std::vector<QPointF>(kColumns, kEmpty));
+    for (std::size_t i = 0; i < oldLow.size(); ++i) {
+        if (oldLow[i].x() < 0)
+            continue;
+        add(i / 2, oldLow[i]);
+        add(i / 2, oldHigh[i]);
     }
+}
 
-    QList<QPointF> points() const
-    {
-        QList<QPointF> points;
-        for (std::size_t i = 0; i < m_low.size(); ++i) {
-            if (m_low[i].x() < 0)
-                continue;
-            points.append(m_low[i]);
-            if (m_high[i] != m_low[i])
-                points.append(m_high[i]);
-        }
-        return points;
+QList<QPointF> LoadTestChartColumns::Extremes::points() const
+{
+    QList<QPointF> points;
+    for (std::size_t i = 0; i < low.size(); ++i) {
+        if (low[i].x() < 0)
+            continue;
+        points.append(low[i]);
+        if (high[i] != low[i])
+            points.append(high[i]);
     }
+    return points;
+}
 
-private:
-    static constexpr QPointF kEmpty{-1, -1}; // no message in the column yet
-    std::vector<QPointF> m_low;
-    std::vector<QPointF> m_high;
-};
+void LoadTestChartColumns::add(const LoadTestMessage& m)
+{
+    if (!std::exchange(m_started, true))
+        m_firstUs = m.sentUs;
+    const qint64 sinceFirstUs = m.sentUs - m_firstUs;
+    while (sinceFirstUs / m_columnUs >= kColumns) {
+        m_columnUs *= 2;
+        for (Extremes* kind : {&m_ok, &m_negative, &m_timedOut})
+            kind->mergeNeighbours();
+    }
+    const auto column = std::size_t(sinceFirstUs / m_columnUs);
+    const double seconds = double(sinceFirstUs) / 1e6;
+    if (m.timedOut)
+        m_timedOut.add(column, {seconds, double(kAnswerTimeoutMs)});
+    else if (m.code >= 0)
+        (m.code == 0 ? m_ok : m_negative).add(column, {seconds, double(m.answerMs)});
+}
 
-} // namespace
-
-LoadTestChart loadTestChart(const LoadTestLog& log, int columns, int bins)
+LoadTestChart LoadTestChartColumns::chart(const std::map<qint64, int>& answerTimes, int bins) const
 {
     LoadTestChart chart;
-    const std::vector<LoadTestMessage>& messages = log.messages();
-    if (messages.empty())
+    chart.ok = m_ok.points();
+    chart.negative = m_negative.points();
+    chart.timedOut = m_timedOut.points();
+    if (answerTimes.empty())
         return chart;
-    const qint64 firstUs = messages.front().sentUs;
-    const qint64 spanUs = messages.back().sentUs - firstUs + 1;
-    Columns ok(columns), negative(columns), timedOut(columns);
-    qint64 slowest = 0;
-    bool answered = false;
-    for (const LoadTestMessage& m : messages) {
-        const int column = int((m.sentUs - firstUs) * columns / spanUs);
-        const double seconds = double(m.sentUs - firstUs) / 1e6;
-        if (m.timedOut)
-            timedOut.add(column, {seconds, double(kAnswerTimeoutMs)});
-        else if (m.code >= 0)
-            (m.code == 0 ? ok : negative).add(column, {seconds, double(m.answerMs)});
-        if (m.code >= 0) {
-            answered = true;
-            slowest = std::max(slowest, m.answerMs);
-        }
-    }
-    chart.ok = ok.points();
-    chart.negative = negative.points();
-    chart.timedOut = timedOut.points();
-    if (!answered)
-        return chart;
+    const qint64 slowest = answerTimes.rbegin()->first;
     chart.binMs = std::max<qint64>(1, (slowest + bins) / bins);
     chart.bins.fill(0, int(slowest / chart.binMs) + 1);
-    for (const LoadTestMessage& m : messages)
-        if (m.code >= 0)
-            ++chart.bins[int(std::max<qint64>(m.answerMs, 0) / chart.binMs)];
+    for (const auto& [ms, count] : answerTimes)
+        chart.bins[int(ms / chart.binMs)] += count;
     return chart;
 }
 

@@ -1,34 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lamp/load_test_results.h"
 
-#include "lamp/load_test_log.h"
-
 #include <algorithm>
-#include <map>
-#include <tuple>
 
 namespace zkn::lamp {
 
 namespace {
-
-// The lower percentile of sorted answer times, as the status bar's figures give it.
-qint64 percentile(const std::vector<qint64>& sorted, int percent)
-{
-    const std::size_t needed = (sorted.size() * std::size_t(percent) + 99) / 100;
-    return sorted[std::max<std::size_t>(needed, 1) - 1];
-}
-
-void addAnswerTimes(LoadTestResults& results, std::vector<qint64>& times)
-{
-    if (times.empty())
-        return;
-    std::sort(times.begin(), times.end());
-    results.minMs = times.front();
-    results.medianMs = percentile(times, 50);
-    results.p95Ms = percentile(times, 95);
-    results.p99Ms = percentile(times, 99);
-    results.maxMs = times.back();
-}
 
 // When the last thing became of the message: its answer, its timeout, or its leaving.
 qint64 settledUs(const LoadTestMessage& m)
@@ -40,40 +17,67 @@ qint64 settledUs(const LoadTestMessage& m)
 
 } // namespace
 
-LoadTestResults loadTestResults(const LoadTestLog& log)
+void LoadTestTally::add(const LoadTestMessage& m, const QDateTime& sentAt)
 {
-    LoadTestResults results;
-    std::vector<qint64> times;
-    std::map<int, int> negatives;
-    using FaultKey = std::tuple<qint32, LampFunction, int>;
-    std::map<FaultKey, StationFault> faults;
-    qint64 lastUs = 0;
-    for (const LoadTestMessage& m : log.messages()) {
-        ++results.sent;
-        lastUs = std::max(lastUs, settledUs(m));
-        const bool negative = m.code > 0;
-        if (m.code == 0)
-            ++results.answeredOk;
-        if (m.code >= 0)
-            times.push_back(m.answerMs);
-        if (negative)
-            ++negatives[m.code];
-        if (m.timedOut)
-            ++results.timedOut;
-        if (!negative && !m.timedOut)
-            continue;
-        StationFault& fault = faults[{m.station, m.function, m.code}];
-        fault = {m.station, m.function, m.code, fault.count + 1, log.sentAt(m)};
+    if (m_counts.sent++ == 0)
+        m_firstUs = m.sentUs;
+    m_lastUs = std::max(m_lastUs, settledUs(m));
+    const bool negative = m.code > 0;
+    if (m.code == 0)
+        ++m_counts.answeredOk;
+    if (m.code >= 0) {
+        ++m_answers;
+        ++m_answerTimes[std::max<qint64>(m.answerMs, 0)];
     }
-    for (const auto& [code, count] : negatives) {
-        results.negative += count;
+    if (negative) {
+        ++m_counts.negative;
+        ++m_negatives[m.code];
+    }
+    if (m.timedOut)
+        ++m_counts.timedOut;
+    if (!negative && !m.timedOut)
+        return;
+    StationFault& fault = m_faults[{m.station, m.function, m.code}];
+    fault = {m.station, m.function, m.code, fault.count + 1, sentAt};
+}
+
+// The lower percentile, as the status bar's figures give it: the answer time that at least
+// `percent` of the answers did not exceed.
+qint64 LoadTestTally::percentile(int percent) const
+{
+    const qint64 needed = std::max<qint64>((qint64(m_answers) * percent + 99) / 100, 1);
+    qint64 seen = 0;
+    for (const auto& [ms, count] : m_answerTimes) {
+        seen += count;
+        if (seen >= needed)
+            return ms;
+    }
+    return -1;
+}
+
+LoadTestResults LoadTestTally::results(const LoadTestMessage* open) const
+{
+    LoadTestResults results = m_counts;
+    qint64 firstUs = m_firstUs;
+    qint64 lastUs = m_lastUs;
+    if (open) {
+        if (results.sent++ == 0)
+            firstUs = open->sentUs;
+        lastUs = std::max(lastUs, open->sentUs);
+    }
+    for (const auto& [code, count] : m_negatives)
         results.negativesByCode.push_back({code, count});
-    }
-    for (const auto& entry : faults)
+    for (const auto& entry : m_faults)
         results.faults.push_back(entry.second);
-    addAnswerTimes(results, times);
+    if (m_answers > 0) {
+        results.minMs = m_answerTimes.begin()->first;
+        results.medianMs = percentile(50);
+        results.p95Ms = percentile(95);
+        results.p99Ms = percentile(99);
+        results.maxMs = m_answerTimes.rbegin()->first;
+    }
     if (results.sent > 0) {
-        results.durationMs = (lastUs - log.messages().front().sentUs) / 1000;
+        results.durationMs = (lastUs - firstUs) / 1000;
         if (results.durationMs > 0)
             results.messagesPerSecond = results.sent * 1000.0 / double(results.durationMs);
     }

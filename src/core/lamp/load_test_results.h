@@ -2,14 +2,15 @@
 #pragma once
 
 #include "lamp/lamp_function.h"
+#include "lamp/load_test_message.h"
 
 #include <QDateTime>
 
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace zkn::lamp {
-
-class LoadTestLog;
 
 // The time a lamp-control message may wait for its answer; a timed-out message is shown there.
 inline constexpr qint64 kAnswerTimeoutMs = 10000;
@@ -53,6 +54,28 @@ struct LoadTestResults
     std::vector<StationFault> faults; // by station, function, then code (timed out first)
 };
 
-LoadTestResults loadTestResults(const LoadTestLog& log);
+// The results gathered message by message, in memory that grows with the kinds of answers and
+// faults, not with the messages: a test may run for days.
+class LoadTestTally
+{
+public:
+    // A message nothing more will become of, sent at `sentAt` on the wall clock.
+    void add(const LoadTestMessage& m, const QDateTime& sentAt);
+    // The results, counting `open` (sent, not answered yet, if any) as sent.
+    LoadTestResults results(const LoadTestMessage* open) const;
+    // How many answers took each whole number of milliseconds.
+    const std::map<qint64, int>& answerTimes() const { return m_answerTimes; }
+
+private:
+    qint64 percentile(int percent) const;
+
+    LoadTestResults m_counts; // sent, answered ok, negative, timed out
+    int m_answers = 0;
+    qint64 m_firstUs = 0;
+    qint64 m_lastUs = 0; // the last thing that became of a message
+    std::map<qint64, int> m_answerTimes;
+    std::map<int, int> m_negatives; // by code
+    std::map<std::tuple<qint32, LampFunction, int>, StationFault> m_faults;
+};
 
 } // namespace zkn::lamp
