@@ -28,8 +28,8 @@ std::optional<qsizetype> soundFrameEnd(QByteArrayView data, qsizetype at)
     if (data.size() - at < kFieldsEnd + 1 || data[at] != SYN || !frontCanBeFrame(data.sliced(at)) ||
         !digitsAt(data, at + 5, 4))
         return std::nullopt;
-    const int length = (data[at + 2] - '0') * 100 + (data[at + 3] - '0') * 10 + (data[at + 4] - '0');
-    const qsizetype end = at + length + 6;
+    const qsizetype end = at + claimedFrameEnd(data.sliced(at));
+    const qsizetype length = end - at - 6;
     if (end > data.size())
         return std::nullopt;
     // The kind is "1" to "6" here: texts, responses and answers, status frames, releases.
@@ -52,6 +52,13 @@ bool frontCanBeFrame(QByteArrayView data)
         if (!isDigit(data[i]))
             return false;
     return true;
+}
+
+qsizetype claimedFrameEnd(QByteArrayView data)
+{
+    if (data.size() < kFrameHeaderSize)
+        return data.size();
+    return (data[2] - '0') * 100 + (data[3] - '0') * 10 + (data[4] - '0') + 6;
 }
 
 std::optional<qsizetype> soundFrameInside(QByteArrayView data, qsizetype limit)

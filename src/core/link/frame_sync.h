@@ -16,6 +16,13 @@ namespace zkn::link {
 // what is there.
 bool frontCanBeFrame(QByteArrayView data);
 
+// SYN, kind, three length digits: what a frame's length is known from.
+inline constexpr qsizetype kFrameHeaderSize = 5;
+
+// Where the front frame ends by its length field (the length and six bytes around it), for a
+// front that can be a frame; the end of the data while its header is not all there.
+qsizetype claimedFrameEnd(QByteArrayView data);
+
 // Where a sound frame starts that lies wholly before `limit` (the end of the front frame, or of
 // the bytes there when that frame is not complete) and begins at a SYN after the front: the one
 // that ends first, so that the answer is the same however the data arrives. A frame cut across

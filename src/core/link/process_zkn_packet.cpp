@@ -14,9 +14,6 @@ namespace zkn::link {
 
 namespace {
 
-// A header is read once its three length digits are there.
-constexpr qsizetype kHeaderSize = 5;
-
 QByteArray hexByte(quint8 value)
 {
     return QByteArray::number(value, 16).toUpper();
@@ -79,27 +76,27 @@ void LinkEngine::processFramesOfChunk()
         m_chunk.clear();
         return;
     }
-    while (m_chunkAt < m_chunk.size() && m_chunk[m_chunkAt] == SYN) {
+    while (m_chunkAt < m_chunk.size() && m_chunk.at(m_chunkAt) == SYN) {
         const QByteArrayView rest = QByteArrayView(m_chunk).sliced(m_chunkAt);
         if (!frontCanBeFrame(rest)) {
             skipBrokenFront(1);
             continue;
         }
-        const FrameHeader frame = readFrameHeader(rest, parity());
-        const bool headerWhole = rest.size() >= kHeaderSize;
-        const qsizetype frameEnd = headerWhole ? qsizetype(frame.length) + 6 : rest.size();
+        // Nothing of a frame is copied before it is known to be one.
+        const qsizetype frameEnd = claimedFrameEnd(rest);
         if (const std::optional<qsizetype> sound = soundFrameInside(rest, frameEnd)) {
             m_chunkAt += *sound;
             continue;
         }
-        if (!headerWhole || rest.size() < frameEnd) {
+        if (rest.size() < kFrameHeaderSize || rest.size() < frameEnd) {
             // A frame in this very read may have ended the link: nothing is kept for it.
             if (connectionStands())
                 m_partialFrame = rest.toByteArray();
             m_chunkAt = m_chunk.size();
             break;
         }
-        m_chunkAt += frame.frame.size();
+        const FrameHeader frame = readFrameHeader(rest.first(frameEnd), parity());
+        m_chunkAt += frameEnd;
         if (!processFrame(frame)) {
             reportProcessingError(rest);
             m_chunkAt = m_chunk.size();
