@@ -101,6 +101,10 @@ private Q_SLOTS:
         row(
             "release asked by the PBX", [](LinkPair& p) { p.pbx.releaseAfterFrames(0); }, 1, true,
             "PBX Response: Link Release Request...");
+        row("an answer to nothing behind a record: the box, the link goes on",
+            recordFault({Type::StrayAnswer, 0}, 1), 1, false, "",
+            {"Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n50\r\n0"}, "5",
+            {"improper sequence 50"});
         row("release request behind a record: the record first", recordFault({Type::ReleaseBehind, 0}, 1), 1,
             true, "LINK RELEASED...");
         row("seven health checks unanswered: reset, back by itself",

@@ -169,6 +169,8 @@ void TestPbxsim::answers_data()
         "0:16 33303035 3031 3037 30 30 16 32303130 3031 3030 02 30214A58 03 00");
     row("fault: a release request behind", fault(T::ReleaseBehind), kConnect,
         "0:16 33303035 3031 3037 30 30 16 36303034 3031 3030 03");
+    row("fault: an answer to nothing behind", fault(T::StrayAnswer), kConnect,
+        "0:16 33303035 3031 3037 30 30 16 33303035 3031 3537 30 35");
     // Lamp answers: another code for some stations, none for others, a delay for all.
     const QByteArray lamp1000 = hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31303030 03 67");
     const QByteArray connected = "0:16 33303035 3031 3037 30 30, ";

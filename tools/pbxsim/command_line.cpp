@@ -58,6 +58,8 @@ const FaultOption kFaultOptions[] = {
      "Send the first half of the K-th frame, then reset the connection with RST.", -1},
     {"release-behind", FrameFault::Type::ReleaseBehind, "K",
      "Send a release request right behind the K-th frame, in the same write.", -1},
+    {"stray-answer", FrameFault::Type::StrayAnswer, "K",
+     "Send a response that answers no request (code 0, sequence 50 off the frame's) right behind the K-th frame, in the same write.", -1},
 };
 // clang-format on
 

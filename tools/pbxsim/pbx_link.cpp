@@ -28,6 +28,7 @@ struct Shape
     bool junk = false;
     bool cutByReset = false;
     bool releaseBehind = false;
+    bool strayAnswer = false;
     qint64 delayMs = 0;
     int splitPauseMs = -1;
     int together = 1;
@@ -61,6 +62,9 @@ Shape shapeOf(const QList<FrameFault>& faults)
             break;
         case FrameFault::Type::ReleaseBehind:
             shape.releaseBehind = true;
+            break;
+        case FrameFault::Type::StrayAnswer:
+            shape.strayAnswer = true;
             break;
         }
     }
@@ -400,6 +404,13 @@ void PbxLink::send(QByteArray frame, QString note, qint64 now)
         ++m_recordsUnsent;
         bytes += record;
         frames.append(outgoing(++m_framesOut, record, QStringLiteral("record, in the same write")));
+    }
+    if (shape.strayAnswer) {
+        const QByteArray sequence = sequenceText((frame.mid(7, 2).toInt() + 50) % 100);
+        const QByteArray stray = responseFrame(m_deviceField, sequence, 0, m_parity);
+        bytes += stray;
+        const QString note = QStringLiteral("response to no request, in the same write");
+        frames.append(outgoing(++m_framesOut, stray, note));
     }
     if (shape.releaseBehind) {
         const QByteArray release = releaseFrame(m_deviceField, nextSequence(), m_parity);

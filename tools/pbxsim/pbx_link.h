@@ -37,6 +37,7 @@ struct FrameFault
         Junk,             // CR LF, which is no frame, goes first in a write of its own
         CutByReset,       // the first half leaves, then the connection is reset (RST)
         ReleaseBehind,    // a release request follows the frame in the same write
+        StrayAnswer,      // a response that answers no request follows it (its sequence 50 off)
     };
     Type type = Type::CorruptCheckByte;
     int value = 0;
