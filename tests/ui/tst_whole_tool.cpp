@@ -20,6 +20,7 @@
 #include "pbxsim/captured_link_reader.h"
 #include "pbxsim/lamp_faults.h"
 #include "pbxsim/lamp_message.h"
+#include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "pty_pair.h"
@@ -112,6 +113,7 @@ private Q_SLOTS:
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
     void aFaultLeavesASnapshot();
+    void aFloodOfRecordsIsAnsweredInOrderAndReleased();
 };
 
 // Started as a launcher starts it (connect, breakdown window, load test), the link stands, the
@@ -576,6 +578,38 @@ void TestWholeTool::aFaultLeavesASnapshot()
     QCOMPARE(connections.size(), 1);
     QVERIFY(connections[0].frames.size() >= 3); // the connect request, its answer, the first record
     QCOMPARE(connections[0].frames[0].bytes, link::buildStatusFrame("1", 0, link::Parity::Odd));
+}
+
+// A PBX sending records as fast as the tool reads them: the tool answers them one after the
+// other, none skipped, at its own pace, and a release still ends the link (at its limit, since
+// the PBX's answer waits behind the records in the network).
+void TestWholeTool::aFloodOfRecordsIsAnsweredInOrderAndReleased()
+{
+    ToolFixture t;
+    QVERIFY(t.start());
+    pbxsim::PbxSimulator sim;
+    QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+    sim.link().setFlood(*pbxsim::LinkFlood::parse(u"records:max"_s));
+    QList<int> answered; // the sequence numbers of the records the tool answered
+    bool releaseArrived = false;
+    QObject::connect(&sim, &pbxsim::PbxSimulator::frameIn, [&](const FrameInfo& f) {
+        if (f.kind == '4')
+            answered.append(f.sequenceField.toInt());
+        releaseArrived = releaseArrived || f.kind == '6';
+    });
+    aimAt(t, sim);
+    t.app->engine().timers().setInterval(link::Timer::ReleaseLimit, 500);
+    t.action("mnuOpen")->trigger();
+    QVERIFY(eventually([&] { return answered.size() >= 40; }));
+    for (qsizetype i = 1; i < answered.size(); ++i)
+        QCOMPARE(answered[i], (answered[i - 1] + 1) % 100);
+    QCOMPARE(answered.front(), 0);
+
+    t.action("mnuOpen")->trigger();
+    QVERIFY(eventually([&] { return releaseArrived; }, 1000));
+    QVERIFY(eventually([&] { return t.app->socket().state() == link::SocketState::Closed; }, 3000));
+    QVERIFY(t.terminal().contains("LINK RELEASED..."));
+    QCOMPARE(sim.stats().checkByteFailures, 0);
 }
 
 QTEST_MAIN(TestWholeTool)
