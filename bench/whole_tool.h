@@ -46,17 +46,27 @@ inline void dropOffscreenNotices()
     });
 }
 
-// This process's resident memory in kB (VmRSS), or -1 where /proc cannot tell.
-inline long residentKb()
+// A figure in kB of this process's /proc status ("VmRSS:"), or -1 where /proc cannot tell.
+inline long statusKb(const QByteArray& field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').constFirst().toLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').constFirst().toLong();
     }
     return -1;
+}
+
+// This process's resident memory in kB, now and at its highest so far.
+inline long residentKb()
+{
+    return statusKb("VmRSS:");
+}
+inline long peakResidentKb()
+{
+    return statusKb("VmHWM:");
 }
 
 // A settings store and a data folder of its own, set before the tool reads them, so no earlier
