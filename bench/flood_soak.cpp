@@ -125,18 +125,6 @@ int soakTheTool(const Options& options)
     return flat ? 0 : 1;
 }
 
-// A figure in kB of another process's /proc status, or -1 once it is gone.
-long statusKbOf(qint64 pid, const QByteArray& field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').constFirst().toLong();
-    return -1;
-}
-
 // zkn-run's peak memory in kB over a plan that takes records for `seconds` from the simulator,
 // run as a process of its own as a PBX would be, flooding or not.
 long zknRunPeakKb(const QStringList& simulatorOptions, int seconds)
@@ -162,10 +150,10 @@ long zknRunPeakKb(const QStringList& simulatorOptions, int seconds)
         return -1;
     // VmHWM only grows: the last value read before the end is its peak, but for its last moments.
     long peakKb = -1;
-    const qint64 pid = run.processId();
+    const QString pid = QString::number(run.processId());
     const bool ended = zkn::bench::waitFor(
         [&] {
-            peakKb = std::max(peakKb, statusKbOf(pid, "VmHWM:"));
+            peakKb = std::max(peakKb, zkn::bench::statusKb("VmHWM:", pid));
             return run.state() == QProcess::NotRunning;
         },
         (seconds + 30) * 1000);

@@ -46,10 +46,11 @@ inline void dropOffscreenNotices()
     });
 }
 
-// A figure in kB of this process's /proc status ("VmRSS:"), or -1 where /proc cannot tell.
-inline long statusKb(const QByteArray& field)
+// A figure in kB of a process's /proc status ("VmRSS:"), this one's unless `pid` is given, or -1
+// where /proc cannot tell (the process is gone).
+inline long statusKb(const QByteArray& field, const QString& pid = QStringLiteral("self"))
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
