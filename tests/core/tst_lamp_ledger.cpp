@@ -144,6 +144,14 @@ private Q_SLOTS:
         QTest::newRow("a lamp without its outcome")
             << R"({"version":1,"stations":{"1000":{"mw":{"on":true,"asked":"2026-12-08T09:30:00.000Z"}}}})"_ba
             << "station 1000: its mw lamp is not readable";
+        // Its names reach the lamp frames: they are station numbers, as an imported map's.
+        QTest::newRow("a name that is no number") << R"({"version":1,"stations":{"10\u00010":{}}})"_ba
+                                                  << "\"10\u00010\" is not a station number of 1 to 10 digits";
+        QTest::newRow("a name of eleven digits") << R"({"version":1,"stations":{"12345678901":{}}})"_ba
+                                                 << "\"12345678901\" is not a station number of 1 to 10 digits";
+        QTest::newRow("a name of a thousand digits")
+            << QByteArray(R"({"version":1,"stations":{")" + QByteArray(1000, '7') + R"(":{}}})")
+            << "\"77777777777...\" is not a station number of 1 to 10 digits";
     }
     void ledgerFileRefused()
     {

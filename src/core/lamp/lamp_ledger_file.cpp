@@ -105,6 +105,20 @@ std::optional<std::optional<bool>> lampState(const QByteArray& field)
     return std::nullopt;
 }
 
+// Why a station's name cannot be one, or nothing when it can: 1 to 10 digits, as the lamp frames
+// carry them.
+std::optional<QString> notAStation(QByteArrayView station)
+{
+    const bool digits =
+        std::all_of(station.begin(), station.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!station.isEmpty() && station.size() <= kLongestStation && digits)
+        return std::nullopt;
+    return QStringLiteral("\"%1\" is not a station number of 1 to %2 digits")
+        .arg(QString::fromLatin1(station.first(std::min(station.size(), kLongestStation + 1))) +
+             (station.size() > kLongestStation + 1 ? QStringLiteral("...") : QString()))
+        .arg(kLongestStation);
+}
+
 } // namespace
 
 QByteArray ledgerJson(const LampMap& stations)
@@ -134,6 +148,8 @@ std::variant<LampMap, QString> readLedgerJson(const QByteArray& json)
     const QJsonObject members = root.value(QStringLiteral("stations")).toObject();
     LampMap stations;
     for (auto it = members.begin(); it != members.end(); ++it) {
+        if (const std::optional<QString> why = notAStation(it.key().toLatin1()))
+            return *why;
         const QJsonObject lamps = it->toObject();
         StationLamps read;
         for (const auto& [name, lamp] : {std::pair{"mw", &read.mw}, std::pair{"vmm", &read.vmm}}) {
@@ -177,13 +193,8 @@ std::variant<LampMap, LampMapError> readLampMapCsv(const QByteArray& csv, const 
         const QByteArray station = fields->at(0).trimmed();
         if (i == 0 && station.toLower() == "station")
             continue;
-        const auto digits = [](const QByteArray& s) {
-            return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-        };
-        if (station.isEmpty() || station.size() > kLongestStation || !digits(station))
-            return LampMapError{number, QStringLiteral("\"%1\" is not a station number of 1 to %2 digits")
-                                            .arg(QString::fromLatin1(station))
-                                            .arg(kLongestStation)};
+        if (const std::optional<QString> why = notAStation(station))
+            return LampMapError{number, *why};
         if (stations.contains(station))
             return LampMapError{
                 number, QStringLiteral("station %1 is given twice").arg(QString::fromLatin1(station))};
