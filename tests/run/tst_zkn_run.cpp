@@ -69,6 +69,11 @@ private Q_SLOTS:
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
             << "" << 0 << "";
+        // The tool's own bound: a delay the load test cannot take is a plan error, not a crash.
+        QTest::newRow("a delay over a minute")
+            << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"load_test": {"first": 1, "last": 2, "delay_ms": 60001}}])")
+            << 2 << "^zkn-run: .*plan.json: steps\\[1\\].load_test.delay_ms: expected a whole number from 1 to 60000\n"
+            << "" << 0 << "";
         QTest::newRow("a lamp answered with another code")
             << QStringList{"--lamp-code", "1001,1005-1009:3"}
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1

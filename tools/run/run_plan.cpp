@@ -3,6 +3,7 @@
 
 #include "extensions_file.h"
 #include "lamp/extensions.h"
+#include "model/load_test_options.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -208,7 +209,8 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
                  "max_answer_ms"}) ||
         !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation) ||
         !r.text(o, where, "stations_file", step.stationsFile) ||
-        !r.number(o, where, "delay_ms", step.delayMs, 1, 65535) ||
+        !r.number(o, where, "delay_ms", step.delayMs, LoadTestOptions::kFirstDelay,
+                  LoadTestOptions::kLastDelay) ||
         !r.number(o, where, "messages", step.messages, 1, 100000000) ||
         !r.number(o, where, "for_ms", step.forMs, 1, kMaxMs) ||
         !r.number(o, where, "max_timeouts", maxTimeouts, 0, 100000000) ||
