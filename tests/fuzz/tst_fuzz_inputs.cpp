@@ -6,11 +6,14 @@
 #include "decode_property.h"
 #include "extensions_property.h"
 #include "frame_assembler_property.h"
+#include "lamp_ledger_property.h"
 #include "lamp_message_property.h"
 #include "packet_property.h"
 #include "record_finder_property.h"
+#include "run_plan_property.h"
 #include "serial_receiver_property.h"
 #include "setting_texts_property.h"
+#include "terminal_filter_property.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +34,9 @@ const std::map<QString, Rule> kRules{
     {"fuzz_decode_record", checkDecodeProperty}, {"fuzz_record_finder", checkRecordFinderInput},
     {"fuzz_frame_assembler", checkFrameAssemblerInput}, {"fuzz_lamp_message", checkLampMessageInput},
     {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput},
-    {"fuzz_capture_stream", checkCaptureStreamInput}};
+    {"fuzz_capture_stream", checkCaptureStreamInput}, {"fuzz_terminal_filter", checkTerminalFilterInput},
+    {"fuzz_ledger_json", checkLedgerJsonInput}, {"fuzz_lamp_map", checkLampMapInput},
+    {"fuzz_run_plan", checkRunPlanInput}};
 // clang-format on
 
 } // namespace

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer target: any content of an imported lamp map.
+#include "lamp_ledger_property.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!zkn::fuzz::checkLampMapInput({reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
+        std::abort();
+    return 0;
+}

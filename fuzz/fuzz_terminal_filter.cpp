@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer target: any text written to the terminal, in pieces.
+#include "terminal_filter_property.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!zkn::fuzz::checkTerminalFilterInput(
+            {reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
+        std::abort();
+    return 0;
+}
