@@ -2,6 +2,7 @@
 // The fuzz targets' rules on their seeds (fuzz/corpus/) and on every input that once broke one
 // (fuzz/regressions/), so a fault the fuzzer found stays found without clang; then a plain stream
 // that the rule for received data must compare rather than pass over.
+#include "capture_file_property.h"
 #include "capture_stream_property.h"
 #include "decode_property.h"
 #include "extensions_property.h"
@@ -36,7 +37,7 @@ const std::map<QString, Rule> kRules{
     {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput},
     {"fuzz_capture_stream", checkCaptureStreamInput}, {"fuzz_terminal_filter", checkTerminalFilterInput},
     {"fuzz_ledger_json", checkLedgerJsonInput}, {"fuzz_lamp_map", checkLampMapInput},
-    {"fuzz_run_plan", checkRunPlanInput}};
+    {"fuzz_run_plan", checkRunPlanInput}, {"fuzz_capture_file", checkCaptureFileInput}};
 // clang-format on
 
 } // namespace

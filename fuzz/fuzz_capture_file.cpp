@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer target: any capture file zkn-decode is given.
+#include "capture_file_property.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!zkn::fuzz::checkCaptureFileInput(
+            {reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
+        std::abort();
+    return 0;
+}
