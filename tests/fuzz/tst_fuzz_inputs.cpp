@@ -11,6 +11,7 @@
 #include "lamp_message_property.h"
 #include "packet_property.h"
 #include "record_finder_property.h"
+#include "replay_property.h"
 #include "run_plan_property.h"
 #include "serial_receiver_property.h"
 #include "setting_texts_property.h"
@@ -37,7 +38,8 @@ const std::map<QString, Rule> kRules{
     {"fuzz_setting_texts", checkSettingTextsInput}, {"fuzz_extensions", checkExtensionsInput},
     {"fuzz_capture_stream", checkCaptureStreamInput}, {"fuzz_terminal_filter", checkTerminalFilterInput},
     {"fuzz_ledger_json", checkLedgerJsonInput}, {"fuzz_lamp_map", checkLampMapInput},
-    {"fuzz_run_plan", checkRunPlanInput}, {"fuzz_capture_file", checkCaptureFileInput}};
+    {"fuzz_run_plan", checkRunPlanInput}, {"fuzz_capture_file", checkCaptureFileInput},
+    {"fuzz_replay", checkReplayInput}};
 // clang-format on
 
 } // namespace
