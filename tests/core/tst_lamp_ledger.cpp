@@ -128,6 +128,7 @@ private Q_SLOTS:
         stations["1002"].mw = LampEntry{true, kAt, LampOutcome::Unanswered};
         stations["1003"].mw = LampEntry{false, kAt, LampOutcome::NoAnswerComes};
         stations["1004"].vmm = LampEntry{false, kAt, LampOutcome::NotSent};
+        stations["1234567890"].mw = LampEntry{true, kAt, LampOutcome::Confirmed, 0}; // the longest number
         const auto read = readLedgerJson(ledgerJson(stations));
         QVERIFY(std::holds_alternative<LampMap>(read));
         QCOMPARE(std::get<LampMap>(read), stations);
