@@ -5,6 +5,7 @@
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_link.h"
+#include "pbxsim/serial_side.h"
 #include "pbxsim/sim_stats.h"
 
 #include <QTest>
@@ -71,9 +72,30 @@ private Q_SLOTS:
         QFETCH(Arm, arm);
         QFETCH(QByteArray, input);
         QFETCH(QString, actions);
+        QFETCH(QStringList, lamps);
         Pbx pbx(arm);
         pbx.link.receive(input, 0);
         QCOMPARE(pbx.drain().join(','), actions.remove(' '));
+        QStringList switched;
+        for (const QByteArray& station : pbx.lamps.stations().keys())
+            switched.append(QString::fromLatin1(station));
+        QCOMPARE(switched, lamps);
+    }
+
+    void serialTrace_data();
+    // What the serial side makes of one read, unit by unit in the order the bytes came.
+    void serialTrace()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, units);
+        SimStats stats;
+        LampBoard lamps;
+        SerialSide side(stats, lamps);
+        side.lineOpened();
+        QStringList found;
+        for (const FrameInfo& unit : side.receive(input))
+            found.append(QString::fromLatin1(unit.bytes.toPercentEncoding(" !")) + " = " + unit.note);
+        QCOMPARE(found, units);
     }
 
     // A range that ends at the largest number ends too.
@@ -119,6 +141,7 @@ void TestPbxsim::answers_data()
     QTest::addColumn<Arm>("arm");
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("actions"); // what the PBX side does, in order: "when:bytes", "when:close"
+    QTest::addColumn<QStringList>("lamps"); // the stations the board holds after it
 
     const Arm none = [](PbxLink&) {};
     const auto fault = [](FrameFault::Type type, int value = 0) {
@@ -127,8 +150,9 @@ void TestPbxsim::answers_data()
             l.addFaultToNextFrame({type, value});
         });
     };
-    const auto row = [](const char* name, const Arm& arm, const QByteArray& input, const char* actions) {
-        QTest::newRow(name) << arm << input << QString::fromLatin1(actions);
+    const auto row = [](const char* name, const Arm& arm, const QByteArray& input, const char* actions,
+                        const QStringList& lamps = {}) {
+        QTest::newRow(name) << arm << input << QString::fromLatin1(actions) << lamps;
     };
     using T = FrameFault::Type;
     const QByteArray check09 = hex("16 35303036 3031 3039 3030 0B");
@@ -178,15 +202,36 @@ void TestPbxsim::answers_data()
         return Arm([set](PbxLink& l) { set(l.lampFaults()); });
     };
     row("lamp: answered 300 ms late", lampFaults([](LampFaults& f) { f.setDelay(300, 0); }), kConnect + lamp1000,
-        connected + "300:16 33303035 3031 3037 30 30");
+        connected + "300:16 33303035 3031 3037 30 30", {"1000"});
     row("lamp: code 3 for a range in a list", lampFaults([](LampFaults& f) { f.addCode(*StationSet::parse("7,990-1009"), 3); }),
-        kConnect + lamp1000, connected + "0:16 33303035 3031 3037 33 33");
+        kConnect + lamp1000, connected + "0:16 33303035 3031 3037 33 33", {"1000"});
     row("lamp: another station's code does not apply", lampFaults([](LampFaults& f) { f.addCode(*StationSet::parse("1001"), 3); }),
-        kConnect + lamp1000, connected + "0:16 33303035 3031 3037 30 30");
+        kConnect + lamp1000, connected + "0:16 33303035 3031 3037 30 30", {"1000"});
     row("lamp: muted", lampFaults([](LampFaults& f) { f.mute(*StationSet::parse("1000")); }), kConnect + lamp1000,
-        "0:16 33303035 3031 3037 30 30");
+        "0:16 33303035 3031 3037 30 30", {"1000"});
     row("fault: CR LF first", fault(T::Junk), kConnect, "0:0D 0A, 0:16 33303035 3031 3037 30 30");
+    // What follows a release in the same read belongs to no connection: not answered, no lamp set.
+    row("a lamp message behind a release request is not read", none,
+        kConnect + hex("16 36303034 3031 3038 0B") + lamp1000,
+        "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3038 30 3F, 0:close");
     row("fault: first half, then RST", fault(T::CutByReset), kConnect, "0:16 33303035, 0:reset");
+}
+
+void TestPbxsim::serialTrace_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("units"); // bytes percent-encoded = note
+
+    const QByteArray lamp = "\x02" "0!A6" "1000        " "\x03";
+    const QString lampUnit = "%020!A61000        %03 = lamp VMM off 1000";
+    QTest::newRow("a lamp text") << lamp << QStringList{lampUnit};
+    QTest::newRow("characters before a text are traced before it")
+        << "AT\r\n" + lamp << QStringList{"AT%0D%0A = characters outside a message", lampUnit};
+    QTest::newRow("a text cut short by the next STX is traced as characters")
+        << "\x02" "0!A6" + lamp + "x"
+        << QStringList{"%020!A6 = characters outside a message", lampUnit, "x = characters outside a message"};
+    QTest::newRow("another text is no lamp control") << QByteArray("\x02" "0!JX" "\x03")
+                                                    << QStringList{"%020!JX%03 = message text, not a lamp control"};
 }
 // clang-format on
 

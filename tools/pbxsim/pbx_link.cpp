@@ -117,7 +117,8 @@ QList<FrameInfo> PbxLink::receive(const QByteArray& bytes, qint64 now)
             found.append(
                 {FrameInfo::Direction::In, 0, FrameInfo::kJunk, {}, piece.bytes, "no frame, dropped"});
         }
-        if (m_resetDue)
+        // What follows a release request or a reset in the same read belongs to no connection.
+        if (m_resetDue || m_closing)
             break;
     }
     return found;

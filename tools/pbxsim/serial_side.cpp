@@ -30,28 +30,34 @@ void SerialSide::lineClosed()
     m_text.clear();
 }
 
+// Characters outside a text are traced where they came, before the text that follows them.
 QList<FrameInfo> SerialSide::receive(const QByteArray& bytes)
 {
     QList<FrameInfo> found;
     QByteArray plain;
+    const auto tracePlain = [&] {
+        if (plain.isEmpty())
+            return;
+        ++m_stats.framesIn[SimStats::kindKey(FrameInfo::kJunk)];
+        found.append({FrameInfo::Direction::In, 0, FrameInfo::kJunk, {}, std::exchange(plain, {}),
+                      "characters outside a message"});
+    };
     for (const char c : bytes) {
         if (c == link::STX) {
-            m_text = QByteArray(1, c);
+            plain.append(std::exchange(m_text, QByteArray(1, c))); // a text cut short by the next
         } else if (m_text.isEmpty()) {
             plain.append(c);
         } else {
             m_text.append(c);
-            if (c == link::ETX)
+            if (c == link::ETX) {
+                tracePlain();
                 found.append(textIn(std::exchange(m_text, {})));
-            else if (m_text.size() > kLongestText)
+            } else if (m_text.size() > kLongestText) {
                 plain.append(std::exchange(m_text, {}));
+            }
         }
     }
-    if (!plain.isEmpty()) {
-        ++m_stats.framesIn[SimStats::kindKey(FrameInfo::kJunk)];
-        found.append(
-            {FrameInfo::Direction::In, 0, FrameInfo::kJunk, {}, plain, "characters outside a message"});
-    }
+    tracePlain();
     return found;
 }
 
