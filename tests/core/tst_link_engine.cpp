@@ -2,13 +2,13 @@
 // The link engine on a simulated clock against hand-written frames: connect, health checks,
 // resets, release, lamp control, the serial line, and the processing of what the PBX sends. Most
 // rows are scripts (see link_script.h).
+#include "allocation_counter.h"
 #include "link_script.h"
 
 #include "link/frame_builder.h"
 
 #include <QTest>
 
-#include <atomic>
 #include <optional>
 
 using namespace zkn;
@@ -64,40 +64,6 @@ QByteArray recordEndingInSyn()
             return recordHolding(QByteArray(1, c) + char(d));
     return {};
 }
-
-// The bytes allocated in blocks longer than the longest frame (a length of 999 and six bytes
-// around it) while counting is on, from the address sanitizer's allocation hooks: a frame's own
-// fields are shorter, so these are copies of received data beyond one frame, and a receive path
-// that copied what is left of a read for each frame would show here as the square of the read.
-#ifdef __SANITIZE_ADDRESS__
-constexpr std::size_t kLongestFrame = 999 + 6;
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
-                                                         void (*)(const volatile void*));
-std::atomic<bool> g_counting = false;
-std::atomic<std::size_t> g_allocated = 0;
-
-void countAllocation(const volatile void*, std::size_t size)
-{
-    if (g_counting && size > kLongestFrame)
-        g_allocated += size;
-}
-
-void ignoreFree(const volatile void*) {}
-
-// The bytes allocated in blocks longer than a frame while `work` runs; none where the hooks could
-// not be installed.
-template <typename Work> std::optional<std::size_t> bytesAllocatedBy(Work work)
-{
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks(countAllocation, ignoreFree) != 0;
-    if (!installed)
-        return std::nullopt;
-    g_allocated = 0;
-    g_counting = true;
-    work();
-    g_counting = false;
-    return g_allocated;
-}
-#endif
 
 } // namespace
 
@@ -505,7 +471,6 @@ void TestLinkEngine::aReadCostsCopiesInProportionToItsSize_data()
 
 void TestLinkEngine::aReadCostsCopiesInProportionToItsSize()
 {
-#ifdef __SANITIZE_ADDRESS__
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, frames);
     test::Link l;
@@ -514,15 +479,13 @@ void TestLinkEngine::aReadCostsCopiesInProportionToItsSize()
     const QByteArray read = frames.repeated((1 << 20) / frames.size());
     // The engine's own work; the window's trace of the read is not the receive path's.
     l.host.sync(l.realEngine);
-    const std::optional<std::size_t> allocated = bytesAllocatedBy([&] { l.realEngine.onSocketData(read); });
+    const std::optional<std::size_t> allocated =
+        test::bytesAllocatedBy([&] { l.realEngine.onSocketData(read); });
     l.host.drain(l.realEngine, l.op);
     if (!allocated)
-        QSKIP("the allocation hooks could not be installed");
+        QSKIP("allocations are counted through the address sanitizer's hooks");
     QVERIFY2(*allocated < 4 * std::size_t(read.size()), qPrintable(QString::number(*allocated)));
     QVERIFY(l.op.messages.isEmpty());
-#else
-    QSKIP("allocations are counted through the address sanitizer");
-#endif
 }
 
 void TestLinkEngine::recordWithoutStxIsReportedAndTheRestDropped()
