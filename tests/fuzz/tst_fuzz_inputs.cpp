@@ -10,6 +10,7 @@
 #include "lamp_ledger_property.h"
 #include "lamp_message_property.h"
 #include "packet_property.h"
+#include "paced_link_property.h"
 #include "pbx_side_property.h"
 #include "record_finder_property.h"
 #include "replay_property.h"
@@ -40,7 +41,8 @@ const std::map<QString, Rule> kRules{
     {"fuzz_capture_stream", checkCaptureStreamInput}, {"fuzz_terminal_filter", checkTerminalFilterInput},
     {"fuzz_ledger_json", checkLedgerJsonInput}, {"fuzz_lamp_map", checkLampMapInput},
     {"fuzz_run_plan", checkRunPlanInput}, {"fuzz_capture_file", checkCaptureFileInput},
-    {"fuzz_replay", checkReplayInput}, {"fuzz_pbx_side", checkPbxSideInput}};
+    {"fuzz_replay", checkReplayInput}, {"fuzz_pbx_side", checkPbxSideInput},
+    {"fuzz_paced_link", checkPacedLinkInput}};
 // clang-format on
 
 } // namespace
