@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zkn-run's reports of a passed and a failed step, byte for byte in each format: the line on
+// stderr, TAP, the JSON summary and JUnit.
+#include "reports.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include <functional>
+
+using namespace zkn::run;
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 12, 8), QTime(9, 30, 0, 250), Qt::UTC);
+
+StepResult passed()
+{
+    StepResult r;
+    r.name = QStringLiteral("connect");
+    r.passed = true;
+    r.started = kStart;
+    r.ms = 12;
+    r.message = QStringLiteral("connected");
+    return r;
+}
+
+// A lamps step that failed, with more events than a report keeps and a message of two lines.
+StepResult failed()
+{
+    StepResult r;
+    r.name = QStringLiteral("lamps");
+    r.started = kStart.addMSecs(12);
+    r.ms = 1500;
+    r.message = QStringLiteral("1 of 2 answered:\r\n\"code 3\"");
+    for (int i = 1; i <= 42; ++i)
+        r.events.append({kStart.addSecs(i), QStringLiteral("Critical: box %1").arg(i)});
+    r.records = 1;
+    r.recordTexts.append(QStringLiteral("J 1"));
+    r.figures = {{QStringLiteral("sent"), 2}, {QStringLiteral("answered"), 1}};
+    return r;
+}
+
+QByteArray eventLines(const char* prefix, const char* suffix)
+{
+    QByteArray lines;
+    for (int i = 1; i <= 42; ++i) {
+        if (i == 21)
+            lines += prefix + QByteArray("... 2 more events ...") + suffix;
+        if (i <= 20 || i >= 23)
+            lines += QByteArray(prefix) + "Critical: box " + QByteArray::number(i) + suffix;
+    }
+    return lines;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::function<QByteArray()>)
+
+class TestRunReports : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void reports_data()
+    {
+        QTest::addColumn<std::function<QByteArray()>>("report");
+        QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char* name, std::function<QByteArray()> report, const QByteArray& expected) {
+            QTest::newRow(name) << report << expected;
+        };
+        row("stderr: a pass gives its time", [] { return stepLine(passed()); }, "PASS connect 12 ms\n");
+        row("stderr: a failure gives its message on one line", [] { return stepLine(failed()); },
+            "FAIL lamps 1 of 2 answered: \"code 3\"\n");
+        row("TAP: a pass", [] { return tapHeader() + tapLine(1, passed()); }, "TAP version 14\nok 1 - connect # 12 ms\n");
+        row("TAP: a failure with its message and events quoted", [] { return tapLine(2, failed()) + tapPlan(2); },
+            "not ok 2 - lamps # 1500 ms\n  ---\n  message: \"1 of 2 answered:\\r\\n\\\"code 3\\\"\"\n" +
+                eventLines("  event: \"", "\"\n") + "  ...\n1..2\n");
+        row("JUnit: one testcase a step, the failure with its texts",
+            [] { return junitReport(QStringLiteral("plan"), {passed(), failed()}); },
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n"
+            "    <testsuite name=\"plan\" tests=\"2\" failures=\"1\" time=\"1.512\">\n"
+            "        <testcase classname=\"plan\" name=\"connect\" time=\"0.012\"/>\n"
+            "        <testcase classname=\"plan\" name=\"lamps\" time=\"1.500\">\n"
+            "            <failure message=\"1 of 2 answered:&#13;&#10;&quot;code 3&quot;\">" +
+                eventLines("", "\n").chopped(1) +
+                "</failure>\n        </testcase>\n    </testsuite>\n</testsuites>\n");
+    }
+
+    void reports()
+    {
+        QFETCH(std::function<QByteArray()>, report);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(report(), expected);
+    }
+
+    // The summary names the plan and the link, and for each step its result, figures, records and
+    // the events kept, with how many were left out.
+    void jsonSummary()
+    {
+        const QJsonObject top =
+            QJsonDocument::fromJson(jsonReport(QStringLiteral("p.json"), QStringLiteral("lan 10.1.2.3:60020 device 1 odd"),
+                                               kStart, kStart.addSecs(2), {passed(), failed()}))
+                .object();
+        QCOMPARE(top["plan"].toString(), QStringLiteral("p.json"));
+        QCOMPARE(top["link"].toString(), QStringLiteral("lan 10.1.2.3:60020 device 1 odd"));
+        QCOMPARE(top["started"].toString(), QStringLiteral("2026-12-08T09:30:00.250Z"));
+        QCOMPARE(top["ended"].toString(), QStringLiteral("2026-12-08T09:30:02.250Z"));
+        const QJsonArray steps = top["steps"].toArray();
+        QCOMPARE(steps.size(), 2);
+        QCOMPARE(steps[0].toObject(),
+                 (QJsonObject{{"step", "connect"}, {"result", "pass"}, {"started", "2026-12-08T09:30:00.250Z"},
+                              {"ms", 12}, {"message", "connected"}, {"figures", QJsonObject{{"records", 0}, {"undecoded", 0}}},
+                              {"records", QJsonArray()}, {"events", QJsonArray()}}));
+        const QJsonObject lamps = steps[1].toObject();
+        QCOMPARE(lamps["result"].toString(), QStringLiteral("fail"));
+        QCOMPARE(lamps["started"].toString(), QStringLiteral("2026-12-08T09:30:00.262Z"));
+        QCOMPARE(lamps["message"].toString(), QStringLiteral("1 of 2 answered:\r\n\"code 3\""));
+        QCOMPARE(lamps["figures"].toObject(),
+                 (QJsonObject{{"records", 1}, {"undecoded", 0}, {"sent", 2}, {"answered", 1}}));
+        QCOMPARE(lamps["records"].toArray(), QJsonArray{"J 1"});
+        QVERIFY(!lamps.contains("records_left_out"));
+        QCOMPARE(lamps["events_left_out"].toInt(), 2);
+        const QJsonArray events = lamps["events"].toArray();
+        QCOMPARE(events.size(), 40);
+        QCOMPARE(events[20].toObject(),
+                 (QJsonObject{{"time", "2026-12-08T09:30:23.250Z"}, {"text", "Critical: box 23"}}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunReports)
+#include "tst_run_reports.moc"
