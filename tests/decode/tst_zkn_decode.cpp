@@ -2,8 +2,10 @@
 // zkn-decode run as a user runs it: its text and JSON lines for records written out by hand, the
 // layout chosen by option or by the stored settings, its exit statuses, input from files and
 // standard input read in blocks, and packet captures written out byte by byte here: their records
-// as the same records in a log give them, and their link frames.
+// as the same records in a log give them, and their link frames; and the IP packet found inside
+// each link layer a capture may have.
 #include "input_file.h"
+#include "link_layer.h"
 
 #include <QDir>
 #include <QProcess>
@@ -223,6 +225,25 @@ private Q_SLOTS:
     }
 
     void captures_data();
+    void linkLayers_data();
+
+    // The IP packet inside a captured packet of each link type libpcap writes on Linux.
+    void linkLayers()
+    {
+        QFETCH(int, linkType);
+        QFETCH(QByteArray, packet);
+        QFETCH(QByteArray, ip); // "none": no IP packet in it
+        const std::optional<QByteArrayView> found = zkn::decodetool::ipPacket(linkType, packet);
+        QCOMPARE(found ? found->toByteArray() : QByteArray("none"), ip);
+    }
+
+    void linkTypesThatCarryIp()
+    {
+        for (const int type : {0, 1, 12, 14, 101, 108, 113, 276})
+            QVERIFY2(zkn::decodetool::carriesIp(type), qPrintable(QString::number(type)));
+        for (const int type : {kSerial, 105u, 127u, 228u})
+            QVERIFY2(!zkn::decodetool::carriesIp(int(type)), qPrintable(QString::number(type)));
+    }
 
     // A capture read from standard input gives what the log given gives, or the lines expected.
     void captures()
@@ -394,6 +415,36 @@ void TestZknDecode::captures_data()
         "2025-12-06 05:46:40.250000  pbx   kind 2  device 01  seq 08  check good  "
         "<02>0!J0012000..011210101....201012045<03>\n");
     // clang-format on
+}
+
+void TestZknDecode::linkLayers_data()
+{
+    QTest::addColumn<int>("linkType");
+    QTest::addColumn<QByteArray>("packet");
+    QTest::addColumn<QByteArray>("ip");
+    const QByteArray macs = QByteArray::fromHex("020000000002020000000001");
+    const auto row = [](const char* name, int linkType, const QByteArray& packet, const QByteArray& ip) {
+        QTest::newRow(name) << linkType << packet << ip;
+    };
+    const auto hex = [](const char* text) { return QByteArray::fromHex(text); };
+    row("Ethernet, IPv4", 1, macs + hex("0800") + "IP", "IP");
+    row("Ethernet, IPv6", 1, macs + hex("86DD") + "IP", "IP");
+    row("Ethernet, VLAN", 1, macs + hex("81000064 0800") + "IP", "IP");
+    row("Ethernet, QinQ and VLAN", 1, macs + hex("88A80064 81000065 86DD") + "IP", "IP");
+    row("Ethernet, ARP", 1, macs + hex("0806") + "IP", "none");
+    row("Ethernet, no type", 1, macs + hex("08"), "none");
+    row("Ethernet, a tag cut short", 1, macs + hex("810000"), "none");
+    row("Linux cooked", 113, hex("0000 0001 0006 020000000001 0000 0800") + "IP", "IP");
+    row("Linux cooked, IPv6", 113, hex("0000 0001 0006 020000000001 0000 86DD") + "IP", "IP");
+    row("Linux cooked, short", 113, hex("0000 0001 0006 020000000001 0000 08"), "none");
+    row("Linux cooked v2, IPv6", 276, hex("86DD0000 00000002 0001 00 06 020000000002 0000") + "IP", "IP");
+    row("Linux cooked v2, ARP", 276, hex("08060000 00000002 0001 00 06 020000000002 0000") + "IP", "none");
+    row("BSD loopback", 0, hex("02000000") + "IP", "IP");
+    row("OpenBSD loopback", 108, hex("00000002") + "IP", "IP");
+    row("loopback, short", 0, hex("020000"), "none");
+    row("raw IP", 101, "IP", "IP");
+    row("raw IP, old number", 12, "IP", "IP");
+    row("raw IP, OpenBSD's number", 14, "IP", "IP");
 }
 
 QTEST_GUILESS_MAIN(TestZknDecode)
