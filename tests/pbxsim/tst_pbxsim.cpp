@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The PBX simulator's logic without sockets: hand-written frames in, the exact bytes out, on a
-// clock the test sets.
+// clock the test sets; what its serial side traces; and the report of a capture played back.
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_link.h"
+#include "pbxsim/pbx_replay.h"
 #include "pbxsim/serial_side.h"
 #include "pbxsim/sim_stats.h"
+
+#include "check_byte.h"
 
 #include <QTest>
 
@@ -24,6 +27,16 @@ const QByteArray kConnect = hex("16 35303036 3031 3037 3030 05");
 const QByteArray kShortRecord = hex("02 30214A58 03"); // STX "0!JX" ETX
 
 using Arm = std::function<void(PbxLink&)>;
+
+// A frame of device "01" under odd parity.
+QByteArray frame(char kind, const char* sequence, const QByteArray& data = {})
+{
+    return zkn::test::withCheckByte('\x16' + QByteArray(1, kind) + QByteArray::number(4 + data.size()).rightJustified(3, '0') +
+                                    "01" + sequence + data);
+}
+
+// What the tool does, at each time (ms): opens or closes a connection, or sends a frame.
+using ToolScript = QList<std::pair<int, QByteArray>>;
 
 struct Pbx
 {
@@ -57,6 +70,7 @@ struct Pbx
 } // namespace
 
 Q_DECLARE_METATYPE(Arm)
+Q_DECLARE_METATYPE(ToolScript)
 
 class TestPbxsim : public QObject
 {
@@ -80,6 +94,41 @@ private Q_SLOTS:
         for (const QByteArray& station : pbx.lamps.stations().keys())
             switched.append(QString::fromLatin1(station));
         QCOMPARE(switched, lamps);
+    }
+
+    void replayReport_data();
+    // A captured connection played to a tool that behaves as scripted; the report compares.
+    void replayReport()
+    {
+        QFETCH(ToolScript, tool);
+        QFETCH(QStringList, report);
+        CapturedConnection captured;
+        captured.frames = {{0, true, frame('5', "00", "00")},      {10000, false, frame('3', "00", "0")},
+                           {20000, false, frame('2', "05", "\x02J 1\x03")}, {50000, true, frame('4', "05", "0")},
+                           {60000, true, frame('6', "01")},           {65000, false, frame('3', "01", "0")}};
+        captured.end = CapturedConnection::End::PbxClosed;
+        captured.endUs = 70000;
+        PbxReplay replay({captured}, Parity::Odd, 1.0, 500);
+        const auto runUntil = [&replay](qint64 ms) {
+            while (const auto due = replay.nextDue()) {
+                if (*due > ms)
+                    break;
+                replay.takeDue(*due);
+            }
+        };
+        for (const auto& [ms, event] : tool) {
+            runUntil(ms);
+            if (event == "open")
+                replay.connectionOpened();
+            else if (event == "close")
+                replay.connectionClosed();
+            else
+                replay.receive(event, ms);
+            replay.takeDue(ms);
+        }
+        runUntil(10000);
+        QVERIFY(replay.ended());
+        QCOMPARE(replay.report().split('\n'), report);
     }
 
     void serialTrace_data();
@@ -215,6 +264,35 @@ void TestPbxsim::answers_data()
         kConnect + hex("16 36303034 3031 3038 0B") + lamp1000,
         "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3038 30 3F, 0:close");
     row("fault: first half, then RST", fault(T::CutByReset), kConnect, "0:16 33303035, 0:reset");
+}
+
+void TestPbxsim::replayReport_data()
+{
+    QTest::addColumn<ToolScript>("tool");
+    QTest::addColumn<QStringList>("report");
+    // The live connect request has its own sequence number; only the rest is compared.
+    const std::pair<int, QByteArray> open{0, "open"}, connect{0, frame('5', "07", "00")};
+    const std::pair<int, QByteArray> answer{45, frame('4', "05", "0")}, release{60, frame('6', "08")};
+    const QString answerTime = QStringLiteral("connection 1, answer to record 05: captured 30 ms, now 25 ms");
+    QTest::newRow("as captured") << ToolScript{open, connect, answer, release, {70, "close"}}
+                                 << QStringList{answerTime, "The tool behaved as captured: 3 of its frames compared."};
+    QTest::newRow("another answer code, the release missing")
+        << ToolScript{open, connect, {45, frame('4', "05", "1")}}
+        << QStringList{R"(connection 1, frame 2 of the tool: captured kind 4 seq 05 data "0", now kind 4 seq 05 data "1")",
+                       R"(connection 1, frame 3 of the tool: missing, captured kind 6 seq 01 data "")", answerTime,
+                       "The tool differed from the capture: 2 of its frames."};
+    QTest::newRow("a lamp message more, and a connection more")
+        << ToolScript{open, connect, answer, {50, frame('1', "06", "\x02" "0!A")}, release, {70, "close"},
+                      {100, "open"}, {100, frame('5', "09", "00")}, {110, "close"}}
+        << QStringList{R"(connection 1, frame 3 of the tool: captured kind 6 seq 01 data "", now kind 1 seq 06 data "\x020!A")",
+                       R"(connection 1, frame 4 of the tool: extra, now kind 6 seq 08 data "")", answerTime,
+                       "1 connection(s) the capture does not have", "The tool differed from the capture: 2 of its frames."};
+    QTest::newRow("no answer to the record")
+        << ToolScript{open, connect, release}
+        << QStringList{R"(connection 1, frame 2 of the tool: captured kind 4 seq 05 data "0", now kind 6 seq 08 data "")",
+                       R"(connection 1, frame 3 of the tool: missing, captured kind 6 seq 01 data "")",
+                       "connection 1, answer to record 05: captured 30 ms, now none",
+                       "The tool differed from the capture: 2 of its frames."};
 }
 
 void TestPbxsim::serialTrace_data()
