@@ -37,7 +37,19 @@ link::SocketState socketStateOf(QAbstractSocket::SocketState state)
     return link::SocketState::Closed;
 }
 
-int errorNumber(QAbstractSocket::SocketError error, const QString& description)
+// True when the kernel saw the connection end with a reset: the socket is then already
+// closed, whereas after the peer's FIN it waits for our own close.
+bool endedByReset(int fd)
+{
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    return fd >= 0 && getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+           info.tcpi_state == TCP_CLOSE;
+}
+
+} // namespace
+
+int TcpLink::errorNumber(QAbstractSocket::SocketError error, const QString& description)
 {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
@@ -68,18 +80,6 @@ int errorNumber(QAbstractSocket::SocketError error, const QString& description)
     }
     return TcpLink::OtherErrorBase + static_cast<int>(error);
 }
-
-// True when the kernel saw the connection end with a reset: the socket is then already
-// closed, whereas after the peer's FIN it waits for our own close.
-bool endedByReset(int fd)
-{
-    tcp_info info{};
-    socklen_t size = sizeof info;
-    return fd >= 0 && getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
-           info.tcpi_state == TCP_CLOSE;
-}
-
-} // namespace
 
 TcpLink::TcpLink(QObject* parent) : QObject(parent)
 {

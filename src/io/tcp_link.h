@@ -3,6 +3,7 @@
 
 #include "link/link_states.h"
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -41,6 +42,9 @@ public:
         HostNotFound = 11001,
         OtherErrorBase = 20000,
     };
+
+    // The number of a socket error, told by its description where Qt folds several into one.
+    static int errorNumber(QAbstractSocket::SocketError error, const QString& description);
 
     explicit TcpLink(QObject* parent = nullptr);
     ~TcpLink() override;

@@ -205,6 +205,37 @@ private Q_SLOTS:
         QCOMPARE(received, reset ? QByteArray() : QByteArray("last words"));
     }
 
+    // The numbers the "IP-Error!" box and zkn-run give for each error the socket reports.
+    void errorNumbers_data()
+    {
+        QTest::addColumn<int>("error"); // QAbstractSocket::SocketError
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<int>("number");
+        using E = QAbstractSocket;
+        const auto row = [](const char* name, E::SocketError error, const char* description, int number) {
+            QTest::newRow(name) << int(error) << QString::fromLatin1(description) << number;
+        };
+        row("refused", E::ConnectionRefusedError, "Connection refused", 10061);
+        row("host not found", E::HostNotFoundError, "Host not found", 11001);
+        row("time limit", E::SocketTimeoutError, "Socket operation timed out", 10060);
+        row("access", E::SocketAccessError, "Permission denied", 10013);
+        row("resources", E::SocketResourceError, "Out of resources", 10055);
+        row("address in use", E::AddressInUseError, "Address in use", 10048);
+        row("address not available", E::SocketAddressNotAvailableError, "Address not available", 10049);
+        row("host unreachable", E::NetworkError, "Host unreachable", 10065);
+        row("network unreachable", E::NetworkError, "Network unreachable", 10051);
+        row("timed out in the kernel", E::NetworkError, "Connection timed out", 10060);
+        row("another network error", E::NetworkError, "Broken pipe", 20007);
+        row("closed by the peer", E::RemoteHostClosedError, "The remote host closed the connection", 20001);
+    }
+
+    void errorNumbers()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, description);
+        QTEST(TcpLink::errorNumber(QAbstractSocket::SocketError(error), description), "number");
+    }
+
     void failedConnectIsAnError_data()
     {
         QTest::addColumn<QString>("host");
