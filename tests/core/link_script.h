@@ -175,6 +175,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"serial", [](LinkScript& t, Arg) { t.connection.setConnectionType(ConnectionType::Serial); }},
     {"portopen", [](LinkScript& t, Arg) { t.host.portOpen = true; }},
     {"noport", [](LinkScript& t, Arg) { t.host.portExists = false; }},
+    {"portfails", [](LinkScript& t, Arg why) { t.host.portFailure = why; }},
     {"nodsr", [](LinkScript& t, Arg) { t.host.dsr = false; }},
     {"portlost", [](LinkScript& t, Arg) {
          t.host.portOpen = false;

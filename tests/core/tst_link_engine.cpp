@@ -406,10 +406,12 @@ void TestLinkEngine::scripts_data()
     row("serial: a record without ETX is shown cut after 4096 bytes, not decoded; then characters again",
         "serial | connect | serialdata:\x02" + QString(4095, 'A') + "B | ?terminal= ->:14:03:59: \x02" +
         QString(4095, 'A') + " (cut: no ETX after 4096 bytes)\r\nB | ?records= | ?faults=a serial record without ETX");
-    row("serial: a port without DSR stays open until the next command; a missing port",
+    row("serial: a port without DSR stays open until the next command; one that fails to open; a missing port",
         "serial | nodsr | connect | ?boxes=Exclamation: MODEM/PBX not connected, check COM port settings or cable! | "
-        "?shown=properties port | connect | ?shown=properties | noport | connect | ?boxes$=\nExclamation: The COMM "
-        "port you have selected in Connection Properties\r\ndoes not exist on this machine! | ?shown=properties");
+        "?shown=properties port | ?status= | connect | ?shown=properties | "
+        "portfails:Permission denied | connect | ?status=Status: Permission denied | ?shown=properties | noport | "
+        "connect | ?boxes$=\nExclamation: The COMM port you have selected in Connection Properties\r\ndoes not exist "
+        "on this machine! | ?shown=properties");
 }
 // clang-format on
 

@@ -42,11 +42,13 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         link::PortToggle toggle = link::PortToggle::Closed;
         if (!portOpen && !portExists)
             toggle = link::PortToggle::NotFound;
+        else if (!portOpen && !portFailure.isEmpty())
+            toggle = link::PortToggle::Failed;
         else if (!portOpen)
             toggle = link::PortToggle::Opened;
         portOpen = toggle == link::PortToggle::Opened;
         sync(engine);
-        engine.onPortToggled(output.ticket, toggle, {});
+        engine.onPortToggled(output.ticket, toggle, toggle == link::PortToggle::Failed ? portFailure : QString());
         break;
     }
     case Out::SerialReceive:

@@ -54,6 +54,7 @@ public:
     // The serial port.
     bool portOpen = false;
     bool portExists = true;
+    QString portFailure; // why opening the port fails, when it does
     bool dsr = true;
     bool receiving = false;
     QList<QByteArray> serialOutput;                   // each write to the port
