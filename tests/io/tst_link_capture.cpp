@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 using zkn::LinkCapture;
 using zkn::capture::Side;
@@ -105,7 +107,7 @@ private Q_SLOTS:
     }
 
     // A tap joins a standing connection too, and a capture file started and ended meanwhile
-    // leaves it following the same connection, its sequence numbers going on.
+    // leaves it following the same connection, its sequence numbers going on, to the PBX's reset.
     void aTapFollowsAStandingConnection()
     {
         StandingConnection standing;
@@ -124,7 +126,14 @@ private Q_SLOTS:
         QCOMPARE(capture.start(dir.filePath(QStringLiteral("link.pcap")), true), QString());
         capture.stop();
         link.send(frame);
-        QCOMPARE(made.size(), 2);
+        // The PBX resets the connection: an RST instead of a FIN on close.
+        QTcpSocket* pbx = standing.server.nextPendingConnection();
+        QVERIFY(pbx);
+        const linger abortive{1, 0};
+        setsockopt(int(pbx->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+        pbx->close();
+        QTRY_COMPARE(made.size(), 3);
+        QCOMPARE(quint8(made[2][1].toByteArray().at(20 + 13)), quint8(0x14)); // RST, ACK
         const auto sequence = [](const QByteArray& packet) {
             return qFromBigEndian<quint32>(packet.constData() + 24);
         };
