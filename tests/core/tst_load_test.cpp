@@ -78,12 +78,12 @@ void TestLoadTest::scripts_data()
     const auto L = ConnectionType::Lan;
     const QString lampOff = QStringLiteral("Critical: PBX did not respond to Lamp Control.");
 
-    // A range turns when the station after its last is due, the file when its last line is read;
-    // the phase outlives a test.
+    // A range turns when the station after its last is due (the extensions file left unread), the
+    // file when its last line is read; the phase outlives a test.
     row("serial: one message per tick of 300 ms, the range on, then off", S,
         "start | ?phases=Running | tick:299 | ?count=0 | tick:1 | ?count=1 | "
         "?sent=02 302141 3031 3031 32 3032 3034 31303030 03 | run:6 | "
-        "?line=1000+ 1001+ 1002+ 1000- 1001- 1002- 1000+ | ?figures=7 sent");
+        "?line=1000+ 1001+ 1002+ 1000- 1001- 1002- 1000+ | ?figures=7 sent | ?reads=0");
     row("serial: the file on, then off", S,
         "usefile | start | run:7 | ?line=1000+ 2002+ 3003+ 1000- 2002- 3003- 1000+");
     row("range restarted after a pass: the pass again", S,
