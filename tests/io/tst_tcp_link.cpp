@@ -115,10 +115,12 @@ private Q_SLOTS:
         QSignalSpy peerClosed(m_peer, &QTcpSocket::disconnected);
         QSignalSpy peerFailed(m_peer, &QTcpSocket::errorOccurred);
         QSignalSpy sent(m_link.get(), &TcpLink::frameSent);
+        QSignalSpy closedHere(m_link.get(), &TcpLink::closedHere);
         m_link->send(bytes.first(100));
         m_link->send(bytes.sliced(100));
         m_link->close(true);
         QCOMPARE(m_link->state(), SocketState::Closed);
+        QCOMPARE(closedHere.size(), 1);
         m_link->send("\x16#4");
         QCOMPARE(sent, (QList<QVariantList>{{bytes.first(100)}, {bytes.sliced(100)}}));
 
@@ -267,8 +269,10 @@ private Q_SLOTS:
         }
         QCOMPARE(statesOf(states).last(), SocketState::Error);
         QVERIFY(!statesOf(states).contains(SocketState::Closed)); // no passing 0 before the 9
+        QSignalSpy closedHere(m_link.get(), &TcpLink::closedHere);
         m_link->close();
         QCOMPARE(m_link->state(), SocketState::Closed);
+        QCOMPARE(closedHere.size(), 0); // no connection stood to be closed
     }
 };
 
