@@ -180,7 +180,8 @@ private Q_SLOTS:
         row("parity: empty", parity({}, E), "0");
         // A numeric field copied into an answer gets two digits; any other stays as it came.
         rows("two digits", [](const char* t) { return twoDigitField(t); },
-             {{"07", "07"}, {"7", "07"}, {" 7", "07"}, {"AB", "AB"}, {"1A", "1A"}, {"", ""}});
+             {{"07", "07"}, {"7", "07"}, {" 7", "07"}, {"0", "00"}, {"10", "10"}, {"AB", "AB"}, {"1A", "1A"},
+              {"", ""}});
         // Only "Odd" exactly is odd.
         rows("parity", [](const char* t) { return parityFromText(QLatin1String(t)) == O ? "odd" : "even"; },
              {{"Odd", "odd"}, {"Even", "even"}, {"odd", "even"}, {"", "even"}});
