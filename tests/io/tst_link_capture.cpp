@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a capture does when it cannot keep everything: it says so once and the link goes on; and
-// started while a connection stands, it keeps that connection from then on.
+// What a capture does when it cannot keep everything: it says so once and the link goes on;
+// started while a connection stands, it keeps that connection from then on; and a serial line's
+// packets keep the side they came from.
 #include "capture/capture_format.h"
 #include "link_capture.h"
 #include "tcp_link.h"
@@ -104,6 +105,20 @@ private Q_SLOTS:
         QCOMPARE(bytes.size(), 24 + 16 + 40 + frame.size());
         QCOMPARE(quint8(bytes.at(24 + 16 + 20 + 13)), quint8(0x18));
         QCOMPARE(bytes.right(frame.size()), frame);
+    }
+
+    // On the serial line each write is a packet of its own, its first byte the side it came from.
+    void serialBytesKeepTheirSide()
+    {
+        LinkCapture capture;
+        capture.setTapped(true);
+        QSignalSpy made(&capture, &LinkCapture::packetMade);
+        capture.serialData(Side::Tool, "\x02" "0!A");
+        capture.serialData(Side::Pbx, "\x03");
+        QCOMPARE(made.size(), 2);
+        QCOMPARE(made[0][0].toInt(), zkn::capture::kLinkTypeSerial);
+        QCOMPARE(made[0][1].toByteArray(), QByteArray("\x00\x02" "0!A", 5));
+        QCOMPARE(made[1][1].toByteArray(), QByteArray("\x01\x03"));
     }
 
     // A tap joins a standing connection too, and a capture file started and ended meanwhile
