@@ -16,6 +16,25 @@ namespace {
 
 const QDateTime kStart(QDate(2026, 3, 2), QTime(9, 0));
 
+// A device with room for so many bytes, as a disk that fills up.
+class Room : public QIODevice
+{
+public:
+    explicit Room(qint64 bytes) : m_left(bytes) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override
+    {
+        const qint64 taken = std::min(size, m_left);
+        m_left -= taken;
+        return size > 0 && taken == 0 ? -1 : taken;
+    }
+
+private:
+    qint64 m_left;
+};
+
 // "MS@STATION/F=CODE:ANSWERMS" answered, "MS@STATION/F=t" timed out, "MS@STATION/F" unanswered;
 // MS from the start of the test.
 LoadTestLog logOf(const QString& messages)
@@ -162,10 +181,22 @@ private Q_SLOTS:
         QCOMPARE(std::accumulate(chart.bins.begin(), chart.bins.end(), 0), 100000 - 20);
     }
 
-    // Past the messages kept in memory the rows wait in a file; the CSV has every one, in the
-    // order sent, the last still unanswered.
+    void csvOfMoreThanKeptInMemory_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("the rest in a file") << false;
+        QTest::newRow("no room on disk: the rest in memory") << true;
+    }
+
+    // Past the messages kept in memory the rows wait in a file, or in memory when the file cannot
+    // be written; the CSV has every one, in the order sent, the last still unanswered. A device
+    // that takes less than all of it is a failure, wherever it stops.
     void csvOfMoreThanKeptInMemory()
     {
+        QFETCH(bool, diskFull);
+        const QByteArray temp = qgetenv("TMPDIR");
+        if (diskFull)
+            qputenv("TMPDIR", "/dev/null"); // no folder: no file can be made there
         LoadTestLog log(2);
         log.start(kStart, 0);
         for (int i = 0; i < 5; ++i) {
@@ -173,12 +204,18 @@ private Q_SLOTS:
             if (i < 4)
                 log.answered(i % 2, 7);
         }
-        QCOMPARE(log.csvRows(), QByteArray("2026-03-02T09:00:00.000,1000,mw-on,0,0,7,no\r\n"
-                                           "2026-03-02T09:00:00.001,1001,mw-on,1,1,7,no\r\n"
-                                           "2026-03-02T09:00:00.003,1002,mw-on,2,0,7,no\r\n"
-                                           "2026-03-02T09:00:00.004,1003,mw-on,3,1,7,no\r\n"
-                                           "2026-03-02T09:00:00.006,1004,mw-on,4,,,no\r\n"));
+        qputenv("TMPDIR", temp);
+        const QByteArray csv("2026-03-02T09:00:00.000,1000,mw-on,0,0,7,no\r\n"
+                             "2026-03-02T09:00:00.001,1001,mw-on,1,1,7,no\r\n"
+                             "2026-03-02T09:00:00.003,1002,mw-on,2,0,7,no\r\n"
+                             "2026-03-02T09:00:00.004,1003,mw-on,3,1,7,no\r\n"
+                             "2026-03-02T09:00:00.006,1004,mw-on,4,,,no\r\n");
+        QCOMPARE(log.csvRows(), csv);
         QCOMPARE(log.count(), 5);
+        for (qsizetype room = 0; room < csv.size(); room += 22) {
+            Room device(room);
+            QVERIFY2(!log.writeCsvRows(device), qPrintable(QString::number(room)));
+        }
         log.start(kStart, 0);
         QCOMPARE(log.csvRows(), QByteArray());
     }
