@@ -155,9 +155,10 @@ void TestLoadTest::scripts_data()
     row("sweep: a box empty: the test's range", S, sweep.arg("", "from:2000 | to:", range, "3", "6"));
     row("sweep: letters: the test's range", S, sweep.arg("", "from:2000 | to:abc", range, "3", "6"));
     row("sweep: start after end: the test's range", S, sweep.arg("", "from:2001 | to:2000", range, "3", "6"));
-    // Read at Start, after the pass, and for the sweep: not again while it sweeps.
+    // Read at Start, after the pass, and for the sweep: not again while it sweeps. Lines that
+    // name no station were told at Start, not again.
     row("sweep: the file now", S,
-        sweep.arg("usefile | ", "file:3003\n4004", "3003- 4004-", "2", "5") + " | ?reads=3");
+        sweep.arg("usefile | ", "file:3003\nx\n4004", "3003- 4004-", "2", "5") + " | ?reads=3 | ?terminal!=skipped");
     row("sweep: the file emptied meanwhile: nothing", S, sweep.arg("usefile | ", "file:", "", "0", "3"));
 
     // The message of the last tick is answered before the sweep begins; each of the sweep's
