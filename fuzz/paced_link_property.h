@@ -30,7 +30,8 @@ struct PacedOutcome
 class PacedLink
 {
 public:
-    PacedLink(int spacingMs, bool lateOperator) : m_engine(m_s.clock, m_s.connection, m_s.debug, m_s.expansion, m_s.loadTest)
+    PacedLink(int spacingMs, bool lateOperator)
+        : m_engine(m_s.clock, m_s.connection, m_s.debug, m_s.expansion, m_s.loadTest)
     {
         m_s.debug.setStopHealth(true); // the stream's PBX answers no health check
         m_engine.setSendSpacing(spacingMs);
@@ -62,9 +63,10 @@ public:
         }
         finish();
         m_outcome.sent = m_s.host.sent;
-        m_outcome.comparable = m_engine.droppedChunks() == 0 &&
-                               std::none_of(m_s.op.messages.begin(), m_s.op.messages.end(),
-                                            [](const Operator::Message& m) { return m.title == QLatin1String("Error"); });
+        m_outcome.comparable =
+            m_engine.droppedChunks() == 0 &&
+            std::none_of(m_s.op.messages.begin(), m_s.op.messages.end(),
+                         [](const Operator::Message& m) { return m.title == QLatin1String("Error"); });
         return m_outcome;
     }
 
@@ -125,7 +127,8 @@ inline bool checkPacedLinkInput(QByteArrayView input)
     const bool lateOperator = input[0] & 1;
     const int repeats = quint8(input[1]) | quint8(input[2]) << 8;
     const QByteArrayView pattern = input.sliced(3);
-    const QByteArray stream = pattern.toByteArray().repeated(std::min<qsizetype>(repeats, kLongestStream / pattern.size()));
+    const QByteArray stream =
+        pattern.toByteArray().repeated(std::min<qsizetype>(repeats, kLongestStream / pattern.size()));
     QList<QByteArray> reads;
     for (qsizetype at = 0; at < stream.size(); at += kReadSize)
         reads.append(stream.mid(at, kReadSize));

@@ -101,7 +101,8 @@ inline bool eachRequestAnsweredInOrder(const QByteArray& received, const PbxSide
         released = request.kind == '6' && request.parityGood && request.length == 4;
     }
     QByteArray written = outcome.written;
-    if (released && !(outcome.units.back().contains("release request: answered") && written.endsWith("|close")))
+    if (released &&
+        !(outcome.units.back().contains("release request: answered") && written.endsWith("|close")))
         return false;
     written.chop(released ? 6 : 0);
     const auto answers = pbxsim::FrameAssembler().feed(written);
@@ -110,7 +111,8 @@ inline bool eachRequestAnsweredInOrder(const QByteArray& received, const PbxSide
     for (qsizetype i = 0; i < answers.size(); ++i) {
         const link::FrameHeader answer = link::readFrameHeader(answers[i].bytes, parity);
         if (!answers[i].isFrame || answer.kind != '3' || !answer.parityGood ||
-            answer.deviceField != requests[i].deviceField || answer.sequenceField != requests[i].sequenceField)
+            answer.deviceField != requests[i].deviceField ||
+            answer.sequenceField != requests[i].sequenceField)
             return false;
     }
     return true;

@@ -68,18 +68,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::function<QByteArray()>>("report");
         QTest::addColumn<QByteArray>("expected");
-        const auto row = [](const char* name, std::function<QByteArray()> report, const QByteArray& expected) {
-            QTest::newRow(name) << report << expected;
-        };
-        row("stderr: a pass gives its time", [] { return stepLine(passed()); }, "PASS connect 12 ms\n");
-        row("stderr: a failure gives its message on one line", [] { return stepLine(failed()); },
+        const auto row = [](const char* name, std::function<QByteArray()> report,
+                            const QByteArray& expected) { QTest::newRow(name) << report << expected; };
+        row(
+            "stderr: a pass gives its time", [] { return stepLine(passed()); }, "PASS connect 12 ms\n");
+        row(
+            "stderr: a failure gives its message on one line", [] { return stepLine(failed()); },
             "FAIL lamps 1 of 2 answered: \"code 3\"\n");
-        row("TAP: a pass", [] { return tapHeader() + tapLine(1, passed()); }, "TAP version 14\nok 1 - connect # 12 ms\n");
-        row("TAP: a failure with its message and events quoted", [] { return tapLine(2, failed()) + tapPlan(2); },
+        row(
+            "TAP: a pass", [] { return tapHeader() + tapLine(1, passed()); },
+            "TAP version 14\nok 1 - connect # 12 ms\n");
+        row(
+            "TAP: a failure with its message and events quoted",
+            [] { return tapLine(2, failed()) + tapPlan(2); },
             "not ok 2 - lamps # 1500 ms\n  ---\n  message: \"1 of 2 answered:\\r\\n\\\"code 3\\\"\"\n" +
                 eventLines("  event: \"", "\"\n") + "  ...\n1..2\n");
-        row("JUnit: one testcase a step, the failure with its texts",
-            [] { return junitReport(QStringLiteral("plan"), {passed(), failed()}); },
+        row(
+            "JUnit: one testcase a step, the failure with its texts",
+            [] {
+                return junitReport(QStringLiteral("plan"), {passed(), failed()});
+            },
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n"
             "    <testsuite name=\"plan\" tests=\"2\" failures=\"1\" time=\"1.512\">\n"
             "        <testcase classname=\"plan\" name=\"connect\" time=\"0.012\"/>\n"
@@ -101,8 +109,9 @@ private Q_SLOTS:
     void jsonSummary()
     {
         const QJsonObject top =
-            QJsonDocument::fromJson(jsonReport(QStringLiteral("p.json"), QStringLiteral("lan 10.1.2.3:60020 device 1 odd"),
-                                               kStart, kStart.addSecs(2), {passed(), failed()}))
+            QJsonDocument::fromJson(jsonReport(QStringLiteral("p.json"),
+                                               QStringLiteral("lan 10.1.2.3:60020 device 1 odd"), kStart,
+                                               kStart.addSecs(2), {passed(), failed()}))
                 .object();
         QCOMPARE(top["plan"].toString(), QStringLiteral("p.json"));
         QCOMPARE(top["link"].toString(), QStringLiteral("lan 10.1.2.3:60020 device 1 odd"));
@@ -110,10 +119,14 @@ private Q_SLOTS:
         QCOMPARE(top["ended"].toString(), QStringLiteral("2026-12-08T09:30:02.250Z"));
         const QJsonArray steps = top["steps"].toArray();
         QCOMPARE(steps.size(), 2);
-        QCOMPARE(steps[0].toObject(),
-                 (QJsonObject{{"step", "connect"}, {"result", "pass"}, {"started", "2026-12-08T09:30:00.250Z"},
-                              {"ms", 12}, {"message", "connected"}, {"figures", QJsonObject{{"records", 0}, {"undecoded", 0}}},
-                              {"records", QJsonArray()}, {"events", QJsonArray()}}));
+        QCOMPARE(steps[0].toObject(), (QJsonObject{{"step", "connect"},
+                                                   {"result", "pass"},
+                                                   {"started", "2026-12-08T09:30:00.250Z"},
+                                                   {"ms", 12},
+                                                   {"message", "connected"},
+                                                   {"figures", QJsonObject{{"records", 0}, {"undecoded", 0}}},
+                                                   {"records", QJsonArray()},
+                                                   {"events", QJsonArray()}}));
         const QJsonObject lamps = steps[1].toObject();
         QCOMPARE(lamps["result"].toString(), QStringLiteral("fail"));
         QCOMPARE(lamps["started"].toString(), QStringLiteral("2026-12-08T09:30:00.262Z"));
