@@ -519,14 +519,22 @@ void TestLinkEngine::recordWithoutStxIsReportedAndTheRestDropped()
 }
 
 // A box opened while a chunk is processed runs the event loop; a chunk arriving then is processed
-// after the first one, in order, and a frame cut between the two is put together.
+// after the first one, in order, and a frame cut between the two is put together. The socket is
+// not read while the box is open.
 void TestLinkEngine::dataArrivingWhileABoxIsOpenWaitsItsTurn()
 {
     test::Link l;
     l.bringUp();
     const QByteArray r7 = hex(kRecord7), r8 = hex(kRecord8);
-    l.op.whileShown = [&](const Operator::Message&) { l.engine->onSocketData(r8.mid(3) + r7); };
+    QList<bool> reading; // the socket read before and after the data, while the box is shown
+    l.op.whileShown = [&](const Operator::Message&) {
+        reading.append(l.realEngine.readsSocket());
+        l.engine->onSocketData(r8.mid(3) + r7);
+        reading.append(l.realEngine.readsSocket());
+    };
     l.engine->onSocketData(hex(kImproper5) + r7 + r8.left(3));
+    QCOMPARE(reading, (QList<bool>{false, false}));
+    QVERIFY(l.realEngine.readsSocket());
     QCOMPARE(l.op.messages.size(), 1);
     QCOMPARE(l.host.sent, (QList<QByteArray>{hex(kAnswer7), hex(kAnswer8), hex(kAnswer7)}));
     QCOMPARE(l.host.terminal, QByteArray(" ->:14:03:59: \x02J.1\x03\r\n ->:14:03:59: \x02J.2\x03\r\n"
