@@ -6,6 +6,7 @@
 // each link layer a capture may have.
 #include "input_file.h"
 #include "link_layer.h"
+#include "record_finder.h"
 
 #include <QDir>
 #include <QProcess>
@@ -235,6 +236,38 @@ private Q_SLOTS:
         QFETCH(QByteArray, ip); // "none": no IP packet in it
         const std::optional<QByteArrayView> found = zkn::decodetool::ipPacket(linkType, packet);
         QCOMPARE(found ? found->toByteArray() : QByteArray("none"), ip);
+    }
+
+    // Records found in a stream handed over in blocks; a text longer than the longest record
+    // (4096 bytes) is none, however its end comes.
+    void recordsAcrossBlocks_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("blocks");
+        QTest::addColumn<QList<QByteArray>>("records");
+        const QByteArray record = "\x02" "12J body\x03";
+        const QByteArray long4096 = "\x02" "12J" + QByteArray(4091, 'x') + '\x03';
+        QTest::newRow("one record cut in three") << QList<QByteArray>{"<- \x02" "1", "2J bo", "dy\x03\r\n"}
+                                                 << QList<QByteArray>{record};
+        QTest::newRow("the longest record, cut") << QList<QByteArray>{long4096.first(4000), long4096.sliced(4000)}
+                                                 << QList<QByteArray>{long4096};
+        const QByteArray long4097 = "\x02" "12J" + QByteArray(4092, 'x') + '\x03';
+        QTest::newRow("a byte longer, cut") << QList<QByteArray>{long4097.first(4000), long4097.sliced(4000)}
+                                            << QList<QByteArray>{};
+        const QByteArray tooLong = '\x02' + QByteArray(5000, 'x');
+        QTest::newRow("too long in one block") << QList<QByteArray>{tooLong + "12J body\x03" + record}
+                                               << QList<QByteArray>{record};
+        QTest::newRow("too long, its end looking like a record")
+            << QList<QByteArray>{tooLong, "12J body\x03", record} << QList<QByteArray>{record};
+    }
+
+    void recordsAcrossBlocks()
+    {
+        QFETCH(QList<QByteArray>, blocks);
+        QList<QByteArray> found;
+        zkn::decodetool::RecordFinder finder([&found](QByteArrayView r) { found.append(r.toByteArray()); });
+        for (const QByteArray& block : blocks)
+            finder.feed(block);
+        QTEST(found, "records");
     }
 
     void linkTypesThatCarryIp()

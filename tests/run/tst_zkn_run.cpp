@@ -69,6 +69,11 @@ private Q_SLOTS:
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
             << "" << 0 << "";
+        QTest::newRow("a load test over a file and a range")
+            << QStringList{"none"}
+            << QStringLiteral(R"([{"connect": {}}, {"load_test": {"stations_file": "stations.txt", "first": 0, "messages": 1}}])")
+            << 2 << "^zkn-run: .*plan.json: steps\\[1\\].load_test: expected either \"first\" and \"last\" or \"stations_file\"\n"
+            << "" << 0 << "";
         // The tool's own bound: a delay the load test cannot take is a plan error, not a crash.
         QTest::newRow("a delay over a minute")
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"load_test": {"first": 1, "last": 2, "delay_ms": 60001}}])")
