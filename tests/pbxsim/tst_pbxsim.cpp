@@ -96,6 +96,21 @@ private Q_SLOTS:
         QCOMPARE(switched, lamps);
     }
 
+    void frameNotes_data();
+    // What the trace says of each frame the simulator sends: its kind and how a fault shaped it.
+    void frameNotes()
+    {
+        QFETCH(Arm, arm);
+        Pbx pbx(arm);
+        pbx.link.receive(kConnect, 0);
+        QStringList notes;
+        while (const auto due = pbx.link.nextDue())
+            for (const LinkAction& action : pbx.link.takeDue(*due))
+                for (const FrameInfo& frame : action.frames)
+                    notes.append(frame.note);
+        QTEST(notes, "notes");
+    }
+
     void replayReport_data();
     // A captured connection played to a tool that behaves as scripted; the report compares.
     void replayReport()
@@ -256,6 +271,9 @@ void TestPbxsim::answers_data()
         kConnect + lamp1000, connected + "0:16 33303035 3031 3037 33 33", {"1000"});
     row("lamp: another station's code does not apply", lampFaults([](LampFaults& f) { f.addCode(*StationSet::parse("1001"), 3); }),
         kConnect + lamp1000, connected + "0:16 33303035 3031 3037 30 30", {"1000"});
+    row("lamp: a tagged station with a letter: code 3", none,
+        kConnect + hex("16 31 303232 3031 3037 02 302141 3031 3031 36 3032 3034 31304130 03 16"),
+        "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3037 33 33");
     row("lamp: muted", lampFaults([](LampFaults& f) { f.mute(*StationSet::parse("1000")); }), kConnect + lamp1000,
         "0:16 33303035 3031 3037 30 30", {"1000"});
     row("fault: CR LF first", fault(T::Junk), kConnect, "0:0D 0A, 0:16 33303035 3031 3037 30 30");
@@ -264,6 +282,30 @@ void TestPbxsim::answers_data()
         kConnect + hex("16 36303034 3031 3038 0B") + lamp1000,
         "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3038 30 3F, 0:close");
     row("fault: first half, then RST", fault(T::CutByReset), kConnect, "0:16 33303035, 0:reset");
+}
+
+void TestPbxsim::frameNotes_data()
+{
+    QTest::addColumn<Arm>("arm");
+    QTest::addColumn<QStringList>("notes");
+    const auto fault = [](FrameFault::Type type, int value = 0) {
+        return Arm([=](PbxLink& l) {
+            l.startRecords({kShortRecord}, 0, 0);
+            l.addFaultToNextFrame({type, value});
+        });
+    };
+    using T = FrameFault::Type;
+    QTest::newRow("none") << Arm([](PbxLink&) {}) << QStringList{"response code 0"};
+    QTest::newRow("corrupt") << fault(T::CorruptCheckByte) << QStringList{"response code 0, check byte corrupted"};
+    QTest::newRow("wrong sequence") << fault(T::WrongSequence) << QStringList{"response code 0, wrong sequence"};
+    QTest::newRow("late") << fault(T::Late, 300) << QStringList{"response code 0, 300 ms late"};
+    QTest::newRow("split") << fault(T::Split, 200)
+                           << QStringList{"response code 0, split in two writes 200 ms apart"};
+    QTest::newRow("coalesced") << fault(T::Coalesce, 2)
+                               << QStringList{"response code 0, 2 frames in one write", "record, in the same write"};
+    QTest::newRow("junk first") << fault(T::Junk) << QStringList{"no frame", "response code 0"};
+    QTest::newRow("stray answer behind")
+        << fault(T::StrayAnswer) << QStringList{"response code 0", "response to no request, in the same write"};
 }
 
 void TestPbxsim::replayReport_data()
