@@ -69,6 +69,13 @@ private Q_SLOTS:
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
             << "" << 0 << "";
+        // One station is a range; one that ends below its start is not.
+        QTest::newRow("a range of lamps backwards")
+            << QStringList{"none"}
+            << QStringLiteral(R"([{"connect": {}}, {"lamps": {"first": 5, "last": 5, "function": "mw-on"}},
+                                  {"lamps": {"first": 6, "last": 5, "function": "mw-on"}}])")
+            << 2 << "^zkn-run: .*plan.json: steps\\[2\\].lamps.last: expected a station not below \"first\"\n"
+            << "" << 0 << "";
         QTest::newRow("a load test over a file and a range")
             << QStringList{"none"}
             << QStringLiteral(R"([{"connect": {}}, {"load_test": {"stations_file": "stations.txt", "first": 0, "messages": 1}}])")
