@@ -8,6 +8,7 @@
 #include "link/frame_sync.h"
 #include "link/link_state.h"
 #include "link/sequence_counter.h"
+#include "link/status_texts.h"
 
 #include <QTest>
 
@@ -189,6 +190,24 @@ private Q_SLOTS:
              {{"0", "OK"}, {"1", "** PARITY ERROR **"}, {"2", "** DEVICE ID NOT DEFINED **"},
               {"3", "** INCORRECT TEXT RECV'd **"}, {"4", "** DEVICE ALREADY IN USE **"},
               {"5", "** INVALID RESPONSE NUMBER (5)"}, {"7", "** INVALID RESPONSE NUMBER (7)"}});
+        // The status panel's words for each socket state and each line event, by their numbers.
+        rows("socket", [](const char* n) { return socketStateText(SocketState(atoi(n))).toLatin1(); },
+             {{"0", "Socket Closed"}, {"1", "Socket Open"}, {"2", "Socket Listening..."},
+              {"3", "Socket Connection Pending..."}, {"4", "Socket Resolving Host..."}, {"5", "Socket Host Resolved"},
+              {"6", "Socket Connecting..."}, {"7", "Socket Connected"}, {"8", "Socket Closing..."},
+              {"9", "Socket Error"}, {"10", "Unknown Socket State"}});
+        rows("line", [](const char* n) { return lineEventText(SerialEvent(atoi(n))).toLatin1(); },
+             {{"3", "Change in CTS Detected"}, {"4", "Change in DSR Detected"}, {"5", "Change in CD Detected"},
+              {"6", "The Phone is Ringing"}, {"7", "End of File Detected"}, {"1001", "Break Received"},
+              {"1002", "CTS Timeout"}, {"1003", "DSR Timeout"}, {"1004", "Framing Error"}, {"1006", "Overrun Error"},
+              {"1007", "Carrier Detect Timeout"}, {"1008", "Receive Buffer Overflow"}, {"1009", "Parity Error"},
+              {"1010", "Transmit Buffer Full"}, {"1011", "Error retrieving DCB"}, {"1", "Unknown error or event"},
+              {"2", "Unknown error or event"}});
+        // The connect time: hours, minutes and seconds, from 0 again after a day.
+        const QDateTime since(QDate(2026, 12, 6), QTime(14, 3, 59));
+        rows("elapsed", [&](const char* s) { return elapsedText(since, since.addSecs(atoi(s))).toLatin1(); },
+             {{"0", "00:00:00"}, {"3661", "01:01:01"}, {"86399", "23:59:59"}, {"86400", "00:00:00"},
+              {"-5", "00:00:00"}});
         // Kinds "1" to "6" and a length of three digits; what is not there yet cannot tell against it.
         rows("front", [](const char* t) { return frontCanBeFrame(hex(t)) ? "can be a frame" : "no frame"; },
              {{"16", "can be a frame"}, {"16 31", "can be a frame"}, {"16 36 303030", "can be a frame"},
