@@ -235,7 +235,7 @@ void SerialLine::onPortError(QSerialPort::SerialPortError error)
 }
 
 // The driver's counters of line errors; devices that keep none leave them at zero.
-SerialLine::LineSnapshot SerialLine::lineSnapshot(int lines) const
+LineSnapshot SerialLine::lineSnapshot(int lines) const
 {
     LineSnapshot snapshot;
     snapshot.lines = lines;
@@ -256,28 +256,8 @@ void SerialLine::pollLines()
         return;
     const LineSnapshot now = lineSnapshot(*lines);
     const LineSnapshot before = std::exchange(m_lastSnapshot, now);
-    const int changed = before.lines ^ now.lines;
-
-    using link::SerialEvent;
-    QList<SerialEvent> events;
-    if (changed & TIOCM_CTS)
-        events << SerialEvent::CtsChange;
-    if (changed & TIOCM_DSR)
-        events << SerialEvent::DsrChange;
-    if (changed & TIOCM_CD)
-        events << SerialEvent::CdChange;
-    if (changed & now.lines & TIOCM_RI)
-        events << SerialEvent::Ring;
-    if (now.breaks > before.breaks)
-        events << SerialEvent::Break;
-    if (now.framing > before.framing)
-        events << SerialEvent::FramingError;
-    if (now.overruns > before.overruns)
-        events << SerialEvent::OverrunError;
-    if (now.parity > before.parity)
-        events << SerialEvent::ParityError;
-
-    for (const SerialEvent event : std::as_const(events)) {
+    const QList<link::SerialEvent> events = lineEventsBetween(before, now);
+    for (const link::SerialEvent event : events) {
         if (!isOpen()) // a handler closed the port
             return;
         Q_EMIT lineEvent(event);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "line_events.h"
 #include "link/link_states.h"
 #include "settings/serial_settings.h"
 
@@ -97,15 +98,6 @@ Q_SIGNALS:
     void dataWritten(const QByteArray& bytes);
 
 private:
-    // What the line poll saw: the modem line bits and the driver's line error counters.
-    struct LineSnapshot
-    {
-        int lines = 0;
-        int breaks = 0;
-        int framing = 0;
-        int overruns = 0;
-        int parity = 0;
-    };
     LineSnapshot lineSnapshot(int lines) const;
 
     bool configure(const settings::LineParameters& parameters, int handshaking);

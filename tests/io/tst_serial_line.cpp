@@ -14,6 +14,7 @@
 #include <memory>
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -74,6 +75,42 @@ private Q_SLOTS:
     // always runs 8 bits without a parity bit (and refuses even parity, which it would lose), so
     // the rows use 8 data bits and look only at what the pty keeps. A refused value changes
     // nothing: the port keeps 4800,n,8,2 with RTS, set before it was opened.
+    // A pseudo-terminal has no modem lines or error counters, so the events between two polls
+    // are worked out here from the snapshots a real port would give.
+    void lineEvents_data()
+    {
+        QTest::addColumn<QList<int>>("before"); // lines, breaks, framing, overruns, parity
+        QTest::addColumn<QList<int>>("now");
+        QTest::addColumn<QString>("events");
+        const int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_CD;
+        QTest::newRow("nothing changed") << QList<int>{lines, 1, 1, 1, 1} << QList<int>{lines, 1, 1, 1, 1} << "";
+        QTest::newRow("CTS, DSR and CD up") << QList<int>{0, 0, 0, 0, 0} << QList<int>{lines, 0, 0, 0, 0}
+                                            << "CTS DSR CD";
+        QTest::newRow("CD down") << QList<int>{lines, 0, 0, 0, 0} << QList<int>{TIOCM_CTS | TIOCM_DSR, 0, 0, 0, 0}
+                                 << "CD";
+        QTest::newRow("a ring coming, not going") << QList<int>{0, 0, 0, 0, 0} << QList<int>{TIOCM_RI, 0, 0, 0, 0}
+                                                  << "ring";
+        QTest::newRow("a ring going") << QList<int>{TIOCM_RI, 0, 0, 0, 0} << QList<int>{0, 0, 0, 0, 0} << "";
+        QTest::newRow("every counter grew") << QList<int>{0, 1, 2, 3, 4} << QList<int>{0, 2, 3, 4, 5}
+                                            << "break framing overrun parity";
+        QTest::newRow("counters reset by the driver") << QList<int>{0, 5, 5, 5, 5} << QList<int>{0, 0, 0, 0, 0} << "";
+    }
+
+    void lineEvents()
+    {
+        QFETCH(QList<int>, before);
+        QFETCH(QList<int>, now);
+        const auto snapshot = [](const QList<int>& v) { return zkn::LineSnapshot{v[0], v[1], v[2], v[3], v[4]}; };
+        using E = zkn::link::SerialEvent;
+        const std::map<E, const char*> names{{E::CtsChange, "CTS"}, {E::DsrChange, "DSR"}, {E::CdChange, "CD"},
+                                             {E::Ring, "ring"}, {E::Break, "break"}, {E::FramingError, "framing"},
+                                             {E::OverrunError, "overrun"}, {E::ParityError, "parity"}};
+        QStringList events;
+        for (const E event : zkn::lineEventsBetween(snapshot(before), snapshot(now)))
+            events.append(QLatin1String(names.at(event)));
+        QTEST(events.join(' '), "events");
+    }
+
     void settingsReachThePort_data()
     {
         QTest::addColumn<QString>("text");
