@@ -8,6 +8,7 @@
 #include "pbxsim/pbx_replay.h"
 #include "pbxsim/serial_side.h"
 #include "pbxsim/sim_stats.h"
+#include "pbxsim/trace_line.h"
 
 #include "check_byte.h"
 
@@ -94,6 +95,23 @@ private Q_SLOTS:
         for (const QByteArray& station : pbx.lamps.stations().keys())
             switched.append(QString::fromLatin1(station));
         QCOMPARE(switched, lamps);
+    }
+
+    // The trace's line for each unit, header fields a terminal cannot show as "??".
+    void traceLines()
+    {
+        const QTime at(14, 3, 59, 250);
+        using D = FrameInfo::Direction;
+        QCOMPARE(traceLine({D::In, 1, '5', "07", hex("16 35"), "connect request, accepted"}, at),
+                 QStringLiteral("14:03:59.250 in  #1    kind 5 seq 07 | 16 35 | connect request, accepted"));
+        QCOMPARE(traceLine({D::Out, 0, FrameInfo::kJunk, {}, "\r\n", "no frame"}, at),
+                 QStringLiteral("14:03:59.250 out -     junk          | 0D 0A | no frame"));
+        QCOMPARE(traceLine({D::In, 12, FrameInfo::kText, {}, "\x02", "message text"}, at),
+                 QStringLiteral("14:03:59.250 in  #12   text          | 02 | message text"));
+        QCOMPARE(traceLine({D::In, 3, '\x01', "0\x7f", {}, ""}, at),
+                 QStringLiteral("14:03:59.250 in  #3    kind ?? seq ?? |  | "));
+        QCOMPARE(traceLine({D::In, 4, '3', "", {}, ""}, at), QStringLiteral("14:03:59.250 in  #4    kind 3 seq ?? |  | "));
+        QCOMPARE(eventLine(QStringLiteral("connection closed"), at), QStringLiteral("14:03:59.250 --  connection closed"));
     }
 
     void frameNotes_data();
@@ -318,6 +336,10 @@ void TestPbxsim::replayReport_data()
     const QString answerTime = QStringLiteral("connection 1, answer to record 05: captured 30 ms, now 25 ms");
     QTest::newRow("as captured") << ToolScript{open, connect, answer, release, {70, "close"}}
                                  << QStringList{answerTime, "The tool behaved as captured: 3 of its frames compared."};
+    QTest::newRow("only the first frame differs")
+        << ToolScript{open, {0, frame('5', "07", "01")}, answer, release, {70, "close"}}
+        << QStringList{R"(connection 1, frame 1 of the tool: captured kind 5 seq 00 data "00", now kind 5 seq 07 data "01")",
+                       answerTime, "The tool differed from the capture: 1 of its frames."};
     QTest::newRow("another answer code, the release missing")
         << ToolScript{open, connect, {45, frame('4', "05", "1")}}
         << QStringList{R"(connection 1, frame 2 of the tool: captured kind 4 seq 05 data "0", now kind 4 seq 05 data "1")",
