@@ -5,6 +5,7 @@
 // as the same records in a log give them, and their link frames; and the IP packet found inside
 // each link layer a capture may have.
 #include "input_file.h"
+#include "json_text.h"
 #include "link_layer.h"
 #include "record_finder.h"
 
@@ -268,6 +269,32 @@ private Q_SLOTS:
         for (const QByteArray& block : blocks)
             finder.feed(block);
         QTEST(found, "records");
+    }
+
+    // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character
+    // of the Basic Multilingual Plane and beyond, a lone surrogate replaced.
+    void jsonStrings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("plain") << QStringLiteral("J 1") << QByteArray("\"J 1\"");
+        QTest::newRow("empty") << QString() << QByteArray("\"\"");
+        QTest::newRow("named escapes") << QStringLiteral("\"\\\b\f\n\r\t")
+                                       << QByteArray("\"\\\"\\\\\\b\\f\\n\\r\\t\"");
+        QTest::newRow("other controls") << QString::fromLatin1("\x02\x1f\x7f") << QByteArray("\"\\u0002\\u001f\x7f\"");
+        QTest::newRow("Latin-1") << QString::fromLatin1("\xe4\xff") << QByteArray("\"\xc3\xa4\xc3\xbf\"");
+        QTest::newRow("three bytes") << QString(QChar(0x20AC)) << QByteArray("\"\xe2\x82\xac\"");
+        const char32_t grin = 0x1F600;
+        QTest::newRow("four bytes") << QString::fromUcs4(&grin, 1) << QByteArray("\"\xf0\x9f\x98\x80\"");
+        QTest::newRow("a lone surrogate") << QString(QChar(0xD83D)) + 'x' << QByteArray("\"\xef\xbf\xbdx\"");
+    }
+
+    void jsonStrings()
+    {
+        QFETCH(QString, text);
+        QByteArray out = "[";
+        zkn::decodetool::appendJsonString(out, text);
+        QTEST(out.sliced(1), "json");
     }
 
     void linkTypesThatCarryIp()
