@@ -191,6 +191,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
          const QStringList f = a.split(',');
          t.engine->sendSingleStation({f[0].toLatin1(), f[1].toLatin1(), lampAction(f[2]), lampAction(f[3])});
      }},
+    {"resync", [](LinkScript& t, Arg) { t.engine->resynchroniseLamps(); }}, // the ledger's lamps sent again
     {"olv", [](LinkScript& t, Arg) { t.connection.setKraSelected(false); }}, // fixed fields rather than tagged
     {"expansion", [](LinkScript& t, Arg) { t.expansion.setEnabled(true); }},
     // The debug options.

@@ -288,6 +288,18 @@ void TestLinkEngine::scripts_data()
         QStringLiteral("%1 | single:1000, ,on,off | ?ledger=1000 mw:on/no-answer vmm:off/no-answer").arg(port));
     row("single station: the ledger: serial without DSR: nothing",
         QStringLiteral("%1 | nodsr | single:1000, ,on,- | ?ledger=").arg(port));
+    // The ledger's lamps sent again, paced as the load test is; never beside one, nor without the line.
+    row("resync: serial, sent again without answers",
+        QStringLiteral("%1 | single:1000, ,on,- | resync | tick:1000 | ?count=2 | ?sent=02 302141 31 31303030 2020202020202020 03 | ?ledger=1000 mw:on/no-answer | "
+                       "?terminal~=Resynchronisation: 1 sent").arg(port));
+    row("resync: refused while a load test runs",
+        QStringLiteral("%1 | single:1000, ,on,- | answer | start | resync | ?boxes$=Exclamation: A load test is "
+                       "running: stop it first.").arg(lan));
+    row("resync: refused without the line",
+        QStringLiteral("%1 | single:1000, ,on,- | connect | resync | ?boxes$=Exclamation: PBX NOT CONNECTED!").arg(port));
+    row("resync: a station too long for the serial line is skipped",
+        QStringLiteral("%1 | single:1234567, ,on,- | answer | serial | portopen | resync | tick:1000 | "
+                       "?terminal~=Station 1234567 skipped: too long for the serial line's field").arg(lan));
     row("single station: serial, seven characters in a field of six",
         single.arg(port, "1234567, ,on,-", "0", "", "", "",
                    "Exclamation: A station number on the serial line has at most 6 characters.", "!", "0"));
