@@ -87,6 +87,20 @@ private Q_SLOTS:
         QTEST(zkn::test::ledgerText(ledger.stations()), "ledger");
     }
 
+    // What the ledger window says became of a lamp.
+    void outcomeTexts()
+    {
+        const auto text = [](LampOutcome outcome, int code = -1) {
+            return outcomeText({true, QDateTime(), outcome, code});
+        };
+        QCOMPARE(text(LampOutcome::Awaiting), QStringLiteral("awaiting the answer"));
+        QCOMPARE(text(LampOutcome::Confirmed, 0), QStringLiteral("confirmed"));
+        QCOMPARE(text(LampOutcome::Refused, 3), QStringLiteral("code 3 ** INCORRECT TEXT RECV'd **"));
+        QCOMPARE(text(LampOutcome::Unanswered), QStringLiteral("no answer"));
+        QCOMPARE(text(LampOutcome::NoAnswerComes), QStringLiteral("sent; no answers on the serial line"));
+        QCOMPARE(text(LampOutcome::NotSent), QStringLiteral("not sent yet"));
+    }
+
     void rangeStations_data()
     {
         QTest::addColumn<QByteArray>("from");
