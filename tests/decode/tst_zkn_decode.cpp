@@ -8,6 +8,7 @@
 #include "json_text.h"
 #include "link_layer.h"
 #include "record_finder.h"
+#include "tcp_segment.h"
 
 #include <QDir>
 #include <QProcess>
@@ -123,7 +124,9 @@ struct End
 
 enum Flag : quint8
 {
+    Fin = 0x01,
     Syn = 0x02,
+    Rst = 0x04,
     Psh = 0x08,
     Ack = 0x10
 };
@@ -269,6 +272,62 @@ private Q_SLOTS:
         for (const QByteArray& block : blocks)
             finder.feed(block);
         QTEST(found, "records");
+    }
+
+    // The TCP segment inside an IP packet: its ports, number, flags and payload, or none.
+    void tcpSegments_data()
+    {
+        QTest::addColumn<QByteArray>("ip");
+        QTest::addColumn<QString>("segment");
+        const End a{0x0a000001, 40001}, b{0x0a000002, 60020};
+        const QByteArray v4 = ipv4Tcp(a, b, 7, Psh | Ack, "abc");
+        const auto with = [](QByteArray packet, qsizetype at, const QByteArray& bytes) {
+            return packet.replace(at, bytes.size(), bytes);
+        };
+        // The same TCP header behind an IPv6 header from ::1 to ::2.
+        const auto v6 = [](const QByteArray& tcp, quint8 next = 6) {
+            QByteArray p = QByteArray::fromHex("60000000") + char(tcp.size() >> 8) + char(tcp.size() & 0xff) +
+                           char(next) + char(64) + QByteArray(15, 0) + char(1) + QByteArray(15, 0) + char(2);
+            return p + tcp;
+        };
+        QTest::newRow("IPv4") << v4 << "40001 > 60020 seq 7 ACK \"abc\", ends of 6 bytes";
+        QTest::newRow("IPv4, Ethernet padding left out") << v4 + QByteArray(6, 0) << "40001 > 60020 seq 7 ACK \"abc\", ends of 6 bytes";
+        QTest::newRow("IPv4, cut short by the snapshot length") << v4.chopped(1) << "40001 > 60020 seq 7 ACK \"ab\", ends of 6 bytes";
+        QTest::newRow("SYN") << ipv4Tcp(a, b, 1, Syn) << "40001 > 60020 seq 1 SYN \"\", ends of 6 bytes";
+        QTest::newRow("FIN and RST") << ipv4Tcp(b, a, 9, Fin | Rst) << "60020 > 40001 seq 9 FIN RST \"\", ends of 6 bytes";
+        QTest::newRow("IPv6") << v6(v4.sliced(20)) << "40001 > 60020 seq 7 ACK \"abc\", ends of 18 bytes";
+        QTest::newRow("IPv6, an extension header first") << v6(v4.sliced(20), 0) << "none";
+        QTest::newRow("IPv6, short") << v6(v4.sliced(20)).first(39) << "none";
+        QTest::newRow("UDP") << with(v4, 9, "\x11") << "none";
+        QTest::newRow("a fragment") << with(v4, 6, QByteArray::fromHex("2000")) << "none";
+        QTest::newRow("a later fragment") << with(v4, 6, QByteArray::fromHex("0001")) << "none";
+        QTest::newRow("an IP header below 20 bytes") << with(v4, 0, "\x44") << "none";
+        QTest::newRow("a total length below the header") << with(v4, 2, QByteArray::fromHex("0013")) << "none";
+        QTest::newRow("shorter than an IP header") << v4.first(19) << "none";
+        QTest::newRow("a TCP header below 20 bytes") << with(v4, 32, "\x48") << "none";
+        QTest::newRow("a TCP header beyond the packet") << with(v4, 32, "\xf8") << "none";
+        QTest::newRow("IP version 5") << with(v4, 0, "\x55") << "none";
+        QTest::newRow("nothing") << QByteArray() << "none";
+    }
+
+    void tcpSegments()
+    {
+        QFETCH(QByteArray, ip);
+        const auto s = zkn::decodetool::tcpSegment(ip);
+        QString text = QStringLiteral("none");
+        if (s) {
+            QStringList flags;
+            for (const auto& [on, name] : {std::pair{s->syn, "SYN"}, {s->ack, "ACK"}, {s->fin, "FIN"}, {s->rst, "RST"}})
+                if (on)
+                    flags.append(QLatin1String(name));
+            text = QStringLiteral("%1 > %2 seq %3 %4 \"%5\", ends of %6 bytes")
+                       .arg(s->sourcePort)
+                       .arg(s->destinationPort)
+                       .arg(s->sequence)
+                       .arg(flags.join(' '), QString::fromLatin1(s->payload.toByteArray()))
+                       .arg(s->source.size());
+        }
+        QTEST(text, "segment");
     }
 
     // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character
