@@ -8,6 +8,7 @@
 #include "json_text.h"
 #include "link_layer.h"
 #include "record_finder.h"
+#include "tcp_connections.h"
 #include "tcp_segment.h"
 
 #include <QDir>
@@ -328,6 +329,66 @@ private Q_SLOTS:
                        .arg(s->source.size());
         }
         QTEST(text, "segment");
+    }
+
+    // The frames of a capture's TCP connections, each packet at the time of its number: which end
+    // is the PBX, a SYN sent again, a new SYN between the same ends, a lost segment, a reset.
+    void connections_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("packets");
+        QTest::addColumn<QStringList>("frames"); // "time side kind seq"
+        const End tool{0x0a000001, 40001}, pbx{0x0a000002, 60020};
+        const End client{0x0a000001, 40001}, server{0x0a000002, 5000};
+        const QByteArray connect = linkFrame('5', "00", "00"), ok = linkFrame('3', "00", "0");
+        const QByteArray r1 = linkFrame('2', "01", "\x02J 1\x03"), r2 = linkFrame('2', "02", "\x02J 2\x03"),
+                         r3 = linkFrame('2', "03", "\x02J 3\x03");
+        const auto row = [](const char* name, const QList<QByteArray>& packets, const QStringList& frames) {
+            QTest::newRow(name) << packets << frames;
+        };
+        row("a frame each way", {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
+                                 ipv4Tcp(tool, pbx, 101, Psh | Ack, connect), ipv4Tcp(pbx, tool, 501, Psh | Ack, ok)},
+            {"2 tool 5 00", "3 pbx 3 00"});
+        row("a SYN sent again is the same connection",
+            {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
+             ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)), ipv4Tcp(tool, pbx, 105, Psh | Ack, connect.sliced(4))},
+            {"4 tool 5 00"});
+        row("a new SYN starts a new connection; the old one's part frame is given up",
+            {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)),
+             ipv4Tcp(tool, pbx, 900, Syn), ipv4Tcp(tool, pbx, 901, Psh | Ack, connect)},
+            {"3 tool 5 00"});
+        row("a lost segment: what follows it comes at the end of the capture",
+            {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1), ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3)},
+            {"0 pbx 2 01", "1 pbx 2 03"});
+        row("a reset: what it held is given up at once, what comes after is another connection's",
+            {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1), ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3),
+             ipv4Tcp(tool, pbx, 7, Rst), ipv4Tcp(pbx, tool, 5000, Ack)},
+            {"0 pbx 2 01", "2 pbx 2 03"});
+        row("not on the link's port: the end that answered the SYN is the PBX",
+            {ipv4Tcp(client, server, 100, Syn), ipv4Tcp(server, client, 500, Syn | Ack),
+             ipv4Tcp(server, client, 501, Psh | Ack, r1), ipv4Tcp(client, server, 101, Psh | Ack, connect)},
+            {"2 pbx 2 01", "3 tool 5 00"});
+        row("its start not captured: the lower port is the PBX",
+            {ipv4Tcp(client, server, 101, Psh | Ack, connect), ipv4Tcp(server, client, 501, Psh | Ack, r1)},
+            {"0 tool 5 00", "1 pbx 2 01"});
+    }
+
+    void connections()
+    {
+        QFETCH(QList<QByteArray>, packets);
+        QStringList frames;
+        zkn::decodetool::TcpConnections connections(
+            zkn::link::Parity::Odd, [&frames](zkn::decodetool::CaptureTime time, zkn::decodetool::LinkSide side,
+                                              const zkn::link::FrameHeader& frame) {
+                frames.append(QStringLiteral("%1 %2 %3 %4")
+                                  .arg(time)
+                                  .arg(side == zkn::decodetool::LinkSide::Pbx ? "pbx" : "tool")
+                                  .arg(QLatin1Char(frame.kind))
+                                  .arg(QString::fromLatin1(frame.sequenceField)));
+            });
+        for (qsizetype i = 0; i < packets.size(); ++i)
+            connections.segment(i, *zkn::decodetool::tcpSegment(packets[i]));
+        connections.finish();
+        QTEST(frames, "frames");
     }
 
     // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character
