@@ -34,6 +34,10 @@ private Q_SLOTS:
             "stop_on_failure: expected true or false");
         row("an unknown link", R"({"link": {"modem": {}}, "steps": [{"connect": {}}]})",
             "link: unknown key \"modem\"; expected lan, serial");
+        row("a LAN link not an object", R"({"link": {"lan": 5}, "steps": [{"connect": {}}]})",
+            "link.lan: expected an object");
+        row("a serial link without its port", R"({"link": {"serial": {}}, "steps": [{"connect": {}}]})",
+            "link.serial: \"port\" is missing");
         row("no link in the link", R"({"link": {}, "steps": [{"connect": {}}]})",
             "link: expected one of lan, serial");
         row("a parity no link has",
