@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The PBX simulator's logic without sockets: hand-written frames in, the exact bytes out, on a
 // clock the test sets; what its serial side traces; and the report of a capture played back.
+#include "pbxsim/command_line.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/link_flood.h"
@@ -95,6 +96,34 @@ private Q_SLOTS:
         for (const QByteArray& station : pbx.lamps.stations().keys())
             switched.append(QString::fromLatin1(station));
         QCOMPARE(switched, lamps);
+    }
+
+    void commandLine_data();
+    // What the simulator makes of its options: the run they ask for, or what is wrong.
+    void commandLine()
+    {
+        QFETCH(QString, arguments);
+        const auto parsed = parseCommandLine(QStringList{"zkn-pbxsim"} + arguments.split(' ', Qt::SkipEmptyParts));
+        QString got;
+        if (const auto* error = std::get_if<QString>(&parsed)) {
+            got = *error;
+        } else {
+            const SimConfig& c = std::get<SimConfig>(parsed);
+            const char* transports[] = {"tcp", "pty", "serial"};
+            QStringList faults;
+            for (const SimConfig::CuedFault& f : c.faults)
+                faults.append(QStringLiteral("%1:%2:%3").arg(f.frame).arg(int(f.fault.type)).arg(f.fault.value));
+            const QString mute = c.muteHealth ? QStringLiteral("%1:%2").arg(c.muteHealth->first).arg(c.muteHealth->second)
+                                              : QStringLiteral("-");
+            got = QStringList{QLatin1String(transports[int(c.transport)]),
+                              c.address.toString() + ':' + QString::number(c.port), c.device, c.lineParameters.toText(),
+                              c.parity == zkn::link::Parity::Odd ? "odd" : "even", "| refuse", QString::number(c.refusal),
+                              "| records", QString::number(c.records), QString::number(c.recordIntervalMs),
+                              "| timeout", QString::number(c.answerTimeoutMs), "| mute", mute, "| faults",
+                              faults.join(','), "| speed", QString::number(c.replaySpeed)}
+                      .join(' ');
+        }
+        QTEST(got, "expected");
     }
 
     // The trace's line for each unit, header fields a terminal cannot show as "??".
@@ -300,6 +329,60 @@ void TestPbxsim::answers_data()
         kConnect + hex("16 36303034 3031 3038 0B") + lamp1000,
         "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3038 30 3F, 0:close");
     row("fault: first half, then RST", fault(T::CutByReset), kConnect, "0:16 33303035, 0:reset");
+}
+
+void TestPbxsim::commandLine_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* arguments, const char* expected) {
+        QTest::addRow("%s", *arguments ? arguments : "defaults") << QString::fromLatin1(arguments) << QString::fromLatin1(expected);
+    };
+    const auto invalid = [&row](const char* option, const char* value) {
+        const QByteArray arguments = QByteArray("--") + option + ' ' + value;
+        QTest::addRow("%s", arguments.constData())
+            << QString::fromLatin1(arguments) << QStringLiteral("invalid value for --%1: \"%2\"").arg(option, value);
+    };
+    row("", "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute - | faults  | speed 1");
+    row("--listen 0.0.0.0:6000 --parity even --refuse 4 --records 5 --record-interval 200 --answer-timeout 300",
+        "tcp 0.0.0.0:6000  9600,n,8,1 even | refuse 4 | records 5 200 | timeout 300 | mute - | faults  | speed 1");
+    row("--pty --settings 19200,e,7,1", "pty 127.0.0.1:60020  19200,e,7,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute - | faults  | speed 1");
+    row("--serial /dev/ttyS0", "serial 127.0.0.1:60020 /dev/ttyS0 9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute - | faults  | speed 1");
+    // Faults by frame number (by their type's number), each with its value or default: none (-1) for
+    // those that take none, late 1000, split 200, coalesce 2.
+    row("--corrupt 3 --late 4 --split 5:150 --coalesce 6 --coalesce 7:3 --stray-answer 1",
+        "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute - | "
+        "faults 3:0:-1,4:4:1000,5:2:150,6:3:2,7:3:3,1:8:-1 | speed 1");
+    row("--mute-health 2:3 --replay-speed 2.5", "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute 2:3 | faults  | speed 2.5");
+    row("--mute-health 1", "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute 1:-1 | faults  | speed 1");
+    row("--pty --serial /dev/ttyS0", "--pty and --serial exclude each other");
+    row("--replay a.pcap --pty", "--replay plays a TCP capture: it does not go with --pty or --serial");
+    invalid("listen", "60020");
+    invalid("listen", "127.0.0.1:65536");
+    invalid("listen", "host:60020");
+    invalid("settings", "9600,x,8,1");
+    invalid("parity", "none");
+    invalid("refuse", "3");
+    invalid("layout", "olv9");
+    invalid("records", "-1");
+    invalid("record-interval", "x");
+    invalid("mute-health", "1:x");
+    invalid("corrupt", "0");
+    invalid("corrupt", "2:1");
+    invalid("split", "2:-1");
+    invalid("coalesce", "2:4");
+    invalid("coalesce", "2:1");
+    invalid("late", "1:2:3");
+    invalid("lamp-code", "1000:10");
+    invalid("lamp-code", "1000");
+    invalid("lamp-code", "1000:3:4");
+    invalid("mute-lamps", "1005-1000");
+    invalid("lamp-delay", "100:-1");
+    invalid("flood", "records:0");
+    invalid("seed", "x");
+    invalid("replay-speed", "0");
+    invalid("replay-speed", "1001");
+    invalid("replay-speed", "fast");
 }
 
 void TestPbxsim::frameNotes_data()
