@@ -126,6 +126,15 @@ private Q_SLOTS:
         QTEST(got, "expected");
     }
 
+    void lampMessages_data();
+    // What the simulator reads in a lamp-control message, or that it refuses it.
+    void lampMessages()
+    {
+        QFETCH(QByteArray, text);
+        const std::optional<LampCommand> command = parseLampMessage(text);
+        QTEST(command ? describeLampCommand(*command) : QStringLiteral("refused"), "read");
+    }
+
     // The trace's line for each unit, header fields a terminal cannot show as "??".
     void traceLines()
     {
@@ -383,6 +392,39 @@ void TestPbxsim::commandLine_data()
     invalid("replay-speed", "0");
     invalid("replay-speed", "1001");
     invalid("replay-speed", "fast");
+}
+
+void TestPbxsim::lampMessages_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("read");
+    const auto row = [](const char* name, const QByteArray& area, const char* read) {
+        QTest::newRow(name) << "\x02" "0!A" + area + "\x03" << QString::fromLatin1(read);
+    };
+    row("fixed, one station", "1" "1000        ", "MW on 1000");
+    row("fixed, a range in halves of 6", "5" "1000  1010  ", "MW off 1000-1010");
+    row("fixed, wide, a range in halves of 8", "2" "1000    1010              ", "VMM on 1000-1010");
+    row("fixed, wide, ten digits at the front", "6" "1234567890                ", "VMM off 1234567890");
+    row("tagged, one station", "0101" "1" "0204" "1000", "MW on 1000");
+    row("tagged, a range, tags in any order", "03041010" "0101" "5" "02041000", "MW off 1000-1010");
+    row("fixed, function 3", "3" "1000        ", "refused");
+    row("fixed, an area of 11", "1" "1000       ", "refused");
+    row("fixed, a blank first", "1" " 1000       ", "refused");
+    row("fixed, a letter", "1" "10A0        ", "refused");
+    row("fixed, a blank inside a half", "1" "10 0  1010  ", "refused");
+    row("fixed, a second half with a letter", "1" "1000  10x0  ", "refused");
+    row("fixed, wide, something after the halves", "1" "1000    1010    x         ", "refused");
+    row("fixed, wide, eleven digits are two halves", "1" "12345678901               ", "MW on 12345678-901");
+    row("tagged, no station", "0101" "1", "refused");
+    row("tagged, a tag twice", "0101" "1" "0101" "1" "0204" "1000", "refused");
+    row("tagged, a length past the end", "0101" "1" "0209" "1000", "refused");
+    row("tagged, a function of two characters", "0102" "11" "0204" "1000", "refused");
+    row("tagged, a station with a letter", "0101" "1" "0204" "10A0", "refused");
+    row("tagged, tag 04", "0101" "1" "0204" "1000" "0401" "1", "refused");
+    QTest::newRow("no STX") << QByteArray("X0!A1" "1000        " "\x03") << "refused";
+    QTest::newRow("no ETX") << QByteArray("\x02" "0!A1" "1000        " "X") << "refused";
+    QTest::newRow("another message") << QByteArray("\x02" "0!B1" "1000        " "\x03") << "refused";
+    QTest::newRow("too short") << QByteArray("\x02" "0!A\x03") << "refused";
 }
 
 void TestPbxsim::frameNotes_data()
