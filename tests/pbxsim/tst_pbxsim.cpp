@@ -364,6 +364,8 @@ void TestPbxsim::commandLine_data()
         "faults 3:0:-1,4:4:1000,5:2:150,6:3:2,7:3:3,1:8:-1 | speed 1");
     row("--mute-health 2:3 --replay-speed 2.5", "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute 2:3 | faults  | speed 2.5");
     row("--mute-health 1", "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute 1:-1 | faults  | speed 1");
+    row("--lamp-code 1000-1009:0 --lamp-code 7,9:9 --mute-lamps 5 --lamp-delay 100:20 --flood garbage",
+        "tcp 127.0.0.1:60020  9600,n,8,1 odd | refuse 0 | records 0 1000 | timeout 2000 | mute - | faults  | speed 1");
     row("--pty --serial /dev/ttyS0", "--pty and --serial exclude each other");
     row("--replay a.pcap --pty", "--replay plays a TCP capture: it does not go with --pty or --serial");
     invalid("listen", "60020");
