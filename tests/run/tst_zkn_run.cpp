@@ -69,6 +69,12 @@ private Q_SLOTS:
             << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1], "fuction": "mw-on"}}])")
             << 2 << "^zkn-run: .*plan.json: steps\\[1\\].lamps: unknown key \"fuction\"; expected stations, first, last, function\n"
             << "" << 0 << "";
+        QTest::newRow("connect twice: the link stands already")
+            << QStringList() << QStringLiteral(R"([{"connect": {}}, {"connect": {}}, {"release": {}}])") << 0
+            << "^PASS connect \\d+ ms\nPASS connect \\d+ ms\nPASS release \\d+ ms\n$" << "connect connect release" << 0 << "";
+        QTest::newRow("a release without a link")
+            << QStringList{"none"} << QStringLiteral(R"([{"release": {}}])") << 3
+            << "^FAIL release no link to release\n$" << "release (failed)" << 0 << "";
         // One station is a range; one that ends below its start is not.
         QTest::newRow("a range of lamps backwards")
             << QStringList{"none"}
