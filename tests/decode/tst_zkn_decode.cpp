@@ -403,7 +403,13 @@ private Q_SLOTS:
                                        << QByteArray("\"\\\"\\\\\\b\\f\\n\\r\\t\"");
         QTest::newRow("other controls") << QString::fromLatin1("\x02\x1f\x7f") << QByteArray("\"\\u0002\\u001f\x7f\"");
         QTest::newRow("Latin-1") << QString::fromLatin1("\xe4\xff") << QByteArray("\"\xc3\xa4\xc3\xbf\"");
+        QTest::newRow("two bytes, the first and the last") << QString(QChar(0x80)) + QChar(0x7FF)
+                                                           << QByteArray("\"\xc2\x80\xdf\xbf\"");
         QTest::newRow("three bytes") << QString(QChar(0x20AC)) << QByteArray("\"\xe2\x82\xac\"");
+        QTest::newRow("three bytes, the first and the last") << QString(QChar(0x800)) + QChar(0xFFFF)
+                                                             << QByteArray("\"\xe0\xa0\x80\xef\xbf\xbf\"");
+        const char32_t first4 = 0x10000;
+        QTest::newRow("four bytes, the first") << QString::fromUcs4(&first4, 1) << QByteArray("\"\xf0\x90\x80\x80\"");
         const char32_t grin = 0x1F600;
         QTest::newRow("four bytes") << QString::fromUcs4(&grin, 1) << QByteArray("\"\xf0\x9f\x98\x80\"");
         QTest::newRow("a lone surrogate") << QString(QChar(0xD83D)) + 'x' << QByteArray("\"\xef\xbf\xbdx\"");
