@@ -5,6 +5,7 @@
 // as the same records in a log give them, and their link frames; and the IP packet found inside
 // each link layer a capture may have.
 #include "input_file.h"
+#include "frame_printer.h"
 #include "json_text.h"
 #include "link_layer.h"
 #include "record_finder.h"
@@ -389,6 +390,17 @@ private Q_SLOTS:
             connections.segment(i, *zkn::decodetool::tcpSegment(packets[i]));
         connections.finish();
         QTEST(frames, "frames");
+    }
+
+    // A frame's line for people: printable ASCII as it is, everything else as <hex>.
+    void readableFrame()
+    {
+        zkn::decodetool::OutputBuffer out(stdout);
+        zkn::decodetool::FramePrinter printer(zkn::decodetool::OutputStyle::Readable, out);
+        printer.print(1765000000000000, zkn::decodetool::LinkSide::Pbx,
+                      zkn::link::readFrameHeader(linkFrame('2', "08", " ~\x7f\x1f\x02\xe4"), zkn::link::Parity::Odd));
+        QCOMPARE(out.text(), QByteArray("2025-12-06 05:46:40.000000  pbx   kind 2  device 01  seq 08  check good  "
+                                        " ~<7F><1F><02><E4>\n"));
     }
 
     // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character
