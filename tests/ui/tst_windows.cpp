@@ -429,6 +429,53 @@ private Q_SLOTS:
     void scripts() { Tool().run(); }
     void everyWindowFromTheKeyboard_data();
     void everyWindowFromTheKeyboard();
+
+    // The tool's command line: what it asks of the window, or the exit status of a run that only
+    // prints (the help, the version, a mistake); only those need no window system.
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<bool>("textOnly");
+        QTest::newRow("nothing") << "" << "" << false;
+        QTest::newRow("every option") << "--connect --breakdown --load-test --capture c.pcap"
+                                      << "connect breakdown load-test c.pcap" << false;
+        QTest::newRow("a capture alone") << "--capture=c.pcap" << "c.pcap" << false;
+        QTest::newRow("help") << "--help" << "exit 0" << true;
+        QTest::newRow("help, short") << "-h" << "exit 0" << true;
+        QTest::newRow("version") << "--version" << "exit 0" << true;
+        QTest::newRow("version, short, after another") << "--connect -v" << "exit 0" << true;
+        QTest::newRow("an unknown option") << "--bogus" << "exit 2" << false;
+        QTest::newRow("a capture without its file") << "--capture" << "exit 2" << false;
+    }
+    void commandLine()
+    {
+        QFETCH(QString, arguments);
+        const QStringList list = QStringList{u"zkn-tool"_s} + arguments.split(u' ', Qt::SkipEmptyParts);
+        std::vector<QByteArray> bytes;
+        for (const QString& a : list)
+            bytes.push_back(a.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& b : bytes)
+            argv.push_back(b.data());
+        QTEST(asksForTextOnly(int(argv.size()), argv.data()), "textOnly");
+        const auto read = readCommandLine(list);
+        QString result;
+        if (const int* status = std::get_if<int>(&read)) {
+            result = u"exit "_s + QString::number(*status);
+        } else {
+            const StartUpOptions& o = std::get<StartUpOptions>(read);
+            QStringList asked;
+            for (const auto& [on, name] : {std::pair{o.connect, "connect"}, {o.breakdown, "breakdown"},
+                                           {o.loadTest, "load-test"}})
+                if (on)
+                    asked.append(QLatin1String(name));
+            if (!o.capturePath.isEmpty())
+                asked.append(o.capturePath);
+            result = asked.join(u' ');
+        }
+        QTEST(result, "result");
+    }
 };
 
 void TestWindows::scripts_data()
