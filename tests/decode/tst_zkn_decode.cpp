@@ -392,15 +392,19 @@ private Q_SLOTS:
         QTEST(frames, "frames");
     }
 
-    // A frame's line for people: printable ASCII as it is, everything else as <hex>.
+    // A frame's line for people: printable ASCII as it is, everything else as <hex>; a frame
+    // without data ends after its check.
     void readableFrame()
     {
         zkn::decodetool::OutputBuffer out(stdout);
         zkn::decodetool::FramePrinter printer(zkn::decodetool::OutputStyle::Readable, out);
         printer.print(1765000000000000, zkn::decodetool::LinkSide::Pbx,
                       zkn::link::readFrameHeader(linkFrame('2', "08", " ~\x7f\x1f\x02\xe4"), zkn::link::Parity::Odd));
+        printer.print(1765000000000000, zkn::decodetool::LinkSide::Tool,
+                      zkn::link::readFrameHeader(linkFrame('6', "09", {}), zkn::link::Parity::Odd));
         QCOMPARE(out.text(), QByteArray("2025-12-06 05:46:40.000000  pbx   kind 2  device 01  seq 08  check good  "
-                                        " ~<7F><1F><02><E4>\n"));
+                                        " ~<7F><1F><02><E4>\n"
+                                        "2025-12-06 05:46:40.000000  tool  kind 6  device 01  seq 09  check good  \n"));
     }
 
     // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character

@@ -473,9 +473,9 @@ void TestPbxsim::replayReport_data()
                        R"(connection 1, frame 3 of the tool: missing, captured kind 6 seq 01 data "")", answerTime,
                        "The tool differed from the capture: 2 of its frames."};
     QTest::newRow("a lamp message more, and a connection more")
-        << ToolScript{open, connect, answer, {50, frame('1', "06", "\x02" "0!A")}, release, {70, "close"},
+        << ToolScript{open, connect, answer, {50, frame('1', "06", "\x02" "0!A\x7f")}, release, {70, "close"},
                       {100, "open"}, {100, frame('5', "09", "00")}, {110, "close"}}
-        << QStringList{R"(connection 1, frame 3 of the tool: captured kind 6 seq 01 data "", now kind 1 seq 06 data "\x020!A")",
+        << QStringList{R"(connection 1, frame 3 of the tool: captured kind 6 seq 01 data "", now kind 1 seq 06 data "\x020!A\x7f")",
                        R"(connection 1, frame 4 of the tool: extra, now kind 6 seq 08 data "")", answerTime,
                        "1 connection(s) the capture does not have", "The tool differed from the capture: 2 of its frames."};
     QTest::newRow("no answer to the record")
