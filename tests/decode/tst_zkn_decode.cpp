@@ -499,6 +499,9 @@ void TestZknDecode::runs_data()
     row("JSON: the message raised", {}, "--kra --json", logLine(kraRecord("99")), 1,
         R"j(,"messages":[{"title":"ERROR","text":"Unknown Call Type"}]})j" "\n");
     row("no record at all", {}, "--kra", "<->:12:00:00: LINK UP\r\n", 0, {});
+    // A file that cannot be read to its end says why.
+    row("a read that fails", {}, "--kra /proc/self/mem", {}, 2, {}, "zkn-decode: /proc/self/mem: Input/output error\n");
+    row("a folder", {}, "--kra /tmp", {}, 2, {}, "zkn-decode: /tmp: file to open is a directory\n");
     // Nothing stored reads as a serial link with the KRA format chosen.
     const QByteArray kra = R"j("caption":"Format Message Information (KRA)")j";
     const QByteArray olv = R"j("caption":"Format Message Information (OLV - 6 digit)")j";

@@ -13,6 +13,7 @@
 
 #include "check_byte.h"
 
+#include <QJsonDocument>
 #include <QTest>
 
 #include <functional>
@@ -124,6 +125,49 @@ private Q_SLOTS:
                       .join(' ');
         }
         QTEST(got, "expected");
+    }
+
+    // The summary's answer times: the least, the middle one (or the mean of the two middle ones)
+    // and the most, over counts by milliseconds; and the rest of it as JSON.
+    void summary()
+    {
+        const auto times = [](const QMap<qint64, int>& counts) {
+            SimStats stats;
+            stats.answerLatencyCounts = counts;
+            return QJsonDocument(stats.toJson(LampBoard())["answer_latency_ms"].toObject()).toJson(QJsonDocument::Compact);
+        };
+        QCOMPARE(times({}), QByteArray(R"({"count":0})"));
+        QCOMPARE(times({{5, 1}, {9, 2}, {20, 1}}), QByteArray(R"({"count":4,"max":20,"median":9,"min":5})"));
+        QCOMPARE(times({{5, 1}, {9, 1}}), QByteArray(R"({"count":2,"max":9,"median":7,"min":5})"));
+        QCOMPARE(times({{1, 1}, {2, 1}, {3, 1}}), QByteArray(R"({"count":3,"max":3,"median":2,"min":1})"));
+        QCOMPARE(times({{4, 3}, {8, 1}}), QByteArray(R"({"count":4,"max":8,"median":4,"min":4})"));
+        SimStats stats;
+        LampBoard lamps;
+        LampCommand on;
+        on.function = LampFunction::VmmOn;
+        on.firstStation = "1000";
+        lamps.apply(on);
+        stats.framesIn[SimStats::kindKey('5')] = 2;
+        stats.framesIn[SimStats::kindKey(FrameInfo::kJunk)] = 1;
+        stats.recordsSent = 3;
+        const QJsonObject json = stats.toJson(lamps);
+        QCOMPARE(QJsonDocument(json["frames_in"].toObject()).toJson(QJsonDocument::Compact), QByteArray(R"({"5":2,"junk":1})"));
+        QCOMPARE(json["records"]["sent"].toInt(), 3);
+        QCOMPARE(QJsonDocument(json["lamps"].toObject()).toJson(QJsonDocument::Compact),
+                 QByteArray(R"({"1000":{"mw":false,"vmm":true}})"));
+    }
+
+    // Stations given to the lamp faults: numbers, ranges and lists; a field that is no number is
+    // in none.
+    void stationSets()
+    {
+        const StationSet set = *StationSet::parse(QStringLiteral("7,990-1009"));
+        for (const char* in : {"7", "990", "1009", " 1000 "})
+            QVERIFY2(set.contains(in), in);
+        for (const char* out : {"8", "989", "1010", "#12", "", "  "})
+            QVERIFY2(!set.contains(out), out);
+        for (const char* wrong : {"", "5-", "-5", "9-5", "1-2-3", "a", "1,,2"})
+            QVERIFY2(!StationSet::parse(QLatin1String(wrong)), wrong);
     }
 
     void lampMessages_data();

@@ -49,6 +49,8 @@ private Q_SLOTS:
             "steps[0]: expected one step: connect, lamps, load_test, records, release, resync");
         row("an unknown step", R"({"steps": [{"dial": {}}]})",
             "steps[0]: unknown step \"dial\"; expected connect, lamps, load_test, records, release, resync");
+        row("a key connect does not have", R"({"steps": [{"connect": {"within": 5}}]})",
+            "steps[0].connect: unknown key \"within\"; expected within_ms");
         row("a step not an object", R"({"steps": [{"connect": 5}]})", "steps[0].connect: expected an object");
         row("an unknown function", steps(R"({"lamps": {"stations": [1], "function": "blink"}})"),
             "steps[1].lamps.function: expected mw-on, mw-off, vmm-on or vmm-off");
