@@ -95,6 +95,7 @@ struct LinkScript : Link
             {"closes", QString::number(host.closes) + (host.lastCloseGraceful ? " graceful" : "")},
             {"socket", QString::number(int(host.state))}, {"reads", QString::number(reads)},
             {"running", flag(realEngine.loadTestRunning())}, {"port", flag(host.portOpen)},
+            {"sendtext", flag(host.sendTextEnabled)},
             {"released", flag(released)}, {"exitclosed", QString::number(host.closedForExit)},
             {"timers", timers.join(' ')}, {"shown", shown.join(' ')}, {"ticks", QString::number(ticks)},
             {"missed", QString::number(realEngine.missedHealthChecks())},

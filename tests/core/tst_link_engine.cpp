@@ -414,7 +414,8 @@ void TestLinkEngine::scripts_data()
         "serial | connect | ?shown=connected checked receiving port | serialdata:AB\r\n\x02" "1  | ?terminal=AB\r\n | "
         "serialdata:2\x03\r\x03 | ?terminal=AB\r\n ->:14:03:59: \x02" "1.2\x03\r\n\x03 | ?records=\x02" "1.2\x03 | "
         "serialdata:\x02half | cd | ?status=Status: Change in CD Detected | serialdata:\x03 | "
-        "?records=\x02" "1.2\x03 | ?count=0 | ?faults= | portlost | ?faults=The device went away");
+        "?records=\x02" "1.2\x03 | ?count=0 | ?faults= | ?sendtext=true | portlost | ?faults=The device went away | "
+        "?sendtext=false");
     row("serial: a record without ETX is shown cut after 4096 bytes, not decoded; then characters again",
         "serial | connect | serialdata:\x02" + QString(4095, 'A') + "B | ?terminal= ->:14:03:59: \x02" +
         QString(4095, 'A') + " (cut: no ETX after 4096 bytes)\r\nB | ?records= | ?faults=a serial record without ETX");

@@ -113,9 +113,19 @@ private Q_SLOTS:
     }
 
     // While the operator is asked, at most a megabyte waits; what the terminal shows beyond it is
-    // not kept, and one line in the log says how much is missing there.
+    // not kept, and one line in the log says how much is missing there, however little.
+    void waitingTextIsBounded_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("notKept");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("two lines") << QList<QByteArray>{"not kept\r\n", "nor this\r\n"} << QByteArray("20 bytes");
+        QTest::newRow("one byte") << QList<QByteArray>{"x"} << QByteArray("1 bytes");
+    }
+
     void waitingTextIsBounded()
     {
+        QFETCH(QList<QByteArray>, notKept);
+        QFETCH(QByteArray, said);
         const QString path = m_dir.filePath(QStringLiteral("bounded.txt"));
         ScriptedOperator op;
         op.keepOpen = true;
@@ -128,15 +138,14 @@ private Q_SLOTS:
         QCOMPARE(op.openBoxes(), 1);
         const QByteArray kept(LogFile::kMostWaiting - 7, 'k');
         log.write(kept);
-        log.write("not kept\r\n");
-        log.write("nor this\r\n");
+        for (const QByteArray& text : notKept)
+            log.write(text);
         op.answers = {Operator::Answer::Retry};
         QVERIFY(op.closeBox());
         log.write("after\r\n");
         const QByteArray logged = readFile(path);
         QVERIFY(logged.startsWith("first\r\n" + kept + "<->:"));
-        QVERIFY(logged.endsWith(
-            ": 20 bytes shown while the log could not be written are not in it\r\nafter\r\n"));
+        QVERIFY(logged.endsWith(": " + said + " shown while the log could not be written are not in it\r\nafter\r\n"));
     }
 
     // Where it lies, created empty for the editor with its folder, then read whole.

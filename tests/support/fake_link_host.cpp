@@ -133,9 +133,11 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         resyncRunning = output.on;
         resyncProgress = output.text;
         break;
+    case Out::SendTextEnabled:
+        sendTextEnabled = output.on;
+        break;
     case Out::SettingsPanel:
     case Out::LampLedgerChanged:
-    case Out::SendTextEnabled:
     case Out::LinkCameUp:
     case Out::Dsr:
     case Out::ShowProperties:

@@ -68,6 +68,7 @@ public:
     bool connected = false;
     bool connectChecked = false;
     bool propertiesEnabled = true;
+    bool sendTextEnabled = false; // the text-file command
     bool debugLanEnabled = false;
     bool txLamp = false;
     int txBlinks = 0; // times the transmit lamp lit
