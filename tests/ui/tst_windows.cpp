@@ -554,6 +554,8 @@ void TestWindows::scripts_data()
     QTest::newRow("main window: command line: no test without the link")
         << "set:type=LAN | cmdline:--connect --load-test | ?boxes~=Critical/Ok/IP-Error!: | ?terminal~=: "
            "Load test not started: the link is not up\r\n | ?mnuStop.enabled=false";
+    QTest::newRow("main window: command line: without --connect no link is opened")
+        << "set:type=LAN | cmdline:--breakdown | ?mnuOpen=false | ?boxes=";
 
     QTest::newRow("properties: OK stores what the port uses")
         << "open:frmProperties | cboDevID=1 | cboLANParity=Even | txtHost=010.1.002.3 | ?txtHost=10.1.2.3 | "
