@@ -14,6 +14,7 @@
 #include "settings/serial_settings.h"
 #include "settings/setting_text.h"
 #include "settings/settings_store.h"
+#include "settings_folder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,21 +28,15 @@ class TestSettingsStore : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<zkn::test::SettingsFolder> m_folder;
 
-    QString iniPath() const
-    {
-        return m_dir->path() + QStringLiteral("/ZKN-Control Tool/ZKN-Control Tool.ini");
-    }
+    QString iniPath() const { return m_folder->iniPath(); }
 
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
-        // QSettings looks the user folder up once per process; point it at this test's folder.
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir->path());
+        m_folder = std::make_unique<zkn::test::SettingsFolder>();
+        QVERIFY(m_folder->dir.isValid());
     }
 
     // The cap cuts 4096 characters from the front, only above 16000, and as often as it takes: a
@@ -89,7 +84,7 @@ private Q_SLOTS:
     // applies the default to it.
     void textsRoundTripExactly()
     {
-        QDir().mkpath(m_dir->path() + QStringLiteral("/ZKN-Control Tool"));
+        QDir().mkpath(m_folder->dir.path() + QStringLiteral("/ZKN-Control Tool"));
         QFile file(iniPath());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Properties]\nSettings=19200,e,7,2\nCType=LAN\n[Debug]\nHCinterval=7\n");

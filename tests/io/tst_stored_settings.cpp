@@ -5,6 +5,7 @@
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
 #include "serial_line.h"
+#include "settings_folder.h"
 #include "settings/settings_store.h"
 #include "stored_settings.h"
 
@@ -69,15 +70,13 @@ class TestStoredSettings : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<zkn::test::SettingsFolder> m_folder;
 
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir->path());
+        m_folder = std::make_unique<zkn::test::SettingsFolder>();
+        QVERIFY(m_folder->dir.isValid());
     }
 
     void applied_data()
