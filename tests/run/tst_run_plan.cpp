@@ -64,8 +64,16 @@ private Q_SLOTS:
             "steps[1].lamps.stations.station: expected a whole number from 0 to 2147483647");
         row("an empty station list", steps(R"({"lamps": {"stations": [], "function": "mw-on"}})"),
             "steps[1].lamps.stations: expected a list of station numbers");
+        // One station is a range; one that ends below its start is not.
+        row("a range of lamps backwards",
+            R"({"steps": [{"lamps": {"first": 5, "last": 5, "function": "mw-on"}},
+                          {"lamps": {"first": 6, "last": 5, "function": "mw-on"}}]})",
+            "steps[1].lamps.last: expected a station not below \"first\"");
+        // The load test's own bound: a delay it cannot take is a plan error, not a crash.
+        row("a delay over a minute", steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 60001, "messages": 1}})"),
+            "steps[1].load_test.delay_ms: expected a whole number from 1 to 60000");
         row("a load test by file and range",
-            steps(R"({"load_test": {"stations_file": "s.txt", "first": 1, "messages": 1}})"),
+            steps(R"({"load_test": {"stations_file": "s.txt", "first": 0, "messages": 1}})"),
             "steps[1].load_test: expected either \"first\" and \"last\" or \"stations_file\"");
         row("a load test backwards", steps(R"({"load_test": {"first": 2, "last": 1, "messages": 1}})"),
             "steps[1].load_test.last: expected a station not below \"first\"");

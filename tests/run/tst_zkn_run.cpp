@@ -75,23 +75,6 @@ private Q_SLOTS:
         QTest::newRow("a release without a link")
             << QStringList{"none"} << QStringLiteral(R"([{"release": {}}])") << 3
             << "^FAIL release no link to release\n$" << "release (failed)" << 0 << "";
-        // One station is a range; one that ends below its start is not.
-        QTest::newRow("a range of lamps backwards")
-            << QStringList{"none"}
-            << QStringLiteral(R"([{"connect": {}}, {"lamps": {"first": 5, "last": 5, "function": "mw-on"}},
-                                  {"lamps": {"first": 6, "last": 5, "function": "mw-on"}}])")
-            << 2 << "^zkn-run: .*plan.json: steps\\[2\\].lamps.last: expected a station not below \"first\"\n"
-            << "" << 0 << "";
-        QTest::newRow("a load test over a file and a range")
-            << QStringList{"none"}
-            << QStringLiteral(R"([{"connect": {}}, {"load_test": {"stations_file": "stations.txt", "first": 0, "messages": 1}}])")
-            << 2 << "^zkn-run: .*plan.json: steps\\[1\\].load_test: expected either \"first\" and \"last\" or \"stations_file\"\n"
-            << "" << 0 << "";
-        // The tool's own bound: a delay the load test cannot take is a plan error, not a crash.
-        QTest::newRow("a delay over a minute")
-            << QStringList{"none"} << QStringLiteral(R"([{"connect": {}}, {"load_test": {"first": 1, "last": 2, "delay_ms": 60001}}])")
-            << 2 << "^zkn-run: .*plan.json: steps\\[1\\].load_test.delay_ms: expected a whole number from 1 to 60000\n"
-            << "" << 0 << "";
         QTest::newRow("a lamp answered with another code")
             << QStringList{"--lamp-code", "1001,1005-1009:3"}
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
