@@ -194,7 +194,8 @@ private Q_SLOTS:
     void csvOfMoreThanKeptInMemory()
     {
         QFETCH(bool, diskFull);
-        const QByteArray temp = qgetenv("TMPDIR");
+        const std::optional<QByteArray> temp =
+            qEnvironmentVariableIsSet("TMPDIR") ? std::optional(qgetenv("TMPDIR")) : std::nullopt;
         if (diskFull)
             qputenv("TMPDIR", "/dev/null"); // no folder: no file can be made there
         LoadTestLog log(2);
@@ -204,7 +205,10 @@ private Q_SLOTS:
             if (i < 4)
                 log.answered(i % 2, 7);
         }
-        qputenv("TMPDIR", temp);
+        if (temp)
+            qputenv("TMPDIR", *temp);
+        else
+            qunsetenv("TMPDIR");
         const QByteArray csv("2026-03-02T09:00:00.000,1000,mw-on,0,0,7,no\r\n"
                              "2026-03-02T09:00:00.001,1001,mw-on,1,1,7,no\r\n"
                              "2026-03-02T09:00:00.003,1002,mw-on,2,0,7,no\r\n"
