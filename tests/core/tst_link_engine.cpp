@@ -149,6 +149,8 @@ void TestLinkEngine::scripts_data()
         "up | connect | %1 | tick:9999 | ?shown~=wait | tick:1 | ?shown!=wait | ?socket=0 | "
         "?terminal$=LINK RELEASED...\r\n");
     row("release answered, never closed", release.arg("tick:3000 | data:" + kOk1) + " | ?responses$=1:0");
+    row("a record behind the PBX's release request: no answer leaves, and none is shown as sent",
+        "detail | up | data:" + kPbxRelease5 + kRecord7 + " | ?count=0 | ?terminal!=Sequence_ID");
     row("release neither answered nor closed", release.arg(""));
     // The exit's release step is done at once; the PBX then has 5 s to close the link.
     row("exit: the PBX closes after 2 s",
