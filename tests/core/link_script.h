@@ -95,7 +95,7 @@ struct LinkScript : Link
             {"closes", QString::number(host.closes) + (host.lastCloseGraceful ? " graceful" : "")},
             {"socket", QString::number(int(host.state))}, {"reads", QString::number(reads)},
             {"running", flag(realEngine.loadTestRunning())}, {"port", flag(host.portOpen)},
-            {"sendtext", flag(host.sendTextEnabled)},
+            {"sendtext", flag(host.sendTextEnabled)}, {"propertiesshown", QString::number(host.propertiesShown)},
             {"released", flag(released)}, {"exitclosed", QString::number(host.closedForExit)},
             {"timers", timers.join(' ')}, {"shown", shown.join(' ')}, {"ticks", QString::number(ticks)},
             {"missed", QString::number(realEngine.missedHealthChecks())},
@@ -165,6 +165,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
      }},
     {"healthnow", [](LinkScript& t, Arg) { t.engine->healthCheckNow(); }},
     {"host", [](LinkScript& t, Arg host) { t.connection.setRemoteHost(host); }},
+    {"hostfield", [](LinkScript& t, Arg text) { t.connection.setHostField(text); }}, // the host box's text
     {"failopen", [](LinkScript& t, Arg why) { t.host.connectFailure = why; }}, // the socket fails at once
     {"spacing", [](LinkScript& t, Arg ms) { t.realEngine.setSendSpacing(ms.toInt()); }},
     {"exit", [](LinkScript& t, Arg) {

@@ -102,6 +102,9 @@ void TestLinkEngine::scripts_data()
         " | ?shown=connected checked lan tx | ?terminal=" + request + "<->:14:03:59: LINK CONNECTED...\r\n\r\n"
         "<- :14:03:59: (0) Connecting as ZKN Device No. (01)...\r\n | data:" + kOk0 +
         " | ?terminal$= ->:14:03:59: (0) Connect Message Rcv'd: OK\r\n\r\n | ?responses=0:0");
+    // A host never filled in opens the Properties dialog as the link is tried.
+    row("connect: the host still \"HostName\"",
+        "connect | ?propertiesshown=0 | connect | hostfield:HostName | connect | ?propertiesshown=1");
     row("connect: the connect time shown, and cleared when the link ends",
         "up | seconds:5 | ?time=00:00:05 | closed | ?faults=the PBX closed the connection | ?time= | "
         "?settings=Settings: ");

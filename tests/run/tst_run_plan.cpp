@@ -116,7 +116,7 @@ private Q_SLOTS:
                                      << "stored"
                                      << "connect release";
         QTest::newRow("LAN, defaults")
-            << QByteArray(R"({"link": {"lan": {"host": "10.1.2.3"}}, "steps": [{"records": {"for_ms": 5}}]})")
+            << QByteArray(R"({"link": {"lan": {"host": "10.1.2.3"}}, "steps": [{"records": {"for_ms": 5, "at_least": 0}}]})")
             << "lan 10.1.2.3:60020 device 0 odd"
             << "records";
         QTest::newRow("LAN, all given")

@@ -136,11 +136,13 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::SendTextEnabled:
         sendTextEnabled = output.on;
         break;
+    case Out::ShowProperties:
+        ++propertiesShown;
+        break;
     case Out::SettingsPanel:
     case Out::LampLedgerChanged:
     case Out::LinkCameUp:
     case Out::Dsr:
-    case Out::ShowProperties:
     case Out::TraceReceived:
         log += display::receivedHexTrace(output.bytes);
         break;

@@ -69,6 +69,7 @@ public:
     bool connectChecked = false;
     bool propertiesEnabled = true;
     bool sendTextEnabled = false; // the text-file command
+    int propertiesShown = 0;      // times the Properties dialog was opened for the operator
     bool debugLanEnabled = false;
     bool txLamp = false;
     int txBlinks = 0; // times the transmit lamp lit
