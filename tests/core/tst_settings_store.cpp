@@ -231,6 +231,16 @@ void TestSettingsStore::texts_data()
          {{" ->:12:00:00: \x02J.1\x03\r\n", " ->:12:00:00: ☻J.1♥\n"}, {"a\nb", "a\nb"}, {"a\rb", "a♪b"},
           {"\xe4\xdf", "äß"}});
     row("SYN, NUL, DEL shown", visibleText(QByteArray("\x16\x00\x7f", 3)), "▬∅⌂");
+    // What a write adds to the shown text: an LF that completes a CR shown alone takes that CR's place.
+    const auto appended = [](const char* content, qsizetype added) {
+        const VisibleAppend a = visibleAppend(content, added);
+        return QString::number(a.dropLast) + '|' + a.text;
+    };
+    row("appended: LF after a lone CR, the first character", appended("\r\n", 1), "1|\n");
+    row("appended: LF after a CR further on", appended("ab\r\nc", 2), "1|\nc");
+    row("appended: LF after another character", appended("a\n", 1), "0|\n");
+    row("appended: a CR LF whole", appended("a\r\n", 2), "0|\n");
+    row("appended: nothing", appended("a\r", 0), "0|");
     // A selection of shown characters is found in the bytes, where CR LF is one line break.
     row("selection: the whole, to its end", bytes(bytesShownAt("\x02J.1\x03", 0, 5)), "\x02J.1\x03");
     row("selection inside", bytes(bytesShownAt("ABC", 1, 2)), "B");

@@ -69,6 +69,9 @@ private Q_SLOTS:
         QCOMPARE(two[1].mid(24, 4).toHex(), QByteArray("0000ffd7")); // sequence 65495
         for (const QByteArray& packet : two + packets.data(Side::Tool, "odd"))
             QVERIFY(checksumsHold(packet));
+        // Exactly what one packet holds is one packet; nothing is none.
+        QCOMPARE(packets.data(Side::Pbx, QByteArray(65495, 'x')).size(), 1);
+        QCOMPARE(packets.data(Side::Pbx, {}).size(), 0);
     }
 };
 

@@ -499,6 +499,7 @@ void TestZknDecode::runs_data()
     row("JSON: the message raised", {}, "--kra --json", logLine(kraRecord("99")), 1,
         R"j(,"messages":[{"title":"ERROR","text":"Unknown Call Type"}]})j" "\n");
     row("no record at all", {}, "--kra", "<->:12:00:00: LINK UP\r\n", 0, {});
+    row("an input shorter than a capture's header", {}, "--kra", "x", 0, {});
     // A file that cannot be read to its end says why.
     row("a read that fails", {}, "--kra /proc/self/mem", {}, 2, {}, "zkn-decode: /proc/self/mem: Input/output error\n");
     row("a folder", {}, "--kra /tmp", {}, 2, {}, "zkn-decode: /tmp: file to open is a directory\n");

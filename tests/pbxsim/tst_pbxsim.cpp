@@ -294,6 +294,8 @@ private Q_SLOTS:
         QCOMPARE(max.nextDue(LinkFlood::kMostUnsent), std::nullopt);
         QCOMPARE(max.nextDue(0), 0);
         QVERIFY(LinkFlood::parse(QStringLiteral("ignored:max")));
+        for (const char* right : {"records:1", "garbage:100000"})
+            QVERIFY2(LinkFlood::parse(QLatin1String(right)), right);
         for (const char* wrong : {"records:0", "records:x", "records:max:1", "floods", "", "ignored:100001"})
             QVERIFY2(!LinkFlood::parse(QLatin1String(wrong)), wrong);
     }
