@@ -196,6 +196,16 @@ private Q_SLOTS:
         QCOMPARE(eventLine(QStringLiteral("connection closed"), at), QStringLiteral("14:03:59.250 --  connection closed"));
     }
 
+    // What the PBX side found in a read, for the trace: junk unnumbered, frames numbered from 1.
+    void unitsIn()
+    {
+        Pbx pbx;
+        QStringList units;
+        for (const FrameInfo& unit : pbx.link.receive("\r\n" + kConnect, 0))
+            units.append(QStringLiteral("%1 %2 %3").arg(unit.index).arg(QLatin1Char(unit.kind)).arg(unit.note));
+        QCOMPARE(units, (QStringList{"0 - no frame, dropped", "1 5 connect request, accepted"}));
+    }
+
     void frameNotes_data();
     // What the trace says of each frame the simulator sends: its kind and how a fault shaped it.
     void frameNotes()
