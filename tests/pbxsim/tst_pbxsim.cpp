@@ -555,6 +555,9 @@ void TestPbxsim::serialTrace_data()
     QTest::newRow("a text cut short by the next STX is traced as characters")
         << "\x02" "0!A6" + lamp + "x"
         << QStringList{"%020!A6 = characters outside a message", lampUnit, "x = characters outside a message"};
+    QTest::newRow("the longest text kept")
+        << "\x02" + QByteArray(999, 'x') + "\x03"
+        << QStringList{"%02" + QString(999, 'x') + "%03 = message text, not a lamp control"};
     QTest::newRow("another text is no lamp control") << QByteArray("\x02" "0!JX" "\x03")
                                                     << QStringList{"%020!JX%03 = message text, not a lamp control"};
 }
