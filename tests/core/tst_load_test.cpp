@@ -137,10 +137,10 @@ void TestLoadTest::scripts_data()
     // One whole number a line, blanks around it allowed, CR LF or LF, the last line's end no line;
     // every other line is told and skipped.
     row("the file's stations, the other lines told", S,
-        "usefile | file: 1000 \r\n\r\nabc\r\n12a\r\n\t2002\n99999999999\n-5\n1.5\n2147483647\n2147483648\n | "
+        "usefile | file: 1000 \r\n\r\nabc\r\n12a\r\n\t2002\n99999999999\n-5\n1.5\n2147483647\n2147483648\n1909\n | "
         "start | ?terminal=" + skipped(2, "") + skipped(3, "abc") + skipped(4, "12a") +
         skipped(6, "99999999999") + skipped(7, "-5") + skipped(8, "1.5") + skipped(10, "2147483648") +
-        " | run:4 | ?line=1000+ 2002+ 2147483647+ 1000-");
+        " | run:5 | ?line=1000+ 2002+ 2147483647+ 1909+ 1000-");
 
     // Stop sweeps over the range boxes as they stand when they hold a sound range, else over the
     // test's range; in file mode over the file as it is now.
