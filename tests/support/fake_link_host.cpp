@@ -139,16 +139,16 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::ShowProperties:
         ++propertiesShown;
         break;
-    case Out::SettingsPanel:
-    case Out::LampLedgerChanged:
-    case Out::LinkCameUp:
-    case Out::Dsr:
     case Out::TraceReceived:
         log += display::receivedHexTrace(output.bytes);
         break;
     case Out::TraceSent:
         log += display::sentHexTrace(output.bytes);
         break;
+    case Out::SettingsPanel:
+    case Out::LampLedgerChanged:
+    case Out::LinkCameUp:
+    case Out::Dsr:
     case Out::RxLamp:
     case Out::SerialBufferLevel:
     case Out::Notice:
