@@ -108,7 +108,7 @@ private Q_SLOTS:
         const auto at = [](qint64 ms) { return kStartUs + ms * 1000; };
         snapshots.text("too old\r\n", at(0));
         snapshots.packet(capture::kLinkTypeSerial, "\x01old", at(0));
-        snapshots.text("LINK ", at(35'001));
+        snapshots.text("LINK ", at(35'000)); // exactly the span before the fault: kept
         snapshots.text("RELEASED...\r\n", at(35'002));
         snapshots.packet(capture::kLinkTypeSerial, "\x01serial", at(35'010));
         snapshots.packet(capture::kLinkTypeRaw, "ip one", at(40'000));
@@ -127,7 +127,7 @@ private Q_SLOTS:
                                     QDateTime::fromMSecsSinceEpoch(at(65'000) / 1000)
                                         .toString(u"yyyy-MM-dd hh:mm:ss.zzz"_qs)
                                         .toLatin1() +
-                                    "\r\n\r\n" + clock(35'001) + "LINK RELEASED...\r\n" + clock(50'000) +
+                                    "\r\n\r\n" + clock(35'000) + "LINK RELEASED...\r\n" + clock(50'000) +
                                     "->:  \x02record\x03\r\n" + clock(50'000) + "part\r\n";
         QCOMPARE(text, expected);
         const auto [linkType, packets] = packetsOf(QDir(dir.path()).filePath(files.first()));
