@@ -275,6 +275,11 @@ private Q_SLOTS:
         const QByteArray record = hex("16 32 30 31 36 30 31 30 37 02") + release + hex("03 FF");
         QTest::newRow("the frame that ends first")
             << front + record << int(front.size() + record.size()) << int(front.size() + 10);
+        // A record at the end of another's text ends with it: the outer one, whose text it is.
+        const QByteArray inner = hex("16 32 30 30 37 30 31 30 37 02 4A 03 FF");
+        const QByteArray outer = hex("16 32 30 31 37 30 31 30 37 02") + inner;
+        QTest::newRow("of two ending alike, the one holding the other")
+            << front + outer << int(front.size() + outer.size()) << int(front.size());
     }
 
     void soundFrameInsideABrokenFragment()
