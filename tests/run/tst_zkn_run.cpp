@@ -91,6 +91,10 @@ private Q_SLOTS:
             << QStringList{"--pty", "--records", "5", "--record-interval", "200"} << all << 0
             << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS load_test \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
             << "connect lamps lamps load_test records release" << 0 << "";
+        QTest::newRow("one record over a pty")
+            << QStringList{"--pty", "--records", "1"} << fewRecords.arg("").replace("300", "3000") << 0
+            << "^PASS connect \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$" << "connect records release" << 0
+            << "";
         // Every record is decoded as the breakdown window decodes it: OLV records on a KRA link are not.
         QTest::newRow("a record the decoder cannot read")
             << QStringList{"--layout", "olv6", "--records", "2", "--record-interval", "100"}
