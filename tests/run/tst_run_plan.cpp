@@ -126,7 +126,7 @@ private Q_SLOTS:
             << "lamps resync";
         QTest::newRow("serial")
             << QByteArray(R"({"link": {"serial": {"port": "/dev/ttyUSB0", "settings": "19200,e,7,1"}},
-                                              "steps": [{"load_test": {"first": 1, "last": 2, "for_ms": 1}}]})")
+                                              "steps": [{"load_test": {"first": 2, "last": 2, "for_ms": 1}}]})")
             << "serial /dev/ttyUSB0 19200,e,7,1"
             << "load_test";
     }
