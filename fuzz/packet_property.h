@@ -26,7 +26,6 @@ struct Outcome
     QList<QByteArray> sent;
     QByteArray terminal;
     QStringList boxes;
-    int dropped = 0;
 };
 
 // Feeds `data` to a connected link in the pieces given by `cuts` (offsets where a new receive
@@ -73,7 +72,7 @@ inline Outcome feed(const QByteArray& data, const QList<qsizetype>& cuts, bool d
         host.sent.resize(linkEnd->first);
         host.terminal.resize(linkEnd->second);
     }
-    Outcome o{host.sent, host.terminal, {}, engine.droppedChunks()};
+    Outcome o{host.sent, host.terminal, {}};
     for (const auto& m : op.messages)
         o.boxes.append(m.title + QLatin1Char('|') + m.text);
     return o;
@@ -91,11 +90,10 @@ inline bool checkPacketProperty(const QByteArray& data, bool detail)
     for (const Cuts& cuts : streamShapes(data))
         outcomes.append(feed(data, cuts, detail));
 
-    // Dropped data or a frame that could not be taken apart end a receive event early, so the
-    // pieces may differ there; everything else must match.
+    // A frame that could not be taken apart ends a receive event early, so the pieces may differ
+    // there; everything else must match.
     const Outcome& whole = outcomes.front();
-    const bool comparable = whole.dropped == 0 && whole.boxes.filter(QStringLiteral("Error|")).isEmpty();
-    if (!comparable)
+    if (!whole.boxes.filter(QStringLiteral("Error|")).isEmpty())
         return true;
     for (const Outcome& other : outcomes)
         if (!sameTraffic(whole, other))

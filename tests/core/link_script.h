@@ -51,9 +51,9 @@ struct LinkScript : Link
     {
         static const char* const icons[] = {"None", "Information", "Exclamation", "Critical", "Question"};
         static const char* const phaseNames[] = {"Idle", "Running", "Stopping"};
-        static const char* const timerNames[] = {
+        static const char* const timerNames[int(link::Timer::Count)] = {
             "StatusMonitor", "T2", "T3", "Timer1", "ConnectionStatus", "Reconnect", "ReleaseLimit",
-            "ExitPause", "ExitCloseLimit", "Send", "Pace", "TxLamp", "RxLamp"};
+            "ExitPause", "ExitCloseLimit", "Send", "Pace", "TxLamp", "RxLamp", "SkipReport"};
         const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
         QStringList lamps, boxes, titles, phases, timers, records, shown;
         // The tagged lamp messages on the line: "1000+" for VMM on at 1000, "1000-" for off.
@@ -103,7 +103,7 @@ struct LinkScript : Link
             {"status", host.panels.value(Panel::Status)}, {"settings", host.panels.value(Panel::Settings)},
             {"time", host.panels.value(Panel::ConnectTime)},
             {"records", records.join(", ")}, {"recordtext", QString::fromLatin1(realEngine.recordText())},
-            {"responses", host.responses.join(", ")}, {"faults", host.faults.join(", ")}, {"dropped", QString::number(realEngine.droppedChunks())},
+            {"responses", host.responses.join(", ")}, {"faults", host.faults.join(", ")}, {"skipped", QString::number(realEngine.skippedBytes())},
             {"blinks", QString::number(host.txBlinks)}, {"quits", QString::number(host.singleStationQuits)},
             {"forced", QString::number(int(debug.forcedAnswer()))},
             {"ledger", test::ledgerText(realEngine.lampLedger().stations())}};

@@ -549,7 +549,8 @@ void LinkEngine::judgeTimeoutsHeldByData()
 void LinkEngine::dropConnectionState()
 {
     m_partialFrame.clear();
-    m_seekingFrame = false;
+    m_skipped.forget();
+    m_timers.stop(Timer::SkipReport);
     ++m_connectionsEnded; // data and work still waiting are the ended connection's
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
@@ -677,6 +678,9 @@ void LinkEngine::onTimer(Timer timer)
     case Timer::RxLamp:
         m_timers.stop(timer);
         out(lampOutput(timer), false);
+        break;
+    case Timer::SkipReport:
+        saySkippedBytes();
         break;
     case Timer::Count:
         break;

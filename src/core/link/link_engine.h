@@ -54,6 +54,7 @@
 #include "link/pending_requests.h"
 #include "link/sequence_counter.h"
 #include "link/serial_receiver.h"
+#include "link/skipped_bytes.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -184,8 +185,8 @@ public:
     void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
     int missedHealthChecks() const { return m_missedHealthChecks; }
     QByteArray recordText() const { return m_recordText; }
-    // Chunks of received TCP data dropped because they did not begin with SYN.
-    int droppedChunks() const { return m_droppedChunks; }
+    // Received TCP bytes skipped before frames because they began none.
+    qint64 skippedBytes() const { return m_skipped.total(); }
 
 private:
     void runConnectCommand();
@@ -255,7 +256,9 @@ private:
     // it came on stands; a box shown for a frame holds the frames behind it.
     void receiveChunk(const QByteArray& data);
     void ProcessZKNPacket(const QByteArray& data);
-    void skipBrokenFront(qsizetype from);
+    void skipToSyn(qsizetype from);
+    void frameBegins();
+    void saySkippedBytes();
     // A chunk worked through while its connection has ended is dropped.
     void processFramesOfChunk();
     void endChunk();
@@ -336,8 +339,7 @@ private:
     QDateTime m_connectStart;
     QByteArray m_recordText;
     QByteArray m_partialFrame;
-    // A broken fragment was dropped and no SYN has come since: the next read is searched for one.
-    bool m_seekingFrame = false;
+    SkippedBytes m_skipped;
     // The chunk whose frames are being handled, how far they have been, and the connection it
     // came on.
     QByteArray m_chunk;
@@ -375,7 +377,6 @@ private:
     bool m_closeWhenSent = false;
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
-    int m_droppedChunks = 0;
 
     lamp::LoadTestEngine m_load{*this};
     lamp::LampLedger m_ledger;

@@ -17,6 +17,7 @@ LinkTimers::LinkTimers()
     setInterval(Timer::Send, 300);
     setInterval(Timer::TxLamp, 50);
     setInterval(Timer::RxLamp, 50);
+    setInterval(Timer::SkipReport, 1000);
 }
 
 void LinkTimers::start(Timer timer, qint64 now)

@@ -27,6 +27,7 @@ enum class Timer
     Pace,             // the next frame to the socket leaves: set to its moment, never periodic
     TxLamp,           // 50 ms after the last thing sent, the transmit lamp goes out
     RxLamp,           // 50 ms after the last data handled, the receive lamp goes out
+    SkipReport,       // 1000 ms: at most one line a second says the bytes skipped before frames
     Count
 };
 

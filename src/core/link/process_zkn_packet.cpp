@@ -44,9 +44,9 @@ QByteArray requestName(std::optional<Request> request)
 
 // TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
 // are handled in order; a partial one that begins with SYN waits for the rest while the connection
-// stands. A fragment that turns out broken (its header is no frame's, or a sound frame begins
-// inside it) costs only itself: the frames are found again at the next SYN, also in later reads.
-// Other data that does not begin with SYN is dropped with everything behind it.
+// stands. Bytes that begin no frame (stray characters, or a fragment that turns out broken: its
+// header is no frame's, or a sound frame begins inside it) cost only themselves: they are skipped
+// up to the next SYN that begins a frame, also in later reads, and said once a frame follows.
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
     blink(Timer::TxLamp);
@@ -54,18 +54,39 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
     m_chunk = m_partialFrame + data;
     m_chunkAt = 0;
     m_partialFrame.clear();
-    if (std::exchange(m_seekingFrame, false))
-        skipBrokenFront(0);
     processFramesOfChunk();
 }
 
-// Moves past the bytes up to the next SYN after `from` bytes; without one, the next read goes on
-// looking.
-void LinkEngine::skipBrokenFront(qsizetype from)
+// Moves past the bytes up to the next SYN at or after `from` bytes on; without one, past all.
+void LinkEngine::skipToSyn(qsizetype from)
 {
     const qsizetype next = m_chunk.indexOf(SYN, m_chunkAt + from);
-    m_seekingFrame = next < 0 && connectionStands();
-    m_chunkAt = next < 0 ? m_chunk.size() : next;
+    const qsizetype to = next < 0 ? m_chunk.size() : next;
+    m_skipped.skip(to - m_chunkAt);
+    m_chunkAt = to;
+}
+
+// A frame follows skipped bytes: a fault, said at once unless a line said some within the second.
+void LinkEngine::frameBegins()
+{
+    if (!m_skipped.frameBegins())
+        return;
+    fault(QStringLiteral("bytes skipped before a frame"));
+    if (!m_timers.isActive(Timer::SkipReport)) {
+        saySkippedBytes();
+        m_timers.start(Timer::SkipReport, now());
+    }
+}
+
+void LinkEngine::saySkippedBytes()
+{
+    const qint64 count = m_skipped.takeUnsaid();
+    if (count == 0) {
+        m_timers.stop(Timer::SkipReport);
+        return;
+    }
+    writeLine(display::marker::Received,
+              QByteArray::number(count) + (count == 1 ? " byte" : " bytes") + " skipped before a frame");
 }
 
 // The frames of the chunk in order, walked with an offset so a chunk costs its size once; a box
@@ -76,15 +97,20 @@ void LinkEngine::processFramesOfChunk()
         m_chunk.clear();
         return;
     }
-    while (m_chunkAt < m_chunk.size() && m_chunk.at(m_chunkAt) == SYN) {
+    while (m_chunkAt < m_chunk.size()) {
+        if (m_chunk.at(m_chunkAt) != SYN) {
+            skipToSyn(0);
+            continue;
+        }
         const QByteArrayView rest = QByteArrayView(m_chunk).sliced(m_chunkAt);
         if (!frontCanBeFrame(rest)) {
-            skipBrokenFront(1);
+            skipToSyn(1);
             continue;
         }
         // Nothing of a frame is copied before it is known to be one.
         const qsizetype frameEnd = claimedFrameEnd(rest);
         if (const std::optional<qsizetype> sound = soundFrameInside(rest, frameEnd)) {
+            m_skipped.skip(*sound);
             m_chunkAt += *sound;
             continue;
         }
@@ -95,6 +121,7 @@ void LinkEngine::processFramesOfChunk()
             m_chunkAt = m_chunk.size();
             break;
         }
+        frameBegins();
         const FrameHeader frame = readFrameHeader(rest.first(frameEnd), parity());
         m_chunkAt += frameEnd;
         if (!processFrame(frame)) {
@@ -107,8 +134,6 @@ void LinkEngine::processFramesOfChunk()
             return;
         }
     }
-    if (m_chunkAt < m_chunk.size())
-        ++m_droppedChunks;
     m_chunk.clear();
     then([this] { endChunk(); });
 }
