@@ -214,6 +214,7 @@ void TestSettingsStore::texts_data()
     filtered("CR, a character, BS: both go", "", "a\rx\bY", "aY", "aY");
     filtered("lone CRs before the first pair go", "", "X\rY\r\n", "XY\r\n", "XY\r\n");
     filtered("a lone CR after the pair stays", "", "X\r\nY\rZ", "X\r\nY\rZ", "X\r\nY\rZ");
+    filtered("a lone CR after a pair that begins the write stays", "", "\r\nY\rZ", "\r\nY\rZ", "\r\nY\rZ");
     filtered("a trailing CR goes", "a", "b\r", "ab", "b");
     const char control[] = "\x02J 1\x03\x16\xff";
     filtered("control characters pass", "", control, control, control);
