@@ -297,6 +297,10 @@ void TestLinkEngine::scripts_data()
     row("resync: serial, sent again without answers",
         QStringLiteral("%1 | single:1000, ,on,- | resync | tick:1000 | ?count=2 | ?sent=02 302141 31 31303030 2020202020202020 03 | ?ledger=1000 mw:on/no-answer | "
                        "?terminal~=Resynchronisation: 1 sent").arg(port));
+    row("resync: a message whose answer the dialog's frame took is superseded",
+        QStringLiteral("%1 | single:1000,1001,on,- | answer | resync | tick:300 | single:2000, ,on,- | answer | "
+                       "tick:300 | answer | ?terminal~=Resynchronisation: 2 sent, 1 answered (0 negative), 0 timed "
+                       "out, 1 superseded").arg(lan));
     row("resync: refused while a load test runs",
         QStringLiteral("%1 | single:1000, ,on,- | answer | start | resync | ?boxes$=Exclamation: A load test is "
                        "running: stop it first.").arg(lan));

@@ -109,12 +109,19 @@ void TestLoadTest::scripts_data()
     row("TCP: each message in the CSV", L,
         "delay:100 | start | tick:100 | later:5 | answer | tick:100 | later:3 | answer:3 | tick:100 | "
         "tick:10000 | stop | later:2 | answer | tick:20 | answer | tick:20 | answer | ?csv="
-        "2026-12-06T14:03:59.150,1000,vmm-on,1,0,5,no\r\n"
-        "2026-12-06T14:03:59.255,1001,vmm-on,2,3,3,no\r\n"
-        "2026-12-06T14:03:59.358,1002,vmm-on,3,,,yes\r\n"
-        "2026-12-06T14:04:09.358,1000,vmm-off,4,0,2,no\r\n"
-        "2026-12-06T14:04:09.360,1001,vmm-off,5,0,20,no\r\n"
-        "2026-12-06T14:04:09.380,1002,vmm-off,6,0,20,no\r\n");
+        "2026-12-06T14:03:59.150,1000,vmm-on,1,0,5,no,no\r\n"
+        "2026-12-06T14:03:59.255,1001,vmm-on,2,3,3,no,no\r\n"
+        "2026-12-06T14:03:59.358,1002,vmm-on,3,,,yes,no\r\n"
+        "2026-12-06T14:04:09.358,1000,vmm-off,4,0,2,no,no\r\n"
+        "2026-12-06T14:04:09.360,1001,vmm-off,5,0,20,no,no\r\n"
+        "2026-12-06T14:04:09.380,1002,vmm-off,6,0,20,no,no\r\n");
+    // The dialog's frame takes the answer of the test's message awaited: that message is superseded,
+    // the answer is the dialog's, for the ledger only, and the test goes on after it.
+    row("TCP: a message whose answer the dialog's frame took is superseded", L,
+        "delay:100 | start | tick:100 | single:2000, ,on,- | later:4 | answer | ?figures=1 sent, 0 answered "
+        "(0 negative), 0 timed out, 1 superseded | ?ledger~=2000 mw:on/confirmed/0 | tick:100 | ?count=3 | "
+        "later:6 | answer | ?figures=2 sent, 1 answered (0 negative), 0 timed out, 1 superseded; "
+        "answer time median 6 ms, p95 6 ms, max 6 ms | ?csv~=,1000,vmm-on,1,,,no,yes\r\n");
     row("TCP: the figures agree with the answers, a negative one counted", L,
         "start | tick:300 | later:7 | answer:3 | tick:300 | later:2 | answer | "
         "?figures=2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, p95 7 ms, max 7 ms");

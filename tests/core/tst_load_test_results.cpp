@@ -8,6 +8,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <numeric>
 
 using namespace zkn::lamp;
@@ -35,8 +36,8 @@ private:
     qint64 m_left;
 };
 
-// "MS@STATION/F=CODE:ANSWERMS" answered, "MS@STATION/F=t" timed out, "MS@STATION/F" unanswered;
-// MS from the start of the test.
+// "MS@STATION/F=CODE:ANSWERMS" answered, "MS@STATION/F=t" timed out, "MS@STATION/F=s" superseded,
+// "MS@STATION/F" unanswered; MS from the start of the test.
 LoadTestLog logOf(const QString& messages)
 {
     LoadTestLog log;
@@ -51,6 +52,10 @@ LoadTestLog logOf(const QString& messages)
             continue;
         if (stationAndOutcome[1] == QLatin1String("t")) {
             log.timedOut();
+            continue;
+        }
+        if (stationAndOutcome[1] == QLatin1String("s")) {
+            log.superseded();
             continue;
         }
         const QStringList codeAndMs = stationAndOutcome[1].split(QLatin1Char(':'));
@@ -69,20 +74,20 @@ private Q_SLOTS:
     void results_data()
     {
         QTest::addColumn<QString>("messages");
-        QTest::addColumn<QString>("counts"); // sent ok negative timed-out
+        QTest::addColumn<QString>("counts"); // sent ok negative timed-out superseded
         QTest::addColumn<QString>("times");  // min median p95 p99 max
         QTest::addColumn<QString>("byCode"); // code x count
         QTest::addColumn<QString>("faults"); // faultRow()s
         QTest::addColumn<QString>("pace");   // duration ms, messages per second
 
         QTest::newRow("none") << ""
-                              << "0 0 0 0"
+                              << "0 0 0 0 0"
                               << "-1 -1 -1 -1 -1"
                               << ""
                               << ""
                               << "0 0.0";
         QTest::newRow("serial line, nothing answered") << "0@1000/2 300@1001/2 600@1002/2"
-                                                       << "3 0 0 0"
+                                                       << "3 0 0 0 0"
                                                        << "-1 -1 -1 -1 -1"
                                                        << ""
                                                        << ""
@@ -90,7 +95,7 @@ private Q_SLOTS:
         QString twenty;
         for (int i = 0; i < 20; ++i)
             twenty += QStringLiteral("%1@%2/2=0:%3 ").arg(i * 100).arg(1000 + i).arg(20 - i);
-        QTest::newRow("twenty answers, percentiles") << twenty << "20 20 0 0"
+        QTest::newRow("twenty answers, percentiles") << twenty << "20 20 0 0 0"
                                                      << "1 10 19 20 20"
                                                      << ""
                                                      << ""
@@ -98,7 +103,7 @@ private Q_SLOTS:
         QTest::newRow("negatives and timeouts")
             << "0@1000/2=0:4 100@1003/2=3:6 200@1005/2=t 10300@1000/6=0:2 10400@1003/6=3:8 "
                "10500@1005/6=t 20600@1003/2=3:5 20700@1004/2=1:3"
-            << "8 2 4 2"
+            << "8 2 4 2 0"
             << "2 4 8 8 8"
             << "1x1 3x3"
             << "1003|vmm-on|2|code 3 ** INCORRECT TEXT RECV'd **|09:00:20.600; "
@@ -109,11 +114,18 @@ private Q_SLOTS:
             << "20703 0.4";
         QTest::newRow("the last message timed out: the test lasts until its timeout")
             << "0@1000/1=0:7 500@1001/5=t"
-            << "2 1 0 1"
+            << "2 1 0 1 0"
             << "7 7 7 7 7"
             << ""
             << "1001|mw-off|1|timed out|09:00:00.500"
             << "10500 0.2";
+        // Its answer taken by the dialog's frame: neither answered nor a fault of the station.
+        QTest::newRow("a message superseded") << "0@1000/2=s 100@1001/2=0:3"
+                                              << "2 1 0 0 1"
+                                              << "3 3 3 3 3"
+                                              << ""
+                                              << ""
+                                              << "103 19.4";
     }
     void results()
     {
@@ -124,8 +136,20 @@ private Q_SLOTS:
         QFETCH(QString, faults);
         QFETCH(QString, pace);
         const LoadTestResults r = logOf(messages).results();
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(r.sent).arg(r.answeredOk).arg(r.negative).arg(r.timedOut),
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(r.sent)
+                     .arg(r.answeredOk)
+                     .arg(r.negative)
+                     .arg(r.timedOut)
+                     .arg(r.superseded),
                  counts);
+        // The window shows the superseded beside the timed out, when there are any.
+        const std::vector<ResultLine> lines = resultLines(r, true);
+        const auto superseded = std::find_if(lines.begin(), lines.end(), [](const ResultLine& l) {
+            return l.caption == QLatin1String("Superseded");
+        });
+        QCOMPARE(superseded == lines.end() ? 0 : superseded->value.toInt(), r.superseded);
+        QVERIFY(superseded == lines.end() || std::prev(superseded)->caption == QLatin1String("Timed out"));
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(r.minMs)
                      .arg(r.medianMs)
@@ -209,11 +233,11 @@ private Q_SLOTS:
             qputenv("TMPDIR", *temp);
         else
             qunsetenv("TMPDIR");
-        const QByteArray csv("2026-03-02T09:00:00.000,1000,mw-on,0,0,7,no\r\n"
-                             "2026-03-02T09:00:00.001,1001,mw-on,1,1,7,no\r\n"
-                             "2026-03-02T09:00:00.003,1002,mw-on,2,0,7,no\r\n"
-                             "2026-03-02T09:00:00.004,1003,mw-on,3,1,7,no\r\n"
-                             "2026-03-02T09:00:00.006,1004,mw-on,4,,,no\r\n");
+        const QByteArray csv("2026-03-02T09:00:00.000,1000,mw-on,0,0,7,no,no\r\n"
+                             "2026-03-02T09:00:00.001,1001,mw-on,1,1,7,no,no\r\n"
+                             "2026-03-02T09:00:00.003,1002,mw-on,2,0,7,no,no\r\n"
+                             "2026-03-02T09:00:00.004,1003,mw-on,3,1,7,no,no\r\n"
+                             "2026-03-02T09:00:00.006,1004,mw-on,4,,,no,no\r\n");
         QCOMPARE(log.csvRows(), csv);
         QCOMPARE(log.count(), 5);
         for (qsizetype room = 0; room < csv.size(); room += 22) {

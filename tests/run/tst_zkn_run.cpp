@@ -247,7 +247,7 @@ private Q_SLOTS:
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
-        QCOMPARE(rows.first(), QByteArray("time_sent,station,function,sequence,code,answer_ms,timed_out\r"));
+        QCOMPARE(rows.first(), QByteArray("time_sent,station,function,sequence,code,answer_ms,timed_out,superseded\r"));
         QCOMPARE(rows.size() - 2, sent); // the header, and nothing after the last line end
         QFETCH(QString, event);
         if (!event.isEmpty()) {

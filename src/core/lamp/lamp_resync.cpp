@@ -34,6 +34,7 @@ void LampResync::start(const QByteArray& name, QList<ResyncStep> steps, int dela
     m_next = 0;
     m_stats = {};
     m_awaiting = false;
+    m_awaitingOthers = false;
     m_running = true;
     m_line.resyncSays(m_name + ": " + QByteArray::number(m_steps.size()) + " lamp messages to send");
     m_line.resyncProgressed();
@@ -58,6 +59,7 @@ void LampResync::tick(int delayMs)
         if (sent != LampSend::NotSent)
             m_stats.messageSent();
         m_awaiting = sent == LampSend::Awaited;
+        m_awaitingOthers = false;
         m_line.resyncProgressed();
         if (!m_awaiting && m_next == m_steps.size()) {
             finish(false);
@@ -72,10 +74,9 @@ void LampResync::answered(int code, qint64 answerMs)
     if (!m_running || !m_awaiting)
         return;
     m_awaiting = false;
-    m_stats.answered(code != 0, answerMs);
-    m_line.resyncProgressed();
-    if (m_next == m_steps.size())
-        finish(false);
+    if (!std::exchange(m_awaitingOthers, false))
+        m_stats.answered(code != 0, answerMs);
+    waitEnded();
 }
 
 void LampResync::timedOut()
@@ -83,7 +84,21 @@ void LampResync::timedOut()
     if (!m_running || !m_awaiting)
         return;
     m_awaiting = false;
-    m_stats.timedOut();
+    if (!std::exchange(m_awaitingOthers, false))
+        m_stats.timedOut();
+    waitEnded();
+}
+
+void LampResync::superseded()
+{
+    if (!m_running || !m_awaiting || std::exchange(m_awaitingOthers, true))
+        return;
+    m_stats.superseded();
+    m_line.resyncProgressed();
+}
+
+void LampResync::waitEnded()
+{
     m_line.resyncProgressed();
     if (m_next == m_steps.size())
         finish(false);

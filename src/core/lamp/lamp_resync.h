@@ -71,16 +71,20 @@ public:
     void answered(int code, qint64 answerMs);
     void timedOut();
     void answerLost() { m_awaiting = false; }
+    // As for the load test: the dialog's frame took the answer of the message awaited.
+    void superseded();
     // The operator's stop, or the line gone: ends at once, with what was sent so far.
     void stop();
     void lineLost();
 
 private:
+    void waitEnded();
     void finish(bool stopped);
 
     ResyncLine& m_line;
     bool m_running = false;
     bool m_awaiting = false;
+    bool m_awaitingOthers = false; // the answer awaited is the dialog's
     QByteArray m_name;
     QList<ResyncStep> m_steps;
     qsizetype m_next = 0;

@@ -13,6 +13,7 @@ void LoadTestEngine::start(int delayMs)
     m_log.start(m_line.lampWallClock(), m_line.lampNowUs());
     m_line.loadTestFiguresChanged();
     m_awaiting = false;
+    m_awaitingOthers = false;
     m_line.tickAfter(delayMs);
 }
 
@@ -45,12 +46,13 @@ void LoadTestEngine::send(qint32 station, LampFunction function)
         m_log.sent(m_line.lampNowUs(), station, function, sent == LampSend::Awaited ? m_line.lampSequence() : -1);
     }
     m_awaiting = sent == LampSend::Awaited;
+    m_awaitingOthers = false;
 }
 
-// An answer that comes after the timeout was counted changes no figure.
+// An answer that comes after the timeout was counted, or to the dialog's frame, changes no figure.
 void LoadTestEngine::answered(int code, qint64 answerMs)
 {
-    if (std::exchange(m_awaiting, false) && running()) {
+    if (std::exchange(m_awaiting, false) && !std::exchange(m_awaitingOthers, false) && running()) {
         m_stats.answered(code != 0, answerMs);
         m_log.answered(code, answerMs);
         m_line.loadTestFiguresChanged();
@@ -61,14 +63,23 @@ void LoadTestEngine::answered(int code, qint64 answerMs)
 
 void LoadTestEngine::timedOut()
 {
-    m_awaiting = false;
-    if (running()) {
+    const bool ours = std::exchange(m_awaiting, false) && !std::exchange(m_awaitingOthers, false);
+    if (ours && running()) {
         m_stats.timedOut();
         m_log.timedOut();
         m_line.loadTestFiguresChanged();
     }
     if (m_sweepWaiting)
         sweepNext();
+}
+
+void LoadTestEngine::superseded()
+{
+    if (!m_awaiting || std::exchange(m_awaitingOthers, true) || !running())
+        return;
+    m_stats.superseded();
+    m_log.superseded();
+    m_line.loadTestFiguresChanged();
 }
 
 bool LoadTestEngine::stop(std::function<void()> stopped)

@@ -93,6 +93,9 @@ public:
     void answered(int code, qint64 answerMs);
     void timedOut();
     void answerLost() { m_awaiting = false; }
+    // The single-station dialog's frame took the place of the message awaited: that message is
+    // counted superseded, and the answer or time-out that comes next, the dialog's, ends the wait.
+    void superseded();
 
     // Stop: `stopped` runs once the test has ended, at once when none runs. Returns true when
     // this stop begins the sweep, whose stations the caller then gives with sweep().
@@ -115,6 +118,7 @@ private:
     LoadTestStats m_stats;
     LoadTestLog m_log;
     bool m_awaiting = false;
+    bool m_awaitingOthers = false; // the answer awaited is the dialog's
     std::vector<std::function<void()>> m_whenStopped;
     // The sweep: the file's stations, or a range counted up.
     QList<qint32> m_sweepStations;

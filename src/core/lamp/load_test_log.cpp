@@ -67,6 +67,14 @@ void LoadTestLog::timedOut()
     settle();
 }
 
+void LoadTestLog::superseded()
+{
+    if (!m_open)
+        return;
+    m_open->superseded = true;
+    settle();
+}
+
 LoadTestResults LoadTestLog::results() const
 {
     return m_tally.results(m_open ? &*m_open : nullptr);
@@ -114,7 +122,7 @@ QDateTime LoadTestLog::sentAt(const LoadTestMessage& m) const
 
 QByteArray LoadTestLog::csvHeader()
 {
-    return "time_sent,station,function,sequence,code,answer_ms,timed_out\r\n";
+    return "time_sent,station,function,sequence,code,answer_ms,timed_out,superseded\r\n";
 }
 
 QByteArray LoadTestLog::csvRow(const LoadTestMessage& m) const
@@ -125,7 +133,8 @@ QByteArray LoadTestLog::csvRow(const LoadTestMessage& m) const
                                    numberOrEmpty(m.sequence),
                                    numberOrEmpty(m.code),
                                    numberOrEmpty(m.answerMs),
-                                   m.timedOut ? "yes" : "no"};
+                                   m.timedOut ? "yes" : "no",
+                                   m.superseded ? "yes" : "no"};
     // No field can hold a comma, a quote or a line end, so none needs quoting.
     return fields.join(',') + "\r\n";
 }

@@ -36,13 +36,15 @@ public:
     // What became of the last message sent.
     void answered(int code, qint64 answerMs);
     void timedOut();
+    void superseded();
 
     int count() const { return m_count; }
     LoadTestResults results() const;
     LoadTestChart chart(int bins = 40) const;
 
     // A row per message: time sent, station, function (mw-on, mw-off, vmm-on, vmm-off), sequence
-    // number, answer code or empty, answer time in ms or empty, timed out yes or no; RFC 4180,
+    // number, answer code or empty, answer time in ms or empty, timed out yes or no, superseded by
+    // the single-station dialog's frame yes or no; RFC 4180,
     // lines ended by CR LF.
     static QByteArray csvHeader();
     // Every message's row in the order sent; false when they could not all be written.

@@ -17,6 +17,7 @@ struct LoadTestMessage
     int code = -1;        // the answer's code; none while unanswered
     qint64 answerMs = -1; // from the message leaving to its answer
     bool timedOut = false;
+    bool superseded = false; // the single-station dialog's frame took its answer
 };
 
 } // namespace zkn::lamp

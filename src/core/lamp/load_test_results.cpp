@@ -35,6 +35,8 @@ void LoadTestTally::add(const LoadTestMessage& m, const QDateTime& sentAt)
     }
     if (m.timedOut)
         ++m_counts.timedOut;
+    if (m.superseded)
+        ++m_counts.superseded;
     if (!negative && !m.timedOut)
         return;
     StationFault& fault = m_faults[{m.station, m.function, m.code}];

@@ -39,6 +39,7 @@ struct LoadTestResults
     int answeredOk = 0;
     int negative = 0;
     int timedOut = 0;
+    int superseded = 0; // their answers taken by the single-station dialog's frame
     std::vector<NegativeAnswers> negativesByCode; // by code
     // Over every answer, ok or negative; -1 while there is none. A percentile is the lower one:
     // the answer time that at least that share of the answers did not exceed.
@@ -69,7 +70,7 @@ public:
 private:
     qint64 percentile(int percent) const;
 
-    LoadTestResults m_counts; // sent, answered ok, negative, timed out
+    LoadTestResults m_counts; // sent, answered ok, negative, timed out, superseded
     int m_answers = 0;
     qint64 m_firstUs = 0;
     qint64 m_lastUs = 0; // the last thing that became of a message

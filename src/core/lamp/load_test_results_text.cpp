@@ -41,6 +41,8 @@ std::vector<ResultLine> resultLines(const LoadTestResults& r, bool answersExpect
         for (const NegativeAnswers& n : r.negativesByCode)
             lines.push_back({QStringLiteral("    ") + codeMeaning(n.code), QString::number(n.count)});
         lines.push_back({QStringLiteral("Timed out"), QString::number(r.timedOut)});
+        if (r.superseded > 0)
+            lines.push_back({QStringLiteral("Superseded"), QString::number(r.superseded)});
         lines.push_back({QStringLiteral("Answer time min"), ms(r.minMs)});
         lines.push_back({QStringLiteral("Answer time median"), ms(r.medianMs)});
         lines.push_back({QStringLiteral("Answer time p95"), ms(r.p95Ms)});

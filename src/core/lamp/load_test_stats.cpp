@@ -34,6 +34,8 @@ QByteArray LoadTestStats::summary(bool answersExpected) const
         return text;
     text += ", " + QByteArray::number(m_answered) + " answered (" + QByteArray::number(m_negative) +
             " negative), " + QByteArray::number(m_timeouts) + " timed out";
+    if (m_superseded > 0)
+        text += ", " + QByteArray::number(m_superseded) + " superseded";
     if (m_answered > 0)
         text += "; answer time median " + QByteArray::number(medianAnswerMs()) + " ms, p95 " +
                 QByteArray::number(answerMsAt(95)) + " ms, max " +
@@ -48,6 +50,8 @@ QByteArray LoadTestStats::panelText(bool answersExpected) const
         return text;
     text += ", " + QByteArray::number(m_answered - m_negative) + " ok, " + QByteArray::number(m_negative) +
             " neg., " + QByteArray::number(m_timeouts) + " t/o";
+    if (m_superseded > 0)
+        text += ", " + QByteArray::number(m_superseded) + " sup.";
     if (m_answered > 0)
         text += ", " + QByteArray::number(medianAnswerMs()) + "/" + QByteArray::number(m_maxAnswerMs) + " ms";
     return text;

@@ -204,9 +204,16 @@ private:
     void onHealthCheckTimeout();
     void sendHealthCheck();
     void onLampControlTimeout();
-    // Once the frame has left, its answer is awaited and the ledger and the terminal show it.
+    // Once the frame has left, its answer is awaited and the ledger and the terminal show it. The
+    // dialog's frame supersedes the load test's or the resynchronisation's message awaited.
+    enum class LampSender
+    {
+        LoadTest,
+        Resync,
+        Dialog
+    };
     void sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
-                       lamp::LampFunction function);
+                       lamp::LampFunction function, LampSender sender);
     void lampAnswerCame(std::optional<int> responseCode);
     void startLoadTest();
     bool loadTestConnected();

@@ -30,13 +30,17 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 // The frame carries the sequence number taken last; once it has left, its answer is awaited 10 s,
 // whatever remained of an earlier frame's wait.
 void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
-                               lamp::LampFunction function)
+                               lamp::LampFunction function, LampSender sender)
 {
     const QByteArray frame = buildTextFrame(device(), m_pending.sequence(Request::Lamp), message, parity());
     const FrameLeft left = IPSend(frame);
-    then([this, left, message, stations, function] {
+    then([this, left, message, stations, function, sender] {
         if (!*left)
             return;
+        if (sender == LampSender::Dialog) {
+            m_load.superseded();
+            m_resync.superseded();
+        }
         ++m_lampFramesLeft;
         m_lampOutcomeKnown = false;
         m_lampSentAt = now();
@@ -115,7 +119,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     // The groups exclude each other, so one function is asked for.
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
-    sendLampFrame(message, requestedStations(request), functions.first());
+    sendLampFrame(message, requestedStations(request), functions.first(), LampSender::Dialog);
 }
 
 void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)

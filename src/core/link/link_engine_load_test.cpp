@@ -169,7 +169,7 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
     const QByteArray message =
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
     if (m_connection.connectionType() == ConnectionType::Lan) {
-        sendLampFrame(message, {QByteArray::number(station)}, function);
+        sendLampFrame(message, {QByteArray::number(station)}, function, LampSender::LoadTest);
         return lamp::LampSend::Awaited;
     }
     if (!m_dsr || !writeSerial(message))

@@ -67,7 +67,7 @@ lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::La
     }
     if (lan) {
         awaitResponse(Request::Lamp);
-        sendLampFrame(*message, {station}, function);
+        sendLampFrame(*message, {station}, function, LampSender::Resync);
         return lamp::LampSend::Awaited;
     }
     if (!m_dsr || !writeSerial(*message))
