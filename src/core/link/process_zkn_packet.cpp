@@ -66,18 +66,16 @@ void LinkEngine::skipToSyn(qsizetype from)
     m_chunkAt = to;
 }
 
-// A frame follows skipped bytes: a fault, said at once unless a line said some within the second.
+// A frame follows skipped bytes: said at once unless a line said some within the second.
 void LinkEngine::frameBegins()
 {
-    if (!m_skipped.frameBegins())
-        return;
-    fault(QStringLiteral("bytes skipped before a frame"));
-    if (!m_timers.isActive(Timer::SkipReport)) {
+    if (m_skipped.frameBegins() && !m_timers.isActive(Timer::SkipReport)) {
         saySkippedBytes();
         m_timers.start(Timer::SkipReport, now());
     }
 }
 
+// Each line is a fault for the snapshot; a flood of junk is a line and a fault a second.
 void LinkEngine::saySkippedBytes()
 {
     const qint64 count = m_skipped.takeUnsaid();
@@ -85,6 +83,7 @@ void LinkEngine::saySkippedBytes()
         m_timers.stop(Timer::SkipReport);
         return;
     }
+    fault(QStringLiteral("bytes skipped before a frame"));
     writeLine(display::marker::Received,
               QByteArray::number(count) + (count == 1 ? " byte" : " bytes") + " skipped before a frame");
 }
