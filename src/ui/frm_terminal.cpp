@@ -29,6 +29,7 @@
 #include "frm_cancel_send.h"
 #include "frm_lamp_ledger.h"
 #include "resync_offer.h"
+#include "status_panel.h"
 #include "text_file_sender.h"
 #include "window_placement.h"
 
@@ -133,12 +134,13 @@ struct PanelLook
     int stretch;
 };
 
-// In the order of the engine's panels.
+// In the order of the engine's panels. Each is as wide as its text; the room left over goes to the
+// settings.
 const PanelLook kPanels[] = {
-    {"Status", "Status:", "Connection Status", 2},
-    {"Settings", "Settings:", "Connection Settings", 4},
-    {"HealthChk", "", "Heath Check Timer Value", 1},
-    {"ConnectTime", "", "Connect Time", 1},
+    {"Status", "Status:", "Connection Status", 0},
+    {"Settings", "Settings:", "Connection Settings", 1},
+    {"HealthChk", "", "Heath Check Timer Value", 0},
+    {"ConnectTime", "", "Connect Time", 0},
 };
 
 QLabel* captionLabel(const QString& text, QWidget* parent)
@@ -159,7 +161,7 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     setWindowTitle(QLatin1String(kApplicationTitle));
     // The smallest window that still shows the tool bar, the indicators and some terminal.
     setMinimumSize(700, 250);
-    resize(820, 520);
+    resize(960, 520);
 
     buildMenus();
     buildToolBar();
@@ -318,8 +320,13 @@ void frmTerminal::buildCentre()
     m_txtTerm = new TerminalView(centre);
     m_txtTerm->setObjectName(QStringLiteral("txtTerm"));
     m_txtTerm->setAccessibleName(QStringLiteral("Terminal"));
+    // The ledger's offer shows above the terminal, where it takes no room from the status bar.
+    m_resyncOffer = new ResyncOffer(centre);
+    auto* terminalColumn = new QVBoxLayout;
+    terminalColumn->addWidget(m_resyncOffer);
+    terminalColumn->addWidget(m_txtTerm, 1);
     row->addWidget(status);
-    row->addWidget(m_txtTerm, 1);
+    row->addLayout(terminalColumn, 1);
     setCentralWidget(centre);
 }
 
@@ -331,25 +338,17 @@ void frmTerminal::buildStatusBar()
     static_assert(std::size(kPanels) == std::tuple_size_v<decltype(m_panels)>);
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         const PanelLook& p = kPanels[i];
-        auto* label = new QLabel(QString::fromLatin1(p.text), bar);
-        label->setObjectName(QLatin1String(p.key));
-        label->setToolTip(QString::fromLatin1(p.toolTip));
-        label->setFrameShape(QFrame::StyledPanel);
-        label->setFrameShadow(QFrame::Sunken);
-        label->setMinimumWidth(60);
-        bar->addPermanentWidget(label, p.stretch);
-        m_panels[i] = label;
+        auto* panel = new StatusPanel(QString::fromLatin1(p.toolTip), QString::fromLatin1(p.text), bar);
+        panel->setObjectName(QLatin1String(p.key));
+        bar->addPermanentWidget(panel, p.stretch);
+        m_panels[i] = panel;
     }
     // The load test's figures, between the status and the settings.
-    m_loadTestFigures = new QLabel(bar);
+    m_loadTestFigures = new StatusPanel(QStringLiteral("Load test figures"), QString(), bar);
     m_loadTestFigures->setObjectName(QStringLiteral("LoadTestFigures"));
-    m_loadTestFigures->setFrameShape(QFrame::StyledPanel);
-    m_loadTestFigures->setFrameShadow(QFrame::Sunken);
     m_loadTestFigures->setAccessibleName(QStringLiteral("Load test figures"));
-    bar->insertPermanentWidget(1, m_loadTestFigures, 3);
+    bar->insertPermanentWidget(1, m_loadTestFigures);
     m_loadTestFigures->hide();
-    m_resyncOffer = new ResyncOffer(bar);
-    bar->insertPermanentWidget(1, m_resyncOffer);
     m_figuresRefresh.setSingleShot(true);
     m_figuresRefresh.setInterval(250);
     connect(&m_figuresRefresh, &QTimer::timeout, this, &frmTerminal::refreshLoadTestFigures);

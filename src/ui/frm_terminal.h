@@ -39,6 +39,7 @@ class frmConfig;
 class frmResults;
 class frmLampLedger;
 class ResyncOffer;
+class StatusPanel;
 class FrmBreakDown;
 class FrmDebugOptions;
 class FrmDebug;
@@ -246,8 +247,8 @@ private:
     QLabel* m_fontLabel = nullptr;
     QLabel* m_delayLabel = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
-    std::array<QLabel*, 4> m_panels{};   // by Panel
-    QLabel* m_loadTestFigures = nullptr; // shown from the first load test on
+    std::array<StatusPanel*, 4> m_panels{};   // by Panel
+    StatusPanel* m_loadTestFigures = nullptr; // shown from the first load test on
     link::LoadTestPhase m_loadTestPhase = link::LoadTestPhase::Idle;
     const lamp::LoadTestStats* m_figures = nullptr;
     bool m_figuresOverTcp = false;

@@ -4,6 +4,7 @@
 
 #include "frm_lamp_ledger.h"
 #include "resync_offer.h"
+#include "status_panel.h"
 #include "stored_settings.h"
 
 #include "decode/decode_record.h"
@@ -32,7 +33,7 @@ void frmTerminal::WriteTerminal(const QByteArray& text)
 
 void frmTerminal::setPanelText(Panel panel, const QString& text)
 {
-    m_panels[static_cast<std::size_t>(panel)]->setText(text);
+    m_panels[static_cast<std::size_t>(panel)]->setPanelText(text);
 }
 
 void frmTerminal::showConnected(bool connected)
@@ -213,9 +214,8 @@ void frmTerminal::showLoadTestFigures(const lamp::LoadTestStats& figures, bool a
 
 void frmTerminal::refreshLoadTestFigures()
 {
-    m_loadTestFigures->setText(QString::fromLatin1(m_figures->panelText(m_figuresOverTcp)));
-    m_loadTestFigures->setToolTip(QStringLiteral("Load test: ") +
-                                  QString::fromLatin1(m_figures->summary(m_figuresOverTcp)));
+    m_loadTestFigures->setPanelText(QString::fromLatin1(m_figures->panelText(m_figuresOverTcp)),
+                                    QString::fromLatin1(m_figures->summary(m_figuresOverTcp)));
     m_loadTestFigures->show();
 }
 

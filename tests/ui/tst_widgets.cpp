@@ -3,6 +3,8 @@
 // transmission's cancel window.
 #include "display/visible_text.h"
 #include "frm_cancel_send.h"
+#include "resync_offer.h"
+#include "status_panel.h"
 #include "tool_fixture.h"
 #include "widget_operator.h"
 
@@ -54,6 +56,8 @@ private Q_SLOTS:
     void logChoiceMayNameANewFile();
     void everyWayOutOfATransmissionCancels_data();
     void everyWayOutOfATransmissionCancels();
+    void statusPanelsWholeAtTheDefaultSize_data();
+    void statusPanelsWholeAtTheDefaultSize();
 };
 
 void TestWidgets::terminalShowsWhatItHolds_data()
@@ -226,6 +230,50 @@ void TestWidgets::everyWayOutOfATransmissionCancels()
         QTest::keyClick(&window, way == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
     QCOMPARE(cancelled.size(), 1);
     QVERIFY(!window.isVisible());
+}
+
+void TestWidgets::statusPanelsWholeAtTheDefaultSize_data()
+{
+    QTest::addColumn<QStringList>("texts"); // Status, figures (none: hidden), Settings, HealthChk, ConnectTime
+    QTest::addColumn<int>("lamps");         // in the ledger's offer; 0: none
+    const QString lan = QStringLiteral("Host:  192.168.100.200      Device:  1      Parity:  Even");
+    QTest::newRow("LAN, a load test running")
+        << QStringList{"Status: Socket Connected", "1606 sent, 1605 ok, 1 neg., 0 t/o, 16/35 ms", lan, "HC: 5",
+                       "00:12:05"}
+        << 0;
+    QTest::newRow("LAN, connecting, the ledger's offer shown")
+        << QStringList{"Status: Socket Connection Pending...", "", lan, "", ""} << 12;
+    QTest::newRow("serial") << QStringList{"Status: Connected", "", "Settings: 115200,e,7,1.5", "", "00:00:05"}
+                            << 0;
+}
+
+// Every panel's whole text shows at the window's default size, and in its tool tip under what the
+// panel is for.
+void TestWidgets::statusPanelsWholeAtTheDefaultSize()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(int, lamps);
+    test::ToolFixture t;
+    QVERIFY(t.start());
+    if (lamps > 0)
+        t.window->resyncOffer()->offer(lamps);
+    const char* const keys[] = {"Status", "LoadTestFigures", "Settings", "HealthChk", "ConnectTime"};
+    for (int i = 0; i < 5; ++i) {
+        auto* panel = test::in<StatusPanel>(t.window.get(), keys[i]);
+        QVERIFY(panel);
+        panel->setPanelText(texts[i]);
+        panel->setVisible(i != 1 || !texts[i].isEmpty());
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i) {
+        const auto* panel = test::in<StatusPanel>(t.window.get(), keys[i]);
+        if (!panel->isVisible())
+            continue;
+        QVERIFY2(panel->width() >= panel->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1: %2 of %3").arg(texts[i]).arg(panel->width()).arg(panel->sizeHint().width())));
+        QCOMPARE(panel->toolTip().section(QLatin1Char('\n'), 1), texts[i].trimmed().isEmpty() ? QString() : texts[i]);
+    }
 }
 
 QTEST_MAIN(TestWidgets)
