@@ -426,7 +426,7 @@ private Q_SLOTS:
         run.start(QStringLiteral(ZKN_RUN_PATH), {plan.fileName(), "--capture", toolCapture});
         QVERIFY(run.waitForFinished(20000));
         QVERIFY2(run.exitCode() == 1, run.readAllStandardError().constData()); // the lamp was not answered
-        pbx.stop();
+        QVERIFY(pbx.stop());
 
         const QStringList frames{"tool 5 00", "pbx 3 00", "pbx 2 00", "tool 4 00", "pbx 2 01", "tool 4 01",
                                  "pbx 2 02",  "tool 4 02", "tool 1 01", "tool 5 02", "pbx 3 02", "tool 6 03",

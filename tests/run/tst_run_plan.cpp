@@ -76,6 +76,8 @@ private Q_SLOTS:
             row(QByteArray("a load test by file and range: ").append(bound),
                 steps(R"({"load_test": {"stations_file": "s.txt", ")" + QByteArray(bound) + R"(": 0, "messages": 1}})"),
                 "steps[1].load_test: expected either \"first\" and \"last\" or \"stations_file\"");
+        row("a resynchronisation with a key of another step", steps(R"({"resync": {"messages": 1}})"),
+            "steps[1].resync: unknown key \"messages\"; expected all_off, within_ms, max_timeouts, max_negative");
         row("a load test backwards", steps(R"({"load_test": {"first": 2, "last": 1, "messages": 1}})"),
             "steps[1].load_test.last: expected a station not below \"first\"");
         row("a load test bounded twice",
@@ -127,7 +129,7 @@ private Q_SLOTS:
             << "lamps resync";
         QTest::newRow("serial")
             << QByteArray(R"({"link": {"serial": {"port": "/dev/ttyUSB0", "settings": "19200,e,7,1"}},
-                                              "steps": [{"load_test": {"first": 2, "last": 2, "for_ms": 1}}]})")
+                                              "steps": [{"load_test": {"first": 0, "last": 0, "for_ms": 1, "max_answer_ms": 0}}]})")
             << "serial /dev/ttyUSB0 19200,e,7,1"
             << "load_test";
     }

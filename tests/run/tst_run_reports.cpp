@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-run's reports of a passed and a failed step, byte for byte in each format: the line on
 // stderr, TAP, the JSON summary and JUnit.
+#include "probe.h"
 #include "reports.h"
 
 #include <QJsonArray>
@@ -95,6 +96,40 @@ private Q_SLOTS:
             "            <failure message=\"1 of 2 answered:&#13;&#10;&quot;code 3&quot;\">" +
                 eventLines("", "\n").chopped(1) +
                 "</failure>\n        </testcase>\n    </testsuite>\n</testsuites>\n");
+    }
+
+    // The probe's status and line: a time of 0 ms is a time, one not taken is left out.
+    void probeVerdicts_data()
+    {
+        QTest::addColumn<qint64>("connectMs");
+        QTest::addColumn<qint64>("healthMs");
+        QTest::addColumn<int>("warnMs"); // -1: none
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("verdict"); // the status's number, then the line
+        QTest::newRow("OK in no time") << 0LL << 0LL << -1 << ""
+                                       << "0 ZKN OK - link up in 0 ms, health check answered in 0 ms | "
+                                          "connect=0ms;;; health=0ms;;;";
+        QTest::newRow("WARNING: one answer slower than the limit")
+            << 3LL << 21LL << 20 << ""
+            << "1 ZKN WARNING - link up in 3 ms, health check answered in 21 ms | connect=3ms;20;; health=21ms;20;;";
+        QTest::newRow("OK at the limit") << 20LL << 20LL << 20 << ""
+                                         << "0 ZKN OK - link up in 20 ms, health check answered in 20 ms | "
+                                            "connect=20ms;20;; health=20ms;20;;";
+        QTest::newRow("CRITICAL before the link stood") << -1LL << -1LL << -1 << "refused"
+                                                        << "2 ZKN CRITICAL - refused";
+        QTest::newRow("CRITICAL after the connect") << 0LL << -1LL << 5 << "no answer"
+                                                    << "2 ZKN CRITICAL - no answer | connect=0ms;5;;";
+    }
+
+    void probeVerdicts()
+    {
+        QFETCH(qint64, connectMs);
+        QFETCH(qint64, healthMs);
+        QFETCH(int, warnMs);
+        QFETCH(QString, failure);
+        const ProbeVerdict v = probeVerdict({connectMs, healthMs, warnMs < 0 ? std::nullopt : std::optional(warnMs),
+                                            failure.isEmpty() ? std::nullopt : std::optional(failure)});
+        QTEST(QString::number(int(v.status)) + QLatin1Char(' ') + v.line, "verdict");
     }
 
     void reports()

@@ -72,6 +72,9 @@ private Q_SLOTS:
         QTest::newRow("connect twice: the link stands already")
             << QStringList() << QStringLiteral(R"([{"connect": {}}, {"connect": {}}, {"release": {}}])") << 0
             << "^PASS connect \\d+ ms\nPASS connect \\d+ ms\nPASS release \\d+ ms\n$" << "connect connect release" << 0 << "";
+        QTest::newRow("the PBX resets the connection at the connect request")
+            << QStringList{"--reset-after", "1"} << QStringLiteral(R"([{"connect": {"within_ms": 5000}}])") << 3
+            << "^FAIL connect [^\n]+\n$" << "connect (failed)" << 0 << "";
         QTest::newRow("a release without a link")
             << QStringList{"none"} << QStringLiteral(R"([{"release": {}}])") << 3
             << "^FAIL release no link to release\n$" << "release (failed)" << 0 << "";
@@ -190,6 +193,13 @@ private Q_SLOTS:
         const QJsonObject kept = QJsonDocument::fromJson(ledger.readAll()).object();
         ledger.close();
         QVERIFY(kept.value("stations").toObject().contains("2000"));
+        // Each lamps step sets the lamp its function names (the load test's sweep turns VMM off).
+        if (status == 0 && steps.contains("mw-on") && steps.contains("vmm-off")) {
+            const QJsonObject stations = kept["stations"].toObject();
+            QCOMPARE(stations["1000"]["mw"]["on"], QJsonValue(true));
+            QCOMPARE(stations["1005"].toObject().keys(), QStringList{"vmm"});
+            QCOMPARE(stations["1005"]["vmm"]["on"], QJsonValue(false));
+        }
         if (steps.contains("resync"))
             QCOMPARE(kept["stations"]["2000"]["vmm"]["outcome"].toString(),
                      simulator.contains("--mute-lamps") ? QStringLiteral("unanswered") : QStringLiteral("confirmed"));

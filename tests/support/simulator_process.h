@@ -33,10 +33,11 @@ struct SimulatorProcess
         process.kill();
         process.waitForFinished();
     }
-    // Ends it as Ctrl-C would, so it closes its files.
-    void stop()
+    // Ends it as Ctrl-C would, so it closes its files; true when it ended so, of itself.
+    bool stop()
     {
         process.terminate();
-        process.waitForFinished();
+        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
     }
 };

@@ -15,6 +15,7 @@ Probe::Probe(const ProbeOptions& options, QObject* parent) : QObject(parent), m_
     LinkView& view = *this;
     Operator& op = *this;
     m_link = std::make_unique<RunLink>(LinkChoice(m_options.link), view, op);
+    m_figures.warnMs = m_options.warnMs;
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, [this] {
         static const char* const waits[] = {"the connect request", "the health check", "the release request"};
@@ -53,16 +54,16 @@ void Probe::show(const link::LinkOutput& output)
                 return;
             }
             m_linkUp = true;
-            m_connectMs = m_clock.elapsed();
+            m_figures.connectMs = m_clock.elapsed();
             waitFor(Wait::Health);
             // From the event loop: the engine is still giving its outputs.
             QTimer::singleShot(0, this, [this] {
                 m_link->feed([](link::LinkEngine& engine) { engine.healthCheckNow(); });
             });
         } else if (output.request == link::Request::Health && m_wait == Wait::Health) {
-            m_healthMs = m_clock.elapsed();
+            m_figures.healthMs = m_clock.elapsed();
             if (output.code != 0)
-                m_failure = QStringLiteral("health check answered with code %1: %2")
+                m_figures.failure = QStringLiteral("health check answered with code %1: %2")
                                 .arg(output.code)
                                 .arg(QString::fromLatin1(link::responseText(output.code)));
             QTimer::singleShot(0, this, &Probe::release);
@@ -101,9 +102,9 @@ void Probe::chooseFile(const FileChoice&, std::function<void(std::optional<QStri
 
 void Probe::critical(const QString& why)
 {
-    if (m_wait == Wait::Done || m_failure)
+    if (m_wait == Wait::Done || m_figures.failure)
         return;
-    m_failure = why;
+    m_figures.failure = why;
     release();
 }
 
@@ -126,26 +127,33 @@ void Probe::finish()
         return;
     m_wait = Wait::Done;
     m_limit.stop();
-    const QString warn = m_options.warnMs ? QString::number(*m_options.warnMs) : QString();
+    m_verdict = probeVerdict(m_figures);
+    QTimer::singleShot(0, this, &Probe::finished);
+}
+
+ProbeVerdict probeVerdict(const ProbeFigures& f)
+{
+    const QString warn = f.warnMs ? QString::number(*f.warnMs) : QString();
     QString figures;
-    if (m_connectMs >= 0)
-        figures += QStringLiteral(" connect=%1ms;%2;;").arg(m_connectMs).arg(warn);
-    if (m_healthMs >= 0)
-        figures += QStringLiteral(" health=%1ms;%2;;").arg(m_healthMs).arg(warn);
-    if (m_failure) {
-        m_status = ProbeStatus::Critical;
-        m_line = QStringLiteral("ZKN CRITICAL - ") + *m_failure;
+    if (f.connectMs >= 0)
+        figures += QStringLiteral(" connect=%1ms;%2;;").arg(f.connectMs).arg(warn);
+    if (f.healthMs >= 0)
+        figures += QStringLiteral(" health=%1ms;%2;;").arg(f.healthMs).arg(warn);
+    ProbeVerdict v;
+    if (f.failure) {
+        v.status = ProbeStatus::Critical;
+        v.line = QStringLiteral("ZKN CRITICAL - ") + *f.failure;
     } else {
-        const bool slow = m_options.warnMs && std::max(m_connectMs, m_healthMs) > *m_options.warnMs;
-        m_status = slow ? ProbeStatus::Warning : ProbeStatus::Ok;
-        m_line = QStringLiteral("ZKN %1 - link up in %2 ms, health check answered in %3 ms")
+        const bool slow = f.warnMs && std::max(f.connectMs, f.healthMs) > *f.warnMs;
+        v.status = slow ? ProbeStatus::Warning : ProbeStatus::Ok;
+        v.line = QStringLiteral("ZKN %1 - link up in %2 ms, health check answered in %3 ms")
                      .arg(slow ? QLatin1String("WARNING") : QLatin1String("OK"))
-                     .arg(m_connectMs)
-                     .arg(m_healthMs);
+                     .arg(f.connectMs)
+                     .arg(f.healthMs);
     }
     if (!figures.isEmpty())
-        m_line += QStringLiteral(" |") + figures;
-    QTimer::singleShot(0, this, &Probe::finished);
+        v.line += QStringLiteral(" |") + figures;
+    return v;
 }
 
 } // namespace zkn::run

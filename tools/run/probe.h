@@ -31,6 +31,24 @@ enum class ProbeStatus
     Unknown = 3
 };
 
+// What a probe measured: a time of -1 was not taken; a failure makes it critical.
+struct ProbeFigures
+{
+    qint64 connectMs = -1;
+    qint64 healthMs = -1;
+    std::optional<int> warnMs;
+    std::optional<QString> failure;
+};
+
+struct ProbeVerdict
+{
+    ProbeStatus status = ProbeStatus::Unknown;
+    QString line;
+};
+
+// The status and the one line of the monitoring systems' convention for what was measured.
+ProbeVerdict probeVerdict(const ProbeFigures& figures);
+
 // Whether the link can be brought up: connect, a health check as soon as the connect request is
 // answered, its answer, then the release. finished() comes with one line in the convention of
 // monitoring systems, e.g. "ZKN OK - link up in 14 ms, health check answered in 3 ms | connect=14ms;;;
@@ -44,8 +62,8 @@ public:
     ~Probe() override;
 
     void start();
-    ProbeStatus status() const { return m_status; }
-    QString line() const { return m_line; }
+    ProbeStatus status() const { return m_verdict.status; }
+    QString line() const { return m_verdict.line; }
 
 Q_SIGNALS:
     void finished();
@@ -73,13 +91,10 @@ private:
     Wait m_wait = Wait::Connect;
     QElapsedTimer m_clock;
     QTimer m_limit;
-    qint64 m_connectMs = -1;
-    qint64 m_healthMs = -1;
+    ProbeFigures m_figures;
     bool m_linkUp = false;
     QString m_lastBox;
-    std::optional<QString> m_failure;
-    ProbeStatus m_status = ProbeStatus::Unknown;
-    QString m_line;
+    ProbeVerdict m_verdict;
 };
 
 } // namespace zkn::run
