@@ -139,6 +139,24 @@ private Q_SLOTS:
         QCOMPARE(report(), expected);
     }
 
+    // Over more than a hundred answers the fastest is still the least of them.
+    void loadTestFiguresOfManyAnswers()
+    {
+        zkn::lamp::LoadTestStats stats;
+        for (int ms = 200; ms >= 1; --ms) {
+            stats.messageSent();
+            stats.answered(ms == 7, ms);
+        }
+        stats.messageSent();
+        stats.timedOut();
+        QStringList figures;
+        for (const auto& [name, value] : loadTestFigures(stats))
+            figures.append(name + QLatin1Char('=') + QString::number(value));
+        QCOMPARE(figures.join(QLatin1Char(' ')),
+                 QStringLiteral("sent=201 answered=200 negative=1 timed_out=1 min_answer_ms=1 median_answer_ms=100 "
+                                "p95_answer_ms=190 max_answer_ms=200"));
+    }
+
     // The summary names the plan and the link, and for each step its result, figures, records and
     // the events kept, with how many were left out.
     void jsonSummary()

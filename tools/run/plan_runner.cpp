@@ -6,6 +6,7 @@
 #include "decode/decode_record.h"
 #include "lamp/load_test_stats.h"
 #include "link/link_engine.h"
+#include "reports.h"
 
 #include <utility>
 
@@ -231,14 +232,7 @@ void PlanRunner::loadTestEnded()
         m_loadTestRowsLost = !m_loadTestRows->open();
     }
     m_loadTestRowsLost = m_loadTestRowsLost || !m_link->engine().loadTestLog().writeCsvRows(*m_loadTestRows);
-    m_current.figures = {{QStringLiteral("sent"), stats.sent()},
-                         {QStringLiteral("answered"), stats.answers()},
-                         {QStringLiteral("negative"), stats.negative()},
-                         {QStringLiteral("timed_out"), stats.timeouts()},
-                         {QStringLiteral("min_answer_ms"), stats.answerMsAt(0)},
-                         {QStringLiteral("median_answer_ms"), stats.medianAnswerMs()},
-                         {QStringLiteral("p95_answer_ms"), stats.answerMsAt(95)},
-                         {QStringLiteral("max_answer_ms"), stats.maxAnswerMs()}};
+    m_current.figures = loadTestFigures(stats);
     QStringList over;
     if (step.maxTimeouts && stats.timeouts() > *step.maxTimeouts)
         over.append(QStringLiteral("%1 timed out, at most %2 allowed").arg(stats.timeouts()).arg(*step.maxTimeouts));

@@ -3,10 +3,15 @@
 
 #include "step_result.h"
 
+#include "lamp/load_test_stats.h"
+
 #include <QByteArray>
 #include <QList>
 
 namespace zkn::run {
+
+// A load test's figures as the reports give them: the counts, then the answer times.
+QList<std::pair<QString, qint64>> loadTestFigures(const lamp::LoadTestStats& stats);
 
 // The line stderr gets as a step ends: "PASS connect 12 ms", "FAIL lamps 1 of 2 answered: ...".
 QByteArray stepLine(const StepResult& result);
