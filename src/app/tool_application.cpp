@@ -46,7 +46,7 @@ void ToolApplication::attach(frmTerminal& window)
     window.adoptWindows({new frmProperties(&window, m_operator, m_store, m_connection, m_serial),
                          new FrmDebugOptions(&window, m_debug, m_connection, m_store),
                          new FrmDebug(&window, m_debug), new FrmDBSerial(&window, m_serial),
-                         new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion),
+                         new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion, m_operator),
                          new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
                          new frmCancelSend(&window),
                          new frmResults(&window, m_engine->loadTestLog(), m_operator),

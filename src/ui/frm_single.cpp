@@ -5,6 +5,7 @@
 #include "expansion_box.h"
 #include "key_filter.h"
 #include "model/connection_options.h"
+#include "operator/operator.h"
 #include "pictures.h"
 #include "settings/settings_store.h"
 #include "station_box.h"
@@ -29,6 +30,7 @@ namespace zkn {
 namespace {
 
 using lamp::LampAction;
+using lamp::SingleStationRequest;
 
 // A station box holds 8 characters as designed, until the expansion option is first applied.
 constexpr int kDesignedLength = 8;
@@ -43,8 +45,8 @@ QRadioButton* option(const char* name, const char* caption, QWidget* parent)
 } // namespace
 
 frmSingle::frmSingle(QWidget* parent, settings::SettingsStore& store, const ConnectionOptions& connection,
-                     ExpansionOption& expansion)
-    : QDialog(parent), m_store(store), m_connection(connection), m_expansion(expansion)
+                     ExpansionOption& expansion, Operator& op)
+    : QDialog(parent), m_store(store), m_connection(connection), m_expansion(expansion), m_operator(op)
 {
     setObjectName(QStringLiteral("frmSingle"));
     setWindowTitle(QStringLiteral("ZKN-Control Tool - Lamp Control"));
@@ -203,10 +205,30 @@ LampAction frmSingle::chosen(QRadioButton* on, QRadioButton* off) const
     return off->isChecked() ? LampAction::Off : LampAction::NoChange;
 }
 
+// Every range more than this many stations long is asked about first.
+constexpr quint64 kStationsWithoutAsking = 100;
+
 void frmSingle::cmdSend_Click()
 {
-    Q_EMIT sendRequested({m_stn1->text().toLatin1(), m_stn2->text().toLatin1(), chosen(m_mwOn, m_mwOff),
-                          chosen(m_vmmOn, m_vmmOff)});
+    const SingleStationRequest request{m_stn1->text().toLatin1(), m_stn2->text().toLatin1(),
+                                       chosen(m_mwOn, m_mwOff), chosen(m_vmmOn, m_vmmOff)};
+    // Without a lamp chosen the link says so; there is no range to check yet.
+    const lamp::StationRange range =
+        lamp::requestedFunctions(request).isEmpty() ? lamp::StationRange{} : lamp::stationRange(request);
+    if (range.reversed) {
+        m_operator.tell(QStringLiteral("Invalid Sequence! Please, try again."), Operator::Icon::Exclamation);
+        return;
+    }
+    if (range.stations <= kStationsWithoutAsking) {
+        Q_EMIT sendRequested(request);
+        return;
+    }
+    m_operator.show({QStringLiteral("Switch the lamps of %1 stations?").arg(range.stations), Operator::Icon::Question,
+                     Operator::Buttons::YesNo, {}},
+                    [this, request](Operator::Answer answer) {
+                        if (answer == Operator::Answer::Yes)
+                            Q_EMIT sendRequested(request);
+                    });
 }
 
 void frmSingle::cmdQuit_Click()

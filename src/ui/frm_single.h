@@ -14,12 +14,14 @@ namespace zkn {
 class ConnectionOptions;
 class ExpansionBox;
 class ExpansionOption;
+class Operator;
 namespace settings {
 class SettingsStore;
 }
 
 // "ZKN-Control Tool - Lamp Control": switches one lamp of one station, or of a range, by hand.
-// Send hands the request to the link; the expansion option is the live model the load-test
+// Send hands the request to the link, once a range of numbers is known to run upwards (and, when
+// long, the operator has said so); the expansion option is the live model the load-test
 // configuration shows too, read from the store when the dialog becomes active and stored when it
 // stops being active. Quit stores the stations and hides the dialog.
 class frmSingle : public QDialog
@@ -28,7 +30,7 @@ class frmSingle : public QDialog
 
 public:
     frmSingle(QWidget* parent, settings::SettingsStore& store, const ConnectionOptions& connection,
-              ExpansionOption& expansion);
+              ExpansionOption& expansion, Operator& op);
 
     // The stations remembered from the last run (start-up).
     void setStations(const QString& from, const QString& to);
@@ -51,6 +53,7 @@ private:
     settings::SettingsStore& m_store;
     const ConnectionOptions& m_connection;
     ExpansionOption& m_expansion;
+    Operator& m_operator;
     bool m_placed = false;
 
     QLineEdit* m_stn1 = nullptr;

@@ -3,6 +3,7 @@
 // ledger and the lamp map as files, read back or refused with the line that is wrong.
 #include "lamp/lamp_ledger.h"
 #include "lamp/lamp_ledger_file.h"
+#include "lamp/single_station_request.h"
 #include "ledger_text.h"
 
 #include <QTest>
@@ -133,6 +134,29 @@ private Q_SLOTS:
         const QList<QByteArray> stations = lamp::rangeStations(from, to);
         QTEST(int(stations.size()), "count");
         QTEST(stations.value(stations.size() - 1), "last");
+    }
+
+    // The dialog's range before anything is sent: reversed, or how many stations.
+    void stationRanges_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("range");
+        QTest::newRow("reversed") << "2000"_ba << "1999"_ba << "reversed";
+        QTest::newRow("From = To") << "1000"_ba << "1000"_ba << "1";
+        QTest::newRow("To one blank") << "1000"_ba << " "_ba << "1";
+        QTest::newRow("To empty") << "1000"_ba << ""_ba << "1";
+        QTest::newRow("upwards") << "0998"_ba << "1098"_ba << "101";
+        QTest::newRow("with # not compared") << "12#"_ba << "10"_ba << "1";
+        QTest::newRow("with * not compared") << "20"_ba << "1*"_ba << "1";
+        QTest::newRow("every number") << "0"_ba << "18446744073709551615"_ba << "18446744073709551615";
+    }
+    void stationRanges()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        const lamp::StationRange r = lamp::stationRange({from, to, lamp::LampAction::On, lamp::LampAction::NoChange});
+        QTEST(r.reversed ? QStringLiteral("reversed") : QString::number(r.stations), "range");
     }
 
     // Written and read back whole, every outcome among them.

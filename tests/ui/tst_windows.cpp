@@ -764,6 +764,14 @@ void TestWindows::scripts_data()
         << lamp.arg("O", "OptionMWon", "Return", " | ?boxes~=PBX does not respond | ?Properties/StnA=3000");
     QTest::newRow("lamp control: keys: MW off, Escape") << lamp.arg("F", "OptionMWoff", "Escape", "");
 
+    // The range is checked before anything is sent: a reversed one refused, a long one asked about.
+    QTest::newRow("lamp control: a reversed range refused, a long one sent when the operator says so")
+        << "set:type=LAN | open:frmSingle | txtStn1=2000 | txtStn2=1000 | click:OptionMWon | click:cmdSend | "
+           "txtStn2=2100 | answer:No | click:cmdSend | ?boxes=Exclamation/Ok/: Invalid Sequence! Please, try "
+           "again.\nQuestion/YesNo/: Switch the lamps of 101 stations? | ?frmSingle.visible=true | answer:Yes | "
+           "click:cmdSend | ?boxes~=stations?\nQuestion/YesNo/: Switch the lamps of 101 stations?\nExclamation/Ok/: "
+           "PBX does not respond, check Host Name or IP address!";
+
     const QString plain = u"?FrmBreakDown.windowTitle=Format Message Information - ZKN-Tool"_s;
     QTest::newRow("breakdown: Format shows and hides it; Close clears the item")
         << "?FrmBreakDown.visible=false | click:mnuFormat | ?FrmBreakDown.visible=true | ?mnuFormat=true | "

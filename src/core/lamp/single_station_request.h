@@ -29,4 +29,14 @@ struct SingleStationRequest
 // The functions asked for, the MW lamp's first. Empty when both groups say "No Change".
 QList<LampFunction> requestedFunctions(const SingleStationRequest& request);
 
+// The range the two boxes name, as the dialog checks it before anything is sent: To below From
+// is reversed; From = To, or To empty or one blank, is one station. Boxes that are not plain
+// digits ("#" and "*" among them) are not compared: one station is assumed.
+struct StationRange
+{
+    bool reversed = false;
+    quint64 stations = 1; // at most the largest number
+};
+StationRange stationRange(const SingleStationRequest& request);
+
 } // namespace zkn::lamp
