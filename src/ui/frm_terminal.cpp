@@ -380,6 +380,10 @@ void frmTerminal::wireCommands()
     on(Command::LoadTestConfig, [this] { m_config->showDialog(); });
     on(Command::TestConfigButton, [this] { m_config->showFullMode(); });
     on(Command::DelayButton, [this] { m_config->showDelayOnly(); });
+    // A key with no character, so the terminal still types every control character to the line.
+    QAction* delay = action(Command::DelayButton);
+    delay->setShortcut(QKeySequence(Qt::Key_F2));
+    delay->setToolTip(delay->toolTip() + QStringLiteral("\nShortcut: F2"));
     on(Command::LoadTestStart, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::StartTestButton, [this] { Q_EMIT loadTestStartCommand(); });
     on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });

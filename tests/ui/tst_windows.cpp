@@ -656,6 +656,8 @@ void TestWindows::scripts_data()
     const QString delayWarning = QStringLiteral(
         "?boxes=Exclamation/Ok/WARNING: Invalid delay value. please enter a value between 1 to 60000 (ms).");
     const QString untouched = u"?test=1000-1000 1000-1000 300 range"_s;
+    QTest::newRow("load test: F2 offers only the delay, from the terminal too")
+        << "key:F2 | ?frmConfig.visible=true | ?Text1.enabled=false | ?txtDelay.focus=true | click:cmdCancel";
     QTest::newRow("load test: delay only offers only the delay, until opened in full")
         << "open:frmConfig delay | ?Text1.enabled=false | ?Text2.enabled=false | ?ChkFile.enabled=false | "
            "?Frame1.enabled=false | ?txtDelay.enabled=true | ?txtDelay.focus=true | "
