@@ -21,14 +21,11 @@ void nameTheApplication()
 
 int main(int argc, char* argv[])
 {
-    if (zkn::asksForTextOnly(argc, argv)) {
-        QCoreApplication core(argc, argv);
-        nameTheApplication();
-        return std::get<int>(zkn::readCommandLine(QCoreApplication::arguments()));
-    }
+    nameTheApplication();
+    if (const auto own = zkn::readCommandLine(zkn::ownArguments(argc, argv)); std::holds_alternative<int>(own))
+        return std::get<int>(own);
     // Made first: it takes Qt's own options (such as -platform) off the command line.
     QApplication qapp(argc, argv);
-    nameTheApplication();
     QApplication::setWindowIcon(zkn::applicationIcon());
     // Lets a Wayland desktop find the installed zkn-tool.desktop, and with it the icon, for the windows.
     QApplication::setDesktopFileName(QStringLiteral("zkn-tool"));

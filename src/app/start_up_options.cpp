@@ -13,15 +13,19 @@
 
 namespace zkn {
 
-bool asksForTextOnly(int argc, char* argv[])
+QStringList ownArguments(int argc, char* argv[])
 {
+    QStringList own{QString::fromLocal8Bit(argc > 0 ? argv[0] : "")};
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView argument(argv[i]);
-        if (argument == "-h" || argument == "--help" || argument == "--help-all" || argument == "-v" ||
-            argument == "--version")
-            return true;
+        if (!argument.startsWith("--") && argument != "-h" && argument != "-v")
+            continue;
+        own.append(QString::fromLocal8Bit(argv[i]));
+        // The one option with a value given apart.
+        if (argument == "--capture" && i + 1 < argc)
+            own.append(QString::fromLocal8Bit(argv[++i]));
     }
-    return false;
+    return own;
 }
 
 std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)

@@ -22,9 +22,10 @@ struct StartUpOptions
     int loadTestPauseMs = 3000;
 };
 
-// Whether the command line asks only for the help or the version: those need no window system,
-// so they work without a display too.
-bool asksForTextOnly(int argc, char* argv[]);
+// The arguments that are the tool's own: its long options with their values, and -h and -v. Qt's
+// options (-platform, -geometry) have one dash and are the window system's. Read before the window
+// system is loaded, they answer the help, the version and a mistake without a display.
+QStringList ownArguments(int argc, char* argv[]);
 
 // Reads the command line before the window system is needed, so --help and --version work
 // without a display. Either the options, or the status to end the program with at once, its
