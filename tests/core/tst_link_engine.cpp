@@ -350,6 +350,10 @@ void TestLinkEngine::scripts_data()
     row("answers leave before the close",
         "up | spacing:20 | data:" + kRecord7 + kPbxRelease5 + kRecord8 + " | ?closes=0 | tick:20 | ?wire=" + kAnswer7 +
         " | ?closes=1 graceful | tick:1000 | ?count=1");
+    // A refusal while a lamp frame waits for its moment: the frame leaves first, then the close.
+    row("a frame waiting its moment leaves before the close",
+        "up | spacing:20 | single:1000, ,on,- | data:16 33 30 30 35 30 31 30 30 34 CC | ?closes=0 | tick:20 | "
+        "?count=1 | ?closes=1 graceful");
     // The PBX closes right after two records: the close comes after them, both are shown.
     row("records before the PBX's close are shown before it",
         "up | spacing:20 | data:" + kRecord7 + kRecord8 + " | closed | ?records=" + r1 + " | tick:20 | tick:20 | "

@@ -83,6 +83,10 @@ private Q_SLOTS:
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed.first().first().toString(), said.arg(path));
         QCOMPARE(capture.isOn(), !fileFull);
+        capture.stop();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(!file.readAll().contains("ABC"), "the serial line's bytes are in the LAN link's capture");
     }
 
     void joinsAStandingConnection()

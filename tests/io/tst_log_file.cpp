@@ -187,6 +187,7 @@ private Q_SLOTS:
         QCOMPARE(op.fileDialogs.first().title, QStringLiteral("Send Text File"));
         QCOMPARE(op.fileDialogs.first().filter, QStringLiteral("Text Files (*.TXT *.txt);;All Files (*)"));
         QCOMPARE(op.fileDialogs.last().startPath, startFolder); // the choice comes back there too
+        QVERIFY(op.fileDialogs.first().mustExist); // a file to send, not one to make
         QCOMPARE(op.messages.size(), 1);
         QCOMPARE(op.messages.at(0).text,
                  m_dir.filePath(QStringLiteral("gone.txt")) + QStringLiteral(" not found!"));

@@ -140,6 +140,7 @@ private Q_SLOTS:
         refused("handshaking 4", "9600,n,8,1", 4);
         // The pty takes the speed, then refuses 7 bits; the speed in use must come back.
         refused("7 data bits", "19200,e,7,1", 2);
+        row("5 data bits, the fewest", "9600,n,5,1", 0, B9600, 0, false);
     }
 
     void settingsReachThePort()
@@ -153,6 +154,7 @@ private Q_SLOTS:
         QString error;
         QCOMPARE(m_line->setHandshaking(handshaking, &error) && m_line->setSettings(text, &error), accepted);
         QCOMPARE(error.isEmpty(), accepted);
+        QCOMPARE(error.contains(QStringLiteral("4 data bits")), text.contains(QStringLiteral(",4,")));
         QCOMPARE(m_line->settings(), accepted ? text.toLower() : QStringLiteral("4800,n,8,2"));
         QCOMPARE(m_line->handshaking(), accepted ? handshaking : 2);
         termios t{};
