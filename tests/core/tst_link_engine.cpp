@@ -301,6 +301,11 @@ void TestLinkEngine::scripts_data()
         QStringLiteral("%1 | single:1000,1001,on,- | answer | resync | tick:300 | single:2000, ,on,- | answer | "
                        "tick:300 | answer | ?terminal~=Resynchronisation: 2 sent, 1 answered (0 negative), 0 timed "
                        "out, 1 superseded").arg(lan));
+    // The dialog's frame times out between two of the resynchronisation's: not its time-out.
+    row("resync: another frame's time-out between two messages is not counted",
+        QStringLiteral("%1 | single:1000,1001,on,- | answer | delay:20000 | resync | tick:20000 | answer | "
+                       "single:2000, ,on,- | tick:10000 | ?boxes$=%2 | tick:10000 | answer | ?terminal~=Resynchronisation: "
+                       "2 sent, 2 answered (0 negative), 0 timed out;").arg(lan, kLampTimeout));
     row("resync: refused while a load test runs",
         QStringLiteral("%1 | single:1000, ,on,- | answer | start | resync | ?boxes$=Exclamation: A load test is "
                        "running: stop it first.").arg(lan));
