@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace zkn {
 
 TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent)
@@ -31,8 +33,16 @@ TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent)
     setFont(font);
 }
 
+// The view follows the newest line only while it is at the bottom: an operator reading higher up
+// keeps the text he reads in view, or the top when that text was cut away. The insertion point
+// always goes to the end, for what is typed and echoed.
 void TerminalView::WriteTerminal(const QByteArray& text)
 {
+    QScrollBar* bar = verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
+    const int scrolledTo = bar->value();
+    const int topShown = following ? 0 : cursorForPosition(QPoint(0, 0)).position();
+    const int lengthBefore = document()->characterCount();
     const display::TerminalEdit edit = m_buffer.WriteTerminal(text);
     if (edit.cutFront > 0 || edit.replaceLength > 0) {
         // A cut or a backspace changes shown text: redraw the (at most ~16000 characters) whole.
@@ -46,7 +56,16 @@ void TerminalView::WriteTerminal(const QByteArray& text)
         end.insertText(shown.text);
     }
     moveCursor(QTextCursor::End);
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (following) {
+        bar->setValue(bar->maximum());
+    } else if (edit.cutFront > 0) {
+        // What was shown at the top moved up by what the cut took from the front.
+        const int cut = lengthBefore - (document()->characterCount() - int(display::visibleText(edit.text).size()));
+        const QTextBlock top = document()->findBlock(std::max(0, topShown - cut));
+        bar->setValue(topShown - cut < 0 ? 0 : top.firstLineNumber());
+    } else {
+        bar->setValue(scrolledTo);
+    }
     paintAtMostEvery(40);
     if (!edit.text.isEmpty())
         Q_EMIT textWritten(edit.text);

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBlock>
 
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void everyWayOutOfATransmissionCancels();
     void statusPanelsWholeAtTheDefaultSize_data();
     void statusPanelsWholeAtTheDefaultSize();
+    void terminalFollowsOnlyFromTheBottom();
 };
 
 void TestWidgets::terminalShowsWhatItHolds_data()
@@ -274,6 +276,45 @@ void TestWidgets::statusPanelsWholeAtTheDefaultSize()
                  qPrintable(QStringLiteral("%1: %2 of %3").arg(texts[i]).arg(panel->width()).arg(panel->sizeHint().width())));
         QCOMPARE(panel->toolTip().section(QLatin1Char('\n'), 1), texts[i].trimmed().isEmpty() ? QString() : texts[i]);
     }
+}
+
+// At the bottom the view follows every line; scrolled up it stays on the text the operator reads,
+// through a cut of the front too, or at the top when that text was cut; typing goes at the end.
+void TestWidgets::terminalFollowsOnlyFromTheBottom()
+{
+    TerminalView view;
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QScrollBar* bar = view.verticalScrollBar();
+    int written = 0;
+    const auto lines = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            view.WriteTerminal(QByteArray::number(written++).rightJustified(6, '0') + " a line of traffic\r\n");
+    };
+    const auto topLine = [&] { return view.cursorForPosition(QPoint(0, 0)).block().text(); };
+    lines(550);
+    QCOMPARE(bar->value(), bar->maximum());
+
+    bar->setValue(bar->maximum() - 20);
+    const QString read = topLine();
+    lines(10);
+    QCOMPARE(topLine(), read);
+    QVERIFY(view.textCursor().atEnd());
+    lines(90); // the front is cut, the text read is not
+    QVERIFY(!view.content().startsWith("000000"));
+    QCOMPARE(topLine(), read);
+
+    bar->setValue(0);
+    lines(200); // the text at the top is cut
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(topLine() != read);
+
+    bar->setValue(bar->maximum());
+    lines(1);
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(topLine().startsWith(QByteArray::number(written - 1).rightJustified(6, '0')) ||
+            view.toPlainText().endsWith(QByteArray::number(written - 1).rightJustified(6, '0') + " a line of traffic\n"));
 }
 
 QTEST_MAIN(TestWidgets)
