@@ -402,9 +402,9 @@ private Q_SLOTS:
                       zkn::link::readFrameHeader(linkFrame('2', "08", " ~\x7f\x1f\x02\xe4"), zkn::link::Parity::Odd));
         printer.print(1765000000000000, zkn::decodetool::LinkSide::Tool,
                       zkn::link::readFrameHeader(linkFrame('6', "09", {}), zkn::link::Parity::Odd));
-        QCOMPARE(out.text(), QByteArray("2025-12-06 05:46:40.000000  pbx   kind 2  device 01  seq 08  check good  "
+        QCOMPARE(out.text(), QByteArray("2025-12-06 05:46:40.000000  pbx   kind 2 record          device 01  seq 08  check good  "
                                         " ~<7F><1F><02><E4>\n"
-                                        "2025-12-06 05:46:40.000000  tool  kind 6  device 01  seq 09  check good  \n"));
+                                        "2025-12-06 05:46:40.000000  tool  kind 6 release         device 01  seq 09  check good  \n"));
     }
 
     // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character
@@ -608,17 +608,17 @@ void TestZknDecode::captures_data()
     };
     const QByteArray framesCapture = pcapFile(kEthernet, frames);
     QTest::newRow("--frames --json") << "--frames --json" << framesCapture << QByteArray() << QByteArray(
-        R"j({"time":1765000000.002000,"from":"tool","kind":"5","device":"01","seq":"07","check_good":true,)j"
+        R"j({"time":1765000000.002000,"from":"tool","kind":"5","kind_name":"connect/health","device":"01","seq":"07","check_good":true,)j"
         R"j("data":"00"})j" "\n"
-        R"j({"time":1765000000.003000,"from":"pbx","kind":"3","device":"01","seq":"07","check_good":true,)j"
+        R"j({"time":1765000000.003000,"from":"pbx","kind":"3","kind_name":"response","device":"01","seq":"07","check_good":true,)j"
         R"j("data":"0"})j" "\n"
-        R"j({"time":1765000000.250000,"from":"pbx","kind":"2","device":"01","seq":"08","check_good":false,)j"
+        R"j({"time":1765000000.250000,"from":"pbx","kind":"2","kind_name":"record","device":"01","seq":"08","check_good":false,)j"
         R"j("data":"\u00020!J0012000..011210101....201012045\u0003"})j" "\n");
     QTest::newRow("--frames, even parity") << "--frames --parity even" << framesCapture << QByteArray()
         << QByteArray(
-        "2025-12-06 05:46:40.002000  tool  kind 5  device 01  seq 07  check BAD   00\n"
-        "2025-12-06 05:46:40.003000  pbx   kind 3  device 01  seq 07  check BAD   0\n"
-        "2025-12-06 05:46:40.250000  pbx   kind 2  device 01  seq 08  check good  "
+        "2025-12-06 05:46:40.002000  tool  kind 5 connect/health  device 01  seq 07  check BAD   00\n"
+        "2025-12-06 05:46:40.003000  pbx   kind 3 response        device 01  seq 07  check BAD   0\n"
+        "2025-12-06 05:46:40.250000  pbx   kind 2 record          device 01  seq 08  check good  "
         "<02>0!J0012000..011210101....201012045<03>\n");
     // clang-format on
 }

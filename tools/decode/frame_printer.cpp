@@ -17,6 +17,27 @@ QByteArray frameData(const link::FrameHeader& frame)
     return frame.frame.mid(kDataAt, qMax(0, frame.length - 4));
 }
 
+// What each kind of frame is, as a reader of the link names it.
+const char* kindName(char kind)
+{
+    switch (kind) {
+    case '1':
+        return "lamp";
+    case '2':
+        return "record";
+    case '3':
+        return "response";
+    case '4':
+        return "record answer";
+    case '5':
+        return "connect/health";
+    case '6':
+        return "release";
+    default:
+        return "unknown";
+    }
+}
+
 const char* sideName(LinkSide side)
 {
     return side == LinkSide::Pbx ? "pbx" : "tool";
@@ -47,8 +68,8 @@ QByteArray readableData(const QByteArray& data)
 
 void appendReadable(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
 {
-    out += readableTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " + frame.kind +
-           "  device " + frame.deviceField + "  seq " + frame.sequenceField +
+    out += readableTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " + frame.kind + ' ' +
+           QByteArray(kindName(frame.kind)).leftJustified(14) + "  device " + frame.deviceField + "  seq " + frame.sequenceField +
            (frame.parityGood ? "  check good  " : "  check BAD   ") + readableData(frameData(frame)) + '\n';
 }
 
@@ -61,6 +82,9 @@ void appendJson(QByteArray& out, CaptureTime time, LinkSide from, const link::Fr
     out += QByteArray("\"") + sideName(from) + "\",";
     appendJsonKey(out, "kind");
     appendJsonString(out, QString(QLatin1Char(frame.kind)));
+    out += ',';
+    appendJsonKey(out, "kind_name");
+    appendJsonString(out, QString::fromLatin1(kindName(frame.kind)));
     out += ',';
     appendJsonKey(out, "device");
     appendJsonString(out, QString::fromLatin1(frame.deviceField));
