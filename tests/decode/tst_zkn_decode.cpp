@@ -498,8 +498,10 @@ void TestZknDecode::runs_data()
         R"j("caption":"ANI (Provided)","boxes":{"ANI":"0890123"}}},"messages":[]})j" "\n");
     row("JSON: the message raised", {}, "--kra --json", logLine(kraRecord("99")), 1,
         R"j(,"messages":[{"title":"ERROR","text":"Unknown Call Type"}]})j" "\n");
-    row("no record at all", {}, "--kra", "<->:12:00:00: LINK UP\r\n", 0, {});
-    row("an input shorter than a capture's header", {}, "--kra", "x", 0, {});
+    // Worth a word on stderr, with the layout records would have been read in; not a failure.
+    row("no record at all", {}, "--olv", "<->:12:00:00: LINK UP\r\n", 0, {},
+        "zkn-decode: -: no record in it (records would be read in the OLV layout)\n");
+    row("an input shorter than a capture's header", {}, "--kra", "x", 0, {}, "no record in it (records would be read in the KRA layout)");
     // A file that cannot be read to its end says why.
     row("a read that fails", {}, "--kra /proc/self/mem", {}, 2, {}, "zkn-decode: /proc/self/mem: Input/output error\n");
     row("a folder", {}, "--kra /tmp", {}, 2, {}, "zkn-decode: /tmp: file to open is a directory\n");

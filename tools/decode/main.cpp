@@ -20,6 +20,11 @@ constexpr int kClean = 0;
 constexpr int kMessages = 1;
 constexpr int kFailure = 2;
 
+const char* layoutName(zkn::decode::RecordFormat format)
+{
+    return format == zkn::decode::RecordFormat::Kra ? "KRA" : "OLV";
+}
+
 void printError(const QString& message)
 {
     std::fprintf(stderr, "zkn-decode: %s\n", qPrintable(message));
@@ -72,9 +77,14 @@ int main(int argc, char* argv[])
                                 config.parity};
     int status = kClean;
     for (const QString& input : config.inputs) {
+        const int before = records.count();
         if (const auto failure = decodeInput(input, targets, output)) {
             printError(QStringLiteral("%1: %2").arg(input, *failure));
             status = kFailure;
+        } else if (!config.frames && records.count() == before) {
+            // Not an error, but worth a word: the wrong file, or a capture of another link.
+            printError(QStringLiteral("%1: no record in it (records would be read in the %2 layout)")
+                           .arg(input, QLatin1String(layoutName(records.format()))));
         }
     }
     if (!output.flush()) {

@@ -19,6 +19,8 @@ public:
 
     // Whether any record raised an operator message.
     bool anyMessage() const { return m_anyMessage; }
+    int count() const { return m_count; }
+    decode::RecordFormat format() const { return m_format; }
 
 private:
     decode::RecordFormat m_format;
