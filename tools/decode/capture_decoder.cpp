@@ -27,24 +27,30 @@ std::optional<QByteArray> recordText(const link::FrameHeader& frame)
 
 std::optional<QString> decodeCapture(std::FILE* stream, const DecodeTargets& targets)
 {
-    RecordFinder finder([&targets](QByteArrayView record) {
+    // A record's time is the time of the packet that completed it: the finder gives it at once.
+    CaptureTime fed = 0;
+    RecordFinder finder([&targets, &fed](QByteArrayView record) {
         if (targets.records)
-            targets.records->print(display::DotBlanks(record.toByteArray()));
+            targets.records->print(display::DotBlanks(record.toByteArray()), fed);
     });
     TcpConnections connections(targets.parity,
                                [&](CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
                                    if (targets.frames) {
                                        targets.frames->print(time, from, frame);
                                    } else if (from == LinkSide::Pbx && frame.kind == kRecordFrame) {
-                                       if (const std::optional<QByteArray> text = recordText(frame))
+                                       if (const std::optional<QByteArray> text = recordText(frame)) {
+                                           fed = time;
                                            finder.feed(*text);
+                                       }
                                    }
                                });
     const CapturePackets packets{
         [&connections](CaptureTime time, const TcpSegment& segment) { connections.segment(time, segment); },
-        [&finder](CaptureTime, LinkSide from, QByteArrayView bytes) {
-            if (from == LinkSide::Pbx)
+        [&finder, &fed](CaptureTime time, LinkSide from, QByteArrayView bytes) {
+            if (from == LinkSide::Pbx) {
+                fed = time;
                 finder.feed(bytes);
+            }
         },
     };
     const std::optional<QString> failure = readCapture(stream, packets);

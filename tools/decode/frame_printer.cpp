@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frame_printer.h"
 
+#include "capture_time_text.h"
 #include "json_text.h"
-
-#include <QDateTime>
-#include <QTimeZone>
 
 namespace zkn::decodetool {
 
@@ -43,17 +41,6 @@ const char* sideName(LinkSide side)
     return side == LinkSide::Pbx ? "pbx" : "tool";
 }
 
-QByteArray microseconds(CaptureTime time)
-{
-    return QByteArray::number(time % 1000000).rightJustified(6, '0');
-}
-
-QByteArray readableTime(CaptureTime time)
-{
-    const QDateTime utc = QDateTime::fromSecsSinceEpoch(time / 1000000, QTimeZone::utc());
-    return utc.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1() + '.' + microseconds(time);
-}
-
 QByteArray readableData(const QByteArray& data)
 {
     QByteArray shown;
@@ -68,7 +55,7 @@ QByteArray readableData(const QByteArray& data)
 
 void appendReadable(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
 {
-    out += readableTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " + frame.kind + ' ' +
+    out += readableCaptureTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " + frame.kind + ' ' +
            QByteArray(kindName(frame.kind)).leftJustified(14) + "  device " + frame.deviceField + "  seq " + frame.sequenceField +
            (frame.parityGood ? "  check good  " : "  check BAD   ") + readableData(frameData(frame)) + '\n';
 }
@@ -77,7 +64,7 @@ void appendJson(QByteArray& out, CaptureTime time, LinkSide from, const link::Fr
 {
     out += '{';
     appendJsonKey(out, "time");
-    out += QByteArray::number(time / 1000000) + '.' + microseconds(time) + ',';
+    out += jsonCaptureTime(time) + ',';
     appendJsonKey(out, "from");
     out += QByteArray("\"") + sideName(from) + "\",";
     appendJsonKey(out, "kind");

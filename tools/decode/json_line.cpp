@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "json_line.h"
 
+#include "capture_time_text.h"
 #include "json_text.h"
 #include "printed_areas.h"
 
@@ -55,9 +56,14 @@ void appendMessages(QByteArray& out, const QList<Operator::Message>& messages)
 
 } // namespace
 
-void appendJsonLine(QByteArray& out, QByteArrayView record, const decode::Breakdown& breakdown)
+void appendJsonLine(QByteArray& out, QByteArrayView record, const decode::Breakdown& breakdown,
+                    std::optional<CaptureTime> time)
 {
     out += '{';
+    if (time) {
+        appendJsonKey(out, "time");
+        out += jsonCaptureTime(*time) + ',';
+    }
     appendJsonKey(out, "record");
     appendJsonString(out, QString::fromLatin1(record));
     out += ',';

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "decode/breakdown.h"
+#include "link_side.h"
 
 #include <QByteArray>
+#include <optional>
 #include <QByteArrayView>
 
 namespace zkn::decodetool {
@@ -12,6 +14,7 @@ namespace zkn::decodetool {
 // {"record", "caption", "areas": {source, calling, called, extended, callType, ani}, "messages"}.
 // An area is null while its plain frame is in front; otherwise it gives the sub-frame's number
 // ("FrmCallType" for the call type), caption and boxes by label. The record is Latin-1 text.
-void appendJsonLine(QByteArray& out, QByteArrayView record, const decode::Breakdown& breakdown);
+void appendJsonLine(QByteArray& out, QByteArrayView record, const decode::Breakdown& breakdown,
+                    std::optional<CaptureTime> time = std::nullopt);
 
 } // namespace zkn::decodetool

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "readable_text.h"
 
+#include "capture_time_text.h"
 #include "printed_areas.h"
 
 namespace zkn::decodetool {
@@ -36,10 +37,12 @@ void appendLine(QByteArray& out, const QString& where, const QString& label, con
 
 } // namespace
 
-void appendReadable(QByteArray& out, int number, const decode::Breakdown& breakdown)
+void appendReadable(QByteArray& out, int number, const decode::Breakdown& breakdown, std::optional<CaptureTime> time)
 {
     out += "Record ";
     out += QByteArray::number(number);
+    if (time)
+        out += " at " + readableCaptureTime(*time);
     out += ": ";
     appendText(out, breakdown.caption);
     out += '\n';

@@ -12,15 +12,15 @@ RecordPrinter::RecordPrinter(decode::RecordFormat format, OutputStyle style, Out
 {
 }
 
-void RecordPrinter::print(QByteArrayView record)
+void RecordPrinter::print(QByteArrayView record, std::optional<CaptureTime> time)
 {
     const decode::Breakdown breakdown = decode::DecodeRecord(record, m_format);
     m_anyMessage = m_anyMessage || !breakdown.messages.isEmpty();
     ++m_count;
     if (m_style == OutputStyle::JsonLines)
-        appendJsonLine(m_out.text(), record, breakdown);
+        appendJsonLine(m_out.text(), record, breakdown, time);
     else
-        appendReadable(m_out.text(), m_count, breakdown);
+        appendReadable(m_out.text(), m_count, breakdown, time);
     m_out.resultDone();
 }
 

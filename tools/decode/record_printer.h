@@ -2,9 +2,12 @@
 #pragma once
 
 #include "decode/record_parts.h"
+#include "link_side.h"
 #include "output_buffer.h"
 
 #include <QByteArrayView>
+
+#include <optional>
 
 namespace zkn::decodetool {
 
@@ -15,7 +18,8 @@ class RecordPrinter
 public:
     RecordPrinter(decode::RecordFormat format, OutputStyle style, OutputBuffer& out);
 
-    void print(QByteArrayView record);
+    // `time`: when the packet that completed the record was captured; none from a log.
+    void print(QByteArrayView record, std::optional<CaptureTime> time = std::nullopt);
 
     // Whether any record raised an operator message.
     bool anyMessage() const { return m_anyMessage; }
