@@ -51,7 +51,8 @@ void LinkPump::wireTransports()
     connect(&m_socket, &TcpLink::closedByPeer, this, [this] { feed(&LinkEngine::onSocketClosed); });
     connect(&m_socket, &TcpLink::resetByPeer, this, [this] { feed(&LinkEngine::onSocketReset); });
     connect(&m_socket, &TcpLink::errorOccurred, this, [this](int number, const QString& description) {
-        feed([&](LinkEngine& engine) { engine.onSocketError(number, description); });
+        const QString said = m_socket.peerName() + QLatin1Char(' ') + TcpLink::failureInWords(number, description);
+        feed([&](LinkEngine& engine) { engine.onSocketError(number, description, said); });
     });
     // Receiving is on only while the engine wants it, so what arrives is read at once.
     connect(&m_serial, &SerialLine::dataArrived, this, [this] {

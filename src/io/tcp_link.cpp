@@ -81,6 +81,23 @@ int TcpLink::errorNumber(QAbstractSocket::SocketError error, const QString& desc
     return TcpLink::OtherErrorBase + static_cast<int>(error);
 }
 
+QString TcpLink::failureInWords(int number, const QString& description)
+{
+    switch (number) {
+    case ConnectionRefused:
+        return QStringLiteral("refused the connection");
+    case TimedOut:
+        return QStringLiteral("did not answer in time");
+    case HostNotFound:
+        return QStringLiteral("could not be found: no such host name");
+    case HostUnreachable:
+    case NetworkUnreachable:
+        return QStringLiteral("cannot be reached from here: no route to it");
+    default:
+        return QStringLiteral("could not be connected to: ") + description;
+    }
+}
+
 TcpLink::TcpLink(QObject* parent) : QObject(parent)
 {
     m_connectTimeout.setSingleShot(true);
@@ -96,6 +113,7 @@ TcpLink::~TcpLink()
 QString TcpLink::connectToHost(const QString& host)
 {
     close();
+    m_host = host;
     m_socket = new QTcpSocket(this);
     m_socket->setReadBufferSize(kReadChunk);
     connect(m_socket, &QTcpSocket::stateChanged, this, &TcpLink::onSocketStateChanged);

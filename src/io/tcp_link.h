@@ -45,6 +45,8 @@ public:
 
     // The number of a socket error, told by its description where Qt folds several into one.
     static int errorNumber(QAbstractSocket::SocketError error, const QString& description);
+    // Why a connection could not be made, said of the host: "refused the connection".
+    static QString failureInWords(int number, const QString& description);
 
     explicit TcpLink(QObject* parent = nullptr);
     ~TcpLink() override;
@@ -58,6 +60,8 @@ public:
     // (an unreachable network, say) returns the description and leaves the state Error without
     // emitting errorOccurred(); otherwise returns nothing.
     QString connectToHost(const QString& host);
+    // "host:port" of the last connection asked for.
+    QString peerName() const { return m_host + QLatin1Char(':') + QString::number(m_remotePort); }
     // Closes at once: the state is Closed and the old connection falls silent. Gracefully, what
     // was just written still reaches the peer before the connection ends; otherwise it is reset.
     void close(bool graceful = false);
@@ -109,6 +113,7 @@ private:
     // peer's close, and the kernel's view of how the connection ended is read from this one.
     int m_peekFd = -1;
     quint16 m_remotePort = 60020;
+    QString m_host;
     link::SocketState m_state = link::SocketState::Closed;
     QTimer m_connectTimeout;
     // Set while the socket's connect call runs: an error then is the call's own result.

@@ -155,7 +155,8 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"reset", [](LinkScript& t, Arg) { t.host.state = link::SocketState::Error; t.engine->onSocketReset(); }},
     {"error", [](LinkScript& t, Arg e) {
          t.host.state = link::SocketState::Error;
-         t.engine->onSocketError(e.section(' ', 0, 0).toInt(), e.section(' ', 1));
+         // "NUMBER DESCRIPTION|SAID"
+         t.engine->onSocketError(e.section(' ', 0, 0).toInt(), e.section(' ', 1).section('|', 0, 0), e.section('|', 1));
      }},
     // A new connection of the tool's, its connect request answered.
     {"reconnected", [](LinkScript& t, Arg) {

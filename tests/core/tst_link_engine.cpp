@@ -171,12 +171,14 @@ void TestLinkEngine::scripts_data()
     row("connect: the socket fails at once",
         "failopen:Invalid operation at current state | connect" +
         failed.arg("1", "", "Exclamation: Invalid operation at current state", ""));
+    // After the link's end the terminal names the host, the port and why, in words.
     row("connect: the connection is refused",
-        "connect | error:10061 Connection refused" +
-        failed.arg("1", request + released, "Critical: 'Connection refused'\r\n@(2026-12-06 14:03:59) :Number = 10061",
-                   "IP-Error!") + " | ?faults=");
-    row("a connection that fails while up is lost", "up | error:10054 Connection reset by peer | "
-        "?faults=the connection failed: Connection reset by peer");
+        "connect | error:10061 Connection refused|127.0.0.1:60020 refused the connection" +
+        failed.arg("1", request + released + "<->:14:03:59: 127.0.0.1:60020 refused the connection\r\n",
+                   "Critical: 'Connection refused'\r\n@(2026-12-06 14:03:59) :Number = 10061", "IP-Error!") +
+        " | ?faults=");
+    row("a connection that fails while up is lost", "up | error:10054 Connection reset by peer|peer words | "
+        "?faults=the connection failed: Connection reset by peer | ?terminal!=peer words");
     // "0.0.0.0" would quietly reach a program on this very machine.
     row("connect: no host given",
         "host:0.0.0.0 | connect" +

@@ -207,26 +207,32 @@ private Q_SLOTS:
         QCOMPARE(received, reset ? QByteArray() : QByteArray("last words"));
     }
 
-    // The numbers the "IP-Error!" box and zkn-run give for each error the socket reports.
+    // The numbers the "IP-Error!" box and zkn-run give for each error the socket reports, and the
+    // words the terminal says of the host when it could not be connected to.
     void errorNumbers_data()
     {
         QTest::addColumn<int>("error"); // QAbstractSocket::SocketError
         QTest::addColumn<QString>("description");
         QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("words");
         using E = QAbstractSocket;
-        const auto row = [](const char* name, E::SocketError error, const char* description, int number) {
-            QTest::newRow(name) << int(error) << QString::fromLatin1(description) << number;
+        const auto row = [](const char* name, E::SocketError error, const char* description, int number,
+                            const char* words = "") {
+            QTest::newRow(name) << int(error) << QString::fromLatin1(description) << number
+                                << (*words ? QString::fromLatin1(words)
+                                           : QStringLiteral("could not be connected to: ") + QLatin1String(description));
         };
-        row("refused", E::ConnectionRefusedError, "Connection refused", 10061);
-        row("host not found", E::HostNotFoundError, "Host not found", 11001);
-        row("time limit", E::SocketTimeoutError, "Socket operation timed out", 10060);
+        row("refused", E::ConnectionRefusedError, "Connection refused", 10061, "refused the connection");
+        row("host not found", E::HostNotFoundError, "Host not found", 11001, "could not be found: no such host name");
+        row("time limit", E::SocketTimeoutError, "Socket operation timed out", 10060, "did not answer in time");
         row("access", E::SocketAccessError, "Permission denied", 10013);
         row("resources", E::SocketResourceError, "Out of resources", 10055);
         row("address in use", E::AddressInUseError, "Address in use", 10048);
         row("address not available", E::SocketAddressNotAvailableError, "Address not available", 10049);
-        row("host unreachable", E::NetworkError, "Host unreachable", 10065);
-        row("network unreachable", E::NetworkError, "Network unreachable", 10051);
-        row("timed out in the kernel", E::NetworkError, "Connection timed out", 10060);
+        row("host unreachable", E::NetworkError, "Host unreachable", 10065, "cannot be reached from here: no route to it");
+        row("network unreachable", E::NetworkError, "Network unreachable", 10051,
+            "cannot be reached from here: no route to it");
+        row("timed out in the kernel", E::NetworkError, "Connection timed out", 10060, "did not answer in time");
         row("another network error", E::NetworkError, "Broken pipe", 20007);
         row("closed by the peer", E::RemoteHostClosedError, "The remote host closed the connection", 20001);
     }
@@ -235,7 +241,9 @@ private Q_SLOTS:
     {
         QFETCH(int, error);
         QFETCH(QString, description);
-        QTEST(TcpLink::errorNumber(QAbstractSocket::SocketError(error), description), "number");
+        const int number = TcpLink::errorNumber(QAbstractSocket::SocketError(error), description);
+        QTEST(number, "number");
+        QTEST(TcpLink::failureInWords(number, description), "words");
     }
 
     void failedConnectIsAnError_data()

@@ -585,12 +585,15 @@ void LinkEngine::onSocketReset()
 }
 
 // The box is the last step and holds nothing, received data least of all.
-void LinkEngine::onSocketError(int number, const QString& description)
+void LinkEngine::onSocketError(int number, const QString& description, const QString& said)
 {
-    afterReceivedData([this, number, description] {
+    afterReceivedData([this, number, description, said] {
         if (linkWouldBeLost())
             fault(QStringLiteral("the connection failed: %1").arg(description));
+        const bool neverStood = m_linkState == LinkState::Connecting;
         shutDownLink();
+        if (neverStood && !said.isEmpty())
+            writeLine(display::marker::Local, said.toLatin1());
         m_hold.run([this, box = faultBox(PeerFault::SocketError, {description, timeStamp(),
                                                                   QString::number(number)})] { tell(box); });
     });

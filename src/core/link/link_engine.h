@@ -119,7 +119,9 @@ public:
     bool readsSocket() const;
     void onSocketClosed();
     void onSocketReset();
-    void onSocketError(int number, const QString& description);
+    // `said`, for a connection that never stood: the host, the port and why, in words; the terminal
+    // gives it after the link's end.
+    void onSocketError(int number, const QString& description, const QString& said = {});
 
     // Serial events: the port's state and its DSR as they change, the answer to TogglePort,
     // received bytes, line events and errors.
