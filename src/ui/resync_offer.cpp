@@ -17,7 +17,7 @@ ResyncOffer::ResyncOffer(QWidget* parent)
     m_button->setToolTip(QStringLiteral("Send every lamp of the ledger again, as it was asked for"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);
-    layout->addWidget(m_text);
+    layout->addWidget(m_text, 1);
     layout->addWidget(m_button);
     connect(m_button, &QPushButton::clicked, this, [this] {
         hide();
