@@ -24,7 +24,15 @@ private Q_SLOTS:
         const auto row = [](const char* name, const QByteArray& plan, const char* error) {
             QTest::newRow(name) << plan << QString::fromUtf8(error);
         };
-        row("not JSON", "{\"steps\": [", "not JSON at byte 11: unterminated array");
+        row("not JSON", "{\"steps\": [", "not JSON at line 1, column 12: unterminated array");
+        row("not JSON, on its third line", "{\n  \"steps\": [\n    {\"connect\": {}} {\"release\": {}}\n  ]\n}",
+            "not JSON at line 3, column 22: missing value separator");
+        row("serial settings that are none", R"({"link": {"serial": {"port": "/dev/ttyS0", "settings": "fast please"}},
+                                                 "steps": []})",
+            "link.serial.settings: expected speed,parity,data bits,stop bits, such as 9600,n,8,1");
+        row("serial settings with no such parity", R"({"link": {"serial": {"port": "p", "settings": "9600,q,8,1"}},
+                                                       "steps": []})",
+            "link.serial.settings: expected speed,parity,data bits,stop bits, such as 9600,n,8,1");
         row("not an object", "[]", "the plan: expected an object");
         row("no steps", "{}", "the plan: \"steps\" is missing");
         row("an unknown key", R"({"steps": [], "stop": true})",

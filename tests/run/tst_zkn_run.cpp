@@ -95,9 +95,10 @@ private Q_SLOTS:
             << "^PASS connect \\d+ ms\nPASS lamps \\d+ ms\nPASS lamps \\d+ ms\nPASS load_test \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$"
             << "connect lamps lamps load_test records release" << 0 << "";
         QTest::newRow("one record over a pty")
-            << QStringList{"--pty", "--records", "1"} << fewRecords.arg("").replace("300", "3000") << 0
-            << "^PASS connect \\d+ ms\nPASS records \\d+ ms\nPASS release \\d+ ms\n$" << "connect records release" << 0
-            << "";
+            << QStringList{"--pty", "--records", "1", "--record-interval", "100"}
+            << fewRecords.arg("").replace("300", "1000").replace("\"at_least\": 1", "\"at_least\": 2") << 1
+            << "^PASS connect \\d+ ms\nFAIL records 1 record in 1000 ms, 2 expected\nPASS release \\d+ ms\n$"
+            << "connect records (failed) release" << 0 << "";
         // Every record is decoded as the breakdown window decodes it: OLV records on a KRA link are not.
         QTest::newRow("a record the decoder cannot read")
             << QStringList{"--layout", "olv6", "--records", "2", "--record-interval", "100"}

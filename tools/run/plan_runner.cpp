@@ -17,6 +17,11 @@ namespace {
 using Out = link::LinkOutput::Type;
 using Kind = Step::Kind;
 
+QString recordsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+}
+
 lamp::SingleStationRequest lampRequest(lamp::LampFunction function, const QByteArray& from, const QByteArray& to)
 {
     using lamp::LampAction;
@@ -51,8 +56,8 @@ PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_p
         }
         if (step.kind == Kind::Records) {
             const bool enough = m_current.records >= step.atLeast;
-            endStep(enough, QStringLiteral("%1 records in %2 ms, %3 expected")
-                                .arg(m_current.records)
+            endStep(enough, QStringLiteral("%1 in %2 ms, %3 expected")
+                                .arg(recordsText(m_current.records))
                                 .arg(step.forMs)
                                 .arg(step.atLeast));
             return;
@@ -383,7 +388,7 @@ void PlanRunner::recordArrived(const QByteArray& record)
     if (m_current.undecoded > 0)
         endStep(false, QStringLiteral("a record could not be decoded: ") + m_current.events.last().text);
     else if (m_plan.steps[m_step].atLeast > 0 && m_current.records >= m_plan.steps[m_step].atLeast)
-        endStep(true, QStringLiteral("%1 records").arg(m_current.records));
+        endStep(true, recordsText(m_current.records));
 }
 
 void PlanRunner::linkWentDown()

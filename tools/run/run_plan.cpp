@@ -4,6 +4,7 @@
 #include "extensions_file.h"
 #include "lamp/extensions.h"
 #include "model/load_test_options.h"
+#include "settings/serial_settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -145,6 +146,9 @@ bool readLink(Reader& r, const QJsonValue& value, Plan& plan)
     if (!r.object(link.value(QLatin1String("serial")), where, o) || !r.keys(o, where, {"port", "settings"}, {"port"}) ||
         !r.text(o, where, "port", serial.port) || !r.text(o, where, "settings", serial.settings))
         return false;
+    if (!serial.settings.isEmpty() && !settings::LineParameters::parse(serial.settings))
+        return r.fail(where + QStringLiteral(".settings"),
+                      QStringLiteral("expected speed,parity,data bits,stop bits, such as 9600,n,8,1"));
     plan.link = serial;
     return true;
 }
@@ -328,8 +332,13 @@ std::variant<Plan, QString> readPlan(const QByteArray& json, const QString& file
     Reader r(fileName);
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-    if (document.isNull())
-        return fileName + QStringLiteral(": not JSON at byte %1: %2").arg(parseError.offset).arg(parseError.errorString());
+    if (document.isNull()) {
+        const QByteArrayView before = QByteArrayView(json).first(qBound(0, parseError.offset, int(json.size())));
+        return fileName + QStringLiteral(": not JSON at line %1, column %2: %3")
+                              .arg(before.count('\n') + 1)
+                              .arg(before.size() - before.lastIndexOf('\n'))
+                              .arg(parseError.errorString());
+    }
     Plan plan;
     QJsonObject top;
     if (!r.object(document.isObject() ? QJsonValue(document.object()) : QJsonValue(), QStringLiteral("the plan"), top) ||
