@@ -129,6 +129,9 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
     case Out::Fault:
         faults.append(output.text);
         break;
+    case Out::ConnectFailed:
+        neverStood = output.text;
+        break;
     case Out::ResyncProgress:
         resyncRunning = output.on;
         resyncProgress = output.text;

@@ -77,6 +77,7 @@ public:
     QList<std::pair<QByteArray, bool>> records;
     QStringList responses; // request:code as the PBX answered, or "lamp timed out"
     QStringList faults;    // what went wrong on the link, as the engine said
+    QString neverStood;    // where and why a connection never stood
     QList<link::LoadTestPhase> loadTestPhases;
     QByteArray loadTestFigures;
     int singleStationQuits = 0;

@@ -130,6 +130,8 @@ void PlanRunner::beginStep()
             endStep(true, QStringLiteral("the link stands already"));
             return;
         }
+        m_refusal.clear();
+        m_connectFailure.clear();
         m_stepLimit.start(step.withinMs);
         feedConnectCommand();
         return;
@@ -322,11 +324,15 @@ void PlanRunner::show(const link::LinkOutput& output)
             QTimer::singleShot(0, this, [this, step = m_step] {
                 if (step != m_step)
                     return;
-                endStep(false, !m_refusal.isEmpty()         ? m_refusal
+                endStep(false, !m_refusal.isEmpty()          ? m_refusal
+                               : !m_connectFailure.isEmpty() ? m_connectFailure
                                : !m_current.events.isEmpty() ? m_current.events.last().text
-                                                            : m_lastLine);
+                                                             : m_lastLine);
             });
         }
+        break;
+    case Out::ConnectFailed:
+        m_connectFailure = output.text;
         break;
     case Out::Response:
         if (output.request == link::Request::Connect && output.code != 0)

@@ -69,6 +69,9 @@ void Probe::show(const link::LinkOutput& output)
             QTimer::singleShot(0, this, &Probe::release);
         }
         break;
+    case Out::ConnectFailed:
+        m_connectFailure = output.text;
+        break;
     case Out::Connected:
         if (output.on)
             break;
@@ -76,9 +79,12 @@ void Probe::show(const link::LinkOutput& output)
         if (m_wait == Wait::Release) {
             finish();
         } else if (m_wait != Wait::Done) {
-            // Once the box that may follow has been taken, it says why.
+            // Once the box that may follow has been taken, it says why: where and why in words, a
+            // line that monitoring sees the same from one failure to the next.
             QTimer::singleShot(0, this, [this] {
-                critical(m_lastBox.isEmpty() ? QStringLiteral("the link ended") : m_lastBox);
+                critical(!m_connectFailure.isEmpty() ? m_connectFailure
+                         : m_lastBox.isEmpty()       ? QStringLiteral("the link ended")
+                                                     : m_lastBox);
             });
         }
         break;

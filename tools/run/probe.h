@@ -94,6 +94,7 @@ private:
     ProbeFigures m_figures;
     bool m_linkUp = false;
     QString m_lastBox;
+    QString m_connectFailure;
     ProbeVerdict m_verdict;
 };
 

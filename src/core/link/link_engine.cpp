@@ -592,8 +592,12 @@ void LinkEngine::onSocketError(int number, const QString& description, const QSt
             fault(QStringLiteral("the connection failed: %1").arg(description));
         const bool neverStood = m_linkState == LinkState::Connecting;
         shutDownLink();
-        if (neverStood && !said.isEmpty())
+        if (neverStood && !said.isEmpty()) {
             writeLine(display::marker::Local, said.toLatin1());
+            LinkOutput failed{Out::ConnectFailed};
+            failed.text = said;
+            out(std::move(failed));
+        }
         m_hold.run([this, box = faultBox(PeerFault::SocketError, {description, timeStamp(),
                                                                   QString::number(number)})] { tell(box); });
     });

@@ -58,6 +58,7 @@ struct LinkOutput
         Response,          // the PBX answered `request` with `code`
         LampTimedOut,      // the lamp frame awaited had no answer in time
         Fault,             // something went wrong on the link, as `text` says (a snapshot is kept)
+        ConnectFailed,     // the connection never stood: `text` names the host, the port and why
         LampLedgerChanged, // the lamp ledger holds something new
         ResyncProgress,    // a resynchronisation runs (`on`) and has got as far as `text`
         LoadTestPhase,     // the load test's commands follow `phase`
