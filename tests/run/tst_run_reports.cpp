@@ -44,6 +44,16 @@ StepResult failed()
     return r;
 }
 
+// A step that never ran: the link never came up.
+StepResult skipped()
+{
+    StepResult r;
+    r.name = QStringLiteral("records");
+    r.skipped = true;
+    r.message = QStringLiteral("the link never came up");
+    return r;
+}
+
 QByteArray eventLines(const char* prefix, const char* suffix)
 {
     QByteArray lines;
@@ -76,6 +86,18 @@ private Q_SLOTS:
         row(
             "stderr: a failure gives its message on one line", [] { return stepLine(failed()); },
             "FAIL lamps 1 of 2 answered: \"code 3\"\n");
+        row(
+            "stderr: a step skipped", [] { return stepLine(skipped()); }, "SKIP records the link never came up\n");
+        row(
+            "TAP: a step skipped", [] { return tapLine(3, skipped()); }, "ok 3 - records # SKIP the link never came up\n");
+        row(
+            "JUnit: a step skipped, counted apart from the failures",
+            [] { return junitReport(QStringLiteral("plan"), {skipped()}); },
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n"
+            "    <testsuite name=\"plan\" tests=\"1\" failures=\"0\" skipped=\"1\" time=\"0.000\">\n"
+            "        <testcase classname=\"plan\" name=\"records\" time=\"0.000\">\n"
+            "            <skipped message=\"the link never came up\"/>\n"
+            "        </testcase>\n    </testsuite>\n</testsuites>\n");
         row(
             "TAP: a pass", [] { return tapHeader() + tapLine(1, passed()); },
             "TAP version 14\nok 1 - connect # 12 ms\n");

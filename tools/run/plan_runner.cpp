@@ -441,7 +441,18 @@ void PlanRunner::endStep(bool passed, const QString& message)
         m_results.append(m_current);
         Q_EMIT stepEnded(m_current);
     }
-    const bool stop = (!passed && m_plan.stopOnFailure) || (m_step >= 0 && !m_everUp) || m_interrupted;
+    const bool neverUp = m_step >= 0 && !m_everUp;
+    const bool stop = (!passed && m_plan.stopOnFailure) || neverUp || m_interrupted;
+    // Nothing can be tested without the link: the steps after are listed, as skipped.
+    if (neverUp && !m_interrupted)
+        for (qsizetype i = m_step + 1; i < m_plan.steps.size(); ++i) {
+            StepResult skipped;
+            skipped.name = stepName(m_plan.steps[i].kind);
+            skipped.skipped = true;
+            skipped.message = QStringLiteral("the link never came up");
+            m_results.append(skipped);
+            Q_EMIT stepEnded(skipped);
+        }
     // Later steps begin from the event loop, never inside the engine's outputs.
     if (stop || ++m_step >= m_plan.steps.size())
         QTimer::singleShot(0, this, &PlanRunner::finishRun);

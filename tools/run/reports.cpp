@@ -24,8 +24,8 @@ QList<std::pair<QString, qint64>> loadTestFigures(const lamp::LoadTestStats& sta
 
 QByteArray stepLine(const StepResult& result)
 {
-    QByteArray line = (result.passed ? "PASS " : "FAIL ") + result.name.toUtf8();
-    if (!result.passed && !result.message.isEmpty())
+    QByteArray line = (result.skipped ? "SKIP " : result.passed ? "PASS " : "FAIL ") + result.name.toUtf8();
+    if ((result.skipped || !result.passed) && !result.message.isEmpty())
         line += ' ' + result.message.toUtf8();
     else
         line += ' ' + QByteArray::number(result.ms) + " ms";
@@ -40,6 +40,9 @@ QByteArray tapHeader()
 
 QByteArray tapLine(int number, const StepResult& result)
 {
+    if (result.skipped)
+        return "ok " + QByteArray::number(number) + " - " + result.name.toUtf8() + " # SKIP " +
+               result.message.toUtf8() + '\n';
     QByteArray line = (result.passed ? "ok " : "not ok ") + QByteArray::number(number) + " - " + result.name.toUtf8() +
                       " # " + QByteArray::number(result.ms) + " ms\n";
     if (result.passed)
@@ -71,7 +74,7 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
         for (const RunEvent& event : r.events.kept())
             events.append(QJsonObject{{"time", event.at.toString(Qt::ISODateWithMs)}, {"text", event.text}});
         QJsonObject step{{"step", r.name},
-                         {"result", r.passed ? "pass" : "fail"},
+                         {"result", r.skipped ? "skip" : r.passed ? "pass" : "fail"},
                          {"started", r.started.toString(Qt::ISODateWithMs)},
                          {"ms", r.ms},
                          {"message", r.message},
@@ -95,7 +98,9 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
 
 QByteArray junitReport(const QString& planName, const QList<StepResult>& results)
 {
-    const auto failures = std::count_if(results.begin(), results.end(), [](const StepResult& r) { return !r.passed; });
+    const auto failures =
+        std::count_if(results.begin(), results.end(), [](const StepResult& r) { return !r.passed && !r.skipped; });
+    const auto skipped = std::count_if(results.begin(), results.end(), [](const StepResult& r) { return r.skipped; });
     qint64 totalMs = 0;
     for (const StepResult& r : results)
         totalMs += r.ms;
@@ -109,6 +114,8 @@ QByteArray junitReport(const QString& planName, const QList<StepResult>& results
     w.writeAttribute(QStringLiteral("name"), planName);
     w.writeAttribute(QStringLiteral("tests"), QString::number(results.size()));
     w.writeAttribute(QStringLiteral("failures"), QString::number(failures));
+    if (skipped > 0)
+        w.writeAttribute(QStringLiteral("skipped"), QString::number(skipped));
     w.writeAttribute(QStringLiteral("time"), seconds(totalMs));
     for (int i = 0; i < results.size(); ++i) {
         const StepResult& r = results[i];
@@ -116,7 +123,11 @@ QByteArray junitReport(const QString& planName, const QList<StepResult>& results
         w.writeAttribute(QStringLiteral("classname"), planName);
         w.writeAttribute(QStringLiteral("name"), r.name);
         w.writeAttribute(QStringLiteral("time"), seconds(r.ms));
-        if (!r.passed) {
+        if (r.skipped) {
+            w.writeStartElement(QStringLiteral("skipped"));
+            w.writeAttribute(QStringLiteral("message"), r.message);
+            w.writeEndElement();
+        } else if (!r.passed) {
             w.writeStartElement(QStringLiteral("failure"));
             w.writeAttribute(QStringLiteral("message"), r.message);
             w.writeCharacters(r.eventTexts().join(QLatin1Char('\n')));

@@ -24,6 +24,7 @@ struct StepResult
 {
     QString name;
     bool passed = false;
+    bool skipped = false; // never run: the link never came up
     QDateTime started;
     qint64 ms = 0;
     QString message; // what failed, or the figures of a pass
