@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-run's reports of a passed and a failed step, byte for byte in each format: the line on
 // stderr, TAP, the JSON summary and JUnit.
+#include "lamp_tally.h"
 #include "probe.h"
 #include "reports.h"
 
@@ -86,6 +87,43 @@ private Q_SLOTS:
         row(
             "stderr: a failure gives its message on one line", [] { return stepLine(failed()); },
             "FAIL lamps 1 of 2 answered: \"code 3\"\n");
+        // A lamps step's words: every station that went wrong named, up to twenty.
+        const auto lamps = [](bool answersCome, int stations, int code) {
+            LampTally tally;
+            for (int i = 0; i < stations; ++i) {
+                tally.sending(QString::number(1000 + i));
+                if (!answersCome)
+                    i % 2 ? tally.notSent(QStringLiteral("no DSR")) : tally.wentOut();
+                else if (i == 1)
+                    tally.unanswered();
+                else
+                    tally.answered(i == 0 ? 0 : code);
+            }
+            QStringList figures;
+            for (const auto& [name, value] : tally.figures(answersCome))
+                figures.append(name + QLatin1Char('=') + QString::number(value));
+            return (tally.text(answersCome) + QStringLiteral(" | ") + figures.join(QLatin1Char(' '))).toUtf8() +
+                   (tally.allWell() ? " | well" : "");
+        };
+        row(
+            "lamps: all ok", [lamps] { return lamps(true, 1, 0); }, "1 sent, 1 answered: 1 ok | sent=1 answered=1 ok=1 "
+                                                                "refused=0 unanswered=0 | well");
+        row(
+            "lamps: refused and unanswered, twenty named",
+            [lamps] { return lamps(true, 23, 3); },
+            "23 sent, 22 answered: 1 ok, 21 refused, 1 unanswered; 1001: unanswered; " +
+                [] {
+                    QByteArray named;
+                    for (int i = 2; i <= 20; ++i)
+                        named += "1" + QByteArray::number(i).rightJustified(3, '0') +
+                                 ": code 3 ** INCORRECT TEXT RECV'd **; ";
+                    return named;
+                }() +
+                "and 2 more | sent=23 answered=22 ok=1 refused=21 unanswered=1");
+        row(
+            "lamps: serial, one not sent", [lamps] { return lamps(false, 2, 0); }, "1 of 2 sent; 1001: no DSR | sent=2 out=1");
+        row(
+            "lamps: serial, all out", [lamps] { return lamps(false, 1, 0); }, "1 sent | sent=1 out=1 | well");
         row(
             "stderr: a step skipped", [] { return stepLine(skipped()); }, "SKIP records the link never came up\n");
         row(

@@ -84,13 +84,13 @@ private Q_SLOTS:
         QTest::newRow("a lamp answered with another code")
             << QStringList{"--lamp-code", "1001,1005-1009:3"}
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
-            << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: answer code 3: \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
+            << "^PASS connect \\d+ ms\nFAIL lamps 2 sent, 2 answered: 1 ok, 1 refused; 1001: code 3 \\*\\* INCORRECT TEXT RECV.d \\*\\*\n$"
             << "connect lamps (failed)" << 0 << "";
         // A lamp left unanswered fails after the lamp answer time, shortened for the test.
         QTest::newRow("a lamp left unanswered")
             << QStringList{"--mute-lamps", "1001"}
             << QStringLiteral(R"([{"connect": {}}, {"lamps": {"stations": [1000, 1001], "function": "mw-on"}}])") << 1
-            << "^PASS connect \\d+ ms\nFAIL lamps 1 of 2 answered: PBX did not respond to Lamp Control.\n$"
+            << "^PASS connect \\d+ ms\nFAIL lamps 2 sent, 1 answered: 1 ok, 1 unanswered; 1001: unanswered\n$"
             << "connect lamps (failed)" << 0 << "^.*: PBX did not respond to Lamp Control\\.$";
         // On the serial line a lamp message passes when it went out, the port closed is the release.
         QTest::newRow("serial line over a pty")

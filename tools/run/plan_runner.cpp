@@ -155,8 +155,7 @@ void PlanRunner::beginStep()
         return;
     case Kind::Lamps:
         m_lampsToSend.clear();
-        m_lampsSent = m_lampsOk = 0;
-        m_lampFailure.clear();
+        m_lamps = {};
         if (step.range)
             m_lampsToSend.append({QByteArray::number(step.range->first), QByteArray::number(step.range->second)});
         for (const qint32 station : step.stations)
@@ -255,11 +254,8 @@ void PlanRunner::loadTestEnded()
 void PlanRunner::sendNextLamp()
 {
     if (m_lampsToSend.isEmpty()) {
-        const bool all = m_lampsOk == m_lampsSent;
-        m_current.figures = {{QStringLiteral("sent"), m_lampsSent}, {QStringLiteral("answered_ok"), m_lampsOk}};
-        const QString done = m_link->answersCome() ? QStringLiteral("answered") : QStringLiteral("sent");
-        endStep(all, all ? QStringLiteral("%1 %2").arg(m_lampsOk).arg(done)
-                         : QStringLiteral("%1 of %2 %3: %4").arg(m_lampsOk).arg(m_lampsSent).arg(done, m_lampFailure));
+        m_current.figures = m_lamps.figures(m_link->answersCome());
+        endStep(m_lamps.allWell(), m_lamps.text(m_link->answersCome()));
         return;
     }
     if (!m_linkUp) {
@@ -267,7 +263,7 @@ void PlanRunner::sendNextLamp()
         return;
     }
     const auto [from, to] = m_lampsToSend.takeFirst();
-    ++m_lampsSent;
+    m_lamps.sending(QString::fromLatin1(to.isEmpty() ? from : from + '-' + to));
     const lamp::SingleStationRequest request = lampRequest(m_plan.steps[m_step].function, from, to);
     const qsizetype eventsBefore = m_current.events.size();
     m_link->feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
@@ -275,9 +271,9 @@ void PlanRunner::sendNextLamp()
         return;
     // On the serial line no answer comes: a message went out when the tool had nothing to say.
     if (m_current.events.size() == eventsBefore)
-        ++m_lampsOk;
-    else if (m_lampFailure.isEmpty())
-        m_lampFailure = m_current.events.last().text;
+        m_lamps.wentOut();
+    else
+        m_lamps.notSent(m_current.events.last().text);
     QTimer::singleShot(0, this, [this, step = m_step] {
         if (step == m_step)
             sendNextLamp();
@@ -288,11 +284,10 @@ void PlanRunner::lampAnswered(std::optional<int> code)
 {
     if (m_step < 0 || m_finishing || m_plan.steps[m_step].kind != Kind::Lamps)
         return;
-    if (code == 0)
-        ++m_lampsOk;
-    else if (m_lampFailure.isEmpty())
-        m_lampFailure = code ? QStringLiteral("answer code %1: %2").arg(*code).arg(QString::fromLatin1(link::responseText(*code)))
-                             : QStringLiteral("PBX did not respond to Lamp Control.");
+    if (code)
+        m_lamps.answered(*code);
+    else
+        m_lamps.unanswered();
     // From the event loop, and only while the step that sent it still runs.
     QTimer::singleShot(0, this, [this, step = m_step] {
         if (step == m_step)

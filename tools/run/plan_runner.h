@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lamp_tally.h"
 #include "link_view.h"
 #include "operator/operator.h"
 #include "run_link.h"
@@ -89,9 +90,7 @@ private:
     QString m_lastLine; // the terminal's last line, the reason when the link ends without a box
     // Lamps: the messages still to send, the answers so far.
     QList<std::pair<QByteArray, QByteArray>> m_lampsToSend;
-    int m_lampsSent = 0;
-    int m_lampsOk = 0;
-    QString m_lampFailure;
+    LampTally m_lamps;
     // Load test: Stop asked for (by the messages sent or the time).
     bool m_loadTestStopping = false;
     // Resync: it ended, and whether the step's time ran out first.
