@@ -125,6 +125,15 @@ private Q_SLOTS:
         row(
             "lamps: serial, all out", [lamps] { return lamps(false, 1, 0); }, "1 sent | sent=1 out=1 | well");
         row(
+            "stderr: a record's bytes readable, on one line",
+            [] {
+                StepResult r = failed();
+                r.name = QStringLiteral("records");
+                r.message = QStringLiteral("a record could not be decoded: \u00020!J 1\u0003\r\nnext\rline\u007F");
+                return stepLine(r);
+            },
+            "FAIL records a record could not be decoded: <02>0!J 1<03> next line<7F>\n");
+        row(
             "stderr: a step skipped", [] { return stepLine(skipped()); }, "SKIP records the link never came up\n");
         row(
             "TAP: a step skipped", [] { return tapLine(3, skipped()); }, "ok 3 - records # SKIP the link never came up\n");
@@ -179,6 +188,10 @@ private Q_SLOTS:
                                                         << "2 ZKN CRITICAL - refused";
         QTest::newRow("CRITICAL after the connect") << 0LL << -1LL << 5 << "no answer"
                                                     << "2 ZKN CRITICAL - no answer | connect=0ms;5;;";
+        // What follows a "|" is read as figures by monitoring; a box's text may quote the PBX's bytes.
+        QTest::newRow("CRITICAL with a bar and control characters")
+            << -1LL << -1LL << -1 << "a|b\r\n\u0002c"
+            << "2 ZKN CRITICAL - a/b <02>c";
     }
 
     void probeVerdicts()

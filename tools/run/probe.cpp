@@ -3,6 +3,7 @@
 
 #include "link/frame_reader.h"
 #include "link/link_engine.h"
+#include "reports.h"
 
 namespace zkn::run {
 
@@ -148,7 +149,8 @@ ProbeVerdict probeVerdict(const ProbeFigures& f)
     ProbeVerdict v;
     if (f.failure) {
         v.status = ProbeStatus::Critical;
-        v.line = QStringLiteral("ZKN CRITICAL - ") + *f.failure;
+        // Monitoring takes what follows a "|" as figures.
+        v.line = QStringLiteral("ZKN CRITICAL - ") + readableLine(*f.failure).replace(QLatin1Char('|'), QLatin1Char('/'));
     } else {
         const bool slow = f.warnMs && std::max(f.connectMs, f.healthMs) > *f.warnMs;
         v.status = slow ? ProbeStatus::Warning : ProbeStatus::Ok;

@@ -22,15 +22,33 @@ QList<std::pair<QString, qint64>> loadTestFigures(const lamp::LoadTestStats& sta
             {QStringLiteral("max_answer_ms"), stats.maxAnswerMs()}};
 }
 
+QString readableLine(const QString& text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            // A CR LF pair is one blank.
+            if (!(c == QLatin1Char('\n') && i > 0 && text[i - 1] == QLatin1Char('\r')))
+                line += QLatin1Char(' ');
+        } else if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+            line += QStringLiteral("<%1>").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
 QByteArray stepLine(const StepResult& result)
 {
     QByteArray line = (result.skipped ? "SKIP " : result.passed ? "PASS " : "FAIL ") + result.name.toUtf8();
     if ((result.skipped || !result.passed) && !result.message.isEmpty())
-        line += ' ' + result.message.toUtf8();
+        line += ' ' + readableLine(result.message).toUtf8();
     else
         line += ' ' + QByteArray::number(result.ms) + " ms";
-    // One line, whatever the texts hold.
-    return line.replace("\r\n", " ").replace('\n', ' ').replace('\r', ' ') + '\n';
+    return line + '\n';
 }
 
 QByteArray tapHeader()
