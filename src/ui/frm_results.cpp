@@ -14,7 +14,10 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
+#include <QLocale>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableWidget>
@@ -164,13 +167,42 @@ void frmResults::exportResults()
     });
 }
 
+// The charts under a heading that says what they are: the test's start and its figures, so the
+// picture tells its story on its own.
+QImage frmResults::exportedPicture() const
+{
+    const QPixmap charts = m_charts->grab();
+    QStringList figures;
+    for (const lamp::ResultLine& line : lamp::resultLines(m_log.results(), m_answersExpected))
+        figures.append(line.caption.trimmed() + QStringLiteral(": ") + line.value);
+    const QStringList heading{
+        QStringLiteral("Load test results, begun %1").arg(QLocale().toString(m_log.started(), QLocale::LongFormat)),
+        figures.mid(0, (figures.size() + 1) / 2).join(QStringLiteral("    ")),
+        figures.mid((figures.size() + 1) / 2).join(QStringLiteral("    "))};
+    const QFontMetrics metrics(font());
+    const int margin = metrics.height() / 2;
+    const int top = 2 * margin + int(heading.size()) * metrics.lineSpacing();
+    int width = charts.width();
+    for (const QString& line : heading)
+        width = std::max(width, metrics.horizontalAdvance(line) + 2 * margin);
+    QImage picture(width, top + charts.height(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    for (int i = 0; i < heading.size(); ++i)
+        painter.drawText(margin, margin + metrics.ascent() + i * metrics.lineSpacing(), heading[i]);
+    painter.drawPixmap(0, top, charts);
+    return picture;
+}
+
 void frmResults::write(const QString& path)
 {
     m_lastFolder = QFileInfo(path).absolutePath();
     bool written = false;
     QString error;
     if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
-        written = m_charts->grab().save(path, "PNG");
+        written = exportedPicture().save(path, "PNG");
     } else {
         QFile file(path);
         const QByteArray header = lamp::LoadTestLog::csvHeader();

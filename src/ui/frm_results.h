@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -39,6 +40,7 @@ public:
 private:
     void exportResults();
     void write(const QString& path);
+    QImage exportedPicture() const;
 
     const lamp::LoadTestLog& m_log;
     Operator& m_operator;

@@ -7,13 +7,11 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
 
 #include <algorithm>
-#include <cmath>
 
 namespace zkn {
 
@@ -95,13 +93,9 @@ void ResultsCharts::buildAnswers()
     m_answerAxis = axis(chart, QStringLiteral("answer (ms)"), Qt::AlignLeft);
     m_ok = scatter(chart, QStringLiteral("ok"), QColor(30, 100, 200), m_sentAxis, m_answerAxis);
     m_negative = scatter(chart, QStringLiteral("negative"), QColor(220, 60, 30), m_sentAxis, m_answerAxis);
-    m_timedOut = scatter(chart, QStringLiteral("timed out"), QColor(90, 90, 90), m_sentAxis, m_answerAxis);
+    // At the top edge, whatever the scale: a time-out is slower than every answer shown.
+    m_timedOut = scatter(chart, QStringLiteral("timed out (top)"), QColor(90, 90, 90), m_sentAxis, m_answerAxis);
     m_timedOut->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-    m_timeoutLine =
-        line(chart, QStringLiteral("timeout"), QColor(90, 90, 90), Qt::DashLine, m_sentAxis, m_answerAxis);
-    // The line is where "timed out" sits; one legend entry says both.
-    for (QLegendMarker* marker : chart->legend()->markers(m_timeoutLine))
-        marker->setVisible(false);
     addWidget(m_answersView);
 }
 
@@ -130,31 +124,21 @@ void ResultsCharts::buildHistogram()
 // Each redraw replaces whole point lists: a few hundred points, however long the test ran.
 void ResultsCharts::showChart(const lamp::LoadTestChart& chart, const lamp::LoadTestResults& results)
 {
+    const lamp::AnswerAxis answers = lamp::answerAxis(chart);
     m_ok->replace(chart.ok);
     m_negative->replace(chart.negative);
-    m_timedOut->replace(chart.timedOut);
+    QList<QPointF> timedOut = chart.timedOut;
+    for (QPointF& p : timedOut)
+        p.setY(answers.top);
+    m_timedOut->replace(timedOut);
     double lastSent = 1;
-    double slowest = 1;
     for (const QList<QPointF>* points : {&chart.ok, &chart.negative, &chart.timedOut})
-        for (const QPointF& p : *points) {
+        for (const QPointF& p : *points)
             lastSent = std::max(lastSent, p.x());
-            slowest = std::max(slowest, p.y());
-        }
-    const double timeout = double(lamp::kAnswerTimeoutMs);
-    // Only timed-out messages reach the timeout; without them it would squash the answers.
-    m_timeoutLine->replace(chart.timedOut.isEmpty() ? QList<QPointF>()
-                                                    : QList<QPointF>{{0, timeout}, {lastSent, timeout}});
     m_sentAxis->setRange(0, lastSent);
     m_sentAxis->applyNiceNumbers();
-    // Four to ten ticks at round numbers: nice numbers would double the range for a timeout just
-    // past 10000 ms. A fixed count, so no step is ever paired with a range far wider than its own.
-    const double top = slowest * 1.05;
-    double step = std::pow(10.0, std::floor(std::log10(top)));
-    while (top / step < 4)
-        step /= 2;
-    const int steps = int(std::ceil(top / step));
-    m_answerAxis->setRange(0, steps * step);
-    m_answerAxis->setTickCount(steps + 1);
+    m_answerAxis->setRange(0, answers.top);
+    m_answerAxis->setTickCount(answers.ticks);
 
     QList<QPointF> edge;
     int most = 1;
@@ -174,9 +158,11 @@ void ResultsCharts::showChart(const lamp::LoadTestChart& chart, const lamp::Load
     mark(m_max, results.maxMs, most);
 }
 
+// In the middle of its millisecond, so a line at 0 ms stands clear of the axis.
 void ResultsCharts::mark(QLineSeries* line, qint64 ms, double height)
 {
-    line->replace(ms < 0 ? QList<QPointF>() : QList<QPointF>{{double(ms), 0}, {double(ms), height}});
+    const double x = double(ms) + 0.5;
+    line->replace(ms < 0 ? QList<QPointF>() : QList<QPointF>{{x, 0}, {x, height}});
 }
 
 } // namespace zkn

@@ -37,7 +37,6 @@ private:
     QScatterSeries* m_ok = nullptr;
     QScatterSeries* m_negative = nullptr;
     QScatterSeries* m_timedOut = nullptr;
-    QLineSeries* m_timeoutLine = nullptr;
     QValueAxis* m_sentAxis = nullptr;
     QValueAxis* m_answerAxis = nullptr;
 

@@ -168,6 +168,22 @@ private Q_SLOTS:
         QCOMPARE(QStringLiteral("%1 %2").arg(r.durationMs).arg(r.messagesPerSecond, 0, 'f', 1), pace);
     }
 
+    // The answer axis is scaled to the answers: a time-out, drawn at the top edge, flattens none.
+    void answerAxisOverTheAnswersOnly()
+    {
+        LoadTestChart chart;
+        for (int ms = 16; ms <= 35; ++ms)
+            chart.ok.append({ms / 10.0, double(ms)});
+        chart.timedOut.append({3.0, double(kAnswerTimeoutMs)});
+        const AnswerAxis withAnswers = answerAxis(chart);
+        QCOMPARE(withAnswers.top, 40.0);
+        QCOMPARE(withAnswers.ticks, 9);
+        chart.ok.clear();
+        const AnswerAxis timeoutsOnly = answerAxis(chart);
+        QCOMPARE(timeoutsOnly.top, 1.25);
+        QCOMPARE(timeoutsOnly.ticks, 6);
+    }
+
     // Each kind in its own series, the first column's fastest and slowest (sent in the same
     // millisecond) among them; answers binned by the millisecond below 40 ms.
     void chartOfAShortTest()

@@ -4,6 +4,7 @@
 #include "lamp/load_test_results.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zkn::lamp {
 
@@ -74,6 +75,21 @@ LoadTestChart LoadTestChartColumns::chart(const std::map<qint64, int>& answerTim
     for (const auto& [ms, count] : answerTimes)
         chart.bins[int(ms / chart.binMs)] += count;
     return chart;
+}
+
+AnswerAxis answerAxis(const LoadTestChart& chart)
+{
+    double slowest = 1;
+    for (const QList<QPointF>* points : {&chart.ok, &chart.negative})
+        for (const QPointF& p : *points)
+            slowest = std::max(slowest, p.y());
+    // A fixed count of round steps: nice numbers would double the range for an answer just past one.
+    const double top = slowest * 1.05;
+    double step = std::pow(10.0, std::floor(std::log10(top)));
+    while (top / step < 4)
+        step /= 2;
+    const int steps = int(std::ceil(top / step));
+    return {steps * step, steps + 1};
 }
 
 } // namespace zkn::lamp

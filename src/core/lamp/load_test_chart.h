@@ -24,6 +24,15 @@ struct LoadTestChart
     QList<int> bins; // answers from i * binMs to (i + 1) * binMs - 1 ms
 };
 
+// The answer-time axis of the chart: over the answers only, so that one time-out does not flatten
+// them all onto zero (time-outs are drawn at its top edge); four to ten ticks at round numbers.
+struct AnswerAxis
+{
+    double top = 1;
+    int ticks = 2;
+};
+AnswerAxis answerAxis(const LoadTestChart& chart);
+
 // The chart's columns, filled message by message: when a message falls past the last column,
 // neighbouring columns merge, each then covering twice the time, so memory stays the same
 // however long the test runs and every column's extremes are kept.

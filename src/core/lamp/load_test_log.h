@@ -39,6 +39,8 @@ public:
     void superseded();
 
     int count() const { return m_count; }
+    // When the test began, on the wall clock.
+    const QDateTime& started() const { return m_startWall; }
     LoadTestResults results() const;
     LoadTestChart chart(int bins = 40) const;
 
