@@ -8,8 +8,8 @@
 namespace zkn::lamp {
 
 // The figures of one load test: messages sent, answered, answered with a code other than 0,
-// timed out, superseded by the single-station dialog's frame, and the time from a message leaving to its answer. Kept in constant memory, so a
-// test may run for days.
+// timed out, superseded by the single-station dialog's frame, and the time from a message leaving
+// to its answer. Kept in constant memory, so a test may run for days.
 class LoadTestStats
 {
 public:
@@ -22,7 +22,6 @@ public:
     int answers() const { return m_answered; }
     int negative() const { return m_negative; }
     int timeouts() const { return m_timeouts; }
-    int supersededCount() const { return m_superseded; }
     // At millisecond resolution; an answer slower than the lamp timeout counts as that long.
     // The lower percentile: the answer time that at least `percent` of the answers did not
     // exceed; 0 percent is the fastest answer.
