@@ -193,6 +193,8 @@ private Q_SLOTS:
         QCOMPARE(traceLine({D::In, 3, '\x01', "0\x7f", {}, ""}, at),
                  QStringLiteral("14:03:59.250 in  #3    kind ?? seq ?? |  | "));
         QCOMPARE(traceLine({D::In, 4, '3', "", {}, ""}, at), QStringLiteral("14:03:59.250 in  #4    kind 3 seq ?? |  | "));
+        // A space and a tilde are the ends of what shows.
+        QCOMPARE(traceLine({D::In, 5, '3', " ~", {}, ""}, at), QStringLiteral("14:03:59.250 in  #5    kind 3 seq  ~ |  | "));
         QCOMPARE(eventLine(QStringLiteral("connection closed"), at), QStringLiteral("14:03:59.250 --  connection closed"));
     }
 

@@ -133,6 +133,12 @@ private Q_SLOTS:
             << "^PASS connect \\d+ ms\nFAIL resync 1 timed out, at most 0 allowed \\(Resynchronisation: 1 sent, 0 "
                "answered \\(0 negative\\), 1 timed out\\)\n$"
             << "connect resync (failed)" << 0 << "";
+        // A negative answer fails a resynchronisation that allows none, as it allows by default.
+        QTest::newRow("a lamp refused when sent again")
+            << QStringList{"--lamp-code", "2000:3"} << QStringLiteral(R"([{"connect": {}}, {"resync": {}}])") << 1
+            << "^PASS connect \\d+ ms\nFAIL resync 1 negative, at most 0 allowed \\(Resynchronisation: 1 sent, 1 "
+               "answered \\(1 negative\\), 0 timed out"
+            << "connect resync (failed)" << 0 << "";
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130
                                      << "^PASS connect \\d+ ms\nFAIL records interrupted\n$" << "connect records (failed)"
@@ -206,7 +212,9 @@ private Q_SLOTS:
         }
         if (steps.contains("resync"))
             QCOMPARE(kept["stations"]["2000"]["vmm"]["outcome"].toString(),
-                     simulator.contains("--mute-lamps") ? QStringLiteral("unanswered") : QStringLiteral("confirmed"));
+                     simulator.contains("--mute-lamps")  ? QStringLiteral("unanswered")
+                     : simulator.contains("--lamp-code") ? QStringLiteral("refused")
+                                                         : QStringLiteral("confirmed"));
 
         QFETCH(QString, junit);
         QFile report(junitPath);
