@@ -34,7 +34,6 @@ void LampResync::start(const QByteArray& name, QList<ResyncStep> steps, int dela
     m_next = 0;
     m_stats = {};
     m_awaiting = false;
-    m_awaitingOthers = false;
     m_running = true;
     m_line.resyncSays(m_name + ": " + QByteArray::number(m_steps.size()) + " lamp messages to send");
     m_line.resyncProgressed();

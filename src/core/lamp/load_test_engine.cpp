@@ -13,7 +13,6 @@ void LoadTestEngine::start(int delayMs)
     m_log.start(m_line.lampWallClock(), m_line.lampNowUs());
     m_line.loadTestFiguresChanged();
     m_awaiting = false;
-    m_awaitingOthers = false;
     m_line.tickAfter(delayMs);
 }
 
