@@ -3,6 +3,8 @@
 
 #include "display/terminal_line.h"
 #include "frm_terminal.h"
+#include "frm_break_down.h"
+#include "window_placement.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -108,8 +110,10 @@ void startLoadTestOnceTheLinkIsUp(frmTerminal& window, int pauseMs)
 void applyStartUpOptions(const StartUpOptions& options, frmTerminal& window)
 {
     using Command = frmTerminal::Command;
-    if (options.breakdown)
+    if (options.breakdown) {
+        makeRoomBeside(&window, window.breakDownWindow());
         window.action(Command::Format)->setChecked(true);
+    }
     // Before the link opens, so its set-up is in the file.
     if (!options.capturePath.isEmpty())
         window.captureTo(options.capturePath);

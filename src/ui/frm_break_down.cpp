@@ -24,17 +24,20 @@ namespace {
 
 using decode::Area;
 
-// Where each area stands, the parties in the order a call reads, then its type and the ANI; and
-// how many boxes its largest sub-frame holds, so the window keeps its size as frames change.
+// Where each area stands: the four parties two by two in the order a call reads, then its type
+// and the ANI across the window, narrow enough to stand beside the main window on a laptop's
+// screen; and how many boxes its largest sub-frame holds, so the window keeps its size as frames
+// change.
 constexpr struct
 {
     Area area;
     int row;
     int column;
+    int columnSpan;
     int boxes;
-} kPlaces[] = {{Area::SourceDestination, 0, 0, 7}, {Area::CallingParty, 0, 1, 7},
-               {Area::CalledParty, 0, 2, 7},       {Area::ExtendedCallingParty, 1, 0, 7},
-               {Area::CallType, 1, 1, 2},          {Area::Ani, 1, 2, 1}};
+} kPlaces[] = {{Area::SourceDestination, 0, 0, 1, 7},    {Area::CallingParty, 0, 1, 1, 7},
+               {Area::CalledParty, 1, 0, 1, 7},          {Area::ExtendedCallingParty, 1, 1, 1, 7},
+               {Area::CallType, 2, 0, 2, 2},             {Area::Ani, 3, 0, 2, 1}};
 
 // The boxes' object names by label, as the original window named its control arrays.
 QString boxName(const QString& label)
@@ -66,6 +69,35 @@ QLineEdit* box(const QString& label, QWidget* parent)
     return edit;
 }
 
+// Gives an area's plain frame the room of its largest sub-frame, so the window has its size from
+// the start and keeps it as frames change: rows as wide as the area's widest, kept in the layout
+// but never shown, and the width of its widest caption.
+void reserveRoom(QGroupBox* frame, Area area, int boxes)
+{
+    const bool party = area != Area::CallType && area != Area::Ani;
+    const QString widest = area == Area::CallType ? QStringLiteral("Call Type")
+                           : area == Area::Ani    ? QStringLiteral("ANI")
+                                                  : QStringLiteral("Blank");
+    auto* room = new QGridLayout(frame);
+    for (int row = 0; row < boxes; ++row) {
+        QLineEdit* placeholder = box(widest, frame);
+        placeholder->setObjectName(QString());
+        auto* label = new QLabel(widest + QLatin1Char(':'), frame);
+        room->addWidget(label, row, 0);
+        room->addWidget(placeholder, row, 1);
+        for (QWidget* unseen : {static_cast<QWidget*>(label), static_cast<QWidget*>(placeholder)}) {
+            QSizePolicy policy = unseen->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            unseen->setSizePolicy(policy);
+            unseen->hide();
+        }
+    }
+    if (party) {
+        const QGroupBox widestCaption(frame->title() + QStringLiteral("(Trunk/ANI)"));
+        frame->setMinimumWidth(widestCaption.minimumSizeHint().width());
+    }
+}
+
 } // namespace
 
 FrmBreakDown::FrmBreakDown(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -80,18 +112,9 @@ FrmBreakDown::FrmBreakDown(QWidget* parent) : QWidget(parent, Qt::Window)
         const decode::AreaView plain = decode::plainFrame(place.area);
         auto* frame = new QGroupBox(plain.caption, area.stack);
         frame->setObjectName(QStringLiteral("Frame%1").arg(static_cast<int>(place.area)));
-        auto* room = new QFormLayout(frame);
-        for (int i = 0; i < place.boxes; ++i) {
-            QLineEdit* placeholder = box(place.boxes == 1 ? QStringLiteral("ANI") : QString(), frame);
-            placeholder->setObjectName(QString());
-            QSizePolicy policy = placeholder->sizePolicy();
-            policy.setRetainSizeWhenHidden(true);
-            placeholder->setSizePolicy(policy);
-            placeholder->hide();
-            room->addRow(QString(), placeholder);
-        }
+        reserveRoom(frame, place.area, place.boxes);
         area.stack->addWidget(frame);
-        grid->addWidget(area.stack, place.row, place.column);
+        grid->addWidget(area.stack, place.row, place.column, 1, place.columnSpan);
     }
 
     auto* timeCaption = new QLabel(QStringLiteral("Last Record:"), this);

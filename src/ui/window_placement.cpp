@@ -7,9 +7,24 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <optional>
 
 namespace zkn {
+
+namespace {
+
+// The frame the window manager adds is not known before a window is shown: room is left for it.
+constexpr QSize kFrame(16, 40);
+
+} // namespace
+
+std::optional<QRect> roomBeside(const QRect& free, const QRect& over, int overLeast, const QSize& window)
+{
+    const int overWidth = std::min(over.width(), free.width() - window.width() - 2 * kFrame.width());
+    if (overWidth < overLeast || window.height() + kFrame.height() > free.height())
+        return std::nullopt;
+    const int pairWidth = overWidth + window.width() + 2 * kFrame.width();
+    return QRect(free.left() + (free.width() - pairWidth) / 2, over.top(), overWidth, over.height());
+}
 
 void centreOver(QWidget* window, const QWidget* over)
 {
@@ -41,8 +56,7 @@ std::optional<QPoint> besidePosition(const QWidget* window, const QWidget* over)
         return std::nullopt;
     const QRect free = screen->availableGeometry();
     const QRect next = over->frameGeometry();
-    // The frame the window manager adds is not known before the window is shown: leave room.
-    const QSize size = window->size() + QSize(16, 40);
+    const QSize size = window->size() + kFrame;
     if (size.width() > free.width() || size.height() > free.height())
         return std::nullopt;
     const auto onScreen = [&](QPoint at) {
@@ -105,6 +119,18 @@ void showBeside(QWidget* window, const QWidget* over)
     if (over && !window->property(kPlacedBeside).toBool()) {
         window->setProperty(kPlacedBeside, true);
         new BesidePlacer(window, over);
+    }
+}
+
+void makeRoomBeside(QWidget* over, const QWidget* window)
+{
+    const QScreen* screen = over->screen();
+    if (!screen)
+        return;
+    if (const auto place = roomBeside(screen->availableGeometry(), QRect(over->frameGeometry().topLeft(), over->size()),
+                                      over->minimumWidth(), window->sizeHint())) {
+        over->move(place->topLeft());
+        over->resize(place->width(), over->height());
     }
 }
 

@@ -7,6 +7,7 @@
 #include "status_panel.h"
 #include "tool_fixture.h"
 #include "widget_operator.h"
+#include "window_placement.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -60,6 +61,8 @@ private Q_SLOTS:
     void statusPanelsWholeAtTheDefaultSize_data();
     void statusPanelsWholeAtTheDefaultSize();
     void terminalFollowsOnlyFromTheBottom();
+    void mainWindowMakesRoomBeside_data();
+    void mainWindowMakesRoomBeside();
 };
 
 void TestWidgets::terminalShowsWhatItHolds_data()
@@ -315,6 +318,38 @@ void TestWidgets::terminalFollowsOnlyFromTheBottom()
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(topLine().startsWith(QByteArray::number(written - 1).rightJustified(6, '0')) ||
             view.toPlainText().endsWith(QByteArray::number(written - 1).rightJustified(6, '0') + " a line of traffic\n"));
+}
+
+// The main window and the breakdown window side by side, the pair centred; the main window narrowed
+// to no less than its least width, and left alone where the two cannot fit. The window manager's
+// frame is allowed for: 16 px beside each window, 40 px above.
+void TestWidgets::mainWindowMakesRoomBeside_data()
+{
+    QTest::addColumn<QRect>("free");
+    QTest::addColumn<QSize>("beside");
+    QTest::addColumn<QRect>("expected"); // null: no room
+
+    const QSize breakdown(480, 680);
+    QTest::newRow("a laptop: narrowed") << QRect(0, 0, 1280, 800) << breakdown << QRect(0, 140, 768, 520);
+    QTest::newRow("a large screen: kept, the pair centred") << QRect(0, 0, 1920, 1200) << breakdown
+                                                           << QRect(224, 140, 960, 520);
+    QTest::newRow("a second screen with a panel: within it") << QRect(1920, 32, 1600, 868) << breakdown
+                                                            << QRect(1920 + 64, 140, 960, 520);
+    QTest::newRow("narrowed to the least width exactly") << QRect(0, 0, 1212, 800) << breakdown
+                                                         << QRect(0, 140, 700, 520);
+    QTest::newRow("a pixel too narrow: left alone") << QRect(0, 0, 1211, 800) << breakdown << QRect();
+    QTest::newRow("the window fits just in height") << QRect(0, 0, 1280, 720) << breakdown
+                                                     << QRect(0, 140, 768, 520);
+    QTest::newRow("a pixel too low: left alone") << QRect(0, 0, 1280, 719) << breakdown << QRect();
+}
+
+void TestWidgets::mainWindowMakesRoomBeside()
+{
+    QFETCH(QRect, free);
+    QFETCH(QSize, beside);
+    QFETCH(QRect, expected);
+    const auto place = roomBeside(free, QRect(160, 140, 960, 520), 700, beside);
+    QCOMPARE(place.value_or(QRect()), expected);
 }
 
 QTEST_MAIN(TestWidgets)
