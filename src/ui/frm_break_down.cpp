@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpacerItem>
 #include <QStackedWidget>
 
 namespace zkn {
@@ -35,9 +36,9 @@ constexpr struct
     int column;
     int columnSpan;
     int boxes;
-} kPlaces[] = {{Area::SourceDestination, 0, 0, 1, 7},    {Area::CallingParty, 0, 1, 1, 7},
-               {Area::CalledParty, 1, 0, 1, 7},          {Area::ExtendedCallingParty, 1, 1, 1, 7},
-               {Area::CallType, 2, 0, 2, 2},             {Area::Ani, 3, 0, 2, 1}};
+} kPlaces[] = {{Area::SourceDestination, 0, 0, 1, 7}, {Area::CallingParty, 0, 1, 1, 7},
+               {Area::CalledParty, 1, 0, 1, 7},       {Area::ExtendedCallingParty, 1, 1, 1, 7},
+               {Area::CallType, 2, 0, 2, 2},          {Area::Ani, 3, 0, 2, 1}};
 
 // The boxes' object names by label, as the original window named its control arrays.
 QString boxName(const QString& label)
@@ -70,8 +71,8 @@ QLineEdit* box(const QString& label, QWidget* parent)
 }
 
 // Gives an area's plain frame the room of its largest sub-frame, so the window has its size from
-// the start and keeps it as frames change: rows as wide as the area's widest, kept in the layout
-// but never shown, and the width of its widest caption.
+// the start and keeps it as frames change: boxes as wide as the area's widest, kept in the layout
+// but never shown, room for the widest label, and the width of the widest caption.
 void reserveRoom(QGroupBox* frame, Area area, int boxes)
 {
     const bool party = area != Area::CallType && area != Area::Ani;
@@ -79,18 +80,16 @@ void reserveRoom(QGroupBox* frame, Area area, int boxes)
                            : area == Area::Ani    ? QStringLiteral("ANI")
                                                   : QStringLiteral("Blank");
     auto* room = new QGridLayout(frame);
+    const QString label = widest + QLatin1Char(':');
+    room->addItem(new QSpacerItem(frame->fontMetrics().horizontalAdvance(label), 0), 0, 0);
     for (int row = 0; row < boxes; ++row) {
         QLineEdit* placeholder = box(widest, frame);
         placeholder->setObjectName(QString());
-        auto* label = new QLabel(widest + QLatin1Char(':'), frame);
-        room->addWidget(label, row, 0);
+        QSizePolicy policy = placeholder->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        placeholder->setSizePolicy(policy);
+        placeholder->hide();
         room->addWidget(placeholder, row, 1);
-        for (QWidget* unseen : {static_cast<QWidget*>(label), static_cast<QWidget*>(placeholder)}) {
-            QSizePolicy policy = unseen->sizePolicy();
-            policy.setRetainSizeWhenHidden(true);
-            unseen->setSizePolicy(policy);
-            unseen->hide();
-        }
     }
     if (party) {
         const QGroupBox widestCaption(frame->title() + QStringLiteral("(Trunk/ANI)"));

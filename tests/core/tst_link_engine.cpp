@@ -301,13 +301,13 @@ void TestLinkEngine::scripts_data()
                        "?terminal~=Resynchronisation: 1 sent").arg(port));
     row("resync: a message whose answer the dialog's frame took is superseded",
         QStringLiteral("%1 | single:1000,1001,on,- | answer | resync | tick:300 | single:2000, ,on,- | answer | "
-                       "tick:300 | answer | ?terminal~=Resynchronisation: 2 sent, 1 answered (0 negative), 0 timed "
-                       "out, 1 superseded").arg(lan));
+                       "tick:300 | answer | ?terminal~=Resynchronisation: 2 sent, 1 answered: 1 ok, 0 refused, 0 unanswered, "
+                       "1 superseded").arg(lan));
     // The dialog's frame times out between two of the resynchronisation's: not its time-out.
     row("resync: another frame's time-out between two messages is not counted",
         QStringLiteral("%1 | single:1000,1001,on,- | answer | delay:20000 | resync | tick:20000 | answer | "
                        "single:2000, ,on,- | tick:10000 | ?boxes$=%2 | tick:10000 | answer | ?terminal~=Resynchronisation: "
-                       "2 sent, 2 answered (0 negative), 0 timed out;").arg(lan, kLampTimeout));
+                       "2 sent, 2 answered: 2 ok, 0 refused, 0 unanswered;").arg(lan, kLampTimeout));
     row("resync: refused while a load test runs",
         QStringLiteral("%1 | single:1000, ,on,- | answer | start | resync | ?boxes$=Exclamation: A load test is "
                        "running: stop it first.").arg(lan));
@@ -384,9 +384,9 @@ void TestLinkEngine::scripts_data()
         "?responses=0:0, 0:0 | ?ledger=1000 vmm:on/unanswered");
     row("a late lamp answer under the timeout box is the answer, counted once; the test goes on meanwhile",
         "interval:30 | up | keepboxes | delay:100 | range:1000-1001 | start | tick:100 | tick:10000 | ?open=1 | "
-        "answer | ?figures=1 sent, 1 answered (0 negative), 0 timed out; answer time median 10000 ms, p95 10000 ms, "
-        "max 10000 ms | tick:100 | ?line=1000+ 1001+ | closebox | ?figures^=2 sent, 1 answered (0 negative), "
-        "0 timed out | ?timeouts=0 | ?ledger=1000 vmm:on/confirmed/0; 1001 vmm:on/awaiting | ?timers!=StatusMonitor");
+        "answer | ?figures=1 sent, 1 answered: 1 ok, 0 refused, 0 unanswered; answer time median 10000 ms, p95 10000 ms, "
+        "max 10000 ms | tick:100 | ?line=1000+ 1001+ | closebox | ?figures^=2 sent, 1 answered: 1 ok, 0 refused, "
+        "0 unanswered | ?timeouts=0 | ?ledger=1000 vmm:on/confirmed/0; 1001 vmm:on/awaiting | ?timers!=StatusMonitor");
     row("the improper sequence box forgets only the requests awaited when it opened",
         "interval:30 | up | keepboxes | data:" + kImproper5 + " | healthnow | closebox | answer | ?boxes=" + kImproper +
         "05\r\n0 | ?responses=0:0, 3:0");

@@ -40,8 +40,8 @@ private Q_SLOTS:
     void answerTimes()
     {
         lamp::LoadTestStats stats;
-        QCOMPARE(stats.summary(true), QByteArray("0 sent, 0 answered (0 negative), 0 timed out"));
-        QCOMPARE(stats.panelText(true), QByteArray("0 sent, 0 ok, 0 neg., 0 t/o"));
+        QCOMPARE(stats.summary(true), QByteArray("0 sent, 0 answered: 0 ok, 0 refused, 0 unanswered"));
+        QCOMPARE(stats.panelText(true), QByteArray("0 sent, 0 ok, 0 ref., 0 unans."));
         for (const qint64 ms : {5, 1, 3, 200, 4})
             stats.answered(ms == 200, ms);
         stats.answered(false, 60000); // later than the timeout: counted as the slowest
@@ -52,9 +52,9 @@ private Q_SLOTS:
         QCOMPARE(stats.maxAnswerMs(), qint64(60000));
         QCOMPARE(stats.summary(true),
                  QByteArray(
-                     "0 sent, 6 answered (1 negative), 1 timed out; answer time median 4 ms, p95 10000 ms, max 60000 ms"));
+                     "0 sent, 6 answered: 5 ok, 1 refused, 1 unanswered; answer time median 4 ms, p95 10000 ms, max 60000 ms"));
         QCOMPARE(stats.summary(false), QByteArray("0 sent"));
-        QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 neg., 1 t/o, 4/60000 ms"));
+        QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 ref., 1 unans., 4/60000 ms"));
         QCOMPARE(stats.panelText(false), QByteArray("0 sent"));
     }
     void scripts_data();
@@ -118,13 +118,13 @@ void TestLoadTest::scripts_data()
     // The dialog's frame takes the answer of the test's message awaited: that message is superseded,
     // the answer is the dialog's, for the ledger only, and the test goes on after it.
     row("TCP: a message whose answer the dialog's frame took is superseded", L,
-        "delay:100 | start | tick:100 | single:2000, ,on,- | later:4 | answer | ?figures=1 sent, 0 answered "
-        "(0 negative), 0 timed out, 1 superseded | ?ledger~=2000 mw:on/confirmed/0 | tick:100 | ?count=3 | "
-        "later:6 | answer | ?figures=2 sent, 1 answered (0 negative), 0 timed out, 1 superseded; "
+        "delay:100 | start | tick:100 | single:2000, ,on,- | later:4 | answer | ?figures=1 sent, 0 answered: "
+        "0 ok, 0 refused, 0 unanswered, 1 superseded | ?ledger~=2000 mw:on/confirmed/0 | tick:100 | ?count=3 | "
+        "later:6 | answer | ?figures=2 sent, 1 answered: 1 ok, 0 refused, 0 unanswered, 1 superseded; "
         "answer time median 6 ms, p95 6 ms, max 6 ms | ?csv~=,1000,vmm-on,1,,,no,yes\r\n");
     row("TCP: the figures agree with the answers, a negative one counted", L,
         "start | tick:300 | later:7 | answer:3 | tick:300 | later:2 | answer | "
-        "?figures=2 sent, 2 answered (1 negative), 0 timed out; answer time median 2 ms, p95 7 ms, max 7 ms");
+        "?figures=2 sent, 2 answered: 1 ok, 1 refused, 0 unanswered; answer time median 2 ms, p95 7 ms, max 7 ms");
 
     const QString refused = QStringLiteral(
         " | start | ?boxes=Exclamation: %1 | ?running=false | ?phases= | tick:1000 | ?count=0");
@@ -175,7 +175,7 @@ void TestLoadTest::scripts_data()
         "answer | ?count=3 | tick:10000 | ?boxes=" + lampOff + " | ?count=4 | answer | ?running=false | "
         "?line=1000+ 1000- 1001- 1002- | ?timeouts=1");
     const QString figures = QStringLiteral(
-        "Load Test Stopped...\r\n<->:14:03:59: Load test: %1 sent, %2 answered (0 negative), 0 timed out; "
+        "Load Test Stopped...\r\n<->:14:03:59: Load test: %1 sent, %2 answered: %2 ok, 0 refused, 0 unanswered; "
         "answer time median 0 ms, p95 0 ms, max 0 ms\r\n");
     row("TCP: the link lost during the sweep ends it", L,
         "start | run:2 | stop | ?count=3 | closed | ?running=false | ?terminal$=" + figures.arg("3", "2") +

@@ -149,7 +149,7 @@ private Q_SLOTS:
             return l.caption == QLatin1String("Superseded");
         });
         QCOMPARE(superseded == lines.end() ? 0 : superseded->value.toInt(), r.superseded);
-        QVERIFY(superseded == lines.end() || std::prev(superseded)->caption == QLatin1String("Timed out"));
+        QVERIFY(superseded == lines.end() || std::prev(superseded)->caption == QLatin1String("Unanswered"));
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(r.minMs)
                      .arg(r.medianMs)

@@ -73,7 +73,7 @@ private Q_SLOTS:
         // An empty ledger has nothing to send, and says so as a run that ended, not one stopped.
         p.engine.resynchroniseLamps();
         p.run(100);
-        QCOMPARE(p.host.resyncProgress, u"Resynchronisation: 0 sent, 0 answered (0 negative), 0 timed out"_s);
+        QCOMPARE(p.host.resyncProgress, u"Resynchronisation: 0 sent, 0 answered: 0 ok, 0 refused, 0 unanswered"_s);
         switchLamps(p);
         QCOMPARE(p.engine.lampLedger().stations().size(), 9);
         QCOMPARE(confirmed(p), 9);
@@ -92,7 +92,7 @@ private Q_SLOTS:
         p.run(30000);
         QVERIFY(!p.host.resyncRunning);
         QVERIFY2(p.host.resyncProgress.startsWith(
-                     u"Resynchronisation: 10 sent, 9 answered (0 negative), 1 timed out; "_s),
+                     u"Resynchronisation: 10 sent, 9 answered: 9 ok, 0 refused, 1 unanswered; "_s),
                  qPrintable(p.host.resyncProgress));
         // Every lamp is back; the muted station's took its lamp but left it unconfirmed.
         QCOMPARE(outOfStep(p), QStringList());
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QVERIFY(!p.host.resyncRunning);
         // Both lamps of the muted station go unanswered.
         QVERIFY2(p.host.resyncProgress.startsWith(
-                     u"Switch all off: 20 sent, 18 answered (0 negative), 2 timed out"_s),
+                     u"Switch all off: 20 sent, 18 answered: 18 ok, 0 refused, 2 unanswered"_s),
                  qPrintable(p.host.resyncProgress));
         for (auto it = p.lamps.stations().begin(); it != p.lamps.stations().end(); ++it)
             QVERIFY2(!it->mw && !it->vmm, it.key().constData());
@@ -145,7 +145,7 @@ private Q_SLOTS:
         // The third message's answer was still awaited.
         const QString summary = p.host.resyncProgress;
         QVERIFY2(summary.startsWith(
-                     u"Resynchronisation: 3 sent, 2 answered (0 negative), 0 timed out; answer time "
+                     u"Resynchronisation: 3 sent, 2 answered: 2 ok, 0 refused, 0 unanswered; answer time "
                      "median 4"_s) &&
                      summary.endsWith(u"; stopped after 3 of 9"_s),
                  qPrintable(summary));

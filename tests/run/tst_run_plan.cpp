@@ -85,7 +85,11 @@ private Q_SLOTS:
                 steps(R"({"load_test": {"stations_file": "s.txt", ")" + QByteArray(bound) + R"(": 0, "messages": 1}})"),
                 "steps[1].load_test: expected either \"first\" and \"last\" or \"stations_file\"");
         row("a resynchronisation with a key of another step", steps(R"({"resync": {"messages": 1}})"),
-            "steps[1].resync: unknown key \"messages\"; expected all_off, within_ms, max_timeouts, max_negative");
+            "steps[1].resync: unknown key \"messages\"; expected all_off, within_ms, max_unanswered, max_refused, "
+            "max_timeouts, max_negative");
+        row("a limit under its name and its older one",
+            steps(R"({"load_test": {"first": 1, "last": 2, "messages": 1, "max_refused": 0, "max_negative": 1}})"),
+            "steps[1].load_test: \"max_refused\" and \"max_negative\" are one limit; expected only \"max_refused\"");
         row("a load test backwards", steps(R"({"load_test": {"first": 2, "last": 1, "messages": 1}})"),
             "steps[1].load_test.last: expected a station not below \"first\"");
         row("a load test bounded twice",

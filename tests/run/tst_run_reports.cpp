@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-run's reports of a passed and a failed step, byte for byte in each format: the line on
 // stderr, TAP, the JSON summary and JUnit.
+#include "answer_figures.h"
 #include "lamp_tally.h"
 #include "probe.h"
 #include "reports.h"
@@ -222,12 +223,14 @@ private Q_SLOTS:
         }
         stats.messageSent();
         stats.timedOut();
+        stats.messageSent();
+        stats.messageSuperseded();
         QStringList figures;
         for (const auto& [name, value] : loadTestFigures(stats))
             figures.append(name + QLatin1Char('=') + QString::number(value));
         QCOMPARE(figures.join(QLatin1Char(' ')),
-                 QStringLiteral("sent=201 answered=200 negative=1 timed_out=1 min_answer_ms=1 median_answer_ms=100 "
-                                "p95_answer_ms=190 max_answer_ms=200"));
+                 QStringLiteral("sent=202 answered=200 ok=199 refused=1 unanswered=1 superseded=1 min_answer_ms=1 "
+                                "median_answer_ms=100 p95_answer_ms=190 max_answer_ms=200"));
     }
 
     // The summary names the plan and the link, and for each step its result, figures, records and

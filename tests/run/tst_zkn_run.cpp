@@ -109,16 +109,16 @@ private Q_SLOTS:
             << "^PASS connect \\d+ ms\nFAIL records a record could not be decoded: Error: Error # 9 .*\nPASS release"
             << "connect records (failed) release" << 0 << "";
         // The tool's own load test, its switch-off sweep counted, against the plan's limits; the
-        // second over a stations file (1003), its sweep too.
+        // second over a stations file (1003), its sweep too, its limit under the name older plans gave it.
         QTest::newRow("load tests within and over their limits")
             << QStringList{"--lamp-code", "1003:3"}
             << QStringLiteral(R"([{"connect": {}},
-                {"load_test": {"first": 1000, "last": 1002, "delay_ms": 20, "messages": 6, "max_negative": 0,
-                               "max_timeouts": 0, "max_answer_ms": 1000}},
+                {"load_test": {"first": 1000, "last": 1002, "delay_ms": 20, "messages": 6, "max_refused": 0,
+                               "max_unanswered": 0, "max_answer_ms": 1000}},
                 {"load_test": {"stations_file": "stations.txt", "delay_ms": 20, "messages": 2, "max_negative": 0}}])")
             << 1
-            << "^PASS connect \\d+ ms\nPASS load_test \\d+ ms\nFAIL load_test 3 negative, at most 0 allowed "
-               "\\(3 sent, 3 answered \\(3 negative\\), 0 timed out; answer time median \\d+ ms, p95 \\d+ ms, max \\d+ ms\\)\n$"
+            << "^PASS connect \\d+ ms\nPASS load_test \\d+ ms\nFAIL load_test 3 refused, at most 0 allowed "
+               "\\(3 sent, 3 answered: 0 ok, 3 refused, 0 unanswered; answer time median \\d+ ms, p95 \\d+ ms, max \\d+ ms\\)\n$"
             << "connect load_test load_test (failed)" << 0 << "";
         // The ledger an earlier run kept (2000 VMM on) and the lamps of this one, sent again after
         // the PBX forgot them; a lamp left unanswered fails the step.
@@ -130,14 +130,14 @@ private Q_SLOTS:
             << "connect lamps resync release" << 0 << "";
         QTest::newRow("a lamp unanswered when sent again")
             << QStringList{"--mute-lamps", "2000"} << QStringLiteral(R"([{"connect": {}}, {"resync": {}}])") << 1
-            << "^PASS connect \\d+ ms\nFAIL resync 1 timed out, at most 0 allowed \\(Resynchronisation: 1 sent, 0 "
-               "answered \\(0 negative\\), 1 timed out\\)\n$"
+            << "^PASS connect \\d+ ms\nFAIL resync 1 unanswered, at most 0 allowed \\(Resynchronisation: 1 sent, 0 "
+               "answered: 0 ok, 0 refused, 1 unanswered\\)\n$"
             << "connect resync (failed)" << 0 << "";
-        // A negative answer fails a resynchronisation that allows none, as it allows by default.
+        // A refusal fails a resynchronisation that allows none, as it allows by default.
         QTest::newRow("a lamp refused when sent again")
             << QStringList{"--lamp-code", "2000:3"} << QStringLiteral(R"([{"connect": {}}, {"resync": {}}])") << 1
-            << "^PASS connect \\d+ ms\nFAIL resync 1 negative, at most 0 allowed \\(Resynchronisation: 1 sent, 1 "
-               "answered \\(1 negative\\), 0 timed out"
+            << "^PASS connect \\d+ ms\nFAIL resync 1 refused, at most 0 allowed \\(Resynchronisation: 1 sent, 1 "
+               "answered: 0 ok, 1 refused, 0 unanswered"
             << "connect resync (failed)" << 0 << "";
         // Ctrl-C or SIGTERM ends the running step, releases the link and writes the reports.
         QTest::newRow("interrupted") << QStringList() << fewRecords.arg("").replace("300", "60000") << 130

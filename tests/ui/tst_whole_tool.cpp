@@ -226,7 +226,7 @@ void TestWholeTool::resultsFollowALoadTest()
         return rows.filter(QRegularExpression(u"^1003\\|vmm-on\\|\\d+\\|code 3 \\*\\* INCORRECT TEXT RECV'd "
                                               u"\\*\\*\\|"_s))
                        .size() == 1 &&
-               rows.filter(QRegularExpression(u"^1005\\|vmm-on\\|\\d+\\|timed out\\|"_s)).size() == 1;
+               rows.filter(QRegularExpression(u"^1005\\|vmm-on\\|\\d+\\|unanswered\\|"_s)).size() == 1;
     }));
     QVERIFY(!note->isVisible());
     QCOMPARE(rowsOf(figures)
@@ -236,7 +236,7 @@ void TestWholeTool::resultsFollowALoadTest()
     t.action("mnuStop")->trigger();
     QVERIFY(eventually(stopped));
     QVERIFY(eventually(shownAsLogged));
-    QCOMPARE(rowsOf(stations).filter(QRegularExpression(u"^1005\\|vmm-off\\|\\d+\\|timed out\\|"_s)).size(),
+    QCOMPARE(rowsOf(stations).filter(QRegularExpression(u"^1005\\|vmm-off\\|\\d+\\|unanswered\\|"_s)).size(),
              1);
 
     // A second test starts from an empty log, and the window with it.
@@ -310,7 +310,7 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
     QCOMPARE(in<QLabel>(offer, "lblResyncOffer")->text(), u"The lamp ledger holds 3 lamps."_s);
     in<QAbstractButton>(offer, "cmdResyncOffer")->click();
     QVERIFY(!offer->isVisible());
-    QVERIFY(eventually([&] { return t.terminal().contains("Resynchronisation: 3 sent, 3 answered (0 negative)"); }));
+    QVERIFY(eventually([&] { return t.terminal().contains("Resynchronisation: 3 sent, 3 answered: 3 ok, 0 refused"); }));
     for (const char* station : {"1000", "1001", "1002"})
         QVERIFY(sim.lamps().state(station).mw);
     QVERIFY(in<QLabel>(ledger, "lblProgress")->text().startsWith(u"Resynchronisation: 3 sent"_s));

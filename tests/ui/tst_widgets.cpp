@@ -243,7 +243,7 @@ void TestWidgets::statusPanelsWholeAtTheDefaultSize_data()
     QTest::addColumn<int>("lamps");         // in the ledger's offer; 0: none
     const QString lan = QStringLiteral("Host:  192.168.100.200      Device:  1      Parity:  Even");
     QTest::newRow("LAN, a load test running")
-        << QStringList{"Status: Socket Connected", "1606 sent, 1605 ok, 1 neg., 0 t/o, 16/35 ms", lan, "HC: 5",
+        << QStringList{"Status: Socket Connected", "1606 sent, 1605 ok, 1 ref., 0 unans., 16/35 ms", lan, "HC: 5",
                        "00:12:05"}
         << 0;
     QTest::newRow("LAN, connecting, the ledger's offer shown")

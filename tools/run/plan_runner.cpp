@@ -6,6 +6,7 @@
 #include "decode/decode_record.h"
 #include "lamp/load_test_stats.h"
 #include "link/link_engine.h"
+#include "answer_figures.h"
 #include "reports.h"
 
 #include <utility>
@@ -211,19 +212,13 @@ void PlanRunner::resyncEnded()
     const Step& step = m_plan.steps[m_step];
     const lamp::LampResync& resync = m_link->engine().resync();
     const lamp::LoadTestStats& stats = resync.stats();
-    m_current.figures = {{QStringLiteral("lamps"), int(resync.total())},
-                         {QStringLiteral("sent"), stats.sent()},
-                         {QStringLiteral("answered"), stats.answers()},
-                         {QStringLiteral("negative"), stats.negative()},
-                         {QStringLiteral("timed_out"), stats.timeouts()}};
+    m_current.figures = {{QStringLiteral("lamps"), int(resync.total())}};
+    m_current.figures.append(answerFigures(stats));
     QStringList over;
     if (resync.done() < resync.total())
         over.append(m_resyncLate ? QStringLiteral("not done within %1 ms").arg(step.withinMs)
                                  : QStringLiteral("ended after %1 of %2").arg(resync.done()).arg(resync.total()));
-    if (stats.timeouts() > step.maxTimeouts.value_or(0))
-        over.append(QStringLiteral("%1 timed out, at most %2 allowed").arg(stats.timeouts()).arg(step.maxTimeouts.value_or(0)));
-    if (stats.negative() > step.maxNegative.value_or(0))
-        over.append(QStringLiteral("%1 negative, at most %2 allowed").arg(stats.negative()).arg(step.maxNegative.value_or(0)));
+    over.append(overLimits(stats, step.maxUnanswered.value_or(0), step.maxRefused.value_or(0)));
     const QString summary = QString::fromLatin1(resync.summary());
     endStep(over.isEmpty(), over.isEmpty() ? summary : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
 }
@@ -240,10 +235,7 @@ void PlanRunner::loadTestEnded()
     m_loadTestRowsLost = m_loadTestRowsLost || !m_link->engine().loadTestLog().writeCsvRows(*m_loadTestRows);
     m_current.figures = loadTestFigures(stats);
     QStringList over;
-    if (step.maxTimeouts && stats.timeouts() > *step.maxTimeouts)
-        over.append(QStringLiteral("%1 timed out, at most %2 allowed").arg(stats.timeouts()).arg(*step.maxTimeouts));
-    if (step.maxNegative && stats.negative() > *step.maxNegative)
-        over.append(QStringLiteral("%1 negative, at most %2 allowed").arg(stats.negative()).arg(*step.maxNegative));
+    over.append(overLimits(stats, step.maxUnanswered, step.maxRefused));
     if (step.maxAnswerMs && stats.maxAnswerMs() > *step.maxAnswerMs)
         over.append(QStringLiteral("answer time %1 ms, at most %2 allowed").arg(stats.maxAnswerMs()).arg(*step.maxAnswerMs));
     const QString summary = QString::fromLatin1(stats.summary(m_link->answersCome()));

@@ -10,18 +10,6 @@
 
 namespace zkn::run {
 
-QList<std::pair<QString, qint64>> loadTestFigures(const lamp::LoadTestStats& stats)
-{
-    return {{QStringLiteral("sent"), stats.sent()},
-            {QStringLiteral("answered"), stats.answers()},
-            {QStringLiteral("negative"), stats.negative()},
-            {QStringLiteral("timed_out"), stats.timeouts()},
-            {QStringLiteral("min_answer_ms"), stats.answerMsAt(0)},
-            {QStringLiteral("median_answer_ms"), stats.medianAnswerMs()},
-            {QStringLiteral("p95_answer_ms"), stats.answerMsAt(95)},
-            {QStringLiteral("max_answer_ms"), stats.maxAnswerMs()}};
-}
-
 QString readableLine(const QString& text)
 {
     QString line;

@@ -10,9 +10,6 @@
 
 namespace zkn::run {
 
-// A load test's figures as the reports give them: the counts, then the answer times.
-QList<std::pair<QString, qint64>> loadTestFigures(const lamp::LoadTestStats& stats);
-
 // `text` for a line a person or a monitoring system reads: line ends as blanks, every other
 // control character (STX and ETX of a record, say) and DEL as <HH>.
 QString readableLine(const QString& text);

@@ -86,6 +86,15 @@ public:
         return true;
     }
 
+    // A limit of answers under its name, or under the name older plans gave it; not both.
+    bool limit(const QJsonObject& o, const QString& where, const char* key, const char* olderKey, int& out)
+    {
+        if (o.contains(QLatin1String(key)) && o.contains(QLatin1String(olderKey)))
+            return fail(where, QStringLiteral("\"%1\" and \"%2\" are one limit; expected only \"%1\"")
+                                   .arg(QLatin1String(key), QLatin1String(olderKey)));
+        return number(o, where, key, out, 0, 100000000) && number(o, where, olderKey, out, 0, 100000000);
+    }
+
     bool text(const QJsonObject& o, const QString& where, const char* key, QString& out)
     {
         const QJsonValue value = o.value(QLatin1String(key));
@@ -207,18 +216,18 @@ bool readStationsFile(Reader& r, const QString& where, QString& path)
 bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& step)
 {
     qint32 first = -1, last = -1;
-    int maxTimeouts = -1, maxNegative = -1, maxAnswerMs = -1;
+    int maxUnanswered = -1, maxRefused = -1, maxAnswerMs = -1;
     if (!r.keys(o, where,
-                {"first", "last", "stations_file", "delay_ms", "messages", "for_ms", "max_timeouts", "max_negative",
-                 "max_answer_ms"}) ||
+                {"first", "last", "stations_file", "delay_ms", "messages", "for_ms", "max_unanswered", "max_refused",
+                 "max_timeouts", "max_negative", "max_answer_ms"}) ||
         !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation) ||
         !r.text(o, where, "stations_file", step.stationsFile) ||
         !r.number(o, where, "delay_ms", step.delayMs, LoadTestOptions::kFirstDelay,
                   LoadTestOptions::kLastDelay) ||
         !r.number(o, where, "messages", step.messages, 1, 100000000) ||
         !r.number(o, where, "for_ms", step.forMs, 1, kMaxMs) ||
-        !r.number(o, where, "max_timeouts", maxTimeouts, 0, 100000000) ||
-        !r.number(o, where, "max_negative", maxNegative, 0, 100000000) ||
+        !r.limit(o, where, "max_unanswered", "max_timeouts", maxUnanswered) ||
+        !r.limit(o, where, "max_refused", "max_negative", maxRefused) ||
         !r.number(o, where, "max_answer_ms", maxAnswerMs, 0, kMaxMs))
         return false;
     const bool byFile = !step.stationsFile.isEmpty();
@@ -234,8 +243,8 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
     if (byRange)
         step.range = std::pair{first, last};
     const auto limit = [](int value) { return value >= 0 ? std::optional(value) : std::nullopt; };
-    step.maxTimeouts = limit(maxTimeouts);
-    step.maxNegative = limit(maxNegative);
+    step.maxUnanswered = limit(maxUnanswered);
+    step.maxRefused = limit(maxRefused);
     step.maxAnswerMs = limit(maxAnswerMs);
     return true;
 }
@@ -243,15 +252,16 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
 // Every lamp answered with code 0 unless the plan allows some to fail.
 bool readResync(Reader& r, const QJsonObject& o, const QString& where, Step& step)
 {
-    int maxTimeouts = 0, maxNegative = 0;
+    int maxUnanswered = 0, maxRefused = 0;
     step.withinMs = 600000;
-    if (!r.keys(o, where, {"all_off", "within_ms", "max_timeouts", "max_negative"}) ||
+    if (!r.keys(o, where,
+                {"all_off", "within_ms", "max_unanswered", "max_refused", "max_timeouts", "max_negative"}) ||
         !r.boolean(o, where, "all_off", step.allOff) || !r.number(o, where, "within_ms", step.withinMs, 1, kMaxMs) ||
-        !r.number(o, where, "max_timeouts", maxTimeouts, 0, 100000000) ||
-        !r.number(o, where, "max_negative", maxNegative, 0, 100000000))
+        !r.limit(o, where, "max_unanswered", "max_timeouts", maxUnanswered) ||
+        !r.limit(o, where, "max_refused", "max_negative", maxRefused))
         return false;
-    step.maxTimeouts = maxTimeouts;
-    step.maxNegative = maxNegative;
+    step.maxUnanswered = maxUnanswered;
+    step.maxRefused = maxRefused;
     return true;
 }
 

@@ -55,7 +55,7 @@ struct Step
     int delayMs = 300;
     int messages = 0; // 0: for `forMs`
     QString stationsFile; // one station per line, in place of the range; relative to the plan's folder
-    std::optional<int> maxTimeouts, maxNegative, maxAnswerMs;
+    std::optional<int> maxUnanswered, maxRefused, maxAnswerMs;
     bool allOff = false; // resync: every lamp of the ledger switched off instead
 };
 

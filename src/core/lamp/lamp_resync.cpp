@@ -92,7 +92,7 @@ void LampResync::superseded()
 {
     if (!m_running || !m_awaiting || std::exchange(m_awaitingOthers, true))
         return;
-    m_stats.superseded();
+    m_stats.messageSuperseded();
     m_line.resyncProgressed();
 }
 

@@ -76,7 +76,7 @@ void LoadTestEngine::superseded()
 {
     if (!m_awaiting || std::exchange(m_awaitingOthers, true) || !running())
         return;
-    m_stats.superseded();
+    m_stats.messageSuperseded();
     m_log.superseded();
     m_line.loadTestFiguresChanged();
 }

@@ -37,10 +37,10 @@ std::vector<ResultLine> resultLines(const LoadTestResults& r, bool answersExpect
     std::vector<ResultLine> lines{{QStringLiteral("Sent"), QString::number(r.sent)}};
     if (answersExpected) {
         lines.push_back({QStringLiteral("Answered ok"), QString::number(r.answeredOk)});
-        lines.push_back({QStringLiteral("Negative"), QString::number(r.negative)});
+        lines.push_back({QStringLiteral("Refused"), QString::number(r.negative)});
         for (const NegativeAnswers& n : r.negativesByCode)
             lines.push_back({QStringLiteral("    ") + codeMeaning(n.code), QString::number(n.count)});
-        lines.push_back({QStringLiteral("Timed out"), QString::number(r.timedOut)});
+        lines.push_back({QStringLiteral("Unanswered"), QString::number(r.timedOut)});
         if (r.superseded > 0)
             lines.push_back({QStringLiteral("Superseded"), QString::number(r.superseded)});
         lines.push_back({QStringLiteral("Answer time min"), ms(r.minMs)});
@@ -58,7 +58,7 @@ QStringList faultRow(const StationFault& fault)
 {
     return {QString::number(fault.station), QLatin1String(lampFunctionName(fault.function)),
             QString::number(fault.count),
-            fault.code < 0 ? QStringLiteral("timed out") : codeMeaning(fault.code),
+            fault.code < 0 ? QStringLiteral("unanswered") : codeMeaning(fault.code),
             fault.last.toString(QStringLiteral("hh:mm:ss.zzz"))};
 }
 

@@ -32,8 +32,8 @@ QByteArray LoadTestStats::summary(bool answersExpected) const
     QByteArray text = QByteArray::number(m_sent) + " sent";
     if (!answersExpected)
         return text;
-    text += ", " + QByteArray::number(m_answered) + " answered (" + QByteArray::number(m_negative) +
-            " negative), " + QByteArray::number(m_timeouts) + " timed out";
+    text += ", " + QByteArray::number(m_answered) + " answered: " + QByteArray::number(m_answered - m_negative) +
+            " ok, " + QByteArray::number(m_negative) + " refused, " + QByteArray::number(m_timeouts) + " unanswered";
     if (m_superseded > 0)
         text += ", " + QByteArray::number(m_superseded) + " superseded";
     if (m_answered > 0)
@@ -49,7 +49,7 @@ QByteArray LoadTestStats::panelText(bool answersExpected) const
     if (!answersExpected)
         return text;
     text += ", " + QByteArray::number(m_answered - m_negative) + " ok, " + QByteArray::number(m_negative) +
-            " neg., " + QByteArray::number(m_timeouts) + " t/o";
+            " ref., " + QByteArray::number(m_timeouts) + " unans.";
     if (m_superseded > 0)
         text += ", " + QByteArray::number(m_superseded) + " sup.";
     if (m_answered > 0)

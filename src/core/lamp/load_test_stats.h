@@ -16,12 +16,13 @@ public:
     void messageSent() { ++m_sent; }
     void answered(bool negative, qint64 answerMs);
     void timedOut() { ++m_timeouts; }
-    void superseded() { ++m_superseded; }
+    void messageSuperseded() { ++m_superseded; }
 
     int sent() const { return m_sent; }
     int answers() const { return m_answered; }
     int negative() const { return m_negative; }
     int timeouts() const { return m_timeouts; }
+    int superseded() const { return m_superseded; }
     // At millisecond resolution; an answer slower than the lamp timeout counts as that long.
     // The lower percentile: the answer time that at least `percent` of the answers did not
     // exceed; 0 percent is the fastest answer.
@@ -29,12 +30,12 @@ public:
     qint64 medianAnswerMs() const { return answerMsAt(50); }
     qint64 maxAnswerMs() const { return m_maxAnswerMs; }
 
-    // "12 sent, 11 answered (1 negative), 1 timed out; answer time median 3 ms, p95 30 ms, max 40 ms",
-    // with ", 1 superseded" after the time-outs when the dialog took an answer; the answers are left
-    // out where none can come (the serial line).
+    // "12 sent, 11 answered: 10 ok, 1 refused, 1 unanswered; answer time median 3 ms, p95 30 ms,
+    // max 40 ms", with ", 1 superseded" after the unanswered when the dialog took an answer; the
+    // answers are left out where none can come (the serial line).
     QByteArray summary(bool answersExpected) const;
-    // The same in a few characters for the status bar: "12 sent, 11 ok, 1 neg., 1 t/o, 3/40 ms", with
-    // ", 1 sup." after the time-outs when some were superseded.
+    // The same in a few characters for the status bar: "12 sent, 10 ok, 1 ref., 1 unans., 3/40 ms",
+    // with ", 1 sup." after the unanswered when some were superseded.
     QByteArray panelText(bool answersExpected) const;
 
 private:
