@@ -109,15 +109,15 @@ private Q_SLOTS:
             << "1003|vmm-on|2|code 3 ** INCORRECT TEXT RECV'd **|09:00:20.600; "
                "1003|vmm-off|1|code 3 ** INCORRECT TEXT RECV'd **|09:00:10.400; "
                "1004|vmm-on|1|code 1 ** PARITY ERROR **|09:00:20.700; "
-               "1005|vmm-on|1|timed out|09:00:00.200; "
-               "1005|vmm-off|1|timed out|09:00:10.500"
+               "1005|vmm-on|1|unanswered|09:00:00.200; "
+               "1005|vmm-off|1|unanswered|09:00:10.500"
             << "20703 0.4";
         QTest::newRow("the last message timed out: the test lasts until its timeout")
             << "0@1000/1=0:7 500@1001/5=t"
             << "2 1 0 1 0"
             << "7 7 7 7 7"
             << ""
-            << "1001|mw-off|1|timed out|09:00:00.500"
+            << "1001|mw-off|1|unanswered|09:00:00.500"
             << "10500 0.2";
         // Its answer taken by the dialog's frame: neither answered nor a fault of the station.
         QTest::newRow("a message superseded") << "0@1000/2=s 100@1001/2=0:3"
