@@ -51,7 +51,7 @@ void LinkPump::wireTransports()
     connect(&m_socket, &TcpLink::closedByPeer, this, [this] { feed(&LinkEngine::onSocketClosed); });
     connect(&m_socket, &TcpLink::resetByPeer, this, [this] { feed(&LinkEngine::onSocketReset); });
     connect(&m_socket, &TcpLink::errorOccurred, this, [this](int number, const QString& description) {
-        const QString said = m_socket.peerName() + QLatin1Char(' ') + TcpLink::failureInWords(number, description);
+        const QString said = m_socket.failureSaid(number, description);
         feed([&](LinkEngine& engine) { engine.onSocketError(number, description, said); });
     });
     // Receiving is on only while the engine wants it, so what arrives is read at once.
@@ -78,10 +78,16 @@ void LinkPump::tellSerialLine()
 
 void LinkPump::openSocket(quint64 ticket, const QString& host)
 {
-    const QString failure = m_socket.state() != link::SocketState::Closed
-                                ? QStringLiteral("Invalid operation at current state")
-                                : m_socket.connectToHost(host);
-    feed([&](link::LinkEngine& engine) { engine.onSocketOpened(ticket, failure); });
+    if (m_socket.state() != link::SocketState::Closed) {
+        feed([&](link::LinkEngine& engine) {
+            engine.onSocketOpened(ticket, QStringLiteral("Invalid operation at current state"));
+        });
+        return;
+    }
+    const auto failure = m_socket.connectToHost(host);
+    const QString description = failure ? failure->description : QString();
+    const QString said = failure ? m_socket.failureSaid(failure->number, failure->description) : QString();
+    feed([&](link::LinkEngine& engine) { engine.onSocketOpened(ticket, description, said); });
 }
 
 void LinkPump::togglePort(quint64 ticket)

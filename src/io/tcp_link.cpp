@@ -110,7 +110,7 @@ TcpLink::~TcpLink()
     detachSocket(false);
 }
 
-QString TcpLink::connectToHost(const QString& host)
+std::optional<TcpLink::ConnectFailure> TcpLink::connectToHost(const QString& host)
 {
     close();
     m_host = host;
@@ -121,11 +121,11 @@ QString TcpLink::connectToHost(const QString& host)
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
     m_connectTimeout.start();
     // An address the system refuses outright (an unreachable network) fails inside the call.
-    m_immediateError.clear();
+    m_immediateFailure.reset();
     m_inConnectCall = true;
     m_socket->connectToHost(host, m_remotePort);
     m_inConnectCall = false;
-    return std::exchange(m_immediateError, QString());
+    return std::exchange(m_immediateFailure, std::nullopt);
 }
 
 void TcpLink::close(bool graceful)
@@ -249,7 +249,7 @@ void TcpLink::fail(int number, const QString& description)
     detachSocket(false);
     setState(link::SocketState::Error);
     if (m_inConnectCall)
-        m_immediateError = description;
+        m_immediateFailure = ConnectFailure{number, description};
     else
         Q_EMIT errorOccurred(number, description);
 }

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 class QTcpSocket;
 
 namespace zkn {
@@ -56,12 +58,24 @@ public:
     // minutes.
     void setConnectTimeout(int ms) { m_connectTimeout.setInterval(ms); }
 
+    // Why a connection could not be made: the error's number and the system's description.
+    struct ConnectFailure
+    {
+        int number = 0;
+        QString description;
+    };
+
     // Starts a new connection; an existing one is closed first. A connect that fails at once
-    // (an unreachable network, say) returns the description and leaves the state Error without
-    // emitting errorOccurred(); otherwise returns nothing.
-    QString connectToHost(const QString& host);
+    // (an unreachable network, say) returns why and leaves the state Error without emitting
+    // errorOccurred(); otherwise returns nothing.
+    std::optional<ConnectFailure> connectToHost(const QString& host);
     // "host:port" of the last connection asked for.
     QString peerName() const { return m_host + QLatin1Char(':') + QString::number(m_remotePort); }
+    // Where and why a connection failed: "127.0.0.1:60020 refused the connection".
+    QString failureSaid(int number, const QString& description) const
+    {
+        return peerName() + QLatin1Char(' ') + failureInWords(number, description);
+    }
     // Closes at once: the state is Closed and the old connection falls silent. Gracefully, what
     // was just written still reaches the peer before the connection ends; otherwise it is reset.
     void close(bool graceful = false);
@@ -119,7 +133,7 @@ private:
     // Set while the socket's connect call runs: an error then is the call's own result.
     bool m_inConnectCall = false;
     bool m_reading = true;
-    QString m_immediateError;
+    std::optional<ConnectFailure> m_immediateFailure;
 };
 
 } // namespace zkn

@@ -104,6 +104,7 @@ struct LinkScript : Link
             {"time", host.panels.value(Panel::ConnectTime)},
             {"records", records.join(", ")}, {"recordtext", QString::fromLatin1(realEngine.recordText())},
             {"responses", host.responses.join(", ")}, {"faults", host.faults.join(", ")}, {"skipped", QString::number(realEngine.skippedBytes())},
+            {"neverstood", host.neverStood},
             {"blinks", QString::number(host.txBlinks)}, {"quits", QString::number(host.singleStationQuits)},
             {"forced", QString::number(int(debug.forcedAnswer()))},
             {"ledger", test::ledgerText(realEngine.lampLedger().stations())}};
@@ -167,7 +168,11 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"healthnow", [](LinkScript& t, Arg) { t.engine->healthCheckNow(); }},
     {"host", [](LinkScript& t, Arg host) { t.connection.setRemoteHost(host); }},
     {"hostfield", [](LinkScript& t, Arg text) { t.connection.setHostField(text); }}, // the host box's text
-    {"failopen", [](LinkScript& t, Arg why) { t.host.connectFailure = why; }}, // the socket fails at once
+    // The socket fails at once: "DESCRIPTION|SAID".
+    {"failopen", [](LinkScript& t, Arg why) {
+         t.host.connectFailure = why.section('|', 0, 0);
+         t.host.connectFailureSaid = why.section('|', 1);
+     }},
     {"spacing", [](LinkScript& t, Arg ms) { t.realEngine.setSendSpacing(ms.toInt()); }},
     {"exit", [](LinkScript& t, Arg) {
          t.host.whenReleasedForExit = [&t] { t.released = true; };

@@ -170,7 +170,13 @@ void TestLinkEngine::scripts_data()
         "?connects=%1");
     row("connect: the socket fails at once",
         "failopen:Invalid operation at current state | connect" +
-        failed.arg("1", "", "Exclamation: Invalid operation at current state", ""));
+        failed.arg("1", "", "Exclamation: Invalid operation at current state", "") + " | ?neverstood=");
+    // Where and why, before the box, as for a failure that comes later.
+    row("connect: the system refuses the connection at once",
+        "failopen:Network unreachable|10.9.9.9:60020 cannot be reached from here: no route to it | connect" +
+        failed.arg("1", "<->:14:03:59: 10.9.9.9:60020 cannot be reached from here: no route to it\r\n",
+                   "Exclamation: Network unreachable", "") +
+        " | ?neverstood=10.9.9.9:60020 cannot be reached from here: no route to it");
     // After the link's end the terminal names the host, the port and why, in words.
     row("connect: the connection is refused",
         "connect | error:10061 Connection refused|127.0.0.1:60020 refused the connection" +

@@ -36,7 +36,7 @@ struct StandingConnection
             return false;
         link.setRemotePort(server.serverPort());
         QSignalSpy connected(&link, &zkn::TcpLink::connected);
-        return link.connectToHost(QStringLiteral("127.0.0.1")).isEmpty() && connected.wait();
+        return !link.connectToHost(QStringLiteral("127.0.0.1")) && connected.wait();
     }
 };
 

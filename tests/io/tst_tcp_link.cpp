@@ -252,7 +252,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("number"); // 0: returned by connectToHost(), not signalled
         QTest::newRow("refused") << loopback << int(TcpLink::ConnectionRefused);
         QTest::newRow("time limit") << loopback << int(TcpLink::TimedOut);
-        // The system refuses a TCP connection to a multicast group inside the connect call.
+        // The system refuses a TCP connection to a multicast group inside the connect call, and
+        // the failure is said in words all the same.
         QTest::newRow("failing at once") << QStringLiteral("224.0.0.1") << 0;
     }
 
@@ -269,7 +270,13 @@ private Q_SLOTS:
         QSignalSpy states(m_link.get(), &TcpLink::stateChanged);
         QSignalSpy errors(m_link.get(), &TcpLink::errorOccurred);
 
-        QCOMPARE(m_link->connectToHost(host).isEmpty(), number != 0);
+        const auto atOnce = m_link->connectToHost(host);
+        QCOMPARE(bool(atOnce), number == 0);
+        if (atOnce) {
+            QVERIFY(atOnce->number != 0 && !atOnce->description.isEmpty());
+            QCOMPARE(m_link->failureSaid(atOnce->number, atOnce->description),
+                     m_link->peerName() + " cannot be reached from here: no route to it");
+        }
         QTRY_COMPARE_WITH_TIMEOUT(errors.size(), number ? 1 : 0, waitMs);
         if (number) {
             QCOMPARE(errors.at(0).at(0).toInt(), number);

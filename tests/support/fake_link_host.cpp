@@ -36,7 +36,7 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         if (connectFailure.isEmpty())
             state = link::SocketState::Connecting;
         sync(engine);
-        engine.onSocketOpened(output.ticket, connectFailure);
+        engine.onSocketOpened(output.ticket, connectFailure, connectFailureSaid);
         break;
     case Out::TogglePort: {
         link::PortToggle toggle = link::PortToggle::Closed;

@@ -45,9 +45,11 @@ public:
     std::function<void(const QByteArray&)> whileWriting;
     // Called as the exit's release step is done.
     std::function<void()> whenReleasedForExit;
-    // The socket: its state, and what connect does (fails at once with `connectFailure`).
+    // The socket: its state, and what connect does (fails at once with `connectFailure`, said in
+    // words as `connectFailureSaid`).
     link::SocketState state = link::SocketState::Closed;
     QString connectFailure;
+    QString connectFailureSaid;
     QStringList connects;
     int closes = 0;
     bool lastCloseGraceful = false;

@@ -333,6 +333,7 @@ void LinkEngine::openConnection()
             writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
             return;
         }
+        sayConnectFailed(m_openFailureSaid);
         tell(m_openFailure, Operator::Icon::Exclamation);
         then([this] {
             closeSocket();
@@ -346,9 +347,10 @@ void LinkEngine::onSocketStateChanged(SocketState state)
     m_socketState = state;
 }
 
-void LinkEngine::onSocketOpened(quint64 ticket, const QString& failure)
+void LinkEngine::onSocketOpened(quint64 ticket, const QString& failure, const QString& said)
 {
     m_openFailure = failure;
+    m_openFailureSaid = said;
     m_hold.acknowledge(ticket);
 }
 
@@ -592,15 +594,22 @@ void LinkEngine::onSocketError(int number, const QString& description, const QSt
             fault(QStringLiteral("the connection failed: %1").arg(description));
         const bool neverStood = m_linkState == LinkState::Connecting;
         shutDownLink();
-        if (neverStood && !said.isEmpty()) {
-            writeLine(display::marker::Local, said.toLatin1());
-            LinkOutput failed{Out::ConnectFailed};
-            failed.text = said;
-            out(std::move(failed));
-        }
+        if (neverStood)
+            sayConnectFailed(said);
         m_hold.run([this, box = faultBox(PeerFault::SocketError, {description, timeStamp(),
                                                                   QString::number(number)})] { tell(box); });
     });
+}
+
+// Where and why a connection never stood, for the operator and for zkn-run.
+void LinkEngine::sayConnectFailed(const QString& said)
+{
+    if (said.isEmpty())
+        return;
+    writeLine(display::marker::Local, said.toLatin1());
+    LinkOutput failed{Out::ConnectFailed};
+    failed.text = said;
+    out(std::move(failed));
 }
 
 void LinkEngine::StartConnectTimer()

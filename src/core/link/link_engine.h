@@ -107,8 +107,9 @@ public:
 
     // TCP events. The socket's state is taken as it changes, also while a box is open.
     void onSocketStateChanged(SocketState state);
-    // The answer to OpenSocket: why the connection could not even be started, else nothing.
-    void onSocketOpened(quint64 ticket, const QString& failure);
+    // The answer to OpenSocket: why the connection could not even be started, else nothing;
+    // `said` as for onSocketError, given before the box.
+    void onSocketOpened(quint64 ticket, const QString& failure, const QString& said = {});
     void onSocketConnected();
     // The data of one receive event; while the data before it is worked through (its boxes, its
     // answers leaving) it waits, and is handled after it in the order it came.
@@ -256,6 +257,7 @@ private:
     void showLinkDown();
     void releaseNowForExit();
     void StartConnectTimer();
+    void sayConnectFailed(const QString& said);
     void StopConnectTimer();
 
     // The connection's stream in order: received data, then its end (the PBX's close or reset, a
@@ -367,6 +369,7 @@ private:
     bool m_closeAsked = false;
     SocketState m_socketState = SocketState::Closed;
     QString m_openFailure;
+    QString m_openFailureSaid;
     bool m_portOpen = false;
     bool m_dsr = false;
     PortToggle m_portToggle = PortToggle::Closed;
