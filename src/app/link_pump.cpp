@@ -115,6 +115,14 @@ void LinkPump::togglePort(quint64 ticket)
     feed([&](link::LinkEngine& engine) { engine.onPortToggled(ticket, toggle, failure); });
 }
 
+QString LinkPump::writeTextBlock(const QByteArray& block)
+{
+    bool handed = false;
+    m_serialWriteError.clear();
+    feed([&](link::LinkEngine& engine) { handed = engine.sendTextBlock(block); });
+    return handed ? m_serialWriteError : QStringLiteral("The serial port is not open.");
+}
+
 void LinkPump::readExtensions(quint64 ticket)
 {
     lamp::ExtensionsRead read;
@@ -198,7 +206,7 @@ void LinkPump::carryOut(const link::LinkOutput& output)
         break;
     case Out::SerialWrite:
         // A port that fails now is reported as closed by error.
-        m_serial.write(output.bytes);
+        m_serialWriteError = m_serial.write(output.bytes);
         break;
     case Out::ReadExtensions:
         readExtensions(output.ticket);

@@ -39,6 +39,16 @@ public:
 
     // Gives the engine an input, then carries out what it asks for.
     void feed(const std::function<void(link::LinkEngine&)>& input);
+    // The one way to the serial port besides the engine's own outputs: `change` (the properties
+    // dialog's port, the stored settings) runs on it, then the engine is told the port as it is.
+    template <typename Change> auto changePort(Change change)
+    {
+        const auto result = change(m_serial);
+        tellSerialLine();
+        return result;
+    }
+    // A block of a text file, written by the engine; why the port did not take it, else nothing.
+    QString writeTextBlock(const QByteArray& block);
     // The file a load test takes its stations from; the tool's extensions file unless set.
     void setExtensionsPath(const QString& path) { m_extensionsPath = path; }
 
@@ -74,6 +84,7 @@ private:
     bool m_noticeShown = false;
     bool m_draining = false;
     QString m_extensionsPath;
+    QString m_serialWriteError; // of the last write the engine asked for
 };
 
 } // namespace zkn

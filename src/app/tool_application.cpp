@@ -33,7 +33,8 @@ ToolApplication::~ToolApplication() = default;
 
 MainWindowServices ToolApplication::windowServices()
 {
-    return {m_operator, m_store, m_connection, m_debug, m_serial, m_log, m_capture, m_expansion, m_loadTestOptions};
+    return {m_operator, m_store,   m_connection, m_debug,          m_serial,
+            *this,      m_log,     m_capture,    m_expansion, m_loadTestOptions};
 }
 
 void ToolApplication::attach(frmTerminal& window)
@@ -43,7 +44,7 @@ void ToolApplication::attach(frmTerminal& window)
     // First, so the results window can be given the load test's log.
     m_engine =
         std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
-    window.adoptWindows({new frmProperties(&window, m_operator, m_store, m_connection, m_serial),
+    window.adoptWindows({new frmProperties(&window, m_operator, m_store, m_connection, m_serial, *this),
                          new FrmDebugOptions(&window, m_debug, m_connection, m_store),
                          new FrmDebug(&window, m_debug), new FrmDBSerial(&window, m_serial),
                          new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion, m_operator),
@@ -87,6 +88,22 @@ void ToolApplication::attach(frmTerminal& window)
             [&pump](const lamp::SingleStationRequest& request) {
                 pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
             });
+}
+
+PropertiesResult ToolApplication::applyProperties(const PropertiesForm& form)
+{
+    return m_pump->changePort(
+        [&](SerialLine& port) { return applyConnectionProperties(form, port, m_connection, m_store); });
+}
+
+QString ToolApplication::applyStoredSerialSettings()
+{
+    return m_pump->changePort([this](SerialLine& port) { return zkn::applyStoredSerialSettings(m_store, port); });
+}
+
+QString ToolApplication::writeTextBlock(const QByteArray& block)
+{
+    return m_pump->writeTextBlock(block);
 }
 
 // The ledger read as the last run left it, written and shown as it changes; its window's commands

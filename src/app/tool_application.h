@@ -11,6 +11,7 @@
 #include "model/load_test_options.h"
 #include "port_return_watch.h"
 #include "serial_line.h"
+#include "serial_port_requests.h"
 #include "settings/settings_store.h"
 #include "system_clock.h"
 #include "tcp_link.h"
@@ -32,8 +33,9 @@ class LinkEngine;
 
 // The program: it owns what lives as long as the tool runs (the settings store, the live
 // options, the two transports, the clock, the log), and once the main window is attached, the
-// link engine with the timers that drive it. The windows get the parts they show or edit.
-class ToolApplication : public QObject
+// link engine with the timers that drive it. The windows get the parts they show or edit; what
+// they ask of the serial port goes through the link.
+class ToolApplication : public QObject, public SerialPortRequests
 {
     Q_OBJECT
 
@@ -60,6 +62,10 @@ public:
     // The link engine, and the way in to it; there are both once a window is attached.
     link::LinkEngine& engine() { return *m_engine; }
     LinkPump& pump() { return *m_pump; }
+
+    PropertiesResult applyProperties(const PropertiesForm& form) override;
+    QString applyStoredSerialSettings() override;
+    QString writeTextBlock(const QByteArray& block) override;
 
 private:
     void wireLampLedger(frmTerminal& window);

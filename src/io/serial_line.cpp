@@ -21,7 +21,7 @@ constexpr int lineWatchIntervalMs = 100;
 
 // The modem line bits, or nothing when the device has no modem lines at all (a
 // pseudo-terminal). Any other failure reads as every line down.
-std::optional<int> modemLines(int fd)
+std::optional<int> deviceModemLines(int fd)
 {
     int bits = 0;
     if (ioctl(fd, TIOCMGET, &bits) == 0)
@@ -55,7 +55,7 @@ bool refuse(QString* error, const QString& description)
 
 } // namespace
 
-SerialLine::SerialLine(QObject* parent) : QObject(parent)
+SerialLine::SerialLine(QObject* parent) : QObject(parent), m_modemLines(deviceModemLines)
 {
     configure(m_parameters, m_handshaking);
     // While receiving is off no more than this is read ahead: the rest waits in the driver, which
@@ -151,7 +151,7 @@ SerialLine::OpenResult SerialLine::open(QString* error)
     }
     m_closingOnError = false;
     // Only a device with modem lines has line events to watch for.
-    if (const auto lines = modemLines(m_port.handle())) {
+    if (const auto lines = m_modemLines(m_port.handle())) {
         m_lastSnapshot = lineSnapshot(*lines);
         m_lineWatch.start();
     }
@@ -172,7 +172,7 @@ bool SerialLine::dsrHolding() const
 {
     if (!isOpen())
         return false;
-    const auto lines = modemLines(m_port.handle());
+    const auto lines = m_modemLines(m_port.handle());
     return !lines || (*lines & TIOCM_DSR);
 }
 
@@ -251,7 +251,7 @@ LineSnapshot SerialLine::lineSnapshot(int lines) const
 
 void SerialLine::pollLines()
 {
-    const auto lines = modemLines(m_port.handle());
+    const auto lines = m_modemLines(m_port.handle());
     if (!lines)
         return;
     const LineSnapshot now = lineSnapshot(*lines);

@@ -11,6 +11,9 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+#include <optional>
+
 namespace zkn {
 
 // The serial side of the link: a port chosen as "COM n" or by device path, the classic line
@@ -66,6 +69,10 @@ public:
 
     // The far end's DSR. A device without modem lines (a pseudo-terminal) counts as holding it.
     bool dsrHolding() const;
+    // The modem line bits (TIOCM_*) of the open device, nothing for one without modem lines.
+    // Replaceable, as a pseudo-terminal's lines cannot be set: a test gives its far end's lines.
+    using ModemLineReader = std::function<std::optional<int>(int fd)>;
+    void setModemLineReader(ModemLineReader reader) { m_modemLines = std::move(reader); }
 
     // While off, received bytes wait in the port's buffer and dataArrived() is not emitted;
     // turning it on with bytes waiting emits dataArrived() from the event loop. Starts off.
@@ -115,6 +122,7 @@ private:
     bool m_closingOnError = false;
     LineSnapshot m_lastSnapshot;
     QTimer m_lineWatch;
+    ModemLineReader m_modemLines;
 };
 
 } // namespace zkn

@@ -5,7 +5,8 @@
 
 namespace zkn {
 
-TextFileSender::TextFileSender(SerialLine& line, QObject* parent) : QObject(parent), m_line(line)
+TextFileSender::TextFileSender(const SerialLine& line, BlockWriter write, QObject* parent)
+    : QObject(parent), m_line(line), m_write(std::move(write))
 {
     m_nextBlock.setSingleShot(true);
     m_nextBlock.setInterval(0);
@@ -39,7 +40,7 @@ void TextFileSender::sendNextBlock()
         finish(m_file.error() == QFileDevice::NoError ? QString() : m_file.errorString());
         return;
     }
-    if (const QString error = m_line.write(block); !error.isEmpty()) {
+    if (const QString error = m_write(block); !error.isEmpty()) {
         finish(error);
         return;
     }

@@ -6,19 +6,24 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 namespace zkn {
 
 class SerialLine;
 
 // Sends a file over the serial line exactly as it is on disk, one output buffer at a time: a
-// block is read and written only once the port has sent the one before, so the window stays
-// live and a cancel takes effect after the block in flight.
+// block is read and handed to the link only once the port has sent the one before, so the window
+// stays live and a cancel takes effect after the block in flight.
 class TextFileSender : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TextFileSender(SerialLine& line, QObject* parent = nullptr);
+    // `write` hands a block to the port and says why it did not take it, else nothing; `line` is
+    // watched for the port emptying or closing.
+    using BlockWriter = std::function<QString(const QByteArray& block)>;
+    TextFileSender(const SerialLine& line, BlockWriter write, QObject* parent = nullptr);
 
     // Returns why the file cannot be read (and nothing starts), else nothing; the first block
     // goes out from the event loop. Not while a transmission is running.
@@ -40,7 +45,8 @@ private:
     void onPortEmptied();
     void finish(const QString& error);
 
-    SerialLine& m_line;
+    const SerialLine& m_line;
+    BlockWriter m_write;
     QFile m_file;
     // Runs the next step from the event loop rather than inside the caller or a port signal.
     QTimer m_nextBlock;

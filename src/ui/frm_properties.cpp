@@ -3,6 +3,7 @@
 #include "stored_settings.h"
 
 #include "connection_properties.h"
+#include "serial_port_requests.h"
 #include "model/connection_options.h"
 #include "operator/operator.h"
 #include "serial_line.h"
@@ -82,8 +83,8 @@ QButtonGroup* optionArray(const char* name, const QStringList& captions, QGroupB
 } // namespace
 
 frmProperties::frmProperties(QWidget* parent, Operator& op, settings::SettingsStore& store,
-                             ConnectionOptions& connection, SerialLine& serial)
-    : QDialog(parent), m_operator(op), m_store(store), m_connection(connection), m_serial(serial)
+                             ConnectionOptions& connection, const SerialLine& serial, SerialPortRequests& port)
+    : QDialog(parent), m_operator(op), m_store(store), m_connection(connection), m_serial(serial), m_portRequests(port)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("Connection Properties"));
@@ -368,7 +369,7 @@ PropertiesForm frmProperties::form() const
 
 void frmProperties::cmdOK_Click()
 {
-    const PropertiesResult result = applyConnectionProperties(form(), m_serial, m_connection, m_store);
+    const PropertiesResult result = m_portRequests.applyProperties(form());
     if (result.portReopened)
         Q_EMIT portReopened(result.portOpen);
     if (!result.error.isEmpty()) {

@@ -20,6 +20,7 @@ namespace zkn {
 class ConnectionOptions;
 class Operator;
 class SerialLine;
+class SerialPortRequests;
 namespace settings {
 class SettingsStore;
 }
@@ -34,7 +35,7 @@ class frmProperties : public QDialog
 
 public:
     frmProperties(QWidget* parent, Operator& op, settings::SettingsStore& store,
-                  ConnectionOptions& connection, SerialLine& serial);
+                  ConnectionOptions& connection, const SerialLine& serial, SerialPortRequests& port);
 
     // Fills the boxes from the store and the serial port, as when the dialog is first loaded.
     void load();
@@ -67,7 +68,8 @@ private:
     Operator& m_operator;
     settings::SettingsStore& m_store;
     ConnectionOptions& m_connection;
-    SerialLine& m_serial;
+    const SerialLine& m_serial;
+    SerialPortRequests& m_portRequests;
     int m_flowChoice = 0;
     bool m_echoChoice = false;
 

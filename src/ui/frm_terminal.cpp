@@ -24,6 +24,7 @@
 #include "operator/operator.h"
 #include "pictures.h"
 #include "serial_line.h"
+#include "serial_port_requests.h"
 #include "settings/settings_store.h"
 #include "terminal_view.h"
 #include "frm_cancel_send.h"
@@ -154,7 +155,7 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 
 frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), m_operator(services.op), m_store(services.store),
-      m_connection(services.connection), m_debug(services.debug), m_serial(services.serial),
+      m_connection(services.connection), m_debug(services.debug), m_serial(services.serial), m_port(services.port),
       m_log(services.log), m_capture(services.capture), m_expansion(services.expansion), m_loadTest(services.loadTest)
 {
     setObjectName(QStringLiteral("frmTerminal"));
@@ -168,7 +169,9 @@ frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     buildCentre();
     buildStatusBar();
 
-    m_textSender = new TextFileSender(m_serial, this);
+    // Through the link, which owns the port.
+    m_textSender = new TextFileSender(
+        m_serial, [this](const QByteArray& block) { return m_port.writeTextBlock(block); }, this);
 
     wireCommands();
     applyConnectionType(m_connection.connectionType());

@@ -31,6 +31,7 @@ class LinkCapture;
 class LogFile;
 class Operator;
 class SerialLine;
+class SerialPortRequests;
 class TextFileSender;
 class TerminalView;
 class frmProperties;
@@ -58,7 +59,8 @@ struct MainWindowServices
     settings::SettingsStore& store;
     ConnectionOptions& connection;
     DebugOptions& debug;
-    SerialLine& serial;
+    const SerialLine& serial;
+    SerialPortRequests& port;
     LogFile& log;
     LinkCapture& capture;
     ExpansionOption& expansion;
@@ -236,7 +238,8 @@ private:
     settings::SettingsStore& m_store;
     ConnectionOptions& m_connection;
     DebugOptions& m_debug;
-    SerialLine& m_serial;
+    const SerialLine& m_serial;
+    SerialPortRequests& m_port;
     LogFile& m_log;
     LinkCapture& m_capture;
     ExpansionOption& m_expansion;

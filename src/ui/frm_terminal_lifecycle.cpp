@@ -2,6 +2,7 @@
 // The main window's start-up (settings applied, windows loaded, splash) and its part of the exit
 // (the confirmation, the windows unloaded).
 #include "frm_terminal.h"
+#include "serial_port_requests.h"
 #include "stored_settings.h"
 
 #include "display/font_steps.h"
@@ -62,7 +63,7 @@ void frmTerminal::continueStartUp(int splashMs)
 
 void frmTerminal::applyStoredSettings()
 {
-    const QString serialError = applyStoredSerialSettings(m_store, m_serial);
+    const QString serialError = m_port.applyStoredSerialSettings();
     if (!serialError.isEmpty()) {
         // A refused port setting keeps the remaining values at their defaults.
         m_operator.tell(serialError, Operator::Icon::Exclamation);

@@ -270,7 +270,7 @@ private Q_SLOTS:
     {
         QFETCH(qsizetype, size);
         QVERIFY(openLine());
-        TextFileSender sender(*m_line);
+        TextFileSender sender(*m_line, [this](const QByteArray& block) { return m_line->write(block); });
         QSignalSpy finished(&sender, &TextFileSender::finished);
         // What the port holds as each block is handed over: that block alone, once the one before
         // has left.
@@ -300,7 +300,7 @@ private Q_SLOTS:
     void heldLineHoldsTheNextBlockAndCancelEndsAtOnce()
     {
         QVERIFY(openLine());
-        TextFileSender sender(*m_line);
+        TextFileSender sender(*m_line, [this](const QByteArray& block) { return m_line->write(block); });
         QVERIFY(m_line->setHandshaking(1, nullptr));
         QCOMPARE(::write(m_pty->master(), "\x13", 1), 1);
         pollfd slave{m_pty->slave(), POLLOUT, 0};

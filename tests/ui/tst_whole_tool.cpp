@@ -11,6 +11,7 @@
 #include "frm_lamp_ledger.h"
 #include "frm_results.h"
 #include "frm_single.h"
+#include "indicator.h"
 #include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 #include "lamp/load_test_results_text.h"
@@ -26,8 +27,10 @@
 #include "pty_pair.h"
 #include "resync_offer.h"
 #include "start_up_options.h"
+#include "status_panel.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 using namespace zkn;
@@ -110,6 +114,7 @@ private Q_SLOTS:
     void overAPseudoTerminal();
     void aFloodOfUndecodableRecordsIsOneBoxAndACount();
     void aReplugReopensThePort();
+    void propertiesMoveAPortOpenWithoutDsr();
     void aCapturePlayedBack_data();
     void aCapturePlayedBack();
     void aFaultLeavesASnapshot();
@@ -348,6 +353,54 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
 // An adapter unplugged during a load test and plugged in again under the same stable name: the
 // terminal says it went, the test sends nothing while the line is gone, and with "Reopen when the
 // port returns" the port opens by itself once the name is back, and records flow.
+// A port left open without DSR, moved by Properties to another device: the link knows the new
+// port open, so DSR coming makes it connected, and the lamp dialog writes to it rather than
+// running the connect command; DSR gone, the dialog says so and the connect command closes it.
+void TestWholeTool::propertiesMoveAPortOpenWithoutDsr()
+{
+    PtyPair first, second;
+    ToolFixture t;
+    QVERIFY(first.isValid() && second.isValid() && t.start());
+    int farLines = 0; // what the far end holds up: nothing yet
+    t.app->serial().setModemLineReader([&farLines](int) { return std::optional<int>(farLines); });
+    t.app->serial().setPortName(first.devicePath());
+    t.action("mnuOpen")->trigger();
+    QVERIFY(eventually([&] { return t.action("mnuProperties")->isEnabled(); }));
+    QCOMPARE(t.op.messages.last().text, QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
+    QVERIFY(t.app->serial().isOpen());
+
+    // The new device's far end holds DSR from the start: no line event says so.
+    t.action("mnuProperties")->trigger();
+    frmProperties* properties = t.window->properties();
+    in<QComboBox>(properties, "cboPort")->setCurrentText(second.devicePath());
+    farLines = TIOCM_DSR;
+    in<QAbstractButton>(properties, "cmdOK")->click();
+    QCOMPARE(t.app->serial().portName(), second.devicePath());
+    QVERIFY(t.app->serial().isOpen() && t.action("mnuOpen")->isChecked());
+    const auto status = [&t] { return in<StatusPanel>(t.window.get(), "Status")->text(); };
+    const auto dsrLamp = [&t] { return in<Indicator>(t.window.get(), "DsrLED")->isOn(); };
+    QVERIFY2(eventually([&] { return status() == QStringLiteral("Status: Connected") && dsrLamp(); }),
+             qPrintable(status()));
+
+    const qsizetype boxes = t.op.messages.size();
+    t.action("mnuCMWL")->trigger();
+    frmSingle* lamps = t.window->singleStationWindow();
+    in<QLineEdit>(lamps, "txtStn1")->setText(QStringLiteral("2000"));
+    in<QAbstractButton>(lamps, "OptionVMMon")->click();
+    in<QAbstractButton>(lamps, "cmdSend")->click();
+    QByteArray farEnd;
+    QVERIFY(eventually([&] { return (farEnd += second.readMaster()).contains("2000"); }));
+    QVERIFY(t.app->serial().isOpen());
+    QCOMPARE(t.op.messages.size(), boxes);
+    QVERIFY(first.readMaster().isEmpty());
+
+    farLines = 0;
+    QVERIFY(eventually([&] { return status() == QStringLiteral("Status: Disconnected"); }));
+    in<QAbstractButton>(lamps, "cmdSend")->click();
+    QVERIFY(eventually([&] { return !t.app->serial().isOpen(); }));
+    QCOMPARE(t.op.messages.last().text, QStringLiteral("MODEM/PBX not connected, check cable!"));
+}
+
 void TestWholeTool::aReplugReopensThePort()
 {
     QTemporaryDir byId;

@@ -136,6 +136,8 @@ public:
     void typedOnTerminal(const QByteArray& characters);
     // A block of a text file went to the serial line.
     void textBlockWritten() { blink(Timer::TxLamp); }
+    // A block of a text file for the port; false when the port is not open.
+    bool sendTextBlock(const QByteArray& block) { return writeSerial(block); }
 
     // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
     void setSendSpacing(int ms) { m_spacingUs = qint64(ms) * 1000; }
