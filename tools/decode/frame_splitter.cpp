@@ -1,17 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frame_splitter.h"
 
-#include "link/control_chars.h"
-#include "link/frame_sync.h"
+#include "link/frame_cutter.h"
 
 namespace zkn::decodetool {
-
-namespace {
-
-// A header is read once its three length digits are there.
-constexpr qsizetype kHeaderSize = 5;
-
-} // namespace
 
 FrameSplitter::FrameSplitter(link::Parity parity, Handler handler)
     : m_parity(parity), m_handler(std::move(handler))
@@ -32,19 +24,10 @@ qsizetype FrameSplitter::step(qsizetype at)
     const QByteArrayView rest = QByteArrayView(m_rest).sliced(at);
     if (rest.isEmpty())
         return at;
-    if (rest.front() != link::SYN || !link::frontCanBeFrame(rest)) {
-        const qsizetype next = rest.indexOf(link::SYN, 1);
-        return next < 0 ? m_rest.size() : at + next;
-    }
-    const link::FrameHeader frame = link::readFrameHeader(rest, m_parity);
-    const bool headerWhole = rest.size() >= kHeaderSize;
-    const qsizetype frameEnd = headerWhole ? qsizetype(frame.length) + 6 : rest.size();
-    if (const std::optional<qsizetype> sound = link::soundFrameInside(rest, frameEnd))
-        return at + *sound;
-    if (!headerWhole || rest.size() < frameEnd)
-        return at;
-    m_handler(frame);
-    return at + frame.frame.size();
+    const link::FrameCut cut = link::cutFront(rest);
+    if (cut.what == link::FrameCut::What::Frame)
+        m_handler(link::readFrameHeader(rest.first(cut.size), m_parity));
+    return at + cut.size;
 }
 
 } // namespace zkn::decodetool

@@ -269,7 +269,6 @@ private:
     // it came on stands; a box shown for a frame holds the frames behind it.
     void receiveChunk(const QByteArray& data);
     void ProcessZKNPacket(const QByteArray& data);
-    void skipToSyn(qsizetype from);
     void frameBegins();
     void saySkippedBytes();
     // A chunk worked through while its connection has ended is dropped.

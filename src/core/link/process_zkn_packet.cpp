@@ -5,7 +5,7 @@
 #include "link/control_chars.h"
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
-#include "link/frame_sync.h"
+#include "link/frame_cutter.h"
 #include "link/link_engine.h"
 #include "link/peer_faults.h"
 #include "model/debug_options.h"
@@ -57,15 +57,6 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
     processFramesOfChunk();
 }
 
-// Moves past the bytes up to the next SYN at or after `from` bytes on; without one, past all.
-void LinkEngine::skipToSyn(qsizetype from)
-{
-    const qsizetype next = m_chunk.indexOf(SYN, m_chunkAt + from);
-    const qsizetype to = next < 0 ? m_chunk.size() : next;
-    m_skipped.skip(to - m_chunkAt);
-    m_chunkAt = to;
-}
-
 // A frame follows skipped bytes: said at once unless a line said some within the second.
 void LinkEngine::frameBegins()
 {
@@ -97,23 +88,15 @@ void LinkEngine::processFramesOfChunk()
         return;
     }
     while (m_chunkAt < m_chunk.size()) {
-        if (m_chunk.at(m_chunkAt) != SYN) {
-            skipToSyn(0);
-            continue;
-        }
-        const QByteArrayView rest = QByteArrayView(m_chunk).sliced(m_chunkAt);
-        if (!frontCanBeFrame(rest)) {
-            skipToSyn(1);
-            continue;
-        }
         // Nothing of a frame is copied before it is known to be one.
-        const qsizetype frameEnd = claimedFrameEnd(rest);
-        if (const std::optional<qsizetype> sound = soundFrameInside(rest, frameEnd)) {
-            m_skipped.skip(*sound);
-            m_chunkAt += *sound;
+        const QByteArrayView rest = QByteArrayView(m_chunk).sliced(m_chunkAt);
+        const FrameCut cut = cutFront(rest);
+        if (cut.what == FrameCut::What::Skip) {
+            m_skipped.skip(cut.size);
+            m_chunkAt += cut.size;
             continue;
         }
-        if (rest.size() < kFrameHeaderSize || rest.size() < frameEnd) {
+        if (cut.what == FrameCut::What::Wait) {
             // A frame in this very read may have ended the link: nothing is kept for it.
             if (connectionStands())
                 m_partialFrame = rest.toByteArray();
@@ -121,8 +104,8 @@ void LinkEngine::processFramesOfChunk()
             break;
         }
         frameBegins();
-        const FrameHeader frame = readFrameHeader(rest.first(frameEnd), parity());
-        m_chunkAt += frameEnd;
+        const FrameHeader frame = readFrameHeader(rest.first(cut.size), parity());
+        m_chunkAt += cut.size;
         if (!processFrame(frame)) {
             reportProcessingError(rest);
             m_chunkAt = m_chunk.size();
