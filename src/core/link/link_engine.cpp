@@ -146,10 +146,8 @@ QString LinkEngine::timeStamp() const
 void LinkEngine::closeSocket()
 {
     m_closeAsked = true;
-    if (!m_outgoing.empty() && m_socketState == SocketState::Connected) {
-        m_closeWhenSent = true;
+    if (m_socketState == SocketState::Connected && m_pacer.closeAfterWaiting())
         return;
-    }
     abandonOutgoing();
     // Frames that have left may still be on their way out of a connected socket.
     out(Out::CloseSocket, m_socketState == SocketState::Connected);
@@ -157,13 +155,10 @@ void LinkEngine::closeSocket()
 
 void LinkEngine::abandonOutgoing()
 {
-    for (const Outgoing& frame : m_outgoing)
-        if (frame.hold)
-            m_framesGivenUp.push_back(frame.hold);
-    m_outgoing.clear();
+    const SendPacer::GivenUp givenUp = m_pacer.giveUp();
+    m_framesGivenUp.insert(m_framesGivenUp.end(), givenUp.holds.begin(), givenUp.holds.end());
     m_timers.stop(Timer::Pace);
-    m_lastLeftUs.reset();
-    if (std::exchange(m_closeWhenSent, false))
+    if (givenUp.closeWaited)
         out(Out::CloseSocket);
 }
 
@@ -180,41 +175,35 @@ LinkEngine::FrameLeft LinkEngine::IPSend(const QByteArray& frame)
     auto left = std::make_shared<bool>(false);
     if (m_closeAsked)
         return left;
-    m_outgoing.push_back({frame, now(), m_spacingUs == 0 ? 0 : m_hold.open(), left});
-    if (m_spacingUs == 0)
-        sendDueFrame();
-    else
+    m_pacer.handOver({frame, now(), m_pacer.paced() ? m_hold.open() : 0, left});
+    if (m_pacer.paced())
         schedulePacing();
+    else
+        sendDueFrame();
     return left;
 }
 
 void LinkEngine::schedulePacing()
 {
-    if (m_outgoing.empty() || m_timers.isActive(Timer::Pace))
+    if (m_timers.isActive(Timer::Pace))
         return;
-    qint64 due = m_outgoing.front().handedOverUs + m_spacingUs;
-    if (m_lastLeftUs)
-        due = std::max(due, *m_lastLeftUs + m_spacingUs);
-    m_timers.startAt(Timer::Pace, due);
+    if (const std::optional<qint64> due = m_pacer.dueUs())
+        m_timers.startAt(Timer::Pace, *due);
 }
 
 void LinkEngine::sendDueFrame()
 {
     m_timers.stop(Timer::Pace);
-    const Outgoing next = std::move(m_outgoing.front());
-    m_outgoing.pop_front();
-    if (m_socketState == SocketState::Connected) {
-        out({Out::Transmit, next.frame});
-        out({Out::TraceSent, next.frame});
-        m_lastLeftUs = now();
-        *next.left = true;
+    const bool connected = m_socketState == SocketState::Connected;
+    const SendPacer::Frame next = m_pacer.takeFront(connected, now());
+    if (connected) {
+        out({Out::Transmit, next.bytes});
+        out({Out::TraceSent, next.bytes});
     }
-    if (m_outgoing.empty() && std::exchange(m_closeWhenSent, false)) {
-        m_lastLeftUs.reset();
+    if (m_pacer.takeCloseAfterLast())
         out(Out::CloseSocket, true);
-    } else {
+    else
         schedulePacing();
-    }
     if (next.hold)
         m_hold.acknowledge(next.hold);
 }
@@ -487,9 +476,7 @@ void LinkEngine::onSocketData(const QByteArray& data)
 
 bool LinkEngine::readsSocket() const
 {
-    constexpr std::size_t kMostFramesWaiting = 10; // 200 ms of the spacing
-    return !NoticeHold::isHeld(m_receivePath) && !NoticeHold::hasWaiting(m_receivePath) &&
-           m_outgoing.size() < kMostFramesWaiting;
+    return !NoticeHold::isHeld(m_receivePath) && !NoticeHold::hasWaiting(m_receivePath) && !m_pacer.full();
 }
 
 void LinkEngine::afterReceivedData(std::function<void()> work)

@@ -52,6 +52,7 @@
 #include "link/notice_hold.h"
 #include "link/parity.h"
 #include "link/pending_requests.h"
+#include "link/send_pacer.h"
 #include "link/sequence_counter.h"
 #include "link/serial_receiver.h"
 #include "link/skipped_bytes.h"
@@ -140,7 +141,7 @@ public:
     bool sendTextBlock(const QByteArray& block) { return writeSerial(block); }
 
     // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
-    void setSendSpacing(int ms) { m_spacingUs = qint64(ms) * 1000; }
+    void setSendSpacing(int ms) { m_pacer.setSpacingUs(qint64(ms) * 1000); }
 
     // A health check leaves now, beside those of the health-check clock (a probe of the link).
     void healthCheckNow()
@@ -303,11 +304,10 @@ private:
     void out(LinkOutput output);
     void out(LinkOutput::Type type, bool on = false);
     void WriteTerminal(const QByteArray& text);
-    // Frames leave the socket in order, each no sooner than the spacing after it was handed over
-    // and after the frame before it left; one falling due while the socket is not connected is
-    // dropped. The rest of the handler waits until the frame has left or been dropped, and then
-    // reads from the answer whether it left.
-    using FrameLeft = std::shared_ptr<bool>;
+    // Frames leave the socket paced (see send_pacer.h); one falling due while the socket is not
+    // connected is dropped. The rest of the handler waits until the frame has left or been
+    // dropped, and then reads from the answer whether it left.
+    using FrameLeft = SendPacer::FrameLeft;
     FrameLeft IPSend(const QByteArray& frame);
     void schedulePacing();
     void sendDueFrame();
@@ -376,18 +376,8 @@ private:
     PortToggle m_portToggle = PortToggle::Closed;
     QString m_portFailure;
     lamp::ExtensionsRead m_extensionsRead;
-    struct Outgoing
-    {
-        QByteArray frame;
-        qint64 handedOverUs;
-        quint64 hold; // of the handler waiting for it; 0: none waits
-        FrameLeft left;
-    };
-    std::deque<Outgoing> m_outgoing;
+    SendPacer m_pacer;
     std::vector<quint64> m_framesGivenUp;
-    qint64 m_spacingUs = 20000;
-    std::optional<qint64> m_lastLeftUs;
-    bool m_closeWhenSent = false;
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
 
