@@ -9,22 +9,6 @@
 
 namespace zkn::decodetool {
 
-namespace {
-
-constexpr char kRecordFrame = '2';
-
-// The text of a record frame as the tool takes it: from its STX, as long as the frame's data.
-std::optional<QByteArray> recordText(const link::FrameHeader& frame)
-{
-    const qsizetype stx = frame.frame.indexOf(link::STX);
-    const int textLength = frame.length - 4;
-    if (stx < 0 || textLength < 0)
-        return std::nullopt;
-    return frame.frame.mid(stx, textLength);
-}
-
-} // namespace
-
 std::optional<QString> decodeCapture(std::FILE* stream, const DecodeTargets& targets)
 {
     // A record's time is the time of the packet that completed it: the finder gives it at once.
@@ -37,8 +21,8 @@ std::optional<QString> decodeCapture(std::FILE* stream, const DecodeTargets& tar
                                [&](CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
                                    if (targets.frames) {
                                        targets.frames->print(time, from, frame);
-                                   } else if (from == LinkSide::Pbx && frame.kind == kRecordFrame) {
-                                       if (const std::optional<QByteArray> text = recordText(frame)) {
+                                   } else if (from == LinkSide::Pbx && frame.kind == link::kRecordFrame) {
+                                       if (const std::optional<QByteArray> text = link::recordText(frame)) {
                                            fed = time;
                                            finder.feed(*text);
                                        }

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record_finder.h"
 
+#include "link/control_chars.h"
 #include "link/serial_receiver.h"
 
 namespace zkn::decodetool {
 
 namespace {
 
-constexpr char kStx = '\x02';
-constexpr char kEtx = '\x03';
 constexpr qsizetype kTypePosition = 3; // the third header character, after STX
 constexpr char kCallRecordType = 'J';
 constexpr qsizetype kLongestRecord = link::SerialReceiver::kLongestRecord;
@@ -23,10 +22,10 @@ void RecordFinder::feed(QByteArrayView block)
     // forward and at most one backward search, so the work stays linear in the input.
     qsizetype from = 0;
     while (from < block.size()) {
-        const qsizetype etx = block.indexOf(kEtx, from);
+        const qsizetype etx = block.indexOf(link::ETX, from);
         const qsizetype end = etx < 0 ? block.size() : etx + 1;
         const QByteArrayView stretch = block.sliced(from, end - from);
-        const qsizetype stx = stretch.lastIndexOf(kStx);
+        const qsizetype stx = stretch.lastIndexOf(link::STX);
         if (etx < 0) {
             if (stx >= 0) {
                 m_open.clear();

@@ -36,6 +36,15 @@ FrameHeader readFrameHeader(QByteArrayView data, Parity parity)
     return h;
 }
 
+std::optional<QByteArray> recordText(const FrameHeader& frame)
+{
+    const qsizetype stx = frame.frame.indexOf(STX);
+    const int textLength = frame.length - 4;
+    if (stx < 0 || textLength < 0)
+        return std::nullopt;
+    return frame.frame.mid(stx, textLength);
+}
+
 QByteArray responseText(int code)
 {
     switch (code) {

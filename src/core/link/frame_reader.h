@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/control_chars.h"
 #include "link/parity.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <optional>
+
 namespace zkn::link {
+
+// SYN, kind, three length digits: what a frame's length is known from.
+inline constexpr qsizetype kFrameHeaderSize = 5;
+// The kind of a frame that carries a call-information record.
+inline constexpr char kRecordFrame = '2';
 
 // The fields of the link frame at the front of received data, taken as the PBX sent them. The
 // frame is the first n + 6 bytes; its fields come from it alone. Nothing here fails: a short
@@ -26,6 +34,10 @@ struct FrameHeader
 };
 
 FrameHeader readFrameHeader(QByteArrayView data, Parity parity);
+
+// The record a record frame carries as the tool takes it: from its STX, as long as the frame's
+// data; nothing when it has no STX or a length too short for its fields.
+std::optional<QByteArray> recordText(const FrameHeader& frame);
 
 // The words the tool shows for a response code of a kind "3" frame.
 QByteArray responseText(int code);

@@ -16,9 +16,6 @@ namespace zkn::link {
 // what is there.
 bool frontCanBeFrame(QByteArrayView data);
 
-// SYN, kind, three length digits: what a frame's length is known from.
-inline constexpr qsizetype kFrameHeaderSize = 5;
-
 // Where the front frame ends by its length field (the length and six bytes around it), for a
 // front that can be a frame; the end of the data while its header is not all there.
 qsizetype claimedFrameEnd(QByteArrayView data);

@@ -204,11 +204,10 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
 
 bool LinkEngine::processRecord(const FrameHeader& frame)
 {
-    const qsizetype stx = frame.frame.indexOf(STX);
-    const int textLength = frame.length - 4;
-    if (stx < 0 || textLength < 0)
+    const std::optional<QByteArray> text = link::recordText(frame);
+    if (!text)
         return false;
-    m_recordText = display::DotBlanks(frame.frame.mid(stx, textLength));
+    m_recordText = display::DotBlanks(*text);
     writeLine(display::marker::Received, m_recordText);
     LinkOutput arrived{Out::RecordArrived, m_recordText};
     arrived.on = frame.parityGood;
