@@ -56,6 +56,7 @@
 #include "link/sequence_counter.h"
 #include "link/serial_receiver.h"
 #include "link/skipped_bytes.h"
+#include "model/connection_type.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -210,14 +211,23 @@ private:
     void onHealthCheckTimeout();
     void sendHealthCheck();
     void onLampControlTimeout();
-    // Once the frame has left, its answer is awaited and the ledger and the terminal show it. The
-    // dialog's frame supersedes the load test's or the resynchronisation's message awaited.
+    // The one sender of lamp messages: over TCP in a text frame whose answer is awaited 10 s once
+    // it has left, on the serial line bare and only while DSR holds; the ledger and the terminal
+    // show every message sent, its blanks as dots. What differs by sender is given by it:
+    //   load test: the form by the KRA option (made by the caller); a sequence number taken on
+    //              either link, the transmit lamp blinked first; on the serial line blinked.
+    //   resync:    the dialog's form; a number taken over TCP only; on the serial line blinked.
+    //   dialog:    the dialog's form; over TCP the connection checked before (a box), and its
+    //              frame supersedes the answer a load test's or resynchronisation's message
+    //              awaits; on the serial line DSR checked before (CheckSerialPort), not blinked.
     enum class LampSender
     {
         LoadTest,
         Resync,
         Dialog
     };
+    lamp::LampSend sendLamp(ConnectionType link, const QByteArray& message, const QList<QByteArray>& stations,
+                            lamp::LampFunction function, LampSender sender);
     void sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
                        lamp::LampFunction function, LampSender sender);
     void lampAnswerCame(std::optional<int> responseCode);

@@ -27,6 +27,22 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 
 } // namespace
 
+lamp::LampSend LinkEngine::sendLamp(ConnectionType link, const QByteArray& message,
+                                    const QList<QByteArray>& stations, lamp::LampFunction function,
+                                    LampSender sender)
+{
+    if (link == ConnectionType::Lan) {
+        sendLampFrame(message, stations, function, sender);
+        return lamp::LampSend::Awaited;
+    }
+    if (!m_dsr || !Send(message))
+        return lamp::LampSend::NotSent;
+    if (sender != LampSender::Dialog)
+        blink(Timer::TxLamp);
+    ledgerAsked(stations, function, false);
+    return lamp::LampSend::Unanswered;
+}
+
 // The frame carries the sequence number taken last; once it has left, its answer is awaited 10 s,
 // whatever remained of an earlier frame's wait.
 void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
@@ -119,7 +135,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     // The groups exclude each other, so one function is asked for.
     const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
                                                            request.from, request.to, m_expansion.isEnabled());
-    sendLampFrame(message, requestedStations(request), functions.first(), LampSender::Dialog);
+    sendLamp(ConnectionType::Lan, message, requestedStations(request), functions.first(), LampSender::Dialog);
 }
 
 void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
@@ -151,8 +167,7 @@ void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& r
                  Operator::Icon::Exclamation);
             return;
         }
-        if (Send(*message))
-            ledgerAsked(requestedStations(request), function, false);
+        sendLamp(ConnectionType::Serial, *message, requestedStations(request), function, LampSender::Dialog);
     }
 }
 

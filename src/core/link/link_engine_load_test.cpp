@@ -168,16 +168,8 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
     blink(Timer::TxLamp);
     const QByteArray message =
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
-    if (m_connection.connectionType() == ConnectionType::Lan) {
-        sendLampFrame(message, {QByteArray::number(station)}, function, LampSender::LoadTest);
-        return lamp::LampSend::Awaited;
-    }
-    if (!m_dsr || !writeSerial(message))
-        return lamp::LampSend::NotSent;
-    blink(Timer::TxLamp);
-    ledgerAsked({QByteArray::number(station)}, function, false);
-    writeLine(display::marker::Sent, display::DotBlanks(message));
-    return lamp::LampSend::Unanswered;
+    return sendLamp(m_connection.connectionType(), message, {QByteArray::number(station)}, function,
+                    LampSender::LoadTest);
 }
 
 bool LinkEngine::lampLineUp() const

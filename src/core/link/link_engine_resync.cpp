@@ -57,25 +57,17 @@ void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> ste
 // In the single-station dialog's form, which keeps a station's number as the ledger holds it.
 lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::LampFunction function)
 {
-    const bool lan = m_connection.connectionType() == ConnectionType::Lan;
-    const std::optional<QByteArray> message = lamp::singleStationMessage(
-        m_connection.connectionType(), function, station, {}, m_expansion.isEnabled());
+    const ConnectionType link = m_connection.connectionType();
+    const std::optional<QByteArray> message =
+        lamp::singleStationMessage(link, function, station, {}, m_expansion.isEnabled());
     if (!message) {
         writeLine(display::marker::Local,
                   "Station " + station + " skipped: too long for the serial line's field");
         return lamp::LampSend::NotSent;
     }
-    if (lan) {
+    if (link == ConnectionType::Lan)
         awaitResponse(Request::Lamp);
-        sendLampFrame(*message, {station}, function, LampSender::Resync);
-        return lamp::LampSend::Awaited;
-    }
-    if (!m_dsr || !writeSerial(*message))
-        return lamp::LampSend::NotSent;
-    blink(Timer::TxLamp);
-    ledgerAsked({station}, function, false);
-    writeLine(display::marker::Sent, display::DotBlanks(*message));
-    return lamp::LampSend::Unanswered;
+    return sendLamp(link, *message, {station}, function, LampSender::Resync);
 }
 
 void LinkEngine::resyncSays(const QByteArray& line)
