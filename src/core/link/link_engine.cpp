@@ -237,7 +237,7 @@ void LinkEngine::runConnectCommand()
     // A reconnect still waiting after a reset is the operator's to give now: never two
     // connections, and never a port just opened closed again by it.
     m_timers.stop(Timer::Reconnect);
-    if (m_connection.connectionType() == ConnectionType::Serial) {
+    if (linkType() == ConnectionType::Serial) {
         toggleSerialPort();
         return;
     }
@@ -599,6 +599,11 @@ void LinkEngine::sayConnectFailed(const QString& said)
     out(std::move(failed));
 }
 
+ConnectionType LinkEngine::linkType() const
+{
+    return m_connection.connectionType();
+}
+
 void LinkEngine::StartConnectTimer()
 {
     m_connectStart = m_clock.wallClock();
@@ -618,7 +623,7 @@ void LinkEngine::onConnectTimeTick()
 
 void LinkEngine::onConnectionStatusTick()
 {
-    if (m_connection.isLan()) {
+    if (linkType() == ConnectionType::Lan) {
         setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
     } else {
         const bool connected = m_dsr && m_portOpen;

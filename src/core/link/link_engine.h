@@ -345,6 +345,11 @@ private:
 
     const Clock& m_clock;
     const ConnectionOptions& m_connection;
+    // The link chosen in the properties, read only where a command or a tick starts; the lamp,
+    // pacing and receive code are given what they need of it.
+    ConnectionType linkType() const;
+    // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
+    ConnectionType m_lampLink = ConnectionType::Serial;
     DebugOptions& m_debug;
     const ExpansionOption& m_expansion;
     const LoadTestOptions& m_loadTest;

@@ -119,7 +119,7 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
         tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
         return;
     }
-    if (m_connection.connectionType() == ConnectionType::Serial) {
+    if (linkType() == ConnectionType::Serial) {
         sendSingleStationSerial(request);
         return;
     }

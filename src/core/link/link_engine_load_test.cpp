@@ -34,7 +34,7 @@ void LinkEngine::mnuStart_Click()
             return;
         }
         // A closed serial port is opened first; one that did not open has been reported.
-        if (m_connection.connectionType() == ConnectionType::Serial && !m_portOpen) {
+        if (linkType() == ConnectionType::Serial && !m_portOpen) {
             connectCommand();
             then([this] {
                 if (m_portOpen)
@@ -80,13 +80,14 @@ void LinkEngine::startLoadTest()
 void LinkEngine::beginLoadTest()
 {
     StartConnectTimer();
+    m_lampLink = linkType();
     m_load.start(m_loadTest.delayMs());
 }
 
 // The PBX must be there when the test starts.
 bool LinkEngine::loadTestConnected()
 {
-    const bool there = m_connection.connectionType() == ConnectionType::Serial ? m_dsr : connectionStands();
+    const bool there = linkType() == ConnectionType::Serial ? m_dsr : connectionStands();
     if (!there)
         tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
@@ -168,8 +169,7 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
     blink(Timer::TxLamp);
     const QByteArray message =
         lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
-    return sendLamp(m_connection.connectionType(), message, {QByteArray::number(station)}, function,
-                    LampSender::LoadTest);
+    return sendLamp(m_lampLink, message, {QByteArray::number(station)}, function, LampSender::LoadTest);
 }
 
 bool LinkEngine::lampLineUp() const
@@ -179,7 +179,7 @@ bool LinkEngine::lampLineUp() const
 
 bool LinkEngine::lampAnswersCome() const
 {
-    return m_connection.connectionType() == ConnectionType::Lan;
+    return m_lampLink == ConnectionType::Lan;
 }
 
 void LinkEngine::tickAfter(int delayMs)

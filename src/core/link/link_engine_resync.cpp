@@ -51,23 +51,23 @@ void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> ste
         tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
         return;
     }
+    m_lampLink = linkType();
     m_resync.start(name, std::move(steps), m_loadTest.delayMs());
 }
 
 // In the single-station dialog's form, which keeps a station's number as the ledger holds it.
 lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::LampFunction function)
 {
-    const ConnectionType link = m_connection.connectionType();
     const std::optional<QByteArray> message =
-        lamp::singleStationMessage(link, function, station, {}, m_expansion.isEnabled());
+        lamp::singleStationMessage(m_lampLink, function, station, {}, m_expansion.isEnabled());
     if (!message) {
         writeLine(display::marker::Local,
                   "Station " + station + " skipped: too long for the serial line's field");
         return lamp::LampSend::NotSent;
     }
-    if (link == ConnectionType::Lan)
+    if (m_lampLink == ConnectionType::Lan)
         awaitResponse(Request::Lamp);
-    return sendLamp(link, *message, {station}, function, LampSender::Resync);
+    return sendLamp(m_lampLink, *message, {station}, function, LampSender::Resync);
 }
 
 void LinkEngine::resyncSays(const QByteArray& line)

@@ -36,7 +36,7 @@ void LinkEngine::toggleSerialPort()
 void LinkEngine::reopenReturnedPort(const QString& path)
 {
     then([this, path] {
-        if (m_connection.connectionType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
+        if (linkType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
             return;
         writeLine(display::marker::Local, "Serial port " + QFile::encodeName(path) + " is back: opening it again");
         connectCommand();
@@ -137,7 +137,7 @@ void LinkEngine::onSerialClosedByError(const QString& description)
 void LinkEngine::typedOnTerminal(const QByteArray& characters)
 {
     then([this, characters] {
-        if (m_connection.connectionType() != ConnectionType::Serial)
+        if (linkType() != ConnectionType::Serial)
             return;
         if (!writeSerial(characters)) {
             tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
