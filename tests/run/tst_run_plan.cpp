@@ -53,6 +53,8 @@ private Q_SLOTS:
             "link.lan.parity: expected odd or even");
         row("a host not a text", R"({"link": {"lan": {"host": 7}}, "steps": [{"connect": {}}]})",
             "link.lan.host: expected a text");
+        row("an empty host", R"({"link": {"lan": {"host": ""}}, "steps": [{"connect": {}}]})",
+            "link.lan.host: expected a text");
         row("two steps in one", R"({"steps": [{"connect": {}, "release": {}}]})",
             "steps[0]: expected one step: connect, lamps, load_test, records, release, resync");
         row("an unknown step", R"({"steps": [{"dial": {}}]})",
