@@ -127,8 +127,9 @@ void makeRoomBeside(QWidget* over, const QWidget* window)
     const QScreen* screen = over->screen();
     if (!screen)
         return;
-    if (const auto place = roomBeside(screen->availableGeometry(), QRect(over->frameGeometry().topLeft(), over->size()),
-                                      over->minimumWidth(), window->sizeHint())) {
+    if (const auto place =
+            roomBeside(screen->availableGeometry(), QRect(over->frameGeometry().topLeft(), over->size()),
+                       over->minimumWidth(), window->sizeHint())) {
         over->move(place->topLeft());
         over->resize(place->width(), over->height());
     }

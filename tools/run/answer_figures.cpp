@@ -26,7 +26,8 @@ QStringList overLimits(const lamp::LoadTestStats& stats, std::optional<int> maxU
 {
     QStringList over;
     if (maxUnanswered && stats.timeouts() > *maxUnanswered)
-        over.append(QStringLiteral("%1 unanswered, at most %2 allowed").arg(stats.timeouts()).arg(*maxUnanswered));
+        over.append(
+            QStringLiteral("%1 unanswered, at most %2 allowed").arg(stats.timeouts()).arg(*maxUnanswered));
     if (maxRefused && stats.negative() > *maxRefused)
         over.append(QStringLiteral("%1 refused, at most %2 allowed").arg(stats.negative()).arg(*maxRefused));
     return over;
