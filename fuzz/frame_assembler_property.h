@@ -7,7 +7,7 @@
 // pieces given out are the stream itself, in order.
 #include "pieces.h"
 
-#include "link/control_chars.h"
+#include "link/frame_reader.h"
 #include "pbxsim/frame_assembler.h"
 
 namespace zkn::fuzz {

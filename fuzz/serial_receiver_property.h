@@ -6,7 +6,7 @@
 // and holds no blank (blanks are shown as dots); one cut for want of an ETX is as long as allowed.
 #include "pieces.h"
 
-#include "link/control_chars.h"
+#include "link/frame_reader.h"
 #include "link/serial_receiver.h"
 
 namespace zkn::fuzz {

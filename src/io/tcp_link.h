@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/frame_reader.h"
 #include "link/link_states.h"
 
 #include <QAbstractSocket>
@@ -126,7 +127,7 @@ private:
     // A duplicate of the connected socket's descriptor: Qt closes its own before it reports the
     // peer's close, and the kernel's view of how the connection ended is read from this one.
     int m_peekFd = -1;
-    quint16 m_remotePort = 60020;
+    quint16 m_remotePort = link::kLinkPort;
     QString m_host;
     link::SocketState m_state = link::SocketState::Closed;
     QTimer m_connectTimeout;

@@ -3,7 +3,7 @@
 
 #include "capture_reader.h"
 #include "display/terminal_line.h"
-#include "link/control_chars.h"
+#include "link/frame_reader.h"
 #include "record_finder.h"
 #include "tcp_connections.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record_finder.h"
 
-#include "link/control_chars.h"
+#include "link/frame_reader.h"
 #include "link/serial_receiver.h"
 
 namespace zkn::decodetool {

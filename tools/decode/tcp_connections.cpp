@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tcp_connections.h"
 
-#include "capture/capture_format.h"
+#include "link/frame_reader.h"
 
 namespace zkn::decodetool {
 
@@ -10,9 +10,9 @@ namespace {
 // The end of the connection that is the PBX, from the first segment seen of it.
 TcpEnd pbxEnd(const TcpSegment& first)
 {
-    if (first.destinationPort == capture::kLinkPort)
+    if (first.destinationPort == link::kLinkPort)
         return first.destination;
-    if (first.sourcePort == capture::kLinkPort)
+    if (first.sourcePort == link::kLinkPort)
         return first.source;
     if (first.syn)
         return first.ack ? first.source : first.destination;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/captured_link_reader.h"
 
-#include "capture/capture_format.h"
+#include "link/frame_reader.h"
 #include "capture_reader.h"
 #include "tcp_connections.h"
 
@@ -58,8 +58,8 @@ private:
     {
         if (first.syn)
             return first.ack ? first.destination : first.source;
-        if (first.destinationPort == capture::kLinkPort || first.sourcePort == capture::kLinkPort)
-            return first.destinationPort == capture::kLinkPort ? first.source : first.destination;
+        if (first.destinationPort == link::kLinkPort || first.sourcePort == link::kLinkPort)
+            return first.destinationPort == link::kLinkPort ? first.source : first.destination;
         return first.sourcePort > first.destinationPort ? first.source : first.destination;
     }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/pbx_link.h"
 
-#include "link/control_chars.h"
 #include "link/frame_reader.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/lamp_message.h"

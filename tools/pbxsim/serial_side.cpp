@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/serial_side.h"
 
-#include "link/control_chars.h"
+#include "link/frame_reader.h"
 #include "pbxsim/lamp_board.h"
 #include "pbxsim/lamp_message.h"
 #include "pbxsim/sim_stats.h"

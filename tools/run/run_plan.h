@@ -5,6 +5,7 @@
 // keys are errors, so a typo is never silently ignored.
 
 #include "lamp/lamp_function.h"
+#include "link/frame_reader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,7 +19,7 @@ namespace zkn::run {
 struct LanLink
 {
     QString host;
-    quint16 port = 60020;
+    quint16 port = link::kLinkPort;
     int device = 0;
     bool oddParity = true;
 };

@@ -17,6 +17,4 @@ constexpr int kSnapLength = 65535;
 constexpr quint8 kFromTool = 0; // written by the tool, towards the PBX
 constexpr quint8 kFromPbx = 1;  // read by the tool, from the PBX
 
-constexpr quint16 kLinkPort = 60020; // the PBX's port, which tells the sides apart
-
 } // namespace zkn::capture

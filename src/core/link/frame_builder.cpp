@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/frame_builder.h"
 
-#include "link/control_chars.h"
+#include "link/frame_reader.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/control_chars.h"
 #include "link/parity.h"
 
 #include <QByteArray>
@@ -11,6 +10,13 @@
 
 namespace zkn::link {
 
+// The link frame's own characters, its header and its port.
+inline constexpr char STX = 0x02; // first character of a message text
+inline constexpr char ETX = 0x03; // last character of a message text
+inline constexpr char SYN = 0x16; // first byte of every link frame
+// The PBX's port for the link over TCP; the tool connects to it, and a capture tells the sides
+// apart by it.
+inline constexpr quint16 kLinkPort = 60020;
 // SYN, kind, three length digits: what a frame's length is known from.
 inline constexpr qsizetype kFrameHeaderSize = 5;
 // The kind of a frame that carries a call-information record.

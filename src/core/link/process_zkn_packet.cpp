@@ -2,7 +2,6 @@
 // Received TCP data: cutting it into link frames, matching responses, answering records.
 #include "display/terminal_line.h"
 #include "link/clock.h"
-#include "link/control_chars.h"
 #include "link/frame_builder.h"
 #include "link/frame_reader.h"
 #include "link/frame_cutter.h"
