@@ -49,7 +49,7 @@ private Q_SLOTS:
         QTest::newRow("the connection ended: no answer can settle it") << "tcp:1000:mw-on | lost | answer:0"
                                                                        << "1000 mw:on/unanswered";
         QTest::newRow("an answer settles its message for good")
-            << "tcp:1000:mw-on | answer:0 | tcp:1001:mw-on | answer:3"
+            << "tcp:1000:mw-on | answer:0 | answer:3 | tcp:1001:mw-on | answer:3"
             << "1000 mw:on/confirmed/0; 1001 mw:on/refused/3";
         QTest::newRow("a new message leaves the one before unanswered")
             << "tcp:1000:vmm-on | tcp:1001:vmm-on | answer:0"

@@ -92,6 +92,12 @@ private Q_SLOTS:
                                                        << ""
                                                        << ""
                                                        << "600 5.0";
+        QTest::newRow("a test of one millisecond has its rate") << "0@1000/2 1@1001/2"
+                                                                << "2 0 0 0 0"
+                                                                << "-1 -1 -1 -1 -1"
+                                                                << ""
+                                                                << ""
+                                                                << "1 2000.0";
         QString twenty;
         for (int i = 0; i < 20; ++i)
             twenty += QStringLiteral("%1@%2/2=0:%3 ").arg(i * 100).arg(1000 + i).arg(20 - i);
