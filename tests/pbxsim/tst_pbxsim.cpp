@@ -334,6 +334,7 @@ void TestPbxsim::answers_data()
     };
     using T = FrameFault::Type;
     const QByteArray check09 = hex("16 35303036 3031 3039 3030 0B");
+    row("a closed connection takes nothing", [](PbxLink& l) { l.connectionClosed(); }, kConnect, "");
     row("connect request, then health check", none, kConnect + check09,
         "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3039 30 3E");
     row("odd: connect request, then health check", [](PbxLink& l) { l.setParity(Parity::Odd); },
