@@ -82,6 +82,8 @@ private Q_SLOTS:
         // The load test's own bound: a delay it cannot take is a plan error, not a crash.
         row("a delay over a minute", steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 60001, "messages": 1}})"),
             "steps[1].load_test.delay_ms: expected a whole number from 1 to 60000");
+        row("a delay in fractions", steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 2.5, "messages": 1}})"),
+            "steps[1].load_test.delay_ms: expected a whole number from 1 to 60000");
         for (const char* bound : {"first", "last"})
             row(QByteArray("a load test by file and range: ").append(bound),
                 steps(R"({"load_test": {"stations_file": "s.txt", ")" + QByteArray(bound) + R"(": 0, "messages": 1}})"),
