@@ -357,6 +357,10 @@ void TestPbxsim::answers_data()
     row("the second health check muted", [](PbxLink& l) { l.muteHealthChecks(1, 1); },
         kConnect + check09 + hex("16 35303036 3031 3130 3030 03 16 35303036 3031 3131 3030 02"),
         "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3039 30 3E, 0:16 33303035 3031 3131 30 37");
+    row("none muted when none are to be", [](PbxLink& l) { l.muteHealthChecks(1, 0); },
+        kConnect + check09 + hex("16 35303036 3031 3130 3030 03 16 35303036 3031 3131 3030 02"),
+        "0:16 33303035 3031 3037 30 30, 0:16 33303035 3031 3039 30 3E, 0:16 33303035 3031 3130 30 36, "
+        "0:16 33303035 3031 3131 30 37");
     // Nothing more is read on that connection either.
     row("reset instead of the answer", [](PbxLink& l) { l.resetAfterFrames(1); }, kConnect + kConnect,
         "0:reset");
