@@ -393,6 +393,10 @@ void TestLinkEngine::scripts_data()
         "answer | ?figures=1 sent, 1 answered: 1 ok, 0 refused, 0 unanswered; answer time median 10000 ms, p95 10000 ms, "
         "max 10000 ms | tick:100 | ?line=1000+ 1001+ | closebox | ?figures^=2 sent, 1 answered: 1 ok, 0 refused, "
         "0 unanswered | ?timeouts=0 | ?ledger=1000 vmm:on/confirmed/0; 1001 vmm:on/awaiting | ?timers!=StatusMonitor");
+    // Each answer ends only its own request's wait.
+    row("a health check answered before the lamp frame sent earlier: both answers match",
+        "interval:30 | up | single:1000,,-,on | healthnow | answer | data:" + kOk1 +
+        " | ?boxes= | ?responses=0:0, 3:0, 2:0 | ?timers!=T3");
     row("the improper sequence box forgets only the requests awaited when it opened",
         "interval:30 | up | keepboxes | data:" + kImproper5 + " | healthnow | closebox | answer | ?boxes=" + kImproper +
         "05\r\n0 | ?responses=0:0, 3:0");
