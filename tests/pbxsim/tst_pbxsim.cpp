@@ -274,6 +274,36 @@ private Q_SLOTS:
         QCOMPARE(found, units);
     }
 
+    // The serial side is due only when a record or the hang-up is: records at the series' pace,
+    // the hang-up with the record it waited for, or at once when told to wait for none.
+    void serialSchedule()
+    {
+        SimStats stats;
+        LampBoard lamps;
+        SerialSide side(stats, lamps);
+        side.lineOpened();
+        const auto actions = [&side](qint64 now) {
+            QString kinds;
+            for (const LinkAction& action : side.takeDue(now))
+                kinds += action.type == LinkAction::Type::Write ? 'W' : 'C';
+            return kinds;
+        };
+        QCOMPARE(side.nextDue(), std::nullopt);
+        side.startRecords({"\x02" "1.2\x03"}, 3, 100);
+        side.hangUpAfterRecords(2);
+        QCOMPARE(side.nextDue(), 0);
+        QCOMPARE(actions(0), "W");
+        QCOMPARE(side.nextDue(), 100);
+        QCOMPARE(actions(99), "");
+        QCOMPARE(actions(100), "WC");
+        QCOMPARE(side.nextDue(), 200);
+        side.hangUpAfterRecords(0);
+        QCOMPARE(side.nextDue(), 0);
+        QCOMPARE(actions(150), "C");
+        QCOMPARE(actions(200), "W");
+        QCOMPARE(side.nextDue(), std::nullopt);
+    }
+
     // A range that ends at the largest number ends too.
     void rangeEndingAtTheLargestNumber()
     {
