@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!zkn::fuzz::checkCaptureStreamInput({reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
+    if (!zkn::fuzz::checkCaptureStreamInput(
+            {reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)}))
         std::abort();
     return 0;
 }

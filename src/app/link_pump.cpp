@@ -2,9 +2,9 @@
 #include "link_pump.h"
 
 #include "extensions_file.h"
-#include "link_view.h"
 #include "link/clock.h"
 #include "link/link_engine.h"
+#include "link_view.h"
 #include "operator/operator.h"
 #include "serial_line.h"
 #include "tcp_link.h"
@@ -22,7 +22,8 @@ namespace {
 using Out = link::LinkOutput::Type;
 } // namespace
 
-LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, LinkView& view, Operator& op, const link::Clock& clock, QObject* parent)
+LinkPump::LinkPump(link::LinkEngine& engine, TcpLink& socket, SerialLine& serial, LinkView& view,
+                   Operator& op, const link::Clock& clock, QObject* parent)
     : QObject(parent), m_engine(engine), m_socket(socket), m_serial(serial), m_view(view), m_operator(op),
       m_clock(clock), m_extensionsPath(extensionsFilePath())
 {

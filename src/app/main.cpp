@@ -22,7 +22,8 @@ void nameTheApplication()
 int main(int argc, char* argv[])
 {
     nameTheApplication();
-    if (const auto own = zkn::readCommandLine(zkn::ownArguments(argc, argv)); std::holds_alternative<int>(own))
+    if (const auto own = zkn::readCommandLine(zkn::ownArguments(argc, argv));
+        std::holds_alternative<int>(own))
         return std::get<int>(own);
     // Made first: it takes Qt's own options (such as -platform) off the command line.
     QApplication qapp(argc, argv);

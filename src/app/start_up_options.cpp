@@ -2,8 +2,8 @@
 #include "start_up_options.h"
 
 #include "display/terminal_line.h"
-#include "frm_terminal.h"
 #include "frm_break_down.h"
+#include "frm_terminal.h"
 #include "window_placement.h"
 
 #include <QCommandLineParser>
@@ -46,9 +46,10 @@ std::variant<StartUpOptions, int> readCommandLine(const QStringList& arguments)
         QStringLiteral("load-test"),
         QStringLiteral(
             "Start a lamp load test over the stored range a few seconds after the link comes up."));
-    const QCommandLineOption capture(QStringLiteral("capture"),
-                                     QStringLiteral("Capture the link to <file>, as Options > Capture to File does."),
-                                     QStringLiteral("file"));
+    const QCommandLineOption capture(
+        QStringLiteral("capture"),
+        QStringLiteral("Capture the link to <file>, as Options > Capture to File does."),
+        QStringLiteral("file"));
     parser.addOptions({connect, breakdown, loadTest, capture});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),

@@ -33,8 +33,8 @@ ToolApplication::~ToolApplication() = default;
 
 MainWindowServices ToolApplication::windowServices()
 {
-    return {m_operator, m_store,   m_connection, m_debug,          m_serial,
-            *this,      m_log,     m_capture,    m_expansion, m_loadTestOptions};
+    return {m_operator, m_store, m_connection, m_debug,     m_serial,
+            *this,      m_log,   m_capture,    m_expansion, m_loadTestOptions};
 }
 
 void ToolApplication::attach(frmTerminal& window)
@@ -44,14 +44,14 @@ void ToolApplication::attach(frmTerminal& window)
     // First, so the results window can be given the load test's log.
     m_engine =
         std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
-    window.adoptWindows({new frmProperties(&window, m_operator, m_store, m_connection, m_serial, *this),
-                         new FrmDebugOptions(&window, m_debug, m_connection, m_store),
-                         new FrmDebug(&window, m_debug), new FrmDBSerial(&window, m_serial),
-                         new FrmBreakDown(&window), new frmSingle(&window, m_store, m_connection, m_expansion, m_operator),
-                         new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
-                         new frmCancelSend(&window),
-                         new frmResults(&window, m_engine->loadTestLog(), m_operator),
-                         new frmLampLedger(&window, m_engine->lampLedger(), m_operator, m_store)});
+    window.adoptWindows(
+        {new frmProperties(&window, m_operator, m_store, m_connection, m_serial, *this),
+         new FrmDebugOptions(&window, m_debug, m_connection, m_store), new FrmDebug(&window, m_debug),
+         new FrmDBSerial(&window, m_serial), new FrmBreakDown(&window),
+         new frmSingle(&window, m_store, m_connection, m_expansion, m_operator),
+         new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
+         new frmCancelSend(&window), new frmResults(&window, m_engine->loadTestLog(), m_operator),
+         new frmLampLedger(&window, m_engine->lampLedger(), m_operator, m_store)});
     m_view = std::make_unique<WindowView>(window);
     m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, *m_view, m_operator, m_clock);
     LinkPump& pump = *m_pump;
@@ -98,7 +98,8 @@ PropertiesResult ToolApplication::applyProperties(const PropertiesForm& form)
 
 QString ToolApplication::applyStoredSerialSettings()
 {
-    return m_pump->changePort([this](SerialLine& port) { return zkn::applyStoredSerialSettings(m_store, port); });
+    return m_pump->changePort(
+        [this](SerialLine& port) { return zkn::applyStoredSerialSettings(m_store, port); });
 }
 
 QString ToolApplication::writeTextBlock(const QByteArray& block)

@@ -55,9 +55,9 @@ public:
     LampLedgerStore& ledgerStore() { return m_ledgerStore; }
     MainWindowServices windowServices();
 
-    // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events and the window's link
-    // commands reach the engine, what it asks for is shown there, and a confirmed exit runs the
-    // shutdown.
+    // Gives `window` the windows it opens, and puts the link engine to work for it: the transports' events
+    // and the window's link commands reach the engine, what it asks for is shown there, and a confirmed exit
+    // runs the shutdown.
     void attach(frmTerminal& window);
     // The link engine, and the way in to it; there are both once a window is attached.
     link::LinkEngine& engine() { return *m_engine; }

@@ -47,7 +47,8 @@ QString CaptureFile::write(const QByteArray& packet, qint64 epochUs)
     header.ts.tv_usec = suseconds_t(epochUs % 1000000);
     header.caplen = bpf_u_int32(qMin<qsizetype>(packet.size(), capture::kSnapLength));
     header.len = bpf_u_int32(packet.size());
-    pcap_dump(reinterpret_cast<u_char*>(m_dumper), &header, reinterpret_cast<const u_char*>(packet.constData()));
+    pcap_dump(reinterpret_cast<u_char*>(m_dumper), &header,
+              reinterpret_cast<const u_char*>(packet.constData()));
     // pcap_dump says nothing of a failed write; the flush does.
     if (pcap_dump_flush(m_dumper) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));

@@ -41,8 +41,8 @@ struct PropertiesResult
 
 // OK of the properties dialog: applies the choices to the serial port and the live options in
 // order, and stores them only when the port accepted its number, parameters and handshaking.
-// The port must be COM1 to COM16, a character device, or a device path not present yet. What was applied before a
-// refused step stays applied.
+// The port must be COM1 to COM16, a character device, or a device path not present yet. What was applied
+// before a refused step stays applied.
 PropertiesResult applyConnectionProperties(const PropertiesForm& form, SerialLine& serial,
                                            ConnectionOptions& options, settings::SettingsStore& store);
 

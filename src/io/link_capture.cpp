@@ -66,8 +66,10 @@ void LinkCapture::watch(TcpLink& link)
     connect(&link, &TcpLink::connected, this, [this, &link] {
         tcpOpened(link.localAddress(), link.localPort(), link.peerAddress(), link.peerPort());
     });
-    connect(&link, &TcpLink::dataReceived, this, [this](const QByteArray& bytes) { tcpData(Side::Pbx, bytes); });
-    connect(&link, &TcpLink::frameSent, this, [this](const QByteArray& bytes) { tcpData(Side::Tool, bytes); });
+    connect(&link, &TcpLink::dataReceived, this,
+            [this](const QByteArray& bytes) { tcpData(Side::Pbx, bytes); });
+    connect(&link, &TcpLink::frameSent, this,
+            [this](const QByteArray& bytes) { tcpData(Side::Tool, bytes); });
     connect(&link, &TcpLink::closedByPeer, this, [this] { tcpFinished(Side::Pbx); });
     connect(&link, &TcpLink::resetByPeer, this, [this] { tcpReset(Side::Pbx); });
     connect(&link, &TcpLink::closedHere, this, [this] { tcpFinished(Side::Tool); });
@@ -75,12 +77,14 @@ void LinkCapture::watch(TcpLink& link)
 
 void LinkCapture::watch(SerialLine& line)
 {
-    connect(&line, &SerialLine::dataRead, this, [this](const QByteArray& bytes) { serialData(Side::Pbx, bytes); });
+    connect(&line, &SerialLine::dataRead, this,
+            [this](const QByteArray& bytes) { serialData(Side::Pbx, bytes); });
     connect(&line, &SerialLine::dataWritten, this,
             [this](const QByteArray& bytes) { serialData(Side::Tool, bytes); });
 }
 
-void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort)
+void LinkCapture::tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx,
+                            quint16 pbxPort)
 {
     begin(tool, toolPort, pbx, pbxPort);
     if (m_connection)
@@ -101,8 +105,8 @@ void LinkCapture::begin(const QHostAddress& tool, quint16 toolPort, const QHostA
     // Each side's first sequence number is its own, as the systems at either end choose them.
     QRandomGenerator& random = *QRandomGenerator::global();
     m_finished[0] = m_finished[1] = false;
-    m_connection.emplace(capture::Endpoint{*toolV4, toolPort}, capture::Endpoint{*pbxV4, pbxPort}, random.generate(),
-                         random.generate());
+    m_connection.emplace(capture::Endpoint{*toolV4, toolPort}, capture::Endpoint{*pbxV4, pbxPort},
+                         random.generate(), random.generate());
 }
 
 void LinkCapture::tcpData(Side from, const QByteArray& bytes)

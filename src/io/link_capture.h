@@ -44,8 +44,7 @@ public:
 
     // The TCP connection between the tool and the PBX, and what each side wrote on it. IPv4
     // only: a connection over IPv6 is said once and left out.
-    void tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx,
-                   quint16 pbxPort);
+    void tcpOpened(const QHostAddress& tool, quint16 toolPort, const QHostAddress& pbx, quint16 pbxPort);
     void tcpData(capture::Side from, const QByteArray& bytes);
     void tcpFinished(capture::Side by);
     void tcpReset(capture::Side by);

@@ -3,10 +3,10 @@
 #include "stored_settings.h"
 
 #include "connection_properties.h"
-#include "serial_port_requests.h"
 #include "model/connection_options.h"
 #include "operator/operator.h"
 #include "serial_line.h"
+#include "serial_port_requests.h"
 #include "settings/com_ports.h"
 #include "settings/format_ip.h"
 #include "settings/serial_settings.h"
@@ -83,8 +83,10 @@ QButtonGroup* optionArray(const char* name, const QStringList& captions, QGroupB
 } // namespace
 
 frmProperties::frmProperties(QWidget* parent, Operator& op, settings::SettingsStore& store,
-                             ConnectionOptions& connection, const SerialLine& serial, SerialPortRequests& port)
-    : QDialog(parent), m_operator(op), m_store(store), m_connection(connection), m_serial(serial), m_portRequests(port)
+                             ConnectionOptions& connection, const SerialLine& serial,
+                             SerialPortRequests& port)
+    : QDialog(parent), m_operator(op), m_store(store), m_connection(connection), m_serial(serial),
+      m_portRequests(port)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("Connection Properties"));
@@ -176,10 +178,10 @@ void frmProperties::build()
     auto* portRow = new QFormLayout;
     m_port = editableList("cboPort", m_serialFrame);
     m_port->setMinimumContentsLength(22); // room for a good part of a by-id name
-    m_port->setToolTip(
-        QStringLiteral("COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial ports present now, "
-                       "a USB adapter by its stable /dev/serial/by-id name; any device path, such as "
-                       "/dev/pts/3 or an adapter not plugged in yet, may be typed"));
+    m_port->setToolTip(QStringLiteral(
+        "COM1 to COM16 are /dev/ttyS0 to /dev/ttyS15, followed by the serial ports present now, "
+        "a USB adapter by its stable /dev/serial/by-id name; any device path, such as "
+        "/dev/pts/3 or an adapter not plugged in yet, may be typed"));
     m_port->setAccessibleDescription(m_port->toolTip());
     portRow->addRow(labelled("Label1", "&Port:", m_port, m_serialFrame), m_port);
     // What the port in the box is: the adapter's maker, product and serial number and its device.
@@ -189,8 +191,9 @@ void frmProperties::build()
     portRow->addRow(QString(), m_portInfo);
     m_reopen = new QCheckBox(QStringLiteral("Re&open when the port returns"), m_serialFrame);
     m_reopen->setObjectName(QStringLiteral("chkReopen"));
-    m_reopen->setToolTip(QStringLiteral("When the port goes away (a USB adapter unplugged), open it again as soon "
-                                        "as the same port is back; nothing that was being sent is sent again"));
+    m_reopen->setToolTip(
+        QStringLiteral("When the port goes away (a USB adapter unplugged), open it again as soon "
+                       "as the same port is back; nothing that was being sent is sent again"));
     portRow->addRow(QString(), m_reopen);
     connect(m_port, &QComboBox::currentTextChanged, this, &frmProperties::showPortInfo);
 
@@ -241,8 +244,8 @@ void frmProperties::build()
 
     // Down the LAN frame; in the serial frame the port and the format, the line, then the
     // choices on the right.
-    QList<QWidget*> order{m_type, m_host,   m_lanParity, m_device, m_port,     m_reopen,
-                          m_olv,  m_kra,    m_dataBits,  m_parity, m_stopBits, m_speed};
+    QList<QWidget*> order{m_type, m_host, m_lanParity, m_device, m_port,     m_reopen,
+                          m_olv,  m_kra,  m_dataBits,  m_parity, m_stopBits, m_speed};
     for (const QButtonGroup* options : {m_flow, m_echo})
         for (QAbstractButton* option : options->buttons())
             order.append(option);
@@ -354,8 +357,9 @@ PropertiesForm frmProperties::form() const
     f.lanParity = m_lanParity->currentText();
     f.hostText = m_host->text();
     // An adapter is kept by its by-id name, so a replug that renames its device still finds it.
-    f.portText = settings::comPortNumber(m_port->currentText()) ? m_port->currentText()
-                                                                : stablePortName(m_present, m_port->currentText());
+    f.portText = settings::comPortNumber(m_port->currentText())
+                     ? m_port->currentText()
+                     : stablePortName(m_present, m_port->currentText());
     f.speed = m_speed->currentText();
     f.parityItem = m_parity->currentText();
     f.dataBits = m_dataBits->currentText();

@@ -175,10 +175,10 @@ QImage frmResults::exportedPicture() const
     QStringList figures;
     for (const lamp::ResultLine& line : lamp::resultLines(m_log.results(), m_answersExpected))
         figures.append(line.caption.trimmed() + QStringLiteral(": ") + line.value);
-    const QStringList heading{
-        QStringLiteral("Load test results, begun %1").arg(QLocale().toString(m_log.started(), QLocale::LongFormat)),
-        figures.mid(0, (figures.size() + 1) / 2).join(QStringLiteral("    ")),
-        figures.mid((figures.size() + 1) / 2).join(QStringLiteral("    "))};
+    const QStringList heading{QStringLiteral("Load test results, begun %1")
+                                  .arg(QLocale().toString(m_log.started(), QLocale::LongFormat)),
+                              figures.mid(0, (figures.size() + 1) / 2).join(QStringLiteral("    ")),
+                              figures.mid((figures.size() + 1) / 2).join(QStringLiteral("    "))};
     const QFontMetrics metrics(font());
     const int margin = metrics.height() / 2;
     const int top = 2 * margin + int(heading.size()) * metrics.lineSpacing();
@@ -206,8 +206,8 @@ void frmResults::write(const QString& path)
     } else {
         QFile file(path);
         const QByteArray header = lamp::LoadTestLog::csvHeader();
-        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(header) == header.size() &&
-                  m_log.writeCsvRows(file) && file.flush();
+        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                  file.write(header) == header.size() && m_log.writeCsvRows(file) && file.flush();
         error = file.errorString();
     }
     if (!written)

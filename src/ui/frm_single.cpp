@@ -223,8 +223,10 @@ void frmSingle::cmdSend_Click()
         Q_EMIT sendRequested(request);
         return;
     }
-    m_operator.show({QStringLiteral("Switch the lamps of %1 stations?").arg(range.stations), Operator::Icon::Question,
-                     Operator::Buttons::YesNo, {}},
+    m_operator.show({QStringLiteral("Switch the lamps of %1 stations?").arg(range.stations),
+                     Operator::Icon::Question,
+                     Operator::Buttons::YesNo,
+                     {}},
                     [this, request](Operator::Answer answer) {
                         if (answer == Operator::Answer::Yes)
                             Q_EMIT sendRequested(request);

@@ -7,10 +7,12 @@
 #include "display/settings_panel.h"
 #include "frm_about.h"
 #include "frm_break_down.h"
+#include "frm_cancel_send.h"
 #include "frm_config.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
 #include "frm_debug_options.h"
+#include "frm_lamp_ledger.h"
 #include "frm_properties.h"
 #include "frm_results.h"
 #include "frm_single.h"
@@ -23,14 +25,12 @@
 #include "open_log_command.h"
 #include "operator/operator.h"
 #include "pictures.h"
+#include "resync_offer.h"
 #include "serial_line.h"
 #include "serial_port_requests.h"
 #include "settings/settings_store.h"
-#include "terminal_view.h"
-#include "frm_cancel_send.h"
-#include "frm_lamp_ledger.h"
-#include "resync_offer.h"
 #include "status_panel.h"
+#include "terminal_view.h"
 #include "text_file_sender.h"
 #include "window_placement.h"
 
@@ -155,8 +155,9 @@ QLabel* captionLabel(const QString& text, QWidget* parent)
 
 frmTerminal::frmTerminal(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), m_operator(services.op), m_store(services.store),
-      m_connection(services.connection), m_debug(services.debug), m_serial(services.serial), m_port(services.port),
-      m_log(services.log), m_capture(services.capture), m_expansion(services.expansion), m_loadTest(services.loadTest)
+      m_connection(services.connection), m_debug(services.debug), m_serial(services.serial),
+      m_port(services.port), m_log(services.log), m_capture(services.capture),
+      m_expansion(services.expansion), m_loadTest(services.loadTest)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QLatin1String(kApplicationTitle));

@@ -83,8 +83,8 @@ struct ToolWindows
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar; the windows opened from
-// them are given to it (adoptWindows). It shows what the link engine asks for and forwards the operator's link commands as
-// signals; it runs the start-up with the splash window, and on a confirmed exit hands the
+// them are given to it (adoptWindows). It shows what the link engine asks for and forwards the operator's
+// link commands as signals; it runs the start-up with the splash window, and on a confirmed exit hands the
 // shutdown to the application.
 class frmTerminal : public QMainWindow
 {
@@ -277,9 +277,9 @@ private:
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;
     frmCancelSend* m_cancelSend = nullptr;
-    bool m_portTakesText = false;          // the serial port is open for a text file
-    bool m_sendingText = false;            // from the file choice to the end of the transmission
-    QString m_lastFolder;                  // of the last file chosen in a file dialog, for this run
+    bool m_portTakesText = false; // the serial port is open for a text file
+    bool m_sendingText = false;   // from the file choice to the end of the transmission
+    QString m_lastFolder;         // of the last file chosen in a file dialog, for this run
     QPointer<frmSplash> m_splash;
     QPointer<QWidget> m_wait;
     std::function<void()> m_ready;

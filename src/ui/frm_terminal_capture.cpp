@@ -27,7 +27,8 @@ void frmTerminal::mnuCapture_Click(bool checked)
     Operator::FileChoice choice;
     choice.title = QStringLiteral("Capture to File");
     choice.filter = QStringLiteral("Captures (*.pcap);;All Files (*)");
-    choice.startPath = stored.isEmpty() ? QDir(fileDialogFolder()).filePath(QStringLiteral("zkn-link.pcap")) : stored;
+    choice.startPath =
+        stored.isEmpty() ? QDir(fileDialogFolder()).filePath(QStringLiteral("zkn-link.pcap")) : stored;
     choice.mustExist = false;
     m_operator.chooseFile(choice, [this](const std::optional<QString>& path) {
         if (path)
@@ -38,7 +39,8 @@ void frmTerminal::mnuCapture_Click(bool checked)
 void frmTerminal::captureTo(const QString& path)
 {
     if (const QString error = m_capture.start(path, m_connection.isLan()); !error.isEmpty()) {
-        m_operator.tell(QStringLiteral("The capture file cannot be written:\r\n") + path + QStringLiteral("\r\n") + error,
+        m_operator.tell(QStringLiteral("The capture file cannot be written:\r\n") + path +
+                            QStringLiteral("\r\n") + error,
                         Operator::Icon::Exclamation);
         return;
     }

@@ -152,8 +152,9 @@ void frmTerminal::showDecodingBoxes(const QList<Operator::Message>& messages)
 {
     if (!m_decodingBoxes.admit(messages)) {
         for (const Operator::Message& message : messages)
-            WriteTerminal(display::terminalLine(display::marker::Local, QTime::currentTime(),
-                                                "Record not decoded: " + message.text.simplified().toLatin1()));
+            WriteTerminal(
+                display::terminalLine(display::marker::Local, QTime::currentTime(),
+                                      "Record not decoded: " + message.text.simplified().toLatin1()));
         return;
     }
     for (const Operator::Message& message : messages)

@@ -94,7 +94,8 @@ void ResultsCharts::buildAnswers()
     m_ok = scatter(chart, QStringLiteral("ok"), QColor(30, 100, 200), m_sentAxis, m_answerAxis);
     m_negative = scatter(chart, QStringLiteral("refused"), QColor(220, 60, 30), m_sentAxis, m_answerAxis);
     // At the top edge, whatever the scale: a time-out is slower than every answer shown.
-    m_timedOut = scatter(chart, QStringLiteral("unanswered (top)"), QColor(90, 90, 90), m_sentAxis, m_answerAxis);
+    m_timedOut =
+        scatter(chart, QStringLiteral("unanswered (top)"), QColor(90, 90, 90), m_sentAxis, m_answerAxis);
     m_timedOut->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     addWidget(m_answersView);
 }

@@ -60,7 +60,8 @@ void TerminalView::WriteTerminal(const QByteArray& text)
         bar->setValue(bar->maximum());
     } else if (edit.cutFront > 0) {
         // What was shown at the top moved up by what the cut took from the front.
-        const int cut = lengthBefore - (document()->characterCount() - int(display::visibleText(edit.text).size()));
+        const int cut =
+            lengthBefore - (document()->characterCount() - int(display::visibleText(edit.text).size()));
         const QTextBlock top = document()->findBlock(std::max(0, topShown - cut));
         bar->setValue(topShown - cut < 0 ? 0 : top.firstLineNumber());
     } else {

@@ -10,7 +10,8 @@
 namespace zkn {
 
 // A terminal box: shows its text in a fixed-width font, control characters as visible symbols,
-// and keeps the newest line in view while the operator has not scrolled up. The raw bytes live in the buffer; the box mirrors them.
+// and keeps the newest line in view while the operator has not scrolled up. The raw bytes live in the buffer;
+// the box mirrors them.
 class TerminalView : public QPlainTextEdit
 {
     Q_OBJECT

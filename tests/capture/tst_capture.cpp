@@ -411,8 +411,9 @@ private Q_SLOTS:
     void aSessionOfTheTool()
     {
         const QString pbxCapture = m_dir.filePath("pbx.pcap"), toolCapture = m_dir.filePath("tool.pcap");
-        SimulatorProcess pbx(QStringLiteral(ZKN_PBXSIM_PATH), {"--records", "3", "--record-interval", "100",
-                                                                 "--reset-after", "5", "--capture", pbxCapture});
+        SimulatorProcess pbx(
+            QStringLiteral(ZKN_PBXSIM_PATH),
+            {"--records", "3", "--record-interval", "100", "--reset-after", "5", "--capture", pbxCapture});
         QVERIFY(pbx.port != 0);
         QFile plan(m_dir.filePath("session.json"));
         QVERIFY(plan.open(QIODevice::WriteOnly));
@@ -428,17 +429,19 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode() == 1, run.readAllStandardError().constData()); // the lamp was not answered
         QVERIFY(pbx.stop());
 
-        const QStringList frames{"tool 5 00", "pbx 3 00", "pbx 2 00", "tool 4 00", "pbx 2 01", "tool 4 01",
-                                 "pbx 2 02",  "tool 4 02", "tool 1 01", "tool 5 02", "pbx 3 02", "tool 6 03",
-                                 "pbx 3 03"};
+        const QStringList frames{"tool 5 00", "pbx 3 00",  "pbx 2 00",  "tool 4 00", "pbx 2 01",
+                                 "tool 4 01", "pbx 2 02",  "tool 4 02", "tool 1 01", "tool 5 02",
+                                 "pbx 3 02",  "tool 6 03", "pbx 3 03"};
         for (const QString& capture : {toolCapture, pbxCapture}) {
             QStringList seen;
             // A packet that carried several frames gives each field's values joined by commas.
-            for (const QString& line : fieldTable(capture, {"-2"}, {"zkn.direction", "zkn.kind", "zkn.seq", "zkn.check_good"})) {
+            for (const QString& line :
+                 fieldTable(capture, {"-2"}, {"zkn.direction", "zkn.kind", "zkn.seq", "zkn.check_good"})) {
                 const QStringList fields = line.split('|');
                 for (qsizetype i = 0; i < fields[0].split(',').size(); ++i) {
                     const auto at = [&](int field) { return fields[field].split(',').value(i); };
-                    seen.append((at(0) == "0" ? "tool " : "pbx ") + at(1) + ' ' + at(2) + (at(3) == "1" ? "" : " bad"));
+                    seen.append((at(0) == "0" ? "tool " : "pbx ") + at(1) + ' ' + at(2) +
+                                (at(3) == "1" ? "" : " bad"));
                 }
             }
             QCOMPARE(seen, frames);

@@ -52,8 +52,9 @@ struct LinkScript : Link
         static const char* const icons[] = {"None", "Information", "Exclamation", "Critical", "Question"};
         static const char* const phaseNames[] = {"Idle", "Running", "Stopping"};
         static const char* const timerNames[int(link::Timer::Count)] = {
-            "StatusMonitor", "T2", "T3", "Timer1", "ConnectionStatus", "Reconnect", "ReleaseLimit",
-            "ExitPause", "ExitCloseLimit", "Send", "Pace", "TxLamp", "RxLamp", "SkipReport"};
+            "StatusMonitor", "T2",           "T3",        "Timer1",         "ConnectionStatus",
+            "Reconnect",     "ReleaseLimit", "ExitPause", "ExitCloseLimit", "Send",
+            "Pace",          "TxLamp",       "RxLamp",    "SkipReport"};
         const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
         QStringList lamps, boxes, titles, phases, timers, records, shown;
         // The tagged lamp messages on the line: "1000+" for VMM on at 1000, "1000-" for off.
@@ -74,10 +75,14 @@ struct LinkScript : Link
                 timers.append(QLatin1String(timerNames[t]));
         for (const auto& [record, good] : host.records)
             records.append(QString::fromLatin1(record) + (good ? "" : " (bad)"));
-        for (const auto& [on, name] : {std::pair{host.connected, "connected"}, {host.connectChecked, "checked"},
-                                       {host.propertiesEnabled, "properties"}, {host.debugLanEnabled, "lan"},
-                                       {host.receiving, "receiving"}, {host.waitWindow, "wait"},
-                                       {host.txLamp, "tx"}, {host.portOpen, "port"}})
+        for (const auto& [on, name] : {std::pair{host.connected, "connected"},
+                                       {host.connectChecked, "checked"},
+                                       {host.propertiesEnabled, "properties"},
+                                       {host.debugLanEnabled, "lan"},
+                                       {host.receiving, "receiving"},
+                                       {host.waitWindow, "wait"},
+                                       {host.txLamp, "tx"},
+                                       {host.portOpen, "port"}})
             if (on)
                 shown.append(QLatin1String(name));
         using Panel = link::LinkOutput::PanelId;

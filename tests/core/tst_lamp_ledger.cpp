@@ -123,9 +123,9 @@ private Q_SLOTS:
                                    << "1000"_ba << 0 << ""_ba;
         QTest::newRow("not numbers") << "10a"_ba
                                      << "1005"_ba << 0 << ""_ba;
-        QTest::newRow("ending at the largest number") << "18446744073709551614"_ba
-                                                      << "18446744073709551615"_ba << 2
-                                                      << "18446744073709551615"_ba;
+        QTest::newRow("ending at the largest number")
+            << "18446744073709551614"_ba
+            << "18446744073709551615"_ba << 2 << "18446744073709551615"_ba;
     }
     void rangeStations()
     {
@@ -142,20 +142,37 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
         QTest::addColumn<QString>("range");
-        QTest::newRow("reversed") << "2000"_ba << "1999"_ba << "reversed";
-        QTest::newRow("From = To") << "1000"_ba << "1000"_ba << "1";
-        QTest::newRow("To one blank") << "1000"_ba << " "_ba << "1";
-        QTest::newRow("To empty") << "1000"_ba << ""_ba << "1";
-        QTest::newRow("upwards") << "0998"_ba << "1098"_ba << "101";
-        QTest::newRow("with # not compared") << "12#"_ba << "10"_ba << "1";
-        QTest::newRow("with * not compared") << "20"_ba << "1*"_ba << "1";
-        QTest::newRow("every number") << "0"_ba << "18446744073709551615"_ba << "18446744073709551615";
+        QTest::newRow("reversed") << "2000"_ba
+                                  << "1999"_ba
+                                  << "reversed";
+        QTest::newRow("From = To") << "1000"_ba
+                                   << "1000"_ba
+                                   << "1";
+        QTest::newRow("To one blank") << "1000"_ba
+                                      << " "_ba
+                                      << "1";
+        QTest::newRow("To empty") << "1000"_ba
+                                  << ""_ba
+                                  << "1";
+        QTest::newRow("upwards") << "0998"_ba
+                                 << "1098"_ba
+                                 << "101";
+        QTest::newRow("with # not compared") << "12#"_ba
+                                             << "10"_ba
+                                             << "1";
+        QTest::newRow("with * not compared") << "20"_ba
+                                             << "1*"_ba
+                                             << "1";
+        QTest::newRow("every number") << "0"_ba
+                                      << "18446744073709551615"_ba
+                                      << "18446744073709551615";
     }
     void stationRanges()
     {
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
-        const lamp::StationRange r = lamp::stationRange({from, to, lamp::LampAction::On, lamp::LampAction::NoChange});
+        const lamp::StationRange r =
+            lamp::stationRange({from, to, lamp::LampAction::On, lamp::LampAction::NoChange});
         QTEST(r.reversed ? QStringLiteral("reversed") : QString::number(r.stations), "range");
     }
 
@@ -187,10 +204,12 @@ private Q_SLOTS:
             << R"({"version":1,"stations":{"1000":{"mw":{"on":true,"asked":"2026-12-08T09:30:00.000Z"}}}})"_ba
             << "station 1000: its mw lamp is not readable";
         // Its names reach the lamp frames: they are station numbers, as an imported map's.
-        QTest::newRow("a name that is no number") << R"({"version":1,"stations":{"10\u00010":{}}})"_ba
-                                                  << "\"10\u00010\" is not a station number of 1 to 10 digits";
-        QTest::newRow("a name of eleven digits") << R"({"version":1,"stations":{"12345678901":{}}})"_ba
-                                                 << "\"12345678901\" is not a station number of 1 to 10 digits";
+        QTest::newRow("a name that is no number")
+            << R"({"version":1,"stations":{"10\u00010":{}}})"_ba
+            << "\"10\u00010\" is not a station number of 1 to 10 digits";
+        QTest::newRow("a name of eleven digits")
+            << R"({"version":1,"stations":{"12345678901":{}}})"_ba
+            << "\"12345678901\" is not a station number of 1 to 10 digits";
         QTest::newRow("a name of a thousand digits")
             << QByteArray(R"({"version":1,"stations":{")" + QByteArray(1000, '7') + R"(":{}}})")
             << "\"77777777777...\" is not a station number of 1 to 10 digits";

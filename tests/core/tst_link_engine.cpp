@@ -37,7 +37,8 @@ const QString kAnswer7Text = QStringLiteral("16 34 30 30 35 30 31 30 37 33 CB");
 const QString kAnswer8 = QStringLiteral("16 34 30 30 35 30 31 30 38 30 C7");
 const QString kAnswer8Parity = QStringLiteral("16 34 30 30 35 30 31 30 38 31 C6");
 const QString kLampTimeout = QStringLiteral("Critical: PBX did not respond to Lamp Control.");
-const QString kImproper = QStringLiteral("None: Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n");
+const QString kImproper =
+    QStringLiteral("None: Improper sequence received!\r\nPossibly due to a system reset or CMOD.\r\n");
 
 // A lamp-control message as the terminal shows it: STX, the text, ETX.
 QString shown(const char* text)
@@ -476,7 +477,8 @@ void TestLinkEngine::brokenFragmentCostsOnlyItself_data()
     const QByteArray overLong = hex("16 32 39 39 39 30 31");
     const QByteArray r7 = hex(kRecord7), r8 = hex(kRecord8), a7 = hex(kAnswer7), a8 = hex(kAnswer8);
     QTest::newRow("two frames and a bit in one read, the rest across two")
-        << Reads{r7 + r8 + r7.left(4), r7.mid(4, 7), r7.mid(11) + hex(kOk1).left(1)} << Reads{a7, a8, a7} << 0;
+        << Reads{r7 + r8 + r7.left(4), r7.mid(4, 7), r7.mid(11) + hex(kOk1).left(1)} << Reads{a7, a8, a7}
+        << 0;
     QTest::newRow("a read not beginning with SYN, junk behind a frame")
         << Reads{"\r\n" + r7, r7 + "xyz" + r8} << Reads{a7, a7, a8} << 5;
     QTest::newRow("lone SYN at the end of a read") << Reads{r8 + "\x16", r7} << Reads{a8, a7} << 1;
@@ -489,8 +491,10 @@ void TestLinkEngine::brokenFragmentCostsOnlyItself_data()
         << Reads{r8 + hex("16 41"), "xy", "z" + r7} << Reads{a8, a7} << 5;
     // Frames genuinely cut across reads are still put together, 0x16 bytes in them or not.
     const QByteArray synInText = recordHolding(QByteArray("A") + '\x16' + "3005010");
-    QTest::newRow("0x16 in the text, cut after it") << Reads{synInText.left(12), synInText.mid(12)} << Reads{a7} << 0;
-    QTest::newRow("0x16 in the text, cut before it") << Reads{synInText.left(11), synInText.mid(11)} << Reads{a7} << 0;
+    QTest::newRow("0x16 in the text, cut after it")
+        << Reads{synInText.left(12), synInText.mid(12)} << Reads{a7} << 0;
+    QTest::newRow("0x16 in the text, cut before it")
+        << Reads{synInText.left(11), synInText.mid(11)} << Reads{a7} << 0;
     const QByteArray synAtEnd = recordEndingInSyn();
     QCOMPARE(synAtEnd.right(1), QByteArray("\x16"));
     QTest::newRow("0x16 check byte, then a frame")

@@ -47,12 +47,12 @@ private Q_SLOTS:
         stats.answered(false, 60000); // later than the timeout: counted as the slowest
         stats.timedOut();
         QCOMPARE(stats.medianAnswerMs(), qint64(4));
-        const QList<qint64> at{stats.answerMsAt(0), stats.answerMsAt(66), stats.answerMsAt(67), stats.answerMsAt(95)};
+        const QList<qint64> at{stats.answerMsAt(0), stats.answerMsAt(66), stats.answerMsAt(67),
+                               stats.answerMsAt(95)};
         QCOMPARE(at, (QList<qint64>{1, 5, 200, 10000}));
         QCOMPARE(stats.maxAnswerMs(), qint64(60000));
-        QCOMPARE(stats.summary(true),
-                 QByteArray(
-                     "0 sent, 6 answered: 5 ok, 1 refused, 1 unanswered; answer time median 4 ms, p95 10000 ms, max 60000 ms"));
+        QCOMPARE(stats.summary(true), QByteArray("0 sent, 6 answered: 5 ok, 1 refused, 1 unanswered; answer "
+                                                 "time median 4 ms, p95 10000 ms, max 60000 ms"));
         QCOMPARE(stats.summary(false), QByteArray("0 sent"));
         QCOMPARE(stats.panelText(true), QByteArray("0 sent, 5 ok, 1 ref., 1 unans., 4/60000 ms"));
         QCOMPARE(stats.panelText(false), QByteArray("0 sent"));

@@ -73,9 +73,10 @@ private Q_SLOTS:
             QCOMPARE(store.nonEmptyText(Key(key)), texts.last());
         }
         // In the order of the keys, Settings to ZKNexpansion.
-        QCOMPARE(texts.join(QLatin1Char('|')),
-                 QStringLiteral(
-                     "|||||Serial|0|Odd|True|0.0.0.0|1000| |1000|1000|3|False|1|0|0|0|0|True|False|False|5|5|0"));
+        QCOMPARE(
+            texts.join(QLatin1Char('|')),
+            QStringLiteral(
+                "|||||Serial|0|Odd|True|0.0.0.0|1000| |1000|1000|3|False|1|0|0|0|0|True|False|False|5|5|0"));
         QVERIFY(!QFile::exists(iniPath()));
     }
 

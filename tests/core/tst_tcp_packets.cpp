@@ -25,7 +25,8 @@ bool checksumsHold(const QByteArray& packet)
 {
     const QByteArray segment = packet.sliced(20);
     const QByteArray pseudo = packet.mid(12, 8) + QByteArray::fromHex("0006") +
-                              QByteArray(1, char(segment.size() >> 8)) + QByteArray(1, char(segment.size() & 0xff));
+                              QByteArray(1, char(segment.size() >> 8)) +
+                              QByteArray(1, char(segment.size() & 0xff));
     return onesSum(packet.first(20)) == 0xffff && onesSum(segment, onesSum(pseudo)) == 0xffff;
 }
 
@@ -42,16 +43,18 @@ private Q_SLOTS:
     {
         TcpPackets packets({0x0a000001, 40000}, {0x0a000002, 60020}, 1000, 5000);
         QList<QByteArray> all = packets.opened();
-        all += packets.data(Side::Tool, QByteArray("\x16" "ABC"));
+        all += packets.data(Side::Tool, QByteArray("\x16"
+                                                   "ABC"));
         all.append(packets.finished(Side::Pbx));
         all.append(packets.reset(Side::Tool));
         const QList<QByteArray> expected{
-            "4500002800014000400626cd0a0000010a0000029c40ea74000003e8000000005002ffff11430000",     // SYN
-            "4500002800014000400626cd0a0000020a000001ea749c4000001388000003e95012fffffda90000",     // SYN ACK
-            "4500002800024000400626cc0a0000010a0000029c40ea74000003e9000013895010fffffdaa0000",     // ACK
-            "4500002c00034000400626c70a0000010a0000029c40ea74000003e9000013895018ffffa51a000016414243", // PSH ACK
-            "4500002800024000400626cc0a0000020a000001ea749c4000001389000003ed5011fffffda50000",     // FIN ACK
-            "4500002800044000400626ca0a0000010a0000029c40ea74000003ed0000138a5014fffffda10000"};    // RST ACK
+            "4500002800014000400626cd0a0000010a0000029c40ea74000003e8000000005002ffff11430000", // SYN
+            "4500002800014000400626cd0a0000020a000001ea749c4000001388000003e95012fffffda90000", // SYN ACK
+            "4500002800024000400626cc0a0000010a0000029c40ea74000003e9000013895010fffffdaa0000", // ACK
+            "4500002c00034000400626c70a0000010a0000029c40ea74000003e9000013895018ffffa51a000016414243", // PSH
+                                                                                                        // ACK
+            "4500002800024000400626cc0a0000020a000001ea749c4000001389000003ed5011fffffda50000",  // FIN ACK
+            "4500002800044000400626ca0a0000010a0000029c40ea74000003ed0000138a5014fffffda10000"}; // RST ACK
         QCOMPARE(all.size(), expected.size());
         for (qsizetype i = 0; i < all.size(); ++i)
             QCOMPARE(all[i].toHex(), expected[i]);

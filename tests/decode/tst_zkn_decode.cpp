@@ -4,8 +4,8 @@
 // standard input read in blocks, and packet captures written out byte by byte here: their records
 // as the same records in a log give them, and their link frames; and the IP packet found inside
 // each link layer a capture may have.
-#include "input_file.h"
 #include "frame_printer.h"
+#include "input_file.h"
 #include "json_text.h"
 #include "link_layer.h"
 #include "record_finder.h"
@@ -253,18 +253,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("blocks");
         QTest::addColumn<QList<QByteArray>>("records");
-        const QByteArray record = "\x02" "12J body\x03";
-        const QByteArray long4096 = "\x02" "12J" + QByteArray(4091, 'x') + '\x03';
-        QTest::newRow("one record cut in three") << QList<QByteArray>{"<- \x02" "1", "2J bo", "dy\x03\r\n"}
+        const QByteArray record = "\x02"
+                                  "12J body\x03";
+        const QByteArray long4096 = "\x02"
+                                    "12J" +
+                                    QByteArray(4091, 'x') + '\x03';
+        QTest::newRow("one record cut in three") << QList<QByteArray>{"<- \x02"
+                                                                      "1",
+                                                                      "2J bo", "dy\x03\r\n"}
                                                  << QList<QByteArray>{record};
-        QTest::newRow("the longest record, cut") << QList<QByteArray>{long4096.first(4000), long4096.sliced(4000)}
-                                                 << QList<QByteArray>{long4096};
-        const QByteArray long4097 = "\x02" "12J" + QByteArray(4092, 'x') + '\x03';
-        QTest::newRow("a byte longer, cut") << QList<QByteArray>{long4097.first(4000), long4097.sliced(4000)}
-                                            << QList<QByteArray>{};
+        QTest::newRow("the longest record, cut")
+            << QList<QByteArray>{long4096.first(4000), long4096.sliced(4000)} << QList<QByteArray>{long4096};
+        const QByteArray long4097 = "\x02"
+                                    "12J" +
+                                    QByteArray(4092, 'x') + '\x03';
+        QTest::newRow("a byte longer, cut")
+            << QList<QByteArray>{long4097.first(4000), long4097.sliced(4000)} << QList<QByteArray>{};
         const QByteArray tooLong = '\x02' + QByteArray(5000, 'x');
-        QTest::newRow("too long in one block") << QList<QByteArray>{tooLong + "12J body\x03" + record}
-                                               << QList<QByteArray>{record};
+        QTest::newRow("too long in one block")
+            << QList<QByteArray>{tooLong + "12J body\x03" + record} << QList<QByteArray>{record};
         QTest::newRow("too long, its end looking like a record")
             << QList<QByteArray>{tooLong, "12J body\x03", record} << QList<QByteArray>{record};
     }
@@ -296,10 +303,13 @@ private Q_SLOTS:
             return p + tcp;
         };
         QTest::newRow("IPv4") << v4 << "40001 > 60020 seq 7 ACK \"abc\", ends of 6 bytes";
-        QTest::newRow("IPv4, Ethernet padding left out") << v4 + QByteArray(6, 0) << "40001 > 60020 seq 7 ACK \"abc\", ends of 6 bytes";
-        QTest::newRow("IPv4, cut short by the snapshot length") << v4.chopped(1) << "40001 > 60020 seq 7 ACK \"ab\", ends of 6 bytes";
+        QTest::newRow("IPv4, Ethernet padding left out")
+            << v4 + QByteArray(6, 0) << "40001 > 60020 seq 7 ACK \"abc\", ends of 6 bytes";
+        QTest::newRow("IPv4, cut short by the snapshot length")
+            << v4.chopped(1) << "40001 > 60020 seq 7 ACK \"ab\", ends of 6 bytes";
         QTest::newRow("SYN") << ipv4Tcp(a, b, 1, Syn) << "40001 > 60020 seq 1 SYN \"\", ends of 6 bytes";
-        QTest::newRow("FIN and RST") << ipv4Tcp(b, a, 9, Fin | Rst) << "60020 > 40001 seq 9 FIN RST \"\", ends of 6 bytes";
+        QTest::newRow("FIN and RST") << ipv4Tcp(b, a, 9, Fin | Rst)
+                                     << "60020 > 40001 seq 9 FIN RST \"\", ends of 6 bytes";
         QTest::newRow("IPv6") << v6(v4.sliced(20)) << "40001 > 60020 seq 7 ACK \"abc\", ends of 18 bytes";
         QTest::newRow("IPv6, an extension header first") << v6(v4.sliced(20), 0) << "none";
         QTest::newRow("IPv6, short") << v6(v4.sliced(20)).first(39) << "none";
@@ -307,7 +317,8 @@ private Q_SLOTS:
         QTest::newRow("a fragment") << with(v4, 6, QByteArray::fromHex("2000")) << "none";
         QTest::newRow("a later fragment") << with(v4, 6, QByteArray::fromHex("0001")) << "none";
         QTest::newRow("an IP header below 20 bytes") << with(v4, 0, "\x44") << "none";
-        QTest::newRow("a total length below the header") << with(v4, 2, QByteArray::fromHex("0013")) << "none";
+        QTest::newRow("a total length below the header")
+            << with(v4, 2, QByteArray::fromHex("0013")) << "none";
         QTest::newRow("shorter than an IP header") << v4.first(19) << "none";
         QTest::newRow("a TCP header below 20 bytes") << with(v4, 32, "\x48") << "none";
         QTest::newRow("a TCP header beyond the packet") << with(v4, 32, "\xf8") << "none";
@@ -322,7 +333,8 @@ private Q_SLOTS:
         QString text = QStringLiteral("none");
         if (s) {
             QStringList flags;
-            for (const auto& [on, name] : {std::pair{s->syn, "SYN"}, {s->ack, "ACK"}, {s->fin, "FIN"}, {s->rst, "RST"}})
+            for (const auto& [on, name] :
+                 {std::pair{s->syn, "SYN"}, {s->ack, "ACK"}, {s->fin, "FIN"}, {s->rst, "RST"}})
                 if (on)
                     flags.append(QLatin1String(name));
             text = QStringLiteral("%1 > %2 seq %3 %4 \"%5\", ends of %6 bytes")
@@ -349,23 +361,27 @@ private Q_SLOTS:
         const auto row = [](const char* name, const QList<QByteArray>& packets, const QStringList& frames) {
             QTest::newRow(name) << packets << frames;
         };
-        row("a frame each way", {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
-                                 ipv4Tcp(tool, pbx, 101, Psh | Ack, connect), ipv4Tcp(pbx, tool, 501, Psh | Ack, ok)},
+        row("a frame each way",
+            {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
+             ipv4Tcp(tool, pbx, 101, Psh | Ack, connect), ipv4Tcp(pbx, tool, 501, Psh | Ack, ok)},
             {"2 tool 5 00", "3 pbx 3 00"});
         row("a SYN sent again is the same connection",
             {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
-             ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)), ipv4Tcp(tool, pbx, 105, Psh | Ack, connect.sliced(4))},
+             ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)),
+             ipv4Tcp(tool, pbx, 105, Psh | Ack, connect.sliced(4))},
             {"4 tool 5 00"});
         row("a new SYN starts a new connection; the old one's part frame is given up",
             {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)),
              ipv4Tcp(tool, pbx, 900, Syn), ipv4Tcp(tool, pbx, 901, Psh | Ack, connect)},
             {"3 tool 5 00"});
         row("a lost segment: what follows it comes at the end of the capture",
-            {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1), ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3)},
+            {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1),
+             ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3)},
             {"0 pbx 2 01", "1 pbx 2 03"});
         row("a reset: what it held is given up at once, what comes after is another connection's",
-            {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1), ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3),
-             ipv4Tcp(tool, pbx, 7, Rst), ipv4Tcp(pbx, tool, 5000, Ack)},
+            {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1),
+             ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3), ipv4Tcp(tool, pbx, 7, Rst),
+             ipv4Tcp(pbx, tool, 5000, Ack)},
             {"0 pbx 2 01", "2 pbx 2 03"});
         row("not on the link's port: the end that answered the SYN is the PBX",
             {ipv4Tcp(client, server, 100, Syn), ipv4Tcp(server, client, 500, Syn | Ack),
@@ -381,8 +397,9 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, packets);
         QStringList frames;
         zkn::decodetool::TcpConnections connections(
-            zkn::link::Parity::Odd, [&frames](zkn::decodetool::CaptureTime time, zkn::decodetool::LinkSide side,
-                                              const zkn::link::FrameHeader& frame) {
+            zkn::link::Parity::Odd,
+            [&frames](zkn::decodetool::CaptureTime time, zkn::decodetool::LinkSide side,
+                      const zkn::link::FrameHeader& frame) {
                 frames.append(QStringLiteral("%1 %2 %3 %4")
                                   .arg(time)
                                   .arg(side == zkn::decodetool::LinkSide::Pbx ? "pbx" : "tool")
@@ -401,13 +418,18 @@ private Q_SLOTS:
     {
         zkn::decodetool::OutputBuffer out(stdout);
         zkn::decodetool::FramePrinter printer(zkn::decodetool::OutputStyle::Readable, out);
-        printer.print(1765000000000000, zkn::decodetool::LinkSide::Pbx,
-                      zkn::link::readFrameHeader(linkFrame('2', "08", " ~\x7f\x1f\x02\xe4"), zkn::link::Parity::Odd));
+        printer.print(
+            1765000000000000, zkn::decodetool::LinkSide::Pbx,
+            zkn::link::readFrameHeader(linkFrame('2', "08", " ~\x7f\x1f\x02\xe4"), zkn::link::Parity::Odd));
         printer.print(1765000000000000, zkn::decodetool::LinkSide::Tool,
                       zkn::link::readFrameHeader(linkFrame('6', "09", {}), zkn::link::Parity::Odd));
-        QCOMPARE(out.text(), QByteArray("2025-12-06 05:46:40.000000  pbx   kind 2 record          device 01  seq 08  check good  "
-                                        " ~<7F><1F><02><E4>\n"
-                                        "2025-12-06 05:46:40.000000  tool  kind 6 release         device 01  seq 09  check good  \n"));
+        QCOMPARE(
+            out.text(),
+            QByteArray(
+                "2025-12-06 05:46:40.000000  pbx   kind 2 record          device 01  seq 08  check good  "
+                " ~<7F><1F><02><E4>\n"
+                "2025-12-06 05:46:40.000000  tool  kind 6 release         device 01  seq 09  check good  "
+                "\n"));
     }
 
     // Texts as JSON strings in UTF-8: the escapes JSON names, others as \u00XX, every character
@@ -418,17 +440,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("json");
         QTest::newRow("plain") << QStringLiteral("J 1") << QByteArray("\"J 1\"");
         QTest::newRow("empty") << QString() << QByteArray("\"\"");
-        QTest::newRow("named escapes") << QStringLiteral("\"\\\b\f\n\r\t")
-                                       << QByteArray("\"\\\"\\\\\\b\\f\\n\\r\\t\"");
-        QTest::newRow("other controls") << QString::fromLatin1("\x02\x1f\x7f") << QByteArray("\"\\u0002\\u001f\x7f\"");
+        QTest::newRow("named escapes")
+            << QStringLiteral("\"\\\b\f\n\r\t") << QByteArray("\"\\\"\\\\\\b\\f\\n\\r\\t\"");
+        QTest::newRow("other controls")
+            << QString::fromLatin1("\x02\x1f\x7f") << QByteArray("\"\\u0002\\u001f\x7f\"");
         QTest::newRow("Latin-1") << QString::fromLatin1("\xe4\xff") << QByteArray("\"\xc3\xa4\xc3\xbf\"");
-        QTest::newRow("two bytes, the first and the last") << QString(QChar(0x80)) + QChar(0x7FF)
-                                                           << QByteArray("\"\xc2\x80\xdf\xbf\"");
+        QTest::newRow("two bytes, the first and the last")
+            << QString(QChar(0x80)) + QChar(0x7FF) << QByteArray("\"\xc2\x80\xdf\xbf\"");
         QTest::newRow("three bytes") << QString(QChar(0x20AC)) << QByteArray("\"\xe2\x82\xac\"");
-        QTest::newRow("three bytes, the first and the last") << QString(QChar(0x800)) + QChar(0xFFFF)
-                                                             << QByteArray("\"\xe0\xa0\x80\xef\xbf\xbf\"");
+        QTest::newRow("three bytes, the first and the last")
+            << QString(QChar(0x800)) + QChar(0xFFFF) << QByteArray("\"\xe0\xa0\x80\xef\xbf\xbf\"");
         const char32_t first4 = 0x10000;
-        QTest::newRow("four bytes, the first") << QString::fromUcs4(&first4, 1) << QByteArray("\"\xf0\x90\x80\x80\"");
+        QTest::newRow("four bytes, the first")
+            << QString::fromUcs4(&first4, 1) << QByteArray("\"\xf0\x90\x80\x80\"");
         const char32_t grin = 0x1F600;
         QTest::newRow("four bytes") << QString::fromUcs4(&grin, 1) << QByteArray("\"\xf0\x9f\x98\x80\"");
         QTest::newRow("a lone surrogate") << QString(QChar(0xD83D)) + 'x' << QByteArray("\"\xef\xbf\xbdx\"");

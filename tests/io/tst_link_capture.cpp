@@ -52,7 +52,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("fileFull"); // else the other line comes
         QTest::addColumn<QString>("said");
         QTest::newRow("the file cannot grow") << true << "Capture to %1 stopped: File too large";
-        QTest::newRow("the other line") << false << "Capture: %1 holds the LAN link; the serial line is not captured";
+        QTest::newRow("the other line")
+            << false << "Capture: %1 holds the LAN link; the serial line is not captured";
     }
 
     void saysOnce()
@@ -64,8 +65,8 @@ private Q_SLOTS:
         LinkCapture capture;
         QSignalSpy failed(&capture, &LinkCapture::failed);
         QCOMPARE(capture.start(path, true), QString());
-        capture.tcpOpened(QHostAddress(QStringLiteral("10.0.0.1")), 40000, QHostAddress(QStringLiteral("10.0.0.2")),
-                          60020);
+        capture.tcpOpened(QHostAddress(QStringLiteral("10.0.0.1")), 40000,
+                          QHostAddress(QStringLiteral("10.0.0.2")), 60020);
         // A file size limit stands in for a full disk; its signal would end the test.
         rlimit limit{}, before{};
         ::getrlimit(RLIMIT_FSIZE, &before);
@@ -99,7 +100,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("link.pcap"));
         QCOMPARE(capture.start(path, true), QString());
-        const QByteArray frame("\x16" "5006010000\xFA");
+        const QByteArray frame("\x16"
+                               "5006010000\xFA");
         link.send(frame);
         capture.stop();
         // The file header, then one packet: no handshake, the frame pushed and acknowledging.
@@ -117,11 +119,14 @@ private Q_SLOTS:
         LinkCapture capture;
         capture.setTapped(true);
         QSignalSpy made(&capture, &LinkCapture::packetMade);
-        capture.serialData(Side::Tool, "\x02" "0!A");
+        capture.serialData(Side::Tool, "\x02"
+                                       "0!A");
         capture.serialData(Side::Pbx, "\x03");
         QCOMPARE(made.size(), 2);
         QCOMPARE(made[0][0].toInt(), zkn::capture::kLinkTypeSerial);
-        QCOMPARE(made[0][1].toByteArray(), QByteArray("\x00\x02" "0!A", 5));
+        QCOMPARE(made[0][1].toByteArray(), QByteArray("\x00\x02"
+                                                      "0!A",
+                                                      5));
         QCOMPARE(made[1][1].toByteArray(), QByteArray("\x01\x03"));
     }
 

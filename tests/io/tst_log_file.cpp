@@ -119,7 +119,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("notKept");
         QTest::addColumn<QByteArray>("said");
-        QTest::newRow("two lines") << QList<QByteArray>{"not kept\r\n", "nor this\r\n"} << QByteArray("20 bytes");
+        QTest::newRow("two lines") << QList<QByteArray>{"not kept\r\n", "nor this\r\n"}
+                                   << QByteArray("20 bytes");
         QTest::newRow("one byte") << QList<QByteArray>{"x"} << QByteArray("1 bytes");
     }
 
@@ -146,7 +147,8 @@ private Q_SLOTS:
         log.write("after\r\n");
         const QByteArray logged = readFile(path);
         QVERIFY(logged.startsWith("first\r\n" + kept + "<->:"));
-        QVERIFY(logged.endsWith(": " + said + " shown while the log could not be written are not in it\r\nafter\r\n"));
+        QVERIFY(logged.endsWith(": " + said +
+                                " shown while the log could not be written are not in it\r\nafter\r\n"));
     }
 
     // Where it lies, created empty for the editor with its folder, then read whole.
@@ -187,7 +189,7 @@ private Q_SLOTS:
         QCOMPARE(op.fileDialogs.first().title, QStringLiteral("Send Text File"));
         QCOMPARE(op.fileDialogs.first().filter, QStringLiteral("Text Files (*.TXT *.txt);;All Files (*)"));
         QCOMPARE(op.fileDialogs.last().startPath, startFolder); // the choice comes back there too
-        QVERIFY(op.fileDialogs.first().mustExist); // a file to send, not one to make
+        QVERIFY(op.fileDialogs.first().mustExist);              // a file to send, not one to make
         QCOMPARE(op.messages.size(), 1);
         QCOMPARE(op.messages.at(0).text,
                  m_dir.filePath(QStringLiteral("gone.txt")) + QStringLiteral(" not found!"));

@@ -83,27 +83,32 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("now");
         QTest::addColumn<QString>("events");
         const int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_CD;
-        QTest::newRow("nothing changed") << QList<int>{lines, 1, 1, 1, 1} << QList<int>{lines, 1, 1, 1, 1} << "";
-        QTest::newRow("CTS, DSR and CD up") << QList<int>{0, 0, 0, 0, 0} << QList<int>{lines, 0, 0, 0, 0}
-                                            << "CTS DSR CD";
-        QTest::newRow("CD down") << QList<int>{lines, 0, 0, 0, 0} << QList<int>{TIOCM_CTS | TIOCM_DSR, 0, 0, 0, 0}
-                                 << "CD";
-        QTest::newRow("a ring coming, not going") << QList<int>{0, 0, 0, 0, 0} << QList<int>{TIOCM_RI, 0, 0, 0, 0}
-                                                  << "ring";
+        QTest::newRow("nothing changed")
+            << QList<int>{lines, 1, 1, 1, 1} << QList<int>{lines, 1, 1, 1, 1} << "";
+        QTest::newRow("CTS, DSR and CD up")
+            << QList<int>{0, 0, 0, 0, 0} << QList<int>{lines, 0, 0, 0, 0} << "CTS DSR CD";
+        QTest::newRow("CD down") << QList<int>{lines, 0, 0, 0, 0}
+                                 << QList<int>{TIOCM_CTS | TIOCM_DSR, 0, 0, 0, 0} << "CD";
+        QTest::newRow("a ring coming, not going")
+            << QList<int>{0, 0, 0, 0, 0} << QList<int>{TIOCM_RI, 0, 0, 0, 0} << "ring";
         QTest::newRow("a ring going") << QList<int>{TIOCM_RI, 0, 0, 0, 0} << QList<int>{0, 0, 0, 0, 0} << "";
-        QTest::newRow("every counter grew") << QList<int>{0, 1, 2, 3, 4} << QList<int>{0, 2, 3, 4, 5}
-                                            << "break framing overrun parity";
-        QTest::newRow("counters reset by the driver") << QList<int>{0, 5, 5, 5, 5} << QList<int>{0, 0, 0, 0, 0} << "";
+        QTest::newRow("every counter grew")
+            << QList<int>{0, 1, 2, 3, 4} << QList<int>{0, 2, 3, 4, 5} << "break framing overrun parity";
+        QTest::newRow("counters reset by the driver")
+            << QList<int>{0, 5, 5, 5, 5} << QList<int>{0, 0, 0, 0, 0} << "";
     }
 
     void lineEvents()
     {
         QFETCH(QList<int>, before);
         QFETCH(QList<int>, now);
-        const auto snapshot = [](const QList<int>& v) { return zkn::LineSnapshot{v[0], v[1], v[2], v[3], v[4]}; };
+        const auto snapshot = [](const QList<int>& v) {
+            return zkn::LineSnapshot{v[0], v[1], v[2], v[3], v[4]};
+        };
         using E = zkn::link::SerialEvent;
-        const std::map<E, const char*> names{{E::CtsChange, "CTS"}, {E::DsrChange, "DSR"}, {E::CdChange, "CD"},
-                                             {E::Ring, "ring"}, {E::Break, "break"}, {E::FramingError, "framing"},
+        const std::map<E, const char*> names{{E::CtsChange, "CTS"},        {E::DsrChange, "DSR"},
+                                             {E::CdChange, "CD"},          {E::Ring, "ring"},
+                                             {E::Break, "break"},          {E::FramingError, "framing"},
                                              {E::OverrunError, "overrun"}, {E::ParityError, "parity"}};
         QStringList events;
         for (const E event : zkn::lineEventsBetween(snapshot(before), snapshot(now)))
@@ -187,7 +192,8 @@ private Q_SLOTS:
         QVERIFY(QFile::link(m_pty->devicePath(), adapter));
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), byId.filePath(QStringLiteral("usb-other-if00"))));
         zkn::test::PtyPair other;
-        QList<zkn::SerialPortFacts> ports{{m_pty->devicePath(), {}, {}, {}, {}}, {other.devicePath(), {}, {}, {}, {}}};
+        QList<zkn::SerialPortFacts> ports{{m_pty->devicePath(), {}, {}, {}, {}},
+                                          {other.devicePath(), {}, {}, {}, {}}};
         zkn::addByIdNames(ports, byId.path());
         QCOMPARE(ports[0].byId, adapter);
         QCOMPARE(ports[0].name(), adapter);
@@ -195,7 +201,8 @@ private Q_SLOTS:
         // Chosen by its device or its link, it is kept by the link; an unknown name as it was typed.
         QCOMPARE(zkn::stablePortName(ports, m_pty->devicePath()), adapter);
         QCOMPARE(zkn::stablePortName(ports, QStringLiteral(" ") + adapter), adapter);
-        QCOMPARE(zkn::stablePortName(ports, QStringLiteral("/dev/pts/9999")), QStringLiteral("/dev/pts/9999"));
+        QCOMPARE(zkn::stablePortName(ports, QStringLiteral("/dev/pts/9999")),
+                 QStringLiteral("/dev/pts/9999"));
     }
 
     void carriesBytesExactlyBothWays()

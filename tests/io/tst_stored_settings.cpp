@@ -5,8 +5,8 @@
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
 #include "serial_line.h"
-#include "settings_folder.h"
 #include "settings/settings_store.h"
+#include "settings_folder.h"
 #include "stored_settings.h"
 
 #include <QTemporaryDir>
@@ -129,8 +129,8 @@ private Q_SLOTS:
              {Key::SnapshotKeep, " 3 "},
              {Key::ResyncAfterReconnect, "1"}},
             serialDefault, debugDefault, "expansion 1, snapshots 1 5s 3 kept, resync 1");
-        row("counts of one", {{Key::SnapshotSeconds, "1"}, {Key::SnapshotKeep, "1"}}, serialDefault, debugDefault,
-            "expansion 0, snapshots 0 1s 1 kept, resync 0");
+        row("counts of one", {{Key::SnapshotSeconds, "1"}, {Key::SnapshotKeep, "1"}}, serialDefault,
+            debugDefault, "expansion 0, snapshots 0 1s 1 kept, resync 0");
         row("counts below one or no number fall back",
             {{Key::ZKNexpansion, "x"},
              {Key::SnapshotOnFault, "True"},

@@ -220,19 +220,24 @@ private Q_SLOTS:
                             const char* words = "") {
             QTest::newRow(name) << int(error) << QString::fromLatin1(description) << number
                                 << (*words ? QString::fromLatin1(words)
-                                           : QStringLiteral("could not be connected to: ") + QLatin1String(description));
+                                           : QStringLiteral("could not be connected to: ") +
+                                                 QLatin1String(description));
         };
         row("refused", E::ConnectionRefusedError, "Connection refused", 10061, "refused the connection");
-        row("host not found", E::HostNotFoundError, "Host not found", 11001, "could not be found: no such host name");
-        row("time limit", E::SocketTimeoutError, "Socket operation timed out", 10060, "did not answer in time");
+        row("host not found", E::HostNotFoundError, "Host not found", 11001,
+            "could not be found: no such host name");
+        row("time limit", E::SocketTimeoutError, "Socket operation timed out", 10060,
+            "did not answer in time");
         row("access", E::SocketAccessError, "Permission denied", 10013);
         row("resources", E::SocketResourceError, "Out of resources", 10055);
         row("address in use", E::AddressInUseError, "Address in use", 10048);
         row("address not available", E::SocketAddressNotAvailableError, "Address not available", 10049);
-        row("host unreachable", E::NetworkError, "Host unreachable", 10065, "cannot be reached from here: no route to it");
+        row("host unreachable", E::NetworkError, "Host unreachable", 10065,
+            "cannot be reached from here: no route to it");
         row("network unreachable", E::NetworkError, "Network unreachable", 10051,
             "cannot be reached from here: no route to it");
-        row("timed out in the kernel", E::NetworkError, "Connection timed out", 10060, "did not answer in time");
+        row("timed out in the kernel", E::NetworkError, "Connection timed out", 10060,
+            "did not answer in time");
         row("another network error", E::NetworkError, "Broken pipe", 20007);
         row("closed by the peer", E::RemoteHostClosedError, "The remote host closed the connection", 20001);
     }

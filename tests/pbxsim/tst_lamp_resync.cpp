@@ -73,7 +73,8 @@ private Q_SLOTS:
         // An empty ledger has nothing to send, and says so as a run that ended, not one stopped.
         p.engine.resynchroniseLamps();
         p.run(100);
-        QCOMPARE(p.host.resyncProgress, u"Resynchronisation: 0 sent, 0 answered: 0 ok, 0 refused, 0 unanswered"_s);
+        QCOMPARE(p.host.resyncProgress,
+                 u"Resynchronisation: 0 sent, 0 answered: 0 ok, 0 refused, 0 unanswered"_s);
         switchLamps(p);
         QCOMPARE(p.engine.lampLedger().stations().size(), 9);
         QCOMPARE(confirmed(p), 9);

@@ -88,8 +88,8 @@ private Q_SLOTS:
         using Type = FrameFault::Type;
         row("record split", recordFault({Type::Split, 150}, 2), 1, false);
         row("three records in one write", recordFault({Type::Coalesce, 3}, 3), 1, false);
-        row("junk before a record: skipped, said, the record answered", recordFault({Type::Junk, 0}, 2), 1, false,
-            ": 2 bytes skipped before a frame\r\n", {}, "5", {"bytes skipped before a frame"});
+        row("junk before a record: skipped, said, the record answered", recordFault({Type::Junk, 0}, 2), 1,
+            false, ": 2 bytes skipped before a frame\r\n", {}, "5", {"bytes skipped before a frame"});
         row("record late", recordFault({Type::Late, 300}, 2), 1, false);
         row("wrong check byte: answered as a parity error", recordFault({Type::CorruptCheckByte, 0}, 1), 1,
             false, "", {}, "5", {"bad check byte in a record"});

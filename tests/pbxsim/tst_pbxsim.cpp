@@ -34,8 +34,9 @@ using Arm = std::function<void(PbxLink&)>;
 // A frame of device "01" under odd parity.
 QByteArray frame(char kind, const char* sequence, const QByteArray& data = {})
 {
-    return zkn::test::withCheckByte('\x16' + QByteArray(1, kind) + QByteArray::number(4 + data.size()).rightJustified(3, '0') +
-                                    "01" + sequence + data);
+    return zkn::test::withCheckByte('\x16' + QByteArray(1, kind) +
+                                    QByteArray::number(4 + data.size()).rightJustified(3, '0') + "01" +
+                                    sequence + data);
 }
 
 // What the tool does, at each time (ms): opens or closes a connection, or sends a frame.
@@ -104,7 +105,8 @@ private Q_SLOTS:
     void commandLine()
     {
         QFETCH(QString, arguments);
-        const auto parsed = parseCommandLine(QStringList{"zkn-pbxsim"} + arguments.split(' ', Qt::SkipEmptyParts));
+        const auto parsed =
+            parseCommandLine(QStringList{"zkn-pbxsim"} + arguments.split(' ', Qt::SkipEmptyParts));
         QString got;
         if (const auto* error = std::get_if<QString>(&parsed)) {
             got = *error;
@@ -113,15 +115,29 @@ private Q_SLOTS:
             const char* transports[] = {"tcp", "pty", "serial"};
             QStringList faults;
             for (const SimConfig::CuedFault& f : c.faults)
-                faults.append(QStringLiteral("%1:%2:%3").arg(f.frame).arg(int(f.fault.type)).arg(f.fault.value));
-            const QString mute = c.muteHealth ? QStringLiteral("%1:%2").arg(c.muteHealth->first).arg(c.muteHealth->second)
-                                              : QStringLiteral("-");
+                faults.append(
+                    QStringLiteral("%1:%2:%3").arg(f.frame).arg(int(f.fault.type)).arg(f.fault.value));
+            const QString mute =
+                c.muteHealth ? QStringLiteral("%1:%2").arg(c.muteHealth->first).arg(c.muteHealth->second)
+                             : QStringLiteral("-");
             got = QStringList{QLatin1String(transports[int(c.transport)]),
-                              c.address.toString() + ':' + QString::number(c.port), c.device, c.lineParameters.toText(),
-                              c.parity == zkn::link::Parity::Odd ? "odd" : "even", "| refuse", QString::number(c.refusal),
-                              "| records", QString::number(c.records), QString::number(c.recordIntervalMs),
-                              "| timeout", QString::number(c.answerTimeoutMs), "| mute", mute, "| faults",
-                              faults.join(','), "| speed", QString::number(c.replaySpeed)}
+                              c.address.toString() + ':' + QString::number(c.port),
+                              c.device,
+                              c.lineParameters.toText(),
+                              c.parity == zkn::link::Parity::Odd ? "odd" : "even",
+                              "| refuse",
+                              QString::number(c.refusal),
+                              "| records",
+                              QString::number(c.records),
+                              QString::number(c.recordIntervalMs),
+                              "| timeout",
+                              QString::number(c.answerTimeoutMs),
+                              "| mute",
+                              mute,
+                              "| faults",
+                              faults.join(','),
+                              "| speed",
+                              QString::number(c.replaySpeed)}
                       .join(' ');
         }
         QTEST(got, "expected");
@@ -134,7 +150,8 @@ private Q_SLOTS:
         const auto times = [](const QMap<qint64, int>& counts) {
             SimStats stats;
             stats.answerLatencyCounts = counts;
-            return QJsonDocument(stats.toJson(LampBoard())["answer_latency_ms"].toObject()).toJson(QJsonDocument::Compact);
+            return QJsonDocument(stats.toJson(LampBoard())["answer_latency_ms"].toObject())
+                .toJson(QJsonDocument::Compact);
         };
         QCOMPARE(times({}), QByteArray(R"({"count":0})"));
         QCOMPARE(times({{5, 1}, {9, 2}, {20, 1}}), QByteArray(R"({"count":4,"max":20,"median":9,"min":5})"));
@@ -151,7 +168,8 @@ private Q_SLOTS:
         stats.framesIn[SimStats::kindKey(FrameInfo::kJunk)] = 1;
         stats.recordsSent = 3;
         const QJsonObject json = stats.toJson(lamps);
-        QCOMPARE(QJsonDocument(json["frames_in"].toObject()).toJson(QJsonDocument::Compact), QByteArray(R"({"5":2,"junk":1})"));
+        QCOMPARE(QJsonDocument(json["frames_in"].toObject()).toJson(QJsonDocument::Compact),
+                 QByteArray(R"({"5":2,"junk":1})"));
         QCOMPARE(json["records"]["sent"].toInt(), 3);
         QCOMPARE(QJsonDocument(json["lamps"].toObject()).toJson(QJsonDocument::Compact),
                  QByteArray(R"({"1000":{"mw":false,"vmm":true}})"));
@@ -192,10 +210,13 @@ private Q_SLOTS:
                  QStringLiteral("14:03:59.250 in  #12   text          | 02 | message text"));
         QCOMPARE(traceLine({D::In, 3, '\x01', "0\x7f", {}, ""}, at),
                  QStringLiteral("14:03:59.250 in  #3    kind ?? seq ?? |  | "));
-        QCOMPARE(traceLine({D::In, 4, '3', "", {}, ""}, at), QStringLiteral("14:03:59.250 in  #4    kind 3 seq ?? |  | "));
+        QCOMPARE(traceLine({D::In, 4, '3', "", {}, ""}, at),
+                 QStringLiteral("14:03:59.250 in  #4    kind 3 seq ?? |  | "));
         // A space and a tilde are the ends of what shows.
-        QCOMPARE(traceLine({D::In, 5, '3', " ~", {}, ""}, at), QStringLiteral("14:03:59.250 in  #5    kind 3 seq  ~ |  | "));
-        QCOMPARE(eventLine(QStringLiteral("connection closed"), at), QStringLiteral("14:03:59.250 --  connection closed"));
+        QCOMPARE(traceLine({D::In, 5, '3', " ~", {}, ""}, at),
+                 QStringLiteral("14:03:59.250 in  #5    kind 3 seq  ~ |  | "));
+        QCOMPARE(eventLine(QStringLiteral("connection closed"), at),
+                 QStringLiteral("14:03:59.250 --  connection closed"));
     }
 
     // What the PBX side found in a read, for the trace: junk unnumbered, frames numbered from 1.
@@ -204,7 +225,8 @@ private Q_SLOTS:
         Pbx pbx;
         QStringList units;
         for (const FrameInfo& unit : pbx.link.receive("\r\n" + kConnect, 0))
-            units.append(QStringLiteral("%1 %2 %3").arg(unit.index).arg(QLatin1Char(unit.kind)).arg(unit.note));
+            units.append(
+                QStringLiteral("%1 %2 %3").arg(unit.index).arg(QLatin1Char(unit.kind)).arg(unit.note));
         QCOMPARE(units, (QStringList{"0 - no frame, dropped", "1 5 connect request, accepted"}));
     }
 
@@ -230,9 +252,12 @@ private Q_SLOTS:
         QFETCH(ToolScript, tool);
         QFETCH(QStringList, report);
         CapturedConnection captured;
-        captured.frames = {{0, true, frame('5', "00", "00")},      {10000, false, frame('3', "00", "0")},
-                           {20000, false, frame('2', "05", "\x02J 1\x03")}, {50000, true, frame('4', "05", "0")},
-                           {60000, true, frame('6', "01")},           {65000, false, frame('3', "01", "0")}};
+        captured.frames = {{0, true, frame('5', "00", "00")},
+                           {10000, false, frame('3', "00", "0")},
+                           {20000, false, frame('2', "05", "\x02J 1\x03")},
+                           {50000, true, frame('4', "05", "0")},
+                           {60000, true, frame('6', "01")},
+                           {65000, false, frame('3', "01", "0")}};
         captured.end = CapturedConnection::End::PbxClosed;
         captured.endUs = 70000;
         PbxReplay replay({captured}, Parity::Odd, 1.0, 500);
@@ -289,7 +314,9 @@ private Q_SLOTS:
             return kinds;
         };
         QCOMPARE(side.nextDue(), std::nullopt);
-        side.startRecords({"\x02" "1.2\x03"}, 3, 100);
+        side.startRecords({"\x02"
+                           "1.2\x03"},
+                          3, 100);
         side.hangUpAfterRecords(2);
         QCOMPARE(side.nextDue(), 0);
         QCOMPARE(actions(0), "W");

@@ -25,12 +25,15 @@ private Q_SLOTS:
             QTest::newRow(name) << plan << QString::fromUtf8(error);
         };
         row("not JSON", "{\"steps\": [", "not JSON at line 1, column 12: unterminated array");
-        row("not JSON, on its third line", "{\n  \"steps\": [\n    {\"connect\": {}} {\"release\": {}}\n  ]\n}",
+        row("not JSON, on its third line",
+            "{\n  \"steps\": [\n    {\"connect\": {}} {\"release\": {}}\n  ]\n}",
             "not JSON at line 3, column 22: missing value separator");
-        row("serial settings that are none", R"({"link": {"serial": {"port": "/dev/ttyS0", "settings": "fast please"}},
+        row("serial settings that are none",
+            R"({"link": {"serial": {"port": "/dev/ttyS0", "settings": "fast please"}},
                                                  "steps": []})",
             "link.serial.settings: expected speed,parity,data bits,stop bits, such as 9600,n,8,1");
-        row("serial settings with no such parity", R"({"link": {"serial": {"port": "p", "settings": "9600,q,8,1"}},
+        row("serial settings with no such parity",
+            R"({"link": {"serial": {"port": "p", "settings": "9600,q,8,1"}},
                                                        "steps": []})",
             "link.serial.settings: expected speed,parity,data bits,stop bits, such as 9600,n,8,1");
         row("not an object", "[]", "the plan: expected an object");
@@ -80,20 +83,26 @@ private Q_SLOTS:
                           {"lamps": {"first": 6, "last": 5, "function": "mw-on"}}]})",
             "steps[1].lamps.last: expected a station not below \"first\"");
         // The load test's own bound: a delay it cannot take is a plan error, not a crash.
-        row("a delay over a minute", steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 60001, "messages": 1}})"),
+        row("a delay over a minute",
+            steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 60001, "messages": 1}})"),
             "steps[1].load_test.delay_ms: expected a whole number from 1 to 60000");
-        row("a delay in fractions", steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 2.5, "messages": 1}})"),
+        row("a delay in fractions",
+            steps(R"({"load_test": {"first": 1, "last": 2, "delay_ms": 2.5, "messages": 1}})"),
             "steps[1].load_test.delay_ms: expected a whole number from 1 to 60000");
         for (const char* bound : {"first", "last"})
             row(QByteArray("a load test by file and range: ").append(bound),
-                steps(R"({"load_test": {"stations_file": "s.txt", ")" + QByteArray(bound) + R"(": 0, "messages": 1}})"),
+                steps(R"({"load_test": {"stations_file": "s.txt", ")" + QByteArray(bound) +
+                      R"(": 0, "messages": 1}})"),
                 "steps[1].load_test: expected either \"first\" and \"last\" or \"stations_file\"");
         row("a resynchronisation with a key of another step", steps(R"({"resync": {"messages": 1}})"),
-            "steps[1].resync: unknown key \"messages\"; expected all_off, within_ms, max_unanswered, max_refused, "
+            "steps[1].resync: unknown key \"messages\"; expected all_off, within_ms, max_unanswered, "
+            "max_refused, "
             "max_timeouts, max_negative");
         row("a limit under its name and its older one",
-            steps(R"({"load_test": {"first": 1, "last": 2, "messages": 1, "max_refused": 0, "max_negative": 1}})"),
-            "steps[1].load_test: \"max_refused\" and \"max_negative\" are one limit; expected only \"max_refused\"");
+            steps(
+                R"({"load_test": {"first": 1, "last": 2, "messages": 1, "max_refused": 0, "max_negative": 1}})"),
+            "steps[1].load_test: \"max_refused\" and \"max_negative\" are one limit; expected only "
+            "\"max_refused\"");
         row("a load test backwards", steps(R"({"load_test": {"first": 2, "last": 1, "messages": 1}})"),
             "steps[1].load_test.last: expected a station not below \"first\"");
         row("a load test bounded twice",
@@ -135,7 +144,8 @@ private Q_SLOTS:
                                      << "stored"
                                      << "connect release";
         QTest::newRow("LAN, defaults")
-            << QByteArray(R"({"link": {"lan": {"host": "10.1.2.3"}}, "steps": [{"records": {"for_ms": 5, "at_least": 0}}]})")
+            << QByteArray(
+                   R"({"link": {"lan": {"host": "10.1.2.3"}}, "steps": [{"records": {"for_ms": 5, "at_least": 0}}]})")
             << "lan 10.1.2.3:60020 device 0 odd"
             << "records";
         QTest::newRow("LAN, all given")

@@ -103,15 +103,16 @@ private Q_SLOTS:
             QStringList figures;
             for (const auto& [name, value] : tally.figures(answersCome))
                 figures.append(name + QLatin1Char('=') + QString::number(value));
-            return (tally.text(answersCome) + QStringLiteral(" | ") + figures.join(QLatin1Char(' '))).toUtf8() +
+            return (tally.text(answersCome) + QStringLiteral(" | ") + figures.join(QLatin1Char(' ')))
+                       .toUtf8() +
                    (tally.allWell() ? " | well" : "");
         };
         row(
-            "lamps: all ok", [lamps] { return lamps(true, 1, 0); }, "1 sent, 1 answered: 1 ok | sent=1 answered=1 ok=1 "
-                                                                "refused=0 unanswered=0 | well");
+            "lamps: all ok", [lamps] { return lamps(true, 1, 0); },
+            "1 sent, 1 answered: 1 ok | sent=1 answered=1 ok=1 "
+            "refused=0 unanswered=0 | well");
         row(
-            "lamps: refused and unanswered, twenty named",
-            [lamps] { return lamps(true, 23, 3); },
+            "lamps: refused and unanswered, twenty named", [lamps] { return lamps(true, 23, 3); },
             "23 sent, 22 answered: 1 ok, 21 refused, 1 unanswered; 1001: unanswered; " +
                 [] {
                     QByteArray named;
@@ -122,7 +123,8 @@ private Q_SLOTS:
                 }() +
                 "and 2 more | sent=23 answered=22 ok=1 refused=21 unanswered=1");
         row(
-            "lamps: serial, one not sent", [lamps] { return lamps(false, 2, 0); }, "1 of 2 sent; 1001: no DSR | sent=2 out=1");
+            "lamps: serial, one not sent", [lamps] { return lamps(false, 2, 0); },
+            "1 of 2 sent; 1001: no DSR | sent=2 out=1");
         row(
             "lamps: serial, all out", [lamps] { return lamps(false, 1, 0); }, "1 sent | sent=1 out=1 | well");
         row(
@@ -130,14 +132,17 @@ private Q_SLOTS:
             [] {
                 StepResult r = failed();
                 r.name = QStringLiteral("records");
-                r.message = QStringLiteral("a record could not be decoded: \u00020!J 1\u0003\r\nnext\rline\u007F");
+                r.message =
+                    QStringLiteral("a record could not be decoded: \u00020!J 1\u0003\r\nnext\rline\u007F");
                 return stepLine(r);
             },
             "FAIL records a record could not be decoded: <02>0!J 1<03> next line<7F>\n");
         row(
-            "stderr: a step skipped", [] { return stepLine(skipped()); }, "SKIP records the link never came up\n");
+            "stderr: a step skipped", [] { return stepLine(skipped()); },
+            "SKIP records the link never came up\n");
         row(
-            "TAP: a step skipped", [] { return tapLine(3, skipped()); }, "ok 3 - records # SKIP the link never came up\n");
+            "TAP: a step skipped", [] { return tapLine(3, skipped()); },
+            "ok 3 - records # SKIP the link never came up\n");
         row(
             "JUnit: a step skipped, counted apart from the failures",
             [] { return junitReport(QStringLiteral("plan"), {skipped()}); },
@@ -181,7 +186,8 @@ private Q_SLOTS:
                                           "connect=0ms;;; health=0ms;;;";
         QTest::newRow("WARNING: one answer slower than the limit")
             << 3LL << 21LL << 20 << ""
-            << "1 ZKN WARNING - link up in 3 ms, health check answered in 21 ms | connect=3ms;20;; health=21ms;20;;";
+            << "1 ZKN WARNING - link up in 3 ms, health check answered in 21 ms | connect=3ms;20;; "
+               "health=21ms;20;;";
         QTest::newRow("OK at the limit") << 20LL << 20LL << 20 << ""
                                          << "0 ZKN OK - link up in 20 ms, health check answered in 20 ms | "
                                             "connect=20ms;20;; health=20ms;20;;";
@@ -190,9 +196,8 @@ private Q_SLOTS:
         QTest::newRow("CRITICAL after the connect") << 0LL << -1LL << 5 << "no answer"
                                                     << "2 ZKN CRITICAL - no answer | connect=0ms;5;;";
         // What follows a "|" is read as figures by monitoring; a box's text may quote the PBX's bytes.
-        QTest::newRow("CRITICAL with a bar and control characters")
-            << -1LL << -1LL << -1 << "a|b\r\n\u0002c"
-            << "2 ZKN CRITICAL - a/b <02>c";
+        QTest::newRow("CRITICAL with a bar and control characters") << -1LL << -1LL << -1 << "a|b\r\n\u0002c"
+                                                                    << "2 ZKN CRITICAL - a/b <02>c";
     }
 
     void probeVerdicts()
@@ -201,8 +206,9 @@ private Q_SLOTS:
         QFETCH(qint64, healthMs);
         QFETCH(int, warnMs);
         QFETCH(QString, failure);
-        const ProbeVerdict v = probeVerdict({connectMs, healthMs, warnMs < 0 ? std::nullopt : std::optional(warnMs),
-                                            failure.isEmpty() ? std::nullopt : std::optional(failure)});
+        const ProbeVerdict v =
+            probeVerdict({connectMs, healthMs, warnMs < 0 ? std::nullopt : std::optional(warnMs),
+                          failure.isEmpty() ? std::nullopt : std::optional(failure)});
         QTEST(QString::number(int(v.status)) + QLatin1Char(' ') + v.line, "verdict");
     }
 
@@ -228,9 +234,10 @@ private Q_SLOTS:
         QStringList figures;
         for (const auto& [name, value] : loadTestFigures(stats))
             figures.append(name + QLatin1Char('=') + QString::number(value));
-        QCOMPARE(figures.join(QLatin1Char(' ')),
-                 QStringLiteral("sent=202 answered=200 ok=199 refused=1 unanswered=1 superseded=1 min_answer_ms=1 "
-                                "median_answer_ms=100 p95_answer_ms=190 max_answer_ms=200"));
+        QCOMPARE(
+            figures.join(QLatin1Char(' ')),
+            QStringLiteral("sent=202 answered=200 ok=199 refused=1 unanswered=1 superseded=1 min_answer_ms=1 "
+                           "median_answer_ms=100 p95_answer_ms=190 max_answer_ms=200"));
     }
 
     // The summary names the plan and the link, and for each step its result, figures, records and

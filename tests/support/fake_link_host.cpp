@@ -48,7 +48,8 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
             toggle = link::PortToggle::Opened;
         portOpen = toggle == link::PortToggle::Opened;
         sync(engine);
-        engine.onPortToggled(output.ticket, toggle, toggle == link::PortToggle::Failed ? portFailure : QString());
+        engine.onPortToggled(output.ticket, toggle,
+                             toggle == link::PortToggle::Failed ? portFailure : QString());
         break;
     }
     case Out::SerialReceive:

@@ -48,7 +48,7 @@ struct ToolFixture
     ScriptedOperator op;
     std::unique_ptr<ToolApplication> app;
     std::unique_ptr<frmTerminal> window;
-    QList<SerialPortFacts> ports; // present, as the port box lists them
+    QList<SerialPortFacts> ports;           // present, as the port box lists them
     std::optional<qsizetype> boxesAtSplash; // how many the operator had seen when the splash was painted
 
     // The settings and the data folder (the lamp ledger, the extensions file) of this test alone.

@@ -315,7 +315,8 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
     QCOMPARE(in<QLabel>(offer, "lblResyncOffer")->text(), u"The lamp ledger holds 3 lamps."_s);
     in<QAbstractButton>(offer, "cmdResyncOffer")->click();
     QVERIFY(!offer->isVisible());
-    QVERIFY(eventually([&] { return t.terminal().contains("Resynchronisation: 3 sent, 3 answered: 3 ok, 0 refused"); }));
+    QVERIFY(eventually(
+        [&] { return t.terminal().contains("Resynchronisation: 3 sent, 3 answered: 3 ok, 0 refused"); }));
     for (const char* station : {"1000", "1001", "1002"})
         QVERIFY(sim.lamps().state(station).mw);
     QVERIFY(in<QLabel>(ledger, "lblProgress")->text().startsWith(u"Resynchronisation: 3 sent"_s));
@@ -327,9 +328,10 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
     map.close();
     t.op.fileChoices = {map.fileName()};
     in<QAbstractButton>(ledger, "cmdImport")->click();
-    QCOMPARE(t.op.messages.constLast().text,
-             u"The lamp map was not imported:\r\n%1, line 3: a lamp's state is \"dim\"; it is on, off or empty"_s.arg(
-                 map.fileName()));
+    QCOMPARE(
+        t.op.messages.constLast().text,
+        u"The lamp map was not imported:\r\n%1, line 3: a lamp's state is \"dim\"; it is on, off or empty"_s
+            .arg(map.fileName()));
     // The window follows a few times a second: the resynchronisation's last answer shows too.
     QVERIFY(eventually([&] { return rowsOf(table, 5) == confirmed; }));
 
@@ -366,7 +368,8 @@ void TestWholeTool::propertiesMoveAPortOpenWithoutDsr()
     t.app->serial().setPortName(first.devicePath());
     t.action("mnuOpen")->trigger();
     QVERIFY(eventually([&] { return t.action("mnuProperties")->isEnabled(); }));
-    QCOMPARE(t.op.messages.last().text, QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
+    QCOMPARE(t.op.messages.last().text,
+             QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"));
     QVERIFY(t.app->serial().isOpen());
 
     // The new device's far end holds DSR from the start: no line event says so.

@@ -239,16 +239,18 @@ void TestWidgets::everyWayOutOfATransmissionCancels()
 
 void TestWidgets::statusPanelsWholeAtTheDefaultSize_data()
 {
-    QTest::addColumn<QStringList>("texts"); // Status, figures (none: hidden), Settings, HealthChk, ConnectTime
-    QTest::addColumn<int>("lamps");         // in the ledger's offer; 0: none
+    QTest::addColumn<QStringList>(
+        "texts");                   // Status, figures (none: hidden), Settings, HealthChk, ConnectTime
+    QTest::addColumn<int>("lamps"); // in the ledger's offer; 0: none
     const QString lan = QStringLiteral("Host:  192.168.100.200      Device:  1      Parity:  Even");
     QTest::newRow("LAN, a load test running")
-        << QStringList{"Status: Socket Connected", "1606 sent, 1605 ok, 1 ref., 0 unans., 16/35 ms", lan, "HC: 5",
-                       "00:12:05"}
+        << QStringList{"Status: Socket Connected", "1606 sent, 1605 ok, 1 ref., 0 unans., 16/35 ms", lan,
+                       "HC: 5", "00:12:05"}
         << 0;
     QTest::newRow("LAN, connecting, the ledger's offer shown")
         << QStringList{"Status: Socket Connection Pending...", "", lan, "", ""} << 12;
-    QTest::newRow("serial") << QStringList{"Status: Connected", "", "Settings: 115200,e,7,1.5", "", "00:00:05"}
+    QTest::newRow("serial") << QStringList{"Status: Connected", "", "Settings: 115200,e,7,1.5", "",
+                                           "00:00:05"}
                             << 0;
 }
 
@@ -276,8 +278,12 @@ void TestWidgets::statusPanelsWholeAtTheDefaultSize()
         if (!panel->isVisible())
             continue;
         QVERIFY2(panel->width() >= panel->sizeHint().width(),
-                 qPrintable(QStringLiteral("%1: %2 of %3").arg(texts[i]).arg(panel->width()).arg(panel->sizeHint().width())));
-        QCOMPARE(panel->toolTip().section(QLatin1Char('\n'), 1), texts[i].trimmed().isEmpty() ? QString() : texts[i]);
+                 qPrintable(QStringLiteral("%1: %2 of %3")
+                                .arg(texts[i])
+                                .arg(panel->width())
+                                .arg(panel->sizeHint().width())));
+        QCOMPARE(panel->toolTip().section(QLatin1Char('\n'), 1),
+                 texts[i].trimmed().isEmpty() ? QString() : texts[i]);
     }
 }
 
@@ -293,7 +299,8 @@ void TestWidgets::terminalFollowsOnlyFromTheBottom()
     int written = 0;
     const auto lines = [&](int count) {
         for (int i = 0; i < count; ++i)
-            view.WriteTerminal(QByteArray::number(written++).rightJustified(6, '0') + " a line of traffic\r\n");
+            view.WriteTerminal(QByteArray::number(written++).rightJustified(6, '0') +
+                               " a line of traffic\r\n");
     };
     const auto topLine = [&] { return view.cursorForPosition(QPoint(0, 0)).block().text(); };
     lines(550);
@@ -317,7 +324,8 @@ void TestWidgets::terminalFollowsOnlyFromTheBottom()
     lines(1);
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(topLine().startsWith(QByteArray::number(written - 1).rightJustified(6, '0')) ||
-            view.toPlainText().endsWith(QByteArray::number(written - 1).rightJustified(6, '0') + " a line of traffic\n"));
+            view.toPlainText().endsWith(QByteArray::number(written - 1).rightJustified(6, '0') +
+                                        " a line of traffic\n"));
 }
 
 // The main window and the breakdown window side by side, the pair centred; the main window narrowed
@@ -331,15 +339,15 @@ void TestWidgets::mainWindowMakesRoomBeside_data()
 
     const QSize breakdown(480, 680);
     QTest::newRow("a laptop: narrowed") << QRect(0, 0, 1280, 800) << breakdown << QRect(0, 140, 768, 520);
-    QTest::newRow("a large screen: kept, the pair centred") << QRect(0, 0, 1920, 1200) << breakdown
-                                                           << QRect(224, 140, 960, 520);
-    QTest::newRow("a second screen with a panel: within it") << QRect(1920, 32, 1600, 868) << breakdown
-                                                            << QRect(1920 + 64, 140, 960, 520);
-    QTest::newRow("narrowed to the least width exactly") << QRect(0, 0, 1212, 800) << breakdown
-                                                         << QRect(0, 140, 700, 520);
+    QTest::newRow("a large screen: kept, the pair centred")
+        << QRect(0, 0, 1920, 1200) << breakdown << QRect(224, 140, 960, 520);
+    QTest::newRow("a second screen with a panel: within it")
+        << QRect(1920, 32, 1600, 868) << breakdown << QRect(1920 + 64, 140, 960, 520);
+    QTest::newRow("narrowed to the least width exactly")
+        << QRect(0, 0, 1212, 800) << breakdown << QRect(0, 140, 700, 520);
     QTest::newRow("a pixel too narrow: left alone") << QRect(0, 0, 1211, 800) << breakdown << QRect();
-    QTest::newRow("the window fits just in height") << QRect(0, 0, 1280, 720) << breakdown
-                                                     << QRect(0, 140, 768, 520);
+    QTest::newRow("the window fits just in height")
+        << QRect(0, 0, 1280, 720) << breakdown << QRect(0, 140, 768, 520);
     QTest::newRow("a pixel too low: left alone") << QRect(0, 0, 1280, 719) << breakdown << QRect();
 }
 

@@ -153,7 +153,8 @@ const std::pair<const char*, const char*> kOpeners[] = {
     {"frmSingle", "mnuCMWL"},           {"frmConfig", "mnuConfig"},
     {"FrmBreakDown", "mnuFormat"},      {"frmAbout", "mnuAbout"},
     {"FrmDBSerial", "mnuDebugSerial"},  {"frmConfig delay", "DelayValue"},
-    {"frmConfig full", "TestConfig"}, {"frmResults", "mnuResults"}, {"frmLampLedger", "mnuLampLedger"},
+    {"frmConfig full", "TestConfig"},   {"frmResults", "mnuResults"},
+    {"frmLampLedger", "mnuLampLedger"},
 };
 
 struct Tool : ToolFixture
@@ -436,18 +437,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("result");
-        QTest::newRow("nothing") << "" << "";
+        QTest::newRow("nothing") << ""
+                                 << "";
         QTest::newRow("every option") << "--connect --breakdown --load-test --capture c.pcap"
                                       << "connect breakdown load-test c.pcap";
-        QTest::newRow("a capture alone") << "--capture=c.pcap" << "c.pcap";
+        QTest::newRow("a capture alone") << "--capture=c.pcap"
+                                         << "c.pcap";
         QTest::newRow("Qt's options are the window system's") << "-platform offscreen --connect -geometry 9x9"
-                                                               << "connect";
-        QTest::newRow("help") << "--help" << "exit 0";
-        QTest::newRow("help, short") << "-h" << "exit 0";
-        QTest::newRow("version") << "--version" << "exit 0";
-        QTest::newRow("version, short, after another") << "--connect -v" << "exit 0";
-        QTest::newRow("an unknown option") << "--bogus" << "exit 2";
-        QTest::newRow("a capture without its file") << "--capture" << "exit 2";
+                                                              << "connect";
+        QTest::newRow("help") << "--help"
+                              << "exit 0";
+        QTest::newRow("help, short") << "-h"
+                                     << "exit 0";
+        QTest::newRow("version") << "--version"
+                                 << "exit 0";
+        QTest::newRow("version, short, after another") << "--connect -v"
+                                                       << "exit 0";
+        QTest::newRow("an unknown option") << "--bogus"
+                                           << "exit 2";
+        QTest::newRow("a capture without its file") << "--capture"
+                                                    << "exit 2";
     }
     void commandLine()
     {
@@ -466,8 +475,8 @@ private Q_SLOTS:
         } else {
             const StartUpOptions& o = std::get<StartUpOptions>(read);
             QStringList asked;
-            for (const auto& [on, name] : {std::pair{o.connect, "connect"}, {o.breakdown, "breakdown"},
-                                           {o.loadTest, "load-test"}})
+            for (const auto& [on, name] :
+                 {std::pair{o.connect, "connect"}, {o.breakdown, "breakdown"}, {o.loadTest, "load-test"}})
                 if (on)
                     asked.append(QLatin1String(name));
             if (!o.capturePath.isEmpty())
@@ -548,7 +557,8 @@ void TestWindows::scripts_data()
     QTest::newRow("load-test results: a test on the serial line")
         << "port:<pty> | open:frmConfig | Text1=1000 | Text2=1001 | txtDelay=10 | click:cmdOK | leave | "
            "click:StartLoadTest | ?StopTest.enabled=true | click:StopTest | ?StartLoadTest.enabled=true | "
-           "open:frmResults | ?lblNote.text=No answers come on the serial line: only the messages sent are known. | "
+           "open:frmResults | ?lblNote.text=No answers come on the serial line: only the messages sent are "
+           "known. | "
            "?lblNote.visible=true | ?splCharts.visible=false | ?cmdExport.enabled=true";
     // A link that never stands starts no test, and the terminal says so.
     QTest::newRow("main window: command line: no test without the link")
@@ -591,8 +601,10 @@ void TestWindows::scripts_data()
     QTest::newRow("properties: ports by name: an adapter kept by its by-id name")
         << "link:<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0=<pty> | "
            "present:<pty>,<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0,FTDI,FT232R USB UART,A12345 | "
-           "open:frmProperties | cboPort=<pty> | ?lblPortInfo.text=FTDI FT232R USB UART, serial A12345, <pty> | "
-           "click:cmdOK | ?Properties/PortName=<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0 | click:mnuOpen | "
+           "open:frmProperties | cboPort=<pty> | ?lblPortInfo.text=FTDI FT232R USB UART, serial A12345, "
+           "<pty> | "
+           "click:cmdOK | ?Properties/PortName=<dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0 | "
+           "click:mnuOpen | "
            "?mnuOpen=true | ?line=9600,n,8,1 COM1 0 <dir>/usb-FTDI_FT232R_USB_UART_A12345-if00-port0 open";
     QTest::newRow("properties: ports by name: a port not plugged in")
         << "open:frmProperties | cboPort=/dev/serial/by-id/usb-zkn-unplugged | "
@@ -602,7 +614,8 @@ void TestWindows::scripts_data()
     // Closed to change the port, the old one stays closed.
     QTest::newRow("properties: a new port that fails brings the old one back")
         << "serial:<pty> | open:frmProperties | cboPort=/dev/zkn-no-such-port | click:cmdOK | "
-           "?boxes=Exclamation/Ok/: Port /dev/zkn-no-such-port is not present | ?frmProperties.visible=true | "
+           "?boxes=Exclamation/Ok/: Port /dev/zkn-no-such-port is not present | ?frmProperties.visible=true "
+           "| "
            "?line=9600,n,8,1 COM1 0 <pty> closed | ?mnuOpen=false | ?Properties/PortName=<none>";
     QTest::newRow("properties: Cancel keeps the edits for the next time")
         << "open:frmProperties | cboSpeed=4800 | click:cmdCancel | ?frmProperties.visible=false | "
@@ -770,8 +783,10 @@ void TestWindows::scripts_data()
     QTest::newRow("lamp control: a reversed range refused, a long one sent when the operator says so")
         << "set:type=LAN | open:frmSingle | txtStn1=2000 | txtStn2=1000 | click:OptionMWon | click:cmdSend | "
            "txtStn2=2100 | answer:No | click:cmdSend | ?boxes=Exclamation/Ok/: Invalid Sequence! Please, try "
-           "again.\nQuestion/YesNo/: Switch the lamps of 101 stations? | ?frmSingle.visible=true | answer:Yes | "
-           "click:cmdSend | ?boxes~=stations?\nQuestion/YesNo/: Switch the lamps of 101 stations?\nExclamation/Ok/: "
+           "again.\nQuestion/YesNo/: Switch the lamps of 101 stations? | ?frmSingle.visible=true | "
+           "answer:Yes | "
+           "click:cmdSend | ?boxes~=stations?\nQuestion/YesNo/: Switch the lamps of 101 "
+           "stations?\nExclamation/Ok/: "
            "PBX does not respond, check Host Name or IP address!";
 
     const QString plain = u"?FrmBreakDown.windowTitle=Format Message Information - ZKN-Tool"_s;

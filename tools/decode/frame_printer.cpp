@@ -55,8 +55,9 @@ QByteArray readableData(const QByteArray& data)
 
 void appendReadable(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
 {
-    out += readableCaptureTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " + frame.kind + ' ' +
-           QByteArray(kindName(frame.kind)).leftJustified(14) + "  device " + frame.deviceField + "  seq " + frame.sequenceField +
+    out += readableCaptureTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " +
+           frame.kind + ' ' + QByteArray(kindName(frame.kind)).leftJustified(14) + "  device " +
+           frame.deviceField + "  seq " + frame.sequenceField +
            (frame.parityGood ? "  check good  " : "  check BAD   ") + readableData(frameData(frame)) + '\n';
 }
 

@@ -37,7 +37,8 @@ void appendLine(QByteArray& out, const QString& where, const QString& label, con
 
 } // namespace
 
-void appendReadable(QByteArray& out, int number, const decode::Breakdown& breakdown, std::optional<CaptureTime> time)
+void appendReadable(QByteArray& out, int number, const decode::Breakdown& breakdown,
+                    std::optional<CaptureTime> time)
 {
     out += "Record ";
     out += QByteArray::number(number);

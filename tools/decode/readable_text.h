@@ -4,8 +4,8 @@
 #include "decode/breakdown.h"
 #include "link_side.h"
 
-#include <QByteArray>
 #include <optional>
+#include <QByteArray>
 
 namespace zkn::decodetool {
 

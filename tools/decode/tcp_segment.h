@@ -22,8 +22,8 @@ struct TcpSegment
     quint32 sequence = 0;
     bool syn = false;
     bool ack = false;
-    bool fin = false; // the sender has closed its side
-    bool rst = false; // the sender broke the connection off
+    bool fin = false;       // the sender has closed its side
+    bool rst = false;       // the sender broke the connection off
     QByteArrayView payload; // within the packet handed over
 };
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/captured_link_reader.h"
 
-#include "link/frame_reader.h"
 #include "capture_reader.h"
+#include "link/frame_reader.h"
 #include "tcp_connections.h"
 
 #include <cerrno>
@@ -22,10 +22,11 @@ class LinkCollector
 {
 public:
     explicit LinkCollector(link::Parity parity)
-        : m_connections(parity, [this](decodetool::CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
-              if (!m_link.isEmpty())
-                  m_link.last().frames.append({time, from == LinkSide::Tool, frame.frame});
-          })
+        : m_connections(parity,
+                        [this](decodetool::CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
+                            if (!m_link.isEmpty())
+                                m_link.last().frames.append({time, from == LinkSide::Tool, frame.frame});
+                        })
     {
     }
 
@@ -78,8 +79,9 @@ std::variant<CapturedLink, QString> readCapturedLink(const QString& path, link::
     LinkCollector collector(parity);
     bool serial = false;
     const std::optional<QString> error = decodetool::readCapture(
-        file, {[&](decodetool::CaptureTime time, const TcpSegment& segment) { collector.segment(time, segment); },
-               [&](decodetool::CaptureTime, LinkSide, QByteArrayView) { serial = true; }});
+        file,
+        {[&](decodetool::CaptureTime time, const TcpSegment& segment) { collector.segment(time, segment); },
+         [&](decodetool::CaptureTime, LinkSide, QByteArrayView) { serial = true; }});
     if (error)
         return QStringLiteral("%1: %2").arg(path, *error);
     if (serial)

@@ -84,18 +84,24 @@ QList<QCommandLineOption> options()
         {"reset-after",
          "TCP: reset the connection with RST when the N-th frame arrives, instead of answering it.", "N"},
         {"release-after", "TCP: send a link-release request after answering the N-th frame received.", "N"},
-        {"forget-lamps-after", "TCP: forget every lamp after answering the N-th frame received, as a PBX "
-                               "does when it restarts.", "N"},
-        {"lamp-code", "TCP: answer lamp messages for STATIONS with CODE. STATIONS is a number, a range A-B, "
-                      "or a list of them joined by commas; may be repeated.", "STATIONS:CODE"},
+        {"forget-lamps-after",
+         "TCP: forget every lamp after answering the N-th frame received, as a PBX "
+         "does when it restarts.",
+         "N"},
+        {"lamp-code",
+         "TCP: answer lamp messages for STATIONS with CODE. STATIONS is a number, a range A-B, "
+         "or a list of them joined by commas; may be repeated.",
+         "STATIONS:CODE"},
         {"mute-lamps", "TCP: leave lamp messages for STATIONS unanswered; may be repeated.", "STATIONS"},
         {"lamp-delay", "TCP: answer every lamp message after MS milliseconds, plus up to JITTER at random.",
          "MS[:JITTER]"},
         {"seed", "The seed of the lamp answers' jitter (default 1).", "N", "1"},
-        {"flood", "TCP: while the link is up, send KIND frames beside everything else: ignored (status "
-                  "frames the tool takes no action on), records (not waiting for their answers) or garbage "
-                  "(fragments that are no frame's); RATE frames a second, or max: as fast as the tool reads "
-                  "(the default).", "KIND[:RATE]"},
+        {"flood",
+         "TCP: while the link is up, send KIND frames beside everything else: ignored (status "
+         "frames the tool takes no action on), records (not waiting for their answers) or garbage "
+         "(fragments that are no frame's); RATE frames a second, or max: as fast as the tool reads "
+         "(the default).",
+         "KIND[:RATE]"},
     };
     for (const FaultOption& fault : kFaultOptions)
         list.append(
@@ -104,8 +110,10 @@ QList<QCommandLineOption> options()
         {"hangup-after", "Serial: hang the line up after N records.", "N"},
         {"duration", "End after S seconds (otherwise at SIGINT or SIGTERM) and print the summary.", "S"},
         {"capture", "Keep what goes over the link in FILE, a capture that Wireshark opens.", "FILE"},
-        {"replay", "TCP: play the PBX's side of the capture FILE to the tool, then report how the tool "
-                   "differed from it.", "FILE"},
+        {"replay",
+         "TCP: play the PBX's side of the capture FILE to the tool, then report how the tool "
+         "differed from it.",
+         "FILE"},
         {"replay-speed", "Play the replay X times as fast (default 1).", "X", "1"},
         {"replay-timeout", "End the replay when nothing has come for MS milliseconds (default 10000).", "MS",
          "10000"},

@@ -13,10 +13,10 @@
 
 #include <csignal>
 #include <cstdio>
-#include <optional>
-#include <variant>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
+#include <variant>
 
 using namespace zkn::pbxsim;
 
@@ -157,7 +157,8 @@ int main(int argc, char* argv[])
     arm(config, sim);
     zkn::LinkCapture capture;
     if (!config.capturePath.isEmpty()) {
-        if (const QString error = capture.start(config.capturePath, config.transport == SimConfig::Transport::Tcp);
+        if (const QString error =
+                capture.start(config.capturePath, config.transport == SimConfig::Transport::Tcp);
             !error.isEmpty()) {
             printError(QStringLiteral("cannot capture to %1: %2").arg(config.capturePath, error));
             return 2;
@@ -176,7 +177,8 @@ int main(int argc, char* argv[])
             printError(*error);
             return 2;
         }
-        replay.emplace(std::get<CapturedLink>(captured), config.parity, config.replaySpeed, config.replayTimeoutMs);
+        replay.emplace(std::get<CapturedLink>(captured), config.parity, config.replaySpeed,
+                       config.replayTimeoutMs);
         sim.replayInstead(*replay);
         QObject::connect(&sim, &PbxSimulator::replayEnded, &app, [&replay] {
             print(replay->report());

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "link/parity.h"
-#include "pbxsim/lamp_faults.h"
 #include "pbxsim/frame_assembler.h"
+#include "pbxsim/lamp_faults.h"
 #include "pbxsim/link_action.h"
 #include "pbxsim/link_flood.h"
 #include "pbxsim/record_feed.h"

@@ -88,10 +88,14 @@ PbxReplay::Played PbxReplay::script(const CapturedConnection& connection, link::
         played.steps.append(step);
         lastEventUs = frame.us;
     }
-    if (connection.end == CapturedConnection::End::PbxClosed || connection.end == CapturedConnection::End::PbxReset)
+    if (connection.end == CapturedConnection::End::PbxClosed ||
+        connection.end == CapturedConnection::End::PbxReset)
         played.steps.append({connection.end == CapturedConnection::End::PbxClosed ? LinkAction::Type::Close
                                                                                   : LinkAction::Type::Reset,
-                             {}, compared, std::max<qint64>(0, connection.endUs - lastEventUs), -1});
+                             {},
+                             compared,
+                             std::max<qint64>(0, connection.endUs - lastEventUs),
+                             -1});
     return played;
 }
 
@@ -131,8 +135,10 @@ QList<FrameInfo> PbxReplay::receive(const QByteArray& bytes, qint64 now)
         info.kind = header.kind;
         info.sequenceField = header.sequenceField;
         if (isHealthCheckOrConnect(header) && m_connectSeen) {
-            m_immediate.append({LinkAction::Type::Write, now,
-                                responseFrame(header.deviceField, header.sequenceField, 0, m_parity), {}});
+            m_immediate.append({LinkAction::Type::Write,
+                                now,
+                                responseFrame(header.deviceField, header.sequenceField, 0, m_parity),
+                                {}});
             info.note = QStringLiteral("health check, answered");
         } else {
             m_connectSeen = m_connectSeen || isHealthCheckOrConnect(header);
@@ -251,9 +257,11 @@ QString PbxReplay::report() const
                                           .arg(described(played.expected[i].bytes, m_parity),
                                                described(played.seen[i].first, m_parity)));
             else if (captured)
-                lines.append(prefix + QStringLiteral("missing, captured %1").arg(described(played.expected[i].bytes, m_parity)));
+                lines.append(prefix + QStringLiteral("missing, captured %1")
+                                          .arg(described(played.expected[i].bytes, m_parity)));
             else
-                lines.append(prefix + QStringLiteral("extra, now %1").arg(described(played.seen[i].first, m_parity)));
+                lines.append(prefix +
+                             QStringLiteral("extra, now %1").arg(described(played.seen[i].first, m_parity)));
         }
         // The tool's answers to the PBX's records, captured and now.
         for (const CapturedFrame& frame : played.expected) {
@@ -262,8 +270,8 @@ QString PbxReplay::report() const
                 continue;
             QString live = QStringLiteral("none");
             for (const auto& [bytes, at] : played.seen)
-                if (bytes.mid(kSequenceAt, 2) == header.sequenceField && bytes.size() > 1 && bytes.at(1) == '4' &&
-                    played.recordSentAt.contains(header.sequenceField))
+                if (bytes.mid(kSequenceAt, 2) == header.sequenceField && bytes.size() > 1 &&
+                    bytes.at(1) == '4' && played.recordSentAt.contains(header.sequenceField))
                     live = QStringLiteral("%1 ms").arg(at - played.recordSentAt.value(header.sequenceField));
             lines.append(QStringLiteral("connection %1, answer to record %2: captured %3 ms, now %4")
                              .arg(c + 1)
@@ -274,8 +282,10 @@ QString PbxReplay::report() const
     }
     if (m_extraConnections > 0)
         lines.append(QStringLiteral("%1 connection(s) the capture does not have").arg(m_extraConnections));
-    lines.append(differed() ? QStringLiteral("The tool differed from the capture: %1 of its frames.").arg(differing)
-                            : QStringLiteral("The tool behaved as captured: %1 of its frames compared.").arg(compared));
+    lines.append(
+        differed()
+            ? QStringLiteral("The tool differed from the capture: %1 of its frames.").arg(differing)
+            : QStringLiteral("The tool behaved as captured: %1 of its frames compared.").arg(compared));
     return lines.join(QLatin1Char('\n'));
 }
 

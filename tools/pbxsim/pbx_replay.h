@@ -59,7 +59,7 @@ private:
     struct Played // a connection of the capture and what happened to it live
     {
         QList<Step> steps;
-        QList<CapturedFrame> expected; // the tool's frames, health checks left out
+        QList<CapturedFrame> expected;             // the tool's frames, health checks left out
         QList<std::pair<QByteArray, qint64>> seen; // what the tool sent, and when (ms)
         QMap<QByteArray, qint64> recordSentAt;     // the PBX's records by sequence field, live (ms)
         QMap<QByteArray, qint64> capturedRecordAt; // and as captured (us)

@@ -73,7 +73,8 @@ void PbxSimulator::acceptConnections()
         connect(socket, &QTcpSocket::bytesWritten, this, &PbxSimulator::service);
         m_tcp->connectionOpened();
         if (m_capture)
-            m_capture->tcpOpened(socket->peerAddress(), socket->peerPort(), socket->localAddress(), socket->localPort());
+            m_capture->tcpOpened(socket->peerAddress(), socket->peerPort(), socket->localAddress(),
+                                 socket->localPort());
         Q_EMIT event(QStringLiteral("connection from %1").arg(peerText(*socket)));
         Q_EMIT connectionChanged(true);
         service();

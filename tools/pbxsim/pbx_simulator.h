@@ -61,7 +61,11 @@ public:
     void hangUp();
     // Plays `replay` to the tool over TCP instead of the PBX's own logic; replayEnded() says when
     // it is over.
-    void replayInstead(PbxReplay& replay) { m_tcp = &replay; m_replay = &replay; }
+    void replayInstead(PbxReplay& replay)
+    {
+        m_tcp = &replay;
+        m_replay = &replay;
+    }
     // Keeps what goes over the link in `capture` from now on, seen from the PBX's side.
     void captureTo(LinkCapture& capture) { m_capture = &capture; }
 

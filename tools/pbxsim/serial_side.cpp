@@ -39,7 +39,11 @@ QList<FrameInfo> SerialSide::receive(const QByteArray& bytes)
         if (plain.isEmpty())
             return;
         ++m_stats.framesIn[SimStats::kindKey(FrameInfo::kJunk)];
-        found.append({FrameInfo::Direction::In, 0, FrameInfo::kJunk, {}, std::exchange(plain, {}),
+        found.append({FrameInfo::Direction::In,
+                      0,
+                      FrameInfo::kJunk,
+                      {},
+                      std::exchange(plain, {}),
                       "characters outside a message"});
     };
     for (const char c : bytes) {

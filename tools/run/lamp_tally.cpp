@@ -49,7 +49,8 @@ QString LampTally::text(bool answersCome) const
 {
     QString text;
     if (!answersCome) {
-        text = allWell() ? QStringLiteral("%1 sent").arg(m_sent) : QStringLiteral("%1 of %2 sent").arg(m_well).arg(m_sent);
+        text = allWell() ? QStringLiteral("%1 sent").arg(m_sent)
+                         : QStringLiteral("%1 of %2 sent").arg(m_well).arg(m_sent);
     } else {
         QStringList parts{QStringLiteral("%1 ok").arg(m_well)};
         if (m_refused > 0)

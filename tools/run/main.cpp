@@ -13,9 +13,9 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <map>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <utility>
 
 #include <fcntl.h>
@@ -39,24 +39,28 @@ void catchInterrupts(const std::function<void()>& interrupted)
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [interrupted] {
         char byte = 0;
         while (::read(g_signalPipe[0], &byte, 1) > 0) {
         }
         interrupted();
     });
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onSignal;
     ::sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-const char kUsageText[] = "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet] [--capture FILE]\n"
-                          "               [--csv FILE] [--ledger FILE]\n"
-                          "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
-                          "[--timeout MS]\n";
+const char kUsageText[] =
+    "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet] [--capture FILE]\n"
+    "               [--csv FILE] [--ledger FILE]\n"
+    "       zkn-run --probe HOST [--port N] [--device N] [--parity odd|even] [--warn MS] "
+    "[--timeout MS]\n";
 
 int usage(const QByteArray& why, int status = kUsage)
 {
@@ -80,16 +84,19 @@ int probe(QStringList args)
             continue;
         }
         // Every other option takes a whole number within its range.
-        static const std::map<QString, std::pair<int, int>> ranges{
-            {"--port", {1, 65535}}, {"--device", {0, 9}}, {"--warn", {0, 3600000}}, {"--timeout", {1, 3600000}}};
+        static const std::map<QString, std::pair<int, int>> ranges{{"--port", {1, 65535}},
+                                                                   {"--device", {0, 9}},
+                                                                   {"--warn", {0, 3600000}},
+                                                                   {"--timeout", {1, 3600000}}};
         const auto range = ranges.find(arg);
         if (range == ranges.end())
             return usage("unexpected argument " + arg.toLocal8Bit(), unknown);
         bool ok = false;
         const int value = args.isEmpty() ? 0 : args.takeFirst().toInt(&ok);
         if (!ok || value < range->second.first || value > range->second.second)
-            return usage(arg.toLocal8Bit() + " takes a whole number from " + QByteArray::number(range->second.first) +
-                             " to " + QByteArray::number(range->second.second),
+            return usage(arg.toLocal8Bit() + " takes a whole number from " +
+                             QByteArray::number(range->second.first) + " to " +
+                             QByteArray::number(range->second.second),
                          unknown);
         if (arg == QLatin1String("--port"))
             options.link.port = quint16(value);
@@ -101,7 +108,8 @@ int probe(QStringList args)
             options.timeoutMs = value;
     }
     zkn::run::Probe probe(options);
-    QObject::connect(&probe, &zkn::run::Probe::finished, QCoreApplication::instance(), &QCoreApplication::quit);
+    QObject::connect(&probe, &zkn::run::Probe::finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
     probe.start();
     QCoreApplication::exec();
     std::fputs((probe.line().toUtf8() + '\n').constData(), stdout);
@@ -143,9 +151,11 @@ int main(int argc, char* argv[])
             quiet = true;
         } else if (arg == QLatin1String("--tap")) {
             tap = true;
-        } else if (const std::map<QString, QString*> files{{"--junit", &junitPath}, {"--json", &jsonPath},
-                                                            {"--capture", &capturePath}, {"--csv", &csvPath},
-                                                            {"--ledger", &ledgerPath}};
+        } else if (const std::map<QString, QString*> files{{"--junit", &junitPath},
+                                                           {"--json", &jsonPath},
+                                                           {"--capture", &capturePath},
+                                                           {"--csv", &csvPath},
+                                                           {"--ledger", &ledgerPath}};
                    files.count(arg)) {
             if (args.isEmpty())
                 return usage(arg.toLocal8Bit() + " needs a file name");
@@ -170,8 +180,9 @@ int main(int argc, char* argv[])
     if (!capturePath.isEmpty()) {
         if (const QString error = runner.startCapture(capturePath); !error.isEmpty())
             return usage(capturePath.toLocal8Bit() + ": " + error.toLocal8Bit());
-        QObject::connect(&runner.capture(), &zkn::LinkCapture::failed,
-                         [](const QString& why) { std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr); });
+        QObject::connect(&runner.capture(), &zkn::LinkCapture::failed, [](const QString& why) {
+            std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr);
+        });
     }
     if (!ledgerPath.isEmpty()) {
         if (const QString said = runner.keepLedgerIn(ledgerPath); !said.isEmpty())
@@ -215,17 +226,22 @@ int main(int argc, char* argv[])
     if (!jsonPath.isEmpty() &&
         !writeFile(jsonPath, zkn::run::jsonReport(planPath, zkn::run::linkText(plan.link), started,
                                                   QDateTime::currentDateTime(), results)))
-        std::fputs(("zkn-run: the JSON report cannot be written to " + jsonPath.toLocal8Bit() + '\n').constData(),
-                   stderr);
+        std::fputs(
+            ("zkn-run: the JSON report cannot be written to " + jsonPath.toLocal8Bit() + '\n').constData(),
+            stderr);
     if (!junitPath.isEmpty() &&
         !writeFile(junitPath, zkn::run::junitReport(QFileInfo(planPath).fileName(), results)))
-        std::fputs(("zkn-run: the JUnit report cannot be written to " + junitPath.toLocal8Bit() + '\n').constData(),
+        std::fputs(
+            ("zkn-run: the JUnit report cannot be written to " + junitPath.toLocal8Bit() + '\n').constData(),
+            stderr);
+    if (!csvPath.isEmpty() &&
+        !writeFile(csvPath, [&runner](QIODevice& file) { return runner.writeLoadTestCsv(file); }))
+        std::fputs(("zkn-run: the CSV file cannot be written to " + csvPath.toLocal8Bit() + '\n').constData(),
                    stderr);
-    if (!csvPath.isEmpty() && !writeFile(csvPath, [&runner](QIODevice& file) { return runner.writeLoadTestCsv(file); }))
-        std::fputs(("zkn-run: the CSV file cannot be written to " + csvPath.toLocal8Bit() + '\n').constData(), stderr);
     if (runner.interrupted())
         return kInterrupted;
     if (runner.nothingTested())
         return kNothingTested;
-    return std::all_of(results.begin(), results.end(), [](const auto& r) { return r.passed; }) ? kPassed : kFailed;
+    return std::all_of(results.begin(), results.end(), [](const auto& r) { return r.passed; }) ? kPassed
+                                                                                               : kFailed;
 }

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plan_runner.h"
 
-#include "lamp/single_station_request.h"
-#include "link/frame_reader.h"
+#include "answer_figures.h"
 #include "decode/decode_record.h"
 #include "lamp/load_test_stats.h"
+#include "lamp/single_station_request.h"
+#include "link/frame_reader.h"
 #include "link/link_engine.h"
-#include "answer_figures.h"
 #include "reports.h"
 
 #include <utility>
@@ -23,7 +23,8 @@ QString recordsText(int count)
     return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
 }
 
-lamp::SingleStationRequest lampRequest(lamp::LampFunction function, const QByteArray& from, const QByteArray& to)
+lamp::SingleStationRequest lampRequest(lamp::LampFunction function, const QByteArray& from,
+                                       const QByteArray& to)
 {
     using lamp::LampAction;
     using F = lamp::LampFunction;
@@ -158,7 +159,8 @@ void PlanRunner::beginStep()
         m_lampsToSend.clear();
         m_lamps = {};
         if (step.range)
-            m_lampsToSend.append({QByteArray::number(step.range->first), QByteArray::number(step.range->second)});
+            m_lampsToSend.append(
+                {QByteArray::number(step.range->first), QByteArray::number(step.range->second)});
         for (const qint32 station : step.stations)
             m_lampsToSend.append({QByteArray::number(station), QByteArray()});
         sendNextLamp();
@@ -216,11 +218,14 @@ void PlanRunner::resyncEnded()
     m_current.figures.append(answerFigures(stats));
     QStringList over;
     if (resync.done() < resync.total())
-        over.append(m_resyncLate ? QStringLiteral("not done within %1 ms").arg(step.withinMs)
-                                 : QStringLiteral("ended after %1 of %2").arg(resync.done()).arg(resync.total()));
+        over.append(m_resyncLate
+                        ? QStringLiteral("not done within %1 ms").arg(step.withinMs)
+                        : QStringLiteral("ended after %1 of %2").arg(resync.done()).arg(resync.total()));
     over.append(overLimits(stats, step.maxUnanswered.value_or(0), step.maxRefused.value_or(0)));
     const QString summary = QString::fromLatin1(resync.summary());
-    endStep(over.isEmpty(), over.isEmpty() ? summary : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
+    endStep(over.isEmpty(), over.isEmpty()
+                                ? summary
+                                : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
 }
 
 // The figures of the whole test, its sweep's messages among them, against the plan's limits.
@@ -237,9 +242,13 @@ void PlanRunner::loadTestEnded()
     QStringList over;
     over.append(overLimits(stats, step.maxUnanswered, step.maxRefused));
     if (step.maxAnswerMs && stats.maxAnswerMs() > *step.maxAnswerMs)
-        over.append(QStringLiteral("answer time %1 ms, at most %2 allowed").arg(stats.maxAnswerMs()).arg(*step.maxAnswerMs));
+        over.append(QStringLiteral("answer time %1 ms, at most %2 allowed")
+                        .arg(stats.maxAnswerMs())
+                        .arg(*step.maxAnswerMs));
     const QString summary = QString::fromLatin1(stats.summary(m_link->answersCome()));
-    endStep(over.isEmpty(), over.isEmpty() ? summary : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
+    endStep(over.isEmpty(), over.isEmpty()
+                                ? summary
+                                : over.join(QStringLiteral("; ")) + QStringLiteral(" (") + summary + ')');
 }
 
 // Each message waits for its answer or its time-out before the next goes.
@@ -337,20 +346,21 @@ void PlanRunner::show(const link::LinkOutput& output)
             m_plan.steps[m_step].messages > 0 && output.figures->sent() >= m_plan.steps[m_step].messages) {
             m_loadTestStopping = true;
             // From the event loop: the engine is still giving its outputs.
-            QTimer::singleShot(0, this, [this] {
-                m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); });
-            });
+            QTimer::singleShot(
+                0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
         }
         break;
     case Out::LoadTestPhase:
-        if (output.phase == link::LoadTestPhase::Idle && m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest)
+        if (output.phase == link::LoadTestPhase::Idle && m_stepRunning &&
+            m_plan.steps[m_step].kind == Kind::LoadTest)
             QTimer::singleShot(0, this, [this, step = m_step] {
                 if (step == m_step && m_stepRunning)
                     loadTestEnded();
             });
         break;
     case Out::ResyncProgress:
-        if (!output.on && m_stepRunning && m_plan.steps[m_step].kind == Kind::Resync && !std::exchange(m_resyncEnded, true))
+        if (!output.on && m_stepRunning && m_plan.steps[m_step].kind == Kind::Resync &&
+            !std::exchange(m_resyncEnded, true))
             QTimer::singleShot(0, this, [this, step = m_step] {
                 if (step == m_step && m_stepRunning)
                     resyncEnded();
@@ -370,8 +380,8 @@ void PlanRunner::recordArrived(const QByteArray& record)
 {
     ++m_current.records;
     m_current.recordTexts.append(QString::fromLatin1(record));
-    const decode::Breakdown decoded =
-        decode::DecodeRecord(record, m_link->recordsKra() ? decode::RecordFormat::Kra : decode::RecordFormat::Olv);
+    const decode::Breakdown decoded = decode::DecodeRecord(
+        record, m_link->recordsKra() ? decode::RecordFormat::Kra : decode::RecordFormat::Olv);
     for (const Operator::Message& message : decoded.messages)
         show(message, {});
     if (!decoded.messages.isEmpty())
@@ -405,8 +415,9 @@ void PlanRunner::linkWentDown()
 // The boxes the tool would show are the running step's events; each is closed at once.
 void PlanRunner::show(const Message& message, std::function<void(Answer)> answered)
 {
-    m_current.events.append({QDateTime::currentDateTime(),
-                             message.title.isEmpty() ? message.text : message.title + QStringLiteral(": ") + message.text});
+    m_current.events.append(
+        {QDateTime::currentDateTime(),
+         message.title.isEmpty() ? message.text : message.title + QStringLiteral(": ") + message.text});
     if (answered)
         answered(Answer::Ok);
 }

@@ -85,9 +85,9 @@ private:
     bool m_releaseAnswered = false;
     bool m_finishing = false;
     bool m_interrupted = false;
-    QString m_refusal;  // the PBX's answer to the connect request, when it was no
+    QString m_refusal;        // the PBX's answer to the connect request, when it was no
     QString m_connectFailure; // where and why the connection never stood
-    QString m_lastLine; // the terminal's last line, the reason when the link ends without a box
+    QString m_lastLine;       // the terminal's last line, the reason when the link ends without a box
     // Lamps: the messages still to send, the answers so far.
     QList<std::pair<QByteArray, QByteArray>> m_lampsToSend;
     LampTally m_lamps;

@@ -58,15 +58,14 @@ void Probe::show(const link::LinkOutput& output)
             m_figures.connectMs = m_clock.elapsed();
             waitFor(Wait::Health);
             // From the event loop: the engine is still giving its outputs.
-            QTimer::singleShot(0, this, [this] {
-                m_link->feed([](link::LinkEngine& engine) { engine.healthCheckNow(); });
-            });
+            QTimer::singleShot(
+                0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.healthCheckNow(); }); });
         } else if (output.request == link::Request::Health && m_wait == Wait::Health) {
             m_figures.healthMs = m_clock.elapsed();
             if (output.code != 0)
                 m_figures.failure = QStringLiteral("health check answered with code %1: %2")
-                                .arg(output.code)
-                                .arg(QString::fromLatin1(link::responseText(output.code)));
+                                        .arg(output.code)
+                                        .arg(QString::fromLatin1(link::responseText(output.code)));
             QTimer::singleShot(0, this, &Probe::release);
         }
         break;
@@ -150,7 +149,8 @@ ProbeVerdict probeVerdict(const ProbeFigures& f)
     if (f.failure) {
         v.status = ProbeStatus::Critical;
         // Monitoring takes what follows a "|" as figures.
-        v.line = QStringLiteral("ZKN CRITICAL - ") + readableLine(*f.failure).replace(QLatin1Char('|'), QLatin1Char('/'));
+        v.line = QStringLiteral("ZKN CRITICAL - ") +
+                 readableLine(*f.failure).replace(QLatin1Char('|'), QLatin1Char('/'));
     } else {
         const bool slow = f.warnMs && std::max(f.connectMs, f.healthMs) > *f.warnMs;
         v.status = slow ? ProbeStatus::Warning : ProbeStatus::Ok;

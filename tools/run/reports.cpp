@@ -49,8 +49,8 @@ QByteArray tapLine(int number, const StepResult& result)
     if (result.skipped)
         return "ok " + QByteArray::number(number) + " - " + result.name.toUtf8() + " # SKIP " +
                result.message.toUtf8() + '\n';
-    QByteArray line = (result.passed ? "ok " : "not ok ") + QByteArray::number(number) + " - " + result.name.toUtf8() +
-                      " # " + QByteArray::number(result.ms) + " ms\n";
+    QByteArray line = (result.passed ? "ok " : "not ok ") + QByteArray::number(number) + " - " +
+                      result.name.toUtf8() + " # " + QByteArray::number(result.ms) + " ms\n";
     if (result.passed)
         return line;
     // The failure as a YAML block, its texts quoted as JSON strings (which YAML reads).
@@ -68,8 +68,8 @@ QByteArray tapPlan(int steps)
     return "1.." + QByteArray::number(steps) + '\n';
 }
 
-QByteArray jsonReport(const QString& planPath, const QString& link, const QDateTime& started, const QDateTime& ended,
-                      const QList<StepResult>& results)
+QByteArray jsonReport(const QString& planPath, const QString& link, const QDateTime& started,
+                      const QDateTime& ended, const QList<StepResult>& results)
 {
     QJsonArray steps;
     for (const StepResult& r : results) {
@@ -80,7 +80,9 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
         for (const RunEvent& event : r.events.kept())
             events.append(QJsonObject{{"time", event.at.toString(Qt::ISODateWithMs)}, {"text", event.text}});
         QJsonObject step{{"step", r.name},
-                         {"result", r.skipped ? "skip" : r.passed ? "pass" : "fail"},
+                         {"result", r.skipped  ? "skip"
+                                    : r.passed ? "pass"
+                                               : "fail"},
                          {"started", r.started.toString(Qt::ISODateWithMs)},
                          {"ms", r.ms},
                          {"message", r.message},
@@ -104,9 +106,10 @@ QByteArray jsonReport(const QString& planPath, const QString& link, const QDateT
 
 QByteArray junitReport(const QString& planName, const QList<StepResult>& results)
 {
-    const auto failures =
-        std::count_if(results.begin(), results.end(), [](const StepResult& r) { return !r.passed && !r.skipped; });
-    const auto skipped = std::count_if(results.begin(), results.end(), [](const StepResult& r) { return r.skipped; });
+    const auto failures = std::count_if(results.begin(), results.end(),
+                                        [](const StepResult& r) { return !r.passed && !r.skipped; });
+    const auto skipped =
+        std::count_if(results.begin(), results.end(), [](const StepResult& r) { return r.skipped; });
     qint64 totalMs = 0;
     for (const StepResult& r : results)
         totalMs += r.ms;

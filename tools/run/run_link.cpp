@@ -38,8 +38,9 @@ QString RunLink::keepLedgerIn(const QString& path)
     m_engine->lampLedger().replace(m_ledgerStore->load(&said));
     QObject::connect(m_pump.get(), &LinkPump::lampLedgerChanged, m_ledgerStore.get(),
                      [this] { m_ledgerStore->changed(m_engine->lampLedger()); });
-    QObject::connect(m_ledgerStore.get(), &LampLedgerStore::failed,
-                     [](const QString& why) { std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr); });
+    QObject::connect(m_ledgerStore.get(), &LampLedgerStore::failed, [](const QString& why) {
+        std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr);
+    });
     return said;
 }
 

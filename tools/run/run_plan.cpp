@@ -72,8 +72,9 @@ public:
     }
 
     // A whole number from `low` to `high`, kept in `out` when the key is there.
-    template <typename Int> bool number(const QJsonObject& o, const QString& where, const char* key, Int& out,
-                                        qint64 low, qint64 high)
+    template <typename Int>
+    bool number(const QJsonObject& o, const QString& where, const char* key, Int& out, qint64 low,
+                qint64 high)
     {
         const QJsonValue value = o.value(QLatin1String(key));
         if (value.isUndefined())
@@ -112,7 +113,8 @@ public:
         if (value.isUndefined())
             return true;
         if (!value.isBool())
-            return fail(where + QLatin1Char('.') + QLatin1String(key), QStringLiteral("expected true or false"));
+            return fail(where + QLatin1Char('.') + QLatin1String(key),
+                        QStringLiteral("expected true or false"));
         out = value.toBool();
         return true;
     }
@@ -130,7 +132,8 @@ constexpr qint64 kMaxMs = 24 * 3600 * 1000;
 bool readLink(Reader& r, const QJsonValue& value, Plan& plan)
 {
     QJsonObject link;
-    if (!r.object(value, QStringLiteral("link"), link) || !r.keys(link, QStringLiteral("link"), {"lan", "serial"}))
+    if (!r.object(value, QStringLiteral("link"), link) ||
+        !r.keys(link, QStringLiteral("link"), {"lan", "serial"}))
         return false;
     if (link.size() != 1)
         return r.fail(QStringLiteral("link"), QStringLiteral("expected one of lan, serial"));
@@ -140,9 +143,9 @@ bool readLink(Reader& r, const QJsonValue& value, Plan& plan)
         LanLink lan;
         QString parity = QStringLiteral("odd");
         if (!r.object(link.value(QLatin1String("lan")), where, o) ||
-            !r.keys(o, where, {"host", "port", "device", "parity"}, {"host"}) || !r.text(o, where, "host", lan.host) ||
-            !r.number(o, where, "port", lan.port, 1, 65535) || !r.number(o, where, "device", lan.device, 0, 9) ||
-            !r.text(o, where, "parity", parity))
+            !r.keys(o, where, {"host", "port", "device", "parity"}, {"host"}) ||
+            !r.text(o, where, "host", lan.host) || !r.number(o, where, "port", lan.port, 1, 65535) ||
+            !r.number(o, where, "device", lan.device, 0, 9) || !r.text(o, where, "parity", parity))
             return false;
         if (parity != QLatin1String("odd") && parity != QLatin1String("even"))
             return r.fail(where + QStringLiteral(".parity"), QStringLiteral("expected odd or even"));
@@ -152,8 +155,9 @@ bool readLink(Reader& r, const QJsonValue& value, Plan& plan)
     }
     const QString where = QStringLiteral("link.serial");
     SerialLink serial;
-    if (!r.object(link.value(QLatin1String("serial")), where, o) || !r.keys(o, where, {"port", "settings"}, {"port"}) ||
-        !r.text(o, where, "port", serial.port) || !r.text(o, where, "settings", serial.settings))
+    if (!r.object(link.value(QLatin1String("serial")), where, o) ||
+        !r.keys(o, where, {"port", "settings"}, {"port"}) || !r.text(o, where, "port", serial.port) ||
+        !r.text(o, where, "settings", serial.settings))
         return false;
     if (!serial.settings.isEmpty() && !settings::LineParameters::parse(serial.settings))
         return r.fail(where + QStringLiteral(".settings"),
@@ -170,7 +174,8 @@ bool readLamps(Reader& r, const QJsonObject& o, const QString& where, Step& step
     const auto known = std::find_if(kFunctions.begin(), kFunctions.end(),
                                     [&](const auto& f) { return function == QLatin1String(f.first); });
     if (known == kFunctions.end())
-        return r.fail(where + QStringLiteral(".function"), QStringLiteral("expected mw-on, mw-off, vmm-on or vmm-off"));
+        return r.fail(where + QStringLiteral(".function"),
+                      QStringLiteral("expected mw-on, mw-off, vmm-on or vmm-off"));
     step.function = known->second;
     const bool byStations = o.contains(QLatin1String("stations"));
     const bool byRange = o.contains(QLatin1String("first")) || o.contains(QLatin1String("last"));
@@ -179,20 +184,23 @@ bool readLamps(Reader& r, const QJsonObject& o, const QString& where, Step& step
     if (byRange) {
         qint32 first = -1, last = -1;
         if (!r.keys(o, where, {"first", "last", "function"}, {"first", "last"}) ||
-            !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation))
+            !r.number(o, where, "first", first, 0, kMaxStation) ||
+            !r.number(o, where, "last", last, 0, kMaxStation))
             return false;
         if (last < first)
-            return r.fail(where + QStringLiteral(".last"), QStringLiteral("expected a station not below \"first\""));
+            return r.fail(where + QStringLiteral(".last"),
+                          QStringLiteral("expected a station not below \"first\""));
         step.range = std::pair{first, last};
         return true;
     }
     const QJsonValue stations = o.value(QLatin1String("stations"));
     if (!stations.isArray() || stations.toArray().isEmpty())
-        return r.fail(where + QStringLiteral(".stations"), QStringLiteral("expected a list of station numbers"));
+        return r.fail(where + QStringLiteral(".stations"),
+                      QStringLiteral("expected a list of station numbers"));
     for (const QJsonValue& station : stations.toArray()) {
         qint32 number = -1;
-        if (!r.number(QJsonObject{{"station", station}}, where + QStringLiteral(".stations"), "station", number, 0,
-                      kMaxStation))
+        if (!r.number(QJsonObject{{"station", station}}, where + QStringLiteral(".stations"), "station",
+                      number, 0, kMaxStation))
             return false;
         step.stations.append(number);
     }
@@ -209,7 +217,8 @@ bool readStationsFile(Reader& r, const QString& where, QString& path)
     if (!content)
         return r.fail(where, QStringLiteral("%1: %2").arg(path, error));
     if (lamp::parseExtensions(*content).stations.isEmpty())
-        return r.fail(where, QStringLiteral("%1 names no station; expected one station number per line").arg(path));
+        return r.fail(where,
+                      QStringLiteral("%1 names no station; expected one station number per line").arg(path));
     return true;
 }
 
@@ -218,9 +227,10 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
     qint32 first = -1, last = -1;
     int maxUnanswered = -1, maxRefused = -1, maxAnswerMs = -1;
     if (!r.keys(o, where,
-                {"first", "last", "stations_file", "delay_ms", "messages", "for_ms", "max_unanswered", "max_refused",
-                 "max_timeouts", "max_negative", "max_answer_ms"}) ||
-        !r.number(o, where, "first", first, 0, kMaxStation) || !r.number(o, where, "last", last, 0, kMaxStation) ||
+                {"first", "last", "stations_file", "delay_ms", "messages", "for_ms", "max_unanswered",
+                 "max_refused", "max_timeouts", "max_negative", "max_answer_ms"}) ||
+        !r.number(o, where, "first", first, 0, kMaxStation) ||
+        !r.number(o, where, "last", last, 0, kMaxStation) ||
         !r.text(o, where, "stations_file", step.stationsFile) ||
         !r.number(o, where, "delay_ms", step.delayMs, LoadTestOptions::kFirstDelay,
                   LoadTestOptions::kLastDelay) ||
@@ -235,7 +245,8 @@ bool readLoadTest(Reader& r, const QJsonObject& o, const QString& where, Step& s
     if (byFile ? first >= 0 || last >= 0 : !byRange)
         return r.fail(where, QStringLiteral("expected either \"first\" and \"last\" or \"stations_file\""));
     if (byRange && last < first)
-        return r.fail(where + QStringLiteral(".last"), QStringLiteral("expected a station not below \"first\""));
+        return r.fail(where + QStringLiteral(".last"),
+                      QStringLiteral("expected a station not below \"first\""));
     if ((step.messages > 0) == (step.forMs > 0))
         return r.fail(where, QStringLiteral("expected either \"messages\" or \"for_ms\""));
     if (byFile && !readStationsFile(r, where + QStringLiteral(".stations_file"), step.stationsFile))
@@ -256,7 +267,8 @@ bool readResync(Reader& r, const QJsonObject& o, const QString& where, Step& ste
     step.withinMs = 600000;
     if (!r.keys(o, where,
                 {"all_off", "within_ms", "max_unanswered", "max_refused", "max_timeouts", "max_negative"}) ||
-        !r.boolean(o, where, "all_off", step.allOff) || !r.number(o, where, "within_ms", step.withinMs, 1, kMaxMs) ||
+        !r.boolean(o, where, "all_off", step.allOff) ||
+        !r.number(o, where, "within_ms", step.withinMs, 1, kMaxMs) ||
         !r.limit(o, where, "max_unanswered", "max_timeouts", maxUnanswered) ||
         !r.limit(o, where, "max_refused", "max_negative", maxRefused))
         return false;
@@ -278,7 +290,8 @@ bool readStep(Reader& r, const QJsonValue& value, int index, Plan& plan)
         return r.fail(where, QStringLiteral("expected one step: %1").arg(Reader::list(names)));
     const QString name = wrapper.keys().first();
     if (!names.contains(name))
-        return r.fail(where, QStringLiteral("unknown step \"%1\"; expected %2").arg(name, Reader::list(names)));
+        return r.fail(where,
+                      QStringLiteral("unknown step \"%1\"; expected %2").arg(name, Reader::list(names)));
     where += QLatin1Char('.') + name;
     Step step;
     step.kind = kKinds[std::size_t(names.indexOf(name))].second;
@@ -343,7 +356,8 @@ std::variant<Plan, QString> readPlan(const QByteArray& json, const QString& file
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (document.isNull()) {
-        const QByteArrayView before = QByteArrayView(json).first(qBound(0, parseError.offset, int(json.size())));
+        const QByteArrayView before =
+            QByteArrayView(json).first(qBound(0, parseError.offset, int(json.size())));
         return fileName + QStringLiteral(": not JSON at line %1, column %2: %3")
                               .arg(before.count('\n') + 1)
                               .arg(before.size() - before.lastIndexOf('\n'))
@@ -351,7 +365,8 @@ std::variant<Plan, QString> readPlan(const QByteArray& json, const QString& file
     }
     Plan plan;
     QJsonObject top;
-    if (!r.object(document.isObject() ? QJsonValue(document.object()) : QJsonValue(), QStringLiteral("the plan"), top) ||
+    if (!r.object(document.isObject() ? QJsonValue(document.object()) : QJsonValue(),
+                  QStringLiteral("the plan"), top) ||
         !r.keys(top, QStringLiteral("the plan"), {"link", "steps", "stop_on_failure"}, {"steps"}))
         return r.error();
     if (top.contains(QLatin1String("link")) && !readLink(r, top.value(QLatin1String("link")), plan))

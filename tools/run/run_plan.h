@@ -37,11 +37,12 @@ struct Step
 {
     enum class Kind
     {
-        Connect, // the connect request answered with code 0 within `withinMs`
-        Lamps,   // every lamp message answered with code 0 (on a serial line: sent)
+        Connect,  // the connect request answered with code 0 within `withinMs`
+        Lamps,    // every lamp message answered with code 0 (on a serial line: sent)
         Records,  // at least `atLeast` records within `forMs`
         Release,  // the release answered and the connection closed within `withinMs`
-        LoadTest, // the tool's load test over `range` (or `stationsFile`) for `messages` or `forMs`, then its sweep
+        LoadTest, // the tool's load test over `range` (or `stationsFile`) for `messages` or `forMs`, then its
+                  // sweep
         Resync    // the ledger's lamps sent again (or all off) within `withinMs`, within the limits
     };
     Kind kind = Kind::Connect;
@@ -54,7 +55,7 @@ struct Step
     int atLeast = 1;
     // Load test: its delay, how long it runs, and the limits it must keep.
     int delayMs = 300;
-    int messages = 0; // 0: for `forMs`
+    int messages = 0;     // 0: for `forMs`
     QString stationsFile; // one station per line, in place of the range; relative to the plan's folder
     std::optional<int> maxUnanswered, maxRefused, maxAnswerMs;
     bool allOff = false; // resync: every lamp of the ledger switched off instead

@@ -42,7 +42,8 @@ void LoadTestEngine::send(qint32 station, LampFunction function)
     const LampSend sent = m_line.sendLampMessage(station, function);
     if (sent != LampSend::NotSent) {
         m_stats.messageSent();
-        m_log.sent(m_line.lampNowUs(), station, function, sent == LampSend::Awaited ? m_line.lampSequence() : -1);
+        m_log.sent(m_line.lampNowUs(), station, function,
+                   sent == LampSend::Awaited ? m_line.lampSequence() : -1);
     }
     m_awaiting = sent == LampSend::Awaited;
     m_awaitingOthers = false;

@@ -39,7 +39,7 @@ struct LoadTestResults
     int answeredOk = 0;
     int negative = 0;
     int timedOut = 0;
-    int superseded = 0; // their answers taken by the single-station dialog's frame
+    int superseded = 0;                           // their answers taken by the single-station dialog's frame
     std::vector<NegativeAnswers> negativesByCode; // by code
     // Over every answer, ok or negative; -1 while there is none. A percentile is the lower one:
     // the answer time that at least that share of the answers did not exceed.

@@ -32,14 +32,14 @@ QByteArray LoadTestStats::summary(bool answersExpected) const
     QByteArray text = QByteArray::number(m_sent) + " sent";
     if (!answersExpected)
         return text;
-    text += ", " + QByteArray::number(m_answered) + " answered: " + QByteArray::number(m_answered - m_negative) +
-            " ok, " + QByteArray::number(m_negative) + " refused, " + QByteArray::number(m_timeouts) + " unanswered";
+    text += ", " + QByteArray::number(m_answered) +
+            " answered: " + QByteArray::number(m_answered - m_negative) + " ok, " +
+            QByteArray::number(m_negative) + " refused, " + QByteArray::number(m_timeouts) + " unanswered";
     if (m_superseded > 0)
         text += ", " + QByteArray::number(m_superseded) + " superseded";
     if (m_answered > 0)
         text += "; answer time median " + QByteArray::number(medianAnswerMs()) + " ms, p95 " +
-                QByteArray::number(answerMsAt(95)) + " ms, max " +
-                QByteArray::number(m_maxAnswerMs) + " ms";
+                QByteArray::number(answerMsAt(95)) + " ms, max " + QByteArray::number(m_maxAnswerMs) + " ms";
     return text;
 }
 

@@ -38,7 +38,8 @@ StationRange stationRange(const SingleStationRequest& request)
         return {};
     if (*last < *first)
         return {true, 0};
-    return {false, *last - *first == std::numeric_limits<quint64>::max() ? *last - *first : *last - *first + 1};
+    return {false,
+            *last - *first == std::numeric_limits<quint64>::max() ? *last - *first : *last - *first + 1};
 }
 
 } // namespace zkn::lamp

@@ -30,7 +30,8 @@ void LinkEngine::mnuStart_Click()
         if (loadTestRunning())
             return;
         if (m_resync.running()) {
-            tell(QStringLiteral("The lamps are being resynchronised: stop that first."), Operator::Icon::Exclamation);
+            tell(QStringLiteral("The lamps are being resynchronised: stop that first."),
+                 Operator::Icon::Exclamation);
             return;
         }
         // A closed serial port is opened first; one that did not open has been reported.

@@ -25,9 +25,10 @@ void LinkEngine::toggleSerialPort()
             setPanelText(Panel::Status, QStringLiteral("Status: ") + m_portFailure);
         // A COM port keeps the classic wording; a port named by its path is named.
         if (m_portToggle == PortToggle::NotFound)
-            tell(m_portFailure.isEmpty() ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
-                                                          "does not exist on this machine!")
-                                         : settings::portNotPresent(m_portFailure),
+            tell(m_portFailure.isEmpty()
+                     ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                                      "does not exist on this machine!")
+                     : settings::portNotPresent(m_portFailure),
                  Operator::Icon::Exclamation);
         then([this] { showPortToggled(); });
     });
@@ -38,7 +39,8 @@ void LinkEngine::reopenReturnedPort(const QString& path)
     then([this, path] {
         if (linkType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
             return;
-        writeLine(display::marker::Local, "Serial port " + QFile::encodeName(path) + " is back: opening it again");
+        writeLine(display::marker::Local,
+                  "Serial port " + QFile::encodeName(path) + " is back: opening it again");
         connectCommand();
     });
 }
