@@ -258,11 +258,11 @@ private:
     QTimer m_figuresRefresh;
     decode::DecodingBoxes m_decodingBoxes;
     Indicator* m_connectionPicture = nullptr;
+    // Lit and put out as the link says: the transmit and receive lamps stay lit 50 ms after the
+    // last frame, so a short piece of work still shows.
     Indicator* m_txLed = nullptr;
     Indicator* m_rxLed = nullptr;
     Indicator* m_dsrLed = nullptr;
-    // The transmit and receive lamps stay lit 50 ms after the last frame, so a short piece of
-    // work still shows, without holding the window.
 
     frmProperties* m_properties = nullptr;
     FrmDebugOptions* m_debugOptions = nullptr;

@@ -195,8 +195,6 @@ void frmTerminal::showLoadTestPhase(link::LoadTestPhase phase)
         refreshLoadTestFigures(); // the final figures at once
 }
 
-// Figures change with every message; the panel follows a few times a second, so a fast test
-// does not spend its time redrawing the status bar.
 void frmTerminal::showResyncProgress(bool running, const QString& progress)
 {
     if (running)
@@ -204,6 +202,8 @@ void frmTerminal::showResyncProgress(bool running, const QString& progress)
     m_lampLedger->showResync(running, progress);
 }
 
+// Figures change with every message; the panel follows a few times a second, so a fast test
+// does not spend its time redrawing the status bar.
 void frmTerminal::showLoadTestFigures(const lamp::LoadTestStats& figures, bool answersExpected)
 {
     m_figures = &figures;
