@@ -16,6 +16,9 @@
 
 #include <algorithm>
 
+// Each of the link's outputs is placed by name: a new one fails to compile until it is placed here.
+#pragma GCC diagnostic error "-Wswitch-enum"
+
 namespace zkn {
 
 namespace {
@@ -233,7 +236,29 @@ void LinkPump::carryOut(const link::LinkOutput& output)
         Q_EMIT framePassed(output.type == Out::TraceSent, output.bytes);
         m_view.show(output);
         break;
-    default:
+    case Out::Terminal:
+    case Out::Panel:
+    case Out::SettingsPanel:
+    case Out::Connected:
+    case Out::ConnectChecked:
+    case Out::SendTextEnabled:
+    case Out::PropertiesEnabled:
+    case Out::DebugLanEnabled:
+    case Out::LinkCameUp:
+    case Out::TxLamp:
+    case Out::RxLamp:
+    case Out::Dsr:
+    case Out::WaitWindow:
+    case Out::ShowProperties:
+    case Out::SerialBufferLevel:
+    case Out::RecordArrived:
+    case Out::Response:
+    case Out::LampTimedOut:
+    case Out::ConnectFailed:
+    case Out::ResyncProgress:
+    case Out::LoadTestPhase:
+    case Out::LoadTestFigures:
+    case Out::QuitSingleStation:
         m_view.show(output);
         break;
     }

@@ -4,6 +4,9 @@
 #include "frm_single.h"
 #include "frm_terminal.h"
 
+// Each of the link's outputs is placed by name: a new one fails to compile until it is placed here.
+#pragma GCC diagnostic error "-Wswitch-enum"
+
 namespace zkn {
 
 void WindowView::show(const link::LinkOutput& output)
@@ -77,8 +80,23 @@ void WindowView::show(const link::LinkOutput& output)
     case Out::QuitSingleStation:
         w.singleStationWindow()->cmdQuit_Click();
         break;
-    default:
-        break; // the transports' work and the notices are the pump's
+    case Out::Response:
+    case Out::LampTimedOut:
+    case Out::ConnectFailed:
+        break; // the terminal and the boxes say these to the operator
+    case Out::OpenSocket:
+    case Out::Transmit:
+    case Out::CloseSocket:
+    case Out::TogglePort:
+    case Out::SerialReceive:
+    case Out::SerialWrite:
+    case Out::ReadExtensions:
+    case Out::Fault:
+    case Out::LampLedgerChanged:
+    case Out::Notice:
+    case Out::ReleasedForExit:
+    case Out::LinkClosedForExit:
+        break; // the pump's
     }
 }
 

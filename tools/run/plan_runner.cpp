@@ -15,7 +15,6 @@ namespace zkn::run {
 
 namespace {
 
-using Out = link::LinkOutput::Type;
 using Kind = Step::Kind;
 
 QString recordsText(int count)
@@ -296,82 +295,88 @@ void PlanRunner::lampAnswered(std::optional<int> code)
     });
 }
 
-void PlanRunner::show(const link::LinkOutput& output)
+void PlanRunner::terminalText(const QByteArray& text)
 {
-    switch (output.type) {
-    case Out::Terminal:
-        for (const QByteArray& line : output.bytes.split('\n'))
-            if (!line.trimmed().isEmpty())
-                m_lastLine = QString::fromLatin1(line.trimmed());
-        break;
-    case Out::LinkCameUp:
-        m_linkUp = m_everUp = true;
-        if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect)
-            endStep(true, {});
-        break;
-    case Out::Connected:
-        if (output.on)
-            break;
-        if (m_linkUp) {
-            m_linkUp = false;
-            linkWentDown();
-        } else if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect) {
-            // Once the box that may follow has been taken, it says why.
-            QTimer::singleShot(0, this, [this, step = m_step] {
-                if (step != m_step)
-                    return;
-                endStep(false, !m_refusal.isEmpty()          ? m_refusal
-                               : !m_connectFailure.isEmpty() ? m_connectFailure
-                               : !m_current.events.isEmpty() ? m_current.events.last().text
-                                                             : m_lastLine);
-            });
-        }
-        break;
-    case Out::ConnectFailed:
-        m_connectFailure = output.text;
-        break;
-    case Out::Response:
-        if (output.request == link::Request::Connect && output.code != 0)
-            m_refusal = QStringLiteral("refused: ") + QString::fromLatin1(link::responseText(output.code));
-        if (output.request == link::Request::Release)
-            m_releaseAnswered = true;
-        if (output.request == link::Request::Lamp)
-            lampAnswered(output.code);
-        break;
-    case Out::LampTimedOut:
-        lampAnswered(std::nullopt);
-        break;
-    case Out::LoadTestFigures:
-        if (m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest && !m_loadTestStopping &&
-            m_plan.steps[m_step].messages > 0 && output.figures->sent() >= m_plan.steps[m_step].messages) {
-            m_loadTestStopping = true;
-            // From the event loop: the engine is still giving its outputs.
-            QTimer::singleShot(
-                0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
-        }
-        break;
-    case Out::LoadTestPhase:
-        if (output.phase == link::LoadTestPhase::Idle && m_stepRunning &&
-            m_plan.steps[m_step].kind == Kind::LoadTest)
-            QTimer::singleShot(0, this, [this, step = m_step] {
-                if (step == m_step && m_stepRunning)
-                    loadTestEnded();
-            });
-        break;
-    case Out::ResyncProgress:
-        if (!output.on && m_stepRunning && m_plan.steps[m_step].kind == Kind::Resync &&
-            !std::exchange(m_resyncEnded, true))
-            QTimer::singleShot(0, this, [this, step = m_step] {
-                if (step == m_step && m_stepRunning)
-                    resyncEnded();
-            });
-        break;
-    case Out::RecordArrived:
-        recordArrived(output.bytes);
-        break;
-    default:
-        break;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.trimmed().isEmpty())
+            m_lastLine = QString::fromLatin1(line.trimmed());
+}
+
+void PlanRunner::linkCameUp()
+{
+    m_linkUp = m_everUp = true;
+    if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect)
+        endStep(true, {});
+}
+
+void PlanRunner::connectionShown(bool connected)
+{
+    if (connected)
+        return;
+    if (m_linkUp) {
+        m_linkUp = false;
+        linkWentDown();
+    } else if (m_step >= 0 && !m_finishing && m_plan.steps[m_step].kind == Kind::Connect) {
+        // Once the box that may follow has been taken, it says why.
+        QTimer::singleShot(0, this, [this, step = m_step] {
+            if (step != m_step)
+                return;
+            endStep(false, !m_refusal.isEmpty()          ? m_refusal
+                           : !m_connectFailure.isEmpty() ? m_connectFailure
+                           : !m_current.events.isEmpty() ? m_current.events.last().text
+                                                         : m_lastLine);
+        });
     }
+}
+
+void PlanRunner::connectFailed(const QString& why)
+{
+    m_connectFailure = why;
+}
+
+void PlanRunner::responded(link::Request request, int code)
+{
+    if (request == link::Request::Connect && code != 0)
+        m_refusal = QStringLiteral("refused: ") + QString::fromLatin1(link::responseText(code));
+    if (request == link::Request::Release)
+        m_releaseAnswered = true;
+    if (request == link::Request::Lamp)
+        lampAnswered(code);
+}
+
+void PlanRunner::lampTimedOut()
+{
+    lampAnswered(std::nullopt);
+}
+
+void PlanRunner::loadTestFiguresChanged(const lamp::LoadTestStats& figures)
+{
+    if (m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest && !m_loadTestStopping &&
+        m_plan.steps[m_step].messages > 0 && figures.sent() >= m_plan.steps[m_step].messages) {
+        m_loadTestStopping = true;
+        // From the event loop: the engine is still giving its outputs.
+        QTimer::singleShot(
+            0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
+    }
+}
+
+void PlanRunner::loadTestPhaseChanged(link::LoadTestPhase phase)
+{
+    if (phase == link::LoadTestPhase::Idle && m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest)
+        QTimer::singleShot(0, this, [this, step = m_step] {
+            if (step == m_step && m_stepRunning)
+                loadTestEnded();
+        });
+}
+
+void PlanRunner::resyncRunning(bool running)
+{
+    if (!running && m_stepRunning && m_plan.steps[m_step].kind == Kind::Resync &&
+        !std::exchange(m_resyncEnded, true))
+        QTimer::singleShot(0, this, [this, step = m_step] {
+            if (step == m_step && m_stepRunning)
+                resyncEnded();
+        });
 }
 
 // Every record is decoded as the breakdown window decodes it; what the decoder finds wrong becomes

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "headless_view.h"
 #include "lamp_tally.h"
-#include "link_view.h"
 #include "operator/operator.h"
 #include "run_link.h"
 #include "run_plan.h"
@@ -23,7 +23,7 @@ namespace zkn::run {
 // of the running step and are closed at once; nothing waits for anyone. After the last step (or
 // a failure that leaves no link) the link is released as the tool releases it, then finished()
 // comes with the results.
-class PlanRunner : public QObject, private LinkView, private Operator
+class PlanRunner : public QObject, private HeadlessView, private Operator
 {
     Q_OBJECT
 
@@ -54,7 +54,16 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void show(const link::LinkOutput& output) override;
+    void terminalText(const QByteArray& text) override;
+    void linkCameUp() override;
+    void connectionShown(bool connected) override;
+    void connectFailed(const QString& why) override;
+    void responded(link::Request request, int code) override;
+    void lampTimedOut() override;
+    void loadTestFiguresChanged(const lamp::LoadTestStats& figures) override;
+    void loadTestPhaseChanged(link::LoadTestPhase phase) override;
+    void resyncRunning(bool running) override;
+    void recordArrived(const QByteArray& record) override;
     void show(const Message& message, std::function<void(Answer)> answered) override;
     void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
 
@@ -66,7 +75,6 @@ private:
     void resyncEnded();
     void lampAnswered(std::optional<int> code);
     void linkWentDown();
-    void recordArrived(const QByteArray& record);
     void endStep(bool passed, const QString& message);
     void finishRun();
     void feedConnectCommand();

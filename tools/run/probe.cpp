@@ -7,10 +7,6 @@
 
 namespace zkn::run {
 
-namespace {
-using Out = link::LinkOutput::Type;
-} // namespace
-
 Probe::Probe(const ProbeOptions& options, QObject* parent) : QObject(parent), m_options(options)
 {
     LinkView& view = *this;
@@ -43,53 +39,51 @@ void Probe::waitFor(Wait wait)
     m_limit.start(m_options.timeoutMs);
 }
 
-void Probe::show(const link::LinkOutput& output)
+void Probe::responded(link::Request request, int code)
 {
-    switch (output.type) {
-    case Out::Response:
-        if (output.request == link::Request::Connect && m_wait == Wait::Connect) {
-            if (output.code != 0) {
-                critical(QStringLiteral("refused with code %1: %2")
-                             .arg(output.code)
-                             .arg(QString::fromLatin1(link::responseText(output.code))));
-                return;
-            }
-            m_linkUp = true;
-            m_figures.connectMs = m_clock.elapsed();
-            waitFor(Wait::Health);
-            // From the event loop: the engine is still giving its outputs.
-            QTimer::singleShot(
-                0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.healthCheckNow(); }); });
-        } else if (output.request == link::Request::Health && m_wait == Wait::Health) {
-            m_figures.healthMs = m_clock.elapsed();
-            if (output.code != 0)
-                m_figures.failure = QStringLiteral("health check answered with code %1: %2")
-                                        .arg(output.code)
-                                        .arg(QString::fromLatin1(link::responseText(output.code)));
-            QTimer::singleShot(0, this, &Probe::release);
+    if (request == link::Request::Connect && m_wait == Wait::Connect) {
+        if (code != 0) {
+            critical(QStringLiteral("refused with code %1: %2")
+                         .arg(code)
+                         .arg(QString::fromLatin1(link::responseText(code))));
+            return;
         }
-        break;
-    case Out::ConnectFailed:
-        m_connectFailure = output.text;
-        break;
-    case Out::Connected:
-        if (output.on)
-            break;
-        m_linkUp = false;
-        if (m_wait == Wait::Release) {
-            finish();
-        } else if (m_wait != Wait::Done) {
-            // Once the box that may follow has been taken, it says why: where and why in words, a
-            // line that monitoring sees the same from one failure to the next.
-            QTimer::singleShot(0, this, [this] {
-                critical(!m_connectFailure.isEmpty() ? m_connectFailure
-                         : m_lastBox.isEmpty()       ? QStringLiteral("the link ended")
-                                                     : m_lastBox);
-            });
-        }
-        break;
-    default:
-        break;
+        m_linkUp = true;
+        m_figures.connectMs = m_clock.elapsed();
+        waitFor(Wait::Health);
+        // From the event loop: the engine is still giving its outputs.
+        QTimer::singleShot(
+            0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.healthCheckNow(); }); });
+    } else if (request == link::Request::Health && m_wait == Wait::Health) {
+        m_figures.healthMs = m_clock.elapsed();
+        if (code != 0)
+            m_figures.failure = QStringLiteral("health check answered with code %1: %2")
+                                    .arg(code)
+                                    .arg(QString::fromLatin1(link::responseText(code)));
+        QTimer::singleShot(0, this, &Probe::release);
+    }
+}
+
+void Probe::connectFailed(const QString& why)
+{
+    m_connectFailure = why;
+}
+
+void Probe::connectionShown(bool connected)
+{
+    if (connected)
+        return;
+    m_linkUp = false;
+    if (m_wait == Wait::Release) {
+        finish();
+    } else if (m_wait != Wait::Done) {
+        // Once the box that may follow has been taken, it says why: where and why in words, a
+        // line that monitoring sees the same from one failure to the next.
+        QTimer::singleShot(0, this, [this] {
+            critical(!m_connectFailure.isEmpty() ? m_connectFailure
+                     : m_lastBox.isEmpty()       ? QStringLiteral("the link ended")
+                                                 : m_lastBox);
+        });
     }
 }
 

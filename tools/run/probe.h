@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link_view.h"
+#include "headless_view.h"
 #include "operator/operator.h"
 #include "run_link.h"
 #include "run_plan.h"
@@ -53,7 +53,7 @@ ProbeVerdict probeVerdict(const ProbeFigures& figures);
 // answered, its answer, then the release. finished() comes with one line in the convention of
 // monitoring systems, e.g. "ZKN OK - link up in 14 ms, health check answered in 3 ms | connect=14ms;;;
 // health=3ms;;;".
-class Probe : public QObject, private LinkView, private Operator
+class Probe : public QObject, private HeadlessView, private Operator
 {
     Q_OBJECT
 
@@ -77,7 +77,9 @@ private:
         Done
     };
 
-    void show(const link::LinkOutput& output) override;
+    void responded(link::Request request, int code) override;
+    void connectFailed(const QString& why) override;
+    void connectionShown(bool connected) override;
     void show(const Message& message, std::function<void(Answer)> answered) override;
     void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
 
