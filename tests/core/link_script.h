@@ -194,6 +194,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
          t.host.portOpen = false;
          t.engine->onSerialClosedByError(QStringLiteral("The device went away"));
      }},
+    {"portback", [](LinkScript& t, Arg) { t.engine->reopenReturnedPort(QStringLiteral("/dev/ttyUSB0")); }},
     {"echo", [](LinkScript& t, Arg) { t.connection.setEcho(true); }},
     {"type", [](LinkScript& t, Arg text) { t.engine->typedOnTerminal(text.toLatin1()); }},
     {"block", [](LinkScript& t, Arg) { t.engine->textBlockWritten(); }}, // of a text file

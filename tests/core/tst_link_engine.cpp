@@ -456,6 +456,11 @@ void TestLinkEngine::scripts_data()
         "serialdata:\x02half | cd | ?status=Status: Change in CD Detected | serialdata:\x03 | "
         "?records=\x02" "1.2\x03 | ?count=0 | ?faults= | ?sendtext=true | portlost | ?faults=The device went away | "
         "?sendtext=false");
+    // A port that came back is opened again, unless the link is over TCP or a port is open.
+    const QString back = QStringLiteral("%1 | portback | ?port=%2 | ?terminal%3=/dev/ttyUSB0 is back: opening it again");
+    row("a port back: opened again", back.arg("serial", "true", "~"));
+    row("a port back while the link is over TCP: left alone", back.arg("interval:30", "false", "!"));
+    row("a port back while one is open: left alone", back.arg("serial | portopen", "true", "!"));
     row("serial: a record without ETX is shown cut after 4096 bytes, not decoded; then characters again",
         "serial | connect | serialdata:\x02" + QString(4095, 'A') + "B | ?terminal= ->:14:03:59: \x02" +
         QString(4095, 'A') + " (cut: no ETX after 4096 bytes)\r\nB | ?records= | ?faults=a serial record without ETX");
