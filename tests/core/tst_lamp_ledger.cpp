@@ -142,30 +142,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
         QTest::addColumn<QString>("range");
-        QTest::newRow("reversed") << "2000"_ba
-                                  << "1999"_ba
-                                  << "reversed";
-        QTest::newRow("From = To") << "1000"_ba
-                                   << "1000"_ba
-                                   << "1";
-        QTest::newRow("To one blank") << "1000"_ba
-                                      << " "_ba
-                                      << "1";
-        QTest::newRow("To empty") << "1000"_ba
-                                  << ""_ba
-                                  << "1";
-        QTest::newRow("upwards") << "0998"_ba
-                                 << "1098"_ba
-                                 << "101";
-        QTest::newRow("with # not compared") << "12#"_ba
-                                             << "10"_ba
-                                             << "1";
-        QTest::newRow("with * not compared") << "20"_ba
-                                             << "1*"_ba
-                                             << "1";
-        QTest::newRow("every number") << "0"_ba
-                                      << "18446744073709551615"_ba
-                                      << "18446744073709551615";
+        for (const auto& [name, from, to, range] :
+             {std::tuple{"reversed", "2000", "1999", "reversed"},
+              {"From = To", "1000", "1000", "1"},
+              {"To one blank", "1000", " ", "1"},
+              {"To empty", "1000", "", "1"},
+              {"upwards", "0998", "1098", "101"},
+              {"with # not compared", "12#", "10", "1"},
+              {"with * not compared", "20", "1*", "1"},
+              {"every number", "0", "18446744073709551615", "18446744073709551615"}})
+            QTest::newRow(name) << QByteArray(from) << QByteArray(to) << QString::fromLatin1(range);
     }
     void stationRanges()
     {

@@ -5,27 +5,36 @@
 
 namespace zkn::run {
 
-// What a program without a window takes from the link, each output it acts on a call of its own;
-// what only a window shows is passed over by name, so that a new output fails to compile here
-// until it is placed.
+// The link shown nowhere: a program without a window answers the calls it acts on and leaves
+// the rest, which only a window shows.
 class HeadlessView : public LinkView
 {
-public:
-    void show(const link::LinkOutput& output) final;
-
 protected:
-    virtual void terminalText(const QByteArray& /*text*/) {}
-    virtual void linkCameUp() {}
-    // The connection picture: false when the connection ended or never stood.
-    virtual void connectionShown(bool /*connected*/) {}
-    // Where and why the connection never stood.
-    virtual void connectFailed(const QString& /*why*/) {}
-    virtual void responded(link::Request /*request*/, int /*code*/) {}
-    virtual void lampTimedOut() {}
-    virtual void loadTestFiguresChanged(const lamp::LoadTestStats& /*figures*/) {}
-    virtual void loadTestPhaseChanged(link::LoadTestPhase /*phase*/) {}
-    virtual void resyncRunning(bool /*running*/) {}
-    virtual void recordArrived(const QByteArray& /*record*/) {}
+    void terminalText(const QByteArray&) override {}
+    void panelText(PanelId, const QString&) override {}
+    void connectionSettingsChanged() override {}
+    void connectionShown(bool) override {}
+    void connectChecked(bool) override {}
+    void sendTextOffered(bool) override {}
+    void propertiesOffered(bool) override {}
+    void debugLanOffered(bool) override {}
+    void linkCameUp() override {}
+    void txLampLit(bool) override {}
+    void rxLampLit(bool) override {}
+    void dsrLampLit(bool) override {}
+    void waitWindowShown(bool) override {}
+    void propertiesAsked() override {}
+    void chunkReceived(const QByteArray&) override {}
+    void frameSent(const QByteArray&) override {}
+    void serialBufferChanged() override {}
+    void recordArrived(const QByteArray&, bool, const QDateTime&) override {}
+    void responded(link::Request, int) override {}
+    void lampTimedOut() override {}
+    void connectFailed(const QString&) override {}
+    void resyncProgress(bool, const QString&) override {}
+    void loadTestPhaseChanged(link::LoadTestPhase) override {}
+    void loadTestFiguresChanged(const lamp::LoadTestStats&, bool) override {}
+    void singleStationQuit() override {}
 };
 
 } // namespace zkn::run

@@ -349,7 +349,7 @@ void PlanRunner::lampTimedOut()
     lampAnswered(std::nullopt);
 }
 
-void PlanRunner::loadTestFiguresChanged(const lamp::LoadTestStats& figures)
+void PlanRunner::loadTestFiguresChanged(const lamp::LoadTestStats& figures, bool /*answersExpected*/)
 {
     if (m_stepRunning && m_plan.steps[m_step].kind == Kind::LoadTest && !m_loadTestStopping &&
         m_plan.steps[m_step].messages > 0 && figures.sent() >= m_plan.steps[m_step].messages) {
@@ -369,7 +369,7 @@ void PlanRunner::loadTestPhaseChanged(link::LoadTestPhase phase)
         });
 }
 
-void PlanRunner::resyncRunning(bool running)
+void PlanRunner::resyncProgress(bool running, const QString& /*progress*/)
 {
     if (!running && m_stepRunning && m_plan.steps[m_step].kind == Kind::Resync &&
         !std::exchange(m_resyncEnded, true))
@@ -381,7 +381,7 @@ void PlanRunner::resyncRunning(bool running)
 
 // Every record is decoded as the breakdown window decodes it; what the decoder finds wrong becomes
 // an event, and fails a records step.
-void PlanRunner::recordArrived(const QByteArray& record)
+void PlanRunner::recordArrived(const QByteArray& record, bool /*checkGood*/, const QDateTime& /*when*/)
 {
     ++m_current.records;
     m_current.recordTexts.append(QString::fromLatin1(record));

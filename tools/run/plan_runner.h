@@ -60,10 +60,10 @@ private:
     void connectFailed(const QString& why) override;
     void responded(link::Request request, int code) override;
     void lampTimedOut() override;
-    void loadTestFiguresChanged(const lamp::LoadTestStats& figures) override;
+    void loadTestFiguresChanged(const lamp::LoadTestStats& figures, bool answersExpected) override;
     void loadTestPhaseChanged(link::LoadTestPhase phase) override;
-    void resyncRunning(bool running) override;
-    void recordArrived(const QByteArray& record) override;
+    void resyncProgress(bool running, const QString& progress) override;
+    void recordArrived(const QByteArray& record, bool checkGood, const QDateTime& when) override;
     void show(const Message& message, std::function<void(Answer)> answered) override;
     void chooseFile(const FileChoice& choice, std::function<void(std::optional<QString>)> chosen) override;
 

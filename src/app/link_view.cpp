@@ -1,89 +1,90 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_view.h"
-
-#include "frm_single.h"
-#include "frm_terminal.h"
+#include "link_view.h"
 
 // Each of the link's outputs is placed by name: a new one fails to compile until it is placed here.
 #pragma GCC diagnostic error "-Wswitch-enum"
 
 namespace zkn {
 
-void WindowView::show(const link::LinkOutput& output)
+void LinkView::show(const link::LinkOutput& output)
 {
     using Out = link::LinkOutput::Type;
-    frmTerminal& w = m_window;
     switch (output.type) {
     case Out::Terminal:
-        w.WriteTerminal(output.bytes);
+        terminalText(output.bytes);
         break;
     case Out::Panel:
-        w.setPanelText(output.panel, output.text);
+        panelText(output.panel, output.text);
         break;
     case Out::SettingsPanel:
-        w.UpdateSettingsPanel();
+        connectionSettingsChanged();
         break;
     case Out::Connected:
-        w.showConnected(output.on);
+        connectionShown(output.on);
         break;
     case Out::ConnectChecked:
-        w.setConnectChecked(output.on);
+        connectChecked(output.on);
         break;
     case Out::SendTextEnabled:
-        w.setSendTextEnabled(output.on);
+        sendTextOffered(output.on);
         break;
     case Out::PropertiesEnabled:
-        w.setPropertiesEnabled(output.on);
+        propertiesOffered(output.on);
         break;
     case Out::DebugLanEnabled:
-        w.setDebugLanEnabled(output.on);
+        debugLanOffered(output.on);
         break;
     case Out::LinkCameUp:
-        Q_EMIT w.linkEstablished();
+        linkCameUp();
         break;
     case Out::TxLamp:
-        w.setTxLamp(output.on);
+        txLampLit(output.on);
         break;
     case Out::RxLamp:
-        w.setRxLamp(output.on);
+        rxLampLit(output.on);
         break;
     case Out::Dsr:
-        w.setDsrIndicator(output.on);
+        dsrLampLit(output.on);
         break;
     case Out::WaitWindow:
-        w.showWaitWindow(output.on);
+        waitWindowShown(output.on);
         break;
     case Out::ShowProperties:
-        w.showProperties();
+        propertiesAsked();
         break;
     case Out::TraceReceived:
-        w.DebugPacket(output.bytes);
+        chunkReceived(output.bytes);
         break;
     case Out::TraceSent:
-        w.traceSentFrame(output.bytes);
+        frameSent(output.bytes);
         break;
     case Out::SerialBufferLevel:
-        w.showSerialBufferLevel();
+        serialBufferChanged();
         break;
     case Out::RecordArrived:
-        w.recordArrived(output.bytes, output.on, output.when);
-        break;
-    case Out::LoadTestPhase:
-        w.showLoadTestPhase(output.phase);
-        break;
-    case Out::LoadTestFigures:
-        w.showLoadTestFigures(*output.figures, output.on);
-        break;
-    case Out::ResyncProgress:
-        w.showResyncProgress(output.on, output.text);
-        break;
-    case Out::QuitSingleStation:
-        w.singleStationWindow()->cmdQuit_Click();
+        recordArrived(output.bytes, output.on, output.when);
         break;
     case Out::Response:
+        responded(output.request, output.code);
+        break;
     case Out::LampTimedOut:
+        lampTimedOut();
+        break;
     case Out::ConnectFailed:
-        break; // the terminal and the boxes say these to the operator
+        connectFailed(output.text);
+        break;
+    case Out::ResyncProgress:
+        resyncProgress(output.on, output.text);
+        break;
+    case Out::LoadTestPhase:
+        loadTestPhaseChanged(output.phase);
+        break;
+    case Out::LoadTestFigures:
+        loadTestFiguresChanged(*output.figures, output.on);
+        break;
+    case Out::QuitSingleStation:
+        singleStationQuit();
+        break;
     case Out::OpenSocket:
     case Out::Transmit:
     case Out::CloseSocket:
