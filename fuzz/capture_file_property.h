@@ -27,9 +27,9 @@ inline bool checkCaptureFileInput(QByteArrayView input)
     bool framesBeginWithSyn = true;
     decodetool::TcpConnections connections(
         link::Parity::Odd,
-        [&](decodetool::CaptureTime, decodetool::LinkSide, const link::FrameHeader& frame) {
+        {[&](int, decodetool::CaptureTime, decodetool::LinkSide, const link::FrameHeader& frame) {
             framesBeginWithSyn = framesBeginWithSyn && frame.frame.startsWith('\x16');
-        });
+        }});
     const decodetool::CapturePackets packets{
         [&connections](decodetool::CaptureTime time, const decodetool::TcpSegment& segment) {
             connections.segment(time, segment);

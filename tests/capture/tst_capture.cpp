@@ -460,6 +460,37 @@ private Q_SLOTS:
         }
     }
 
+    // A capture taken with tcpdump (make-captures) played by the simulator to zkn-run running the
+    // plan it was taken with: the tool behaves as captured, whatever TCP did on the way (a SYN
+    // sent again is one connection).
+    void capturesReplayAsTaken_data()
+    {
+        QTest::addColumn<QString>("capture");
+        const QDir data(QStringLiteral(ZKN_CAPTURE_DATA));
+        for (const QString& name : data.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+            QTest::newRow(qPrintable(name)) << data.filePath(QFileInfo(name).completeBaseName() + ".pcap");
+    }
+
+    void capturesReplayAsTaken()
+    {
+        QFETCH(QString, capture);
+        SimulatorProcess pbx(QStringLiteral(ZKN_PBXSIM_PATH),
+                             {"--replay", capture, "--replay-timeout", "3000"});
+        QVERIFY(pbx.port != 0);
+        QFile taken(QFileInfo(capture).path() + '/' + QFileInfo(capture).completeBaseName() + ".json");
+        QFile plan(m_dir.filePath("replayed.json"));
+        QVERIFY(taken.open(QIODevice::ReadOnly) && plan.open(QIODevice::WriteOnly));
+        plan.write(taken.readAll().replace("\"port\": 60020", "\"port\": " + QByteArray::number(pbx.port)));
+        plan.close();
+        QProcess run;
+        run.start(QStringLiteral(ZKN_RUN_PATH), {plan.fileName()});
+        QVERIFY(run.waitForFinished(20000));
+        QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
+        QVERIFY(pbx.process.waitForFinished(10000));
+        const QByteArray report = pbx.process.readAll().trimmed();
+        QVERIFY2(report.split('\n').last().startsWith("The tool behaved as captured"), report.constData());
+    }
+
 private:
     // What tshark prints with the dissector of the fields `names`, a line per packet.
     QStringList fieldTable(const QString& capture, const QStringList& options, const QStringList& names)

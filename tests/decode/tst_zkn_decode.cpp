@@ -347,12 +347,14 @@ private Q_SLOTS:
         QTEST(text, "segment");
     }
 
-    // The frames of a capture's TCP connections, each packet at the time of its number: which end
-    // is the PBX, a SYN sent again, a new SYN between the same ends, a lost segment, a reset.
+    // The frames of a capture's TCP connections and where each begins and ends, each packet at the
+    // time of its number: which end is the PBX, a SYN sent again, a new SYN between the same ends,
+    // a FIN, a lost segment, a reset.
     void connections_data()
     {
         QTest::addColumn<QList<QByteArray>>("packets");
-        QTest::addColumn<QStringList>("frames"); // "time side kind seq"
+        // "time #connection side kind seq", "time #connection began", "time #connection ended by side"
+        QTest::addColumn<QStringList>("frames");
         const End tool{0x0a000001, 40001}, pbx{0x0a000002, 60020};
         const End client{0x0a000001, 40001}, server{0x0a000002, 5000};
         const QByteArray connect = linkFrame('5', "00", "00"), ok = linkFrame('3', "00", "0");
@@ -364,48 +366,65 @@ private Q_SLOTS:
         row("a frame each way",
             {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
              ipv4Tcp(tool, pbx, 101, Psh | Ack, connect), ipv4Tcp(pbx, tool, 501, Psh | Ack, ok)},
-            {"2 tool 5 00", "3 pbx 3 00"});
+            {"0 #0 began", "2 #0 tool 5 00", "3 #0 pbx 3 00"});
         row("a SYN sent again is the same connection",
             {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
              ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)),
              ipv4Tcp(tool, pbx, 105, Psh | Ack, connect.sliced(4))},
-            {"4 tool 5 00"});
+            {"0 #0 began", "4 #0 tool 5 00"});
         row("a new SYN starts a new connection; the old one's part frame is given up",
             {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(tool, pbx, 101, Psh | Ack, connect.first(4)),
              ipv4Tcp(tool, pbx, 900, Syn), ipv4Tcp(tool, pbx, 901, Psh | Ack, connect)},
-            {"3 tool 5 00"});
+            {"0 #0 began", "2 #1 began", "3 #1 tool 5 00"});
+        row("the PBX's FIN ends the connection, the tool's after it says nothing more",
+            {ipv4Tcp(tool, pbx, 100, Syn), ipv4Tcp(pbx, tool, 500, Syn | Ack),
+             ipv4Tcp(tool, pbx, 101, Psh | Ack, connect), ipv4Tcp(pbx, tool, 501, Fin | Psh | Ack, ok),
+             ipv4Tcp(tool, pbx, 101 + connect.size(), Fin | Ack), ipv4Tcp(pbx, tool, 502 + ok.size(), Ack),
+             ipv4Tcp(tool, pbx, 900, Syn)},
+            {"0 #0 began", "2 #0 tool 5 00", "3 #0 pbx 3 00", "3 #0 ended by pbx", "6 #1 began"});
         row("a lost segment: what follows it comes at the end of the capture",
             {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1),
              ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3)},
-            {"0 pbx 2 01", "1 pbx 2 03"});
+            {"0 #0 began", "0 #0 pbx 2 01", "1 #0 pbx 2 03"});
         row("a reset: what it held is given up at once, what comes after is another connection's",
             {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1),
              ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3), ipv4Tcp(tool, pbx, 7, Rst),
              ipv4Tcp(pbx, tool, 5000, Ack)},
-            {"0 pbx 2 01", "2 pbx 2 03"});
+            {"0 #0 began", "0 #0 pbx 2 01", "2 #0 ended by tool, reset", "2 #0 pbx 2 03"});
         row("not on the link's port: the end that answered the SYN is the PBX",
             {ipv4Tcp(client, server, 100, Syn), ipv4Tcp(server, client, 500, Syn | Ack),
              ipv4Tcp(server, client, 501, Psh | Ack, r1), ipv4Tcp(client, server, 101, Psh | Ack, connect)},
-            {"2 pbx 2 01", "3 tool 5 00"});
+            {"0 #0 began", "2 #0 pbx 2 01", "3 #0 tool 5 00"});
         row("its start not captured: the lower port is the PBX",
             {ipv4Tcp(client, server, 101, Psh | Ack, connect), ipv4Tcp(server, client, 501, Psh | Ack, r1)},
-            {"0 tool 5 00", "1 pbx 2 01"});
+            {"0 #0 began", "0 #0 tool 5 00", "1 #0 pbx 2 01"});
     }
 
     void connections()
     {
         QFETCH(QList<QByteArray>, packets);
         QStringList frames;
+        using zkn::decodetool::CaptureTime, zkn::decodetool::LinkSide;
+        const auto side = [](LinkSide side) { return side == LinkSide::Pbx ? "pbx" : "tool"; };
         zkn::decodetool::TcpConnections connections(
             zkn::link::Parity::Odd,
-            [&frames](zkn::decodetool::CaptureTime time, zkn::decodetool::LinkSide side,
-                      const zkn::link::FrameHeader& frame) {
-                frames.append(QStringLiteral("%1 %2 %3 %4")
-                                  .arg(time)
-                                  .arg(side == zkn::decodetool::LinkSide::Pbx ? "pbx" : "tool")
-                                  .arg(QLatin1Char(frame.kind))
-                                  .arg(QString::fromLatin1(frame.sequenceField)));
-            });
+            {[&](int connection, CaptureTime time, LinkSide from, const zkn::link::FrameHeader& frame) {
+                 frames.append(QStringLiteral("%1 #%2 %3 %4 %5")
+                                   .arg(time)
+                                   .arg(connection)
+                                   .arg(side(from))
+                                   .arg(QLatin1Char(frame.kind))
+                                   .arg(QString::fromLatin1(frame.sequenceField)));
+             },
+             [&](int connection, CaptureTime time) {
+                 frames.append(QStringLiteral("%1 #%2 began").arg(time).arg(connection));
+             },
+             [&](int connection, CaptureTime time, LinkSide by, bool reset) {
+                 frames.append(QStringLiteral("%1 #%2 ended by %3%4")
+                                   .arg(time)
+                                   .arg(connection)
+                                   .arg(side(by), reset ? ", reset" : ""));
+             }});
         for (qsizetype i = 0; i < packets.size(); ++i)
             connections.segment(i, *zkn::decodetool::tcpSegment(packets[i]));
         connections.finish();

@@ -18,7 +18,7 @@ std::optional<QString> decodeCapture(std::FILE* stream, const DecodeTargets& tar
             targets.records->print(display::DotBlanks(record.toByteArray()), fed);
     });
     TcpConnections connections(targets.parity,
-                               [&](CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
+                               {[&](int, CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
                                    if (targets.frames) {
                                        targets.frames->print(time, from, frame);
                                    } else if (from == LinkSide::Pbx && frame.kind == link::kRecordFrame) {
@@ -27,7 +27,7 @@ std::optional<QString> decodeCapture(std::FILE* stream, const DecodeTargets& tar
                                            finder.feed(*text);
                                        }
                                    }
-                               });
+                               }});
     const CapturePackets packets{
         [&connections](CaptureTime time, const TcpSegment& segment) { connections.segment(time, segment); },
         [&finder, &fed](CaptureTime time, LinkSide from, QByteArrayView bytes) {

@@ -3,6 +3,8 @@
 
 #include "link/frame_reader.h"
 
+#include <utility>
+
 namespace zkn::decodetool {
 
 namespace {
@@ -22,8 +24,8 @@ TcpEnd pbxEnd(const TcpSegment& first)
 
 } // namespace
 
-TcpConnections::TcpConnections(link::Parity parity, Handler handler)
-    : m_parity(parity), m_handler(std::move(handler))
+TcpConnections::TcpConnections(link::Parity parity, Events events)
+    : m_parity(parity), m_events(std::move(events))
 {
 }
 
@@ -33,7 +35,8 @@ void TcpConnections::segment(CaptureTime time, const TcpSegment& segment)
     if (!segment.syn && segment.payload.isEmpty() && !m_connections.contains(endsOf(segment)))
         return; // an acknowledgement or a last FIN of a connection already forgotten
     Connection& connection = connectionOf(segment);
-    Direction& direction = segment.source == connection.pbx ? connection.fromPbx : connection.fromTool;
+    const LinkSide from = segment.source == connection.pbx ? LinkSide::Pbx : LinkSide::Tool;
+    Direction& direction = from == LinkSide::Pbx ? connection.fromPbx : connection.fromTool;
     quint32 dataStart = segment.sequence;
     if (segment.syn) {
         direction.bytes.syn(segment.sequence);
@@ -45,6 +48,8 @@ void TcpConnections::segment(CaptureTime time, const TcpSegment& segment)
         direction.frames.feed(direction.bytes.skipGap());
     }
     direction.finished = direction.finished || segment.fin;
+    if ((segment.fin || segment.rst) && !std::exchange(connection.ending, true) && m_events.ending)
+        m_events.ending(connection.number, time, from, segment.rst);
     if (segment.rst || (connection.fromTool.finished && connection.fromPbx.finished)) {
         skipGaps(connection);
         m_connections.erase(endsOf(segment));
@@ -72,22 +77,26 @@ TcpConnections::Connection& TcpConnections::connectionOf(const TcpSegment& segme
         m_connections.erase(found);
         found = m_connections.end();
     }
-    if (found == m_connections.end())
+    if (found == m_connections.end()) {
         found = m_connections.emplace(ends, open(segment)).first;
+        if (m_events.began)
+            m_events.began(found->second.number, m_now);
+    }
     return found->second;
 }
 
 TcpConnections::Connection TcpConnections::open(const TcpSegment& first)
 {
     const bool opening = first.syn && !first.ack;
-    return Connection{pbxEnd(first), opening ? std::optional(first.sequence) : std::nullopt,
-                      direction(LinkSide::Tool), direction(LinkSide::Pbx)};
+    const int number = m_connectionsBegun++;
+    return Connection{number, pbxEnd(first), opening ? std::optional(first.sequence) : std::nullopt,
+                      direction(number, LinkSide::Tool), direction(number, LinkSide::Pbx)};
 }
 
-TcpConnections::Direction TcpConnections::direction(LinkSide from)
+TcpConnections::Direction TcpConnections::direction(int connection, LinkSide from)
 {
-    return Direction{{}, FrameSplitter(m_parity, [this, from](const link::FrameHeader& frame) {
-                         m_handler(m_now, from, frame);
+    return Direction{{}, FrameSplitter(m_parity, [this, connection, from](const link::FrameHeader& frame) {
+                         m_events.frame(connection, m_now, from, frame);
                      })};
 }
 

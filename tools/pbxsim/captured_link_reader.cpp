@@ -2,7 +2,6 @@
 #include "pbxsim/captured_link_reader.h"
 
 #include "capture_reader.h"
-#include "link/frame_reader.h"
 #include "tcp_connections.h"
 
 #include <cerrno>
@@ -16,34 +15,31 @@ namespace {
 using decodetool::LinkSide;
 using decodetool::TcpSegment;
 
-// The link has one connection at a time: a new SYN from the tool starts the next one, and the
-// first FIN or RST says how the one open ended.
+// The captured connections as zkn-decode finds them, each with its frames and how it ended: by
+// whoever sent the first FIN or reset.
 class LinkCollector
 {
 public:
     explicit LinkCollector(link::Parity parity)
         : m_connections(parity,
-                        [this](decodetool::CaptureTime time, LinkSide from, const link::FrameHeader& frame) {
-                            if (!m_link.isEmpty())
-                                m_link.last().frames.append({time, from == LinkSide::Tool, frame.frame});
-                        })
+                        {[this](int connection, decodetool::CaptureTime time, LinkSide from,
+                                const link::FrameHeader& frame) {
+                             m_link[connection].frames.append({time, from == LinkSide::Tool, frame.frame});
+                         },
+                         [this](int, decodetool::CaptureTime) { m_link.append(CapturedConnection{}); },
+                         [this](int connection, decodetool::CaptureTime time, LinkSide by, bool reset) {
+                             CapturedConnection& ended = m_link[connection];
+                             ended.end = by == LinkSide::Tool ? CapturedConnection::End::ToolEnded
+                                         : reset              ? CapturedConnection::End::PbxReset
+                                                              : CapturedConnection::End::PbxClosed;
+                             ended.endUs = time;
+                         }})
     {
     }
 
     void segment(decodetool::CaptureTime time, const TcpSegment& segment)
     {
-        if ((segment.syn && !segment.ack) || m_link.isEmpty()) {
-            m_link.append(CapturedConnection{});
-            m_toolEnd = toolEnd(segment);
-        }
         m_connections.segment(time, segment);
-        CapturedConnection& open = m_link.last();
-        if ((segment.fin || segment.rst) && open.end == CapturedConnection::End::Open) {
-            open.end = segment.source == m_toolEnd ? CapturedConnection::End::ToolEnded
-                       : segment.rst               ? CapturedConnection::End::PbxReset
-                                                   : CapturedConnection::End::PbxClosed;
-            open.endUs = time;
-        }
     }
 
     CapturedLink finish()
@@ -53,20 +49,8 @@ public:
     }
 
 private:
-    // The tool opens the connection; in a capture begun inside one, the PBX is on the link's
-    // port, or failing that on the lower one.
-    static decodetool::TcpEnd toolEnd(const TcpSegment& first)
-    {
-        if (first.syn)
-            return first.ack ? first.destination : first.source;
-        if (first.destinationPort == link::kLinkPort || first.sourcePort == link::kLinkPort)
-            return first.destinationPort == link::kLinkPort ? first.source : first.destination;
-        return first.sourcePort > first.destinationPort ? first.source : first.destination;
-    }
-
     decodetool::TcpConnections m_connections;
-    CapturedLink m_link;
-    decodetool::TcpEnd m_toolEnd;
+    CapturedLink m_link; // by connection number
 };
 
 } // namespace
