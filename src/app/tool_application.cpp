@@ -22,41 +22,33 @@
 
 namespace zkn {
 
-ToolApplication::ToolApplication(Operator& op) : m_operator(op), m_log(op)
-{
-    // Before the pump: what the transports report is captured before the engine acts on it.
-    m_capture.watch(m_socket);
-    m_capture.watch(m_serial);
-}
+ToolApplication::ToolApplication(Operator& op) : m_operator(op), m_log(op) {}
 
 ToolApplication::~ToolApplication() = default;
 
 MainWindowServices ToolApplication::windowServices()
 {
-    return {m_operator, m_store, m_connection, m_debug,     m_serial,
-            *this,      m_log,   m_capture,    m_expansion, m_loadTestOptions};
+    return {m_operator, m_store, m_connection,     m_debug,     m_link.serial(),
+            *this,      m_log,   m_link.capture(), m_expansion, m_loadTestOptions};
 }
 
 void ToolApplication::attach(frmTerminal& window)
 {
-    Q_ASSERT(!m_engine);
+    Q_ASSERT(!m_window);
     m_window = &window;
-    // First, so the results window can be given the load test's log.
-    m_engine =
-        std::make_unique<link::LinkEngine>(m_clock, m_connection, m_debug, m_expansion, m_loadTestOptions);
     window.adoptWindows(
-        {new frmProperties(&window, m_operator, m_store, m_connection, m_serial, *this),
+        {new frmProperties(&window, m_operator, m_store, m_connection, m_link.serial(), *this),
          new FrmDebugOptions(&window, m_debug, m_connection, m_store), new FrmDebug(&window, m_debug),
-         new FrmDBSerial(&window, m_serial), new FrmBreakDown(&window),
+         new FrmDBSerial(&window, m_link.serial()), new FrmBreakDown(&window),
          new frmSingle(&window, m_store, m_connection, m_expansion, m_operator),
          new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
-         new frmCancelSend(&window), new frmResults(&window, m_engine->loadTestLog(), m_operator),
-         new frmLampLedger(&window, m_engine->lampLedger(), m_operator, m_store)});
+         new frmCancelSend(&window), new frmResults(&window, m_link.engine().loadTestLog(), m_operator),
+         new frmLampLedger(&window, m_link.engine().lampLedger(), m_operator, m_store)});
     m_view = std::make_unique<WindowView>(window);
-    m_pump = std::make_unique<LinkPump>(*m_engine, m_socket, m_serial, *m_view, m_operator, m_clock);
-    LinkPump& pump = *m_pump;
+    m_link.start(*m_view, m_operator);
+    LinkPump& pump = m_link.pump();
     // The link goes on without its capture; the terminal says why once.
-    connect(&m_capture, &LinkCapture::failed, this, [&pump](const QString& why) {
+    connect(&m_link.capture(), &LinkCapture::failed, this, [&pump](const QString& why) {
         pump.feed([line = why.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     });
     wireLampLedger(window);
@@ -69,7 +61,7 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
     connect(&pump, &LinkPump::releasedForExit, this, [this] {
         m_log.close();
-        m_pump->feed([](link::LinkEngine& engine) { engine.waitForLinkClosedAtExit(); });
+        m_link.pump().feed([](link::LinkEngine& engine) { engine.waitForLinkClosedAtExit(); });
     });
     connect(&pump, &LinkPump::linkClosedForExit, this, [this] {
         m_window->unloadWindows();
@@ -92,19 +84,19 @@ void ToolApplication::attach(frmTerminal& window)
 
 PropertiesResult ToolApplication::applyProperties(const PropertiesForm& form)
 {
-    return m_pump->changePort(
+    return m_link.pump().changePort(
         [&](SerialLine& port) { return applyConnectionProperties(form, port, m_connection, m_store); });
 }
 
 QString ToolApplication::applyStoredSerialSettings()
 {
-    return m_pump->changePort(
+    return m_link.pump().changePort(
         [this](SerialLine& port) { return zkn::applyStoredSerialSettings(m_store, port); });
 }
 
 QString ToolApplication::writeTextBlock(const QByteArray& block)
 {
-    return m_pump->writeTextBlock(block);
+    return m_link.pump().writeTextBlock(block);
 }
 
 // The ledger read as the last run left it, written and shown as it changes; its window's commands
@@ -112,18 +104,18 @@ QString ToolApplication::writeTextBlock(const QByteArray& block)
 // if the operator chose so. What goes wrong with its file is said in the terminal.
 void ToolApplication::wireLampLedger(frmTerminal& window)
 {
-    LinkPump& pump = *m_pump;
+    LinkPump& pump = m_link.pump();
     const auto say = [&pump](const QString& text) {
         pump.feed([line = text.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     };
     connect(&m_ledgerStore, &LampLedgerStore::failed, this, say);
     QString said;
-    m_engine->lampLedger().replace(m_ledgerStore.load(&said));
+    m_link.engine().lampLedger().replace(m_ledgerStore.load(&said));
     if (!said.isEmpty())
         say(said);
     frmLampLedger* ledgerWindow = window.lampLedgerWindow();
     connect(&pump, &LinkPump::lampLedgerChanged, this, [this, ledgerWindow] {
-        m_ledgerStore.changed(m_engine->lampLedger());
+        m_ledgerStore.changed(m_link.engine().lampLedger());
         ledgerWindow->ledgerChanged();
     });
     const auto resynchronise = [&pump] {
@@ -139,8 +131,8 @@ void ToolApplication::wireLampLedger(frmTerminal& window)
         pump.feed([&stations](link::LinkEngine& engine) { engine.replaceLampLedger(stations); });
     });
     connect(&window, &frmTerminal::linkEstablished, this, [this, &window, ledgerWindow, resynchronise] {
-        const int lamps = lamp::lampCount(m_engine->lampLedger().stations());
-        if (lamps == 0 || m_engine->resync().running())
+        const int lamps = lamp::lampCount(m_link.engine().lampLedger().stations());
+        if (lamps == 0 || m_link.engine().resync().running())
             return;
         if (ledgerWindow->resyncAfterReconnect())
             resynchronise();
@@ -154,13 +146,13 @@ void ToolApplication::wireLampLedger(frmTerminal& window)
 // the properties; a port named or opened meanwhile ends the wait.
 void ToolApplication::wirePortReturn()
 {
-    connect(&m_serial, &SerialLine::closedByError, this, [this] {
+    connect(&m_link.serial(), &SerialLine::closedByError, this, [this] {
         if (m_connection.connectionType() == ConnectionType::Serial && storedProperties(m_store).reopenPort)
-            m_portReturn.watch(m_serial.systemLocation());
+            m_portReturn.watch(m_link.serial().systemLocation());
     });
     connect(&m_portReturn, &PortReturnWatch::returned, this, [this](const QString& path) {
-        if (path == m_serial.systemLocation() && !m_serial.isOpen())
-            m_pump->feed([path](link::LinkEngine& engine) { engine.reopenReturnedPort(path); });
+        if (path == m_link.serial().systemLocation() && !m_link.serial().isOpen())
+            m_link.pump().feed([path](link::LinkEngine& engine) { engine.reopenReturnedPort(path); });
     });
     connect(m_window, &frmTerminal::connectCommand, &m_portReturn, &PortReturnWatch::stop);
 }
@@ -176,7 +168,7 @@ void ToolApplication::wireSnapshots(frmTerminal& window)
     QAction* item = window.action(frmTerminal::Command::SnapshotOnFault);
     const auto turn = [this](bool on) {
         m_snapshots.setOn(on);
-        m_capture.setTapped(on);
+        m_link.capture().setTapped(on);
     };
     item->setChecked(stored.on);
     turn(stored.on);
@@ -186,16 +178,16 @@ void ToolApplication::wireSnapshots(frmTerminal& window)
     });
     connect(window.terminal(), &TerminalView::textWritten, &m_snapshots,
             [this](const QByteArray& text) { m_snapshots.text(text, epochNowUs()); });
-    connect(m_pump.get(), &LinkPump::framePassed, &m_snapshots, [this](bool sent, const QByteArray& bytes) {
+    connect(&m_link.pump(), &LinkPump::framePassed, &m_snapshots, [this](bool sent, const QByteArray& bytes) {
         if (m_snapshots.isOn())
             m_snapshots.text(sent ? display::sentHexTrace(bytes) : display::receivedHexTrace(bytes),
                              epochNowUs());
     });
-    connect(&m_capture, &LinkCapture::packetMade, &m_snapshots, &FaultSnapshots::packet);
-    connect(m_pump.get(), &LinkPump::faultHappened, &m_snapshots,
+    connect(&m_link.capture(), &LinkCapture::packetMade, &m_snapshots, &FaultSnapshots::packet);
+    connect(&m_link.pump(), &LinkPump::faultHappened, &m_snapshots,
             [this](const QString& what) { m_snapshots.fault(what, epochNowUs()); });
     const auto say = [this](const QString& text) {
-        m_pump->feed([line = text.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
+        m_link.pump().feed([line = text.toUtf8()](link::LinkEngine& engine) { engine.noteOnTerminal(line); });
     };
     connect(&m_snapshots, &FaultSnapshots::written, this, say);
     connect(&m_snapshots, &FaultSnapshots::failed, this, say);
@@ -205,7 +197,7 @@ void ToolApplication::wireSnapshots(frmTerminal& window)
 // unloaded; each link step may wait, and the pump says when it is done.
 void ToolApplication::shutDown()
 {
-    m_pump->feed([](link::LinkEngine& engine) { engine.releaseForExit(); });
+    m_link.pump().feed([](link::LinkEngine& engine) { engine.releaseForExit(); });
 }
 
 } // namespace zkn

@@ -3,18 +3,15 @@
 
 #include "fault_snapshots.h"
 #include "lamp_ledger_store.h"
-#include "link_capture.h"
+#include "link_stack.h"
 #include "log_file.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
 #include "model/load_test_options.h"
 #include "port_return_watch.h"
-#include "serial_line.h"
 #include "serial_port_requests.h"
 #include "settings/settings_store.h"
-#include "system_clock.h"
-#include "tcp_link.h"
 
 #include <QObject>
 
@@ -22,18 +19,14 @@
 
 namespace zkn {
 
-class LinkPump;
 class WindowView;
 class Operator;
 class frmTerminal;
 struct MainWindowServices;
-namespace link {
-class LinkEngine;
-}
 
 // The program: it owns what lives as long as the tool runs (the settings store, the live
-// options, the two transports, the clock, the log), and once the main window is attached, the
-// link engine with the timers that drive it. The windows get the parts they show or edit; what
+// options, the link with its transports, the log), and once the main window is attached, the
+// pump that drives the link. The windows get the parts they show or edit; what
 // they ask of the serial port goes through the link.
 class ToolApplication : public QObject, public SerialPortRequests
 {
@@ -48,10 +41,10 @@ public:
     DebugOptions& debugOptions() { return m_debug; }
     ExpansionOption& expansion() { return m_expansion; }
     LoadTestOptions& loadTestOptions() { return m_loadTestOptions; }
-    SerialLine& serial() { return m_serial; }
-    TcpLink& socket() { return m_socket; }
+    SerialLine& serial() { return m_link.serial(); }
+    TcpLink& socket() { return m_link.socket(); }
     LogFile& log() { return m_log; }
-    LinkCapture& capture() { return m_capture; }
+    LinkCapture& capture() { return m_link.capture(); }
     LampLedgerStore& ledgerStore() { return m_ledgerStore; }
     MainWindowServices windowServices();
 
@@ -59,9 +52,9 @@ public:
     // and the window's link commands reach the engine, what it asks for is shown there, and a confirmed exit
     // runs the shutdown.
     void attach(frmTerminal& window);
-    // The link engine, and the way in to it; there are both once a window is attached.
-    link::LinkEngine& engine() { return *m_engine; }
-    LinkPump& pump() { return *m_pump; }
+    // The link engine, and the way in to it once a window is attached.
+    link::LinkEngine& engine() { return m_link.engine(); }
+    LinkPump& pump() { return m_link.pump(); }
 
     PropertiesResult applyProperties(const PropertiesForm& form) override;
     QString applyStoredSerialSettings() override;
@@ -79,17 +72,12 @@ private:
     DebugOptions m_debug;
     ExpansionOption m_expansion;
     LoadTestOptions m_loadTestOptions;
-    SerialLine m_serial;
-    TcpLink m_socket;
-    SystemClock m_clock;
     LogFile m_log;
-    LinkCapture m_capture;
+    LinkStack m_link{m_connection, m_debug, m_expansion, m_loadTestOptions};
     PortReturnWatch m_portReturn;
     FaultSnapshots m_snapshots;
     frmTerminal* m_window = nullptr;
-    std::unique_ptr<link::LinkEngine> m_engine;
     std::unique_ptr<WindowView> m_view;
-    std::unique_ptr<LinkPump> m_pump;
     // After the engine, whose ledger it writes on its way out.
     LampLedgerStore m_ledgerStore;
 };

@@ -2,26 +2,19 @@
 #pragma once
 
 #include "lamp_ledger_store.h"
-#include "link_capture.h"
+#include "link_stack.h"
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
 #include "model/load_test_options.h"
 #include "run_plan.h"
-#include "serial_line.h"
-#include "system_clock.h"
-#include "tcp_link.h"
 
 #include <functional>
 #include <memory>
 
 namespace zkn {
-class LinkPump;
 class LinkView;
 class Operator;
-namespace link {
-class LinkEngine;
-}
 } // namespace zkn
 
 namespace zkn::run {
@@ -36,14 +29,14 @@ public:
 
     // Gives the engine an input, then carries out what it asks for.
     void feed(const std::function<void(link::LinkEngine&)>& input);
-    const link::LinkEngine& engine() const { return *m_engine; }
+    const link::LinkEngine& engine() const { return m_link.engine(); }
     LoadTestOptions& loadTestOptions() { return m_loadTest; }
     // The file a load test in file mode takes its stations from.
     void setStationsFile(const QString& path);
     bool recordsKra() const { return m_connection.recordFormatKra(); }
     // Captures the link to `path` from now on; returns why the file could not be created.
-    QString startCapture(const QString& path) { return m_capture.start(path, m_connection.isLan()); }
-    LinkCapture& capture() { return m_capture; }
+    QString startCapture(const QString& path) { return m_link.capture().start(path, m_connection.isLan()); }
+    LinkCapture& capture() { return m_link.capture(); }
     // The lamp ledger read from `path` and written back there as it changes and at the end;
     // what is to be said about the file (set aside as unreadable), else empty.
     QString keepLedgerIn(const QString& path);
@@ -53,16 +46,11 @@ public:
 private:
     void configure(const LinkChoice& link);
 
-    SystemClock m_clock;
     ConnectionOptions m_connection;
     DebugOptions m_debug;
     ExpansionOption m_expansion;
     LoadTestOptions m_loadTest;
-    TcpLink m_socket;
-    SerialLine m_serial;
-    std::unique_ptr<link::LinkEngine> m_engine;
-    std::unique_ptr<LinkPump> m_pump;
-    LinkCapture m_capture;
+    LinkStack m_link{m_connection, m_debug, m_expansion, m_loadTest};
     // After the engine, whose ledger it writes on its way out.
     std::unique_ptr<LampLedgerStore> m_ledgerStore;
 };
