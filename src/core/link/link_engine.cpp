@@ -2,7 +2,6 @@
 #include "link/link_engine.h"
 
 #include "display/terminal_line.h"
-#include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/peer_faults.h"
 #include "link/status_texts.h"
@@ -16,53 +15,33 @@ namespace zkn::link {
 namespace {
 using Panel = LinkOutput::PanelId;
 using Out = LinkOutput::Type;
-
-Out lampOutput(Timer lamp)
-{
-    return lamp == Timer::TxLamp ? Out::TxLamp : Out::RxLamp;
-}
 } // namespace
 
 LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
                        const ExpansionOption& expansion, const LoadTestOptions& loadTest)
-    : m_clock(clock), m_connection(connection), m_debug(debug), m_expansion(expansion), m_loadTest(loadTest),
-      m_serial({[this](const QByteArray& text) { WriteTerminal(text); },
+    : m_context(clock, connection, debug, expansion, loadTest),
+      m_serial({[this](const QByteArray& text) { m_context.writeTerminal(text); },
                 [this](const QByteArray& record) {
-                    writeLine(display::marker::Received, record);
+                    m_context.writeLine(display::marker::Received, record);
                     LinkOutput arrived{Out::RecordArrived, record};
                     arrived.on = true;
-                    arrived.when = m_clock.wallClock();
-                    out(std::move(arrived));
+                    arrived.when = m_context.wallClock();
+                    m_context.out(std::move(arrived));
                 },
                 [this](const QByteArray& record) {
-                    writeLine(display::marker::Received,
-                              record + " (cut: no ETX after " +
-                                  QByteArray::number(SerialReceiver::kLongestRecord) + " bytes)");
-                    fault(QStringLiteral("a serial record without ETX"));
+                    m_context.writeLine(display::marker::Received,
+                                        record + " (cut: no ETX after " +
+                                            QByteArray::number(SerialReceiver::kLongestRecord) + " bytes)");
+                    m_context.fault(QStringLiteral("a serial record without ETX"));
                 }})
 {
     // The "Status" panel is kept up to date from the start.
-    m_timers.start(Timer::ConnectionStatus, now());
-}
-
-qint64 LinkEngine::now() const
-{
-    return m_clock.nowUs();
+    m_context.timers().start(Timer::ConnectionStatus, m_context.now());
 }
 
 QDateTime LinkEngine::lampWallClock() const
 {
-    return m_clock.wallClock();
-}
-
-Parity LinkEngine::parity() const
-{
-    return parityFromText(m_connection.lanParity());
-}
-
-QByteArray LinkEngine::device() const
-{
-    return m_connection.deviceNumber().toLatin1();
+    return m_context.wallClock();
 }
 
 qint16 LinkEngine::awaitResponse(Request request)
@@ -72,77 +51,6 @@ qint16 LinkEngine::awaitResponse(Request request)
     return sequence;
 }
 
-std::optional<LinkOutput> LinkEngine::poll()
-{
-    if (m_outputs.empty())
-        return std::nullopt;
-    LinkOutput output = std::move(m_outputs.front());
-    m_outputs.pop_front();
-    return output;
-}
-
-void LinkEngine::acknowledge(quint64 notice)
-{
-    m_hold.acknowledge(notice);
-}
-
-void LinkEngine::out(LinkOutput output)
-{
-    m_outputs.push_back(std::move(output));
-}
-
-void LinkEngine::fault(const QString& what)
-{
-    LinkOutput output{Out::Fault};
-    output.text = what;
-    out(std::move(output));
-}
-
-void LinkEngine::out(LinkOutput::Type type, bool on)
-{
-    LinkOutput output{type};
-    output.on = on;
-    out(std::move(output));
-}
-
-void LinkEngine::blink(Timer lamp)
-{
-    if (!m_timers.isActive(lamp))
-        out(lampOutput(lamp), true);
-    m_timers.restart(lamp, now());
-}
-
-void LinkEngine::WriteTerminal(const QByteArray& text)
-{
-    out({Out::Terminal, text});
-}
-
-void LinkEngine::setPanelText(LinkOutput::PanelId panel, const QString& text)
-{
-    LinkOutput output{Out::Panel};
-    output.panel = panel;
-    output.text = text;
-    out(std::move(output));
-}
-
-// The work that follows waits for the operator to close the box: callers go on with then().
-void LinkEngine::tell(const Operator::Message& message)
-{
-    LinkOutput output{Out::Notice};
-    output.notice = {m_hold.open(), message};
-    out(std::move(output));
-}
-
-void LinkEngine::tell(const QString& text, Operator::Icon icon)
-{
-    tell({text, icon, Operator::Buttons::Ok, {}});
-}
-
-QString LinkEngine::timeStamp() const
-{
-    return m_clock.wallClock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-}
-
 void LinkEngine::closeSocket()
 {
     m_closeAsked = true;
@@ -150,22 +58,22 @@ void LinkEngine::closeSocket()
         return;
     abandonOutgoing();
     // Frames that have left may still be on their way out of a connected socket.
-    out(Out::CloseSocket, m_socketState == SocketState::Connected);
+    m_context.out(Out::CloseSocket, m_socketState == SocketState::Connected);
 }
 
 void LinkEngine::abandonOutgoing()
 {
     const SendPacer::GivenUp givenUp = m_pacer.giveUp();
     m_framesGivenUp.insert(m_framesGivenUp.end(), givenUp.holds.begin(), givenUp.holds.end());
-    m_timers.stop(Timer::Pace);
+    m_context.timers().stop(Timer::Pace);
     if (givenUp.closeWaited)
-        out(Out::CloseSocket);
+        m_context.out(Out::CloseSocket);
 }
 
 void LinkEngine::goOnAfterFramesGivenUp()
 {
     for (const quint64 hold : std::exchange(m_framesGivenUp, {}))
-        m_hold.acknowledge(hold);
+        m_context.hold().acknowledge(hold);
 }
 
 // Nothing more goes out on a connection the link has given up. The handler goes on after the
@@ -175,7 +83,7 @@ LinkEngine::FrameLeft LinkEngine::IPSend(const QByteArray& frame)
     auto left = std::make_shared<bool>(false);
     if (m_closeAsked)
         return left;
-    m_pacer.handOver({frame, now(), m_pacer.paced() ? m_hold.open() : 0, left});
+    m_pacer.handOver({frame, m_context.now(), m_pacer.paced() ? m_context.hold().open() : 0, left});
     if (m_pacer.paced())
         schedulePacing();
     else
@@ -185,66 +93,55 @@ LinkEngine::FrameLeft LinkEngine::IPSend(const QByteArray& frame)
 
 void LinkEngine::schedulePacing()
 {
-    if (m_timers.isActive(Timer::Pace))
+    if (m_context.timers().isActive(Timer::Pace))
         return;
     if (const std::optional<qint64> due = m_pacer.dueUs())
-        m_timers.startAt(Timer::Pace, *due);
+        m_context.timers().startAt(Timer::Pace, *due);
 }
 
 void LinkEngine::sendDueFrame()
 {
-    m_timers.stop(Timer::Pace);
+    m_context.timers().stop(Timer::Pace);
     const bool connected = m_socketState == SocketState::Connected;
-    const SendPacer::Frame next = m_pacer.takeFront(connected, now());
+    const SendPacer::Frame next = m_pacer.takeFront(connected, m_context.now());
     if (connected) {
-        out({Out::Transmit, next.bytes});
-        out({Out::TraceSent, next.bytes});
+        m_context.out({Out::Transmit, next.bytes});
+        m_context.out({Out::TraceSent, next.bytes});
     }
     if (m_pacer.takeCloseAfterLast())
-        out(Out::CloseSocket, true);
+        m_context.out(Out::CloseSocket, true);
     else
         schedulePacing();
     if (next.hold)
-        m_hold.acknowledge(next.hold);
-}
-
-void LinkEngine::ask(LinkOutput request)
-{
-    request.ticket = m_hold.open();
-    out(std::move(request));
+        m_context.hold().acknowledge(next.hold);
 }
 
 void LinkEngine::noteOnTerminal(const QByteArray& line)
 {
-    then([this, line] { writeLine(display::marker::Local, line); });
-}
-
-void LinkEngine::writeLine(const char* marker, const QByteArray& text)
-{
-    WriteTerminal(display::terminalLine(marker, m_clock.wallClock().time(), text));
+    m_context.then([this, line] { m_context.writeLine(display::marker::Local, line); });
 }
 
 // The connect command: opens the link when none stands and releases it when one does.
 void LinkEngine::connectCommand()
 {
-    then([this] { runConnectCommand(); });
+    m_context.then([this] { runConnectCommand(); });
 }
 
 void LinkEngine::runConnectCommand()
 {
-    out(Out::SerialReceive, false);
-    m_hcTicks = m_debug.healthCheckInterval();
+    m_context.out(Out::SerialReceive, false);
+    m_hcTicks = m_context.debug().healthCheckInterval();
     // A reconnect still waiting after a reset is the operator's to give now: never two
     // connections, and never a port just opened closed again by it.
-    m_timers.stop(Timer::Reconnect);
-    if (linkType() == ConnectionType::Serial) {
+    m_context.timers().stop(Timer::Reconnect);
+    if (m_context.linkType() == ConnectionType::Serial) {
         toggleSerialPort();
         return;
     }
-    m_timers.start(Timer::ConnectionStatus, now());
-    if (m_connection.hostField() == QLatin1String("HostName"))
-        out(Out::ShowProperties);
-    out(Out::DebugLanEnabled, true);
+    m_context.timers().start(Timer::ConnectionStatus, m_context.now());
+    if (m_context.connection().hostField() == QLatin1String("HostName"))
+        m_context.out(Out::ShowProperties);
+    m_context.out(Out::DebugLanEnabled, true);
     if (connectionStands())
         releaseLink();
     else
@@ -253,7 +150,7 @@ void LinkEngine::runConnectCommand()
 
 void LinkEngine::connectedPictureClicked()
 {
-    then([this] { runConnectedPictureClick(); });
+    m_context.then([this] { runConnectedPictureClick(); });
 }
 
 void LinkEngine::runConnectedPictureClick()
@@ -271,7 +168,7 @@ void LinkEngine::runConnectedPictureClick()
 
 void LinkEngine::releaseLink()
 {
-    m_timers.stop(Timer::StatusMonitor);
+    m_context.timers().stop(Timer::StatusMonitor);
     if (!loadTestRunning()) {
         sendRelease();
         return;
@@ -287,16 +184,17 @@ void LinkEngine::sendRelease()
 {
     const qint16 sequence = awaitResponse(Request::Release);
     step(LinkEvent::ReleaseSent);
-    const FrameLeft left = IPSend(buildReleaseFrame(device(), sequence, parity()));
-    then([this, left, sequence] {
+    const FrameLeft left = IPSend(buildReleaseFrame(m_context.device(), sequence, m_context.parity()));
+    m_context.then([this, left, sequence] {
         if (!*left)
             return;
-        blink(Timer::TxLamp);
-        writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
-        out(Out::WaitWindow, true);
-        m_timers.stop(Timer::StatusMonitor);
+        m_context.blink(Timer::TxLamp);
+        m_context.writeLine(display::marker::Sent,
+                            '(' + QByteArray::number(sequence) + ") LINK RELEASE REQUEST...");
+        m_context.out(Out::WaitWindow, true);
+        m_context.timers().stop(Timer::StatusMonitor);
         // A PBX that never answers the request (nor closes) would leave the wait window up for good.
-        m_timers.restart(Timer::ReleaseLimit, now());
+        m_context.timers().restart(Timer::ReleaseLimit, m_context.now());
     });
 }
 
@@ -305,8 +203,8 @@ void LinkEngine::openConnection()
     dropConnectionState();
     // "0.0.0.0" stands for a host that was never given or could not be read; on this system a
     // connection to it would quietly reach a program on this very machine.
-    if (m_connection.remoteHost() == QLatin1String("0.0.0.0")) {
-        writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
+    if (m_context.connection().remoteHost() == QLatin1String("0.0.0.0")) {
+        m_context.writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
         onSocketError(10049, QStringLiteral("The requested address is not valid in its context"));
         return;
     }
@@ -314,17 +212,17 @@ void LinkEngine::openConnection()
     goOnAfterFramesGivenUp();
     m_closeAsked = false;
     LinkOutput open{Out::OpenSocket};
-    open.text = m_connection.remoteHost();
-    ask(std::move(open));
-    then([this] {
+    open.text = m_context.connection().remoteHost();
+    m_context.ask(std::move(open));
+    m_context.then([this] {
         if (m_openFailure.isEmpty()) {
             step(LinkEvent::ConnectStarted);
-            writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
+            m_context.writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
             return;
         }
         sayConnectFailed(m_openFailureSaid);
-        tell(m_openFailure, Operator::Icon::Exclamation);
-        then([this] {
+        m_context.tell(m_openFailure, Operator::Icon::Exclamation);
+        m_context.then([this] {
             closeSocket();
             showLinkDown(); // the connect item the click checked
         });
@@ -340,47 +238,49 @@ void LinkEngine::onSocketOpened(quint64 ticket, const QString& failure, const QS
 {
     m_openFailure = failure;
     m_openFailureSaid = said;
-    m_hold.acknowledge(ticket);
+    m_context.hold().acknowledge(ticket);
 }
 
 // The socket stands: announce the tool as a ZKN device and start the health-check clock.
 void LinkEngine::onSocketConnected()
 {
-    then([this] { linkConnected(); });
+    m_context.then([this] { linkConnected(); });
 }
 
 void LinkEngine::linkConnected()
 {
     step(LinkEvent::SocketConnected);
     StartConnectTimer();
-    out(Out::Connected, true);
-    out(Out::ConnectChecked, true);
-    out(Out::PropertiesEnabled, false);
-    writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
-    out(Out::SettingsPanel);
+    m_context.out(Out::Connected, true);
+    m_context.out(Out::ConnectChecked, true);
+    m_context.out(Out::PropertiesEnabled, false);
+    m_context.writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
+    m_context.out(Out::SettingsPanel);
     const qint16 sequence = awaitResponse(Request::Connect);
-    const FrameLeft left = IPSend(buildStatusFrame(device(), sequence, parity()));
-    then([this, left, sequence] {
+    const FrameLeft left = IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
+    m_context.then([this, left, sequence] {
         if (!*left)
             return;
-        blink(Timer::TxLamp);
-        writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) +
-                                             ") Connecting as ZKN Device No. (0" + device() + ")...");
+        m_context.blink(Timer::TxLamp);
+        m_context.writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) +
+                                                       ") Connecting as ZKN Device No. (0" +
+                                                       m_context.device() + ")...");
         m_hcTicks = 0;
-        m_timers.start(Timer::StatusMonitor, now());
+        m_context.timers().start(Timer::StatusMonitor, m_context.now());
     });
 }
 
 void LinkEngine::onStatusMonitorTick()
 {
-    const int interval = m_debug.healthCheckInterval();
-    setPanelText(Panel::HealthChk, QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
+    const int interval = m_context.debug().healthCheckInterval();
+    m_context.setPanelText(Panel::HealthChk,
+                           QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
     if (interval > m_hcTicks) {
         ++m_hcTicks;
         return;
     }
     m_hcTicks = 0;
-    if (!m_debug.stopHealth())
+    if (!m_context.debug().stopHealth())
         sendHealthCheck();
 }
 
@@ -391,16 +291,17 @@ void LinkEngine::sendHealthCheck()
     const qint16 sequence = awaitResponse(Request::Health);
     const quint64 wait = m_pending.wait(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
-    m_timers.stop(Timer::T2);
-    const FrameLeft left = IPSend(buildStatusFrame(device(), sequence, parity()));
-    then([this, left, sequence, wait] {
+    m_context.timers().stop(Timer::T2);
+    const FrameLeft left = IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
+    m_context.then([this, left, sequence, wait] {
         if (!*left)
             return;
         if (m_pending.wait(Request::Health) == wait)
-            m_timers.restart(Timer::T2, now());
-        blink(Timer::TxLamp);
-        if (m_debug.detail())
-            writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) + ") Health Check...");
+            m_context.timers().restart(Timer::T2, m_context.now());
+        m_context.blink(Timer::TxLamp);
+        if (m_context.debug().detail())
+            m_context.writeLine(display::marker::Sent,
+                                '(' + QByteArray::number(sequence) + ") Health Check...");
     });
 }
 
@@ -417,18 +318,18 @@ void LinkEngine::onHealthCheckTimeout()
 // While the box is open no health check leaves; a connection that ended meanwhile is not reset.
 void LinkEngine::resetLinkAfterMisses()
 {
-    m_timers.stop(Timer::StatusMonitor);
-    fault(QStringLiteral("health checks unanswered: the link is reset"));
+    m_context.timers().stop(Timer::StatusMonitor);
+    m_context.fault(QStringLiteral("health checks unanswered: the link is reset"));
     m_resetOf = m_connectionsEnded;
-    tell(faultBox(PeerFault::HealthChecksUnanswered));
-    then([this, connection = m_connectionsEnded] {
+    m_context.tell(faultBox(PeerFault::HealthChecksUnanswered));
+    m_context.then([this, connection = m_connectionsEnded] {
         m_resetOf.reset();
         m_missedHealthChecks = 0;
         if (!sameConnection(connection))
             return;
-        writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
+        m_context.writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
         shutDownLink();
-        m_timers.restart(Timer::Reconnect, now());
+        m_context.timers().restart(Timer::Reconnect, m_context.now());
     });
 }
 
@@ -437,20 +338,20 @@ void LinkEngine::shutDownLink()
 {
     step(LinkEvent::LinkEnded);
     dropConnectionState();
-    m_timers.stop(Timer::StatusMonitor);
-    m_timers.stop(Timer::ReleaseLimit);
-    writeLine(display::marker::Released, "LINK RELEASED...");
-    out(Out::WaitWindow, false);
+    m_context.timers().stop(Timer::StatusMonitor);
+    m_context.timers().stop(Timer::ReleaseLimit);
+    m_context.writeLine(display::marker::Released, "LINK RELEASED...");
+    m_context.out(Out::WaitWindow, false);
     showLinkDown();
     if (socketState() != SocketState::Closed)
         closeSocket();
-    m_timers.stop(Timer::T2);
-    m_timers.stop(Timer::T3);
+    m_context.timers().stop(Timer::T2);
+    m_context.timers().stop(Timer::T3);
     m_load.lineLost();
     m_resync.lineLost();
     if (std::exchange(m_closingForExit, false)) {
-        m_timers.stop(Timer::ExitCloseLimit);
-        out(Out::LinkClosedForExit);
+        m_context.timers().stop(Timer::ExitCloseLimit);
+        m_context.out(Out::LinkClosedForExit);
     }
     goOnAfterFramesGivenUp();
 }
@@ -459,18 +360,18 @@ void LinkEngine::shutDownLink()
 // menus back to not connected, the settings panel and the connect time cleared.
 void LinkEngine::showLinkDown()
 {
-    m_timers.stop(Timer::Send); // a running load test stops sending
-    out(Out::Connected, false);
-    setPanelText(Panel::Settings, QStringLiteral("Settings: "));
+    m_context.timers().stop(Timer::Send); // a running load test stops sending
+    m_context.out(Out::Connected, false);
+    m_context.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
     StopConnectTimer();
-    out(Out::ConnectChecked, false);
-    out(Out::PropertiesEnabled, true);
+    m_context.out(Out::ConnectChecked, false);
+    m_context.out(Out::PropertiesEnabled, true);
 }
 
 // Traced as it comes; handled in order, after the chunks before it.
 void LinkEngine::onSocketData(const QByteArray& data)
 {
-    out({Out::TraceReceived, data});
+    m_context.out({Out::TraceReceived, data});
     afterReceivedData([this, data] { receiveChunk(data); });
 }
 
@@ -481,7 +382,7 @@ bool LinkEngine::readsSocket() const
 
 void LinkEngine::afterReceivedData(std::function<void()> work)
 {
-    m_hold.runOn(m_receivePath, [this, work = std::move(work), connection = m_connectionsEnded] {
+    m_context.hold().runOn(m_receivePath, [this, work = std::move(work), connection = m_connectionsEnded] {
         if (sameConnection(connection))
             work();
     });
@@ -490,8 +391,8 @@ void LinkEngine::afterReceivedData(std::function<void()> work)
 // While received data is handled no health check leaves.
 void LinkEngine::receiveChunk(const QByteArray& data)
 {
-    m_timers.stop(Timer::StatusMonitor);
-    blink(Timer::RxLamp);
+    m_context.timers().stop(Timer::StatusMonitor);
+    m_context.blink(Timer::RxLamp);
     ProcessZKNPacket(data);
 }
 
@@ -500,7 +401,7 @@ void LinkEngine::endChunk()
     if (!sameConnection(m_chunkConnection))
         return;
     if (connectionStands() && !resetting())
-        m_timers.start(Timer::StatusMonitor, now());
+        m_context.timers().start(Timer::StatusMonitor, m_context.now());
     if (!NoticeHold::hasWaiting(m_receivePath))
         judgeTimeoutsHeldByData();
 }
@@ -509,7 +410,7 @@ void LinkEngine::endChunk()
 // falls due while received data waits is judged once that data has been worked through.
 void LinkEngine::onAnswerTimeout(Timer timer)
 {
-    m_timers.stop(timer);
+    m_context.timers().stop(timer);
     const bool dataWaits = NoticeHold::isHeld(m_receivePath) || NoticeHold::hasWaiting(m_receivePath);
     if (timer == Timer::T2) {
         if (dataWaits)
@@ -529,17 +430,17 @@ void LinkEngine::judgeTimeoutsHeldByData()
 {
     if (const std::optional<quint64> health = std::exchange(m_healthTimeoutOf, std::nullopt);
         health && *health == m_pending.wait(Request::Health))
-        m_hold.run([this] { onHealthCheckTimeout(); });
+        m_context.hold().run([this] { onHealthCheckTimeout(); });
     if (const std::optional<quint64> lamp = std::exchange(m_lampTimeoutOf, std::nullopt);
         lamp && *lamp == m_lampFramesLeft && !m_lampOutcomeKnown)
-        m_hold.run([this] { onLampControlTimeout(); });
+        m_context.hold().run([this] { onLampControlTimeout(); });
 }
 
 void LinkEngine::dropConnectionState()
 {
     m_partialFrame.clear();
     m_skipped.forget();
-    m_timers.stop(Timer::SkipReport);
+    m_context.timers().stop(Timer::SkipReport);
     ++m_connectionsEnded; // data and work still waiting are the ended connection's
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
@@ -550,14 +451,14 @@ void LinkEngine::dropConnectionState()
     m_load.answerLost();
     m_resync.answerLost();
     m_ledger.answerLost();
-    out(Out::LampLedgerChanged);
+    m_context.out(Out::LampLedgerChanged);
 }
 
 void LinkEngine::onSocketClosed()
 {
     afterReceivedData([this] {
         if (linkWouldBeLost())
-            fault(QStringLiteral("the PBX closed the connection"));
+            m_context.fault(QStringLiteral("the PBX closed the connection"));
         shutDownLink();
     });
 }
@@ -566,10 +467,10 @@ void LinkEngine::onSocketReset()
 {
     afterReceivedData([this] {
         if (linkWouldBeLost())
-            fault(QStringLiteral("the PBX reset the connection"));
-        writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
+            m_context.fault(QStringLiteral("the PBX reset the connection"));
+        m_context.writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
         shutDownLink();
-        m_timers.restart(Timer::Reconnect, now());
+        m_context.timers().restart(Timer::Reconnect, m_context.now());
     });
 }
 
@@ -578,13 +479,14 @@ void LinkEngine::onSocketError(int number, const QString& description, const QSt
 {
     afterReceivedData([this, number, description, said] {
         if (linkWouldBeLost())
-            fault(QStringLiteral("the connection failed: %1").arg(description));
+            m_context.fault(QStringLiteral("the connection failed: %1").arg(description));
         const bool neverStood = m_linkState == LinkState::Connecting;
         shutDownLink();
         if (neverStood)
             sayConnectFailed(said);
-        m_hold.run([this, box = faultBox(PeerFault::SocketError, {description, timeStamp(),
-                                                                  QString::number(number)})] { tell(box); });
+        m_context.hold().run([this, box = faultBox(PeerFault::SocketError,
+                                                   {description, m_context.timeStamp(),
+                                                    QString::number(number)})] { m_context.tell(box); });
     });
 }
 
@@ -593,45 +495,40 @@ void LinkEngine::sayConnectFailed(const QString& said)
 {
     if (said.isEmpty())
         return;
-    writeLine(display::marker::Local, said.toLatin1());
+    m_context.writeLine(display::marker::Local, said.toLatin1());
     LinkOutput failed{Out::ConnectFailed};
     failed.text = said;
-    out(std::move(failed));
-}
-
-ConnectionType LinkEngine::linkType() const
-{
-    return m_connection.connectionType();
+    m_context.out(std::move(failed));
 }
 
 void LinkEngine::StartConnectTimer()
 {
-    m_connectStart = m_clock.wallClock();
-    m_timers.start(Timer::Timer1, now());
+    m_connectStart = m_context.wallClock();
+    m_context.timers().start(Timer::Timer1, m_context.now());
 }
 
 void LinkEngine::StopConnectTimer()
 {
-    m_timers.stop(Timer::Timer1);
-    setPanelText(Panel::ConnectTime, QString());
+    m_context.timers().stop(Timer::Timer1);
+    m_context.setPanelText(Panel::ConnectTime, QString());
 }
 
 void LinkEngine::onConnectTimeTick()
 {
-    setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_clock.wallClock()));
+    m_context.setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_context.wallClock()));
 }
 
 void LinkEngine::onConnectionStatusTick()
 {
-    if (linkType() == ConnectionType::Lan) {
-        setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
+    if (m_context.linkType() == ConnectionType::Lan) {
+        m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
     } else {
         const bool connected = m_dsr && m_portOpen;
-        setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
-                                              : QStringLiteral("Status: Disconnected"));
-        out(Out::Dsr, connected);
+        m_context.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
+                                                        : QStringLiteral("Status: Disconnected"));
+        m_context.out(Out::Dsr, connected);
     }
-    out(Out::SettingsPanel);
+    m_context.out(Out::SettingsPanel);
 }
 
 void LinkEngine::advanceTo(qint64 nowUs)
@@ -640,9 +537,9 @@ void LinkEngine::advanceTo(qint64 nowUs)
     // sweep's next message) fires at the next turn of the event loop, so the window stays live
     // and the line's events come in between.
     LinkTimers::TimerSet fired;
-    while (const std::optional<Timer> due = m_timers.takeDue(nowUs, fired)) {
+    while (const std::optional<Timer> due = m_context.timers().takeDue(nowUs, fired)) {
         fired.set(static_cast<std::size_t>(*due));
-        m_hold.run([this, timer = *due] { onTimer(timer); });
+        m_context.hold().run([this, timer = *due] { onTimer(timer); });
     }
 }
 
@@ -663,17 +560,17 @@ void LinkEngine::onTimer(Timer timer)
         onConnectionStatusTick();
         break;
     case Timer::Reconnect:
-        m_timers.stop(Timer::Reconnect);
+        m_context.timers().stop(Timer::Reconnect);
         connectCommand();
         break;
     case Timer::ReleaseLimit:
     case Timer::ExitCloseLimit:
         // The PBX kept the connection after the release: end it here.
-        m_timers.stop(timer);
+        m_context.timers().stop(timer);
         shutDownLink();
         break;
     case Timer::ExitPause:
-        m_timers.stop(Timer::ExitPause);
+        m_context.timers().stop(Timer::ExitPause);
         releaseNowForExit();
         break;
     case Timer::Send:
@@ -684,8 +581,7 @@ void LinkEngine::onTimer(Timer timer)
         break;
     case Timer::TxLamp:
     case Timer::RxLamp:
-        m_timers.stop(timer);
-        out(lampOutput(timer), false);
+        m_context.goesOut(timer);
         break;
     case Timer::SkipReport:
         saySkippedBytes();

@@ -45,6 +45,7 @@
 #include "lamp/lamp_ledger.h"
 #include "lamp/lamp_resync.h"
 #include "lamp/load_test_engine.h"
+#include "link/link_context.h"
 #include "link/link_output.h"
 #include "link/link_state.h"
 #include "link/link_states.h"
@@ -92,9 +93,9 @@ public:
                const ExpansionOption& expansion, const LoadTestOptions& loadTest);
 
     // What the link asks of the program, oldest first; nothing once everything has been taken.
-    std::optional<LinkOutput> poll();
+    std::optional<LinkOutput> poll() { return m_context.poll(); }
     // The operator closed the notice's box.
-    void acknowledge(quint64 notice);
+    void acknowledge(quint64 notice) { m_context.hold().acknowledge(notice); }
 
     // Operator commands: the connect command (opens the link, or releases it) and a click on the
     // connected picture (a running load test is stopped first). Timers call them too.
@@ -137,7 +138,7 @@ public:
     // Over TCP they are not sent.
     void typedOnTerminal(const QByteArray& characters);
     // A block of a text file went to the serial line.
-    void textBlockWritten() { blink(Timer::TxLamp); }
+    void textBlockWritten() { m_context.blink(Timer::TxLamp); }
     // A block of a text file for the port; false when the port is not open.
     bool sendTextBlock(const QByteArray& block) { return writeSerial(block); }
 
@@ -147,7 +148,7 @@ public:
     // A health check leaves now, beside those of the health-check clock (a probe of the link).
     void healthCheckNow()
     {
-        then([this] {
+        m_context.then([this] {
             if (connectionStands())
                 sendHealthCheck();
         });
@@ -158,7 +159,7 @@ public:
 
     // Time, in microseconds of the clock: handles every deadline that has come.
     void advanceTo(qint64 nowUs);
-    LinkTimers& timers() { return m_timers; }
+    LinkTimers& timers() { return m_context.timers(); }
 
     // The link ends: shown down, socket closed, its timers stopped.
     void shutDownLink();
@@ -246,7 +247,7 @@ private:
     bool lampAnswersCome() const override;
     lamp::LampSend sendLampMessage(qint32 station, lamp::LampFunction function) override;
     int lampSequence() const override { return m_pending.sequence(Request::Lamp); }
-    qint64 lampNowUs() const override { return now(); }
+    qint64 lampNowUs() const override { return m_context.now(); }
     QDateTime lampWallClock() const override;
     void tickAfter(int delayMs) override;
     void stopTicks() override;
@@ -300,20 +301,13 @@ private:
     bool processRecord(const FrameHeader& frame);
     void reportProcessingError(QByteArrayView unprocessed);
 
-    // Lights the lamp, which goes out when its timer runs out after the last blink.
-    void blink(Timer lamp);
     void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
     bool connectionStands() const { return link::connectionStands(m_linkState); }
-    void writeLine(const char* marker, const QByteArray& text);
-    void fault(const QString& what);
     // The link stood and was not being released: its end now is a loss.
     bool linkWouldBeLost() const
     {
         return m_linkState == LinkState::AwaitingConnect || m_linkState == LinkState::Up;
     }
-    void out(LinkOutput output);
-    void out(LinkOutput::Type type, bool on = false);
-    void WriteTerminal(const QByteArray& text);
     // Frames leave the socket paced (see send_pacer.h); one falling due while the socket is not
     // connected is dropped. The rest of the handler waits until the frame has left or been
     // dropped, and then reads from the answer whether it left.
@@ -329,34 +323,12 @@ private:
     // The work that waited for frames given up goes on, once the link's state is whole again.
     void goOnAfterFramesGivenUp();
     SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
-    // Asks the program for `request`, answered at once by its ticket; work after it waits.
-    void ask(LinkOutput request);
     // Bytes to the open port; none go to a closed one (false).
     bool writeSerial(const QByteArray& bytes);
-    void setPanelText(LinkOutput::PanelId panel, const QString& text);
-    void tell(const Operator::Message& message);
-    void tell(const QString& text, Operator::Icon icon);
-    QString timeStamp() const;
-    // Runs `work` at once, or after what holds the strand running now (see notice_hold.h).
-    void then(std::function<void()> work) { m_hold.then(std::move(work)); }
-    Parity parity() const;
-    QByteArray device() const;
-    qint64 now() const;
-
-    const Clock& m_clock;
-    const ConnectionOptions& m_connection;
-    // The link chosen in the properties, read only where a command or a tick starts; the lamp,
-    // pacing and receive code are given what they need of it.
-    ConnectionType linkType() const;
+    LinkContext m_context;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;
-    DebugOptions& m_debug;
-    const ExpansionOption& m_expansion;
-    const LoadTestOptions& m_loadTest;
-    LinkTimers m_timers;
     SerialReceiver m_serial;
-    std::deque<LinkOutput> m_outputs;
-    NoticeHold m_hold;
 
     SequenceCounter m_sequence;
     PendingRequests m_pending;

@@ -15,7 +15,7 @@ using Out = LinkOutput::Type;
 // that went during the sweep is not opened again by that connect command.
 void LinkEngine::releaseForExit()
 {
-    then([this] {
+    m_context.then([this] {
         m_releasingForExit = true;
         m_resync.stop();
         if (!loadTestRunning()) {
@@ -24,7 +24,7 @@ void LinkEngine::releaseForExit()
         }
         stopLoadTest([this] {
             if (lampLineUp())
-                m_timers.restart(Timer::ExitPause, now());
+                m_context.timers().restart(Timer::ExitPause, m_context.now());
             else
                 releaseNowForExit();
         });
@@ -35,9 +35,9 @@ void LinkEngine::releaseNowForExit()
 {
     if (lampLineUp())
         connectCommand();
-    then([this] {
+    m_context.then([this] {
         if (std::exchange(m_releasingForExit, false))
-            out(Out::ReleasedForExit);
+            m_context.out(Out::ReleasedForExit);
     });
 }
 
@@ -45,15 +45,15 @@ void LinkEngine::releaseNowForExit()
 // does. A connection still being made just ends.
 void LinkEngine::waitForLinkClosedAtExit()
 {
-    then([this] {
+    m_context.then([this] {
         if (connectionStands()) {
             m_closingForExit = true;
-            m_timers.restart(Timer::ExitCloseLimit, now());
+            m_context.timers().restart(Timer::ExitCloseLimit, m_context.now());
             return;
         }
         if (m_linkState != LinkState::Idle)
             shutDownLink();
-        out(Out::LinkClosedForExit);
+        m_context.out(Out::LinkClosedForExit);
     });
 }
 

@@ -5,7 +5,6 @@
 #include "lamp/lamp_ledger.h"
 #include "lamp/single_station_message.h"
 #include "lamp/single_station_request.h"
-#include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/link_engine.h"
 #include "link/peer_faults.h"
@@ -38,7 +37,7 @@ lamp::LampSend LinkEngine::sendLamp(ConnectionType link, const QByteArray& messa
     if (!m_dsr || !Send(message))
         return lamp::LampSend::NotSent;
     if (sender != LampSender::Dialog)
-        blink(Timer::TxLamp);
+        m_context.blink(Timer::TxLamp);
     ledgerAsked(stations, function, false);
     return lamp::LampSend::Unanswered;
 }
@@ -48,9 +47,10 @@ lamp::LampSend LinkEngine::sendLamp(ConnectionType link, const QByteArray& messa
 void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
                                lamp::LampFunction function, LampSender sender)
 {
-    const QByteArray frame = buildTextFrame(device(), m_pending.sequence(Request::Lamp), message, parity());
+    const QByteArray frame =
+        buildTextFrame(m_context.device(), m_pending.sequence(Request::Lamp), message, m_context.parity());
     const FrameLeft left = IPSend(frame);
-    then([this, left, message, stations, function, sender] {
+    m_context.then([this, left, message, stations, function, sender] {
         if (!*left)
             return;
         if (sender == LampSender::Dialog) {
@@ -59,11 +59,11 @@ void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray
         }
         ++m_lampFramesLeft;
         m_lampOutcomeKnown = false;
-        m_lampSentAt = now();
-        m_timers.restart(Timer::T3, now());
+        m_lampSentAt = m_context.now();
+        m_context.timers().restart(Timer::T3, m_context.now());
         ledgerAsked(stations, function, true);
-        blink(Timer::TxLamp);
-        writeLine(display::marker::Sent, display::DotBlanks(message));
+        m_context.blink(Timer::TxLamp);
+        m_context.writeLine(display::marker::Sent, display::DotBlanks(message));
     });
 }
 
@@ -73,13 +73,13 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
     m_lampOutcomeKnown = true;
     if (responseCode) {
         m_ledger.answered(*responseCode);
-        out(Out::LampLedgerChanged);
-        m_load.answered(*responseCode, (now() - m_lampSentAt) / 1000);
-        m_resync.answered(*responseCode, (now() - m_lampSentAt) / 1000);
+        m_context.out(Out::LampLedgerChanged);
+        m_load.answered(*responseCode, (m_context.now() - m_lampSentAt) / 1000);
+        m_resync.answered(*responseCode, (m_context.now() - m_lampSentAt) / 1000);
     } else {
         m_ledger.timedOut();
-        out(Out::LampLedgerChanged);
-        out(Out::LampTimedOut);
+        m_context.out(Out::LampLedgerChanged);
+        m_context.out(Out::LampTimedOut);
         m_load.timedOut();
         m_resync.timedOut();
     }
@@ -87,8 +87,8 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
 
 void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function, bool answerComes)
 {
-    m_ledger.asked(stations, function, m_clock.wallClock(), answerComes);
-    out(Out::LampLedgerChanged);
+    m_ledger.asked(stations, function, m_context.wallClock(), answerComes);
+    m_context.out(Out::LampLedgerChanged);
 }
 
 // The lamp-control frame stays pending, so an answer that comes late is still taken as its answer,
@@ -97,11 +97,11 @@ void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFuncti
 // once the operator has closed the box.
 void LinkEngine::onLampControlTimeout()
 {
-    fault(QStringLiteral("no answer to a lamp message"));
-    tell(faultBox(PeerFault::LampControlUnanswered));
-    then([this, connection = m_connectionsEnded, frame = m_lampFramesLeft] {
+    m_context.fault(QStringLiteral("no answer to a lamp message"));
+    m_context.tell(faultBox(PeerFault::LampControlUnanswered));
+    m_context.then([this, connection = m_connectionsEnded, frame = m_lampFramesLeft] {
         if (sameConnection(connection))
-            m_timers.stop(Timer::StatusMonitor);
+            m_context.timers().stop(Timer::StatusMonitor);
         if (frame == m_lampFramesLeft && !m_lampOutcomeKnown)
             lampAnswerCame(std::nullopt);
     });
@@ -109,17 +109,17 @@ void LinkEngine::onLampControlTimeout()
 
 void LinkEngine::sendSingleStation(const lamp::SingleStationRequest& request)
 {
-    then([this, request] { runSingleStation(request); });
+    m_context.then([this, request] { runSingleStation(request); });
 }
 
 void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
 {
     const QList<lamp::LampFunction> functions = lamp::requestedFunctions(request);
     if (functions.isEmpty()) {
-        tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
+        m_context.tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
         return;
     }
-    if (linkType() == ConnectionType::Serial) {
+    if (m_context.linkType() == ConnectionType::Serial) {
         sendSingleStationSerial(request);
         return;
     }
@@ -127,14 +127,14 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     // The number is taken before the socket is looked at, as the load test would see it.
     awaitResponse(Request::Lamp);
     if (!connectionStands()) {
-        tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
-             Operator::Icon::Exclamation);
-        then([this] { out(Out::QuitSingleStation); });
+        m_context.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
+                       Operator::Icon::Exclamation);
+        m_context.then([this] { m_context.out(Out::QuitSingleStation); });
         return;
     }
     // The groups exclude each other, so one function is asked for.
-    const QByteArray message = *lamp::singleStationMessage(ConnectionType::Lan, functions.first(),
-                                                           request.from, request.to, m_expansion.isEnabled());
+    const QByteArray message = *lamp::singleStationMessage(
+        ConnectionType::Lan, functions.first(), request.from, request.to, m_context.expansion().isEnabled());
     sendLamp(ConnectionType::Lan, message, requestedStations(request), functions.first(), LampSender::Dialog);
 }
 
@@ -146,7 +146,7 @@ void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& reque
     }
     connectCommand();
     // A port that did not open has been reported by the connect command.
-    then([this, request] {
+    m_context.then([this, request] {
         if (m_portOpen)
             sendSingleStationOnOpenPort(request);
     });
@@ -155,16 +155,17 @@ void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& reque
 void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request)
 {
     if (!CheckSerialPort()) {
-        then([this] { out(Out::QuitSingleStation); });
+        m_context.then([this] { m_context.out(Out::QuitSingleStation); });
         return;
     }
     for (const lamp::LampFunction function : lamp::requestedFunctions(request)) {
         const std::optional<QByteArray> message = lamp::singleStationMessage(
-            ConnectionType::Serial, function, request.from, request.to, m_expansion.isEnabled());
+            ConnectionType::Serial, function, request.from, request.to, m_context.expansion().isEnabled());
         if (!message) {
-            const int field = m_expansion.isEnabled() ? 8 : 6;
-            tell(QStringLiteral("A station number on the serial line has at most %1 characters.").arg(field),
-                 Operator::Icon::Exclamation);
+            const int field = m_context.expansion().isEnabled() ? 8 : 6;
+            m_context.tell(
+                QStringLiteral("A station number on the serial line has at most %1 characters.").arg(field),
+                Operator::Icon::Exclamation);
             return;
         }
         sendLamp(ConnectionType::Serial, *message, requestedStations(request), function, LampSender::Dialog);
@@ -177,7 +178,7 @@ bool LinkEngine::CheckSerialPort()
 {
     if (m_dsr)
         return true;
-    tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
+    m_context.tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
     connectCommand();
     return false;
 }
@@ -187,7 +188,7 @@ bool LinkEngine::Send(const QByteArray& message)
 {
     if (!writeSerial(message))
         return false;
-    writeLine(display::marker::Sent, display::DotBlanks(message));
+    m_context.writeLine(display::marker::Sent, display::DotBlanks(message));
     return true;
 }
 

@@ -26,18 +26,18 @@ std::optional<qint32> boxStation(const QString& text)
 
 void LinkEngine::mnuStart_Click()
 {
-    then([this] {
+    m_context.then([this] {
         if (loadTestRunning())
             return;
         if (m_resync.running()) {
-            tell(QStringLiteral("The lamps are being resynchronised: stop that first."),
-                 Operator::Icon::Exclamation);
+            m_context.tell(QStringLiteral("The lamps are being resynchronised: stop that first."),
+                           Operator::Icon::Exclamation);
             return;
         }
         // A closed serial port is opened first; one that did not open has been reported.
-        if (linkType() == ConnectionType::Serial && !m_portOpen) {
+        if (m_context.linkType() == ConnectionType::Serial && !m_portOpen) {
             connectCommand();
-            then([this] {
+            m_context.then([this] {
                 if (m_portOpen)
                     startLoadTest();
             });
@@ -49,7 +49,7 @@ void LinkEngine::mnuStart_Click()
 
 void LinkEngine::mnuStop_Click()
 {
-    then([this] { stopLoadTest({}); });
+    m_context.then([this] { stopLoadTest({}); });
 }
 
 // The stations of this test: the range of the configuration, or the extensions file, which must
@@ -58,8 +58,9 @@ void LinkEngine::startLoadTest()
 {
     if (loadTestRunning() || !loadTestConnected())
         return;
-    if (!m_loadTest.useFile()) {
-        m_load.plan().useRange(m_loadTest.startStation(), m_loadTest.endStation());
+    if (!m_context.loadTestOptions().useFile()) {
+        m_load.plan().useRange(m_context.loadTestOptions().startStation(),
+                               m_context.loadTestOptions().endStation());
         beginLoadTest();
         return;
     }
@@ -67,9 +68,10 @@ void LinkEngine::startLoadTest()
         if (!stations)
             return;
         if (stations->isEmpty()) {
-            tell(QStringLiteral("The extensions file names no station; one station number per line:\r\n") +
-                     m_extensionsRead.source,
-                 Operator::Icon::Exclamation);
+            m_context.tell(
+                QStringLiteral("The extensions file names no station; one station number per line:\r\n") +
+                    m_extensionsRead.source,
+                Operator::Icon::Exclamation);
             return;
         }
         m_load.plan().useStations(*stations);
@@ -81,38 +83,39 @@ void LinkEngine::startLoadTest()
 void LinkEngine::beginLoadTest()
 {
     StartConnectTimer();
-    m_lampLink = linkType();
-    m_load.start(m_loadTest.delayMs());
+    m_lampLink = m_context.linkType();
+    m_load.start(m_context.loadTestOptions().delayMs());
 }
 
 // The PBX must be there when the test starts.
 bool LinkEngine::loadTestConnected()
 {
-    const bool there = linkType() == ConnectionType::Serial ? m_dsr : connectionStands();
+    const bool there = m_context.linkType() == ConnectionType::Serial ? m_dsr : connectionStands();
     if (!there)
-        tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
+        m_context.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
 }
 
 void LinkEngine::readExtensionStations(bool reportSkipped,
                                        std::function<void(std::optional<QList<qint32>>)> use)
 {
-    ask({Out::ReadExtensions});
-    then([this, reportSkipped, use = std::move(use)] {
+    m_context.ask({Out::ReadExtensions});
+    m_context.then([this, reportSkipped, use = std::move(use)] {
         const lamp::ExtensionsRead& read = m_extensionsRead;
         if (!read.content) {
             if (reportSkipped)
-                tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
-                         QStringLiteral("\r\n") + read.error,
-                     Operator::Icon::Exclamation);
+                m_context.tell(QStringLiteral("The extensions file cannot be read:\r\n") + read.source +
+                                   QStringLiteral("\r\n") + read.error,
+                               Operator::Icon::Exclamation);
             use(std::nullopt);
             return;
         }
         const lamp::Extensions extensions = lamp::parseExtensions(*read.content);
         if (reportSkipped)
             for (const lamp::SkippedLine& line : extensions.skipped)
-                writeLine(display::marker::Local, "Extensions file line " + QByteArray::number(line.number) +
-                                                      " skipped: \"" + line.text + "\" is no station number");
+                m_context.writeLine(display::marker::Local,
+                                    "Extensions file line " + QByteArray::number(line.number) +
+                                        " skipped: \"" + line.text + "\" is no station number");
         use(extensions.stations);
     });
 }
@@ -120,17 +123,17 @@ void LinkEngine::readExtensionStations(bool reportSkipped,
 void LinkEngine::onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read)
 {
     m_extensionsRead = read;
-    m_hold.acknowledge(ticket);
+    m_context.hold().acknowledge(ticket);
 }
 
 // The file is read afresh for every pass, so an edit shows in the next one.
 void LinkEngine::onSendTick()
 {
     if (m_resync.running()) {
-        m_resync.tick(m_loadTest.delayMs());
+        m_resync.tick(m_context.loadTestOptions().delayMs());
         return;
     }
-    if (m_load.tick(m_loadTest.delayMs()))
+    if (m_load.tick(m_context.loadTestOptions().delayMs()))
         readExtensionStations(false, [this](std::optional<QList<qint32>> stations) {
             if (stations && !stations->isEmpty())
                 m_load.plan().replaceStations(*stations);
@@ -154,8 +157,8 @@ void LinkEngine::planSweep()
         });
         return;
     }
-    const std::optional<qint32> first = boxStation(m_loadTest.startText());
-    const std::optional<qint32> last = boxStation(m_loadTest.endText());
+    const std::optional<qint32> first = boxStation(m_context.loadTestOptions().startText());
+    const std::optional<qint32> last = boxStation(m_context.loadTestOptions().endText());
     if (first && last && *first <= *last)
         m_load.sweepRange(*first, *last);
     else
@@ -167,9 +170,9 @@ void LinkEngine::planSweep()
 lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction function)
 {
     awaitResponse(Request::Lamp);
-    blink(Timer::TxLamp);
-    const QByteArray message =
-        lamp::lampControlMessage(station, function, m_connection.kraSelected(), m_expansion.isEnabled());
+    m_context.blink(Timer::TxLamp);
+    const QByteArray message = lamp::lampControlMessage(
+        station, function, m_context.connection().kraSelected(), m_context.expansion().isEnabled());
     return sendLamp(m_lampLink, message, {QByteArray::number(station)}, function, LampSender::LoadTest);
 }
 
@@ -185,18 +188,18 @@ bool LinkEngine::lampAnswersCome() const
 
 void LinkEngine::tickAfter(int delayMs)
 {
-    m_timers.setInterval(Timer::Send, delayMs);
-    m_timers.restart(Timer::Send, now());
+    m_context.timers().setInterval(Timer::Send, delayMs);
+    m_context.timers().restart(Timer::Send, m_context.now());
 }
 
 void LinkEngine::stopTicks()
 {
-    m_timers.stop(Timer::Send);
+    m_context.timers().stop(Timer::Send);
 }
 
 void LinkEngine::loadTestSays(const QByteArray& line)
 {
-    writeLine(display::marker::Local, line);
+    m_context.writeLine(display::marker::Local, line);
 }
 
 void LinkEngine::loadTestFiguresChanged()
@@ -204,14 +207,14 @@ void LinkEngine::loadTestFiguresChanged()
     LinkOutput figures{Out::LoadTestFigures};
     figures.figures = &m_load.stats();
     figures.on = lampAnswersCome();
-    out(std::move(figures));
+    m_context.out(std::move(figures));
 }
 
 void LinkEngine::loadTestPhaseChanged()
 {
     LinkOutput phase{Out::LoadTestPhase};
     phase.phase = m_load.phase();
-    out(std::move(phase));
+    m_context.out(std::move(phase));
 }
 
 } // namespace zkn::link

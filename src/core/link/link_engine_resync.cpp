@@ -15,25 +15,25 @@ using Out = LinkOutput::Type;
 
 void LinkEngine::resynchroniseLamps()
 {
-    then([this] { startResync("Resynchronisation", lamp::resyncSteps(m_ledger.stations())); });
+    m_context.then([this] { startResync("Resynchronisation", lamp::resyncSteps(m_ledger.stations())); });
 }
 
 void LinkEngine::switchAllLampsOff()
 {
-    then([this] { startResync("Switch all off", lamp::switchOffSteps(m_ledger.stations())); });
+    m_context.then([this] { startResync("Switch all off", lamp::switchOffSteps(m_ledger.stations())); });
 }
 
 void LinkEngine::stopResync()
 {
-    then([this] { m_resync.stop(); });
+    m_context.then([this] { m_resync.stop(); });
 }
 
 void LinkEngine::replaceLampLedger(const lamp::LampMap& stations)
 {
-    then([this, stations] {
+    m_context.then([this, stations] {
         m_resync.stop();
         m_ledger.replace(stations);
-        out(Out::LampLedgerChanged);
+        m_context.out(Out::LampLedgerChanged);
     });
 }
 
@@ -44,25 +44,25 @@ void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> ste
     if (m_resync.running())
         return;
     if (loadTestRunning()) {
-        tell(QStringLiteral("A load test is running: stop it first."), Operator::Icon::Exclamation);
+        m_context.tell(QStringLiteral("A load test is running: stop it first."), Operator::Icon::Exclamation);
         return;
     }
     if (!lampLineUp()) {
-        tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
+        m_context.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
         return;
     }
-    m_lampLink = linkType();
-    m_resync.start(name, std::move(steps), m_loadTest.delayMs());
+    m_lampLink = m_context.linkType();
+    m_resync.start(name, std::move(steps), m_context.loadTestOptions().delayMs());
 }
 
 // In the single-station dialog's form, which keeps a station's number as the ledger holds it.
 lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::LampFunction function)
 {
     const std::optional<QByteArray> message =
-        lamp::singleStationMessage(m_lampLink, function, station, {}, m_expansion.isEnabled());
+        lamp::singleStationMessage(m_lampLink, function, station, {}, m_context.expansion().isEnabled());
     if (!message) {
-        writeLine(display::marker::Local,
-                  "Station " + station + " skipped: too long for the serial line's field");
+        m_context.writeLine(display::marker::Local,
+                            "Station " + station + " skipped: too long for the serial line's field");
         return lamp::LampSend::NotSent;
     }
     if (m_lampLink == ConnectionType::Lan)
@@ -72,7 +72,7 @@ lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::La
 
 void LinkEngine::resyncSays(const QByteArray& line)
 {
-    writeLine(display::marker::Local, line);
+    m_context.writeLine(display::marker::Local, line);
 }
 
 void LinkEngine::resyncProgressed()
@@ -82,7 +82,7 @@ void LinkEngine::resyncProgressed()
     progress.text = m_resync.running()
                         ? QStringLiteral("%1 of %2 sent").arg(m_resync.done()).arg(m_resync.total())
                         : QString::fromLatin1(m_resync.summary());
-    out(std::move(progress));
+    m_context.out(std::move(progress));
 }
 
 } // namespace zkn::link

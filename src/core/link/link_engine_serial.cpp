@@ -19,28 +19,28 @@ using Out = LinkOutput::Type;
 void LinkEngine::toggleSerialPort()
 {
     m_serial.reset();
-    ask({Out::TogglePort});
-    then([this] {
+    m_context.ask({Out::TogglePort});
+    m_context.then([this] {
         if (m_portToggle == PortToggle::Failed)
-            setPanelText(Panel::Status, QStringLiteral("Status: ") + m_portFailure);
+            m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + m_portFailure);
         // A COM port keeps the classic wording; a port named by its path is named.
         if (m_portToggle == PortToggle::NotFound)
-            tell(m_portFailure.isEmpty()
-                     ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
-                                      "does not exist on this machine!")
-                     : settings::portNotPresent(m_portFailure),
-                 Operator::Icon::Exclamation);
-        then([this] { showPortToggled(); });
+            m_context.tell(m_portFailure.isEmpty()
+                               ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
+                                                "does not exist on this machine!")
+                               : settings::portNotPresent(m_portFailure),
+                           Operator::Icon::Exclamation);
+        m_context.then([this] { showPortToggled(); });
     });
 }
 
 void LinkEngine::reopenReturnedPort(const QString& path)
 {
-    then([this, path] {
-        if (linkType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
+    m_context.then([this, path] {
+        if (m_context.linkType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
             return;
-        writeLine(display::marker::Local,
-                  "Serial port " + QFile::encodeName(path) + " is back: opening it again");
+        m_context.writeLine(display::marker::Local,
+                            "Serial port " + QFile::encodeName(path) + " is back: opening it again");
         connectCommand();
     });
 }
@@ -49,7 +49,7 @@ void LinkEngine::onPortToggled(quint64 ticket, PortToggle toggle, const QString&
 {
     m_portToggle = toggle;
     m_portFailure = failure;
-    m_hold.acknowledge(ticket);
+    m_context.hold().acknowledge(ticket);
 }
 
 void LinkEngine::onSerialLine(bool open, bool dsr)
@@ -62,15 +62,15 @@ bool LinkEngine::writeSerial(const QByteArray& bytes)
 {
     if (!m_portOpen)
         return false;
-    out({Out::SerialWrite, bytes});
+    m_context.out({Out::SerialWrite, bytes});
     return true;
 }
 
 void LinkEngine::showPortToggled()
 {
     const bool open = m_portOpen;
-    out(Out::ConnectChecked, open);
-    out(Out::SendTextEnabled, open);
+    m_context.out(Out::ConnectChecked, open);
+    m_context.out(Out::SendTextEnabled, open);
     if (!open) {
         showLinkDown();
         m_load.lineLost();
@@ -78,59 +78,59 @@ void LinkEngine::showPortToggled()
         return;
     }
     if (m_dsr) {
-        out(Out::Connected, true);
-        out(Out::SettingsPanel);
+        m_context.out(Out::Connected, true);
+        m_context.out(Out::SettingsPanel);
         StartConnectTimer();
-        out(Out::PropertiesEnabled, false);
-        out(Out::SerialReceive, true);
-        out(Out::LinkCameUp);
+        m_context.out(Out::PropertiesEnabled, false);
+        m_context.out(Out::SerialReceive, true);
+        m_context.out(Out::LinkCameUp);
         return;
     }
     // The port stays open with receiving off; the next connect command closes it.
-    tell(QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"),
-         Operator::Icon::Exclamation);
-    then([this] {
-        out(Out::ConnectChecked, false);
-        out(Out::SendTextEnabled, false);
-        out(Out::PropertiesEnabled, true);
+    m_context.tell(QStringLiteral("MODEM/PBX not connected, check COM port settings or cable!"),
+                   Operator::Icon::Exclamation);
+    m_context.then([this] {
+        m_context.out(Out::ConnectChecked, false);
+        m_context.out(Out::SendTextEnabled, false);
+        m_context.out(Out::PropertiesEnabled, true);
     });
 }
 
 void LinkEngine::onSerialData(const QByteArray& bytes)
 {
-    then([this, bytes] { handleSerialEvent(SerialEvent::Receive, bytes); });
+    m_context.then([this, bytes] { handleSerialEvent(SerialEvent::Receive, bytes); });
 }
 
 void LinkEngine::onSerialEvent(SerialEvent event)
 {
-    then([this, event] { handleSerialEvent(event, {}); });
+    m_context.then([this, event] { handleSerialEvent(event, {}); });
 }
 
 void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received)
 {
-    out(Out::SerialBufferLevel);
-    blink(Timer::RxLamp);
+    m_context.out(Out::SerialBufferLevel);
+    m_context.blink(Timer::RxLamp);
     if (event == SerialEvent::Receive) {
         m_serial.receive(received);
     } else if (event != SerialEvent::Send) {
         if (event == SerialEvent::CdChange)
             m_serial.reset(); // a carrier change drops a half-received record
-        setPanelText(Panel::Status, QStringLiteral("Status: ") + lineEventText(event));
+        m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + lineEventText(event));
     }
-    out(Out::SerialBufferLevel);
+    m_context.out(Out::SerialBufferLevel);
 }
 
 // The reason is written to the terminal (and so to the log) as well as to the status panel, which
 // the next line event overwrites.
 void LinkEngine::onSerialClosedByError(const QString& description)
 {
-    fault(description);
-    then([this, description] {
-        writeLine(display::marker::Released, description.toLocal8Bit());
+    m_context.fault(description);
+    m_context.then([this, description] {
+        m_context.writeLine(display::marker::Released, description.toLocal8Bit());
         m_serial.reset();
-        out(Out::SendTextEnabled, false);
+        m_context.out(Out::SendTextEnabled, false);
         showLinkDown();
-        setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
+        m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
         m_load.lineLost();
         m_resync.lineLost();
     });
@@ -138,16 +138,16 @@ void LinkEngine::onSerialClosedByError(const QString& description)
 
 void LinkEngine::typedOnTerminal(const QByteArray& characters)
 {
-    then([this, characters] {
-        if (linkType() != ConnectionType::Serial)
+    m_context.then([this, characters] {
+        if (m_context.linkType() != ConnectionType::Serial)
             return;
         if (!writeSerial(characters)) {
-            tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
+            m_context.tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
             return;
         }
-        blink(Timer::TxLamp);
-        if (m_connection.echo())
-            WriteTerminal(characters);
+        m_context.blink(Timer::TxLamp);
+        if (m_context.connection().echo())
+            m_context.writeTerminal(characters);
     });
 }
 

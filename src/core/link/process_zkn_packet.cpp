@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Received TCP data: cutting it into link frames, matching responses, answering records.
 #include "display/terminal_line.h"
-#include "link/clock.h"
 #include "link/frame_builder.h"
 #include "link/frame_cutter.h"
 #include "link/frame_reader.h"
@@ -48,7 +47,7 @@ QByteArray requestName(std::optional<Request> request)
 // up to the next SYN that begins a frame, also in later reads, and said once a frame follows.
 void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 {
-    blink(Timer::TxLamp);
+    m_context.blink(Timer::TxLamp);
     m_chunkConnection = m_connectionsEnded;
     m_chunk = m_partialFrame + data;
     m_chunkAt = 0;
@@ -59,9 +58,9 @@ void LinkEngine::ProcessZKNPacket(const QByteArray& data)
 // A frame follows skipped bytes: said at once unless a line said some within the second.
 void LinkEngine::frameBegins()
 {
-    if (m_skipped.frameBegins() && !m_timers.isActive(Timer::SkipReport)) {
+    if (m_skipped.frameBegins() && !m_context.timers().isActive(Timer::SkipReport)) {
         saySkippedBytes();
-        m_timers.start(Timer::SkipReport, now());
+        m_context.timers().start(Timer::SkipReport, m_context.now());
     }
 }
 
@@ -70,12 +69,13 @@ void LinkEngine::saySkippedBytes()
 {
     const qint64 count = m_skipped.takeUnsaid();
     if (count == 0) {
-        m_timers.stop(Timer::SkipReport);
+        m_context.timers().stop(Timer::SkipReport);
         return;
     }
-    fault(QStringLiteral("bytes skipped before a frame"));
-    writeLine(display::marker::Received,
-              QByteArray::number(count) + (count == 1 ? " byte" : " bytes") + " skipped before a frame");
+    m_context.fault(QStringLiteral("bytes skipped before a frame"));
+    m_context.writeLine(display::marker::Received, QByteArray::number(count) +
+                                                       (count == 1 ? " byte" : " bytes") +
+                                                       " skipped before a frame");
 }
 
 // The frames of the chunk in order, walked with an offset so a chunk costs its size once; a box
@@ -103,27 +103,27 @@ void LinkEngine::processFramesOfChunk()
             break;
         }
         frameBegins();
-        const FrameHeader frame = readFrameHeader(rest.first(cut.size), parity());
+        const FrameHeader frame = readFrameHeader(rest.first(cut.size), m_context.parity());
         m_chunkAt += cut.size;
         if (!processFrame(frame)) {
             reportProcessingError(rest);
             m_chunkAt = m_chunk.size();
             break;
         }
-        if (m_hold.held()) {
-            then([this] { processFramesOfChunk(); });
+        if (m_context.hold().held()) {
+            m_context.then([this] { processFramesOfChunk(); });
             return;
         }
     }
     m_chunk.clear();
-    then([this] { endChunk(); });
+    m_context.then([this] { endChunk(); });
 }
 
 bool LinkEngine::processFrame(const FrameHeader& frame)
 {
     switch (frame.kind) {
     case '6':
-        writeLine(display::marker::Received, "PBX Response: Link Release Request...");
+        m_context.writeLine(display::marker::Received, "PBX Response: Link Release Request...");
         shutDownLink();
         return true;
     case '3':
@@ -143,10 +143,11 @@ void LinkEngine::processResponse(const FrameHeader& frame)
 {
     const std::optional<Request> matched = m_pending.match(frame.sequence);
     if (!matched) {
-        fault(QStringLiteral("improper sequence %1").arg(QString::fromLatin1(frame.sequenceField)));
-        tell(faultBox(PeerFault::ImproperSequence, {QString::fromLatin1(frame.sequenceField),
-                                                    QString::number(m_pending.sequence(Request::Lamp))}));
-        then([this, frame, awaitedThen = m_pending, connection = m_connectionsEnded] {
+        m_context.fault(QStringLiteral("improper sequence %1").arg(QString::fromLatin1(frame.sequenceField)));
+        m_context.tell(
+            faultBox(PeerFault::ImproperSequence, {QString::fromLatin1(frame.sequenceField),
+                                                   QString::number(m_pending.sequence(Request::Lamp))}));
+        m_context.then([this, frame, awaitedThen = m_pending, connection = m_connectionsEnded] {
             if (!sameConnection(connection))
                 return;
             m_pending.forgetWaitsOf(awaitedThen);
@@ -156,15 +157,15 @@ void LinkEngine::processResponse(const FrameHeader& frame)
     }
     switch (*matched) {
     case Request::Release:
-        m_timers.stop(Timer::StatusMonitor);
+        m_context.timers().stop(Timer::StatusMonitor);
         // The PBX is to close the connection now; if it never does, the wait ends after a while.
-        m_timers.restart(Timer::ReleaseLimit, now());
+        m_context.timers().restart(Timer::ReleaseLimit, m_context.now());
         break;
     case Request::Lamp:
-        m_timers.stop(Timer::T3);
+        m_context.timers().stop(Timer::T3);
         break;
     case Request::Health:
-        m_timers.stop(Timer::T2);
+        m_context.timers().stop(Timer::T2);
         break;
     case Request::Connect:
     case Request::Count:
@@ -180,22 +181,22 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
         LinkOutput response{Out::Response};
         response.request = *matched;
         response.code = code;
-        out(std::move(response));
+        m_context.out(std::move(response));
     }
     const bool linkStep = matched == Request::Connect || matched == Request::Release;
-    if (linkStep || code >= 1 || m_debug.detail())
-        writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " +
-                                                 requestName(matched) +
-                                                 " Message Rcv'd: " + responseText(code) + "\r\n");
+    if (linkStep || code >= 1 || m_context.debug().detail())
+        m_context.writeLine(display::marker::Received, '(' + QByteArray::number(frame.sequence) + ") " +
+                                                           requestName(matched) +
+                                                           " Message Rcv'd: " + responseText(code) + "\r\n");
     if (matched && code >= 1)
-        fault(
+        m_context.fault(
             QStringLiteral("negative answer %1 (%2)").arg(code).arg(QString::fromLatin1(responseText(code))));
     // The PBX refused the device: the tool drops the connection.
     if (code == 2 || code == 4)
         shutDownLink();
     else if (matched == Request::Connect) {
         step(LinkEvent::ConnectAccepted);
-        out(Out::LinkCameUp);
+        m_context.out(Out::LinkCameUp);
     }
     if (matched == Request::Lamp)
         lampAnswerCame(code);
@@ -207,42 +208,44 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
     if (!text)
         return false;
     m_recordText = display::DotBlanks(*text);
-    writeLine(display::marker::Received, m_recordText);
+    m_context.writeLine(display::marker::Received, m_recordText);
     LinkOutput arrived{Out::RecordArrived, m_recordText};
     arrived.on = frame.parityGood;
-    arrived.when = m_clock.wallClock();
-    out(std::move(arrived));
+    arrived.when = m_context.wallClock();
+    m_context.out(std::move(arrived));
     if (!frame.parityGood)
-        fault(QStringLiteral("bad check byte in a record"));
+        m_context.fault(QStringLiteral("bad check byte in a record"));
 
     // A forced answer applies to this one record.
     AnswerCode code = AnswerCode::Normal;
     QByteArray name = "J-Record Received NORMAL";
-    if (m_debug.forcedAnswer() == DebugOptions::ForcedAnswer::ParityError) {
+    if (m_context.debug().forcedAnswer() == DebugOptions::ForcedAnswer::ParityError) {
         code = AnswerCode::ParityError;
         name = "** PARITY ERROR **";
-        m_debug.setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
-    } else if (m_debug.forcedAnswer() == DebugOptions::ForcedAnswer::InvalidText) {
+        m_context.debug().setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
+    } else if (m_context.debug().forcedAnswer() == DebugOptions::ForcedAnswer::InvalidText) {
         code = AnswerCode::InvalidText;
         name = "** INVALID TEXT **";
-        m_debug.setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
+        m_context.debug().setForcedAnswer(DebugOptions::ForcedAnswer::Normal);
     }
     if (!frame.parityGood) {
-        code = m_debug.ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
+        code = m_context.debug().ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
         name = "** PARITY ERROR **";
     }
-    const FrameLeft left = IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, parity()));
-    if (!m_debug.detail())
+    const FrameLeft left =
+        IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, m_context.parity()));
+    if (!m_context.debug().detail())
         return true;
-    const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), parity());
+    const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), m_context.parity());
     const QByteArray fields = "            : Sequence_ID: <" + twoDigitField(frame.sequenceField) + ">" +
                               "    Byte_Length: <" + frame.lengthField + ">" + "    Received_Parity: <" +
                               hexByte(frame.receivedCheckByte) + "h>" + "    Calculated_Parity: <" +
                               hexByte(computed) + "h>\r\n";
-    then([this, left, fields, name] {
+    m_context.then([this, left, fields, name] {
         if (*left)
-            WriteTerminal(fields + display::terminalLine(display::marker::Sent, m_clock.wallClock().time(),
-                                                         name + "\r\n"));
+            m_context.writeTerminal(fields + display::terminalLine(display::marker::Sent,
+                                                                   m_context.wallClock().time(),
+                                                                   name + "\r\n"));
     });
     return true;
 }
@@ -256,8 +259,8 @@ void LinkEngine::reportProcessingError(QByteArrayView unprocessed)
     QString quoted = QString::fromLatin1(unprocessed.first(qMin(unprocessed.size(), kQuoted)));
     if (unprocessed.size() > kQuoted)
         quoted += QStringLiteral("... (%1 bytes more)").arg(unprocessed.size() - kQuoted);
-    fault(QStringLiteral("a frame that cannot be read"));
-    tell(faultBox(PeerFault::UnreadableFrame, {timeStamp(), quoted}));
+    m_context.fault(QStringLiteral("a frame that cannot be read"));
+    m_context.tell(faultBox(PeerFault::UnreadableFrame, {m_context.timeStamp(), quoted}));
 }
 
 } // namespace zkn::link
