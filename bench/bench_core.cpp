@@ -99,7 +99,7 @@ void BM_LoadTestTickSerial(benchmark::State& state)
     loadTest.setRange(1000, 1999);
     loadTest.setDelayMs(2);
     link::LinkEngine engine(clock, connection, debug, expansion, loadTest);
-    engine.onSerialLine(true, true); // open, with DSR
+    engine.serial().onLine(true, true); // open, with DSR
     engine.mnuStart_Click();
     while (engine.poll()) {
     }

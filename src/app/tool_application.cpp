@@ -72,10 +72,10 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::loadTestStopCommand, this,
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
     connect(&window, &frmTerminal::keysTyped, this, [&pump](const QByteArray& characters) {
-        pump.feed([&characters](link::LinkEngine& engine) { engine.typedOnTerminal(characters); });
+        pump.feed([&characters](link::LinkEngine& engine) { engine.serial().typed(characters); });
     });
     connect(&window, &frmTerminal::textBlockWritten, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.textBlockWritten(); }); });
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.serial().textBlockWritten(); }); });
     connect(window.singleStationWindow(), &frmSingle::sendRequested, this,
             [&pump](const lamp::SingleStationRequest& request) {
                 pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });

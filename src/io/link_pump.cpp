@@ -61,15 +61,15 @@ void LinkPump::wireTransports()
     // Receiving is on only while the engine wants it, so what arrives is read at once.
     connect(&m_serial, &SerialLine::dataArrived, this, [this] {
         const QByteArray bytes = m_serial.readAll();
-        feed([&bytes](LinkEngine& engine) { engine.onSerialData(bytes); });
+        feed([&bytes](LinkEngine& engine) { engine.serial().onData(bytes); });
     });
     connect(&m_serial, &SerialLine::lineEvent, this, [this](link::SerialEvent event) {
         tellSerialLine();
-        feed([event](LinkEngine& engine) { engine.onSerialEvent(event); });
+        feed([event](LinkEngine& engine) { engine.serial().onEvent(event); });
     });
     connect(&m_serial, &SerialLine::closed, this, &LinkPump::tellSerialLine);
     connect(&m_serial, &SerialLine::closedByError, this, [this](const QString& description) {
-        feed([&description](LinkEngine& engine) { engine.onSerialClosedByError(description); });
+        feed([&description](LinkEngine& engine) { engine.serial().onClosedByError(description); });
     });
 }
 
@@ -77,7 +77,7 @@ void LinkPump::tellSerialLine()
 {
     const bool open = m_serial.isOpen();
     const bool dsr = m_serial.dsrHolding();
-    feed([open, dsr](link::LinkEngine& engine) { engine.onSerialLine(open, dsr); });
+    feed([open, dsr](link::LinkEngine& engine) { engine.serial().onLine(open, dsr); });
 }
 
 void LinkPump::openSocket(quint64 ticket, const QString& host)
@@ -116,14 +116,14 @@ void LinkPump::togglePort(quint64 ticket)
         }
     }
     tellSerialLine();
-    feed([&](link::LinkEngine& engine) { engine.onPortToggled(ticket, toggle, failure); });
+    feed([&](link::LinkEngine& engine) { engine.serial().onToggled(ticket, toggle, failure); });
 }
 
 QString LinkPump::writeTextBlock(const QByteArray& block)
 {
     bool handed = false;
     m_serialWriteError.clear();
-    feed([&](link::LinkEngine& engine) { handed = engine.sendTextBlock(block); });
+    feed([&](link::LinkEngine& engine) { handed = engine.serial().writeTextBlock(block); });
     return handed ? m_serialWriteError : QStringLiteral("The serial port is not open.");
 }
 

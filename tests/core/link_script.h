@@ -192,14 +192,14 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"nodsr", [](LinkScript& t, Arg) { t.host.dsr = false; }},
     {"portlost", [](LinkScript& t, Arg) {
          t.host.portOpen = false;
-         t.engine->onSerialClosedByError(QStringLiteral("The device went away"));
+         t.engine->serial().onClosedByError(QStringLiteral("The device went away"));
      }},
     {"portback", [](LinkScript& t, Arg) { t.engine->reopenReturnedPort(QStringLiteral("/dev/ttyUSB0")); }},
     {"echo", [](LinkScript& t, Arg) { t.connection.setEcho(true); }},
-    {"type", [](LinkScript& t, Arg text) { t.engine->typedOnTerminal(text.toLatin1()); }},
-    {"block", [](LinkScript& t, Arg) { t.engine->textBlockWritten(); }}, // of a text file
-    {"serialdata", [](LinkScript& t, Arg text) { t.engine->onSerialData(text.toLatin1()); }},
-    {"cd", [](LinkScript& t, Arg) { t.engine->onSerialEvent(link::SerialEvent::CdChange); }},
+    {"type", [](LinkScript& t, Arg text) { t.engine->serial().typed(text.toLatin1()); }},
+    {"block", [](LinkScript& t, Arg) { t.engine->serial().textBlockWritten(); }}, // of a text file
+    {"serialdata", [](LinkScript& t, Arg text) { t.engine->serial().onData(text.toLatin1()); }},
+    {"cd", [](LinkScript& t, Arg) { t.engine->serial().onEvent(link::SerialEvent::CdChange); }},
     // Lamps: the single-station dialog's Send (from,to,MW,VMM with on, off or -), the options.
     {"single", [](LinkScript& t, Arg a) {
          const QStringList f = a.split(',');

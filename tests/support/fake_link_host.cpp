@@ -11,7 +11,7 @@ namespace zkn::test {
 void FakeLinkHost::sync(link::LinkEngine& engine) const
 {
     engine.onSocketStateChanged(state);
-    engine.onSerialLine(portOpen, dsr);
+    engine.serial().onLine(portOpen, dsr);
 }
 
 void FakeLinkHost::drain(link::LinkEngine& engine, Operator& op)
@@ -51,8 +51,8 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
             toggle = link::PortToggle::Opened;
         portOpen = toggle == link::PortToggle::Opened;
         sync(engine);
-        engine.onPortToggled(output.ticket, toggle,
-                             toggle == link::PortToggle::Failed ? portFailure : QString());
+        engine.serial().onToggled(output.ticket, toggle,
+                                  toggle == link::PortToggle::Failed ? portFailure : QString());
         break;
     }
     case Out::SerialReceive:

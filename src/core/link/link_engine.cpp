@@ -8,6 +8,8 @@
 #include "model/connection_options.h"
 #include "model/debug_options.h"
 
+#include <QFile>
+
 #include <utility>
 
 namespace zkn::link {
@@ -19,21 +21,7 @@ using Out = LinkOutput::Type;
 
 LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
                        const ExpansionOption& expansion, const LoadTestOptions& loadTest)
-    : m_context(clock, connection, debug, expansion, loadTest),
-      m_serial({[this](const QByteArray& text) { m_context.writeTerminal(text); },
-                [this](const QByteArray& record) {
-                    m_context.writeLine(display::marker::Received, record);
-                    LinkOutput arrived{Out::RecordArrived, record};
-                    arrived.on = true;
-                    arrived.when = m_context.wallClock();
-                    m_context.out(std::move(arrived));
-                },
-                [this](const QByteArray& record) {
-                    m_context.writeLine(display::marker::Received,
-                                        record + " (cut: no ETX after " +
-                                            QByteArray::number(SerialReceiver::kLongestRecord) + " bytes)");
-                    m_context.fault(QStringLiteral("a serial record without ETX"));
-                }})
+    : m_context(clock, connection, debug, expansion, loadTest)
 {
     // The "Status" panel is kept up to date from the start.
     m_context.timers().start(Timer::ConnectionStatus, m_context.now());
@@ -135,7 +123,7 @@ void LinkEngine::runConnectCommand()
     // connections, and never a port just opened closed again by it.
     m_context.timers().stop(Timer::Reconnect);
     if (m_context.linkType() == ConnectionType::Serial) {
-        toggleSerialPort();
+        m_serial.toggle();
         return;
     }
     m_context.timers().start(Timer::ConnectionStatus, m_context.now());
@@ -161,7 +149,7 @@ void LinkEngine::runConnectedPictureClick()
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
     stopLoadTest([this] {
-        if (m_portOpen || connectionStands())
+        if (m_serial.isOpen() || connectionStands())
             connectCommand();
     });
 }
@@ -513,6 +501,23 @@ void LinkEngine::StopConnectTimer()
     m_context.setPanelText(Panel::ConnectTime, QString());
 }
 
+void LinkEngine::reopenReturnedPort(const QString& path)
+{
+    m_context.then([this, path] {
+        if (m_context.linkType() != ConnectionType::Serial || m_serial.isOpen() || m_releasingForExit)
+            return;
+        m_context.writeLine(display::marker::Local,
+                            "Serial port " + QFile::encodeName(path) + " is back: opening it again");
+        connectCommand();
+    });
+}
+
+void LinkEngine::serialLineLost()
+{
+    m_load.lineLost();
+    m_resync.lineLost();
+}
+
 void LinkEngine::onConnectTimeTick()
 {
     m_context.setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_context.wallClock()));
@@ -523,7 +528,7 @@ void LinkEngine::onConnectionStatusTick()
     if (m_context.linkType() == ConnectionType::Lan) {
         m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
     } else {
-        const bool connected = m_dsr && m_portOpen;
+        const bool connected = m_serial.dsr() && m_serial.isOpen();
         m_context.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
                                                         : QStringLiteral("Status: Disconnected"));
         m_context.out(Out::Dsr, connected);

@@ -55,7 +55,7 @@
 #include "link/pending_requests.h"
 #include "link/send_pacer.h"
 #include "link/sequence_counter.h"
-#include "link/serial_receiver.h"
+#include "link/serial_session.h"
 #include "link/skipped_bytes.h"
 #include "model/connection_type.h"
 
@@ -86,7 +86,7 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private lamp::LampLine, private lamp::ResyncLine
+class LinkEngine : private lamp::LampLine, private lamp::ResyncLine, private SerialSession::Owner
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -127,20 +127,8 @@ public:
     // gives it after the link's end.
     void onSocketError(int number, const QString& description, const QString& said = {});
 
-    // Serial events: the port's state and its DSR as they change, the answer to TogglePort,
-    // received bytes, line events and errors.
-    void onSerialLine(bool open, bool dsr);
-    void onPortToggled(quint64 ticket, PortToggle toggle, const QString& failure);
-    void onSerialData(const QByteArray& bytes);
-    void onSerialEvent(SerialEvent event);
-    void onSerialClosedByError(const QString& description);
-    // Keys typed on the terminal go to the serial line as they are, shown only with local echo.
-    // Over TCP they are not sent.
-    void typedOnTerminal(const QByteArray& characters);
-    // A block of a text file went to the serial line.
-    void textBlockWritten() { m_context.blink(Timer::TxLamp); }
-    // A block of a text file for the port; false when the port is not open.
-    bool sendTextBlock(const QByteArray& block) { return writeSerial(block); }
+    // The serial line's events, typed keys and a text file's blocks (see serial_session.h).
+    SerialSession& serial() { return m_serial; }
 
     // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
     void setSendSpacing(int ms) { m_pacer.setSpacingUs(qint64(ms) * 1000); }
@@ -200,9 +188,6 @@ private:
     void runConnectCommand();
     void runConnectedPictureClick();
     void linkConnected();
-    void toggleSerialPort();
-    void showPortToggled();
-    void handleSerialEvent(SerialEvent event, const QByteArray& received);
     void releaseLink();
     void sendRelease();
     void openConnection();
@@ -262,12 +247,15 @@ private:
     void sendSingleStationSerial(const lamp::SingleStationRequest& request);
     void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
     bool CheckSerialPort();
-    bool Send(const QByteArray& message);
     void ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function, bool answerComes);
     void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
     void resetLinkAfterMisses();
+    // The serial line as it comes and goes.
+    void serialLineUp() override { StartConnectTimer(); }
+    void serialLineDown() override { showLinkDown(); }
+    void serialLineLost() override;
     void showLinkDown();
     void releaseNowForExit();
     void StartConnectTimer();
@@ -323,12 +311,10 @@ private:
     // The work that waited for frames given up goes on, once the link's state is whole again.
     void goOnAfterFramesGivenUp();
     SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
-    // Bytes to the open port; none go to a closed one (false).
-    bool writeSerial(const QByteArray& bytes);
     LinkContext m_context;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;
-    SerialReceiver m_serial;
+    SerialSession m_serial{m_context, *this};
 
     SequenceCounter m_sequence;
     PendingRequests m_pending;
@@ -358,10 +344,6 @@ private:
     SocketState m_socketState = SocketState::Closed;
     QString m_openFailure;
     QString m_openFailureSaid;
-    bool m_portOpen = false;
-    bool m_dsr = false;
-    PortToggle m_portToggle = PortToggle::Closed;
-    QString m_portFailure;
     lamp::ExtensionsRead m_extensionsRead;
     SendPacer m_pacer;
     std::vector<quint64> m_framesGivenUp;

@@ -34,7 +34,7 @@ lamp::LampSend LinkEngine::sendLamp(ConnectionType link, const QByteArray& messa
         sendLampFrame(message, stations, function, sender);
         return lamp::LampSend::Awaited;
     }
-    if (!m_dsr || !Send(message))
+    if (!m_serial.dsr() || !m_serial.send(message))
         return lamp::LampSend::NotSent;
     if (sender != LampSender::Dialog)
         m_context.blink(Timer::TxLamp);
@@ -140,14 +140,14 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
 
 void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
 {
-    if (m_portOpen) {
+    if (m_serial.isOpen()) {
         sendSingleStationOnOpenPort(request);
         return;
     }
     connectCommand();
     // A port that did not open has been reported by the connect command.
     m_context.then([this, request] {
-        if (m_portOpen)
+        if (m_serial.isOpen())
             sendSingleStationOnOpenPort(request);
     });
 }
@@ -176,20 +176,11 @@ void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& r
 // operator has read why.
 bool LinkEngine::CheckSerialPort()
 {
-    if (m_dsr)
+    if (m_serial.dsr())
         return true;
     m_context.tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
     connectCommand();
     return false;
-}
-
-// A message the line failed to take is not shown.
-bool LinkEngine::Send(const QByteArray& message)
-{
-    if (!writeSerial(message))
-        return false;
-    m_context.writeLine(display::marker::Sent, display::DotBlanks(message));
-    return true;
 }
 
 } // namespace zkn::link

@@ -35,10 +35,10 @@ void LinkEngine::mnuStart_Click()
             return;
         }
         // A closed serial port is opened first; one that did not open has been reported.
-        if (m_context.linkType() == ConnectionType::Serial && !m_portOpen) {
+        if (m_context.linkType() == ConnectionType::Serial && !m_serial.isOpen()) {
             connectCommand();
             m_context.then([this] {
-                if (m_portOpen)
+                if (m_serial.isOpen())
                     startLoadTest();
             });
             return;
@@ -90,7 +90,7 @@ void LinkEngine::beginLoadTest()
 // The PBX must be there when the test starts.
 bool LinkEngine::loadTestConnected()
 {
-    const bool there = m_context.linkType() == ConnectionType::Serial ? m_dsr : connectionStands();
+    const bool there = m_context.linkType() == ConnectionType::Serial ? m_serial.dsr() : connectionStands();
     if (!there)
         m_context.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
@@ -178,7 +178,7 @@ lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction fu
 
 bool LinkEngine::lampLineUp() const
 {
-    return m_portOpen || connectionStands();
+    return m_serial.isOpen() || connectionStands();
 }
 
 bool LinkEngine::lampAnswersCome() const

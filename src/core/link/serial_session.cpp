@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The serial line: no link layer, only the port opened and closed, its line events, and the
-// records cut from what it receives.
+#include "link/serial_session.h"
+
 #include "display/terminal_line.h"
-#include "link/link_engine.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
 #include "settings/com_ports.h"
-
-#include <QFile>
 
 namespace zkn::link {
 
@@ -16,71 +13,86 @@ using Panel = LinkOutput::PanelId;
 using Out = LinkOutput::Type;
 } // namespace
 
-void LinkEngine::toggleSerialPort()
+SerialSession::SerialSession(LinkContext& context, Owner& owner)
+    : m_context(context), m_owner(owner),
+      m_receiver({[this](const QByteArray& text) { m_context.writeTerminal(text); },
+                  [this](const QByteArray& record) {
+                      m_context.writeLine(display::marker::Received, record);
+                      LinkOutput arrived{Out::RecordArrived, record};
+                      arrived.on = true;
+                      arrived.when = m_context.wallClock();
+                      m_context.out(std::move(arrived));
+                  },
+                  [this](const QByteArray& record) {
+                      m_context.writeLine(display::marker::Received,
+                                          record + " (cut: no ETX after " +
+                                              QByteArray::number(SerialReceiver::kLongestRecord) + " bytes)");
+                      m_context.fault(QStringLiteral("a serial record without ETX"));
+                  }})
 {
-    m_serial.reset();
+}
+
+void SerialSession::toggle()
+{
+    m_receiver.reset();
     m_context.ask({Out::TogglePort});
     m_context.then([this] {
-        if (m_portToggle == PortToggle::Failed)
-            m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + m_portFailure);
+        if (m_toggle == PortToggle::Failed)
+            m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + m_failure);
         // A COM port keeps the classic wording; a port named by its path is named.
-        if (m_portToggle == PortToggle::NotFound)
-            m_context.tell(m_portFailure.isEmpty()
+        if (m_toggle == PortToggle::NotFound)
+            m_context.tell(m_failure.isEmpty()
                                ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
                                                 "does not exist on this machine!")
-                               : settings::portNotPresent(m_portFailure),
+                               : settings::portNotPresent(m_failure),
                            Operator::Icon::Exclamation);
-        m_context.then([this] { showPortToggled(); });
+        m_context.then([this] { showToggled(); });
     });
 }
 
-void LinkEngine::reopenReturnedPort(const QString& path)
+void SerialSession::onToggled(quint64 ticket, PortToggle toggle, const QString& failure)
 {
-    m_context.then([this, path] {
-        if (m_context.linkType() != ConnectionType::Serial || m_portOpen || m_releasingForExit)
-            return;
-        m_context.writeLine(display::marker::Local,
-                            "Serial port " + QFile::encodeName(path) + " is back: opening it again");
-        connectCommand();
-    });
-}
-
-void LinkEngine::onPortToggled(quint64 ticket, PortToggle toggle, const QString& failure)
-{
-    m_portToggle = toggle;
-    m_portFailure = failure;
+    m_toggle = toggle;
+    m_failure = failure;
     m_context.hold().acknowledge(ticket);
 }
 
-void LinkEngine::onSerialLine(bool open, bool dsr)
+void SerialSession::onLine(bool open, bool dsr)
 {
-    m_portOpen = open;
+    m_open = open;
     m_dsr = open && dsr;
 }
 
-bool LinkEngine::writeSerial(const QByteArray& bytes)
+bool SerialSession::write(const QByteArray& bytes)
 {
-    if (!m_portOpen)
+    if (!m_open)
         return false;
     m_context.out({Out::SerialWrite, bytes});
     return true;
 }
 
-void LinkEngine::showPortToggled()
+bool SerialSession::send(const QByteArray& message)
 {
-    const bool open = m_portOpen;
+    if (!write(message))
+        return false;
+    m_context.writeLine(display::marker::Sent, display::DotBlanks(message));
+    return true;
+}
+
+void SerialSession::showToggled()
+{
+    const bool open = m_open;
     m_context.out(Out::ConnectChecked, open);
     m_context.out(Out::SendTextEnabled, open);
     if (!open) {
-        showLinkDown();
-        m_load.lineLost();
-        m_resync.lineLost();
+        m_owner.serialLineDown();
+        m_owner.serialLineLost();
         return;
     }
     if (m_dsr) {
         m_context.out(Out::Connected, true);
         m_context.out(Out::SettingsPanel);
-        StartConnectTimer();
+        m_owner.serialLineUp();
         m_context.out(Out::PropertiesEnabled, false);
         m_context.out(Out::SerialReceive, true);
         m_context.out(Out::LinkCameUp);
@@ -96,25 +108,25 @@ void LinkEngine::showPortToggled()
     });
 }
 
-void LinkEngine::onSerialData(const QByteArray& bytes)
+void SerialSession::onData(const QByteArray& bytes)
 {
-    m_context.then([this, bytes] { handleSerialEvent(SerialEvent::Receive, bytes); });
+    m_context.then([this, bytes] { handleEvent(SerialEvent::Receive, bytes); });
 }
 
-void LinkEngine::onSerialEvent(SerialEvent event)
+void SerialSession::onEvent(SerialEvent event)
 {
-    m_context.then([this, event] { handleSerialEvent(event, {}); });
+    m_context.then([this, event] { handleEvent(event, {}); });
 }
 
-void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received)
+void SerialSession::handleEvent(SerialEvent event, const QByteArray& received)
 {
     m_context.out(Out::SerialBufferLevel);
     m_context.blink(Timer::RxLamp);
     if (event == SerialEvent::Receive) {
-        m_serial.receive(received);
+        m_receiver.receive(received);
     } else if (event != SerialEvent::Send) {
         if (event == SerialEvent::CdChange)
-            m_serial.reset(); // a carrier change drops a half-received record
+            m_receiver.reset(); // a carrier change drops a half-received record
         m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + lineEventText(event));
     }
     m_context.out(Out::SerialBufferLevel);
@@ -122,26 +134,25 @@ void LinkEngine::handleSerialEvent(SerialEvent event, const QByteArray& received
 
 // The reason is written to the terminal (and so to the log) as well as to the status panel, which
 // the next line event overwrites.
-void LinkEngine::onSerialClosedByError(const QString& description)
+void SerialSession::onClosedByError(const QString& description)
 {
     m_context.fault(description);
     m_context.then([this, description] {
         m_context.writeLine(display::marker::Released, description.toLocal8Bit());
-        m_serial.reset();
+        m_receiver.reset();
         m_context.out(Out::SendTextEnabled, false);
-        showLinkDown();
+        m_owner.serialLineDown();
         m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
-        m_load.lineLost();
-        m_resync.lineLost();
+        m_owner.serialLineLost();
     });
 }
 
-void LinkEngine::typedOnTerminal(const QByteArray& characters)
+void SerialSession::typed(const QByteArray& characters)
 {
     m_context.then([this, characters] {
         if (m_context.linkType() != ConnectionType::Serial)
             return;
-        if (!writeSerial(characters)) {
+        if (!write(characters)) {
             m_context.tell(QStringLiteral("Serial port NOT connected!"), Operator::Icon::Critical);
             return;
         }
