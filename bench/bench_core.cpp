@@ -100,7 +100,7 @@ void BM_LoadTestTickSerial(benchmark::State& state)
     loadTest.setDelayMs(2);
     link::LinkEngine engine(clock, connection, debug, expansion, loadTest);
     engine.serial().onLine(true, true); // open, with DSR
-    engine.mnuStart_Click();
+    engine.lamps().mnuStart_Click();
     while (engine.poll()) {
     }
     for (auto _ : state) {

@@ -41,11 +41,11 @@ Row measure(zkn::ToolApplication& tool, zkn::frmTerminal& window, int delay, int
     QElapsedTimer timer;
     timer.start();
     runEventLoop(seconds * 1000);
-    const int sent = engine.loadTestStats().sent();
+    const int sent = engine.lamps().loadTestStats().sent();
     const double elapsed = double(timer.nsecsElapsed()) / 1e9;
-    const double answerMs = double(engine.loadTestStats().medianAnswerMs());
+    const double answerMs = double(engine.lamps().loadTestStats().medianAnswerMs());
     window.action(zkn::frmTerminal::Command::StopTestButton)->trigger();
-    waitFor([&] { return !engine.loadTestRunning(); }, 60000);
+    waitFor([&] { return !engine.lamps().loadTestRunning(); }, 60000);
     return {sent / elapsed, answerMs};
 }
 

@@ -70,16 +70,16 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const lamp::LoadTestLog& log = pair.engine.loadTestLog();
+    const lamp::LoadTestLog& log = pair.engine.lamps().loadTestLog();
     frmResults window(nullptr, log, pair.op);
     window.resize(window.sizeHint());
     window.show();
     const long residentBeforeKb = bench::residentKb();
-    pair.engine.mnuStart_Click();
+    pair.engine.lamps().mnuStart_Click();
 
     double worstMs = 0, totalMs = 0;
     int samples = 0;
-    while (log.count() < messages && pair.engine.loadTestRunning()) {
+    while (log.count() < messages && pair.engine.lamps().loadTestRunning()) {
         pair.run(kSampleEveryMs);
         // The fake window keeps every line; only the tool is measured.
         pair.host.forgetHistory();
@@ -93,7 +93,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the load test stopped after %d messages\n", kept);
         return 1;
     }
-    pair.engine.mnuStop_Click();
+    pair.engine.lamps().mnuStop_Click();
     pair.run(kSampleEveryMs);
 
     const double growthMb = double(bench::residentKb() - residentBeforeKb) / 1024.0;

@@ -97,7 +97,7 @@ int soakTheTool(const Options& options)
     zkn::bench::runEventLoop(options.seconds * 1000);
     const zkn::link::LinkEngine& engine = whole.tool.engine();
     const long peakKb = zkn::bench::peakResidentKb();
-    const zkn::lamp::LoadTestStats stats = engine.loadTestStats();
+    const zkn::lamp::LoadTestStats stats = engine.lamps().loadTestStats();
     const double seconds = double(sent.clock.elapsed()) / 1000.0;
     whole.window.action(zkn::frmTerminal::Command::StopTestButton)->trigger();
 

@@ -75,15 +75,15 @@ int main(int argc, char* argv[])
         if (minute == 1)
             firstMinuteKb = lastKb;
         std::printf("minute %3d  VmRSS %7ld kB  records %8d  lamp messages %8d  terminal %5lld chars\n",
-                    minute, lastKb, whole.sim.stats().recordsAnswered, engine.loadTestStats().sent(),
+                    minute, lastKb, whole.sim.stats().recordsAnswered, engine.lamps().loadTestStats().sent(),
                     static_cast<long long>(whole.window.terminal()->content().size()));
         std::fflush(stdout);
     }
     whole.window.action(zkn::frmTerminal::Command::StopTestButton)->trigger();
-    zkn::bench::waitFor([&] { return !engine.loadTestRunning(); }, 60000);
+    zkn::bench::waitFor([&] { return !engine.lamps().loadTestRunning(); }, 60000);
 
     const long growthKb = lastKb - firstMinuteKb;
-    const bool flat = engine.loadTestStats().sent() > 0 && whole.sim.stats().recordsAnswered > 0 &&
+    const bool flat = engine.lamps().loadTestStats().sent() > 0 && whole.sim.stats().recordsAnswered > 0 &&
                       growthKb <= limits.maxGrowthKb;
     std::printf("growth from minute 1 to minute %d: %ld kB (limit %ld kB): %s\n", limits.minutes, growthKb,
                 limits.maxGrowthKb, flat ? "flat" : "FAILED");

@@ -42,8 +42,9 @@ void ToolApplication::attach(frmTerminal& window)
          new FrmDBSerial(&window, m_link.serial()), new FrmBreakDown(&window),
          new frmSingle(&window, m_store, m_connection, m_expansion, m_operator),
          new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
-         new frmCancelSend(&window), new frmResults(&window, m_link.engine().loadTestLog(), m_operator),
-         new frmLampLedger(&window, m_link.engine().lampLedger(), m_operator, m_store)});
+         new frmCancelSend(&window),
+         new frmResults(&window, m_link.engine().lamps().loadTestLog(), m_operator),
+         new frmLampLedger(&window, m_link.engine().lamps().lampLedger(), m_operator, m_store)});
     m_view = std::make_unique<WindowView>(window);
     m_link.start(*m_view, m_operator);
     LinkPump& pump = m_link.pump();
@@ -68,9 +69,9 @@ void ToolApplication::attach(frmTerminal& window)
         m_window->closeAfterShutdown();
     });
     connect(&window, &frmTerminal::loadTestStartCommand, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.mnuStart_Click(); }); });
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.lamps().mnuStart_Click(); }); });
     connect(&window, &frmTerminal::loadTestStopCommand, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.lamps().mnuStop_Click(); }); });
     connect(&window, &frmTerminal::keysTyped, this, [&pump](const QByteArray& characters) {
         pump.feed([&characters](link::LinkEngine& engine) { engine.serial().typed(characters); });
     });
@@ -78,7 +79,8 @@ void ToolApplication::attach(frmTerminal& window)
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.serial().textBlockWritten(); }); });
     connect(window.singleStationWindow(), &frmSingle::sendRequested, this,
             [&pump](const lamp::SingleStationRequest& request) {
-                pump.feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
+                pump.feed(
+                    [&request](link::LinkEngine& engine) { engine.lamps().sendSingleStation(request); });
             });
 }
 
@@ -110,29 +112,29 @@ void ToolApplication::wireLampLedger(frmTerminal& window)
     };
     connect(&m_ledgerStore, &LampLedgerStore::failed, this, say);
     QString said;
-    m_link.engine().lampLedger().replace(m_ledgerStore.load(&said));
+    m_link.engine().lamps().lampLedger().replace(m_ledgerStore.load(&said));
     if (!said.isEmpty())
         say(said);
     frmLampLedger* ledgerWindow = window.lampLedgerWindow();
     connect(&pump, &LinkPump::lampLedgerChanged, this, [this, ledgerWindow] {
-        m_ledgerStore.changed(m_link.engine().lampLedger());
+        m_ledgerStore.changed(m_link.engine().lamps().lampLedger());
         ledgerWindow->ledgerChanged();
     });
     const auto resynchronise = [&pump] {
-        pump.feed([](link::LinkEngine& engine) { engine.resynchroniseLamps(); });
+        pump.feed([](link::LinkEngine& engine) { engine.lamps().resynchroniseLamps(); });
     };
     connect(ledgerWindow, &frmLampLedger::resynchroniseRequested, this, resynchronise);
     connect(window.resyncOffer(), &ResyncOffer::accepted, this, resynchronise);
     connect(ledgerWindow, &frmLampLedger::switchOffRequested, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.switchAllLampsOff(); }); });
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.lamps().switchAllLampsOff(); }); });
     connect(ledgerWindow, &frmLampLedger::stopRequested, this,
-            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.stopResync(); }); });
+            [&pump] { pump.feed([](link::LinkEngine& engine) { engine.lamps().stopResync(); }); });
     connect(ledgerWindow, &frmLampLedger::replaceRequested, this, [&pump](const lamp::LampMap& stations) {
-        pump.feed([&stations](link::LinkEngine& engine) { engine.replaceLampLedger(stations); });
+        pump.feed([&stations](link::LinkEngine& engine) { engine.lamps().replaceLampLedger(stations); });
     });
     connect(&window, &frmTerminal::linkEstablished, this, [this, &window, ledgerWindow, resynchronise] {
-        const int lamps = lamp::lampCount(m_link.engine().lampLedger().stations());
-        if (lamps == 0 || m_link.engine().resync().running())
+        const int lamps = lamp::lampCount(m_link.engine().lamps().lampLedger().stations());
+        if (lamps == 0 || m_link.engine().lamps().resync().running())
             return;
         if (ledgerWindow->resyncAfterReconnect())
             resynchronise();

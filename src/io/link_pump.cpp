@@ -132,7 +132,7 @@ void LinkPump::readExtensions(quint64 ticket)
     lamp::ExtensionsRead read;
     read.source = m_extensionsPath;
     read.content = readExtensionsFile(read.source, &read.error);
-    feed([&](link::LinkEngine& engine) { engine.onExtensionsRead(ticket, read); });
+    feed([&](link::LinkEngine& engine) { engine.lamps().onExtensionsRead(ticket, read); });
 }
 
 LinkPump::~LinkPump()

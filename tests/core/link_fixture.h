@@ -83,7 +83,7 @@ struct Link : LanLinkSetup
     // PBX's OK answer to it.
     QByteArray sendLampMessage()
     {
-        engine->sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+        engine->lamps().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         return responseToLast();
     }
 };

@@ -94,12 +94,12 @@ struct LinkScript : Link
             {"wire", listed(line(), lan())}, {"terminal", QString::fromLatin1(host.terminal)},
             {"log", QString::fromLatin1(host.log)}, {"open", QString::number(op.openBoxes())},
             {"figures", QString::fromLatin1(host.loadTestFigures)},
-            {"csv", QString::fromLatin1(realEngine.loadTestLog().csvRows())},
-            {"timeouts", QString::number(realEngine.loadTestStats().timeouts())},
+            {"csv", QString::fromLatin1(realEngine.lamps().loadTestLog().csvRows())},
+            {"timeouts", QString::number(realEngine.lamps().loadTestStats().timeouts())},
             {"connects", QString::number(host.connects.size())}, {"hosts", host.connects.join(' ')},
             {"closes", QString::number(host.closes) + (host.lastCloseGraceful ? " graceful" : "")},
             {"socket", QString::number(int(host.state))}, {"reads", QString::number(reads)},
-            {"running", flag(realEngine.loadTestRunning())}, {"port", flag(host.portOpen)},
+            {"running", flag(realEngine.lamps().loadTestRunning())}, {"port", flag(host.portOpen)},
             {"sendtext", flag(host.sendTextEnabled)}, {"propertiesshown", QString::number(host.propertiesShown)},
             {"released", flag(released)}, {"exitclosed", QString::number(host.closedForExit)},
             {"timers", timers.join(' ')}, {"shown", shown.join(' ')}, {"ticks", QString::number(ticks)},
@@ -112,7 +112,7 @@ struct LinkScript : Link
             {"neverstood", host.neverStood},
             {"blinks", QString::number(host.txBlinks)}, {"quits", QString::number(host.singleStationQuits)},
             {"forced", QString::number(int(debug.forcedAnswer()))},
-            {"ledger", test::ledgerText(realEngine.lampLedger().stations())}};
+            {"ledger", test::ledgerText(realEngine.lamps().lampLedger().stations())}};
         // clang-format on
         const auto found = values.find(what);
         return found == values.end() ? QStringLiteral("<no such check>") : found->second;
@@ -203,9 +203,9 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     // Lamps: the single-station dialog's Send (from,to,MW,VMM with on, off or -), the options.
     {"single", [](LinkScript& t, Arg a) {
          const QStringList f = a.split(',');
-         t.engine->sendSingleStation({f[0].toLatin1(), f[1].toLatin1(), lampAction(f[2]), lampAction(f[3])});
+         t.engine->lamps().sendSingleStation({f[0].toLatin1(), f[1].toLatin1(), lampAction(f[2]), lampAction(f[3])});
      }},
-    {"resync", [](LinkScript& t, Arg) { t.engine->resynchroniseLamps(); }}, // the ledger's lamps sent again
+    {"resync", [](LinkScript& t, Arg) { t.engine->lamps().resynchroniseLamps(); }}, // the ledger's lamps sent again
     {"olv", [](LinkScript& t, Arg) { t.connection.setKraSelected(false); }}, // fixed fields rather than tagged
     {"expansion", [](LinkScript& t, Arg) { t.expansion.setEnabled(true); }},
     // The debug options.
@@ -223,8 +223,8 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"later", [](LinkScript& t, Arg ms) { t.clock.advance(ms.toInt()); }}, // the clock moves on, no tick
     {"untilsent", [](LinkScript& t, Arg) { t.ticks = t.ticksToHealthCheck(); }}, // seconds until a frame leaves
     // The load test: n ticks of the delay, each sending one message, answered over TCP.
-    {"start", [](LinkScript& t, Arg) { t.engine->mnuStart_Click(); }},
-    {"stop", [](LinkScript& t, Arg) { t.engine->mnuStop_Click(); }},
+    {"start", [](LinkScript& t, Arg) { t.engine->lamps().mnuStart_Click(); }},
+    {"stop", [](LinkScript& t, Arg) { t.engine->lamps().mnuStop_Click(); }},
     {"run", [](LinkScript& t, Arg n) {
          for (int sent = 0; sent < n.toInt(); ++sent) {
              const auto before = t.line().size();
@@ -235,7 +235,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
          }
      }},
     // The serial sweep goes on at every turn of the event loop: turns of no time until it ends.
-    {"turns", [](LinkScript& t, Arg) { for (int i = 0; i < 10 && t.realEngine.loadTestRunning(); ++i) t.tick(0); }},
+    {"turns", [](LinkScript& t, Arg) { for (int i = 0; i < 10 && t.realEngine.lamps().loadTestRunning(); ++i) t.tick(0); }},
     {"delay", [](LinkScript& t, Arg ms) { t.loadTest.setDelayMs(ms.toInt()); }},
     {"range", [](LinkScript& t, Arg r) { t.loadTest.setRange(r.split('-')[0].toInt(), r.split('-')[1].toInt()); }},
     {"from", [](LinkScript& t, Arg text) { t.loadTest.setStartText(text); }}, // the range boxes

@@ -18,7 +18,7 @@ namespace {
 QStringList outOfStep(const LinkPair& p)
 {
     QStringList differ;
-    const lamp::LampMap& ledger = p.engine.lampLedger().stations();
+    const lamp::LampMap& ledger = p.engine.lamps().lampLedger().stations();
     for (auto it = ledger.begin(); it != ledger.end(); ++it) {
         const pbxsim::LampState board = p.lamps.state(it.key());
         if (it->mw && it->mw->on != board.mw)
@@ -32,7 +32,7 @@ QStringList outOfStep(const LinkPair& p)
 int confirmed(const LinkPair& p)
 {
     int count = 0;
-    for (const lamp::StationLamps& lamps : p.engine.lampLedger().stations())
+    for (const lamp::StationLamps& lamps : p.engine.lamps().lampLedger().stations())
         for (const auto* entry : {&lamps.mw, &lamps.vmm})
             count += *entry && (*entry)->outcome == lamp::LampOutcome::Confirmed;
     return count;
@@ -42,17 +42,17 @@ int confirmed(const LinkPair& p)
 // with its sweep: 1000-1004 MW on, 2000 VMM on, 3000-3002 VMM off.
 void switchLamps(LinkPair& p)
 {
-    p.engine.sendSingleStation({"1000", "1004", lamp::LampAction::On, lamp::LampAction::NoChange});
+    p.engine.lamps().sendSingleStation({"1000", "1004", lamp::LampAction::On, lamp::LampAction::NoChange});
     p.run(500);
-    p.engine.sendSingleStation({"2000", " ", lamp::LampAction::NoChange, lamp::LampAction::On});
+    p.engine.lamps().sendSingleStation({"2000", " ", lamp::LampAction::NoChange, lamp::LampAction::On});
     p.run(500);
     p.loadTest.setRange(3000, 3002);
     p.loadTest.setStartText(u"3000"_s);
     p.loadTest.setEndText(u"3002"_s);
     p.loadTest.setDelayMs(10);
-    p.engine.mnuStart_Click();
+    p.engine.lamps().mnuStart_Click();
     p.run(1000);
-    p.engine.mnuStop_Click();
+    p.engine.lamps().mnuStop_Click();
     p.run(1000);
 }
 
@@ -71,23 +71,23 @@ private Q_SLOTS:
         p.run(100);
         QVERIFY(p.linkUp());
         // An empty ledger has nothing to send, and says so as a run that ended, not one stopped.
-        p.engine.resynchroniseLamps();
+        p.engine.lamps().resynchroniseLamps();
         p.run(100);
         QCOMPARE(p.host.resyncProgress,
                  u"Resynchronisation: 0 sent, 0 answered: 0 ok, 0 refused, 0 unanswered"_s);
         switchLamps(p);
-        QCOMPARE(p.engine.lampLedger().stations().size(), 9);
+        QCOMPARE(p.engine.lamps().lampLedger().stations().size(), 9);
         QCOMPARE(confirmed(p), 9);
         QCOMPARE(outOfStep(p), QStringList());
 
         p.pbx.forgetLampsAfterFrames(1);
-        p.engine.sendSingleStation({"4000", " ", lamp::LampAction::On, lamp::LampAction::NoChange});
+        p.engine.lamps().sendSingleStation({"4000", " ", lamp::LampAction::On, lamp::LampAction::NoChange});
         p.run(500);
         QCOMPARE(outOfStep(p), (QStringList{u"1000 mw"_s, u"1001 mw"_s, u"1002 mw"_s, u"1003 mw"_s,
                                             u"1004 mw"_s, u"2000 vmm"_s, u"4000 mw"_s}));
 
         p.pbx.lampFaults().mute(*pbxsim::StationSet::parse(u"1002"_s));
-        p.engine.resynchroniseLamps();
+        p.engine.lamps().resynchroniseLamps();
         p.run(100);
         QVERIFY(p.host.resyncRunning);
         p.run(30000);
@@ -97,13 +97,14 @@ private Q_SLOTS:
                  qPrintable(p.host.resyncProgress));
         // Every lamp is back; the muted station's took its lamp but left it unconfirmed.
         QCOMPARE(outOfStep(p), QStringList());
-        QCOMPARE(p.engine.lampLedger().stations().value("1002").mw->outcome, lamp::LampOutcome::Unanswered);
+        QCOMPARE(p.engine.lamps().lampLedger().stations().value("1002").mw->outcome,
+                 lamp::LampOutcome::Unanswered);
         QCOMPARE(confirmed(p), 9);
         QVERIFY2(p.host.terminal.contains("Resynchronisation: 10 lamp messages to send"),
                  p.host.terminal.right(2000).constData());
         QVERIFY(p.host.terminal.contains(p.host.resyncProgress.toLatin1()));
 
-        p.engine.switchAllLampsOff();
+        p.engine.lamps().switchAllLampsOff();
         p.run(30000);
         QVERIFY(!p.host.resyncRunning);
         // Both lamps of the muted station go unanswered.
@@ -132,11 +133,11 @@ private Q_SLOTS:
         switchLamps(p);
         // Slow answers, so a stop comes between them.
         p.pbx.lampFaults().setDelay(400, 0);
-        p.engine.resynchroniseLamps();
+        p.engine.lamps().resynchroniseLamps();
         p.run(1100);
         QCOMPARE(p.host.resyncProgress, u"3 of 9 sent"_s);
         if (how == "stop"_L1)
-            p.engine.stopResync();
+            p.engine.lamps().stopResync();
         else if (how == "reset"_L1)
             p.pbx.resetAfterFrames(0);
         else

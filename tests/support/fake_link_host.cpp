@@ -62,7 +62,7 @@ void FakeLinkHost::apply(link::LinkEngine& engine, const link::LinkOutput& outpu
         serialOutput.append(output.bytes);
         break;
     case Out::ReadExtensions:
-        engine.onExtensionsRead(output.ticket, extensions ? extensions() : lamp::ExtensionsRead{});
+        engine.lamps().onExtensionsRead(output.ticket, extensions ? extensions() : lamp::ExtensionsRead{});
         break;
     case Out::Transmit:
         sent.append(output.bytes);

@@ -214,7 +214,7 @@ void TestWholeTool::resultsFollowALoadTest()
     auto* figures = in<QTableWidget>(results, "tblFigures");
     auto* stations = in<QTableWidget>(results, "tblStations");
     const auto shownAsLogged = [&] {
-        const lamp::LoadTestLog& log = t.app->engine().loadTestLog();
+        const lamp::LoadTestLog& log = t.app->engine().lamps().loadTestLog();
         QStringList faults;
         for (const lamp::StationFault& fault : log.results().faults)
             faults.append(lamp::faultRow(fault).join(u'|'));
@@ -246,7 +246,7 @@ void TestWholeTool::resultsFollowALoadTest()
 
     // A second test starts from an empty log, and the window with it.
     t.action("StartLoadTest")->trigger();
-    QVERIFY(eventually([&] { return t.app->engine().loadTestLog().count() >= 4; }));
+    QVERIFY(eventually([&] { return t.app->engine().lamps().loadTestLog().count() >= 4; }));
     t.action("mnuStop")->trigger();
     QVERIFY(eventually(stopped));
     QVERIFY(eventually(shownAsLogged));
@@ -260,7 +260,8 @@ void TestWholeTool::resultsFollowALoadTest()
         in<QAbstractButton>(results, "cmdExport")->click();
     QFile written(csv);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), lamp::LoadTestLog::csvHeader() + t.app->engine().loadTestLog().csvRows());
+    QCOMPARE(written.readAll(),
+             lamp::LoadTestLog::csvHeader() + t.app->engine().lamps().loadTestLog().csvRows());
     // The charts under a heading of the test's start and figures.
     const QImage picture(png);
     QVERIFY(picture.height() > in<QWidget>(results, "splCharts")->height());
@@ -292,7 +293,7 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
     };
     QVERIFY(connect());
     t.app->pump().feed([](link::LinkEngine& engine) {
-        engine.sendSingleStation({"1000", "1002", lamp::LampAction::On, lamp::LampAction::NoChange});
+        engine.lamps().sendSingleStation({"1000", "1002", lamp::LampAction::On, lamp::LampAction::NoChange});
     });
     QVERIFY(eventually([&] { return sim.lamps().state("1002").mw; }));
 
@@ -416,14 +417,14 @@ void TestWholeTool::aReplugReopensThePort()
     t.app->serial().setPortName(name);
     t.app->loadTestOptions().setDelayMs(20);
     t.action("StartLoadTest")->trigger();
-    QVERIFY(eventually([&] { return t.app->engine().loadTestStats().sent() > 0; }));
+    QVERIFY(eventually([&] { return t.app->engine().lamps().loadTestStats().sent() > 0; }));
 
     QVERIFY(QFile::remove(name)); // unplugged: udev takes the name away
     first->closeMaster();
     QVERIFY(eventually([&] { return !t.app->serial().isOpen(); }));
     QVERIFY(eventually([&] { return !t.action("mnuOpen")->isChecked(); }));
     QCOMPARE(t.terminal().count(" went away: "), 1);
-    const int sent = t.app->engine().loadTestStats().sent();
+    const int sent = t.app->engine().lamps().loadTestStats().sent();
     // The name is not back, or names a plain file: nothing happens, nothing is sent.
     QFile plain(name);
     QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -431,16 +432,16 @@ void TestWholeTool::aReplugReopensThePort()
     QTest::qWait(700);
     QVERIFY(!t.app->serial().isOpen() && !t.terminal().contains(" is back: "));
     QVERIFY(plain.remove());
-    QCOMPARE(t.app->engine().loadTestStats().sent(), sent);
+    QCOMPARE(t.app->engine().lamps().loadTestStats().sent(), sent);
     t.action("StopTest")->trigger();
-    QVERIFY(eventually([&] { return !t.app->engine().loadTestRunning(); }));
+    QVERIFY(eventually([&] { return !t.app->engine().lamps().loadTestRunning(); }));
 
     PtyPair second;
     QVERIFY(QFile::link(second.devicePath(), name));
     QVERIFY(eventually([&] { return t.app->serial().isOpen() && t.action("mnuOpen")->isChecked(); }, 5000));
     QVERIFY(t.terminal().contains("Serial port " + QFile::encodeName(name) + " is back: opening it again"));
-    QVERIFY(!t.app->engine().loadTestRunning());
-    QCOMPARE(t.app->engine().loadTestStats().sent(), sent);
+    QVERIFY(!t.app->engine().lamps().loadTestRunning());
+    QCOMPARE(t.app->engine().lamps().loadTestStats().sent(), sent);
     QCOMPARE(::write(second.master(), "\x02J 1\x03", 5), ssize_t(5));
     QVERIFY(eventually([&] { return t.terminal().contains("\x02J.1\x03\r\n"); }));
 }

@@ -47,12 +47,12 @@ PlanRunner::PlanRunner(const Plan& plan, QObject* parent) : QObject(parent), m_p
         const Step& step = m_plan.steps[m_step];
         if (step.kind == Kind::LoadTest) {
             m_loadTestStopping = true;
-            m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); });
+            m_link->feed([](link::LinkEngine& engine) { engine.lamps().mnuStop_Click(); });
             return;
         }
         if (step.kind == Kind::Resync) {
             m_resyncLate = true;
-            m_link->feed([](link::LinkEngine& engine) { engine.stopResync(); });
+            m_link->feed([](link::LinkEngine& engine) { engine.lamps().stopResync(); });
             return;
         }
         if (step.kind == Kind::Records) {
@@ -104,10 +104,11 @@ bool PlanRunner::writeLoadTestCsv(QIODevice& to) const
 
 QString PlanRunner::liveText() const
 {
-    if (!m_stepRunning || m_plan.steps[m_step].kind != Kind::LoadTest || !m_link->engine().loadTestRunning())
+    if (!m_stepRunning || m_plan.steps[m_step].kind != Kind::LoadTest ||
+        !m_link->engine().lamps().loadTestRunning())
         return {};
     return QStringLiteral("load_test: ") +
-           QString::fromLatin1(m_link->engine().loadTestStats().summary(m_link->answersCome()));
+           QString::fromLatin1(m_link->engine().lamps().loadTestStats().summary(m_link->answersCome()));
 }
 
 void PlanRunner::feedConnectCommand()
@@ -181,8 +182,8 @@ void PlanRunner::beginLoadTest(const Step& step)
     }
     options.setDelayMs(step.delayMs);
     m_loadTestStopping = false;
-    m_link->feed([](link::LinkEngine& engine) { engine.mnuStart_Click(); });
-    if (!m_link->engine().loadTestRunning()) {
+    m_link->feed([](link::LinkEngine& engine) { engine.lamps().mnuStart_Click(); });
+    if (!m_link->engine().lamps().loadTestRunning()) {
         endStep(false, m_current.events.isEmpty() ? QStringLiteral("the load test did not start")
                                                   : m_current.events.last().text);
         return;
@@ -196,11 +197,11 @@ void PlanRunner::beginResync(const Step& step)
     m_resyncLate = false;
     m_resyncEnded = false;
     if (step.allOff)
-        m_link->feed([](link::LinkEngine& engine) { engine.switchAllLampsOff(); });
+        m_link->feed([](link::LinkEngine& engine) { engine.lamps().switchAllLampsOff(); });
     else
-        m_link->feed([](link::LinkEngine& engine) { engine.resynchroniseLamps(); });
+        m_link->feed([](link::LinkEngine& engine) { engine.lamps().resynchroniseLamps(); });
     // An empty ledger has ended already; a refusal was said as a box.
-    if (!m_link->engine().resync().running() && !m_resyncEnded) {
+    if (!m_link->engine().lamps().resync().running() && !m_resyncEnded) {
         endStep(false, m_current.events.isEmpty() ? QStringLiteral("the resynchronisation did not start")
                                                   : m_current.events.last().text);
         return;
@@ -211,7 +212,7 @@ void PlanRunner::beginResync(const Step& step)
 void PlanRunner::resyncEnded()
 {
     const Step& step = m_plan.steps[m_step];
-    const lamp::LampResync& resync = m_link->engine().resync();
+    const lamp::LampResync& resync = m_link->engine().lamps().resync();
     const lamp::LoadTestStats& stats = resync.stats();
     m_current.figures = {{QStringLiteral("lamps"), int(resync.total())}};
     m_current.figures.append(answerFigures(stats));
@@ -231,12 +232,13 @@ void PlanRunner::resyncEnded()
 void PlanRunner::loadTestEnded()
 {
     const Step& step = m_plan.steps[m_step];
-    const lamp::LoadTestStats& stats = m_link->engine().loadTestStats();
+    const lamp::LoadTestStats& stats = m_link->engine().lamps().loadTestStats();
     if (!m_loadTestRows) {
         m_loadTestRows = std::make_unique<QTemporaryFile>();
         m_loadTestRowsLost = !m_loadTestRows->open();
     }
-    m_loadTestRowsLost = m_loadTestRowsLost || !m_link->engine().loadTestLog().writeCsvRows(*m_loadTestRows);
+    m_loadTestRowsLost =
+        m_loadTestRowsLost || !m_link->engine().lamps().loadTestLog().writeCsvRows(*m_loadTestRows);
     m_current.figures = loadTestFigures(stats);
     QStringList over;
     over.append(overLimits(stats, step.maxUnanswered, step.maxRefused));
@@ -266,7 +268,7 @@ void PlanRunner::sendNextLamp()
     m_lamps.sending(QString::fromLatin1(to.isEmpty() ? from : from + '-' + to));
     const lamp::SingleStationRequest request = lampRequest(m_plan.steps[m_step].function, from, to);
     const qsizetype eventsBefore = m_current.events.size();
-    m_link->feed([&request](link::LinkEngine& engine) { engine.sendSingleStation(request); });
+    m_link->feed([&request](link::LinkEngine& engine) { engine.lamps().sendSingleStation(request); });
     if (m_link->answersCome())
         return;
     // On the serial line no answer comes: a message went out when the tool had nothing to say.
@@ -355,8 +357,9 @@ void PlanRunner::loadTestFiguresChanged(const lamp::LoadTestStats& figures, bool
         m_plan.steps[m_step].messages > 0 && figures.sent() >= m_plan.steps[m_step].messages) {
         m_loadTestStopping = true;
         // From the event loop: the engine is still giving its outputs.
-        QTimer::singleShot(
-            0, this, [this] { m_link->feed([](link::LinkEngine& engine) { engine.mnuStop_Click(); }); });
+        QTimer::singleShot(0, this, [this] {
+            m_link->feed([](link::LinkEngine& engine) { engine.lamps().mnuStop_Click(); });
+        });
     }
 }
 

@@ -30,9 +30,9 @@ QString RunLink::keepLedgerIn(const QString& path)
 {
     m_ledgerStore = std::make_unique<LampLedgerStore>(path);
     QString said;
-    m_link.engine().lampLedger().replace(m_ledgerStore->load(&said));
+    m_link.engine().lamps().lampLedger().replace(m_ledgerStore->load(&said));
     QObject::connect(&m_link.pump(), &LinkPump::lampLedgerChanged, m_ledgerStore.get(),
-                     [this] { m_ledgerStore->changed(m_link.engine().lampLedger()); });
+                     [this] { m_ledgerStore->changed(m_link.engine().lamps().lampLedger()); });
     QObject::connect(m_ledgerStore.get(), &LampLedgerStore::failed, [](const QString& why) {
         std::fputs(("zkn-run: " + why.toUtf8() + '\n').constData(), stderr);
     });

@@ -27,11 +27,6 @@ LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, 
     m_context.timers().start(Timer::ConnectionStatus, m_context.now());
 }
 
-QDateTime LinkEngine::lampWallClock() const
-{
-    return m_context.wallClock();
-}
-
 qint16 LinkEngine::awaitResponse(Request request)
 {
     const qint16 sequence = m_sequence.NextSequence();
@@ -143,12 +138,12 @@ void LinkEngine::connectedPictureClicked()
 
 void LinkEngine::runConnectedPictureClick()
 {
-    if (!loadTestRunning()) {
+    if (!m_lamps.loadTestRunning()) {
         connectCommand();
         return;
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
-    stopLoadTest([this] {
+    m_lamps.stopLoadTest([this] {
         if (m_serial.isOpen() || connectionStands())
             connectCommand();
     });
@@ -157,12 +152,12 @@ void LinkEngine::runConnectedPictureClick()
 void LinkEngine::releaseLink()
 {
     m_context.timers().stop(Timer::StatusMonitor);
-    if (!loadTestRunning()) {
+    if (!m_lamps.loadTestRunning()) {
         sendRelease();
         return;
     }
     // A second connect command during the sweep asks for no second release.
-    stopLoadTest([this] {
+    m_lamps.stopLoadTest([this] {
         if (connectionStands() && !m_pending.awaited(Request::Release))
             sendRelease();
     });
@@ -335,8 +330,7 @@ void LinkEngine::shutDownLink()
         closeSocket();
     m_context.timers().stop(Timer::T2);
     m_context.timers().stop(Timer::T3);
-    m_load.lineLost();
-    m_resync.lineLost();
+    m_lamps.lineLost();
     if (std::exchange(m_closingForExit, false)) {
         m_context.timers().stop(Timer::ExitCloseLimit);
         m_context.out(Out::LinkClosedForExit);
@@ -406,10 +400,7 @@ void LinkEngine::onAnswerTimeout(Timer timer)
         else
             onHealthCheckTimeout();
     } else {
-        if (dataWaits)
-            m_lampTimeoutOf = m_lampFramesLeft;
-        else
-            onLampControlTimeout();
+        m_lamps.answerTimedOut(dataWaits);
     }
 }
 
@@ -419,9 +410,7 @@ void LinkEngine::judgeTimeoutsHeldByData()
     if (const std::optional<quint64> health = std::exchange(m_healthTimeoutOf, std::nullopt);
         health && *health == m_pending.wait(Request::Health))
         m_context.hold().run([this] { onHealthCheckTimeout(); });
-    if (const std::optional<quint64> lamp = std::exchange(m_lampTimeoutOf, std::nullopt);
-        lamp && *lamp == m_lampFramesLeft && !m_lampOutcomeKnown)
-        m_context.hold().run([this] { onLampControlTimeout(); });
+    m_lamps.judgeHeldTimeout();
 }
 
 void LinkEngine::dropConnectionState()
@@ -433,13 +422,8 @@ void LinkEngine::dropConnectionState()
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
-    m_lampOutcomeKnown = true;
     m_healthTimeoutOf.reset();
-    m_lampTimeoutOf.reset();
-    m_load.answerLost();
-    m_resync.answerLost();
-    m_ledger.answerLost();
-    m_context.out(Out::LampLedgerChanged);
+    m_lamps.answerLost();
 }
 
 void LinkEngine::onSocketClosed()
@@ -514,8 +498,13 @@ void LinkEngine::reopenReturnedPort(const QString& path)
 
 void LinkEngine::serialLineLost()
 {
-    m_load.lineLost();
-    m_resync.lineLost();
+    m_lamps.lineLost();
+}
+
+void LinkEngine::holdHealthChecks(quint64 connection)
+{
+    if (sameConnection(connection))
+        m_context.timers().stop(Timer::StatusMonitor);
 }
 
 void LinkEngine::onConnectTimeTick()
@@ -579,7 +568,7 @@ void LinkEngine::onTimer(Timer timer)
         releaseNowForExit();
         break;
     case Timer::Send:
-        onSendTick();
+        m_lamps.sendTick();
         break;
     case Timer::Pace:
         sendDueFrame();

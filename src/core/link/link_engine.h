@@ -40,11 +40,7 @@
 // A continuation acts only on what it was about: work held while the connection ended, or
 // while its request was answered or replaced, does nothing of what no longer applies.
 
-#include "lamp/extensions.h"
-#include "lamp/lamp_function.h"
-#include "lamp/lamp_ledger.h"
-#include "lamp/lamp_resync.h"
-#include "lamp/load_test_engine.h"
+#include "link/lamp_control.h"
 #include "link/link_context.h"
 #include "link/link_output.h"
 #include "link/link_state.h"
@@ -61,12 +57,9 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QList>
 #include <QString>
 
-#include <deque>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -77,16 +70,12 @@ class ExpansionOption;
 class LoadTestOptions;
 } // namespace zkn
 
-namespace zkn::lamp {
-struct SingleStationRequest;
-} // namespace zkn::lamp
-
 namespace zkn::link {
 
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private lamp::LampLine, private lamp::ResyncLine, private SerialSession::Owner
+class LinkEngine : private LampControl::Link, private SerialSession::Owner
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -99,7 +88,7 @@ public:
 
     // Operator commands: the connect command (opens the link, or releases it) and a click on the
     // connected picture (a running load test is stopped first). Timers call them too.
-    void connectCommand();
+    void connectCommand() override;
     void connectedPictureClicked();
 
     // The exit's two link steps, each told by its output when finished: the link released (after
@@ -152,33 +141,13 @@ public:
     // The link ends: shown down, socket closed, its timers stopped.
     void shutDownLink();
 
-    // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
-    // the line is not there the dialog is told to do what its Quit does.
-    void sendSingleStation(const lamp::SingleStationRequest& request);
-
-    // The load test (see load_test_engine.h): over TCP each message waits for its answer.
-    void mnuStart_Click();
-    void mnuStop_Click();
-    bool loadTestRunning() const { return m_load.running(); }
-    const lamp::LoadTestStats& loadTestStats() const { return m_load.stats(); }
-    const lamp::LoadTestLog& loadTestLog() const { return m_load.log(); }
-    bool lampOnPhase() const { return m_load.plan().lampOnPhase(); }
-    // Every lamp this tool asked for, with what became of it (LampLedgerChanged says when).
-    lamp::LampLedger& lampLedger() { return m_ledger; }
-    const lamp::LampLedger& lampLedger() const { return m_ledger; }
-    // The ledger's lamps sent again as asked for, or every one off (see lamp_resync.h); never
-    // beside a load test. ResyncProgress follows it.
-    void resynchroniseLamps();
-    void switchAllLampsOff();
-    void stopResync();
+    // Lamp control: the load test, the resynchronisation, the single-station dialog's Send, the
+    // ledger (see lamp_control.h).
+    LampControl& lamps() { return m_lamps; }
+    const LampControl& lamps() const { return m_lamps; }
     // The serial port that went away is there again at `path`: opened again, unless the operator
     // has opened a port, changed to LAN or is leaving meanwhile.
     void reopenReturnedPort(const QString& path);
-    // Forget (none) or an imported map: a resynchronisation running is stopped first.
-    void replaceLampLedger(const lamp::LampMap& stations);
-    const lamp::LampResync& resync() const { return m_resync; }
-    // The answer to ReadExtensions.
-    void onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read);
     int missedHealthChecks() const { return m_missedHealthChecks; }
     QByteArray recordText() const { return m_recordText; }
     // Received TCP bytes skipped before frames because they began none.
@@ -196,58 +165,14 @@ private:
     void judgeTimeoutsHeldByData();
     void onHealthCheckTimeout();
     void sendHealthCheck();
-    void onLampControlTimeout();
-    // The one sender of lamp messages: over TCP in a text frame whose answer is awaited 10 s once
-    // it has left, on the serial line bare and only while DSR holds; the ledger and the terminal
-    // show every message sent, its blanks as dots. What differs by sender is given by it:
-    //   load test: the form by the KRA option (made by the caller); a sequence number taken on
-    //              either link, the transmit lamp blinked first; on the serial line blinked.
-    //   resync:    the dialog's form; a number taken over TCP only; on the serial line blinked.
-    //   dialog:    the dialog's form; over TCP the connection checked before (a box), and its
-    //              frame supersedes the answer a load test's or resynchronisation's message
-    //              awaits; on the serial line DSR checked before (CheckSerialPort), not blinked.
-    enum class LampSender
-    {
-        LoadTest,
-        Resync,
-        Dialog
-    };
-    lamp::LampSend sendLamp(ConnectionType link, const QByteArray& message, const QList<QByteArray>& stations,
-                            lamp::LampFunction function, LampSender sender);
-    void sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
-                       lamp::LampFunction function, LampSender sender);
-    void lampAnswerCame(std::optional<int> responseCode);
-    void startLoadTest();
-    bool loadTestConnected();
-    void beginLoadTest();
-    void planSweep();
-    // Reads the extensions file and gives `use` its stations, or nothing when it cannot be read
-    // (told when `reportSkipped`, as at Start, with the lines that name no station).
-    void readExtensionStations(bool reportSkipped, std::function<void(std::optional<QList<qint32>>)> use);
-    void onSendTick();
-    void stopLoadTest(std::function<void()> stopped);
-
-    // The line the load test runs on.
-    bool lampLineUp() const override;
-    bool lampAnswersCome() const override;
-    lamp::LampSend sendLampMessage(qint32 station, lamp::LampFunction function) override;
-    int lampSequence() const override { return m_pending.sequence(Request::Lamp); }
-    qint64 lampNowUs() const override { return m_context.now(); }
-    QDateTime lampWallClock() const override;
-    void tickAfter(int delayMs) override;
-    void stopTicks() override;
-    void loadTestSays(const QByteArray& line) override;
-    void loadTestPhaseChanged() override;
-    void loadTestFiguresChanged() override;
-    lamp::LampSend sendResyncMessage(const QByteArray& station, lamp::LampFunction function) override;
-    void resyncSays(const QByteArray& line) override;
-    void resyncProgressed() override;
-    void startResync(const QByteArray& name, QList<lamp::ResyncStep> steps);
-    void runSingleStation(const lamp::SingleStationRequest& request);
-    void sendSingleStationSerial(const lamp::SingleStationRequest& request);
-    void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
-    bool CheckSerialPort();
-    void ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function, bool answerComes);
+    // What the lamps need of the link.
+    bool connectionStands() const override { return link::connectionStands(m_linkState); }
+    void awaitLampAnswer() override { awaitResponse(Request::Lamp); }
+    qint16 lampSequence() const override { return m_pending.sequence(Request::Lamp); }
+    SendPacer::FrameLeft sendFrame(const QByteArray& frame) override { return IPSend(frame); }
+    void startConnectTimer() override { StartConnectTimer(); }
+    quint64 connection() const override { return m_connectionsEnded; }
+    void holdHealthChecks(quint64 connection) override;
     void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
@@ -290,7 +215,6 @@ private:
     void reportProcessingError(QByteArrayView unprocessed);
 
     void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
-    bool connectionStands() const { return link::connectionStands(m_linkState); }
     // The link stood and was not being released: its end now is a loss.
     bool linkWouldBeLost() const
     {
@@ -312,8 +236,6 @@ private:
     void goOnAfterFramesGivenUp();
     SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
     LinkContext m_context;
-    // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
-    ConnectionType m_lampLink = ConnectionType::Serial;
     SerialSession m_serial{m_context, *this};
 
     SequenceCounter m_sequence;
@@ -336,28 +258,19 @@ private:
     quint64 m_connectionsEnded = 0;
     // The connection whose reset box is open.
     std::optional<quint64> m_resetOf;
-    // Timeouts that fell due while received data waited: the health check's wait, the lamp frame.
+    // A health check's timeout that fell due while received data waited: the wait it was for.
     std::optional<quint64> m_healthTimeoutOf;
-    std::optional<quint64> m_lampTimeoutOf;
     LinkState m_linkState = LinkState::Idle;
     bool m_closeAsked = false;
     SocketState m_socketState = SocketState::Closed;
     QString m_openFailure;
     QString m_openFailureSaid;
-    lamp::ExtensionsRead m_extensionsRead;
     SendPacer m_pacer;
     std::vector<quint64> m_framesGivenUp;
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
 
-    lamp::LoadTestEngine m_load{*this};
-    lamp::LampLedger m_ledger;
-    lamp::LampResync m_resync{*this};
-    // Lamp frames that have left; when the last one left, and whether its answer or timeout has
-    // been counted (or its connection ended).
-    quint64 m_lampFramesLeft = 0;
-    qint64 m_lampSentAt = 0;
-    bool m_lampOutcomeKnown = true;
+    LampControl m_lamps{m_context, m_serial, *this};
 };
 
 } // namespace zkn::link

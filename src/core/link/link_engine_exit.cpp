@@ -17,13 +17,13 @@ void LinkEngine::releaseForExit()
 {
     m_context.then([this] {
         m_releasingForExit = true;
-        m_resync.stop();
-        if (!loadTestRunning()) {
+        m_lamps.stopResync();
+        if (!m_lamps.loadTestRunning()) {
             releaseNowForExit();
             return;
         }
-        stopLoadTest([this] {
-            if (lampLineUp())
+        m_lamps.stopLoadTest([this] {
+            if (m_lamps.lineUp())
                 m_context.timers().restart(Timer::ExitPause, m_context.now());
             else
                 releaseNowForExit();
@@ -33,7 +33,7 @@ void LinkEngine::releaseForExit()
 
 void LinkEngine::releaseNowForExit()
 {
-    if (lampLineUp())
+    if (m_lamps.lineUp())
         connectCommand();
     m_context.then([this] {
         if (std::exchange(m_releasingForExit, false))

@@ -161,12 +161,10 @@ void LinkEngine::processResponse(const FrameHeader& frame)
         // The PBX is to close the connection now; if it never does, the wait ends after a while.
         m_context.timers().restart(Timer::ReleaseLimit, m_context.now());
         break;
-    case Request::Lamp:
-        m_context.timers().stop(Timer::T3);
-        break;
     case Request::Health:
         m_context.timers().stop(Timer::T2);
         break;
+    case Request::Lamp:
     case Request::Connect:
     case Request::Count:
         break;
@@ -199,7 +197,7 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
         m_context.out(Out::LinkCameUp);
     }
     if (matched == Request::Lamp)
-        lampAnswerCame(code);
+        m_lamps.answerCame(code);
 }
 
 bool LinkEngine::processRecord(const FrameHeader& frame)

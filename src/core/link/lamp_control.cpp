@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Lamp control: lamp-control frames and the 10 s the PBX has to answer one, and the
-// single-station dialog's Send.
+// Lamp control: the one sender, lamp-control frames and the 10 s the PBX has to answer one, and
+// the single-station dialog's Send.
+#include "link/lamp_control.h"
 #include "display/terminal_line.h"
 #include "lamp/lamp_ledger.h"
 #include "lamp/single_station_message.h"
 #include "lamp/single_station_request.h"
 #include "link/frame_builder.h"
-#include "link/link_engine.h"
 #include "link/peer_faults.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
+
+#include <utility>
 
 namespace zkn::link {
 
@@ -26,9 +28,56 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 
 } // namespace
 
-lamp::LampSend LinkEngine::sendLamp(ConnectionType link, const QByteArray& message,
-                                    const QList<QByteArray>& stations, lamp::LampFunction function,
-                                    LampSender sender)
+LampControl::LampControl(LinkContext& context, SerialSession& serial, Link& link)
+    : m_context(context), m_serial(serial), m_link(link)
+{
+}
+
+void LampControl::answerCame(int responseCode)
+{
+    m_context.timers().stop(Timer::T3);
+    lampAnswerCame(responseCode);
+}
+
+// An answer that has arrived is in time, even when it waits behind other data: a timeout that
+// falls due while received data waits is judged once that data has been worked through.
+void LampControl::answerTimedOut(bool dataWaits)
+{
+    if (dataWaits)
+        m_lampTimeoutOf = m_lampFramesLeft;
+    else
+        onLampControlTimeout();
+}
+
+// In a strand of its own, so a box it opens holds no received data.
+void LampControl::judgeHeldTimeout()
+{
+    if (const std::optional<quint64> lamp = std::exchange(m_lampTimeoutOf, std::nullopt);
+        lamp && *lamp == m_lampFramesLeft && !m_lampOutcomeKnown)
+        m_context.hold().run([this] { onLampControlTimeout(); });
+}
+
+// No answer of a connection that has ended can come: a load test goes on (or its sweep goes out)
+// without waiting for one.
+void LampControl::answerLost()
+{
+    m_lampOutcomeKnown = true;
+    m_lampTimeoutOf.reset();
+    m_load.answerLost();
+    m_resync.answerLost();
+    m_ledger.answerLost();
+    m_context.out(Out::LampLedgerChanged);
+}
+
+void LampControl::lineLost()
+{
+    m_load.lineLost();
+    m_resync.lineLost();
+}
+
+lamp::LampSend LampControl::sendLamp(ConnectionType link, const QByteArray& message,
+                                     const QList<QByteArray>& stations, lamp::LampFunction function,
+                                     LampSender sender)
 {
     if (link == ConnectionType::Lan) {
         sendLampFrame(message, stations, function, sender);
@@ -44,12 +93,12 @@ lamp::LampSend LinkEngine::sendLamp(ConnectionType link, const QByteArray& messa
 
 // The frame carries the sequence number taken last; once it has left, its answer is awaited 10 s,
 // whatever remained of an earlier frame's wait.
-void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
-                               lamp::LampFunction function, LampSender sender)
+void LampControl::sendLampFrame(const QByteArray& message, const QList<QByteArray>& stations,
+                                lamp::LampFunction function, LampSender sender)
 {
     const QByteArray frame =
-        buildTextFrame(m_context.device(), m_pending.sequence(Request::Lamp), message, m_context.parity());
-    const FrameLeft left = IPSend(frame);
+        buildTextFrame(m_context.device(), m_link.lampSequence(), message, m_context.parity());
+    const SendPacer::FrameLeft left = m_link.sendFrame(frame);
     m_context.then([this, left, message, stations, function, sender] {
         if (!*left)
             return;
@@ -67,8 +116,7 @@ void LinkEngine::sendLampFrame(const QByteArray& message, const QList<QByteArray
     });
 }
 
-// The answer to the lamp frame awaited, or its timeout (no code).
-void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
+void LampControl::lampAnswerCame(std::optional<int> responseCode)
 {
     m_lampOutcomeKnown = true;
     if (responseCode) {
@@ -85,7 +133,8 @@ void LinkEngine::lampAnswerCame(std::optional<int> responseCode)
     }
 }
 
-void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function, bool answerComes)
+void LampControl::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFunction function,
+                              bool answerComes)
 {
     m_ledger.asked(stations, function, m_context.wallClock(), answerComes);
     m_context.out(Out::LampLedgerChanged);
@@ -95,24 +144,23 @@ void LinkEngine::ledgerAsked(const QList<QByteArray>& stations, lamp::LampFuncti
 // also while the box is open: the box then counts nothing. The health-check clock stays stopped
 // after the box until data arrives or the link is connected again; a running load test goes on
 // once the operator has closed the box.
-void LinkEngine::onLampControlTimeout()
+void LampControl::onLampControlTimeout()
 {
     m_context.fault(QStringLiteral("no answer to a lamp message"));
     m_context.tell(faultBox(PeerFault::LampControlUnanswered));
-    m_context.then([this, connection = m_connectionsEnded, frame = m_lampFramesLeft] {
-        if (sameConnection(connection))
-            m_context.timers().stop(Timer::StatusMonitor);
+    m_context.then([this, connection = m_link.connection(), frame = m_lampFramesLeft] {
+        m_link.holdHealthChecks(connection);
         if (frame == m_lampFramesLeft && !m_lampOutcomeKnown)
             lampAnswerCame(std::nullopt);
     });
 }
 
-void LinkEngine::sendSingleStation(const lamp::SingleStationRequest& request)
+void LampControl::sendSingleStation(const lamp::SingleStationRequest& request)
 {
     m_context.then([this, request] { runSingleStation(request); });
 }
 
-void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
+void LampControl::runSingleStation(const lamp::SingleStationRequest& request)
 {
     const QList<lamp::LampFunction> functions = lamp::requestedFunctions(request);
     if (functions.isEmpty()) {
@@ -125,8 +173,8 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     }
 
     // The number is taken before the socket is looked at, as the load test would see it.
-    awaitResponse(Request::Lamp);
-    if (!connectionStands()) {
+    m_link.awaitLampAnswer();
+    if (!m_link.connectionStands()) {
         m_context.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
                        Operator::Icon::Exclamation);
         m_context.then([this] { m_context.out(Out::QuitSingleStation); });
@@ -138,13 +186,13 @@ void LinkEngine::runSingleStation(const lamp::SingleStationRequest& request)
     sendLamp(ConnectionType::Lan, message, requestedStations(request), functions.first(), LampSender::Dialog);
 }
 
-void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& request)
+void LampControl::sendSingleStationSerial(const lamp::SingleStationRequest& request)
 {
     if (m_serial.isOpen()) {
         sendSingleStationOnOpenPort(request);
         return;
     }
-    connectCommand();
+    m_link.connectCommand();
     // A port that did not open has been reported by the connect command.
     m_context.then([this, request] {
         if (m_serial.isOpen())
@@ -152,7 +200,7 @@ void LinkEngine::sendSingleStationSerial(const lamp::SingleStationRequest& reque
     });
 }
 
-void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request)
+void LampControl::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request)
 {
     if (!CheckSerialPort()) {
         m_context.then([this] { m_context.out(Out::QuitSingleStation); });
@@ -174,12 +222,12 @@ void LinkEngine::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& r
 
 // The open port must hear the PBX or modem (DSR); without it the port is closed again once the
 // operator has read why.
-bool LinkEngine::CheckSerialPort()
+bool LampControl::CheckSerialPort()
 {
     if (m_serial.dsr())
         return true;
     m_context.tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
-    connectCommand();
+    m_link.connectCommand();
     return false;
 }
 

@@ -2,7 +2,7 @@
 // The lamps of the ledger sent again: its commands, and the line it sends on.
 #include "display/terminal_line.h"
 #include "lamp/single_station_message.h"
-#include "link/link_engine.h"
+#include "link/lamp_control.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "model/load_test_options.h"
@@ -13,22 +13,22 @@ namespace {
 using Out = LinkOutput::Type;
 } // namespace
 
-void LinkEngine::resynchroniseLamps()
+void LampControl::resynchroniseLamps()
 {
     m_context.then([this] { startResync("Resynchronisation", lamp::resyncSteps(m_ledger.stations())); });
 }
 
-void LinkEngine::switchAllLampsOff()
+void LampControl::switchAllLampsOff()
 {
     m_context.then([this] { startResync("Switch all off", lamp::switchOffSteps(m_ledger.stations())); });
 }
 
-void LinkEngine::stopResync()
+void LampControl::stopResync()
 {
     m_context.then([this] { m_resync.stop(); });
 }
 
-void LinkEngine::replaceLampLedger(const lamp::LampMap& stations)
+void LampControl::replaceLampLedger(const lamp::LampMap& stations)
 {
     m_context.then([this, stations] {
         m_resync.stop();
@@ -39,7 +39,7 @@ void LinkEngine::replaceLampLedger(const lamp::LampMap& stations)
 
 // Paced as the load test is, with its delay; the two never run together, as they share the send
 // clock and the one lamp answer awaited.
-void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> steps)
+void LampControl::startResync(const QByteArray& name, QList<lamp::ResyncStep> steps)
 {
     if (m_resync.running())
         return;
@@ -56,7 +56,7 @@ void LinkEngine::startResync(const QByteArray& name, QList<lamp::ResyncStep> ste
 }
 
 // In the single-station dialog's form, which keeps a station's number as the ledger holds it.
-lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::LampFunction function)
+lamp::LampSend LampControl::sendResyncMessage(const QByteArray& station, lamp::LampFunction function)
 {
     const std::optional<QByteArray> message =
         lamp::singleStationMessage(m_lampLink, function, station, {}, m_context.expansion().isEnabled());
@@ -66,16 +66,16 @@ lamp::LampSend LinkEngine::sendResyncMessage(const QByteArray& station, lamp::La
         return lamp::LampSend::NotSent;
     }
     if (m_lampLink == ConnectionType::Lan)
-        awaitResponse(Request::Lamp);
+        m_link.awaitLampAnswer();
     return sendLamp(m_lampLink, *message, {station}, function, LampSender::Resync);
 }
 
-void LinkEngine::resyncSays(const QByteArray& line)
+void LampControl::resyncSays(const QByteArray& line)
 {
     m_context.writeLine(display::marker::Local, line);
 }
 
-void LinkEngine::resyncProgressed()
+void LampControl::resyncProgressed()
 {
     LinkOutput progress{Out::ResyncProgress};
     progress.on = m_resync.running();

@@ -3,7 +3,7 @@
 // stations it runs over, and the line it sends on.
 #include "display/terminal_line.h"
 #include "lamp/lamp_control_message.h"
-#include "link/link_engine.h"
+#include "link/lamp_control.h"
 #include "model/connection_options.h"
 #include "model/expansion_option.h"
 #include "model/load_test_options.h"
@@ -24,7 +24,7 @@ std::optional<qint32> boxStation(const QString& text)
 
 } // namespace
 
-void LinkEngine::mnuStart_Click()
+void LampControl::mnuStart_Click()
 {
     m_context.then([this] {
         if (loadTestRunning())
@@ -36,7 +36,7 @@ void LinkEngine::mnuStart_Click()
         }
         // A closed serial port is opened first; one that did not open has been reported.
         if (m_context.linkType() == ConnectionType::Serial && !m_serial.isOpen()) {
-            connectCommand();
+            m_link.connectCommand();
             m_context.then([this] {
                 if (m_serial.isOpen())
                     startLoadTest();
@@ -47,14 +47,14 @@ void LinkEngine::mnuStart_Click()
     });
 }
 
-void LinkEngine::mnuStop_Click()
+void LampControl::mnuStop_Click()
 {
     m_context.then([this] { stopLoadTest({}); });
 }
 
 // The stations of this test: the range of the configuration, or the extensions file, which must
 // name at least one.
-void LinkEngine::startLoadTest()
+void LampControl::startLoadTest()
 {
     if (loadTestRunning() || !loadTestConnected())
         return;
@@ -80,24 +80,25 @@ void LinkEngine::startLoadTest()
 }
 
 // The connect time now counts the test's duration.
-void LinkEngine::beginLoadTest()
+void LampControl::beginLoadTest()
 {
-    StartConnectTimer();
+    m_link.startConnectTimer();
     m_lampLink = m_context.linkType();
     m_load.start(m_context.loadTestOptions().delayMs());
 }
 
 // The PBX must be there when the test starts.
-bool LinkEngine::loadTestConnected()
+bool LampControl::loadTestConnected()
 {
-    const bool there = m_context.linkType() == ConnectionType::Serial ? m_serial.dsr() : connectionStands();
+    const bool there =
+        m_context.linkType() == ConnectionType::Serial ? m_serial.dsr() : m_link.connectionStands();
     if (!there)
         m_context.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
 }
 
-void LinkEngine::readExtensionStations(bool reportSkipped,
-                                       std::function<void(std::optional<QList<qint32>>)> use)
+void LampControl::readExtensionStations(bool reportSkipped,
+                                        std::function<void(std::optional<QList<qint32>>)> use)
 {
     m_context.ask({Out::ReadExtensions});
     m_context.then([this, reportSkipped, use = std::move(use)] {
@@ -120,14 +121,14 @@ void LinkEngine::readExtensionStations(bool reportSkipped,
     });
 }
 
-void LinkEngine::onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read)
+void LampControl::onExtensionsRead(quint64 ticket, const lamp::ExtensionsRead& read)
 {
     m_extensionsRead = read;
     m_context.hold().acknowledge(ticket);
 }
 
 // The file is read afresh for every pass, so an edit shows in the next one.
-void LinkEngine::onSendTick()
+void LampControl::sendTick()
 {
     if (m_resync.running()) {
         m_resync.tick(m_context.loadTestOptions().delayMs());
@@ -140,7 +141,7 @@ void LinkEngine::onSendTick()
         });
 }
 
-void LinkEngine::stopLoadTest(std::function<void()> stopped)
+void LampControl::stopLoadTest(std::function<void()> stopped)
 {
     if (m_load.stop(std::move(stopped)))
         planSweep();
@@ -148,7 +149,7 @@ void LinkEngine::stopLoadTest(std::function<void()> stopped)
 
 // The sweep goes over the range boxes of the configuration when they hold a sound range, else
 // over what the test ran with; in file mode over the file as it is now.
-void LinkEngine::planSweep()
+void LampControl::planSweep()
 {
     const lamp::LoadTestPlan& plan = m_load.plan();
     if (plan.usesFile()) {
@@ -167,42 +168,42 @@ void LinkEngine::planSweep()
 
 // The load test's messages: to an OLV PBX in fixed fields, to a KRA PBX tagged; over TCP in a
 // text frame whose answer is awaited 10 s, on the serial line bare and only while DSR holds.
-lamp::LampSend LinkEngine::sendLampMessage(qint32 station, lamp::LampFunction function)
+lamp::LampSend LampControl::sendLampMessage(qint32 station, lamp::LampFunction function)
 {
-    awaitResponse(Request::Lamp);
+    m_link.awaitLampAnswer();
     m_context.blink(Timer::TxLamp);
     const QByteArray message = lamp::lampControlMessage(
         station, function, m_context.connection().kraSelected(), m_context.expansion().isEnabled());
     return sendLamp(m_lampLink, message, {QByteArray::number(station)}, function, LampSender::LoadTest);
 }
 
-bool LinkEngine::lampLineUp() const
+bool LampControl::lampLineUp() const
 {
-    return m_serial.isOpen() || connectionStands();
+    return m_serial.isOpen() || m_link.connectionStands();
 }
 
-bool LinkEngine::lampAnswersCome() const
+bool LampControl::lampAnswersCome() const
 {
     return m_lampLink == ConnectionType::Lan;
 }
 
-void LinkEngine::tickAfter(int delayMs)
+void LampControl::tickAfter(int delayMs)
 {
     m_context.timers().setInterval(Timer::Send, delayMs);
     m_context.timers().restart(Timer::Send, m_context.now());
 }
 
-void LinkEngine::stopTicks()
+void LampControl::stopTicks()
 {
     m_context.timers().stop(Timer::Send);
 }
 
-void LinkEngine::loadTestSays(const QByteArray& line)
+void LampControl::loadTestSays(const QByteArray& line)
 {
     m_context.writeLine(display::marker::Local, line);
 }
 
-void LinkEngine::loadTestFiguresChanged()
+void LampControl::loadTestFiguresChanged()
 {
     LinkOutput figures{Out::LoadTestFigures};
     figures.figures = &m_load.stats();
@@ -210,7 +211,7 @@ void LinkEngine::loadTestFiguresChanged()
     m_context.out(std::move(figures));
 }
 
-void LinkEngine::loadTestPhaseChanged()
+void LampControl::loadTestPhaseChanged()
 {
     LinkOutput phase{Out::LoadTestPhase};
     phase.phase = m_load.phase();
