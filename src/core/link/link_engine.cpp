@@ -350,41 +350,22 @@ void LinkEngine::showLinkDown()
     m_context.out(Out::PropertiesEnabled, true);
 }
 
-// Traced as it comes; handled in order, after the chunks before it.
-void LinkEngine::onSocketData(const QByteArray& data)
-{
-    m_context.out({Out::TraceReceived, data});
-    afterReceivedData([this, data] { receiveChunk(data); });
-}
-
 bool LinkEngine::readsSocket() const
 {
-    return !NoticeHold::isHeld(m_receivePath) && !NoticeHold::hasWaiting(m_receivePath) && !m_pacer.full();
-}
-
-void LinkEngine::afterReceivedData(std::function<void()> work)
-{
-    m_context.hold().runOn(m_receivePath, [this, work = std::move(work), connection = m_connectionsEnded] {
-        if (sameConnection(connection))
-            work();
-    });
+    return !m_receive.busy() && !m_pacer.full();
 }
 
 // While received data is handled no health check leaves.
-void LinkEngine::receiveChunk(const QByteArray& data)
+void LinkEngine::chunkBegins()
 {
     m_context.timers().stop(Timer::StatusMonitor);
-    m_context.blink(Timer::RxLamp);
-    ProcessZKNPacket(data);
 }
 
-void LinkEngine::endChunk()
+void LinkEngine::chunkDone(bool moreWaits)
 {
-    if (!sameConnection(m_chunkConnection))
-        return;
     if (connectionStands() && !resetting())
         m_context.timers().start(Timer::StatusMonitor, m_context.now());
-    if (!NoticeHold::hasWaiting(m_receivePath))
+    if (!moreWaits)
         judgeTimeoutsHeldByData();
 }
 
@@ -393,7 +374,7 @@ void LinkEngine::endChunk()
 void LinkEngine::onAnswerTimeout(Timer timer)
 {
     m_context.timers().stop(timer);
-    const bool dataWaits = NoticeHold::isHeld(m_receivePath) || NoticeHold::hasWaiting(m_receivePath);
+    const bool dataWaits = m_receive.busy();
     if (timer == Timer::T2) {
         if (dataWaits)
             m_healthTimeoutOf = m_pending.wait(Request::Health);
@@ -415,9 +396,7 @@ void LinkEngine::judgeTimeoutsHeldByData()
 
 void LinkEngine::dropConnectionState()
 {
-    m_partialFrame.clear();
-    m_skipped.forget();
-    m_context.timers().stop(Timer::SkipReport);
+    m_receive.connectionEnded();
     ++m_connectionsEnded; // data and work still waiting are the ended connection's
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
@@ -428,7 +407,7 @@ void LinkEngine::dropConnectionState()
 
 void LinkEngine::onSocketClosed()
 {
-    afterReceivedData([this] {
+    m_receive.after([this] {
         if (linkWouldBeLost())
             m_context.fault(QStringLiteral("the PBX closed the connection"));
         shutDownLink();
@@ -437,7 +416,7 @@ void LinkEngine::onSocketClosed()
 
 void LinkEngine::onSocketReset()
 {
-    afterReceivedData([this] {
+    m_receive.after([this] {
         if (linkWouldBeLost())
             m_context.fault(QStringLiteral("the PBX reset the connection"));
         m_context.writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
@@ -449,7 +428,7 @@ void LinkEngine::onSocketReset()
 // The box is the last step and holds nothing, received data least of all.
 void LinkEngine::onSocketError(int number, const QString& description, const QString& said)
 {
-    afterReceivedData([this, number, description, said] {
+    m_receive.after([this, number, description, said] {
         if (linkWouldBeLost())
             m_context.fault(QStringLiteral("the connection failed: %1").arg(description));
         const bool neverStood = m_linkState == LinkState::Connecting;
@@ -578,7 +557,7 @@ void LinkEngine::onTimer(Timer timer)
         m_context.goesOut(timer);
         break;
     case Timer::SkipReport:
-        saySkippedBytes();
+        m_receive.saySkippedBytes();
         break;
     case Timer::Count:
         break;

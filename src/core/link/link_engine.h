@@ -49,10 +49,10 @@
 #include "link/notice_hold.h"
 #include "link/parity.h"
 #include "link/pending_requests.h"
+#include "link/receive_path.h"
 #include "link/send_pacer.h"
 #include "link/sequence_counter.h"
 #include "link/serial_session.h"
-#include "link/skipped_bytes.h"
 #include "model/connection_type.h"
 
 #include <QByteArray>
@@ -75,7 +75,7 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private LampControl::Link, private SerialSession::Owner
+class LinkEngine : private LampControl::Link, private ReceivePath::Owner, private SerialSession::Owner
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -105,7 +105,7 @@ public:
     void onSocketConnected();
     // The data of one receive event; while the data before it is worked through (its boxes, its
     // answers leaving) it waits, and is handled after it in the order it came.
-    void onSocketData(const QByteArray& data);
+    void onSocketData(const QByteArray& data) { m_receive.onData(data); }
     // Whether the program reads the socket now: not while received data waits or is worked
     // through, nor while many frames wait to leave. A flooding PBX is held back by TCP then, not
     // by the tool's memory.
@@ -151,7 +151,7 @@ public:
     int missedHealthChecks() const { return m_missedHealthChecks; }
     QByteArray recordText() const { return m_recordText; }
     // Received TCP bytes skipped before frames because they began none.
-    qint64 skippedBytes() const { return m_skipped.total(); }
+    qint64 skippedBytes() const { return m_receive.skippedBytes(); }
 
 private:
     void runConnectCommand();
@@ -187,18 +187,10 @@ private:
     void sayConnectFailed(const QString& said);
     void StopConnectTimer();
 
-    // The connection's stream in order: received data, then its end (the PBX's close or reset, a
-    // socket error). Work that waited while the connection ended is dropped.
-    void afterReceivedData(std::function<void()> work);
-    // Received frames. A partial frame is kept for the next receive event while the connection
-    // it came on stands; a box shown for a frame holds the frames behind it.
-    void receiveChunk(const QByteArray& data);
-    void ProcessZKNPacket(const QByteArray& data);
-    void frameBegins();
-    void saySkippedBytes();
-    // A chunk worked through while its connection has ended is dropped.
-    void processFramesOfChunk();
-    void endChunk();
+    // Received data, in order (see receive_path.h).
+    void chunkBegins() override;
+    void chunkDone(bool moreWaits) override;
+    bool frameArrived(const FrameHeader& frame) override;
     // What belongs to one connection ends with it: a partial frame, data waiting, and every
     // answer still awaited.
     void dropConnectionState();
@@ -206,13 +198,11 @@ private:
     bool sameConnection(quint64 connectionsEnded) const { return connectionsEnded == m_connectionsEnded; }
     // The reset box is open for the connection that stands: no health check leaves.
     bool resetting() const { return m_resetOf == m_connectionsEnded; }
-    bool processFrame(const FrameHeader& frame);
     void processResponse(const FrameHeader& frame);
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
     // Takes the next sequence number for `request` and awaits its response.
     qint16 awaitResponse(Request request);
     bool processRecord(const FrameHeader& frame);
-    void reportProcessingError(QByteArrayView unprocessed);
 
     void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
     // The link stood and was not being released: its end now is a loss.
@@ -245,15 +235,7 @@ private:
     int m_missedHealthChecks = 0;
     QDateTime m_connectStart;
     QByteArray m_recordText;
-    QByteArray m_partialFrame;
-    SkippedBytes m_skipped;
-    // The chunk whose frames are being handled, how far they have been, and the connection it
-    // came on.
-    QByteArray m_chunk;
-    qsizetype m_chunkAt = 0;
-    quint64 m_chunkConnection = 0;
-    // Received data is handled in order, each chunk after the work of the one before.
-    NoticeHold::StrandRef m_receivePath = NoticeHold::newStrand();
+    ReceivePath m_receive{m_context, *this};
     // Counts the ends of connection state, so work that waited knows whether its connection stands.
     quint64 m_connectionsEnded = 0;
     // The connection whose reset box is open.

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Received TCP data: cutting it into link frames, matching responses, answering records.
+// Received frames: the PBX's release request, responses matched to requests, records answered.
 #include "display/terminal_line.h"
 #include "link/frame_builder.h"
-#include "link/frame_cutter.h"
 #include "link/frame_reader.h"
 #include "link/link_engine.h"
 #include "link/peer_faults.h"
@@ -40,86 +39,7 @@ QByteArray requestName(std::optional<Request> request)
 
 } // namespace
 
-// TCP is a byte stream: a frame may arrive in pieces, several may arrive together. Whole frames
-// are handled in order; a partial one that begins with SYN waits for the rest while the connection
-// stands. Bytes that begin no frame (stray characters, or a fragment that turns out broken: its
-// header is no frame's, or a sound frame begins inside it) cost only themselves: they are skipped
-// up to the next SYN that begins a frame, also in later reads, and said once a frame follows.
-void LinkEngine::ProcessZKNPacket(const QByteArray& data)
-{
-    m_context.blink(Timer::TxLamp);
-    m_chunkConnection = m_connectionsEnded;
-    m_chunk = m_partialFrame + data;
-    m_chunkAt = 0;
-    m_partialFrame.clear();
-    processFramesOfChunk();
-}
-
-// A frame follows skipped bytes: said at once unless a line said some within the second.
-void LinkEngine::frameBegins()
-{
-    if (m_skipped.frameBegins() && !m_context.timers().isActive(Timer::SkipReport)) {
-        saySkippedBytes();
-        m_context.timers().start(Timer::SkipReport, m_context.now());
-    }
-}
-
-// Each line is a fault for the snapshot; a flood of junk is a line and a fault a second.
-void LinkEngine::saySkippedBytes()
-{
-    const qint64 count = m_skipped.takeUnsaid();
-    if (count == 0) {
-        m_context.timers().stop(Timer::SkipReport);
-        return;
-    }
-    m_context.fault(QStringLiteral("bytes skipped before a frame"));
-    m_context.writeLine(display::marker::Received, QByteArray::number(count) +
-                                                       (count == 1 ? " byte" : " bytes") +
-                                                       " skipped before a frame");
-}
-
-// The frames of the chunk in order, walked with an offset so a chunk costs its size once; a box
-// shown for one, or its answer waiting to leave, holds the ones behind it.
-void LinkEngine::processFramesOfChunk()
-{
-    if (!sameConnection(m_chunkConnection)) {
-        m_chunk.clear();
-        return;
-    }
-    while (m_chunkAt < m_chunk.size()) {
-        // Nothing of a frame is copied before it is known to be one.
-        const QByteArrayView rest = QByteArrayView(m_chunk).sliced(m_chunkAt);
-        const FrameCut cut = cutFront(rest);
-        if (cut.what == FrameCut::What::Skip) {
-            m_skipped.skip(cut.size);
-            m_chunkAt += cut.size;
-            continue;
-        }
-        if (cut.what == FrameCut::What::Wait) {
-            // A frame in this very read may have ended the link: nothing is kept for it.
-            if (connectionStands())
-                m_partialFrame = rest.toByteArray();
-            m_chunkAt = m_chunk.size();
-            break;
-        }
-        frameBegins();
-        const FrameHeader frame = readFrameHeader(rest.first(cut.size), m_context.parity());
-        m_chunkAt += cut.size;
-        if (!processFrame(frame)) {
-            reportProcessingError(rest);
-            m_chunkAt = m_chunk.size();
-            break;
-        }
-        if (m_context.hold().held()) {
-            m_context.then([this] { processFramesOfChunk(); });
-            return;
-        }
-    }
-    m_chunk.clear();
-    m_context.then([this] { endChunk(); });
-}
-
-bool LinkEngine::processFrame(const FrameHeader& frame)
+bool LinkEngine::frameArrived(const FrameHeader& frame)
 {
     switch (frame.kind) {
     case '6':
@@ -246,19 +166,6 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
                                                                    name + "\r\n"));
     });
     return true;
-}
-
-// A frame the processor cannot take apart (a record without STX, or too short for its text)
-// ends this receive event; the rest of its data is dropped.
-// The box quotes the start of what was left, enough to recognise the frame.
-void LinkEngine::reportProcessingError(QByteArrayView unprocessed)
-{
-    constexpr qsizetype kQuoted = 256;
-    QString quoted = QString::fromLatin1(unprocessed.first(qMin(unprocessed.size(), kQuoted)));
-    if (unprocessed.size() > kQuoted)
-        quoted += QStringLiteral("... (%1 bytes more)").arg(unprocessed.size() - kQuoted);
-    m_context.fault(QStringLiteral("a frame that cannot be read"));
-    m_context.tell(faultBox(PeerFault::UnreadableFrame, {m_context.timeStamp(), quoted}));
 }
 
 } // namespace zkn::link
