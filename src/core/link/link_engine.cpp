@@ -34,71 +34,6 @@ qint16 LinkEngine::awaitResponse(Request request)
     return sequence;
 }
 
-void LinkEngine::closeSocket()
-{
-    m_closeAsked = true;
-    if (m_socketState == SocketState::Connected && m_pacer.closeAfterWaiting())
-        return;
-    abandonOutgoing();
-    // Frames that have left may still be on their way out of a connected socket.
-    m_context.out(Out::CloseSocket, m_socketState == SocketState::Connected);
-}
-
-void LinkEngine::abandonOutgoing()
-{
-    const SendPacer::GivenUp givenUp = m_pacer.giveUp();
-    m_framesGivenUp.insert(m_framesGivenUp.end(), givenUp.holds.begin(), givenUp.holds.end());
-    m_context.timers().stop(Timer::Pace);
-    if (givenUp.closeWaited)
-        m_context.out(Out::CloseSocket);
-}
-
-void LinkEngine::goOnAfterFramesGivenUp()
-{
-    for (const quint64 hold : std::exchange(m_framesGivenUp, {}))
-        m_context.hold().acknowledge(hold);
-}
-
-// Nothing more goes out on a connection the link has given up. The handler goes on after the
-// frame has left, as the tool waited its 20 ms before each send.
-LinkEngine::FrameLeft LinkEngine::IPSend(const QByteArray& frame)
-{
-    auto left = std::make_shared<bool>(false);
-    if (m_closeAsked)
-        return left;
-    m_pacer.handOver({frame, m_context.now(), m_pacer.paced() ? m_context.hold().open() : 0, left});
-    if (m_pacer.paced())
-        schedulePacing();
-    else
-        sendDueFrame();
-    return left;
-}
-
-void LinkEngine::schedulePacing()
-{
-    if (m_context.timers().isActive(Timer::Pace))
-        return;
-    if (const std::optional<qint64> due = m_pacer.dueUs())
-        m_context.timers().startAt(Timer::Pace, *due);
-}
-
-void LinkEngine::sendDueFrame()
-{
-    m_context.timers().stop(Timer::Pace);
-    const bool connected = m_socketState == SocketState::Connected;
-    const SendPacer::Frame next = m_pacer.takeFront(connected, m_context.now());
-    if (connected) {
-        m_context.out({Out::Transmit, next.bytes});
-        m_context.out({Out::TraceSent, next.bytes});
-    }
-    if (m_pacer.takeCloseAfterLast())
-        m_context.out(Out::CloseSocket, true);
-    else
-        schedulePacing();
-    if (next.hold)
-        m_context.hold().acknowledge(next.hold);
-}
-
 void LinkEngine::noteOnTerminal(const QByteArray& line)
 {
     m_context.then([this, line] { m_context.writeLine(display::marker::Local, line); });
@@ -167,7 +102,8 @@ void LinkEngine::sendRelease()
 {
     const qint16 sequence = awaitResponse(Request::Release);
     step(LinkEvent::ReleaseSent);
-    const FrameLeft left = IPSend(buildReleaseFrame(m_context.device(), sequence, m_context.parity()));
+    const SendPacer::FrameLeft left =
+        m_send.IPSend(buildReleaseFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence] {
         if (!*left)
             return;
@@ -191,9 +127,7 @@ void LinkEngine::openConnection()
         onSocketError(10049, QStringLiteral("The requested address is not valid in its context"));
         return;
     }
-    abandonOutgoing();
-    goOnAfterFramesGivenUp();
-    m_closeAsked = false;
+    m_send.startConnection();
     LinkOutput open{Out::OpenSocket};
     open.text = m_context.connection().remoteHost();
     m_context.ask(std::move(open));
@@ -206,15 +140,10 @@ void LinkEngine::openConnection()
         sayConnectFailed(m_openFailureSaid);
         m_context.tell(m_openFailure, Operator::Icon::Exclamation);
         m_context.then([this] {
-            closeSocket();
+            m_send.closeSocket();
             showLinkDown(); // the connect item the click checked
         });
     });
-}
-
-void LinkEngine::onSocketStateChanged(SocketState state)
-{
-    m_socketState = state;
 }
 
 void LinkEngine::onSocketOpened(quint64 ticket, const QString& failure, const QString& said)
@@ -240,7 +169,8 @@ void LinkEngine::linkConnected()
     m_context.writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
     m_context.out(Out::SettingsPanel);
     const qint16 sequence = awaitResponse(Request::Connect);
-    const FrameLeft left = IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
+    const SendPacer::FrameLeft left =
+        m_send.IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence] {
         if (!*left)
             return;
@@ -275,7 +205,8 @@ void LinkEngine::sendHealthCheck()
     const quint64 wait = m_pending.wait(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_context.timers().stop(Timer::T2);
-    const FrameLeft left = IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
+    const SendPacer::FrameLeft left =
+        m_send.IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence, wait] {
         if (!*left)
             return;
@@ -326,8 +257,8 @@ void LinkEngine::shutDownLink()
     m_context.writeLine(display::marker::Released, "LINK RELEASED...");
     m_context.out(Out::WaitWindow, false);
     showLinkDown();
-    if (socketState() != SocketState::Closed)
-        closeSocket();
+    if (m_send.socketState() != SocketState::Closed)
+        m_send.closeSocket();
     m_context.timers().stop(Timer::T2);
     m_context.timers().stop(Timer::T3);
     m_lamps.lineLost();
@@ -335,7 +266,7 @@ void LinkEngine::shutDownLink()
         m_context.timers().stop(Timer::ExitCloseLimit);
         m_context.out(Out::LinkClosedForExit);
     }
-    goOnAfterFramesGivenUp();
+    m_send.goOnAfterFramesGivenUp();
 }
 
 // What every way of losing the link shows: the load test's sending stopped, the pictures and
@@ -352,7 +283,7 @@ void LinkEngine::showLinkDown()
 
 bool LinkEngine::readsSocket() const
 {
-    return !m_receive.busy() && !m_pacer.full();
+    return !m_receive.busy() && !m_send.full();
 }
 
 // While received data is handled no health check leaves.
@@ -494,7 +425,8 @@ void LinkEngine::onConnectTimeTick()
 void LinkEngine::onConnectionStatusTick()
 {
     if (m_context.linkType() == ConnectionType::Lan) {
-        m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + socketStateText(socketState()));
+        m_context.setPanelText(Panel::Status,
+                               QStringLiteral("Status: ") + socketStateText(m_send.socketState()));
     } else {
         const bool connected = m_serial.dsr() && m_serial.isOpen();
         m_context.setPanelText(Panel::Status, connected ? QStringLiteral("Status: Connected")
@@ -550,7 +482,7 @@ void LinkEngine::onTimer(Timer timer)
         m_lamps.sendTick();
         break;
     case Timer::Pace:
-        sendDueFrame();
+        m_send.sendDueFrame();
         break;
     case Timer::TxLamp:
     case Timer::RxLamp:

@@ -50,7 +50,7 @@
 #include "link/parity.h"
 #include "link/pending_requests.h"
 #include "link/receive_path.h"
-#include "link/send_pacer.h"
+#include "link/send_path.h"
 #include "link/sequence_counter.h"
 #include "link/serial_session.h"
 #include "model/connection_type.h"
@@ -61,7 +61,6 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace zkn {
 class ConnectionOptions;
@@ -98,7 +97,7 @@ public:
     void waitForLinkClosedAtExit();
 
     // TCP events. The socket's state is taken as it changes, also while a box is open.
-    void onSocketStateChanged(SocketState state);
+    void onSocketStateChanged(SocketState state) { m_send.onSocketState(state); }
     // The answer to OpenSocket: why the connection could not even be started, else nothing;
     // `said` as for onSocketError, given before the box.
     void onSocketOpened(quint64 ticket, const QString& failure, const QString& said = {});
@@ -120,7 +119,7 @@ public:
     SerialSession& serial() { return m_serial; }
 
     // The spacing of frames on the socket, 20 ms on a real link; with none they leave at once.
-    void setSendSpacing(int ms) { m_pacer.setSpacingUs(qint64(ms) * 1000); }
+    void setSendSpacing(int ms) { m_send.setSpacingUs(qint64(ms) * 1000); }
 
     // A health check leaves now, beside those of the health-check clock (a probe of the link).
     void healthCheckNow()
@@ -169,7 +168,7 @@ private:
     bool connectionStands() const override { return link::connectionStands(m_linkState); }
     void awaitLampAnswer() override { awaitResponse(Request::Lamp); }
     qint16 lampSequence() const override { return m_pending.sequence(Request::Lamp); }
-    SendPacer::FrameLeft sendFrame(const QByteArray& frame) override { return IPSend(frame); }
+    SendPacer::FrameLeft sendFrame(const QByteArray& frame) override { return m_send.IPSend(frame); }
     void startConnectTimer() override { StartConnectTimer(); }
     quint64 connection() const override { return m_connectionsEnded; }
     void holdHealthChecks(quint64 connection) override;
@@ -210,21 +209,6 @@ private:
     {
         return m_linkState == LinkState::AwaitingConnect || m_linkState == LinkState::Up;
     }
-    // Frames leave the socket paced (see send_pacer.h); one falling due while the socket is not
-    // connected is dropped. The rest of the handler waits until the frame has left or been
-    // dropped, and then reads from the answer whether it left.
-    using FrameLeft = SendPacer::FrameLeft;
-    FrameLeft IPSend(const QByteArray& frame);
-    void schedulePacing();
-    void sendDueFrame();
-    // The socket is closed once what was handed to it before has gone; from now on the link
-    // counts it closed.
-    void closeSocket();
-    // A new connection: frames of the old one still waiting are given up, and its socket closed.
-    void abandonOutgoing();
-    // The work that waited for frames given up goes on, once the link's state is whole again.
-    void goOnAfterFramesGivenUp();
-    SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
     LinkContext m_context;
     SerialSession m_serial{m_context, *this};
 
@@ -243,12 +227,9 @@ private:
     // A health check's timeout that fell due while received data waited: the wait it was for.
     std::optional<quint64> m_healthTimeoutOf;
     LinkState m_linkState = LinkState::Idle;
-    bool m_closeAsked = false;
-    SocketState m_socketState = SocketState::Closed;
     QString m_openFailure;
     QString m_openFailureSaid;
-    SendPacer m_pacer;
-    std::vector<quint64> m_framesGivenUp;
+    SendPath m_send{m_context};
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
 

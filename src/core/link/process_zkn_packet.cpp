@@ -150,8 +150,8 @@ bool LinkEngine::processRecord(const FrameHeader& frame)
         code = m_context.debug().ignoreParity() ? AnswerCode::Normal : AnswerCode::ParityError;
         name = "** PARITY ERROR **";
     }
-    const FrameLeft left =
-        IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, m_context.parity()));
+    const SendPacer::FrameLeft left =
+        m_send.IPSend(buildRecordAnswer(frame.deviceField, frame.sequenceField, code, m_context.parity()));
     if (!m_context.debug().detail())
         return true;
     const quint8 computed = ComputeParity(frame.frame.first(frame.frame.size() - 1), m_context.parity());
