@@ -28,8 +28,9 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 
 } // namespace
 
-LampControl::LampControl(LinkContext& context, SerialSession& serial, Link& link)
-    : m_context(context), m_serial(serial), m_link(link)
+LampControl::LampControl(LinkContext& context, SerialSession& serial, SendPath& socket,
+                         PendingRequests& pending, Link& link)
+    : m_context(context), m_serial(serial), m_socket(socket), m_pending(pending), m_link(link)
 {
 }
 
@@ -97,8 +98,8 @@ void LampControl::sendLampFrame(const QByteArray& message, const QList<QByteArra
                                 lamp::LampFunction function, LampSender sender)
 {
     const QByteArray frame =
-        buildTextFrame(m_context.device(), m_link.lampSequence(), message, m_context.parity());
-    const SendPacer::FrameLeft left = m_link.sendFrame(frame);
+        buildTextFrame(m_context.device(), m_pending.sequence(Request::Lamp), message, m_context.parity());
+    const SendPacer::FrameLeft left = m_socket.IPSend(frame);
     m_context.then([this, left, message, stations, function, sender] {
         if (!*left)
             return;
@@ -173,7 +174,7 @@ void LampControl::runSingleStation(const lamp::SingleStationRequest& request)
     }
 
     // The number is taken before the socket is looked at, as the load test would see it.
-    m_link.awaitLampAnswer();
+    m_pending.awaitNext(Request::Lamp);
     if (!m_link.connectionStands()) {
         m_context.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
                        Operator::Icon::Exclamation);

@@ -7,7 +7,8 @@
 #include "lamp/lamp_resync.h"
 #include "lamp/load_test_engine.h"
 #include "link/link_context.h"
-#include "link/send_pacer.h"
+#include "link/pending_requests.h"
+#include "link/send_path.h"
 #include "link/serial_session.h"
 
 #include <QByteArray>
@@ -34,11 +35,6 @@ public:
     {
         virtual ~Link() = default;
         virtual bool connectionStands() const = 0;
-        // Takes the next sequence number for a lamp frame and awaits its answer.
-        virtual void awaitLampAnswer() = 0;
-        virtual qint16 lampSequence() const = 0;
-        // Hands a frame to the socket (see send_pacer.h).
-        virtual SendPacer::FrameLeft sendFrame(const QByteArray& frame) = 0;
         virtual void connectCommand() = 0;
         // The connect time counts from now.
         virtual void startConnectTimer() = 0;
@@ -48,7 +44,8 @@ public:
         virtual void holdHealthChecks(quint64 connection) = 0;
     };
 
-    LampControl(LinkContext& context, SerialSession& serial, Link& link);
+    LampControl(LinkContext& context, SerialSession& serial, SendPath& socket, PendingRequests& pending,
+                Link& link);
 
     // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
     // the line is not there the dialog is told to do what its Quit does.
@@ -129,7 +126,7 @@ private:
     bool lampLineUp() const override;
     bool lampAnswersCome() const override;
     lamp::LampSend sendLampMessage(qint32 station, lamp::LampFunction function) override;
-    int lampSequence() const override { return m_link.lampSequence(); }
+    int lampSequence() const override { return m_pending.sequence(Request::Lamp); }
     qint64 lampNowUs() const override { return m_context.now(); }
     QDateTime lampWallClock() const override { return m_context.wallClock(); }
     void tickAfter(int delayMs) override;
@@ -143,6 +140,8 @@ private:
 
     LinkContext& m_context;
     SerialSession& m_serial;
+    SendPath& m_socket;
+    PendingRequests& m_pending;
     Link& m_link;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;

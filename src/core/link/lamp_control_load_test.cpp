@@ -170,7 +170,7 @@ void LampControl::planSweep()
 // text frame whose answer is awaited 10 s, on the serial line bare and only while DSR holds.
 lamp::LampSend LampControl::sendLampMessage(qint32 station, lamp::LampFunction function)
 {
-    m_link.awaitLampAnswer();
+    m_pending.awaitNext(Request::Lamp);
     m_context.blink(Timer::TxLamp);
     const QByteArray message = lamp::lampControlMessage(
         station, function, m_context.connection().kraSelected(), m_context.expansion().isEnabled());

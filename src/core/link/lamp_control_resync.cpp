@@ -66,7 +66,7 @@ lamp::LampSend LampControl::sendResyncMessage(const QByteArray& station, lamp::L
         return lamp::LampSend::NotSent;
     }
     if (m_lampLink == ConnectionType::Lan)
-        m_link.awaitLampAnswer();
+        m_pending.awaitNext(Request::Lamp);
     return sendLamp(m_lampLink, *message, {station}, function, LampSender::Resync);
 }
 

@@ -27,13 +27,6 @@ LinkEngine::LinkEngine(const Clock& clock, const ConnectionOptions& connection, 
     m_context.timers().start(Timer::ConnectionStatus, m_context.now());
 }
 
-qint16 LinkEngine::awaitResponse(Request request)
-{
-    const qint16 sequence = m_sequence.NextSequence();
-    m_pending.await(request, sequence);
-    return sequence;
-}
-
 void LinkEngine::noteOnTerminal(const QByteArray& line)
 {
     m_context.then([this, line] { m_context.writeLine(display::marker::Local, line); });
@@ -100,7 +93,7 @@ void LinkEngine::releaseLink()
 
 void LinkEngine::sendRelease()
 {
-    const qint16 sequence = awaitResponse(Request::Release);
+    const qint16 sequence = m_pending.awaitNext(Request::Release);
     step(LinkEvent::ReleaseSent);
     const SendPacer::FrameLeft left =
         m_send.IPSend(buildReleaseFrame(m_context.device(), sequence, m_context.parity()));
@@ -168,7 +161,7 @@ void LinkEngine::linkConnected()
     m_context.out(Out::PropertiesEnabled, false);
     m_context.writeLine(display::marker::Local, "LINK CONNECTED...\r\n");
     m_context.out(Out::SettingsPanel);
-    const qint16 sequence = awaitResponse(Request::Connect);
+    const qint16 sequence = m_pending.awaitNext(Request::Connect);
     const SendPacer::FrameLeft left =
         m_send.IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence] {
@@ -201,7 +194,7 @@ void LinkEngine::sendHealthCheck()
 {
     if (resetting())
         return;
-    const qint16 sequence = awaitResponse(Request::Health);
+    const qint16 sequence = m_pending.awaitNext(Request::Health);
     const quint64 wait = m_pending.wait(Request::Health);
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_context.timers().stop(Timer::T2);

@@ -51,7 +51,6 @@
 #include "link/pending_requests.h"
 #include "link/receive_path.h"
 #include "link/send_path.h"
-#include "link/sequence_counter.h"
 #include "link/serial_session.h"
 #include "model/connection_type.h"
 
@@ -166,9 +165,6 @@ private:
     void sendHealthCheck();
     // What the lamps need of the link.
     bool connectionStands() const override { return link::connectionStands(m_linkState); }
-    void awaitLampAnswer() override { awaitResponse(Request::Lamp); }
-    qint16 lampSequence() const override { return m_pending.sequence(Request::Lamp); }
-    SendPacer::FrameLeft sendFrame(const QByteArray& frame) override { return m_send.IPSend(frame); }
     void startConnectTimer() override { StartConnectTimer(); }
     quint64 connection() const override { return m_connectionsEnded; }
     void holdHealthChecks(quint64 connection) override;
@@ -199,8 +195,6 @@ private:
     bool resetting() const { return m_resetOf == m_connectionsEnded; }
     void processResponse(const FrameHeader& frame);
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
-    // Takes the next sequence number for `request` and awaits its response.
-    qint16 awaitResponse(Request request);
     bool processRecord(const FrameHeader& frame);
 
     void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
@@ -212,7 +206,6 @@ private:
     LinkContext m_context;
     SerialSession m_serial{m_context, *this};
 
-    SequenceCounter m_sequence;
     PendingRequests m_pending;
 
     int m_hcTicks = 0;
@@ -233,7 +226,7 @@ private:
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
 
-    LampControl m_lamps{m_context, m_serial, *this};
+    LampControl m_lamps{m_context, m_serial, m_send, m_pending, *this};
 };
 
 } // namespace zkn::link

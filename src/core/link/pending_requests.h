@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/sequence_counter.h"
+
 #include <QtGlobal>
 
 #include <array>
@@ -26,8 +28,13 @@ enum class Request
 class PendingRequests
 {
 public:
-    // The request goes out with `sequence`, and its response is awaited.
-    void await(Request request, qint16 sequence) { at(request) = {sequence, true, ++m_waits}; }
+    // The request goes out with the next sequence number, returned, and its response is awaited.
+    qint16 awaitNext(Request request)
+    {
+        const qint16 sequence = m_sequence.NextSequence();
+        at(request) = {sequence, true, ++m_waits};
+        return sequence;
+    }
     bool awaited(Request request) const { return at(request).awaited; }
     qint16 sequence(Request request) const { return at(request).sequence; }
     // The number of the request's wait now, when it is awaited; 0 when not.
@@ -50,6 +57,7 @@ private:
     Entry& at(Request request) { return m_entries[static_cast<std::size_t>(request)]; }
     const Entry& at(Request request) const { return m_entries[static_cast<std::size_t>(request)]; }
 
+    SequenceCounter m_sequence;
     std::array<Entry, static_cast<std::size_t>(Request::Count)> m_entries{};
     quint64 m_waits = 0;
 };
