@@ -41,7 +41,7 @@ void LinkEngine::connectCommand()
 void LinkEngine::runConnectCommand()
 {
     m_context.out(Out::SerialReceive, false);
-    m_hcTicks = m_context.debug().healthCheckInterval();
+    m_health.dueAtFirstTick();
     // A reconnect still waiting after a reset is the operator's to give now: never two
     // connections, and never a port just opened closed again by it.
     m_context.timers().stop(Timer::Reconnect);
@@ -171,72 +171,7 @@ void LinkEngine::linkConnected()
         m_context.writeLine(display::marker::Sent, '(' + QByteArray::number(sequence) +
                                                        ") Connecting as ZKN Device No. (0" +
                                                        m_context.device() + ")...");
-        m_hcTicks = 0;
-        m_context.timers().start(Timer::StatusMonitor, m_context.now());
-    });
-}
-
-void LinkEngine::onStatusMonitorTick()
-{
-    const int interval = m_context.debug().healthCheckInterval();
-    m_context.setPanelText(Panel::HealthChk,
-                           QStringLiteral("HC: ") + QString::number(qAbs(interval - m_hcTicks)));
-    if (interval > m_hcTicks) {
-        ++m_hcTicks;
-        return;
-    }
-    m_hcTicks = 0;
-    if (!m_context.debug().stopHealth())
-        sendHealthCheck();
-}
-
-void LinkEngine::sendHealthCheck()
-{
-    if (resetting())
-        return;
-    const qint16 sequence = m_pending.awaitNext(Request::Health);
-    const quint64 wait = m_pending.wait(Request::Health);
-    // The answer time starts when the check leaves, which may be after frames queued before it.
-    m_context.timers().stop(Timer::T2);
-    const SendPacer::FrameLeft left =
-        m_send.IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
-    m_context.then([this, left, sequence, wait] {
-        if (!*left)
-            return;
-        if (m_pending.wait(Request::Health) == wait)
-            m_context.timers().restart(Timer::T2, m_context.now());
-        m_context.blink(Timer::TxLamp);
-        if (m_context.debug().detail())
-            m_context.writeLine(display::marker::Sent,
-                                '(' + QByteArray::number(sequence) + ") Health Check...");
-    });
-}
-
-// Six unanswered health checks only count; the seventh since the last reset resets the link.
-void LinkEngine::onHealthCheckTimeout()
-{
-    if (m_missedHealthChecks < 6) {
-        ++m_missedHealthChecks;
-        return;
-    }
-    resetLinkAfterMisses();
-}
-
-// While the box is open no health check leaves; a connection that ended meanwhile is not reset.
-void LinkEngine::resetLinkAfterMisses()
-{
-    m_context.timers().stop(Timer::StatusMonitor);
-    m_context.fault(QStringLiteral("health checks unanswered: the link is reset"));
-    m_resetOf = m_connectionsEnded;
-    m_context.tell(faultBox(PeerFault::HealthChecksUnanswered));
-    m_context.then([this, connection = m_connectionsEnded] {
-        m_resetOf.reset();
-        m_missedHealthChecks = 0;
-        if (!sameConnection(connection))
-            return;
-        m_context.writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
-        shutDownLink();
-        m_context.timers().restart(Timer::Reconnect, m_context.now());
+        m_health.clockStarts();
     });
 }
 
@@ -287,7 +222,7 @@ void LinkEngine::chunkBegins()
 
 void LinkEngine::chunkDone(bool moreWaits)
 {
-    if (connectionStands() && !resetting())
+    if (connectionStands() && !m_health.resetting())
         m_context.timers().start(Timer::StatusMonitor, m_context.now());
     if (!moreWaits)
         judgeTimeoutsHeldByData();
@@ -299,22 +234,16 @@ void LinkEngine::onAnswerTimeout(Timer timer)
 {
     m_context.timers().stop(timer);
     const bool dataWaits = m_receive.busy();
-    if (timer == Timer::T2) {
-        if (dataWaits)
-            m_healthTimeoutOf = m_pending.wait(Request::Health);
-        else
-            onHealthCheckTimeout();
-    } else {
+    if (timer == Timer::T2)
+        m_health.timedOut(dataWaits);
+    else
         m_lamps.answerTimedOut(dataWaits);
-    }
 }
 
 // Each in a strand of its own, so a box it opens holds no received data.
 void LinkEngine::judgeTimeoutsHeldByData()
 {
-    if (const std::optional<quint64> health = std::exchange(m_healthTimeoutOf, std::nullopt);
-        health && *health == m_pending.wait(Request::Health))
-        m_context.hold().run([this] { onHealthCheckTimeout(); });
+    m_health.judgeHeldTimeout();
     m_lamps.judgeHeldTimeout();
 }
 
@@ -325,7 +254,7 @@ void LinkEngine::dropConnectionState()
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
-    m_healthTimeoutOf.reset();
+    m_health.connectionEnded();
     m_lamps.answerLost();
 }
 
@@ -445,7 +374,7 @@ void LinkEngine::onTimer(Timer timer)
 {
     switch (timer) {
     case Timer::StatusMonitor:
-        onStatusMonitorTick();
+        m_health.tick();
         break;
     case Timer::T2:
     case Timer::T3:

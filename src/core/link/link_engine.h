@@ -40,6 +40,7 @@
 // A continuation acts only on what it was about: work held while the connection ended, or
 // while its request was answered or replaced, does nothing of what no longer applies.
 
+#include "link/health_check.h"
 #include "link/lamp_control.h"
 #include "link/link_context.h"
 #include "link/link_output.h"
@@ -73,7 +74,10 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private LampControl::Link, private ReceivePath::Owner, private SerialSession::Owner
+class LinkEngine : private LampControl::Link,
+                   private HealthCheck::Owner,
+                   private ReceivePath::Owner,
+                   private SerialSession::Owner
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -125,7 +129,7 @@ public:
     {
         m_context.then([this] {
             if (connectionStands())
-                sendHealthCheck();
+                m_health.checkNow();
         });
     }
 
@@ -137,7 +141,7 @@ public:
     LinkTimers& timers() { return m_context.timers(); }
 
     // The link ends: shown down, socket closed, its timers stopped.
-    void shutDownLink();
+    void shutDownLink() override;
 
     // Lamp control: the load test, the resynchronisation, the single-station dialog's Send, the
     // ledger (see lamp_control.h).
@@ -146,7 +150,7 @@ public:
     // The serial port that went away is there again at `path`: opened again, unless the operator
     // has opened a port, changed to LAN or is leaving meanwhile.
     void reopenReturnedPort(const QString& path);
-    int missedHealthChecks() const { return m_missedHealthChecks; }
+    int missedHealthChecks() const { return m_health.missed(); }
     QByteArray recordText() const { return m_recordText; }
     // Received TCP bytes skipped before frames because they began none.
     qint64 skippedBytes() const { return m_receive.skippedBytes(); }
@@ -158,11 +162,8 @@ private:
     void releaseLink();
     void sendRelease();
     void openConnection();
-    void onStatusMonitorTick();
     void onAnswerTimeout(Timer timer);
     void judgeTimeoutsHeldByData();
-    void onHealthCheckTimeout();
-    void sendHealthCheck();
     // What the lamps need of the link.
     bool connectionStands() const override { return link::connectionStands(m_linkState); }
     void startConnectTimer() override { StartConnectTimer(); }
@@ -171,7 +172,6 @@ private:
     void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
-    void resetLinkAfterMisses();
     // The serial line as it comes and goes.
     void serialLineUp() override { StartConnectTimer(); }
     void serialLineDown() override { showLinkDown(); }
@@ -191,8 +191,6 @@ private:
     void dropConnectionState();
     // The connection stands that stood when `connectionsEnded` was read.
     bool sameConnection(quint64 connectionsEnded) const { return connectionsEnded == m_connectionsEnded; }
-    // The reset box is open for the connection that stands: no health check leaves.
-    bool resetting() const { return m_resetOf == m_connectionsEnded; }
     void processResponse(const FrameHeader& frame);
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
     bool processRecord(const FrameHeader& frame);
@@ -208,17 +206,12 @@ private:
 
     PendingRequests m_pending;
 
-    int m_hcTicks = 0;
-    int m_missedHealthChecks = 0;
     QDateTime m_connectStart;
     QByteArray m_recordText;
     ReceivePath m_receive{m_context, *this};
+    HealthCheck m_health{m_context, m_send, m_pending, *this};
     // Counts the ends of connection state, so work that waited knows whether its connection stands.
     quint64 m_connectionsEnded = 0;
-    // The connection whose reset box is open.
-    std::optional<quint64> m_resetOf;
-    // A health check's timeout that fell due while received data waited: the wait it was for.
-    std::optional<quint64> m_healthTimeoutOf;
     LinkState m_linkState = LinkState::Idle;
     QString m_openFailure;
     QString m_openFailureSaid;
