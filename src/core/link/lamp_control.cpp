@@ -29,8 +29,9 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 } // namespace
 
 LampControl::LampControl(LinkContext& context, SerialSession& serial, SendPath& socket,
-                         PendingRequests& pending, Link& link)
-    : m_context(context), m_serial(serial), m_socket(socket), m_pending(pending), m_link(link)
+                         PendingRequests& pending, ConnectTime& connectTime, Link& link)
+    : m_context(context), m_serial(serial), m_socket(socket), m_pending(pending), m_connectTime(connectTime),
+      m_link(link)
 {
 }
 

@@ -6,6 +6,7 @@
 #include "lamp/lamp_ledger.h"
 #include "lamp/lamp_resync.h"
 #include "lamp/load_test_engine.h"
+#include "link/connect_time.h"
 #include "link/link_context.h"
 #include "link/pending_requests.h"
 #include "link/send_path.h"
@@ -36,8 +37,6 @@ public:
         virtual ~Link() = default;
         virtual bool connectionStands() const = 0;
         virtual void connectCommand() = 0;
-        // The connect time counts from now.
-        virtual void startConnectTimer() = 0;
         // The connection standing now, to tell later whether it still does.
         virtual quint64 connection() const = 0;
         // No health check leaves on `connection` until data comes, if it still stands.
@@ -45,7 +44,7 @@ public:
     };
 
     LampControl(LinkContext& context, SerialSession& serial, SendPath& socket, PendingRequests& pending,
-                Link& link);
+                ConnectTime& connectTime, Link& link);
 
     // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
     // the line is not there the dialog is told to do what its Quit does.
@@ -142,6 +141,7 @@ private:
     SerialSession& m_serial;
     SendPath& m_socket;
     PendingRequests& m_pending;
+    ConnectTime& m_connectTime;
     Link& m_link;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;

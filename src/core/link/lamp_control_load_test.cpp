@@ -82,7 +82,7 @@ void LampControl::startLoadTest()
 // The connect time now counts the test's duration.
 void LampControl::beginLoadTest()
 {
-    m_link.startConnectTimer();
+    m_connectTime.StartConnectTimer();
     m_lampLink = m_context.linkType();
     m_load.start(m_context.loadTestOptions().delayMs());
 }

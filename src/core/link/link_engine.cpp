@@ -155,7 +155,7 @@ void LinkEngine::onSocketConnected()
 void LinkEngine::linkConnected()
 {
     step(LinkEvent::SocketConnected);
-    StartConnectTimer();
+    m_connectTime.StartConnectTimer();
     m_context.out(Out::Connected, true);
     m_context.out(Out::ConnectChecked, true);
     m_context.out(Out::PropertiesEnabled, false);
@@ -204,7 +204,7 @@ void LinkEngine::showLinkDown()
     m_context.timers().stop(Timer::Send); // a running load test stops sending
     m_context.out(Out::Connected, false);
     m_context.setPanelText(Panel::Settings, QStringLiteral("Settings: "));
-    StopConnectTimer();
+    m_connectTime.StopConnectTimer();
     m_context.out(Out::ConnectChecked, false);
     m_context.out(Out::PropertiesEnabled, true);
 }
@@ -305,18 +305,6 @@ void LinkEngine::sayConnectFailed(const QString& said)
     m_context.out(std::move(failed));
 }
 
-void LinkEngine::StartConnectTimer()
-{
-    m_connectStart = m_context.wallClock();
-    m_context.timers().start(Timer::Timer1, m_context.now());
-}
-
-void LinkEngine::StopConnectTimer()
-{
-    m_context.timers().stop(Timer::Timer1);
-    m_context.setPanelText(Panel::ConnectTime, QString());
-}
-
 void LinkEngine::reopenReturnedPort(const QString& path)
 {
     m_context.then([this, path] {
@@ -337,11 +325,6 @@ void LinkEngine::holdHealthChecks(quint64 connection)
 {
     if (sameConnection(connection))
         m_context.timers().stop(Timer::StatusMonitor);
-}
-
-void LinkEngine::onConnectTimeTick()
-{
-    m_context.setPanelText(Panel::ConnectTime, elapsedText(m_connectStart, m_context.wallClock()));
 }
 
 void LinkEngine::onConnectionStatusTick()
@@ -381,7 +364,7 @@ void LinkEngine::onTimer(Timer timer)
         onAnswerTimeout(timer);
         break;
     case Timer::Timer1:
-        onConnectTimeTick();
+        m_connectTime.tick();
         break;
     case Timer::ConnectionStatus:
         onConnectionStatusTick();

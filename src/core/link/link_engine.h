@@ -40,6 +40,7 @@
 // A continuation acts only on what it was about: work held while the connection ended, or
 // while its request was answered or replaced, does nothing of what no longer applies.
 
+#include "link/connect_time.h"
 #include "link/health_check.h"
 #include "link/lamp_control.h"
 #include "link/link_context.h"
@@ -166,21 +167,17 @@ private:
     void judgeTimeoutsHeldByData();
     // What the lamps need of the link.
     bool connectionStands() const override { return link::connectionStands(m_linkState); }
-    void startConnectTimer() override { StartConnectTimer(); }
     quint64 connection() const override { return m_connectionsEnded; }
     void holdHealthChecks(quint64 connection) override;
-    void onConnectTimeTick();
     void onConnectionStatusTick();
     void onTimer(Timer timer);
     // The serial line as it comes and goes.
-    void serialLineUp() override { StartConnectTimer(); }
+    void serialLineUp() override { m_connectTime.StartConnectTimer(); }
     void serialLineDown() override { showLinkDown(); }
     void serialLineLost() override;
     void showLinkDown();
     void releaseNowForExit();
-    void StartConnectTimer();
     void sayConnectFailed(const QString& said);
-    void StopConnectTimer();
 
     // Received data, in order (see receive_path.h).
     void chunkBegins() override;
@@ -206,7 +203,6 @@ private:
 
     PendingRequests m_pending;
 
-    QDateTime m_connectStart;
     QByteArray m_recordText;
     ReceivePath m_receive{m_context, *this};
     HealthCheck m_health{m_context, m_send, m_pending, *this};
@@ -219,7 +215,8 @@ private:
     bool m_releasingForExit = false;
     bool m_closingForExit = false;
 
-    LampControl m_lamps{m_context, m_serial, m_send, m_pending, *this};
+    ConnectTime m_connectTime{m_context};
+    LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, *this};
 };
 
 } // namespace zkn::link
