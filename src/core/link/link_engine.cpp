@@ -94,7 +94,7 @@ void LinkEngine::releaseLink()
 void LinkEngine::sendRelease()
 {
     const qint16 sequence = m_pending.awaitNext(Request::Release);
-    step(LinkEvent::ReleaseSent);
+    m_phase.step(LinkEvent::ReleaseSent);
     const SendPacer::FrameLeft left =
         m_send.IPSend(buildReleaseFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence] {
@@ -126,7 +126,7 @@ void LinkEngine::openConnection()
     m_context.ask(std::move(open));
     m_context.then([this] {
         if (m_openFailure.isEmpty()) {
-            step(LinkEvent::ConnectStarted);
+            m_phase.step(LinkEvent::ConnectStarted);
             m_context.writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
             return;
         }
@@ -154,7 +154,7 @@ void LinkEngine::onSocketConnected()
 
 void LinkEngine::linkConnected()
 {
-    step(LinkEvent::SocketConnected);
+    m_phase.step(LinkEvent::SocketConnected);
     m_connectTime.StartConnectTimer();
     m_context.out(Out::Connected, true);
     m_context.out(Out::ConnectChecked, true);
@@ -178,7 +178,7 @@ void LinkEngine::linkConnected()
 // The link ends here, whoever ended it: the window shows it down and the socket is closed.
 void LinkEngine::shutDownLink()
 {
-    step(LinkEvent::LinkEnded);
+    m_phase.step(LinkEvent::LinkEnded);
     dropConnectionState();
     m_context.timers().stop(Timer::StatusMonitor);
     m_context.timers().stop(Timer::ReleaseLimit);
@@ -250,7 +250,7 @@ void LinkEngine::judgeTimeoutsHeldByData()
 void LinkEngine::dropConnectionState()
 {
     m_receive.connectionEnded();
-    ++m_connectionsEnded; // data and work still waiting are the ended connection's
+    m_phase.connectionEnded(); // data and work still waiting are the ended connection's
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
@@ -261,7 +261,7 @@ void LinkEngine::dropConnectionState()
 void LinkEngine::onSocketClosed()
 {
     m_receive.after([this] {
-        if (linkWouldBeLost())
+        if (m_phase.wouldBeLost())
             m_context.fault(QStringLiteral("the PBX closed the connection"));
         shutDownLink();
     });
@@ -270,7 +270,7 @@ void LinkEngine::onSocketClosed()
 void LinkEngine::onSocketReset()
 {
     m_receive.after([this] {
-        if (linkWouldBeLost())
+        if (m_phase.wouldBeLost())
             m_context.fault(QStringLiteral("the PBX reset the connection"));
         m_context.writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
         shutDownLink();
@@ -282,9 +282,9 @@ void LinkEngine::onSocketReset()
 void LinkEngine::onSocketError(int number, const QString& description, const QString& said)
 {
     m_receive.after([this, number, description, said] {
-        if (linkWouldBeLost())
+        if (m_phase.wouldBeLost())
             m_context.fault(QStringLiteral("the connection failed: %1").arg(description));
-        const bool neverStood = m_linkState == LinkState::Connecting;
+        const bool neverStood = m_phase.state() == LinkState::Connecting;
         shutDownLink();
         if (neverStood)
             sayConnectFailed(said);
@@ -305,6 +305,14 @@ void LinkEngine::sayConnectFailed(const QString& said)
     m_context.out(std::move(failed));
 }
 
+void LinkEngine::healthCheckNow()
+{
+    m_context.then([this] {
+        if (connectionStands())
+            m_health.checkNow();
+    });
+}
+
 void LinkEngine::reopenReturnedPort(const QString& path)
 {
     m_context.then([this, path] {
@@ -323,7 +331,7 @@ void LinkEngine::serialLineLost()
 
 void LinkEngine::holdHealthChecks(quint64 connection)
 {
-    if (sameConnection(connection))
+    if (connection == m_phase.connection())
         m_context.timers().stop(Timer::StatusMonitor);
 }
 

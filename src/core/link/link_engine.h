@@ -126,13 +126,7 @@ public:
     void setSendSpacing(int ms) { m_send.setSpacingUs(qint64(ms) * 1000); }
 
     // A health check leaves now, beside those of the health-check clock (a probe of the link).
-    void healthCheckNow()
-    {
-        m_context.then([this] {
-            if (connectionStands())
-                m_health.checkNow();
-        });
-    }
+    void healthCheckNow();
 
     // A line of the program's own on the terminal (and in the log).
     void noteOnTerminal(const QByteArray& line);
@@ -166,8 +160,8 @@ private:
     void onAnswerTimeout(Timer timer);
     void judgeTimeoutsHeldByData();
     // What the lamps need of the link.
-    bool connectionStands() const override { return link::connectionStands(m_linkState); }
-    quint64 connection() const override { return m_connectionsEnded; }
+    bool connectionStands() const override { return m_phase.connectionStands(); }
+    quint64 connection() const override { return m_phase.connection(); }
     void holdHealthChecks(quint64 connection) override;
     void onConnectionStatusTick();
     void onTimer(Timer timer);
@@ -186,18 +180,10 @@ private:
     // What belongs to one connection ends with it: a partial frame, data waiting, and every
     // answer still awaited.
     void dropConnectionState();
-    // The connection stands that stood when `connectionsEnded` was read.
-    bool sameConnection(quint64 connectionsEnded) const { return connectionsEnded == m_connectionsEnded; }
     void processResponse(const FrameHeader& frame);
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
     bool processRecord(const FrameHeader& frame);
 
-    void step(LinkEvent event) { m_linkState = nextLinkState(m_linkState, event); }
-    // The link stood and was not being released: its end now is a loss.
-    bool linkWouldBeLost() const
-    {
-        return m_linkState == LinkState::AwaitingConnect || m_linkState == LinkState::Up;
-    }
     LinkContext m_context;
     SerialSession m_serial{m_context, *this};
 
@@ -206,9 +192,7 @@ private:
     QByteArray m_recordText;
     ReceivePath m_receive{m_context, *this};
     HealthCheck m_health{m_context, m_send, m_pending, *this};
-    // Counts the ends of connection state, so work that waited knows whether its connection stands.
-    quint64 m_connectionsEnded = 0;
-    LinkState m_linkState = LinkState::Idle;
+    LinkPhase m_phase;
     QString m_openFailure;
     QString m_openFailureSaid;
     SendPath m_send{m_context};

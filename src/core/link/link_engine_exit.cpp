@@ -51,7 +51,7 @@ void LinkEngine::waitForLinkClosedAtExit()
             m_context.timers().restart(Timer::ExitCloseLimit, m_context.now());
             return;
         }
-        if (m_linkState != LinkState::Idle)
+        if (m_phase.state() != LinkState::Idle)
             shutDownLink();
         m_context.out(Out::LinkClosedForExit);
     });

@@ -20,6 +20,8 @@
 // On the serial line there is no link layer: the connect command opens or closes the port, and
 // the receive path cuts records from STX to ETX.
 
+#include <QtGlobal>
+
 namespace zkn::link {
 
 enum class LinkState
@@ -48,5 +50,24 @@ constexpr bool connectionStands(LinkState state)
 {
     return state == LinkState::AwaitingConnect || state == LinkState::Up || state == LinkState::Releasing;
 }
+
+// Where the TCP link stands, and which connection it is on: every end of a connection is counted,
+// so that work which waited can tell whether the connection it was about still stands.
+class LinkPhase
+{
+public:
+    LinkState state() const { return m_state; }
+    void step(LinkEvent event) { m_state = nextLinkState(m_state, event); }
+    bool connectionStands() const { return link::connectionStands(m_state); }
+    // The link stood and was not being released: its end now is a loss.
+    bool wouldBeLost() const { return m_state == LinkState::AwaitingConnect || m_state == LinkState::Up; }
+    // The connection now, as work that waits keeps it.
+    quint64 connection() const { return m_connectionsEnded; }
+    void connectionEnded() { ++m_connectionsEnded; }
+
+private:
+    LinkState m_state = LinkState::Idle;
+    quint64 m_connectionsEnded = 0;
+};
 
 } // namespace zkn::link
