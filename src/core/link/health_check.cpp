@@ -25,6 +25,12 @@ void HealthCheck::dueAtFirstTick()
     m_ticks = m_context.debug().healthCheckInterval();
 }
 
+void HealthCheck::holdUntilData(quint64 connection)
+{
+    if (connection == m_phase.connection())
+        m_context.timers().stop(Timer::StatusMonitor);
+}
+
 void HealthCheck::tick()
 {
     const int interval = m_context.debug().healthCheckInterval();
@@ -91,12 +97,12 @@ void HealthCheck::resetLinkAfterMisses()
 {
     m_context.timers().stop(Timer::StatusMonitor);
     m_context.fault(QStringLiteral("health checks unanswered: the link is reset"));
-    m_resetOf = m_owner.connection();
+    m_resetOf = m_phase.connection();
     m_context.tell(faultBox(PeerFault::HealthChecksUnanswered));
-    m_context.then([this, connection = m_owner.connection()] {
+    m_context.then([this, connection = m_phase.connection()] {
         m_resetOf.reset();
         m_missed = 0;
-        if (connection != m_owner.connection())
+        if (connection != m_phase.connection())
             return;
         m_context.writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
         m_owner.shutDownLink();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/link_context.h"
+#include "link/link_state.h"
 #include "link/pending_requests.h"
 #include "link/send_path.h"
 
@@ -21,13 +22,12 @@ public:
     struct Owner
     {
         virtual ~Owner() = default;
-        // Counts the ends of connections: work that waited knows whether its connection stands.
-        virtual quint64 connection() const = 0;
         virtual void shutDownLink() = 0;
     };
 
-    HealthCheck(LinkContext& context, SendPath& socket, PendingRequests& pending, Owner& owner)
-        : m_context(context), m_socket(socket), m_pending(pending), m_owner(owner)
+    HealthCheck(LinkContext& context, SendPath& socket, PendingRequests& pending, const LinkPhase& phase,
+                Owner& owner)
+        : m_context(context), m_socket(socket), m_pending(pending), m_phase(phase), m_owner(owner)
     {
     }
 
@@ -46,7 +46,9 @@ public:
     // No answer of a connection that has ended can come.
     void connectionEnded() { m_timeoutOf.reset(); }
     // The reset box is open for the connection that stands: no health check leaves.
-    bool resetting() const { return m_resetOf == m_owner.connection(); }
+    bool resetting() const { return m_resetOf == m_phase.connection(); }
+    // A box stopped the clock: no check leaves on `connection` until data comes, if it stands.
+    void holdUntilData(quint64 connection);
     int missed() const { return m_missed; }
 
 private:
@@ -56,6 +58,7 @@ private:
     LinkContext& m_context;
     SendPath& m_socket;
     PendingRequests& m_pending;
+    const LinkPhase& m_phase;
     Owner& m_owner;
     int m_ticks = 0;
     int m_missed = 0;

@@ -29,9 +29,10 @@ QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
 } // namespace
 
 LampControl::LampControl(LinkContext& context, SerialSession& serial, SendPath& socket,
-                         PendingRequests& pending, ConnectTime& connectTime, Link& link)
+                         PendingRequests& pending, ConnectTime& connectTime, HealthCheck& health,
+                         const LinkPhase& phase, Link& link)
     : m_context(context), m_serial(serial), m_socket(socket), m_pending(pending), m_connectTime(connectTime),
-      m_link(link)
+      m_health(health), m_phase(phase), m_link(link)
 {
 }
 
@@ -150,8 +151,8 @@ void LampControl::onLampControlTimeout()
 {
     m_context.fault(QStringLiteral("no answer to a lamp message"));
     m_context.tell(faultBox(PeerFault::LampControlUnanswered));
-    m_context.then([this, connection = m_link.connection(), frame = m_lampFramesLeft] {
-        m_link.holdHealthChecks(connection);
+    m_context.then([this, connection = m_phase.connection(), frame = m_lampFramesLeft] {
+        m_health.holdUntilData(connection);
         if (frame == m_lampFramesLeft && !m_lampOutcomeKnown)
             lampAnswerCame(std::nullopt);
     });
@@ -176,7 +177,7 @@ void LampControl::runSingleStation(const lamp::SingleStationRequest& request)
 
     // The number is taken before the socket is looked at, as the load test would see it.
     m_pending.awaitNext(Request::Lamp);
-    if (!m_link.connectionStands()) {
+    if (!m_phase.connectionStands()) {
         m_context.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
                        Operator::Icon::Exclamation);
         m_context.then([this] { m_context.out(Out::QuitSingleStation); });

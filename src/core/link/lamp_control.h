@@ -7,7 +7,9 @@
 #include "lamp/lamp_resync.h"
 #include "lamp/load_test_engine.h"
 #include "link/connect_time.h"
+#include "link/health_check.h"
 #include "link/link_context.h"
+#include "link/link_state.h"
 #include "link/pending_requests.h"
 #include "link/send_path.h"
 #include "link/serial_session.h"
@@ -35,16 +37,11 @@ public:
     struct Link
     {
         virtual ~Link() = default;
-        virtual bool connectionStands() const = 0;
         virtual void connectCommand() = 0;
-        // The connection standing now, to tell later whether it still does.
-        virtual quint64 connection() const = 0;
-        // No health check leaves on `connection` until data comes, if it still stands.
-        virtual void holdHealthChecks(quint64 connection) = 0;
     };
 
     LampControl(LinkContext& context, SerialSession& serial, SendPath& socket, PendingRequests& pending,
-                ConnectTime& connectTime, Link& link);
+                ConnectTime& connectTime, HealthCheck& health, const LinkPhase& phase, Link& link);
 
     // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
     // the line is not there the dialog is told to do what its Quit does.
@@ -142,6 +139,8 @@ private:
     SendPath& m_socket;
     PendingRequests& m_pending;
     ConnectTime& m_connectTime;
+    HealthCheck& m_health;
+    const LinkPhase& m_phase;
     Link& m_link;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;

@@ -53,7 +53,7 @@ void LinkEngine::runConnectCommand()
     if (m_context.connection().hostField() == QLatin1String("HostName"))
         m_context.out(Out::ShowProperties);
     m_context.out(Out::DebugLanEnabled, true);
-    if (connectionStands())
+    if (m_phase.connectionStands())
         releaseLink();
     else
         openConnection();
@@ -72,7 +72,7 @@ void LinkEngine::runConnectedPictureClick()
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
     m_lamps.stopLoadTest([this] {
-        if (m_serial.isOpen() || connectionStands())
+        if (m_serial.isOpen() || m_phase.connectionStands())
             connectCommand();
     });
 }
@@ -86,7 +86,7 @@ void LinkEngine::releaseLink()
     }
     // A second connect command during the sweep asks for no second release.
     m_lamps.stopLoadTest([this] {
-        if (connectionStands() && !m_pending.awaited(Request::Release))
+        if (m_phase.connectionStands() && !m_pending.awaited(Request::Release))
             sendRelease();
     });
 }
@@ -222,7 +222,7 @@ void LinkEngine::chunkBegins()
 
 void LinkEngine::chunkDone(bool moreWaits)
 {
-    if (connectionStands() && !m_health.resetting())
+    if (m_phase.connectionStands() && !m_health.resetting())
         m_context.timers().start(Timer::StatusMonitor, m_context.now());
     if (!moreWaits)
         judgeTimeoutsHeldByData();
@@ -308,7 +308,7 @@ void LinkEngine::sayConnectFailed(const QString& said)
 void LinkEngine::healthCheckNow()
 {
     m_context.then([this] {
-        if (connectionStands())
+        if (m_phase.connectionStands())
             m_health.checkNow();
     });
 }
@@ -327,12 +327,6 @@ void LinkEngine::reopenReturnedPort(const QString& path)
 void LinkEngine::serialLineLost()
 {
     m_lamps.lineLost();
-}
-
-void LinkEngine::holdHealthChecks(quint64 connection)
-{
-    if (connection == m_phase.connection())
-        m_context.timers().stop(Timer::StatusMonitor);
 }
 
 void LinkEngine::onConnectionStatusTick()

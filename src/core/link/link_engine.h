@@ -160,9 +160,6 @@ private:
     void onAnswerTimeout(Timer timer);
     void judgeTimeoutsHeldByData();
     // What the lamps need of the link.
-    bool connectionStands() const override { return m_phase.connectionStands(); }
-    quint64 connection() const override { return m_phase.connection(); }
-    void holdHealthChecks(quint64 connection) override;
     void onConnectionStatusTick();
     void onTimer(Timer timer);
     // The serial line as it comes and goes.
@@ -190,8 +187,8 @@ private:
     PendingRequests m_pending;
 
     QByteArray m_recordText;
-    ReceivePath m_receive{m_context, *this};
-    HealthCheck m_health{m_context, m_send, m_pending, *this};
+    ReceivePath m_receive{m_context, m_phase, *this};
+    HealthCheck m_health{m_context, m_send, m_pending, m_phase, *this};
     LinkPhase m_phase;
     QString m_openFailure;
     QString m_openFailureSaid;
@@ -200,7 +197,7 @@ private:
     bool m_closingForExit = false;
 
     ConnectTime m_connectTime{m_context};
-    LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, *this};
+    LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, m_health, m_phase, *this};
 };
 
 } // namespace zkn::link

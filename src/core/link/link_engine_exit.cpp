@@ -46,7 +46,7 @@ void LinkEngine::releaseNowForExit()
 void LinkEngine::waitForLinkClosedAtExit()
 {
     m_context.then([this] {
-        if (connectionStands()) {
+        if (m_phase.connectionStands()) {
             m_closingForExit = true;
             m_context.timers().restart(Timer::ExitCloseLimit, m_context.now());
             return;

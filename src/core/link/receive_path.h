@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/link_context.h"
+#include "link/link_state.h"
 #include "link/notice_hold.h"
 #include "link/skipped_bytes.h"
 
@@ -28,9 +29,6 @@ public:
     struct Owner
     {
         virtual ~Owner() = default;
-        // Counts the ends of connections: work that waited knows whether its connection stands.
-        virtual quint64 connection() const = 0;
-        virtual bool connectionStands() const = 0;
         // A chunk is being worked through, and is done (`moreWaits`: another waits behind it).
         virtual void chunkBegins() = 0;
         virtual void chunkDone(bool moreWaits) = 0;
@@ -38,7 +36,10 @@ public:
         virtual bool frameArrived(const FrameHeader& frame) = 0;
     };
 
-    ReceivePath(LinkContext& context, Owner& owner) : m_context(context), m_owner(owner) {}
+    ReceivePath(LinkContext& context, const LinkPhase& phase, Owner& owner)
+        : m_context(context), m_phase(phase), m_owner(owner)
+    {
+    }
 
     // The data of one receive event: traced as it comes, handled after the data before it.
     void onData(const QByteArray& data);
@@ -61,6 +62,7 @@ private:
     void reportProcessingError(QByteArrayView unprocessed);
 
     LinkContext& m_context;
+    const LinkPhase& m_phase;
     Owner& m_owner;
     QByteArray m_partialFrame;
     SkippedBytes m_skipped;
