@@ -62,7 +62,7 @@ void ToolApplication::attach(frmTerminal& window)
     connect(&window, &frmTerminal::exitConfirmed, this, &ToolApplication::shutDown);
     connect(&pump, &LinkPump::releasedForExit, this, [this] {
         m_log.close();
-        m_link.pump().feed([](link::LinkEngine& engine) { engine.waitForLinkClosedAtExit(); });
+        m_link.pump().feed([](link::LinkEngine& engine) { engine.exit().waitForLinkClosedAtExit(); });
     });
     connect(&pump, &LinkPump::linkClosedForExit, this, [this] {
         m_window->unloadWindows();
@@ -199,7 +199,7 @@ void ToolApplication::wireSnapshots(frmTerminal& window)
 // unloaded; each link step may wait, and the pump says when it is done.
 void ToolApplication::shutDown()
 {
-    m_link.pump().feed([](link::LinkEngine& engine) { engine.releaseForExit(); });
+    m_link.pump().feed([](link::LinkEngine& engine) { engine.exit().releaseForExit(); });
 }
 
 } // namespace zkn

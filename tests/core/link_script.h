@@ -181,9 +181,9 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     {"spacing", [](LinkScript& t, Arg ms) { t.realEngine.setSendSpacing(ms.toInt()); }},
     {"exit", [](LinkScript& t, Arg) {
          t.host.whenReleasedForExit = [&t] { t.released = true; };
-         t.engine->releaseForExit();
+         t.engine->exit().releaseForExit();
      }},
-    {"waitclose", [](LinkScript& t, Arg) { t.engine->waitForLinkClosedAtExit(); }},
+    {"waitclose", [](LinkScript& t, Arg) { t.engine->exit().waitForLinkClosedAtExit(); }},
     // The serial line.
     {"serial", [](LinkScript& t, Arg) { t.connection.setConnectionType(ConnectionType::Serial); }},
     {"portopen", [](LinkScript& t, Arg) { t.host.portOpen = true; }},

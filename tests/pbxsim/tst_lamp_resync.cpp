@@ -141,7 +141,7 @@ private Q_SLOTS:
         else if (how == "reset"_L1)
             p.pbx.resetAfterFrames(0);
         else
-            p.engine.releaseForExit();
+            p.engine.exit().releaseForExit();
         p.run(100);
         QVERIFY(!p.host.resyncRunning);
         // The third message's answer was still awaited.

@@ -190,10 +190,7 @@ void LinkEngine::shutDownLink()
     m_context.timers().stop(Timer::T2);
     m_context.timers().stop(Timer::T3);
     m_lamps.lineLost();
-    if (std::exchange(m_closingForExit, false)) {
-        m_context.timers().stop(Timer::ExitCloseLimit);
-        m_context.out(Out::LinkClosedForExit);
-    }
+    m_exit.linkClosed();
     m_send.goOnAfterFramesGivenUp();
 }
 
@@ -316,7 +313,7 @@ void LinkEngine::healthCheckNow()
 void LinkEngine::reopenReturnedPort(const QString& path)
 {
     m_context.then([this, path] {
-        if (m_context.linkType() != ConnectionType::Serial || m_serial.isOpen() || m_releasingForExit)
+        if (m_context.linkType() != ConnectionType::Serial || m_serial.isOpen() || m_exit.releasing())
             return;
         m_context.writeLine(display::marker::Local,
                             "Serial port " + QFile::encodeName(path) + " is back: opening it again");
@@ -382,8 +379,7 @@ void LinkEngine::onTimer(Timer timer)
         shutDownLink();
         break;
     case Timer::ExitPause:
-        m_context.timers().stop(Timer::ExitPause);
-        releaseNowForExit();
+        m_exit.pauseOver();
         break;
     case Timer::Send:
         m_lamps.sendTick();

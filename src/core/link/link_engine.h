@@ -41,6 +41,7 @@
 // while its request was answered or replaced, does nothing of what no longer applies.
 
 #include "link/connect_time.h"
+#include "link/exit_steps.h"
 #include "link/health_check.h"
 #include "link/lamp_control.h"
 #include "link/link_context.h"
@@ -75,7 +76,8 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private LampControl::Link,
+class LinkEngine : private ExitSteps::Owner,
+                   private LampControl::Link,
                    private HealthCheck::Owner,
                    private ReceivePath::Owner,
                    private SerialSession::Owner
@@ -94,11 +96,8 @@ public:
     void connectCommand() override;
     void connectedPictureClicked();
 
-    // The exit's two link steps, each told by its output when finished: the link released (after
-    // a running load test and a pause), ReleasedForExit; and later the link closed (by the PBX, or
-    // by the tool after a limit), LinkClosedForExit.
-    void releaseForExit();
-    void waitForLinkClosedAtExit();
+    // The exit's two link steps (see exit_steps.h).
+    ExitSteps& exit() { return m_exit; }
 
     // TCP events. The socket's state is taken as it changes, also while a box is open.
     void onSocketStateChanged(SocketState state) { m_send.onSocketState(state); }
@@ -167,7 +166,6 @@ private:
     void serialLineDown() override { showLinkDown(); }
     void serialLineLost() override;
     void showLinkDown();
-    void releaseNowForExit();
     void sayConnectFailed(const QString& said);
 
     // Received data, in order (see receive_path.h).
@@ -193,11 +191,10 @@ private:
     QString m_openFailure;
     QString m_openFailureSaid;
     SendPath m_send{m_context};
-    bool m_releasingForExit = false;
-    bool m_closingForExit = false;
 
     ConnectTime m_connectTime{m_context};
     LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, m_health, m_phase, *this};
+    ExitSteps m_exit{m_context, m_lamps, m_phase, *this};
 };
 
 } // namespace zkn::link

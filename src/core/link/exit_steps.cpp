@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The link's part of the program's exit.
-#include "link/link_engine.h"
+#include "link/exit_steps.h"
 
 #include <utility>
 
@@ -10,13 +9,10 @@ namespace {
 using Out = LinkOutput::Type;
 } // namespace
 
-// The exit gives up an open link in order: a running load test finishes its sweep first, then
-// after a pause the connect command closes the port or asks the PBX to release the link. A line
-// that went during the sweep is not opened again by that connect command.
-void LinkEngine::releaseForExit()
+void ExitSteps::releaseForExit()
 {
     m_context.then([this] {
-        m_releasingForExit = true;
+        m_releasing = true;
         m_lamps.stopResync();
         if (!m_lamps.loadTestRunning()) {
             releaseNowForExit();
@@ -31,30 +27,42 @@ void LinkEngine::releaseForExit()
     });
 }
 
-void LinkEngine::releaseNowForExit()
+void ExitSteps::pauseOver()
+{
+    m_context.timers().stop(Timer::ExitPause);
+    releaseNowForExit();
+}
+
+void ExitSteps::releaseNowForExit()
 {
     if (m_lamps.lineUp())
-        connectCommand();
+        m_owner.connectCommand();
     m_context.then([this] {
-        if (std::exchange(m_releasingForExit, false))
+        if (std::exchange(m_releasing, false))
             m_context.out(Out::ReleasedForExit);
     });
 }
 
-// After the release the PBX closes the connection; if it has not within the limit, the tool
-// does. A connection still being made just ends.
-void LinkEngine::waitForLinkClosedAtExit()
+void ExitSteps::waitForLinkClosedAtExit()
 {
     m_context.then([this] {
         if (m_phase.connectionStands()) {
-            m_closingForExit = true;
+            m_closing = true;
             m_context.timers().restart(Timer::ExitCloseLimit, m_context.now());
             return;
         }
         if (m_phase.state() != LinkState::Idle)
-            shutDownLink();
+            m_owner.shutDownLink();
         m_context.out(Out::LinkClosedForExit);
     });
+}
+
+void ExitSteps::linkClosed()
+{
+    if (!std::exchange(m_closing, false))
+        return;
+    m_context.timers().stop(Timer::ExitCloseLimit);
+    m_context.out(Out::LinkClosedForExit);
 }
 
 } // namespace zkn::link

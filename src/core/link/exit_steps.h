@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "link/lamp_control.h"
+#include "link/link_context.h"
+#include "link/link_state.h"
+
+namespace zkn::link {
+
+// The link's part of the program's exit, in two steps, each told by its output when finished.
+// The release (ReleasedForExit): a running load test finishes its sweep first, then after a pause
+// the connect command closes the port or asks the PBX to release the link; a line that went
+// during the sweep is not opened again by that connect command. The close (LinkClosedForExit):
+// after the release the PBX closes the connection; if it has not within the limit, the tool
+// does; a connection still being made just ends.
+class ExitSteps
+{
+public:
+    struct Owner
+    {
+        virtual ~Owner() = default;
+        virtual void connectCommand() = 0;
+        virtual void shutDownLink() = 0;
+    };
+
+    ExitSteps(LinkContext& context, LampControl& lamps, const LinkPhase& phase, Owner& owner)
+        : m_context(context), m_lamps(lamps), m_phase(phase), m_owner(owner)
+    {
+    }
+
+    void releaseForExit();
+    void waitForLinkClosedAtExit();
+    // The pause after the sweep is over.
+    void pauseOver();
+    // The link has ended: the close step is done, if it was waiting.
+    void linkClosed();
+    // The release step runs: a port that comes back is not opened again.
+    bool releasing() const { return m_releasing; }
+
+private:
+    void releaseNowForExit();
+
+    LinkContext& m_context;
+    LampControl& m_lamps;
+    const LinkPhase& m_phase;
+    Owner& m_owner;
+    bool m_releasing = false;
+    bool m_closing = false;
+};
+
+} // namespace zkn::link
