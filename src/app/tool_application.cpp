@@ -79,8 +79,9 @@ void ToolApplication::attach(frmTerminal& window)
             [&pump] { pump.feed([](link::LinkEngine& engine) { engine.serial().textBlockWritten(); }); });
     connect(window.singleStationWindow(), &frmSingle::sendRequested, this,
             [&pump](const lamp::SingleStationRequest& request) {
-                pump.feed(
-                    [&request](link::LinkEngine& engine) { engine.lamps().sendSingleStation(request); });
+                pump.feed([&request](link::LinkEngine& engine) {
+                    engine.singleStation().sendSingleStation(request);
+                });
             });
 }
 

@@ -83,7 +83,7 @@ struct Link : LanLinkSetup
     // PBX's OK answer to it.
     QByteArray sendLampMessage()
     {
-        engine->lamps().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+        engine->singleStation().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         return responseToLast();
     }
 };

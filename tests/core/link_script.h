@@ -203,7 +203,7 @@ inline const std::map<QString, void (*)(LinkScript&, Arg)> kLinkSteps{
     // Lamps: the single-station dialog's Send (from,to,MW,VMM with on, off or -), the options.
     {"single", [](LinkScript& t, Arg a) {
          const QStringList f = a.split(',');
-         t.engine->lamps().sendSingleStation({f[0].toLatin1(), f[1].toLatin1(), lampAction(f[2]), lampAction(f[3])});
+         t.engine->singleStation().sendSingleStation({f[0].toLatin1(), f[1].toLatin1(), lampAction(f[2]), lampAction(f[3])});
      }},
     {"resync", [](LinkScript& t, Arg) { t.engine->lamps().resynchroniseLamps(); }}, // the ledger's lamps sent again
     {"olv", [](LinkScript& t, Arg) { t.connection.setKraSelected(false); }}, // fixed fields rather than tagged

@@ -42,9 +42,11 @@ int confirmed(const LinkPair& p)
 // with its sweep: 1000-1004 MW on, 2000 VMM on, 3000-3002 VMM off.
 void switchLamps(LinkPair& p)
 {
-    p.engine.lamps().sendSingleStation({"1000", "1004", lamp::LampAction::On, lamp::LampAction::NoChange});
+    p.engine.singleStation().sendSingleStation(
+        {"1000", "1004", lamp::LampAction::On, lamp::LampAction::NoChange});
     p.run(500);
-    p.engine.lamps().sendSingleStation({"2000", " ", lamp::LampAction::NoChange, lamp::LampAction::On});
+    p.engine.singleStation().sendSingleStation(
+        {"2000", " ", lamp::LampAction::NoChange, lamp::LampAction::On});
     p.run(500);
     p.loadTest.setRange(3000, 3002);
     p.loadTest.setStartText(u"3000"_s);
@@ -81,7 +83,8 @@ private Q_SLOTS:
         QCOMPARE(outOfStep(p), QStringList());
 
         p.pbx.forgetLampsAfterFrames(1);
-        p.engine.lamps().sendSingleStation({"4000", " ", lamp::LampAction::On, lamp::LampAction::NoChange});
+        p.engine.singleStation().sendSingleStation(
+            {"4000", " ", lamp::LampAction::On, lamp::LampAction::NoChange});
         p.run(500);
         QCOMPARE(outOfStep(p), (QStringList{u"1000 mw"_s, u"1001 mw"_s, u"1002 mw"_s, u"1003 mw"_s,
                                             u"1004 mw"_s, u"2000 vmm"_s, u"4000 mw"_s}));

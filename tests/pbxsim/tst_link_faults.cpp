@@ -128,7 +128,7 @@ private Q_SLOTS:
         const Arm lateLampAnswer = [](LinkPair& p) {
             p.debug.setDetail(true);
             p.pbx.addFaultToNextFrame({Type::Late, 11000});
-            p.engine.lamps().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+            p.engine.singleStation().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         };
         row("lamp answer 11 s late", lateLampAnswer, 1, false, "(1) Lamp Control Message Rcv'd: OK",
             {"PBX did not respond to Lamp Control."}, "60", {"no answer to a lamp message"});
@@ -179,7 +179,7 @@ private Q_SLOTS:
         p.connect();
         p.run(100);
         p.pbx.lampFaults().mute(*pbxsim::StationSet::parse(QStringLiteral("1000")));
-        p.engine.lamps().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+        p.engine.singleStation().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         p.run(10100); // 10 s after the frame left
         QCOMPARE(p.op.openBoxes(), 1);
         const int checksBefore = p.stats.framesIn.value(QStringLiteral("5"));
@@ -218,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(p.linkUp());
         const QList<int> out = p.stats.framesOut.values();
         QCOMPARE_GT(std::accumulate(out.begin(), out.end(), 0), 4000);
-        p.engine.lamps().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
+        p.engine.singleStation().sendSingleStation({"1000", {}, {}, lamp::LampAction::On});
         p.run(1000);
         QCOMPARE(p.lamps.state("1000"), pbxsim::LampState({false, true}));
         QVERIFY(p.host.responses.contains(QStringLiteral("2:0"))); // the lamp frame's OK

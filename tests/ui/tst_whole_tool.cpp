@@ -293,7 +293,8 @@ void TestWholeTool::lampsPutBackAfterAPbxRestart()
     };
     QVERIFY(connect());
     t.app->pump().feed([](link::LinkEngine& engine) {
-        engine.lamps().sendSingleStation({"1000", "1002", lamp::LampAction::On, lamp::LampAction::NoChange});
+        engine.singleStation().sendSingleStation(
+            {"1000", "1002", lamp::LampAction::On, lamp::LampAction::NoChange});
     });
     QVERIFY(eventually([&] { return sim.lamps().state("1002").mw; }));
 

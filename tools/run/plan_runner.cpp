@@ -268,7 +268,7 @@ void PlanRunner::sendNextLamp()
     m_lamps.sending(QString::fromLatin1(to.isEmpty() ? from : from + '-' + to));
     const lamp::SingleStationRequest request = lampRequest(m_plan.steps[m_step].function, from, to);
     const qsizetype eventsBefore = m_current.events.size();
-    m_link->feed([&request](link::LinkEngine& engine) { engine.lamps().sendSingleStation(request); });
+    m_link->feed([&request](link::LinkEngine& engine) { engine.singleStation().sendSingleStation(request); });
     if (m_link->answersCome())
         return;
     // On the serial line no answer comes: a message went out when the tool had nothing to say.

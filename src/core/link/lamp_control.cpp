@@ -5,7 +5,6 @@
 #include "display/terminal_line.h"
 #include "lamp/lamp_ledger.h"
 #include "lamp/single_station_message.h"
-#include "lamp/single_station_request.h"
 #include "link/frame_builder.h"
 #include "link/peer_faults.h"
 #include "model/connection_options.h"
@@ -18,13 +17,6 @@ namespace zkn::link {
 namespace {
 
 using Out = LinkOutput::Type;
-
-// The stations the dialog's Send switches, as the ledger keeps them: its second box holds one
-// blank for a single station.
-QList<QByteArray> requestedStations(const lamp::SingleStationRequest& request)
-{
-    return lamp::rangeStations(request.from, request.to == " " ? QByteArray() : request.to);
-}
 
 } // namespace
 
@@ -158,80 +150,10 @@ void LampControl::onLampControlTimeout()
     });
 }
 
-void LampControl::sendSingleStation(const lamp::SingleStationRequest& request)
+lamp::LampSend LampControl::sendDialogMessage(ConnectionType link, const QByteArray& message,
+                                              const QList<QByteArray>& stations, lamp::LampFunction function)
 {
-    m_context.then([this, request] { runSingleStation(request); });
-}
-
-void LampControl::runSingleStation(const lamp::SingleStationRequest& request)
-{
-    const QList<lamp::LampFunction> functions = lamp::requestedFunctions(request);
-    if (functions.isEmpty()) {
-        m_context.tell(QStringLiteral("Please select an option."), Operator::Icon::Information);
-        return;
-    }
-    if (m_context.linkType() == ConnectionType::Serial) {
-        sendSingleStationSerial(request);
-        return;
-    }
-
-    // The number is taken before the socket is looked at, as the load test would see it.
-    m_pending.awaitNext(Request::Lamp);
-    if (!m_phase.connectionStands()) {
-        m_context.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
-                       Operator::Icon::Exclamation);
-        m_context.then([this] { m_context.out(Out::QuitSingleStation); });
-        return;
-    }
-    // The groups exclude each other, so one function is asked for.
-    const QByteArray message = *lamp::singleStationMessage(
-        ConnectionType::Lan, functions.first(), request.from, request.to, m_context.expansion().isEnabled());
-    sendLamp(ConnectionType::Lan, message, requestedStations(request), functions.first(), LampSender::Dialog);
-}
-
-void LampControl::sendSingleStationSerial(const lamp::SingleStationRequest& request)
-{
-    if (m_serial.isOpen()) {
-        sendSingleStationOnOpenPort(request);
-        return;
-    }
-    m_link.connectCommand();
-    // A port that did not open has been reported by the connect command.
-    m_context.then([this, request] {
-        if (m_serial.isOpen())
-            sendSingleStationOnOpenPort(request);
-    });
-}
-
-void LampControl::sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request)
-{
-    if (!CheckSerialPort()) {
-        m_context.then([this] { m_context.out(Out::QuitSingleStation); });
-        return;
-    }
-    for (const lamp::LampFunction function : lamp::requestedFunctions(request)) {
-        const std::optional<QByteArray> message = lamp::singleStationMessage(
-            ConnectionType::Serial, function, request.from, request.to, m_context.expansion().isEnabled());
-        if (!message) {
-            const int field = m_context.expansion().isEnabled() ? 8 : 6;
-            m_context.tell(
-                QStringLiteral("A station number on the serial line has at most %1 characters.").arg(field),
-                Operator::Icon::Exclamation);
-            return;
-        }
-        sendLamp(ConnectionType::Serial, *message, requestedStations(request), function, LampSender::Dialog);
-    }
-}
-
-// The open port must hear the PBX or modem (DSR); without it the port is closed again once the
-// operator has read why.
-bool LampControl::CheckSerialPort()
-{
-    if (m_serial.dsr())
-        return true;
-    m_context.tell(QStringLiteral("MODEM/PBX not connected, check cable!"), Operator::Icon::Exclamation);
-    m_link.connectCommand();
-    return false;
+    return sendLamp(link, message, stations, function, LampSender::Dialog);
 }
 
 } // namespace zkn::link

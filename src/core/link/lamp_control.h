@@ -20,14 +20,10 @@
 #include <functional>
 #include <optional>
 
-namespace zkn::lamp {
-struct SingleStationRequest;
-} // namespace zkn::lamp
-
 namespace zkn::link {
 
 // Lamp control on the link: the load test, the resynchronisation of the ledger's lamps and the
-// single-station dialog's Send, one sender for the three, the 10 s the PBX has to answer a lamp
+// single-station dialog's messages, one sender for the three, the 10 s the PBX has to answer a lamp
 // frame (T3), and the ledger of every lamp asked for. Over TCP a lamp message goes in a text frame
 // whose answer is awaited; on the serial line it goes bare while DSR holds.
 class LampControl : private lamp::LampLine, private lamp::ResyncLine
@@ -43,9 +39,9 @@ public:
     LampControl(LinkContext& context, SerialSession& serial, SendPath& socket, PendingRequests& pending,
                 ConnectTime& connectTime, HealthCheck& health, const LinkPhase& phase, Link& link);
 
-    // The single-station dialog's Send: fixed fields on the serial line, tagged over TCP. Where
-    // the line is not there the dialog is told to do what its Quit does.
-    void sendSingleStation(const lamp::SingleStationRequest& request);
+    // A message of the single-station dialog (see single_station_send.h), sent as its sender.
+    lamp::LampSend sendDialogMessage(ConnectionType link, const QByteArray& message,
+                                     const QList<QByteArray>& stations, lamp::LampFunction function);
     // The load test (see load_test_engine.h): over TCP each message waits for its answer.
     void mnuStart_Click();
     void mnuStop_Click();
@@ -113,10 +109,6 @@ private:
     // (told when `reportSkipped`, as at Start, with the lines that name no station).
     void readExtensionStations(bool reportSkipped, std::function<void(std::optional<QList<qint32>>)> use);
     void startResync(const QByteArray& name, QList<lamp::ResyncStep> steps);
-    void runSingleStation(const lamp::SingleStationRequest& request);
-    void sendSingleStationSerial(const lamp::SingleStationRequest& request);
-    void sendSingleStationOnOpenPort(const lamp::SingleStationRequest& request);
-    bool CheckSerialPort();
 
     // The line the load test and the resynchronisation run on.
     bool lampLineUp() const override;

@@ -55,6 +55,7 @@
 #include "link/receive_path.h"
 #include "link/send_path.h"
 #include "link/serial_session.h"
+#include "link/single_station_send.h"
 #include "model/connection_type.h"
 
 #include <QByteArray>
@@ -137,10 +138,11 @@ public:
     // The link ends: shown down, socket closed, its timers stopped.
     void shutDownLink() override;
 
-    // Lamp control: the load test, the resynchronisation, the single-station dialog's Send, the
-    // ledger (see lamp_control.h).
+    // Lamp control: the load test, the resynchronisation, the ledger (see lamp_control.h).
     LampControl& lamps() { return m_lamps; }
     const LampControl& lamps() const { return m_lamps; }
+    // The single-station dialog's Send (see single_station_send.h).
+    SingleStationSend& singleStation() { return m_singleStation; }
     // The serial port that went away is there again at `path`: opened again, unless the operator
     // has opened a port, changed to LAN or is leaving meanwhile.
     void reopenReturnedPort(const QString& path);
@@ -195,6 +197,7 @@ private:
     ConnectTime m_connectTime{m_context};
     LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, m_health, m_phase, *this};
     ExitSteps m_exit{m_context, m_lamps, m_phase, *this};
+    SingleStationSend m_singleStation{m_context, m_serial, m_pending, m_phase, m_lamps, *this};
 };
 
 } // namespace zkn::link
