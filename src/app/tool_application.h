@@ -52,7 +52,7 @@ public:
     // and the window's link commands reach the engine, what it asks for is shown there, and a confirmed exit
     // runs the shutdown.
     void attach(frmTerminal& window);
-    // The link engine, and the way in to it once a window is attached.
+    // The link engine; the way in to it, the pump, once a window is attached.
     link::LinkEngine& engine() { return m_link.engine(); }
     LinkPump& pump() { return m_link.pump(); }
 
@@ -73,11 +73,12 @@ private:
     ExpansionOption m_expansion;
     LoadTestOptions m_loadTestOptions;
     LogFile m_log;
+    // Before the link, whose pump shows the link on it till the end.
+    std::unique_ptr<WindowView> m_view;
     LinkStack m_link{m_connection, m_debug, m_expansion, m_loadTestOptions};
     PortReturnWatch m_portReturn;
     FaultSnapshots m_snapshots;
     frmTerminal* m_window = nullptr;
-    std::unique_ptr<WindowView> m_view;
     // After the engine, whose ledger it writes on its way out.
     LampLedgerStore m_ledgerStore;
 };

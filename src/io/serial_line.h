@@ -2,7 +2,7 @@
 #pragma once
 
 #include "line_events.h"
-#include "link/link_states.h"
+#include "link/transport_states.h"
 #include "settings/serial_settings.h"
 
 #include <QByteArray>

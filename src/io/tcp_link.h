@@ -2,7 +2,7 @@
 #pragma once
 
 #include "link/frame_reader.h"
-#include "link/link_states.h"
+#include "link/transport_states.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>

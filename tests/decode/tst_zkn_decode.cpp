@@ -390,7 +390,7 @@ private Q_SLOTS:
             {ipv4Tcp(pbx, tool, 1000, Psh | Ack, r1),
              ipv4Tcp(pbx, tool, 1000 + r1.size() + r2.size(), Psh | Ack, r3), ipv4Tcp(tool, pbx, 7, Rst),
              ipv4Tcp(pbx, tool, 5000, Ack)},
-            {"0 #0 began", "0 #0 pbx 2 01", "2 #0 ended by tool, reset", "2 #0 pbx 2 03"});
+            {"0 #0 began", "0 #0 pbx 2 01", "2 #0 pbx 2 03", "2 #0 ended by tool, reset"});
         row("not on the link's port: the end that answered the SYN is the PBX",
             {ipv4Tcp(client, server, 100, Syn), ipv4Tcp(server, client, 500, Syn | Ack),
              ipv4Tcp(server, client, 501, Psh | Ack, r1), ipv4Tcp(client, server, 101, Psh | Ack, connect)},

@@ -48,12 +48,15 @@ void TcpConnections::segment(CaptureTime time, const TcpSegment& segment)
         direction.frames.feed(direction.bytes.skipGap());
     }
     direction.finished = direction.finished || segment.fin;
-    if ((segment.fin || segment.rst) && !std::exchange(connection.ending, true) && m_events.ending)
-        m_events.ending(connection.number, time, from, segment.rst);
+    const bool ending = (segment.fin || segment.rst) && !std::exchange(connection.ending, true);
+    const int number = connection.number;
     if (segment.rst || (connection.fromTool.finished && connection.fromPbx.finished)) {
         skipGaps(connection);
         m_connections.erase(endsOf(segment));
     }
+    // After the frames that the end let go.
+    if (ending && m_events.ending)
+        m_events.ending(number, time, from, segment.rst);
 }
 
 void TcpConnections::finish()

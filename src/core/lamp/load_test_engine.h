@@ -20,9 +20,9 @@
 
 #include "lamp/lamp_function.h"
 #include "lamp/load_test_log.h"
+#include "lamp/load_test_phase.h"
 #include "lamp/load_test_plan.h"
 #include "lamp/load_test_stats.h"
-#include "link/link_states.h"
 
 #include <QByteArray>
 #include <QDateTime>

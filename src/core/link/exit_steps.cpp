@@ -13,7 +13,7 @@ void ExitSteps::releaseForExit()
 {
     m_context.then([this] {
         m_releasing = true;
-        m_lamps.stopResync();
+        m_lamps.stopResync(); // at once: nothing holds this strand here
         if (!m_lamps.loadTestRunning()) {
             releaseNowForExit();
             return;
@@ -36,7 +36,7 @@ void ExitSteps::pauseOver()
 void ExitSteps::releaseNowForExit()
 {
     if (m_lamps.lineUp())
-        m_owner.connectCommand();
+        m_commands.connectCommand();
     m_context.then([this] {
         if (std::exchange(m_releasing, false))
             m_context.out(Out::ReleasedForExit);
@@ -52,7 +52,7 @@ void ExitSteps::waitForLinkClosedAtExit()
             return;
         }
         if (m_phase.state() != LinkState::Idle)
-            m_owner.shutDownLink();
+            m_commands.shutDownLink();
         m_context.out(Out::LinkClosedForExit);
     });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/lamp_control.h"
+#include "link/link_commands.h"
 #include "link/link_context.h"
 #include "link/link_state.h"
 
@@ -16,15 +17,8 @@ namespace zkn::link {
 class ExitSteps
 {
 public:
-    struct Owner
-    {
-        virtual ~Owner() = default;
-        virtual void connectCommand() = 0;
-        virtual void shutDownLink() = 0;
-    };
-
-    ExitSteps(LinkContext& context, LampControl& lamps, const LinkPhase& phase, Owner& owner)
-        : m_context(context), m_lamps(lamps), m_phase(phase), m_owner(owner)
+    ExitSteps(LinkContext& context, LampControl& lamps, const LinkPhase& phase, LinkCommands& commands)
+        : m_context(context), m_lamps(lamps), m_phase(phase), m_commands(commands)
     {
     }
 
@@ -43,7 +37,7 @@ private:
     LinkContext& m_context;
     LampControl& m_lamps;
     const LinkPhase& m_phase;
-    Owner& m_owner;
+    LinkCommands& m_commands;
     bool m_releasing = false;
     bool m_closing = false;
 };

@@ -54,7 +54,7 @@ void HealthCheck::checkNow()
     // The answer time starts when the check leaves, which may be after frames queued before it.
     m_context.timers().stop(Timer::T2);
     const SendPacer::FrameLeft left =
-        m_socket.IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
+        m_send.IPSend(buildStatusFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence, wait] {
         if (!*left)
             return;
@@ -105,7 +105,7 @@ void HealthCheck::resetLinkAfterMisses()
         if (connection != m_phase.connection())
             return;
         m_context.writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
-        m_owner.shutDownLink();
+        m_commands.shutDownLink();
         m_context.timers().restart(Timer::Reconnect, m_context.now());
     });
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/link_commands.h"
 #include "link/link_context.h"
 #include "link/link_state.h"
 #include "link/pending_requests.h"
@@ -19,15 +20,9 @@ namespace zkn::link {
 class HealthCheck
 {
 public:
-    struct Owner
-    {
-        virtual ~Owner() = default;
-        virtual void shutDownLink() = 0;
-    };
-
-    HealthCheck(LinkContext& context, SendPath& socket, PendingRequests& pending, const LinkPhase& phase,
-                Owner& owner)
-        : m_context(context), m_socket(socket), m_pending(pending), m_phase(phase), m_owner(owner)
+    HealthCheck(LinkContext& context, SendPath& send, PendingRequests& pending, const LinkPhase& phase,
+                LinkCommands& commands)
+        : m_context(context), m_send(send), m_pending(pending), m_phase(phase), m_commands(commands)
     {
     }
 
@@ -56,10 +51,10 @@ private:
     void resetLinkAfterMisses();
 
     LinkContext& m_context;
-    SendPath& m_socket;
+    SendPath& m_send;
     PendingRequests& m_pending;
     const LinkPhase& m_phase;
-    Owner& m_owner;
+    LinkCommands& m_commands;
     int m_ticks = 0;
     int m_missed = 0;
     // The connection whose reset box is open.

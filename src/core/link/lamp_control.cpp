@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Lamp control: the one sender, lamp-control frames and the 10 s the PBX has to answer one, and
-// the single-station dialog's Send.
+// Lamp control: the one sender, lamp-control frames and the 10 s the PBX has to answer one.
 #include "link/lamp_control.h"
+
 #include "display/terminal_line.h"
-#include "lamp/lamp_ledger.h"
-#include "lamp/single_station_message.h"
 #include "link/frame_builder.h"
 #include "link/peer_faults.h"
-#include "model/connection_options.h"
-#include "model/expansion_option.h"
 
 #include <utility>
 
@@ -20,17 +16,16 @@ using Out = LinkOutput::Type;
 
 } // namespace
 
-LampControl::LampControl(LinkContext& context, SerialSession& serial, SendPath& socket,
+LampControl::LampControl(LinkContext& context, SerialSession& serial, SendPath& send,
                          PendingRequests& pending, ConnectTime& connectTime, HealthCheck& health,
-                         const LinkPhase& phase, Link& link)
-    : m_context(context), m_serial(serial), m_socket(socket), m_pending(pending), m_connectTime(connectTime),
+                         const LinkPhase& phase, LinkCommands& link)
+    : m_context(context), m_serial(serial), m_send(send), m_pending(pending), m_connectTime(connectTime),
       m_health(health), m_phase(phase), m_link(link)
 {
 }
 
 void LampControl::answerCame(int responseCode)
 {
-    m_context.timers().stop(Timer::T3);
     lampAnswerCame(responseCode);
 }
 
@@ -93,7 +88,7 @@ void LampControl::sendLampFrame(const QByteArray& message, const QList<QByteArra
 {
     const QByteArray frame =
         buildTextFrame(m_context.device(), m_pending.sequence(Request::Lamp), message, m_context.parity());
-    const SendPacer::FrameLeft left = m_socket.IPSend(frame);
+    const SendPacer::FrameLeft left = m_send.IPSend(frame);
     m_context.then([this, left, message, stations, function, sender] {
         if (!*left)
             return;

@@ -8,6 +8,7 @@
 #include "lamp/load_test_engine.h"
 #include "link/connect_time.h"
 #include "link/health_check.h"
+#include "link/link_commands.h"
 #include "link/link_context.h"
 #include "link/link_state.h"
 #include "link/pending_requests.h"
@@ -29,15 +30,8 @@ namespace zkn::link {
 class LampControl : private lamp::LampLine, private lamp::ResyncLine
 {
 public:
-    // What the lamps need of the TCP link and the link's commands.
-    struct Link
-    {
-        virtual ~Link() = default;
-        virtual void connectCommand() = 0;
-    };
-
-    LampControl(LinkContext& context, SerialSession& serial, SendPath& socket, PendingRequests& pending,
-                ConnectTime& connectTime, HealthCheck& health, const LinkPhase& phase, Link& link);
+    LampControl(LinkContext& context, SerialSession& serial, SendPath& send, PendingRequests& pending,
+                ConnectTime& connectTime, HealthCheck& health, const LinkPhase& phase, LinkCommands& link);
 
     // A message of the single-station dialog (see single_station_send.h), sent as its sender.
     lamp::LampSend sendDialogMessage(ConnectionType link, const QByteArray& message,
@@ -48,7 +42,6 @@ public:
     bool loadTestRunning() const { return m_load.running(); }
     const lamp::LoadTestStats& loadTestStats() const { return m_load.stats(); }
     const lamp::LoadTestLog& loadTestLog() const { return m_load.log(); }
-    bool lampOnPhase() const { return m_load.plan().lampOnPhase(); }
     // Every lamp this tool asked for, with what became of it (LampLedgerChanged says when).
     lamp::LampLedger& lampLedger() { return m_ledger; }
     const lamp::LampLedger& lampLedger() const { return m_ledger; }
@@ -128,12 +121,12 @@ private:
 
     LinkContext& m_context;
     SerialSession& m_serial;
-    SendPath& m_socket;
+    SendPath& m_send;
     PendingRequests& m_pending;
     ConnectTime& m_connectTime;
     HealthCheck& m_health;
     const LinkPhase& m_phase;
-    Link& m_link;
+    LinkCommands& m_link;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;
     lamp::ExtensionsRead m_extensionsRead;

@@ -112,7 +112,7 @@ void LinkContext::blink(Timer lamp)
     m_timers.restart(lamp, now());
 }
 
-void LinkContext::goesOut(Timer lamp)
+void LinkContext::lampOut(Timer lamp)
 {
     m_timers.stop(lamp);
     out(lampOutput(lamp), false);

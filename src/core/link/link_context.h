@@ -39,7 +39,6 @@ public:
     {
     }
 
-    const Clock& clock() const { return m_clock; }
     qint64 now() const;
     QDateTime wallClock() const;
     // "yyyy-MM-dd hh:mm:ss", as boxes and the terminal give the time.
@@ -74,9 +73,9 @@ public:
     // Runs `work` at once, or after what holds the strand running now.
     void then(std::function<void()> work) { m_hold.then(std::move(work)); }
     // Lights the transmit or receive lamp, which goes out when its timer runs out after the last
-    // blink; goesOut() is that timer's end.
+    // blink; lampOut() is that timer's end.
     void blink(Timer lamp);
-    void goesOut(Timer lamp);
+    void lampOut(Timer lamp);
 
 private:
     const Clock& m_clock;

@@ -6,7 +6,6 @@
 #include "link/peer_faults.h"
 #include "link/status_texts.h"
 #include "model/connection_options.h"
-#include "model/debug_options.h"
 
 #include <QFile>
 
@@ -321,7 +320,7 @@ void LinkEngine::reopenReturnedPort(const QString& path)
     });
 }
 
-void LinkEngine::serialLineLost()
+void LinkEngine::lampsLoseSerialLine()
 {
     m_lamps.lineLost();
 }
@@ -389,7 +388,7 @@ void LinkEngine::onTimer(Timer timer)
         break;
     case Timer::TxLamp:
     case Timer::RxLamp:
-        m_context.goesOut(timer);
+        m_context.lampOut(timer);
         break;
     case Timer::SkipReport:
         m_receive.saySkippedBytes();

@@ -47,22 +47,18 @@
 #include "link/link_context.h"
 #include "link/link_output.h"
 #include "link/link_state.h"
-#include "link/link_states.h"
 #include "link/link_timers.h"
 #include "link/notice_hold.h"
-#include "link/parity.h"
 #include "link/pending_requests.h"
 #include "link/receive_path.h"
 #include "link/send_path.h"
 #include "link/serial_session.h"
 #include "link/single_station_send.h"
-#include "model/connection_type.h"
+#include "link/transport_states.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace zkn {
@@ -77,11 +73,7 @@ namespace zkn::link {
 class Clock;
 struct FrameHeader;
 
-class LinkEngine : private ExitSteps::Owner,
-                   private LampControl::Link,
-                   private HealthCheck::Owner,
-                   private ReceivePath::Owner,
-                   private SerialSession::Owner
+class LinkEngine : private LinkCommands, private ReceivePath::Owner, private SerialSession::Owner
 {
 public:
     LinkEngine(const Clock& clock, const ConnectionOptions& connection, DebugOptions& debug,
@@ -160,13 +152,12 @@ private:
     void openConnection();
     void onAnswerTimeout(Timer timer);
     void judgeTimeoutsHeldByData();
-    // What the lamps need of the link.
     void onConnectionStatusTick();
     void onTimer(Timer timer);
     // The serial line as it comes and goes.
     void serialLineUp() override { m_connectTime.StartConnectTimer(); }
-    void serialLineDown() override { showLinkDown(); }
-    void serialLineLost() override;
+    void showSerialLineDown() override { showLinkDown(); }
+    void lampsLoseSerialLine() override;
     void showLinkDown();
     void sayConnectFailed(const QString& said);
 
@@ -181,20 +172,19 @@ private:
     void finishResponse(const FrameHeader& frame, std::optional<Request> matched);
     bool processRecord(const FrameHeader& frame);
 
+    // The shared state first: the parts after it keep references to it.
     LinkContext m_context;
-    SerialSession m_serial{m_context, *this};
-
-    PendingRequests m_pending;
-
-    QByteArray m_recordText;
-    ReceivePath m_receive{m_context, m_phase, *this};
-    HealthCheck m_health{m_context, m_send, m_pending, m_phase, *this};
     LinkPhase m_phase;
+    PendingRequests m_pending;
+    SendPath m_send{m_context};
+    ConnectTime m_connectTime{m_context};
     QString m_openFailure;
     QString m_openFailureSaid;
-    SendPath m_send{m_context};
+    QByteArray m_recordText;
 
-    ConnectTime m_connectTime{m_context};
+    SerialSession m_serial{m_context, *this};
+    ReceivePath m_receive{m_context, m_phase, *this};
+    HealthCheck m_health{m_context, m_send, m_pending, m_phase, *this};
     LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, m_health, m_phase, *this};
     ExitSteps m_exit{m_context, m_lamps, m_phase, *this};
     SingleStationSend m_singleStation{m_context, m_serial, m_pending, m_phase, m_lamps, *this};

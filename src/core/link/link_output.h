@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/link_states.h"
+#include "lamp/load_test_phase.h"
 #include "link/pending_requests.h"
 #include "operator/operator.h"
 
@@ -30,19 +30,19 @@ struct LinkOutput
 {
     enum class Type
     {
-        OpenSocket,        // a connection to the host `text`; answer with LinkEngine::onSocketOpened
-        Transmit,          // the frame `bytes` leaves on the socket now
-        CloseSocket,       // the socket is closed; `on`: gracefully, the frames that left on it still go
-        TogglePort,        // the serial port closed if open, else opened; answer onPortToggled
-        SerialReceive,     // the serial port delivers what it receives: `on`
-        SerialWrite,       // `bytes` to the serial port
-        ReadExtensions,    // the extensions file read; answer with onExtensionsRead
-        Terminal,          // `bytes` to the terminal (and so to the log)
-        Panel,             // status-bar panel `panel` reads `text`
-        SettingsPanel,     // the "Settings" panel describes the connection as it is now
-        Connected,         // the connection picture shows `on`
-        ConnectChecked,    // the connect item is checked: `on`
-        SendTextEnabled,   // the text-file command is offered: `on`
+        OpenSocket,      // a connection to the host `text`; answer with LinkEngine::onSocketOpened
+        Transmit,        // the frame `bytes` leaves on the socket now
+        CloseSocket,     // the socket is closed; `on`: gracefully, the frames that left on it still go
+        TogglePort,      // the serial port closed if open, else opened; answer with SerialSession::onToggled
+        SerialReceive,   // the serial port delivers what it receives: `on`
+        SerialWrite,     // `bytes` to the serial port
+        ReadExtensions,  // the extensions file read; answer with onExtensionsRead
+        Terminal,        // `bytes` to the terminal (and so to the log)
+        Panel,           // status-bar panel `panel` reads `text`
+        SettingsPanel,   // the "Settings" panel describes the connection as it is now
+        Connected,       // the connection picture shows `on`
+        ConnectChecked,  // the connect item is checked: `on`
+        SendTextEnabled, // the text-file command is offered: `on`
         PropertiesEnabled, // the properties command is offered: `on`
         DebugLanEnabled,   // the LAN debug options item is offered: `on`
         LinkCameUp,        // the PBX took the connect request, or the serial port is open with DSR

@@ -44,7 +44,7 @@ void SendPath::goOnAfterFramesGivenUp()
 
 // Nothing more goes out on a connection the link has given up. The handler goes on after the
 // frame has left, as the tool waited its 20 ms before each send.
-SendPath::FrameLeft SendPath::IPSend(const QByteArray& frame)
+SendPacer::FrameLeft SendPath::IPSend(const QByteArray& frame)
 {
     auto left = std::make_shared<bool>(false);
     if (m_closeAsked)

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "link/link_context.h"
-#include "link/link_states.h"
 #include "link/send_pacer.h"
+#include "link/transport_states.h"
 
 #include <QByteArray>
 
@@ -21,8 +21,7 @@ class SendPath
 public:
     explicit SendPath(LinkContext& context) : m_context(context) {}
 
-    using FrameLeft = SendPacer::FrameLeft;
-    FrameLeft IPSend(const QByteArray& frame);
+    SendPacer::FrameLeft IPSend(const QByteArray& frame);
     // The Pace deadline: the frame due leaves.
     void sendDueFrame();
     void closeSocket();

@@ -85,8 +85,8 @@ void SerialSession::showToggled()
     m_context.out(Out::ConnectChecked, open);
     m_context.out(Out::SendTextEnabled, open);
     if (!open) {
-        m_owner.serialLineDown();
-        m_owner.serialLineLost();
+        m_owner.showSerialLineDown();
+        m_owner.lampsLoseSerialLine();
         return;
     }
     if (m_dsr) {
@@ -141,9 +141,9 @@ void SerialSession::onClosedByError(const QString& description)
         m_context.writeLine(display::marker::Released, description.toLocal8Bit());
         m_receiver.reset();
         m_context.out(Out::SendTextEnabled, false);
-        m_owner.serialLineDown();
+        m_owner.showSerialLineDown();
         m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + description);
-        m_owner.serialLineLost();
+        m_owner.lampsLoseSerialLine();
     });
 }
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "link/link_context.h"
-#include "link/link_states.h"
 #include "link/serial_receiver.h"
+#include "link/transport_states.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,9 +23,9 @@ public:
         // The port opened with DSR held.
         virtual void serialLineUp() = 0;
         // The port closed or went away: the not-connected look.
-        virtual void serialLineDown() = 0;
+        virtual void showSerialLineDown() = 0;
         // What was being sent on the line (a load test, a resynchronisation) has lost it.
-        virtual void serialLineLost() = 0;
+        virtual void lampsLoseSerialLine() = 0;
     };
 
     SerialSession(LinkContext& context, Owner& owner);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/lamp_control.h"
+#include "link/link_commands.h"
 #include "link/link_context.h"
 #include "link/link_state.h"
 #include "link/pending_requests.h"
@@ -21,7 +22,7 @@ class SingleStationSend
 {
 public:
     SingleStationSend(LinkContext& context, SerialSession& serial, PendingRequests& pending,
-                      const LinkPhase& phase, LampControl& lamps, LampControl::Link& link)
+                      const LinkPhase& phase, LampControl& lamps, LinkCommands& link)
         : m_context(context), m_serial(serial), m_pending(pending), m_phase(phase), m_lamps(lamps),
           m_link(link)
     {
@@ -40,7 +41,7 @@ private:
     PendingRequests& m_pending;
     const LinkPhase& m_phase;
     LampControl& m_lamps;
-    LampControl::Link& m_link;
+    LinkCommands& m_link;
 };
 
 } // namespace zkn::link

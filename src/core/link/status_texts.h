@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/link_states.h"
+#include "link/transport_states.h"
 
 #include <QDateTime>
 #include <QString>

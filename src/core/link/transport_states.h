@@ -50,12 +50,4 @@ enum class PortToggle
     Failed
 };
 
-// Where the lamp load test stands: its commands follow it.
-enum class LoadTestPhase
-{
-    Idle,
-    Running,
-    Stopping
-};
-
 } // namespace zkn::link

@@ -85,6 +85,8 @@ void LinkEngine::processResponse(const FrameHeader& frame)
         m_context.timers().stop(Timer::T2);
         break;
     case Request::Lamp:
+        m_context.timers().stop(Timer::T3);
+        break;
     case Request::Connect:
     case Request::Count:
         break;
