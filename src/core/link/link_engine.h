@@ -7,6 +7,13 @@
 // time through its clock, and everything it asks of the program around it is taken with poll().
 // Its timers are deadlines that the program turns into one real timer.
 //
+// It is made of parts over one shared context (link_context.h): the TCP link's phase
+// (link_state.h), received data (receive_path.h), the socket's outgoing side (send_path.h), the
+// health check (health_check.h), the serial line (serial_session.h), lamp control
+// (lamp_control.h) and the dialog's Send (single_station_send.h), the connect time
+// (connect_time.h) and the exit (exit_steps.h). The engine itself keeps the TCP session: the
+// connect command, the connection opened, released and ended, and what a received frame means.
+//
 // Work waits only where the link itself waits (see notice_hold.h): each input runs at once as a
 // strand of its own, and a box for the operator (a notice), a request the program answers (open
 // the socket, toggle the port, read the extensions file) or a frame waiting to leave holds the
