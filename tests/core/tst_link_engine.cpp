@@ -202,7 +202,7 @@ void TestLinkEngine::scripts_data()
     row("response code 0 with detail", response.arg("detail", kOk1, health + "OK\r\n\r\n", "7"));
     row("response code 1, always shown", response.arg("", "16 33 30 30 35 30 31 30 31 31 C8",
                                                       health + "** PARITY ERROR **\r\n\r\n", "7") +
-                                             " | ?responses=0:0, 3:1");
+                                             " | ?responses=0:0, 3:1 | ?faults=negative answer 1 (** PARITY ERROR **)");
     row("response code 7", response.arg("", "16 33 30 30 35 30 31 30 31 37 CE",
                                         health + "** INVALID RESPONSE NUMBER (7)\r\n\r\n", "7"));
     row("response code 2 ends the link", response.arg("", "16 33 30 30 35 30 31 30 31 32 CB",
