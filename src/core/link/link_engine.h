@@ -68,16 +68,8 @@
 
 #include <optional>
 
-namespace zkn {
-class ConnectionOptions;
-class DebugOptions;
-class ExpansionOption;
-class LoadTestOptions;
-} // namespace zkn
-
 namespace zkn::link {
 
-class Clock;
 struct FrameHeader;
 
 class LinkEngine : private LinkCommands, private ReceivePath::Owner, private SerialSession::Owner
