@@ -213,17 +213,31 @@ private Q_SLOTS:
              {{"16", "can be a frame"}, {"16 31", "can be a frame"}, {"16 36 303030", "can be a frame"},
               {"16 33 3030", "can be a frame"}, {"16 33 303035 58", "can be a frame"}, {"16 30", "no frame"},
               {"16 37", "no frame"}, {"16 33 58", "no frame"}, {"16 33 3030 58", "no frame"}});
-        // The link's state after an event: an event that means nothing in a state leaves it.
-        const auto after = [](LinkState from, LinkEvent event) {
+        // The link's phases after an event: an event that means nothing in a phase leaves it.
+        const auto tcp = [](TcpPhase from, TcpEvent event) {
             static const char* const names[] = {"idle", "connecting", "awaiting connect", "up", "releasing"};
-            return names[int(nextLinkState(from, event))];
+            return names[int(next(moves::tcp, from, event))];
         };
-        using S = LinkState;
-        using Ev = LinkEvent;
-        row("state: connect started while up", after(S::Up, Ev::ConnectStarted), "up");
-        row("state: connect accepted", after(S::AwaitingConnect, Ev::ConnectAccepted), "up");
-        row("state: connect accepted while releasing", after(S::Releasing, Ev::ConnectAccepted), "releasing");
-        row("state: release sent while connecting", after(S::Connecting, Ev::ReleaseSent), "connecting");
+        using S = TcpPhase;
+        using Ev = TcpEvent;
+        row("tcp: connect started while up", tcp(S::Up, Ev::ConnectStarted), "up");
+        row("tcp: connect accepted", tcp(S::AwaitingConnect, Ev::ConnectAccepted), "up");
+        row("tcp: connect accepted while releasing", tcp(S::Releasing, Ev::ConnectAccepted), "releasing");
+        row("tcp: release sent while connecting", tcp(S::Connecting, Ev::ReleaseSent), "connecting");
+        const auto port = [](PortPhase from, PortEvent event) {
+            static const char* const names[] = {"closed", "not found", "open failed", "open without DSR", "up"};
+            return names[int(next(moves::port, from, event))];
+        };
+        row("port: not found while open", port(PortPhase::Up, PortEvent::NotFound), "up");
+        row("port: DSR gone", port(PortPhase::Up, PortEvent::OpenWithoutDsr), "open without DSR");
+        const auto exit = [](ExitPhase from, ExitEvent event) {
+            static const char* const names[] = {"running", "ending sweep", "pausing", "releasing",
+                                                "released", "awaiting close", "closed"};
+            return names[int(next(moves::exit, from, event))];
+        };
+        row("exit: release done twice", exit(ExitPhase::Released, ExitEvent::ReleaseDone), "released");
+        row("exit: sweep ended without a release asked", exit(ExitPhase::Running, ExitEvent::SweepEndedLineUp),
+            "running");
         // A received frame's header: kind length device sequence, frame size, check byte, parity, code.
         const QByteArray ok = hex("16 33303035 3031 3037 30 CF");
         row("header: response code 0, odd", header(ok), "3 5 01 7, 11 CF good 0");

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/exit_steps.h"
 
-#include <utility>
-
 namespace zkn::link {
 
 namespace {
@@ -12,17 +10,19 @@ using Out = LinkOutput::Type;
 void ExitSteps::releaseForExit()
 {
     m_context.then([this] {
-        m_releasing = true;
         m_lamps.stopResync(); // at once: nothing holds this strand here
         if (!m_lamps.loadTestRunning()) {
             releaseNowForExit();
             return;
         }
+        m_phases.step(ExitEvent::SweepToEnd);
         m_lamps.stopLoadTest([this] {
-            if (m_lamps.lineUp())
+            if (m_lamps.lineUp()) {
+                m_phases.step(ExitEvent::SweepEndedLineUp);
                 m_context.timers().restart(Timer::ExitPause, m_context.now());
-            else
+            } else {
                 releaseNowForExit();
+            }
         });
     });
 }
@@ -35,32 +35,37 @@ void ExitSteps::pauseOver()
 
 void ExitSteps::releaseNowForExit()
 {
+    m_phases.step(ExitEvent::ReleaseStarted);
     if (m_lamps.lineUp())
         m_commands.connectCommand();
     m_context.then([this] {
-        if (std::exchange(m_releasing, false))
-            m_context.out(Out::ReleasedForExit);
+        if (m_phases.exit() != ExitPhase::Releasing)
+            return;
+        m_phases.step(ExitEvent::ReleaseDone);
+        m_context.out(Out::ReleasedForExit);
     });
 }
 
 void ExitSteps::waitForLinkClosedAtExit()
 {
     m_context.then([this] {
-        if (m_phase.connectionStands()) {
-            m_closing = true;
+        if (m_phases.connectionStands()) {
+            m_phases.step(ExitEvent::CloseAwaited);
             m_context.timers().restart(Timer::ExitCloseLimit, m_context.now());
             return;
         }
-        if (m_phase.state() != LinkState::Idle)
+        if (m_phases.tcp() != TcpPhase::Idle)
             m_commands.shutDownLink();
+        m_phases.step(ExitEvent::NothingToClose);
         m_context.out(Out::LinkClosedForExit);
     });
 }
 
 void ExitSteps::linkClosed()
 {
-    if (!std::exchange(m_closing, false))
+    if (m_phases.exit() != ExitPhase::AwaitingClose)
         return;
+    m_phases.step(ExitEvent::LinkClosed);
     m_context.timers().stop(Timer::ExitCloseLimit);
     m_context.out(Out::LinkClosedForExit);
 }

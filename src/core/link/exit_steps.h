@@ -17,8 +17,8 @@ namespace zkn::link {
 class ExitSteps
 {
 public:
-    ExitSteps(LinkContext& context, LampControl& lamps, const LinkPhase& phase, LinkCommands& commands)
-        : m_context(context), m_lamps(lamps), m_phase(phase), m_commands(commands)
+    ExitSteps(LinkContext& context, LampControl& lamps, LinkPhases& phases, LinkCommands& commands)
+        : m_context(context), m_lamps(lamps), m_phases(phases), m_commands(commands)
     {
     }
 
@@ -28,18 +28,14 @@ public:
     void pauseOver();
     // The link has ended: the close step is done, if it was waiting.
     void linkClosed();
-    // The release step runs: a port that comes back is not opened again.
-    bool releasing() const { return m_releasing; }
 
 private:
     void releaseNowForExit();
 
     LinkContext& m_context;
     LampControl& m_lamps;
-    const LinkPhase& m_phase;
+    LinkPhases& m_phases;
     LinkCommands& m_commands;
-    bool m_releasing = false;
-    bool m_closing = false;
 };
 
 } // namespace zkn::link

@@ -27,7 +27,7 @@ void HealthCheck::dueAtFirstTick()
 
 void HealthCheck::holdUntilData(quint64 connection)
 {
-    if (connection == m_phase.connection())
+    if (connection == m_phases.connection())
         m_context.timers().stop(Timer::StatusMonitor);
 }
 
@@ -97,12 +97,12 @@ void HealthCheck::resetLinkAfterMisses()
 {
     m_context.timers().stop(Timer::StatusMonitor);
     m_context.fault(QStringLiteral("health checks unanswered: the link is reset"));
-    m_resetOf = m_phase.connection();
+    m_resetOf = m_phases.connection();
     m_context.tell(faultBox(PeerFault::HealthChecksUnanswered));
-    m_context.then([this, connection = m_phase.connection()] {
+    m_context.then([this, connection = m_phases.connection()] {
         m_resetOf.reset();
         m_missed = 0;
-        if (connection != m_phase.connection())
+        if (connection != m_phases.connection())
             return;
         m_context.writeLine(display::marker::Received, "WARNING!:  ** RESETTING LINK **");
         m_commands.shutDownLink();

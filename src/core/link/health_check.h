@@ -20,9 +20,9 @@ namespace zkn::link {
 class HealthCheck
 {
 public:
-    HealthCheck(LinkContext& context, SendPath& send, PendingRequests& pending, const LinkPhase& phase,
+    HealthCheck(LinkContext& context, SendPath& send, PendingRequests& pending, const LinkPhases& phases,
                 LinkCommands& commands)
-        : m_context(context), m_send(send), m_pending(pending), m_phase(phase), m_commands(commands)
+        : m_context(context), m_send(send), m_pending(pending), m_phases(phases), m_commands(commands)
     {
     }
 
@@ -41,7 +41,7 @@ public:
     // No answer of a connection that has ended can come.
     void connectionEnded() { m_timeoutOf.reset(); }
     // The reset box is open for the connection that stands: no health check leaves.
-    bool resetting() const { return m_resetOf == m_phase.connection(); }
+    bool resetting() const { return m_resetOf == m_phases.connection(); }
     // A box stopped the clock: no check leaves on `connection` until data comes, if it stands.
     void holdUntilData(quint64 connection);
     int missed() const { return m_missed; }
@@ -53,7 +53,7 @@ private:
     LinkContext& m_context;
     SendPath& m_send;
     PendingRequests& m_pending;
-    const LinkPhase& m_phase;
+    const LinkPhases& m_phases;
     LinkCommands& m_commands;
     int m_ticks = 0;
     int m_missed = 0;

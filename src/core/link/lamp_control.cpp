@@ -18,9 +18,9 @@ using Out = LinkOutput::Type;
 
 LampControl::LampControl(LinkContext& context, SerialSession& serial, SendPath& send,
                          PendingRequests& pending, ConnectTime& connectTime, HealthCheck& health,
-                         const LinkPhase& phase, LinkCommands& link)
+                         const LinkPhases& phases, LinkCommands& link)
     : m_context(context), m_serial(serial), m_send(send), m_pending(pending), m_connectTime(connectTime),
-      m_health(health), m_phase(phase), m_link(link)
+      m_health(health), m_phases(phases), m_link(link)
 {
 }
 
@@ -138,7 +138,7 @@ void LampControl::onLampControlTimeout()
 {
     m_context.fault(QStringLiteral("no answer to a lamp message"));
     m_context.tell(faultBox(PeerFault::LampControlUnanswered));
-    m_context.then([this, connection = m_phase.connection(), frame = m_lampFramesLeft] {
+    m_context.then([this, connection = m_phases.connection(), frame = m_lampFramesLeft] {
         m_health.holdUntilData(connection);
         if (frame == m_lampFramesLeft && !m_lampOutcomeKnown)
             lampAnswerCame(std::nullopt);

@@ -31,7 +31,7 @@ class LampControl : private lamp::LampLine, private lamp::ResyncLine
 {
 public:
     LampControl(LinkContext& context, SerialSession& serial, SendPath& send, PendingRequests& pending,
-                ConnectTime& connectTime, HealthCheck& health, const LinkPhase& phase, LinkCommands& link);
+                ConnectTime& connectTime, HealthCheck& health, const LinkPhases& phases, LinkCommands& link);
 
     // A message of the single-station dialog (see single_station_send.h), sent as its sender.
     lamp::LampSend sendDialogMessage(ConnectionType link, const QByteArray& message,
@@ -125,7 +125,7 @@ private:
     PendingRequests& m_pending;
     ConnectTime& m_connectTime;
     HealthCheck& m_health;
-    const LinkPhase& m_phase;
+    const LinkPhases& m_phases;
     LinkCommands& m_link;
     // The link a load test's or a resynchronisation's messages go over, fixed as it starts.
     ConnectionType m_lampLink = ConnectionType::Serial;

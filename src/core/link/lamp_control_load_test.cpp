@@ -91,7 +91,7 @@ void LampControl::beginLoadTest()
 bool LampControl::loadTestConnected()
 {
     const bool there =
-        m_context.linkType() == ConnectionType::Serial ? m_serial.dsr() : m_phase.connectionStands();
+        m_context.linkType() == ConnectionType::Serial ? m_serial.dsr() : m_phases.connectionStands();
     if (!there)
         m_context.tell(QStringLiteral("PBX NOT CONNECTED!"), Operator::Icon::Exclamation);
     return there;
@@ -179,7 +179,7 @@ lamp::LampSend LampControl::sendLampMessage(qint32 station, lamp::LampFunction f
 
 bool LampControl::lampLineUp() const
 {
-    return m_serial.isOpen() || m_phase.connectionStands();
+    return m_serial.isOpen() || m_phases.connectionStands();
 }
 
 bool LampControl::lampAnswersCome() const

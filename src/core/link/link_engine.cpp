@@ -52,7 +52,7 @@ void LinkEngine::runConnectCommand()
     if (m_context.connection().hostField() == QLatin1String("HostName"))
         m_context.out(Out::ShowProperties);
     m_context.out(Out::DebugLanEnabled, true);
-    if (m_phase.connectionStands())
+    if (m_phases.connectionStands())
         releaseLink();
     else
         openConnection();
@@ -71,7 +71,7 @@ void LinkEngine::runConnectedPictureClick()
     }
     // A link lost during the sweep is not connected again by the click that meant to end it.
     m_lamps.stopLoadTest([this] {
-        if (m_serial.isOpen() || m_phase.connectionStands())
+        if (m_serial.isOpen() || m_phases.connectionStands())
             connectCommand();
     });
 }
@@ -85,7 +85,7 @@ void LinkEngine::releaseLink()
     }
     // A second connect command during the sweep asks for no second release.
     m_lamps.stopLoadTest([this] {
-        if (m_phase.connectionStands() && !m_pending.awaited(Request::Release))
+        if (m_phases.connectionStands() && !m_pending.awaited(Request::Release))
             sendRelease();
     });
 }
@@ -93,7 +93,7 @@ void LinkEngine::releaseLink()
 void LinkEngine::sendRelease()
 {
     const qint16 sequence = m_pending.awaitNext(Request::Release);
-    m_phase.step(LinkEvent::ReleaseSent);
+    m_phases.step(TcpEvent::ReleaseSent);
     const SendPacer::FrameLeft left =
         m_send.IPSend(buildReleaseFrame(m_context.device(), sequence, m_context.parity()));
     m_context.then([this, left, sequence] {
@@ -125,7 +125,7 @@ void LinkEngine::openConnection()
     m_context.ask(std::move(open));
     m_context.then([this] {
         if (m_openFailure.isEmpty()) {
-            m_phase.step(LinkEvent::ConnectStarted);
+            m_phases.step(TcpEvent::ConnectStarted);
             m_context.writeLine(display::marker::Sent, "LINK CONNECT REQUEST...");
             return;
         }
@@ -153,7 +153,7 @@ void LinkEngine::onSocketConnected()
 
 void LinkEngine::linkConnected()
 {
-    m_phase.step(LinkEvent::SocketConnected);
+    m_phases.step(TcpEvent::SocketConnected);
     m_connectTime.StartConnectTimer();
     m_context.out(Out::Connected, true);
     m_context.out(Out::ConnectChecked, true);
@@ -177,7 +177,7 @@ void LinkEngine::linkConnected()
 // The link ends here, whoever ended it: the window shows it down and the socket is closed.
 void LinkEngine::shutDownLink()
 {
-    m_phase.step(LinkEvent::LinkEnded);
+    m_phases.step(TcpEvent::LinkEnded);
     dropConnectionState();
     m_context.timers().stop(Timer::StatusMonitor);
     m_context.timers().stop(Timer::ReleaseLimit);
@@ -218,7 +218,7 @@ void LinkEngine::chunkBegins()
 
 void LinkEngine::chunkDone(bool moreWaits)
 {
-    if (m_phase.connectionStands() && !m_health.resetting())
+    if (m_phases.connectionStands() && !m_health.resetting())
         m_context.timers().start(Timer::StatusMonitor, m_context.now());
     if (!moreWaits)
         judgeTimeoutsHeldByData();
@@ -246,7 +246,7 @@ void LinkEngine::judgeTimeoutsHeldByData()
 void LinkEngine::dropConnectionState()
 {
     m_receive.connectionEnded();
-    m_phase.connectionEnded(); // data and work still waiting are the ended connection's
+    m_phases.connectionEnded(); // data and work still waiting are the ended connection's
     // No answer of a connection that has ended can come: a load test goes on (or its sweep goes
     // out) without waiting for one.
     m_pending.forgetAll();
@@ -257,7 +257,7 @@ void LinkEngine::dropConnectionState()
 void LinkEngine::onSocketClosed()
 {
     m_receive.after([this] {
-        if (m_phase.wouldBeLost())
+        if (m_phases.wouldBeLost())
             m_context.fault(QStringLiteral("the PBX closed the connection"));
         shutDownLink();
     });
@@ -266,7 +266,7 @@ void LinkEngine::onSocketClosed()
 void LinkEngine::onSocketReset()
 {
     m_receive.after([this] {
-        if (m_phase.wouldBeLost())
+        if (m_phases.wouldBeLost())
             m_context.fault(QStringLiteral("the PBX reset the connection"));
         m_context.writeLine(display::marker::Received, "WARNING!:  ** LINK WAS RESET BY PBX **");
         shutDownLink();
@@ -278,9 +278,9 @@ void LinkEngine::onSocketReset()
 void LinkEngine::onSocketError(int number, const QString& description, const QString& said)
 {
     m_receive.after([this, number, description, said] {
-        if (m_phase.wouldBeLost())
+        if (m_phases.wouldBeLost())
             m_context.fault(QStringLiteral("the connection failed: %1").arg(description));
-        const bool neverStood = m_phase.state() == LinkState::Connecting;
+        const bool neverStood = m_phases.tcp() == TcpPhase::Connecting;
         shutDownLink();
         if (neverStood)
             sayConnectFailed(said);
@@ -304,7 +304,7 @@ void LinkEngine::sayConnectFailed(const QString& said)
 void LinkEngine::healthCheckNow()
 {
     m_context.then([this] {
-        if (m_phase.connectionStands())
+        if (m_phases.connectionStands())
             m_health.checkNow();
     });
 }
@@ -312,7 +312,8 @@ void LinkEngine::healthCheckNow()
 void LinkEngine::reopenReturnedPort(const QString& path)
 {
     m_context.then([this, path] {
-        if (m_context.linkType() != ConnectionType::Serial || m_serial.isOpen() || m_exit.releasing())
+        if (m_context.linkType() != ConnectionType::Serial || m_serial.isOpen() ||
+            m_phases.releasingForExit())
             return;
         m_context.writeLine(display::marker::Local,
                             "Serial port " + QFile::encodeName(path) + " is back: opening it again");

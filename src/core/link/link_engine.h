@@ -7,10 +7,10 @@
 // time through its clock, and everything it asks of the program around it is taken with poll().
 // Its timers are deadlines that the program turns into one real timer.
 //
-// It is made of parts over one shared context (link_context.h): the TCP link's phase
-// (link_state.h), received data (receive_path.h), the socket's outgoing side (send_path.h), the
-// health check (health_check.h), the serial line (serial_session.h), lamp control
-// (lamp_control.h) and the dialog's Send (single_station_send.h), the connect time
+// It is made of parts over one shared context (link_context.h) and the link's phases, each moved
+// only by its table (link_state.h): received data (receive_path.h), the socket's outgoing side
+// (send_path.h), the health check (health_check.h), the serial line (serial_session.h), lamp
+// control (lamp_control.h) and the dialog's Send (single_station_send.h), the connect time
 // (connect_time.h) and the exit (exit_steps.h). The engine itself keeps the TCP session: the
 // connect command, the connection opened, released and ended, and what a received frame means.
 //
@@ -173,20 +173,20 @@ private:
 
     // The shared state first: the parts after it keep references to it.
     LinkContext m_context;
-    LinkPhase m_phase;
+    LinkPhases m_phases;
     PendingRequests m_pending;
-    SendPath m_send{m_context};
+    SendPath m_send{m_context, m_phases};
     ConnectTime m_connectTime{m_context};
     QString m_openFailure;
     QString m_openFailureSaid;
     QByteArray m_recordText;
 
-    SerialSession m_serial{m_context, *this};
-    ReceivePath m_receive{m_context, m_phase, *this};
-    HealthCheck m_health{m_context, m_send, m_pending, m_phase, *this};
-    LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, m_health, m_phase, *this};
-    ExitSteps m_exit{m_context, m_lamps, m_phase, *this};
-    SingleStationSend m_singleStation{m_context, m_serial, m_pending, m_phase, m_lamps, *this};
+    SerialSession m_serial{m_context, m_phases, *this};
+    ReceivePath m_receive{m_context, m_phases, *this};
+    HealthCheck m_health{m_context, m_send, m_pending, m_phases, *this};
+    LampControl m_lamps{m_context, m_serial, m_send, m_pending, m_connectTime, m_health, m_phases, *this};
+    ExitSteps m_exit{m_context, m_lamps, m_phases, *this};
+    SingleStationSend m_singleStation{m_context, m_serial, m_pending, m_phases, m_lamps, *this};
 };
 
 } // namespace zkn::link

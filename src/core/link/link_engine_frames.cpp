@@ -67,8 +67,8 @@ void LinkEngine::processResponse(const FrameHeader& frame)
         m_context.tell(
             faultBox(PeerFault::ImproperSequence, {QString::fromLatin1(frame.sequenceField),
                                                    QString::number(m_pending.sequence(Request::Lamp))}));
-        m_context.then([this, frame, awaitedThen = m_pending, connection = m_phase.connection()] {
-            if (connection != m_phase.connection())
+        m_context.then([this, frame, awaitedThen = m_pending, connection = m_phases.connection()] {
+            if (connection != m_phases.connection())
                 return;
             m_pending.forgetWaitsOf(awaitedThen);
             finishResponse(frame, std::nullopt);
@@ -115,7 +115,7 @@ void LinkEngine::finishResponse(const FrameHeader& frame, std::optional<Request>
     if (code == 2 || code == 4)
         shutDownLink();
     else if (matched == Request::Connect) {
-        m_phase.step(LinkEvent::ConnectAccepted);
+        m_phases.step(TcpEvent::ConnectAccepted);
         m_context.out(Out::LinkCameUp);
     }
     if (matched == Request::Lamp)

@@ -24,8 +24,8 @@ void ReceivePath::onData(const QByteArray& data)
 
 void ReceivePath::after(std::function<void()> work)
 {
-    m_context.hold().runOn(m_strand, [this, work = std::move(work), connection = m_phase.connection()] {
-        if (connection == m_phase.connection())
+    m_context.hold().runOn(m_strand, [this, work = std::move(work), connection = m_phases.connection()] {
+        if (connection == m_phases.connection())
             work();
     });
 }
@@ -40,7 +40,7 @@ void ReceivePath::connectionEnded()
 void ReceivePath::ProcessZKNPacket(const QByteArray& data)
 {
     m_context.blink(Timer::TxLamp);
-    m_chunkConnection = m_phase.connection();
+    m_chunkConnection = m_phases.connection();
     m_chunk = m_partialFrame + data;
     m_chunkAt = 0;
     m_partialFrame.clear();
@@ -75,7 +75,7 @@ void ReceivePath::saySkippedBytes()
 // while its connection has ended is dropped.
 void ReceivePath::processFramesOfChunk()
 {
-    if (m_chunkConnection != m_phase.connection()) {
+    if (m_chunkConnection != m_phases.connection()) {
         m_chunk.clear();
         return;
     }
@@ -90,7 +90,7 @@ void ReceivePath::processFramesOfChunk()
         }
         if (cut.what == FrameCut::What::Wait) {
             // A frame in this very read may have ended the link: nothing is kept for it.
-            if (m_phase.connectionStands())
+            if (m_phases.connectionStands())
                 m_partialFrame = rest.toByteArray();
             m_chunkAt = m_chunk.size();
             break;
@@ -114,7 +114,7 @@ void ReceivePath::processFramesOfChunk()
 
 void ReceivePath::endChunk()
 {
-    if (m_chunkConnection == m_phase.connection())
+    if (m_chunkConnection == m_phases.connection())
         m_owner.chunkDone(NoticeHold::hasWaiting(m_strand));
 }
 

@@ -36,8 +36,8 @@ public:
         virtual bool frameArrived(const FrameHeader& frame) = 0;
     };
 
-    ReceivePath(LinkContext& context, const LinkPhase& phase, Owner& owner)
-        : m_context(context), m_phase(phase), m_owner(owner)
+    ReceivePath(LinkContext& context, const LinkPhases& phases, Owner& owner)
+        : m_context(context), m_phases(phases), m_owner(owner)
     {
     }
 
@@ -62,7 +62,7 @@ private:
     void reportProcessingError(QByteArrayView unprocessed);
 
     LinkContext& m_context;
-    const LinkPhase& m_phase;
+    const LinkPhases& m_phases;
     Owner& m_owner;
     QByteArray m_partialFrame;
     SkippedBytes m_skipped;

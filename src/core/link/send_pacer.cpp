@@ -26,30 +26,15 @@ SendPacer::Frame SendPacer::takeFront(bool sent, qint64 nowUs)
     return front;
 }
 
-bool SendPacer::closeAfterWaiting()
+std::vector<quint64> SendPacer::giveUp()
 {
-    m_closeAfterLast = !m_waiting.empty();
-    return m_closeAfterLast;
-}
-
-bool SendPacer::takeCloseAfterLast()
-{
-    if (!m_waiting.empty() || !std::exchange(m_closeAfterLast, false))
-        return false;
-    m_lastLeftUs.reset();
-    return true;
-}
-
-SendPacer::GivenUp SendPacer::giveUp()
-{
-    GivenUp givenUp;
+    std::vector<quint64> holds;
     for (const Frame& frame : m_waiting)
         if (frame.hold)
-            givenUp.holds.push_back(frame.hold);
+            holds.push_back(frame.hold);
     m_waiting.clear();
     m_lastLeftUs.reset();
-    givenUp.closeWaited = std::exchange(m_closeAfterLast, false);
-    return givenUp;
+    return holds;
 }
 
 } // namespace zkn::link

@@ -11,10 +11,9 @@
 namespace zkn::link {
 
 // The frames waiting to leave the socket. Each leaves no sooner than the spacing after it was
-// handed over and after the frame before it left, in order; a close asked for while frames wait
-// comes once the last has gone. The handler that handed a frame over waits for it (its hold), and
-// reads from `left` whether it went out. Times are the link clock's microseconds; the engine arms
-// the timer and writes to the socket.
+// handed over and after the frame before it left, in order. The handler that handed a frame over waits for it
+// (its hold), and reads from `left` whether it went out. Times are the link clock's microseconds; the engine
+// arms the timer and writes to the socket.
 class SendPacer
 {
 public:
@@ -41,18 +40,8 @@ public:
     // The front frame, gone now: `sent` when it went out on the socket at `nowUs`.
     Frame takeFront(bool sent, qint64 nowUs);
 
-    // A close waits for the frames before it; true when it must wait.
-    bool closeAfterWaiting();
-    // After the last frame: whether a close waited for it, then asked for no more.
-    bool takeCloseAfterLast();
-    // A connection given up: the holds of the frames that will never leave, and whether a close
-    // was waiting for them.
-    struct GivenUp
-    {
-        std::vector<quint64> holds;
-        bool closeWaited = false;
-    };
-    GivenUp giveUp();
+    // A connection given up: the holds of the frames that will never leave.
+    std::vector<quint64> giveUp();
 
 private:
     static constexpr std::size_t kMostWaiting = 10;
@@ -60,7 +49,6 @@ private:
     std::deque<Frame> m_waiting;
     qint64 m_spacingUs = 20000;
     std::optional<qint64> m_lastLeftUs;
-    bool m_closeAfterLast = false;
 };
 
 } // namespace zkn::link

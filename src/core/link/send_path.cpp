@@ -12,28 +12,32 @@ using Out = LinkOutput::Type;
 
 void SendPath::closeSocket()
 {
-    m_closeAsked = true;
-    if (m_socketState == SocketState::Connected && m_pacer.closeAfterWaiting())
+    if (m_socketState == SocketState::Connected && !m_pacer.empty()) {
+        m_phases.step(SendingEvent::CloseAskedWhileFramesWait);
         return;
+    }
     abandonOutgoing();
+    m_phases.step(SendingEvent::CloseAsked);
     // Frames that have left may still be on their way out of a connected socket.
     m_context.out(Out::CloseSocket, m_socketState == SocketState::Connected);
 }
 
 void SendPath::abandonOutgoing()
 {
-    const SendPacer::GivenUp givenUp = m_pacer.giveUp();
-    m_framesGivenUp.insert(m_framesGivenUp.end(), givenUp.holds.begin(), givenUp.holds.end());
+    const std::vector<quint64> holds = m_pacer.giveUp();
+    m_framesGivenUp.insert(m_framesGivenUp.end(), holds.begin(), holds.end());
     m_context.timers().stop(Timer::Pace);
-    if (givenUp.closeWaited)
+    if (m_phases.sending() == SendingPhase::ClosingAfterFrames) {
+        m_phases.step(SendingEvent::FramesGivenUp);
         m_context.out(Out::CloseSocket);
+    }
 }
 
 void SendPath::startConnection()
 {
     abandonOutgoing();
     goOnAfterFramesGivenUp();
-    m_closeAsked = false;
+    m_phases.step(SendingEvent::ConnectionStarted);
 }
 
 void SendPath::goOnAfterFramesGivenUp()
@@ -47,7 +51,7 @@ void SendPath::goOnAfterFramesGivenUp()
 SendPacer::FrameLeft SendPath::IPSend(const QByteArray& frame)
 {
     auto left = std::make_shared<bool>(false);
-    if (m_closeAsked)
+    if (m_phases.sending() != SendingPhase::Open)
         return left;
     m_pacer.handOver({frame, m_context.now(), m_pacer.paced() ? m_context.hold().open() : 0, left});
     if (m_pacer.paced())
@@ -74,10 +78,12 @@ void SendPath::sendDueFrame()
         m_context.out({Out::Transmit, next.bytes});
         m_context.out({Out::TraceSent, next.bytes});
     }
-    if (m_pacer.takeCloseAfterLast())
+    if (m_phases.sending() == SendingPhase::ClosingAfterFrames && m_pacer.empty()) {
+        m_phases.step(SendingEvent::LastFrameLeft);
         m_context.out(Out::CloseSocket, true);
-    else
+    } else {
         schedulePacing();
+    }
     if (next.hold)
         m_context.hold().acknowledge(next.hold);
 }

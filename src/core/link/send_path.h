@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/link_context.h"
+#include "link/link_state.h"
 #include "link/send_pacer.h"
 #include "link/transport_states.h"
 
@@ -19,7 +20,7 @@ namespace zkn::link {
 class SendPath
 {
 public:
-    explicit SendPath(LinkContext& context) : m_context(context) {}
+    SendPath(LinkContext& context, LinkPhases& phases) : m_context(context), m_phases(phases) {}
 
     SendPacer::FrameLeft IPSend(const QByteArray& frame);
     // The Pace deadline: the frame due leaves.
@@ -33,7 +34,10 @@ public:
     // The socket's state as it changes, also while a box is open.
     void onSocketState(SocketState state) { m_socketState = state; }
     // Closed once the link has closed it, whatever the socket still does.
-    SocketState socketState() const { return m_closeAsked ? SocketState::Closed : m_socketState; }
+    SocketState socketState() const
+    {
+        return m_phases.sending() == SendingPhase::Open ? m_socketState : SocketState::Closed;
+    }
     // Many frames wait to leave: the program stops reading the socket.
     bool full() const { return m_pacer.full(); }
     void setSpacingUs(qint64 us) { m_pacer.setSpacingUs(us); }
@@ -43,9 +47,9 @@ private:
     void abandonOutgoing();
 
     LinkContext& m_context;
+    LinkPhases& m_phases;
     SendPacer m_pacer;
     std::vector<quint64> m_framesGivenUp;
-    bool m_closeAsked = false;
     SocketState m_socketState = SocketState::Closed;
 };
 

@@ -13,8 +13,8 @@ using Panel = LinkOutput::PanelId;
 using Out = LinkOutput::Type;
 } // namespace
 
-SerialSession::SerialSession(LinkContext& context, Owner& owner)
-    : m_context(context), m_owner(owner),
+SerialSession::SerialSession(LinkContext& context, LinkPhases& phases, Owner& owner)
+    : m_context(context), m_phases(phases), m_owner(owner),
       m_receiver({[this](const QByteArray& text) { m_context.writeTerminal(text); },
                   [this](const QByteArray& record) {
                       m_context.writeLine(display::marker::Received, record);
@@ -37,10 +37,10 @@ void SerialSession::toggle()
     m_receiver.reset();
     m_context.ask({Out::TogglePort});
     m_context.then([this] {
-        if (m_toggle == PortToggle::Failed)
+        if (m_phases.port() == PortPhase::OpenFailed)
             m_context.setPanelText(Panel::Status, QStringLiteral("Status: ") + m_failure);
         // A COM port keeps the classic wording; a port named by its path is named.
-        if (m_toggle == PortToggle::NotFound)
+        if (m_phases.port() == PortPhase::NotFound)
             m_context.tell(m_failure.isEmpty()
                                ? QStringLiteral("The COMM port you have selected in Connection Properties\r\n"
                                                 "does not exist on this machine!")
@@ -52,20 +52,23 @@ void SerialSession::toggle()
 
 void SerialSession::onToggled(quint64 ticket, PortToggle toggle, const QString& failure)
 {
-    m_toggle = toggle;
+    // The port's state came just before: what it does not say is why it did not open.
+    if (toggle == PortToggle::NotFound)
+        m_phases.step(PortEvent::NotFound);
+    else if (toggle == PortToggle::Failed)
+        m_phases.step(PortEvent::OpenFailed);
     m_failure = failure;
     m_context.hold().acknowledge(ticket);
 }
 
 void SerialSession::onLine(bool open, bool dsr)
 {
-    m_open = open;
-    m_dsr = open && dsr;
+    m_phases.step(!open ? PortEvent::Closed : dsr ? PortEvent::OpenWithDsr : PortEvent::OpenWithoutDsr);
 }
 
 bool SerialSession::write(const QByteArray& bytes)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
     m_context.out({Out::SerialWrite, bytes});
     return true;
@@ -81,7 +84,7 @@ bool SerialSession::send(const QByteArray& message)
 
 void SerialSession::showToggled()
 {
-    const bool open = m_open;
+    const bool open = isOpen();
     m_context.out(Out::ConnectChecked, open);
     m_context.out(Out::SendTextEnabled, open);
     if (!open) {
@@ -89,7 +92,7 @@ void SerialSession::showToggled()
         m_owner.lampsLoseSerialLine();
         return;
     }
-    if (m_dsr) {
+    if (dsr()) {
         m_context.out(Out::Connected, true);
         m_context.out(Out::SettingsPanel);
         m_owner.serialLineUp();

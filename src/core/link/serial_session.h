@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/link_context.h"
+#include "link/link_state.h"
 #include "link/serial_receiver.h"
 #include "link/transport_states.h"
 
@@ -28,7 +29,7 @@ public:
         virtual void lampsLoseSerialLine() = 0;
     };
 
-    SerialSession(LinkContext& context, Owner& owner);
+    SerialSession(LinkContext& context, LinkPhases& phases, Owner& owner);
 
     // The port as the program found it: open or not, and whether its far end holds DSR. Taken as
     // it changes, also while a box is open.
@@ -49,8 +50,8 @@ public:
     // The connect command's work on the line: the port closed if open, else opened; what came of
     // it is shown.
     void toggle();
-    bool isOpen() const { return m_open; }
-    bool dsr() const { return m_dsr; }
+    bool isOpen() const { return m_phases.portOpen(); }
+    bool dsr() const { return m_phases.port() == PortPhase::Up; }
     // A message to the line, shown as sent; one the line did not take is not shown (false).
     bool send(const QByteArray& message);
 
@@ -60,11 +61,9 @@ private:
     void handleEvent(SerialEvent event, const QByteArray& received);
 
     LinkContext& m_context;
+    LinkPhases& m_phases;
     Owner& m_owner;
     SerialReceiver m_receiver;
-    bool m_open = false;
-    bool m_dsr = false;
-    PortToggle m_toggle = PortToggle::Closed;
     QString m_failure; // why the port did not open, or the path of one not there
 };
 

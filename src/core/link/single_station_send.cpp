@@ -39,7 +39,7 @@ void SingleStationSend::run(const lamp::SingleStationRequest& request)
 
     // The number is taken before the socket is looked at, as the load test would see it.
     m_pending.awaitNext(Request::Lamp);
-    if (!m_phase.connectionStands()) {
+    if (!m_phases.connectionStands()) {
         m_context.tell(QStringLiteral("PBX does not respond, check Host Name or IP address!"),
                        Operator::Icon::Exclamation);
         m_context.then([this] { m_context.out(Out::QuitSingleStation); });

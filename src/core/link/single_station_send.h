@@ -22,8 +22,8 @@ class SingleStationSend
 {
 public:
     SingleStationSend(LinkContext& context, SerialSession& serial, PendingRequests& pending,
-                      const LinkPhase& phase, LampControl& lamps, LinkCommands& link)
-        : m_context(context), m_serial(serial), m_pending(pending), m_phase(phase), m_lamps(lamps),
+                      const LinkPhases& phases, LampControl& lamps, LinkCommands& link)
+        : m_context(context), m_serial(serial), m_pending(pending), m_phases(phases), m_lamps(lamps),
           m_link(link)
     {
     }
@@ -39,7 +39,7 @@ private:
     LinkContext& m_context;
     SerialSession& m_serial;
     PendingRequests& m_pending;
-    const LinkPhase& m_phase;
+    const LinkPhases& m_phases;
     LampControl& m_lamps;
     LinkCommands& m_link;
 };
