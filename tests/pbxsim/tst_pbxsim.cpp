@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The PBX simulator's logic without sockets: hand-written frames in, the exact bytes out, on a
 // clock the test sets; what its serial side traces; and the report of a capture played back.
+#include "lamp/lamp_message_reader.h"
 #include "pbxsim/command_line.h"
 #include "pbxsim/lamp_board.h"
-#include "pbxsim/lamp_message.h"
 #include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_link.h"
 #include "pbxsim/pbx_replay.h"
@@ -19,6 +19,7 @@
 #include <functional>
 
 using namespace zkn::pbxsim;
+using namespace zkn::lamp;
 using zkn::link::Parity;
 
 namespace {
@@ -335,8 +336,8 @@ private Q_SLOTS:
     void rangeEndingAtTheLargestNumber()
     {
         zkn::pbxsim::LampBoard lamps;
-        zkn::pbxsim::LampCommand range;
-        range.function = zkn::pbxsim::LampFunction::VmmOn;
+        zkn::lamp::LampCommand range;
+        range.function = zkn::lamp::LampFunction::VmmOn;
         range.firstStation = "18446744073709551614";
         range.secondStation = "18446744073709551615";
         QVERIFY(lamps.apply(range));

@@ -12,6 +12,7 @@
 #include "frm_results.h"
 #include "frm_single.h"
 #include "indicator.h"
+#include "lamp/lamp_message_reader.h"
 #include "lamp/load_test_log.h"
 #include "lamp/load_test_results.h"
 #include "lamp/load_test_results_text.h"
@@ -20,7 +21,6 @@
 #include "link_pump.h"
 #include "pbxsim/captured_link_reader.h"
 #include "pbxsim/lamp_faults.h"
-#include "pbxsim/lamp_message.h"
 #include "pbxsim/link_flood.h"
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
@@ -59,9 +59,9 @@ QStringList lampVisits(const QList<FrameInfo>& in)
         const qsizetype stx = f.bytes.indexOf('\x02');
         if (f.kind != '1' || stx < 0)
             continue;
-        if (const auto lamp = pbxsim::parseLampMessage(f.bytes.mid(stx, f.bytes.indexOf('\x03') - stx + 1)))
+        if (const auto lamp = lamp::parseLampMessage(f.bytes.mid(stx, f.bytes.indexOf('\x03') - stx + 1)))
             found.append(QString::fromLatin1(lamp->firstStation) +
-                         (lamp->function == pbxsim::LampFunction::VmmOn ? u'+' : u'-'));
+                         (lamp->function == lamp::LampFunction::VmmOn ? u'+' : u'-'));
     }
     return found;
 }

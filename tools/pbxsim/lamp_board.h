@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "pbxsim/lamp_message.h"
+#include "lamp/lamp_message_reader.h"
 
 #include <QByteArray>
 #include <QMap>
 
 namespace zkn::pbxsim {
+
+using lamp::LampCommand;
+using lamp::LampFunction;
 
 struct LampState
 {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/pbx_link.h"
 
+#include "lamp/lamp_message_reader.h"
 #include "link/frame_reader.h"
 #include "pbxsim/lamp_board.h"
-#include "pbxsim/lamp_message.h"
 #include "pbxsim/pbx_frames.h"
 #include "pbxsim/sim_stats.h"
 
@@ -214,7 +214,7 @@ QString PbxLink::lampControl(const link::FrameHeader& header, qint64 now)
         return QStringLiteral("lamp control");
     }
     ++m_stats.lampControls;
-    const auto command = parseLampMessage(header.frame.mid(kDataOffset, header.length - 4));
+    const auto command = lamp::parseLampMessage(header.frame.mid(kDataOffset, header.length - 4));
     if (!command || !m_lamps.apply(*command)) {
         ++m_stats.lampRejected;
         respond(header, 3, now);
@@ -222,9 +222,10 @@ QString PbxLink::lampControl(const link::FrameHeader& header, qint64 now)
     }
     const LampFaults::Answer answer = m_lampFaults.answer(command->firstStation);
     if (!answer.code)
-        return QStringLiteral("lamp ") + describeLampCommand(*command) + QStringLiteral(", left unanswered");
+        return QStringLiteral("lamp ") + lamp::describeLampCommand(*command) +
+               QStringLiteral(", left unanswered");
     respond(header, *answer.code, now + answer.delayMs);
-    return QStringLiteral("lamp ") + describeLampCommand(*command);
+    return QStringLiteral("lamp ") + lamp::describeLampCommand(*command);
 }
 
 QString PbxLink::recordAnswer(const link::FrameHeader& header, qint64 now)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pbxsim/serial_side.h"
 
+#include "lamp/lamp_message_reader.h"
 #include "link/frame_reader.h"
 #include "pbxsim/lamp_board.h"
-#include "pbxsim/lamp_message.h"
 #include "pbxsim/sim_stats.h"
 
 namespace zkn::pbxsim {
@@ -75,13 +75,13 @@ FrameInfo SerialSide::textIn(const QByteArray& text)
         return info;
     }
     ++m_stats.lampControls;
-    const auto command = parseLampMessage(text);
+    const auto command = lamp::parseLampMessage(text);
     if (!command || !m_lamps.apply(*command)) {
         ++m_stats.lampRejected;
         info.note = QStringLiteral("malformed lamp message");
         return info;
     }
-    info.note = QStringLiteral("lamp ") + describeLampCommand(*command);
+    info.note = QStringLiteral("lamp ") + lamp::describeLampCommand(*command);
     return info;
 }
 

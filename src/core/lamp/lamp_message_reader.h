@@ -1,23 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lamp/lamp_function.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
 
-namespace zkn::pbxsim {
+namespace zkn::lamp {
 
-// What the tool may ask of a station's lamps.
-enum class LampFunction : char
-{
-    MwOn = '1',
-    VmmOn = '2',
-    MwOff = '5',
-    VmmOff = '6'
-};
-
-// One lamp-control message as the PBX understood it: a function for one station, or for every
+// One lamp-control message as the PBX understands it: a function for one station, or for every
 // station from the first to the second.
 struct LampCommand
 {
@@ -44,4 +37,4 @@ std::optional<LampCommand> parseLampMessage(const QByteArray& text);
 // "VMM on 1000", "MW off 1000-1010": the command in a few words for the trace.
 QString describeLampCommand(const LampCommand& command);
 
-} // namespace zkn::pbxsim
+} // namespace zkn::lamp

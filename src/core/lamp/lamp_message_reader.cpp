@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pbxsim/lamp_message.h"
+#include "lamp/lamp_message_reader.h"
 
 #include "link/frame_reader.h"
 
 #include <QList>
 
-namespace zkn::pbxsim {
+namespace zkn::lamp {
 
 namespace {
 
@@ -142,4 +142,4 @@ std::optional<LampCommand> parseLampMessage(const QByteArray& text)
     return text[kPrefixSize] == '0' ? parseTagged(text) : parseFixedField(text);
 }
 
-} // namespace zkn::pbxsim
+} // namespace zkn::lamp
