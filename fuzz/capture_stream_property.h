@@ -7,7 +7,7 @@
 // never crash either.
 #include "pieces.h"
 
-#include "frame_splitter.h"
+#include "link/frame_splitter.h"
 #include "link_layer.h"
 #include "stream_reassembly.h"
 #include "tcp_segment.h"
@@ -28,8 +28,8 @@ inline QList<QByteArray> framesOfSegments(const QList<QByteArray>& pieces, bool 
     if (reversed)
         std::reverse(segments.begin(), segments.end());
     QList<QByteArray> frames;
-    decodetool::FrameSplitter splitter(link::Parity::Odd,
-                                       [&](const link::FrameHeader& frame) { frames.append(frame.frame); });
+    link::FrameSplitter splitter(link::Parity::Odd,
+                                 [&](const link::FrameHeader& frame) { frames.append(frame.frame); });
     decodetool::StreamReassembly stream;
     stream.syn(kIsn);
     for (const auto& [at, bytes] : segments) {

@@ -98,7 +98,8 @@ TcpConnections::Connection TcpConnections::open(const TcpSegment& first)
 
 TcpConnections::Direction TcpConnections::direction(int connection, LinkSide from)
 {
-    return Direction{{}, FrameSplitter(m_parity, [this, connection, from](const link::FrameHeader& frame) {
+    return Direction{{},
+                     link::FrameSplitter(m_parity, [this, connection, from](const link::FrameHeader& frame) {
                          m_events.frame(connection, m_now, from, frame);
                      })};
 }

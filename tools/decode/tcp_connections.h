@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "frame_splitter.h"
+#include "link/frame_splitter.h"
 #include "link_side.h"
 #include "stream_reassembly.h"
 #include "tcp_segment.h"
@@ -47,7 +47,7 @@ private:
     struct Direction
     {
         StreamReassembly bytes;
-        FrameSplitter frames;
+        link::FrameSplitter frames;
         bool finished = false; // its FIN came
     };
     struct Connection

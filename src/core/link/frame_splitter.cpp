@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frame_splitter.h"
+#include "link/frame_splitter.h"
 
 #include "link/frame_cutter.h"
 
-namespace zkn::decodetool {
+namespace zkn::link {
 
-FrameSplitter::FrameSplitter(link::Parity parity, Handler handler)
-    : m_parity(parity), m_handler(std::move(handler))
+FrameSplitter::FrameSplitter(Parity parity, Handler handler) : m_parity(parity), m_handler(std::move(handler))
 {
 }
 
@@ -24,10 +23,10 @@ qsizetype FrameSplitter::step(qsizetype at)
     const QByteArrayView rest = QByteArrayView(m_rest).sliced(at);
     if (rest.isEmpty())
         return at;
-    const link::FrameCut cut = link::cutFront(rest);
-    if (cut.what == link::FrameCut::What::Frame)
-        m_handler(link::readFrameHeader(rest.first(cut.size), m_parity));
+    const FrameCut cut = cutFront(rest);
+    if (cut.what == FrameCut::What::Frame)
+        m_handler(readFrameHeader(rest.first(cut.size), m_parity));
     return at + cut.size;
 }
 
-} // namespace zkn::decodetool
+} // namespace zkn::link

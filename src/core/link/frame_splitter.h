@@ -9,7 +9,7 @@
 
 #include <functional>
 
-namespace zkn::decodetool {
+namespace zkn::link {
 
 // Cuts one direction's byte stream into link frames with the tool's receiver's rules: a frame
 // cut across pieces waits for the rest, and a broken fragment (a header that is no frame's, or
@@ -19,9 +19,9 @@ namespace zkn::decodetool {
 class FrameSplitter
 {
 public:
-    using Handler = std::function<void(const link::FrameHeader& frame)>;
+    using Handler = std::function<void(const FrameHeader& frame)>;
 
-    FrameSplitter(link::Parity parity, Handler handler);
+    FrameSplitter(Parity parity, Handler handler);
 
     // The next bytes of the stream, in order.
     void feed(QByteArrayView bytes);
@@ -32,9 +32,9 @@ private:
     // Where the frame search goes on from `at`; the same when the bytes there must wait for more.
     qsizetype step(qsizetype at);
 
-    link::Parity m_parity;
+    Parity m_parity;
     Handler m_handler;
     QByteArray m_rest; // a frame not yet whole
 };
 
-} // namespace zkn::decodetool
+} // namespace zkn::link
