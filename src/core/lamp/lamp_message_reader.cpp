@@ -107,6 +107,8 @@ std::optional<LampCommand> parseTagged(const QByteArray& text)
     return LampCommand{LampCommand::Form::Tagged, *function, values[1], values[2]};
 }
 
+} // namespace
+
 QString functionWords(LampFunction function)
 {
     switch (function) {
@@ -121,8 +123,6 @@ QString functionWords(LampFunction function)
     }
     return {};
 }
-
-} // namespace
 
 QString describeLampCommand(const LampCommand& command)
 {

@@ -34,6 +34,8 @@ struct LampCommand
 // station. Stations are digits.
 std::optional<LampCommand> parseLampMessage(const QByteArray& text);
 
+// "VMM on": the function in a few words.
+QString functionWords(LampFunction function);
 // "VMM on 1000", "MW off 1000-1010": the command in a few words for the trace.
 QString describeLampCommand(const LampCommand& command);
 

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "lamp/lamp_message_reader.h"
+#include "link/frame_reader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace zkn::monitor {
+
+// The two ends of a watched link.
+enum class Side
+{
+    Pbx,
+    Mc // the message centre
+};
+
+const char* sideName(Side side); // "pbx", "mc"
+
+// What a frame is on the link, from who sent it and what came before it on its connection.
+enum class Meaning
+{
+    ConnectRequest, // the message centre's first status frame of a connection
+    HealthCheck,    // its later status frames
+    Lamp,           // the message centre's text frame: a lamp-control message
+    Release,        // a release request, from either side
+    Record,         // the PBX's record frame
+    Response,       // the PBX's answer to a connect request, health check, lamp message or release
+    RecordAnswer,   // the message centre's answer to a record
+    Other           // a kind that means nothing from its side
+};
+
+const char* meaningName(Meaning meaning); // "connect request", "health check", ...
+
+// The requests that await an answer, as the figures count them.
+inline constexpr Meaning kRequests[] = {Meaning::ConnectRequest, Meaning::HealthCheck, Meaning::Lamp,
+                                        Meaning::Release, Meaning::Record};
+inline constexpr int kRequestKinds = 5;
+// The request's place in kRequests; -1 for what awaits no answer.
+int requestIndex(Meaning meaning);
+
+// One frame as it passed, and what the watch made of it.
+struct WatchedFrame
+{
+    qint64 timeUs = 0; // since the epoch
+    int connection = 0;
+    Side from = Side::Pbx;
+    link::FrameHeader frame;
+    Meaning meaning = Meaning::Other;
+    std::optional<lamp::LampCommand> lamp; // a lamp message as the PBX reads it
+    QByteArray record;                     // a record frame's record text
+    // An answer: the request it answers, and how long after it.
+    struct Answered
+    {
+        Meaning request = Meaning::Other;
+        qint64 afterUs = 0;
+        bool late = false; // after the request's time was up
+        std::optional<lamp::LampCommand> lamp;
+    };
+    std::optional<Answered> answered;
+};
+
+// Something the watch found wrong, with when and on which connection.
+struct WatchFault
+{
+    qint64 timeUs = 0;
+    int connection = 0;
+    QString what;
+};
+
+} // namespace zkn::monitor
