@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP adapter against a real server on loopback.
 #include "byte_files.h"
+#include "full_backlog.h"
 #include "tcp_link.h"
 
 #include <QSignalSpy>
@@ -29,24 +30,6 @@ States statesOf(const QSignalSpy& spy)
         states.append(change.at(0).value<SocketState>());
     return states;
 }
-
-// A listener that never takes a connection off its queue, which the filler's fills: the kernel
-// then drops further SYNs, so a connect there never completes.
-struct FullBacklog
-{
-    QTcpServer server;
-    QTcpSocket filler;
-
-    quint16 listen()
-    {
-        server.setMaxPendingConnections(0);
-        server.setListenBacklogSize(0);
-        if (!server.listen(QHostAddress::LocalHost, 0))
-            return 0;
-        filler.connectToHost(QHostAddress::LocalHost, server.serverPort());
-        return filler.waitForConnected(waitMs) ? server.serverPort() : 0;
-    }
-};
 
 } // namespace
 
@@ -266,7 +249,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, host);
         QFETCH(int, number);
-        FullBacklog backlog;
+        zkn::test::FullBacklog backlog;
         if (number == TcpLink::TimedOut) {
             m_link->setRemotePort(backlog.listen());
             m_link->setConnectTimeout(200);
