@@ -5,43 +5,20 @@
 #include "pbxsim/pbx_simulator.h"
 #include "pbxsim/record_catalogue.h"
 #include "pbxsim/trace_line.h"
+#include "signal_pipe.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
-#include <unistd.h>
 #include <variant>
 
 using namespace zkn::pbxsim;
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the event loop by way of a pipe, the only safe road out of a handler.
-void quitOnSignals(QCoreApplication& app)
-{
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-}
 
 void print(const QString& line)
 {
@@ -185,7 +162,7 @@ int main(int argc, char* argv[])
             QCoreApplication::exit(replay->differed() ? 1 : 0);
         });
     }
-    quitOnSignals(app);
+    zkn::catchSignals({SIGINT, SIGTERM}, [&app](int) { app.quit(); });
     if (config.durationS > 0)
         QTimer::singleShot(config.durationS * 1000, &app, &QCoreApplication::quit);
 

@@ -4,12 +4,12 @@
 #include "probe.h"
 #include "reports.h"
 #include "run_plan.h"
+#include "signal_pipe.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -18,43 +18,11 @@
 #include <map>
 #include <utility>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kPassed = 0, kFailed = 1, kUsage = 2, kNothingTested = 3, kInterrupted = 130;
-
-// Ctrl-C and SIGTERM reach the event loop through a pipe: a signal handler may only write.
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-void catchInterrupts(const std::function<void()>& interrupted)
-{
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto* notifier =
-        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, [interrupted] {
-        char byte = 0;
-        while (::read(g_signalPipe[0], &byte, 1) > 0) {
-        }
-        interrupted();
-    });
-    struct sigaction action
-    {
-    };
-    action.sa_handler = onSignal;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-}
 
 const char kUsageText[] =
     "usage: zkn-run PLAN.json [--junit FILE] [--json FILE] [--tap] [--quiet] [--capture FILE]\n"
@@ -215,7 +183,7 @@ int main(int argc, char* argv[])
         }
     });
     const QDateTime started = QDateTime::currentDateTime();
-    catchInterrupts([&runner] { runner.interrupt(); });
+    zkn::catchSignals({SIGINT, SIGTERM}, [&runner](int) { runner.interrupt(); });
     QObject::connect(&runner, &zkn::run::PlanRunner::finished, &app, &QCoreApplication::quit);
     runner.start();
     QCoreApplication::exec();
