@@ -8,13 +8,6 @@ namespace zkn::decodetool {
 
 namespace {
 
-constexpr qsizetype kDataAt = 9; // after SYN, kind, length, device and sequence
-
-QByteArray frameData(const link::FrameHeader& frame)
-{
-    return frame.frame.mid(kDataAt, qMax(0, frame.length - 4));
-}
-
 // What each kind of frame is, as a reader of the link names it.
 const char* kindName(char kind)
 {
@@ -41,24 +34,13 @@ const char* sideName(LinkSide side)
     return side == LinkSide::Pbx ? "pbx" : "tool";
 }
 
-QByteArray readableData(const QByteArray& data)
-{
-    QByteArray shown;
-    for (const char c : data) {
-        if (c >= ' ' && c <= '~')
-            shown += c;
-        else
-            shown += '<' + QByteArray::number(quint8(c), 16).toUpper().rightJustified(2, '0') + '>';
-    }
-    return shown;
-}
-
 void appendReadable(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
 {
     out += readableCaptureTime(time) + "  " + QByteArray(sideName(from)).leftJustified(4) + "  kind " +
            frame.kind + ' ' + QByteArray(kindName(frame.kind)).leftJustified(14) + "  device " +
            frame.deviceField + "  seq " + frame.sequenceField +
-           (frame.parityGood ? "  check good  " : "  check BAD   ") + readableData(frameData(frame)) + '\n';
+           (frame.parityGood ? "  check good  " : "  check BAD   ") + readableBytes(link::frameData(frame)) +
+           '\n';
 }
 
 void appendJson(QByteArray& out, CaptureTime time, LinkSide from, const link::FrameHeader& frame)
@@ -83,11 +65,23 @@ void appendJson(QByteArray& out, CaptureTime time, LinkSide from, const link::Fr
     appendJsonKey(out, "check_good");
     out += frame.parityGood ? "true," : "false,";
     appendJsonKey(out, "data");
-    appendJsonString(out, QString::fromLatin1(frameData(frame)));
+    appendJsonString(out, QString::fromLatin1(link::frameData(frame)));
     out += "}\n";
 }
 
 } // namespace
+
+QByteArray readableBytes(const QByteArray& bytes)
+{
+    QByteArray shown;
+    for (const char c : bytes) {
+        if (c >= ' ' && c <= '~')
+            shown += c;
+        else
+            shown += '<' + QByteArray::number(quint8(c), 16).toUpper().rightJustified(2, '0') + '>';
+    }
+    return shown;
+}
 
 void FramePrinter::print(CaptureTime time, LinkSide from, const link::FrameHeader& frame)
 {

@@ -15,6 +15,9 @@ namespace zkn::decodetool {
 // they came:
 //   {"time":1765000000.003000,"from":"pbx","kind":"3","device":"01","seq":"07","check_good":true,
 //    "data":"0"}
+// Control characters and bytes above 126 as <hex>, the rest as they are.
+QByteArray readableBytes(const QByteArray& bytes);
+
 class FramePrinter
 {
 public:

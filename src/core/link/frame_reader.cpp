@@ -36,6 +36,11 @@ FrameHeader readFrameHeader(QByteArrayView data, Parity parity)
     return h;
 }
 
+QByteArray frameData(const FrameHeader& frame)
+{
+    return frame.frame.mid(kFrameHeaderSize + 4, qMax(0, frame.length - 4));
+}
+
 std::optional<QByteArray> recordText(const FrameHeader& frame)
 {
     const qsizetype stx = frame.frame.indexOf(STX);

@@ -41,6 +41,10 @@ struct FrameHeader
 
 FrameHeader readFrameHeader(QByteArrayView data, Parity parity);
 
+// The data part of a frame, after SYN, kind, length, device and sequence: as long as its length
+// field says, or what there is.
+QByteArray frameData(const FrameHeader& frame);
+
 // The record a record frame carries as the tool takes it: from its STX, as long as the frame's
 // data; nothing when it has no STX or a length too short for its fields.
 std::optional<QByteArray> recordText(const FrameHeader& frame);

@@ -5,8 +5,6 @@ namespace zkn::monitor {
 
 namespace {
 
-constexpr qsizetype kDataAt = 9; // after SYN, kind, length, device and sequence
-
 // The frame's sequence number as a key: two digits, or none.
 std::optional<int> sequenceOf(const link::FrameHeader& frame)
 {
@@ -23,11 +21,6 @@ QString requestWords(Meaning request, const std::optional<lamp::LampCommand>& la
     if (lamp)
         words += QStringLiteral(" (") + lamp::describeLampCommand(*lamp) + QLatin1Char(')');
     return words;
-}
-
-int responseCode(const link::FrameHeader& frame)
-{
-    return frame.frame.size() > kDataAt ? frame.frame[kDataAt] - '0' : -1;
 }
 
 } // namespace
@@ -107,7 +100,7 @@ void LinkWatch::frame(int number, qint64 timeUs, Side from, const link::FrameHea
     SideFigures& side = m_figures.of(from);
     ++side.frames;
     const std::optional<int> sequence = sequenceOf(frame);
-    const QByteArray data = frame.frame.mid(kDataAt, qMax(0, frame.length - 4));
+    const QByteArray data = link::frameData(frame);
     switch (seen.meaning) {
     case Meaning::ConnectRequest:
         connection.device = frame.deviceField;
@@ -139,22 +132,22 @@ void LinkWatch::frame(int number, qint64 timeUs, Side from, const link::FrameHea
     }
     if (!frame.parityGood) {
         ++side.badCheckBytes;
-        fault(number, timeUs,
-              QStringLiteral("a bad check byte in the %1's %2 frame seq %3")
-                  .arg(from == Side::Pbx ? QStringLiteral("PBX") : QStringLiteral("message centre"),
-                       QString::fromLatin1(meaningName(seen.meaning)),
-                       QString::fromLatin1(frame.sequenceField)));
+        reportFault(number, timeUs,
+                    QStringLiteral("a bad check byte in the %1's %2 frame seq %3")
+                        .arg(from == Side::Pbx ? QStringLiteral("PBX") : QStringLiteral("message centre"),
+                             QString::fromLatin1(meaningName(seen.meaning)),
+                             QString::fromLatin1(frame.sequenceField)));
     }
-    if (seen.answered && responseCode(frame) != 0) {
-        const int code = responseCode(frame);
+    if (seen.answered && frame.responseCode != 0) {
+        const int code = frame.responseCode;
         if (code >= 1 && code <= 9)
             ++side.negativeAnswers[std::size_t(code)];
-        fault(number, timeUs,
-              QStringLiteral("a negative answer to the %1: code %2 %3")
-                  .arg(requestWords(seen.answered->request, seen.answered->lamp, frame.sequence),
-                       QString::fromLatin1(frame.frame.mid(kDataAt, 1)),
-                       from == Side::Pbx ? QString::fromLatin1(link::responseText(code)) : QString())
-                  .trimmed());
+        reportFault(number, timeUs,
+                    QStringLiteral("a negative answer to the %1: code %2 %3")
+                        .arg(requestWords(seen.answered->request, seen.answered->lamp, frame.sequence),
+                             QString::number(code),
+                             from == Side::Pbx ? QString::fromLatin1(link::responseText(code)) : QString())
+                        .trimmed());
     }
     m_holdFaults = false;
     if (m_events.frame)
@@ -186,14 +179,14 @@ void LinkWatch::answer(int number, Connection& connection, WatchedFrame& seen)
     if (!sequence || !awaited[std::size_t(*sequence)]) {
         if (asker == Side::Mc) {
             ++m_figures.responsesToNothing;
-            fault(number, seen.timeUs,
-                  QStringLiteral("a response to nothing: seq %1")
-                      .arg(QString::fromLatin1(seen.frame.sequenceField)));
+            reportFault(number, seen.timeUs,
+                        QStringLiteral("a response to nothing: seq %1")
+                            .arg(QString::fromLatin1(seen.frame.sequenceField)));
         } else {
             ++m_figures.answersToNoRecord;
-            fault(number, seen.timeUs,
-                  QStringLiteral("an answer to a record never sent: seq %1")
-                      .arg(QString::fromLatin1(seen.frame.sequenceField)));
+            reportFault(number, seen.timeUs,
+                        QStringLiteral("an answer to a record never sent: seq %1")
+                            .arg(QString::fromLatin1(seen.frame.sequenceField)));
         }
         return;
     }
@@ -204,7 +197,7 @@ void LinkWatch::answer(int number, Connection& connection, WatchedFrame& seen)
     seen.answered = WatchedFrame::Answered{request.request, afterUs, request.timeUp, request.lamp};
     m_figures.answerTimes[std::size_t(requestIndex(request.request))].add(afterUs);
     if (request.lamp)
-        m_lamps.answered(*request.lamp, request.sentUs, responseCode(seen.frame));
+        m_lamps.answered(*request.lamp, request.sentUs, seen.frame.responseCode);
 }
 
 void LinkWatch::timeUp(int number, Connection& connection, Side awaitedFrom, int sequence, qint64 timeUs)
@@ -216,11 +209,11 @@ void LinkWatch::timeUp(int number, Connection& connection, Side awaitedFrom, int
     ++m_figures.notAnsweredInTime[std::size_t(requestIndex(request.request))];
     if (request.lamp)
         m_lamps.timeUp(*request.lamp, request.sentUs);
-    fault(number, timeUs,
-          QStringLiteral("no answer in time to the %1 (%2)")
-              .arg(requestWords(request.request, request.lamp, sequence),
-                   request.request == Meaning::HealthCheck ? QStringLiteral("500 ms")
-                                                           : QStringLiteral("10 s")));
+    reportFault(number, timeUs,
+                QStringLiteral("no answer in time to the %1 (%2)")
+                    .arg(requestWords(request.request, request.lamp, sequence),
+                         request.request == Meaning::HealthCheck ? QStringLiteral("500 ms")
+                                                                 : QStringLiteral("10 s")));
 }
 
 void LinkWatch::advanceTo(qint64 timeUs)
@@ -258,7 +251,7 @@ void LinkWatch::forgetDeadlines(int number, Side awaitedFrom, const AwaitedBySeq
             m_deadlines.erase({awaited[sequence]->dueUs, number, awaitedFrom, int(sequence)});
 }
 
-void LinkWatch::fault(int connection, qint64 timeUs, const QString& what)
+void LinkWatch::reportFault(int connection, qint64 timeUs, const QString& what)
 {
     ++m_figures.faults;
     const WatchFault fault{timeUs, connection, what};

@@ -51,6 +51,8 @@ public:
     void advanceTo(qint64 timeUs);
     // When the next request's time is up.
     std::optional<qint64> nextDeadline() const;
+    // A fault seen outside the frames (the relay's, a tap port's), counted and kept with the rest.
+    void reportFault(int connection, qint64 timeUs, const QString& what);
 
     const WatchFigures& figures() const { return m_figures; }
     const LampTable& lamps() const { return m_lamps; }
@@ -94,7 +96,6 @@ private:
     void answer(int number, Connection& connection, WatchedFrame& seen);
     void timeUp(int number, Connection& connection, Side awaitedFrom, int sequence, qint64 timeUs);
     void forgetDeadlines(int number, Side awaitedFrom, const AwaitedBySequence& awaited);
-    void fault(int connection, qint64 timeUs, const QString& what);
 
     link::Parity m_parity;
     Events m_events;

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "link/parity.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace zkn::monitortool {
+
+// What zkn-monitor is asked to watch and how to show it.
+struct MonitorOptions
+{
+    // The relay: where it listens, the PBX it passes connections to, who may connect.
+    struct Relay
+    {
+        QHostAddress listenAddress = QHostAddress::AnyIPv4;
+        quint16 listenPort = 60020;
+        QString pbxHost;
+        quint16 pbxPort = 60020;
+        QList<QHostAddress> allowed;
+    };
+    std::optional<Relay> relay;
+    QString readFile; // a capture taken elsewhere
+    bool json = false;
+    bool noHealth = false;
+    bool quiet = false;
+    int figuresEveryMinutes = 0; // 0: only at SIGUSR1 and the end
+    QString lampsFile;
+    link::Parity parity = link::Parity::Odd;
+};
+
+struct ShowHelp
+{
+};
+
+struct UsageError
+{
+    QString why;
+};
+
+std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList args);
+
+// The --help text.
+QByteArray helpText();
+QByteArray usageText();
+
+} // namespace zkn::monitortool

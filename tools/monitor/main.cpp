@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zkn-monitor: the link between a PBX and a message centre watched, never a byte of its own.
+#include "capture_reader.h"
+#include "command_line.h"
+#include "monitor_session.h"
+#include "signal_pipe.h"
+#include "tcp_connections.h"
+#include "tcp_relay.h"
+
+#include <QCoreApplication>
+#include <QHostInfo>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+using namespace zkn;
+using namespace zkn::monitortool;
+
+constexpr int kUsage = 2, kNothingToWatch = 3;
+
+int say(const QString& text, int status)
+{
+    std::fputs(("zkn-monitor: " + text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    return status;
+}
+
+std::optional<QHostAddress> resolve(const QString& host)
+{
+    QHostAddress address;
+    if (address.setAddress(host))
+        return address;
+    const QHostInfo info = QHostInfo::fromName(host);
+    for (const QHostAddress& found : info.addresses())
+        if (found.protocol() == QAbstractSocket::IPv4Protocol)
+            return found;
+    if (!info.addresses().isEmpty())
+        return info.addresses().front();
+    return std::nullopt;
+}
+
+int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& session)
+{
+    const MonitorOptions::Relay& asked = *options.relay;
+    const std::optional<QHostAddress> pbx = resolve(asked.pbxHost);
+    if (!pbx)
+        return say(QStringLiteral("the PBX host \"%1\" cannot be found").arg(asked.pbxHost), kNothingToWatch);
+    TcpRelay::Options relayOptions;
+    relayOptions.listenAddress = asked.listenAddress;
+    relayOptions.listenPort = asked.listenPort;
+    relayOptions.pbx = *pbx;
+    relayOptions.pbxPort = asked.pbxPort;
+    relayOptions.allowed = asked.allowed;
+    TcpRelay relay(relayOptions);
+    if (const std::optional<QString> why = relay.listen())
+        return say(QStringLiteral("cannot listen on %1 port %2: %3")
+                       .arg(asked.listenAddress.toString())
+                       .arg(asked.listenPort)
+                       .arg(*why),
+                   kNothingToWatch);
+    say(QStringLiteral("relaying %1 port %2 to the PBX at %3 port %4")
+            .arg(asked.listenAddress.toString())
+            .arg(relay.port())
+            .arg(pbx->toString())
+            .arg(asked.pbxPort),
+        0);
+    QObject::connect(&relay, &TcpRelay::began, &session, &MonitorSession::began);
+    QObject::connect(&relay, &TcpRelay::passed, &session, &MonitorSession::passed);
+    QObject::connect(&relay, &TcpRelay::ending, &session, &MonitorSession::ending);
+    QObject::connect(&relay, &TcpRelay::failed, &session, &MonitorSession::fault);
+    QObject::connect(&relay, &TcpRelay::turnedAway, &session, &MonitorSession::note);
+    catchSignals({SIGINT, SIGTERM, SIGUSR1}, [&](int signal) {
+        if (signal == SIGUSR1) {
+            session.printFigures();
+            return;
+        }
+        relay.close();
+        app.quit();
+    });
+    app.exec();
+    return session.finish();
+}
+
+int read(const MonitorOptions& options, MonitorSession& session)
+{
+    std::FILE* file = std::fopen(options.readFile.toLocal8Bit().constData(), "rb");
+    if (!file)
+        return say(QStringLiteral("cannot read %1").arg(options.readFile), kNothingToWatch);
+    const auto side = [](decodetool::LinkSide side) {
+        return side == decodetool::LinkSide::Pbx ? monitor::Side::Pbx : monitor::Side::Mc;
+    };
+    // Connections are numbered from 1, as the relay numbers them.
+    decodetool::TcpConnections connections(
+        options.parity, {[&](int connection, decodetool::CaptureTime time, decodetool::LinkSide from,
+                             const link::FrameHeader& frame) {
+                             session.watch().frame(connection + 1, time, side(from), frame);
+                         },
+                         [&](int connection, decodetool::CaptureTime time) {
+                             session.began(connection + 1, time, QStringLiteral("the capture"));
+                         },
+                         [&](int connection, decodetool::CaptureTime time, decodetool::LinkSide by,
+                             bool reset) { session.ending(connection + 1, time, side(by), reset); }});
+    const std::optional<QString> failure = decodetool::readCapture(
+        file, {[&](decodetool::CaptureTime time, const decodetool::TcpSegment& segment) {
+                   connections.segment(time, segment);
+               },
+               {}});
+    connections.finish();
+    if (failure)
+        session.fault(0, 0,
+                      QStringLiteral("the capture %1 could not be read to its end: %2")
+                          .arg(options.readFile, *failure));
+    return session.finish();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    const auto parsed = parseCommandLine(args);
+    if (std::holds_alternative<ShowHelp>(parsed)) {
+        std::fputs(helpText().constData(), stdout);
+        return 0;
+    }
+    if (const auto* wrong = std::get_if<UsageError>(&parsed)) {
+        std::fputs(("zkn-monitor: " + wrong->why.toLocal8Bit() + '\n' + usageText()).constData(), stderr);
+        return kUsage;
+    }
+    const MonitorOptions& options = std::get<MonitorOptions>(parsed);
+    MonitorSession session(options, stdout, stderr);
+    return options.relay ? relay(app, options, session) : read(options, session);
+}
