@@ -5,11 +5,12 @@ namespace zkn::monitortool {
 
 namespace {
 
-std::optional<quint16> portOf(const QString& text)
+// A port number; 0 (any free port) only where `anyFree`.
+std::optional<quint16> portOf(const QString& text, bool anyFree = false)
 {
     bool ok = false;
     const uint port = text.toUInt(&ok);
-    if (!ok || port == 0 || port > 65535)
+    if (!ok || (port == 0 && !anyFree) || port > 65535)
         return std::nullopt;
     return quint16(port);
 }
@@ -33,12 +34,12 @@ std::pair<QString, std::optional<QString>> hostAndPort(const QString& text)
 std::optional<QString> readRelay(const QString& value, MonitorOptions::Relay& relay)
 {
     // "PORT" alone listens on every IPv4 address.
-    const bool portOnly = portOf(value).has_value();
+    const bool portOnly = portOf(value, true).has_value();
     const auto [address, port] =
         portOnly ? std::pair<QString, std::optional<QString>>{QString(), value} : hostAndPort(value);
-    if (!port || !portOf(*port))
+    if (!port || !portOf(*port, true))
         return QStringLiteral("--relay wants [ADDRESS:]PORT, not \"%1\"").arg(value);
-    relay.listenPort = *portOf(*port);
+    relay.listenPort = *portOf(*port, true);
     if (!address.isEmpty() && !relay.listenAddress.setAddress(address))
         return QStringLiteral("--relay: \"%1\" is no address of this machine's form (an IP address)")
             .arg(address);
@@ -143,7 +144,8 @@ QByteArray helpText()
            "\nWhat to watch:\n"
            "  --relay [ADDRESS:]PORT  listen here for the message centre, pointed at it instead of the PBX;\n"
            "                          PORT alone listens on every IPv4 address (0.0.0.0). The link's own\n"
-           "                          port is 60020: --relay 60020 only when you ask for it.\n"
+           "                          port is 60020: --relay 60020 only when you ask for it. Port 0\n"
+           "                          takes a free port, named on stderr.\n"
            "  --pbx HOST[:PORT]       the PBX each connection is passed to (port 60020 unless given)\n"
            "  --allow ADDRESS         only this message centre may connect (may be repeated)\n"
            "  --read CAPTURE          a capture taken elsewhere (pcap or pcapng: a mirror port, tcpdump,\n"

@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zkn-monitor as a process, relaying zkn-run's link to the simulator: the run goes as it does
+// direct, each end receives byte for byte what the other sent, the monitor matches what the run
+// counted, and reading the run's own capture gives the same figures as watching it live.
+#include "capture_reader.h"
+#include "simulator_process.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+const QString kMonitor = QStringLiteral(ZKN_MONITOR_PATH);
+const QString kRun = QStringLiteral(ZKN_RUN_PATH);
+const QString kSimulator = QStringLiteral(ZKN_PBXSIM_PATH);
+
+// zkn-monitor relaying to the simulator on a free port, which it names on stderr.
+struct MonitorProcess
+{
+    QProcess process;
+    quint16 port = 0;
+    QByteArray err;
+
+    MonitorProcess(quint16 pbxPort, const QStringList& more)
+    {
+        process.start(kMonitor, QStringList{"--relay", "127.0.0.1:0", "--pbx",
+                                            QStringLiteral("127.0.0.1:%1").arg(pbxPort)} +
+                                    more);
+        static const QRegularExpression relaying(QStringLiteral("relaying 127\\.0\\.0\\.1 port (\\d+)"));
+        [[maybe_unused]] const bool named = QTest::qWaitFor(
+            [&] {
+                process.waitForReadyRead(50);
+                err += process.readAllStandardError();
+                if (const auto m = relaying.match(QString::fromLatin1(err)); m.hasMatch())
+                    port = quint16(m.captured(1).toUInt());
+                return port != 0 || process.state() != QProcess::Running;
+            },
+            5000);
+    }
+    ~MonitorProcess()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    // Ends it as Ctrl-C would: its exit status.
+    int stop()
+    {
+        process.terminate();
+        process.waitForFinished();
+        err += process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
+
+QString writePlan(const QTemporaryDir& dir, quint16 port)
+{
+    const QString path = dir.filePath(QStringLiteral("plan-%1.json").arg(port));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(QStringLiteral(R"({"link": {"lan": {"host": "127.0.0.1", "port": %1, "device": 1}},
+ "steps": [{"connect": {"within_ms": 5000}},
+           {"lamps": {"stations": [1000, 1001, 1002], "function": "vmm-on"}},
+           {"records": {"for_ms": 600, "at_least": 1}},
+           {"load_test": {"first": 1000, "last": 1004, "delay_ms": 20, "messages": 8}},
+           {"release": {"within_ms": 3000}}]})")
+                   .arg(port)
+                   .toLatin1());
+    return path;
+}
+
+// zkn-run's lines (on stderr) without their times: what each step came to.
+QStringList run(const QString& plan, const QStringList& more = {})
+{
+    QProcess process;
+    process.start(kRun, QStringList{plan} + more);
+    process.waitForFinished(30000);
+    QStringList lines =
+        QString::fromLatin1(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    static const QRegularExpression took(QStringLiteral(" \\d+ ms$"));
+    static const QRegularExpression clock(QStringLiteral("\\d\\d:\\d\\d:\\d\\d"));
+    for (QString& line : lines)
+        line.remove(took).remove(clock);
+    return lines;
+}
+
+// The TCP payload of a capture in each direction, in the order of the capture: what the side
+// on `serverPort` sent, and what the other sent.
+std::pair<QByteArray, QByteArray> payloads(const QString& path, quint16 serverPort)
+{
+    std::pair<QByteArray, QByteArray> sent;
+    std::FILE* file = std::fopen(path.toLocal8Bit().constData(), "rb");
+    if (!file)
+        return sent;
+    zkn::decodetool::readCapture(
+        file, {[&](zkn::decodetool::CaptureTime, const zkn::decodetool::TcpSegment& s) {
+                   (s.sourcePort == serverPort ? sent.first : sent.second) += s.payload.toByteArray();
+               },
+               {}});
+    return sent;
+}
+
+} // namespace
+
+class TestZknMonitor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void throughTheRelayAsDirect_data()
+    {
+        QTest::addColumn<QStringList>("faults"); // the simulator's
+        QTest::newRow("broken frames, junk, a stray answer")
+            << QStringList{"--split", "2", "--coalesce", "3", "--junk", "4", "--stray-answer", "6"};
+        QTest::newRow("a reset") << QStringList{"--reset-after", "6"};
+    }
+    void throughTheRelayAsDirect()
+    {
+        QFETCH(QStringList, faults);
+        QTemporaryDir dir;
+        const QStringList simulator =
+            QStringList{"--records", "3", "--record-interval", "150", "--lamp-code", "1001:3"} + faults;
+        SimulatorProcess direct(kSimulator, simulator);
+        QVERIFY(direct.port != 0);
+        const QStringList directLines = run(writePlan(dir, direct.port));
+        QCOMPARE(directLines.size(), 5);
+
+        const QString simCapture = dir.filePath(QStringLiteral("sim.pcap"));
+        const QString runCapture = dir.filePath(QStringLiteral("run.pcap"));
+        SimulatorProcess pbx(kSimulator, simulator + QStringList{"--capture", simCapture});
+        QVERIFY(pbx.port != 0);
+        MonitorProcess monitor(pbx.port, {"--json"});
+        QVERIFY2(monitor.port != 0, monitor.err.constData());
+        const QString runJson = dir.filePath(QStringLiteral("run.json"));
+        QCOMPARE(run(writePlan(dir, monitor.port), {"--capture", runCapture, "--json", runJson}),
+                 directLines);
+        QTest::qWait(200);           // the last close passes through
+        QCOMPARE(monitor.stop(), 1); // the refused lamp is a fault
+        QVERIFY(pbx.stop());
+
+        // Each end received what the other sent, byte for byte.
+        const auto [fromSimulator, toSimulator] = payloads(simCapture, pbx.port);
+        const auto [toRun, fromRun] = payloads(runCapture, monitor.port);
+        QVERIFY(!fromRun.isEmpty() && !fromSimulator.isEmpty());
+        QCOMPARE(toSimulator, fromRun);
+        QCOMPARE(toRun, fromSimulator);
+
+        // The lamp answers the monitor matched, by code, are those the run counted.
+        QMap<QString, int> matched;
+        for (const QByteArray& line : monitor.process.readAllStandardOutput().split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o.value(QLatin1String("answers")) == QLatin1String("lamp message"))
+                ++matched[o.value(QLatin1String("code")).toInt() == 0 ? QStringLiteral("ok")
+                                                                      : QStringLiteral("refused")];
+        }
+        QFile report(runJson);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QMap<QString, int> counted;
+        for (const QJsonValue step :
+             QJsonDocument::fromJson(report.readAll()).object()[QLatin1String("steps")].toArray())
+            for (const char* figure : {"ok", "refused"})
+                counted[QLatin1String(figure)] +=
+                    step[QLatin1String("figures")][QLatin1String(figure)].toInt();
+        QVERIFY(counted.value(QStringLiteral("ok")) > 0 && counted.value(QStringLiteral("refused")) > 0);
+        QCOMPARE(matched, counted);
+
+        // The run's own capture, read afterwards, gives the figures seen live, but for the times.
+        QProcess read;
+        read.start(kMonitor, {"--read", runCapture, "--quiet"});
+        QVERIFY(read.waitForFinished(10000));
+        static const QRegularExpression times(QStringLiteral(", median .*? ms, p95 .*? ms, max .*? ms"));
+        const auto figures = [](QByteArray summary) {
+            QString text = QString::fromLatin1(summary.left(summary.indexOf("FAULT")));
+            return text.remove(times).section(QLatin1Char('\n'), 1).section(QLatin1Char('\n'), 0, -3);
+        };
+        const QString live = figures(monitor.err.mid(monitor.err.indexOf("zkn-monitor summary")));
+        QVERIFY2(live.contains(QLatin1String("lamp message: ")), qPrintable(live));
+        QCOMPARE(figures(read.readAllStandardError()), live);
+    }
+
+    void exitStatus_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no PBX") << QStringList{"--relay", "0"} << 2 << "--relay wants --pbx HOST[:PORT]";
+        QTest::newRow("both") << QStringList{"--relay", "0", "--pbx", "h", "--read", "f"} << 2
+                              << "watch one thing";
+        QTest::newRow("a wrong port")
+            << QStringList{"--relay", "x:1:2"} << 2 << "--relay wants [ADDRESS:]PORT";
+        QTest::newRow("no capture") << QStringList{"--read", "/nonexistent.pcap"} << 3 << "cannot read";
+        QTest::newRow("an address not here") << QStringList{"--relay", "192.0.2.1:0", "--pbx", "127.0.0.1"}
+                                             << 3 << "cannot listen on 192.0.2.1";
+    }
+    void exitStatus()
+    {
+        QFETCH(QStringList, args);
+        QProcess monitor;
+        monitor.start(kMonitor, args);
+        QVERIFY(monitor.waitForFinished(5000));
+        QTEST(monitor.exitCode(), "status");
+        QFETCH(QString, said);
+        QVERIFY2(monitor.readAllStandardError().contains(said.toLatin1()), qPrintable(said));
+    }
+};
+
+QTEST_MAIN(TestZknMonitor)
+#include "tst_zkn_monitor.moc"
