@@ -3,6 +3,7 @@
 // direct, each end receives byte for byte what the other sent, the monitor matches what the run
 // counted, and reading the run's own capture gives the same figures as watching it live.
 #include "capture_reader.h"
+#include "pty_pair.h"
 #include "simulator_process.h"
 
 #include <QJsonArray>
@@ -14,6 +15,10 @@
 #include <QTest>
 
 #include <cstdio>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +112,51 @@ std::pair<QByteArray, QByteArray> payloads(const QString& path, quint16 serverPo
     return sent;
 }
 
+// A tap cable between the simulator's serial line and zkn-run's: what each sends reaches the
+// other, and a copy reaches the tap's port for its direction. Whatever comes back from a tap
+// port is kept: the monitor must write nothing.
+struct TapCable
+{
+    int simulator = -1; // the simulator's pseudo-terminal, as the cable's PBX end
+    zkn::test::PtyPair run;
+    zkn::test::PtyPair pbxTap;
+    zkn::test::PtyPair mcTap;
+    QByteArray writtenToTaps;
+
+    explicit TapCable(const QString& simulatorPty)
+    {
+        simulator = ::open(simulatorPty.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios raw{};
+        ::tcgetattr(simulator, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(simulator, TCSANOW, &raw);
+    }
+    ~TapCable() { ::close(simulator); }
+    static QByteArray drain(int fd)
+    {
+        char buffer[4096];
+        QByteArray bytes;
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, n);
+        return bytes;
+    }
+    static void put(int fd, const QByteArray& bytes)
+    {
+        if (!bytes.isEmpty()) [[maybe_unused]]
+            const ssize_t written = ::write(fd, bytes.constData(), std::size_t(bytes.size()));
+    }
+    void carry()
+    {
+        const QByteArray fromPbx = drain(simulator);
+        put(run.master(), fromPbx);
+        put(pbxTap.master(), fromPbx);
+        const QByteArray fromMc = run.readMaster();
+        put(simulator, fromMc);
+        put(mcTap.master(), fromMc);
+        writtenToTaps += pbxTap.readMaster() + mcTap.readMaster();
+    }
+};
+
 } // namespace
 
 class TestZknMonitor : public QObject
@@ -183,6 +233,66 @@ private Q_SLOTS:
         const QString live = figures(monitor.err.mid(monitor.err.indexOf("zkn-monitor summary")));
         QVERIFY2(live.contains(QLatin1String("lamp message: ")), qPrintable(live));
         QCOMPARE(figures(read.readAllStandardError()), live);
+    }
+
+    void tapOverPseudoTerminals()
+    {
+        SimulatorProcess pbx(kSimulator, {"--pty", "--records", "2", "--record-interval", "100"});
+        QVERIFY(!pbx.pty.isEmpty());
+        TapCable cable(pbx.pty);
+        QVERIFY(cable.simulator >= 0 && cable.run.isValid() && cable.pbxTap.isValid() &&
+                cable.mcTap.isValid());
+        QProcess monitor;
+        monitor.start(kMonitor, {"--tap", cable.pbxTap.devicePath(), cable.mcTap.devicePath(), "--json"});
+        QByteArray said;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                monitor.waitForReadyRead(20);
+                said += monitor.readAllStandardError();
+                return said.contains("tapping");
+            },
+            5000));
+        QTemporaryDir dir;
+        const QString plan = dir.filePath(QStringLiteral("serial.json"));
+        QFile file(plan);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(R"({"link": {"serial": {"port": "%1", "settings": "9600,n,8,1"}},
+ "steps": [{"connect": {"within_ms": 2000}},
+           {"lamps": {"stations": [1000, 1001], "function": "mw-on"}},
+           {"records": {"for_ms": 3000, "at_least": 1}},
+           {"release": {"within_ms": 2000}}]})")
+                       .arg(cable.run.devicePath())
+                       .toLatin1());
+        file.close();
+        QProcess run;
+        run.start(kRun, {plan});
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                cable.carry();
+                return run.state() == QProcess::NotRunning;
+            },
+            20000));
+        QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
+        QTest::qWait(100);
+        cable.carry();
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(5000));
+        QCOMPARE(monitor.exitCode(), 0);
+        QCOMPARE(cable.writtenToTaps, QByteArray());
+        QStringList seen;
+        for (const QByteArray& line : monitor.readAllStandardOutput().split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (!o.isEmpty())
+                seen << o[QLatin1String("from")].toString() + QLatin1Char(' ') +
+                            o[QLatin1String("kind_name")].toString() + QLatin1Char(' ') +
+                            o[QLatin1String("lamp")][QLatin1String("first")].toString();
+        }
+        // Both directions, each message once; the records as many as came before the port closed.
+        QCOMPARE(seen.filter(QStringLiteral("mc ")),
+                 QStringList({"mc lamp message 1000", "mc lamp message 1001"}));
+        QVERIFY(!seen.filter(QStringLiteral("pbx record")).isEmpty());
+        QCOMPARE(seen.filter(QStringLiteral("pbx ")).size(),
+                 seen.filter(QStringLiteral("pbx record")).size());
     }
 
     void exitStatus_data()

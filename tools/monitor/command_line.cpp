@@ -67,6 +67,8 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
     MonitorOptions options;
     MonitorOptions::Relay relay;
     bool relayAsked = false;
+    std::optional<MonitorOptions::Tap> tap;
+    std::optional<QString> tapSettings;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
@@ -80,17 +82,26 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
         if (flag("--json", options.json) || flag("--no-health", options.noHealth) ||
             flag("--quiet", options.quiet))
             continue;
-        const QStringList takesValue = {QStringLiteral("--relay"),         QStringLiteral("--pbx"),
-                                        QStringLiteral("--allow"),         QStringLiteral("--read"),
-                                        QStringLiteral("--figures-every"), QStringLiteral("--lamps"),
-                                        QStringLiteral("--parity")};
+        if (arg == QLatin1String("--tap")) {
+            if (args.size() < 2)
+                return UsageError{
+                    QStringLiteral("--tap wants two ports: the PBX's and the message centre's")};
+            tap = MonitorOptions::Tap{args.takeFirst(), args.takeFirst(), {}};
+            continue;
+        }
+        const QStringList takesValue = {QStringLiteral("--settings"), QStringLiteral("--relay"),
+                                        QStringLiteral("--pbx"),      QStringLiteral("--allow"),
+                                        QStringLiteral("--read"),     QStringLiteral("--figures-every"),
+                                        QStringLiteral("--lamps"),    QStringLiteral("--parity")};
         if (!takesValue.contains(arg))
             return UsageError{QStringLiteral("unknown option \"%1\"").arg(arg)};
         if (args.isEmpty())
             return UsageError{QStringLiteral("%1 wants a value").arg(arg)};
         const QString value = args.takeFirst();
         std::optional<QString> wrong;
-        if (arg == QLatin1String("--relay")) {
+        if (arg == QLatin1String("--settings")) {
+            tapSettings = value;
+        } else if (arg == QLatin1String("--relay")) {
             relayAsked = true;
             wrong = readRelay(value, relay);
         } else if (arg == QLatin1String("--pbx")) {
@@ -122,8 +133,20 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
             QStringLiteral("--relay wants --pbx HOST[:PORT]: the PBX it passes connections to")};
     if (!relayAsked && (!relay.pbxHost.isEmpty() || !relay.allowed.isEmpty()))
         return UsageError{QStringLiteral("--pbx and --allow go with --relay")};
-    if (relayAsked == !options.readFile.isEmpty())
-        return UsageError{QStringLiteral("watch one thing: --relay or --read")};
+    if (int(relayAsked) + int(tap.has_value()) + int(!options.readFile.isEmpty()) != 1)
+        return UsageError{QStringLiteral("watch one thing: --relay, --tap or --read")};
+    if (tapSettings && !tap)
+        return UsageError{QStringLiteral("--settings goes with --tap")};
+    if (tap) {
+        const auto parameters =
+            settings::LineParameters::parse(tapSettings.value_or(QStringLiteral("9600,n,8,1")));
+        if (!parameters)
+            return UsageError{
+                QStringLiteral("--settings wants SPEED,PARITY,DATA,STOP as 9600,n,8,1, not \"%1\"")
+                    .arg(*tapSettings)};
+        tap->parameters = *parameters;
+        options.tap = tap;
+    }
     if (relayAsked)
         options.relay = relay;
     return options;
@@ -132,6 +155,7 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
 QByteArray usageText()
 {
     return "usage: zkn-monitor --relay [ADDRESS:]PORT --pbx HOST[:PORT] [--allow ADDRESS]... [OPTIONS]\n"
+           "       zkn-monitor --tap PBX_PORT MC_PORT [--settings 9600,n,8,1] [OPTIONS]\n"
            "       zkn-monitor --read CAPTURE [OPTIONS]\n"
            "       zkn-monitor --help\n";
 }
@@ -148,6 +172,12 @@ QByteArray helpText()
            "                          takes a free port, named on stderr.\n"
            "  --pbx HOST[:PORT]       the PBX each connection is passed to (port 60020 unless given)\n"
            "  --allow ADDRESS         only this message centre may connect (may be repeated)\n"
+           "  --tap PBX_PORT MC_PORT  a serial link tapped: two ports read, never written, one on the\n"
+           "                          PBX's transmit wire and one on the message centre's (a tap cable\n"
+           "                          or two USB adapters), named by device or /dev/serial/by-id path.\n"
+           "                          Flow control is off whatever the settings say. The order between\n"
+           "                          the two is the order their bytes reach this machine.\n"
+           "  --settings S            the tapped line's settings (9600,n,8,1 unless given)\n"
            "  --read CAPTURE          a capture taken elsewhere (pcap or pcapng: a mirror port, tcpdump,\n"
            "                          the tool's own captures)\n"
            "\nWhat to show:\n"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/parity.h"
+#include "settings/serial_settings.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -26,6 +27,14 @@ struct MonitorOptions
         QList<QHostAddress> allowed;
     };
     std::optional<Relay> relay;
+    // The serial tap: the port on the PBX's transmit wire, the one on the message centre's.
+    struct Tap
+    {
+        QString pbxPort;
+        QString mcPort;
+        settings::LineParameters parameters;
+    };
+    std::optional<Tap> tap;
     QString readFile; // a capture taken elsewhere
     bool json = false;
     bool noHealth = false;

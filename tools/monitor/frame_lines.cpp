@@ -63,16 +63,22 @@ QByteArray jsonFrame(const monitor::WatchedFrame& seen)
     QByteArray out = "{";
     appendJsonKey(out, "time");
     out += decodetool::jsonCaptureTime(seen.timeUs) + ',';
-    appendJsonKey(out, "connection");
-    out += QByteArray::number(seen.connection) + ',';
-    appendLatin1(out, "from", monitor::sideName(seen.from));
-    appendLatin1(out, "kind", QByteArray(1, seen.frame.kind));
-    appendLatin1(out, "kind_name", monitor::meaningName(seen.meaning));
-    appendLatin1(out, "device", seen.frame.deviceField);
-    appendLatin1(out, "seq", seen.frame.sequenceField);
-    appendJsonKey(out, "check_good");
-    out += seen.frame.parityGood ? "true," : "false,";
-    appendLatin1(out, "data", link::frameData(seen.frame));
+    if (seen.serial) {
+        appendLatin1(out, "from", monitor::sideName(seen.from));
+        appendLatin1(out, "kind_name", monitor::meaningName(seen.meaning));
+        appendLatin1(out, "data", seen.message);
+    } else {
+        appendJsonKey(out, "connection");
+        out += QByteArray::number(seen.connection) + ',';
+        appendLatin1(out, "from", monitor::sideName(seen.from));
+        appendLatin1(out, "kind", QByteArray(1, seen.frame.kind));
+        appendLatin1(out, "kind_name", monitor::meaningName(seen.meaning));
+        appendLatin1(out, "device", seen.frame.deviceField);
+        appendLatin1(out, "seq", seen.frame.sequenceField);
+        appendJsonKey(out, "check_good");
+        out += seen.frame.parityGood ? "true," : "false,";
+        appendLatin1(out, "data", link::frameData(seen.frame));
+    }
     if (seen.lamp) {
         appendJsonKey(out, "lamp");
         out += '{';
@@ -106,6 +112,12 @@ QByteArray frameLine(const monitor::WatchedFrame& seen, bool json)
 {
     if (json)
         return jsonFrame(seen);
+    const char* marker = seen.from == Side::Pbx ? " ->: " : "<- : ";
+    if (seen.serial)
+        return localTime(seen.timeUs) + ' ' + marker +
+               QByteArray(monitor::meaningName(seen.meaning)).leftJustified(15) + ' ' +
+               (seen.lamp ? lamp::describeLampCommand(*seen.lamp).toLatin1() : readableBytes(seen.message)) +
+               '\n';
     return localTime(seen.timeUs) + " #" + QByteArray::number(seen.connection) +
            (seen.from == Side::Pbx ? "  ->: " : " <- : ") + "kind " +
            readableBytes(QByteArray(1, seen.frame.kind)) + ' ' +

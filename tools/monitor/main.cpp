@@ -3,7 +3,9 @@
 #include "capture_reader.h"
 #include "command_line.h"
 #include "monitor_session.h"
+#include "serial_tap.h"
 #include "signal_pipe.h"
+#include "system_clock.h"
 #include "tcp_connections.h"
 #include "tcp_relay.h"
 
@@ -40,6 +42,19 @@ std::optional<QHostAddress> resolve(const QString& host)
     return std::nullopt;
 }
 
+// Ends the watch at SIGINT or SIGTERM, prints the figures at SIGUSR1.
+void endOnSignals(QCoreApplication& app, MonitorSession& session, const std::function<void()>& close)
+{
+    catchSignals({SIGINT, SIGTERM, SIGUSR1}, [&app, &session, close](int signal) {
+        if (signal == SIGUSR1) {
+            session.printFigures();
+            return;
+        }
+        close();
+        app.quit();
+    });
+}
+
 int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& session)
 {
     const MonitorOptions::Relay& asked = *options.relay;
@@ -70,14 +85,36 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
     QObject::connect(&relay, &TcpRelay::ending, &session, &MonitorSession::ending);
     QObject::connect(&relay, &TcpRelay::failed, &session, &MonitorSession::fault);
     QObject::connect(&relay, &TcpRelay::turnedAway, &session, &MonitorSession::note);
-    catchSignals({SIGINT, SIGTERM, SIGUSR1}, [&](int signal) {
-        if (signal == SIGUSR1) {
-            session.printFigures();
-            return;
-        }
-        relay.close();
-        app.quit();
-    });
+    endOnSignals(app, session, [&relay] { relay.close(); });
+    app.exec();
+    return session.finish();
+}
+
+int tap(QCoreApplication& app, const MonitorOptions& options, MonitorSession& session)
+{
+    const MonitorOptions::Tap& asked = *options.tap;
+    SerialTap tap(asked.pbxPort, asked.mcPort, asked.parameters);
+    QObject::connect(&tap, &SerialTap::received, &session,
+                     [&session](qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
+                         session.watch().serialReceived(timeUs, from, bytes);
+                     });
+    QObject::connect(
+        &tap, &SerialTap::failed, &session,
+        [&session](qint64 timeUs, monitor::Side, const QString& why) { session.fault(0, timeUs, why); });
+    const SerialTap::Opened opened = tap.open();
+    if (opened.pbx && opened.mc)
+        return say(QStringLiteral("neither tap port opens: the PBX's %1: %2; the message centre's %3: %4")
+                       .arg(asked.pbxPort, *opened.pbx, asked.mcPort, *opened.mc),
+                   kNothingToWatch);
+    for (const auto& [port, failure] :
+         {std::pair{asked.pbxPort, opened.pbx}, std::pair{asked.mcPort, opened.mc}})
+        if (failure)
+            session.fault(0, epochNowUs(),
+                          QStringLiteral("the tap port %1 does not open: %2").arg(port, *failure));
+    say(QStringLiteral("tapping the PBX's %1 and the message centre's %2 at %3")
+            .arg(asked.pbxPort, asked.mcPort, asked.parameters.toText()),
+        0);
+    endOnSignals(app, session, [&tap] { tap.close(); });
     app.exec();
     return session.finish();
 }
@@ -132,5 +169,9 @@ int main(int argc, char* argv[])
     }
     const MonitorOptions& options = std::get<MonitorOptions>(parsed);
     MonitorSession session(options, stdout, stderr);
-    return options.relay ? relay(app, options, session) : read(options, session);
+    if (options.relay)
+        return relay(app, options, session);
+    if (options.tap)
+        return tap(app, options, session);
+    return read(options, session);
 }

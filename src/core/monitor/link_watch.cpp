@@ -25,7 +25,49 @@ QString requestWords(Meaning request, const std::optional<lamp::LampCommand>& la
 
 } // namespace
 
-LinkWatch::LinkWatch(link::Parity parity, Events events) : m_parity(parity), m_events(std::move(events)) {}
+LinkWatch::LinkWatch(link::Parity parity, Events events)
+    : m_parity(parity), m_events(std::move(events)), m_pbxSerial(serialSink(Side::Pbx)),
+      m_mcSerial(serialSink(Side::Mc))
+{
+}
+
+link::SerialReceiver::Sink LinkWatch::serialSink(Side from)
+{
+    return {
+        [](const QByteArray&) {}, [this, from](const QByteArray& message) { serialMessage(from, message); },
+        [this, from](const QByteArray& message) {
+            serialMessage(from, message);
+            reportFault(0, m_cutAtUs,
+                        QStringLiteral("a message from the %1 without ETX after %2 bytes")
+                            .arg(from == Side::Pbx ? QStringLiteral("PBX") : QStringLiteral("message centre"))
+                            .arg(link::SerialReceiver::kLongestRecord));
+        }};
+}
+
+void LinkWatch::serialReceived(qint64 timeUs, Side from, QByteArrayView bytes)
+{
+    m_cutAtUs = timeUs;
+    (from == Side::Pbx ? m_pbxSerial : m_mcSerial).receive(bytes.toByteArray());
+}
+
+void LinkWatch::serialMessage(Side from, const QByteArray& message)
+{
+    WatchedFrame seen{m_cutAtUs, 0, from, true, {}, message, Meaning::Other, {}, {}, {}};
+    SideFigures& side = m_figures.of(from);
+    ++side.frames;
+    if (from == Side::Pbx) {
+        seen.meaning = Meaning::Record;
+        seen.record = message;
+        ++side.records;
+    } else if ((seen.lamp = lamp::parseLampMessage(QByteArray(message).replace('.', ' ')))) {
+        // The receiver shows blanks as dots; a lamp message holds no dot of its own.
+        seen.meaning = Meaning::Lamp;
+        ++side.lampMessages;
+        m_lamps.set(*seen.lamp, m_cutAtUs);
+    }
+    if (m_events.frame)
+        m_events.frame(seen);
+}
 
 LinkWatch::Connection& LinkWatch::connectionOf(int number)
 {
@@ -96,7 +138,8 @@ void LinkWatch::frame(int number, qint64 timeUs, Side from, const link::FrameHea
     // The frame's own faults are said after it.
     m_holdFaults = true;
     Connection& connection = connectionOf(number);
-    WatchedFrame seen{timeUs, number, from, frame, meaningOf(connection, from, frame.kind), {}, {}, {}};
+    WatchedFrame seen{timeUs, number, from, false, frame, {}, meaningOf(connection, from, frame.kind),
+                      {},     {},     {}};
     SideFigures& side = m_figures.of(from);
     ++side.frames;
     const std::optional<int> sequence = sequenceOf(frame);

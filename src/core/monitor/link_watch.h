@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/frame_splitter.h"
+#include "link/serial_receiver.h"
 #include "monitor/lamp_table.h"
 #include "monitor/watch_figures.h"
 #include "monitor/watched_frame.h"
@@ -43,6 +44,9 @@ public:
     void began(int connection, qint64 timeUs);
     // The next bytes one side sent on the connection, cut into frames here.
     void received(int connection, qint64 timeUs, Side from, QByteArrayView bytes);
+    // The next bytes one side sent on a serial link: each message from STX to ETX is seen, with no
+    // frame around it and no answer.
+    void serialReceived(qint64 timeUs, Side from, QByteArrayView bytes);
     // A frame cut elsewhere (a capture's reader).
     void frame(int connection, qint64 timeUs, Side from, const link::FrameHeader& frame);
     // The connection's first FIN or reset, sent by `by`.
@@ -91,6 +95,8 @@ private:
     using Deadline = std::tuple<qint64, int, Side, int>;
 
     Connection& connectionOf(int number);
+    link::SerialReceiver::Sink serialSink(Side from);
+    void serialMessage(Side from, const QByteArray& message);
     Meaning meaningOf(Connection& connection, Side from, char kind);
     void await(int number, Connection& connection, Side from, int sequence, Awaiting awaiting);
     void answer(int number, Connection& connection, WatchedFrame& seen);
@@ -107,6 +113,8 @@ private:
     QList<WatchFault> m_faults;
     bool m_holdFaults = false; // while a frame is taken in
     QList<WatchFault> m_heldFaults;
+    link::SerialReceiver m_pbxSerial;
+    link::SerialReceiver m_mcSerial;
     qint64 m_faultsLeftOut = 0;
 };
 

@@ -42,13 +42,16 @@ inline constexpr int kRequestKinds = 5;
 // The request's place in kRequests; -1 for what awaits no answer.
 int requestIndex(Meaning meaning);
 
-// One frame as it passed, and what the watch made of it.
+// One frame as it passed, and what the watch made of it. On a serial link a message from STX to
+// ETX, without a frame around it: no kind, device, sequence, check byte or answer.
 struct WatchedFrame
 {
     qint64 timeUs = 0; // since the epoch
     int connection = 0;
     Side from = Side::Pbx;
+    bool serial = false;
     link::FrameHeader frame;
+    QByteArray message; // serial: the message from STX to ETX, blanks shown as dots
     Meaning meaning = Meaning::Other;
     std::optional<lamp::LampCommand> lamp; // a lamp message as the PBX reads it
     QByteArray record;                     // a record frame's record text
