@@ -109,7 +109,9 @@ void TcpRelay::accept()
         }
         Q_EMIT this->finished(finished);
     });
-    Q_EMIT began(number, epochNowUs(), fromText);
+    Q_EMIT began(number, epochNowUs(), from,
+                 ntohs(peer.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6*>(&peer)->sin6_port
+                                                  : reinterpret_cast<const sockaddr_in*>(&peer)->sin_port));
     connection->start();
 }
 

@@ -44,11 +44,12 @@ public:
     // Stops listening and closes both legs of every connection.
     void close();
     int connectionsOpen() const { return int(m_connections.size()); }
+    const Options& options() const { return m_options; }
 
     static constexpr int kMostConnections = 64;
 
 Q_SIGNALS:
-    void began(int connection, qint64 timeUs, const QString& from);
+    void began(int connection, qint64 timeUs, const QHostAddress& from, quint16 fromPort);
     void passed(int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes);
     void ending(int connection, qint64 timeUs, monitor::Side by, bool reset);
     void failed(int connection, qint64 timeUs, const QString& what);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zkn-monitor as a process, relaying zkn-run's link to the simulator: the run goes as it does
 // direct, each end receives byte for byte what the other sent, the monitor matches what the run
-// counted, and reading the run's own capture gives the same figures as watching it live.
+// counted, and reading the relay's own capture gives the same figures as watching it live.
 #include "capture_reader.h"
 #include "pty_pair.h"
 #include "simulator_process.h"
@@ -186,7 +186,8 @@ private Q_SLOTS:
         const QString runCapture = dir.filePath(QStringLiteral("run.pcap"));
         SimulatorProcess pbx(kSimulator, simulator + QStringList{"--capture", simCapture});
         QVERIFY(pbx.port != 0);
-        MonitorProcess monitor(pbx.port, {"--json"});
+        const QString monitorCapture = dir.filePath(QStringLiteral("monitor.pcap"));
+        MonitorProcess monitor(pbx.port, {"--json", "--capture", monitorCapture});
         QVERIFY2(monitor.port != 0, monitor.err.constData());
         const QString runJson = dir.filePath(QStringLiteral("run.json"));
         QCOMPARE(run(writePlan(dir, monitor.port), {"--capture", runCapture, "--json", runJson}),
@@ -221,9 +222,9 @@ private Q_SLOTS:
         QVERIFY(counted.value(QStringLiteral("ok")) > 0 && counted.value(QStringLiteral("refused")) > 0);
         QCOMPARE(matched, counted);
 
-        // The run's own capture, read afterwards, gives the figures seen live, but for the times.
+        // The relay's own capture, read afterwards, gives the figures seen live, but for the times.
         QProcess read;
-        read.start(kMonitor, {"--read", runCapture, "--quiet"});
+        read.start(kMonitor, {"--read", monitorCapture, "--quiet"});
         QVERIFY(read.waitForFinished(10000));
         static const QRegularExpression times(QStringLiteral(", median .*? ms, p95 .*? ms, max .*? ms"));
         const auto figures = [](QByteArray summary) {

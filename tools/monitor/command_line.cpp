@@ -89,10 +89,11 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
             tap = MonitorOptions::Tap{args.takeFirst(), args.takeFirst(), {}};
             continue;
         }
-        const QStringList takesValue = {QStringLiteral("--settings"), QStringLiteral("--relay"),
-                                        QStringLiteral("--pbx"),      QStringLiteral("--allow"),
-                                        QStringLiteral("--read"),     QStringLiteral("--figures-every"),
-                                        QStringLiteral("--lamps"),    QStringLiteral("--parity")};
+        const QStringList takesValue = {
+            QStringLiteral("--settings"), QStringLiteral("--relay"),  QStringLiteral("--pbx"),
+            QStringLiteral("--allow"),    QStringLiteral("--read"),   QStringLiteral("--figures-every"),
+            QStringLiteral("--lamps"),    QStringLiteral("--parity"), QStringLiteral("--capture"),
+            QStringLiteral("--rotate"),   QStringLiteral("--keep")};
         if (!takesValue.contains(arg))
             return UsageError{QStringLiteral("unknown option \"%1\"").arg(arg)};
         if (args.isEmpty())
@@ -118,6 +119,14 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
             options.figuresEveryMinutes = value.toInt(&ok);
             if (!ok || options.figuresEveryMinutes < 1)
                 wrong = QStringLiteral("--figures-every wants whole minutes, not \"%1\"").arg(value);
+        } else if (arg == QLatin1String("--capture")) {
+            options.captureFile = value;
+        } else if (arg == QLatin1String("--rotate") || arg == QLatin1String("--keep")) {
+            bool ok = false;
+            const int number = value.toInt(&ok);
+            (arg == QLatin1String("--rotate") ? options.rotateMegabytes : options.keepFiles) = number;
+            if (!ok || number < 1)
+                wrong = QStringLiteral("%1 wants a whole number above 0, not \"%2\"").arg(arg, value);
         } else if (arg == QLatin1String("--lamps")) {
             options.lampsFile = value;
         } else if (value == QLatin1String("odd") || value == QLatin1String("even")) { // --parity
@@ -135,6 +144,12 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
         return UsageError{QStringLiteral("--pbx and --allow go with --relay")};
     if (int(relayAsked) + int(tap.has_value()) + int(!options.readFile.isEmpty()) != 1)
         return UsageError{QStringLiteral("watch one thing: --relay, --tap or --read")};
+    if (!options.captureFile.isEmpty() && !relayAsked)
+        return UsageError{QStringLiteral("--capture goes with --relay")};
+    if ((options.rotateMegabytes > 0 || options.keepFiles > 0) && options.captureFile.isEmpty())
+        return UsageError{QStringLiteral("--rotate and --keep go with --capture")};
+    if (options.keepFiles > 0 && options.rotateMegabytes == 0)
+        return UsageError{QStringLiteral("--keep goes with --rotate")};
     if (tapSettings && !tap)
         return UsageError{QStringLiteral("--settings goes with --tap")};
     if (tap) {
@@ -187,6 +202,10 @@ QByteArray helpText()
            "  --figures-every MIN     the figures line every MIN minutes (and at SIGUSR1)\n"
            "  --lamps FILE            the lamps the message centre set, with the PBX's answers, as CSV\n"
            "                          at the end\n"
+           "  --capture FILE          keep the relayed connections in FILE, a capture Wireshark opens\n"
+           "  --rotate MB             cut the capture every MB megabytes: FILE watch.pcap gives\n"
+           "                          watch-1.pcap, watch-2.pcap and so on\n"
+           "  --keep N                keep only the newest N of them\n"
            "  --parity odd|even       the check bytes' parity (odd unless given)\n"
            "\nIt ends at SIGINT or SIGTERM, closing every relayed connection, and prints the summary to\n"
            "stderr. Exit status: 0 no fault seen, 1 a fault seen, 2 a usage error, 3 nothing to watch.\n";

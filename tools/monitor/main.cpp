@@ -3,6 +3,7 @@
 #include "capture_reader.h"
 #include "command_line.h"
 #include "monitor_session.h"
+#include "relay_capture.h"
 #include "serial_tap.h"
 #include "signal_pipe.h"
 #include "system_clock.h"
@@ -80,13 +81,37 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
             .arg(pbx->toString())
             .arg(asked.pbxPort),
         0);
-    QObject::connect(&relay, &TcpRelay::began, &session, &MonitorSession::began);
-    QObject::connect(&relay, &TcpRelay::passed, &session, &MonitorSession::passed);
-    QObject::connect(&relay, &TcpRelay::ending, &session, &MonitorSession::ending);
+    RelayCapture capture;
+    if (!options.captureFile.isEmpty()) {
+        const QString why = capture.open(options.captureFile,
+                                         {qint64(options.rotateMegabytes) * 1000 * 1000, options.keepFiles});
+        if (!why.isEmpty())
+            return say(QStringLiteral("cannot write the capture %1: %2").arg(options.captureFile, why),
+                       kNothingToWatch);
+    }
+    QObject::connect(&relay, &TcpRelay::began, &session,
+                     [&](int connection, qint64 timeUs, const QHostAddress& from, quint16 fromPort) {
+                         capture.began(connection, timeUs, from, fromPort, *pbx, asked.pbxPort);
+                         session.began(connection, timeUs, from.toString());
+                     });
+    QObject::connect(&relay, &TcpRelay::passed, &session,
+                     [&](int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
+                         capture.passed(connection, timeUs, from, bytes);
+                         session.passed(connection, timeUs, from, bytes);
+                     });
+    QObject::connect(&relay, &TcpRelay::ending, &session,
+                     [&](int connection, qint64 timeUs, monitor::Side by, bool reset) {
+                         capture.ending(connection, timeUs, by, reset);
+                         session.ending(connection, timeUs, by, reset);
+                     });
+    QObject::connect(&relay, &TcpRelay::finished, &session,
+                     [&](int connection) { capture.finished(connection, epochNowUs()); });
     QObject::connect(&relay, &TcpRelay::failed, &session, &MonitorSession::fault);
     QObject::connect(&relay, &TcpRelay::turnedAway, &session, &MonitorSession::note);
     endOnSignals(app, session, [&relay] { relay.close(); });
     app.exec();
+    if (!capture.failure().isEmpty())
+        session.fault(0, epochNowUs(), QStringLiteral("the capture stopped: %1").arg(capture.failure()));
     return session.finish();
 }
 

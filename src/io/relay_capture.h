@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "capture/tcp_packets.h"
+#include "capture_file.h"
+#include "monitor/watched_frame.h"
+
+#include <QHostAddress>
+#include <QString>
+
+#include <map>
+
+namespace zkn {
+
+// The relayed connections kept in a capture as the packets that carried them (IPv4), each with the
+// message centre's and the PBX's own addresses and ports. With rotation, the file is cut once it
+// holds so many bytes: FILE "watch.pcap" gives watch-1.pcap, watch-2.pcap and so on, the oldest
+// deleted past the number kept; a connection goes on in the next file without its handshake.
+class RelayCapture
+{
+public:
+    struct Rotation
+    {
+        qint64 bytes = 0; // 0: one file, never cut
+        int keep = 0;     // 0: every file kept
+    };
+
+    // Why the first file cannot be written; empty when it can.
+    QString open(const QString& path, Rotation rotation);
+    bool isOpen() const { return m_file.isOpen(); }
+
+    void began(int connection, qint64 timeUs, const QHostAddress& mc, quint16 mcPort, const QHostAddress& pbx,
+               quint16 pbxPort);
+    void passed(int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes);
+    void ending(int connection, qint64 timeUs, monitor::Side by, bool reset);
+    // Both legs closed: the side that had not closed yet closes too (both, when the relay closed
+    // them).
+    void finished(int connection, qint64 timeUs);
+    // Why writing stopped; empty while it goes on.
+    QString failure() const { return m_failure; }
+
+    // The name of the index-th file (from 1) under rotation.
+    static QString rotatedName(const QString& path, int index);
+
+private:
+    struct Connection
+    {
+        capture::TcpPackets packets;
+        std::optional<monitor::Side> finishedBy;
+        bool reset = false;
+    };
+
+    void write(const QList<QByteArray>& packets, qint64 timeUs);
+    QString openFile(int index);
+
+    QString m_path;
+    Rotation m_rotation;
+    CaptureFile m_file;
+    int m_index = 0;
+    qint64 m_written = 0;
+    QString m_failure;
+    std::map<int, Connection> m_connections;
+};
+
+} // namespace zkn
