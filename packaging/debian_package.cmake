@@ -14,8 +14,10 @@ and decodes the call-information records the PBX sends, switches
 message-waiting lamps for one station or a range, and runs a lamp load test.
 
 The package also holds zkn-pbxsim, which plays the PBX side of the link for
-rehearsals and for reproducing faults, and zkn-decode, which decodes the
-records in a log file on the command line.]])
+rehearsals and for reproducing faults; zkn-decode, which decodes the records
+in a log file or a capture on the command line; zkn-run, which runs the link
+without a window from a plan; and zkn-monitor, which watches the link between
+a PBX and a real message centre through a relay or a serial tap.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
