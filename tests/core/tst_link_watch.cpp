@@ -20,8 +20,8 @@ QByteArray frame(char kind, const QByteArray& sequence, const QByteArray& data)
 // "MS SIDE WHAT SEQ [ARG]" steps, "|" between them; the times in ms. WHAT: status, release, lamp
 // (ARG the tagged message's function code and station, "2:1000"), record, response (ARG the code),
 // answer (ARG the code), bad (a status frame with its check byte flipped); "MS tick"; "MS end SIDE
-// close|reset"; "MS begin". Every step is on connection 1 unless it ends in "@N".
-// What comes out: "SIDE MEANING SEQ" for each frame, with " <- REQUEST MS" for an answer ("late"
+// close|reset"; "MS begin"; "MS finished" (both sides closed). Every step is on connection 1 unless it ends
+// in "@N". What comes out: "SIDE MEANING SEQ" for each frame, with " <- REQUEST MS" for an answer ("late"
 // when its time was up), and "! FAULT" at its time.
 QString watch(const QString& script, LinkWatch** kept = nullptr)
 {
@@ -56,6 +56,10 @@ QString watch(const QString& script, LinkWatch** kept = nullptr)
         }
         if (w[1] == QLatin1String("begin")) {
             watch->began(connection, us);
+            continue;
+        }
+        if (w[1] == QLatin1String("finished")) {
+            watch->finished(connection);
             continue;
         }
         const Side side = w[2] == QLatin1String("pbx") ? Side::Pbx : Side::Mc;
@@ -151,6 +155,11 @@ private Q_SLOTS:
             "0 mc status 00 | 1 mc lamp 01 2:1000 | 2 end pbx reset | 3 mc status 02@2 | 20000 tick@2",
             "mc connect request 00; mc lamp message 01; mc connect request 02; "
             "!10003 no answer in time to the connect request seq 02 (10 s)");
+        row("after the first FIN answers still match, and no time is up",
+            "0 mc lamp 01 2:1000 | 1 mc lamp 02 2:1001 | 2 end mc close | 3 pbx response 01 0 | "
+            "4 pbx record 09 | 20000 tick | 20001 finished | 20002 mc status 03",
+            "mc lamp message 01; mc lamp message 02; pbx response 01 <- lamp message 3; pbx record 09; "
+            "mc connect request 03");
         row("connections kept apart",
             "0 mc status 00@1 | 0 mc status 00@2 | 1 pbx response 00 0@2 | 2 pbx response 00 0@1",
             "mc connect request 00; mc connect request 00; pbx response 00 <- connect request 1; "

@@ -104,8 +104,10 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
                          capture.ending(connection, timeUs, by, reset);
                          session.ending(connection, timeUs, by, reset);
                      });
-    QObject::connect(&relay, &TcpRelay::finished, &session,
-                     [&](int connection) { capture.finished(connection, epochNowUs()); });
+    QObject::connect(&relay, &TcpRelay::finished, &session, [&](int connection) {
+        capture.finished(connection, epochNowUs());
+        session.finished(connection);
+    });
     QObject::connect(&relay, &TcpRelay::failed, &session, &MonitorSession::fault);
     QObject::connect(&relay, &TcpRelay::turnedAway, &session, &MonitorSession::note);
     endOnSignals(app, session, [&relay] { relay.close(); });

@@ -26,6 +26,7 @@ public:
     void began(int connection, qint64 timeUs, const QString& from);
     void passed(int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes);
     void ending(int connection, qint64 timeUs, monitor::Side by, bool reset);
+    void finished(int connection) { m_watch.finished(connection); }
     // A fault the watch cannot see for itself: the relay's, a tap port's.
     void fault(int connection, qint64 timeUs, const QString& what);
     void note(qint64 timeUs, const QString& what);

@@ -171,7 +171,8 @@ void LinkWatch::frame(int number, qint64 timeUs, Side from, const link::FrameHea
         requestIndex(seen.meaning) >= 0 && !(from == Side::Pbx && seen.meaning == Meaning::Release);
     if (awaitsAnswer && sequence) {
         const qint64 limit = seen.meaning == Meaning::HealthCheck ? kHealthAnswerUs : kAnswerUs;
-        await(number, connection, from, *sequence, {seen.meaning, timeUs, timeUs + limit, false, seen.lamp});
+        await(number, connection, from, *sequence,
+              {seen.meaning, timeUs, timeUs + limit, false, false, seen.lamp});
     }
     if (!frame.parityGood) {
         ++side.badCheckBytes;
@@ -205,12 +206,13 @@ void LinkWatch::await(int number, Connection& connection, Side from, int sequenc
     AwaitedBySequence& awaited = from == Side::Mc ? connection.fromMc : connection.fromPbx;
     std::optional<Awaiting>& slot = awaited[std::size_t(sequence)];
     // The sequence number came round again: the request before is given up.
-    if (slot && !slot->timeUp)
+    if (slot && slot->timed)
         timeUp(number, connection, from, sequence, awaiting.sentUs);
-    if (slot)
-        m_deadlines.erase({slot->dueUs, number, from, sequence});
     slot = awaiting;
-    m_deadlines.insert({awaiting.dueUs, number, from, sequence});
+    // On a closing connection a request is still matched, but its time is never up.
+    slot->timed = !connection.ending;
+    if (slot->timed)
+        m_deadlines.insert({awaiting.dueUs, number, from, sequence});
 }
 
 void LinkWatch::answer(int number, Connection& connection, WatchedFrame& seen)
@@ -234,10 +236,10 @@ void LinkWatch::answer(int number, Connection& connection, WatchedFrame& seen)
         return;
     }
     const Awaiting request = *std::exchange(awaited[std::size_t(*sequence)], std::nullopt);
-    if (!request.timeUp)
+    if (request.timed)
         m_deadlines.erase({request.dueUs, number, asker, *sequence});
     const qint64 afterUs = seen.timeUs - request.sentUs;
-    seen.answered = WatchedFrame::Answered{request.request, afterUs, request.timeUp, request.lamp};
+    seen.answered = WatchedFrame::Answered{request.request, afterUs, request.late, request.lamp};
     m_figures.answerTimes[std::size_t(requestIndex(request.request))].add(afterUs);
     if (request.lamp)
         m_lamps.answered(*request.lamp, request.sentUs, seen.frame.responseCode);
@@ -247,7 +249,8 @@ void LinkWatch::timeUp(int number, Connection& connection, Side awaitedFrom, int
 {
     AwaitedBySequence& awaited = awaitedFrom == Side::Mc ? connection.fromMc : connection.fromPbx;
     Awaiting& request = *awaited[std::size_t(sequence)];
-    request.timeUp = true;
+    request.late = true;
+    request.timed = false;
     m_deadlines.erase({request.dueUs, number, awaitedFrom, sequence});
     ++m_figures.notAnsweredInTime[std::size_t(requestIndex(request.request))];
     if (request.lamp)
@@ -282,16 +285,33 @@ void LinkWatch::ending(int number, qint64 timeUs, Side by, bool reset)
     const auto found = m_connections.find(number);
     if (found == m_connections.end())
         return;
+    Connection& connection = found->second;
+    forgetDeadlines(number, Side::Mc, connection.fromMc);
+    forgetDeadlines(number, Side::Pbx, connection.fromPbx);
+    if (reset) {
+        m_connections.erase(found);
+        return;
+    }
+    connection.ending = true;
+}
+
+void LinkWatch::finished(int number)
+{
+    const auto found = m_connections.find(number);
+    if (found == m_connections.end())
+        return;
     forgetDeadlines(number, Side::Mc, found->second.fromMc);
     forgetDeadlines(number, Side::Pbx, found->second.fromPbx);
     m_connections.erase(found);
 }
 
-void LinkWatch::forgetDeadlines(int number, Side awaitedFrom, const AwaitedBySequence& awaited)
+void LinkWatch::forgetDeadlines(int number, Side awaitedFrom, AwaitedBySequence& awaited)
 {
-    for (std::size_t sequence = 0; sequence < awaited.size(); ++sequence)
-        if (awaited[sequence] && !awaited[sequence]->timeUp)
-            m_deadlines.erase({awaited[sequence]->dueUs, number, awaitedFrom, int(sequence)});
+    for (std::size_t sequence = 0; sequence < awaited.size(); ++sequence) {
+        std::optional<Awaiting>& request = awaited[sequence];
+        if (request && std::exchange(request->timed, false))
+            m_deadlines.erase({request->dueUs, number, awaitedFrom, int(sequence)});
+    }
 }
 
 void LinkWatch::reportFault(int connection, qint64 timeUs, const QString& what)

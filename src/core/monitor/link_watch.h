@@ -26,9 +26,10 @@ namespace zkn::monitor {
 // connection is its connect request, later ones are health checks; its connect requests, health
 // checks, lamp messages and release requests await the PBX's response; the PBX's records await
 // the message centre's answer. A health check not answered within 500 ms, or another request
-// within 10 s, is a fault; an answer that comes later still matches it, marked late. What a
-// connection awaited ends with it, unanswered but no fault: a release is often answered by the
-// close alone. Memory is bounded: at most 100 requests wait per side and connection (one per
+// within 10 s, is a fault; an answer that comes later still matches it, marked late. From the
+// connection's first FIN no request's time is up any more, unanswered but no fault (a release is
+// often answered by the close alone), while answers still on their way are matched; a reset ends
+// it at once. Memory is bounded: at most 100 requests wait per side and connection (one per
 // sequence number; a new one replaces the old), and the oldest connection is forgotten past 256.
 class LinkWatch
 {
@@ -51,6 +52,8 @@ public:
     void frame(int connection, qint64 timeUs, Side from, const link::FrameHeader& frame);
     // The connection's first FIN or reset, sent by `by`.
     void ending(int connection, qint64 timeUs, Side by, bool reset);
+    // Both sides have closed: the connection is forgotten.
+    void finished(int connection);
     // Time passes: requests whose time is up are faults.
     void advanceTo(qint64 timeUs);
     // When the next request's time is up.
@@ -77,7 +80,8 @@ private:
         Meaning request = Meaning::Other;
         qint64 sentUs = 0;
         qint64 dueUs = 0;
-        bool timeUp = false;
+        bool timed = false; // its deadline stands
+        bool late = false;  // its time was up
         std::optional<lamp::LampCommand> lamp;
     };
     // What one side's requests await, by sequence number.
@@ -86,6 +90,7 @@ private:
     {
         QByteArray device;
         bool statusSeen = false;
+        bool ending = false;       // its first FIN came
         AwaitedBySequence fromMc;  // the message centre's requests
         AwaitedBySequence fromPbx; // the PBX's records
         std::unique_ptr<link::FrameSplitter> pbxBytes;
@@ -101,7 +106,7 @@ private:
     void await(int number, Connection& connection, Side from, int sequence, Awaiting awaiting);
     void answer(int number, Connection& connection, WatchedFrame& seen);
     void timeUp(int number, Connection& connection, Side awaitedFrom, int sequence, qint64 timeUs);
-    void forgetDeadlines(int number, Side awaitedFrom, const AwaitedBySequence& awaited);
+    void forgetDeadlines(int number, Side awaitedFrom, AwaitedBySequence& awaited);
 
     link::Parity m_parity;
     Events m_events;
