@@ -279,6 +279,44 @@ private Q_SLOTS:
         QCOMPARE(relay.connectionsOpen(), 0);
     }
 
+    // A PBX that does not read: the relay stops reading the message centre once its bound waits,
+    // and TCP holds the message centre back; nothing is lost when the PBX reads again.
+    void aSlowPbxHoldsTheSenderBack()
+    {
+        Pbx pbx;
+        TcpRelay relay(relayTo(pbx.port));
+        QCOMPARE(relay.listen(), std::nullopt);
+        qint64 passed = 0;
+        connect(&relay, &TcpRelay::passed, this,
+                [&passed](int, qint64, Side, const QByteArray& bytes) { passed += bytes.size(); });
+        Peer mc;
+        Peer pbxEnd;
+        QVERIFY(connectTo(mc, relay.port()));
+        QVERIFY(pbx.accept(pbxEnd));
+        QByteArray sent;
+        const auto sendWhatFits = [&] {
+            QByteArray chunk(65536, '\0');
+            for (qsizetype i = 0; i < chunk.size(); ++i)
+                chunk[i] = char((sent.size() + i) % 251);
+            const ssize_t n =
+                ::send(mc.fd, chunk.constData(), std::size_t(chunk.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n > 0)
+                sent += chunk.left(n);
+        };
+        qint64 passedBefore = -1;
+        for (int round = 0; round < 40 && passed != passedBefore; ++round) {
+            passedBefore = passed;
+            for (int i = 0; i < 20; ++i) {
+                sendWhatFits();
+                QTest::qWait(5);
+            }
+        }
+        QCOMPARE(passed, passedBefore); // the relay stopped reading
+        QVERIFY(sent.size() > passed);  // the rest waits in the message centre's socket
+        QVERIFY(pbxEnd.waitFor([&](const Peer& p) { return p.got.size() == sent.size(); }));
+        QVERIFY(pbxEnd.got == sent);
+    }
+
     void anAddressInUseIsSaid()
     {
         Pbx pbx;
