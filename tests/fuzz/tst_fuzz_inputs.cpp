@@ -9,6 +9,7 @@
 #include "frame_assembler_property.h"
 #include "lamp_ledger_property.h"
 #include "lamp_message_property.h"
+#include "link_watch_property.h"
 #include "paced_link_property.h"
 #include "packet_property.h"
 #include "pbx_side_property.h"
@@ -42,7 +43,7 @@ const std::map<QString, Rule> kRules{
     {"fuzz_ledger_json", checkLedgerJsonInput}, {"fuzz_lamp_map", checkLampMapInput},
     {"fuzz_run_plan", checkRunPlanInput}, {"fuzz_capture_file", checkCaptureFileInput},
     {"fuzz_replay", checkReplayInput}, {"fuzz_pbx_side", checkPbxSideInput},
-    {"fuzz_paced_link", checkPacedLinkInput}};
+    {"fuzz_paced_link", checkPacedLinkInput}, {"fuzz_link_watch", checkLinkWatchInput}};
 // clang-format on
 
 } // namespace
