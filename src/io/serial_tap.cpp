@@ -10,7 +10,7 @@ using monitor::Side;
 
 SerialTap::SerialTap(const QString& pbxPort, const QString& mcPort,
                      const settings::LineParameters& parameters, QObject* parent)
-    : QObject(parent), m_parameters(parameters)
+    : QObject(parent), m_parameters(parameters), m_pbxName(pbxPort), m_mcName(mcPort)
 {
     m_pbx.setPortName(pbxPort);
     m_mc.setPortName(mcPort);
@@ -53,7 +53,9 @@ void SerialTap::portError(QSerialPort& port, Side side, QSerialPort::SerialPortE
     const QString why =
         QStringLiteral("the %1 port %2 failed: %3")
             .arg(side == Side::Pbx ? QStringLiteral("PBX's") : QStringLiteral("message centre's"),
-                 port.portName(), port.errorString());
+                 side == Side::Pbx ? m_pbxName : m_mcName,
+                 error == QSerialPort::ResourceError ? QStringLiteral("the device is no longer available")
+                                                     : port.errorString());
     QMetaObject::invokeMethod(&port, &QSerialPort::close, Qt::QueuedConnection);
     Q_EMIT failed(epochNowUs(), side, why);
 }

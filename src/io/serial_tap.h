@@ -44,6 +44,8 @@ private:
     void portError(QSerialPort& port, monitor::Side side, QSerialPort::SerialPortError error);
 
     settings::LineParameters m_parameters;
+    QString m_pbxName; // as given
+    QString m_mcName;
     QSerialPort m_pbx;
     QSerialPort m_mc;
 };

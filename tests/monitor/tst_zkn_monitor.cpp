@@ -112,6 +112,25 @@ std::pair<QByteArray, QByteArray> payloads(const QString& path, quint16 serverPo
     return sent;
 }
 
+// The master side of a pseudo-terminal whose device the monitor opens; nothing else holds the
+// device, so closing the master takes it away as unplugging an adapter would.
+struct TapPort
+{
+    // Not handed down to the processes the test starts, or they would hold the device too.
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    QString path = master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0
+                       ? QString::fromLocal8Bit(::ptsname(master))
+                       : QString();
+
+    ~TapPort() { unplug(); }
+    void unplug()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+};
+
 // A tap cable between the simulator's serial line and zkn-run's: what each sends reaches the
 // other, and a copy reaches the tap's port for its direction. Whatever comes back from a tap
 // port is kept: the monitor must write nothing.
@@ -119,8 +138,8 @@ struct TapCable
 {
     int simulator = -1; // the simulator's pseudo-terminal, as the cable's PBX end
     zkn::test::PtyPair run;
-    zkn::test::PtyPair pbxTap;
-    zkn::test::PtyPair mcTap;
+    TapPort pbxTap;
+    TapPort mcTap;
     QByteArray writtenToTaps;
 
     explicit TapCable(const QString& simulatorPty)
@@ -149,11 +168,11 @@ struct TapCable
     {
         const QByteArray fromPbx = drain(simulator);
         put(run.master(), fromPbx);
-        put(pbxTap.master(), fromPbx);
+        put(pbxTap.master, fromPbx);
         const QByteArray fromMc = run.readMaster();
         put(simulator, fromMc);
-        put(mcTap.master(), fromMc);
-        writtenToTaps += pbxTap.readMaster() + mcTap.readMaster();
+        put(mcTap.master, fromMc);
+        writtenToTaps += drain(pbxTap.master) + drain(mcTap.master);
     }
 };
 
@@ -241,10 +260,10 @@ private Q_SLOTS:
         SimulatorProcess pbx(kSimulator, {"--pty", "--records", "2", "--record-interval", "100"});
         QVERIFY(!pbx.pty.isEmpty());
         TapCable cable(pbx.pty);
-        QVERIFY(cable.simulator >= 0 && cable.run.isValid() && cable.pbxTap.isValid() &&
-                cable.mcTap.isValid());
+        QVERIFY(cable.simulator >= 0 && cable.run.isValid() && !cable.pbxTap.path.isEmpty() &&
+                !cable.mcTap.path.isEmpty());
         QProcess monitor;
-        monitor.start(kMonitor, {"--tap", cable.pbxTap.devicePath(), cable.mcTap.devicePath(), "--json"});
+        monitor.start(kMonitor, {"--tap", cable.pbxTap.path, cable.mcTap.path, "--json"});
         QByteArray said;
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -276,21 +295,31 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
         QTest::qWait(100);
         cable.carry();
+        QCOMPARE(cable.writtenToTaps, QByteArray());
+        // The PBX's tap port goes away: a fault; the message centre's is still read.
+        cable.pbxTap.unplug();
+        const QByteArray last("\x02"
+                              "0!A0101102041009\x03");
+        TapCable::put(cable.mcTap.master, last);
+        QTest::qWait(300);
         monitor.terminate();
         QVERIFY(monitor.waitForFinished(5000));
-        QCOMPARE(monitor.exitCode(), 0);
-        QCOMPARE(cable.writtenToTaps, QByteArray());
+        said += monitor.readAllStandardError();
+        QVERIFY2(monitor.exitCode() == 1, said.constData());
+        QVERIFY2(said.contains("FAULT the PBX's port " + cable.pbxTap.path.toLatin1() + " failed"),
+                 said.constData());
+        QCOMPARE(TapCable::drain(cable.mcTap.master), QByteArray());
         QStringList seen;
         for (const QByteArray& line : monitor.readAllStandardOutput().split('\n')) {
             const QJsonObject o = QJsonDocument::fromJson(line).object();
-            if (!o.isEmpty())
+            if (o.contains(QLatin1String("from")))
                 seen << o[QLatin1String("from")].toString() + QLatin1Char(' ') +
                             o[QLatin1String("kind_name")].toString() + QLatin1Char(' ') +
                             o[QLatin1String("lamp")][QLatin1String("first")].toString();
         }
         // Both directions, each message once; the records as many as came before the port closed.
         QCOMPARE(seen.filter(QStringLiteral("mc ")),
-                 QStringList({"mc lamp message 1000", "mc lamp message 1001"}));
+                 QStringList({"mc lamp message 1000", "mc lamp message 1001", "mc lamp message 1009"}));
         QVERIFY(!seen.filter(QStringLiteral("pbx record")).isEmpty());
         QCOMPARE(seen.filter(QStringLiteral("pbx ")).size(),
                  seen.filter(QStringLiteral("pbx record")).size());

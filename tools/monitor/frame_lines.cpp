@@ -129,13 +129,16 @@ QByteArray frameLine(const monitor::WatchedFrame& seen, bool json)
 QByteArray faultLine(const monitor::WatchFault& fault, bool json)
 {
     if (!json)
-        return localTime(fault.timeUs) + " #" + QByteArray::number(fault.connection) + " FAULT " +
+        return localTime(fault.timeUs) + " #" + QByteArray::number(fault.connection) +
+               (fault.device.isEmpty() ? QByteArray() : " dev " + readableBytes(fault.device)) + " FAULT " +
                fault.what.toUtf8() + '\n';
     QByteArray out = "{";
     appendJsonKey(out, "time");
     out += decodetool::jsonCaptureTime(fault.timeUs) + ',';
     appendJsonKey(out, "connection");
     out += QByteArray::number(fault.connection) + ',';
+    if (!fault.device.isEmpty())
+        appendLatin1(out, "device", fault.device);
     appendJsonKey(out, "fault");
     appendJsonString(out, fault.what);
     return out + "}\n";

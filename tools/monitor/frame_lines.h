@@ -18,6 +18,7 @@ namespace zkn::monitortool {
 // kind, kind_name, device, seq, check_good, data, and as they apply lamp {function, first,
 // second}, record, answers, answer_ms, late, code.
 QByteArray frameLine(const monitor::WatchedFrame& frame, bool json);
+// A fault: "2026-12-09 17:20:03.125 #1 dev 01 FAULT a negative answer to ...".
 QByteArray faultLine(const monitor::WatchFault& fault, bool json);
 // What happened to a connection: "began from 192.0.2.7", "closed by the PBX", "reset by the
 // message centre"; in JSON as "event".

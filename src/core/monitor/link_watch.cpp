@@ -317,7 +317,7 @@ void LinkWatch::forgetDeadlines(int number, Side awaitedFrom, AwaitedBySequence&
 void LinkWatch::reportFault(int connection, qint64 timeUs, const QString& what)
 {
     ++m_figures.faults;
-    const WatchFault fault{timeUs, connection, what};
+    const WatchFault fault{timeUs, connection, deviceOf(connection), what};
     if (m_faults.size() < kFaultsKept)
         m_faults.append(fault);
     else

@@ -71,6 +71,7 @@ struct WatchFault
 {
     qint64 timeUs = 0;
     int connection = 0;
+    QByteArray device; // of the connection's connect request; empty before it
     QString what;
 };
 
