@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -285,7 +286,8 @@ private Q_SLOTS:
                        .toLatin1());
         file.close();
         QProcess run;
-        run.start(kRun, {plan});
+        const QString runCapture = dir.filePath(QStringLiteral("serial.pcap"));
+        run.start(kRun, {plan, "--capture", runCapture});
         QVERIFY(QTest::qWaitFor(
             [&] {
                 cable.carry();
@@ -323,6 +325,32 @@ private Q_SLOTS:
         QVERIFY(!seen.filter(QStringLiteral("pbx record")).isEmpty());
         QCOMPARE(seen.filter(QStringLiteral("pbx ")).size(),
                  seen.filter(QStringLiteral("pbx record")).size());
+
+        // zkn-run's own capture of the serial line reads as the same messages (the records those
+        // that came before the run closed its port).
+        QProcess read;
+        read.start(kMonitor, {"--read", runCapture, "--quiet"});
+        QVERIFY(read.waitForFinished(5000));
+        const QByteArray summary = read.readAllStandardError();
+        QVERIFY2(summary.contains("mc: 2 frames, 0 records, 2 lamp messages") &&
+                     !summary.contains("pbx: 0 frames"),
+                 summary.constData());
+    }
+
+    // SIGUSR1 prints the figures line at once, the relay going on.
+    void figuresAtSigusr1()
+    {
+        SimulatorProcess pbx(kSimulator, {});
+        MonitorProcess monitor(pbx.port, {});
+        QVERIFY(monitor.port != 0);
+        ::kill(pid_t(monitor.process.processId()), SIGUSR1);
+        QVERIFY(QTest::qWaitFor([&] { return monitor.process.canReadLine(); }, 5000));
+        QCOMPARE(
+            monitor.process.readLine(),
+            QByteArray(
+                "figures: pbx 0 frames (0 records), mc 0 frames (0 lamp messages); answers none; 0 not in "
+                "time; 0 faults\n"));
+        QCOMPARE(monitor.stop(), 0);
     }
 
     void exitStatus_data()

@@ -169,7 +169,9 @@ int read(const MonitorOptions& options, MonitorSession& session)
         file, {[&](decodetool::CaptureTime time, const decodetool::TcpSegment& segment) {
                    connections.segment(time, segment);
                },
-               {}});
+               [&](decodetool::CaptureTime time, decodetool::LinkSide from, QByteArrayView bytes) {
+                   session.watch().serialReceived(time, side(from), bytes);
+               }});
     connections.finish();
     if (failure)
         session.fault(0, 0,
