@@ -264,7 +264,10 @@ private Q_SLOTS:
         QVERIFY(cable.simulator >= 0 && cable.run.isValid() && !cable.pbxTap.path.isEmpty() &&
                 !cable.mcTap.path.isEmpty());
         QProcess monitor;
-        monitor.start(kMonitor, {"--tap", cable.pbxTap.path, cable.mcTap.path, "--json"});
+        QTemporaryDir dir;
+        const QString tapCapture = dir.filePath(QStringLiteral("tap.pcap"));
+        monitor.start(kMonitor,
+                      {"--tap", cable.pbxTap.path, cable.mcTap.path, "--json", "--capture", tapCapture});
         QByteArray said;
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -273,7 +276,6 @@ private Q_SLOTS:
                 return said.contains("tapping");
             },
             5000));
-        QTemporaryDir dir;
         const QString plan = dir.filePath(QStringLiteral("serial.json"));
         QFile file(plan);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -335,6 +337,15 @@ private Q_SLOTS:
         QVERIFY2(summary.contains("mc: 2 frames, 0 records, 2 lamp messages") &&
                      !summary.contains("pbx: 0 frames"),
                  summary.constData());
+
+        // The monitor's own capture of the tap reads as what it saw.
+        read.start(kMonitor, {"--read", tapCapture, "--quiet"});
+        QVERIFY(read.waitForFinished(5000));
+        const auto sides = [](const QByteArray& text) {
+            return text.mid(text.indexOf("pbx: "), text.indexOf("connect request: ") - text.indexOf("pbx: "));
+        };
+        QVERIFY(sides(said).startsWith("pbx: "));
+        QCOMPARE(sides(read.readAllStandardError()), sides(said));
     }
 
     // SIGUSR1 prints the figures line at once, the relay going on.

@@ -144,8 +144,8 @@ std::variant<MonitorOptions, ShowHelp, UsageError> parseCommandLine(QStringList 
         return UsageError{QStringLiteral("--pbx and --allow go with --relay")};
     if (int(relayAsked) + int(tap.has_value()) + int(!options.readFile.isEmpty()) != 1)
         return UsageError{QStringLiteral("watch one thing: --relay, --tap or --read")};
-    if (!options.captureFile.isEmpty() && !relayAsked)
-        return UsageError{QStringLiteral("--capture goes with --relay")};
+    if (!options.captureFile.isEmpty() && !options.readFile.isEmpty())
+        return UsageError{QStringLiteral("--capture goes with --relay or --tap")};
     if ((options.rotateMegabytes > 0 || options.keepFiles > 0) && options.captureFile.isEmpty())
         return UsageError{QStringLiteral("--rotate and --keep go with --capture")};
     if (options.keepFiles > 0 && options.rotateMegabytes == 0)
@@ -202,7 +202,7 @@ QByteArray helpText()
            "  --figures-every MIN     the figures line every MIN minutes (and at SIGUSR1)\n"
            "  --lamps FILE            the lamps the message centre set, with the PBX's answers, as CSV\n"
            "                          at the end\n"
-           "  --capture FILE          keep the relayed connections in FILE, a capture Wireshark opens\n"
+           "  --capture FILE          keep what is watched in FILE, a capture Wireshark opens\n"
            "  --rotate MB             cut the capture every MB megabytes: FILE watch.pcap gives\n"
            "                          watch-1.pcap, watch-2.pcap and so on\n"
            "  --keep N                keep only the newest N of them\n"

@@ -41,7 +41,7 @@ struct MonitorOptions
     bool quiet = false;
     int figuresEveryMinutes = 0; // 0: only at SIGUSR1 and the end
     QString lampsFile;
-    // The relay's connections kept in a capture, cut every so many MB, so many files kept.
+    // What is watched kept in a capture, cut every so many MB, so many files kept.
     QString captureFile;
     int rotateMegabytes = 0;
     int keepFiles = 0;

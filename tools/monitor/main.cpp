@@ -3,12 +3,12 @@
 #include "capture_reader.h"
 #include "command_line.h"
 #include "monitor_session.h"
-#include "relay_capture.h"
 #include "serial_tap.h"
 #include "signal_pipe.h"
 #include "system_clock.h"
 #include "tcp_connections.h"
 #include "tcp_relay.h"
+#include "watch_capture.h"
 
 #include <QCoreApplication>
 #include <QHostInfo>
@@ -41,6 +41,17 @@ std::optional<QHostAddress> resolve(const QString& host)
     if (!info.addresses().isEmpty())
         return info.addresses().front();
     return std::nullopt;
+}
+
+// The capture asked for, if any: why it cannot be written.
+QString openCapture(WatchCapture& capture, const MonitorOptions& options, bool serial)
+{
+    if (options.captureFile.isEmpty())
+        return {};
+    const QString why = capture.open(
+        options.captureFile, {qint64(options.rotateMegabytes) * 1000 * 1000, options.keepFiles}, serial);
+    return why.isEmpty() ? why
+                         : QStringLiteral("cannot write the capture %1: %2").arg(options.captureFile, why);
 }
 
 // Ends the watch at SIGINT or SIGTERM, prints the figures at SIGUSR1.
@@ -81,14 +92,9 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
             .arg(pbx->toString())
             .arg(asked.pbxPort),
         0);
-    RelayCapture capture;
-    if (!options.captureFile.isEmpty()) {
-        const QString why = capture.open(options.captureFile,
-                                         {qint64(options.rotateMegabytes) * 1000 * 1000, options.keepFiles});
-        if (!why.isEmpty())
-            return say(QStringLiteral("cannot write the capture %1: %2").arg(options.captureFile, why),
-                       kNothingToWatch);
-    }
+    WatchCapture capture;
+    if (const QString why = openCapture(capture, options, false); !why.isEmpty())
+        return say(why, kNothingToWatch);
     QObject::connect(&relay, &TcpRelay::began, &session,
                      [&](int connection, qint64 timeUs, const QHostAddress& from, quint16 fromPort) {
                          capture.began(connection, timeUs, from, fromPort, *pbx, asked.pbxPort);
@@ -121,8 +127,12 @@ int tap(QCoreApplication& app, const MonitorOptions& options, MonitorSession& se
 {
     const MonitorOptions::Tap& asked = *options.tap;
     SerialTap tap(asked.pbxPort, asked.mcPort, asked.parameters);
+    WatchCapture capture;
+    if (const QString why = openCapture(capture, options, true); !why.isEmpty())
+        return say(why, kNothingToWatch);
     QObject::connect(&tap, &SerialTap::received, &session,
-                     [&session](qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
+                     [&session, &capture](qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
+                         capture.serialPassed(timeUs, from, bytes);
                          session.watch().serialReceived(timeUs, from, bytes);
                      });
     QObject::connect(
@@ -143,6 +153,8 @@ int tap(QCoreApplication& app, const MonitorOptions& options, MonitorSession& se
         0);
     endOnSignals(app, session, [&tap] { tap.close(); });
     app.exec();
+    if (!capture.failure().isEmpty())
+        session.fault(0, epochNowUs(), QStringLiteral("the capture stopped: %1").arg(capture.failure()));
     return session.finish();
 }
 

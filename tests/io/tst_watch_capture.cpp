@@ -2,16 +2,16 @@
 // The relay's capture cut into files of a size, the oldest deleted past the number kept; each
 // file a capture of its own, a connection going on without its handshake.
 #include "capture_reader.h"
-#include "relay_capture.h"
+#include "watch_capture.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-using zkn::RelayCapture;
+using zkn::WatchCapture;
 using zkn::monitor::Side;
 
-class TestRelayCapture : public QObject
+class TestWatchCapture : public QObject
 {
     Q_OBJECT
 
@@ -30,14 +30,14 @@ private Q_SLOTS:
     void names()
     {
         QFETCH(QString, path);
-        QTEST(RelayCapture::rotatedName(path, 3), "third");
+        QTEST(WatchCapture::rotatedName(path, 3), "third");
     }
 
     void rotatesAndKeepsTheNewest()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("watch.pcap"));
-        RelayCapture capture;
+        WatchCapture capture;
         QCOMPARE(capture.open(path, {2000, 2}), QString());
         const QHostAddress mc(QStringLiteral("192.0.2.7")), pbx(QStringLiteral("192.0.2.1"));
         capture.began(1, 1'000'000, mc, 40000, pbx, 60020);
@@ -65,5 +65,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(TestRelayCapture)
-#include "tst_relay_capture.moc"
+QTEST_APPLESS_MAIN(TestWatchCapture)
+#include "tst_watch_capture.moc"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "relay_capture.h"
+#include "watch_capture.h"
 
 #include "capture/capture_format.h"
 
@@ -20,7 +20,7 @@ constexpr qint64 kPacketRecordHeader = 16; // a packet's record header in a clas
 
 } // namespace
 
-QString RelayCapture::rotatedName(const QString& path, int index)
+QString WatchCapture::rotatedName(const QString& path, int index)
 {
     const QFileInfo info(path);
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
@@ -28,24 +28,25 @@ QString RelayCapture::rotatedName(const QString& path, int index)
     return base + QLatin1Char('-') + QString::number(index) + suffix;
 }
 
-QString RelayCapture::open(const QString& path, Rotation rotation)
+QString WatchCapture::open(const QString& path, Rotation rotation, bool serial)
 {
     m_path = path;
     m_rotation = rotation;
+    m_linkType = serial ? capture::kLinkTypeSerial : capture::kLinkTypeRaw;
     return openFile(1);
 }
 
-QString RelayCapture::openFile(int index)
+QString WatchCapture::openFile(int index)
 {
     m_index = index;
     m_written = 0;
     const QString name = m_rotation.bytes > 0 ? rotatedName(m_path, index) : m_path;
     if (m_rotation.keep > 0 && index > m_rotation.keep)
         QFile::remove(rotatedName(m_path, index - m_rotation.keep));
-    return m_file.open(name, capture::kLinkTypeRaw);
+    return m_file.open(name, m_linkType);
 }
 
-void RelayCapture::began(int connection, qint64 timeUs, const QHostAddress& mc, quint16 mcPort,
+void WatchCapture::began(int connection, qint64 timeUs, const QHostAddress& mc, quint16 mcPort,
                          const QHostAddress& pbx, quint16 pbxPort)
 {
     bool mcV4 = false, pbxV4 = false;
@@ -62,14 +63,14 @@ void RelayCapture::began(int connection, qint64 timeUs, const QHostAddress& mc, 
         write(at->second.packets.opened(), timeUs);
 }
 
-void RelayCapture::passed(int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes)
+void WatchCapture::passed(int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes)
 {
     const auto found = m_connections.find(connection);
     if (found != m_connections.end())
         write(found->second.packets.data(sideOf(from), bytes), timeUs);
 }
 
-void RelayCapture::ending(int connection, qint64 timeUs, monitor::Side by, bool reset)
+void WatchCapture::ending(int connection, qint64 timeUs, monitor::Side by, bool reset)
 {
     const auto found = m_connections.find(connection);
     if (found == m_connections.end())
@@ -80,7 +81,7 @@ void RelayCapture::ending(int connection, qint64 timeUs, monitor::Side by, bool 
     write({reset ? c.packets.reset(sideOf(by)) : c.packets.finished(sideOf(by))}, timeUs);
 }
 
-void RelayCapture::finished(int connection, qint64 timeUs)
+void WatchCapture::finished(int connection, qint64 timeUs)
 {
     const auto found = m_connections.find(connection);
     if (found == m_connections.end())
@@ -94,7 +95,13 @@ void RelayCapture::finished(int connection, qint64 timeUs)
     m_connections.erase(found);
 }
 
-void RelayCapture::write(const QList<QByteArray>& packets, qint64 timeUs)
+void WatchCapture::serialPassed(qint64 timeUs, monitor::Side from, const QByteArray& bytes)
+{
+    const char direction = char(from == monitor::Side::Pbx ? capture::kFromPbx : capture::kFromTool);
+    write({direction + bytes}, timeUs);
+}
+
+void WatchCapture::write(const QList<QByteArray>& packets, qint64 timeUs)
 {
     if (!m_file.isOpen() || !m_failure.isEmpty())
         return;

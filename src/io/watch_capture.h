@@ -12,11 +12,13 @@
 
 namespace zkn {
 
-// The relayed connections kept in a capture as the packets that carried them (IPv4), each with the
-// message centre's and the PBX's own addresses and ports. With rotation, the file is cut once it
-// holds so many bytes: FILE "watch.pcap" gives watch-1.pcap, watch-2.pcap and so on, the oldest
-// deleted past the number kept; a connection goes on in the next file without its handshake.
-class RelayCapture
+// What zkn-monitor watches, kept in a capture: the relayed connections as the packets that
+// carried them (IPv4), each with the message centre's and the PBX's own addresses and ports, or a
+// tapped serial line as the tool keeps its own (each read behind a byte that says which side sent
+// it). With rotation, the file is cut once it holds so many bytes: FILE "watch.pcap" gives
+// watch-1.pcap, watch-2.pcap and so on, the oldest deleted past the number kept; a connection goes
+// on in the next file without its handshake.
+class WatchCapture
 {
 public:
     struct Rotation
@@ -25,8 +27,8 @@ public:
         int keep = 0;     // 0: every file kept
     };
 
-    // Why the first file cannot be written; empty when it can.
-    QString open(const QString& path, Rotation rotation);
+    // Why the first file cannot be written; empty when it can. `serial`: a tapped line's capture.
+    QString open(const QString& path, Rotation rotation, bool serial = false);
     bool isOpen() const { return m_file.isOpen(); }
 
     void began(int connection, qint64 timeUs, const QHostAddress& mc, quint16 mcPort, const QHostAddress& pbx,
@@ -36,6 +38,8 @@ public:
     // Both legs closed: the side that had not closed yet closes too (both, when the relay closed
     // them).
     void finished(int connection, qint64 timeUs);
+    // What one side sent on a tapped serial line.
+    void serialPassed(qint64 timeUs, monitor::Side from, const QByteArray& bytes);
     // Why writing stopped; empty while it goes on.
     QString failure() const { return m_failure; }
 
@@ -55,6 +59,7 @@ private:
 
     QString m_path;
     Rotation m_rotation;
+    int m_linkType = 0;
     CaptureFile m_file;
     int m_index = 0;
     qint64 m_written = 0;
