@@ -83,13 +83,17 @@ void MonitorSession::passed(int connection, qint64 timeUs, monitor::Side from, c
 
 void MonitorSession::ending(int connection, qint64 timeUs, monitor::Side by, bool reset)
 {
+    // Named with the device of its connect request, which a reset takes with the connection.
+    const QByteArray device = m_watch.deviceOf(connection);
     m_watch.ending(connection, timeUs, by, reset);
     if (!m_options.quiet)
-        write(connectionLine(timeUs, connection,
-                             QStringLiteral("%1 by %2")
-                                 .arg(reset ? QStringLiteral("reset") : QStringLiteral("closed"),
-                                      QLatin1String(sideWords(by))),
-                             m_options.json));
+        write(connectionLine(
+            timeUs, connection,
+            QStringLiteral("%1 by %2%3")
+                .arg(reset ? QStringLiteral("reset") : QStringLiteral("closed"), QLatin1String(sideWords(by)),
+                     device.isEmpty() ? QString()
+                                      : QStringLiteral(" (device %1)").arg(QString::fromLatin1(device))),
+            m_options.json));
     armDeadline();
 }
 
