@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "monitor/link_watch.h"
 
+#include <cctype>
+
 namespace zkn::monitor {
 
 namespace {
