@@ -55,12 +55,11 @@ RelayedConnection::~RelayedConnection()
 void RelayedConnection::watch(Leg& leg)
 {
     Leg& other = &leg == &m_mc ? m_pbxLeg : m_mc;
-    leg.readable = std::make_unique<QSocketNotifier>(leg.socket, QSocketNotifier::Read);
-    leg.writable = std::make_unique<QSocketNotifier>(leg.socket, QSocketNotifier::Write);
+    leg.readable = new QSocketNotifier(leg.socket, QSocketNotifier::Read, this);
+    leg.writable = new QSocketNotifier(leg.socket, QSocketNotifier::Write, this);
     leg.writable->setEnabled(false);
-    connect(leg.readable.get(), &QSocketNotifier::activated, this,
-            [this, &leg, &other] { read(leg, other); });
-    connect(leg.writable.get(), &QSocketNotifier::activated, this, [this, &leg, &other] {
+    connect(leg.readable, &QSocketNotifier::activated, this, [this, &leg, &other] { read(leg, other); });
+    connect(leg.writable, &QSocketNotifier::activated, this, [this, &leg, &other] {
         if (leg.connected)
             flush(leg, other);
         else
@@ -245,8 +244,13 @@ void RelayedConnection::closeLeg(Leg& leg, bool abortive)
 {
     if (leg.socket < 0)
         return;
-    leg.readable.reset();
-    leg.writable.reset();
+    for (QSocketNotifier* notifier :
+         {std::exchange(leg.readable, nullptr), std::exchange(leg.writable, nullptr)}) {
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+    }
     if (abortive) {
         const linger now{1, 0};
         ::setsockopt(leg.socket, SOL_SOCKET, SO_LINGER, &now, sizeof now);

@@ -9,7 +9,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 #include <utility>
 
@@ -51,8 +50,9 @@ private:
     {
         int socket = -1;
         monitor::Side side = monitor::Side::Mc;
-        std::unique_ptr<QSocketNotifier> readable;
-        std::unique_ptr<QSocketNotifier> writable;
+        // The connection's children; a leg closed from inside one's own signal lets it go later.
+        QSocketNotifier* readable = nullptr;
+        QSocketNotifier* writable = nullptr;
         QByteArray waiting;    // bytes for this leg not yet written
         bool finished = false; // its peer sent FIN
         bool shutDown = false; // the relay sent FIN on it
