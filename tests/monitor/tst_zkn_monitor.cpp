@@ -371,8 +371,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("said");
         QTest::newRow("no PBX") << QStringList{"--relay", "0"} << 2 << "--relay wants --pbx HOST[:PORT]";
-        << "watch one thing";
-        << QStringList{"--relay", "x:1:2"} << 2 << "--relay wants [ADDRESS:]PORT";
         QTest::newRow("no capture") << QStringList{"--read", "/nonexistent.pcap"} << 3 << "cannot read";
         QTest::newRow("an address not here") << QStringList{"--relay", "192.0.2.1:0", "--pbx", "127.0.0.1"}
                                              << 3 << "cannot listen on 192.0.2.1";
