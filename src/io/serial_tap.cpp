@@ -4,6 +4,8 @@
 #include "serial_port_parameters.h"
 #include "system_clock.h"
 
+#include <utility>
+
 namespace zkn {
 
 using monitor::Side;
@@ -48,7 +50,9 @@ void SerialTap::read(QSerialPort& port, Side side)
 // A hung-up device otherwise floods errors: the first read or resource error closes the port.
 void SerialTap::portError(QSerialPort& port, Side side, QSerialPort::SerialPortError error)
 {
-    if ((error != QSerialPort::ReadError && error != QSerialPort::ResourceError) || !port.isOpen())
+    bool& failedBefore = side == Side::Pbx ? m_pbxFailed : m_mcFailed;
+    if ((error != QSerialPort::ReadError && error != QSerialPort::ResourceError) || !port.isOpen() ||
+        std::exchange(failedBefore, true))
         return;
     const QString why =
         QStringLiteral("the %1 port %2 failed: %3")

@@ -46,6 +46,8 @@ private:
     settings::LineParameters m_parameters;
     QString m_pbxName; // as given
     QString m_mcName;
+    bool m_pbxFailed = false; // said once, until the close queued for it
+    bool m_mcFailed = false;
     QSerialPort m_pbx;
     QSerialPort m_mc;
 };
