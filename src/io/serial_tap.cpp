@@ -16,7 +16,9 @@ SerialTap::SerialTap(const QString& pbxPort, const QString& mcPort,
 {
     m_pbx.setPortName(pbxPort);
     m_mc.setPortName(mcPort);
-    for (auto [port, side] : {std::pair{&m_pbx, Side::Pbx}, std::pair{&m_mc, Side::Mc}}) {
+    for (const auto& end : {std::pair{&m_pbx, Side::Pbx}, std::pair{&m_mc, Side::Mc}}) {
+        QSerialPort* port = end.first;
+        const Side side = end.second;
         connect(port, &QSerialPort::readyRead, this, [this, port, side] { read(*port, side); });
         connect(port, &QSerialPort::errorOccurred, this,
                 [this, port, side](QSerialPort::SerialPortError error) { portError(*port, side, error); });
