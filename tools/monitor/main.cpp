@@ -73,6 +73,10 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
     const std::optional<QHostAddress> pbx = resolve(asked.pbxHost);
     if (!pbx)
         return say(QStringLiteral("the PBX host \"%1\" cannot be found").arg(asked.pbxHost), kNothingToWatch);
+    // Opened before the relay, which still tells it of connections as it closes them.
+    WatchCapture capture;
+    if (const QString why = openCapture(capture, options, false); !why.isEmpty())
+        return say(why, kNothingToWatch);
     TcpRelay::Options relayOptions;
     relayOptions.listenAddress = asked.listenAddress;
     relayOptions.listenPort = asked.listenPort;
@@ -92,9 +96,6 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
             .arg(pbx->toString())
             .arg(asked.pbxPort),
         0);
-    WatchCapture capture;
-    if (const QString why = openCapture(capture, options, false); !why.isEmpty())
-        return say(why, kNothingToWatch);
     QObject::connect(&relay, &TcpRelay::began, &session,
                      [&](int connection, qint64 timeUs, const QHostAddress& from, quint16 fromPort) {
                          capture.began(connection, timeUs, from, fromPort, *pbx, asked.pbxPort);
@@ -126,10 +127,10 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
 int tap(QCoreApplication& app, const MonitorOptions& options, MonitorSession& session)
 {
     const MonitorOptions::Tap& asked = *options.tap;
-    SerialTap tap(asked.pbxPort, asked.mcPort, asked.parameters);
     WatchCapture capture;
     if (const QString why = openCapture(capture, options, true); !why.isEmpty())
         return say(why, kNothingToWatch);
+    SerialTap tap(asked.pbxPort, asked.mcPort, asked.parameters);
     QObject::connect(&tap, &SerialTap::received, &session,
                      [&session, &capture](qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
                          capture.serialPassed(timeUs, from, bytes);
