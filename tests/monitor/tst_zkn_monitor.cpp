@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -359,6 +360,63 @@ private Q_SLOTS:
         };
         QVERIFY(sides(said).startsWith("pbx: "));
         QCOMPARE(sides(read.readAllStandardError()), sides(said));
+    }
+
+    // A reader of the lines that stops reading (here a process that never reads its input) holds
+    // neither the relay nor the link: lines beyond the bound are left out and counted.
+    void aStalledReaderHoldsNothing()
+    {
+        SimulatorProcess pbx(kSimulator, {});
+        QProcess stalled;
+        stalled.start(QStringLiteral("sleep"), {"60"});
+        QVERIFY(stalled.waitForStarted());
+        QProcess monitor;
+        monitor.setStandardOutputProcess(&stalled);
+        monitor.setReadChannel(QProcess::StandardError);
+        monitor.start(kMonitor,
+                      {"--relay", "127.0.0.1:0", "--pbx", QStringLiteral("127.0.0.1:%1").arg(pbx.port)});
+        QByteArray said;
+        static const QRegularExpression relaying(QStringLiteral("relaying 127\\.0\\.0\\.1 port (\\d+)"));
+        quint16 port = 0;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                monitor.waitForReadyRead(20);
+                said += monitor.readAllStandardError();
+                if (const auto m = relaying.match(QString::fromLatin1(said)); m.hasMatch())
+                    port = quint16(m.captured(1).toUInt());
+                return port != 0;
+            },
+            5000));
+        QTcpSocket mc;
+        mc.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(mc.waitForConnected(5000));
+        // 3 000 status frames, each answered: 6 000 lines, far more than a pipe holds.
+        QByteArray burst;
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray frame = "\x16"
+                               "5006"
+                               "01" +
+                               QByteArray::number(i % 100).rightJustified(2, '0') + "00";
+            quint8 x = 0;
+            for (qsizetype k = 1; k < frame.size(); ++k)
+                x ^= quint8(frame[k]);
+            burst += frame + char(~x);
+        }
+        mc.write(burst);
+        QByteArray answers;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                mc.waitForReadyRead(20);
+                answers += mc.readAll();
+                return answers.size() >= 3000 * 11;
+            },
+            20000));
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(10000));
+        said += monitor.readAllStandardError();
+        QVERIFY2(said.contains("lines left out while the output did not keep up: "), said.constData());
+        stalled.kill();
+        stalled.waitForFinished();
     }
 
     // SIGUSR1 prints the figures line at once, the relay going on.

@@ -198,6 +198,8 @@ int read(const MonitorOptions& options, MonitorSession& session)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // A reader of the lines that goes away ends their writing, not the relay.
+    std::signal(SIGPIPE, SIG_IGN);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     const auto parsed = parseCommandLine(args);

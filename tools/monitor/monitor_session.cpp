@@ -44,8 +44,7 @@ MonitorSession::MonitorSession(const MonitorOptions& options, std::FILE* out, st
 
 void MonitorSession::write(const QByteArray& line)
 {
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), m_out);
-    std::fflush(m_out);
+    m_out.write(line);
 }
 
 void MonitorSession::frameSeen(const monitor::WatchedFrame& frame)
@@ -126,7 +125,11 @@ void MonitorSession::printFigures()
 
 int MonitorSession::finish()
 {
+    m_out.flush();
     QByteArray summary = "zkn-monitor summary\n" + monitor::figuresText(m_watch.figures());
+    if (m_out.leftOut() > 0)
+        summary +=
+            "lines left out while the output did not keep up: " + QByteArray::number(m_out.leftOut()) + '\n';
     for (const monitor::WatchFault& fault : m_watch.faults())
         summary += faultLine(fault, false);
     if (m_watch.faultsLeftOut() > 0)

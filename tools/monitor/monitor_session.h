@@ -2,6 +2,7 @@
 #pragma once
 
 #include "command_line.h"
+#include "line_writer.h"
 #include "monitor/link_watch.h"
 
 #include <QObject>
@@ -42,7 +43,7 @@ private:
     void write(const QByteArray& line);
 
     MonitorOptions m_options;
-    std::FILE* m_out;
+    LineWriter m_out;
     std::FILE* m_summary;
     monitor::LinkWatch m_watch;
     QTimer m_deadline;
