@@ -81,6 +81,7 @@ private Q_SLOTS:
         row("--relay 1 --pbx h --read f", "error: watch one thing: --relay, --tap or --read");
         row("--relay 1", "error: --relay wants --pbx HOST[:PORT]: the PBX it passes connections to");
         row("--read f --pbx h", "error: --pbx and --allow go with --relay");
+        row("--relay 65535 --pbx h:65535", "relay 0.0.0.0:65535 to h:65535 allow []; odd");
         row("--relay 70000 --pbx h", "error: --relay wants [ADDRESS:]PORT, not \"70000\"");
         row("--relay pbx:1 --pbx h",
             "error: --relay: \"pbx\" is no address of this machine's form (an IP address)");
