@@ -210,6 +210,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // median p95 max
         QTest::newRow("none") << QList<qint64>{} << "0 0 0";
         QTest::newRow("exact below 64 µs") << QList<qint64>{10, 20, 30, 40, 63} << "30 63 63";
+        QTest::newRow("an answer in no time") << QList<qint64>{0, 0, 5} << "0 5 5";
         QTest::newRow("the lower edge of a bucket above")
             << QList<qint64>{1000, 1010, 1030} << "1008 1024 1030";
         QTest::newRow("one slow answer: p95 of twenty") << [] {

@@ -87,6 +87,7 @@ private Q_SLOTS:
             "error: --relay: \"pbx\" is no address of this machine's form (an IP address)");
         row("--relay 1 --pbx h:0", "error: --pbx: \"0\" is no port");
         row("--relay 1 --pbx h --allow somewhere", "error: --allow wants an IP address, not \"somewhere\"");
+        row("--read f --figures-every 1", "read f; figures 1; odd");
         row("--read f --figures-every 0", "error: --figures-every wants whole minutes, not \"0\"");
         row("--read f --parity none", "error: --parity is odd or even, not \"none\"");
         row("--read f --capture c", "error: --capture goes with --relay or --tap");
