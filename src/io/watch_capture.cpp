@@ -101,8 +101,18 @@ void WatchCapture::serialPassed(qint64 timeUs, monitor::Side from, const QByteAr
     write({direction + bytes}, timeUs);
 }
 
+void WatchCapture::tapPackets(bool serial, PacketTap tap)
+{
+    if (!m_file.isOpen())
+        m_linkType = serial ? capture::kLinkTypeSerial : capture::kLinkTypeRaw;
+    m_tap = std::move(tap);
+}
+
 void WatchCapture::write(const QList<QByteArray>& packets, qint64 timeUs)
 {
+    if (m_tap)
+        for (const QByteArray& packet : packets)
+            m_tap(m_linkType, packet, timeUs);
     if (!m_file.isOpen() || !m_failure.isEmpty())
         return;
     for (const QByteArray& packet : packets) {

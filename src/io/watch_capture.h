@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QString>
 
+#include <functional>
 #include <map>
 
 namespace zkn {
@@ -27,9 +28,14 @@ public:
         int keep = 0;     // 0: every file kept
     };
 
+    // A packet as it is made, with its link type and time.
+    using PacketTap = std::function<void(int linkType, const QByteArray& packet, qint64 timeUs)>;
+
     // Why the first file cannot be written; empty when it can. `serial`: a tapped line's capture.
     QString open(const QString& path, Rotation rotation, bool serial = false);
     bool isOpen() const { return m_file.isOpen(); }
+    // Every packet made from now on is also handed to `tap`, with a file or without one.
+    void tapPackets(bool serial, PacketTap tap);
 
     void began(int connection, qint64 timeUs, const QHostAddress& mc, quint16 mcPort, const QHostAddress& pbx,
                quint16 pbxPort);
@@ -65,6 +71,7 @@ private:
     qint64 m_written = 0;
     QString m_failure;
     std::map<int, Connection> m_connections;
+    PacketTap m_tap;
 };
 
 } // namespace zkn

@@ -28,17 +28,17 @@ QStringList session(const QStringList& args, bool reset, int* status = nullptr)
     std::FILE* summary = std::tmpfile();
     {
         monitortool::MonitorSession s(std::get<monitortool::MonitorOptions>(parsed), out, summary);
-        s.began(1, 1'000'000, QStringLiteral("192.0.2.7"));
-        s.passed(1, 1'000'000, Side::Mc, frame('5', "00", "00"));
-        s.passed(1, 1'001'000, Side::Pbx, frame('3', "00", "0"));
-        s.passed(1, 2'000'000, Side::Mc, frame('5', "01", "00"));
-        s.passed(1, 2'001'000, Side::Pbx, frame('3', "01", "0"));
-        s.passed(1, 3'000'000, Side::Mc,
-                 frame('1', "02",
-                       "\x02"
-                       "0!A0101202041000\x03"));
-        s.passed(1, 3'001'000, Side::Pbx, frame('3', "02", "3"));
-        s.ending(1, 4'000'000, reset ? Side::Mc : Side::Pbx, reset);
+        s.watcher().began(1, 1'000'000, QStringLiteral("192.0.2.7"));
+        s.watcher().passed(1, 1'000'000, Side::Mc, frame('5', "00", "00"));
+        s.watcher().passed(1, 1'001'000, Side::Pbx, frame('3', "00", "0"));
+        s.watcher().passed(1, 2'000'000, Side::Mc, frame('5', "01", "00"));
+        s.watcher().passed(1, 2'001'000, Side::Pbx, frame('3', "01", "0"));
+        s.watcher().passed(1, 3'000'000, Side::Mc,
+                           frame('1', "02",
+                                 "\x02"
+                                 "0!A0101202041000\x03"));
+        s.watcher().passed(1, 3'001'000, Side::Pbx, frame('3', "02", "3"));
+        s.watcher().ending(1, 4'000'000, reset ? Side::Mc : Side::Pbx, reset);
         const int exit = s.finish();
         if (status)
             *status = exit;

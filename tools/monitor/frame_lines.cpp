@@ -5,7 +5,7 @@
 #include "frame_printer.h"
 #include "json_text.h"
 #include "link/frame_reader.h"
-#include "monitor/watch_figures.h"
+#include "monitor/frame_text.h"
 
 #include <QDateTime>
 
@@ -25,25 +25,6 @@ QByteArray localTime(qint64 timeUs)
     return QDateTime::fromMSecsSinceEpoch(timeUs / 1000)
         .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
         .toLatin1();
-}
-
-// What the line says after the frame's fields.
-QByteArray details(const monitor::WatchedFrame& seen)
-{
-    const QByteArray data = link::frameData(seen.frame);
-    if (seen.lamp)
-        return lamp::describeLampCommand(*seen.lamp).toLatin1();
-    if (seen.meaning == Meaning::Record)
-        return readableBytes(seen.record);
-    if (seen.meaning != Meaning::Response && seen.meaning != Meaning::RecordAnswer)
-        return readableBytes(data);
-    QByteArray text = "code " + readableBytes(data.left(1));
-    if (seen.meaning == Meaning::Response)
-        text += ' ' + link::responseText(seen.frame.responseCode);
-    if (seen.answered)
-        text += ", answers the " + QByteArray(monitor::meaningName(seen.answered->request)) + " in " +
-                monitor::millisecondsText(seen.answered->afterUs) + (seen.answered->late ? " (late)" : "");
-    return text;
 }
 
 void appendString(QByteArray& out, const char* key, const QString& value)
@@ -112,18 +93,10 @@ QByteArray frameLine(const monitor::WatchedFrame& seen, bool json)
 {
     if (json)
         return jsonFrame(seen);
-    const char* marker = seen.from == Side::Pbx ? " ->: " : "<- : ";
-    if (seen.serial)
-        return localTime(seen.timeUs) + ' ' + marker +
-               QByteArray(monitor::meaningName(seen.meaning)).leftJustified(15) + ' ' +
-               (seen.lamp ? lamp::describeLampCommand(*seen.lamp).toLatin1() : readableBytes(seen.message)) +
-               '\n';
-    return localTime(seen.timeUs) + " #" + QByteArray::number(seen.connection) +
-           (seen.from == Side::Pbx ? "  ->: " : " <- : ") + "kind " +
-           readableBytes(QByteArray(1, seen.frame.kind)) + ' ' +
-           QByteArray(monitor::meaningName(seen.meaning)).leftJustified(15) + " dev " +
-           readableBytes(seen.frame.deviceField) + " seq " + readableBytes(seen.frame.sequenceField) +
-           (seen.frame.parityGood ? " check good  " : " check BAD   ") + details(seen) + '\n';
+    // A serial line has no connections to number.
+    const QByteArray connection = seen.serial ? QByteArray() : " #" + QByteArray::number(seen.connection);
+    return localTime(seen.timeUs) + connection + (seen.from == Side::Pbx ? "  ->: " : " <- : ") +
+           monitor::frameText(seen, readableBytes) + '\n';
 }
 
 QByteArray faultLine(const monitor::WatchFault& fault, bool json)

@@ -3,12 +3,9 @@
 #include "capture_reader.h"
 #include "command_line.h"
 #include "monitor_session.h"
-#include "serial_tap.h"
 #include "signal_pipe.h"
 #include "system_clock.h"
 #include "tcp_connections.h"
-#include "tcp_relay.h"
-#include "watch_capture.h"
 
 #include <QCoreApplication>
 #include <QHostInfo>
@@ -44,27 +41,28 @@ std::optional<QHostAddress> resolve(const QString& host)
 }
 
 // The capture asked for, if any: why it cannot be written.
-QString openCapture(WatchCapture& capture, const MonitorOptions& options, bool serial)
+QString openCapture(LinkWatcher& watcher, const MonitorOptions& options, bool serial)
 {
     if (options.captureFile.isEmpty())
         return {};
-    const QString why = capture.open(
+    const QString why = watcher.captureTo(
         options.captureFile, {qint64(options.rotateMegabytes) * 1000 * 1000, options.keepFiles}, serial);
     return why.isEmpty() ? why
                          : QStringLiteral("cannot write the capture %1: %2").arg(options.captureFile, why);
 }
 
-// Ends the watch at SIGINT or SIGTERM, prints the figures at SIGUSR1.
-void endOnSignals(QCoreApplication& app, MonitorSession& session, const std::function<void()>& close)
+// Watches until SIGINT or SIGTERM; prints the figures at SIGUSR1.
+int watchUntilSignalled(QCoreApplication& app, MonitorSession& session)
 {
-    catchSignals({SIGINT, SIGTERM, SIGUSR1}, [&app, &session, close](int signal) {
-        if (signal == SIGUSR1) {
+    catchSignals({SIGINT, SIGTERM, SIGUSR1}, [&app, &session](int signal) {
+        if (signal == SIGUSR1)
             session.printFigures();
-            return;
-        }
-        close();
-        app.quit();
+        else
+            app.quit();
     });
+    app.exec();
+    session.watcher().stop();
+    return session.finish();
 }
 
 int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& session)
@@ -73,9 +71,8 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
     const std::optional<QHostAddress> pbx = resolve(asked.pbxHost);
     if (!pbx)
         return say(QStringLiteral("the PBX host \"%1\" cannot be found").arg(asked.pbxHost), kNothingToWatch);
-    // Opened before the relay, which still tells it of connections as it closes them.
-    WatchCapture capture;
-    if (const QString why = openCapture(capture, options, false); !why.isEmpty())
+    LinkWatcher& watcher = session.watcher();
+    if (const QString why = openCapture(watcher, options, false); !why.isEmpty())
         return say(why, kNothingToWatch);
     TcpRelay::Options relayOptions;
     relayOptions.listenAddress = asked.listenAddress;
@@ -83,8 +80,7 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
     relayOptions.pbx = *pbx;
     relayOptions.pbxPort = asked.pbxPort;
     relayOptions.allowed = asked.allowed;
-    TcpRelay relay(relayOptions);
-    if (const std::optional<QString> why = relay.listen())
+    if (const std::optional<QString> why = watcher.relay(relayOptions))
         return say(QStringLiteral("cannot listen on %1 port %2: %3")
                        .arg(asked.listenAddress.toString())
                        .arg(asked.listenPort)
@@ -92,54 +88,20 @@ int relay(QCoreApplication& app, const MonitorOptions& options, MonitorSession& 
                    kNothingToWatch);
     say(QStringLiteral("relaying %1 port %2 to the PBX at %3 port %4")
             .arg(asked.listenAddress.toString())
-            .arg(relay.port())
+            .arg(watcher.relayPort())
             .arg(pbx->toString())
             .arg(asked.pbxPort),
         0);
-    QObject::connect(&relay, &TcpRelay::began, &session,
-                     [&](int connection, qint64 timeUs, const QHostAddress& from, quint16 fromPort) {
-                         capture.began(connection, timeUs, from, fromPort, *pbx, asked.pbxPort);
-                         session.began(connection, timeUs, from.toString());
-                     });
-    QObject::connect(&relay, &TcpRelay::passed, &session,
-                     [&](int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
-                         capture.passed(connection, timeUs, from, bytes);
-                         session.passed(connection, timeUs, from, bytes);
-                     });
-    QObject::connect(&relay, &TcpRelay::ending, &session,
-                     [&](int connection, qint64 timeUs, monitor::Side by, bool reset) {
-                         capture.ending(connection, timeUs, by, reset);
-                         session.ending(connection, timeUs, by, reset);
-                     });
-    QObject::connect(&relay, &TcpRelay::finished, &session, [&](int connection) {
-        capture.finished(connection, epochNowUs());
-        session.finished(connection);
-    });
-    QObject::connect(&relay, &TcpRelay::failed, &session, &MonitorSession::fault);
-    QObject::connect(&relay, &TcpRelay::turnedAway, &session, &MonitorSession::note);
-    endOnSignals(app, session, [&relay] { relay.close(); });
-    app.exec();
-    if (!capture.failure().isEmpty())
-        session.fault(0, epochNowUs(), QStringLiteral("the capture stopped: %1").arg(capture.failure()));
-    return session.finish();
+    return watchUntilSignalled(app, session);
 }
 
 int tap(QCoreApplication& app, const MonitorOptions& options, MonitorSession& session)
 {
     const MonitorOptions::Tap& asked = *options.tap;
-    WatchCapture capture;
-    if (const QString why = openCapture(capture, options, true); !why.isEmpty())
+    LinkWatcher& watcher = session.watcher();
+    if (const QString why = openCapture(watcher, options, true); !why.isEmpty())
         return say(why, kNothingToWatch);
-    SerialTap tap(asked.pbxPort, asked.mcPort, asked.parameters);
-    QObject::connect(&tap, &SerialTap::received, &session,
-                     [&session, &capture](qint64 timeUs, monitor::Side from, const QByteArray& bytes) {
-                         capture.serialPassed(timeUs, from, bytes);
-                         session.watch().serialReceived(timeUs, from, bytes);
-                     });
-    QObject::connect(
-        &tap, &SerialTap::failed, &session,
-        [&session](qint64 timeUs, monitor::Side, const QString& why) { session.fault(0, timeUs, why); });
-    const SerialTap::Opened opened = tap.open();
+    const SerialTap::Opened opened = watcher.tap(asked.pbxPort, asked.mcPort, asked.parameters);
     if (opened.pbx && opened.mc)
         return say(QStringLiteral("neither tap port opens: the PBX's %1: %2; the message centre's %3: %4")
                        .arg(asked.pbxPort, *opened.pbx, asked.mcPort, *opened.mc),
@@ -147,16 +109,12 @@ int tap(QCoreApplication& app, const MonitorOptions& options, MonitorSession& se
     for (const auto& [port, failure] :
          {std::pair{asked.pbxPort, opened.pbx}, std::pair{asked.mcPort, opened.mc}})
         if (failure)
-            session.fault(0, epochNowUs(),
+            watcher.fault(0, epochNowUs(),
                           QStringLiteral("the tap port %1 does not open: %2").arg(port, *failure));
     say(QStringLiteral("tapping the PBX's %1 and the message centre's %2 at %3")
             .arg(asked.pbxPort, asked.mcPort, asked.parameters.toText()),
         0);
-    endOnSignals(app, session, [&tap] { tap.close(); });
-    app.exec();
-    if (!capture.failure().isEmpty())
-        session.fault(0, epochNowUs(), QStringLiteral("the capture stopped: %1").arg(capture.failure()));
-    return session.finish();
+    return watchUntilSignalled(app, session);
 }
 
 int read(const MonitorOptions& options, MonitorSession& session)
@@ -169,27 +127,29 @@ int read(const MonitorOptions& options, MonitorSession& session)
     };
     // Connections are numbered from 1, as the relay numbers them.
     decodetool::TcpConnections connections(
-        options.parity, {[&](int connection, decodetool::CaptureTime time, decodetool::LinkSide from,
-                             const link::FrameHeader& frame) {
-                             session.watch().frame(connection + 1, time, side(from), frame);
-                         },
-                         [&](int connection, decodetool::CaptureTime time) {
-                             session.began(connection + 1, time, QStringLiteral("the capture"));
-                         },
-                         [&](int connection, decodetool::CaptureTime time, decodetool::LinkSide by,
-                             bool reset) { session.ending(connection + 1, time, side(by), reset); }});
+        options.parity,
+        {[&](int connection, decodetool::CaptureTime time, decodetool::LinkSide from,
+             const link::FrameHeader& frame) {
+             session.watcher().watch().frame(connection + 1, time, side(from), frame);
+         },
+         [&](int connection, decodetool::CaptureTime time) {
+             session.watcher().began(connection + 1, time, QStringLiteral("the capture"));
+         },
+         [&](int connection, decodetool::CaptureTime time, decodetool::LinkSide by, bool reset) {
+             session.watcher().ending(connection + 1, time, side(by), reset);
+         }});
     const std::optional<QString> failure = decodetool::readCapture(
         file, {[&](decodetool::CaptureTime time, const decodetool::TcpSegment& segment) {
                    connections.segment(time, segment);
                },
                [&](decodetool::CaptureTime time, decodetool::LinkSide from, QByteArrayView bytes) {
-                   session.watch().serialReceived(time, side(from), bytes);
+                   session.watcher().watch().serialReceived(time, side(from), bytes);
                }});
     connections.finish();
     if (failure)
-        session.fault(0, 0,
-                      QStringLiteral("the capture %1 could not be read to its end: %2")
-                          .arg(options.readFile, *failure));
+        session.watcher().fault(0, 0,
+                                QStringLiteral("the capture %1 could not be read to its end: %2")
+                                    .arg(options.readFile, *failure));
     return session.finish();
 }
 

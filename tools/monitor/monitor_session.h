@@ -3,7 +3,7 @@
 
 #include "command_line.h"
 #include "line_writer.h"
-#include "monitor/link_watch.h"
+#include "link_watcher.h"
 
 #include <QObject>
 #include <QTimer>
@@ -12,9 +12,9 @@
 
 namespace zkn::monitortool {
 
-// What zkn-monitor does with what it watches: each frame through the watch, a line for it as
-// asked, the faults as they are found, the figures line when asked for, and at the end the
-// summary and the lamps' table. Times are the wall clock's microseconds.
+// What zkn-monitor does with what it watches: a line for each frame as asked, the faults as they
+// are found, the figures line when asked for, and at the end the summary and the lamps' table.
+// Times are the wall clock's microseconds.
 class MonitorSession : public QObject
 {
     Q_OBJECT
@@ -22,14 +22,9 @@ class MonitorSession : public QObject
 public:
     MonitorSession(const MonitorOptions& options, std::FILE* out, std::FILE* summary);
 
-    monitor::LinkWatch& watch() { return m_watch; }
-
-    void began(int connection, qint64 timeUs, const QString& from);
-    void passed(int connection, qint64 timeUs, monitor::Side from, const QByteArray& bytes);
-    void ending(int connection, qint64 timeUs, monitor::Side by, bool reset);
-    void finished(int connection) { m_watch.finished(connection); }
-    // A fault the watch cannot see for itself: the relay's, a tap port's.
-    void fault(int connection, qint64 timeUs, const QString& what);
+    // What is watched: the relay, the tap or a capture's reader feed it.
+    LinkWatcher& watcher() { return m_watcher; }
+    // Said on the summary's stream, with its time: what the relay turned away, how it began.
     void note(qint64 timeUs, const QString& what);
     void printFigures();
     // The summary to its stream and the lamps' table to its file; the exit status: 1 when a fault
@@ -38,15 +33,13 @@ public:
 
 private:
     void frameSeen(const monitor::WatchedFrame& frame);
-    void faultSeen(const monitor::WatchFault& fault);
-    void armDeadline();
+    void connectionChanged(qint64 timeUs, int connection, const QString& event);
     void write(const QByteArray& line);
 
     MonitorOptions m_options;
     LineWriter m_out;
     std::FILE* m_summary;
-    monitor::LinkWatch m_watch;
-    QTimer m_deadline;
+    LinkWatcher m_watcher;
     QTimer m_figuresEvery;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "monitor/link_watch.h"
 
+#include "monitor/frame_text.h"
+
 #include <cctype>
 
 namespace zkn::monitor {
@@ -35,15 +37,15 @@ LinkWatch::LinkWatch(link::Parity parity, Events events)
 
 link::SerialReceiver::Sink LinkWatch::serialSink(Side from)
 {
-    return {
-        [](const QByteArray&) {}, [this, from](const QByteArray& message) { serialMessage(from, message); },
-        [this, from](const QByteArray& message) {
-            serialMessage(from, message);
-            reportFault(0, m_cutAtUs,
-                        QStringLiteral("a message from the %1 without ETX after %2 bytes")
-                            .arg(from == Side::Pbx ? QStringLiteral("PBX") : QStringLiteral("message centre"))
-                            .arg(link::SerialReceiver::kLongestRecord));
-        }};
+    return {[](const QByteArray&) {},
+            [this, from](const QByteArray& message) { serialMessage(from, message); },
+            [this, from](const QByteArray& message) {
+                serialMessage(from, message);
+                reportFault(0, m_cutAtUs,
+                            QStringLiteral("a message from %1 without ETX after %2 bytes")
+                                .arg(sideWords(from))
+                                .arg(link::SerialReceiver::kLongestRecord));
+            }};
 }
 
 void LinkWatch::serialReceived(qint64 timeUs, Side from, QByteArrayView bytes)
@@ -179,9 +181,8 @@ void LinkWatch::frame(int number, qint64 timeUs, Side from, const link::FrameHea
     if (!frame.parityGood) {
         ++side.badCheckBytes;
         reportFault(number, timeUs,
-                    QStringLiteral("a bad check byte in the %1's %2 frame seq %3")
-                        .arg(from == Side::Pbx ? QStringLiteral("PBX") : QStringLiteral("message centre"),
-                             QString::fromLatin1(meaningName(seen.meaning)),
+                    QStringLiteral("a bad check byte in %1's %2 frame seq %3")
+                        .arg(sideWords(from), QString::fromLatin1(meaningName(seen.meaning)),
                              QString::fromLatin1(frame.sequenceField)));
     }
     if (seen.answered && frame.responseCode != 0) {

@@ -39,4 +39,10 @@ int requestIndex(Meaning meaning)
     return -1;
 }
 
+bool isHealthTraffic(const WatchedFrame& frame)
+{
+    return frame.meaning == Meaning::HealthCheck ||
+           (frame.answered && frame.answered->request == Meaning::HealthCheck);
+}
+
 } // namespace zkn::monitor

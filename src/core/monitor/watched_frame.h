@@ -66,6 +66,9 @@ struct WatchedFrame
     std::optional<Answered> answered;
 };
 
+// A health check or its answer: what a view may leave out.
+bool isHealthTraffic(const WatchedFrame& frame);
+
 // Something the watch found wrong, with when and on which connection.
 struct WatchFault
 {

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "monitor/watched_frame.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace zkn::monitor {
+
+// How bytes of the link are shown: as they are (a terminal draws control characters itself), or
+// in a form a plain text stream can carry.
+using ShowBytes = QByteArray (*)(const QByteArray& bytes);
+
+// What a watched frame says, after its time and marker: over TCP "kind 1 lamp message    dev 01
+// seq 07 check good  VMM on 1000", an answer with "code 0 OK, answers the lamp message in
+// 1.902 ms"; on a serial line the message's name and text.
+QByteArray frameText(const WatchedFrame& frame, ShowBytes show);
+
+// "the PBX", "the message centre".
+QString sideWords(Side side);
+// How a connection ended: "closed by the PBX (device 01)", "reset by the message centre".
+QString connectionEndText(Side by, bool reset, const QByteArray& device);
+
+} // namespace zkn::monitor
