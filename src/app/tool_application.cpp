@@ -9,6 +9,7 @@
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_lamp_ledger.h"
+#include "frm_monitor.h"
 #include "frm_properties.h"
 #include "frm_results.h"
 #include "frm_single.h"
@@ -44,7 +45,8 @@ void ToolApplication::attach(frmTerminal& window)
          new frmConfig(&window, m_store, m_connection, m_expansion, m_loadTestOptions, m_operator),
          new frmCancelSend(&window),
          new frmResults(&window, m_link.engine().lamps().loadTestLog(), m_operator),
-         new frmLampLedger(&window, m_link.engine().lamps().lampLedger(), m_operator, m_store)});
+         new frmLampLedger(&window, m_link.engine().lamps().lampLedger(), m_operator, m_store),
+         new FrmMonitor(&window, m_operator, m_store)});
     m_view = std::make_unique<WindowView>(window);
     m_link.start(*m_view, m_operator);
     LinkPump& pump = m_link.pump();

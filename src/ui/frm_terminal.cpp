@@ -13,6 +13,7 @@
 #include "frm_debug.h"
 #include "frm_debug_options.h"
 #include "frm_lamp_ledger.h"
+#include "frm_monitor.h"
 #include "frm_properties.h"
 #include "frm_results.h"
 #include "frm_single.h"
@@ -81,6 +82,7 @@ const Menu kMenus[] = {
     {"mnuConnection",
      "&Connection",
      {{Command::Connect, "mnuOpen", "Port &Open", true, true},
+      {Command::Monitor, "mnuMonitor", "&Monitor a Message Centre..."},
       {kSeparator, "MBar1", "-"},
       {Command::Properties, "mnuProperties", "&Properties..."}}},
     {"mnuLoadTest",
@@ -194,6 +196,10 @@ void frmTerminal::adoptWindows(const ToolWindows& windows)
     m_cancelSend = windows.cancelSend;
     m_results = windows.results;
     m_lampLedger = windows.lampLedger;
+    m_monitor = windows.monitor;
+    m_monitor->setToolLinkOpen([this] { return action(Command::Connect)->isChecked(); });
+    connect(m_monitor, &FrmMonitor::monitoringChanged, this, &frmTerminal::showMonitoring);
+    connect(m_monitor, &FrmMonitor::recordSeen, this, &frmTerminal::decodeWatchedRecord);
     connect(m_cancelSend, &frmCancelSend::cancelClicked, m_textSender, &TextFileSender::cancel);
     connect(m_config, &frmConfig::configured, this, &frmTerminal::loadTestConfigured);
     connect(m_breakDown, &FrmBreakDown::closedByOperator, this,
@@ -353,6 +359,10 @@ void frmTerminal::buildStatusBar()
     m_loadTestFigures->setAccessibleName(QStringLiteral("Load test figures"));
     bar->insertPermanentWidget(1, m_loadTestFigures);
     m_loadTestFigures->hide();
+    m_monitoringPanel = new StatusPanel(QStringLiteral("Monitoring"), QString(), bar);
+    m_monitoringPanel->setObjectName(QStringLiteral("Monitoring"));
+    bar->insertPermanentWidget(0, m_monitoringPanel, 1);
+    m_monitoringPanel->hide();
     m_figuresRefresh.setSingleShot(true);
     m_figuresRefresh.setInterval(250);
     connect(&m_figuresRefresh, &QTimer::timeout, this, &frmTerminal::refreshLoadTestFigures);
@@ -393,6 +403,7 @@ void frmTerminal::wireCommands()
     on(Command::LoadTestStop, [this] { Q_EMIT loadTestStopCommand(); });
     on(Command::LoadTestResults, [this] { m_results->showWindow(); });
     on(Command::LampLedger, [this] { m_lampLedger->showWindow(); });
+    on(Command::Monitor, [this] { m_monitor->showWindow(); });
     on(Command::StopTestButton, [this] { Q_EMIT loadTestStopCommand(); });
     on(Command::SingleStationButton, [this] { m_single->showDialog(); });
     connect(action(Command::Format), &QAction::toggled, this, [this](bool shown) {
@@ -412,7 +423,7 @@ void frmTerminal::wireCommands()
     connect(m_connectionPicture, &Indicator::clicked, this, [this](const QString& picture) {
         if (picture == QLatin1String("imgConnected"))
             Q_EMIT connectedPictureClicked();
-        else
+        else if (!m_monitoring)
             Q_EMIT connectCommand();
     });
 
@@ -442,10 +453,27 @@ void frmTerminal::loadTestConfigured(bool fullMode)
 {
     if (!fullMode)
         return;
-    const bool idle = m_loadTestPhase == link::LoadTestPhase::Idle;
-    action(Command::LoadTestStart)->setEnabled(idle);
-    action(Command::StartTestButton)->setEnabled(idle);
+    action(Command::LoadTestStart)->setEnabled(loadTestMayStart());
+    action(Command::StartTestButton)->setEnabled(loadTestMayStart());
     setPanelText(Panel::Status, QStringLiteral("Status: "));
+}
+
+bool frmTerminal::loadTestMayStart() const
+{
+    return m_loadTestPhase == link::LoadTestPhase::Idle && !m_monitoring;
+}
+
+void frmTerminal::showMonitoring(bool on)
+{
+    m_monitoring = on;
+    action(Command::Connect)->setEnabled(!on);
+    setSendTextEnabled(m_portTakesText);
+    action(Command::LoadTestStart)->setEnabled(loadTestMayStart());
+    action(Command::StartTestButton)->setEnabled(loadTestMayStart());
+    m_monitoringPanel->setPanelText(
+        on ? QStringLiteral("Monitoring a message centre: Port Open, Send and Start wait until it stops")
+           : QString());
+    m_monitoringPanel->setVisible(on);
 }
 
 void frmTerminal::showPortOpen(bool open)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "decode/decoding_boxes.h"
+#include "decode/record_parts.h"
 #include "link/link_output.h"
 
 #include <QMainWindow>
@@ -39,6 +40,7 @@ class frmSingle;
 class frmConfig;
 class frmResults;
 class frmLampLedger;
+class FrmMonitor;
 class ResyncOffer;
 class StatusPanel;
 class FrmBreakDown;
@@ -80,6 +82,7 @@ struct ToolWindows
     frmCancelSend* cancelSend;
     frmResults* results;
     frmLampLedger* lampLedger;
+    FrmMonitor* monitor;
 };
 
 // The main window: menus, tool bar, indicators, terminal and status bar; the windows opened from
@@ -102,6 +105,7 @@ public:
         SendText,            // mnuSendText
         Exit,                // mnuFileExit
         Connect,             // mnuOpen
+        Monitor,             // mnuMonitor
         Properties,          // mnuProperties
         LoadTestConfig,      // mnuConfig
         LoadTestStart,       // mnuStart
@@ -141,6 +145,7 @@ public:
     QAction* action(Command command) const { return m_actions[static_cast<std::size_t>(command)]; }
     TerminalView* terminal() const { return m_txtTerm; }
     frmLampLedger* lampLedgerWindow() const { return m_lampLedger; }
+    FrmMonitor* monitorWindow() const { return m_monitor; }
     ResyncOffer* resyncOffer() const { return m_resyncOffer; }
     // A resynchronisation of the lamps runs (`progress`: how far) or ended (`progress`: its summary).
     void showResyncProgress(bool running, const QString& progress);
@@ -233,6 +238,11 @@ private:
     void refreshLoadTestFigures();
     QString fileDialogFolder() const;
     void loadTestConfigured(bool fullMode);
+    // While a message centre is watched, the tool's own link waits: Port Open, Send and Start
+    // are off, and the status bar says why.
+    void showMonitoring(bool on);
+    void decodeWatchedRecord(const QByteArray& record, bool parityGood, decode::RecordFormat format);
+    bool loadTestMayStart() const;
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -273,6 +283,9 @@ private:
     frmConfig* m_config = nullptr;
     frmResults* m_results = nullptr;
     frmLampLedger* m_lampLedger = nullptr;
+    FrmMonitor* m_monitor = nullptr;
+    StatusPanel* m_monitoringPanel = nullptr; // shown while a message centre is watched
+    bool m_monitoring = false;
     ResyncOffer* m_resyncOffer = nullptr;
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;

@@ -12,6 +12,7 @@
 #include "frm_break_down.h"
 #include "frm_db_serial.h"
 #include "frm_debug.h"
+#include "frm_monitor.h"
 #include "frm_properties.h"
 #include "frm_results.h"
 #include "indicator.h"
@@ -181,14 +182,28 @@ void frmTerminal::decodeDoubleClicked(const QByteArray& word)
         m_operator.tell(QStringLiteral("Invalid Record! You Idiot!!"), Operator::Icon::Exclamation);
 }
 
+// A record seen by the Monitor window: shown as the tool's own are, but the watched link's records
+// never change the expansion option, and their faults are said on the Monitor's terminal.
+void frmTerminal::decodeWatchedRecord(const QByteArray& record, bool parityGood, decode::RecordFormat format)
+{
+    m_breakDown->setLastRecordTime(QDateTime::currentDateTime());
+    if (!m_breakDown->isVisible() || m_breakDown->onHold() || !parityGood)
+        return;
+    const decode::Breakdown breakdown = decode::DecodeRecord(record, format);
+    m_breakDown->showBreakdown(breakdown);
+    for (const Operator::Message& message : breakdown.messages)
+        m_monitor->note(QStringLiteral("Record not decoded: ") + message.text.simplified());
+}
+
 void frmTerminal::showLoadTestPhase(link::LoadTestPhase phase)
 {
     m_loadTestPhase = phase;
     const bool idle = phase == link::LoadTestPhase::Idle;
     const bool running = phase == link::LoadTestPhase::Running;
-    for (const Command command : {Command::LoadTestStart, Command::StartTestButton, Command::LoadTestConfig,
-                                  Command::TestConfigButton})
+    for (const Command command : {Command::LoadTestConfig, Command::TestConfigButton})
         action(command)->setEnabled(idle);
+    for (const Command command : {Command::LoadTestStart, Command::StartTestButton})
+        action(command)->setEnabled(loadTestMayStart());
     action(Command::LoadTestStop)->setEnabled(running);
     action(Command::StopTestButton)->setEnabled(running);
     if (idle && m_figures)

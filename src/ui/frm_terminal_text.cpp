@@ -17,7 +17,7 @@ void frmTerminal::setSendTextEnabled(bool enabled)
 {
     m_portTakesText = enabled;
     // Never a second transmission while one runs, nor while its file is being chosen.
-    const bool offered = enabled && !m_sendingText;
+    const bool offered = enabled && !m_sendingText && !m_monitoring;
     action(Command::SendText)->setEnabled(offered);
     action(Command::SendTextButton)->setEnabled(offered);
 }

@@ -154,7 +154,7 @@ const std::pair<const char*, const char*> kOpeners[] = {
     {"FrmBreakDown", "mnuFormat"},      {"frmAbout", "mnuAbout"},
     {"FrmDBSerial", "mnuDebugSerial"},  {"frmConfig delay", "DelayValue"},
     {"frmConfig full", "TestConfig"},   {"frmResults", "mnuResults"},
-    {"frmLampLedger", "mnuLampLedger"},
+    {"frmLampLedger", "mnuLampLedger"}, {"frmMonitor", "mnuMonitor"},
 };
 
 struct Tool : ToolFixture
@@ -833,7 +833,8 @@ void TestWindows::everyWindowFromTheKeyboard_data()
     const QString lan = u"set:type=LAN | "_s + olv;
     row("main window", "open:frmTerminal",
         "ZKN-Control Tool | &File | &Open Log File... | &Close Log File | &Transmit Text File... | E&xit "
-        "| &Connection | Port &Open | &Properties... | &Load-Test | &Configure | &Start | S&top | "
+        "| &Connection | Port &Open | &Monitor a Message Centre... | &Properties... | &Load-Test | "
+        "&Configure | &Start | S&top | "
         "&Results... | "
         "Lam&p-Test | &Options | &Debug-LAN | Debug-&Serial | &Capture to File... | Sna&pshot on Fault | "
         "&Format | Lamp &Ledger... | "
@@ -898,6 +899,21 @@ void TestWindows::everyWindowFromTheKeyboard_data()
         "since it was begun. | Re&synchronise | Switch all &off | S&top | Resynchronise after &reconnect | "
         "For&get... | &Import... | E&xport... | &Close",
         "txtFind chkFailed tblLedger chkResyncOnReconnect cmdImport cmdClose");
+    row("monitor", "open:frmMonitor",
+        "ZKN-Control Tool - Monitor | &Relay (TCP) | Listen o&n: | port | PB&X host: | port | &Tap (serial) "
+        "| "
+        "PBX's &wire: | &Message centre's wire: | L&ine settings: | Recor&ds: | Check-&byte parity: | &Start "
+        "| "
+        "St&op | Not monitoring. Point the message centre at this machine and Start, or tap its serial line. "
+        "| "
+        "&Export CSV... | Figures: nothing watched yet | "
+        "Show &health checks | Ca&pture to File... | Snapshot on &Fault | &Log to File... | Close Lo&g | "
+        "Faults: 0 | &Close",
+        "optRelay txtListenAddress txtListenPort txtPbxHost txtPbxPort cboParity cmdStart txtMonitor "
+        "qt_tabwidget_tabbar tblTrouble cmdExport chkShowHealth chkCapture chkSnapshot cmdOpenLog cmdClose");
+    row("monitor, tap", "open:frmMonitor | click:optTap", {},
+        "optRelay cboTapPbxPort cboTapMcPort txtTapSettings cboTapFormat cboParity cmdStart txtMonitor "
+        "qt_tabwidget_tabbar tblTrouble cmdExport chkShowHealth chkCapture chkSnapshot cmdOpenLog cmdClose");
     row("splash", "open:frmSplash",
         "ZKN-Control Tool | ZKN-Tool | Message-centre link test and control | Version 2.1.102 | Linux | "
         "Press any key or click to continue | ZKN-Control Tool for Linux");

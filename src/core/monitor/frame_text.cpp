@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "monitor/frame_text.h"
 
+#include "display/terminal_line.h"
 #include "lamp/lamp_message_reader.h"
 #include "link/frame_reader.h"
 #include "monitor/watch_figures.h"
+
+#include <QDateTime>
 
 namespace zkn::monitor {
 
@@ -26,6 +29,22 @@ QByteArray details(const WatchedFrame& seen, ShowBytes show)
         text += ", answers the " + QByteArray(meaningName(seen.answered->request)) + " in " +
                 millisecondsText(seen.answered->afterUs) + (seen.answered->late ? " (late)" : "");
     return text;
+}
+
+QByteArray dotted(const QByteArray& bytes)
+{
+    return display::DotBlanks(bytes);
+}
+
+// The start of a line: marker, time, separator and the connection, if any.
+QByteArray lineStart(const char* marker, qint64 timeUs, int connection)
+{
+    const QByteArray time = QDateTime::fromMSecsSinceEpoch(timeUs / 1000)
+                                .time()
+                                .toString(QStringLiteral("hh:mm:ss.zzz"))
+                                .toLatin1();
+    return marker + time + ": " +
+           (connection > 0 ? '#' + QByteArray::number(connection) + ' ' : QByteArray());
 }
 
 } // namespace
@@ -51,6 +70,25 @@ QString connectionEndText(Side by, bool reset, const QByteArray& device)
     return QStringLiteral("%1 by %2%3")
         .arg(reset ? QStringLiteral("reset") : QStringLiteral("closed"), sideWords(by),
              device.isEmpty() ? QString() : QStringLiteral(" (device %1)").arg(QString::fromLatin1(device)));
+}
+
+QByteArray frameTerminalLine(const WatchedFrame& frame)
+{
+    const char* marker = frame.from == Side::Pbx ? display::marker::Received : display::marker::Sent;
+    return lineStart(marker, frame.timeUs, frame.serial ? 0 : frame.connection) + frameText(frame, dotted) +
+           "\r\n";
+}
+
+QByteArray faultTerminalLine(const WatchFault& fault)
+{
+    return lineStart(display::marker::Local, fault.timeUs, fault.connection) +
+           (fault.device.isEmpty() ? QByteArray() : "dev " + fault.device + ' ') + "FAULT " +
+           fault.what.toLatin1() + "\r\n";
+}
+
+QByteArray eventTerminalLine(qint64 timeUs, int connection, const QString& event)
+{
+    return lineStart(display::marker::Local, timeUs, connection) + event.toLatin1() + "\r\n";
 }
 
 } // namespace zkn::monitor

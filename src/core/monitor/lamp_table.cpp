@@ -20,6 +20,7 @@ void LampTable::set(const lamp::LampCommand& command, qint64 timeUs)
         return;
     }
     m_rows[stations] = {command.function, timeUs, std::nullopt, false};
+    ++m_changes;
 }
 
 LampTable::Row* LampTable::rowSetAt(const lamp::LampCommand& command, qint64 setUs)
@@ -32,19 +33,21 @@ LampTable::Row* LampTable::rowSetAt(const lamp::LampCommand& command, qint64 set
 
 void LampTable::answered(const lamp::LampCommand& command, qint64 setUs, int code)
 {
-    if (Row* row = rowSetAt(command, setUs))
+    if (Row* row = rowSetAt(command, setUs)) {
         row->code = code;
+        ++m_changes;
+    }
 }
 
 void LampTable::timeUp(const lamp::LampCommand& command, qint64 setUs)
 {
-    if (Row* row = rowSetAt(command, setUs))
+    if (Row* row = rowSetAt(command, setUs)) {
         row->timeUp = true;
+        ++m_changes;
+    }
 }
 
-namespace {
-
-QByteArray answerWords(const LampTable::Row& row)
+QByteArray LampTable::answerWords(const Row& row)
 {
     if (!row.code)
         return row.timeUp ? "no answer" : "awaited";
@@ -52,6 +55,8 @@ QByteArray answerWords(const LampTable::Row& row)
         return "ok";
     return "code " + QByteArray::number(*row.code) + ' ' + link::responseText(*row.code);
 }
+
+namespace {
 
 QByteArray secondsText(qint64 us)
 {
@@ -61,12 +66,13 @@ QByteArray secondsText(qint64 us)
 
 } // namespace
 
-QByteArray LampTable::csv() const
+QByteArray LampTable::csv(bool troubleOnly) const
 {
     QByteArray text = "station,function,set_at,answer\n";
     for (const auto& [stations, row] : m_rows)
-        text += stations + ',' + lamp::functionWords(row.function).toLatin1() + ',' + secondsText(row.setUs) +
-                ",\"" + answerWords(row) + "\"\n";
+        if (!troubleOnly || isTrouble(row))
+            text += stations + ',' + lamp::functionWords(row.function).toLatin1() + ',' +
+                    secondsText(row.setUs) + ",\"" + answerWords(row) + "\"\n";
     return text;
 }
 

@@ -31,9 +31,16 @@ public:
 
     const std::map<QByteArray, Row>& rows() const { return m_rows; }
     qint64 leftOut() const { return m_leftOut; }
-    // "station,function,set_at,answer" and a row for each, in the order of the stations; the time
-    // in seconds since the epoch, the answer "ok", "code N TEXT", "no answer" or "awaited".
-    QByteArray csv() const;
+    // Grows with every change, so a view redraws only when there is something new.
+    qint64 changes() const { return m_changes; }
+    // "station,function,set_at,answer" and a row for each (`troubleOnly`: each refused or not
+    // answered in time), in the order of the stations; the time in seconds since the epoch.
+    QByteArray csv(bool troubleOnly = false) const;
+
+    // The PBX's answer: "ok", "code N TEXT", "no answer" or "awaited".
+    static QByteArray answerWords(const Row& row);
+    // Refused by the PBX, or not answered in time.
+    static bool isTrouble(const Row& row) { return row.timeUp || (row.code && *row.code != 0); }
 
     static constexpr std::size_t kMostStations = 100000;
 
@@ -43,6 +50,7 @@ private:
 
     std::map<QByteArray, Row> m_rows;
     qint64 m_leftOut = 0;
+    qint64 m_changes = 0;
 };
 
 } // namespace zkn::monitor

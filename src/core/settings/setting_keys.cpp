@@ -11,9 +11,10 @@ constexpr char D[] = "Debug";
 constexpr char C[] = "Capture";
 constexpr char L[] = "LampLedger";
 constexpr char S[] = "Snapshot";
+constexpr char M[] = "Monitor";
 } // namespace
 
-const std::array<KeyInfo, 32> kKeys = {{
+const std::array<KeyInfo, 43> kKeys = {{
     {Key::Settings, P, "Settings", ""},
     {Key::CommPort, P, "CommPort", ""},
     {Key::PortName, P, "PortName", ""},
@@ -46,6 +47,17 @@ const std::array<KeyInfo, 32> kKeys = {{
     {Key::SnapshotOnFault, S, "OnFault", "0"},
     {Key::SnapshotSeconds, S, "Seconds", "60"},
     {Key::SnapshotKeep, S, "Keep", "20"},
+    {Key::MonitorSource, M, "Source", "Relay"},
+    {Key::MonitorListenAddress, M, "ListenAddress", "0.0.0.0"},
+    {Key::MonitorListenPort, M, "ListenPort", "60020"},
+    {Key::MonitorPbxHost, M, "PbxHost", ""},
+    {Key::MonitorPbxPort, M, "PbxPort", "60020"},
+    {Key::MonitorTapPbxPort, M, "TapPbxPort", ""},
+    {Key::MonitorTapMcPort, M, "TapMcPort", ""},
+    {Key::MonitorTapSettings, M, "TapSettings", "9600,n,8,1"},
+    {Key::MonitorTapFormat, M, "TapFormat", "KRA"},
+    {Key::MonitorParity, M, "Parity", "Odd"},
+    {Key::MonitorShowHealth, M, "ShowHealth", "1"},
 }};
 
 const KeyInfo& keyInfo(Key key)

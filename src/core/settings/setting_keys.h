@@ -48,6 +48,19 @@ enum class Key
     SnapshotOnFault, // "1": the last seconds are written to a file on a fault
     SnapshotSeconds, // how many seconds a snapshot holds
     SnapshotKeep,    // how many snapshots are kept; older ones are removed
+
+    // Section "Monitor": the Monitor window's last choices
+    MonitorSource,        // "Relay" or "Tap"
+    MonitorListenAddress, // where the relay listens
+    MonitorListenPort,
+    MonitorPbxHost, // the PBX the relay passes connections to
+    MonitorPbxPort,
+    MonitorTapPbxPort, // the tap's port on the PBX's transmit wire
+    MonitorTapMcPort,  // and on the message centre's
+    MonitorTapSettings,
+    MonitorTapFormat, // "KRA" or "OLV": how the tapped line's records are laid out
+    MonitorParity,    // the link's check-byte parity, "Odd" or "Even"
+    MonitorShowHealth,
 };
 
 struct KeyInfo
@@ -61,7 +74,7 @@ struct KeyInfo
 };
 
 // The one table of keys, sections and defaults, in the order of Key.
-extern const std::array<KeyInfo, 32> kKeys;
+extern const std::array<KeyInfo, 43> kKeys;
 
 const KeyInfo& keyInfo(Key key);
 
