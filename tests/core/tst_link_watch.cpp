@@ -11,12 +11,6 @@ using namespace zkn::monitor;
 
 namespace {
 
-QByteArray frame(char kind, const QByteArray& sequence, const QByteArray& data)
-{
-    const QByteArray length = QByteArray::number(4 + data.size()).rightJustified(3, '0');
-    return zkn::test::withCheckByte('\x16' + QByteArray(1, kind) + length + "01" + sequence + data);
-}
-
 // "MS SIDE WHAT SEQ [ARG]" steps, "|" between them; the times in ms. WHAT: status, release, lamp
 // (ARG the tagged message's function code and station, "2:1000"), record, response (ARG the code),
 // answer (ARG the code), bad (a status frame with its check byte flipped); "MS tick"; "MS end SIDE
@@ -73,28 +67,28 @@ QString watch(const QString& script, LinkWatch** kept = nullptr)
         const QByteArray arg = w.size() > 4 ? w[4].toLatin1() : QByteArray();
         QByteArray bytes;
         if (what == "status") {
-            bytes = frame('5', sequence, "00");
+            bytes = zkn::test::linkFrame('5', sequence, "00");
         } else if (what == "bad") {
-            bytes = frame('5', sequence, "00");
+            bytes = zkn::test::linkFrame('5', sequence, "00");
             bytes.back() = char(~bytes.back());
         } else if (what == "release") {
-            bytes = frame('6', sequence, {});
+            bytes = zkn::test::linkFrame('6', sequence, {});
         } else if (what == "lamp") {
             const QByteArray station = arg.mid(2);
             const QByteArray len = QByteArray::number(station.size()).rightJustified(2, '0');
-            bytes = frame('1', sequence,
-                          "\x02"
-                          "0!A"
-                          "0101" +
-                              arg.left(1) + "02" + len + station + "\x03");
+            bytes = zkn::test::linkFrame('1', sequence,
+                                         "\x02"
+                                         "0!A"
+                                         "0101" +
+                                             arg.left(1) + "02" + len + station + "\x03");
         } else if (what == "record") {
-            bytes = frame('2', sequence,
-                          "\x02"
-                          "0!J1234\x03");
+            bytes = zkn::test::linkFrame('2', sequence,
+                                         "\x02"
+                                         "0!J1234\x03");
         } else if (what == "response") {
-            bytes = frame('3', sequence, arg);
+            bytes = zkn::test::linkFrame('3', sequence, arg);
         } else if (what == "answer") {
-            bytes = frame('4', sequence, arg);
+            bytes = zkn::test::linkFrame('4', sequence, arg);
         }
         // Each frame in two pieces: what is cut never depends on where reads end.
         watch->received(connection, us, from, QByteArrayView(bytes).first(3));

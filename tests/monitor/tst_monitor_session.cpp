@@ -13,12 +13,6 @@ using monitor::Side;
 
 namespace {
 
-QByteArray frame(char kind, const QByteArray& sequence, const QByteArray& data)
-{
-    const QByteArray length = QByteArray::number(4 + data.size()).rightJustified(3, '0');
-    return test::withCheckByte('\x16' + QByteArray(1, kind) + length + "01" + sequence + data);
-}
-
 // The lines printed for a short session, their first seven words after the time: a connect request and a
 // health check answered, a lamp message refused, the end.
 QStringList session(const QStringList& args, bool reset, int* status = nullptr)
@@ -29,15 +23,15 @@ QStringList session(const QStringList& args, bool reset, int* status = nullptr)
     {
         monitortool::MonitorSession s(std::get<monitortool::MonitorOptions>(parsed), out, summary);
         s.watcher().began(1, 1'000'000, QStringLiteral("192.0.2.7"));
-        s.watcher().passed(1, 1'000'000, Side::Mc, frame('5', "00", "00"));
-        s.watcher().passed(1, 1'001'000, Side::Pbx, frame('3', "00", "0"));
-        s.watcher().passed(1, 2'000'000, Side::Mc, frame('5', "01", "00"));
-        s.watcher().passed(1, 2'001'000, Side::Pbx, frame('3', "01", "0"));
+        s.watcher().passed(1, 1'000'000, Side::Mc, test::linkFrame('5', "00", "00"));
+        s.watcher().passed(1, 1'001'000, Side::Pbx, test::linkFrame('3', "00", "0"));
+        s.watcher().passed(1, 2'000'000, Side::Mc, test::linkFrame('5', "01", "00"));
+        s.watcher().passed(1, 2'001'000, Side::Pbx, test::linkFrame('3', "01", "0"));
         s.watcher().passed(1, 3'000'000, Side::Mc,
-                           frame('1', "02",
-                                 "\x02"
-                                 "0!A0101202041000\x03"));
-        s.watcher().passed(1, 3'001'000, Side::Pbx, frame('3', "02", "3"));
+                           test::linkFrame('1', "02",
+                                           "\x02"
+                                           "0!A0101202041000\x03"));
+        s.watcher().passed(1, 3'001'000, Side::Pbx, test::linkFrame('3', "02", "3"));
         s.watcher().ending(1, 4'000'000, reset ? Side::Mc : Side::Pbx, reset);
         const int exit = s.finish();
         if (status)

@@ -33,13 +33,6 @@ const QByteArray kShortRecord = hex("02 30214A58 03"); // STX "0!JX" ETX
 using Arm = std::function<void(PbxLink&)>;
 
 // A frame of device "01" under odd parity.
-QByteArray frame(char kind, const char* sequence, const QByteArray& data = {})
-{
-    return zkn::test::withCheckByte('\x16' + QByteArray(1, kind) +
-                                    QByteArray::number(4 + data.size()).rightJustified(3, '0') + "01" +
-                                    sequence + data);
-}
-
 // What the tool does, at each time (ms): opens or closes a connection, or sends a frame.
 using ToolScript = QList<std::pair<int, QByteArray>>;
 
@@ -253,12 +246,12 @@ private Q_SLOTS:
         QFETCH(ToolScript, tool);
         QFETCH(QStringList, report);
         CapturedConnection captured;
-        captured.frames = {{0, true, frame('5', "00", "00")},
-                           {10000, false, frame('3', "00", "0")},
-                           {20000, false, frame('2', "05", "\x02J 1\x03")},
-                           {50000, true, frame('4', "05", "0")},
-                           {60000, true, frame('6', "01")},
-                           {65000, false, frame('3', "01", "0")}};
+        captured.frames = {{0, true, zkn::test::linkFrame('5', "00", "00")},
+                           {10000, false, zkn::test::linkFrame('3', "00", "0")},
+                           {20000, false, zkn::test::linkFrame('2', "05", "\x02J 1\x03")},
+                           {50000, true, zkn::test::linkFrame('4', "05", "0")},
+                           {60000, true, zkn::test::linkFrame('6', "01")},
+                           {65000, false, zkn::test::linkFrame('3', "01", "0")}};
         captured.end = CapturedConnection::End::PbxClosed;
         captured.endUs = 70000;
         PbxReplay replay({captured}, Parity::Odd, 1.0, 500);
@@ -579,23 +572,23 @@ void TestPbxsim::replayReport_data()
     QTest::addColumn<ToolScript>("tool");
     QTest::addColumn<QStringList>("report");
     // The live connect request has its own sequence number; only the rest is compared.
-    const std::pair<int, QByteArray> open{0, "open"}, connect{0, frame('5', "07", "00")};
-    const std::pair<int, QByteArray> answer{45, frame('4', "05", "0")}, release{60, frame('6', "08")};
+    const std::pair<int, QByteArray> open{0, "open"}, connect{0, zkn::test::linkFrame('5', "07", "00")};
+    const std::pair<int, QByteArray> answer{45, zkn::test::linkFrame('4', "05", "0")}, release{60, zkn::test::linkFrame('6', "08")};
     const QString answerTime = QStringLiteral("connection 1, answer to record 05: captured 30 ms, now 25 ms");
     QTest::newRow("as captured") << ToolScript{open, connect, answer, release, {70, "close"}}
                                  << QStringList{answerTime, "The tool behaved as captured: 3 of its frames compared."};
     QTest::newRow("only the first frame differs")
-        << ToolScript{open, {0, frame('5', "07", "01")}, answer, release, {70, "close"}}
+        << ToolScript{open, {0, zkn::test::linkFrame('5', "07", "01")}, answer, release, {70, "close"}}
         << QStringList{R"(connection 1, frame 1 of the tool: captured kind 5 seq 00 data "00", now kind 5 seq 07 data "01")",
                        answerTime, "The tool differed from the capture: 1 of its frames."};
     QTest::newRow("another answer code, the release missing")
-        << ToolScript{open, connect, {45, frame('4', "05", "1")}}
+        << ToolScript{open, connect, {45, zkn::test::linkFrame('4', "05", "1")}}
         << QStringList{R"(connection 1, frame 2 of the tool: captured kind 4 seq 05 data "0", now kind 4 seq 05 data "1")",
                        R"(connection 1, frame 3 of the tool: missing, captured kind 6 seq 01 data "")", answerTime,
                        "The tool differed from the capture: 2 of its frames."};
     QTest::newRow("a lamp message more, and a connection more")
-        << ToolScript{open, connect, answer, {50, frame('1', "06", "\x02" "0!A\x7f")}, release, {70, "close"},
-                      {100, "open"}, {100, frame('5', "09", "00")}, {110, "close"}}
+        << ToolScript{open, connect, answer, {50, zkn::test::linkFrame('1', "06", "\x02" "0!A\x7f")}, release, {70, "close"},
+                      {100, "open"}, {100, zkn::test::linkFrame('5', "09", "00")}, {110, "close"}}
         << QStringList{R"(connection 1, frame 3 of the tool: captured kind 6 seq 01 data "", now kind 1 seq 06 data "\x020!A\x7f")",
                        R"(connection 1, frame 4 of the tool: extra, now kind 6 seq 08 data "")", answerTime,
                        "1 connection(s) the capture does not have", "The tool differed from the capture: 2 of its frames."};

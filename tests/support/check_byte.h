@@ -15,4 +15,12 @@ inline QByteArray withCheckByte(const QByteArray& frame, bool oddParity = true)
     return frame + char(oddParity ? quint8(~x) : x);
 }
 
+// A link frame from device 1: SYN, kind, three-digit length, "01", the two-digit sequence number,
+// the data and the check byte.
+inline QByteArray linkFrame(char kind, const QByteArray& sequence, const QByteArray& data = {})
+{
+    return withCheckByte('\x16' + QByteArray(1, kind) +
+                         QByteArray::number(4 + data.size()).rightJustified(3, '0') + "01" + sequence + data);
+}
+
 } // namespace zkn::test
