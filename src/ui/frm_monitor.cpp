@@ -111,11 +111,7 @@ FrmMonitor::FrmMonitor(QWidget* parent, Operator& op, settings::SettingsStore& s
         "line."));
 }
 
-FrmMonitor::~FrmMonitor()
-{
-    if (m_lookup >= 0)
-        QHostInfo::abortHostLookup(m_lookup);
-}
+FrmMonitor::~FrmMonitor() = default;
 
 void FrmMonitor::buildForm()
 {

@@ -35,8 +35,7 @@ void FrmMonitor::startWatch()
 void FrmMonitor::stopWatch()
 {
     if (m_lookup >= 0) {
-        QHostInfo::abortHostLookup(m_lookup);
-        m_lookup = -1;
+        m_lookup = -1; // its answer, when it comes, is not for this watch
         say(QStringLiteral("Not monitoring: stopped while the PBX's host was looked up."));
     }
     if (m_running) {
