@@ -158,6 +158,8 @@ void FrmMonitor::buildForm()
     m_figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_terminal = named(new TerminalView(this), "txtMonitor");
     m_terminal->setPointSize(9);
+    // A frame a line: long lines scroll sideways rather than break.
+    m_terminal->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_troubleModel = new LampTableModel(true, this);
     m_lampsModel = new LampTableModel(false, this);
     m_troubleTable = lampTable(this, "tblTrouble", m_troubleModel);
@@ -220,8 +222,8 @@ void FrmMonitor::buildLayout()
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(m_terminal);
     split->addWidget(tablesSide);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 1);
 
     auto* switchRow = new QHBoxLayout;
     for (QWidget* w :

@@ -57,7 +57,7 @@ public:
     // A line on its terminal, in the tool's local marker.
     void note(const QString& text);
     TerminalView* terminal() const { return m_terminal; }
-    QSize sizeHint() const override { return {980, 680}; }
+    QSize sizeHint() const override { return {1120, 700}; }
 
 Q_SIGNALS:
     // Watching began or ended: the tool's own link waits meanwhile.
