@@ -75,6 +75,7 @@ void LinkWatcher::stop()
     m_tap.reset();
     if (!m_capture.failure().isEmpty())
         fault(0, epochNowUs(), QStringLiteral("the capture stopped: %1").arg(m_capture.failure()));
+    m_capture.close();
 }
 
 void LinkWatcher::began(int connection, qint64 timeUs, const QString& from)

@@ -45,7 +45,7 @@ public:
     // a fault, and the other is still read.
     SerialTap::Opened tap(const QString& pbxPort, const QString& mcPort,
                           const settings::LineParameters& parameters);
-    // Stops relaying or tapping; a capture that stopped on its way is a fault.
+    // Stops relaying or tapping and ends the capture; a capture that stopped on its way is a fault.
     void stop();
 
     // What passed, as a relay or a capture's reader tells it.

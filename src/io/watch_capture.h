@@ -34,6 +34,8 @@ public:
     // Why the first file cannot be written; empty when it can. `serial`: a tapped line's capture.
     QString open(const QString& path, Rotation rotation, bool serial = false);
     bool isOpen() const { return m_file.isOpen(); }
+    // The file ends here; a capture not open stays so.
+    void close() { m_file.close(); }
     // Every packet made from now on is also handed to `tap`, with a file or without one.
     void tapPackets(bool serial, PacketTap tap);
 

@@ -130,8 +130,11 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     t.action("mnuFormat")->trigger();
     const QString log = t.configDir.filePath(QStringLiteral("monitor.txt"));
     const QString csv = t.configDir.filePath(QStringLiteral("refused.csv"));
-    t.op.fileChoices = {log, csv};
+    const QString capture = t.configDir.filePath(QStringLiteral("watch.pcap"));
+    t.op.fileChoices = {log, capture, csv};
     t.control<QPushButton>("cmdOpenLog")->click();
+    t.control<QCheckBox>("chkCapture")->click();
+    t.control<QCheckBox>("chkSnapshot")->click();
     QVERIFY(t.linkCommandsOffered());
 
     t.control<QPushButton>("cmdStart")->click();
@@ -199,6 +202,18 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     QVERIFY(t.linkCommandsOffered());
     QVERIFY(!in<StatusPanel>(t.window.get(), "Monitoring")->isVisible());
     QCOMPARE(readAll(log), t.monitor->terminal()->content());
+    // The capture holds what passed, each frame as it was sent; the refusal left a snapshot.
+    const QByteArray captured = readAll(capture);
+    QVERIFY(captured.startsWith(QByteArray::fromHex("d4c3b2a1")));
+    for (const QByteArray& frame :
+         {linkFrame('5', "00", "00"), mc.received.left(mc.received.indexOf('\x16', 1))})
+        QVERIFY(captured.contains(frame));
+    QVERIFY(QRegularExpression(
+                QStringLiteral("<->:%1: Snapshot on fault \\(a negative answer to the lamp message "
+                               "seq 03 .*\\): .*\\.txt and \\.pcap\r\n")
+                    .arg(kTime))
+                .match(t.shown())
+                .hasMatch());
     QVERIFY(t.op.unexpected.isEmpty());
 
     // The choices come back in a new window; they are the Monitor's own, apart from the tool's.
@@ -288,6 +303,15 @@ void TestMonitorWindow::tappedLineWithAPortGone()
     PtyPair pbx, mc;
     QVERIFY(pbx.isValid() && mc.isValid());
     t.control<QRadioButton>("optTap")->setChecked(true);
+    // Neither port there: nothing to watch, and the tool's own link is left alone.
+    t.control<QComboBox>("cboTapPbxPort")->setCurrentText(QStringLiteral("/dev/zkn-no-such-port-1"));
+    t.control<QComboBox>("cboTapMcPort")->setCurrentText(QStringLiteral("/dev/zkn-no-such-port-2"));
+    t.control<QPushButton>("cmdStart")->click();
+    QVERIFY2(
+        t.state().startsWith(QStringLiteral("Neither tap port opens: the PBX's /dev/zkn-no-such-port-1: ")),
+        qPrintable(t.state()));
+    QVERIFY(!t.monitor->isMonitoring());
+    QVERIFY(t.action("mnuOpen")->isEnabled());
     t.control<QComboBox>("cboTapPbxPort")->setCurrentText(pbx.devicePath());
     t.control<QComboBox>("cboTapMcPort")->setCurrentText(mc.devicePath());
     t.control<QComboBox>("cboTapFormat")->setCurrentIndex(1); // OLV
@@ -299,7 +323,7 @@ void TestMonitorWindow::tappedLineWithAPortGone()
     QCOMPARE(::write(pbx.master(), record.constData(), size_t(record.size())), ssize_t(record.size()));
     QVERIFY(eventually([&] { return t.shown().contains(QStringLiteral(" ->:")); }));
     QVERIFY(
-        QRegularExpression(QStringLiteral("^<->:%1: Tapping .*\r\n ->:%1: record          \x02").arg(kTime))
+        QRegularExpression(QStringLiteral("\n<->:%1: Tapping .*\r\n ->:%1: record          \x02").arg(kTime))
             .match(t.shown())
             .hasMatch());
     QVERIFY(t.window->breakDownWindow()->windowTitle().contains(QStringLiteral("OLV")));
