@@ -31,6 +31,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTableView>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -219,7 +220,10 @@ void FrmMonitor::buildLayout()
     exportRow->addStretch(1);
     exportRow->addWidget(m_export);
     tablesColumn->addLayout(exportRow);
+    // Both tabs' titles in view, whatever the splitter is set to.
+    tablesSide->setMinimumWidth(m_tables->tabBar()->sizeHint().width() + 16);
     auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setChildrenCollapsible(false);
     split->addWidget(m_terminal);
     split->addWidget(tablesSide);
     split->setStretchFactor(0, 2);
