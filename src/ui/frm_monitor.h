@@ -83,7 +83,7 @@ private:
     void begin(const QString& state);
     void tapPacketsForSnapshots();
     void frameSeen(const monitor::WatchedFrame& frame);
-    void faultSeen(const monitor::WatchFault& fault);
+    void faultSeen(LinkWatcher& seenBy, const monitor::WatchFault& fault);
     void refreshFigures();
     void chooseCapture(bool on);
     void exportTable();

@@ -149,7 +149,9 @@ std::unique_ptr<LinkWatcher> FrmMonitor::newWatcher(const MonitorChoices& chosen
             return nullptr;
         }
     connect(watcher.get(), &LinkWatcher::frameSeen, this, &FrmMonitor::frameSeen);
-    connect(watcher.get(), &LinkWatcher::faultSeen, this, &FrmMonitor::faultSeen);
+    // Counted by the watcher that saw it, which may not have become this window's yet.
+    connect(watcher.get(), &LinkWatcher::faultSeen, this,
+            [this, seenBy = watcher.get()](const monitor::WatchFault& fault) { faultSeen(*seenBy, fault); });
     connect(watcher.get(), &LinkWatcher::connectionChanged, this,
             [this](qint64 timeUs, int connection, const QString& event) {
                 m_terminal->WriteTerminal(monitor::eventTerminalLine(timeUs, connection, event));
@@ -197,10 +199,10 @@ void FrmMonitor::frameSeen(const monitor::WatchedFrame& frame)
         Q_EMIT recordSeen(frame.record, frame.frame.parityGood, m_recordFormat);
 }
 
-void FrmMonitor::faultSeen(const monitor::WatchFault& fault)
+void FrmMonitor::faultSeen(LinkWatcher& seenBy, const monitor::WatchFault& fault)
 {
     m_terminal->WriteTerminal(monitor::faultTerminalLine(fault));
-    m_faults->setText(QStringLiteral("Faults: %1").arg(m_watcher->watch().figures().faults));
+    m_faults->setText(QStringLiteral("Faults: %1").arg(seenBy.watch().figures().faults));
     say(QStringLiteral("Last fault: %1").arg(fault.what));
     m_snapshots.fault(fault.what, fault.timeUs);
 }
