@@ -177,16 +177,18 @@ void FrmMonitor::buildLayout()
 {
     auto* relayBox = new QGroupBox(this);
     auto* relayForm = new QFormLayout(relayBox);
-    auto* listenRow = new QHBoxLayout;
-    listenRow->addWidget(m_listenAddress, 1);
-    listenRow->addWidget(buddyLabel(QStringLiteral("port"), m_listenPort, this));
-    listenRow->addWidget(m_listenPort);
-    relayForm->addRow(buddyLabel(QStringLiteral("Listen o&n:"), m_listenAddress, this), listenRow);
-    auto* pbxRow = new QHBoxLayout;
-    pbxRow->addWidget(m_pbxHost, 1);
-    pbxRow->addWidget(buddyLabel(QStringLiteral("port"), m_pbxPort, this));
-    pbxRow->addWidget(m_pbxPort);
-    relayForm->addRow(buddyLabel(QStringLiteral("PB&X host:"), m_pbxHost, this), pbxRow);
+    // An address, then its port.
+    const auto addressRow = [this](QLineEdit* address, QSpinBox* port) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(address, 1);
+        row->addWidget(buddyLabel(QStringLiteral("port"), port, this));
+        row->addWidget(port);
+        return row;
+    };
+    relayForm->addRow(buddyLabel(QStringLiteral("Listen o&n:"), m_listenAddress, this),
+                      addressRow(m_listenAddress, m_listenPort));
+    relayForm->addRow(buddyLabel(QStringLiteral("PB&X host:"), m_pbxHost, this),
+                      addressRow(m_pbxHost, m_pbxPort));
 
     auto* tapBox = new QGroupBox(this);
     auto* tapForm = new QFormLayout(tapBox);

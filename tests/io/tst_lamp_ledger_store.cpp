@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The lamp ledger on disk: written and read back, never half-written when the writer is killed,
 // and a file that cannot be read set aside and said, not written over.
+#include "file_bytes.h"
 #include "lamp_ledger_store.h"
 
 #include <QDir>
@@ -27,12 +28,6 @@ lamp::LampMap lamps(int count, bool on)
         stations[QByteArray::number(1000 + i)].vmm =
             lamp::LampEntry{on, kAt, lamp::LampOutcome::Confirmed, 0};
     return stations;
-}
-
-QByteArray readFile(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
@@ -90,7 +85,7 @@ private Q_SLOTS:
             usleep(useconds_t(afterUs));
             kill(child, SIGKILL);
             waitpid(child, nullptr, 0);
-            const auto read = lamp::readLedgerJson(readFile(file));
+            const auto read = lamp::readLedgerJson(test::fileBytes(file));
             const lamp::LampMap* stations = std::get_if<lamp::LampMap>(&read);
             QVERIFY2(stations, qPrintable(stations ? QString() : std::get<QString>(read)));
             QVERIFY(*stations == old || *stations == large);
@@ -118,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(store.load(&said), lamp::LampMap());
         const QStringList aside = QDir(m_folder->path()).entryList({u"LampLedger.json.unreadable-*"_s});
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(readFile(path(aside.first())), content);
+        QCOMPARE(test::fileBytes(path(aside.first())), content);
         QFETCH(QString, why);
         QCOMPARE(
             said,
@@ -129,8 +124,8 @@ private Q_SLOTS:
         ledger.asked({"1000"}, lamp::LampFunction::MwOff, kAt, false);
         store.changed(ledger);
         store.flush();
-        QCOMPARE(std::get<lamp::LampMap>(lamp::readLedgerJson(readFile(file))), ledger.stations());
-        QCOMPARE(readFile(path(aside.first())), content);
+        QCOMPARE(std::get<lamp::LampMap>(lamp::readLedgerJson(test::fileBytes(file))), ledger.stations());
+        QCOMPARE(test::fileBytes(path(aside.first())), content);
     }
 
     // A folder that cannot be written: said once, however often the ledger changes.

@@ -3,6 +3,7 @@
 // of a text file to send.
 #include "byte_files.h"
 #include "extensions_file.h"
+#include "file_bytes.h"
 #include "log_file.h"
 #include "scripted_operator.h"
 #include "send_text_command.h"
@@ -35,12 +36,6 @@ class TestLogFile : public QObject
         return setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
 
-    static QByteArray readFile(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
-
     static bool writeFile(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);
@@ -60,10 +55,10 @@ private Q_SLOTS:
         QCOMPARE(log.open(path), QString());
         log.write(byteRun(256));
         log.write("!"); // a write of one byte is whole too
-        QCOMPARE(readFile(path), "old line\r\n" + byteRun(256) + '!');
+        QCOMPARE(test::fileBytes(path), "old line\r\n" + byteRun(256) + '!');
         log.close();
         log.write("not kept\r\n");
-        QCOMPARE(readFile(path).size(), 10 + 257);
+        QCOMPARE(test::fileBytes(path).size(), 10 + 257);
 
         QVERIFY(!log.open(m_dir.path()).isEmpty()); // a folder cannot be a log
         QVERIFY(!log.isOpen());
@@ -110,7 +105,7 @@ private Q_SLOTS:
         // Opened again, the log writes a line whole: nothing of the failure is left over.
         QCOMPARE(log.open(path), QString());
         log.write("C\r\n");
-        QTEST(readFile(path), "logged");
+        QTEST(test::fileBytes(path), "logged");
     }
 
     // While the operator is asked, at most a megabyte waits; what the terminal shows beyond it is
@@ -145,7 +140,7 @@ private Q_SLOTS:
         op.answers = {Operator::Answer::Retry};
         QVERIFY(op.closeBox());
         log.write("after\r\n");
-        const QByteArray logged = readFile(path);
+        const QByteArray logged = test::fileBytes(path);
         QVERIFY(logged.startsWith("first\r\n" + kept + "<->:"));
         QVERIFY(logged.endsWith(": " + said +
                                 " shown while the log could not be written are not in it\r\nafter\r\n"));

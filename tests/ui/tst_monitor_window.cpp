@@ -3,6 +3,7 @@
 // frame) relayed to the PBX simulator, and a serial line tapped on two pseudo-terminals. What it
 // shows, what it counts and exports, what it refuses, and that the tool's own link waits meanwhile.
 #include "check_byte.h"
+#include "file_bytes.h"
 #include "frm_break_down.h"
 #include "frm_monitor.h"
 #include "lamp/lamp_control_message.h"
@@ -93,12 +94,6 @@ struct Monitor : ToolFixture
                action("StartLoadTest")->isEnabled();
     }
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -194,16 +189,16 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     t.control<QPushButton>("cmdExport")->click();
     QVERIFY(QRegularExpression(QStringLiteral("^station,function,set_at,answer\n1001,VMM on,\\d+\\.\\d{6},"
                                               "\"code 3 \\*\\* INCORRECT TEXT RECV'd \\*\\*\"\n$"))
-                .match(QString::fromLatin1(readAll(csv)))
+                .match(QString::fromLatin1(fileBytes(csv)))
                 .hasMatch());
 
     t.control<QPushButton>("cmdStop")->click();
     QVERIFY(!t.monitor->isMonitoring());
     QVERIFY(t.linkCommandsOffered());
     QVERIFY(!in<StatusPanel>(t.window.get(), "Monitoring")->isVisible());
-    QCOMPARE(readAll(log), t.monitor->terminal()->content());
+    QCOMPARE(fileBytes(log), t.monitor->terminal()->content());
     // The capture holds what passed, each frame as it was sent; the refusal left a snapshot.
-    const QByteArray captured = readAll(capture);
+    const QByteArray captured = fileBytes(capture);
     QVERIFY(captured.startsWith(QByteArray::fromHex("d4c3b2a1")));
     for (const QByteArray& frame :
          {linkFrame('5', "00", "00"), mc.received.left(mc.received.indexOf('\x16', 1))})
