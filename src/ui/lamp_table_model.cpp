@@ -17,15 +17,9 @@ void LampTableModel::show(const monitor::LampTable& table)
 {
     beginResetModel();
     m_rows.clear();
-    for (const auto& [stations, row] : table.rows()) {
-        const bool trouble = monitor::LampTable::isTrouble(row);
-        if (m_troubleOnly && !trouble)
-            continue;
-        m_rows.append(
-            {QString::fromLatin1(stations), lamp::functionWords(row.function),
-             QDateTime::fromMSecsSinceEpoch(row.setUs / 1000).toString(QStringLiteral("hh:mm:ss.zzz")),
-             QString::fromLatin1(monitor::LampTable::answerWords(row)), trouble});
-    }
+    for (const auto& [stations, row] : table.rows())
+        if (!m_troubleOnly || monitor::LampTable::isTrouble(row))
+            m_rows.append({stations, row});
     endResetModel();
 }
 
@@ -43,20 +37,21 @@ QVariant LampTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
-    const Shown& row = m_rows[index.row()];
-    if (role == Qt::ForegroundRole && index.column() == Answer && row.trouble)
+    const Shown& shown = m_rows[index.row()];
+    if (role == Qt::ForegroundRole && index.column() == Answer && monitor::LampTable::isTrouble(shown.row))
         return QBrush(Qt::darkRed);
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
     case Station:
-        return row.station;
+        return QString::fromLatin1(shown.stations);
     case Function:
-        return row.function;
+        return lamp::functionWords(shown.row.function);
     case SetAt:
-        return row.setAt;
+        return QDateTime::fromMSecsSinceEpoch(shown.row.setUs / 1000)
+            .toString(QStringLiteral("hh:mm:ss.zzz"));
     case Answer:
-        return row.answer;
+        return QString::fromLatin1(monitor::LampTable::answerWords(shown.row));
     default:
         return {};
     }

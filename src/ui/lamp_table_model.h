@@ -34,13 +34,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // Only the rows in view are ever drawn: their texts are made then.
     struct Shown
     {
-        QString station;
-        QString function;
-        QString setAt;
-        QString answer;
-        bool trouble;
+        QByteArray stations;
+        monitor::LampTable::Row row;
     };
 
     bool m_troubleOnly;
