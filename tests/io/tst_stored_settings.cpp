@@ -4,6 +4,7 @@
 // each value out of bounds or no number falls back as the previous value or the default.
 #include "model/debug_options.h"
 #include "model/expansion_option.h"
+#include "monitor_choices.h"
 #include "serial_line.h"
 #include "settings/settings_store.h"
 #include "settings_folder.h"
@@ -62,6 +63,20 @@ QString others(const zkn::settings::SettingsStore& store)
         .arg(snapshots.seconds)
         .arg(snapshots.keep)
         .arg(zkn::storedResyncAfterReconnect(store));
+}
+
+// The Monitor window's choices: "relay ADDRESS:PORT to HOST:PORT | tap PBX MC SETTINGS LAYOUT |
+// PARITY, health shown or not".
+QString monitorChoices(const zkn::settings::SettingsStore& store)
+{
+    const zkn::MonitorChoices c = zkn::storedMonitorChoices(store);
+    return QStringLiteral("%1 %2:%3 to %4:%5 | tap %6 %7 %8 %9 | %10, health %11")
+        .arg(c.tap ? "tap" : "relay", c.listenAddress)
+        .arg(c.listenPort)
+        .arg(c.pbxHost)
+        .arg(c.pbxPort)
+        .arg(c.tapPbxPort, c.tapMcPort, c.tapSettings, c.tapKra ? "KRA" : "OLV",
+             c.parity == zkn::link::Parity::Even ? "even" : "odd", c.showHealth ? "shown" : "hidden");
 }
 
 } // namespace
@@ -149,6 +164,47 @@ private Q_SLOTS:
         QTEST(serialLine(store), "serial");
         QTEST(debugOptions(store), "debug");
         QTEST(others(store), "others");
+    }
+
+    // Kept in a section of their own; a port out of bounds or no number falls back to 60020.
+    void monitorChoices_data()
+    {
+        QTest::addColumn<Stored>("stored");
+        QTest::addColumn<QString>("choices");
+        QTest::newRow("nothing stored")
+            << Stored{} << "relay 0.0.0.0:60020 to :60020 | tap   9600,n,8,1 KRA | odd, health shown";
+        QTest::newRow("a tap, its ports at the bounds")
+            << Stored{{Key::MonitorSource, "Tap"},
+                      {Key::MonitorListenAddress, "127.0.0.1"},
+                      {Key::MonitorListenPort, "1"},
+                      {Key::MonitorPbxHost, "pbx"},
+                      {Key::MonitorPbxPort, "65535"},
+                      {Key::MonitorTapPbxPort, "/dev/ttyUSB0"},
+                      {Key::MonitorTapMcPort, "/dev/ttyUSB1"},
+                      {Key::MonitorTapSettings, "19200,e,7,1"},
+                      {Key::MonitorTapFormat, "OLV"},
+                      {Key::MonitorParity, "Even"},
+                      {Key::MonitorShowHealth, "0"}}
+            << "tap 127.0.0.1:1 to pbx:65535 | tap /dev/ttyUSB0 /dev/ttyUSB1 19200,e,7,1 OLV | even, health "
+               "hidden";
+        QTest::newRow("ports out of bounds, words unknown")
+            << Stored{{Key::MonitorSource, "serial"}, {Key::MonitorListenPort, "0"},
+                      {Key::MonitorPbxPort, "65536"}, {Key::MonitorListenAddress, ""},
+                      {Key::MonitorTapFormat, "kra"}, {Key::MonitorParity, "odd"}}
+            << "relay 0.0.0.0:60020 to :60020 | tap   9600,n,8,1 KRA | odd, health shown";
+    }
+
+    void monitorChoices()
+    {
+        QFETCH(Stored, stored);
+        zkn::settings::SettingsStore store;
+        for (const auto& [key, value] : stored)
+            store.write(key, value);
+        QTEST(::monitorChoices(store), "choices");
+        // What is read is what is written back.
+        const zkn::MonitorChoices read = zkn::storedMonitorChoices(store);
+        zkn::storeMonitorChoices(store, read);
+        QVERIFY(zkn::storedMonitorChoices(store) == read);
     }
 };
 

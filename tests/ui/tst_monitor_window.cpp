@@ -222,40 +222,55 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
 
 void TestMonitorWindow::faultsSaidAndWatchGoesOn_data()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("address in use") << "listen";
-    QTest::newRow("the PBX unreachable") << "pbx";
-    QTest::newRow("a name not given") << "name";
-    QTest::newRow("the tool's own link open") << "link";
+    QTest::addColumn<QStringList>("set"); // control=text, on the relay form to a free port
+    QTest::addColumn<QString>("said");    // how the state begins; none when it watches
+    QTest::newRow("the PBX unreachable") << QStringList{} << QString();
+    QTest::newRow("address in use") << QStringList{"txtListenPort=taken"}
+                                    << "Cannot listen on 127.0.0.1 port %1: ";
+    QTest::newRow("no address to listen on")
+        << QStringList{"txtListenAddress=here"} << "\"here\" is not an address to listen on.";
+    QTest::newRow("a name not given") << QStringList{"txtPbxHost="} << "Name the PBX's host.";
+    QTest::newRow("the tool's own link open")
+        << QStringList{"mnuOpen=checked"} << "The tool's own link is open: close it";
+    const QStringList tap = {"optTap=checked", "cboTapPbxPort=/dev/null", "cboTapMcPort=/dev/zero"};
+    QTest::newRow("a tap port not named") << QStringList{"optTap=checked"} << "Name both tap ports.";
+    QTest::newRow("one tap port twice")
+        << tap + QStringList{"cboTapMcPort=/dev/null"} << "The two tap ports must differ.";
+    QTest::newRow("line settings that are none")
+        << tap + QStringList{"txtTapSettings=fast"} << "\"fast\" are not line settings";
 }
 
 // Each fault is said in the window and its terminal: one that keeps it from watching leaves the
 // tool's own link as it was; one the watch meets on its way is counted, and the watch goes on.
 void TestMonitorWindow::faultsSaidAndWatchGoesOn()
 {
-    QFETCH(QString, fault);
+    QFETCH(QStringList, set);
+    QFETCH(QString, said);
     Monitor t;
     QVERIFY(t.open());
     QTcpServer taken;
     QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = fault == "listen"_L1 ? taken.serverPort() : freePort();
+    const quint16 port = set.contains("txtListenPort=taken"_L1) ? taken.serverPort() : freePort();
     t.relayTo(port, freePort());
-    if (fault == "name"_L1)
-        t.control<QLineEdit>("txtPbxHost")->clear();
-    if (fault == "link"_L1)
-        t.action("mnuOpen")->setChecked(true);
+    for (const QString& change : set) {
+        const QString name = change.section(u'=', 0, 0), text = change.section(u'=', 1);
+        if (auto* box = t.control<QLineEdit>(qPrintable(name)))
+            box->setText(text);
+        else if (auto* list = t.control<QComboBox>(qPrintable(name)))
+            list->setCurrentText(text);
+        else if (auto* option = t.control<QRadioButton>(qPrintable(name)))
+            option->setChecked(true);
+        else if (QAction* item = t.action(qPrintable(name)))
+            item->setChecked(true);
+    }
     t.control<QPushButton>("cmdStart")->click();
-    if (fault != "pbx"_L1) {
-        const QString why = fault == "listen"_L1
-                                ? QStringLiteral("Cannot listen on 127.0.0.1 port %1: ").arg(port)
-                            : fault == "name"_L1 ? QStringLiteral("Name the PBX's host.")
-                                                 : QStringLiteral("The tool's own link is open");
+    if (!said.isEmpty()) {
+        const QString why = said.arg(port);
         QVERIFY2(t.state().startsWith(why), qPrintable(t.state()));
         QVERIFY(!t.monitor->isMonitoring());
         QVERIFY(t.control<QPushButton>("cmdStart")->isEnabled());
-        QCOMPARE(t.action("mnuStart")->isEnabled(), false); // as before: nothing configured
         QVERIFY(t.action("mnuOpen")->isEnabled());
-        if (fault == "listen"_L1)
+        if (said.startsWith("Cannot"_L1))
             QVERIFY(t.shown().contains(why));
         return;
     }
