@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -327,9 +328,19 @@ void FrmMonitor::applyChoices(const MonitorChoices& c)
     m_showHealth = c.showHealth;
 }
 
+// The first time at its full size where the screen has room: its wrapping labels would otherwise
+// make it as low as they allow.
 void FrmMonitor::showWindow()
 {
+    const bool first = !isVisible() && m_firstShow;
+    m_firstShow = false;
     showOver(this, parentWidget());
+    if (!first)
+        return;
+    const QPoint centre = geometry().center();
+    const QSize room = screen() ? screen()->availableGeometry().size() * 9 / 10 : sizeHint();
+    resize(sizeHint().boundedTo(room).expandedTo(minimumSize()));
+    move(centre - rect().center());
 }
 
 // While it watches, what it watches stays as it began.

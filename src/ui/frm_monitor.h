@@ -99,6 +99,7 @@ private:
     decode::RecordFormat m_recordFormat = decode::RecordFormat::Kra;
     int m_lookup = -1; // the PBX host's lookup under way
     qint64 m_lampChangesShown = -1;
+    bool m_firstShow = true;
     QString m_captureFile;
     QString m_lastFolder;
     QTimer m_figuresEvery;
