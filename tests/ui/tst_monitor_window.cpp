@@ -14,6 +14,7 @@
 #include "status_panel.h"
 #include "tool_fixture.h"
 
+#include <QBrush>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -186,6 +187,15 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     auto* trouble = t.control<QTableView>("tblTrouble");
     QVERIFY(eventually([&] { return trouble->model()->rowCount() == 1; }, 3000));
     QCOMPARE(t.control<QTableView>("tblLamps")->model()->rowCount(), 2);
+    // A refusal shows in its own colour, in the answer's column alone.
+    const QAbstractItemModel* rows = trouble->model();
+    QCOMPARE(rows->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("The PBX's answer"));
+    QVERIFY(!rows->headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
+    QCOMPARE(rows->index(0, 3).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::darkRed));
+    QVERIFY(!rows->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QVERIFY(!rows->index(0, 3).data(Qt::ToolTipRole).isValid());
+    QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("1001"));
     t.control<QPushButton>("cmdExport")->click();
     QVERIFY(QRegularExpression(QStringLiteral("^station,function,set_at,answer\n1001,VMM on,\\d+\\.\\d{6},"
                                               "\"code 3 \\*\\* INCORRECT TEXT RECV'd \\*\\*\"\n$"))
