@@ -453,14 +453,20 @@ void frmTerminal::loadTestConfigured(bool fullMode)
 {
     if (!fullMode)
         return;
-    action(Command::LoadTestStart)->setEnabled(loadTestMayStart());
-    action(Command::StartTestButton)->setEnabled(loadTestMayStart());
+    offerLoadTestStart(m_loadTestPhase == link::LoadTestPhase::Idle);
     setPanelText(Panel::Status, QStringLiteral("Status: "));
 }
 
-bool frmTerminal::loadTestMayStart() const
+void frmTerminal::offerLoadTestStart(bool offered)
 {
-    return m_loadTestPhase == link::LoadTestPhase::Idle && !m_monitoring;
+    m_startOffered = {offered, offered};
+    showLoadTestStart();
+}
+
+void frmTerminal::showLoadTestStart()
+{
+    action(Command::LoadTestStart)->setEnabled(m_startOffered[0] && !m_monitoring);
+    action(Command::StartTestButton)->setEnabled(m_startOffered[1] && !m_monitoring);
 }
 
 void frmTerminal::showMonitoring(bool on)
@@ -468,8 +474,7 @@ void frmTerminal::showMonitoring(bool on)
     m_monitoring = on;
     action(Command::Connect)->setEnabled(!on);
     setSendTextEnabled(m_portTakesText);
-    action(Command::LoadTestStart)->setEnabled(loadTestMayStart());
-    action(Command::StartTestButton)->setEnabled(loadTestMayStart());
+    showLoadTestStart();
     m_monitoringPanel->setPanelText(
         on ? QStringLiteral("Monitoring a message centre: Port Open, Send and Start wait until it stops")
            : QString());

@@ -242,7 +242,10 @@ private:
     // are off, and the status bar says why.
     void showMonitoring(bool on);
     void decodeWatchedRecord(const QByteArray& record, bool parityGood, decode::RecordFormat format);
-    bool loadTestMayStart() const;
+    // The load test's Start (menu item, button) as the test and its configuration offer it; held
+    // back while a message centre is watched.
+    void offerLoadTestStart(bool offered);
+    void showLoadTestStart();
 
     Operator& m_operator;
     settings::SettingsStore& m_store;
@@ -286,6 +289,7 @@ private:
     FrmMonitor* m_monitor = nullptr;
     StatusPanel* m_monitoringPanel = nullptr; // shown while a message centre is watched
     bool m_monitoring = false;
+    std::array<bool, 2> m_startOffered{false, true}; // the menu item's, the button's, as first built
     ResyncOffer* m_resyncOffer = nullptr;
     QPointer<frmAbout> m_about;
     TextFileSender* m_textSender = nullptr;

@@ -202,8 +202,7 @@ void frmTerminal::showLoadTestPhase(link::LoadTestPhase phase)
     const bool running = phase == link::LoadTestPhase::Running;
     for (const Command command : {Command::LoadTestConfig, Command::TestConfigButton})
         action(command)->setEnabled(idle);
-    for (const Command command : {Command::LoadTestStart, Command::StartTestButton})
-        action(command)->setEnabled(loadTestMayStart());
+    offerLoadTestStart(idle);
     action(Command::LoadTestStop)->setEnabled(running);
     action(Command::StopTestButton)->setEnabled(running);
     if (idle && m_figures)
