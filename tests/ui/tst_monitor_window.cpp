@@ -125,6 +125,7 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     sim.link().lampFaults().addCode(*pbxsim::StationSet::parse(QStringLiteral("1001")), 3);
     const quint16 port = freePort();
     t.relayTo(port, sim.serverPort());
+    t.control<QLineEdit>("txtPbxHost")->setText(QStringLiteral("localhost")); // looked up; its IPv4 address
     t.control<QCheckBox>("chkShowHealth")->setChecked(false);
     t.action("mnuFormat")->trigger();
     const QString log = t.configDir.filePath(QStringLiteral("monitor.txt"));
@@ -133,13 +134,14 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     t.op.fileChoices = {log, capture, csv};
     t.control<QPushButton>("cmdOpenLog")->click();
     t.control<QCheckBox>("chkCapture")->click();
+    QVERIFY(t.control<QCheckBox>("chkCapture")->isChecked());
     t.control<QCheckBox>("chkSnapshot")->click();
     // The menu's Start waits for a configuration, the tool bar's does not.
     const QStringList offered = {"mnuOpen", "StartLoadTest"};
     QCOMPARE(t.linkCommandsOffered(), offered);
 
     t.control<QPushButton>("cmdStart")->click();
-    QVERIFY(t.monitor->isMonitoring());
+    QVERIFY(eventually([&] { return t.monitor->isMonitoring(); }));
     QCOMPARE(t.linkCommandsOffered(), QStringList());
     QVERIFY(in<StatusPanel>(t.window.get(), "Monitoring")->isVisible());
     QCOMPARE(t.state(), QStringLiteral("Relaying 127.0.0.1 port %1 to the PBX at 127.0.0.1 port %2")
@@ -228,7 +230,7 @@ void TestMonitorWindow::relayedLinkShownCountedAndExported()
     // The choices come back in a new window; they are the Monitor's own, apart from the tool's.
     FrmMonitor again(nullptr, t.op, t.app->store());
     QCOMPARE(in<QSpinBox>(&again, "txtListenPort")->value(), int(port));
-    QCOMPARE(in<QLineEdit>(&again, "txtPbxHost")->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(in<QLineEdit>(&again, "txtPbxHost")->text(), QStringLiteral("localhost"));
     QVERIFY(!in<QCheckBox>(&again, "chkShowHealth")->isChecked());
     QCOMPARE(ToolFixture::ini()->value(QStringLiteral("Monitor/ListenAddress")).toString(),
              QStringLiteral("127.0.0.1"));
@@ -351,6 +353,10 @@ void TestMonitorWindow::tappedLineWithAPortGone()
             .match(t.shown())
             .hasMatch());
     QVERIFY(t.window->breakDownWindow()->windowTitle().contains(QStringLiteral("OLV")));
+    // A tap on OLV records is what the window shows next time.
+    FrmMonitor again(nullptr, t.op, t.app->store());
+    QVERIFY(in<QRadioButton>(&again, "optTap")->isChecked());
+    QCOMPARE(in<QComboBox>(&again, "cboTapFormat")->currentText(), QStringLiteral("OLV"));
 
     pbx.closeMaster();
     QVERIFY(eventually([&] { return t.shown().contains(QStringLiteral("FAULT")); }));
