@@ -75,6 +75,8 @@ private:
     MonitorChoices choices() const;
     void applyChoices(const MonitorChoices& choices);
     void showRunning(bool running);
+    // Said in the window when it is.
+    bool toolLinkOpen();
     void say(const QString& state);
     void startRelay(const MonitorChoices& chosen);
     void relayTo(const MonitorChoices& chosen, const QHostAddress& pbx);

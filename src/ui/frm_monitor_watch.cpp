@@ -20,16 +20,22 @@ void FrmMonitor::startWatch()
 {
     if (m_running || m_lookup >= 0)
         return;
-    if (m_toolLinkOpen && m_toolLinkOpen()) {
-        say(QStringLiteral("The tool's own link is open: close it (Port Open) before monitoring."));
+    if (toolLinkOpen())
         return;
-    }
     const MonitorChoices chosen = choices();
     storeMonitorChoices(m_store, chosen);
     if (chosen.tap)
         startTap(chosen);
     else
         startRelay(chosen);
+}
+
+bool FrmMonitor::toolLinkOpen()
+{
+    const bool open = m_toolLinkOpen && m_toolLinkOpen();
+    if (open)
+        say(QStringLiteral("The tool's own link is open: close it (Port Open) before monitoring."));
+    return open;
 }
 
 void FrmMonitor::stopWatch()
@@ -68,6 +74,8 @@ void FrmMonitor::startRelay(const MonitorChoices& chosen)
             return;
         m_lookup = -1;
         showRunning(false);
+        if (toolLinkOpen()) // opened while the host was looked up
+            return;
         const QList<QHostAddress> found = info.addresses();
         if (found.isEmpty()) {
             say(QStringLiteral("The PBX's host \"%1\" cannot be found: %2")
