@@ -249,7 +249,8 @@ void TestMonitorWindow::faultsSaidAndWatchGoesOn_data()
     QTest::newRow("the tool's own link open")
         << QStringList{"mnuOpen=checked"} << "The tool's own link is open: close it";
     const QStringList tap = {"optTap=checked", "cboTapPbxPort=/dev/null", "cboTapMcPort=/dev/zero"};
-    QTest::newRow("a tap port not named") << QStringList{"optTap=checked"} << "Name both tap ports.";
+    QTest::newRow("a tap port not named")
+        << QStringList{"optTap=checked", "cboTapPbxPort=/dev/null"} << "Name both tap ports.";
     QTest::newRow("one tap port twice")
         << tap + QStringList{"cboTapMcPort=/dev/null"} << "The two tap ports must differ.";
     QTest::newRow("line settings that are none")
