@@ -56,16 +56,24 @@ QSpinBox* portBox(QWidget* parent, const char* name)
     return box;
 }
 
-// An editable list of the serial ports present; a typed device path is taken as it is.
+// An editable list of serial ports; a typed device path is taken as it is.
 QComboBox* serialPortBox(QWidget* parent, const char* name)
 {
     auto* box = named(new QComboBox(parent), name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    for (const SerialPortFacts& port : presentSerialPorts())
-        box->addItem(port.byId.isEmpty() ? port.device : port.byId);
     box->setMinimumContentsLength(16);
     return box;
+}
+
+// The ports present now (an adapter may have been plugged in since), what was typed kept.
+void listPresentPorts(QComboBox* box, const QList<SerialPortFacts>& present)
+{
+    const QString typed = box->currentText();
+    box->clear();
+    for (const SerialPortFacts& port : present)
+        box->addItem(port.byId.isEmpty() ? port.device : port.byId);
+    box->setCurrentText(typed);
 }
 
 QTableView* lampTable(QWidget* parent, const char* name, LampTableModel* model)
@@ -332,6 +340,11 @@ void FrmMonitor::applyChoices(const MonitorChoices& c)
 // make it as low as they allow.
 void FrmMonitor::showWindow()
 {
+    if (!m_running) {
+        const QList<SerialPortFacts> present = presentSerialPorts();
+        listPresentPorts(m_tapPbxPort, present);
+        listPresentPorts(m_tapMcPort, present);
+    }
     const bool first = !isVisible() && m_firstShow;
     m_firstShow = false;
     showOver(this, parentWidget());
